@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The one place where figures become text and text becomes figures again.
+//
+// Every figure of a quote is shown through one of the display masks below and
+// every figure computed from another is computed from the other's shown text,
+// so the rounding here decides the cents of a quote.
+namespace Format {
+
+// Display masks the program uses.
+inline const QString Money = QStringLiteral("#,##0.00");
+inline const QString Rate = QStringLiteral("0.00");
+inline const QString WholeMiles = QStringLiteral("#,###,##0");
+inline const QString TotalMiles = QStringLiteral("#,###,##0.0");
+inline const QString LegMiles = QStringLiteral("##,##0.0");
+inline const QString Percent = QStringLiteral("#0.00\\%");
+inline const QString TwoDigits = QStringLiteral("00");
+inline const QString ThreeDigits = QStringLiteral("000");
+inline const QString Seconds = QStringLiteral("00.000");
+
+// The separators of the user's number format. Under the C or POSIX locale,
+// which defines none, grouping is "," and the decimal point ".".
+struct NumberSymbols
+{
+    QString decimalPoint = QStringLiteral(".");
+    QString groupSeparator = QStringLiteral(",");
+    QString negativeSign = QStringLiteral("-");
+
+    // The symbols of the default QLocale (QLocale::setDefault, else the system's).
+    static NumberSymbols current();
+};
+
+// Formats a value with a numeric display mask ("#,##0.00", "00.000", "#0.00\%", ...):
+// '0' is a digit that is always shown, '#' one shown only when significant, a ','
+// inside the integer digits turns on digit grouping, '.' separates the decimals,
+// and a backslash or double quotes mark literal text. The value is rounded half away
+// from zero on its decimal value (its shortest 15-digit decimal form), so 249.98625
+// shows as 249.99 and 1234.56 as 1,234.6 with "#,##0.0". A value that rounds to zero
+// never shows a minus sign.
+QString number(double value, const QString& mask);
+QString number(double value, const QString& mask, const NumberSymbols& symbols);
+
+// Reads a figure back from its text in the user's number format: blanks around it,
+// an optional sign, digits with digit grouping, the decimal point and an optional
+// exponent. Returns nothing when the whole text does not read as a number.
+std::optional<double> read(const QString& text);
+std::optional<double> read(const QString& text, const NumberSymbols& symbols);
+
+// The value of a shown figure; 0 for a text that does not read as a number
+// (an empty field counts as zero wherever a figure is computed from it).
+double value(const QString& text);
+
+// True when the whole text reads as a number (see read()).
+bool isNumeric(const QString& text);
+
+// The shortest decimal text of the number with at most 15 significant digits, the
+// user's decimal point and no grouping: 2.7, 150, 0.35.
+QString general(double value);
+QString general(double value, const NumberSymbols& symbols);
+
+// Rounds half away from zero on the decimal value to the given number of decimals.
+double roundHalfAway(double value, int decimals);
+
+// Rounds to the nearest integer, halves to the even neighbour (450.5 -> 450, 451.5 -> 452).
+double roundHalfEven(double value);
+
+} // namespace Format
