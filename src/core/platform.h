@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QDate>
+#include <QFlags>
+#include <QString>
+
+#include <memory>
+
+// The desktop services the program uses, each behind a small interface: message
+// boxes and the beep, the mouse pointer, the shell's "open", today's date and the
+// end of the process. The program runs on the Qt implementations; tests install
+// scripted ones that record what the program asked for.
+namespace Platform {
+
+enum class Icon { None, Information, Question, Exclamation, Critical };
+
+enum class Button {
+    NoButton = 0x0,
+    Ok = 0x1,
+    Cancel = 0x2,
+    Yes = 0x4,
+    No = 0x8,
+};
+Q_DECLARE_FLAGS(Buttons, Button)
+
+// One message box as the program asks for it. Line breaks in the text are single
+// carriage returns; only the on-screen box turns them into line breaks.
+struct Message
+{
+    Icon icon = Icon::None;
+    QString title;
+    QString text;
+    Buttons buttons = Button::Ok;
+    Button defaultButton = Button::Ok;
+};
+
+class Prompter
+{
+public:
+    virtual ~Prompter() = default;
+    // Shows the message modally and returns the button the user chose.
+    virtual Button ask(const Message& message) = 0;
+    virtual void beep() = 0;
+
+    // Shorthands for the program's common boxes.
+    void inform(Icon icon, const QString& title, const QString& text);
+    Button question(const QString& title, const QString& text, Buttons buttons,
+                    Button defaultButton);
+};
+
+// The mouse pointer: one busy/normal switch, never a stack of busy pointers.
+class Pointer
+{
+public:
+    virtual ~Pointer() = default;
+    virtual void setBusy() = 0;
+    virtual void setNormal() = 0;
+    virtual bool isBusy() const = 0;
+};
+
+// The desktop shell's "open" for web and mail addresses.
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    virtual bool open(const QString& target) = 0;
+};
+
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual QDate today() const = 0;
+};
+
+// Ends the process once the event loop (or start-up) hands control back.
+class Process
+{
+public:
+    virtual ~Process() = default;
+    virtual void end(int exitCode) = 0;
+};
+
+struct Services
+{
+    std::shared_ptr<Prompter> prompter;
+    std::shared_ptr<Pointer> pointer;
+    std::shared_ptr<Shell> shell;
+    std::shared_ptr<Clock> clock;
+    std::shared_ptr<Process> process;
+};
+
+// The services in force; the Qt implementations until something installs others.
+Services& services();
+Prompter& prompter();
+Pointer& pointer();
+Shell& shell();
+Clock& clock();
+Process& process();
+
+// Replaces the services in force (tests install scripted ones); returns the previous set.
+Services install(Services replacement);
+Services qtServices();
+
+} // namespace Platform
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(Platform::Buttons)

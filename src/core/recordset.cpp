@@ -1,0 +1,767 @@
+#include "core/engine_p.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+#include <limits>
+
+namespace Db {
+
+namespace {
+
+const QString ClosedText = QStringLiteral("Object invalid or no longer set.");
+const QString NoCurrentText = QStringLiteral("No current record.");
+
+enum class Kind { Text, Int16, Int32, Real, Flag, Other };
+
+Kind kindOf(const ColumnInfo& column)
+{
+    const QString& type = column.declaredType;
+    if (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("TEXT")))
+        return Kind::Text;
+    if (type.startsWith(QLatin1String("SMALLINT")))
+        return Kind::Int16;
+    if (type.startsWith(QLatin1String("BIT")) || type.startsWith(QLatin1String("BOOL")))
+        return Kind::Flag;
+    if (type.contains(QLatin1String("INT")) || type.startsWith(QLatin1String("LONG")))
+        return Kind::Int32;
+    if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) ||
+        type.contains(QLatin1String("DOUB")) || type.startsWith(QLatin1String("SINGLE")))
+        return Kind::Real;
+    return Kind::Other;
+}
+
+QVariant readAs(const ColumnInfo& column, const QVariant& stored)
+{
+    if (stored.isNull())
+        return QVariant();
+    if (kindOf(column) == Kind::Flag)
+        return QVariant(stored.toLongLong() != 0);
+    return stored;
+}
+
+// The characters that can follow every text in a NOCASE comparison: the upper
+// bound of a prefix range.
+const QString PrefixEnd = QString::fromUcs4(U"\U0010FFFF", 1);
+
+bool isPlainPrefix(const QString& pattern)
+{
+    if (!pattern.endsWith(QLatin1Char('*')))
+        return false;
+    const QString head = pattern.left(pattern.size() - 1);
+    return !head.contains(QLatin1Char('*')) && !head.contains(QLatin1Char('?')) &&
+           !head.contains(QLatin1Char('#'));
+}
+
+bool valueMatches(const Criterion& criterion, const QVariant& value)
+{
+    const QVariant wanted = criterion.value();
+    if (criterion.op() == Criterion::Op::Like)
+        return !value.isNull() && Criterion::likeMatches(wanted.toString(), value.toString());
+    if (value.isNull() || wanted.isNull())
+        return false;
+    bool numericValue = false, numericWanted = false;
+    const double a = value.toDouble(&numericValue);
+    const double b = wanted.toDouble(&numericWanted);
+    const bool textual = value.typeId() == QMetaType::QString;
+    const bool same = (!textual && numericValue && numericWanted)
+                          ? a == b
+                          : QString::compare(value.toString(), wanted.toString(),
+                                             Qt::CaseInsensitive) == 0;
+    return criterion.op() == Criterion::Op::Equals ? same : !same;
+}
+
+// A typed criterion as a SQL condition with its bound values.
+QString conditionSql(const Criterion& criterion, const ColumnInfo* column, QVariantList& values)
+{
+    const QString name = quoteIdentifier(criterion.column());
+    const int first = int(values.size()) + 1;
+    switch (criterion.op()) {
+    case Criterion::Op::Equals:
+        values << criterion.value();
+        return QStringLiteral("%1 = ?%2").arg(name).arg(first);
+    case Criterion::Op::NotEquals:
+        values << criterion.value();
+        return QStringLiteral("%1 <> ?%2").arg(name).arg(first);
+    case Criterion::Op::Like:
+        break;
+    }
+    const QString pattern = criterion.value().toString();
+    values << pattern;
+    QString sql = QStringLiteral("programlike(?%1, %2)").arg(first).arg(name);
+    if (column && kindOf(*column) == Kind::Text && isPlainPrefix(pattern) && pattern.size() > 1) {
+        // A prefix search walks the column's index; the pattern check keeps it exact.
+        const QString prefix = pattern.left(pattern.size() - 1);
+        values << prefix << prefix + PrefixEnd;
+        sql = QStringLiteral("(%1 >= ?%2 COLLATE NOCASE AND %1 < ?%3 COLLATE NOCASE AND %4)")
+                  .arg(name)
+                  .arg(first + 1)
+                  .arg(first + 2)
+                  .arg(sql);
+    }
+    return sql;
+}
+
+const ColumnInfo* findColumn(const QList<ColumnInfo>& columns, const QString& name)
+{
+    QString bare = name;
+    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
+        bare = bare.mid(1, bare.size() - 2);
+    for (const ColumnInfo& column : columns) {
+        if (column.name.compare(bare, Qt::CaseInsensitive) == 0)
+            return &column;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// ---- opening ----
+
+std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type)
+{
+    if (!m_connection)
+        throw DbError(Error::ObjectClosed, ClosedText);
+    static const QRegularExpression simpleSelect(
+        QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+(\\[[^\\]]+\\]|[A-Za-z_][A-Za-z0-9_]*)"
+                       "(?:\\s+WHERE\\s+(.*?))?(?:\\s+ORDER\\s+BY\\s+(.*?))?\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto match = simpleSelect.match(source);
+    std::unique_ptr<Recordset> set(new Recordset(m_connection, type));
+    if (match.hasMatch()) {
+        set->openKeyset(m_connection->tableName(match.captured(1)),
+                        translateQuery(match.captured(2)), {}, translateQuery(match.captured(3)));
+    } else if (!source.contains(QRegularExpression(QStringLiteral("\\s")))) {
+        set->openKeyset(m_connection->tableName(source), QString(), {}, QString());
+    } else {
+        set->openSnapshot(translateQuery(source), {});
+    }
+    return set;
+}
+
+std::unique_ptr<Recordset> Database::openRecordset(const RecordSource& source, RecordsetType type)
+{
+    if (!m_connection)
+        throw DbError(Error::ObjectClosed, ClosedText);
+    const QString table = m_connection->tableName(source.table);
+    const QList<ColumnInfo> columns = m_connection->columns(table);
+    QString where;
+    QVariantList values;
+    if (source.where) {
+        const ColumnInfo* column = findColumn(columns, source.where->column());
+        if (!column)
+            throw DbError(Error::ItemNotFound,
+                          QStringLiteral("Item not found in this collection. (%1)")
+                              .arg(source.where->column()));
+        where = conditionSql(*source.where, column, values);
+    }
+    QStringList order;
+    for (const QString& column : source.orderBy)
+        order << quoteIdentifier(column);
+    std::unique_ptr<Recordset> set(new Recordset(m_connection, type));
+    set->openKeyset(table, where, values, order.join(QStringLiteral(", ")));
+    return set;
+}
+
+Recordset::Recordset(std::shared_ptr<Connection> connection, RecordsetType type)
+    : m_connection(std::move(connection)), m_type(type)
+{
+}
+
+Recordset::~Recordset() = default;
+
+void Recordset::openKeyset(const QString& table, const QString& where,
+                           const QVariantList& whereValues, const QString& orderBy)
+{
+    m_table = table;
+    m_where = where;
+    m_whereValues = whereValues;
+    m_orderBy = orderBy;
+    m_columns = m_connection->columns(table);
+    for (int i = 0; i < m_columns.size(); ++i)
+        m_fieldIndex.insert(m_columns[i].name.toLower(), i);
+    if (m_type == RecordsetType::Snapshot) {
+        // A snapshot of a table holds the values as they were when it was opened.
+        QString sql = QStringLiteral("SELECT * FROM %1").arg(quoteIdentifier(table));
+        if (!where.isEmpty())
+            sql += QStringLiteral(" WHERE ") + where;
+        if (!orderBy.isEmpty())
+            sql += QStringLiteral(" ORDER BY ") + orderBy;
+        sqlite3_stmt* statement = m_connection->prepare(sql);
+        StatementUse use(statement);
+        for (int i = 0; i < whereValues.size(); ++i)
+            bindValue(statement, i + 1, whereValues[i]);
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            QVariantList row;
+            for (int i = 0; i < m_columns.size(); ++i)
+                row << readAs(m_columns[i], columnValue(statement, i));
+            m_rows << row;
+        }
+        if (rc != SQLITE_DONE)
+            throwSqlite(m_connection->handle(), rc);
+        m_updatable = false;
+    } else {
+        loadKeys();
+        m_updatable = true;
+    }
+    m_position = recordCount() > 0 ? 0 : -1;
+}
+
+void Recordset::openSnapshot(const QString& sql, const QHash<QString, QVariant>& parameters)
+{
+    m_type = RecordsetType::Snapshot;
+    m_updatable = false;
+    sqlite3_stmt* statement = m_connection->prepare(sql);
+    StatementUse use(statement);
+    for (int i = 1; i <= sqlite3_bind_parameter_count(statement); ++i) {
+        const char* name = sqlite3_bind_parameter_name(statement, i);
+        if (name)
+            bindValue(statement, i, parameters.value(QString::fromUtf8(name + 1).toLower()));
+    }
+    static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
+    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+        ColumnInfo column;
+        column.name = QString::fromUtf8(sqlite3_column_name(statement, i));
+        column.declaredType = QString::fromUtf8(sqlite3_column_decltype(statement, i)).toUpper();
+        const auto match = sizePattern.match(column.declaredType);
+        if (kindOf(column) == Kind::Text && match.hasMatch())
+            column.size = match.captured(1).toInt();
+        m_columns << column;
+        m_fieldIndex.insert(column.name.toLower(), i);
+    }
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        QVariantList row;
+        for (int i = 0; i < m_columns.size(); ++i)
+            row << readAs(m_columns[i], columnValue(statement, i));
+        m_rows << row;
+    }
+    if (rc != SQLITE_DONE)
+        throwSqlite(m_connection->handle(), rc);
+    m_position = m_rows.isEmpty() ? -1 : 0;
+}
+
+void Recordset::loadKeys()
+{
+    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quoteIdentifier(m_table));
+    if (!m_where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + m_where;
+    sql += QStringLiteral(" ORDER BY ") +
+           (m_orderBy.isEmpty() ? QStringLiteral("rowid") : m_orderBy + QStringLiteral(", rowid"));
+    sqlite3_stmt* statement = m_connection->prepare(sql);
+    StatementUse use(statement);
+    for (int i = 0; i < m_whereValues.size(); ++i)
+        bindValue(statement, i + 1, m_whereValues[i]);
+    m_keys.clear();
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        m_keys.push_back(sqlite3_column_int64(statement, 0));
+    if (rc != SQLITE_DONE)
+        throwSqlite(m_connection->handle(), rc);
+    m_keyPositionsValid = false;
+    m_cachedKey = -1;
+    m_appended = false;
+}
+
+void Recordset::requery()
+{
+    ensureOpen();
+    if (m_editMode != EditMode::None)
+        cancelUpdate();
+    if (m_type == RecordsetType::Dynaset)
+        loadKeys();
+    m_currentDeleted = false;
+    m_position = recordCount() > 0 ? 0 : -1;
+}
+
+void Recordset::close()
+{
+    m_closed = true;
+    m_keys.clear();
+    m_rows.clear();
+    m_connection.reset();
+}
+
+void Recordset::ensureOpen() const
+{
+    if (m_closed || !m_connection || m_connection->isClosed())
+        throw DbError(Error::ObjectClosed, ClosedText);
+}
+
+// ---- position ----
+
+int Recordset::recordCount() const
+{
+    return m_type == RecordsetType::Dynaset ? int(m_keys.size()) : int(m_rows.size());
+}
+
+bool Recordset::eof() const { return recordCount() == 0 || m_position >= recordCount(); }
+bool Recordset::bof() const { return recordCount() == 0 || m_position < 0; }
+
+void Recordset::moveFirst()
+{
+    ensureOpen();
+    if (recordCount() == 0)
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    m_position = 0;
+    m_currentDeleted = false;
+}
+
+void Recordset::moveLast()
+{
+    ensureOpen();
+    if (recordCount() == 0)
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    m_position = recordCount() - 1;
+    m_currentDeleted = false;
+}
+
+void Recordset::moveNext()
+{
+    ensureOpen();
+    if (eof())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    // After a delete the next row already stands at the deleted row's position.
+    if (!m_currentDeleted)
+        ++m_position;
+    m_currentDeleted = false;
+}
+
+void Recordset::movePrevious()
+{
+    ensureOpen();
+    if (bof())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    --m_position;
+    m_currentDeleted = false;
+}
+
+int Recordset::absolutePosition() const
+{
+    if (m_currentDeleted || bof() || eof())
+        return -1;
+    return m_position;
+}
+
+void Recordset::setAbsolutePosition(int position)
+{
+    ensureOpen();
+    if (position < 0 || position >= recordCount())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    m_position = position;
+    m_currentDeleted = false;
+}
+
+QByteArray Recordset::bookmark() const
+{
+    ensureCurrent();
+    const qint64 key = m_type == RecordsetType::Dynaset ? m_keys[size_t(m_position)] : m_position;
+    return QByteArray::number(key);
+}
+
+int Recordset::positionOfKey(qint64 key) const
+{
+    if (!m_keyPositionsValid) {
+        m_keyPositions.clear();
+        m_keyPositions.reserve(qsizetype(m_keys.size()));
+        for (size_t i = 0; i < m_keys.size(); ++i)
+            m_keyPositions.insert(m_keys[i], int(i));
+        m_keyPositionsValid = true;
+    }
+    return m_keyPositions.value(key, -1);
+}
+
+void Recordset::setBookmark(const QByteArray& bookmark)
+{
+    ensureOpen();
+    bool ok = false;
+    const qint64 key = bookmark.toLongLong(&ok);
+    int position = -1;
+    if (ok)
+        position = m_type == RecordsetType::Dynaset
+                       ? positionOfKey(key)
+                       : (key >= 0 && key < recordCount() ? int(key) : -1);
+    if (position < 0)
+        throw DbError(Error::InvalidBookmark, QStringLiteral("Not a valid bookmark."));
+    m_position = position;
+    m_currentDeleted = false;
+}
+
+// ---- finding ----
+
+std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool firstOnly) const
+{
+    const ColumnInfo* column = findColumn(m_columns, criterion.column());
+    if (!column)
+        throw DbError(Error::ItemNotFound,
+                      QStringLiteral("Item not found in this collection. (%1)")
+                          .arg(criterion.column()));
+    QVariantList values = m_whereValues;
+    QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE ").arg(quoteIdentifier(m_table));
+    if (!m_where.isEmpty())
+        sql += QLatin1Char('(') + m_where + QStringLiteral(") AND ");
+    sql += conditionSql(criterion, column, values);
+    sql += QStringLiteral(" ORDER BY ") +
+           (m_orderBy.isEmpty() ? QStringLiteral("rowid") : m_orderBy + QStringLiteral(", rowid"));
+    sqlite3_stmt* statement = m_connection->prepare(sql);
+    StatementUse use(statement);
+    for (int i = 0; i < values.size(); ++i)
+        bindValue(statement, i + 1, values[i]);
+    std::vector<qint64> keys;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        keys.push_back(sqlite3_column_int64(statement, 0));
+        // In the set's own order the first row that belongs to the set is the answer,
+        // unless rows added since it was read stand out of order at its end.
+        if (firstOnly && !m_appended && positionOfKey(keys.back()) >= 0)
+            break;
+    }
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throwSqlite(m_connection->handle(), rc);
+    return keys;
+}
+
+bool Recordset::findFirst(const Criterion& criterion)
+{
+    ensureOpen();
+    int found = -1;
+    if (m_type == RecordsetType::Dynaset) {
+        const std::vector<qint64> keys = matchingKeys(criterion, true);
+        for (qint64 key : keys) {
+            const int position = positionOfKey(key);
+            if (position >= 0 && (found < 0 || position < found))
+                found = position;
+        }
+    } else {
+        const int field = fieldIndex(criterion.column());
+        if (field < 0)
+            throw DbError(Error::ItemNotFound,
+                          QStringLiteral("Item not found in this collection. (%1)")
+                              .arg(criterion.column()));
+        for (int i = 0; i < m_rows.size() && found < 0; ++i) {
+            if (valueMatches(criterion, m_rows[i][field]))
+                found = i;
+        }
+    }
+    m_noMatch = found < 0;
+    if (found >= 0) {
+        m_position = found;
+        m_currentDeleted = false;
+    }
+    return !m_noMatch;
+}
+
+bool Recordset::findNext(const Criterion& criterion)
+{
+    ensureOpen();
+    const int from = m_currentDeleted ? m_position - 1 : m_position;
+    int found = -1;
+    if (m_type == RecordsetType::Dynaset) {
+        const std::vector<qint64> keys = matchingKeys(criterion, false);
+        for (qint64 key : keys) {
+            const int position = positionOfKey(key);
+            if (position > from && (found < 0 || position < found))
+                found = position;
+        }
+    } else {
+        const int field = fieldIndex(criterion.column());
+        if (field < 0)
+            throw DbError(Error::ItemNotFound, QStringLiteral("Item not found in this collection."));
+        for (int i = from + 1; i < m_rows.size() && found < 0; ++i) {
+            if (valueMatches(criterion, m_rows[i][field]))
+                found = i;
+        }
+    }
+    m_noMatch = found < 0;
+    if (found >= 0) {
+        m_position = found;
+        m_currentDeleted = false;
+    }
+    return !m_noMatch;
+}
+
+// ---- fields ----
+
+QStringList Recordset::fieldNames() const
+{
+    QStringList names;
+    for (const ColumnInfo& column : m_columns)
+        names << column.name;
+    return names;
+}
+
+int Recordset::fieldIndex(const QString& name) const
+{
+    QString bare = name;
+    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
+        bare = bare.mid(1, bare.size() - 2);
+    return m_fieldIndex.value(bare.toLower(), -1);
+}
+
+int Recordset::fieldSize(const QString& name) const
+{
+    const int field = fieldIndex(name);
+    if (field < 0)
+        throw DbError(Error::ItemNotFound,
+                      QStringLiteral("Item not found in this collection. (%1)").arg(name));
+    return m_columns[field].size;
+}
+
+void Recordset::ensureCurrent() const
+{
+    ensureOpen();
+    if (m_currentDeleted)
+        throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
+    if (bof() || eof())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+}
+
+QVariantList Recordset::fetch(qint64 rowid) const
+{
+    if (rowid == m_cachedKey)
+        return m_cachedValues;
+    sqlite3_stmt* statement = m_connection->prepare(
+        QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table)));
+    StatementUse use(statement);
+    sqlite3_bind_int64(statement, 1, rowid);
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_DONE)
+        throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
+    if (rc != SQLITE_ROW)
+        throwSqlite(m_connection->handle(), rc);
+    QVariantList row;
+    row.reserve(m_columns.size());
+    for (int i = 0; i < m_columns.size(); ++i)
+        row << readAs(m_columns[i], columnValue(statement, i));
+    m_cachedKey = rowid;
+    m_cachedValues = row;
+    return row;
+}
+
+QVariantList Recordset::row(int position) const
+{
+    ensureOpen();
+    if (position < 0 || position >= recordCount())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    if (m_type == RecordsetType::Snapshot)
+        return m_rows[position];
+    return fetch(m_keys[size_t(position)]);
+}
+
+const QVariantList& Recordset::currentValues() const
+{
+    ensureCurrent();
+    if (m_type == RecordsetType::Snapshot)
+        return m_rows[m_position];
+    fetch(m_keys[size_t(m_position)]);
+    return m_cachedValues;
+}
+
+QVariant Recordset::value(int field) const
+{
+    if (field < 0 || field >= m_columns.size())
+        throw DbError(Error::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (m_editMode != EditMode::None)
+        return m_buffer[field];
+    return currentValues()[field];
+}
+
+QVariant Recordset::value(const QString& name) const
+{
+    const int field = fieldIndex(name);
+    if (field < 0)
+        throw DbError(Error::ItemNotFound,
+                      QStringLiteral("Item not found in this collection. (%1)").arg(name));
+    return value(field);
+}
+
+// ---- changes ----
+
+QVariant Recordset::convertForColumn(int field, const QVariant& value) const
+{
+    const ColumnInfo& column = m_columns[field];
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    const auto mismatch = [] {
+        return DbError(Error::TypeMismatch, QStringLiteral("Data type conversion error."));
+    };
+    const auto overflow = [] {
+        return DbError(Error::Overflow, QStringLiteral("Numeric field overflow."));
+    };
+    switch (kindOf(column)) {
+    case Kind::Text: {
+        const QString text = value.toString();
+        if (column.size > 0 && text.size() > column.size)
+            throw DbError(Error::TooSmall,
+                          QStringLiteral("The field is too small to accept the amount of data "
+                                         "you attempted to add. Try inserting or pasting less "
+                                         "data."));
+        return text;
+    }
+    case Kind::Flag:
+        if (value.typeId() == QMetaType::QString) {
+            bool ok = false;
+            const double number = value.toString().trimmed().toDouble(&ok);
+            if (!ok)
+                throw mismatch();
+            return QVariant(qlonglong(number != 0 ? 1 : 0));
+        }
+        return QVariant(qlonglong(value.toBool() ? 1 : 0));
+    case Kind::Int16:
+    case Kind::Int32: {
+        bool ok = false;
+        const double number = value.typeId() == QMetaType::QString
+                                  ? value.toString().trimmed().toDouble(&ok)
+                                  : value.toDouble(&ok);
+        if (!ok || !std::isfinite(number))
+            throw mismatch();
+        const double whole = std::nearbyint(number); // halves to the even neighbour
+        const double low = kindOf(column) == Kind::Int16 ? -32768.0 : -2147483648.0;
+        const double high = kindOf(column) == Kind::Int16 ? 32767.0 : 2147483647.0;
+        if (whole < low || whole > high)
+            throw overflow();
+        return QVariant(qlonglong(whole));
+    }
+    case Kind::Real: {
+        bool ok = false;
+        const double number = value.typeId() == QMetaType::QString
+                                  ? value.toString().trimmed().toDouble(&ok)
+                                  : value.toDouble(&ok);
+        if (!ok || !std::isfinite(number))
+            throw mismatch();
+        return QVariant(number);
+    }
+    case Kind::Other:
+        break;
+    }
+    return value;
+}
+
+void Recordset::addNew()
+{
+    ensureOpen();
+    if (!m_updatable)
+        throw DbError(Error::ReadOnly,
+                      QStringLiteral("Cannot update. Database or object is read-only."));
+    m_buffer = QVariantList(m_columns.size());
+    m_changed.assign(size_t(m_columns.size()), false);
+    m_editMode = EditMode::Add;
+}
+
+void Recordset::edit()
+{
+    ensureCurrent();
+    if (!m_updatable)
+        throw DbError(Error::ReadOnly,
+                      QStringLiteral("Cannot update. Database or object is read-only."));
+    m_buffer = currentValues();
+    m_changed.assign(size_t(m_columns.size()), false);
+    m_editMode = EditMode::Edit;
+}
+
+void Recordset::setValue(const QString& name, const QVariant& value)
+{
+    ensureOpen();
+    const int field = fieldIndex(name);
+    if (field < 0)
+        throw DbError(Error::ItemNotFound,
+                      QStringLiteral("Item not found in this collection. (%1)").arg(name));
+    if (m_editMode == EditMode::None)
+        throw DbError(Error::NotAnUpdate,
+                      QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    m_buffer[field] = convertForColumn(field, value);
+    m_changed[size_t(field)] = true;
+}
+
+void Recordset::update()
+{
+    ensureOpen();
+    if (m_editMode == EditMode::None)
+        throw DbError(Error::NotAnUpdate,
+                      QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    QStringList names;
+    QVariantList values;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_changed[size_t(i)]) {
+            names << quoteIdentifier(m_columns[i].name);
+            values << m_buffer[i];
+        }
+    }
+    sqlite3* db = m_connection->handle();
+    if (m_editMode == EditMode::Add) {
+        QString sql;
+        if (names.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(m_table));
+        } else {
+            QStringList marks;
+            for (int i = 0; i < names.size(); ++i)
+                marks << QStringLiteral("?%1").arg(i + 1);
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoteIdentifier(m_table), names.join(QStringLiteral(", ")),
+                           marks.join(QStringLiteral(", ")));
+        }
+        sqlite3_stmt* statement = m_connection->prepare(sql);
+        StatementUse use(statement);
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(statement, i + 1, values[i]);
+        m_connection->run(statement);
+        const qint64 key = sqlite3_last_insert_rowid(db);
+        // A row added through the set joins it at its end, as in any keyset.
+        m_keys.push_back(key);
+        m_keyPositionsValid = false;
+        m_appended = true;
+        m_lastModified = QByteArray::number(key);
+        if (m_position < 0)
+            m_position = 0;
+    } else if (!names.isEmpty()) {
+        const qint64 key = m_keys[size_t(m_position)];
+        QStringList sets;
+        for (int i = 0; i < names.size(); ++i)
+            sets << QStringLiteral("%1 = ?%2").arg(names[i]).arg(i + 1);
+        const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                                .arg(quoteIdentifier(m_table), sets.join(QStringLiteral(", ")))
+                                .arg(names.size() + 1);
+        sqlite3_stmt* statement = m_connection->prepare(sql);
+        StatementUse use(statement);
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(statement, i + 1, values[i]);
+        sqlite3_bind_int64(statement, int(names.size()) + 1, key);
+        m_connection->run(statement);
+        if (sqlite3_changes(db) == 0)
+            throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
+        m_lastModified = QByteArray::number(key);
+    }
+    m_cachedKey = -1;
+    m_editMode = EditMode::None;
+    m_buffer.clear();
+}
+
+void Recordset::cancelUpdate()
+{
+    if (m_editMode == EditMode::None)
+        throw DbError(Error::NotAnUpdate,
+                      QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    m_editMode = EditMode::None;
+    m_buffer.clear();
+}
+
+void Recordset::deleteRecord()
+{
+    ensureCurrent();
+    if (!m_updatable)
+        throw DbError(Error::ReadOnly,
+                      QStringLiteral("Cannot update. Database or object is read-only."));
+    const qint64 key = m_keys[size_t(m_position)];
+    sqlite3_stmt* statement = m_connection->prepare(
+        QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table)));
+    StatementUse use(statement);
+    sqlite3_bind_int64(statement, 1, key);
+    m_connection->run(statement);
+    m_keys.erase(m_keys.begin() + m_position);
+    m_keyPositionsValid = false;
+    m_cachedKey = -1;
+    m_currentDeleted = true;
+}
+
+} // namespace Db

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "core/platform.h"
+
+#include <QDate>
+#include <QList>
+#include <QStringList>
+
+#include <memory>
+
+// Scripted stand-ins for the desktop services. A test queues the answers it wants
+// before the action, then checks every message the program showed.
+class ScriptedPrompter final : public Platform::Prompter
+{
+public:
+    Platform::Button ask(const Platform::Message& message) override;
+    void beep() override { ++m_beeps; }
+
+    void setNextAnswer(Platform::Button answer) { m_answers << answer; }
+    const QList<Platform::Message>& messages() const { return m_messages; }
+    // Messages that arrived with no queued answer; they are answered with their default.
+    const QList<Platform::Message>& unexpected() const { return m_unexpected; }
+    int beeps() const { return m_beeps; }
+    int pendingAnswers() const { return int(m_answers.size()); }
+    void clear();
+
+private:
+    QList<Platform::Button> m_answers;
+    QList<Platform::Message> m_messages;
+    QList<Platform::Message> m_unexpected;
+    int m_beeps = 0;
+};
+
+class ScriptedPointer final : public Platform::Pointer
+{
+public:
+    void setBusy() override;
+    void setNormal() override;
+    bool isBusy() const override { return m_busy; }
+    // "busy" and "normal" in the order they were set.
+    const QStringList& history() const { return m_history; }
+    void clear() { m_history.clear(); }
+
+private:
+    bool m_busy = false;
+    QStringList m_history;
+};
+
+class ScriptedShell final : public Platform::Shell
+{
+public:
+    bool open(const QString& target) override
+    {
+        m_opened << target;
+        return m_succeeds;
+    }
+    void setSucceeds(bool succeeds) { m_succeeds = succeeds; }
+    const QStringList& opened() const { return m_opened; }
+
+private:
+    QStringList m_opened;
+    bool m_succeeds = true;
+};
+
+class FixedClock final : public Platform::Clock
+{
+public:
+    QDate today() const override { return m_today; }
+    void setToday(const QDate& date) { m_today = date; }
+
+private:
+    QDate m_today = QDate(2026, 12, 6);
+};
+
+class RecordingProcess final : public Platform::Process
+{
+public:
+    void end(int exitCode) override { m_exitCodes << exitCode; }
+    const QList<int>& exitCodes() const { return m_exitCodes; }
+    bool ended() const { return !m_exitCodes.isEmpty(); }
+
+private:
+    QList<int> m_exitCodes;
+};
+
+// Installs the scripted services for the life of the object and puts the previous
+// ones back afterwards.
+class TestServices
+{
+public:
+    TestServices();
+    ~TestServices();
+    TestServices(const TestServices&) = delete;
+    TestServices& operator=(const TestServices&) = delete;
+
+    std::shared_ptr<ScriptedPrompter> prompter = std::make_shared<ScriptedPrompter>();
+    std::shared_ptr<ScriptedPointer> pointer = std::make_shared<ScriptedPointer>();
+    std::shared_ptr<ScriptedShell> shell = std::make_shared<ScriptedShell>();
+    std::shared_ptr<FixedClock> clock = std::make_shared<FixedClock>();
+    std::shared_ptr<RecordingProcess> process = std::make_shared<RecordingProcess>();
+
+private:
+    Platform::Services m_previous;
+};
+
+// Compares one recorded message with what the program should have shown.
+bool sameMessage(const Platform::Message& actual, Platform::Icon icon, const QString& title,
+                 const QString& text, Platform::Button defaultButton, QString* why = nullptr);
