@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace Db {
+class Workspace;
+}
+
+// The files the program keeps beside itself and the layout of the database file:
+// the airport table, the charge and tax catalogues and the stored identifier query.
+namespace Schema {
+
+inline const QString DatabaseFileName = QStringLiteral("Brisklander.mdb");
+inline const QString WorkgroupFileName = QStringLiteral("Brisklander.mdw");
+inline const QString PreviousDatabaseFileName = QStringLiteral("Brisklander.old");
+
+// The workgroup account that opens the database; fixed in the program.
+inline const QString UserName = QStringLiteral("BLUser");
+inline const QString Password = QStringLiteral("$QW#7h41pzkrtx");
+
+inline const QString CheckAirportIdQuery = QStringLiteral("QRYCheckAirportID");
+inline const QString CheckAirportIdParameter = QStringLiteral("VBAIRPORTID");
+
+// Creates an empty database file with every table and the stored query, secured
+// by the workspace's workgroup.
+void createDatabase(Db::Workspace& workspace, const QString& path);
+
+} // namespace Schema
