@@ -1,7 +1,16 @@
+#include "core/startup.h"
+#include "quote/brisklander.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Brisklander"));
+    QApplication::setApplicationVersion(QStringLiteral(BRISKLANDER_VERSION));
+    if (!StartApplication(StartOptions::fromApplication(), [] { return new Brisklander; }))
+        return 1;
+    const int code = QApplication::exec();
+    ReleaseSingleCopyLock();
+    return code;
 }

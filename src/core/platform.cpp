@@ -164,10 +164,25 @@ Services install(Services replacement)
     return previous;
 }
 
-Prompter& prompter() { return *services().prompter; }
-Pointer& pointer() { return *services().pointer; }
-Shell& shell() { return *services().shell; }
-Clock& clock() { return *services().clock; }
-Process& process() { return *services().process; }
+Prompter& prompter()
+{
+    return *services().prompter;
+}
+Pointer& pointer()
+{
+    return *services().pointer;
+}
+Shell& shell()
+{
+    return *services().shell;
+}
+Clock& clock()
+{
+    return *services().clock;
+}
+Process& process()
+{
+    return *services().process;
+}
 
 } // namespace Platform

@@ -12,9 +12,17 @@
 // scripted ones that record what the program asked for.
 namespace Platform {
 
-enum class Icon { None, Information, Question, Exclamation, Critical };
+enum class Icon
+{
+    None,
+    Information,
+    Question,
+    Exclamation,
+    Critical
+};
 
-enum class Button {
+enum class Button
+{
     NoButton = 0x0,
     Ok = 0x1,
     Cancel = 0x2,

@@ -35,7 +35,10 @@ TestServices::TestServices()
     m_previous = Platform::install(Platform::Services{prompter, pointer, shell, clock, process});
 }
 
-TestServices::~TestServices() { Platform::install(m_previous); }
+TestServices::~TestServices()
+{
+    Platform::install(m_previous);
+}
 
 namespace {
 
@@ -63,8 +66,8 @@ bool sameMessage(const Platform::Message& actual, Platform::Icon icon, const QSt
 {
     QStringList differences;
     if (actual.icon != icon)
-        differences << QStringLiteral("icon %1, expected %2")
-                           .arg(iconName(actual.icon), iconName(icon));
+        differences
+            << QStringLiteral("icon %1, expected %2").arg(iconName(actual.icon), iconName(icon));
     if (actual.title != title)
         differences << QStringLiteral("title \"%1\", expected \"%2\"").arg(actual.title, title);
     if (actual.text != text)

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The files of a new program folder: the workgroup file, the database with its
+// tables, a small set of real airports and sample catalogues, and a settings file.
+namespace StarterData {
+
+struct Result
+{
+    QStringList created; // file names that were made
+    QStringList kept;    // file names that were there already and were left alone
+    QStringList warnings;
+};
+
+// Creates the files of a program folder that are missing; never replaces one that
+// exists, so an operator's database survives every rebuild. The settings file is
+// named after the executable.
+Result createProgramFolder(const QString& folder, const QString& executableName);
+
+// Adds the demonstration airports and the sample catalogues to a new database.
+void seedDatabase(const QString& databasePath, const QString& workgroupPath);
+
+// The default settings file of a new program folder.
+void writeDefaultSettings(const QString& settingsPath);
+
+} // namespace StarterData

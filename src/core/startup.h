@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The program's entry and exit.
+
+struct StartOptions
+{
+    QString programFolder;  // where the executable and its files lie
+    QString executableName; // without extension; names the settings file
+    QString lockPath;       // the per-machine lock that keeps a second copy out
+
+    // The running executable's folder and name, and the machine-wide lock.
+    static StartOptions fromApplication();
+};
+
+// Starts the program: refuses a second copy, finds the settings file, loads the
+// settings, the currency symbol and the workspace, then creates and shows the main
+// window. Returns false when the process must end (a message has been shown).
+bool StartApplication(const StartOptions& options,
+                      const std::function<QWidget*()>& createMainWindow);
+
+// Releases the single-copy lock (the end of the process does it too).
+void ReleaseSingleCopyLock();
+
+// Asks, closes the window and the connection, compacts the database and ends the
+// process. Returns normally only when the user answers No.
+void ExitApplication();
+
+// True while the exit closes the main window itself, so its close request passes.
+bool ProgramIsUnloading();
+
+void LoadCurrencySymbol();
+
+// Sets the engine's workgroup defaults and opens the workspace "AirportWS"; shows
+// the initialization error and returns false when that fails.
+bool OpenAirportWorkspace();
+
+// Hands a web or mail address to the desktop shell; failures are ignored.
+void OpenDocument(const QString& target);
+
+// The file operations of the exit's compaction, replaceable so that every failure
+// can be tried.
+class DatabaseFiles
+{
+public:
+    virtual ~DatabaseFiles() = default;
+    virtual bool exists(const QString& path);
+    virtual bool remove(const QString& path);
+    // Replaces the target when it exists.
+    virtual bool rename(const QString& from, const QString& to);
+    virtual void settle(const QString& path);
+    virtual void compact(const QString& from, const QString& to);
+};
+
+// Compacts the database file through "Brisklander.old" beside it. Whatever fails,
+// the database file afterwards holds what it held before.
+void CompactDatabaseAtExit(const QString& databasePath, DatabaseFiles& files);
+
+// Puts "Brisklander.old" back when an exit was cut off after renaming the database.
+void RecoverInterruptedCompaction(const QString& databasePath);
