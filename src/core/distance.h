@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+// The length of one route leg: the great-circle distance between two airports.
+//
+// The constants in distance.cpp are deliberately the program's own, not the most
+// precise ones: pi is the 15-digit 3.14159265358979 and a nautical mile is one
+// minute of arc with that pi, so every leg comes out the same to its last shown
+// decimal wherever it is computed (and the quote's figures with it).
+
+// One latitude or longitude exactly as a route leg holds it. A leading "-" in
+// DegreesText marks the negative hemisphere (south, or east of Greenwich); the sign
+// lives in the text so that "-00" degrees 30 minutes keeps its hemisphere.
+struct Coordinate
+{
+    QString DegreesText;
+    qint16 Minutes = 0;
+    double Seconds = 0;
+};
+
+struct GeoPoint
+{
+    Coordinate latitude;
+    Coordinate longitude;
+};
+
+// The arcsine in radians for 0 <= x <= 1, in its arctangent form; pi / 2 for x >= 1.
+double ArcSin(double x);
+
+// The signed angle in radians, or nothing when DegreesText does not read as a number
+// or its whole degrees do not fit a 16-bit integer.
+std::optional<double> CoordinateRadians(const Coordinate& c);
+
+// The great-circle distance in nautical miles, unrounded (haversine formula);
+// 0 when any coordinate cannot be read.
+double LegDistanceNM(const GeoPoint& from, const GeoPoint& to);
+
+// A leg in both units with the texts the route shows ("##,##0.0"). The statute miles
+// come from the unrounded nautical miles, so the two texts need not agree with a
+// conversion of the shown nautical text.
+struct LegDistance
+{
+    double nm = 0;
+    double sm = 0;
+    QString nmText;
+    QString smText;
+};
+
+LegDistance ComputeLeg(const GeoPoint& from, const GeoPoint& to);
