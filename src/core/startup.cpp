@@ -138,6 +138,10 @@ bool OpenAirportWorkspace()
         engine.setDefaultPassword(Schema::Password);
         context.Workspace =
             engine.createWorkspace(QStringLiteral("AirportWS"), Schema::UserName, Schema::Password);
+        // A database secured by another workgroup cannot be used at all: find out now
+        // rather than in every window. A missing database is the windows' to report.
+        if (QFileInfo::exists(context.DatabasePath))
+            context.Workspace->openDatabase(context.DatabasePath)->close();
         return true;
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();

@@ -1,0 +1,427 @@
+#include "airports/starterdata.h"
+#include "core/appcontext.h"
+#include "core/appsettings.h"
+#include "core/engine.h"
+#include "core/schema.h"
+#include "core/startup.h"
+#include "quote/brisklander.h"
+#include "support/testservices.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+using Platform::Button;
+using Platform::Icon;
+
+namespace {
+
+// Every row of every table, in a stable order: what "the database holds".
+QStringList dumpDatabase(const QString& path)
+{
+    QStringList rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        return {QStringLiteral("<cannot open>")};
+    }
+    for (const char* table : {"Airports", "AdditionalCharges", "Taxes", "SysQueries"}) {
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY 1, 2";
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) != SQLITE_OK) {
+            rows << QStringLiteral("<no table %1>").arg(QLatin1String(table));
+            continue;
+        }
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            QStringList cells{QLatin1String(table)};
+            for (int i = 0; i < sqlite3_column_count(statement); ++i)
+                cells << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
+            rows << cells.join(QLatin1Char('|'));
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+// File operations that fail where a test wants them to.
+class FaultyFiles : public DatabaseFiles
+{
+public:
+    bool refuseFirstRename = false;
+    bool compactionFailsPartWay = false;
+
+    bool rename(const QString& from, const QString& to) override
+    {
+        if (refuseFirstRename && !m_renamed) {
+            m_renamed = true;
+            return false;
+        }
+        m_renamed = true;
+        return DatabaseFiles::rename(from, to);
+    }
+    void compact(const QString& from, const QString& to) override
+    {
+        if (compactionFailsPartWay) {
+            QFile partial(to);
+            QVERIFY(partial.open(QIODevice::WriteOnly));
+            partial.write(QByteArray(4096, 'x'));
+            partial.close();
+            throw Db::DbError(Db::Error::EngineFailure, QStringLiteral("disk full"));
+        }
+        DatabaseFiles::compact(from, to);
+    }
+
+private:
+    bool m_renamed = false;
+};
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestServices> m_services;
+    QString m_folder;
+
+    QString path(const QString& name) const { return m_folder + QLatin1Char('/') + name; }
+    QString databasePath() const { return path(Schema::DatabaseFileName); }
+    QString oldPath() const { return path(Schema::PreviousDatabaseFileName); }
+
+    StartOptions options() const
+    {
+        StartOptions o;
+        o.programFolder = m_folder;
+        o.executableName = QStringLiteral("Brisklander");
+        o.lockPath = path(QStringLiteral("test.lock"));
+        return o;
+    }
+
+    bool start()
+    {
+        return StartApplication(options(), [] { return new Brisklander; });
+    }
+
+    bool onlyMessage(Icon icon, const QString& title, const QString& text, Button defaultButton)
+    {
+        const auto& messages = m_services->prompter->messages();
+        QString why;
+        if (messages.size() != 1) {
+            qWarning() << "expected one message, got" << messages.size();
+            return false;
+        }
+        if (!sameMessage(messages.first(), icon, title, text, defaultButton, &why)) {
+            qWarning().noquote() << why;
+            return false;
+        }
+        return true;
+    }
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_folder = m_dir->path();
+        m_services = std::make_unique<TestServices>();
+        StarterData::createProgramFolder(m_folder, QStringLiteral("Brisklander"));
+    }
+
+    void cleanup()
+    {
+        if (QWidget* window = appContext().MainWindow)
+            delete window;
+        appContext() = AppContext();
+        Db::DbEngine::instance().release();
+        ReleaseSingleCopyLock();
+        m_services.reset();
+        m_dir.reset();
+    }
+
+    void startShowsTheMainWindowWithTheCompanyInItsCaption()
+    {
+        QVERIFY(start());
+        QVERIFY(m_services->prompter->messages().isEmpty());
+        auto* window = qobject_cast<Brisklander*>(appContext().MainWindow.data());
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(appContext().DatabasePath, databasePath());
+        QCOMPARE(appContext().SettingsPath, path(QStringLiteral("Brisklander.INI")));
+        QVERIFY(appContext().Workspace);
+        QCOMPARE(appContext().Workspace->name(), QStringLiteral("AirportWS"));
+
+        appSettings().NAME = QStringLiteral("  Acme Air Charter  ");
+        window->Form_Activate();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Brisklander - Acme Air Charter"));
+        appSettings().NAME = QStringLiteral("    ");
+        window->Form_Activate();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Brisklander"));
+    }
+
+    void secondCopyIsRefusedAndTheFirstKeepsItsLock()
+    {
+        QVERIFY(start());
+        QWidget* first = appContext().MainWindow;
+        appContext().MainWindow = nullptr;
+        QVERIFY(!start());
+        QVERIFY(onlyMessage(Icon::Critical, QStringLiteral("Brisklander"),
+                            QStringLiteral("There is already another copy of Brisklander \ractive "
+                                           "on this machine.\r\rYou can only run one copy of this "
+                                           "program\rat a time."),
+                            Button::Ok));
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{1});
+        QVERIFY(first->isVisible());
+        QVERIFY(!appContext().MainWindow);
+        delete first;
+    }
+
+    void lockOfACrashedCopyDoesNotStayStuck()
+    {
+        // A lock file naming a process that no longer runs on this machine.
+        QFile lock(options().lockPath);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray("2147480000\nBrisklander\n") + QSysInfo::machineHostName().toUtf8() +
+                   "\n");
+        lock.close();
+        QVERIFY(start());
+        QVERIFY(m_services->prompter->messages().isEmpty());
+    }
+
+    void missingSettingsFileStopsBeforeAnyDatabaseIsOpened()
+    {
+        QVERIFY(QFile::remove(path(QStringLiteral("Brisklander.INI"))));
+        // Without a workgroup file a database opening would fail with its own message.
+        QVERIFY(QFile::remove(path(Schema::WorkgroupFileName)));
+        QVERIFY(!start());
+        QVERIFY(onlyMessage(Icon::Critical, QStringLiteral("Brisklander"),
+                            QStringLiteral("FATAL ERROR: Brisklander.INI file not found.\r\r"
+                                           "Application will be terminated"),
+                            Button::Ok));
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{1});
+        QVERIFY(!appContext().Workspace);
+        QVERIFY(!m_services->pointer->isBusy());
+    }
+
+    void workgroupFailuresEndWithTheInitializationError_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("number");
+        QTest::newRow("missing") << "missing" << int(Db::Error::WorkgroupMissing);
+        QTest::newRow("unreadable") << "garbage" << int(Db::Error::WorkgroupMissing);
+        QTest::newRow("wrong account") << "account" << int(Db::Error::BadAccount);
+        QTest::newRow("foreign workgroup") << "foreign" << int(Db::Error::NoPermission);
+    }
+
+    void workgroupFailuresEndWithTheInitializationError()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, number);
+        const QString workgroup = path(Schema::WorkgroupFileName);
+        QVERIFY(QFile::remove(workgroup));
+        if (damage == QLatin1String("garbage")) {
+            QFile file(workgroup);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not a workgroup file");
+        } else if (damage == QLatin1String("account")) {
+            Db::DbEngine::createWorkgroupFile(workgroup, Schema::UserName,
+                                              QStringLiteral("another password"));
+        } else if (damage == QLatin1String("foreign")) {
+            Db::DbEngine::createWorkgroupFile(workgroup, Schema::UserName, Schema::Password);
+        }
+        QVERIFY(!start());
+        const auto& messages = m_services->prompter->messages();
+        QCOMPARE(messages.size(), 1);
+        const QString prefix = QStringLiteral("An error occured during program initialization:"
+                                              "\r\rError number = %1\r")
+                                   .arg(number);
+        QVERIFY2(messages.first().text.startsWith(prefix), qPrintable(messages.first().text));
+        QVERIFY(messages.first().text.endsWith(QStringLiteral("\r\rApplication will be "
+                                                              "terminated")));
+        QVERIFY(messages.first().text.size() > prefix.size() + 40); // the description is there
+        QCOMPARE(messages.first().icon, Icon::Critical);
+        QCOMPARE(messages.first().title, QStringLiteral("Brisklander"));
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{1});
+        QVERIFY(!appContext().MainWindow);
+    }
+
+    void currencySymbolComesFromTheLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("symbol");
+        QTest::newRow("United States") << QLocale(QLocale::English, QLocale::UnitedStates) << "$";
+        QTest::newRow("Germany") << QLocale(QLocale::German, QLocale::Germany) << "€";
+        QTest::newRow("C locale defines none") << QLocale::c() << "$";
+    }
+
+    void currencySymbolComesFromTheLocale()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, symbol);
+        QLocale::setDefault(locale);
+        LoadCurrencySymbol();
+        QCOMPARE(appContext().CurrencySymbol, symbol);
+    }
+
+    void exitAnsweredNoKeepsEverything()
+    {
+        QVERIFY(start());
+        auto* window = qobject_cast<Brisklander*>(appContext().MainWindow.data());
+        const QStringList before = dumpDatabase(databasePath());
+        m_services->prompter->setNextAnswer(Button::No);
+        window->mnuexit()->trigger();
+        m_services->prompter->setNextAnswer(Button::No);
+        QVERIFY(!window->close()); // the close box asks the same question
+        QCOMPARE(m_services->prompter->messages().size(), 2);
+        for (const auto& message : m_services->prompter->messages())
+            QVERIFY(sameMessage(message, Icon::Question, QStringLiteral("Brisklander"),
+                                QStringLiteral("Are you sure that you want to EXIT Brisklander ?"),
+                                Button::No));
+        QVERIFY(window->isVisible());
+        QVERIFY(appContext().Workspace && !appContext().Workspace->isClosed());
+        QVERIFY(!m_services->process->ended());
+        QCOMPARE(dumpDatabase(databasePath()), before);
+    }
+
+    void exitAnsweredYesLeavesACompactedDatabaseAndNoOldFile()
+    {
+        QVERIFY(start());
+        // Grow the file with rows that are gone again, so compaction has work to do.
+        auto database = appContext().Workspace->openDatabase(databasePath());
+        database->execute(QStringLiteral(
+            "CREATE TABLE Filler (x TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 "
+            "FROM n WHERE i < 3000) INSERT INTO Filler SELECT printf('%0500d', i) FROM n; "
+            "DROP TABLE Filler;"));
+        database->close();
+        const QStringList before = dumpDatabase(databasePath());
+        const qint64 sizeBefore = QFileInfo(databasePath()).size() +
+                                  QFileInfo(databasePath() + QStringLiteral("-wal")).size();
+
+        m_services->prompter->setNextAnswer(Button::Yes);
+        qobject_cast<Brisklander*>(appContext().MainWindow.data())->mnuexit()->trigger();
+
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{0});
+        QVERIFY(!QFile::exists(oldPath()));
+        QVERIFY(!QFile::exists(databasePath() + QStringLiteral("-wal")));
+        QCOMPARE(dumpDatabase(databasePath()), before);
+        QVERIFY(QFileInfo(databasePath()).size() < sizeBefore / 4);
+        QVERIFY(!m_services->pointer->isBusy());
+        QVERIFY(!appContext().Workspace);
+    }
+
+    void compactionFaultsLeaveTheDatabaseAsItWas_data()
+    {
+        QTest::addColumn<bool>("refuseRename");
+        QTest::addColumn<bool>("failCompaction");
+        QTest::addColumn<bool>("staleOld");
+        QTest::addColumn<bool>("heldOpen");
+        QTest::newRow("no fault") << false << false << false << false;
+        QTest::newRow("rename refused") << true << false << false << false;
+        QTest::newRow("compaction fails part-way") << false << true << false << false;
+        QTest::newRow("stale old file") << false << false << true << false;
+        QTest::newRow("stale old file and failing compaction") << false << true << true << false;
+        QTest::newRow("held open elsewhere") << false << false << false << true;
+    }
+
+    void compactionFaultsLeaveTheDatabaseAsItWas()
+    {
+        QFETCH(bool, refuseRename);
+        QFETCH(bool, failCompaction);
+        QFETCH(bool, staleOld);
+        QFETCH(bool, heldOpen);
+        if (staleOld)
+            QVERIFY(QFile::copy(databasePath(), oldPath()));
+
+        // A committed change that still lies in the write-ahead log.
+        Db::DbEngine& engine = Db::DbEngine::instance();
+        engine.setSystemDB(path(Schema::WorkgroupFileName));
+        auto workspace =
+            engine.createWorkspace(QStringLiteral("Other"), Schema::UserName, Schema::Password);
+        auto taxes =
+            workspace->openDatabase(databasePath())->openRecordset(QStringLiteral("Taxes"));
+        taxes->addNew();
+        taxes->setValue(QStringLiteral("Tax Type"), QStringLiteral("NEW TAX"));
+        taxes->setValue(QStringLiteral("Tax %"), 3.25);
+        taxes->update();
+        taxes.reset();
+        QVERIFY(QFileInfo(databasePath() + QStringLiteral("-wal")).size() > 0);
+        if (!heldOpen)
+            workspace->close();
+        const QStringList before = dumpDatabase(databasePath());
+        QVERIFY(before.contains(QStringLiteral("Taxes|NEW TAX|3.25")));
+
+        FaultyFiles files;
+        files.refuseFirstRename = refuseRename;
+        files.compactionFailsPartWay = failCompaction;
+        CompactDatabaseAtExit(databasePath(), files);
+        workspace->close();
+
+        QCOMPARE(dumpDatabase(databasePath()), before);
+        QVERIFY(!QFile::exists(oldPath()));
+    }
+
+    void logLeftByACrashIsKeptThroughTheExit()
+    {
+        Db::DbEngine& engine = Db::DbEngine::instance();
+        engine.setSystemDB(path(Schema::WorkgroupFileName));
+        auto workspace =
+            engine.createWorkspace(QStringLiteral("Other"), Schema::UserName, Schema::Password);
+        workspace->openDatabase(databasePath())
+            ->execute(QStringLiteral("DELETE FROM Airports WHERE ID LIKE 'K%'"));
+        // The files as a crash leaves them: the change only in the log.
+        QTemporaryDir crashed;
+        const QString crashedDatabase = crashed.filePath(Schema::DatabaseFileName);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QVERIFY(QFile::copy(databasePath() + QLatin1String(suffix),
+                                crashedDatabase + QLatin1String(suffix)));
+        workspace->close();
+        const QStringList expected = dumpDatabase(databasePath());
+        QVERIFY(!expected.filter(QStringLiteral("Airports|EGLL")).isEmpty());
+        QVERIFY(expected.filter(QStringLiteral("Airports|KTEB")).isEmpty());
+
+        DatabaseFiles files;
+        CompactDatabaseAtExit(crashedDatabase, files);
+
+        QVERIFY(!QFile::exists(crashedDatabase + QStringLiteral("-wal")));
+        QVERIFY(!QFile::exists(crashed.filePath(Schema::PreviousDatabaseFileName)));
+        QCOMPARE(dumpDatabase(crashedDatabase), expected);
+    }
+
+    void oldFileIsKeptWhenItIsTheOnlyCopy()
+    {
+        QVERIFY(QFile::rename(databasePath(), oldPath()));
+        const QStringList before = dumpDatabase(oldPath());
+        DatabaseFiles files;
+        CompactDatabaseAtExit(databasePath(), files);
+        QVERIFY(QFile::exists(oldPath()));
+        QVERIFY(!QFile::exists(databasePath()));
+
+        // The next start puts it back under its own name.
+        QVERIFY(start());
+        QCOMPARE(dumpDatabase(databasePath()), before);
+        QVERIFY(!QFile::exists(oldPath()));
+    }
+
+    void openDocumentHandsTheTargetToTheShell()
+    {
+        m_services->shell->setSucceeds(false);
+        OpenDocument(QStringLiteral("mailto:sales@example.com"));
+        QCOMPARE(m_services->shell->opened(),
+                 QStringList{QStringLiteral("mailto:sales@example.com")});
+        QCOMPARE(m_services->pointer->history(),
+                 (QStringList{QStringLiteral("busy"), QStringLiteral("normal")}));
+        QVERIFY(m_services->prompter->messages().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
