@@ -67,7 +67,12 @@ constexpr int InvalidBookmark = 3159;
 class Criterion
 {
 public:
-    enum class Op { Equals, NotEquals, Like };
+    enum class Op
+    {
+        Equals,
+        NotEquals,
+        Like
+    };
 
     static Criterion equals(const QString& column, const QVariant& value);
     static Criterion notEquals(const QString& column, const QVariant& value);
@@ -89,7 +94,11 @@ private:
     QVariant m_value;
 };
 
-enum class RecordsetType { Dynaset, Snapshot };
+enum class RecordsetType
+{
+    Dynaset,
+    Snapshot
+};
 
 class Connection;
 class Database;
@@ -247,7 +256,12 @@ public:
 private:
     friend class Database;
     friend class QueryDef;
-    enum class EditMode { None, Add, Edit };
+    enum class EditMode
+    {
+        None,
+        Add,
+        Edit
+    };
 
     Recordset(std::shared_ptr<Connection> connection, RecordsetType type);
     void openKeyset(const QString& table, const QString& where, const QVariantList& whereValues,
@@ -267,11 +281,14 @@ private:
     bool m_updatable = false;
     bool m_closed = false;
 
-    // Source of a dynaset.
+    // Source of a dynaset or of a snapshot of a table.
     QString m_table;
     QString m_where;
     QVariantList m_whereValues;
     QString m_orderBy;
+    // Source of a snapshot of a query, run again by requery().
+    QString m_sql;
+    QHash<QString, QVariant> m_parameters;
 
     QList<ColumnInfo> m_columns;
     QHash<QString, int> m_fieldIndex; // lower-case name -> index
@@ -279,8 +296,8 @@ private:
     std::vector<qint64> m_keys;                // dynaset rows by rowid
     mutable QHash<qint64, int> m_keyPositions; // built on demand
     mutable bool m_keyPositionsValid = false;
-    bool m_appended = false; // rows added through the set stand at its end, out of order
-    QList<QVariantList> m_rows;                // snapshot rows
+    bool m_outOfOrder = false;  // rows added or changed through the set since it was read
+    QList<QVariantList> m_rows; // snapshot rows
 
     int m_position = -1; // -1 before the first row; == count after the last
     bool m_currentDeleted = false;

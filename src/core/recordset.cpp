@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -12,7 +13,15 @@ namespace {
 const QString ClosedText = QStringLiteral("Object invalid or no longer set.");
 const QString NoCurrentText = QStringLiteral("No current record.");
 
-enum class Kind { Text, Int16, Int32, Real, Flag, Other };
+enum class Kind
+{
+    Text,
+    Int16,
+    Int32,
+    Real,
+    Flag,
+    Other
+};
 
 Kind kindOf(const ColumnInfo& column)
 {
@@ -64,10 +73,10 @@ bool valueMatches(const Criterion& criterion, const QVariant& value)
     const double a = value.toDouble(&numericValue);
     const double b = wanted.toDouble(&numericWanted);
     const bool textual = value.typeId() == QMetaType::QString;
-    const bool same = (!textual && numericValue && numericWanted)
-                          ? a == b
-                          : QString::compare(value.toString(), wanted.toString(),
-                                             Qt::CaseInsensitive) == 0;
+    const bool same =
+        (!textual && numericValue && numericWanted)
+            ? a == b
+            : QString::compare(value.toString(), wanted.toString(), Qt::CaseInsensitive) == 0;
     return criterion.op() == Criterion::Op::Equals ? same : !same;
 }
 
@@ -89,9 +98,13 @@ QString conditionSql(const Criterion& criterion, const ColumnInfo* column, QVari
     const QString pattern = criterion.value().toString();
     values << pattern;
     QString sql = QStringLiteral("programlike(?%1, %2)").arg(first).arg(name);
-    if (column && kindOf(*column) == Kind::Text && isPlainPrefix(pattern) && pattern.size() > 1) {
+    const QString prefix = pattern.left(pattern.size() - 1);
+    // NOCASE folds only ASCII letters, so only an ASCII prefix can bound an index range.
+    const bool ascii =
+        std::all_of(prefix.cbegin(), prefix.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (column && kindOf(*column) == Kind::Text && isPlainPrefix(pattern) && !prefix.isEmpty() &&
+        ascii) {
         // A prefix search walks the column's index; the pattern check keeps it exact.
-        const QString prefix = pattern.left(pattern.size() - 1);
         values << prefix << prefix + PrefixEnd;
         sql = QStringLiteral("(%1 >= ?%2 COLLATE NOCASE AND %1 < ?%3 COLLATE NOCASE AND %4)")
                   .arg(name)
@@ -165,8 +178,7 @@ std::unique_ptr<Recordset> Database::openRecordset(const RecordSource& source, R
 
 Recordset::Recordset(std::shared_ptr<Connection> connection, RecordsetType type)
     : m_connection(std::move(connection)), m_type(type)
-{
-}
+{}
 
 Recordset::~Recordset() = default;
 
@@ -212,6 +224,10 @@ void Recordset::openSnapshot(const QString& sql, const QHash<QString, QVariant>&
 {
     m_type = RecordsetType::Snapshot;
     m_updatable = false;
+    m_sql = sql;
+    m_parameters = parameters;
+    m_columns.clear();
+    m_fieldIndex.clear();
     sqlite3_stmt* statement = m_connection->prepare(sql);
     StatementUse use(statement);
     for (int i = 1; i <= sqlite3_bind_parameter_count(statement); ++i) {
@@ -261,7 +277,7 @@ void Recordset::loadKeys()
         throwSqlite(m_connection->handle(), rc);
     m_keyPositionsValid = false;
     m_cachedKey = -1;
-    m_appended = false;
+    m_outOfOrder = false;
 }
 
 void Recordset::requery()
@@ -269,8 +285,16 @@ void Recordset::requery()
     ensureOpen();
     if (m_editMode != EditMode::None)
         cancelUpdate();
-    if (m_type == RecordsetType::Dynaset)
+    if (m_type == RecordsetType::Dynaset) {
         loadKeys();
+    } else {
+        // A snapshot reads its rows again from its source.
+        m_rows.clear();
+        if (m_table.isEmpty())
+            openSnapshot(m_sql, m_parameters);
+        else
+            openKeyset(m_table, m_where, m_whereValues, m_orderBy);
+    }
     m_currentDeleted = false;
     m_position = recordCount() > 0 ? 0 : -1;
 }
@@ -296,8 +320,14 @@ int Recordset::recordCount() const
     return m_type == RecordsetType::Dynaset ? int(m_keys.size()) : int(m_rows.size());
 }
 
-bool Recordset::eof() const { return recordCount() == 0 || m_position >= recordCount(); }
-bool Recordset::bof() const { return recordCount() == 0 || m_position < 0; }
+bool Recordset::eof() const
+{
+    return recordCount() == 0 || m_position >= recordCount();
+}
+bool Recordset::bof() const
+{
+    return recordCount() == 0 || m_position < 0;
+}
 
 void Recordset::moveFirst()
 {
@@ -306,6 +336,7 @@ void Recordset::moveFirst()
         throw DbError(Error::NoCurrentRecord, NoCurrentText);
     m_position = 0;
     m_currentDeleted = false;
+    m_cachedKey = -1;
 }
 
 void Recordset::moveLast()
@@ -315,17 +346,20 @@ void Recordset::moveLast()
         throw DbError(Error::NoCurrentRecord, NoCurrentText);
     m_position = recordCount() - 1;
     m_currentDeleted = false;
+    m_cachedKey = -1;
 }
 
 void Recordset::moveNext()
 {
     ensureOpen();
-    if (eof())
+    // After a delete the next row (or the end, when the last row went) already stands
+    // at the deleted row's position, so the move itself is always allowed.
+    if (!m_currentDeleted && eof())
         throw DbError(Error::NoCurrentRecord, NoCurrentText);
-    // After a delete the next row already stands at the deleted row's position.
     if (!m_currentDeleted)
         ++m_position;
     m_currentDeleted = false;
+    m_cachedKey = -1;
 }
 
 void Recordset::movePrevious()
@@ -335,6 +369,7 @@ void Recordset::movePrevious()
         throw DbError(Error::NoCurrentRecord, NoCurrentText);
     --m_position;
     m_currentDeleted = false;
+    m_cachedKey = -1;
 }
 
 int Recordset::absolutePosition() const
@@ -351,6 +386,7 @@ void Recordset::setAbsolutePosition(int position)
         throw DbError(Error::NoCurrentRecord, NoCurrentText);
     m_position = position;
     m_currentDeleted = false;
+    m_cachedKey = -1;
 }
 
 QByteArray Recordset::bookmark() const
@@ -386,6 +422,7 @@ void Recordset::setBookmark(const QByteArray& bookmark)
         throw DbError(Error::InvalidBookmark, QStringLiteral("Not a valid bookmark."));
     m_position = position;
     m_currentDeleted = false;
+    m_cachedKey = -1;
 }
 
 // ---- finding ----
@@ -394,9 +431,9 @@ std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool fir
 {
     const ColumnInfo* column = findColumn(m_columns, criterion.column());
     if (!column)
-        throw DbError(Error::ItemNotFound,
-                      QStringLiteral("Item not found in this collection. (%1)")
-                          .arg(criterion.column()));
+        throw DbError(
+            Error::ItemNotFound,
+            QStringLiteral("Item not found in this collection. (%1)").arg(criterion.column()));
     QVariantList values = m_whereValues;
     QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE ").arg(quoteIdentifier(m_table));
     if (!m_where.isEmpty())
@@ -413,8 +450,8 @@ std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool fir
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         keys.push_back(sqlite3_column_int64(statement, 0));
         // In the set's own order the first row that belongs to the set is the answer,
-        // unless rows added since it was read stand out of order at its end.
-        if (firstOnly && !m_appended && positionOfKey(keys.back()) >= 0)
+        // unless rows added or changed through it since it was read stand out of order.
+        if (firstOnly && !m_outOfOrder && positionOfKey(keys.back()) >= 0)
             break;
     }
     if (rc != SQLITE_DONE && rc != SQLITE_ROW)
@@ -436,9 +473,9 @@ bool Recordset::findFirst(const Criterion& criterion)
     } else {
         const int field = fieldIndex(criterion.column());
         if (field < 0)
-            throw DbError(Error::ItemNotFound,
-                          QStringLiteral("Item not found in this collection. (%1)")
-                              .arg(criterion.column()));
+            throw DbError(
+                Error::ItemNotFound,
+                QStringLiteral("Item not found in this collection. (%1)").arg(criterion.column()));
         for (int i = 0; i < m_rows.size() && found < 0; ++i) {
             if (valueMatches(criterion, m_rows[i][field]))
                 found = i;
@@ -448,6 +485,7 @@ bool Recordset::findFirst(const Criterion& criterion)
     if (found >= 0) {
         m_position = found;
         m_currentDeleted = false;
+        m_cachedKey = -1;
     }
     return !m_noMatch;
 }
@@ -467,7 +505,8 @@ bool Recordset::findNext(const Criterion& criterion)
     } else {
         const int field = fieldIndex(criterion.column());
         if (field < 0)
-            throw DbError(Error::ItemNotFound, QStringLiteral("Item not found in this collection."));
+            throw DbError(Error::ItemNotFound,
+                          QStringLiteral("Item not found in this collection."));
         for (int i = from + 1; i < m_rows.size() && found < 0; ++i) {
             if (valueMatches(criterion, m_rows[i][field]))
                 found = i;
@@ -477,6 +516,7 @@ bool Recordset::findNext(const Criterion& criterion)
     if (found >= 0) {
         m_position = found;
         m_currentDeleted = false;
+        m_cachedKey = -1;
     }
     return !m_noMatch;
 }
@@ -519,6 +559,8 @@ void Recordset::ensureCurrent() const
 
 QVariantList Recordset::fetch(qint64 rowid) const
 {
+    // The cache only spares reading one row again field by field; every move clears
+    // it, so that a move shows what other connections have changed since.
     if (rowid == m_cachedKey)
         return m_cachedValues;
     sqlite3_stmt* statement = m_connection->prepare(
@@ -710,7 +752,7 @@ void Recordset::update()
         // A row added through the set joins it at its end, as in any keyset.
         m_keys.push_back(key);
         m_keyPositionsValid = false;
-        m_appended = true;
+        m_outOfOrder = true;
         m_lastModified = QByteArray::number(key);
         if (m_position < 0)
             m_position = 0;
@@ -730,6 +772,8 @@ void Recordset::update()
         m_connection->run(statement);
         if (sqlite3_changes(db) == 0)
             throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
+        // The row keeps its place in the set even where its new values would sort elsewhere.
+        m_outOfOrder = true;
         m_lastModified = QByteArray::number(key);
     }
     m_cachedKey = -1;
