@@ -103,8 +103,8 @@ QByteArray DbEngine::verifyAccount(const QString& user, const QString& password)
         throw DbError(Error::WorkgroupMissing, WorkgroupMissingText);
 
     rc = sqlite3_prepare_v2(db.get(),
-                            "SELECT Salt, Hash FROM SysAccounts WHERE Name = ?1 COLLATE NOCASE",
-                            -1, &statement, nullptr);
+                            "SELECT Salt, Hash FROM SysAccounts WHERE Name = ?1 COLLATE NOCASE", -1,
+                            &statement, nullptr);
     bool valid = false;
     if (rc == SQLITE_OK) {
         bindValue(statement, 1, user);
@@ -264,8 +264,7 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
 
 Workspace::Workspace(const QString& name, const QString& user, const QByteArray& workgroupId)
     : m_name(name), m_user(user), m_workgroupId(workgroupId)
-{
-}
+{}
 
 std::shared_ptr<Connection> Workspace::connectionFor(const QString& path)
 {
@@ -377,20 +376,27 @@ void Workspace::close()
 
 // ---- database ----
 
-Database::Database(std::shared_ptr<Connection> connection) : m_connection(std::move(connection))
+Database::Database(std::shared_ptr<Connection> connection) : m_connection(std::move(connection)) {}
+
+QString Database::path() const
 {
+    return m_connection->path();
 }
 
-QString Database::path() const { return m_connection->path(); }
-
-QStringList Database::tableNames() { return m_connection->tableNames(); }
+QStringList Database::tableNames()
+{
+    return m_connection->tableNames();
+}
 
 QList<ColumnInfo> Database::columns(const QString& table)
 {
     return m_connection->columns(m_connection->tableName(table));
 }
 
-void Database::execute(const QString& sql) { m_connection->exec(sql); }
+void Database::execute(const QString& sql)
+{
+    m_connection->exec(sql);
+}
 
 void Database::close()
 {
@@ -428,8 +434,7 @@ QueryDef Database::queryDef(const QString& name)
 
 // ---- stored queries ----
 
-QueryDef::QueryDef(std::shared_ptr<Connection> connection, const QString& name,
-                   const QString& sql)
+QueryDef::QueryDef(std::shared_ptr<Connection> connection, const QString& name, const QString& sql)
     : m_connection(std::move(connection)), m_name(name), m_sql(sql)
 {
     sqlite3_stmt* statement = m_connection->prepare(sql);
@@ -441,7 +446,10 @@ QueryDef::QueryDef(std::shared_ptr<Connection> connection, const QString& name,
     }
 }
 
-QStringList QueryDef::parameterNames() const { return m_parameterNames; }
+QStringList QueryDef::parameterNames() const
+{
+    return m_parameterNames;
+}
 
 void QueryDef::setParameter(const QString& name, const QVariant& value)
 {

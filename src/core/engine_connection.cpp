@@ -7,12 +7,13 @@
 namespace Db {
 
 DbError::DbError(int number, const QString& description)
-    : std::runtime_error(description.toStdString()), m_number(number),
-      m_description(description)
-{
-}
+    : std::runtime_error(description.toStdString()), m_number(number), m_description(description)
+{}
 
-QString describePath(const QString& path) { return QDir::toNativeSeparators(path); }
+QString describePath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 namespace {
 
@@ -96,8 +97,7 @@ void bindValue(sqlite3_stmt* statement, int index, const QVariant& value)
         return;
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
-        sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()),
-                          SQLITE_TRANSIENT);
+        sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
         return;
     }
     default: {
@@ -116,9 +116,9 @@ QVariant columnValue(sqlite3_stmt* statement, int column)
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(statement, column));
     case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-            sqlite3_column_bytes(statement, column)));
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                              sqlite3_column_bytes(statement, column)));
     case SQLITE_BLOB:
         return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
                                    sqlite3_column_bytes(statement, column)));
@@ -222,8 +222,8 @@ Connection::Connection(const QString& path, const QByteArray& workgroupId) : m_p
         QByteArray owner;
         if (rc == SQLITE_OK) {
             if (sqlite3_step(statement) == SQLITE_ROW)
-                owner = QByteArray(
-                    reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+                owner =
+                    QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
             rc = sqlite3_finalize(statement);
         }
         if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
@@ -237,8 +237,8 @@ Connection::Connection(const QString& path, const QByteArray& workgroupId) : m_p
                               .arg(describePath(path)));
         // A long-lived reader (the airport list) never blocks a writer in WAL mode.
         sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-        sqlite3_create_function(m_db, "programlike", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                nullptr, likeFunction, nullptr, nullptr);
+        sqlite3_create_function(m_db, "programlike", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                likeFunction, nullptr, nullptr);
     } catch (...) {
         sqlite3_close(m_db);
         m_db = nullptr;
@@ -246,7 +246,10 @@ Connection::Connection(const QString& path, const QByteArray& workgroupId) : m_p
     }
 }
 
-Connection::~Connection() { close(); }
+Connection::~Connection()
+{
+    close();
+}
 
 sqlite3* Connection::handle() const
 {
@@ -338,8 +341,8 @@ QList<ColumnInfo> Connection::columns(const QString& table)
     if (found != m_columns.constEnd())
         return *found;
     QList<ColumnInfo> result;
-    sqlite3_stmt* statement = prepare(
-        QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)"));
+    sqlite3_stmt* statement =
+        prepare(QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)"));
     StatementUse use(statement);
     bindValue(statement, 1, table);
     static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
@@ -373,8 +376,7 @@ void Connection::close()
 
 Criterion::Criterion(const QString& column, Op op, const QVariant& value)
     : m_column(column), m_op(op), m_value(value)
-{
-}
+{}
 
 Criterion Criterion::equals(const QString& column, const QVariant& value)
 {
