@@ -1,0 +1,78 @@
+#pragma once
+
+#include "airports/airportrecord.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace Db {
+class Database;
+class Recordset;
+class Workspace;
+} // namespace Db
+
+// The operations the program runs on the table Airports, all through the engine.
+// Lookups by identifier compare the whole identifier for equality (without regard
+// to case); identifiers and prefixes are bound as values, so no text can break or
+// widen a lookup.
+//
+// The operations that take a workspace open the database file through it, do their
+// work and let the file go again when they end, also when they fail. They begin no transaction of
+// their own: the caller decides (the add window commits at once, the modify window keeps its
+// transaction open while it is shown, the delete command asks before it commits).
+// Each one is a single statement, and under an AirportTransaction a failure leaves
+// nothing half-written. Every engine failure is thrown as the engine's DbError.
+
+// Every airport in the order of the sort setting: "[NAME]" orders by name, anything
+// else by identifier. An updatable set that can be positioned, counted and re-read.
+std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, const QString& sortOrder);
+
+// Positions the set on the first row (in its own order) whose ID equals the
+// identifier. False, with the position unchanged, when there is none.
+bool FindAirport(Db::Recordset& set, const QString& id);
+
+// Positions the set on the first row whose column ("ID" or "NAME") begins with the
+// prefix. The program's wildcards in the prefix ('*', '?', '#') act as wildcards;
+// every other character stands for itself. False, position unchanged, when none.
+bool FindAirportByPrefix(Db::Recordset& set, const QString& column, const QString& prefix);
+
+// True when the stored identifier query finds the identifier.
+bool AirportIdExists(Db::Workspace& workspace, const QString& databasePath, const QString& id);
+
+// The airport of one identifier, or nothing when there is none.
+std::optional<AirportRecord> ReadAirport(Db::Workspace& workspace, const QString& databasePath,
+                                         const QString& id);
+
+// Appends one row with every column of the record. A taken identifier fails with
+// DbError DuplicateKey (3022).
+void AddAirport(Db::Workspace& workspace, const QString& databasePath, const AirportRecord& record);
+
+// Rewrites every column of the row of the identifier, the identifier included.
+// Fails with DbError NoCurrentRecord (3021) when there is no such row.
+void UpdateAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id,
+                   const AirportRecord& record);
+
+// Deletes the row of the identifier; DbError NoCurrentRecord (3021) when there is none.
+void DeleteAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id);
+
+// A transaction on a workspace that is rolled back when the guard goes away without
+// commit(), so an exception between begin and commit never leaves one open.
+class AirportTransaction
+{
+public:
+    explicit AirportTransaction(Db::Workspace& workspace);
+    ~AirportTransaction();
+    AirportTransaction(const AirportTransaction&) = delete;
+    AirportTransaction& operator=(const AirportTransaction&) = delete;
+
+    void commit();
+    void rollback();
+    // True from the beginning until commit() or rollback().
+    bool isPending() const { return m_pending; }
+
+private:
+    Db::Workspace& m_workspace;
+    bool m_pending = false;
+};
