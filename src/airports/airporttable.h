@@ -19,11 +19,12 @@ class Workspace;
 // widen a lookup.
 //
 // The operations that take a workspace open the database file through it, do their
-// work and let the file go again when they end, also when they fail. They begin no transaction of
-// their own: the caller decides (the add window commits at once, the modify window keeps its
-// transaction open while it is shown, the delete command asks before it commits).
-// Each one is a single statement, and under an AirportTransaction a failure leaves
-// nothing half-written. Every engine failure is thrown as the engine's DbError.
+// work and let the file go again when they end, also when they fail. They begin no
+// transaction of their own: the caller decides (the add window commits at once, the
+// modify window keeps its transaction open while it is shown, the delete command asks
+// before it commits). Each one is a single statement, and under an AirportTransaction
+// a failure leaves nothing half-written. Every engine failure is thrown as the
+// engine's DbError.
 
 // Every airport in the order of the sort setting: "[NAME]" orders by name, anything
 // else by identifier. An updatable set that can be positioned, counted and re-read.
