@@ -101,6 +101,9 @@ enum class RecordsetType
 };
 
 class Connection;
+} // namespace Db
+struct sqlite3_stmt;
+namespace Db {
 class Database;
 class QueryDef;
 class Recordset;
@@ -112,6 +115,7 @@ struct ColumnInfo
     QString declaredType;
     int size = 0; // characters of a text column; 0 for other types
     bool notNull = false;
+    bool flag = false; // a yes/no column, read back as bool
 };
 
 // One table with an optional filter and order, for callers that build a record
@@ -271,6 +275,8 @@ private:
     void ensureOpen() const;
     void ensureCurrent() const;
     QVariantList fetch(qint64 rowid) const;
+    QVariantList readRow(sqlite3_stmt* statement, int firstColumn) const;
+    void fetchPage(int position) const;
     const QVariantList& currentValues() const;
     int positionOfKey(qint64 key) const;
     QVariant convertForColumn(int field, const QVariant& value) const;
@@ -286,6 +292,9 @@ private:
     QString m_where;
     QVariantList m_whereValues;
     QString m_orderBy;
+    mutable QString m_fetchSql;
+    mutable QString m_pageSql;
+    mutable QHash<qint64, QVariantList> m_page; // rows read for row(), by key
     // Source of a snapshot of a query, run again by requery().
     QString m_sql;
     QHash<QString, QVariant> m_parameters;

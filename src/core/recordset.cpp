@@ -42,9 +42,7 @@ Kind kindOf(const ColumnInfo& column)
 
 QVariant readAs(const ColumnInfo& column, const QVariant& stored)
 {
-    if (stored.isNull())
-        return QVariant();
-    if (kindOf(column) == Kind::Flag)
+    if (column.flag && !stored.isNull())
         return QVariant(stored.toLongLong() != 0);
     return stored;
 }
@@ -190,6 +188,8 @@ void Recordset::openKeyset(const QString& table, const QString& where,
     m_whereValues = whereValues;
     m_orderBy = orderBy;
     m_columns = m_connection->columns(table);
+    for (ColumnInfo& column : m_columns)
+        column.flag = kindOf(column) == Kind::Flag;
     for (int i = 0; i < m_columns.size(); ++i)
         m_fieldIndex.insert(m_columns[i].name.toLower(), i);
     if (m_type == RecordsetType::Snapshot) {
@@ -243,6 +243,7 @@ void Recordset::openSnapshot(const QString& sql, const QHash<QString, QVariant>&
         const auto match = sizePattern.match(column.declaredType);
         if (kindOf(column) == Kind::Text && match.hasMatch())
             column.size = match.captured(1).toInt();
+        column.flag = kindOf(column) == Kind::Flag;
         m_columns << column;
         m_fieldIndex.insert(column.name.toLower(), i);
     }
@@ -277,6 +278,7 @@ void Recordset::loadKeys()
         throwSqlite(m_connection->handle(), rc);
     m_keyPositionsValid = false;
     m_cachedKey = -1;
+    m_page.clear();
     m_outOfOrder = false;
 }
 
@@ -563,8 +565,10 @@ QVariantList Recordset::fetch(qint64 rowid) const
     // it, so that a move shows what other connections have changed since.
     if (rowid == m_cachedKey)
         return m_cachedValues;
-    sqlite3_stmt* statement = m_connection->prepare(
-        QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table)));
+    if (m_fetchSql.isEmpty())
+        m_fetchSql =
+            QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table));
+    sqlite3_stmt* statement = m_connection->prepare(m_fetchSql);
     StatementUse use(statement);
     sqlite3_bind_int64(statement, 1, rowid);
     const int rc = sqlite3_step(statement);
@@ -572,12 +576,18 @@ QVariantList Recordset::fetch(qint64 rowid) const
         throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
     if (rc != SQLITE_ROW)
         throwSqlite(m_connection->handle(), rc);
+    const QVariantList row = readRow(statement, 0);
+    m_cachedKey = rowid;
+    m_cachedValues = row;
+    return row;
+}
+
+QVariantList Recordset::readRow(sqlite3_stmt* statement, int firstColumn) const
+{
     QVariantList row;
     row.reserve(m_columns.size());
     for (int i = 0; i < m_columns.size(); ++i)
-        row << readAs(m_columns[i], columnValue(statement, i));
-    m_cachedKey = rowid;
-    m_cachedValues = row;
+        row << readAs(m_columns[i], columnValue(statement, firstColumn + i));
     return row;
 }
 
@@ -588,7 +598,41 @@ QVariantList Recordset::row(int position) const
         throw DbError(Error::NoCurrentRecord, NoCurrentText);
     if (m_type == RecordsetType::Snapshot)
         return m_rows[position];
-    return fetch(m_keys[size_t(position)]);
+    const qint64 key = m_keys[size_t(position)];
+    auto hit = m_page.constFind(key);
+    if (hit == m_page.constEnd()) {
+        fetchPage(position);
+        hit = m_page.constFind(key);
+        if (hit == m_page.constEnd())
+            throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
+    }
+    return *hit;
+}
+
+void Recordset::fetchPage(int position) const
+{
+    // A list reads its rows a page at a time: one statement, and one read
+    // transaction, for many rows instead of one each.
+    constexpr int PageSize = 128;
+    if (m_pageSql.isEmpty()) {
+        QStringList marks;
+        for (int i = 1; i <= PageSize; ++i)
+            marks << QStringLiteral("?%1").arg(i);
+        m_pageSql = QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)")
+                        .arg(quoteIdentifier(m_table), marks.join(QLatin1Char(',')));
+    }
+    sqlite3_stmt* statement = m_connection->prepare(m_pageSql);
+    StatementUse use(statement);
+    const int start = position - position % PageSize;
+    const int end = std::min(start + PageSize, recordCount());
+    for (int i = start; i < end; ++i)
+        sqlite3_bind_int64(statement, i - start + 1, m_keys[size_t(i)]);
+    m_page.clear();
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        m_page.insert(sqlite3_column_int64(statement, 0), readRow(statement, 1));
+    if (rc != SQLITE_DONE)
+        throwSqlite(m_connection->handle(), rc);
 }
 
 const QVariantList& Recordset::currentValues() const
@@ -719,6 +763,7 @@ void Recordset::setValue(const QString& name, const QVariant& value)
 void Recordset::update()
 {
     ensureOpen();
+    m_page.clear();
     if (m_editMode == EditMode::None)
         throw DbError(Error::NotAnUpdate,
                       QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
@@ -805,6 +850,7 @@ void Recordset::deleteRecord()
     m_keys.erase(m_keys.begin() + m_position);
     m_keyPositionsValid = false;
     m_cachedKey = -1;
+    m_page.clear();
     m_currentDeleted = true;
 }
 

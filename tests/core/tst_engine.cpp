@@ -122,6 +122,7 @@ private slots:
     void refusedValues_data();
     void refusedValues();
     void snapshotAndDynasetSeeChangesMadeElsewhere();
+    void rowsByPositionAcrossPages();
     void queryTexts();
     void storedQuery();
 
@@ -551,6 +552,34 @@ void TestEngine::refusedValues()
     QCOMPARE(currentId(*reread), "EGLL");
     QCOMPARE(reread->value("NAME").toString(), "HEATHROW");
     QCOMPARE(reread->value("LATITUDE MINUTES").toInt(), 0);
+}
+
+void TestEngine::rowsByPositionAcrossPages()
+{
+    // Enough rows that a list reads them over several pages.
+    m_db->execute(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 300) "
+        "INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE DEGREES\") "
+        "SELECT printf('Q%03d', 301 - i), printf('FIELD %d', i), '10', '010' FROM n"));
+    auto set = m_db->openRecordset(ById);
+    QCOMPARE(set->recordCount(), 307);
+    const int id = set->fieldIndex(QStringLiteral("ID"));
+    for (int i = 0; i < set->recordCount(); ++i) {
+        set->setAbsolutePosition(i);
+        QCOMPARE(set->row(i).at(id), set->value(QStringLiteral("ID")));
+    }
+    // A change through the set shows in the rows it lists.
+    set->setAbsolutePosition(200);
+    set->edit();
+    set->setValue(QStringLiteral("NAME"), QStringLiteral("RENAMED"));
+    set->update();
+    QCOMPARE(set->row(200).at(set->fieldIndex(QStringLiteral("NAME"))).toString(),
+             QStringLiteral("RENAMED"));
+    set->setAbsolutePosition(250);
+    set->deleteRecord();
+    QCOMPARE(set->recordCount(), 306);
+    QCOMPARE(set->row(250).at(id).toString(), columnOf(*set, QStringLiteral("ID")).at(250));
+    QVERIFY(set->row(250).at(id) != set->row(249).at(id));
 }
 
 void TestEngine::snapshotAndDynasetSeeChangesMadeElsewhere()
