@@ -568,7 +568,11 @@ void TestEngine::rowsByPositionAcrossPages()
         set->setAbsolutePosition(i);
         QCOMPARE(set->row(i).at(id), set->value(QStringLiteral("ID")));
     }
-    // A change through the set shows in the rows it lists.
+    // A change through the set shows in the rows it lists, read or not.
+    QVERIFY(set->row(200)
+                .at(set->fieldIndex(QStringLiteral("NAME")))
+                .toString()
+                .startsWith(QStringLiteral("FIELD")));
     set->setAbsolutePosition(200);
     set->edit();
     set->setValue(QStringLiteral("NAME"), QStringLiteral("RENAMED"));
