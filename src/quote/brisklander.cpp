@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -42,8 +41,18 @@ void Brisklander::mnuexit_Click()
 
 bool Brisklander::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    switch (event->type()) {
+    case QEvent::WindowActivate:
         Form_Activate();
+        break;
+    case QEvent::UpdateRequest:
+        // Every repaint of the window passes here, whichever child is painted:
+        // painting ends the busy pointer of start-up and of the dialogs.
+        Form_Paint();
+        break;
+    default:
+        break;
+    }
     return QMainWindow::event(event);
 }
 
@@ -64,9 +73,7 @@ void Brisklander::Form_QueryUnload(QCloseEvent* event)
     ExitApplication();
 }
 
-void Brisklander::paintEvent(QPaintEvent* event)
+void Brisklander::Form_Paint()
 {
-    // Painting ends the busy pointer of start-up and of the dialogs opened from the menus.
     Platform::pointer().setNormal();
-    QMainWindow::paintEvent(event);
 }

@@ -19,12 +19,12 @@ public:
 
 public slots:
     void Form_Activate();
+    void Form_Paint();
     void mnuexit_Click();
 
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     // The close request: any close the program does not perform itself asks first.

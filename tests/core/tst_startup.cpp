@@ -155,6 +155,9 @@ private slots:
         QVERIFY(m_services->prompter->messages().isEmpty());
         auto* window = qobject_cast<Brisklander*>(appContext().MainWindow.data());
         QVERIFY(window && window->isVisible());
+        // The busy pointer of start-up lasts until the window paints.
+        QCOMPARE(m_services->pointer->history().first(), QStringLiteral("busy"));
+        QTRY_VERIFY(!m_services->pointer->isBusy());
         QCOMPARE(appContext().DatabasePath, databasePath());
         QCOMPARE(appContext().SettingsPath, path(QStringLiteral("Brisklander.INI")));
         QVERIFY(appContext().Workspace);
