@@ -1,42 +1,436 @@
 #include "quote/brisklander.h"
 
+#include "about/frmabout.h"
+#include "airports/airporttable.h"
+#include "core/appcontext.h"
 #include "core/appsettings.h"
+#include "core/engine.h"
+#include "core/format.h"
 #include "core/platform.h"
 #include "core/startup.h"
+#include "document/printdialogstate.h"
+#include "quote/airportlistmodel.h"
+#include "quote/dataview.h"
+#include "quote/findevents.h"
+#include "quote/routemodel.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QEvent>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString ProgramTitle = QStringLiteral("Brisklander");
+
+QLineEdit* figureField(QWidget* parent, const char* name, const QString& toolTip)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setReadOnly(true);
+    field->setAlignment(Qt::AlignRight);
+    field->setToolTip(toolTip);
+    return field;
+}
+
+QTableView* grid(QWidget* parent, const char* name, const QString& accessibleName)
+{
+    auto* view = new QTableView(parent);
+    view->setObjectName(QString::fromLatin1(name));
+    view->setAccessibleName(accessibleName);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    view->setTabKeyNavigation(false);
+    view->setContextMenuPolicy(Qt::PreventContextMenu);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->verticalHeader()->hide();
+    view->setWordWrap(false);
+    return view;
+}
+
+QAction* entry(QMenu* menu, const char* name, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+} // namespace
 
 Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
 {
-    setObjectName(QStringLiteral("Brisklander"));
-    setWindowTitle(QStringLiteral("Brisklander"));
-    resize(1000, 700);
+    setObjectName(ProgramTitle);
+    setWindowTitle(ProgramTitle);
+    m_route = new RouteModel(this);
+    m_data1 = new DataView(this);
+    m_data1->setObjectName(QStringLiteral("Data1"));
+    m_data2 = new DataView(this);
+    m_data2->setObjectName(QStringLiteral("Data2"));
+    m_data3 = new DataView(this);
+    m_data3->setObjectName(QStringLiteral("Data3"));
+    m_airportList = new AirportListModel(m_data1, this);
+    buildLayout();
+    buildMenus();
+    connect(m_route, &RouteModel::totalsChanged, this, &Brisklander::writeTotals);
+    Form_Load();
+}
 
+Brisklander::~Brisklander() = default;
+
+void Brisklander::buildLayout()
+{
+    m_SSTab1 = new QTabWidget(this);
+    m_SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    setCentralWidget(m_SSTab1);
+
+    // ---- "R&outing" ----
+    auto* routing = new QWidget(m_SSTab1);
+    m_Frame1 = new QGroupBox(QStringLiteral("Airports"), routing);
+    m_Frame1->setObjectName(QStringLiteral("Frame1"));
+    m_SSDBGrid1 = grid(m_Frame1, "SSDBGrid1", QStringLiteral("Airports"));
+    m_SSDBGrid1->setModel(m_airportList);
+    m_SSDBGrid1->horizontalHeader()->setSectionsClickable(true);
+    m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnId, 60);
+    m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnName, 300);
+    m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnState, 50);
+    m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnCountry, 170);
+    m_SSDBGrid1->horizontalHeader()->setStretchLastSection(true);
+    (new QVBoxLayout(m_Frame1))->addWidget(m_SSDBGrid1);
+
+    auto* frame2 = new QGroupBox(QStringLiteral("Route"), routing);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    m_SSDBGrid2 = grid(frame2, "SSDBGrid2", QStringLiteral("Route"));
+    m_SSDBGrid2->setModel(m_route);
+    for (int column = RouteModel::ColumnLatHour; column <= RouteModel::ColumnLongSec; ++column)
+        m_SSDBGrid2->setColumnHidden(column, true);
+    m_SSDBGrid2->setColumnWidth(RouteModel::ColumnId, 60);
+    m_SSDBGrid2->setColumnWidth(RouteModel::ColumnName, 300);
+    m_SSDBGrid2->horizontalHeader()->setStretchLastSection(true);
+    (new QVBoxLayout(frame2))->addWidget(m_SSDBGrid2);
+
+    auto* frame3 = new QGroupBox(routing);
+    frame3->setObjectName(QStringLiteral("Frame3"));
+    m_LblSearch = new QLabel(QStringLiteral(" Airport Search: Identifier "), frame3);
+    m_LblSearch->setObjectName(QStringLiteral("LblSearch"));
+    m_LblSearch->setToolTip(QStringLiteral("Click Here to switch Airport Search Mode"));
+    m_LblSearch->setFrameShape(QFrame::Panel);
+    m_LblSearch->setFrameShadow(QFrame::Raised);
+    m_LblSearch->setCursor(Qt::PointingHandCursor);
+    m_LblSearch->installEventFilter(this);
+    m_TxtFind = new QLineEdit(frame3);
+    m_TxtFind->setObjectName(QStringLiteral("TxtFind"));
+    m_TxtFind->setAccessibleName(QStringLiteral("Airport Search"));
+    m_LblSearch->setBuddy(m_TxtFind);
+    m_CmdSelect = new QPushButton(QStringLiteral("&Select"), frame3);
+    m_CmdSelect->setObjectName(QStringLiteral("CmdSelect"));
+    m_CmdSelect->setToolTip(QStringLiteral("Adds the Selected Airport to the Route"));
+    m_CmdSelect->setEnabled(false);
+    m_CmdDelete = new QPushButton(QStringLiteral("&Remove"), frame3);
+    m_CmdDelete->setObjectName(QStringLiteral("CmdDelete"));
+    m_CmdDelete->setToolTip(QStringLiteral("Removes an Airport from the Route"));
+    m_CmdDelete->setEnabled(false);
+    auto* findRow = new QHBoxLayout(frame3);
+    findRow->addWidget(m_LblSearch);
+    findRow->addWidget(m_TxtFind, 1);
+    findRow->addWidget(m_CmdSelect);
+    findRow->addWidget(m_CmdDelete);
+
+    auto* frame4 = new QGroupBox(QStringLiteral("Route Totals"), routing);
+    frame4->setObjectName(QStringLiteral("Frame4"));
+    m_TxtTotalNM =
+        figureField(frame4, "TxtTotalNM", QStringLiteral("Total Route Distance in Nautical Miles"));
+    m_TxtTotalSM =
+        figureField(frame4, "TxtTotalSM", QStringLiteral("Total Route Distance in Statute Miles"));
+    auto* totals = new QFormLayout(frame4);
+    auto* labelNM = new QLabel(QStringLiteral("Total Nautical Miles"), frame4);
+    labelNM->setBuddy(m_TxtTotalNM);
+    m_TxtTotalNM->setAccessibleName(labelNM->text());
+    auto* labelSM = new QLabel(QStringLiteral("Total Statute Miles"), frame4);
+    labelSM->setBuddy(m_TxtTotalSM);
+    m_TxtTotalSM->setAccessibleName(labelSM->text());
+    totals->addRow(labelNM, m_TxtTotalNM);
+    totals->addRow(labelSM, m_TxtTotalSM);
+
+    auto* routingLayout = new QGridLayout(routing);
+    routingLayout->addWidget(m_Frame1, 0, 0, 1, 2);
+    routingLayout->addWidget(frame3, 1, 0, 1, 2);
+    routingLayout->addWidget(frame2, 2, 0);
+    routingLayout->addWidget(frame4, 2, 1, Qt::AlignTop);
+    routingLayout->setRowStretch(0, 3);
+    routingLayout->setRowStretch(2, 2);
+    routingLayout->setColumnStretch(0, 1);
+    m_SSTab1->addTab(routing, QStringLiteral("R&outing"));
+
+    // ---- "Q&uote" ----
+    auto* quote = new QWidget(m_SSTab1);
+    auto* frame6 = new QGroupBox(QStringLiteral("Base Charge"), quote);
+    frame6->setObjectName(QStringLiteral("Frame6"));
+    m_LabelMiles = new QLabel(QStringLiteral("NM"), frame6);
+    m_LabelMiles->setObjectName(QStringLiteral("LabelMiles"));
+    m_TxtChargePerMile = new QLineEdit(frame6);
+    m_TxtChargePerMile->setObjectName(QStringLiteral("TxtChargePerMile"));
+    m_TxtChargePerMile->setAlignment(Qt::AlignRight);
+    m_TxtChargePerMile->setAccessibleName(QStringLiteral("Charge per Mile"));
+    auto* rateLabel = new QLabel(QStringLiteral("Charge per Mile"), frame6);
+    rateLabel->setBuddy(m_TxtChargePerMile);
+    auto* rateRow = new QHBoxLayout(frame6);
+    rateRow->addWidget(rateLabel);
+    rateRow->addWidget(m_TxtChargePerMile);
+    rateRow->addWidget(m_LabelMiles);
+    rateRow->addStretch();
+
+    auto* frame7 = new QGroupBox(QStringLiteral("Additional Charges"), quote);
+    frame7->setObjectName(QStringLiteral("Frame7"));
+    m_CmdSegTax = new QPushButton(QStringLiteral("&Segment Tax"), frame7);
+    m_CmdSegTax->setObjectName(QStringLiteral("CmdSegTax"));
+    m_CmdSegTax->setToolTip(QStringLiteral("Add Passenger Segment Tax"));
+    m_CmdSegTax->setEnabled(false);
+    auto* chargesRow = new QHBoxLayout(frame7);
+    chargesRow->addStretch();
+    chargesRow->addWidget(m_CmdSegTax);
+
+    auto* frame8 = new QGroupBox(QStringLiteral("Final Quote"), quote);
+    frame8->setObjectName(QStringLiteral("Frame8"));
+    m_CmdQuoteMem = new QPushButton(QStringLiteral("Quote Memory"), frame8);
+    m_CmdQuoteMem->setObjectName(QStringLiteral("CmdQuoteMem"));
+    m_CmdQuoteMem->setToolTip(QStringLiteral("Click to Display Quote Memory"));
+    m_CmdQuoteMem->setEnabled(false);
+    auto* finalRow = new QHBoxLayout(frame8);
+    finalRow->addStretch();
+    finalRow->addWidget(m_CmdQuoteMem);
+
+    auto* quoteLayout = new QVBoxLayout(quote);
+    quoteLayout->addWidget(frame6);
+    quoteLayout->addWidget(frame7, 1);
+    quoteLayout->addWidget(frame8);
+    m_SSTab1->addTab(quote, QStringLiteral("Q&uote"));
+
+    // A control that receives the focus brings its tab to the front.
+    for (QWidget* w : {static_cast<QWidget*>(m_TxtFind), static_cast<QWidget*>(m_CmdSelect),
+                       static_cast<QWidget*>(m_CmdDelete), static_cast<QWidget*>(m_SSDBGrid1),
+                       static_cast<QWidget*>(m_SSDBGrid2), static_cast<QWidget*>(m_CmdQuoteMem),
+                       static_cast<QWidget*>(m_TxtChargePerMile)})
+        w->installEventFilter(this);
+    m_TxtFind->installEventFilter(this);
+    for (QTableView* view : {m_SSDBGrid1, m_SSDBGrid2})
+        view->viewport()->installEventFilter(this);
+
+    connect(m_TxtFind, &QLineEdit::textChanged, this, &Brisklander::TxtFind_Change);
+    connect(m_CmdSelect, &QPushButton::clicked, this, &Brisklander::CmdSelect_Click);
+    connect(m_CmdDelete, &QPushButton::clicked, this, &Brisklander::CmdDelete_Click);
+    connect(m_SSDBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Brisklander::airportSelectionChanged);
+    connect(m_SSDBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int section) {
+                if (section == AirportListModel::ColumnId)
+                    mnusearchID_Click();
+                else if (section == AirportListModel::ColumnName)
+                    mnusearchName_Click();
+            });
+    resize(1000, 720);
+}
+
+void Brisklander::buildMenus()
+{
     m_mnufile = menuBar()->addMenu(QStringLiteral("&Quote"));
     m_mnufile->setObjectName(QStringLiteral("mnufile"));
-    m_mnuexit = m_mnufile->addAction(QStringLiteral("E&xit"));
-    m_mnuexit->setObjectName(QStringLiteral("mnuexit"));
-    connect(m_mnuexit, &QAction::triggered, this, &Brisklander::mnuexit_Click);
+    connect(entry(m_mnufile, "mnunew", QStringLiteral("&New Quote")), &QAction::triggered, this,
+            &Brisklander::mnunew_Click);
+    m_mnuPrint = entry(m_mnufile, "mnuPrint", QStringLiteral("&Print Quote"));
+    m_mnufile->addSeparator();
+    m_mnuSettings = entry(m_mnufile, "mnuSettings", QStringLiteral("&Settings"));
+    m_mnufile->addSeparator();
+    connect(entry(m_mnufile, "mnuexit", QStringLiteral("E&xit")), &QAction::triggered, this,
+            &Brisklander::mnuexit_Click);
+    connect(m_mnufile, &QMenu::aboutToShow, this, &Brisklander::mnufile_Click);
+    // The print and settings windows come with their own commands.
+    m_mnuPrint->setEnabled(false);
+    m_mnuSettings->setEnabled(false);
 
-    auto* placeholder = new QWidget(this);
-    placeholder->setObjectName(QStringLiteral("SSTab1"));
-    setCentralWidget(placeholder);
+    m_mnuAirports = menuBar()->addMenu(QStringLiteral("&Airports"));
+    m_mnuAirports->setObjectName(QStringLiteral("mnuAirports"));
+    m_mnuaddairport = entry(m_mnuAirports, "mnuaddairport", QStringLiteral("&Add Airport"));
+    m_mnuModAirport = entry(m_mnuAirports, "mnuModAirport", QStringLiteral("&Modify Airport"));
+    m_mnudelairport = entry(m_mnuAirports, "mnudelairport", QStringLiteral("&Delete Airport"));
+    m_mnuAirports->addSeparator();
+    m_mnuairportdetails =
+        entry(m_mnuAirports, "mnuairportdetails", QStringLiteral("Airport D&etails"));
+    m_mnuAirports->addSeparator();
+    QMenu* search = m_mnuAirports->addMenu(QStringLiteral("Airport &Search"));
+    search->menuAction()->setObjectName(QStringLiteral("mnusearch"));
+    m_mnusearchID = entry(search, "mnusearchID", QStringLiteral("&Identifier"));
+    m_mnusearchName = entry(search, "mnusearchName", QStringLiteral("Airport &Name"));
+    m_mnusearchID->setCheckable(true);
+    m_mnusearchName->setCheckable(true);
+    connect(m_mnusearchID, &QAction::triggered, this, &Brisklander::mnusearchID_Click);
+    connect(m_mnusearchName, &QAction::triggered, this, &Brisklander::mnusearchName_Click);
+    connect(m_mnuAirports, &QMenu::aboutToShow, this, &Brisklander::mnuAirports_Click);
+    for (QAction* action : {m_mnuaddairport, m_mnuModAirport, m_mnudelairport, m_mnuairportdetails})
+        action->setEnabled(false); // the airport windows come with their own commands
+
+    QMenu* program = menuBar()->addMenu(QStringLiteral("&Program"));
+    program->setObjectName(QStringLiteral("mnuProgram"));
+    connect(entry(program, "mnuAbout", QStringLiteral("&About Brisklander")), &QAction::triggered,
+            this, &Brisklander::mnuAbout_Click);
+
+    m_AirportPopup = new QMenu(this);
+    m_AirportPopup->setObjectName(QStringLiteral("AirportPopup"));
+    connect(entry(m_AirportPopup, "mnuAirportPopupSelect", QStringLiteral("&Select")),
+            &QAction::triggered, this, &Brisklander::CmdSelect_Click);
+    m_AirportPopup->addSeparator();
+    QList<QAction*> waiting;
+    waiting << entry(m_AirportPopup, "mnuAirportPopupAddAirport", QStringLiteral("&Add Airport"))
+            << entry(m_AirportPopup, "mnuAirportPopupModAirport", QStringLiteral("&Modify Airport"))
+            << entry(m_AirportPopup, "mnuAirportPopupDelAirport",
+                     QStringLiteral("&Delete Airport"));
+    m_AirportPopup->addSeparator();
+    QAction* airportDetails =
+        entry(m_AirportPopup, "mnuAirportPopupDetails", QStringLiteral("Airport D&etails"));
+    m_AirportPopup->setDefaultAction(airportDetails);
+    waiting << airportDetails;
+
+    m_RoutePopup = new QMenu(this);
+    m_RoutePopup->setObjectName(QStringLiteral("RoutePopup"));
+    connect(entry(m_RoutePopup, "mnuRoutePopupRemove", QStringLiteral("&Remove")),
+            &QAction::triggered, this, &Brisklander::CmdDelete_Click);
+    m_RoutePopup->addSeparator();
+    waiting << entry(m_RoutePopup, "mnuRoutePopupAddAirport", QStringLiteral("&Add Airport"))
+            << entry(m_RoutePopup, "mnuRoutePopupModify", QStringLiteral("&Modify Airport"))
+            << entry(m_RoutePopup, "mnuRoutePopUpDelete", QStringLiteral("&Delete Airport"));
+    m_RoutePopup->addSeparator();
+    QAction* routeDetails =
+        entry(m_RoutePopup, "mnuRoutePopupDetails", QStringLiteral("Airport D&etails"));
+    m_RoutePopup->setDefaultAction(routeDetails);
+    waiting << routeDetails;
+    for (QAction* action : waiting)
+        action->setEnabled(false);
+}
+
+Brisklander::SearchMode Brisklander::searchMode() const
+{
+    return appSettings().SORTORDER == QLatin1String("[NAME]") ? SearchMode::AirportName
+                                                              : SearchMode::Identifier;
+}
+
+void Brisklander::Form_Load()
+{
+    int section = 1;
+    try {
+        // 1: search mode
+        const bool byName = appSettings().SORTORDER == QLatin1String("[NAME]");
+        m_mnusearchName->setChecked(byName);
+        m_mnusearchID->setChecked(!byName);
+        m_LblSearch->setText(byName ? QStringLiteral(" Airport Search: Airport Name ")
+                                    : QStringLiteral(" Airport Search: Identifier "));
+        section = 2;
+        m_data1->setDatabaseName(appContext().DatabasePath);
+        m_data1->setRecordSource(QStringLiteral("SELECT * From Airports ORDER BY ") +
+                                 appSettings().SORTORDER);
+        m_data1->Refresh();
+        m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(byName ? QStringLiteral("NAME")
+                                                                       : QStringLiteral("ID")));
+        section = 3;
+        m_data2->setDatabaseName(appContext().DatabasePath);
+        m_data2->setRecordSource(QStringLiteral("AdditionalCharges"));
+        m_data2->Refresh();
+        section = 4;
+        m_data3->setDatabaseName(appContext().DatabasePath);
+        m_data3->setRecordSource(QStringLiteral("Select * from Taxes Where [Tax Type] <> \"\""));
+        m_data3->Refresh();
+        section = 5;
+        FindEventsEnabled = true;
+        section = 6;
+        resetCharges();
+        section = 7;
+        resetChargePerMile();
+        section = 8;
+        m_TxtTotalNM->setText(Format::number(0, Format::TotalMiles));
+        m_TxtTotalSM->setText(Format::number(0, Format::TotalMiles));
+        section = 9;
+        const QString airport = appSettings().DEFAULTAIRPORT;
+        if (!airport.isEmpty() && m_data1->recordset() &&
+            FindAirport(*m_data1->recordset(), airport)) {
+            RouteStop stop;
+            QVariant runway;
+            const int row = m_data1->recordset()->absolutePosition();
+            m_SSDBGrid1->selectionModel()->blockSignals(true);
+            m_SSDBGrid1->selectRow(row);
+            m_SSDBGrid1->selectionModel()->blockSignals(false);
+            if (readSelectedAirport(stop, runway)) {
+                m_CmdDelete->setEnabled(true);
+                m_route->insertStop(0, stop);
+                selectRouteRow(0);
+            }
+            m_SSDBGrid1->clearSelection();
+            m_data1->recordset()->moveFirst();
+        }
+        section = 10;
+        printDialogState().PrintCompany = true;
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(
+            Platform::Icon::Critical, ProgramTitle,
+            QStringLiteral("An Error occured: \r\rError number = %1\r%2\r\rBrisklander Load "
+                           "event\r\rSection = %3")
+                .arg(error.number())
+                .arg(error.description())
+                .arg(section));
+    }
+    updateRouteButtons();
 }
 
 void Brisklander::Form_Activate()
 {
+    m_Frame1->setToolTip(
+        QStringLiteral("%1 Total Airports in Database").arg(m_data1->recordCount()));
     const QString company = appSettings().NAME.trimmed();
-    setWindowTitle(company.isEmpty() ? QStringLiteral("Brisklander")
-                                     : QStringLiteral("Brisklander - ") + company);
+    setWindowTitle(company.isEmpty() ? ProgramTitle
+                                     : ProgramTitle + QStringLiteral(" - ") + company);
+}
+
+void Brisklander::Form_Paint()
+{
+    Platform::pointer().setNormal();
 }
 
 void Brisklander::mnuexit_Click()
 {
     ExitApplication();
+}
+
+void Brisklander::mnuAbout_Click()
+{
+    Platform::pointer().setBusy();
+    FrmAbout about(this);
+    about.exec();
+}
+
+void Brisklander::mnufile_Click()
+{
+    // "&Print Quote" needs a route of two stops and the print window; until that
+    // window is there the entry stays disabled.
+}
+
+void Brisklander::mnuAirports_Click()
+{
+    // Modify, Delete and Details act on the list of the "R&outing" tab; they are
+    // enabled with the airport windows.
 }
 
 bool Brisklander::event(QEvent* event)
@@ -73,7 +467,11 @@ void Brisklander::Form_QueryUnload(QCloseEvent* event)
     ExitApplication();
 }
 
-void Brisklander::Form_Paint()
+void Brisklander::showError(const QString& title, const Db::DbError& error)
 {
     Platform::pointer().setNormal();
+    Platform::prompter().inform(Platform::Icon::Critical, title,
+                                QStringLiteral("An Error occured:\r\rError number = %1\r%2")
+                                    .arg(error.number())
+                                    .arg(error.description()));
 }

@@ -2,34 +2,139 @@
 
 #include <QMainWindow>
 
+namespace Db {
+class DbError;
+}
+class AirportListModel;
+class DataView;
 class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
 class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class RouteModel;
+struct RouteStop;
 
-// The program's main window. It holds the quote being built; the exit routine is
-// the only way it closes.
+// The program's main window: the airport list with its finder, the route with its
+// totals, and the quote. The exit routine is the only way it closes.
 class Brisklander : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit Brisklander(QWidget* parent = nullptr);
+    enum class SearchMode
+    {
+        Identifier,
+        AirportName
+    };
 
-    QMenu* mnufile() const { return m_mnufile; }
-    QAction* mnuexit() const { return m_mnuexit; }
+    explicit Brisklander(QWidget* parent = nullptr);
+    ~Brisklander() override;
+
+    RouteModel* route() const { return m_route; }
+    DataView* Data1() const { return m_data1; }
+    DataView* Data2() const { return m_data2; }
+    DataView* Data3() const { return m_data3; }
+    AirportListModel* airportList() const { return m_airportList; }
+    SearchMode searchMode() const;
+
+    // Another window may set this before CmdSelect_Click to insert the selected
+    // airport at that row without checks; -1 stands for row 0.
+    int RouteInsertPosition = 0;
 
 public slots:
+    void Form_Load();
     void Form_Activate();
     void Form_Paint();
+
+    void mnunew_Click();
     void mnuexit_Click();
+    void mnusearchID_Click();
+    void mnusearchName_Click();
+    void mnuAbout_Click();
+    void mnufile_Click();
+    void mnuAirports_Click();
+    void LblSearch_Click();
+
+    void TxtFind_Change();
+    void IncrementalFind();
+    void SetSearchMode(SearchMode mode);
+
+    void CmdSelect_Click();
+    void CmdDelete_Click();
+
+    // Scrolls the airport list so that its current airport does not stay on the
+    // bottom edge, then selects it.
+    void BringAirportIntoView();
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The close request: any close the program does not perform itself asks first.
+    void buildLayout();
+    void buildMenus();
     void Form_QueryUnload(QCloseEvent* event);
 
+    // Each step of a new quote, in order; each part of the quote resets its own.
+    void resetRoute();
+    void resetCharges();
+    void resetBaseChargeTax();
+    void resetChargePerMile();
+    void startWithDefaultAirport();
+    void resetPrintDialog();
+
+    bool TxtFind_KeyPress(QKeyEvent* event);
+    void setFindText(const QString& text);
+    void airportSelectionChanged();
+    void gridKeyRelease(QTableView* grid, int key);
+    bool gridKeyPress(QTableView* grid, QKeyEvent* event);
+    void gridMouse(QTableView* grid, QMouseEvent* event);
+    void writeTotals();
+    void updateRouteButtons();
+    void selectRouteRow(int row);
+    int selectedRouteRow() const;
+    int selectedAirportRow() const;
+    bool readSelectedAirport(RouteStop& stop, QVariant& runwayLength) const;
+    void sameAirportEnding();
+    void focusFindBox();
+    void showError(const QString& title, const Db::DbError& error);
+
+    RouteModel* m_route = nullptr;
+    DataView* m_data1 = nullptr;
+    DataView* m_data2 = nullptr;
+    DataView* m_data3 = nullptr;
+    AirportListModel* m_airportList = nullptr;
+
+    QTabWidget* m_SSTab1 = nullptr;
+    QGroupBox* m_Frame1 = nullptr;
+    QTableView* m_SSDBGrid1 = nullptr;
+    QTableView* m_SSDBGrid2 = nullptr;
+    QLabel* m_LblSearch = nullptr;
+    QLineEdit* m_TxtFind = nullptr;
+    QPushButton* m_CmdSelect = nullptr;
+    QPushButton* m_CmdDelete = nullptr;
+    QLineEdit* m_TxtTotalNM = nullptr;
+    QLineEdit* m_TxtTotalSM = nullptr;
+    QLabel* m_LabelMiles = nullptr;
+    QLineEdit* m_TxtChargePerMile = nullptr;
+    QPushButton* m_CmdSegTax = nullptr;
+    QPushButton* m_CmdQuoteMem = nullptr;
+
     QMenu* m_mnufile = nullptr;
-    QAction* m_mnuexit = nullptr;
+    QMenu* m_mnuAirports = nullptr;
+    QAction* m_mnuPrint = nullptr;
+    QAction* m_mnuSettings = nullptr;
+    QAction* m_mnusearchID = nullptr;
+    QAction* m_mnusearchName = nullptr;
+    QAction* m_mnuModAirport = nullptr;
+    QAction* m_mnudelairport = nullptr;
+    QAction* m_mnuairportdetails = nullptr;
+    QAction* m_mnuaddairport = nullptr;
+    QMenu* m_AirportPopup = nullptr;
+    QMenu* m_RoutePopup = nullptr;
 };

@@ -281,7 +281,7 @@ private slots:
         auto* window = qobject_cast<Brisklander*>(appContext().MainWindow.data());
         const QStringList before = dumpDatabase(databasePath());
         m_services->prompter->setNextAnswer(Button::No);
-        window->mnuexit()->trigger();
+        window->findChild<QAction*>(QStringLiteral("mnuexit"))->trigger();
         m_services->prompter->setNextAnswer(Button::No);
         QVERIFY(!window->close()); // the close box asks the same question
         QCOMPARE(m_services->prompter->messages().size(), 2);
@@ -310,7 +310,7 @@ private slots:
                                   QFileInfo(databasePath() + QStringLiteral("-wal")).size();
 
         m_services->prompter->setNextAnswer(Button::Yes);
-        qobject_cast<Brisklander*>(appContext().MainWindow.data())->mnuexit()->trigger();
+        appContext().MainWindow->findChild<QAction*>(QStringLiteral("mnuexit"))->trigger();
 
         QCOMPARE(m_services->process->exitCodes(), QList<int>{0});
         QVERIFY(!QFile::exists(oldPath()));

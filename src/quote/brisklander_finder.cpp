@@ -1,0 +1,340 @@
+// The main window's airport finder and the behaviour of its two lists.
+
+#include "airports/airporttable.h"
+#include "core/appsettings.h"
+#include "core/engine.h"
+#include "core/platform.h"
+#include "quote/airportlistmodel.h"
+#include "quote/brisklander.h"
+#include "quote/dataview.h"
+#include "quote/findevents.h"
+#include "quote/routemodel.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTableView>
+
+#include <cmath>
+
+void Brisklander::setFindText(const QString& text)
+{
+    FindEventsPause pause;
+    m_TxtFind->setText(text);
+}
+
+void Brisklander::TxtFind_Change()
+{
+    if (FindEventsEnabled)
+        IncrementalFind();
+}
+
+void Brisklander::IncrementalFind()
+{
+    const QString typed = m_TxtFind->text().left(m_TxtFind->cursorPosition());
+    if (typed.isEmpty()) {
+        setFindText(QString());
+        m_SSDBGrid1->clearSelection();
+        m_CmdSelect->setEnabled(false);
+        return;
+    }
+    Db::Recordset* set = m_data1->recordset();
+    if (!set)
+        return;
+    const bool byName = searchMode() == SearchMode::AirportName;
+    bool found = false;
+    try {
+        QString prefix = typed;
+        if (!byName) {
+            while (prefix.endsWith(QLatin1Char(' ')))
+                prefix.chop(1);
+        }
+        found = FindAirportByPrefix(*set, byName ? QStringLiteral("NAME") : QStringLiteral("ID"),
+                                    prefix);
+        FindEventsPause pause;
+        if (found) {
+            const int row = set->absolutePosition();
+            m_TxtFind->setText(
+                set->value(byName ? QStringLiteral("NAME") : QStringLiteral("ID")).toString());
+            m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
+            m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
+            BringAirportIntoView();
+            m_CmdSelect->setEnabled(true);
+        } else {
+            m_TxtFind->setText(typed);
+            m_SSDBGrid1->clearSelection();
+            m_CmdSelect->setEnabled(false);
+        }
+    } catch (const Db::DbError& error) {
+        showError(QStringLiteral("Brisklander"), error);
+        return;
+    }
+    m_TxtFind->setCursorPosition(int(typed.size()));
+}
+
+bool Brisklander::TxtFind_KeyPress(QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (text.size() != 1 || !text.at(0).isPrint() ||
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
+    const QChar typed = text.at(0).toUpper();
+    // These would break the search criterion.
+    if (typed == QLatin1Char('\'') || typed == QLatin1Char(',') || typed == QLatin1Char('[') ||
+        typed == QLatin1Char(']'))
+        return true;
+    if (typed == QLatin1Char(' ') && searchMode() == SearchMode::Identifier)
+        return true;
+    const QString current = m_TxtFind->text();
+    const int cursor = m_TxtFind->cursorPosition();
+    if (cursor < current.size() && current.at(cursor) == typed) {
+        // The next character of the completion: step over it.
+        m_TxtFind->setCursorPosition(cursor + 1);
+        return true;
+    }
+    if (m_TxtFind->hasSelectedText()) {
+        m_TxtFind->insert(QString(typed));
+        return true;
+    }
+    // The completion after the cursor gives way when the box is full.
+    QString next = current;
+    next.insert(cursor, typed);
+    if (next.size() > m_TxtFind->maxLength())
+        next = current.left(cursor) + typed;
+    if (next.size() > m_TxtFind->maxLength())
+        return true;
+    {
+        FindEventsPause pause;
+        m_TxtFind->setText(next);
+    }
+    m_TxtFind->setCursorPosition(cursor + 1);
+    TxtFind_Change();
+    return true;
+}
+
+void Brisklander::mnusearchID_Click()
+{
+    if (searchMode() != SearchMode::Identifier)
+        SetSearchMode(SearchMode::Identifier);
+    m_mnusearchID->setChecked(true); // choosing the checked entry again keeps its mark
+}
+
+void Brisklander::mnusearchName_Click()
+{
+    if (searchMode() != SearchMode::AirportName)
+        SetSearchMode(SearchMode::AirportName);
+    m_mnusearchName->setChecked(true);
+}
+
+void Brisklander::LblSearch_Click()
+{
+    SetSearchMode(searchMode() == SearchMode::Identifier ? SearchMode::AirportName
+                                                         : SearchMode::Identifier);
+}
+
+void Brisklander::SetSearchMode(SearchMode mode)
+{
+    Platform::pointer().setBusy();
+    try {
+        if (mode == SearchMode::Identifier) {
+            m_LblSearch->setText(QStringLiteral(" Airport Search: Identifier "));
+            appSettings().SORTORDER = QStringLiteral("[ID]");
+            m_mnusearchID->setChecked(true);
+            m_mnusearchName->setChecked(false);
+            m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [ID]"));
+            m_data1->Refresh();
+            m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(QStringLiteral("ID")));
+            const QString text = m_TxtFind->text();
+            if (text.size() < 5) {
+                if (!text.isEmpty()) {
+                    m_TxtFind->setCursorPosition(int(text.size()));
+                    IncrementalFind();
+                } else {
+                    m_TxtFind->setFocus();
+                }
+            } else {
+                setFindText(QString());
+                m_TxtFind->setFocus();
+            }
+        } else {
+            m_LblSearch->setText(QStringLiteral(" Airport Search: Airport Name "));
+            appSettings().SORTORDER = QStringLiteral("[NAME]");
+            m_mnusearchName->setChecked(true);
+            m_mnusearchID->setChecked(false);
+            m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [NAME]"));
+            setFindText(QString());
+            m_data1->Refresh();
+            m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(QStringLiteral("NAME")));
+            m_TxtFind->setFocus();
+        }
+    } catch (const Db::DbError& error) {
+        showError(windowTitle(), error);
+    }
+    Platform::pointer().setNormal();
+}
+
+void Brisklander::BringAirportIntoView()
+{
+    const QModelIndex current = m_SSDBGrid1->currentIndex();
+    if (!current.isValid())
+        return;
+    const int rowHeight = qMax(1, m_SSDBGrid1->verticalHeader()->defaultSectionSize());
+    const int visible = qMax(1, m_SSDBGrid1->viewport()->height() / rowHeight);
+    const int top = m_SSDBGrid1->verticalScrollBar()->value();
+    const int p = current.row();
+    const int n = m_airportList->rowCount();
+    if (p - top == visible - 1) {
+        // Keep the airport off the bottom edge: half a screen up, or as far as the
+        // list goes.
+        const double half = visible / 2.0;
+        const int rest = n - p;
+        const int by = half > rest ? rest - 1 : int(std::floor(half));
+        m_SSDBGrid1->verticalScrollBar()->setValue(top + by);
+    }
+    m_SSDBGrid1->selectRow(p);
+}
+
+void Brisklander::airportSelectionChanged()
+{
+    const QModelIndexList rows = m_SSDBGrid1->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        m_CmdSelect->setEnabled(false);
+        return;
+    }
+    m_CmdSelect->setEnabled(true);
+    const bool byName = searchMode() == SearchMode::AirportName;
+    const QModelIndex current = m_SSDBGrid1->currentIndex();
+    const int row = current.isValid() ? current.row() : rows.first().row();
+    setFindText(m_airportList
+                    ->index(row, byName ? AirportListModel::ColumnName : AirportListModel::ColumnId)
+                    .data()
+                    .toString());
+}
+
+bool Brisklander::gridKeyPress(QTableView* grid, QKeyEvent* event)
+{
+    QAbstractItemModel* model = grid->model();
+    const int rows = model->rowCount();
+    const int column = qMax(0, grid->currentIndex().column());
+    switch (event->key()) {
+    case Qt::Key_Home:
+        if (rows > 0) {
+            grid->setCurrentIndex(model->index(0, column));
+            grid->scrollToTop();
+        }
+        return true;
+    case Qt::Key_End:
+        if (rows > 0) {
+            grid->setCurrentIndex(model->index(rows - 1, column));
+            grid->scrollToBottom();
+        }
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        QScrollBar* bar = grid->horizontalScrollBar();
+        bar->setValue(bar->value() + (event->key() == Qt::Key_Left ? -1 : 1));
+        return true;
+    }
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        if (grid == m_SSDBGrid2) {
+            CmdDelete_Click();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void Brisklander::gridKeyRelease(QTableView* grid, int key)
+{
+    if (key != Qt::Key_Home && key != Qt::Key_End && key != Qt::Key_Left && key != Qt::Key_Right)
+        return;
+    if (grid->model()->rowCount() == 0)
+        return;
+    if (key == Qt::Key_End)
+        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->value() - 4);
+    int row = grid->currentIndex().row();
+    if (grid == m_SSDBGrid2 && key != Qt::Key_End)
+        row = qMax(0, grid->rowAt(0)); // the first row shown
+    if (row < 0)
+        return;
+    grid->selectRow(row);
+}
+
+void Brisklander::gridMouse(QTableView* grid, QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton)
+        return;
+    if (event->type() == QEvent::MouseButtonPress) {
+        const int row = grid->rowAt(int(event->position().y()));
+        if (row < 0)
+            return;
+        grid->setCurrentIndex(grid->model()->index(row, 0));
+        grid->selectRow(row);
+        if (grid == m_SSDBGrid1)
+            m_CmdSelect->setEnabled(true);
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        if (grid == m_SSDBGrid1 && m_airportList->rowCount() > 0)
+            m_AirportPopup->popup(event->globalPosition().toPoint());
+        else if (grid == m_SSDBGrid2 && m_route->count() > 0)
+            m_RoutePopup->popup(event->globalPosition().toPoint());
+    }
+}
+
+bool Brisklander::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (watched == m_TxtFind || watched == m_CmdSelect || watched == m_CmdDelete ||
+            watched == m_SSDBGrid1 || watched == m_SSDBGrid2)
+            m_SSTab1->setCurrentIndex(0);
+        else if (watched == m_CmdQuoteMem || watched == m_TxtChargePerMile)
+            m_SSTab1->setCurrentIndex(1);
+        break;
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == m_TxtFind) {
+            if (key->key() == Qt::Key_Delete)
+                CmdDelete_Click(); // and the box deletes as usual
+            return TxtFind_KeyPress(key);
+        }
+        if (watched == m_SSDBGrid1 || watched == m_SSDBGrid2)
+            return gridKeyPress(static_cast<QTableView*>(watched), key);
+        break;
+    }
+    case QEvent::KeyRelease:
+        if (watched == m_SSDBGrid1 || watched == m_SSDBGrid2) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (!key->isAutoRepeat())
+                gridKeyRelease(static_cast<QTableView*>(watched), key->key());
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        if (watched == m_LblSearch && event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            LblSearch_Click();
+            return true;
+        }
+        if (watched == m_SSDBGrid1->viewport() || watched == m_SSDBGrid2->viewport()) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            QTableView* grid = watched == m_SSDBGrid1->viewport() ? m_SSDBGrid1 : m_SSDBGrid2;
+            if (mouse->button() == Qt::RightButton) {
+                gridMouse(grid, mouse);
+                return true;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,273 @@
+// The main window's route: inserting and removing stops, and starting a new quote.
+
+#include "airports/airporttable.h"
+#include "core/appsettings.h"
+#include "core/engine.h"
+#include "core/format.h"
+#include "core/platform.h"
+#include "document/printdialogstate.h"
+#include "quote/airportlistmodel.h"
+#include "quote/brisklander.h"
+#include "quote/dataview.h"
+#include "quote/findevents.h"
+#include "quote/frmmsgboxinsairport.h"
+#include "quote/routemodel.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+
+using Platform::Button;
+using Platform::Icon;
+
+namespace {
+
+const QString SelectTitle = QStringLiteral("Select Airport");
+
+} // namespace
+
+int Brisklander::selectedAirportRow() const
+{
+    const QModelIndexList rows = m_SSDBGrid1->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+int Brisklander::selectedRouteRow() const
+{
+    const QModelIndexList rows = m_SSDBGrid2->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void Brisklander::selectRouteRow(int row)
+{
+    if (row < 0 || row >= m_route->count())
+        return;
+    m_SSDBGrid2->setCurrentIndex(m_route->index(row, RouteModel::ColumnId));
+    m_SSDBGrid2->selectRow(row);
+}
+
+bool Brisklander::readSelectedAirport(RouteStop& stop, QVariant& runwayLength) const
+{
+    const int row = selectedAirportRow();
+    const Db::Recordset* set = m_data1->recordset();
+    if (row < 0 || !set)
+        return false;
+    const QVariantList values = set->row(row);
+    const auto field = [&](const char* name) {
+        return values.at(set->fieldIndex(QString::fromLatin1(name)));
+    };
+    stop.ID = field("ID").toString();
+    stop.NAME = field("NAME").toString();
+    stop.Latitude =
+        Coordinate{field("LATITUDE DEGREES").toString(), qint16(field("LATITUDE MINUTES").toInt()),
+                   field("LATITUDE SECONDS").toDouble()};
+    stop.Longitude = Coordinate{field("LONGITUDE DEGREES").toString(),
+                                qint16(field("LONGITUDE MINUTES").toInt()),
+                                field("LONGITUDE SECONDS").toDouble()};
+    runwayLength = field("RUNWAY LENGTH");
+    return true;
+}
+
+void Brisklander::writeTotals()
+{
+    // Nautical first, then statute: the pricing follows these two fields in turn.
+    m_TxtTotalNM->setText(m_route->totalNMText());
+    m_TxtTotalSM->setText(m_route->totalSMText());
+}
+
+void Brisklander::updateRouteButtons()
+{
+    m_CmdDelete->setEnabled(m_route->count() > 0);
+    m_CmdSegTax->setEnabled(m_route->count() > 1);
+}
+
+void Brisklander::focusFindBox()
+{
+    if (m_TxtFind->isVisible() && isActiveWindow())
+        m_TxtFind->setFocus();
+}
+
+void Brisklander::sameAirportEnding()
+{
+    setFindText(QString());
+    m_TxtFind->setFocus();
+    RouteInsertPosition = 0;
+}
+
+void Brisklander::CmdSelect_Click()
+{
+    const bool unchecked = RouteInsertPosition != 0;
+    try {
+        RouteStop stop;
+        QVariant runway;
+        if (!readSelectedAirport(stop, runway)) {
+            Platform::prompter().beep();
+            RouteInsertPosition = 0;
+            return;
+        }
+        int position = 0;
+        if (unchecked) {
+            position = RouteInsertPosition == -1 ? 0 : RouteInsertPosition;
+            position = qBound(0, position, m_route->count());
+        } else {
+            const int count = m_route->count();
+            int selected = selectedRouteRow();
+            const int current = m_SSDBGrid2->currentIndex().row();
+            if (selected < 0 && count > 0)
+                selected = current >= 0 ? current : count - 1;
+            const bool currentIsSame =
+                current >= 0 && current < count && m_route->leg(current).stop.ID == stop.ID;
+            if (selected == 0 && currentIsSame) {
+                Platform::prompter().inform(
+                    Icon::Exclamation, SelectTitle,
+                    QStringLiteral("Selected Airport is the same as Current Airport in Quote."));
+                sameAirportEnding();
+                return;
+            }
+            if (selected == 0 && count >= 2)
+                position = FrmMsgBoxInsAirport::ask(this) == FrmMsgBoxInsAirport::Before ? 0 : 1;
+            else
+                position = selected + 1;
+            if (count > 0 && currentIsSame) {
+                Platform::prompter().inform(
+                    Icon::Exclamation, SelectTitle,
+                    QStringLiteral("Selected Airport is the same as Current Airport in Quote."));
+                sameAirportEnding();
+                return;
+            }
+            if (count >= 2 && position < count && m_route->leg(position).stop.ID == stop.ID) {
+                Platform::prompter().inform(
+                    Icon::Exclamation, SelectTitle,
+                    QStringLiteral("Selected Airport is the same as Next Airport in Quote."));
+                sameAirportEnding();
+                return;
+            }
+            const qint32 minimum = appSettings().MINRUNWAYLENGTH;
+            if (!runway.isNull() && runway.toLongLong() < minimum) {
+                const Button answer = Platform::prompter().ask(Platform::Message{
+                    Icon::Exclamation, SelectTitle,
+                    QStringLiteral("The Runway Length at '%1'    '%2'\r\rof %3 ft is shorter then "
+                                   "the current Minimum Runway Length of %4 ft.\r\rDo you want or "
+                                   "Insert the Airport in the Route anyway?")
+                        .arg(stop.ID, stop.NAME)
+                        .arg(runway.toLongLong())
+                        .arg(minimum),
+                    Button::Yes | Button::No, Button::No});
+                if (answer != Button::Yes) {
+                    setFindText(QString());
+                    m_TxtFind->setFocus();
+                    RouteInsertPosition = 0;
+                    return;
+                }
+            }
+        }
+        m_CmdDelete->setEnabled(true);
+        m_route->insertStop(position, stop);
+        setFindText(QString());
+        selectRouteRow(position);
+        m_SSDBGrid1->clearSelection();
+        m_CmdSelect->setEnabled(false);
+        if (m_route->count() > 1)
+            m_CmdSegTax->setEnabled(true);
+        focusFindBox();
+    } catch (const Db::DbError& error) {
+        showError(windowTitle(), error);
+    }
+    RouteInsertPosition = 0;
+}
+
+void Brisklander::CmdDelete_Click()
+{
+    const int row = selectedRouteRow();
+    if (m_route->count() == 0 || row < 0)
+        return;
+    try {
+        const bool collapse = m_CmdDelete->property("Tag").toString() != QLatin1String("X");
+        const int selected = m_route->removeStop(row, collapse);
+        QScrollBar* bar = m_SSDBGrid2->verticalScrollBar();
+        bar->setValue(bar->value() - 1);
+        if (m_route->count() == 0)
+            m_CmdDelete->setEnabled(false);
+        else
+            selectRouteRow(selected);
+        if (m_route->count() < 2)
+            m_CmdSegTax->setEnabled(false);
+        if (isActiveWindow())
+            m_TxtFind->setFocus();
+    } catch (const Db::DbError& error) {
+        QWidget* active = QApplication::activeWindow();
+        showError(active ? active->windowTitle() : windowTitle(), error);
+    }
+}
+
+void Brisklander::mnunew_Click()
+{
+    const Button answer = Platform::prompter().question(QStringLiteral("Brisklander"),
+                                                        QStringLiteral("Erase Current Quote ? "),
+                                                        Button::Yes | Button::No, Button::No);
+    if (answer != Button::Yes)
+        return;
+    resetRoute();
+    resetBaseChargeTax();
+    resetChargePerMile();
+    startWithDefaultAirport();
+    resetPrintDialog();
+    setFindText(QString());
+    m_TxtFind->setFocus();
+}
+
+void Brisklander::resetRoute()
+{
+    m_route->clear(); // writes the totals, nautical first
+    resetCharges();
+    m_CmdDelete->setEnabled(false);
+    m_CmdSegTax->setEnabled(false);
+}
+
+void Brisklander::resetCharges()
+{
+    // The charges grid and its two sums join here.
+}
+
+void Brisklander::resetBaseChargeTax()
+{
+    // The tax choice of the base charge joins here.
+}
+
+void Brisklander::resetChargePerMile()
+{
+    const bool nautical = appSettings().QUOTEBASE == QuoteBase::Nautical;
+    m_LabelMiles->setText(nautical ? QStringLiteral("NM") : QStringLiteral("SM"));
+    m_TxtChargePerMile->setText(Format::number(
+        nautical ? appSettings().DEFAULTCHARGENM : appSettings().DEFAULTCHARGESM, Format::Rate));
+}
+
+void Brisklander::startWithDefaultAirport()
+{
+    Db::Recordset* set = m_data1->recordset();
+    if (!set)
+        return;
+    const QString airport = appSettings().DEFAULTAIRPORT;
+    try {
+        if (!airport.isEmpty() && FindAirport(*set, airport)) {
+            const int row = set->absolutePosition();
+            m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
+            m_SSDBGrid1->selectRow(row);
+            setFindText(airport);
+            CmdSelect_Click();
+        }
+        if (set->recordCount() > 0)
+            set->moveFirst();
+    } catch (const Db::DbError& error) {
+        showError(windowTitle(), error);
+    }
+}
+
+void Brisklander::resetPrintDialog()
+{
+    printDialogState() = PrintDialogState();
+}
