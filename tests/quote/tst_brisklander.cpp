@@ -1,0 +1,317 @@
+#include "airports/airporttable.h"
+#include "airports/starterdata.h"
+#include "core/appcontext.h"
+#include "core/appsettings.h"
+#include "core/engine.h"
+#include "core/schema.h"
+#include "core/startup.h"
+#include "quote/airportlistmodel.h"
+#include "quote/brisklander.h"
+#include "quote/dataview.h"
+#include "quote/routemodel.h"
+#include "support/testservices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using Platform::Button;
+using Platform::Icon;
+
+class TestBrisklander : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<Brisklander> m_window;
+
+    template <typename T> T* child(const char* name) const
+    {
+        T* found = m_window->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    QLineEdit* find() const { return child<QLineEdit>("TxtFind"); }
+    QStringList routeIds() const
+    {
+        QStringList ids;
+        for (const RouteLeg& leg : m_window->route()->legs())
+            ids << leg.stop.ID;
+        return ids;
+    }
+    void open()
+    {
+        m_window = std::make_unique<Brisklander>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        find()->setFocus();
+    }
+    void type(const QString& keys) { QTest::keyClicks(find(), keys); }
+    // Finds an airport the way the operator does and presses Select.
+    void add(const QString& id)
+    {
+        find()->clear();
+        type(id);
+        QCOMPARE(find()->text(), id);
+        child<QPushButton>("CmdSelect")->click();
+    }
+    void selectRoute(int row) { child<QTableView>("SSDBGrid2")->selectRow(row); }
+    void expectMessage(Icon icon, const QString& title, const QString& text, Button defaultButton)
+    {
+        const auto& messages = m_services->prompter->messages();
+        QVERIFY(!messages.isEmpty());
+        QString why;
+        QVERIFY2(sameMessage(messages.last(), icon, title, text, defaultButton, &why),
+                 qPrintable(why));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        StarterData::createProgramFolder(m_dir.path(), QStringLiteral("Brisklander"));
+    }
+
+    void init()
+    {
+        m_services = std::make_unique<TestServices>();
+        appSettings() = AppSettings();
+        appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
+        appSettings().DEFAULTCHARGENM = 8.5;
+        appSettings().QUOTEBASE = QuoteBase::Nautical;
+        appContext().ProgramFolder = m_dir.path();
+        appContext().DatabasePath = m_dir.filePath(Schema::DatabaseFileName);
+        QVERIFY(OpenAirportWorkspace());
+        open();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        appContext() = AppContext();
+        Db::DbEngine::instance().release();
+        const auto& unexpected = m_services->prompter->unexpected();
+        QVERIFY2(unexpected.isEmpty(),
+                 unexpected.isEmpty() ? "" : qPrintable(unexpected.first().text));
+        m_services.reset();
+    }
+
+    void loadFillsTheWindow()
+    {
+        QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
+        QCOMPARE(child<QLineEdit>("TxtTotalNM")->text(), QStringLiteral("0.0"));
+        QCOMPARE(child<QLabel>("LabelMiles")->text(), QStringLiteral("NM"));
+        QCOMPARE(child<QLineEdit>("TxtChargePerMile")->text(), QStringLiteral("8.50"));
+        QCOMPARE(child<QWidget>("Frame1")->toolTip(),
+                 QStringLiteral("28 Total Airports in Database"));
+        QVERIFY(child<QPushButton>("CmdDelete")->isEnabled());
+        QVERIFY(!child<QPushButton>("CmdSegTax")->isEnabled());
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Brisklander"));
+    }
+
+    void loadFailureNamesItsSection()
+    {
+        m_window.reset();
+        appContext().DatabasePath = m_dir.filePath(QStringLiteral("missing.mdb"));
+        m_services->prompter->setNextAnswer(Button::Ok);
+        open();
+        const QString text = m_services->prompter->messages().last().text;
+        QVERIFY2(text.startsWith(QStringLiteral("An Error occured: \r\rError number = 3024\r")),
+                 qPrintable(text));
+        QVERIFY(text.endsWith(QStringLiteral("\r\rBrisklander Load event\r\rSection = 2")));
+        QVERIFY(m_window->isVisible());
+        QVERIFY(QFile::exists(appContext().DatabasePath) == false);
+    }
+
+    void menusAndPopups()
+    {
+        const auto captions = [](QMenu* menu) {
+            QStringList list;
+            for (QAction* action : menu->actions())
+                list << (action->isSeparator() ? QStringLiteral("-") : action->text());
+            return list;
+        };
+        QCOMPARE(captions(child<QMenu>("mnufile")),
+                 (QStringList{"&New Quote", "&Print Quote", "-", "&Settings", "-", "E&xit"}));
+        QCOMPARE(captions(child<QMenu>("mnuAirports")),
+                 (QStringList{"&Add Airport", "&Modify Airport", "&Delete Airport", "-",
+                              "Airport D&etails", "-", "Airport &Search"}));
+        QCOMPARE(captions(child<QMenu>("AirportPopup")),
+                 (QStringList{"&Select", "-", "&Add Airport", "&Modify Airport", "&Delete Airport",
+                              "-", "Airport D&etails"}));
+        QCOMPARE(child<QMenu>("RoutePopup")->defaultAction()->text(),
+                 QStringLiteral("Airport D&etails"));
+        QVERIFY(child<QAction>("mnusearchID")->isChecked());
+        QVERIFY(!child<QAction>("mnusearchName")->isChecked());
+        QVERIFY(!child<QAction>("mnuPrint")->isEnabled());
+    }
+
+    void finderCompletesAsTheOperatorTypes()
+    {
+        type(QStringLiteral("k"));
+        QCOMPARE(find()->text(), QStringLiteral("KASE"));
+        QCOMPARE(find()->cursorPosition(), 1);
+        QVERIFY(child<QPushButton>("CmdSelect")->isEnabled());
+        type(QStringLiteral("a")); // the next character of the completion only moves on
+        QCOMPARE(find()->text(), QStringLiteral("KASE"));
+        QCOMPARE(find()->cursorPosition(), 2);
+        type(QStringLiteral("'[],  ")); // never typed in identifier mode
+        QCOMPARE(find()->text(), QStringLiteral("KASE"));
+        QTest::keyClick(find(), Qt::Key_Backspace);
+        QTest::keyClick(find(), Qt::Key_Backspace);
+        type(QStringLiteral("kt"));
+        QCOMPARE(find()->text(), QStringLiteral("KTEB"));
+        QCOMPARE(find()->cursorPosition(), 2);
+        type(QStringLiteral("x"));
+        QCOMPARE(find()->text(), QStringLiteral("KTX"));
+        QVERIFY(!child<QPushButton>("CmdSelect")->isEnabled());
+        find()->setCursorPosition(3);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(find(), Qt::Key_Backspace);
+        QCOMPARE(find()->text(), QString());
+        QVERIFY(child<QTableView>("SSDBGrid1")->selectionModel()->selectedRows().isEmpty());
+        find()->insert(QStringLiteral("*OS")); // the engine's wildcards act as wildcards
+        QCOMPARE(find()->text(), QStringLiteral("KBOS"));
+    }
+
+    void searchModes()
+    {
+        type(QStringLiteral("eg"));
+        QTest::mouseClick(child<QLabel>("LblSearch"), Qt::LeftButton);
+        QCOMPARE(child<QLabel>("LblSearch")->text(),
+                 QStringLiteral(" Airport Search: Airport Name "));
+        QCOMPARE(find()->text(), QString()); // switching to names always empties the box
+        QCOMPARE(appSettings().SORTORDER, QStringLiteral("[NAME]"));
+        type(QStringLiteral("london c"));
+        QCOMPARE(find()->text(), QStringLiteral("LONDON CITY AIRPORT"));
+        QCOMPARE(find()->cursorPosition(), 8);
+        find()->setText(QStringLiteral("EGL"));
+        child<QAction>("mnusearchID")->trigger();
+        QCOMPARE(find()->text(), QStringLiteral("EGLC")); // up to four characters search again
+        QVERIFY(child<QAction>("mnusearchID")->isChecked());
+        QVERIFY(!child<QAction>("mnusearchName")->isChecked());
+    }
+
+    void shortRunwaysAreDarkRed()
+    {
+        appSettings().MINRUNWAYLENGTH = 6997;
+        const AirportListModel* list = m_window->airportList();
+        const auto colourOf = [&](const QString& id) {
+            for (int row = 0; row < list->rowCount(); ++row) {
+                if (list->index(row, 0).data().toString() == id)
+                    return list->index(row, 1).data(Qt::ForegroundRole);
+            }
+            return QVariant(QStringLiteral("missing"));
+        };
+        QCOMPARE(colourOf(QStringLiteral("EGLC")), QVariant(QColor(128, 0, 0)));
+        QCOMPARE(colourOf(QStringLiteral("KTEB")), QVariant()); // exactly the minimum
+        QCOMPARE(colourOf(QStringLiteral("KJFK")), QVariant());
+    }
+
+    void buildingARoute()
+    {
+        add(QStringLiteral("KBOS"));
+        add(QStringLiteral("EGLL"));
+        QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS", "EGLL"}));
+        QVERIFY(child<QPushButton>("CmdSegTax")->isEnabled());
+        const RouteModel* route = m_window->route();
+        QCOMPARE(child<QLineEdit>("TxtTotalNM")->text(), route->totalNMText());
+        QVERIFY(route->RouteTotalNM() > 2500);
+
+        // Row 0 selected in a longer route: Before or After.
+        selectRoute(0);
+        QTimer::singleShot(0, this, [this] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(box && box->windowTitle() == QLatin1String("Insert Airport in Route"));
+            box->findChild<QPushButton*>(QStringLiteral("CmdBefore"))->click();
+        });
+        add(QStringLiteral("KJFK"));
+        QCOMPARE(routeIds(), (QStringList{"KJFK", "KTEB", "KBOS", "EGLL"}));
+        QCOMPARE(m_services->prompter->beeps(), 1);
+
+        // The same airport again, and the next airport again.
+        selectRoute(1);
+        m_services->prompter->setNextAnswer(Button::Ok);
+        add(QStringLiteral("KTEB"));
+        expectMessage(Icon::Exclamation, QStringLiteral("Select Airport"),
+                      QStringLiteral("Selected Airport is the same as Current Airport in Quote."),
+                      Button::Ok);
+        selectRoute(1);
+        m_services->prompter->setNextAnswer(Button::Ok);
+        add(QStringLiteral("KBOS"));
+        expectMessage(Icon::Exclamation, QStringLiteral("Select Airport"),
+                      QStringLiteral("Selected Airport is the same as Next Airport in Quote."),
+                      Button::Ok);
+        QCOMPARE(find()->text(), QString());
+        QCOMPARE(routeIds(), (QStringList{"KJFK", "KTEB", "KBOS", "EGLL"}));
+
+        // Removing with the keyboard repairs the legs.
+        selectRoute(2);
+        QTest::keyClick(child<QTableView>("SSDBGrid2"), Qt::Key_Delete);
+        QCOMPARE(routeIds(), (QStringList{"KJFK", "KTEB", "EGLL"}));
+        QCOMPARE(route->leg(2).DistanceNM,
+                 ComputeLeg(route->leg(1).stop.point(), route->leg(2).stop.point()).nmText);
+        QCOMPARE(child<QLineEdit>("TxtTotalSM")->text(), route->totalSMText());
+    }
+
+    void shortRunwayAsksWithNoAsDefault()
+    {
+        appSettings().MINRUNWAYLENGTH = 5000;
+        m_services->prompter->setNextAnswer(Button::No);
+        add(QStringLiteral("EGLC"));
+        expectMessage(Icon::Exclamation, QStringLiteral("Select Airport"),
+                      QStringLiteral("The Runway Length at 'EGLC'    'LONDON CITY AIRPORT'\r\rof "
+                                     "4948 ft is shorter then the current Minimum Runway Length "
+                                     "of 5000 ft.\r\rDo you want or Insert the Airport in the "
+                                     "Route anyway?"),
+                      Button::No);
+        QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
+        QCOMPARE(find()->text(), QString());
+        m_services->prompter->setNextAnswer(Button::Yes);
+        add(QStringLiteral("EGLC"));
+        QCOMPARE(routeIds(), (QStringList{"KTEB", "EGLC"}));
+    }
+
+    void newQuote()
+    {
+        add(QStringLiteral("KBOS"));
+        m_services->prompter->setNextAnswer(Button::No);
+        child<QAction>("mnunew")->trigger();
+        expectMessage(Icon::Question, QStringLiteral("Brisklander"),
+                      QStringLiteral("Erase Current Quote ? "), Button::No);
+        QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS"}));
+        m_services->prompter->setNextAnswer(Button::Yes);
+        child<QAction>("mnunew")->trigger();
+        QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
+        QCOMPARE(child<QLineEdit>("TxtTotalNM")->text(), QStringLiteral("0.0"));
+        QCOMPARE(child<QLineEdit>("TxtTotalSM")->text(), QStringLiteral("0.0"));
+        QVERIFY(!child<QPushButton>("CmdSegTax")->isEnabled());
+        QCOMPARE(find()->text(), QString());
+    }
+
+    void focusBringsItsTabForward()
+    {
+        auto* tabs = child<QTabWidget>("SSTab1");
+        child<QLineEdit>("TxtChargePerMile")->setFocus();
+        QTRY_COMPARE(tabs->currentIndex(), 1);
+        find()->setFocus();
+        QTRY_COMPARE(tabs->currentIndex(), 0);
+    }
+};
+
+QTEST_MAIN(TestBrisklander)
+#include "tst_brisklander.moc"
