@@ -4,6 +4,7 @@
 //   bench_engine --make-db N FOLDER       leaves a database of N airports in FOLDER
 //                                         (bench/floor.sh times the sqlite3 shell on it)
 
+#include "benchdata.h"
 #include "core/engine.h"
 #include "core/schema.h"
 
@@ -20,68 +21,6 @@
 #include <memory>
 
 namespace {
-
-const char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-
-// A database of n airports with distinct four-character identifiers and
-// realistic names, made once per size.
-QString makeDatabase(const QString& folder, int count)
-{
-    QDir().mkpath(folder);
-    const QString workgroup = QDir(folder).filePath(Schema::WorkgroupFileName);
-    const QString database = QDir(folder).filePath(Schema::DatabaseFileName);
-    if (QFile::exists(database))
-        return database;
-    Db::DbEngine& engine = Db::DbEngine::instance();
-    Db::DbEngine::createWorkgroupFile(workgroup, Schema::UserName, Schema::Password);
-    engine.setSystemDB(workgroup);
-    auto workspace =
-        engine.createWorkspace(QStringLiteral("Bench"), Schema::UserName, Schema::Password);
-    Schema::createDatabase(*workspace, database);
-    auto db = workspace->openDatabase(database);
-    workspace->beginTrans();
-    auto set = db->openRecordset(QStringLiteral("Airports"));
-    QRandomGenerator random(42);
-    const QStringList words{"REGIONAL", "MUNICIPAL", "INTERNATIONAL", "COUNTY", "FIELD",
-                            "AIRPARK",  "EXECUTIVE", "MEMORIAL",      "VALLEY", "LAKE"};
-    for (int i = 0; i < count; ++i) {
-        // Distinct identifiers: the row number in base 36, shuffled into the letters.
-        QString id;
-        int n = i * 7919 % (36 * 36 * 36 * 36);
-        for (int k = 0; k < 4; ++k) {
-            id.prepend(QLatin1Char(Letters[n % 36]));
-            n /= 36;
-        }
-        set->addNew();
-        set->setValue(QStringLiteral("ID"), id);
-        set->setValue(QStringLiteral("NAME"), QStringLiteral("%1 %2 %3")
-                                                  .arg(QChar(u'A' + random.bounded(26)))
-                                                  .arg(words[random.bounded(10)])
-                                                  .arg(i));
-        set->setValue(QStringLiteral("STATE"), QStringLiteral("TX"));
-        set->setValue(QStringLiteral("COUNTRY"), QStringLiteral("UNITED STATES"));
-        set->setValue(QStringLiteral("ELEVATION"), random.bounded(9000));
-        set->setValue(QStringLiteral("LATITUDE DEGREES"),
-                      QStringLiteral("%1").arg(random.bounded(89), 2, 10, QLatin1Char('0')));
-        set->setValue(QStringLiteral("LATITUDE MINUTES"), random.bounded(60));
-        set->setValue(QStringLiteral("LATITUDE SECONDS"), random.bounded(60.0));
-        set->setValue(QStringLiteral("LONGITUDE DEGREES"),
-                      QStringLiteral("%1").arg(random.bounded(179), 3, 10, QLatin1Char('0')));
-        set->setValue(QStringLiteral("LONGITUDE MINUTES"), random.bounded(60));
-        set->setValue(QStringLiteral("LONGITUDE SECONDS"), random.bounded(60.0));
-        set->setValue(QStringLiteral("RUNWAY LENGTH"), 1500 + random.bounded(12000));
-        set->setValue(QStringLiteral("RUNWAY WIDTH"), 75 + random.bounded(100));
-        set->setValue(QStringLiteral("TIME ZONE"), -6.0);
-        set->setValue(QStringLiteral("PUB/MIL"), QStringLiteral("P"));
-        set->update();
-    }
-    set.reset();
-    workspace->commitTrans();
-    workspace->close();
-
-    Db::DbEngine::settleDatabaseFile(database);
-    return database;
-}
 
 struct Fixture
 {
@@ -104,7 +43,7 @@ Fixture& fixture(int count)
         return found->second;
     Fixture f;
     const QString folder = scratch().filePath(QString::number(count));
-    f.database = makeDatabase(folder, count);
+    f.database = makeBenchDatabase(folder, count);
     Db::DbEngine& engine = Db::DbEngine::instance();
     engine.setSystemDB(QDir(folder).filePath(Schema::WorkgroupFileName));
     f.workspace = engine.createWorkspace(QStringLiteral("Bench%1").arg(count), Schema::UserName,
@@ -188,7 +127,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     if (argc == 4 && std::strcmp(argv[1], "--make-db") == 0) {
-        makeDatabase(QString::fromLocal8Bit(argv[3]), std::atoi(argv[2]));
+        makeBenchDatabase(QString::fromLocal8Bit(argv[3]), std::atoi(argv[2]));
         return 0;
     }
     benchmark::Initialize(&argc, argv);
