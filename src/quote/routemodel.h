@@ -1,0 +1,104 @@
+#pragma once
+
+#include "core/distance.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QString>
+
+// One airport as the route holds it: what the route list shows and the point a
+// leg is measured from.
+struct RouteStop
+{
+    QString ID;
+    QString NAME;
+    Coordinate Latitude;
+    Coordinate Longitude;
+
+    GeoPoint point() const { return GeoPoint{Latitude, Longitude}; }
+};
+
+// One row of the route list: a stop and the leg that ends at it, as shown
+// (empty on the first stop).
+struct RouteLeg
+{
+    RouteStop stop;
+    QString DistanceNM; // "##,##0.0"
+    QString DistanceSM;
+};
+
+// The route: its stops in order, the leg ending at each stop and the two route
+// totals. Every leg counts in the totals as it is shown, rounded to one decimal.
+//
+// After every operation: row 0 carries no leg, every other row carries the leg
+// from the row before it, and the totals are the sums of the shown legs.
+class RouteModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column
+    {
+        ColumnId,
+        ColumnName,
+        ColumnLatHour,
+        ColumnLatMin,
+        ColumnLatSec,
+        ColumnLongHour,
+        ColumnLongMin,
+        ColumnLongSec,
+        ColumnDistanceNM,
+        ColumnDistanceSM,
+        COLUMNS
+    };
+
+    explicit RouteModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    int count() const { return int(m_legs.size()); }
+    const RouteLeg& leg(int row) const { return m_legs.at(row); }
+    const QList<RouteLeg>& legs() const { return m_legs; }
+
+    double RouteTotalNM() const { return m_totalNM; }
+    double RouteTotalSM() const { return m_totalSM; }
+    // The totals as the route totals fields show them ("#,###,##0.0").
+    QString totalNMText() const;
+    QString totalSMText() const;
+
+    // Recomputes the leg that ends at `row` and adds it to the totals.
+    void UpdateLeg(int row);
+
+    // Inserts a stop at `position` (0 to count()): computes the leg to it and, when a
+    // stop follows, takes that stop's old leg out of the totals and computes its
+    // leg from the new stop.
+    void insertStop(int position, const RouteStop& stop);
+
+    // Removes the stop at `row` and repairs the legs and totals. Unless
+    // `collapseDuplicates` is false, a stop left right after another of the same
+    // identifier is removed in turn (taking B out of A, B, A leaves A). Returns the
+    // row that becomes the selected one, -1 when the route is empty.
+    int removeStop(int row, bool collapseDuplicates = true);
+
+    void clear();
+
+signals:
+    // After each insertion, removal or clearing; the window then writes the totals
+    // (nautical first, then statute).
+    void totalsChanged();
+
+private:
+    void setLegTexts(int row, const QString& nm, const QString& sm);
+    // Takes the leg shown on `row` out of both totals.
+    void subtractLeg(int row);
+    // One removal with its repair of legs and totals; returns the row left current.
+    int removeOne(int row);
+
+    QList<RouteLeg> m_legs;
+    double m_totalNM = 0;
+    double m_totalSM = 0;
+};
