@@ -15,11 +15,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -301,6 +303,41 @@ private slots:
         QCOMPARE(child<QLineEdit>("TxtTotalSM")->text(), QStringLiteral("0.0"));
         QVERIFY(!child<QPushButton>("CmdSegTax")->isEnabled());
         QCOMPARE(find()->text(), QString());
+    }
+
+    void airportListKeysMouseAndScrolling()
+    {
+        auto* list = child<QTableView>("SSDBGrid1");
+        const auto selectedRow = [list] {
+            const auto rows = list->selectionModel()->selectedRows();
+            return rows.isEmpty() ? -1 : rows.first().row();
+        };
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(selectedRow(), 27);
+        QCOMPARE(find()->text(), QStringLiteral("YSSY"));
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(selectedRow(), 0);
+        QCOMPARE(find()->text(), QStringLiteral("CYYZ"));
+
+        // An airport found on the bottom row moves up by half the rows shown.
+        const int visible =
+            list->viewport()->height() / list->verticalHeader()->defaultSectionSize();
+        QVERIFY(visible > 3 && visible < 20);
+        list->setCurrentIndex(m_window->airportList()->index(visible - 1, 0));
+        m_window->BringAirportIntoView();
+        QCOMPARE(list->verticalScrollBar()->value(), visible / 2);
+        QCOMPARE(selectedRow(), visible - 1);
+
+        // The right button selects the row under it and opens the list's menu.
+        list->clearSelection();
+        const QPoint row3 = list->visualRect(m_window->airportList()->index(3, 1)).center();
+        QTest::mousePress(list->viewport(), Qt::RightButton, {}, row3);
+        QCOMPARE(selectedRow(), 3);
+        QVERIFY(child<QPushButton>("CmdSelect")->isEnabled());
+        QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, row3);
+        QTRY_VERIFY(child<QMenu>("AirportPopup")->isVisible());
+        child<QMenu>("AirportPopup")->close();
     }
 
     void focusBringsItsTabForward()
