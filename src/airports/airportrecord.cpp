@@ -13,8 +13,8 @@ QString textOf(const QVariant& stored)
     return stored.isNull() ? QString() : stored.toString();
 }
 
-// A whole number column; a missing or unreadable value reads as nothing.
-std::optional<qint64> wholeOf(const QVariant& stored)
+// A number column; a missing or unreadable value reads as nothing.
+std::optional<double> numberOf(const QVariant& stored)
 {
     if (stored.isNull())
         return std::nullopt;
@@ -24,7 +24,15 @@ std::optional<qint64> wholeOf(const QVariant& stored)
                              : stored.toDouble(&ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
-    return qint64(std::llround(value));
+    return value;
+}
+
+std::optional<qint64> wholeOf(const QVariant& stored)
+{
+    const std::optional<double> value = numberOf(stored);
+    if (!value)
+        return std::nullopt;
+    return qint64(std::llround(*value));
 }
 
 Coordinate coordinateOf(const Db::Recordset& set, const QString& degrees, const QString& minutes,
@@ -67,15 +75,10 @@ Coordinate fromDecimal(double degrees, double limit, int digits, bool negativeHe
 
 std::optional<float> timeZoneFromStored(const QVariant& stored)
 {
-    if (stored.isNull())
+    const std::optional<double> value = numberOf(stored);
+    if (!value)
         return std::nullopt;
-    bool ok = false;
-    const double value = stored.typeId() == QMetaType::QString
-                             ? stored.toString().trimmed().toDouble(&ok)
-                             : stored.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return float(value);
+    return float(*value);
 }
 
 AirportRecord readAirportRecord(const Db::Recordset& set)

@@ -281,6 +281,7 @@ private:
     int positionOfKey(qint64 key) const;
     QVariant convertForColumn(int field, const QVariant& value) const;
     std::vector<qint64> matchingKeys(const Criterion& criterion, bool firstOnly) const;
+    bool find(const Criterion& criterion, int after);
 
     std::shared_ptr<Connection> m_connection;
     RecordsetType m_type;

@@ -464,12 +464,24 @@ std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool fir
 bool Recordset::findFirst(const Criterion& criterion)
 {
     ensureOpen();
+    return find(criterion, -1);
+}
+
+bool Recordset::findNext(const Criterion& criterion)
+{
+    ensureOpen();
+    return find(criterion, m_currentDeleted ? m_position - 1 : m_position);
+}
+
+bool Recordset::find(const Criterion& criterion, int after)
+{
     int found = -1;
     if (m_type == RecordsetType::Dynaset) {
-        const std::vector<qint64> keys = matchingKeys(criterion, true);
+        // From the start, the first row of the set that matches ends the search.
+        const std::vector<qint64> keys = matchingKeys(criterion, after < 0);
         for (qint64 key : keys) {
             const int position = positionOfKey(key);
-            if (position >= 0 && (found < 0 || position < found))
+            if (position > after && (found < 0 || position < found))
                 found = position;
         }
     } else {
@@ -478,38 +490,7 @@ bool Recordset::findFirst(const Criterion& criterion)
             throw DbError(
                 Error::ItemNotFound,
                 QStringLiteral("Item not found in this collection. (%1)").arg(criterion.column()));
-        for (int i = 0; i < m_rows.size() && found < 0; ++i) {
-            if (valueMatches(criterion, m_rows[i][field]))
-                found = i;
-        }
-    }
-    m_noMatch = found < 0;
-    if (found >= 0) {
-        m_position = found;
-        m_currentDeleted = false;
-        m_cachedKey = -1;
-    }
-    return !m_noMatch;
-}
-
-bool Recordset::findNext(const Criterion& criterion)
-{
-    ensureOpen();
-    const int from = m_currentDeleted ? m_position - 1 : m_position;
-    int found = -1;
-    if (m_type == RecordsetType::Dynaset) {
-        const std::vector<qint64> keys = matchingKeys(criterion, false);
-        for (qint64 key : keys) {
-            const int position = positionOfKey(key);
-            if (position > from && (found < 0 || position < found))
-                found = position;
-        }
-    } else {
-        const int field = fieldIndex(criterion.column());
-        if (field < 0)
-            throw DbError(Error::ItemNotFound,
-                          QStringLiteral("Item not found in this collection."));
-        for (int i = from + 1; i < m_rows.size() && found < 0; ++i) {
+        for (int i = after + 1; i < m_rows.size() && found < 0; ++i) {
             if (valueMatches(criterion, m_rows[i][field]))
                 found = i;
         }
