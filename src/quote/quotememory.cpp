@@ -1,0 +1,7 @@
+#include "quote/quotememory.h"
+
+double& memorizedQuote()
+{
+    static double quote = 0.0;
+    return quote;
+}
