@@ -10,8 +10,11 @@
 #include "core/startup.h"
 #include "document/printdialogstate.h"
 #include "quote/airportlistmodel.h"
+#include "quote/catalogmodel.h"
+#include "quote/chargesmodel.h"
 #include "quote/dataview.h"
 #include "quote/findevents.h"
+#include "quote/quotesheet.h"
 #include "quote/routemodel.h"
 
 #include <QAction>
@@ -85,6 +88,24 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     m_data3 = new DataView(this);
     m_data3->setObjectName(QStringLiteral("Data3"));
     m_airportList = new AirportListModel(m_data1, this);
+    m_sheet = new QuoteSheet(this);
+    m_charges = new ChargesModel(this);
+    m_chargeCatalog = new CatalogModel(
+        m_data2,
+        {{QStringLiteral("ChargeDescription"), QStringLiteral("Charge"), QString(), false},
+         {QStringLiteral("ChargeAmount"), QStringLiteral("Amount"), Format::Rate, true}},
+        this);
+    m_taxList = new CatalogModel(
+        m_data3,
+        {{QStringLiteral("TAX TYPE"), QStringLiteral("Tax Type"), QString(), false},
+         {QStringLiteral("TAX %"), QStringLiteral("Tax %"), Format::Percent, false}},
+        this);
+    m_charges->setTaxLookup([this](const QString& type) -> std::optional<double> {
+        const int row = m_taxList->find(type);
+        if (row < 0)
+            return std::nullopt;
+        return m_taxList->stored(row, 1).toDouble();
+    });
     buildLayout();
     buildMenus();
     connect(m_route, &RouteModel::totalsChanged, this, &Brisklander::writeTotals);
@@ -177,55 +198,15 @@ void Brisklander::buildLayout()
     routingLayout->setColumnStretch(0, 1);
     m_SSTab1->addTab(routing, QStringLiteral("R&outing"));
 
-    // ---- "Q&uote" ----
-    auto* quote = new QWidget(m_SSTab1);
-    auto* frame6 = new QGroupBox(QStringLiteral("Base Charge"), quote);
-    frame6->setObjectName(QStringLiteral("Frame6"));
-    m_LabelMiles = new QLabel(QStringLiteral("NM"), frame6);
-    m_LabelMiles->setObjectName(QStringLiteral("LabelMiles"));
-    m_TxtChargePerMile = new QLineEdit(frame6);
-    m_TxtChargePerMile->setObjectName(QStringLiteral("TxtChargePerMile"));
-    m_TxtChargePerMile->setAlignment(Qt::AlignRight);
-    m_TxtChargePerMile->setAccessibleName(QStringLiteral("Charge per Mile"));
-    auto* rateLabel = new QLabel(QStringLiteral("Charge per Mile"), frame6);
-    rateLabel->setBuddy(m_TxtChargePerMile);
-    auto* rateRow = new QHBoxLayout(frame6);
-    rateRow->addWidget(rateLabel);
-    rateRow->addWidget(m_TxtChargePerMile);
-    rateRow->addWidget(m_LabelMiles);
-    rateRow->addStretch();
-
-    auto* frame7 = new QGroupBox(QStringLiteral("Additional Charges"), quote);
-    frame7->setObjectName(QStringLiteral("Frame7"));
-    m_CmdSegTax = new QPushButton(QStringLiteral("&Segment Tax"), frame7);
-    m_CmdSegTax->setObjectName(QStringLiteral("CmdSegTax"));
-    m_CmdSegTax->setToolTip(QStringLiteral("Add Passenger Segment Tax"));
-    m_CmdSegTax->setEnabled(false);
-    auto* chargesRow = new QHBoxLayout(frame7);
-    chargesRow->addStretch();
-    chargesRow->addWidget(m_CmdSegTax);
-
-    auto* frame8 = new QGroupBox(QStringLiteral("Final Quote"), quote);
-    frame8->setObjectName(QStringLiteral("Frame8"));
-    m_CmdQuoteMem = new QPushButton(QStringLiteral("Quote Memory"), frame8);
-    m_CmdQuoteMem->setObjectName(QStringLiteral("CmdQuoteMem"));
-    m_CmdQuoteMem->setToolTip(QStringLiteral("Click to Display Quote Memory"));
-    m_CmdQuoteMem->setEnabled(false);
-    auto* finalRow = new QHBoxLayout(frame8);
-    finalRow->addStretch();
-    finalRow->addWidget(m_CmdQuoteMem);
-
-    auto* quoteLayout = new QVBoxLayout(quote);
-    quoteLayout->addWidget(frame6);
-    quoteLayout->addWidget(frame7, 1);
-    quoteLayout->addWidget(frame8);
-    m_SSTab1->addTab(quote, QStringLiteral("Q&uote"));
+    m_SSTab1->addTab(buildQuoteTab(), QStringLiteral("Q&uote"));
 
     // A control that receives the focus brings its tab to the front.
-    for (QWidget* w : {static_cast<QWidget*>(m_TxtFind), static_cast<QWidget*>(m_CmdSelect),
-                       static_cast<QWidget*>(m_CmdDelete), static_cast<QWidget*>(m_SSDBGrid1),
-                       static_cast<QWidget*>(m_SSDBGrid2), static_cast<QWidget*>(m_CmdQuoteMem),
-                       static_cast<QWidget*>(m_TxtChargePerMile)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_TxtFind), static_cast<QWidget*>(m_CmdSelect),
+          static_cast<QWidget*>(m_CmdDelete), static_cast<QWidget*>(m_SSDBGrid1),
+          static_cast<QWidget*>(m_SSDBGrid2), static_cast<QWidget*>(m_CmdQuoteMem),
+          static_cast<QWidget*>(m_TxtChargePerMile), static_cast<QWidget*>(m_SSDBGrid3),
+          static_cast<QWidget*>(m_TxtDistanceCharge), static_cast<QWidget*>(m_TxtFinalQuote)})
         w->installEventFilter(this);
     m_TxtFind->installEventFilter(this);
     for (QTableView* view : {m_SSDBGrid1, m_SSDBGrid2})
@@ -356,12 +337,12 @@ void Brisklander::Form_Load()
         section = 5;
         FindEventsEnabled = true;
         section = 6;
-        resetCharges();
+        m_charges->ensureRows(8);
         section = 7;
         resetChargePerMile();
         section = 8;
-        m_TxtTotalNM->setText(Format::number(0, Format::TotalMiles));
-        m_TxtTotalSM->setText(Format::number(0, Format::TotalMiles));
+        m_sheet->setText(QuoteSheet::TotalNM, Format::number(0, Format::TotalMiles));
+        m_sheet->setText(QuoteSheet::TotalSM, Format::number(0, Format::TotalMiles));
         section = 9;
         const QString airport = appSettings().DEFAULTAIRPORT;
         if (!airport.isEmpty() && m_data1->recordset() &&

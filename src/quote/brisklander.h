@@ -6,6 +6,10 @@ namespace Db {
 class DbError;
 }
 class AirportListModel;
+class CatalogModel;
+class ChargesModel;
+class QComboBox;
+class QuoteSheet;
 class DataView;
 class QAction;
 class QGroupBox;
@@ -35,6 +39,10 @@ public:
     ~Brisklander() override;
 
     RouteModel* route() const { return m_route; }
+    QuoteSheet* sheet() const { return m_sheet; }
+    ChargesModel* charges() const { return m_charges; }
+    CatalogModel* chargeCatalog() const { return m_chargeCatalog; }
+    CatalogModel* taxList() const { return m_taxList; }
     DataView* Data1() const { return m_data1; }
     DataView* Data2() const { return m_data2; }
     DataView* Data3() const { return m_data3; }
@@ -66,6 +74,13 @@ public slots:
     void CmdSelect_Click();
     void CmdDelete_Click();
 
+    void CmdRemoveCharge_Click();
+    void CmdSegTax_Click();
+    void CmdQuoteMem_Click();
+    void TxtChargePerMile_LostFocus();
+    // Picks a tax type for the base charge by its row in the tax list; -1 for none.
+    void pickBaseTax(int row);
+
     // Scrolls the airport list so that its current airport does not stay on the
     // bottom edge, then selects it.
     void BringAirportIntoView();
@@ -77,6 +92,13 @@ protected:
 
 private:
     void buildLayout();
+    QWidget* buildQuoteTab();
+    void showSheetText(int field, const QString& text);
+    bool TxtChargePerMile_KeyPress(QKeyEvent* event);
+    bool SSDBCBTaxBaseCharge_KeyPress(QKeyEvent* event);
+    bool SSDBGrid3_KeyPress(QKeyEvent* event);
+    void chargesSelectionChanged();
+    int visibleChargeRows() const;
     void buildMenus();
     void Form_QueryUnload(QCloseEvent* event);
 
@@ -124,6 +146,18 @@ private:
     QLineEdit* m_TxtChargePerMile = nullptr;
     QPushButton* m_CmdSegTax = nullptr;
     QPushButton* m_CmdQuoteMem = nullptr;
+
+    QuoteSheet* m_sheet = nullptr;
+    ChargesModel* m_charges = nullptr;
+    CatalogModel* m_chargeCatalog = nullptr;
+    CatalogModel* m_taxList = nullptr;
+    QLineEdit* m_sheetFields[12] = {};
+    QLabel* m_lblBaseCharge = nullptr;
+    QComboBox* m_SSDBCBTaxBaseCharge = nullptr;
+    QTableView* m_SSDBGrid3 = nullptr;
+    QPushButton* m_CmdRemoveCharge = nullptr;
+    QLineEdit* m_TxtDistanceCharge = nullptr;
+    QLineEdit* m_TxtFinalQuote = nullptr;
 
     QMenu* m_mnufile = nullptr;
     QMenu* m_mnuAirports = nullptr;

@@ -10,6 +10,7 @@
 #include "quote/findevents.h"
 #include "quote/routemodel.h"
 
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -296,8 +297,14 @@ bool Brisklander::eventFilter(QObject* watched, QEvent* event)
         if (watched == m_TxtFind || watched == m_CmdSelect || watched == m_CmdDelete ||
             watched == m_SSDBGrid1 || watched == m_SSDBGrid2)
             m_SSTab1->setCurrentIndex(0);
-        else if (watched == m_CmdQuoteMem || watched == m_TxtChargePerMile)
+        else if (watched == m_CmdQuoteMem || watched == m_TxtChargePerMile ||
+                 watched == m_SSDBGrid3 || watched == m_TxtDistanceCharge ||
+                 watched == m_TxtFinalQuote)
             m_SSTab1->setCurrentIndex(1);
+        break;
+    case QEvent::FocusOut:
+        if (watched == m_TxtChargePerMile)
+            TxtChargePerMile_LostFocus();
         break;
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -308,6 +315,12 @@ bool Brisklander::eventFilter(QObject* watched, QEvent* event)
         }
         if (watched == m_SSDBGrid1 || watched == m_SSDBGrid2)
             return gridKeyPress(static_cast<QTableView*>(watched), key);
+        if (watched == m_TxtChargePerMile)
+            return TxtChargePerMile_KeyPress(key);
+        if (watched == m_SSDBCBTaxBaseCharge)
+            return SSDBCBTaxBaseCharge_KeyPress(key);
+        if (watched == m_SSDBGrid3)
+            return SSDBGrid3_KeyPress(key);
         break;
     }
     case QEvent::KeyRelease:

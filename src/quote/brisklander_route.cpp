@@ -8,9 +8,11 @@
 #include "document/printdialogstate.h"
 #include "quote/airportlistmodel.h"
 #include "quote/brisklander.h"
+#include "quote/chargesmodel.h"
 #include "quote/dataview.h"
 #include "quote/findevents.h"
 #include "quote/frmmsgboxinsairport.h"
+#include "quote/quotesheet.h"
 #include "quote/routemodel.h"
 
 #include <QApplication>
@@ -75,8 +77,8 @@ bool Brisklander::readSelectedAirport(RouteStop& stop, QVariant& runwayLength) c
 void Brisklander::writeTotals()
 {
     // Nautical first, then statute: the pricing follows these two fields in turn.
-    m_TxtTotalNM->setText(m_route->totalNMText());
-    m_TxtTotalSM->setText(m_route->totalSMText());
+    m_sheet->setText(QuoteSheet::TotalNM, m_route->totalNMText());
+    m_sheet->setText(QuoteSheet::TotalSM, m_route->totalSMText());
 }
 
 void Brisklander::updateRouteButtons()
@@ -230,20 +232,21 @@ void Brisklander::resetRoute()
 
 void Brisklander::resetCharges()
 {
-    // The charges grid and its two sums join here.
+    // Empty rows to fill the grid, both sums back to 0.
+    m_charges->reset(visibleChargeRows());
+    m_CmdRemoveCharge->setEnabled(false);
 }
 
 void Brisklander::resetBaseChargeTax()
 {
-    // The tax choice of the base charge joins here.
+    pickBaseTax(-1);
 }
 
 void Brisklander::resetChargePerMile()
 {
     const bool nautical = appSettings().QUOTEBASE == QuoteBase::Nautical;
     m_LabelMiles->setText(nautical ? QStringLiteral("NM") : QStringLiteral("SM"));
-    m_TxtChargePerMile->setText(Format::number(
-        nautical ? appSettings().DEFAULTCHARGENM : appSettings().DEFAULTCHARGESM, Format::Rate));
+    m_sheet->resetChargePerMile();
 }
 
 void Brisklander::startWithDefaultAirport()

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// The figures of the quote, each held as the text its field shows. Writing a text
+// recomputes at once the figures that depend on it, in a fixed order, and every
+// figure is computed from the shown (rounded) texts of its inputs: that step-by-step
+// rounding is part of the price. Writing the text a field already holds runs nothing.
+//
+//   route totals -> pricing distance -> base charge (or the minimum)
+//   base charge -> total charges, tax amount, total base charge
+//   tax amount -> total base charge, total taxes
+//   charges' sums -> total charges, total taxes -> final quote
+class QuoteSheet : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Field
+    {
+        TotalNM,          // TxtTotalNM
+        TotalSM,          // TxtTotalSM
+        DistanceCharge,   // TxtDistanceCharge: the pricing distance
+        ChargePerMile,    // TxtChargePerMile
+        BaseCharge,       // TxtBaseCharge
+        TaxAmount,        // TxtTaxAmount: the base charge's tax
+        TotalBaseCharge,  // TxtTotalBaseCharge
+        TotAddCharges,    // TxtTotAddCharges: sum of the additional charges
+        TotTaxAddCharges, // TxtTotTaxAddCharges: sum of their taxes
+        TotalCharges,     // TxtTotalCharges
+        TotalTaxes,       // TxtTotalTaxes
+        FinalQuote,       // TxtFinalQuote
+        FIELDS
+    };
+
+    explicit QuoteSheet(QObject* parent = nullptr);
+
+    QString text(Field field) const { return m_texts[field]; }
+    double value(Field field) const;
+    bool isNegative(Field field) const { return value(field) < 0; }
+
+    // Writes a field's text and recomputes what depends on it.
+    void setText(Field field, const QString& text);
+
+    // The caption of the base charge: "Minimum Charge:" while the minimum applies.
+    bool isMinimumCharge() const { return m_minimum; }
+    QString baseChargeCaption() const;
+
+    // The tax on the base charge: the type shown in the tax choice and its
+    // percentage; an empty type means no tax.
+    void setBaseTax(const QString& type, std::optional<double> percent);
+    QString baseTaxType() const { return m_taxType; }
+
+    // The charge per mile of the current basis, as a new quote starts with it.
+    void resetChargePerMile();
+
+signals:
+    void textChanged(QuoteSheet::Field field, const QString& text);
+    void baseChargeCaptionChanged(bool minimum);
+
+private:
+    void write(Field field, const QString& text);
+    void pricingDistance();
+    void baseCharge(bool ratePath);
+    void taxAmount();
+
+    std::array<QString, FIELDS> m_texts;
+    bool m_minimum = false;
+    QString m_taxType;
+    std::optional<double> m_taxPercent;
+};
