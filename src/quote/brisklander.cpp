@@ -334,6 +334,7 @@ void Brisklander::Form_Load()
         m_data3->setDatabaseName(appContext().DatabasePath);
         m_data3->setRecordSource(QStringLiteral("Select * from Taxes Where [Tax Type] <> \"\""));
         m_data3->Refresh();
+        pickBaseTax(-1); // a filled list must not look like a chosen tax
         section = 5;
         FindEventsEnabled = true;
         section = 6;

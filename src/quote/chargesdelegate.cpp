@@ -27,7 +27,9 @@ QComboBox* dropDown(QWidget* parent, CatalogModel* model, bool editable)
     combo->setView(view);
     combo->setModel(model);
     combo->setModelColumn(0);
-    view->setMinimumWidth(260);
+    view->setWordWrap(false);
+    view->setMinimumWidth(320);
+    view->horizontalHeader()->setDefaultSectionSize(200);
     combo->setProperty(PickedProperty, -1);
     QObject::connect(combo, &QComboBox::activated, combo,
                      [combo](int row) { combo->setProperty(PickedProperty, row); });
