@@ -3,16 +3,20 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
+#include "core/format.h"
 #include "core/schema.h"
 #include "core/startup.h"
 #include "quote/airportlistmodel.h"
 #include "quote/brisklander.h"
+#include "quote/chargesmodel.h"
 #include "quote/dataview.h"
+#include "quote/quotesheet.h"
 #include "quote/routemodel.h"
 #include "support/testservices.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QHeaderView>
@@ -338,6 +342,87 @@ private slots:
         QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, row3);
         QTRY_VERIFY(child<QMenu>("AirportPopup")->isVisible());
         child<QMenu>("AirportPopup")->close();
+    }
+
+    void quoteTabPricesTheRoute()
+    {
+        appSettings().MINBASECHARGE = 1500;
+        add(QStringLiteral("KBOS")); // 159.6 nm from KTEB
+        auto* rate = child<QLineEdit>("TxtChargePerMile");
+        rate->setFocus();
+        QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 1);
+        rate->selectAll();
+        QTest::keyClicks(rate, QStringLiteral("1x2.-5.")); // no letters, signs or second point
+        QCOMPARE(rate->text(), QStringLiteral("12.5"));
+        find()->setFocus(); // leaving the rate shows it with two decimals
+        QCOMPARE(rate->text(), QStringLiteral("12.50"));
+        const QuoteSheet* sheet = m_window->sheet();
+        QCOMPARE(child<QLineEdit>("TxtBaseCharge")->text(),
+                 Format::number(sheet->value(QuoteSheet::DistanceCharge) * 12.5, Format::Money));
+        QCOMPARE(child<QLabel>("lblBaseCharge")->text(), QStringLiteral("Base Charge:"));
+        rate->setText(QString());
+        QTest::keyClicks(rate, QStringLiteral("2"));
+        QCOMPARE(child<QLabel>("lblBaseCharge")->text(), QStringLiteral("Minimum Charge:"));
+        QCOMPARE(child<QLineEdit>("TxtBaseCharge")->text(), QStringLiteral("1,500.00"));
+
+        // The tax choice by its first letter, and emptied with Delete.
+        auto* tax = child<QComboBox>("SSDBCBTaxBaseCharge");
+        QTest::keyClick(tax, 'f');
+        QCOMPARE(tax->currentText(), QStringLiteral("FET"));
+        QCOMPARE(child<QLineEdit>("TxtTaxAmount")->text(), QStringLiteral("112.50"));
+        QCOMPARE(child<QLineEdit>("TxtFinalQuote")->text(), QStringLiteral("1,612.50"));
+        QTest::keyClick(tax, Qt::Key_Delete);
+        QCOMPARE(tax->currentText(), QString());
+        QCOMPARE(child<QLineEdit>("TxtTotalTaxes")->text(), QStringLiteral("0.00"));
+    }
+
+    void chargesGridThroughTheKeyboard()
+    {
+        auto* grid = child<QTableView>("SSDBGrid3");
+        const auto typeInto = [grid, this](int row, int column, const QString& keys) {
+            grid->setFocus();
+            grid->setCurrentIndex(m_window->charges()->index(row, column));
+            // The first key opens the cell's editor, which takes the rest.
+            QTest::keyClick(grid, keys.at(0).toLatin1());
+            QWidget* editor = QApplication::focusWidget();
+            QVERIFY(editor && editor != grid);
+            QTest::keyClicks(editor, keys.mid(1));
+            QTest::keyClick(editor, Qt::Key_Return);
+        };
+        typeInto(0, ChargesModel::ColumnAmount, QStringLiteral("150"));
+        typeInto(0, ChargesModel::ColumnNumber, QStringLiteral("3"));
+        const ChargesModel* charges = m_window->charges();
+        QCOMPARE(charges->line(0).Amount, QStringLiteral("150.00"));
+        QCOMPARE(charges->line(0).Total, QStringLiteral("450.00"));
+        grid->setCurrentIndex(charges->index(0, ChargesModel::ColumnTax));
+        QTest::keyClick(grid, 's'); // the first tax type beginning with S
+        QCOMPARE(charges->line(0).Tax, QStringLiteral("SALES TAX"));
+        QCOMPARE(child<QLineEdit>("TxtTotTaxAddCharges")->text(), QStringLiteral("28.13"));
+        QCOMPARE(child<QLineEdit>("TxtTotalCharges")->text(), QStringLiteral("450.00"));
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QCOMPARE(child<QLineEdit>("TxtTotTaxAddCharges")->text(), QStringLiteral("0.00"));
+
+        // The segment tax window writes its row; the quote follows.
+        add(QStringLiteral("KBOS"));
+        QTimer::singleShot(0, this, [] {
+            auto* window = QApplication::activeModalWidget();
+            QVERIFY(window);
+            auto* pax = window->findChild<QLineEdit*>(QStringLiteral("TxtNoPax"));
+            pax->selectAll();
+            QTest::keyClicks(pax, QStringLiteral("4"));
+            window->findChild<QPushButton*>(QStringLiteral("CmdSave"))->click();
+        });
+        child<QPushButton>("CmdSegTax")->click();
+        QCOMPARE(charges->line(1).Charge, QStringLiteral("4 Pax * 1 Segm. * 2.50"));
+        QCOMPARE(child<QLineEdit>("TxtTotTaxAddCharges")->text(), QStringLiteral("10.00"));
+
+        // New Quote empties the grid and both sums.
+        m_services->prompter->setNextAnswer(Button::Yes);
+        child<QAction>("mnunew")->trigger();
+        QCOMPARE(child<QLineEdit>("TxtTotAddCharges")->text(), QStringLiteral("0.00"));
+        QCOMPARE(child<QLineEdit>("TxtTotTaxAddCharges")->text(), QStringLiteral("0.00"));
+        QVERIFY(charges->count() >= 8);
+        QVERIFY(charges->line(0).Charge.isEmpty());
     }
 
     void focusBringsItsTabForward()
