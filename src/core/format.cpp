@@ -366,4 +366,23 @@ double roundHalfEven(double value)
     return rounded;
 }
 
+QString numberItem(double value)
+{
+    const QString text = general(std::fabs(value));
+    return (value < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + text + QLatin1Char(' ');
+}
+
+QString shortDate(const QDate& date)
+{
+    QString pattern = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!pattern.contains(QLatin1String("yyyy")))
+        pattern.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return QLocale().toString(date, pattern);
+}
+
+QString longDate(const QDate& date)
+{
+    return QLocale().toString(date, QLocale::LongFormat);
+}
+
 } // namespace Format

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -61,6 +62,15 @@ bool isNumeric(const QString& text);
 // user's decimal point and no grouping: 2.7, 150, 0.35.
 QString general(double value);
 QString general(double value, const NumberSymbols& symbols);
+
+// A number as a document prints it between other items: plain decimal form, a
+// blank in place of a plus sign (a minus for a negative number) and a blank after.
+QString numberItem(double value);
+
+// Dates in the user's short and long formats. The short format always shows the
+// year in full, so a quote's date never reads ambiguously.
+QString shortDate(const QDate& date);
+QString longDate(const QDate& date);
 
 // Rounds half away from zero on the decimal value to the given number of decimals.
 double roundHalfAway(double value, int decimals);

@@ -4,8 +4,12 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace Platform {
@@ -132,13 +136,58 @@ public:
     void end(int exitCode) override { QCoreApplication::exit(exitCode); }
 };
 
+class QtFileChooser final : public FileChooser
+{
+public:
+    std::optional<SaveFileAnswer> saveFile(QWidget* parent, const SaveFileRequest& request) override
+    {
+        QFileDialog dialog(parent, request.title);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters(request.filters);
+        dialog.setDefaultSuffix(request.defaultSuffix);
+        if (!request.initialName.isEmpty())
+            dialog.selectFile(request.initialName);
+        // The suffix follows the type the user picks.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString& filter) {
+                             const int star = filter.indexOf(QLatin1String("*."));
+                             if (star >= 0)
+                                 dialog.setDefaultSuffix(filter.mid(star + 2).section(
+                                     QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), 0, 0));
+                         });
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return SaveFileAnswer{dialog.selectedFiles().first(), dialog.selectedNameFilter()};
+    }
+};
+
+class QtPrintChooser final : public PrintChooser
+{
+public:
+    PrintChoice choosePrinter(QWidget* parent, QPrinter& printer) override
+    {
+        QPrintDialog dialog(&printer, parent);
+        // The printer's own copies and collation; no page range, no selection.
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+        if (dialog.exec() != QDialog::Accepted)
+            return PrintChoice::Cancelled;
+        return printer.outputFormat() == QPrinter::PdfFormat || !printer.outputFileName().isEmpty()
+                   ? PrintChoice::ToFile
+                   : PrintChoice::Printer;
+    }
+};
+
 } // namespace
 
 Services qtServices()
 {
-    return Services{std::make_shared<QtPrompter>(), std::make_shared<QtPointer>(),
-                    std::make_shared<QtShell>(), std::make_shared<SystemClock>(),
-                    std::make_shared<QtProcess>()};
+    return Services{std::make_shared<QtPrompter>(),    std::make_shared<QtPointer>(),
+                    std::make_shared<QtShell>(),       std::make_shared<SystemClock>(),
+                    std::make_shared<QtProcess>(),     std::make_shared<QtFileChooser>(),
+                    std::make_shared<QtPrintChooser>()};
 }
 
 Services& services()
@@ -161,6 +210,10 @@ Services install(Services replacement)
         current.clock = std::move(replacement.clock);
     if (replacement.process)
         current.process = std::move(replacement.process);
+    if (replacement.fileChooser)
+        current.fileChooser = std::move(replacement.fileChooser);
+    if (replacement.printChooser)
+        current.printChooser = std::move(replacement.printChooser);
     return previous;
 }
 

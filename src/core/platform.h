@@ -4,7 +4,13 @@
 #include <QFlags>
 #include <QString>
 
+#include <QStringList>
+
 #include <memory>
+#include <optional>
+
+class QPrinter;
+class QWidget;
 
 // The desktop services the program uses, each behind a small interface: message
 // boxes and the beep, the mouse pointer, the shell's "open", today's date and the
@@ -89,6 +95,46 @@ public:
     virtual void end(int exitCode) = 0;
 };
 
+// The system's file-save dialog.
+struct SaveFileRequest
+{
+    QString title;
+    QStringList filters; // "Text File (*.txt)", ...
+    QString defaultSuffix;
+    QString initialName;
+};
+
+struct SaveFileAnswer
+{
+    QString path;
+    QString filter; // the filter chosen, one of the request's
+};
+
+class FileChooser
+{
+public:
+    virtual ~FileChooser() = default;
+    // Asks for a file to write (confirming before an existing one is replaced);
+    // nothing when the user cancels.
+    virtual std::optional<SaveFileAnswer> saveFile(QWidget* parent,
+                                                   const SaveFileRequest& request) = 0;
+};
+
+// The system print dialog: the user picks a printer, or printing to a file.
+enum class PrintChoice
+{
+    Cancelled,
+    Printer,
+    ToFile
+};
+
+class PrintChooser
+{
+public:
+    virtual ~PrintChooser() = default;
+    virtual PrintChoice choosePrinter(QWidget* parent, QPrinter& printer) = 0;
+};
+
 struct Services
 {
     std::shared_ptr<Prompter> prompter;
@@ -96,6 +142,8 @@ struct Services
     std::shared_ptr<Shell> shell;
     std::shared_ptr<Clock> clock;
     std::shared_ptr<Process> process;
+    std::shared_ptr<FileChooser> fileChooser;
+    std::shared_ptr<PrintChooser> printChooser;
 };
 
 // The services in force; the Qt implementations until something installs others.
@@ -105,6 +153,8 @@ Pointer& pointer();
 Shell& shell();
 Clock& clock();
 Process& process();
+FileChooser& fileChooser();
+PrintChooser& printChooser();
 
 // Replaces the services in force (tests install scripted ones); returns the previous set.
 Services install(Services replacement);

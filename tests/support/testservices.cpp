@@ -32,7 +32,8 @@ void ScriptedPointer::setNormal()
 
 TestServices::TestServices()
 {
-    m_previous = Platform::install(Platform::Services{prompter, pointer, shell, clock, process});
+    m_previous = Platform::install(
+        Platform::Services{prompter, pointer, shell, clock, process, fileChooser, printChooser});
 }
 
 TestServices::~TestServices()

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QPrinter>
 #include <QStringList>
 
 #include <memory>
@@ -83,6 +84,50 @@ private:
     QList<int> m_exitCodes;
 };
 
+class ScriptedFileChooser final : public Platform::FileChooser
+{
+public:
+    std::optional<Platform::SaveFileAnswer>
+    saveFile(QWidget*, const Platform::SaveFileRequest& request) override
+    {
+        m_requests << request;
+        return m_answer;
+    }
+    // The next answers: a path and the filter chosen, or nothing for Cancel.
+    void setAnswer(std::optional<Platform::SaveFileAnswer> answer) { m_answer = std::move(answer); }
+    const QList<Platform::SaveFileRequest>& requests() const { return m_requests; }
+
+private:
+    std::optional<Platform::SaveFileAnswer> m_answer;
+    QList<Platform::SaveFileRequest> m_requests;
+};
+
+class ScriptedPrintChooser final : public Platform::PrintChooser
+{
+public:
+    Platform::PrintChoice choosePrinter(QWidget*, QPrinter& printer) override
+    {
+        ++m_calls;
+        if (m_choice == Platform::PrintChoice::Printer && !m_pdfPath.isEmpty()) {
+            // Tests print to a PDF file standing in for the printer.
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(m_pdfPath);
+        }
+        return m_choice;
+    }
+    void setChoice(Platform::PrintChoice choice, const QString& pdfPath = QString())
+    {
+        m_choice = choice;
+        m_pdfPath = pdfPath;
+    }
+    int calls() const { return m_calls; }
+
+private:
+    Platform::PrintChoice m_choice = Platform::PrintChoice::Cancelled;
+    QString m_pdfPath;
+    int m_calls = 0;
+};
+
 // Installs the scripted services for the life of the object and puts the previous
 // ones back afterwards.
 class TestServices
@@ -98,6 +143,8 @@ public:
     std::shared_ptr<ScriptedShell> shell = std::make_shared<ScriptedShell>();
     std::shared_ptr<FixedClock> clock = std::make_shared<FixedClock>();
     std::shared_ptr<RecordingProcess> process = std::make_shared<RecordingProcess>();
+    std::shared_ptr<ScriptedFileChooser> fileChooser = std::make_shared<ScriptedFileChooser>();
+    std::shared_ptr<ScriptedPrintChooser> printChooser = std::make_shared<ScriptedPrintChooser>();
 
 private:
     Platform::Services m_previous;

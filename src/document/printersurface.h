@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+// A page the quote document is written on, item by item, as on a line printer
+// with fonts: a current position, a current font, column moves by the average
+// character width of that font, new pages. Positions are in twips (1/1440 inch)
+// from the top left of the printable area.
+class PrinterSurface
+{
+public:
+    virtual ~PrinterSurface() = default;
+
+    // Prints text at the current position and moves to its right end.
+    virtual void print(const QString& text) = 0;
+    // Moves to column n (1 = the left edge) of the current line; when the position is
+    // already past it, to column n of the next line. The column width is the average
+    // character width of the current font.
+    virtual void column(int n) = 0;
+    // Moves to the left edge of the next line (the line height of the current font).
+    virtual void endLine() = 0;
+
+    virtual double x() const = 0;
+    virtual void setX(double twips) = 0;
+    virtual double y() const = 0;
+
+    virtual void setFontName(const QString& name) = 0;
+    virtual void setFontSize(double points) = 0;
+    virtual void setBold(bool on) = 0;
+    virtual void setItalic(bool on) = 0;
+    virtual void setUnderline(bool on) = 0;
+
+    virtual void newPage() = 0;
+    virtual int page() const = 0;
+    // Ends the document: the job goes to the printer (or the file).
+    virtual void endDocument() = 0;
+};

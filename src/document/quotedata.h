@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// Everything the quote document prints, read from the settings, the main window
+// and the print dialog at the moment of printing. Figures are the texts the fields
+// show; a figure's value is the number read back from its text.
+struct QuoteData
+{
+    struct Company
+    {
+        QString NAME, ADDRESS1, ADDRESS2, CITY, STATE, ZIP, COUNTRY, PHONE1, PHONE2, FAX, EMAIL,
+            WEBSITE;
+    };
+    struct Customer
+    {
+        QString Name, Address1, Address2, City, State, Zip, Country, Phone, Fax, Email;
+    };
+    struct RouteRow
+    {
+        QString id, name, distanceNM, distanceSM; // route list columns 0, 1, 8, 9
+    };
+    struct ChargeRow
+    {
+        QString charge, amount, number, total, tax, taxAmount; // charges grid columns 0-5
+    };
+
+    // Settings and start-up.
+    Company company;
+    double minBaseCharge = 0; // MINBASECHARGE
+    QString currencySymbol = QStringLiteral("$");
+
+    // The main window.
+    QList<RouteRow> route;
+    QString totalNM, totalSM;           // TxtTotalNM, TxtTotalSM
+    QString distanceCharge;             // TxtDistanceCharge
+    QString chargePerMile;              // TxtChargePerMile
+    QString milesCaption;               // LabelMiles: "NM" or "SM"
+    QString baseCharge;                 // TxtBaseCharge
+    QString taxType;                    // the tax choice of the base charge
+    std::optional<double> taxPercent;   // its "Tax %"
+    QString taxAmount, totalBaseCharge; // TxtTaxAmount, TxtTotalBaseCharge
+    QList<ChargeRow> charges;
+    QString totAddCharges, totTaxAddCharges; // TxtTotAddCharges, TxtTotTaxAddCharges
+    QString totalCharges, totalTaxes, finalQuote;
+
+    // The print dialog.
+    bool printCompany = true; // ChkComp
+    Customer customer;
+    std::optional<QDate> departureDate, returnDate;
+    QString remarks; // one line, or two joined by a carriage return and line feed
+    QString quotedBy;
+
+    // The day the document is made (its title carries it).
+    QDate today;
+};
