@@ -5,6 +5,7 @@
 namespace Db {
 class DbError;
 }
+struct QuoteData;
 class AirportListModel;
 class CatalogModel;
 class ChargesModel;
@@ -48,6 +49,10 @@ public:
     DataView* Data3() const { return m_data3; }
     AirportListModel* airportList() const { return m_airportList; }
     SearchMode searchMode() const;
+
+    // The quote as the document prints it: the settings, the route, the figures and
+    // the charges as they are shown now (the print dialog adds its own fields).
+    QuoteData quoteData() const;
 
     // Another window may set this before CmdSelect_Click to insert the selected
     // airport at that row without checks; -1 stands for row 0.

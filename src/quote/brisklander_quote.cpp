@@ -2,10 +2,12 @@
 // segment tax, the final quote and the quote memory. The figures live in the quote
 // sheet and the charges model; this file shows them and turns keys into edits.
 
+#include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/platform.h"
+#include "document/quotedata.h"
 #include "quote/brisklander.h"
 #include "quote/catalogmodel.h"
 #include "quote/chargesdelegate.h"
@@ -394,4 +396,47 @@ void Brisklander::CmdQuoteMem_Click()
     Platform::pointer().setBusy();
     FrmQuoteMem memory(m_sheet->text(QuoteSheet::FinalQuote), this);
     memory.exec();
+}
+
+QuoteData Brisklander::quoteData() const
+{
+    QuoteData data;
+    const AppSettings& settings = appSettings();
+    data.company =
+        QuoteData::Company{settings.NAME,   settings.ADDRESS1, settings.ADDRESS2, settings.CITY,
+                           settings.STATE,  settings.ZIP,      settings.COUNTRY,  settings.PHONE1,
+                           settings.PHONE2, settings.FAX,      settings.EMAIL,    settings.WEBSITE};
+    data.minBaseCharge = settings.MINBASECHARGE;
+    data.currencySymbol = appContext().CurrencySymbol;
+    for (const RouteLeg& leg : m_route->legs())
+        data.route << QuoteData::RouteRow{leg.stop.ID, leg.stop.NAME, leg.DistanceNM,
+                                          leg.DistanceSM};
+    const auto text = [this](QuoteSheet::Field field) { return m_sheet->text(field); };
+    data.totalNM = text(QuoteSheet::TotalNM);
+    data.totalSM = text(QuoteSheet::TotalSM);
+    data.distanceCharge = text(QuoteSheet::DistanceCharge);
+    data.chargePerMile = text(QuoteSheet::ChargePerMile);
+    data.milesCaption = m_LabelMiles->text();
+    data.baseCharge = text(QuoteSheet::BaseCharge);
+    data.taxType = m_sheet->baseTaxType();
+    if (!data.taxType.isEmpty()) {
+        const int row = m_SSDBCBTaxBaseCharge->currentIndex();
+        const QVariant percent = row >= 0 ? m_taxList->stored(row, 1) : QVariant();
+        if (!percent.isNull())
+            data.taxPercent = percent.toDouble();
+    }
+    data.taxAmount = text(QuoteSheet::TaxAmount);
+    data.totalBaseCharge = text(QuoteSheet::TotalBaseCharge);
+    for (int row = 0; row < m_charges->count(); ++row) {
+        const ChargeLine& line = m_charges->line(row);
+        data.charges << QuoteData::ChargeRow{line.Charge, line.Amount, line.Number,
+                                             line.Total,  line.Tax,    line.TaxAmount};
+    }
+    data.totAddCharges = text(QuoteSheet::TotAddCharges);
+    data.totTaxAddCharges = text(QuoteSheet::TotTaxAddCharges);
+    data.totalCharges = text(QuoteSheet::TotalCharges);
+    data.totalTaxes = text(QuoteSheet::TotalTaxes);
+    data.finalQuote = text(QuoteSheet::FinalQuote);
+    data.today = Platform::clock().today();
+    return data;
 }
