@@ -1,0 +1,58 @@
+#pragma once
+
+#include "document/printersurface.h"
+
+#include <QFont>
+#include <QPainter>
+
+class QFontMetricsF;
+class QPrinter;
+
+// The printer surface on a QPrinter, for a printer as for a PDF file. The position
+// is kept in twips and turned into device pixels at the printer's resolution;
+// column widths and line heights come from the current font's metrics on that
+// printer (the column width as Arial states it, see the source), so the
+// document's columns fall where they were laid out.
+class QtPrinterSurface : public PrinterSurface
+{
+public:
+    // Starts painting on the printer at once; the printer must outlive the surface.
+    explicit QtPrinterSurface(QPrinter* printer);
+    ~QtPrinterSurface() override;
+
+    QtPrinterSurface(const QtPrinterSurface&) = delete;
+    QtPrinterSurface& operator=(const QtPrinterSurface&) = delete;
+
+    // False when the printer (or the PDF file) could not be opened for painting.
+    bool isActive() const;
+
+    void print(const QString& text) override;
+    void column(int n) override;
+    void endLine() override;
+
+    double x() const override { return m_x; }
+    void setX(double twips) override { m_x = twips; }
+    double y() const override { return m_y; }
+
+    void setFontName(const QString& name) override;
+    void setFontSize(double points) override;
+    void setBold(bool on) override;
+    void setItalic(bool on) override;
+    void setUnderline(bool on) override;
+
+    void newPage() override;
+    int page() const override { return m_page; }
+    void endDocument() override;
+
+private:
+    QFontMetricsF metrics() const;
+    double toPixels(double twips) const;
+    double toTwips(double pixels) const;
+
+    QPrinter* m_printer;
+    QPainter m_painter;
+    QFont m_font;
+    double m_x = 0;
+    double m_y = 0;
+    int m_page = 1;
+};
