@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class QLineEdit;
+class QToolButton;
+
+// A date entry that may be left empty: a line edit showing the date in a display
+// format and a drop-down button that asks the owner for a calendar. The value
+// always lies between the minimum and the maximum; a typed date outside them, or
+// text that does not read as a date, puts the previous value back.
+class DateField : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit DateField(QWidget* parent = nullptr);
+
+    std::optional<QDate> value() const { return m_value; }
+    // A date outside the limits is moved to the nearer limit.
+    void setValue(std::optional<QDate> value);
+    void clear() { setValue(std::nullopt); }
+
+    QDate minimum() const { return m_minimum; }
+    QDate maximum() const { return m_maximum; }
+    void setMinimum(const QDate& date);
+    void setMaximum(const QDate& date);
+    // The limits as "yyyymmdd" texts, the form the date fields were designed with.
+    void setMinimum(const QString& yyyymmdd) { setMinimum(fromCompact(yyyymmdd)); }
+    void setMaximum(const QString& yyyymmdd) { setMaximum(fromCompact(yyyymmdd)); }
+
+    // Empty for the user's short date (always with a four-digit year), otherwise a
+    // QDate format string such as "MM-dd-yyyy".
+    QString displayFormat() const { return m_displayFormat; }
+    void setDisplayFormat(const QString& format);
+    QString textOf(const QDate& date) const;
+
+    QLineEdit* lineEdit() const { return m_edit; }
+    // Reads what was typed into the field now, as leaving the field does.
+    void commit();
+
+signals:
+    void valueChanged();
+    // The drop-down button, Alt+Down or F4: the owner shows its calendar.
+    void buttonClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    static QDate fromCompact(const QString& yyyymmdd);
+    void showValue();
+    void clampValue();
+
+    QLineEdit* m_edit = nullptr;
+    QToolButton* m_button = nullptr;
+    std::optional<QDate> m_value;
+    QDate m_minimum;
+    QDate m_maximum;
+    QString m_displayFormat;
+};
