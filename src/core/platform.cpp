@@ -238,4 +238,14 @@ Process& process()
     return *services().process;
 }
 
+FileChooser& fileChooser()
+{
+    return *services().fileChooser;
+}
+
+PrintChooser& printChooser()
+{
+    return *services().printChooser;
+}
+
 } // namespace Platform

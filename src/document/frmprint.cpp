@@ -306,7 +306,7 @@ void FrmPrint::CmdPrint_Click()
         return;
     hide();
     QPrinter printer(QPrinter::HighResolution);
-    const Platform::PrintChoice choice = Platform::services().printChooser->choosePrinter(
+    const Platform::PrintChoice choice = Platform::printChooser().choosePrinter(
         parentWidget() ? parentWidget() : this, printer);
     Platform::pointer().setBusy();
     // Lets the main window repaint where the dialogs were before composing starts.
@@ -349,7 +349,7 @@ void FrmPrint::PrintQuoteToFile()
 {
     // The operator works in the save dialog with the normal pointer.
     Platform::pointer().setNormal();
-    const auto answer = Platform::services().fileChooser->saveFile(
+    const auto answer = Platform::fileChooser().saveFile(
         parentWidget() ? parentWidget() : this,
         Platform::SaveFileRequest{QStringLiteral("Print to File"),
                                   {TextFilter, PdfFilter},

@@ -8,6 +8,7 @@
 #include "core/format.h"
 #include "core/platform.h"
 #include "core/startup.h"
+#include "document/frmprint.h"
 #include "document/printdialogstate.h"
 #include "quote/airportlistmodel.h"
 #include "quote/catalogmodel.h"
@@ -234,13 +235,14 @@ void Brisklander::buildMenus()
     connect(entry(m_mnufile, "mnunew", QStringLiteral("&New Quote")), &QAction::triggered, this,
             &Brisklander::mnunew_Click);
     m_mnuPrint = entry(m_mnufile, "mnuPrint", QStringLiteral("&Print Quote"));
+    connect(m_mnuPrint, &QAction::triggered, this, &Brisklander::mnuPrint_Click);
     m_mnufile->addSeparator();
     m_mnuSettings = entry(m_mnufile, "mnuSettings", QStringLiteral("&Settings"));
     m_mnufile->addSeparator();
     connect(entry(m_mnufile, "mnuexit", QStringLiteral("E&xit")), &QAction::triggered, this,
             &Brisklander::mnuexit_Click);
     connect(m_mnufile, &QMenu::aboutToShow, this, &Brisklander::mnufile_Click);
-    // The print and settings windows come with their own commands.
+    // The settings window comes with its own command.
     m_mnuPrint->setEnabled(false);
     m_mnuSettings->setEnabled(false);
 
@@ -396,6 +398,16 @@ void Brisklander::mnuexit_Click()
     ExitApplication();
 }
 
+void Brisklander::mnuPrint_Click()
+{
+    if (m_route->count() < 2)
+        return;
+    Platform::pointer().setBusy();
+    FrmPrint dialog([this] { return quoteData(); }, this);
+    dialog.exec();
+    Platform::pointer().setNormal();
+}
+
 void Brisklander::mnuAbout_Click()
 {
     Platform::pointer().setBusy();
@@ -403,11 +415,7 @@ void Brisklander::mnuAbout_Click()
     about.exec();
 }
 
-void Brisklander::mnufile_Click()
-{
-    // "&Print Quote" needs a route of two stops and the print window; until that
-    // window is there the entry stays disabled.
-}
+void Brisklander::mnufile_Click() { m_mnuPrint->setEnabled(m_route->count() >= 2); }
 
 void Brisklander::mnuAirports_Click()
 {

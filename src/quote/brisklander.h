@@ -68,6 +68,7 @@ public slots:
     void mnusearchID_Click();
     void mnusearchName_Click();
     void mnuAbout_Click();
+    void mnuPrint_Click();
     void mnufile_Click();
     void mnuAirports_Click();
     void LblSearch_Click();
