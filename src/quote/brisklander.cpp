@@ -218,6 +218,8 @@ void Brisklander::buildLayout()
     connect(m_CmdDelete, &QPushButton::clicked, this, &Brisklander::CmdDelete_Click);
     connect(m_SSDBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Brisklander::airportSelectionChanged);
+    connect(m_SSDBGrid1, &QTableView::doubleClicked, this, [this] { showDetails(false); });
+    connect(m_SSDBGrid2, &QTableView::doubleClicked, this, [this] { showDetails(true); });
     connect(m_SSDBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int section) {
                 if (section == AirportListModel::ColumnId)
@@ -277,32 +279,40 @@ void Brisklander::buildMenus()
     connect(entry(m_AirportPopup, "mnuAirportPopupSelect", QStringLiteral("&Select")),
             &QAction::triggered, this, &Brisklander::CmdSelect_Click);
     m_AirportPopup->addSeparator();
-    QList<QAction*> waiting;
-    waiting << entry(m_AirportPopup, "mnuAirportPopupAddAirport", QStringLiteral("&Add Airport"))
-            << entry(m_AirportPopup, "mnuAirportPopupModAirport", QStringLiteral("&Modify Airport"))
-            << entry(m_AirportPopup, "mnuAirportPopupDelAirport",
-                     QStringLiteral("&Delete Airport"));
+    connect(entry(m_AirportPopup, "mnuAirportPopupAddAirport", QStringLiteral("&Add Airport")),
+            &QAction::triggered, this, &Brisklander::mnuaddairport_Click);
+    connect(entry(m_AirportPopup, "mnuAirportPopupModAirport", QStringLiteral("&Modify Airport")),
+            &QAction::triggered, this, &Brisklander::mnuModAirport_Click);
+    connect(entry(m_AirportPopup, "mnuAirportPopupDelAirport", QStringLiteral("&Delete Airport")),
+            &QAction::triggered, this, &Brisklander::mnudelairport_Click);
     m_AirportPopup->addSeparator();
     QAction* airportDetails =
         entry(m_AirportPopup, "mnuAirportPopupDetails", QStringLiteral("Airport D&etails"));
     m_AirportPopup->setDefaultAction(airportDetails);
-    waiting << airportDetails;
+    connect(airportDetails, &QAction::triggered, this, [this] { showDetails(false); });
 
+    // The route list's menu acts on the airport of the selected stop.
     m_RoutePopup = new QMenu(this);
     m_RoutePopup->setObjectName(QStringLiteral("RoutePopup"));
     connect(entry(m_RoutePopup, "mnuRoutePopupRemove", QStringLiteral("&Remove")),
             &QAction::triggered, this, &Brisklander::CmdDelete_Click);
     m_RoutePopup->addSeparator();
-    waiting << entry(m_RoutePopup, "mnuRoutePopupAddAirport", QStringLiteral("&Add Airport"))
-            << entry(m_RoutePopup, "mnuRoutePopupModify", QStringLiteral("&Modify Airport"))
-            << entry(m_RoutePopup, "mnuRoutePopUpDelete", QStringLiteral("&Delete Airport"));
+    connect(entry(m_RoutePopup, "mnuRoutePopupAddAirport", QStringLiteral("&Add Airport")),
+            &QAction::triggered, this, &Brisklander::mnuaddairport_Click);
+    connect(entry(m_RoutePopup, "mnuRoutePopupModify", QStringLiteral("&Modify Airport")),
+            &QAction::triggered, this, [this] {
+                modifyAirport(true);
+                setFindText(QString());
+                m_SSDBGrid1->clearSelection();
+                m_TxtFind->setFocus();
+            });
+    connect(entry(m_RoutePopup, "mnuRoutePopUpDelete", QStringLiteral("&Delete Airport")),
+            &QAction::triggered, this, [this] { deleteAirport(true); });
     m_RoutePopup->addSeparator();
     QAction* routeDetails =
         entry(m_RoutePopup, "mnuRoutePopupDetails", QStringLiteral("Airport D&etails"));
     m_RoutePopup->setDefaultAction(routeDetails);
-    waiting << routeDetails;
-    for (QAction* action : waiting)
-        action->setEnabled(false);
+    connect(routeDetails, &QAction::triggered, this, [this] { showDetails(true); });
 }
 
 Brisklander::SearchMode Brisklander::searchMode() const
@@ -415,12 +425,18 @@ void Brisklander::mnuAbout_Click()
     about.exec();
 }
 
-void Brisklander::mnufile_Click() { m_mnuPrint->setEnabled(m_route->count() >= 2); }
+void Brisklander::mnufile_Click()
+{
+    m_mnuPrint->setEnabled(m_route->count() >= 2);
+}
 
 void Brisklander::mnuAirports_Click()
 {
-    // Modify, Delete and Details act on the list of the "R&outing" tab; they are
-    // enabled with the airport windows.
+    // Modify, Delete and Details act on the lists of the "R&outing" tab.
+    const bool routing = m_SSTab1->currentIndex() == 0;
+    m_mnuModAirport->setEnabled(routing);
+    m_mnudelairport->setEnabled(routing);
+    m_mnuairportdetails->setEnabled(routing);
 }
 
 bool Brisklander::event(QEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "airports/airporthost.h"
+
 #include <QMainWindow>
 
 namespace Db {
@@ -25,7 +27,7 @@ struct RouteStop;
 
 // The program's main window: the airport list with its finder, the route with its
 // totals, and the quote. The exit routine is the only way it closes.
-class Brisklander : public QMainWindow
+class Brisklander : public QMainWindow, public AirportHost
 {
     Q_OBJECT
 
@@ -80,6 +82,17 @@ public slots:
     void CmdSelect_Click();
     void CmdDelete_Click();
 
+    void mnuaddairport_Click();
+    void mnuModAirport_Click() override;
+    void mnudelairport_Click() override;
+    void mnuairportdetails_Click();
+
+    // What the airport windows ask of the main window.
+    void refreshAirportList() override;
+    void clearFindBox() override;
+    void RefreshRouteAfterModify(const AirportChange& change) override;
+    void showAirportInList(const QString& id) override;
+
     void CmdRemoveCharge_Click();
     void CmdSegTax_Click();
     void CmdQuoteMem_Click();
@@ -98,6 +111,12 @@ protected:
 
 private:
     void buildLayout();
+    bool routeListHasFocus() const;
+    // Positions the airport list on the airport a command acts on; false ends it.
+    bool targetAirport(bool fromRoute);
+    void modifyAirport(bool fromRoute);
+    void deleteAirport(bool fromRoute);
+    void showDetails(bool ofRouteStop);
     QWidget* buildQuoteTab();
     void showSheetText(int field, const QString& text);
     bool TxtChargePerMile_KeyPress(QKeyEvent* event);

@@ -128,6 +128,16 @@ void RouteModel::clear()
     emit totalsChanged();
 }
 
+void RouteModel::setStopIdentity(int row, const QString& id, const QString& name)
+{
+    if (row < 0 || row >= count())
+        return;
+    RouteStop& stop = m_legs[row].stop;
+    stop.ID = id;
+    stop.NAME = name;
+    emit dataChanged(index(row, ColumnId), index(row, ColumnName));
+}
+
 void RouteModel::setLegTexts(int row, const QString& nm, const QString& sm)
 {
     RouteLeg& leg = m_legs[row];

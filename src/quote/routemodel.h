@@ -86,6 +86,10 @@ public:
 
     void clear();
 
+    // Rewrites the identifier and name of a stop whose airport was renamed; its
+    // position, and so every distance, stays as it was.
+    void setStopIdentity(int row, const QString& id, const QString& name);
+
 signals:
     // After each insertion, removal or clearing; the window then writes the totals
     // (nautical first, then statute).

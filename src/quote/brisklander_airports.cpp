@@ -1,0 +1,276 @@
+// The main window's airport commands: add, modify, delete and details, and what the
+// airport windows ask of the main window afterwards.
+
+#include "airports/airporteditor.h"
+#include "airports/airportrecord.h"
+#include "airports/airporttable.h"
+#include "airports/frmairportdetails.h"
+#include "core/appcontext.h"
+#include "core/appsettings.h"
+#include "core/engine.h"
+#include "core/platform.h"
+#include "quote/airportlistmodel.h"
+#include "quote/brisklander.h"
+#include "quote/dataview.h"
+#include "quote/findevents.h"
+#include "quote/routemodel.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+using Platform::Button;
+using Platform::Icon;
+
+namespace {
+
+const QString DeleteTitle = QStringLiteral("Delete Airport");
+
+} // namespace
+
+bool Brisklander::routeListHasFocus() const
+{
+    return QApplication::focusWidget() == m_SSDBGrid2;
+}
+
+bool Brisklander::targetAirport(bool fromRoute)
+{
+    Db::Recordset* set = m_data1->recordset();
+    if (!set)
+        return false;
+    if (fromRoute) {
+        const int stop = selectedRouteRow();
+        const QString id = stop >= 0 ? m_route->leg(stop).stop.ID : QString();
+        if (id.isEmpty() || !FindAirport(*set, id)) {
+            Platform::prompter().inform(Icon::Exclamation, QStringLiteral("Brisklander"),
+                                        QStringLiteral("Airport not found."));
+            return false;
+        }
+        const int row = set->absolutePosition();
+        m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
+        const bool byId = appSettings().SORTORDER == QLatin1String("[ID]");
+        setFindText(set->value(byId ? QStringLiteral("ID") : QStringLiteral("NAME")).toString());
+        m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
+        BringAirportIntoView();
+        return true;
+    }
+    const QModelIndex current = m_SSDBGrid1->currentIndex();
+    if (!current.isValid())
+        return false;
+    set->setAbsolutePosition(current.row());
+    m_SSDBGrid1->selectRow(current.row());
+    return true;
+}
+
+void Brisklander::mnuaddairport_Click()
+{
+    Platform::pointer().setBusy();
+    FrmAddAirport editor(this, this);
+    editor.exec();
+    Platform::pointer().setNormal();
+}
+
+void Brisklander::mnuModAirport_Click()
+{
+    modifyAirport(routeListHasFocus());
+}
+
+void Brisklander::modifyAirport(bool fromRoute)
+{
+    try {
+        if (!targetAirport(fromRoute))
+            return;
+        Platform::pointer().setBusy();
+        const AirportRecord record = readAirportRecord(*m_data1->recordset());
+        FrmModAirport editor(this, record.ID, this);
+        editor.fill(record);
+        editor.exec();
+        Platform::pointer().setNormal();
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Icon::Critical, QStringLiteral("Brisklander"),
+                                    QStringLiteral("An Error occured\r\rError number = %1\r%2")
+                                        .arg(error.number())
+                                        .arg(error.description()));
+    }
+}
+
+void Brisklander::mnudelairport_Click()
+{
+    deleteAirport(routeListHasFocus());
+}
+
+void Brisklander::deleteAirport(bool fromRoute)
+{
+    Db::Workspace* workspace = appContext().Workspace.get();
+    bool pending = false;
+    try {
+        if (!targetAirport(fromRoute) || !workspace)
+            return;
+        const AirportRecord record = readAirportRecord(*m_data1->recordset());
+        const QString id = record.ID;
+        bool used = fromRoute;
+        for (const RouteLeg& leg : m_route->legs())
+            used = used || leg.stop.ID == id;
+
+        const Button first =
+            used ? Platform::prompter().ask(Platform::Message{
+                       Icon::Exclamation, DeleteTitle,
+                       QStringLiteral("Airport '%1' is Used in the Quote.\r\rDeleting this "
+                                      "Airport will Remove it from the Quote.\r\rSelect 'OK' to "
+                                      "confirm Delete.")
+                           .arg(id),
+                       Button::Ok | Button::Cancel, Button::Cancel})
+                 : Platform::prompter().question(
+                       DeleteTitle,
+                       QStringLiteral("Are you sure that you want to DELETE \r\rAirport '%1'  %2")
+                           .arg(id, record.NAME),
+                       Button::Yes | Button::No, Button::No);
+        if (first != Button::Yes && first != Button::Ok) {
+            setFindText(QString());
+            if (isActiveWindow())
+                m_TxtFind->setFocus();
+            return;
+        }
+
+        // The row is gone only once the operator confirms a second time.
+        Platform::pointer().setBusy();
+        workspace->beginTrans();
+        pending = true;
+        DeleteAirport(*workspace, appContext().DatabasePath, id);
+        Platform::pointer().setNormal();
+        const Button second = Platform::prompter().ask(Platform::Message{
+            Icon::Exclamation, DeleteTitle,
+            QStringLiteral("Airport '%1'   %2 has been deleted.\r\rSelect 'OK' to make the "
+                           "changes permanent.\r\r'Cancel' will undo the changes.")
+                .arg(id, record.NAME),
+            Button::Ok | Button::Cancel, Button::Cancel});
+        if (second != Button::Ok) {
+            pending = false;
+            workspace->rollback();
+            setFindText(QString());
+            if (isActiveWindow())
+                m_TxtFind->setFocus();
+            return;
+        }
+        Platform::pointer().setBusy();
+        pending = false;
+        workspace->commitTrans();
+        m_data1->Refresh();
+        setFindText(QString());
+        if (isActiveWindow()) {
+            Form_Activate();
+            m_TxtFind->setFocus();
+        }
+        if (used) {
+            // Every stop of the airport goes, the route repairing its legs each time.
+            for (int row = 0; row < m_route->count();) {
+                if (m_route->leg(row).stop.ID != id) {
+                    ++row;
+                    continue;
+                }
+                selectRouteRow(row);
+                CmdDelete_Click();
+                row = 0;
+            }
+        }
+        Platform::pointer().setNormal();
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        QString first = QStringLiteral("An error occured.");
+        if (pending) {
+            try {
+                workspace->rollback();
+            } catch (const Db::DbError&) {
+            }
+            first = QStringLiteral("An error occured, no record deleted");
+        }
+        Platform::prompter().inform(Icon::Critical, QStringLiteral("Brisklander"),
+                                    QStringLiteral("%1\r\rError number = %2\r%3")
+                                        .arg(first)
+                                        .arg(error.number())
+                                        .arg(error.description()));
+    }
+}
+
+void Brisklander::mnuairportdetails_Click()
+{
+    showDetails(!m_SSDBGrid1->hasFocus());
+}
+
+void Brisklander::showDetails(bool ofRouteStop)
+{
+    Platform::pointer().setBusy();
+    QString id;
+    if (!ofRouteStop) {
+        const QModelIndex current = m_SSDBGrid1->currentIndex();
+        if (current.isValid())
+            id = m_airportList->index(current.row(), AirportListModel::ColumnId).data().toString();
+    } else if (selectedRouteRow() >= 0) {
+        id = m_route->leg(selectedRouteRow()).stop.ID;
+    }
+    FrmAirportDetails details(this, id, this);
+    if (details.hasAirport())
+        details.exec();
+    Platform::pointer().setNormal();
+}
+
+void Brisklander::refreshAirportList()
+{
+    try {
+        m_data1->Refresh();
+    } catch (const Db::DbError& error) {
+        showError(windowTitle(), error);
+    }
+}
+
+void Brisklander::clearFindBox()
+{
+    setFindText(QString());
+}
+
+void Brisklander::showAirportInList(const QString& id)
+{
+    Db::Recordset* set = m_data1->recordset();
+    if (!set)
+        return;
+    try {
+        if (!FindAirport(*set, id))
+            return;
+        const int row = set->absolutePosition();
+        m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
+        m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
+        BringAirportIntoView();
+    } catch (const Db::DbError& error) {
+        showError(windowTitle(), error);
+    }
+}
+
+void Brisklander::RefreshRouteAfterModify(const AirportChange& change)
+{
+    if (!change.changed())
+        return;
+    for (int row = 0; row < m_route->count(); ++row) {
+        if (m_route->leg(row).stop.ID != change.oldId)
+            continue;
+        selectRouteRow(row);
+        if (change.positionChanged) {
+            // Out and back in at the same place: the legs on both sides are measured
+            // again from the new position.
+            m_CmdDelete->setProperty("Tag", QStringLiteral("X"));
+            CmdDelete_Click();
+            m_CmdDelete->setProperty("Tag", QString());
+            if (row > 0) {
+                selectRouteRow(row - 1);
+                RouteInsertPosition = row;
+            } else {
+                RouteInsertPosition = -1;
+            }
+            showAirportInList(change.newId);
+            CmdSelect_Click();
+        } else {
+            m_route->setStopIdentity(row, change.newId, change.newName);
+        }
+    }
+}
