@@ -266,8 +266,10 @@ void Brisklander::buildMenus()
     connect(m_mnusearchID, &QAction::triggered, this, &Brisklander::mnusearchID_Click);
     connect(m_mnusearchName, &QAction::triggered, this, &Brisklander::mnusearchName_Click);
     connect(m_mnuAirports, &QMenu::aboutToShow, this, &Brisklander::mnuAirports_Click);
-    for (QAction* action : {m_mnuaddairport, m_mnuModAirport, m_mnudelairport, m_mnuairportdetails})
-        action->setEnabled(false); // the airport windows come with their own commands
+    connect(m_mnuaddairport, &QAction::triggered, this, &Brisklander::mnuaddairport_Click);
+    connect(m_mnuModAirport, &QAction::triggered, this, &Brisklander::mnuModAirport_Click);
+    connect(m_mnudelairport, &QAction::triggered, this, &Brisklander::mnudelairport_Click);
+    connect(m_mnuairportdetails, &QAction::triggered, this, &Brisklander::mnuairportdetails_Click);
 
     QMenu* program = menuBar()->addMenu(QStringLiteral("&Program"));
     program->setObjectName(QStringLiteral("mnuProgram"));

@@ -1,0 +1,229 @@
+#include "airports/airporthost.h"
+#include "airports/airporttable.h"
+#include "airports/starterdata.h"
+#include "core/appcontext.h"
+#include "core/appsettings.h"
+#include "core/engine.h"
+#include "core/schema.h"
+#include "core/startup.h"
+#include "quote/brisklander.h"
+#include "quote/routemodel.h"
+#include "support/testservices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using Platform::Button;
+using Platform::Icon;
+
+// The airport commands and printing, driven through the main window.
+class TestAirportCommands : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<Brisklander> m_window;
+
+    template <typename T> T* child(const char* name) const
+    {
+        return m_window->findChild<T*>(QString::fromLatin1(name));
+    }
+    QStringList routeIds() const
+    {
+        QStringList ids;
+        for (const RouteLeg& leg : m_window->route()->legs())
+            ids << leg.stop.ID;
+        return ids;
+    }
+    void add(const QString& id)
+    {
+        auto* find = child<QLineEdit>("TxtFind");
+        find->setFocus();
+        find->clear();
+        QTest::keyClicks(find, id);
+        child<QPushButton>("CmdSelect")->click();
+    }
+    bool exists(const QString& id) const
+    {
+        return AirportIdExists(*appContext().Workspace, appContext().DatabasePath, id);
+    }
+    void expect(int index, Icon icon, const QString& text, Button defaultButton)
+    {
+        const auto& messages = m_services->prompter->messages();
+        QVERIFY(messages.size() > index);
+        QString why;
+        QVERIFY2(sameMessage(messages[index], icon, QStringLiteral("Delete Airport"), text,
+                             defaultButton, &why),
+                 qPrintable(why));
+    }
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        m_dir = std::make_unique<QTemporaryDir>();
+        StarterData::createProgramFolder(m_dir->path(), QStringLiteral("Brisklander"));
+        m_services = std::make_unique<TestServices>();
+        appSettings() = AppSettings();
+        appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
+        appContext().ProgramFolder = m_dir->path();
+        appContext().DatabasePath = m_dir->filePath(Schema::DatabaseFileName);
+        QVERIFY(OpenAirportWorkspace());
+        m_window = std::make_unique<Brisklander>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        appContext() = AppContext();
+        Db::DbEngine::instance().release();
+        const auto& unexpected = m_services->prompter->unexpected();
+        QVERIFY2(unexpected.isEmpty(),
+                 unexpected.isEmpty() ? "" : qPrintable(unexpected.first().text));
+        m_services.reset();
+        m_dir.reset();
+    }
+
+    void deleteAsksTwiceAndCancelKeepsTheAirport()
+    {
+        m_window->showAirportInList(QStringLiteral("EGLC"));
+        m_services->prompter->setNextAnswer(Button::Yes);
+        m_services->prompter->setNextAnswer(Button::Cancel);
+        m_window->mnudelairport_Click();
+        expect(0, Icon::Question,
+               QStringLiteral("Are you sure that you want to DELETE \r\rAirport 'EGLC'  LONDON "
+                              "CITY AIRPORT"),
+               Button::No);
+        expect(1, Icon::Exclamation,
+               QStringLiteral("Airport 'EGLC'   LONDON CITY AIRPORT has been deleted.\r\rSelect "
+                              "'OK' to make the changes permanent.\r\r'Cancel' will undo the "
+                              "changes."),
+               Button::Cancel);
+        QVERIFY(exists(QStringLiteral("EGLC")));
+        QVERIFY(!appContext().Workspace->inTransaction());
+
+        m_window->showAirportInList(QStringLiteral("EGLC"));
+        m_services->prompter->setNextAnswer(Button::Yes);
+        m_services->prompter->setNextAnswer(Button::Ok);
+        m_window->mnudelairport_Click();
+        QVERIFY(!exists(QStringLiteral("EGLC")));
+        QCOMPARE(child<QWidget>("Frame1")->toolTip(),
+                 QStringLiteral("27 Total Airports in Database"));
+    }
+
+    void deletingAnAirportInTheRouteRemovesEveryStop()
+    {
+        add(QStringLiteral("KBOS"));
+        add(QStringLiteral("KTEB"));
+        QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS", "KTEB"}));
+        auto* route = child<QTableView>("SSDBGrid2");
+        route->setFocus();
+        route->selectRow(0);
+        m_services->prompter->setNextAnswer(Button::Ok);
+        m_services->prompter->setNextAnswer(Button::Ok);
+        m_window->mnudelairport_Click();
+        expect(0, Icon::Exclamation,
+               QStringLiteral("Airport 'KTEB' is Used in the Quote.\r\rDeleting this Airport "
+                              "will Remove it from the Quote.\r\rSelect 'OK' to confirm Delete."),
+               Button::Cancel);
+        QCOMPARE(routeIds(), QStringList{QStringLiteral("KBOS")});
+        QCOMPARE(m_window->route()->totalNMText(), QStringLiteral("0.0"));
+        QVERIFY(!exists(QStringLiteral("KTEB")));
+    }
+
+    void modifiedAirportIsBroughtUpToDateInTheRoute()
+    {
+        add(QStringLiteral("KBOS"));
+        add(QStringLiteral("KTEB"));
+        // A new name only: both stops are renamed, the legs stay.
+        const QString leg = m_window->route()->leg(1).DistanceNM;
+        m_window->RefreshRouteAfterModify(
+            AirportChange{"KTEB", "KTEX", "TETERBORO AIRPORT", "TETERBORO EXECUTIVE", false});
+        QCOMPARE(routeIds(), (QStringList{"KTEX", "KBOS", "KTEX"}));
+        QCOMPARE(m_window->route()->leg(2).stop.NAME, QStringLiteral("TETERBORO EXECUTIVE"));
+        QCOMPARE(m_window->route()->leg(1).DistanceNM, leg);
+
+        // A new position: each stop comes out and goes back at its place, measured again.
+        auto record =
+            ReadAirport(*appContext().Workspace, appContext().DatabasePath, QStringLiteral("KBOS"));
+        QVERIFY(record);
+        record->Latitude.DegreesText = QStringLiteral("41");
+        UpdateAirport(*appContext().Workspace, appContext().DatabasePath, QStringLiteral("KBOS"),
+                      *record);
+        m_window->refreshAirportList();
+        m_window->RefreshRouteAfterModify(
+            AirportChange{"KBOS", "KBOS", record->NAME, record->NAME, true});
+        QCOMPARE(routeIds(), (QStringList{"KTEX", "KBOS", "KTEX"}));
+        const RouteModel* route = m_window->route();
+        QCOMPARE(route->leg(1).stop.Latitude.DegreesText, QStringLiteral("41"));
+        for (int row = 1; row < route->count(); ++row)
+            QCOMPARE(
+                route->leg(row).DistanceNM,
+                ComputeLeg(route->leg(row - 1).stop.point(), route->leg(row).stop.point()).nmText);
+        QVERIFY(route->leg(1).DistanceNM != leg);
+    }
+
+    void airportMenuFollowsTheTab()
+    {
+        auto* menu = child<QMenu>("mnuAirports");
+        child<QTabWidget>("SSTab1")->setCurrentIndex(1);
+        m_window->mnuAirports_Click();
+        QVERIFY(!child<QAction>("mnuModAirport")->isEnabled());
+        QVERIFY(!child<QAction>("mnuairportdetails")->isEnabled());
+        QVERIFY(child<QAction>("mnuaddairport")->isEnabled());
+        child<QTabWidget>("SSTab1")->setCurrentIndex(0);
+        emit menu->aboutToShow();
+        QVERIFY(child<QAction>("mnudelairport")->isEnabled());
+    }
+
+    void printingToATextFileAndToAPrinter()
+    {
+        m_window->mnufile_Click();
+        QVERIFY(!child<QAction>("mnuPrint")->isEnabled()); // one stop is no trip
+        add(QStringLiteral("KBOS"));
+        m_window->mnufile_Click();
+        QVERIFY(child<QAction>("mnuPrint")->isEnabled());
+
+        const auto printFromDialog = [this] {
+            QTimer::singleShot(0, this, [] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                dialog->findChild<QPushButton*>(QStringLiteral("CmdPrint"))->click();
+            });
+            m_window->mnuPrint_Click();
+        };
+        const QString text = m_dir->filePath(QStringLiteral("quote.txt"));
+        m_services->printChooser->setChoice(Platform::PrintChoice::ToFile);
+        m_services->fileChooser->setAnswer(
+            Platform::SaveFileAnswer{text, QStringLiteral("Text File (*.txt)")});
+        printFromDialog();
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray contents = file.readAll();
+        QVERIFY(contents.startsWith("\r\nBrisklander For Windows"));
+        QVERIFY(contents.contains("KBOS    BOSTON LOGAN INTERNATIONAL AIRPORT"));
+
+        const QString pdf = m_dir->filePath(QStringLiteral("printer.pdf"));
+        m_services->printChooser->setChoice(Platform::PrintChoice::Printer, pdf);
+        printFromDialog();
+        QFile printed(pdf);
+        QVERIFY(printed.open(QIODevice::ReadOnly));
+        QVERIFY(printed.read(5) == "%PDF-");
+    }
+};
+
+QTEST_MAIN(TestAirportCommands)
+#include "tst_airportcommands.moc"
