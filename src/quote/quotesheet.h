@@ -58,6 +58,12 @@ public:
     // The charge per mile of the current basis, as a new quote starts with it.
     void resetChargePerMile();
 
+    // After the settings change: the pricing distance taken again from the route
+    // totals (basis, whole miles), and the base charge priced again through the
+    // charge-per-mile path (a new minimum base charge).
+    void repriceDistance() { pricingDistance(); }
+    void repriceRate() { baseCharge(true); }
+
 signals:
     void textChanged(QuoteSheet::Field field, const QString& text);
     void baseChargeCaptionChanged(bool minimum);
