@@ -1,6 +1,7 @@
 #pragma once
 
 #include "airports/airporthost.h"
+#include "settings/settingshost.h"
 
 #include <QMainWindow>
 
@@ -27,7 +28,7 @@ struct RouteStop;
 
 // The program's main window: the airport list with its finder, the route with its
 // totals, and the quote. The exit routine is the only way it closes.
-class Brisklander : public QMainWindow, public AirportHost
+class Brisklander : public QMainWindow, public AirportHost, public SettingsHost
 {
     Q_OBJECT
 
@@ -92,6 +93,11 @@ public slots:
     void clearFindBox() override;
     void RefreshRouteAfterModify(const AirportChange& change) override;
     void showAirportInList(const QString& id) override;
+
+    // What the settings dialog asks after a save.
+    void applyQuoteBasis(QuoteBase basis, bool basisChanged) override;
+    void applyMinimumBaseCharge() override;
+    void refreshAfterSettings() override;
 
     void CmdRemoveCharge_Click();
     void CmdSegTax_Click();

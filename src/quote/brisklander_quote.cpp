@@ -440,3 +440,34 @@ QuoteData Brisklander::quoteData() const
     data.today = Platform::clock().today();
     return data;
 }
+
+void Brisklander::applyQuoteBasis(QuoteBase basis, bool basisChanged)
+{
+    m_LabelMiles->setText(basis == QuoteBase::Nautical ? QStringLiteral("NM")
+                                                       : QStringLiteral("SM"));
+    m_sheet->repriceDistance();
+    // A charge per mile the operator typed stays, unless the basis itself changed.
+    if (basisChanged)
+        m_sheet->resetChargePerMile();
+}
+
+void Brisklander::applyMinimumBaseCharge()
+{
+    m_sheet->repriceRate();
+}
+
+void Brisklander::refreshAfterSettings()
+{
+    const QString tax = m_sheet->baseTaxType();
+    try {
+        m_data1->Refresh();
+        m_data2->Refresh();
+        m_data3->Refresh();
+        // The base charge keeps its tax when the type is still in the catalogue, at
+        // the catalogue's percentage; a deleted type no longer applies.
+        pickBaseTax(tax.isEmpty() ? -1 : m_taxList->find(tax));
+    } catch (const Db::DbError& error) {
+        showError(windowTitle(), error);
+    }
+    setFindText(QString());
+}
