@@ -12,6 +12,7 @@
 #include "quote/catalogmodel.h"
 #include "quote/chargesdelegate.h"
 #include "quote/chargesmodel.h"
+#include "quote/dataview.h"
 #include "quote/frmquotemem.h"
 #include "quote/frmsegmenttax.h"
 #include "quote/quotesheet.h"
