@@ -1,0 +1,545 @@
+#include "settings/frmsettings.h"
+
+#include "airports/airporttable.h"
+#include "core/appcontext.h"
+#include "core/appsettings.h"
+#include "core/engine.h"
+#include "core/format.h"
+#include "core/platform.h"
+#include "settings/settingshost.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString ProgramTitle = QStringLiteral("Brisklander");
+
+QLineEdit* newField(const char* name, const QString& accessibleName, int limit)
+{
+    auto* field = new QLineEdit;
+    field->setObjectName(QLatin1String(name));
+    field->setAccessibleName(accessibleName);
+    field->setMaxLength(limit);
+    return field;
+}
+
+// A caption in front of a field, naming it for the keyboard and for screen readers.
+QLabel* captionFor(QLineEdit* field)
+{
+    auto* label = new QLabel(field->accessibleName());
+    label->setBuddy(field);
+    return label;
+}
+
+QLabel* explanation(const QString& text)
+{
+    auto* label = new QLabel(text);
+    label->setWordWrap(true);
+    return label;
+}
+
+// Keys that type no character (moving, leaving, closing, shortcuts) are never dropped.
+bool passesUntouched(const QKeyEvent* key)
+{
+    switch (key->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        return true;
+    default:
+        return key->text().isEmpty() || (key->modifiers() & Qt::ControlModifier);
+    }
+}
+
+bool isDigitKey(const QKeyEvent* key)
+{
+    return key->text().size() == 1 && key->text().at(0) >= u'0' && key->text().at(0) <= u'9';
+}
+
+} // namespace
+
+FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent), m_host(host)
+{
+    setObjectName(QStringLiteral("FrmSettings"));
+    setWindowTitle(QStringLiteral("Settings"));
+    setModal(true);
+
+    m_SSTab1 = new QTabWidget(this);
+    m_SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    auto* defaults = new QWidget;
+    auto* charges = new QWidget;
+    auto* taxes = new QWidget;
+    auto* company = new QWidget;
+    m_SSTab1->addTab(defaults, QStringLiteral("De&faults"));
+    m_SSTab1->addTab(charges, QStringLiteral("&Additional Charges"));
+    m_SSTab1->addTab(taxes, QStringLiteral("&Taxes"));
+    m_SSTab1->addTab(company, QStringLiteral("Company &Info"));
+
+    buildDefaultsTab(defaults);
+    m_chargesFrame = new QGroupBox(QStringLiteral("Edit Additional Charges"));
+    m_chargesFrame->setObjectName(QStringLiteral("FrameCharges"));
+    new QVBoxLayout(m_chargesFrame);
+    (new QVBoxLayout(charges))->addWidget(m_chargesFrame);
+    buildTaxesTab(taxes);
+    buildCompanyTab(company);
+    m_SSTab1->setTabToolTip(CompanyTab,
+                            QStringLiteral("Company Information that appears on printed Quotes"));
+
+    m_CmdSave = new QPushButton(QStringLiteral("&Save"));
+    m_CmdSave->setObjectName(QStringLiteral("CmdSave"));
+    m_CmdCancel = new QPushButton(QStringLiteral("&Cancel"));
+    m_CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_CmdSave);
+    buttons->addWidget(m_CmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_SSTab1);
+    layout->addLayout(buttons);
+
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_OptNautBase), static_cast<QWidget*>(m_OptStatBase),
+          static_cast<QWidget*>(m_TxtDefaultAirport), static_cast<QWidget*>(m_TxtMinBaseCharge),
+          static_cast<QWidget*>(m_TxtMinRunwayLength)})
+        showTabOnFocus(control, DefaultsTab);
+    showTabOnFocus(m_TxtCompany, CompanyTab);
+    showTabOnFocus(m_TxtWebsite, CompanyTab);
+
+    for (QLineEdit* field : {m_TxtDefaultChargeNM, m_TxtDefaultChargeSM, m_TxtMinBaseCharge,
+                             m_TxtSegTax, m_TxtMinRunwayLength, m_TxtDefaultAirport})
+        field->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &FrmSettings::focusMoved);
+    connect(m_CmdSave, &QPushButton::clicked, this, &FrmSettings::CmdSave_Click);
+    connect(m_CmdCancel, &QPushButton::clicked, this, &FrmSettings::CmdCancel_Click);
+
+    Form_Load();
+}
+
+FrmSettings::~FrmSettings()
+{
+    // A dialog that goes away while still open keeps none of its catalogue changes.
+    if (!m_ownsTransaction)
+        return;
+    try {
+        endTransaction(false);
+    } catch (const Db::DbError&) {
+    }
+}
+
+void FrmSettings::buildDefaultsTab(QWidget* page)
+{
+    auto* basis = new QGroupBox(QStringLiteral("Quote Base"));
+    m_OptNautBase = new QRadioButton(QStringLiteral("Nautical Miles"));
+    m_OptNautBase->setObjectName(QStringLiteral("OptNautBase"));
+    m_OptNautBase->setToolTip(
+        QStringLiteral("Base Quote on Total Route Distance in Nautical Miles "));
+    m_OptStatBase = new QRadioButton(QStringLiteral("Statute Milles"));
+    m_OptStatBase->setObjectName(QStringLiteral("OptStatBase"));
+    m_OptStatBase->setToolTip(
+        QStringLiteral("Base Quote on Total Route Distance in Statute Miles "));
+    for (QRadioButton* option : {m_OptNautBase, m_OptStatBase})
+        option->setAccessibleName(option->text());
+    auto* basisLayout = new QVBoxLayout(basis);
+    basisLayout->addWidget(m_OptNautBase);
+    basisLayout->addWidget(m_OptStatBase);
+
+    const QString runwayCaption = QStringLiteral("Minimum Runway Length");
+    auto* runway = new QGroupBox(runwayCaption);
+    m_TxtMinRunwayLength = newField("TxtMinRunwayLength", runwayCaption, 5);
+    const QString runwayText = QStringLiteral("Airports with runways shorter then this setting "
+                                              "cannot be inserted in the Route without "
+                                              "confirmation.");
+    m_TxtMinRunwayLength->setAccessibleDescription(runwayText);
+    auto* runwayLayout = new QVBoxLayout(runway);
+    runwayLayout->addWidget(m_TxtMinRunwayLength);
+    runwayLayout->addWidget(explanation(runwayText));
+
+    auto* perMile = new QGroupBox(QStringLiteral("Default Charge per Mile"));
+    m_TxtDefaultChargeNM = newField("TxtDefaultChargeNM", QStringLiteral("Default Charge NM:"), 7);
+    m_TxtDefaultChargeSM = newField("TxtDefaultChargeSM", QStringLiteral("Default Charge SM:"), 7);
+    auto* perMileLayout = new QGridLayout(perMile);
+    perMileLayout->addWidget(captionFor(m_TxtDefaultChargeNM), 0, 0);
+    perMileLayout->addWidget(m_TxtDefaultChargeNM, 0, 1);
+    perMileLayout->addWidget(captionFor(m_TxtDefaultChargeSM), 1, 0);
+    perMileLayout->addWidget(m_TxtDefaultChargeSM, 1, 1);
+
+    auto* minimum = new QGroupBox(QStringLiteral("Minimum Base Charge"));
+    m_TxtMinBaseCharge =
+        newField("TxtMinBaseCharge", QStringLiteral("Minimum Base Charge Before Tax:"), 9);
+    auto* minimumLayout = new QHBoxLayout(minimum);
+    minimumLayout->addWidget(captionFor(m_TxtMinBaseCharge));
+    minimumLayout->addWidget(m_TxtMinBaseCharge);
+
+    const QString airportCaption = QStringLiteral("Default Airport");
+    auto* airport = new QGroupBox(airportCaption);
+    m_TxtDefaultAirport = newField("TxtDefaultAirport", airportCaption, 4);
+    const QString airportText = QStringLiteral("Identifier for Default Airport that will be "
+                                               "displayed as the first Airport in a Quote.");
+    m_TxtDefaultAirport->setAccessibleDescription(airportText);
+    auto* airportLayout = new QVBoxLayout(airport);
+    airportLayout->addWidget(m_TxtDefaultAirport);
+    airportLayout->addWidget(explanation(airportText));
+
+    auto* rounding = new QGroupBox(QStringLiteral("Round Miles for Quote"));
+    m_ChkRoundMiles = new QCheckBox(QStringLiteral("Use only whole Miles in Quote (no tenths):"));
+    m_ChkRoundMiles->setObjectName(QStringLiteral("ChkRoundMiles"));
+    m_ChkRoundMiles->setAccessibleName(m_ChkRoundMiles->text());
+    (new QVBoxLayout(rounding))->addWidget(m_ChkRoundMiles);
+
+    auto* grid = new QGridLayout(page);
+    grid->addWidget(basis, 0, 0);
+    grid->addWidget(runway, 0, 1);
+    grid->addWidget(perMile, 1, 0);
+    grid->addWidget(minimum, 1, 1);
+    grid->addWidget(airport, 2, 0);
+    grid->addWidget(rounding, 2, 1);
+}
+
+void FrmSettings::buildTaxesTab(QWidget* page)
+{
+    m_taxesFrame = new QGroupBox(QStringLiteral("Edit Taxes"));
+    m_taxesFrame->setObjectName(QStringLiteral("FrameTaxes"));
+    new QVBoxLayout(m_taxesFrame);
+
+    auto* segment = new QGroupBox(QStringLiteral("Segment Tax"));
+    m_TxtSegTax = newField("TxtSegTax", QStringLiteral("Segment Tax Amount:"), 5);
+    auto* segmentLayout = new QHBoxLayout(segment);
+    segmentLayout->addWidget(captionFor(m_TxtSegTax));
+    segmentLayout->addWidget(m_TxtSegTax);
+    segmentLayout->addWidget(new QLabel(QStringLiteral("For Each")));
+    segmentLayout->addWidget(new QLabel(QStringLiteral("Passenger.")));
+    segmentLayout->addStretch();
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(m_taxesFrame, 1);
+    layout->addWidget(segment);
+}
+
+void FrmSettings::buildCompanyTab(QWidget* page)
+{
+    auto* frame = new QGroupBox(QStringLiteral("Company Information"));
+    frame->setToolTip(QStringLiteral("Company Information that appears on printed Quotes"));
+    m_TxtCompany = newField("TxtCompany", QStringLiteral("Name:"), 45);
+    m_TxtAddress1 = newField("TxtAddress1", QStringLiteral("Address:"), 45);
+    m_TxtAddress2 = newField("TxtAddress2", QStringLiteral("Address line 2"), 45);
+    m_TxtCity = newField("TxtCity", QStringLiteral("City:"), 30);
+    m_TxtState = newField("TxtState", QStringLiteral("State:"), 3);
+    m_TxtZip = newField("TxtZip", QStringLiteral("Zip Code:"), 8);
+    m_TxtCountry = newField("TxtCountry", QStringLiteral("Country:"), 30);
+    m_TxtPhone1 = newField("TxtPhone1", QStringLiteral("Phone 1:"), 15);
+    m_TxtPhone2 = newField("TxtPhone2", QStringLiteral("Phone 2:"), 15);
+    m_TxtFax = newField("TxtFax", QStringLiteral("Fax:"), 15);
+    m_TxtEmail = newField("TxtEmail", QStringLiteral("Email:"), 35);
+    m_TxtWebsite = newField("TxtWebsite", QStringLiteral("Website:"), 45);
+
+    auto* grid = new QGridLayout(frame);
+    int row = 0;
+    for (QLineEdit* field :
+         {m_TxtCompany, m_TxtAddress1, m_TxtAddress2, m_TxtCity, m_TxtState, m_TxtZip, m_TxtCountry,
+          m_TxtPhone1, m_TxtPhone2, m_TxtFax, m_TxtEmail, m_TxtWebsite}) {
+        // The second address line continues the first and has no caption of its own.
+        if (field != m_TxtAddress2)
+            grid->addWidget(captionFor(field), row, 0);
+        grid->addWidget(field, row++, 1);
+    }
+    (new QVBoxLayout(page))->addWidget(frame);
+}
+
+void FrmSettings::showTabOnFocus(QWidget* control, Tab tab)
+{
+    m_focusTabs.insert(control, tab);
+}
+
+void FrmSettings::addCommitStep(std::function<void()> step)
+{
+    m_commitSteps.push_back(std::move(step));
+}
+
+QString FrmSettings::errorText(const Db::DbError& error)
+{
+    return QStringLiteral("An error occured\r\rError number = %1\r%2")
+        .arg(error.number())
+        .arg(error.description());
+}
+
+// The catalogue grids are bound to the database file through the default workspace,
+// so the dialog's transaction covers every change made in them.
+void FrmSettings::Form_Load()
+{
+    try {
+        m_database =
+            Db::DbEngine::instance().defaultWorkspace()->openDatabase(appContext().DatabasePath);
+    } catch (const Db::DbError& error) {
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+    }
+}
+
+void FrmSettings::Form_Activate()
+{
+    // The menu command set the busy pointer; a shown dialog puts it back.
+    Platform::pointer().setNormal();
+    const AppSettings& settings = appSettings();
+    m_OptStatBase->setChecked(settings.QUOTEBASE == QuoteBase::Statute);
+    m_OptNautBase->setChecked(settings.QUOTEBASE != QuoteBase::Statute);
+    m_TxtMinRunwayLength->setText(QString::number(settings.MINRUNWAYLENGTH));
+    m_TxtDefaultChargeSM->setText(Format::number(settings.DEFAULTCHARGESM, Format::Rate));
+    m_TxtDefaultChargeNM->setText(Format::number(settings.DEFAULTCHARGENM, Format::Rate));
+    m_TxtMinBaseCharge->setText(Format::number(settings.MINBASECHARGE, Format::Money));
+    m_TxtDefaultAirport->setText(settings.DEFAULTAIRPORT);
+    m_TxtSegTax->setText(Format::number(settings.SEGMENTTAX, Format::Rate));
+    m_ChkRoundMiles->setChecked(settings.ROUNDMILES);
+    m_TxtCompany->setText(settings.NAME);
+    m_TxtAddress1->setText(settings.ADDRESS1);
+    m_TxtAddress2->setText(settings.ADDRESS2);
+    m_TxtCity->setText(settings.CITY);
+    m_TxtState->setText(settings.STATE);
+    m_TxtZip->setText(settings.ZIP);
+    m_TxtCountry->setText(settings.COUNTRY);
+    m_TxtPhone1->setText(settings.PHONE1);
+    m_TxtPhone2->setText(settings.PHONE2);
+    m_TxtFax->setText(settings.FAX);
+    m_TxtEmail->setText(settings.EMAIL);
+    m_TxtWebsite->setText(settings.WEBSITE);
+    m_SSTab1->setCurrentIndex(DefaultsTab);
+
+    try {
+        const auto workspace = Db::DbEngine::instance().defaultWorkspace();
+        if (!workspace->inTransaction()) {
+            workspace->beginTrans();
+            m_ownsTransaction = true;
+        }
+    } catch (const Db::DbError& error) {
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+    }
+}
+
+void FrmSettings::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Each showing is the dialog becoming active. The activation a closing message
+    // box hands back is not: it must not overwrite what the operator typed.
+    if (!event->spontaneous())
+        Form_Activate();
+}
+
+bool FrmSettings::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (!field || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (passesUntouched(key))
+        return false;
+    if (field == m_TxtDefaultAirport) {
+        const QString upper = key->text().toUpper();
+        if (upper == key->text())
+            return false;
+        field->insert(upper);
+        return true;
+    }
+    if (isDigitKey(key))
+        return false;
+    if (field == m_TxtMinRunwayLength)
+        return true;
+    // The money fields take one decimal point.
+    return !(key->text() == QStringLiteral(".") && !field->text().contains(u'.'));
+}
+
+void FrmSettings::focusMoved(QWidget* from, QWidget* to)
+{
+    if (m_returningFocus)
+        return;
+    if (to && to->window() == this) {
+        const auto tab = m_focusTabs.constFind(to);
+        if (tab != m_focusTabs.constEnd())
+            m_SSTab1->setCurrentIndex(*tab);
+    }
+    if (!from || !to || from->window() != this || to->window() != this)
+        return;
+    const bool toCancel = to == m_CmdCancel;
+    if (from == m_TxtDefaultChargeNM || from == m_TxtDefaultChargeSM || from == m_TxtSegTax)
+        leaveNumber(static_cast<QLineEdit*>(from), Format::Rate);
+    else if (from == m_TxtMinBaseCharge)
+        leaveNumber(m_TxtMinBaseCharge, Format::Money);
+    else if (from == m_TxtMinRunwayLength)
+        TxtMinRunwayLength_LostFocus(toCancel);
+    else if (from == m_TxtDefaultAirport)
+        TxtDefaultAirport_LostFocus(toCancel);
+}
+
+void FrmSettings::leaveNumber(QLineEdit* field, const QString& mask)
+{
+    // Save reads these fields as numbers, so nothing else may stay in them.
+    const std::optional<double> value = Format::read(field->text());
+    field->setText(Format::number(value.value_or(0.0), value ? mask : Format::Rate));
+}
+
+void FrmSettings::TxtMinRunwayLength_LostFocus(bool toCancel)
+{
+    const std::optional<double> value = Format::read(m_TxtMinRunwayLength->text());
+    if (!value) {
+        m_TxtMinRunwayLength->setText(QStringLiteral("0"));
+        return;
+    }
+    m_TxtMinRunwayLength->setText(QString::number(qint64(Format::roundHalfEven(*value))));
+    checkDefaultAirport(toCancel);
+}
+
+void FrmSettings::TxtDefaultAirport_LostFocus(bool toCancel)
+{
+    checkDefaultAirport(toCancel);
+}
+
+void FrmSettings::checkDefaultAirport(bool toCancel)
+{
+    const QString id = m_TxtDefaultAirport->text();
+    if (id.isEmpty() || toCancel || !appContext().Workspace)
+        return;
+    Platform::pointer().setBusy();
+    try {
+        const std::optional<AirportRecord> airport =
+            ReadAirport(*appContext().Workspace, appContext().DatabasePath, id);
+        Platform::pointer().setNormal();
+        if (!airport) {
+            refuseDefaultAirport(QStringLiteral("Airport Identifier '") + id +
+                                 QStringLiteral("' not found."));
+            return;
+        }
+        const QString minimumText = m_TxtMinRunwayLength->text();
+        const std::optional<double> minimum = Format::read(minimumText);
+        if (minimum && *minimum >= 1 && airport->RUNWAY_LENGTH < *minimum) {
+            refuseDefaultAirport(QStringLiteral("The Runway at '%1' (%2 feet) is shorter than the "
+                                                "Min. Runway setting of %3 feet.\r\rSelect another "
+                                                "Default Airport or adjust the Minimum Runway "
+                                                "setting.")
+                                     .arg(id)
+                                     .arg(airport->RUNWAY_LENGTH)
+                                     .arg(minimumText));
+        }
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+    }
+}
+
+void FrmSettings::refuseDefaultAirport(const QString& text)
+{
+    Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(), text);
+    m_TxtDefaultAirport->clear();
+    m_SSTab1->setCurrentIndex(DefaultsTab);
+    keepFocusIn(m_TxtDefaultAirport);
+}
+
+void FrmSettings::keepFocusIn(QWidget* field)
+{
+    // The control the focus went to gives it up again without its own leave rule.
+    m_returningFocus = true;
+    field->setFocus(Qt::OtherFocusReason);
+    m_returningFocus = false;
+}
+
+AppSettings FrmSettings::enteredSettings() const
+{
+    AppSettings entered = appSettings(); // SORTORDER is not the dialog's
+    entered.DEFAULTCHARGESM = Format::value(m_TxtDefaultChargeSM->text());
+    entered.DEFAULTCHARGENM = Format::value(m_TxtDefaultChargeNM->text());
+    entered.SEGMENTTAX = Format::value(m_TxtSegTax->text());
+    entered.ROUNDMILES = m_ChkRoundMiles->isChecked();
+    entered.QUOTEBASE = m_OptStatBase->isChecked() ? QuoteBase::Statute : QuoteBase::Nautical;
+    entered.MINRUNWAYLENGTH =
+        qint32(Format::roundHalfEven(Format::value(m_TxtMinRunwayLength->text())));
+    entered.MINBASECHARGE = Format::value(m_TxtMinBaseCharge->text());
+    entered.DEFAULTAIRPORT = m_TxtDefaultAirport->text();
+    entered.NAME = m_TxtCompany->text();
+    entered.ADDRESS1 = m_TxtAddress1->text();
+    entered.ADDRESS2 = m_TxtAddress2->text();
+    entered.CITY = m_TxtCity->text();
+    entered.STATE = m_TxtState->text();
+    entered.ZIP = m_TxtZip->text();
+    entered.COUNTRY = m_TxtCountry->text();
+    entered.PHONE1 = m_TxtPhone1->text();
+    entered.PHONE2 = m_TxtPhone2->text();
+    entered.FAX = m_TxtFax->text();
+    entered.EMAIL = m_TxtEmail->text();
+    entered.WEBSITE = m_TxtWebsite->text();
+    return entered;
+}
+
+void FrmSettings::endTransaction(bool commit)
+{
+    const auto workspace = Db::DbEngine::instance().defaultWorkspace();
+    if (!workspace->inTransaction()) {
+        m_ownsTransaction = false;
+        return;
+    }
+    if (commit)
+        workspace->commitTrans();
+    else
+        workspace->rollback();
+    m_ownsTransaction = false;
+}
+
+void FrmSettings::CmdSave_Click()
+{
+    Platform::pointer().setBusy();
+    try {
+        AppSettings& current = appSettings();
+        const AppSettings entered = enteredSettings();
+        const bool basisChanged = entered.QUOTEBASE != current.QUOTEBASE;
+        const bool minimumChanged = entered.MINBASECHARGE != current.MINBASECHARGE;
+        // The record and the file change together, key by key, before the main
+        // window is asked to reprice: it reads the new values from the record. The
+        // basis is applied before the new minimum, so the minimum has the last word.
+        SaveSettings(appContext().SettingsPath, current, entered);
+        if (m_host)
+            m_host->applyQuoteBasis(entered.QUOTEBASE, basisChanged);
+        if (minimumChanged && m_host)
+            m_host->applyMinimumBaseCharge();
+        for (const auto& step : m_commitSteps)
+            step();
+        endTransaction(true);
+        if (m_host)
+            m_host->refreshAfterSettings();
+        Platform::pointer().setNormal();
+        accept();
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+        // A transaction the failure left open keeps nothing half-saved.
+        try {
+            endTransaction(false);
+        } catch (const Db::DbError&) {
+        }
+        QDialog::reject();
+    }
+}
+
+void FrmSettings::CmdCancel_Click()
+{
+    reject();
+}
+
+void FrmSettings::reject()
+{
+    try {
+        endTransaction(false);
+    } catch (const Db::DbError& error) {
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+    }
+    QDialog::reject();
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QDialog>
+#include <QHash>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class SettingsHost;
+struct AppSettings;
+
+namespace Db {
+class Database;
+class DbError;
+} // namespace Db
+
+// The settings dialog: the defaults of a quote, the segment tax and the company
+// details, kept in the settings record and its file, and the charge and tax
+// catalogues, whose changes are held in one transaction on the engine's default
+// workspace from the moment the dialog is shown until Save commits or Cancel
+// rolls them back. Nothing reaches the settings record or file before Save.
+class FrmSettings : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum Tab
+    {
+        DefaultsTab = 0,
+        ChargesTab = 1,
+        TaxesTab = 2,
+        CompanyTab = 3
+    };
+
+    explicit FrmSettings(SettingsHost* host, QWidget* parent = nullptr);
+    ~FrmSettings() override;
+
+    // Where the catalogue grids go: the frames "Edit Additional Charges" and
+    // "Edit Taxes", each with an empty vertical layout for a grid and its
+    // delete button.
+    QGroupBox* chargesPage() const { return m_chargesFrame; }
+    QGroupBox* taxesPage() const { return m_taxesFrame; }
+    // Shows the tab whenever the control receives the focus (the grids and their
+    // delete buttons register here).
+    void showTabOnFocus(QWidget* control, Tab tab);
+    // Runs on Save just before the transaction is committed (a grid writes its
+    // current row); an engine failure thrown here is reported like any save failure.
+    void addCommitStep(std::function<void()> step);
+
+public slots:
+    void Form_Load();
+    void Form_Activate();
+    void CmdSave_Click();
+    void CmdCancel_Click();
+    // Escape and the close box end the dialog as Cancel does.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // The key rules of the numeric fields and of the default airport.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildDefaultsTab(QWidget* page);
+    void buildTaxesTab(QWidget* page);
+    void buildCompanyTab(QWidget* page);
+    void focusMoved(QWidget* from, QWidget* to);
+    void leaveNumber(QLineEdit* field, const QString& mask);
+    void TxtMinRunwayLength_LostFocus(bool toCancel);
+    void TxtDefaultAirport_LostFocus(bool toCancel);
+    void checkDefaultAirport(bool toCancel);
+    void refuseDefaultAirport(const QString& text);
+    void keepFocusIn(QWidget* field);
+    AppSettings enteredSettings() const;
+    void endTransaction(bool commit);
+    static QString errorText(const Db::DbError& error);
+
+    SettingsHost* m_host = nullptr;
+    std::shared_ptr<Db::Database> m_database; // the catalogues' file, under the transaction
+    std::vector<std::function<void()>> m_commitSteps;
+    QHash<QWidget*, int> m_focusTabs;
+    bool m_returningFocus = false;
+    bool m_ownsTransaction = false; // begun by this dialog and still open
+
+    QTabWidget* m_SSTab1 = nullptr;
+    QGroupBox* m_chargesFrame = nullptr;
+    QGroupBox* m_taxesFrame = nullptr;
+    QRadioButton* m_OptNautBase = nullptr;
+    QRadioButton* m_OptStatBase = nullptr;
+    QLineEdit* m_TxtMinRunwayLength = nullptr;
+    QLineEdit* m_TxtDefaultChargeNM = nullptr;
+    QLineEdit* m_TxtDefaultChargeSM = nullptr;
+    QLineEdit* m_TxtMinBaseCharge = nullptr;
+    QLineEdit* m_TxtDefaultAirport = nullptr;
+    QCheckBox* m_ChkRoundMiles = nullptr;
+    QLineEdit* m_TxtSegTax = nullptr;
+    QLineEdit* m_TxtCompany = nullptr;
+    QLineEdit* m_TxtAddress1 = nullptr;
+    QLineEdit* m_TxtAddress2 = nullptr;
+    QLineEdit* m_TxtCity = nullptr;
+    QLineEdit* m_TxtState = nullptr;
+    QLineEdit* m_TxtZip = nullptr;
+    QLineEdit* m_TxtCountry = nullptr;
+    QLineEdit* m_TxtPhone1 = nullptr;
+    QLineEdit* m_TxtPhone2 = nullptr;
+    QLineEdit* m_TxtFax = nullptr;
+    QLineEdit* m_TxtEmail = nullptr;
+    QLineEdit* m_TxtWebsite = nullptr;
+    QPushButton* m_CmdSave = nullptr;
+    QPushButton* m_CmdCancel = nullptr;
+};
