@@ -1,0 +1,250 @@
+#include "airports/starterdata.h"
+#include "core/engine.h"
+#include "core/schema.h"
+#include "settings/catalogeditmodel.h"
+#include "settings/cataloggrids.h"
+#include "support/testservices.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using Platform::Icon;
+
+// The catalogue grids as the settings dialog holds them: every edit inside one
+// transaction on the default workspace, rolled back after each test.
+class TestCatalogGrids : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<TestServices> m_services;
+    std::shared_ptr<Db::Database> m_db;
+    std::unique_ptr<QWidget> m_window;
+    QPushButton* m_save = nullptr;
+
+    template <typename Grid> Grid* open()
+    {
+        m_window = std::make_unique<QWidget>();
+        auto* grid = new Grid(m_db, m_window.get());
+        m_save = new QPushButton(QStringLiteral("&Save"), m_window.get());
+        grid->setSaveButton(m_save);
+        auto* layout = new QVBoxLayout(m_window.get());
+        layout->addWidget(grid);
+        layout->addWidget(m_save);
+        m_window->show();
+        m_window->activateWindow();
+        [&] { QVERIFY(QTest::qWaitForWindowActive(m_window.get())); }();
+        return grid;
+    }
+
+    // Types into a cell as the operator does, then leaves it.
+    static void type(CatalogGrid* grid, int row, int column, const QString& keys, bool replace)
+    {
+        const QModelIndex index = grid->model()->index(row, column);
+        grid->grid()->setCurrentIndex(index);
+        grid->grid()->edit(index);
+        auto* editor = qobject_cast<QLineEdit*>(grid->grid()->indexWidget(index));
+        QVERIFY(editor);
+        if (replace)
+            editor->clear();
+        editor->end(false);
+        QTest::keyClicks(editor, keys);
+    }
+
+    QStringList column(const QString& source, const QString& field)
+    {
+        QStringList values;
+        auto records = m_db->openRecordset(source, Db::RecordsetType::Snapshot);
+        for (int i = 0; i < records->recordCount(); ++i)
+            values << records->row(i).value(records->fieldIndex(field)).toString();
+        return values;
+    }
+
+    void verifyNoRowSelected(const QString& title)
+    {
+        QCOMPARE(m_services->prompter->messages().size(), 1);
+        QString why;
+        QVERIFY2(sameMessage(m_services->prompter->messages().first(), Icon::Exclamation, title,
+                             QStringLiteral("No Row Selected."), Platform::Button::Ok, &why),
+                 qPrintable(why));
+        m_services->prompter->clear();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        StarterData::createProgramFolder(m_dir.path(), QStringLiteral("Brisklander"));
+    }
+
+    void init()
+    {
+        m_services = std::make_unique<TestServices>();
+        auto& engine = Db::DbEngine::instance();
+        engine.setSystemDB(m_dir.filePath(QStringLiteral("Brisklander.mdw")));
+        engine.setDefaultUser(Schema::UserName);
+        engine.setDefaultPassword(Schema::Password);
+        m_db = engine.defaultWorkspace()->openDatabase(
+            m_dir.filePath(QStringLiteral("Brisklander.mdb")));
+        engine.defaultWorkspace()->beginTrans();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_db.reset();
+        Db::DbEngine::instance().release(); // rolls back what a test left open
+        QVERIFY(m_services->prompter->unexpected().isEmpty());
+        m_services.reset();
+    }
+
+    void newChargeIsWrittenWithItsAmountFormatted()
+    {
+        auto* grid = open<ChargesGrid>();
+        const int row = grid->model()->tableRows();
+        type(grid, row, ChargesGrid::ColumnDescription, QStringLiteral("Landing fee"), true);
+        grid->writeCurrentRow();
+        type(grid, row, ChargesGrid::ColumnAmount, QStringLiteral("1234x.5"), true);
+        grid->writeCurrentRow();
+        QCOMPARE(grid->model()->text(row, ChargesGrid::ColumnAmount), QStringLiteral("1,234.50"));
+        QCOMPARE(grid->model()->rowCount(), row + 2); // a new empty row follows
+        QCOMPARE(column(QStringLiteral("AdditionalCharges"), QStringLiteral("ChargeAmount")).last(),
+                 QStringLiteral("1234.5"));
+        // A lone sign is no amount.
+        type(grid, row, ChargesGrid::ColumnAmount, QStringLiteral("-"), true);
+        grid->writeCurrentRow();
+        QCOMPARE(grid->model()->text(row, ChargesGrid::ColumnAmount), QString());
+    }
+
+    void minusGoesInFrontAndTurnsTheAmountDarkRed()
+    {
+        auto* grid = open<ChargesGrid>();
+        QVERIFY(
+            grid->model()->setRowTexts(0, {QStringLiteral("Catering"), QStringLiteral("25.00")}));
+        type(grid, 0, ChargesGrid::ColumnAmount, QStringLiteral("--"), false);
+        auto* editor =
+            qobject_cast<QLineEdit*>(grid->grid()->indexWidget(grid->model()->index(0, 1)));
+        QCOMPARE(editor->text(), QStringLiteral("-25.00"));
+        QCOMPARE(editor->palette().color(QPalette::Text), QColor(128, 0, 0));
+        grid->writeCurrentRow();
+        QCOMPARE(
+            column(QStringLiteral("AdditionalCharges"), QStringLiteral("ChargeAmount")).first(),
+            QStringLiteral("-25"));
+        QCOMPARE(ChargesGrid::amountStyle(QStringLiteral("25.00")), QColor(0, 0, 128));
+    }
+
+    void taxNameIsTrimmedAndPercentTakesDigitsAndOnePoint()
+    {
+        auto* grid = open<TaxesGrid>();
+        const int row = grid->model()->tableRows();
+        type(grid, row, TaxesGrid::ColumnTaxType, QStringLiteral("  Levy  "), true);
+        grid->writeCurrentRow();
+        type(grid, row, TaxesGrid::ColumnPercent, QStringLiteral("-7a.5."), true);
+        grid->writeCurrentRow();
+        QCOMPARE(grid->model()->rowTexts(row), QStringList({"Levy", "7.50"}));
+        QCOMPARE(column(QStringLiteral("Taxes"), QStringLiteral("Tax Type")).last(),
+                 QStringLiteral("Levy"));
+    }
+
+    void blankTaxNameEmptiesThePercent()
+    {
+        auto* grid = open<TaxesGrid>();
+        QVERIFY(!grid->model()->text(0, TaxesGrid::ColumnPercent).isEmpty());
+        type(grid, 0, TaxesGrid::ColumnTaxType, QStringLiteral("   "), true);
+        grid->writeCurrentRow();
+        QCOMPARE(grid->model()->rowTexts(0), QStringList({"", ""}));
+        QCOMPARE(column(QStringLiteral("Taxes"), QStringLiteral("Tax %")).first(), QString());
+    }
+
+    void deletingChargesRemovesThemUntilRollback()
+    {
+        auto* grid = open<ChargesGrid>();
+        const QStringList before =
+            column(QStringLiteral("AdditionalCharges"), QStringLiteral("ChargeDescription"));
+        QVERIFY(!grid->deleteButton()->isEnabled());
+        grid->grid()->selectRow(1);
+        QVERIFY(grid->deleteButton()->isEnabled());
+        QTest::mouseClick(grid->deleteButton(), Qt::LeftButton);
+        QStringList expected = before;
+        expected.removeAt(1);
+        QCOMPARE(column(QStringLiteral("AdditionalCharges"), QStringLiteral("ChargeDescription")),
+                 expected);
+        QCOMPARE(grid->model()->rowCount(), expected.size() + 1);
+        QVERIFY(!grid->deleteButton()->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), m_save);
+        Db::DbEngine::instance().defaultWorkspace()->rollback();
+        QCOMPARE(column(QStringLiteral("AdditionalCharges"), QStringLiteral("ChargeDescription")),
+                 before);
+    }
+
+    void deletingTaxEmptiesItsRowAndDropsItFromTheLists()
+    {
+        auto* grid = open<TaxesGrid>();
+        const QString listed = QStringLiteral("Select * from Taxes Where [Tax Type] <> \"\"");
+        const QStringList before = column(listed, QStringLiteral("Tax Type"));
+        const int rows = grid->model()->rowCount();
+        grid->grid()->selectRow(0);
+        QVERIFY(grid->deleteButton()->isEnabled());
+        QTest::mouseClick(grid->deleteButton(), Qt::LeftButton);
+        QCOMPARE(grid->model()->rowCount(), rows);
+        QCOMPARE(grid->model()->rowTexts(0), QStringList({"", ""}));
+        QCOMPARE(column(listed, QStringLiteral("Tax Type")), before.mid(1));
+        QVERIFY(!grid->grid()->selectionModel()->hasSelection());
+        QCOMPARE(QApplication::focusWidget(), m_save);
+    }
+
+    void deleteWithoutSelectionSaysNoRowSelected()
+    {
+        auto* charges = open<ChargesGrid>();
+        const int rows = charges->model()->rowCount();
+        m_services->prompter->setNextAnswer(Platform::Button::Ok);
+        charges->CmdDeleteCharge_Click();
+        verifyNoRowSelected(QStringLiteral("Delete Add. Charges"));
+        QCOMPARE(charges->model()->rowCount(), rows);
+        auto* taxes = open<TaxesGrid>();
+        const QStringList before = taxes->model()->rowTexts(0);
+        m_services->prompter->setNextAnswer(Platform::Button::Ok);
+        taxes->CmdDelTax_Click();
+        verifyNoRowSelected(QStringLiteral("Delete Tax"));
+        QCOMPARE(taxes->model()->rowTexts(0), before);
+    }
+
+    void engineFailureIsShownAndTheRowKept()
+    {
+        auto* grid = open<ChargesGrid>();
+        const QStringList before = grid->model()->rowTexts(0);
+        m_services->prompter->setNextAnswer(Platform::Button::Ok);
+        QVERIFY(!grid->model()->setData(grid->model()->index(0, 0), QString(26, u'x')));
+        QCOMPARE(m_services->prompter->messages().size(), 1);
+        const Platform::Message message = m_services->prompter->messages().first();
+        QCOMPARE(message.icon, Icon::Critical);
+        QCOMPARE(message.title, QStringLiteral("Settings"));
+        QVERIFY2(
+            message.text.startsWith(QStringLiteral("An Error occured:\r\rError number = 3163\r")),
+            qPrintable(message.text));
+        m_services->prompter->clear();
+        QCOMPARE(grid->model()->rowTexts(0), before);
+    }
+
+    void ctrlTabMovesToTheDeleteButtonAndFocusIsReported()
+    {
+        auto* grid = open<TaxesGrid>();
+        grid->grid()->selectRow(0);
+        m_save->setFocus();
+        QSignalSpy focus(grid, &CatalogGrid::focusReceived);
+        grid->grid()->setFocus();
+        QCOMPARE(focus.count(), 1);
+        QTest::keyClick(grid->grid(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), grid->deleteButton());
+        QCOMPARE(focus.count(), 2);
+    }
+};
+
+QTEST_MAIN(TestCatalogGrids)
+#include "tst_cataloggrids.moc"
