@@ -32,10 +32,13 @@ private:
     {
         m_window = std::make_unique<QWidget>();
         auto* grid = new Grid(m_db, m_window.get());
+        // Next in the focus chain, so the focus reaches Save only when sent there.
+        auto* other = new QLineEdit(m_window.get());
         m_save = new QPushButton(QStringLiteral("&Save"), m_window.get());
         grid->setSaveButton(m_save);
         auto* layout = new QVBoxLayout(m_window.get());
         layout->addWidget(grid);
+        layout->addWidget(other);
         layout->addWidget(m_save);
         m_window->show();
         m_window->activateWindow();
