@@ -17,6 +17,8 @@
 #include "quote/findevents.h"
 #include "quote/quotesheet.h"
 #include "quote/routemodel.h"
+#include "settings/cataloggrids.h"
+#include "settings/frmsettings.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,6 +30,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -240,13 +243,12 @@ void Brisklander::buildMenus()
     connect(m_mnuPrint, &QAction::triggered, this, &Brisklander::mnuPrint_Click);
     m_mnufile->addSeparator();
     m_mnuSettings = entry(m_mnufile, "mnuSettings", QStringLiteral("&Settings"));
+    connect(m_mnuSettings, &QAction::triggered, this, &Brisklander::mnuSettings_Click);
     m_mnufile->addSeparator();
     connect(entry(m_mnufile, "mnuexit", QStringLiteral("E&xit")), &QAction::triggered, this,
             &Brisklander::mnuexit_Click);
     connect(m_mnufile, &QMenu::aboutToShow, this, &Brisklander::mnufile_Click);
-    // The settings window comes with its own command.
     m_mnuPrint->setEnabled(false);
-    m_mnuSettings->setEnabled(false);
 
     m_mnuAirports = menuBar()->addMenu(QStringLiteral("&Airports"));
     m_mnuAirports->setObjectName(QStringLiteral("mnuAirports"));
@@ -416,6 +418,36 @@ void Brisklander::mnuPrint_Click()
         return;
     Platform::pointer().setBusy();
     FrmPrint dialog([this] { return quoteData(); }, this);
+    dialog.exec();
+    Platform::pointer().setNormal();
+}
+
+void Brisklander::mnuSettings_Click()
+{
+    Platform::pointer().setBusy();
+    FrmSettings dialog(this, this);
+    if (std::shared_ptr<Db::Database> database = dialog.database()) {
+        try {
+            // The catalogues are edited in place, inside the dialog's one transaction.
+            auto* charges = new ChargesGrid(database, dialog.chargesPage());
+            auto* taxes = new TaxesGrid(database, dialog.taxesPage());
+            for (CatalogGrid* grid :
+                 {static_cast<CatalogGrid*>(charges), static_cast<CatalogGrid*>(taxes)}) {
+                grid->setTitle(QString());
+                grid->setFlat(true);
+                grid->setSaveButton(dialog.saveButton());
+                dialog.addCommitStep([grid] { grid->writeCurrentRow(); });
+            }
+            dialog.chargesPage()->layout()->addWidget(charges);
+            dialog.taxesPage()->layout()->addWidget(taxes);
+            dialog.showTabOnFocus(charges->grid(), FrmSettings::ChargesTab);
+            dialog.showTabOnFocus(charges->deleteButton(), FrmSettings::ChargesTab);
+            dialog.showTabOnFocus(taxes->grid(), FrmSettings::TaxesTab);
+            dialog.showTabOnFocus(taxes->deleteButton(), FrmSettings::TaxesTab);
+        } catch (const Db::DbError& error) {
+            showError(QStringLiteral("Settings"), error);
+        }
+    }
     dialog.exec();
     Platform::pointer().setNormal();
 }

@@ -72,6 +72,7 @@ public slots:
     void mnusearchName_Click();
     void mnuAbout_Click();
     void mnuPrint_Click();
+    void mnuSettings_Click();
     void mnufile_Click();
     void mnuAirports_Click();
     void LblSearch_Click();

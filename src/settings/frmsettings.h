@@ -47,6 +47,9 @@ public:
     // "Edit Taxes", each with an empty vertical layout for a grid and its
     // delete button.
     QGroupBox* chargesPage() const { return m_chargesFrame; }
+    // The database the catalogue grids edit, under the dialog's transaction.
+    std::shared_ptr<Db::Database> database() const { return m_database; }
+    QPushButton* saveButton() const { return m_CmdSave; }
     QGroupBox* taxesPage() const { return m_taxesFrame; }
     // Shows the tab whenever the control receives the focus (the grids and their
     // delete buttons register here).
