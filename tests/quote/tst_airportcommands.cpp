@@ -7,12 +7,15 @@
 #include "core/schema.h"
 #include "core/startup.h"
 #include "quote/brisklander.h"
+#include "quote/catalogmodel.h"
 #include "quote/routemodel.h"
 #include "support/testservices.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -79,6 +82,7 @@ private slots:
         appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
         appContext().ProgramFolder = m_dir->path();
         appContext().DatabasePath = m_dir->filePath(Schema::DatabaseFileName);
+        appContext().SettingsPath = m_dir->filePath(QStringLiteral("Brisklander.INI"));
         QVERIFY(OpenAirportWorkspace());
         m_window = std::make_unique<Brisklander>();
         m_window->show();
@@ -187,6 +191,43 @@ private slots:
         child<QTabWidget>("SSTab1")->setCurrentIndex(0);
         emit menu->aboutToShow();
         QVERIFY(child<QAction>("mnudelairport")->isEnabled());
+    }
+
+    void savedSettingsRepriceAtOnce()
+    {
+        appSettings().QUOTEBASE = QuoteBase::Nautical;
+        appSettings().DEFAULTCHARGESM = 7.39;
+        add(QStringLiteral("KBOS"));
+        const auto runSettings = [this](const std::function<void(QWidget*)>& edit) {
+            QTimer::singleShot(0, this, [edit] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                edit(dialog);
+                dialog->findChild<QPushButton*>(QStringLiteral("CmdSave"))->click();
+            });
+            m_window->mnuSettings_Click();
+        };
+        runSettings([](QWidget* dialog) {
+            dialog->findChild<QAbstractButton*>(QStringLiteral("OptStatBase"))->click();
+            auto* minimum = dialog->findChild<QLineEdit*>(QStringLiteral("TxtMinBaseCharge"));
+            minimum->setText(QStringLiteral("99999"));
+        });
+        QCOMPARE(child<QLabel>("LabelMiles")->text(), QStringLiteral("SM"));
+        QCOMPARE(child<QLineEdit>("TxtChargePerMile")->text(), QStringLiteral("7.39"));
+        QCOMPARE(child<QLineEdit>("TxtDistanceCharge")->text(),
+                 child<QLineEdit>("TxtTotalSM")->text());
+        QCOMPARE(child<QLabel>("lblBaseCharge")->text(), QStringLiteral("Minimum Charge:"));
+        QCOMPARE(child<QLineEdit>("TxtBaseCharge")->text(), QStringLiteral("99,999.00"));
+
+        // A tax deleted in the catalogue leaves the main window's lists once saved.
+        runSettings([](QWidget* dialog) {
+            auto* grid = dialog->findChild<QTableView*>(QStringLiteral("SSDBGridTaxes"));
+            grid->selectRow(0);
+            grid->setCurrentIndex(grid->model()->index(0, 0));
+            dialog->findChild<QPushButton*>(QStringLiteral("CmdDelTax"))->click();
+        });
+        QCOMPARE(m_window->taxList()->rowCount(), 3);
+        QCOMPARE(m_window->taxList()->find(QStringLiteral("FET")), -1);
     }
 
     void printingToATextFileAndToAPrinter()
