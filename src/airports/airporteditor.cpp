@@ -110,7 +110,12 @@ AirportEditor::AirportEditor(AirportHost* host, const QString& objectName, const
     connect(qApp, &QApplication::focusChanged, this, &AirportEditor::focusMoved);
 }
 
-AirportEditor::~AirportEditor() = default;
+AirportEditor::~AirportEditor()
+{
+    // The dialog's own destructor hides the window, which moves the focus; by then
+    // this part of the object is gone and must hear no more of it.
+    disconnect(qApp, &QApplication::focusChanged, this, &AirportEditor::focusMoved);
+}
 
 void AirportEditor::buildLayout()
 {
