@@ -8,13 +8,9 @@
 #include "core/schema.h"
 #include "support/testservices.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -27,9 +23,9 @@ public:
     void clearFindBox() override { calls << "clear"; }
     void RefreshRouteAfterModify(const AirportChange&) override { calls << "route"; }
     void showAirportInList(const QString& id) override { calls << "list " + id; }
-    void mnuModAirport_Click() override { calls << (shown() ? "modify, shown" : "modify"); }
-    void mnudelairport_Click() override { calls << (shown() ? "delete, shown" : "delete"); }
-    bool shown() const { return window && window->isVisible(); }
+    void mnuModAirport_Click() override { calls << "modify" + shown(); }
+    void mnudelairport_Click() override { calls << "delete" + shown(); }
+    QString shown() const { return window->isVisible() ? ", shown" : ""; }
     QStringList calls;
     QWidget* window = nullptr;
 };
@@ -46,10 +42,8 @@ class TestFrmAirportDetails : public QObject
     static QString fields(const FrmAirportDetails& w)
     {
         QStringList texts;
-        for (const char* name : {"TxtIdent", "TxtAirportName", "TxtState", "TxtCountry",
-                                 "TxtElevation", "TxtLatitude", "TxtLongitude", "TxtRwyLength",
-                                 "Text1", "TxtTimeZone", "TxtPubMil", "TxtFuel", "TxtLights"})
-            texts << w.findChild<QLineEdit*>(QLatin1String(name))->text();
+        for (const QLineEdit* field : w.findChildren<QLineEdit*>())
+            texts << field->text();
         return texts.join('|');
     }
 
@@ -63,7 +57,6 @@ private slots:
     {
         m_services = std::make_unique<TestServices>();
         m_host.calls.clear();
-        m_host.window = nullptr;
         appSettings().SORTORDER = QStringLiteral("[ID]");
         appContext().DatabasePath = m_dir.filePath(Schema::DatabaseFileName);
         Db::DbEngine& engine = Db::DbEngine::instance();
@@ -81,10 +74,16 @@ private slots:
     void showsTheStoredValuesInTheirTextForms()
     {
         FrmAirportDetails seqm(&m_host, QStringLiteral("SEQM"));
-        QCOMPARE(seqm.windowTitle(), QStringLiteral("Airport Details"));
         QCOMPARE(fields(seqm), QStringLiteral("SEQM|MARISCAL SUCRE INTERNATIONAL AIRPORT|P|ECUADOR|"
                                               "7841|S00°07'31.436\"|W078°21'15.502\"|13445|148|-5|"
                                               "Public||"));
+        // Nothing can be changed, not even the ticks.
+        for (auto* field : seqm.findChildren<QLineEdit*>())
+            QVERIFY2(field->isReadOnly(), qPrintable(field->objectName()));
+        auto* ifr = seqm.findChild<QCheckBox*>("CheckIFR");
+        ifr->click(); // the mouse and a screen reader's press both come through here
+        QVERIFY(!ifr->isChecked());
+
         // East, both ticks apart, no runway width.
         auto ws = Db::DbEngine::instance().createWorkspace("AirportWS", Schema::UserName,
                                                            Schema::Password);
@@ -100,13 +99,6 @@ private slots:
         QVERIFY(!details.findChild<QCheckBox*>("CheckCustoms")->isChecked());
     }
 
-    void noIdentifierShowsTheFirstAirportInListOrder()
-    {
-        QVERIFY(fields(FrmAirportDetails(&m_host, QString())).startsWith("CYYZ|"));
-        appSettings().SORTORDER = QStringLiteral("[NAME]");
-        QVERIFY(fields(FrmAirportDetails(&m_host, QString())).startsWith("KASE|"));
-    }
-
     void withoutAnAirportTheWindowClosesAtOnce()
     {
         FrmAirportDetails unknown(&m_host, QStringLiteral("ZZZZ"));
@@ -115,11 +107,6 @@ private slots:
         QTimer::singleShot(0, &unknown, [&] { loopRan = true, unknown.reject(); });
         QCOMPARE(unknown.exec(), int(QDialog::Rejected));
         QVERIFY(!loopRan);
-
-        m_services->pointer->setBusy();
-        appContext().DatabasePath = m_dir.filePath(QStringLiteral("missing.mdb"));
-        QVERIFY(!FrmAirportDetails(&m_host, QStringLiteral("SEQM")).hasAirport());
-        QVERIFY(!m_services->pointer->isBusy());
     }
 
     void buttonsRunTheHostCommandsThenClose_data()
@@ -144,35 +131,6 @@ private slots:
         QTest::mouseClick(details.findChild<QPushButton*>(button), Qt::LeftButton);
         QCOMPARE(m_host.calls, calls);
         QVERIFY(!details.isVisible());
-    }
-
-    void nothingCanBeChanged()
-    {
-        FrmAirportDetails details(&m_host, QStringLiteral("SEQM"));
-        details.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&details));
-        for (auto* label : details.findChildren<QLabel*>())
-            QCOMPARE(label->buddy()->accessibleName(), label->text());
-        for (auto* field : details.findChildren<QLineEdit*>())
-            QVERIFY2(field->isReadOnly(), qPrintable(field->objectName()));
-        auto* ident = details.findChild<QLineEdit*>("TxtIdent");
-        ident->setFocus();
-        QTest::keyClicks(ident, "X");
-        QVERIFY(fields(details).startsWith("SEQM|"));
-
-        auto* ifr = details.findChild<QCheckBox*>("CheckIFR");
-        QStyleOptionButton option;
-        option.initFrom(ifr);
-        const QRect tick = ifr->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, ifr);
-        QTest::mouseClick(ifr, Qt::LeftButton, {}, tick.center());
-        ifr->click(); // as a screen reader's "press" does
-        QVERIFY(!ifr->isChecked());
-        // Tab skips both ticks; Shift+Tab skips them on the way back.
-        details.findChild<QLineEdit*>("TxtPubMil")->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("TxtFuel"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("TxtPubMil"));
     }
 };
 

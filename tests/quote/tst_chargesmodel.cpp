@@ -3,7 +3,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QColor>
-#include <QFont>
+#include <QHash>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -14,17 +14,12 @@
 namespace {
 
 using C = ChargesModel;
-const QColor DarkBlue(0, 0, 128);
-const QColor DarkRed(128, 0, 0);
 const QString SegmentRow = QStringLiteral("4 Pax * 2 Segm. * 2.50");
 
 std::optional<double> taxList(const QString& type)
 {
-    if (type.compare("SALES TAX", Qt::CaseInsensitive) == 0)
-        return 7.5;
-    if (type.compare("VAT", Qt::CaseInsensitive) == 0)
-        return 20;
-    return std::nullopt;
+    const QHash<QString, double> percents = {{"SALES TAX", 7.5}, {"VAT", 20}};
+    return percents.contains(type) ? std::optional(percents.value(type)) : std::nullopt;
 }
 
 ChargesModel* grid(QObject* parent, int rows = 8)
@@ -42,11 +37,6 @@ void type(ChargesModel& model, int row, int column, const QString& text)
         model.editCell(row, column, text.left(length));
 }
 
-QVariant role(const ChargesModel& model, int row, int column, int role)
-{
-    return model.data(model.index(row, column), role);
-}
-
 QString sums(const ChargesModel& model)
 {
     return model.totalChargesText() + " / " + model.totalTaxesText();
@@ -61,8 +51,8 @@ void verifySums(const ChargesModel& model)
         charges += Format::value(model.line(row).Total);
         taxes += Format::value(model.line(row).TaxAmount);
     }
-    QVERIFY2(qAbs(model.totalCharges() - charges) < 1e-9, qPrintable(model.totalChargesText()));
-    QVERIFY2(qAbs(model.totalTaxes() - taxes) < 1e-9, qPrintable(model.totalTaxesText()));
+    QVERIFY2(qAbs(model.totalCharges() - charges) + qAbs(model.totalTaxes() - taxes) < 1e-9,
+             qPrintable(sums(model)));
 }
 
 } // namespace
@@ -74,190 +64,103 @@ class TestChargesModel : public QObject
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void pricesACatalogueChargeWithNumberAndTax()
+    void pricesChargesAndDiscounts()
     {
         ChargesModel* model = grid(this);
         QSignalSpy changes(model, &ChargesModel::sumsChanged);
         model->pickCharge(0, "Catering", 150);
         QCOMPARE(model->line(0), (ChargeLine{"Catering", "150.00", "1", "150.00", "", ""}));
-        QCOMPARE(sums(*model), QString("150.00 / 0.00"));
         model->editCell(0, C::ColumnNumber, "3");
         model->pickTax(0, "SALES TAX", 7.5);
-        QCOMPARE(model->line(0).Total, QString("450.00"));
-        QCOMPARE(model->line(0).TaxAmount, QString("33.75"));
+        QCOMPARE(model->line(0),
+                 (ChargeLine{"Catering", "150.00", "3", "450.00", "SALES TAX", "33.75"}));
         QCOMPARE(sums(*model), QString("450.00 / 33.75"));
         model->editCell(0, C::ColumnCharge, "Catering, hot");
         QCOMPARE(changes.count(), 3); // one for each change of the sums, none for a name
 
-        // A typed amount in the next row: the sums keep the first row's figures.
-        type(*model, 1, C::ColumnAmount, "12.5");
-        type(*model, 1, C::ColumnNumber, "2");
-        model->pickTax(1, "VAT", 20);
-        QCOMPARE(sums(*model), QString("475.00 / 38.75"));
-        // A catalogue charge picked again keeps the row's tax and moves both sums.
-        model->pickCharge(1, "Landing fee", 40);
-        QCOMPARE(model->line(1).TaxAmount, QString("8.00"));
-        QCOMPARE(sums(*model), QString("490.00 / 41.75"));
-        verifySums(*model);
-    }
+        // A catalogue charge picked again keeps the row's tax; the number starts again at 1.
+        model->pickCharge(0, "Landing fee", 40);
+        QCOMPARE(sums(*model), QString("40.00 / 3.00"));
 
-    void discountsAreNegativeAndStyledBySign()
-    {
-        ChargesModel* model = grid(this);
-        QStringList captions;
-        for (int column = 0; column < C::COLUMNS; ++column)
-            captions << model->headerData(column, Qt::Horizontal).toString();
-        QCOMPARE(captions,
-                 QStringList({"Charge", "Amount", "Number", "Total", "Tax", "Tax Amount"}));
-
-        model->pickCharge(0, "Landing fee", 25);
-        model->pickCharge(1, "Catering", 100);
-        model->pickTax(1, "VAT", 20);
-        model->editCell(0, C::ColumnAmount, C::amountKey("25.00", 5, '-').text);
-        QCOMPARE(model->line(0).Amount, QString("-25.00"));
-        QCOMPARE(model->line(0).Total, QString("-25.00"));
-        QCOMPARE(model->totalChargesText(), QString("75.00"));
-        // Deleting the first digit of 1,234.00 leaves no separator in front.
-        model->pickCharge(2, "Handling", 1234);
-        model->editCell(2, C::ColumnAmount, ",234.00");
-        QCOMPARE(model->line(2).Amount, QString("234.00"));
-        QCOMPARE(model->totalChargesText(), QString("309.00"));
-
-        const auto colour = [&](int row, int column) {
-            return role(*model, row, column, Qt::ForegroundRole).value<QColor>();
+        // "-" typed into an amount makes it a discount, shown in dark red, others dark blue.
+        model->pickCharge(1, "Refund", 25);
+        model->editCell(1, C::ColumnAmount, C::amountKey("25.00", 5, '-').text);
+        QCOMPARE(model->line(1).Total, QString("-25.00"));
+        QCOMPARE(sums(*model), QString("15.00 / 3.00"));
+        const auto colour = [&](int row) {
+            return model->data(model->index(row, C::ColumnAmount), Qt::ForegroundRole);
         };
-        QCOMPARE(colour(0, C::ColumnAmount), DarkRed);
-        QCOMPARE(colour(1, C::ColumnAmount), DarkBlue);
-        QCOMPARE(colour(0, C::ColumnTotal), DarkRed);
-        QCOMPARE(colour(1, C::ColumnTaxAmount), QColor(Qt::black));
-        QCOMPARE(colour(1, C::ColumnTax), DarkBlue);
-        for (int column : {C::ColumnTotal, C::ColumnTaxAmount, C::ColumnAmount}) {
-            const bool computed = column != C::ColumnAmount;
-            QCOMPARE(role(*model, 0, column, Qt::FontRole).value<QFont>().bold(), computed);
-            QCOMPARE(role(*model, 0, column, Qt::BackgroundRole).value<QColor>(),
-                     computed ? QColor(0xd4, 0xd0, 0xc8) : QColor());
-            QCOMPARE(bool(model->flags(model->index(0, column)) & Qt::ItemIsEditable), !computed);
-        }
+        QCOMPARE(colour(1).value<QColor>(), QColor(128, 0, 0));
+        QCOMPARE(colour(0).value<QColor>(), QColor(0, 0, 128));
+        for (int column = 0; column < C::COLUMNS; ++column)
+            QCOMPARE(bool(model->flags(model->index(0, column)) & Qt::ItemIsEditable),
+                     column != C::ColumnTotal && column != C::ColumnTaxAmount);
         verifySums(*model);
     }
 
     void commitNormalisesTheFigures_data()
     {
-        QTest::addColumn<QString>("amount");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("total");
-        const auto add = [](const char* name, const char* amount, const char* number, int column,
-                            const char* shown, const char* total) {
-            QTest::newRow(name) << QString(amount) << QString(number) << column << QString(shown)
-                                << QString(total);
-        };
+        QTest::addColumn<int>("column");          // the cell committed
+        QTest::addColumn<QStringList>("figures"); // typed amount and number; shown, total
         const int a = C::ColumnAmount;
         const int n = C::ColumnNumber;
-        add("amount grouped, total from it", "1234.567", "3", a, "1,234.57", "3,703.71");
-        add("lone point, no number", ".", "", a, "", "");
-        add("lone minus, no number", "-", "", a, "", "");
-        add("lone minus with a number", "-", "2", a, "", "0.00");
-        add("number with decimals", "10", "2.5", n, "2.50", "25.00");
-        add("number rounded, total follows", "100", ".125", n, "0.13", "13.00");
-        add("whole number 3.0", "10", "3.0", n, "3", "30.00");
-        add("whole number 3.", "10", "3.", n, "3", "30.00");
-        add("lone point, no amount", "", ".", n, "", "");
+        QTest::newRow("amount grouped")
+            << a << QStringList{"1234.567", "3", "1,234.57", "3,703.71"};
+        QTest::newRow("lone minus with a number") << a << QStringList{"-", "2", "", "0.00"};
+        QTest::newRow("number with decimals") << n << QStringList{"10", "2.5", "2.50", "25.00"};
+        QTest::newRow("number rounded") << n << QStringList{"100", ".125", "0.13", "13.00"};
+        QTest::newRow("whole number") << n << QStringList{"10", "3.0", "3", "30.00"};
     }
 
     void commitNormalisesTheFigures()
     {
-        QFETCH(QString, amount);
-        QFETCH(QString, number);
         QFETCH(int, column);
+        QFETCH(QStringList, figures);
         ChargesModel* model = grid(this);
         model->pickCharge(0, "Fuel stop", 80); // another row that must stay in the sums
-        model->editCell(1, C::ColumnCharge, "Waiting");
         model->pickTax(1, "VAT", 20);
-        type(*model, 1, C::ColumnAmount, amount);
-        type(*model, 1, C::ColumnNumber, number);
+        type(*model, 1, C::ColumnAmount, figures[0]);
+        type(*model, 1, C::ColumnNumber, figures[1]);
         model->commitCell(1, column);
-        QTEST(model->data(model->index(1, column)).toString(), "shown");
-        QTEST(model->line(1).Total, "total");
+        QCOMPARE(model->data(model->index(1, column)).toString(), figures[2]);
+        QCOMPARE(model->line(1).Total, figures[3]);
         QCOMPARE(model->line(1).TaxAmount,
-                 Format::number(Format::value(model->line(1).Total) * 0.2, Format::Money));
+                 Format::number(Format::value(figures[3]) * 0.2, Format::Money));
         verifySums(*model);
     }
 
-    void keyRules_data()
+    void amountKeyLimits_data()
     {
-        QTest::addColumn<char>("column");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QChar>("key");
         QTest::addColumn<QString>("result"); // the new text, or empty when dropped
-        const auto add = [](const char* name, char column, const QString& text, char key,
-                            const char* result) {
-            QTest::newRow(name) << column << text << QChar(key) << QString(result);
+        const auto add = [](const char* name, const char* text, char key, const char* result) {
+            QTest::newRow(name) << QString(text) << QChar(key) << QString(result);
         };
-        add("five whole digits", 'A', "1234", '5', "12345");
-        add("no sixth whole digit", 'A', "12345", '6', "");
-        add("a point allows eight", 'A', "12345", '.', "12345.");
-        add("eighth with point", 'A', "1234.56", '7', "1234.567");
-        add("ninth with point", 'A', "1234.567", '8', "");
-        add("separator adds one", 'A', "1,234.56", '7', "1,234.567");
-        add("sign adds one", 'A', "-1234.56", '7', "-1234.567");
-        add("column holds nine", 'A', "-1,234.56", '7', "");
-        add("minus goes in front", 'A', "1,234.567", '-', "-1,234.567");
-        add("minus at the limit", 'A', "1234.567", '-', "-1234.567");
-        add("second minus", 'A', "-25", '-', "");
-        add("second point", 'A', "2.5", '.', "");
-        add("amount letter", 'A', "12", 'a', "");
-        add("number point", 'N', "12", '.', "12.");
-        add("number second point", 'N', "1.2", '.', "");
-        add("number four", 'N', "123", '4', "1234");
-        add("number no fifth", 'N', "1234", '5', "");
-        add("charge text", 'C', "Cater", '!', "Cater!");
-        add("charge enter", 'C', "Cater", '\r', "");
-        add("charge bracket", 'C', "Cater", ']', "");
-        add("charge limit", 'C', QString(25, 'x'), 'y', "");
+        add("five whole digits", "1234", '5', "12345");
+        add("no sixth whole digit", "12345", '6', "");
+        add("a point allows eight", "12345", '.', "12345.");
+        add("ninth with point", "1234.567", '8', "");
+        add("separator adds one", "1,234.56", '7', "1,234.567");
+        add("sign adds one", "-1234.56", '7', "-1234.567");
+        add("column holds nine", "-1,234.56", '7', "");
+        add("minus goes in front", "1,234.567", '-', "-1,234.567");
+        add("second minus", "-25", '-', "");
+        add("second point", "2.5", '.', "");
     }
 
-    void keyRules()
+    void amountKeyLimits()
     {
-        QFETCH(char, column);
         QFETCH(QString, text);
         QFETCH(QChar, key);
         QFETCH(QString, result);
-        const int caret = int(text.size());
-        const KeyOutcome outcome = column == 'A'   ? ChargesModel::amountKey(text, caret, key)
-                                   : column == 'N' ? ChargesModel::numberKey(text, caret, key)
-                                                   : ChargesModel::chargeKey(text, caret, key);
-        QVERIFY(!(outcome.accepted && outcome.replaced));
+        const KeyOutcome outcome = ChargesModel::amountKey(text, int(text.size()), key);
         const QString typed = outcome.replaced   ? outcome.text
                               : outcome.accepted ? text + key
                                                  : QString();
         QCOMPARE(typed, result);
         if (outcome.replaced)
-            QCOMPARE(outcome.caret, caret + 1);
-    }
-
-    void taxesLeaveTheirRows()
-    {
-        ChargesModel* model = grid(this);
-        model->pickCharge(0, "Catering", 100);
-        model->pickTax(0, "VAT", 20);
-        const int segment = model->saveSegmentTax(-1, SegmentRow, "20.00");
-        model->clearTax(segment); // the segment tax row keeps its tax
-        model->clearTax(0);
-        QCOMPARE(model->line(0), (ChargeLine{"Catering", "100.00", "1", "100.00", "", ""}));
-        QCOMPARE(model->line(segment).TaxAmount, QString("20.00"));
-        QCOMPARE(sums(*model), QString("100.00 / 20.00"));
-        for (int column = 0; column < C::COLUMNS; ++column)
-            QVERIFY(!(model->flags(model->index(segment, column)) & Qt::ItemIsEditable));
-
-        // A tax the tax list no longer knows goes with the next edit of the row.
-        model->pickTax(0, "GST", 5);
-        QCOMPARE(model->totalTaxesText(), QString("25.00"));
-        model->editCell(0, C::ColumnNumber, "2");
-        QCOMPARE(model->line(0).Tax + model->line(0).TaxAmount, QString());
-        QCOMPARE(sums(*model), QString("200.00 / 20.00"));
-        verifySums(*model);
+            QCOMPARE(outcome.caret, text.size() + 1);
     }
 
     void segmentTaxRowIsWrittenAndReplaced()
@@ -268,15 +171,22 @@ private slots:
         const int row = model->saveSegmentTax(0, SegmentRow, "20.00"); // row 0 is no such row
         QCOMPARE(row, 1);
         QCOMPARE(model->line(row), (ChargeLine{SegmentRow, "", "", "", "Segment Tax", "20.00"}));
-        QCOMPARE(model->totalTaxesText(), QString("27.50"));
         QCOMPARE(model->count(), 3); // the segment tax row is no row to type into
-
-        QSignalSpy changes(model, &ChargesModel::sumsChanged);
         QCOMPARE(model->saveSegmentTax(row, "5 Pax * 2 Segm. * 2.50", "25.00"), row);
-        QCOMPARE(model->totalTaxesText(), QString("32.50"));
-        QCOMPARE(changes.count(), 1);
         QCOMPARE(model->saveSegmentTax(0, SegmentRow, "20.00"), 2); // a further one
         QCOMPARE(sums(*model), QString("100.00 / 52.50"));
+
+        // Delete in the Tax cell: the row loses its tax, the segment tax row keeps its own.
+        model->clearTax(row);
+        model->clearTax(0);
+        QCOMPARE(model->line(0), (ChargeLine{"Catering", "100.00", "1", "100.00", "", ""}));
+        QCOMPARE(model->line(row).TaxAmount, QString("25.00"));
+        QCOMPARE(sums(*model), QString("100.00 / 45.00"));
+        // A tax the tax list no longer knows goes with the next edit of the row.
+        model->pickTax(0, "GST", 5);
+        model->editCell(0, C::ColumnNumber, "2");
+        QCOMPARE(model->line(0).Tax + model->line(0).TaxAmount, QString());
+        QCOMPARE(sums(*model), QString("200.00 / 45.00"));
         verifySums(*model);
     }
 
@@ -290,23 +200,21 @@ private slots:
         model->commitCell(1, C::ColumnAmount);
         QCOMPARE(model->count(), 3); // filling the last empty row adds one
 
-        QVERIFY(!model->removeLine(3, 8));
         QVERIFY(model->removeLine(0, 2));
         QCOMPARE(sums(*model), QString("0.00 / 0.00")); // the Number is still empty
         QCOMPARE(model->count(), 2);                    // more than two visible rows less one
         QVERIFY(model->removeLine(0, 3));
         QCOMPARE(model->count(), 2); // refilled to three visible rows less one
-        model->ensureRows(5);
-        QCOMPARE(model->count(), 5);
 
+        // New Quote.
         model->pickCharge(0, "Catering", 100);
         model->pickTax(0, "VAT", 20);
         model->reset(8);
         QCOMPARE(model->count(), 8);
         QCOMPARE(sums(*model), QString("0.00 / 0.00"));
-        model->pickCharge(0, "Landing fee", 40);
-        model->pickTax(0, "VAT", 20);
-        QCOMPARE(model->totalTaxesText(), QString("8.00"));
+        type(*model, 1, C::ColumnAmount, "40"); // the old rows count no more
+        type(*model, 1, C::ColumnNumber, "2");
+        QCOMPARE(sums(*model), QString("80.00 / 0.00"));
     }
 
     // Random runs of the grid's operations on random rows; after each the running sums
