@@ -306,8 +306,8 @@ void FrmPrint::CmdPrint_Click()
         return;
     hide();
     QPrinter printer(QPrinter::HighResolution);
-    const Platform::PrintChoice choice = Platform::printChooser().choosePrinter(
-        parentWidget() ? parentWidget() : this, printer);
+    const Platform::PrintChoice choice =
+        Platform::printChooser().choosePrinter(parentWidget() ? parentWidget() : this, printer);
     Platform::pointer().setBusy();
     // Lets the main window repaint where the dialogs were before composing starts.
     QCoreApplication::processEvents();
@@ -322,8 +322,13 @@ void FrmPrint::CmdPrint_Click()
     case Platform::PrintChoice::Printer:
         break;
     }
+    finishJob([&] { PrintJob::printDocument(printer, quoteData()); });
+}
+
+void FrmPrint::finishJob(const std::function<void()>& job)
+{
     try {
-        PrintJob::printDocument(printer, quoteData());
+        job();
     } catch (const PrintJob::PrintError& error) {
         showFailure(error.number(), error.description());
         reject();
@@ -349,35 +354,25 @@ void FrmPrint::PrintQuoteToFile()
 {
     // The operator works in the save dialog with the normal pointer.
     Platform::pointer().setNormal();
-    const auto answer = Platform::fileChooser().saveFile(
-        parentWidget() ? parentWidget() : this,
-        Platform::SaveFileRequest{QStringLiteral("Print to File"),
-                                  {TextFilter, PdfFilter},
-                                  QStringLiteral("txt"),
-                                  QString()});
+    const auto answer =
+        Platform::fileChooser().saveFile(parentWidget() ? parentWidget() : this,
+                                         Platform::SaveFileRequest{QStringLiteral("Print to File"),
+                                                                   {TextFilter, PdfFilter},
+                                                                   QStringLiteral("txt"),
+                                                                   QString()});
     if (!answer) {
         reject();
         return;
     }
     Platform::pointer().setBusy();
-    try {
+    finishJob([&] {
         const QuoteData data = quoteData();
         if (answer->path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ||
             answer->filter == PdfFilter)
             PrintJob::writePdf(answer->path, data);
         else
             PrintJob::writeTextFile(answer->path, data);
-    } catch (const PrintJob::PrintError& error) {
-        showFailure(error.number(), error.description());
-        reject();
-        return;
-    } catch (const std::exception& error) {
-        showFailure(0, QString::fromLocal8Bit(error.what()));
-        reject();
-        return;
-    }
-    Platform::pointer().setNormal();
-    accept();
+    });
 }
 
 void FrmPrint::CmdClear_Click()

@@ -68,6 +68,8 @@ private:
     bool datesComplete();
     QuoteData quoteData() const;
     void showFailure(int number, const QString& description);
+    // Runs a print or file job; a failure is reported, and the dialog closes either way.
+    void finishJob(const std::function<void()>& job);
     void openCalendar(DateField* target);
     QString remarks() const;
 

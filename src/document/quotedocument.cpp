@@ -68,6 +68,7 @@ private:
     void takeMargin();
     void company();
     void customer();
+    void labelledLines(std::initializer_list<std::pair<QString, QString>> lines);
     void dates();
     void routeTable();
     void totalDistance();
@@ -173,12 +174,17 @@ void Composer::company()
         print(company.PHONE2);
         endLine();
     }
-    const std::pair<QString, QString> labelled[] = {
-        {QStringLiteral("Fax:"), company.FAX},
-        {QStringLiteral("Email:"), company.EMAIL},
-        {QStringLiteral("Website:"), company.WEBSITE},
-    };
-    for (const auto& [label, text] : labelled) {
+    labelledLines({{QStringLiteral("Fax:"), company.FAX},
+                   {QStringLiteral("Email:"), company.EMAIL},
+                   {QStringLiteral("Website:"), company.WEBSITE}});
+    endLine();
+}
+
+// A caption at the margin and its text at column 28, one line each; blank texts skip
+// their line.
+void Composer::labelledLines(std::initializer_list<std::pair<QString, QString>> lines)
+{
+    for (const auto& [label, text] : lines) {
         if (isBlank(text))
             continue;
         atMargin(label);
@@ -186,7 +192,6 @@ void Composer::company()
         print(text);
         endLine();
     }
-    endLine();
 }
 
 void Composer::customer()
@@ -220,19 +225,9 @@ void Composer::customer()
         atMargin(customer.Country);
         endLine();
     }
-    const std::pair<QString, QString> labelled[] = {
-        {QStringLiteral("Phone:"), customer.Phone},
-        {QStringLiteral("Fax:"), customer.Fax},
-        {QStringLiteral("Email:"), customer.Email},
-    };
-    for (const auto& [label, text] : labelled) {
-        if (isBlank(text))
-            continue;
-        atMargin(label);
-        column(28);
-        print(text);
-        endLine();
-    }
+    labelledLines({{QStringLiteral("Phone:"), customer.Phone},
+                   {QStringLiteral("Fax:"), customer.Fax},
+                   {QStringLiteral("Email:"), customer.Email}});
     endLine(2);
 }
 
