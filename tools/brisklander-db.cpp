@@ -1,12 +1,24 @@
 // brisklander-db: makes and looks after the files of a program folder.
 //
-//   brisklander-db create FOLDER [EXECUTABLE-NAME]
-//       creates the workgroup file, the database (tables, stored query, the
-//       demonstration airports and sample catalogues) and the settings file that
-//       are missing in FOLDER; existing files are never replaced.
+//   brisklander-db create FOLDER [EXECUTABLE-NAME] [--airports DIR]
+//       creates the workgroup file, the database (tables, stored query, sample
+//       catalogues, and the airports of DIR or else a small demonstration set) and
+//       the settings file that are missing in FOLDER; existing files are never
+//       replaced.
+//   brisklander-db import FOLDER DIR [--update]
+//       imports the OurAirports files of DIR (airports.csv, runways.csv,
+//       countries.csv, optionally timezones.csv) into the database of the program
+//       folder FOLDER; airports already there are left alone unless --update.
 
+#include "airports/ourairportsimport.h"
 #include "airports/starterdata.h"
 #include "core/engine.h"
+#include "core/schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -15,7 +27,8 @@ namespace {
 
 int usage(QTextStream& err)
 {
-    err << "usage: brisklander-db create FOLDER [EXECUTABLE-NAME]\n";
+    err << "usage: brisklander-db create FOLDER [EXECUTABLE-NAME] [--airports DIR]\n"
+           "       brisklander-db import FOLDER DIR [--update]\n";
     return 2;
 }
 
@@ -30,13 +43,61 @@ int main(int argc, char** argv)
     if (args.isEmpty())
         return usage(err);
 
-    if (args[0] == QLatin1String("create")) {
-        if (args.size() < 2 || args.size() > 3)
+    if (args[0] == QLatin1String("import")) {
+        if (args.size() < 3 || args.size() > 4 ||
+            (args.size() == 4 && args[3] != QLatin1String("--update")))
             return usage(err);
-        const QString executable = args.size() == 3 ? args[2] : QStringLiteral("Brisklander");
+        const QDir folder(args[1]);
+        const QDir dir(args[2]);
+        OurAirports::Options options;
+        options.airportsCsv = dir.filePath(QStringLiteral("airports.csv"));
+        options.runwaysCsv = dir.filePath(QStringLiteral("runways.csv"));
+        options.countriesCsv = dir.filePath(QStringLiteral("countries.csv"));
+        if (QFileInfo::exists(dir.filePath(QStringLiteral("timezones.csv"))))
+            options.timezonesCsv = dir.filePath(QStringLiteral("timezones.csv"));
+        options.updateExisting = args.size() == 4;
+        const bool terminal = isatty(fileno(stderr));
+        try {
+            Db::DbEngine& engine = Db::DbEngine::instance();
+            engine.setSystemDB(folder.filePath(Schema::WorkgroupFileName));
+            auto workspace = engine.createWorkspace(QStringLiteral("Import"), Schema::UserName,
+                                                    Schema::Password);
+            const OurAirports::Summary summary =
+                OurAirports::import(*workspace, folder.filePath(Schema::DatabaseFileName), options,
+                                    [&err, terminal](int done, int total) {
+                                        if (terminal) {
+                                            err << "\rimporting " << done << " of " << total
+                                                << " airports";
+                                            err.flush();
+                                        }
+                                    });
+            if (terminal)
+                err << "\n";
+            out << OurAirports::summaryText(summary) << '\n';
+            workspace->close();
+            return 0;
+        } catch (const Db::DbError& error) {
+            err << "\nerror " << error.number() << ": " << error.description() << '\n';
+            return 1;
+        }
+    }
+
+    if (args[0] == QLatin1String("create")) {
+        QStringList rest = args.mid(1);
+        QString airports;
+        const int flag = int(rest.indexOf(QStringLiteral("--airports")));
+        if (flag >= 0) {
+            if (flag + 1 >= rest.size())
+                return usage(err);
+            airports = rest[flag + 1];
+            rest.remove(flag, 2);
+        }
+        if (rest.isEmpty() || rest.size() > 2)
+            return usage(err);
+        const QString executable = rest.size() == 2 ? rest[1] : QStringLiteral("Brisklander");
         try {
             const StarterData::Result result =
-                StarterData::createProgramFolder(args[1], executable);
+                StarterData::createProgramFolder(rest[0], executable, airports);
             for (const QString& name : result.created)
                 out << "created " << name << '\n';
             for (const QString& name : result.kept)

@@ -1,6 +1,7 @@
 #include "airports/starterdata.h"
 
 #include "airports/airportrecord.h"
+#include "airports/ourairportsimport.h"
 #include "core/appsettings.h"
 #include "core/csv.h"
 #include "core/engine.h"
@@ -75,7 +76,8 @@ AirportRecord airportFromLine(const QStringList& f)
 
 } // namespace
 
-void seedDatabase(const QString& databasePath, const QString& workgroupPath)
+void seedDatabase(const QString& databasePath, const QString& workgroupPath,
+                  const QString& airportsFolder)
 {
     QFile file(QStringLiteral(":/data/demo-airports.csv"));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -94,7 +96,7 @@ void seedDatabase(const QString& databasePath, const QString& workgroupPath)
     try {
         auto airports = database->openRecordset(QStringLiteral("Airports"));
         QStringList fields;
-        while (!in.atEnd()) {
+        while (airportsFolder.isEmpty() && !in.atEnd()) {
             const QString line = in.readLine();
             if (line.trimmed().isEmpty())
                 continue;
@@ -125,6 +127,16 @@ void seedDatabase(const QString& databasePath, const QString& workgroupPath)
         workspace->close();
         throw;
     }
+    if (!airportsFolder.isEmpty()) {
+        const QDir dir(airportsFolder);
+        OurAirports::Options options;
+        options.airportsCsv = dir.filePath(QStringLiteral("airports.csv"));
+        options.runwaysCsv = dir.filePath(QStringLiteral("runways.csv"));
+        options.countriesCsv = dir.filePath(QStringLiteral("countries.csv"));
+        if (QFileInfo::exists(dir.filePath(QStringLiteral("timezones.csv"))))
+            options.timezonesCsv = dir.filePath(QStringLiteral("timezones.csv"));
+        OurAirports::import(*workspace, databasePath, options);
+    }
     workspace->close();
 }
 
@@ -146,7 +158,8 @@ void writeDefaultSettings(const QString& settingsPath)
         WriteIni(settingsPath, c, QString::fromLatin1(key), QString());
 }
 
-Result createProgramFolder(const QString& folder, const QString& executableName)
+Result createProgramFolder(const QString& folder, const QString& executableName,
+                           const QString& airportsFolder)
 {
     Result result;
     QDir dir(folder);
@@ -181,7 +194,7 @@ Result createProgramFolder(const QString& folder, const QString& executableName)
                                                     Schema::Password);
             Schema::createDatabase(*workspace, partial);
             workspace->close();
-            seedDatabase(partial, workgroup);
+            seedDatabase(partial, workgroup, airportsFolder);
             Db::DbEngine::settleDatabaseFile(partial);
             Db::DbEngine::instance().release();
         } catch (...) {

@@ -17,10 +17,15 @@ struct Result
 // Creates the files of a program folder that are missing; never replaces one that
 // exists, so an operator's database survives every rebuild. The settings file is
 // named after the executable.
-Result createProgramFolder(const QString& folder, const QString& executableName);
+// With `airportsFolder` (OurAirports CSV files) a new database gets the airports
+// imported from there; without it, the small demonstration set.
+Result createProgramFolder(const QString& folder, const QString& executableName,
+                           const QString& airportsFolder = QString());
 
-// Adds the demonstration airports and the sample catalogues to a new database.
-void seedDatabase(const QString& databasePath, const QString& workgroupPath);
+// Adds the demonstration airports (or, with `airportsFolder`, the airports imported
+// from there) and the sample catalogues to a new database.
+void seedDatabase(const QString& databasePath, const QString& workgroupPath,
+                  const QString& airportsFolder = QString());
 
 // The default settings file of a new program folder.
 void writeDefaultSettings(const QString& settingsPath);
