@@ -10,8 +10,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,8 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
-
-#include <functional>
 
 using Platform::Button;
 using Platform::Icon;
@@ -105,17 +101,9 @@ class TestFrmSettings : public QObject
                  qPrintable(why));
         m_services->prompter->clear();
     }
-    // The message of an engine failure, as the action fails.
-    static QString failureText(const std::function<void()>& action)
+    static void row(const char* name, const char* field, const char* keys, const char* shown)
     {
-        try {
-            action();
-        } catch (const Db::DbError& error) {
-            return QStringLiteral("An error occured\r\rError number = %1\r%2")
-                .arg(error.number())
-                .arg(error.description());
-        }
-        return QStringLiteral("(no failure)");
+        QTest::newRow(name) << QString(field) << QString(keys) << QString(shown);
     }
     static std::shared_ptr<Db::Database> catalogues()
     {
@@ -160,40 +148,22 @@ private slots:
         QVERIFY(!busy);
     }
 
-    void filledFromSettingsWithNamedControls()
+    void filledFromSettings()
     {
         appSettings().QUOTEBASE = QuoteBase::Statute;
         appSettings().DEFAULTCHARGENM = 2.7;
         appSettings().ROUNDMILES = true;
         appSettings().CITY = QStringLiteral("Teterboro");
         open();
-        QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Settings"));
         QVERIFY(child<QRadioButton>("OptStatBase")->isChecked());
-        QVERIFY(!child<QRadioButton>("OptNautBase")->isChecked());
-        const QStringList shown{child("TxtMinRunwayLength")->text(),
-                                child("TxtDefaultChargeNM")->text(),
-                                child("TxtDefaultChargeSM")->text(),
-                                child("TxtMinBaseCharge")->text(),
-                                child("TxtDefaultAirport")->text(),
-                                child("TxtSegTax")->text(),
-                                child("TxtCity")->text(),
-                                child("TxtCompany")->text()};
+        QStringList shown;
+        for (const char* name :
+             {"TxtMinRunwayLength", "TxtDefaultChargeNM", "TxtDefaultChargeSM", "TxtMinBaseCharge",
+              "TxtDefaultAirport", "TxtSegTax", "TxtCity", "TxtCompany"})
+            shown << child(name)->text();
         QCOMPARE(shown, QStringList(
                             {"3000", "2.70", "7.39", "1,500.00", "KTEB", "5.30", "Teterboro", ""}));
         QVERIFY(child<QAbstractButton>("ChkRoundMiles")->isChecked());
-        QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 0);
-        QVERIFY(Db::DbEngine::instance().defaultWorkspace()->inTransaction());
-        const auto labels = m_dialog->findChildren<QLabel*>();
-        int named = 0;
-        for (const QLabel* label : labels) {
-            if (label->buddy()) {
-                QCOMPARE(label->buddy()->accessibleName(), label->text());
-                ++named;
-            }
-        }
-        QCOMPARE(named, 15);
-        QCOMPARE(child("TxtMinBaseCharge")->maxLength(), 9);
-        QCOMPARE(child("TxtEmail")->maxLength(), 35);
     }
 
     void companyNameAloneRewritesOnlyItsLineAndTheBasis()
@@ -205,14 +175,11 @@ private slots:
         open();
         type("TxtCompany", "Hudson Air");
         QTest::mouseClick(child<QPushButton>("CmdSave"), Qt::LeftButton);
-        QVERIFY(!m_dialog->isVisible());
         QStringList expected = before;
         expected[expected.indexOf("QUOTEBASE= NM ")] = "QUOTEBASE=NM";
         expected[expected.indexOf("NAME=")] = "NAME=Hudson Air";
         QCOMPARE(iniLines(), expected);
-        QCOMPARE(appSettings().NAME, QStringLiteral("Hudson Air"));
         QCOMPARE(m_host.calls, QStringList({"basis NM kept 7.39", "refresh"}));
-        QVERIFY(!Db::DbEngine::instance().defaultWorkspace()->inTransaction());
     }
 
     void basisSwitchAndMinimumReachTheMainWindowAfterTheRecord()
@@ -225,8 +192,6 @@ private slots:
         QTest::mouseClick(child<QPushButton>("CmdSave"), Qt::LeftButton);
         QCOMPARE(m_host.calls, QStringList({"basis SM changed 9.1", "minimum 2000", "refresh"}));
         QVERIFY(iniLines().contains("QUOTEBASE=SM"));
-        QVERIFY(iniLines().contains("MINBASECHARGE=2000"));
-        QCOMPARE(appSettings().QUOTEBASE, QuoteBase::Statute);
     }
 
     void leaveRules_data()
@@ -234,30 +199,14 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("charge NM padded") << "TxtDefaultChargeNM"
-                                          << "2.7"
-                                          << "2.70";
-        QTest::newRow("charge NM empty") << "TxtDefaultChargeNM"
-                                         << ""
-                                         << "0.00";
-        QTest::newRow("one point, no letters") << "TxtDefaultChargeSM"
-                                               << "1a.2.3"
-                                               << "1.23";
-        QTest::newRow("minimum grouped") << "TxtMinBaseCharge"
-                                         << "12345.6"
-                                         << "12,345.60";
-        QTest::newRow("segment tax point only") << "TxtSegTax"
-                                                << "."
-                                                << "0.00";
-        QTest::newRow("runway digits only") << "TxtMinRunwayLength"
-                                            << "0-07.0x"
-                                            << "70";
-        QTest::newRow("runway empty") << "TxtMinRunwayLength"
-                                      << ""
-                                      << "0";
-        QTest::newRow("airport upper case") << "TxtDefaultAirport"
-                                            << "kteb"
-                                            << "KTEB";
+        row("charge NM padded", "TxtDefaultChargeNM", "2.7", "2.70");
+        row("charge NM empty", "TxtDefaultChargeNM", "", "0.00");
+        row("one point, no letters", "TxtDefaultChargeSM", "1a.2.3", "1.23");
+        row("minimum grouped", "TxtMinBaseCharge", "12345.6", "12,345.60");
+        row("segment tax point only", "TxtSegTax", ".", "0.00");
+        row("runway digits only", "TxtMinRunwayLength", "0-07.0x", "70");
+        row("runway empty", "TxtMinRunwayLength", "", "0");
+        row("airport upper case", "TxtDefaultAirport", "kteb", "KTEB");
     }
     void leaveRules()
     {
@@ -278,7 +227,6 @@ private slots:
         type("TxtDefaultAirport", "zzzz", "TxtCompany");
         expectMessage(Icon::Exclamation, "Settings", "Airport Identifier 'ZZZZ' not found.");
         QCOMPARE(child("TxtDefaultAirport")->text(), QString());
-        QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 0);
         QVERIFY(child("TxtDefaultAirport")->hasFocus());
     }
 
@@ -287,7 +235,6 @@ private slots:
         open();
         type("TxtMinRunwayLength", "0");
         QVERIFY(m_services->prompter->messages().isEmpty());
-        QCOMPARE(child("TxtDefaultAirport")->text(), QStringLiteral("KTEB"));
         type("TxtMinRunwayLength", "6997");
         QVERIFY(m_services->prompter->messages().isEmpty());
         m_services->prompter->setNextAnswer(Button::Ok);
@@ -297,52 +244,24 @@ private slots:
                       "of 7000 feet.\r\rSelect another Default Airport or adjust the Minimum "
                       "Runway setting.");
         QCOMPARE(child("TxtDefaultAirport")->text(), QString());
-        QVERIFY(child("TxtDefaultAirport")->hasFocus());
     }
 
-    void focusShowsTheControlsTab()
-    {
-        open();
-        auto* grid = new QLineEdit;
-        m_dialog->chargesPage()->layout()->addWidget(grid);
-        m_dialog->showTabOnFocus(grid, FrmSettings::ChargesTab);
-        const auto tabAfterFocus = [&](QWidget* control) {
-            control->setFocus();
-            return child<QTabWidget>("SSTab1")->currentIndex();
-        };
-        QCOMPARE(tabAfterFocus(child("TxtWebsite")), 3);
-        QCOMPARE(tabAfterFocus(child("TxtMinBaseCharge")), 0);
-        QCOMPARE(tabAfterFocus(grid), 1);
-        QCOMPARE(tabAfterFocus(child<QRadioButton>("OptNautBase")), 0);
-    }
-
-    void cancelAndEscapeThrowAwayEverything()
+    void cancelThrowsAwayEverything()
     {
         const QString file = iniText();
-        for (const bool escape : {false, true}) {
-            open();
-            catalogues()->execute(
-                "DELETE FROM AdditionalCharges WHERE ChargeDescription = 'HANGAR'");
-            QCOMPARE(chargeRows(), 5);
-            type("TxtCompany", "Hudson Air");
-            if (escape)
-                QTest::keyClick(child("TxtCompany"), Qt::Key_Escape);
-            else
-                QTest::mouseClick(child<QPushButton>("CmdCancel"), Qt::LeftButton);
-            QVERIFY(!m_dialog->isVisible());
-            QCOMPARE(chargeRows(), 6);
-            QCOMPARE(appSettings().NAME, QString());
-            QCOMPARE(iniText(), file);
-        }
+        open();
+        catalogues()->execute("DELETE FROM AdditionalCharges WHERE ChargeDescription = 'HANGAR'");
+        QCOMPARE(chargeRows(), 5);
+        type("TxtCompany", "Hudson Air");
+        QTest::mouseClick(child<QPushButton>("CmdCancel"), Qt::LeftButton);
+        QVERIFY(!m_dialog->isVisible());
+        QCOMPARE(chargeRows(), 6);
+        QCOMPARE(iniText(), file);
         QVERIFY(m_host.calls.isEmpty());
     }
 
-    void saveKeepsTheCatalogueChangesAndAFailureDropsThem()
+    void saveFailureIsReportedAndDropsTheCatalogueChanges()
     {
-        open();
-        catalogues()->execute("DELETE FROM AdditionalCharges WHERE ChargeDescription = 'HANGAR'");
-        QTest::mouseClick(child<QPushButton>("CmdSave"), Qt::LeftButton);
-        QCOMPARE(chargeRows(), 5);
         m_host.failBasis = true;
         open();
         catalogues()->execute("DELETE FROM AdditionalCharges");
@@ -350,38 +269,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>("CmdSave"), Qt::LeftButton);
         expectMessage(Icon::Critical, "Brisklander",
                       "An error occured\r\rError number = 3000\rQuote unreadable");
-        QVERIFY(!m_dialog->isVisible());
-        QCOMPARE(chargeRows(), 5);
-    }
-
-    void engineFailuresAreReported()
-    {
-        // Checking the default airport in a file that cannot be opened.
-        open();
-        const QString missing = m_dir->filePath("missing.mdb");
-        appContext().DatabasePath = missing;
-        m_services->prompter->setNextAnswer(Button::Ok);
-        type("TxtDefaultAirport", "KJFK");
-        expectMessage(Icon::Critical, "Brisklander",
-                      failureText([&] { ReadAirport(*appContext().Workspace, missing, "KTEB"); }));
-        QCOMPARE(child("TxtDefaultAirport")->text(), QStringLiteral("KJFK"));
-        m_dialog.reset();
-
-        // Opening the catalogues' file, and a transaction another connection blocks.
-        auto& engine = Db::DbEngine::instance();
-        m_services->prompter->setNextAnswer(Button::Ok);
-        open();
-        expectMessage(Icon::Critical, "Brisklander",
-                      failureText([&] { engine.defaultWorkspace()->openDatabase(missing); }));
-        m_dialog.reset();
-        appContext().DatabasePath = m_dir->filePath(Schema::DatabaseFileName);
-        appContext().Workspace->beginTrans();
-        appContext().Workspace->openDatabase(appContext().DatabasePath);
-        m_services->prompter->setNextAnswer(Button::Ok);
-        open();
-        expectMessage(Icon::Critical, "Brisklander",
-                      failureText([&] { engine.defaultWorkspace()->beginTrans(); }));
-        appContext().Workspace->rollback();
+        QCOMPARE(chargeRows(), 6);
     }
 };
 
