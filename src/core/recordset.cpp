@@ -204,12 +204,8 @@ void Recordset::openKeyset(const QString& table, const QString& where,
         for (int i = 0; i < whereValues.size(); ++i)
             bindValue(statement, i + 1, whereValues[i]);
         int rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-            QVariantList row;
-            for (int i = 0; i < m_columns.size(); ++i)
-                row << readAs(m_columns[i], columnValue(statement, i));
-            m_rows << row;
-        }
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+            m_rows << readRow(statement, 0);
         if (rc != SQLITE_DONE)
             throwSqlite(m_connection->handle(), rc);
         m_updatable = false;
@@ -248,12 +244,8 @@ void Recordset::openSnapshot(const QString& sql, const QHash<QString, QVariant>&
         m_fieldIndex.insert(column.name.toLower(), i);
     }
     int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        QVariantList row;
-        for (int i = 0; i < m_columns.size(); ++i)
-            row << readAs(m_columns[i], columnValue(statement, i));
-        m_rows << row;
-    }
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        m_rows << readRow(statement, 0);
     if (rc != SQLITE_DONE)
         throwSqlite(m_connection->handle(), rc);
     m_position = m_rows.isEmpty() ? -1 : 0;

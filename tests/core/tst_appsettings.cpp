@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/testfiles.h"
+
 #include <type_traits>
 
 using namespace Qt::StringLiterals;
@@ -63,25 +65,13 @@ private slots:
     void failedSaveStillChangesRecord();
 
 private:
-    QString fileWith(const QByteArray& content);
-    QTemporaryDir m_dir;
-    int m_fileCount = 0;
+    QString fileWith(const QByteArray& content)
+    {
+        return m_dir.fileWith(content, u"Brisklander"_s);
+    }
+    static QByteArray contentOf(const QString& path) { return TestFiles::contentOf(path); }
+    TestFiles m_dir;
 };
-
-QString TestAppSettings::fileWith(const QByteArray& content)
-{
-    const QString path = m_dir.filePath(u"Brisklander%1.INI"_s.arg(++m_fileCount));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-static QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 // Each row is a SETTINGS section with one line (or an empty file); the whole record
 // must be the defaults except where `expected` says.

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/testfiles.h"
+
 using namespace Qt::StringLiterals;
 
 class TestIniFile : public QObject
@@ -20,25 +22,10 @@ private slots:
     void writeIniRefusesLineBreaks();
 
 private:
-    QString fileWith(const QByteArray& content);
-    QTemporaryDir m_dir;
-    int m_fileCount = 0;
+    QString fileWith(const QByteArray& content) { return m_dir.fileWith(content, u"settings"_s); }
+    static QByteArray contentOf(const QString& path) { return TestFiles::contentOf(path); }
+    TestFiles m_dir;
 };
-
-QString TestIniFile::fileWith(const QByteArray& content)
-{
-    const QString path = m_dir.filePath(u"settings%1.INI"_s.arg(++m_fileCount));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-static QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 // Every row reads key K of section S.
 void TestIniFile::readIni_data()
