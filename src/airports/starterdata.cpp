@@ -4,9 +4,11 @@
 #include "airports/ourairportsimport.h"
 #include "core/appsettings.h"
 #include "core/csv.h"
+#include "core/databasefiles.h"
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/inifile.h"
+#include "core/instancelock.h"
 #include "core/schema.h"
 
 #include <QDir>
@@ -167,6 +169,17 @@ Result createProgramFolder(const QString& folder, const QString& executableName,
     const QString workgroup = dir.filePath(Schema::WorkgroupFileName);
     const QString database = dir.filePath(Schema::DatabaseFileName);
     const QString settings = dir.filePath(executableName + QStringLiteral(".INI"));
+    const QString previous = dir.filePath(Schema::PreviousDatabaseFileName);
+
+    // A copy of the program that runs on this folder owns it: what looks like a crash's
+    // leftovers may be its exit at work. Otherwise an interrupted exit is put right
+    // first, so that no new database is ever made beside the operator's ".old".
+    InstanceLock lock(InstanceLock::folderLockPath(folder));
+    if (lock.tryLock() == InstanceLock::State::HeldElsewhere)
+        result.warnings << QStringLiteral("a copy of the program is using this folder; nothing "
+                                          "was recovered");
+    else
+        result.recovered = RecoverInterruptedCompaction(database);
 
     if (QFileInfo::exists(workgroup)) {
         result.kept << Schema::WorkgroupFileName;
@@ -182,6 +195,12 @@ Result createProgramFolder(const QString& folder, const QString& executableName,
 
     if (QFileInfo::exists(database)) {
         result.kept << Schema::DatabaseFileName;
+    } else if (QFileInfo::exists(previous)) {
+        throw Db::DbError(Db::Error::DatabaseExists,
+                          QStringLiteral("%1 holds the previous database and could not be given "
+                                         "back its name %2; no new database was made. Rename "
+                                         "it to %2 by hand.")
+                              .arg(QDir::toNativeSeparators(previous), Schema::DatabaseFileName));
     } else if (QFileInfo::exists(workgroup)) {
         // Built under another name and renamed when complete, so a failure never
         // leaves a half-filled database behind.

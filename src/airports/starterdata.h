@@ -12,13 +12,14 @@ struct Result
     QStringList created; // file names that were made
     QStringList kept;    // file names that were there already and were left alone
     QStringList warnings;
+    QStringList recovered; // what an interrupted exit left and was put right
 };
 
 // Creates the files of a program folder that are missing; never replaces one that
-// exists, so an operator's database survives every rebuild. The settings file is
-// named after the executable.
-// With `airportsFolder` (OurAirports CSV files) a new database gets the airports
-// imported from there; without it, the small demonstration set.
+// exists, so an operator's database survives every rebuild. An exit that a crash cut
+// off is put right first, and no database is made while "Brisklander.old" is there. The settings
+// file is named after the executable. With `airportsFolder` (OurAirports CSV files) a new database
+// gets the airports imported from there; without it, the small demonstration set.
 Result createProgramFolder(const QString& folder, const QString& executableName,
                            const QString& airportsFolder = QString());
 

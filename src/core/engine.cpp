@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace Db {
@@ -60,15 +61,6 @@ sqlite3* createSqliteFile(const QString& path)
     }
     sqlite3_extended_result_codes(db, 1);
     return db;
-}
-
-void syncFile(const QString& path)
-{
-    QFile file(path);
-    if (file.open(QIODevice::ReadWrite)) {
-        std::fflush(nullptr);
-        ::fsync(file.handle());
-    }
 }
 
 } // namespace
@@ -216,11 +208,49 @@ void DbEngine::settleDatabaseFile(const QString& path)
     }
 }
 
-void DbEngine::compactDatabase(const QString& source, const QString& destination)
+QString DbEngine::partialCompactionPath(const QString& destination)
+{
+    return destination + QStringLiteral(".compacting");
+}
+
+bool DbEngine::syncToDisk(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+bool DbEngine::isIntactDatabase(const QString& path)
+{
+    sqlite3* raw = nullptr;
+    try {
+        raw = openSqliteFile(path, true);
+    } catch (const DbError&) {
+        return false;
+    }
+    SqliteHandle db(raw);
+    const auto firstValue = [&](const char* sql) {
+        sqlite3_stmt* statement = nullptr;
+        QString value;
+        if (sqlite3_prepare_v2(db.get(), sql, -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            value = columnValue(statement, 0).toString();
+        sqlite3_finalize(statement);
+        return value;
+    };
+    return firstValue("SELECT count(*) FROM sqlite_schema WHERE name = 'SysWorkgroup'") ==
+               QLatin1String("1") &&
+           firstValue("PRAGMA quick_check") == QLatin1String("ok");
+}
+
+void DbEngine::compactDatabase(const QString& source, const QString& destination,
+                               const SyncFunction& sync)
 {
     if (QFileInfo::exists(destination))
         throw DbError(Error::DatabaseExists, QStringLiteral("Database already exists."));
-    const QString partial = destination + QStringLiteral(".compacting");
+    const QString partial = partialCompactionPath(destination);
     QFile::remove(partial);
     try {
         {
@@ -235,21 +265,15 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
             if (rc != SQLITE_DONE && rc != SQLITE_OK)
                 throwSqlite(db.get(), sqlite3_extended_errcode(db.get()), describePath(source));
         }
-        {
-            // The copy must read back whole before it takes the database's name.
-            SqliteHandle copy(openSqliteFile(partial, false));
-            sqlite3_stmt* statement = nullptr;
-            sqlite3_prepare_v2(copy.get(), "PRAGMA quick_check", -1, &statement, nullptr);
-            const int rc = sqlite3_step(statement);
-            const QString verdict =
-                rc == SQLITE_ROW ? columnValue(statement, 0).toString() : QString();
-            sqlite3_finalize(statement);
-            if (verdict != QLatin1String("ok"))
-                throw DbError(Error::Unrecognized, QStringLiteral("Unrecognized database format "
-                                                                  "'%1'.")
-                                                       .arg(describePath(partial)));
-        }
-        syncFile(partial);
+        // The copy must read back whole before it takes the database's name.
+        if (!isIntactDatabase(partial))
+            throw DbError(Error::Unrecognized, QStringLiteral("Unrecognized database format "
+                                                              "'%1'.")
+                                                   .arg(describePath(partial)));
+        if (!sync(partial))
+            throw DbError(Error::DiskError, QStringLiteral("Disk or network error: '%1' could "
+                                                           "not be written to the disk.")
+                                                .arg(describePath(partial)));
         if (std::rename(QFile::encodeName(partial).constData(),
                         QFile::encodeName(destination).constData()) != 0)
             throw DbError(Error::CannotOpen,
@@ -258,6 +282,10 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
         QFile::remove(partial);
         throw;
     }
+    // The new name must reach the disk too, or a power cut could bring back a folder
+    // without the database. The copy is complete and named by now, so this cannot fail
+    // the compaction.
+    sync(QFileInfo(destination).absolutePath());
 }
 
 // ---- workspace ----

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -37,12 +38,16 @@ namespace Error {
 constexpr int NoCurrentRecord = 3021;
 constexpr int DuplicateKey = 3022;
 constexpr int FileNotFound = 3024;
+constexpr int DiskFull = 3026;
 constexpr int ReadOnly = 3027;
 constexpr int WorkgroupMissing = 3028;
 constexpr int BadAccount = 3029;
 constexpr int NoPermission = 3033;
 constexpr int NoTransaction = 3034;
+constexpr int DiskError = 3043;
+constexpr int InUse = 3045;
 constexpr int CannotOpen = 3049;
+constexpr int FileNoPermission = 3051;
 constexpr int NotAnUpdate = 3020;
 constexpr int ObjectNotFound = 3078;
 constexpr int TooSmall = 3163;
@@ -344,10 +349,21 @@ public:
     static void createWorkgroupFile(const QString& path, const QString& user,
                                     const QString& password);
 
+    // Brings a file's or a folder's contents to the disk; false when it could not.
+    using SyncFunction = std::function<bool(const QString& path)>;
+    static bool syncToDisk(const QString& path);
+
     // Copies a database into a new, compacted file; the destination must not exist.
-    // The copy is written under a temporary name and renamed into place only when
-    // complete, so the destination never holds a partial database.
-    static void compactDatabase(const QString& source, const QString& destination);
+    // The copy is written under a temporary name (partialCompactionPath), checked and
+    // brought to the disk, then renamed into place and the folder brought to the disk,
+    // so the destination never holds a partial database, not even after a power cut.
+    static void compactDatabase(const QString& source, const QString& destination,
+                                const SyncFunction& sync = syncToDisk);
+    static QString partialCompactionPath(const QString& destination);
+
+    // True when the file opens as a database of the program's kind and reads back
+    // whole. Never changes the file.
+    static bool isIntactDatabase(const QString& path);
 
     // Brings everything a crash may have left beside a database file (a hot journal,
     // a write-ahead log) into the file itself, so that the file alone holds the data

@@ -4,6 +4,13 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace Db {
 
 DbError::DbError(int number, const QString& description)
@@ -48,18 +55,42 @@ void throwSqlite(sqlite3* db, int rc, const QString& context)
     default:
         break;
     }
+    // What the operating system said, when SQLite's answer came from it.
+    const int systemError = db ? sqlite3_system_errno(db) : 0;
+    const QString file = context.isEmpty() ? QString() : QStringLiteral(" '%1'").arg(context);
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
+        if (!context.isEmpty())
+            throw DbError(Error::Locked,
+                          QStringLiteral("Could not update; currently locked. Another program is "
+                                         "using the file '%1'.")
+                              .arg(context));
         throw DbError(Error::Locked, QStringLiteral("Could not update; currently locked."));
     case SQLITE_READONLY:
-        throw DbError(Error::ReadOnly,
-                      QStringLiteral("Cannot update. Database or object is read-only."));
+        if (context.isEmpty())
+            throw DbError(Error::ReadOnly,
+                          QStringLiteral("Cannot update. Database or object is read-only."));
+        throw DbError(Error::ReadOnly, QStringLiteral("Cannot update. The database file '%1' or "
+                                                      "its folder is read-only.")
+                                           .arg(context));
+    case SQLITE_FULL:
+        throw DbError(Error::DiskFull,
+                      QStringLiteral("Not enough space on disk to write%1.").arg(file));
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
         throw DbError(Error::Unrecognized,
                       QStringLiteral("Unrecognized database format '%1'.").arg(context));
     case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        if (systemError != 0 && !context.isEmpty())
+            throw fileError(systemError, context);
+        if ((rc & 0xff) == SQLITE_IOERR)
+            throw DbError(Error::DiskError, QStringLiteral("Disk or network error reading or "
+                                                           "writing%1 (%2).")
+                                                .arg(file, detail));
         throw DbError(Error::CannotOpen, QStringLiteral("Cannot open database '%1'. It may not "
                                                         "be a database that your application "
                                                         "recognizes, or the file may be corrupt.")
@@ -71,6 +102,34 @@ void throwSqlite(sqlite3* db, int rc, const QString& context)
     default:
         throw DbError(Error::EngineFailure,
                       QStringLiteral("Database engine error %1: %2").arg(rc).arg(detail));
+    }
+}
+
+DbError fileError(int systemError, const QString& path)
+{
+    const QString reason = QString::fromLocal8Bit(std::strerror(systemError));
+    switch (systemError) {
+    case ENOENT:
+    case ENOTDIR:
+        return DbError(Error::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    case EACCES:
+    case EPERM:
+        return DbError(Error::FileNoPermission,
+                       QStringLiteral("Cannot open the file '%1'. You need permission to read "
+                                      "and write it and its folder (%2).")
+                           .arg(path, reason));
+    case EROFS:
+        return DbError(Error::ReadOnly, QStringLiteral("Cannot update. The database file '%1' "
+                                                       "or its folder is read-only (%2).")
+                                            .arg(path, reason));
+    case ENOSPC:
+    case EDQUOT:
+        return DbError(Error::DiskFull,
+                       QStringLiteral("Not enough space on disk to write '%1'.").arg(path));
+    default:
+        return DbError(Error::DiskError,
+                       QStringLiteral("Disk or network error reading or writing '%1' (%2).")
+                           .arg(path, reason));
     }
 }
 
@@ -176,15 +235,34 @@ QString translateQuery(const QString& jetSql)
 
 sqlite3* openSqliteFile(const QString& path, bool readOnly)
 {
-    if (!QFileInfo(path).isFile())
+    // SQLite would take a file it cannot open for a damaged one, and an empty file
+    // for an empty database: ask the file system first, so the error names the cause.
+    const QString described = describePath(path);
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status;
+    if (::stat(name.constData(), &status) != 0)
+        throw fileError(errno, described);
+    if (!S_ISREG(status.st_mode))
         throw DbError(Error::FileNotFound,
-                      QStringLiteral("Could not find file '%1'.").arg(describePath(path)));
+                      QStringLiteral("Could not find file '%1'.").arg(described));
+    const int probe = ::open(name.constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (probe < 0)
+        throw fileError(errno, described);
+    ::close(probe);
+    if (status.st_size == 0)
+        throw DbError(
+            Error::Unrecognized,
+            QStringLiteral("Unrecognized database format '%1'. The file is empty.").arg(described));
+
     sqlite3* db = nullptr;
     const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
+        const int systemError = db ? sqlite3_system_errno(db) : 0;
         sqlite3_close(db);
-        throwSqlite(nullptr, rc, describePath(path));
+        if (systemError != 0)
+            throw fileError(systemError, described);
+        throwSqlite(nullptr, rc, described);
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 2000);
@@ -214,20 +292,38 @@ Connection::Connection(const QString& path, const QByteArray& workgroupId) : m_p
 {
     m_db = openSqliteFile(path, false);
     try {
+        const QString described = describePath(path);
+        // Whatever stops the first read (a lock held by another program, a file that
+        // is no database, a folder where no log can be made) is reported as itself.
+        const auto fail = [&](int rc) {
+            const int code = sqlite3_extended_errcode(m_db);
+            if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+                throw DbError(Error::InUse, QStringLiteral("Could not use '%1'; file already in "
+                                                           "use by another program.")
+                                                .arg(described));
+            throwSqlite(m_db, code != SQLITE_OK ? code : rc, described);
+        };
         sqlite3_stmt* statement = nullptr;
         int rc = sqlite3_prepare_v2(m_db, "SELECT WorkgroupId FROM SysWorkgroup", -1, &statement,
                                     nullptr);
-        if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
-            throwSqlite(m_db, rc, describePath(path));
         QByteArray owner;
         if (rc == SQLITE_OK) {
-            if (sqlite3_step(statement) == SQLITE_ROW)
+            rc = sqlite3_step(statement);
+            if (rc == SQLITE_ROW)
                 owner =
                     QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-            rc = sqlite3_finalize(statement);
+            sqlite3_finalize(statement);
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+                fail(rc);
+        } else {
+            const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+            sqlite3_finalize(statement);
+            // A database without the workgroup's table is none of the program's.
+            if (message.startsWith(QLatin1String("no such table")))
+                throw DbError(Error::Unrecognized,
+                              QStringLiteral("Unrecognized database format '%1'.").arg(described));
+            fail(rc);
         }
-        if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
-            throwSqlite(m_db, rc, describePath(path));
         if (owner.isEmpty() || owner != workgroupId)
             throw DbError(Error::NoPermission,
                           QStringLiteral("You do not have the necessary permissions to use the "

@@ -14,6 +14,9 @@ namespace Db {
 
 QString describePath(const QString& path);
 [[noreturn]] void throwSqlite(sqlite3* db, int rc, const QString& context = QString());
+// The error for a failure of the file system (an errno value) on the file `path`:
+// missing, no permission, read-only, no space, or a disk error.
+DbError fileError(int systemError, const QString& path);
 void bindValue(sqlite3_stmt* statement, int index, const QVariant& value);
 QVariant columnValue(sqlite3_stmt* statement, int column);
 QString quoteIdentifier(const QString& name);

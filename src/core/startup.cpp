@@ -3,6 +3,7 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
+#include "core/instancelock.h"
 #include "core/platform.h"
 #include "core/schema.h"
 
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QLockFile>
 #include <QWidget>
 
 #include <cstdio>
@@ -24,10 +24,17 @@ namespace {
 
 const QString ProgramTitle = QStringLiteral("Brisklander");
 
-std::unique_ptr<QLockFile>& singleCopyLock()
+// The machine's lock and the program folder's lock, held for the life of the process.
+struct SingleCopyLocks
 {
-    static std::unique_ptr<QLockFile> lock;
-    return lock;
+    std::unique_ptr<InstanceLock> machine;
+    std::unique_ptr<InstanceLock> folder;
+};
+
+SingleCopyLocks& singleCopyLocks()
+{
+    static SingleCopyLocks locks;
+    return locks;
 }
 
 bool& unloading()
@@ -36,18 +43,20 @@ bool& unloading()
     return flag;
 }
 
-// Takes the per-machine lock. A lock left by a copy that crashed names a process
-// that no longer runs, and QLockFile takes it over.
-bool acquireSingleCopyLock(const QString& path)
+// Takes the machine's lock and the program folder's. Either one held by another
+// process means another copy runs. The machine's lock may be out of reach (a
+// system without a shared lock folder, a file another user made unreadable); the
+// folder's lock still keeps a second copy off this database then, and the other
+// way round for a folder where no lock file can be made.
+bool acquireSingleCopyLocks(const QString& machinePath, const QString& programFolder)
 {
-    auto lock = std::make_unique<QLockFile>(path);
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        if (lock->error() != QLockFile::LockFailedError)
-            return true; // the lock cannot be written at all: nothing to guard with, carry on
+    auto machine = std::make_unique<InstanceLock>(machinePath);
+    auto folder = std::make_unique<InstanceLock>(InstanceLock::folderLockPath(programFolder));
+    if (machine->tryLock() == InstanceLock::State::HeldElsewhere ||
+        folder->tryLock() == InstanceLock::State::HeldElsewhere)
         return false;
-    }
-    singleCopyLock() = std::move(lock);
+    singleCopyLocks().machine = std::move(machine);
+    singleCopyLocks().folder = std::move(folder);
     return true;
 }
 
@@ -64,13 +73,14 @@ StartOptions StartOptions::fromApplication()
     StartOptions options;
     options.programFolder = QCoreApplication::applicationDirPath();
     options.executableName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    options.lockPath = QDir(QDir::tempPath()).filePath(QStringLiteral("Brisklander.lock"));
+    options.lockPath = InstanceLock::machineLockPath();
     return options;
 }
 
 void ReleaseSingleCopyLock()
 {
-    singleCopyLock().reset();
+    singleCopyLocks().machine.reset();
+    singleCopyLocks().folder.reset();
 }
 
 bool StartApplication(const StartOptions& options,
@@ -78,7 +88,7 @@ bool StartApplication(const StartOptions& options,
 {
     Platform::pointer().setBusy();
 
-    if (!acquireSingleCopyLock(options.lockPath)) {
+    if (!acquireSingleCopyLocks(options.lockPath, options.programFolder)) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Icon::Critical, ProgramTitle,
                                     QStringLiteral("There is already another copy of Brisklander "
@@ -94,6 +104,9 @@ bool StartApplication(const StartOptions& options,
     context.ExecutableName = options.executableName;
     context.DatabasePath = folder.filePath(Schema::DatabaseFileName);
     context.SettingsPath = folder.filePath(options.executableName + QStringLiteral(".INI"));
+    // Before anything else reads the folder: an exit cut off by a crash may have left
+    // the database under its ".old" name.
+    RecoverInterruptedCompaction(context.DatabasePath);
 
     if (!QFileInfo(context.SettingsPath).isFile()) {
         Platform::pointer().setNormal();
@@ -108,7 +121,6 @@ bool StartApplication(const StartOptions& options,
 
     LoadSettings(context.SettingsPath);
     LoadCurrencySymbol();
-    RecoverInterruptedCompaction(context.DatabasePath);
     if (!OpenAirportWorkspace()) {
         ReleaseSingleCopyLock();
         Platform::process().end(1);
@@ -189,75 +201,6 @@ void ExitApplication()
     Platform::pointer().setNormal();
     ReleaseSingleCopyLock();
     Platform::process().end(0);
-}
-
-bool DatabaseFiles::exists(const QString& path)
-{
-    return QFileInfo::exists(path);
-}
-
-bool DatabaseFiles::remove(const QString& path)
-{
-    return QFile::remove(path);
-}
-
-bool DatabaseFiles::rename(const QString& from, const QString& to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
-void DatabaseFiles::settle(const QString& path)
-{
-    Db::DbEngine::settleDatabaseFile(path);
-}
-
-void DatabaseFiles::compact(const QString& from, const QString& to)
-{
-    Db::DbEngine::compactDatabase(from, to);
-}
-
-void CompactDatabaseAtExit(const QString& databasePath, DatabaseFiles& files)
-{
-    const QString previous =
-        QFileInfo(databasePath).dir().filePath(Schema::PreviousDatabaseFileName);
-
-    // A ".old" left by an earlier crash goes, but only while the database is there:
-    // when it is missing, the ".old" is the only copy of the data.
-    if (files.exists(previous) && files.exists(databasePath))
-        files.remove(previous);
-
-    bool renamed = false;
-    try {
-        // What a crash left in a journal or write-ahead log must be in the file itself
-        // before the file is renamed away from it.
-        files.settle(databasePath);
-        if (!files.rename(databasePath, previous))
-            throw Db::DbError(Db::Error::CannotOpen, QStringLiteral("The database file could "
-                                                                    "not be renamed."));
-        renamed = true;
-        files.compact(previous, databasePath);
-        if (files.exists(databasePath) && files.exists(previous))
-            files.remove(previous);
-        else if (files.exists(previous))
-            files.rename(previous, databasePath);
-    } catch (...) {
-        Platform::pointer().setNormal();
-        if (renamed) {
-            // The compacted copy is incomplete: the previous file takes its name back.
-            if (files.exists(databasePath) && files.exists(previous))
-                files.remove(databasePath);
-            files.rename(previous, databasePath);
-        }
-    }
-}
-
-void RecoverInterruptedCompaction(const QString& databasePath)
-{
-    const QString previous =
-        QFileInfo(databasePath).dir().filePath(Schema::PreviousDatabaseFileName);
-    DatabaseFiles files;
-    if (!files.exists(databasePath) && files.exists(previous))
-        files.rename(previous, databasePath);
 }
 
 void OpenDocument(const QString& target)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/databasefiles.h"
+
 #include <QString>
 
 #include <functional>
@@ -12,7 +14,8 @@ struct StartOptions
 {
     QString programFolder;  // where the executable and its files lie
     QString executableName; // without extension; names the settings file
-    QString lockPath;       // the per-machine lock that keeps a second copy out
+    QString lockPath;       // the per-machine lock that keeps a second copy out; the
+                            // program folder has a lock of its own
 
     // The running executable's folder and name, and the machine-wide lock.
     static StartOptions fromApplication();
@@ -24,7 +27,7 @@ struct StartOptions
 bool StartApplication(const StartOptions& options,
                       const std::function<QWidget*()>& createMainWindow);
 
-// Releases the single-copy lock (the end of the process does it too).
+// Releases the single-copy locks (the end of the process does it too).
 void ReleaseSingleCopyLock();
 
 // Asks, closes the window and the connection, compacts the database and ends the
@@ -42,24 +45,3 @@ bool OpenAirportWorkspace();
 
 // Hands a web or mail address to the desktop shell; failures are ignored.
 void OpenDocument(const QString& target);
-
-// The file operations of the exit's compaction, replaceable so that every failure
-// can be tried.
-class DatabaseFiles
-{
-public:
-    virtual ~DatabaseFiles() = default;
-    virtual bool exists(const QString& path);
-    virtual bool remove(const QString& path);
-    // Replaces the target when it exists.
-    virtual bool rename(const QString& from, const QString& to);
-    virtual void settle(const QString& path);
-    virtual void compact(const QString& from, const QString& to);
-};
-
-// Compacts the database file through "Brisklander.old" beside it. Whatever fails,
-// the database file afterwards holds what it held before.
-void CompactDatabaseAtExit(const QString& databasePath, DatabaseFiles& files);
-
-// Puts "Brisklander.old" back when an exit was cut off after renaming the database.
-void RecoverInterruptedCompaction(const QString& databasePath);

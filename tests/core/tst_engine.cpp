@@ -1,8 +1,10 @@
 #include "core/engine.h"
 #include "core/schema.h"
+#include "support/systemfaults.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -76,6 +78,8 @@ private slots:
 
     void accountChecks_data();
     void accountChecks();
+    void failureNamesItsCause_data();
+    void failureNamesItsCause();
 
     void findFirst_data();
     void findFirst();
@@ -173,6 +177,94 @@ void TestEngine::accountChecks()
     QCOMPARE(errorOf([&] { db = engine.defaultWorkspace()->openDatabase(path(database)); }), error);
     QCOMPARE(db ? airportCount(*db) : -1, error == 0 ? 7 : -1);
     QCOMPARE(QFileInfo::exists(path(database)), database != "missing.mdb");
+}
+
+// Each way the file system or another program can stop the engine gets its own
+// number and a description naming the file, never a guess at another cause.
+void TestEngine::failureNamesItsCause_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("error");
+    QTest::newRow("missing") << "missing" << int(Db::Error::FileNotFound);
+    QTest::newRow("empty file") << "empty" << int(Db::Error::Unrecognized);
+    QTest::newRow("not a database") << "text" << int(Db::Error::Unrecognized);
+    QTest::newRow("database of another program") << "other program" << int(Db::Error::Unrecognized);
+    QTest::newRow("in a write transaction of another program") << "held" << int(Db::Error::InUse);
+    QTest::newRow("no permission to read") << "mode 000" << int(Db::Error::FileNoPermission);
+    QTest::newRow("read-only folder") << "read-only" << int(Db::Error::ReadOnly);
+    QTest::newRow("no space left for a change") << "full" << int(Db::Error::DiskFull);
+}
+
+void TestEngine::failureNamesItsCause()
+{
+    QFETCH(QString, situation);
+    QFETCH(int, error);
+    m_db.reset();
+    m_ws->close();
+    QString file = m_mdb;
+    std::unique_ptr<WriteTransactionHolder> holder;
+    std::unique_ptr<TinyDisk> disk;
+    std::unique_ptr<ReadOnlyFolder> readOnly;
+    std::unique_ptr<AsOtherUser> otherUser;
+    const auto writeFile = [](const QString& name, const QByteArray& bytes) {
+        QFile f(name);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+
+    if (situation == u"missing") {
+        file = path("missing.mdb");
+    } else if (situation == u"empty") {
+        QVERIFY(QFile(m_mdb).resize(0));
+    } else if (situation == u"text") {
+        QVERIFY(writeFile(m_mdb, "[Airports]\r\nKTEB=Teterboro\r\n"));
+    } else if (situation == u"other program") {
+        QVERIFY(QFile::remove(m_mdb));
+        QProcess shell;
+        shell.start("sqlite3", {m_mdb, "CREATE TABLE Notes (x)"});
+        QVERIFY(shell.waitForFinished() && shell.exitCode() == 0);
+    } else if (situation == u"held") {
+        holder = std::make_unique<WriteTransactionHolder>(m_mdb);
+        QVERIFY(holder->isHolding());
+    } else {
+        if (!runningAsRoot())
+            QSKIP("needs root to change users and mount file systems");
+        if (situation == u"mode 000") {
+            QVERIFY(QFile(m_dir->path())
+                        .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                        QFile::ReadOther | QFile::ExeOther));
+            QVERIFY(QFile(m_mdb).setPermissions({}));
+            otherUser = std::make_unique<AsOtherUser>();
+            QVERIFY(otherUser->switched());
+        } else if (situation == u"read-only") {
+            readOnly = std::make_unique<ReadOnlyFolder>(m_dir->path());
+            if (!readOnly->isReadOnly())
+                QSKIP("cannot mount a read-only folder here");
+        } else if (situation == u"full") {
+            disk = std::make_unique<TinyDisk>(path("disk"), "512k");
+            if (!disk->isMounted())
+                QSKIP("cannot mount a tmpfs here");
+            file = path("disk/Own.mdb");
+            QVERIFY(QFile::copy(m_mdb, file));
+            disk->fill();
+        }
+    }
+
+    int number = 0;
+    QString description;
+    try {
+        auto db = otherWorkspace()->openDatabase(file);
+        // A change needs room on the disk; the other situations fail before.
+        db->execute(QStringLiteral("CREATE TABLE Big (x); INSERT INTO Big "
+                                   "SELECT randomblob(4096) FROM (WITH RECURSIVE n(i) AS "
+                                   "(SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 500) "
+                                   "SELECT i FROM n)"));
+    } catch (const Db::DbError& e) {
+        number = e.number();
+        description = e.description();
+    }
+    otherUser.reset();
+    QCOMPARE(number, error);
+    QVERIFY2(description.contains(file), qPrintable(description));
 }
 
 // ---- record sets ----

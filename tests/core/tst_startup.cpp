@@ -2,9 +2,11 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
+#include "core/instancelock.h"
 #include "core/schema.h"
 #include "core/startup.h"
 #include "quote/brisklander.h"
+#include "support/systemfaults.h"
 #include "support/testservices.h"
 
 #include <QAction>
@@ -58,6 +60,16 @@ class FaultyFiles : public DatabaseFiles
 public:
     bool refuseFirstRename = false;
     bool compactionFailsPartWay = false;
+    bool syncFails = false;
+    QStringList synced; // what was brought to the disk, in order
+
+    bool sync(const QString& path) override
+    {
+        if (syncFails)
+            return false;
+        synced << QFileInfo(path).fileName();
+        return DatabaseFiles::sync(path);
+    }
 
     bool rename(const QString& from, const QString& to) override
     {
@@ -188,15 +200,65 @@ private slots:
         delete first;
     }
 
-    void lockOfACrashedCopyDoesNotStayStuck()
+    // The guard rests on locks that end with their process, so what a lock file holds
+    // never matters; a lock held by another process always does, wherever a copy
+    // looks for the machine's lock (another TMPDIR, a lock folder it cannot use).
+    void singleCopyGuard_data()
     {
-        // A lock file naming a process that no longer runs on this machine.
-        QFile lock(options().lockPath);
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray("2147480000\nBrisklander\n") + QSysInfo::machineHostName().toUtf8() +
-                   "\n");
-        lock.close();
-        QVERIFY(start());
+        QTest::addColumn<QByteArray>("lockFileHolds"); // "-" for no lock file
+        QTest::addColumn<bool>("machineLockReachable");
+        QTest::addColumn<QString>("heldByAnotherProcess"); // "", "machine" or "folder"
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("garbage in the lock file")
+            << QByteArray("garbage\n\x01") << true << "" << true;
+        QTest::newRow("empty lock file") << QByteArray() << true << "" << true;
+        QTest::newRow("lock file naming a running process")
+            << QByteArray("1\nBrisklander\n") + QSysInfo::machineHostName().toUtf8() << true << ""
+            << true;
+        QTest::newRow("lock folder missing") << QByteArray("-") << false << "" << true;
+        QTest::newRow("machine lock held") << QByteArray("-") << true << "machine" << false;
+        QTest::newRow("folder held by a copy that sees another lock folder")
+            << QByteArray("-") << true << "folder" << false;
+        QTest::newRow("folder held, lock folder missing")
+            << QByteArray("-") << false << "folder" << false;
+    }
+
+    void singleCopyGuard()
+    {
+        QFETCH(QByteArray, lockFileHolds);
+        QFETCH(bool, machineLockReachable);
+        QFETCH(QString, heldByAnotherProcess);
+        QFETCH(bool, starts);
+        StartOptions o = options();
+        if (!machineLockReachable)
+            o.lockPath = path(QStringLiteral("no such folder/Brisklander.lock"));
+        if (lockFileHolds != "-") {
+            QFile lock(o.lockPath);
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write(lockFileHolds);
+        }
+        std::unique_ptr<LockHolder> holder;
+        if (!heldByAnotherProcess.isEmpty()) {
+            holder = std::make_unique<LockHolder>(heldByAnotherProcess == u"machine"
+                                                      ? o.lockPath
+                                                      : InstanceLock::folderLockPath(m_folder));
+            QVERIFY(holder->isHolding());
+        }
+
+        QCOMPARE(StartApplication(o, [] { return new Brisklander; }), starts);
+        if (starts) {
+            QVERIFY(m_services->prompter->messages().isEmpty());
+            // A crash of the holder releases the lock with it: a later start gets in.
+            return;
+        }
+        QVERIFY(onlyMessage(Icon::Critical, QStringLiteral("Brisklander"),
+                            QStringLiteral("There is already another copy of Brisklander \ractive "
+                                           "on this machine.\r\rYou can only run one copy of this "
+                                           "program\rat a time."),
+                            Button::Ok));
+        holder->kill();
+        m_services->prompter->clear();
+        QVERIFY(StartApplication(o, [] { return new Brisklander; }));
         QVERIFY(m_services->prompter->messages().isEmpty());
     }
 
@@ -215,7 +277,7 @@ private slots:
         QVERIFY(!m_services->pointer->isBusy());
     }
 
-    void workgroupFailuresEndWithTheInitializationError_data()
+    void initializationFailuresNameTheirCause_data()
     {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<int>("number");
@@ -223,14 +285,26 @@ private slots:
         QTest::newRow("unreadable") << "garbage" << int(Db::Error::WorkgroupMissing);
         QTest::newRow("wrong account") << "account" << int(Db::Error::BadAccount);
         QTest::newRow("foreign workgroup") << "foreign" << int(Db::Error::NoPermission);
+        QTest::newRow("empty database file") << "empty database" << int(Db::Error::Unrecognized);
+        QTest::newRow("database in use by another program")
+            << "database in use" << int(Db::Error::InUse);
     }
 
-    void workgroupFailuresEndWithTheInitializationError()
+    void initializationFailuresNameTheirCause()
     {
         QFETCH(QString, damage);
         QFETCH(int, number);
         const QString workgroup = path(Schema::WorkgroupFileName);
-        QVERIFY(QFile::remove(workgroup));
+        std::unique_ptr<WriteTransactionHolder> holder;
+        if (damage == QLatin1String("empty database")) {
+            QFile database(databasePath());
+            QVERIFY(database.resize(0));
+        } else if (damage == QLatin1String("database in use")) {
+            holder = std::make_unique<WriteTransactionHolder>(databasePath());
+            QVERIFY(holder->isHolding());
+        } else {
+            QVERIFY(QFile::remove(workgroup));
+        }
         if (damage == QLatin1String("garbage")) {
             QFile file(workgroup);
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -251,6 +325,9 @@ private slots:
         QVERIFY(messages.first().text.endsWith(QStringLiteral("\r\rApplication will be "
                                                               "terminated")));
         QVERIFY(messages.first().text.size() > prefix.size() + 40); // the description is there
+        if (damage.contains(QLatin1String("database")))
+            QVERIFY2(messages.first().text.contains(databasePath()),
+                     qPrintable(messages.first().text));
         QCOMPARE(messages.first().icon, Icon::Critical);
         QCOMPARE(messages.first().title, QStringLiteral("Brisklander"));
         QCOMPARE(m_services->process->exitCodes(), QList<int>{1});
@@ -327,12 +404,16 @@ private slots:
         QTest::addColumn<bool>("failCompaction");
         QTest::addColumn<bool>("staleOld");
         QTest::addColumn<bool>("heldOpen");
-        QTest::newRow("no fault") << false << false << false << false;
-        QTest::newRow("rename refused") << true << false << false << false;
-        QTest::newRow("compaction fails part-way") << false << true << false << false;
-        QTest::newRow("stale old file") << false << false << true << false;
-        QTest::newRow("stale old file and failing compaction") << false << true << true << false;
-        QTest::newRow("held open elsewhere") << false << false << false << true;
+        QTest::addColumn<bool>("syncFails");
+        QTest::newRow("no fault") << false << false << false << false << false;
+        QTest::newRow("rename refused") << true << false << false << false << false;
+        QTest::newRow("compaction fails part-way") << false << true << false << false << false;
+        QTest::newRow("stale old file") << false << false << true << false << false;
+        QTest::newRow("stale old file and failing compaction")
+            << false << true << true << false << false;
+        QTest::newRow("held open elsewhere") << false << false << false << true << false;
+        QTest::newRow("compacted copy cannot reach the disk")
+            << false << false << false << false << true;
     }
 
     void compactionFaultsLeaveTheDatabaseAsItWas()
@@ -341,6 +422,7 @@ private slots:
         QFETCH(bool, failCompaction);
         QFETCH(bool, staleOld);
         QFETCH(bool, heldOpen);
+        QFETCH(bool, syncFails);
         if (staleOld)
             QVERIFY(QFile::copy(databasePath(), oldPath()));
 
@@ -365,11 +447,20 @@ private slots:
         FaultyFiles files;
         files.refuseFirstRename = refuseRename;
         files.compactionFailsPartWay = failCompaction;
+        files.syncFails = syncFails;
         CompactDatabaseAtExit(databasePath(), files);
         workspace->close();
 
         QCOMPARE(dumpDatabase(databasePath()), before);
         QVERIFY(!QFile::exists(oldPath()));
+        QVERIFY(!QFile::exists(Db::DbEngine::partialCompactionPath(databasePath())));
+        if (!refuseRename && !failCompaction && !heldOpen && !syncFails) {
+            // The copy reaches the disk before it takes the name, and the name after.
+            QCOMPARE(files.synced,
+                     (QStringList{
+                         QFileInfo(Db::DbEngine::partialCompactionPath(databasePath())).fileName(),
+                         QFileInfo(m_folder).fileName()}));
+        }
     }
 
     void logLeftByACrashIsKeptThroughTheExit()

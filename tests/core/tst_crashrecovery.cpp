@@ -1,0 +1,224 @@
+#include "airports/starterdata.h"
+#include "core/databasefiles.h"
+#include "core/engine.h"
+#include "core/instancelock.h"
+#include "core/schema.h"
+#include "support/systemfaults.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#include <csignal>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Every row of the operator's tables, in a stable order.
+QStringList dumpDatabase(const QString& path)
+{
+    QStringList rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        return {QStringLiteral("<cannot open>")};
+    }
+    sqlite3_stmt* ballast = nullptr;
+    sqlite3_prepare_v2(db, "SELECT count(*), max(x) FROM Ballast", -1, &ballast, nullptr);
+    if (sqlite3_step(ballast) == SQLITE_ROW)
+        rows << QStringLiteral("Ballast|%1|%2")
+                    .arg(sqlite3_column_int(ballast, 0))
+                    .arg(QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(ballast, 1))));
+    sqlite3_finalize(ballast);
+    for (const char* table : {"Airports", "AdditionalCharges", "Taxes"}) {
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY 1, 2";
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) != SQLITE_OK) {
+            rows << QStringLiteral("<no table %1>").arg(QLatin1String(table));
+            continue;
+        }
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            QStringList cells{QLatin1String(table)};
+            for (int i = 0; i < sqlite3_column_count(statement); ++i)
+                cells << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
+            rows << cells.join(QLatin1Char('|'));
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+struct ToolRun
+{
+    int exitCode = -1;
+    QString output;
+};
+
+ToolRun runTool(const QStringList& arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(BRISKLANDER_TOOL_PATH), arguments);
+    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {tool.exitCode(),
+            QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError())};
+}
+
+} // namespace
+
+// A crash during the exit's compaction, followed by whatever runs next (the build's
+// `brisklander-db create`, which the run script also calls), never costs the data.
+class TestCrashRecovery : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_folder;
+    QStringList m_operatorData;
+
+    QString path(const QString& name) const { return m_folder + QLatin1Char('/') + name; }
+    QString databasePath() const { return path(Schema::DatabaseFileName); }
+    QString oldPath() const { return path(Schema::PreviousDatabaseFileName); }
+    QString partialPath() const { return Db::DbEngine::partialCompactionPath(databasePath()); }
+
+    ToolRun create() { return runTool({QStringLiteral("create"), m_folder, "Brisklander"}); }
+
+    void expectOperatorDataBack()
+    {
+        QCOMPARE(dumpDatabase(databasePath()), m_operatorData);
+        QVERIFY(!QFile::exists(oldPath()));
+        QVERIFY(!QFile::exists(partialPath()));
+        QVERIFY(!QFile::exists(partialPath() + QStringLiteral("-journal")));
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_folder = m_dir->path();
+        StarterData::createProgramFolder(m_folder, QStringLiteral("Brisklander"));
+        // The operator's own data, and enough of it that compaction takes a while.
+        Db::DbEngine& engine = Db::DbEngine::instance();
+        engine.setSystemDB(path(Schema::WorkgroupFileName));
+        auto workspace =
+            engine.createWorkspace(QStringLiteral("Operator"), Schema::UserName, Schema::Password);
+        workspace->openDatabase(databasePath())
+            ->execute(QStringLiteral(
+                "DELETE FROM Airports WHERE ID LIKE 'K%'; "
+                "INSERT INTO Taxes (\"Tax Type\", \"Tax %\") VALUES ('OPERATOR TAX', 4.25); "
+                "CREATE TABLE Ballast (x TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                "SELECT i+1 FROM n WHERE i < 20000) INSERT INTO Ballast SELECT printf('%0400d', "
+                "i) FROM n;"));
+        workspace->close();
+        engine.release();
+        Db::DbEngine::settleDatabaseFile(databasePath());
+        m_operatorData = dumpDatabase(databasePath());
+        QVERIFY(m_operatorData.contains(QStringLiteral("Taxes|OPERATOR TAX|4.25")));
+    }
+
+    void cleanup() { m_dir.reset(); }
+
+    // The states a crash can leave, put right by `create` before it makes anything.
+    void createPutsAnInterruptedExitRight_data()
+    {
+        QTest::addColumn<QString>("database"); // what lies under the database's name
+        QTest::newRow("killed while compacting") << "missing";
+        QTest::newRow("database name holds an empty file") << "empty";
+        QTest::newRow("database name holds a damaged file") << "damaged";
+    }
+
+    void createPutsAnInterruptedExitRight()
+    {
+        QFETCH(QString, database);
+        QVERIFY(QFile::rename(databasePath(), oldPath()));
+        QFile partial(partialPath());
+        QVERIFY(partial.open(QIODevice::WriteOnly));
+        partial.write(QByteArray(8192, 'p'));
+        partial.close();
+        QVERIFY(QFile::copy(partialPath(), partialPath() + QStringLiteral("-journal")));
+        if (database != u"missing") {
+            QFile file(databasePath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            if (database == u"damaged")
+                file.write(QByteArray("SQLite format 3") + QByteArray(4000, '\0'));
+        }
+
+        const ToolRun run = create();
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.output.contains(QStringLiteral("restored Brisklander.mdb")),
+                 qPrintable(run.output));
+        expectOperatorDataBack();
+    }
+
+    void createMakesNoDatabaseBesideTheOldOne()
+    {
+        // A copy of the program at work on the folder (its exit has renamed the database).
+        QVERIFY(QFile::rename(databasePath(), oldPath()));
+        LockHolder copy(InstanceLock::folderLockPath(m_folder));
+        QVERIFY(copy.isHolding());
+
+        const ToolRun run = create();
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.output.contains(QStringLiteral("no new database was made")),
+                 qPrintable(run.output));
+        QVERIFY(!QFile::exists(databasePath()));
+        QCOMPARE(dumpDatabase(oldPath()), m_operatorData);
+    }
+
+    // The exit killed at random moments of its compaction, many times over.
+    void killedAtAnyMomentOfTheExitLosesNothing()
+    {
+        const QString pristine = path(QStringLiteral("pristine.mdb"));
+        QVERIFY(QFile::copy(databasePath(), pristine));
+        QElapsedTimer timer;
+        timer.start();
+        {
+            DatabaseFiles files;
+            CompactDatabaseAtExit(databasePath(), files);
+        }
+        const qint64 exitTime = qMax<qint64>(timer.elapsed(), 5);
+
+        constexpr int Runs = 30;
+        int oldLeft = 0;
+        int partialLeft = 0;
+        for (int run = 0; run < Runs; ++run) {
+            QFile::remove(databasePath());
+            QVERIFY(QFile::copy(pristine, databasePath()));
+            const pid_t child = ::fork();
+            if (child == 0) {
+                DatabaseFiles files;
+                CompactDatabaseAtExit(databasePath(), files);
+                ::_exit(0);
+            }
+            QVERIFY(child > 0);
+            QTest::qSleep(int(QRandomGenerator::global()->bounded(exitTime * 12 / 10 + 1)));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            oldLeft += QFile::exists(oldPath()) ? 1 : 0;
+            partialLeft += QFile::exists(partialPath()) ? 1 : 0;
+
+            const ToolRun tool = create();
+            QCOMPARE(tool.exitCode, 0);
+            expectOperatorDataBack();
+        }
+        qInfo("%d runs killed within %lld ms: %d left Brisklander.old, %d a partial copy; all "
+              "recovered",
+              Runs, exitTime, oldLeft, partialLeft);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCrashRecovery)
+#include "tst_crashrecovery.moc"
