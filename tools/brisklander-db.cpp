@@ -98,6 +98,8 @@ int main(int argc, char** argv)
         try {
             const StarterData::Result result =
                 StarterData::createProgramFolder(rest[0], executable, airports);
+            for (const QString& line : result.recovered)
+                out << "recovered: " << line << '\n';
             for (const QString& name : result.created)
                 out << "created " << name << '\n';
             for (const QString& name : result.kept)
