@@ -6,6 +6,7 @@
 #include "core/schema.h"
 #include "core/startup.h"
 #include "quote/brisklander.h"
+#include "support/databasedump.h"
 #include "support/systemfaults.h"
 #include "support/testservices.h"
 
@@ -23,36 +24,6 @@ using Platform::Button;
 using Platform::Icon;
 
 namespace {
-
-// Every row of every table, in a stable order: what "the database holds".
-QStringList dumpDatabase(const QString& path)
-{
-    QStringList rows;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_close(db);
-        return {QStringLiteral("<cannot open>")};
-    }
-    for (const char* table : {"Airports", "AdditionalCharges", "Taxes", "SysQueries"}) {
-        sqlite3_stmt* statement = nullptr;
-        const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY 1, 2";
-        if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) != SQLITE_OK) {
-            rows << QStringLiteral("<no table %1>").arg(QLatin1String(table));
-            continue;
-        }
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            QStringList cells{QLatin1String(table)};
-            for (int i = 0; i < sqlite3_column_count(statement); ++i)
-                cells << QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
-            rows << cells.join(QLatin1Char('|'));
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return rows;
-}
 
 // File operations that fail where a test wants them to.
 class FaultyFiles : public DatabaseFiles
