@@ -8,10 +8,15 @@
 //   brisklander-db import FOLDER DIR [--update]
 //       imports the OurAirports files of DIR (airports.csv, runways.csv,
 //       countries.csv, optionally timezones.csv) into the database of the program
-//       folder FOLDER; airports already there are left alone unless --update.
+//       folder FOLDER; airports already there are left alone unless --update. A line
+//       with a value the airport table cannot hold is reported and left out. Exit
+//       status 0 when every line was taken, 3 when lines were rejected (the others
+//       are imported), 1 when the import could not run (a file that cannot be read,
+//       a database failure) or found no airport line.
 
 #include "airports/ourairportsimport.h"
 #include "airports/starterdata.h"
+#include "core/databasefiles.h"
 #include "core/engine.h"
 #include "core/schema.h"
 
@@ -58,6 +63,8 @@ int main(int argc, char** argv)
         options.updateExisting = args.size() == 4;
         const bool terminal = isatty(fileno(stderr));
         try {
+            for (const QString& line : RecoverProgramFolder(folder.path()))
+                out << "recovered: " << line << '\n';
             Db::DbEngine& engine = Db::DbEngine::instance();
             engine.setSystemDB(folder.filePath(Schema::WorkgroupFileName));
             auto workspace = engine.createWorkspace(QStringLiteral("Import"), Schema::UserName,
@@ -75,7 +82,11 @@ int main(int argc, char** argv)
                 err << "\n";
             out << OurAirports::summaryText(summary) << '\n';
             workspace->close();
-            return 0;
+            if (summary.read == 0) {
+                err << "error: " << options.airportsCsv << " holds no airports\n";
+                return 1;
+            }
+            return summary.clean() ? 0 : 3;
         } catch (const Db::DbError& error) {
             err << "\nerror " << error.number() << ": " << error.description() << '\n';
             return 1;

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QVariant>
 
 #include <cmath>
 #include <limits>
@@ -84,6 +85,23 @@ void choose(QComboBox* list, const QString& text)
         index = list->count() - 1;
     }
     list->setCurrentIndex(index);
+}
+
+// The text of a stored whole number for a field that holds `range`: empty when the value
+// is missing, is not a number or lies outside the field (its text would be cut to the
+// field's length, and Save would store another number).
+QString storedWholeText(const QVariant& stored, WholeRange range)
+{
+    if (stored.isNull())
+        return QString();
+    bool ok = false;
+    const double value = stored.typeId() == QMetaType::QString
+                             ? stored.toString().trimmed().toDouble(&ok)
+                             : stored.toDouble(&ok);
+    const double whole = std::round(value);
+    if (!ok || !std::isfinite(value) || !range.contains(whole))
+        return QString();
+    return QString::number(qint32(whole));
 }
 
 // A failed rollback is not reported on top of the failure that caused it: that message
@@ -540,6 +558,16 @@ FrmModAirport::~FrmModAirport() = default;
 void FrmModAirport::fill(const AirportRecord& record)
 {
     showRecord(record);
+}
+
+void FrmModAirport::fill(const Db::Recordset& row)
+{
+    // The record reads a missing number as 0; the fields show what is really stored.
+    showRecord(readAirportRecord(row));
+    using namespace AirportColumn;
+    m_TxtElevation->setText(storedWholeText(row.value(Elevation), AirportLimits::Elevation));
+    m_TxtRwyLength->setText(storedWholeText(row.value(RunwayLength), AirportLimits::RunwayLength));
+    m_TxtRwyWidth->setText(storedWholeText(row.value(RunwayWidth), AirportLimits::RunwayWidth));
 }
 
 bool FrmModAirport::isTransactionPending() const

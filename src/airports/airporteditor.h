@@ -17,6 +17,7 @@ class QPushButton;
 
 namespace Db {
 class DbError;
+class Recordset;
 class Workspace;
 } // namespace Db
 
@@ -123,6 +124,10 @@ public:
     ~FrmModAirport() override;
 
     void fill(const AirportRecord& record);
+    // Fills the window from the airport list's current row. An elevation, runway length
+    // or width that is missing, or that its field cannot hold, leaves the field empty:
+    // Save then asks for a required one instead of writing a value nobody entered.
+    void fill(const Db::Recordset& row);
     QString airportId() const { return m_id; }
     bool isTransactionPending() const;
 

@@ -13,6 +13,24 @@ namespace Db {
 class Recordset;
 }
 
+// The whole numbers the editor's fields can hold, by their length: five characters with
+// a leading "-" for the elevation, five digits for the runway length, three for the
+// width. Whatever writes an airport keeps to them, so that every stored airport can be
+// opened and saved again unchanged.
+struct WholeRange
+{
+    qint32 lowest;
+    qint32 highest;
+
+    constexpr bool contains(double value) const { return value >= lowest && value <= highest; }
+};
+
+namespace AirportLimits {
+inline constexpr WholeRange Elevation{-9999, 99999};
+inline constexpr WholeRange RunwayLength{0, 99999};
+inline constexpr WholeRange RunwayWidth{0, 999};
+} // namespace AirportLimits
+
 // The columns of the table Airports as the program names them. The engine compares
 // column names without regard to case, so "Latitude Degrees" names the same column.
 namespace AirportColumn {

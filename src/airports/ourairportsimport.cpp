@@ -13,7 +13,7 @@
 #include <QTimeZone>
 
 #include <cmath>
-#include <limits>
+#include <cstdlib>
 
 namespace OurAirports {
 
@@ -66,11 +66,13 @@ public:
     {
         return column >= 0 && column < fields.size() ? fields[column].trimmed() : QString();
     }
-    bool report(int i, const QString& what) const
+    // Refuses data line i, naming the airport when it is known.
+    bool report(int i, const QString& what, const QString& ident = QString()) const
     {
         // The header is line 1, so data line i is line i + 2 of the file.
-        m_summary.malformed.append(
-            QStringLiteral("%1 line %2: %3").arg(m_name).arg(i + 2).arg(what));
+        const QString airport = ident.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(ident);
+        m_summary.rejectedLines.append(
+            QStringLiteral("%1 line %2%3: %4").arg(m_name).arg(i + 2).arg(airport, what));
         return false;
     }
 
@@ -84,11 +86,62 @@ private:
 struct RunwayInfo
 {
     int length = 0;
-    QString width;
+    std::optional<qint16> width;
     bool lighted = false;
 };
 
+// A whole number of a CSV field, rounded half away from zero: no value when the field is
+// empty; `refusal` says why when it is not a number or lies outside the range.
+struct WholeField
+{
+    std::optional<qint32> value;
+    QString refusal;
+};
+
+WholeField wholeField(const QString& text, const QString& what, WholeRange range)
+{
+    WholeField field;
+    if (text.isEmpty())
+        return field;
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    if (!ok || !std::isfinite(number)) {
+        field.refusal = QStringLiteral("%1 \"%2\" is not a number").arg(what, text);
+        return field;
+    }
+    const double whole = std::round(number);
+    if (!range.contains(whole)) {
+        field.refusal = QStringLiteral("%1 %2 is outside %3..%4")
+                            .arg(what, text)
+                            .arg(range.lowest)
+                            .arg(range.highest);
+        return field;
+    }
+    field.value = qint32(whole);
+    return field;
+}
+
+// A position in decimal degrees as the table keeps it, or why it is refused. The editor
+// takes whole degrees below 90 (180) only, so a value that rounds, to thousandths of a
+// second, onto a pole or onto the 180th meridian is refused like one off the globe: the
+// airport could not be saved again. Minutes and seconds always come out below 60.
+QString readCoordinate(const QString& text, bool latitude, Coordinate& coordinate)
+{
+    const QString what = latitude ? QStringLiteral("latitude") : QStringLiteral("longitude");
+    bool ok = false;
+    const double degrees = text.toDouble(&ok);
+    if (!ok || !std::isfinite(degrees))
+        return QStringLiteral("%1 \"%2\" is not a number").arg(what, text);
+    coordinate = latitude ? latitudeFromDecimal(degrees) : longitudeFromDecimal(degrees);
+    const int limit = latitude ? 90 : 180;
+    if (coordinate.DegreesText.isEmpty() || std::abs(coordinate.DegreesText.toInt()) >= limit)
+        return QStringLiteral("%1 %2 is not between -%3 and %3").arg(what, text).arg(limit);
+    return QString();
+}
+
 // The longest open runway of each airport, by "ref:<airport_ref>" and "ident:<ident>".
+// A runway line with a length the table cannot hold is refused and left out of the
+// choice, so the airport gets its longest runway that can be stored, or none.
 QHash<QString, RunwayInfo> readRunways(const QString& path, Summary& summary)
 {
     QHash<QString, RunwayInfo> runways;
@@ -100,17 +153,33 @@ QHash<QString, RunwayInfo> readRunways(const QString& path, Summary& summary)
     for (int i = 0; i < csv.lineCount(); ++i) {
         if (!csv.fields(i, f) || CsvFile::at(f, closed) == QLatin1String("1"))
             continue;
+        const WholeField feet = wholeField(CsvFile::at(f, length), QStringLiteral("runway length"),
+                                           AirportLimits::RunwayLength);
+        const WholeField wide = wholeField(CsvFile::at(f, width), QStringLiteral("runway width"),
+                                           AirportLimits::RunwayWidth);
+        if (!feet.refusal.isEmpty()) {
+            csv.report(i, feet.refusal + QStringLiteral("; the runway is left out"),
+                       CsvFile::at(f, ident));
+            continue;
+        }
+        // The width is optional: one the table cannot hold (water lanes are listed a
+        // mile wide) costs the runway only its width.
+        if (!wide.refusal.isEmpty())
+            summary.notes << QStringLiteral("%1 line %2 (%3): %4; the runway is kept without "
+                                            "a width")
+                                 .arg(QFileInfo(path).fileName())
+                                 .arg(i + 2)
+                                 .arg(CsvFile::at(f, ident), wide.refusal);
         const QString key = !CsvFile::at(f, ref).isEmpty()
                                 ? QStringLiteral("ref:") + CsvFile::at(f, ref)
                                 : QStringLiteral("ident:") + CsvFile::at(f, ident).toUpper();
         RunwayInfo& info = runways[key];
         if (CsvFile::at(f, lighted) == QLatin1String("1"))
             info.lighted = true;
-        bool ok = false;
-        const double feet = CsvFile::at(f, length).toDouble(&ok);
-        if (ok && feet >= 1 && feet < std::numeric_limits<qint32>::max() && feet > info.length) {
-            info.length = int(std::lround(feet));
-            info.width = CsvFile::at(f, width);
+        // A length of 0 is no length, as an empty one.
+        if (feet.value.value_or(0) > info.length) {
+            info.length = *feet.value;
+            info.width = wide.value ? std::optional<qint16>(qint16(*wide.value)) : std::nullopt;
         }
     }
     return runways;
@@ -143,15 +212,6 @@ bool lettersOrDigits(const QString& text, int minLength, int maxLength)
             return false;
     }
     return true;
-}
-
-std::optional<qint16> widthFrom(const QString& text)
-{
-    bool ok = false;
-    const double feet = text.toDouble(&ok);
-    if (!ok || feet < 0 || feet > std::numeric_limits<qint16>::max())
-        return std::nullopt;
-    return qint16(std::lround(feet));
 }
 
 } // namespace
@@ -218,22 +278,30 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
         if (airports.isBlank(i))
             continue;
         ++summary.read;
-        if (!airports.fields(i, f))
+        if (!airports.fields(i, f)) {
+            ++summary.rejected;
             continue;
+        }
         if (!types.contains(at(f, cType))) {
             ++summary.skipped[NotAnAirport];
             continue;
         }
-        bool latOk = false, lonOk = false;
+        const QString ident = at(f, cIdent), gps = at(f, cGps);
         AirportRecord r;
-        r.Latitude = latitudeFromDecimal(at(f, cLat).toDouble(&latOk));
-        r.Longitude = longitudeFromDecimal(at(f, cLon).toDouble(&lonOk));
-        if (!latOk || !lonOk || r.Latitude.DegreesText.isEmpty() ||
-            r.Longitude.DegreesText.isEmpty()) {
-            airports.report(i, QStringLiteral("unreadable latitude or longitude"));
+        // An empty elevation is stored as 0, as it always was: the editor requires one, and
+        // an imported airport must save again without being asked for it.
+        const WholeField elevation =
+            wholeField(at(f, cElevation), QStringLiteral("elevation"), AirportLimits::Elevation);
+        QString refusal = readCoordinate(at(f, cLat), true, r.Latitude);
+        if (refusal.isEmpty())
+            refusal = readCoordinate(at(f, cLon), false, r.Longitude);
+        if (refusal.isEmpty())
+            refusal = elevation.refusal;
+        if (!refusal.isEmpty()) {
+            airports.report(i, refusal, ident);
+            ++summary.rejected;
             continue;
         }
-        const QString ident = at(f, cIdent), gps = at(f, cGps);
         RunwayInfo runway = runways.value(QStringLiteral("ref:") + at(f, cId));
         if (runway.length == 0)
             runway = runways.value(QStringLiteral("ident:") + ident.toUpper());
@@ -256,9 +324,9 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
         r.STATE = region.mid(region.indexOf('-') + 1).toUpper().left(3);
         const QString code = at(f, cCountry);
         r.COUNTRY = countries.value(code.toUpper(), code).toUpper().left(25);
-        r.ELEVATION = qint32(std::lround(at(f, cElevation).toDouble()));
+        r.ELEVATION = elevation.value.value_or(0);
         r.RUNWAY_LENGTH = runway.length;
-        r.RUNWAY_WIDTH = widthFrom(runway.width);
+        r.RUNWAY_WIDTH = runway.width;
         r.LIGHTING = runway.lighted ? QString() : QStringLiteral("NO LIGHT");
         r.PUB_MIL = QStringLiteral("P");
         QString zone = zoneNames.value(ident.toUpper());
@@ -294,21 +362,28 @@ QString summaryText(const Summary& summary)
     int skipped = 0;
     for (const int count : summary.skipped)
         skipped += count;
-    QString text = QStringLiteral("Read %1 airports: %2 added, %3 updated, %4 skipped, %5 "
-                                  "malformed lines.\n")
+    QString text = QStringLiteral("Read %1 airports: %2 added, %3 updated, %4 skipped, %5 rejected")
                        .arg(summary.read)
                        .arg(summary.added)
                        .arg(summary.updated)
                        .arg(skipped)
-                       .arg(summary.malformed.size());
+                       .arg(summary.rejected);
+    const qsizetype others = summary.rejectedLines.size() - summary.rejected;
+    if (others > 0)
+        text += QStringLiteral("; %1 lines of the other files rejected").arg(others);
+    text += QStringLiteral(".\n");
     for (auto it = summary.skipped.cbegin(); it != summary.skipped.cend(); ++it)
         text += QStringLiteral("  skipped, %1: %2\n").arg(it.key()).arg(it.value());
     constexpr int Shown = 20; // a broken download should not flood the terminal
-    for (int i = 0; i < summary.malformed.size() && i < Shown; ++i)
-        text += QStringLiteral("  malformed: %1\n").arg(summary.malformed[i]);
-    if (summary.malformed.size() > Shown)
-        text += QStringLiteral("  ... and %1 more malformed lines\n")
-                    .arg(summary.malformed.size() - Shown);
+    for (qsizetype i = 0; i < summary.rejectedLines.size() && i < Shown; ++i)
+        text += QStringLiteral("  rejected: %1\n").arg(summary.rejectedLines[i]);
+    if (summary.rejectedLines.size() > Shown)
+        text += QStringLiteral("  ... and %1 more rejected lines\n")
+                    .arg(summary.rejectedLines.size() - Shown);
+    for (qsizetype i = 0; i < summary.notes.size() && i < Shown; ++i)
+        text += QStringLiteral("  note: %1\n").arg(summary.notes[i]);
+    if (summary.notes.size() > Shown)
+        text += QStringLiteral("  ... and %1 more notes\n").arg(summary.notes.size() - Shown);
     return text;
 }
 

@@ -30,8 +30,16 @@ struct Summary
     int read = 0; // data lines of the airports file
     int added = 0;
     int updated = 0;
-    QMap<QString, int> skipped; // reason -> count
-    QStringList malformed;      // "airports.csv line 123: ..."
+    QMap<QString, int> skipped; // reason -> count: airports the table does not take
+    int rejected = 0;           // airport lines refused: malformed, or a value out of range
+    // Every refused line of every file, "airports.csv line 123 (KXYZ): ...". A refused
+    // runway line is left out of its airport's runway choice.
+    QStringList rejectedLines;
+    // Lines taken without a value the table cannot hold (a runway's width).
+    QStringList notes;
+
+    // At least one airport line was read and no line of any file was refused.
+    bool clean() const { return read > 0 && rejectedLines.isEmpty(); }
 };
 
 using Progress = std::function<void(int done, int total)>;
@@ -39,7 +47,8 @@ using Progress = std::function<void(int done, int total)>;
 // Imports into the database at `databasePath` through `workspace`, in one
 // transaction that is rolled back entirely on an engine failure (which is rethrown).
 // An input file that cannot be read fails with DbError FileNotFound before anything
-// is written.
+// is written. A line whose values the table cannot hold as the airport editor would
+// (see AirportLimits) is refused and reported; the other lines are imported.
 Summary import(Db::Workspace& workspace, const QString& databasePath, const Options& options,
                const Progress& progress = {});
 

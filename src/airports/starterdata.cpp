@@ -8,7 +8,6 @@
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/inifile.h"
-#include "core/instancelock.h"
 #include "core/schema.h"
 
 #include <QDir>
@@ -171,15 +170,13 @@ Result createProgramFolder(const QString& folder, const QString& executableName,
     const QString settings = dir.filePath(executableName + QStringLiteral(".INI"));
     const QString previous = dir.filePath(Schema::PreviousDatabaseFileName);
 
-    // A copy of the program that runs on this folder owns it: what looks like a crash's
-    // leftovers may be its exit at work. Otherwise an interrupted exit is put right
-    // first, so that no new database is ever made beside the operator's ".old".
-    InstanceLock lock(InstanceLock::folderLockPath(folder));
-    if (lock.tryLock() == InstanceLock::State::HeldElsewhere)
+    // An interrupted exit is put right first, so that no new database is ever made
+    // beside the operator's ".old".
+    bool inUse = false;
+    result.recovered = RecoverProgramFolder(folder, &inUse);
+    if (inUse)
         result.warnings << QStringLiteral("a copy of the program is using this folder; nothing "
                                           "was recovered");
-    else
-        result.recovered = RecoverInterruptedCompaction(database);
 
     if (QFileInfo::exists(workgroup)) {
         result.kept << Schema::WorkgroupFileName;

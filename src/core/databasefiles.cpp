@@ -1,6 +1,7 @@
 #include "core/databasefiles.h"
 
 #include "core/engine.h"
+#include "core/instancelock.h"
 #include "core/schema.h"
 
 #include <QDir>
@@ -135,4 +136,14 @@ QStringList RecoverInterruptedCompaction(const QString& databasePath)
 {
     DatabaseFiles files;
     return RecoverInterruptedCompaction(databasePath, files);
+}
+
+QStringList RecoverProgramFolder(const QString& folder, bool* inUse)
+{
+    InstanceLock lock(InstanceLock::folderLockPath(folder));
+    const bool held = lock.tryLock() == InstanceLock::State::HeldElsewhere;
+    if (inUse)
+        *inUse = held;
+    return held ? QStringList()
+                : RecoverInterruptedCompaction(QDir(folder).filePath(Schema::DatabaseFileName));
 }

@@ -37,3 +37,8 @@ void CompactDatabaseAtExit(const QString& databasePath, DatabaseFiles& files);
 // Returns one line for each thing it did.
 QStringList RecoverInterruptedCompaction(const QString& databasePath, DatabaseFiles& files);
 QStringList RecoverInterruptedCompaction(const QString& databasePath);
+
+// The recovery for a tool working on a program folder: runs it under the folder's
+// lock, and touches nothing while a copy of the program holds the folder (what looks
+// like a crash's leftovers may be its exit at work); `inUse` then says so.
+QStringList RecoverProgramFolder(const QString& folder, bool* inUse = nullptr);

@@ -82,9 +82,9 @@ void Brisklander::modifyAirport(bool fromRoute)
         if (!targetAirport(fromRoute))
             return;
         Platform::pointer().setBusy();
-        const AirportRecord record = readAirportRecord(*m_data1->recordset());
-        FrmModAirport editor(this, record.ID, this);
-        editor.fill(record);
+        const Db::Recordset& row = *m_data1->recordset();
+        FrmModAirport editor(this, readAirportRecord(row).ID, this);
+        editor.fill(row);
         editor.exec();
         Platform::pointer().setNormal();
     } catch (const Db::DbError& error) {

@@ -4,7 +4,9 @@
 #include "core/engine.h"
 #include "core/schema.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -44,7 +46,7 @@ private slots:
               "11,3,US-0001,9000,200,ASP,1,1\n"
               "12,3,US-0001,3000,50,ASP,0,0\n"
               "13,3,US-0001,4000,75,ASP,0,0\n"
-              "14,4,FZZZ,6000,70000,ASP,1,0\n"
+              "14,4,FZZZ,6000,,ASP,1,0\n"
               "15,6,NORW,3000,50,ASP,1,1\n"
               "16,7,XX-12345,3000,50,ASP,1,0\n"
               "17,2,00A,60,60,ASP,0,0\n");
@@ -129,8 +131,9 @@ private slots:
         QCOMPARE(s.skipped.value("no open runway with a length"), 1);
         QCOMPARE(s.skipped.value("no usable identifier"), 1);
         QCOMPARE(s.skipped.value("already in the table"), 1);
-        QCOMPARE(s.malformed.size(), 1);
-        QVERIFY2(s.malformed[0].startsWith("airports.csv line 6:"), qPrintable(s.malformed[0]));
+        QCOMPARE(s.rejected, 1);
+        QCOMPARE(s.rejectedLines, QStringList{"airports.csv line 6: a quoted field is not closed"});
+        QVERIFY(!s.clean());
         QVERIFY(!AirportIdExists(*m_ws, m_path, "BAD1"));
 
         const AirportRecord x = *ReadAirport(*m_ws, m_path, "KXYZ");
@@ -156,18 +159,8 @@ private slots:
         QCOMPARE(z.STATE, QString("KN"));
         QCOMPARE(z.ELEVATION, 1200);
         QCOMPARE(z.LIGHTING, QString());
-        QVERIFY(!z.RUNWAY_WIDTH); // 70000 does not fit the column
+        QVERIFY(!z.RUNWAY_WIDTH); // none given
         QCOMPARE(z.TIME_ZONE, std::optional<float>(1.0f));
-    }
-
-    void secondImportAddsNothing()
-    {
-        OurAirports::import(*m_ws, m_path, m_options);
-        const auto s = OurAirports::import(*m_ws, m_path, m_options);
-        QCOMPARE(s.added, 0);
-        QCOMPARE(s.updated, 0);
-        QCOMPARE(s.skipped.value("already in the table"), 3);
-        QVERIFY(OurAirports::summaryText(s).contains("already in the table: 3"));
     }
 
     void existingAirportKeptUnlessAsked()
@@ -177,6 +170,10 @@ private slots:
         const AirportRecord kept = *ReadAirport(*m_ws, m_path, "KTEB");
         QCOMPARE(kept.NAME, before.NAME);
         QCOMPARE(kept.RUNWAY_LENGTH, before.RUNWAY_LENGTH);
+        // A second run adds nothing.
+        const auto again = OurAirports::import(*m_ws, m_path, m_options);
+        QCOMPARE(again.added, 0);
+        QCOMPARE(again.skipped.value("already in the table"), 3);
 
         m_options.updateExisting = true;
         const auto s = OurAirports::import(*m_ws, m_path, m_options);
@@ -187,7 +184,177 @@ private slots:
         QCOMPARE(updated.RUNWAY_LENGTH, 5000);
     }
 
+    // The tool as the operator runs it: every value the table or the editor cannot hold
+    // is refused with its line and airport, the rest is imported, and the exit status
+    // says that lines were left out.
+    void toolRefusesValuesTheTableCannotHold()
+    {
+        const QString air = ",small_airport,%1,45,-100,%2,US,US-SD,\n";
+        QByteArray airports = AirportsHeader;
+        const QStringList lines{"1,ZAHI" + air.arg("Huge Elevation", "99999999999"),
+                                "2,ZALO" + air.arg("Below The Sea", "-1e10"),
+                                "3,ZAWD" + air.arg("Word Elevation", "high"),
+                                "4,ZAED" + air.arg("Beyond The Editor", "150000"),
+                                "5,ZATP" + air.arg("Top Edge", "99999"),
+                                "6,ZABT" + air.arg("Bottom Edge", "-9999"),
+                                "7,ZARW" + air.arg("Huge Runway", "10"),
+                                "8,ZARO" + air.arg("Only A Huge Runway", "10"),
+                                "9,ZAWI" + air.arg("Wide Runway", "10"),
+                                "10,ZAPO,small_airport,Pole,-90,0,10,AQ,AQ-U-A,\n",
+                                "11,ZAAM,small_airport,Antimeridian,10,179.99999999,10,FJ,FJ-C,\n",
+                                "12,ZANL,small_airport,Word Latitude,north,-100,10,US,US-SD,\n"};
+        for (const QString& line : lines)
+            airports += line.toUtf8();
+        QByteArray runways = RunwaysHeader;
+        for (const char* airport : {"1,ZAHI", "2,ZALO", "3,ZAWD", "4,ZAED", "5,ZATP", "6,ZABT",
+                                    "10,ZAPO", "11,ZAAM", "12,ZANL"})
+            runways += QByteArray(airport) + ",5000,100,1,0\n";
+        runways += "7,ZARW,1e9,100,1,0\n"       // line 11
+                   "7,ZARW,long,100,1,0\n"      // line 12
+                   "7,ZARW,4000,75,0,0\n"       //
+                   "8,ZARO,120000,100,1,0\n"    // line 14
+                   "9,ZAWI,5000,70000,1,0\n"    // line 15
+                   "9,ZAWI,3000,999,0,0\n"      //
+                   "7,ZARW,99999999,100,1,1\n"; // closed: never considered
+        const Tool tool = runImport(writeSet(airports, runways));
+
+        QCOMPARE(tool.exitCode, 3);
+        QCOMPARE(tool.err, QString());
+        const QString r = QStringLiteral("  rejected: ");
+        const QString leftOut = QStringLiteral("; the runway is left out\n");
+        QCOMPARE(
+            tool.out,
+            "Read 12 airports: 4 added, 0 updated, 1 skipped, 7 rejected; 3 lines of the "
+            "other files rejected.\n"
+            "  skipped, no open runway with a length: 1\n" +
+                r + "runways.csv line 11 (ZARW): runway length 1e9 is outside 0..99999" + leftOut +
+                r + "runways.csv line 12 (ZARW): runway length \"long\" is not a number" + leftOut +
+                r + "runways.csv line 14 (ZARO): runway length 120000 is outside 0..99999" +
+                leftOut + r +
+                "airports.csv line 2 (ZAHI): elevation 99999999999 is outside -9999..99999\n" + r +
+                "airports.csv line 3 (ZALO): elevation -1e10 is outside -9999..99999\n" + r +
+                "airports.csv line 4 (ZAWD): elevation \"high\" is not a number\n" + r +
+                "airports.csv line 5 (ZAED): elevation 150000 is outside -9999..99999\n" + r +
+                "airports.csv line 11 (ZAPO): latitude -90 is not between -90 and 90\n" + r +
+                "airports.csv line 12 (ZAAM): longitude 179.99999999 is not between -180 "
+                "and 180\n" +
+                r + "airports.csv line 13 (ZANL): latitude \"north\" is not a number\n" +
+                "  note: runways.csv line 15 (ZAWI): runway width 70000 is outside 0..999; the "
+                "runway is kept without a width\n\n");
+
+        QCOMPARE(storedIds(), DemoIds + QStringList({"ZABT", "ZARW", "ZATP", "ZAWI"}));
+        QCOMPARE(ReadAirport(*m_ws, m_path, "ZATP")->ELEVATION, 99999);
+        QCOMPARE(ReadAirport(*m_ws, m_path, "ZABT")->ELEVATION, -9999);
+        // The longest runway that can be stored, with its own width and lights.
+        const AirportRecord rw = *ReadAirport(*m_ws, m_path, "ZARW");
+        QCOMPARE(rw.RUNWAY_LENGTH, 4000);
+        QCOMPARE(rw.RUNWAY_WIDTH, std::optional<qint16>(75));
+        QCOMPARE(rw.LIGHTING, QString("NO LIGHT"));
+        const AirportRecord wi = *ReadAirport(*m_ws, m_path, "ZAWI");
+        QCOMPARE(wi.RUNWAY_LENGTH, 5000);
+        QCOMPARE(wi.RUNWAY_WIDTH, std::optional<qint16>());
+    }
+
+    void toolExitStatus_data()
+    {
+        QTest::addColumn<QByteArray>("airports"); // "-": no file, "/": a folder of that name
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out"); // the summary's first line
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<QStringList>("added");
+        QTest::newRow("clean") << AirportsHeader +
+                                      "1,ZAOK,small_airport,Fine,45,-100,10,US,US-SD,\n"
+                                      "2,ZAOL,large_airport,Finer,-45,100,,US,US-SD,\n"
+                               << 0 << "Read 2 airports: 2 added, 0 updated, 0 skipped, 0 rejected."
+                               << "" << QStringList{"ZAOK", "ZAOL"};
+        QTest::newRow("every line refused")
+            << AirportsHeader + "1,ZAOK,small_airport,\"Open,45,-100,10,US,US-SD,\n"
+                                "2,ZAOL,small_airport,Short,45,-100,10,US\n"
+                                "3,ZAHI,small_airport,High,45,-100,1e12,US,US-SD,\n"
+            << 3 << "Read 3 airports: 0 added, 0 updated, 0 skipped, 3 rejected."
+            << "" << QStringList();
+        QTest::newRow("empty file")
+            << QByteArray() << 1 << "Read 0 airports: 0 added, 0 updated, 0 skipped, 0 rejected."
+            << "holds no airports" << QStringList();
+        QTest::newRow("header only")
+            << AirportsHeader << 1 << "Read 0 airports: 0 added, 0 updated, 0 skipped, 0 rejected."
+            << "holds no airports" << QStringList();
+        QTest::newRow("missing") << QByteArray("-") << 1 << ""
+                                 << "error 3024: Could not read" << QStringList();
+        QTest::newRow("a folder in its place") << QByteArray("/") << 1 << ""
+                                               << "error 3024: Could not read" << QStringList();
+    }
+    void toolExitStatus()
+    {
+        QFETCH(QByteArray, airports);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QFETCH(QStringList, added);
+        const QString dir = writeSet(airports, RunwaysHeader + "1,ZAOK,5000,100,1,0\n"
+                                                               "2,ZAOL,5000,100,1,0\n"
+                                                               "3,ZAHI,5000,100,1,0\n");
+        const Tool tool = runImport(dir);
+        QCOMPARE(tool.exitCode, exitCode);
+        QCOMPARE(tool.out.section(u'\n', 0, 0), out);
+        QVERIFY2(err.isEmpty() ? tool.err.isEmpty() : tool.err.contains(err), qPrintable(tool.err));
+        QCOMPARE(storedIds(), DemoIds + added);
+    }
+
 private:
+    inline static const QByteArray AirportsHeader =
+        "id,ident,type,name,latitude_deg,longitude_deg,elevation_ft,iso_country,iso_region,"
+        "gps_code\n";
+    inline static const QByteArray RunwaysHeader =
+        "airport_ref,airport_ident,length_ft,width_ft,lighted,closed\n";
+    // The demonstration set of a new program folder, as the table orders it.
+    inline static const QStringList DemoIds{"CYYZ", "EDDF", "EGLC", "EGLL", "FAOR", "HKJK", "KASE",
+                                            "KBOS", "KDEN", "KJFK", "KLAX", "KMIA", "KMVY", "KORD",
+                                            "KPBI", "KTEB", "LEIB", "LFPB", "LSGG", "MYNN", "NZAA",
+                                            "OMDB", "RJTT", "SBGR", "SEQM", "TFFJ", "TNCM", "YSSY"};
+
+    struct Tool
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    Tool runImport(const QString& dir)
+    {
+        QProcess process;
+        process.start(QStringLiteral(BRISKLANDER_TOOL_PATH), {"import", m_dir->path(), dir});
+        Tool tool;
+        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+            return tool;
+        tool.exitCode = process.exitCode();
+        tool.out = QString::fromUtf8(process.readAllStandardOutput());
+        tool.err = QString::fromUtf8(process.readAllStandardError());
+        return tool;
+    }
+    // A download folder of its own with these airports and runways; "-" leaves the
+    // airports file out, "/" puts a folder in its place.
+    QString writeSet(const QByteArray& airports, const QByteArray& runways)
+    {
+        const QString dir = m_dir->filePath("download");
+        QDir().mkpath(dir);
+        if (airports == "/")
+            QDir(dir).mkdir("airports.csv");
+        else if (airports != "-")
+            write("download/airports.csv", airports);
+        write("download/runways.csv", runways);
+        write("download/countries.csv", "code,name\nUS,United States\n");
+        return dir;
+    }
+    QStringList storedIds()
+    {
+        QStringList ids;
+        auto set = m_ws->openDatabase(m_path)->openRecordset(
+            QStringLiteral("SELECT ID FROM Airports ORDER BY ID"), Db::RecordsetType::Snapshot);
+        for (int i = 0; i < set->recordCount(); ++i)
+            ids << set->row(i).value(0).toString();
+        return ids;
+    }
     void write(const QString& name, const QByteArray& text)
     {
         QFile file(m_dir->filePath(name));
