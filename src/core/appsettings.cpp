@@ -134,14 +134,23 @@ QString flag(bool on)
 
 } // namespace SettingsText
 
-void SaveSettings(const QString& settingsPath, AppSettings& current, const AppSettings& entered)
+SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& current,
+                                const AppSettings& entered)
 {
+    IniFile file(settingsPath);
+    SettingsSaveResult result;
+    if (!file.load())
+        result = {false, QStringLiteral("The file could not be read.")};
+    const auto write = [&](const QString& section, const QString& key, const QString& text) {
+        if (result.ok && !file.setValue(section, key, text))
+            result = {false, QStringLiteral("The value of %1 does not fit on one line.").arg(key)};
+    };
     const auto update = [&](const QString& section, const QString& key, auto& field,
                             const auto& value, const auto& text) {
         if (field == value)
             return;
         field = value;
-        WriteIni(settingsPath, section, key, text(value));
+        write(section, key, text(value));
     };
     const auto asIs = [](const QString& text) { return text; };
     const auto setting = [&](const char* key, auto& field, const auto& value, const auto& text) {
@@ -158,8 +167,7 @@ void SaveSettings(const QString& settingsPath, AppSettings& current, const AppSe
     setting("SEGMENTTAX", current.SEGMENTTAX, entered.SEGMENTTAX, SettingsText::number);
     setting("ROUNDMILES", current.ROUNDMILES, entered.ROUNDMILES, SettingsText::flag);
     current.QUOTEBASE = entered.QUOTEBASE;
-    WriteIni(settingsPath, SettingsSection, QStringLiteral("QUOTEBASE"),
-             SettingsText::quoteBase(entered.QUOTEBASE));
+    write(SettingsSection, QStringLiteral("QUOTEBASE"), SettingsText::quoteBase(entered.QUOTEBASE));
     setting("MINRUNWAYLENGTH", current.MINRUNWAYLENGTH, entered.MINRUNWAYLENGTH,
             SettingsText::integer);
     setting("MINBASECHARGE", current.MINBASECHARGE, entered.MINBASECHARGE, SettingsText::number);
@@ -177,4 +185,8 @@ void SaveSettings(const QString& settingsPath, AppSettings& current, const AppSe
     company("FAX", current.FAX, entered.FAX);
     company("EMAIL", current.EMAIL, entered.EMAIL);
     company("WEBSITE", current.WEBSITE, entered.WEBSITE);
+
+    if (result.ok && !file.save(&result.error))
+        result.ok = false;
+    return result;
 }

@@ -63,5 +63,12 @@ QString flag(bool on);             // "1" or "0"
 // Brings `current` and the settings file up to `entered`: each changed value is set
 // in `current` and written to the file, QUOTEBASE is written every time, SORTORDER is
 // left alone. A key whose value did not change is not written, so a missing key
-// stays missing. A failed write is not reported and the record is changed anyway.
-void SaveSettings(const QString& settingsPath, AppSettings& current, const AppSettings& entered);
+// stays missing. The file is written once, whole or not at all: when it cannot be
+// written it stays as it was, the record is changed anyway and the result says why.
+struct SettingsSaveResult
+{
+    bool ok = true;
+    QString error;
+};
+SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& current,
+                                const AppSettings& entered);

@@ -1,5 +1,6 @@
 #include "core/databasefiles.h"
 
+#include "core/durablefile.h"
 #include "core/engine.h"
 #include "core/instancelock.h"
 #include "core/schema.h"
@@ -39,7 +40,7 @@ bool DatabaseFiles::rename(const QString& from, const QString& to)
 
 bool DatabaseFiles::sync(const QString& path)
 {
-    return Db::DbEngine::syncToDisk(path);
+    return DurableFile::sync(path);
 }
 
 void DatabaseFiles::settle(const QString& path)

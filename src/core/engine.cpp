@@ -1,5 +1,7 @@
 #include "core/engine_p.h"
 
+#include "core/durablefile.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -7,9 +9,6 @@
 #include <QUuid>
 
 #include <cstdio>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace Db {
 
@@ -213,15 +212,6 @@ QString DbEngine::partialCompactionPath(const QString& destination)
     return destination + QStringLiteral(".compacting");
 }
 
-bool DbEngine::syncToDisk(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && synced;
-}
-
 bool DbEngine::isIntactDatabase(const QString& path)
 {
     sqlite3* raw = nullptr;
@@ -251,6 +241,9 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
     if (QFileInfo::exists(destination))
         throw DbError(Error::DatabaseExists, QStringLiteral("Database already exists."));
     const QString partial = partialCompactionPath(destination);
+    const auto toDisk = [&sync](const QString& path) {
+        return sync ? sync(path) : DurableFile::sync(path);
+    };
     QFile::remove(partial);
     try {
         {
@@ -270,7 +263,7 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
             throw DbError(Error::Unrecognized, QStringLiteral("Unrecognized database format "
                                                               "'%1'.")
                                                    .arg(describePath(partial)));
-        if (!sync(partial))
+        if (!toDisk(partial))
             throw DbError(Error::DiskError, QStringLiteral("Disk or network error: '%1' could "
                                                            "not be written to the disk.")
                                                 .arg(describePath(partial)));
@@ -285,7 +278,7 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
     // The new name must reach the disk too, or a power cut could bring back a folder
     // without the database. The copy is complete and named by now, so this cannot fail
     // the compaction.
-    sync(QFileInfo(destination).absolutePath());
+    toDisk(QFileInfo(destination).absolutePath());
 }
 
 // ---- workspace ----

@@ -350,15 +350,15 @@ public:
                                     const QString& password);
 
     // Brings a file's or a folder's contents to the disk; false when it could not.
+    // Without one, the system's.
     using SyncFunction = std::function<bool(const QString& path)>;
-    static bool syncToDisk(const QString& path);
 
     // Copies a database into a new, compacted file; the destination must not exist.
     // The copy is written under a temporary name (partialCompactionPath), checked and
     // brought to the disk, then renamed into place and the folder brought to the disk,
     // so the destination never holds a partial database, not even after a power cut.
     static void compactDatabase(const QString& source, const QString& destination,
-                                const SyncFunction& sync = syncToDisk);
+                                const SyncFunction& sync = {});
     static QString partialCompactionPath(const QString& destination);
 
     // True when the file opens as a database of the program's kind and reads back

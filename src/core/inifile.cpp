@@ -1,7 +1,8 @@
 #include "core/inifile.h"
 
+#include "core/durablefile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -137,16 +138,15 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
     return true;
 }
 
-bool IniFile::save() const
+bool IniFile::save(QString* error) const
 {
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    for (const Line& line : m_lines) {
-        file.write(line.bytes);
-        file.write(line.ending);
-    }
-    return file.commit();
+    QByteArray content;
+    for (const Line& line : m_lines)
+        content += line.bytes + line.ending;
+    const DurableFile::Result result = DurableFile::write(m_path, content);
+    if (!result.ok && error)
+        *error = result.error;
+    return result.ok;
 }
 
 IniFile::Line IniFile::parseLine(const QByteArray& bytes, const QByteArray& ending, bool firstLine)

@@ -34,8 +34,10 @@ public:
     bool setValue(const QString& section, const QString& key, const QString& value);
 
     // Writes the lines to a temporary file beside the target and renames it over the
-    // target, so a crash never leaves a half-written file.
-    bool save() const;
+    // target only when every byte reached the disk, so neither a crash nor a full disk
+    // ever leaves a damaged file: on failure the file stays as it was and `error`
+    // says why.
+    bool save(QString* error = nullptr) const;
 
 private:
     enum class Kind

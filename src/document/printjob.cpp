@@ -1,5 +1,7 @@
 #include "document/printjob.h"
 
+#include "core/durablefile.h"
+
 #include "document/qtprintersurface.h"
 #include "document/quotedocument.h"
 #include "document/quotetextfile.h"
@@ -8,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
-#include <QSaveFile>
 
 namespace PrintJob {
 
@@ -36,6 +37,15 @@ void checkFolder(const QString& path)
                          QStringLiteral("Path not found: %1").arg(QDir::toNativeSeparators(path)));
 }
 
+// Replaces the file only with a complete new one; the old one stays otherwise.
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    const DurableFile::Result result = DurableFile::write(path, bytes);
+    if (!result.ok)
+        throw PrintError(FileAccessError, QStringLiteral("Path/File access error: %1 (%2)")
+                                              .arg(QDir::toNativeSeparators(path), result.error));
+}
+
 } // namespace
 
 void printDocument(QPrinter& printer, const QuoteData& data)
@@ -59,24 +69,24 @@ void writePdf(const QString& path, const QuoteData& data)
         printer.setCreator(QStringLiteral("Brisklander"));
         compose(printer, data);
     }
-    QFile::remove(path);
-    if (!QFile::rename(partial, path)) {
-        QFile::remove(partial);
-        throw PrintError(
-            FileAccessError,
-            QStringLiteral("Path/File access error: %1").arg(QDir::toNativeSeparators(path)));
-    }
+    // The PDF writer does not report a failed write: a document cut short by a full
+    // disk lacks the end marker every PDF closes with.
+    QFile written(partial);
+    const QByteArray bytes = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    written.close();
+    QFile::remove(partial);
+    if (!bytes.trimmed().endsWith("%%EOF"))
+        throw PrintError(FileAccessError,
+                         QStringLiteral("Path/File access error: %1 (the document could not be "
+                                        "written whole)")
+                             .arg(QDir::toNativeSeparators(path)));
+    writeFile(path, bytes);
 }
 
 void writeTextFile(const QString& path, const QuoteData& data)
 {
     checkFolder(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QuoteTextFile::contents(data)) < 0 ||
-        !file.commit())
-        throw PrintError(FileAccessError,
-                         QStringLiteral("Path/File access error: %1 (%2)")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+    writeFile(path, QuoteTextFile::contents(data));
 }
 
 } // namespace PrintJob

@@ -157,8 +157,12 @@ bool CatalogEditModel::removeRows(int row, int count, const QModelIndex& parent)
     return true;
 }
 
-void CatalogEditModel::showError(int number, const QString& description) const
+void CatalogEditModel::showError(int number, const QString& description)
 {
+    if (!m_showsErrors) {
+        m_error = Db::DbError(number, description);
+        return;
+    }
     Platform::prompter().inform(
         Platform::Icon::Critical, QStringLiteral("Settings"),
         QStringLiteral("An Error occured:\r\rError number = %1\r%2").arg(number).arg(description));

@@ -6,6 +6,10 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
+#include <utility>
+
+#include "core/engine.h"
 
 namespace Db {
 class Recordset;
@@ -57,11 +61,18 @@ public:
     // then.
     bool setRowTexts(int row, const QStringList& texts);
 
+    // While off, an engine failure is kept for takeError() instead of shown, for a
+    // caller that reports it in its own words.
+    void setShowsErrors(bool shows) { m_showsErrors = shows; }
+    std::optional<Db::DbError> takeError() { return std::exchange(m_error, std::nullopt); }
+
 private:
     QVariant storedValue(int column, const QString& text) const;
-    void showError(int number, const QString& description) const;
+    void showError(int number, const QString& description);
 
     std::unique_ptr<Db::Recordset> m_records;
     QList<CatalogColumn> m_columns;
     QList<int> m_fields; // record set field of each column
+    bool m_showsErrors = true;
+    std::optional<Db::DbError> m_error;
 };

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -241,11 +242,18 @@ void CatalogGrid::updateDeleteButton()
 void CatalogGrid::writeCurrentRow()
 {
     const QModelIndex current = m_grid->currentIndex();
-    QWidget* editor = current.isValid() ? m_grid->indexWidget(current) : nullptr;
+    QPointer<QWidget> editor = current.isValid() ? m_grid->indexWidget(current) : nullptr;
     if (!editor)
         return;
+    // No message box may open while the editor is half committed: its event loop
+    // would let the focus close and destroy the editor under us.
+    m_model->setShowsErrors(false);
     m_grid->itemDelegate()->setModelData(editor, m_model, current);
-    emit m_grid->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    m_model->setShowsErrors(true);
+    if (editor)
+        emit m_grid->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (std::optional<Db::DbError> error = m_model->takeError())
+        throw *error;
 }
 
 void CatalogGrid::focusDeleteButton()

@@ -28,7 +28,9 @@ public:
     // Where the focus goes after a delete: the dialog's Save button.
     void setSaveButton(QWidget* button) { m_saveButton = button; }
     // Commits the cell being edited, so the current row is in the table; nothing
-    // when no cell is being edited. The dialog calls it before it saves.
+    // when no cell is being edited. The dialog calls it before it saves. The editor
+    // is closed either way; a row the engine refuses keeps what it held, and the
+    // failure is thrown for the caller to report (once, in its own words).
     void writeCurrentRow();
     // The grid's Ctrl+Tab: from the grid to its delete button.
     void focusDeleteButton();

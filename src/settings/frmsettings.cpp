@@ -7,9 +7,11 @@
 #include "core/format.h"
 #include "core/platform.h"
 #include "settings/settingshost.h"
+#include "settings/typinglimit.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,7 +33,7 @@ QLineEdit* newField(const char* name, const QString& accessibleName, int limit)
     auto* field = new QLineEdit;
     field->setObjectName(QLatin1String(name));
     field->setAccessibleName(accessibleName);
-    field->setMaxLength(limit);
+    field->setValidator(new TypingLimit(field, limit));
     return field;
 }
 
@@ -371,14 +373,18 @@ void FrmSettings::focusMoved(QWidget* from, QWidget* to)
     }
     if (!from || !to || from->window() != this || to->window() != this)
         return;
-    const bool toCancel = to == m_CmdCancel;
-    if (from == m_TxtDefaultChargeNM || from == m_TxtDefaultChargeSM || from == m_TxtSegTax)
-        leaveNumber(static_cast<QLineEdit*>(from), Format::Rate);
-    else if (from == m_TxtMinBaseCharge)
+    leaveField(from, to == m_CmdCancel);
+}
+
+void FrmSettings::leaveField(QWidget* field, bool toCancel)
+{
+    if (field == m_TxtDefaultChargeNM || field == m_TxtDefaultChargeSM || field == m_TxtSegTax)
+        leaveNumber(static_cast<QLineEdit*>(field), Format::Rate);
+    else if (field == m_TxtMinBaseCharge)
         leaveNumber(m_TxtMinBaseCharge, Format::Money);
-    else if (from == m_TxtMinRunwayLength)
+    else if (field == m_TxtMinRunwayLength)
         TxtMinRunwayLength_LostFocus(toCancel);
-    else if (from == m_TxtDefaultAirport)
+    else if (field == m_TxtDefaultAirport)
         TxtDefaultAirport_LostFocus(toCancel);
 }
 
@@ -407,6 +413,7 @@ void FrmSettings::TxtDefaultAirport_LostFocus(bool toCancel)
 
 void FrmSettings::checkDefaultAirport(bool toCancel)
 {
+    m_defaultAirportRefused = false;
     const QString id = m_TxtDefaultAirport->text();
     if (id.isEmpty() || toCancel || !appContext().Workspace)
         return;
@@ -439,6 +446,7 @@ void FrmSettings::checkDefaultAirport(bool toCancel)
 
 void FrmSettings::refuseDefaultAirport(const QString& text)
 {
+    m_defaultAirportRefused = true;
     Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(), text);
     m_TxtDefaultAirport->clear();
     m_SSTab1->setCurrentIndex(DefaultsTab);
@@ -496,26 +504,51 @@ void FrmSettings::endTransaction(bool commit)
 
 void FrmSettings::CmdSave_Click()
 {
+    // Enter (Save is the default button) and Alt+S leave the focus in its field, so
+    // that field's leave rule runs now, as it does when a click takes the focus away.
+    // A default airport the check refuses is not saved.
+    if (QWidget* focused = QApplication::focusWidget(); focused && focused->window() == this)
+        leaveField(focused, false);
+    if (m_defaultAirportRefused)
+        return;
+
     Platform::pointer().setBusy();
+    // The row being edited in a catalogue grid goes into the table first: when the
+    // engine refuses it, nothing is saved and the dialog stays open with every other
+    // change still in its transaction, for the operator to correct or cancel.
+    try {
+        for (const auto& step : m_commitSteps)
+            step();
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+        return;
+    }
+
     try {
         AppSettings& current = appSettings();
         const AppSettings entered = enteredSettings();
         const bool basisChanged = entered.QUOTEBASE != current.QUOTEBASE;
         const bool minimumChanged = entered.MINBASECHARGE != current.MINBASECHARGE;
-        // The record and the file change together, key by key, before the main
-        // window is asked to reprice: it reads the new values from the record. The
-        // basis is applied before the new minimum, so the minimum has the last word.
-        SaveSettings(appContext().SettingsPath, current, entered);
+        // The record and the file change together before the main window is asked to
+        // reprice: it reads the new values from the record. The basis is applied
+        // before the new minimum, so the minimum has the last word.
+        const SettingsSaveResult saved = SaveSettings(appContext().SettingsPath, current, entered);
         if (m_host)
             m_host->applyQuoteBasis(entered.QUOTEBASE, basisChanged);
         if (minimumChanged && m_host)
             m_host->applyMinimumBaseCharge();
-        for (const auto& step : m_commitSteps)
-            step();
         endTransaction(true);
         if (m_host)
             m_host->refreshAfterSettings();
         Platform::pointer().setNormal();
+        if (!saved.ok)
+            Platform::prompter().inform(
+                Platform::Icon::Critical, windowTitle(),
+                QStringLiteral("The settings could not be written to the file '%1':\r\r%2\r\r"
+                               "The file was left as it was. The new settings apply until the "
+                               "program ends; save them again when the file can be written.")
+                    .arg(QDir::toNativeSeparators(appContext().SettingsPath), saved.error));
         accept();
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();

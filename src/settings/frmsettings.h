@@ -77,6 +77,8 @@ private:
     void buildCompanyTab(QWidget* page);
     void focusMoved(QWidget* from, QWidget* to);
     void leaveNumber(QLineEdit* field, const QString& mask);
+    // The leave rule of a field: formatting, or the default airport check.
+    void leaveField(QWidget* field, bool toCancel);
     void TxtMinRunwayLength_LostFocus(bool toCancel);
     void TxtDefaultAirport_LostFocus(bool toCancel);
     void checkDefaultAirport(bool toCancel);
@@ -91,7 +93,8 @@ private:
     std::vector<std::function<void()>> m_commitSteps;
     QHash<QWidget*, int> m_focusTabs;
     bool m_returningFocus = false;
-    bool m_ownsTransaction = false; // begun by this dialog and still open
+    bool m_defaultAirportRefused = false; // by the last default airport check
+    bool m_ownsTransaction = false;       // begun by this dialog and still open
 
     QTabWidget* m_SSTab1 = nullptr;
     QGroupBox* m_chargesFrame = nullptr;

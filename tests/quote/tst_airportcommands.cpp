@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -228,6 +229,59 @@ private slots:
         });
         QCOMPARE(m_window->taxList()->rowCount(), 3);
         QCOMPARE(m_window->taxList()->find(QStringLiteral("FET")), -1);
+    }
+
+    // A catalogue row the engine refuses while its cell is still being edited: Save
+    // reports it once and saves nothing; the dialog stays open with the other changes.
+    void catalogueRowRefusedOnSaveKeepsTheDialogOpen()
+    {
+        appContext()
+            .Workspace->openDatabase(appContext().DatabasePath)
+            ->execute(QStringLiteral("CREATE TRIGGER RefuseTaxes BEFORE UPDATE ON Taxes BEGIN "
+                                     "SELECT RAISE(ABORT, 'tax rates are locked'); END"));
+        QFile ini(appContext().SettingsPath);
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QByteArray before = ini.readAll();
+        ini.close();
+        m_services->prompter->setNextAnswer(Button::Ok);
+        bool stillOpen = false;
+        QString rateShown;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QVERIFY(QTest::qWaitFor([dialog] { return dialog->isActiveWindow(); }));
+            dialog->findChild<QLineEdit*>(QStringLiteral("TxtCompany"))->setText("Hudson Air");
+            auto* grid = dialog->findChild<QTableView*>(QStringLiteral("SSDBGridTaxes"));
+            const QModelIndex rate = grid->model()->index(0, 1);
+            QTest::keyClick(dialog, Qt::Key_T, Qt::AltModifier);
+            grid->setFocus();
+            grid->setCurrentIndex(rate);
+            QTest::keyClick(grid, Qt::Key_F2);
+            auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(rate));
+            QVERIFY(editor);
+            QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(editor, QStringLiteral("9"));
+            QTest::keyClick(dialog, Qt::Key_S, Qt::AltModifier);
+            QTest::qWait(300); // the access key presses Save a moment later
+            stillOpen = dialog->isVisible();
+            rateShown = grid->model()->index(0, 1).data().toString();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        m_window->mnuSettings_Click();
+
+        QVERIFY(stillOpen);
+        QCOMPARE(rateShown, QStringLiteral("7.50"));
+        const auto& messages = m_services->prompter->messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().text.startsWith(QStringLiteral("An error occured\r\rError "
+                                                                 "number = ")),
+                 qPrintable(messages.first().text));
+        QVERIFY(messages.first().text.contains(QStringLiteral("tax rates are locked")));
+        QCOMPARE(messages.first().title, QStringLiteral("Brisklander"));
+        QCOMPARE(messages.first().icon, Icon::Critical);
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QCOMPARE(ini.readAll(), before);
+        QCOMPARE(appSettings().NAME, QString());
     }
 
     void printingToATextFileAndToAPrinter()
