@@ -298,25 +298,27 @@ void FrmSettings::Form_Activate()
     const AppSettings& settings = appSettings();
     m_OptStatBase->setChecked(settings.QUOTEBASE == QuoteBase::Statute);
     m_OptNautBase->setChecked(settings.QUOTEBASE != QuoteBase::Statute);
-    m_TxtMinRunwayLength->setText(QString::number(settings.MINRUNWAYLENGTH));
-    m_TxtDefaultChargeSM->setText(Format::number(settings.DEFAULTCHARGESM, Format::Rate));
-    m_TxtDefaultChargeNM->setText(Format::number(settings.DEFAULTCHARGENM, Format::Rate));
-    m_TxtMinBaseCharge->setText(Format::number(settings.MINBASECHARGE, Format::Money));
-    m_TxtDefaultAirport->setText(settings.DEFAULTAIRPORT);
-    m_TxtSegTax->setText(Format::number(settings.SEGMENTTAX, Format::Rate));
+    TypingLimit::setText(m_TxtMinRunwayLength, QString::number(settings.MINRUNWAYLENGTH));
+    TypingLimit::setText(m_TxtDefaultChargeSM,
+                         Format::number(settings.DEFAULTCHARGESM, Format::Rate));
+    TypingLimit::setText(m_TxtDefaultChargeNM,
+                         Format::number(settings.DEFAULTCHARGENM, Format::Rate));
+    TypingLimit::setText(m_TxtMinBaseCharge, Format::number(settings.MINBASECHARGE, Format::Money));
+    TypingLimit::setText(m_TxtDefaultAirport, settings.DEFAULTAIRPORT);
+    TypingLimit::setText(m_TxtSegTax, Format::number(settings.SEGMENTTAX, Format::Rate));
     m_ChkRoundMiles->setChecked(settings.ROUNDMILES);
-    m_TxtCompany->setText(settings.NAME);
-    m_TxtAddress1->setText(settings.ADDRESS1);
-    m_TxtAddress2->setText(settings.ADDRESS2);
-    m_TxtCity->setText(settings.CITY);
-    m_TxtState->setText(settings.STATE);
-    m_TxtZip->setText(settings.ZIP);
-    m_TxtCountry->setText(settings.COUNTRY);
-    m_TxtPhone1->setText(settings.PHONE1);
-    m_TxtPhone2->setText(settings.PHONE2);
-    m_TxtFax->setText(settings.FAX);
-    m_TxtEmail->setText(settings.EMAIL);
-    m_TxtWebsite->setText(settings.WEBSITE);
+    TypingLimit::setText(m_TxtCompany, settings.NAME);
+    TypingLimit::setText(m_TxtAddress1, settings.ADDRESS1);
+    TypingLimit::setText(m_TxtAddress2, settings.ADDRESS2);
+    TypingLimit::setText(m_TxtCity, settings.CITY);
+    TypingLimit::setText(m_TxtState, settings.STATE);
+    TypingLimit::setText(m_TxtZip, settings.ZIP);
+    TypingLimit::setText(m_TxtCountry, settings.COUNTRY);
+    TypingLimit::setText(m_TxtPhone1, settings.PHONE1);
+    TypingLimit::setText(m_TxtPhone2, settings.PHONE2);
+    TypingLimit::setText(m_TxtFax, settings.FAX);
+    TypingLimit::setText(m_TxtEmail, settings.EMAIL);
+    TypingLimit::setText(m_TxtWebsite, settings.WEBSITE);
     m_SSTab1->setCurrentIndex(DefaultsTab);
 
     try {
@@ -392,7 +394,7 @@ void FrmSettings::leaveNumber(QLineEdit* field, const QString& mask)
 {
     // Save reads these fields as numbers, so nothing else may stay in them.
     const std::optional<double> value = Format::read(field->text());
-    field->setText(Format::number(value.value_or(0.0), value ? mask : Format::Rate));
+    TypingLimit::setText(field, Format::number(value.value_or(0.0), value ? mask : Format::Rate));
 }
 
 void FrmSettings::TxtMinRunwayLength_LostFocus(bool toCancel)

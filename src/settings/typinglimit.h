@@ -23,6 +23,17 @@ public:
         return input.size() > m_limit && input.size() > m_length ? Invalid : Acceptable;
     }
 
+    // Puts a text into the field as the program does, whatever its length. (A line
+    // edit validates a text that is set, too, and a refused one would keep the next
+    // typed edit from being refused.)
+    static void setText(QLineEdit* field, const QString& text)
+    {
+        const QValidator* validator = field->validator();
+        field->setValidator(nullptr);
+        field->setText(text);
+        field->setValidator(validator);
+    }
+
 private:
     int m_limit;
     qsizetype m_length = 0; // of the text before the edit being validated

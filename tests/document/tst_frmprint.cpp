@@ -1,6 +1,7 @@
 #include "document/datefield.h"
 #include "document/frmprint.h"
 #include "document/printdialogstate.h"
+#include "support/systemfaults.h"
 #include "support/testservices.h"
 
 #include <QCheckBox>
@@ -269,6 +270,44 @@ private slots:
                      .hasMatch(),
                  qPrintable(message.text));
         QVERIFY(sameMessage(message, Icon::Critical, "Brisklander", message.text, Button::Ok));
+    }
+
+    // A quote file saved again on a full disk keeps the earlier quote whole, and the
+    // failure is reported, never a short file called saved.
+    void fullDiskKeepsTheEarlierQuoteFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("text file") << "quote.txt";
+        QTest::newRow("PDF") << "quote.pdf";
+    }
+    void fullDiskKeepsTheEarlierQuoteFile()
+    {
+        QFETCH(QString, name);
+        if (!runningAsRoot())
+            QSKIP("needs root to mount a tmpfs");
+        QTemporaryDir dir;
+        TinyDisk disk(dir.filePath("disk"), "64k");
+        if (!disk.isMounted())
+            QSKIP("cannot mount a tmpfs here");
+        const QString path = dir.filePath("disk/" + name);
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("the earlier quote") > 0);
+        earlier.close();
+        disk.fill();
+        m_services->fileChooser->setAnswer(Platform::SaveFileAnswer{path, QString()});
+        m_services->prompter->setNextAnswer(Button::Ok);
+        openDialog();
+        click("CmdPrintFile");
+        QCOMPARE(m_services->prompter->messages().size(), 1);
+        const Platform::Message message = m_services->prompter->messages().first();
+        QVERIFY2(message.text.startsWith("An Error Occured:\r\rError Number = 75\rPath/File "
+                                         "access error: " +
+                                         path),
+                 qPrintable(message.text));
+        QVERIFY(sameMessage(message, Icon::Critical, "Brisklander", message.text, Button::Ok));
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("the earlier quote"));
+        QCOMPARE(QDir(dir.filePath("disk")).entryList(QDir::Files), QStringList({"filler", name}));
     }
 };
 

@@ -6,6 +6,8 @@
 #include "core/schema.h"
 #include "settings/frmsettings.h"
 #include "settings/settingshost.h"
+#include "settings/typinglimit.h"
+#include "support/systemfaults.h"
 #include "support/testservices.h"
 
 #include <QApplication>
@@ -216,6 +218,142 @@ private slots:
         open();
         type(qPrintable(field), keys, "TxtDefaultChargeNM" == field ? "TxtSegTax" : "TxtFax");
         QCOMPARE(child(qPrintable(field))->text(), shown);
+    }
+
+    // Save pressed without leaving the field (Enter for the default button, or the
+    // access key) runs the field's leave rule first; a refused airport is not saved.
+    void saveChecksTheFieldItIsPressedIn_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("enter"); // else Alt+S
+        QTest::addColumn<QString>("message");
+        const QString runway = "The Runway at 'KTEB' (6997 feet) is shorter than the Min. Runway "
+                               "setting of 9000 feet.\r\rSelect another Default Airport or adjust "
+                               "the Minimum Runway setting.";
+        QTest::newRow("unknown airport, Enter")
+            << "TxtDefaultAirport"
+            << "xxxx" << true << "Airport Identifier 'XXXX' not found.";
+        QTest::newRow("unknown airport, Alt+S")
+            << "TxtDefaultAirport"
+            << "xxxx" << false << "Airport Identifier 'XXXX' not found.";
+        QTest::newRow("runway too long, Enter") << "TxtMinRunwayLength"
+                                                << "9000" << true << runway;
+        QTest::newRow("runway too long, Alt+S") << "TxtMinRunwayLength"
+                                                << "9000" << false << runway;
+    }
+    void saveChecksTheFieldItIsPressedIn()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, keys);
+        QFETCH(bool, enter);
+        QFETCH(QString, message);
+        const QString file = iniText();
+        open();
+        auto* edit = child(qPrintable(field));
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        edit->selectAll();
+        m_services->prompter->setNextAnswer(Button::Ok);
+        QTest::keyClicks(edit, keys);
+        if (enter)
+            QTest::keyClick(edit, Qt::Key_Return);
+        else
+            QTest::keyClick(m_dialog.get(), Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(m_services->prompter->messages().size(), 1);
+        expectMessage(Icon::Exclamation, "Settings", message);
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(child("TxtDefaultAirport")->text(), QString());
+        QVERIFY(child("TxtDefaultAirport")->hasFocus());
+        QCOMPARE(iniText(), file);
+        QCOMPARE(appSettings().DEFAULTAIRPORT, QStringLiteral("KTEB"));
+        QVERIFY(m_host.calls.isEmpty());
+    }
+
+    // Typing limits apply to what is typed: a longer stored value or a formatted figure
+    // is shown and saved whole.
+    void limitsApplyToTypingOnly()
+    {
+        const QString name = QString(59, u'N');
+        const QString address = QString(62, u'A');
+        QStringList lines = iniLines();
+        lines.replaceInStrings(QRegularExpression("^NAME=.*"), "NAME=" + name);
+        lines.replaceInStrings(QRegularExpression("^ADDRESS1=.*"), "ADDRESS1=" + address);
+        writeIni(lines);
+        LoadSettings(appContext().SettingsPath);
+        open();
+        QCOMPARE(child("TxtCompany")->text(), name);
+        type("TxtMinBaseCharge", "1234567.8");
+        QCOMPARE(child("TxtMinBaseCharge")->text(), QStringLiteral("1,234,567.80"));
+        type("TxtDefaultChargeNM", "100000");
+        QCOMPARE(child("TxtDefaultChargeNM")->text(), QStringLiteral("100000.00"));
+        // A field at its limit takes no more typing; a longer one only gets shorter.
+        auto* city = child("TxtCity");
+        city->setFocus();
+        QTest::keyClicks(city, QString(35, u'c'));
+        QCOMPARE(city->text(), QString(30, u'c'));
+        auto* company = child("TxtCompany");
+        company->setFocus();
+        company->end(false);
+        QTest::keyClicks(company, "XY");
+        QTest::keyClick(company, Qt::Key_Backspace);
+        QCOMPARE(company->text(), name.chopped(1));
+        QTest::keyClicks(company, "N");
+        QCOMPARE(company->text(), name.chopped(1));
+        TypingLimit::setText(company, name); // put back untouched: Save leaves it alone
+
+        QTest::keyClick(m_dialog.get(), Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!m_dialog->isVisible());
+        QVERIFY(iniLines().contains("NAME=" + name));
+        QVERIFY(iniLines().contains("ADDRESS1=" + address));
+        QCOMPARE(appSettings().MINBASECHARGE, 1234567.8);
+        QCOMPARE(appSettings().DEFAULTCHARGENM, 100000.0);
+    }
+
+    // A settings file that cannot be written is left byte for byte as it was; the
+    // operator is told which file and why, and the new values apply for this run.
+    void unwritableSettingsFileIsLeftAsItWas_data()
+    {
+        QTest::addColumn<bool>("full"); // else read-only
+        QTest::newRow("full disk") << true;
+        QTest::newRow("read-only folder") << false;
+    }
+    void unwritableSettingsFileIsLeftAsItWas()
+    {
+        QFETCH(bool, full);
+        if (!runningAsRoot())
+            QSKIP("needs root to mount file systems");
+        const QString folder = m_dir->filePath("disk");
+        TinyDisk disk(folder, "64k");
+        if (!disk.isMounted())
+            QSKIP("cannot mount a tmpfs here");
+        const QString settings = folder + "/Brisklander.INI";
+        QVERIFY(QFile::copy(appContext().SettingsPath, settings));
+        appContext().SettingsPath = settings;
+        LoadSettings(settings);
+        const QString before = iniText();
+        std::unique_ptr<ReadOnlyFolder> readOnly;
+        if (full) {
+            disk.fill();
+        } else {
+            readOnly = std::make_unique<ReadOnlyFolder>(folder);
+            QVERIFY(readOnly->isReadOnly());
+        }
+        open();
+        type("TxtCompany", "Hudson Air");
+        m_services->prompter->setNextAnswer(Button::Ok);
+        QTest::keyClick(m_dialog.get(), Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!m_dialog->isVisible());
+        expectMessage(
+            Icon::Critical, "Settings",
+            QStringLiteral("The settings could not be written to the file '%1':\r\r%2"
+                           "\r\rThe file was left as it was. The new settings apply "
+                           "until the program ends; save them again when the file can "
+                           "be written.")
+                .arg(settings, full ? "No space left on device" : "Read-only file system"));
+        QCOMPARE(iniText(), before);
+        QCOMPARE(appSettings().NAME, QStringLiteral("Hudson Air"));
+        QCOMPARE(m_host.calls, QStringList({"basis NM kept 7.39", "refresh"}));
     }
 
     void unknownDefaultAirportIsRefused()
