@@ -11,6 +11,7 @@
 #include "support/testservices.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -230,6 +231,31 @@ private slots:
         holder->kill();
         m_services->prompter->clear();
         QVERIFY(StartApplication(o, [] { return new Brisklander; }));
+        QVERIFY(m_services->prompter->messages().isEmpty());
+    }
+
+    // Lock files left in a shared folder by another user's copy that crashed: this user
+    // can neither write nor remove them, and starts all the same.
+    void lockFilesOfAnotherUsersCopyDoNotLockOthersOut()
+    {
+        if (!runningAsRoot())
+            QSKIP("needs root to act as another user");
+        for (const QString& lockPath :
+             {options().lockPath, InstanceLock::folderLockPath(m_folder)}) {
+            QFile lock(lockPath);
+            QVERIFY(lock.open(QIODevice::WriteOnly) && lock.write("4242\nBrisklander\n") > 0);
+            lock.close();
+            QVERIFY(lock.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::ReadOther));
+        }
+        // The program folder itself is this user's to work in.
+        QVERIFY(QFile(m_folder).setPermissions(QFileDevice::Permissions(0x7777)));
+        for (const QString& name : QDir(m_folder).entryList(QDir::Files))
+            if (!name.endsWith(QLatin1String(".lock")))
+                QVERIFY(QFile(path(name)).setPermissions(QFileDevice::Permissions(0x6666)));
+        AsOtherUser user;
+        QVERIFY(user.switched());
+        QVERIFY(start());
         QVERIFY(m_services->prompter->messages().isEmpty());
     }
 
