@@ -69,7 +69,7 @@ std::optional<double> seconds(const QString& text, const Layout& l)
         else
             return std::nullopt;
     }
-    // The mask's point is a literal, never the user's decimal separator.
+    // Read from the digits alone: the point between them is the mask's literal.
     return number.toDouble();
 }
 
@@ -79,9 +79,12 @@ CoordinateEntry::CoordinateEntry(bool latitude, QWidget* parent)
     : QLineEdit(parent), m_latitude(latitude)
 {
     // 'a' an optional letter (upper case after '>'), '0' an optional digit, the rest
-    // literals; ";_" shows the unfilled positions.
-    setInputMask(latitude ? QStringLiteral(">a00\u00B000'00.000\";_")
-                          : QStringLiteral(">a000\u00B000'00.000\";_"));
+    // literals; ";_" shows the unfilled positions. The seconds' point is the user's
+    // decimal separator, escaped in case it is one of the mask's own characters.
+    const QString point = u'\\' + Format::NumberSymbols::current().decimalPoint;
+    setInputMask(
+        (latitude ? QStringLiteral(">a00\u00B000'00") : QStringLiteral(">a000\u00B000'00")) +
+        point + QStringLiteral("000\";_"));
 }
 
 QString CoordinateEntry::entryText(const Coordinate& coordinate, bool latitude)
@@ -89,11 +92,9 @@ QString CoordinateEntry::entryText(const Coordinate& coordinate, bool latitude)
     const bool negative = coordinate.DegreesText.startsWith(u'-');
     const QChar letter = latitude ? (negative ? u'S' : u'N') : (negative ? u'E' : u'W');
     const double degrees = std::fabs(coordinate.DegreesText.trimmed().toDouble());
-    const Format::NumberSymbols plain; // the mask's literal point
-    return letter +
-           Format::number(degrees, latitude ? Format::TwoDigits : Format::ThreeDigits, plain) +
-           DegreeSign + Format::number(coordinate.Minutes, Format::TwoDigits, plain) + u'\'' +
-           Format::number(coordinate.Seconds, Format::Seconds, plain) + u'"';
+    return letter + Format::number(degrees, latitude ? Format::TwoDigits : Format::ThreeDigits) +
+           DegreeSign + Format::number(coordinate.Minutes, Format::TwoDigits) + u'\'' +
+           Format::number(coordinate.Seconds, Format::Seconds) + u'"';
 }
 
 CoordinateReading CoordinateEntry::ParseCoordinateEntry(const QString& text, bool latitude)

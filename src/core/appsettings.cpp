@@ -24,10 +24,15 @@ QString trimBlanks(const QString& text)
     return text.sliced(begin, end - begin);
 }
 
-// A finite number read from the text in the user's number format, else nothing.
+// A finite number read from the text, else nothing. A file is the same file on
+// every machine: a value in plain form ("8.5", "1500", "2.5e1") means that number
+// in every locale, and only a value in another form is read in the user's number
+// format, as a file written by hand in the user's own form ("8,5", "1.500,00").
 std::optional<double> numeric(const QString& text)
 {
-    const std::optional<double> value = Format::read(text);
+    std::optional<double> value = Format::readPlain(text);
+    if (!value)
+        value = Format::read(text);
     if (!value || !std::isfinite(*value))
         return std::nullopt;
     return value;
@@ -124,7 +129,8 @@ QString integer(qint32 value)
 
 QString number(double value)
 {
-    return Format::general(value);
+    // Plain form in every locale, so that the file reads the same on every machine.
+    return Format::general(value, Format::NumberSymbols::plain());
 }
 
 QString flag(bool on)

@@ -56,7 +56,7 @@ void LoadSettings(const QString& settingsPath);
 namespace SettingsText {
 QString quoteBase(QuoteBase base); // "NM" or "SM"
 QString integer(qint32 value);     // " 5000", "-5"
-QString number(double value);      // "2.7", "150", "0.35" in the user's decimal format
+QString number(double value);      // "2.7", "150", "0.35": plain form in every locale
 QString flag(bool on);             // "1" or "0"
 } // namespace SettingsText
 

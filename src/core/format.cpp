@@ -176,6 +176,22 @@ bool isAsciiDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
+// The signs read as the given digit grouping: the grouping itself and the others of
+// its kind, which look alike and are typed for one another.
+QStringList groupingSigns(const QString& separator)
+{
+    static const QStringList blanks{QStringLiteral(" "), QStringLiteral("\u00A0"),
+                                    QStringLiteral("\u202F")};
+    static const QStringList apostrophes{QStringLiteral("'"), QStringLiteral("\u2019")};
+    if (separator.isEmpty())
+        return {};
+    if (blanks.contains(separator))
+        return blanks;
+    if (apostrophes.contains(separator))
+        return apostrophes;
+    return {separator};
+}
+
 } // namespace
 
 NumberSymbols NumberSymbols::current()
@@ -188,6 +204,13 @@ NumberSymbols NumberSymbols::current()
         symbols.groupSeparator = locale.groupSeparator();
     if (!locale.negativeSign().isEmpty())
         symbols.negativeSign = locale.negativeSign();
+    return symbols;
+}
+
+NumberSymbols NumberSymbols::plain()
+{
+    NumberSymbols symbols;
+    symbols.groupSeparator.clear();
     return symbols;
 }
 
@@ -249,6 +272,15 @@ std::optional<double> read(const QString& text, const NumberSymbols& symbols)
         return !s.isEmpty() && QStringView(t).sliced(i).startsWith(s);
     };
     auto digitAt = [&](qsizetype pos) { return pos < n && isAsciiDigit(t[pos]); };
+    const QStringList grouping = groupingSigns(symbols.groupSeparator);
+    // The length of the grouping sign at i that a digit follows, else 0.
+    auto groupingAt = [&]() -> qsizetype {
+        for (const QString& sign : grouping) {
+            if (at(sign) && digitAt(i + sign.size()))
+                return sign.size();
+        }
+        return 0;
+    };
 
     std::string cText; // the same figure in the form std::from_chars reads
     if (at(symbols.negativeSign)) {
@@ -266,9 +298,8 @@ std::optional<double> read(const QString& text, const NumberSymbols& symbols)
             cText += char(t[i].unicode());
             ++mantissaDigits;
             ++i;
-        } else if (mantissaDigits > 0 && at(symbols.groupSeparator) &&
-                   digitAt(i + symbols.groupSeparator.size())) {
-            i += symbols.groupSeparator.size();
+        } else if (const qsizetype sign = mantissaDigits > 0 ? groupingAt() : 0) {
+            i += sign;
         } else {
             break;
         }
@@ -302,6 +333,11 @@ std::optional<double> read(const QString& text, const NumberSymbols& symbols)
     if (result.ec != std::errc())
         return std::nullopt;
     return value;
+}
+
+std::optional<double> readPlain(const QString& text)
+{
+    return read(text, NumberSymbols::plain());
 }
 
 double value(const QString& text)

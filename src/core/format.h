@@ -33,6 +33,8 @@ struct NumberSymbols
 
     // The symbols of the default QLocale (QLocale::setDefault, else the system's).
     static NumberSymbols current();
+    // The form of files, whatever the locale: "." and no digit grouping.
+    static NumberSymbols plain();
 };
 
 // Formats a value with a numeric display mask ("#,##0.00", "00.000", "#0.00\%", ...):
@@ -47,9 +49,17 @@ QString number(double value, const QString& mask, const NumberSymbols& symbols);
 
 // Reads a figure back from its text in the user's number format: blanks around it,
 // an optional sign, digits with digit grouping, the decimal point and an optional
-// exponent. Returns nothing when the whole text does not read as a number.
+// exponent. Returns nothing when the whole text does not read as a number. Where the
+// grouping is a blank of any kind (blank, no-break or narrow no-break space) or an
+// apostrophe (straight or typographic), each of its kind is read as grouping, so a
+// figure typed with an ordinary blank reads as one the program wrote.
 std::optional<double> read(const QString& text);
 std::optional<double> read(const QString& text, const NumberSymbols& symbols);
+
+// Reads a number in plain form, as files hold numbers in every locale: blanks around
+// it, an optional sign, digits with at most one "." and an optional exponent, no
+// digit grouping.
+std::optional<double> readPlain(const QString& text);
 
 // The value of a shown figure; 0 for a text that does not read as a number
 // (an empty field counts as zero wherever a figure is computed from it).

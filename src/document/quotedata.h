@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/format.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -27,6 +29,14 @@ struct QuoteData
     struct ChargeRow
     {
         QString charge, amount, number, total, tax, taxAmount; // charges grid columns 0-5
+
+        // A row the operator left without a charge and without an amount: not part of
+        // the quote, neither printed nor counted.
+        bool isBlank() const
+        {
+            return charge.isEmpty() &&
+                   (amount.isEmpty() || amount == Format::number(0, Format::Money));
+        }
     };
 
     // Settings and start-up.

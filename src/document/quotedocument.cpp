@@ -386,9 +386,7 @@ void Composer::additionalCharges()
     // rows are numbered without gaps.
     int counter = 0;
     for (const QuoteData::ChargeRow& row : m_data.charges) {
-        const bool skipped =
-            row.charge.isEmpty() && (row.amount.isEmpty() || row.amount == QLatin1String("0.00"));
-        if (!skipped) {
+        if (!row.isBlank()) {
             ++counter;
             atMargin();
             m_surface.setBold(true);

@@ -183,8 +183,7 @@ void writeCharges(LineBuilder& out, const QuoteData& data)
 
     int counter = 0;
     for (const QuoteData::ChargeRow& row : data.charges) {
-        // Rows the operator left without a charge and without an amount are not part of the quote.
-        if (row.charge.isEmpty() && (row.amount.isEmpty() || row.amount == QLatin1String("0.00")))
+        if (row.isBlank())
             continue;
         ++counter;
         out.print(Format::numberItem(counter)).column(5).print(row.charge);

@@ -264,10 +264,11 @@ bool Brisklander::TxtChargePerMile_KeyPress(QKeyEvent* event)
     const QChar typed = text.at(0);
     if (typed.isDigit() && typed.unicode() < 128)
         return false;
+    // One decimal point, the user's.
+    const QString point = Format::NumberSymbols::current().decimalPoint;
     const QString current = m_TxtChargePerMile->text();
     const QString selected = m_TxtChargePerMile->selectedText();
-    if (typed == QLatin1Char('.') &&
-        (!current.contains(QLatin1Char('.')) || selected.contains(QLatin1Char('.'))))
+    if (text == point && (!current.contains(point) || selected.contains(point)))
         return false;
     return true; // a rate is never negative
 }
@@ -275,10 +276,9 @@ bool Brisklander::TxtChargePerMile_KeyPress(QKeyEvent* event)
 void Brisklander::TxtChargePerMile_LostFocus()
 {
     const QString text = m_TxtChargePerMile->text();
-    if (text == QLatin1String("."))
+    if (text == Format::NumberSymbols::current().decimalPoint)
         return;
-    const QString shown =
-        text.isEmpty() ? QStringLiteral("0.00") : Format::number(Format::value(text), Format::Rate);
+    const QString shown = Format::number(Format::value(text), Format::Rate);
     m_TxtChargePerMile->setText(shown);
     m_sheet->setText(QuoteSheet::ChargePerMile, shown);
 }

@@ -17,7 +17,7 @@ namespace {
 
 QLineEdit* addField(QGridLayout* grid, int row, const QString& caption, const char* name)
 {
-    auto* field = new QLineEdit(QStringLiteral("0.00"));
+    auto* field = new QLineEdit(Format::number(0, Format::Money));
     field->setObjectName(QLatin1String(name));
     field->setReadOnly(true);
     field->setAlignment(Qt::AlignRight);

@@ -5,11 +5,12 @@
 
 QuoteSheet::QuoteSheet(QObject* parent) : QObject(parent)
 {
-    const QString zero = QStringLiteral("0.00");
+    // The texts before the first computation, in the user's form like every later one.
+    const QString zero = Format::number(0, Format::Money);
     for (Field field : {BaseCharge, TaxAmount, TotalBaseCharge, TotAddCharges, TotTaxAddCharges,
                         TotalCharges, TotalTaxes, FinalQuote})
         m_texts[field] = zero;
-    m_texts[ChargePerMile] = QStringLiteral("2.70");
+    m_texts[ChargePerMile] = Format::number(2.7, Format::Rate);
 }
 
 double QuoteSheet::value(Field field) const
@@ -86,7 +87,7 @@ void QuoteSheet::baseCharge(bool ratePath)
 {
     const QString rate = m_texts[ChargePerMile];
     // A rate being typed from scratch prices nothing yet.
-    if (ratePath && (rate.isEmpty() || rate == QLatin1String(".")))
+    if (ratePath && (rate.isEmpty() || rate == Format::NumberSymbols::current().decimalPoint))
         return;
     const double distance = value(DistanceCharge);
     const double product = distance * value(ChargePerMile);
@@ -102,7 +103,7 @@ void QuoteSheet::baseCharge(bool ratePath)
 void QuoteSheet::taxAmount()
 {
     if (m_taxType.isEmpty()) {
-        write(TaxAmount, QStringLiteral("0.00"));
+        write(TaxAmount, Format::number(0, Format::Money));
         return;
     }
     write(TaxAmount,

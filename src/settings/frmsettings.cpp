@@ -360,8 +360,9 @@ bool FrmSettings::eventFilter(QObject* watched, QEvent* event)
         return false;
     if (field == m_TxtMinRunwayLength)
         return true;
-    // The money fields take one decimal point.
-    return !(key->text() == QStringLiteral(".") && !field->text().contains(u'.'));
+    // The money fields take one decimal point, the user's.
+    const QString point = Format::NumberSymbols::current().decimalPoint;
+    return !(key->text() == point && !field->text().contains(point));
 }
 
 void FrmSettings::focusMoved(QWidget* from, QWidget* to)

@@ -63,6 +63,8 @@ private slots:
     void saveWithOnlyCompanyNameChanged();
     void saveWritesOnlyChangedKeys();
     void failedSaveStillChangesRecord();
+    void sameNumbersInEveryLocale_data();
+    void sameNumbersInEveryLocale();
 
 private:
     QString fileWith(const QByteArray& content)
@@ -186,6 +188,66 @@ void TestAppSettings::failedSaveStillChangesRecord()
     SaveSettings(path, current, entered);
     QCOMPARE(current, entered);
     QVERIFY(!QFile::exists(path));
+}
+
+// A file means the same numbers on every machine: what one locale writes, every
+// other reads as the same values; a value in the user's own form still reads in it.
+void TestAppSettings::sameNumbersInEveryLocale_data()
+{
+    QTest::addColumn<QLocale>("writer");
+    QTest::addColumn<QByteArray>("handWritten"); // DEFAULTCHARGENM in the writer's own form
+    QTest::addColumn<double>("handWrittenValue");
+
+    QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                           << QByteArray("1,234.5") << 1234.5;
+    QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << QByteArray("1.234,5")
+                           << 1234.5;
+    QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France) << QByteArray("1 234,5")
+                           << 1234.5;
+    QTest::newRow("de_CH") << QLocale(QLocale::German, QLocale::Switzerland)
+                           << QByteArray("1'234.5") << 1234.5;
+    QTest::newRow("C") << QLocale::c() << QByteArray("8.5") << 8.5;
+}
+
+void TestAppSettings::sameNumbersInEveryLocale()
+{
+    QFETCH(QLocale, writer);
+    QFETCH(QByteArray, handWritten);
+    QFETCH(double, handWrittenValue);
+    const QList<QLocale> readers{QLocale(QLocale::English, QLocale::UnitedStates),
+                                 QLocale(QLocale::German, QLocale::Germany),
+                                 QLocale(QLocale::French, QLocale::France),
+                                 QLocale(QLocale::German, QLocale::Switzerland), QLocale::c()};
+
+    QLocale::setDefault(writer);
+    const QString path = fileWith(QByteArray());
+    AppSettings current = readSettings(path);
+    AppSettings entered = current;
+    entered.DEFAULTCHARGENM = 8.5;
+    entered.DEFAULTCHARGESM = 7.39;
+    entered.MINBASECHARGE = 1500;
+    entered.SEGMENTTAX = 5.3;
+    entered.MINRUNWAYLENGTH = 3000;
+    QVERIFY(SaveSettings(path, current, entered).ok);
+    QCOMPARE(contentOf(path),
+             QByteArray("[SETTINGS]\r\nDEFAULTCHARGESM=7.39\r\nDEFAULTCHARGENM=8.5\r\n"
+                        "SEGMENTTAX=5.3\r\nQUOTEBASE=SM\r\nMINRUNWAYLENGTH= 3000\r\n"
+                        "MINBASECHARGE=1500\r\n"));
+    for (const QLocale& reader : readers) {
+        QLocale::setDefault(reader);
+        QCOMPARE(readSettings(path), entered);
+    }
+
+    // A plain decimal is never read as grouping ("8.5" is not 85 in German), and a
+    // value in another form reads in the user's number format.
+    QLocale::setDefault(writer);
+    const QString byHand = fileWith("[SETTINGS]\r\nDEFAULTCHARGENM=" + handWritten +
+                                    "\r\nDEFAULTCHARGESM=8.5\r\nMINBASECHARGE=1.500\r\n");
+    const AppSettings read = readSettings(byHand);
+    QCOMPARE(read.DEFAULTCHARGENM, handWrittenValue);
+    QCOMPARE(read.DEFAULTCHARGESM, 8.5);
+    QCOMPARE(read.MINBASECHARGE, 1.5);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
 QTEST_GUILESS_MAIN(TestAppSettings)

@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Decimal comma and point grouping, set explicitly rather than through a locale.
@@ -33,7 +35,10 @@ private slots:
     void general_data();
     void general();
     void rounding();
+    void followsTheDefaultLocale_data();
     void followsTheDefaultLocale();
+    void plainFormIsTheSameEverywhere_data();
+    void plainFormIsTheSameEverywhere();
 };
 
 void TestFormat::number_data()
@@ -150,11 +155,63 @@ void TestFormat::rounding()
     QCOMPARE(Format::roundHalfAway(1234.0, -1), 1230.0);
 }
 
+// Each locale shows 1234.5 in its own form and reads back every grouping sign of its
+// kind: a French figure typed with an ordinary blank, a Swiss one with a straight
+// apostrophe.
+void TestFormat::followsTheDefaultLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QStringList>("alsoRead");
+
+    QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << u"1.234,50"_s
+                           << QStringList{u"1234,5"_s};
+    QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France) << u"1\u202F234,50"_s
+                           << QStringList{u"1 234,50"_s, u"1\u00A0234,5"_s, u"1234,5"_s};
+    QTest::newRow("de_CH") << QLocale(QLocale::German, QLocale::Switzerland) << u"1\u2019234.50"_s
+                           << QStringList{u"1'234.50"_s, u"1234.5"_s};
+    QTest::newRow("C") << QLocale::c() << u"1,234.50"_s << QStringList{u"1234.5"_s};
+}
+
 void TestFormat::followsTheDefaultLocale()
 {
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QCOMPARE(Format::number(1234.5, Format::Money), QStringLiteral("1.234,50"));
-    QCOMPARE(Format::read(QStringLiteral("1.234,50")), std::optional<double>(1234.5));
+    QFETCH(QLocale, locale);
+    QFETCH(QString, shown);
+    QFETCH(QStringList, alsoRead);
+    QLocale::setDefault(locale);
+
+    QCOMPARE(Format::number(1234.5, Format::Money), shown);
+    for (const QString& text : QStringList{shown} + alsoRead)
+        QVERIFY2(Format::read(text) == 1234.5, qPrintable(text));
+}
+
+// Files hold numbers in plain form, which reads as the same number in every locale
+// and is never taken for digit grouping.
+void TestFormat::plainFormIsTheSameEverywhere_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("expected");
+    const double rejected = qQNaN();
+
+    QTest::newRow("decimal") << u" 8.5 "_s << 8.5;
+    QTest::newRow("integer with a blank for the sign") << u" 5000"_s << 5000.0;
+    QTest::newRow("signed exponent") << u"-2.5e1"_s << -25.0;
+    QTest::newRow("three decimals are no group") << u"1.500"_s << 1.5;
+    QTest::newRow("grouping") << u"1,500"_s << rejected;
+    QTest::newRow("decimal comma") << u"8,5"_s << rejected;
+    QTest::newRow("blank grouping") << u"1 500"_s << rejected;
+}
+
+void TestFormat::plainFormIsTheSameEverywhere()
+{
+    QFETCH(QString, text);
+    QFETCH(double, expected);
+    for (const QLocale& locale : {UnitedStates, QLocale(QLocale::German, QLocale::Germany),
+                                  QLocale(QLocale::French, QLocale::France)}) {
+        QLocale::setDefault(locale);
+        QCOMPARE(Format::readPlain(text).value_or(qQNaN()), expected);
+    }
+    QCOMPARE(Format::general(-1234567.25, Format::NumberSymbols::plain()), u"-1234567.25"_s);
 }
 
 QTEST_GUILESS_MAIN(TestFormat)
