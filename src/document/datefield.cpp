@@ -90,6 +90,28 @@ QString DateField::textOf(const QDate& date) const
                               m_displayFormat.isEmpty() ? shortDatePattern() : m_displayFormat);
 }
 
+QDate DateField::readDate(const QString& text) const
+{
+    // The shown form, with a day or month of one digit, or a year of two digits,
+    // which is this century's (Qt reads it as 19yy).
+    const QString shown = m_displayFormat.isEmpty() ? shortDatePattern() : m_displayFormat;
+    const QString lenient = QString(shown)
+                                .replace(QLatin1String("dd"), QLatin1String("d"))
+                                .replace(QLatin1String("MM"), QLatin1String("M"));
+    for (const QString& pattern : {shown, lenient}) {
+        const QDate date = QLocale().toDate(text, pattern);
+        if (date.isValid())
+            return date;
+        if (!pattern.contains(QLatin1String("yyyy")))
+            continue;
+        const QDate shortYear = QLocale().toDate(
+            text, QString(pattern).replace(QLatin1String("yyyy"), QLatin1String("yy")));
+        if (shortYear.isValid())
+            return shortYear.addYears(100);
+    }
+    return QDate();
+}
+
 void DateField::commit()
 {
     const QString text = m_edit->text().trimmed();
@@ -97,8 +119,7 @@ void DateField::commit()
         setValue(std::nullopt);
         return;
     }
-    const QDate typed =
-        QLocale().toDate(text, m_displayFormat.isEmpty() ? shortDatePattern() : m_displayFormat);
+    const QDate typed = readDate(text);
     if (typed.isValid() && typed >= m_minimum && typed <= m_maximum)
         setValue(typed);
     showValue();

@@ -42,6 +42,8 @@ public:
     QLineEdit* lineEdit() const { return m_edit; }
     // Reads what was typed into the field now, as leaving the field does.
     void commit();
+    // The date the operator typed, in the shown form or a shorter one of it.
+    QDate readDate(const QString& text) const;
 
 signals:
     void valueChanged();

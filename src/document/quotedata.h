@@ -67,4 +67,14 @@ struct QuoteData
 
     // The day the document is made (its title carries it).
     QDate today;
+
+    // An amount as the document's money fields show it: the currency symbol, then the
+    // figure right-aligned so that the field is as wide as with a one-character symbol
+    // ("$"). A longer symbol ("CHF") takes blanks before the figure, so the columns
+    // after it stay where they are; a figure too long for its field is kept whole.
+    QString money(const QString& figure, int width) const
+    {
+        const int room = width - int(currencySymbol.size()) + 1;
+        return currencySymbol + figure.rightJustified(room, QLatin1Char(' '));
+    }
 };

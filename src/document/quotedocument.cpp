@@ -60,7 +60,7 @@ private:
     void atMargin() { m_surface.setX(m_margin); }
     QString money(const QString& value, int width) const
     {
-        return m_data.currencySymbol + rightAligned(value, width);
+        return m_data.money(value, width);
     }
     void checkNewPage() { CheckNewPage(m_surface, m_data); }
 

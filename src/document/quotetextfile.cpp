@@ -68,7 +68,7 @@ QString field(const QString& value, int width)
 
 QString money(const QuoteData& data, const QString& value, int width)
 {
-    return data.currencySymbol + field(value, width);
+    return data.money(value, width);
 }
 
 bool isNonZero(const QString& figure)

@@ -144,9 +144,9 @@ class TestAirportEditor : public QObject
     }
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void init()
     {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         m_dir = std::make_unique<QTemporaryDir>();
         StarterData::createProgramFolder(m_dir->path(), QStringLiteral("Brisklander"));
         Db::DbEngine& engine = Db::DbEngine::instance();
@@ -300,23 +300,30 @@ private slots:
     {
         QTest::addColumn<int>("minimum");
         QTest::addColumn<bool>("notice");
-        QTest::newRow("at the minimum runway") << 3658 << false;
-        QTest::newRow("below the minimum runway") << 3659 << true;
+        QTest::addColumn<QLocale>("locale"); // its decimal sign is typed and shown
+        QTest::newRow("at the minimum runway")
+            << 3658 << false << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("below the minimum runway, German")
+            << 3659 << true << QLocale(QLocale::German, QLocale::Germany);
     }
     void addWritesEveryColumn()
     {
         QFETCH(int, minimum);
         QFETCH(bool, notice);
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        const QString point = locale.decimalPoint();
         appSettings().MINRUNWAYLENGTH = minimum;
         FrmAddAirport add(&m_host);
         open(add);
-        const QStringList typing{"TxtIdent",     "zzeqx",     "TxtAirportName", "equator strip",
-                                 "TxtLatitude",  "^s0030155", "TxtLongitude",   "^e00045",
-                                 "TxtState",     "x",         "TxtCountry",     "uganda",
-                                 "TxtElevation", "-1-1",      "CheckIFR",       " ",
-                                 "TxtRwyLength", "3.6-58",    "TxtTimeZone",    "-3.7.+5",
-                                 "CBPubMil",     "j",         "SSDBCBFuel",     "j",
-                                 "SSDBCBLights", "m"};
+        const QStringList typing{
+            "TxtIdent",     "zzeqx",     "TxtAirportName", "equator strip",
+            "TxtLatitude",  "^s0030155", "TxtLongitude",   "^e00045",
+            "TxtState",     "x",         "TxtCountry",     "uganda",
+            "TxtElevation", "-1-1",      "CheckIFR",       " ",
+            "TxtRwyLength", "3.6-58",    "TxtTimeZone",    QString("-3.7.+5").replace(".", point),
+            "CBPubMil",     "j",         "SSDBCBFuel",     "j",
+            "SSDBCBLights", "m"};
         for (qsizetype i = 0; i < typing.size(); i += 2)
             type(add, typing[i], typing[i + 1]);
         if (notice)
@@ -330,6 +337,11 @@ private slots:
         QVERIFY(!add.isVisible());
         QCOMPARE(text(read("ZZEQ").value()), text(Equator));
         QCOMPARE(m_host.calls, QStringList({"refresh", "clear"}));
+
+        FrmModAirport modify(&m_host, "ZZEQ");
+        modify.fill(read("ZZEQ").value());
+        QCOMPARE(child(&modify, "TxtLatitude")->text(), "S00" + Deg + "30'15" + point + "500\"");
+        QCOMPARE(child(&modify, "TxtTimeZone")->text(), "-3" + point + "75");
     }
 
     void modifySaveOrCancel_data()

@@ -161,6 +161,37 @@ private slots:
         }
     }
 
+    // Dates are typed and shown in the user's short form, the year in full; a year of
+    // two digits is this century's.
+    void datesInTheUsersShortForm_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                               << QStringList{"12/24/26", "1/7/2027"}
+                               << QStringList{"12/24/2026", "1/7/2027"};
+        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany)
+                               << QStringList{"24.12.2026", "7.1.27", "12/24/2026"}
+                               << QStringList{"24.12.2026", "07.01.2027", "07.01.2027"};
+        QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France)
+                               << QStringList{"24/12/26", "07/01/2027"}
+                               << QStringList{"24/12/2026", "07/01/2027"};
+    }
+    void datesInTheUsersShortForm()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, shown);
+        QLocale::setDefault(locale);
+        QLineEdit* departure = date(openDialog(), "DCDateFlight");
+        for (qsizetype i = 0; i < typed.size(); ++i) {
+            typeInto(departure, typed.at(i));
+            QCOMPARE(departure->text(), shown.at(i));
+        }
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
     // From a year back to ten years ahead; a date outside keeps the one before.
     void departureDateLimits()
     {

@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
 using Platform::Button;
 using Platform::Icon;
 
@@ -117,9 +118,9 @@ class TestFrmSettings : public QObject
     }
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void init()
     {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         m_dir = std::make_unique<QTemporaryDir>();
         StarterData::createProgramFolder(m_dir->path(), QStringLiteral("Brisklander"));
         Db::DbEngine& engine = Db::DbEngine::instance();
@@ -166,6 +167,27 @@ private slots:
         QCOMPARE(shown, QStringList(
                             {"3000", "2.70", "7.39", "1,500.00", "KTEB", "5.30", "Teterboro", ""}));
         QVERIFY(child<QAbstractButton>("ChkRoundMiles")->isChecked());
+    }
+
+    // A German operator sees and types the figures in the German form; the file keeps
+    // them in the plain form every machine reads alike.
+    void usersOwnFormOnScreenPlainFormInTheFile()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        open();
+        QCOMPARE(child("TxtDefaultChargeNM")->text(), u"8,50"_s);
+        QCOMPARE(child("TxtMinBaseCharge")->text(), u"1.500,00"_s);
+        QCOMPARE(child("TxtSegTax")->text(), u"5,30"_s);
+        type("TxtDefaultChargeNM", u"9.,7,5"_s); // the point is no decimal sign here
+        QCOMPARE(child("TxtDefaultChargeNM")->text(), u"9,75"_s);
+        type("TxtMinBaseCharge", u"2000,5"_s);
+        QCOMPARE(child("TxtMinBaseCharge")->text(), u"2.000,50"_s);
+        QTest::mouseClick(child<QPushButton>("CmdSave"), Qt::LeftButton);
+        const QStringList lines = iniLines();
+        QVERIFY(lines.contains(u"DEFAULTCHARGENM=9.75"_s));
+        QVERIFY(lines.contains(u"MINBASECHARGE=2000.5"_s));
+        QVERIFY(lines.contains(u"SEGMENTTAX=5.3"_s));
+        QCOMPARE(appSettings().DEFAULTCHARGENM, 9.75);
     }
 
     void companyNameAloneRewritesOnlyItsLineAndTheBasis()
