@@ -1,5 +1,6 @@
 #include "about/frmabout.h"
 
+#include "core/accesskeys.h"
 #include "core/platform.h"
 #include "core/startup.h"
 
@@ -134,6 +135,7 @@ QPixmap paintLogo(int size)
 
 FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent)
 {
+    AccessKeys::runAtOnce();
     setObjectName(QStringLiteral("FrmAbout"));
     setWindowTitle(QStringLiteral("About Brisklander"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -3,6 +3,7 @@
 #include "airports/airporthost.h"
 #include "airports/airporttable.h"
 #include "airports/airporttext.h"
+#include "core/accesskeys.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
@@ -121,6 +122,7 @@ AirportEditor::AirportEditor(AirportHost* host, const QString& objectName, const
                              QWidget* parent)
     : QDialog(parent), m_host(host)
 {
+    AccessKeys::runAtOnce();
     setObjectName(objectName);
     setWindowTitle(caption);
     setModal(true);

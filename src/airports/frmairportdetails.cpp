@@ -4,6 +4,7 @@
 #include "airports/airportrecord.h"
 #include "airports/airporttable.h"
 #include "airports/airporttext.h"
+#include "core/accesskeys.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
@@ -61,6 +62,7 @@ QPushButton* addButton(QHBoxLayout* row, const QString& caption, const char* nam
 FrmAirportDetails::FrmAirportDetails(AirportHost* host, const QString& airportId, QWidget* parent)
     : QDialog(parent), m_host(host)
 {
+    AccessKeys::runAtOnce();
     setObjectName(QStringLiteral("FrmAirportDetails"));
     setWindowTitle(QStringLiteral("Airport Details"));
     setModal(true);

@@ -1,5 +1,6 @@
 #include "document/frmprint.h"
 
+#include "core/accesskeys.h"
 #include "core/format.h"
 #include "core/platform.h"
 #include "document/datefield.h"
@@ -84,6 +85,7 @@ QPushButton* addButton(QHBoxLayout* row, const QString& caption, const char* nam
 FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     : QDialog(parent), m_quote(std::move(quote))
 {
+    AccessKeys::runAtOnce();
     setObjectName(QStringLiteral("FrmPrint"));
     setWindowTitle(QStringLiteral("Print Quote"));
     setModal(true);

@@ -2,6 +2,7 @@
 
 #include "about/frmabout.h"
 #include "airports/airporttable.h"
+#include "core/accesskeys.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
@@ -82,6 +83,7 @@ QAction* entry(QMenu* menu, const char* name, const QString& caption)
 
 Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
 {
+    AccessKeys::runAtOnce();
     setObjectName(ProgramTitle);
     setWindowTitle(ProgramTitle);
     m_route = new RouteModel(this);

@@ -1,5 +1,6 @@
 #include "quote/frmmsgboxinsairport.h"
 
+#include "core/accesskeys.h"
 #include "core/platform.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 
 FrmMsgBoxInsAirport::FrmMsgBoxInsAirport(QWidget* parent) : QDialog(parent)
 {
+    AccessKeys::runAtOnce();
     setObjectName(QStringLiteral("FrmMsgBoxInsAirport"));
     setWindowTitle(QStringLiteral("Insert Airport in Route"));
     setModal(true);

@@ -1,5 +1,6 @@
 #include "quote/frmquotemem.h"
 
+#include "core/accesskeys.h"
 #include "core/format.h"
 #include "core/platform.h"
 #include "quote/quotememory.h"
@@ -37,6 +38,7 @@ QLineEdit* addField(QGridLayout* grid, int row, const QString& caption, const ch
 FrmQuoteMem::FrmQuoteMem(const QString& finalQuoteText, QWidget* parent)
     : QDialog(parent), m_finalQuoteText(finalQuoteText)
 {
+    AccessKeys::runAtOnce();
     setObjectName(QStringLiteral("FrmQuoteMem"));
     setWindowTitle(QStringLiteral("Quote Memory"));
     setModal(true);

@@ -1,5 +1,6 @@
 #include "quote/frmsegmenttax.h"
 
+#include "core/accesskeys.h"
 #include "core/format.h"
 #include "core/platform.h"
 
@@ -70,6 +71,7 @@ FrmSegmentTax::FrmSegmentTax(double taxPerSegment, int routeStops, const QString
     : QDialog(parent), m_taxPerSegment(taxPerSegment), m_routeStops(routeStops),
       m_segmentRowCharge(segmentRowCharge)
 {
+    AccessKeys::runAtOnce();
     setObjectName(QStringLiteral("FrmSegmentTax"));
     setWindowTitle(QStringLiteral("Passenger Segment Tax"));
     setModal(true);

@@ -1,6 +1,7 @@
 #include "settings/frmsettings.h"
 
 #include "airports/airporttable.h"
+#include "core/accesskeys.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
@@ -77,6 +78,7 @@ bool isDigitKey(const QKeyEvent* key)
 
 FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent), m_host(host)
 {
+    AccessKeys::runAtOnce();
     setObjectName(QStringLiteral("FrmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
     setModal(true);

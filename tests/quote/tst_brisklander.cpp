@@ -67,6 +67,23 @@ private:
         find()->setFocus();
     }
     void type(const QString& keys) { QTest::keyClicks(find(), keys); }
+    // Queues keys as a fast typist sends them: all of them are waiting before the
+    // first is handled, and each goes to the control that has the focus when it
+    // arrives. "%s" is Alt+S.
+    static void typeAhead(const QString& keys)
+    {
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            const bool alt = keys.at(i) == u'%';
+            const char key = keys.at(alt ? ++i : i).toLatin1();
+            QMetaObject::invokeMethod(
+                qApp,
+                [key, alt] {
+                    QTest::keyClick(QApplication::focusWidget(), key,
+                                    alt ? Qt::AltModifier : Qt::NoModifier);
+                },
+                Qt::QueuedConnection);
+        }
+    }
     // Finds an airport the way the operator does and presses Select.
     void add(const QString& id)
     {
@@ -423,6 +440,16 @@ private slots:
         QCOMPARE(child<QLineEdit>("TxtTotTaxAddCharges")->text(), QStringLiteral("0.00"));
         QVERIFY(charges->count() >= 8);
         QVERIFY(charges->line(0).Charge.isEmpty());
+    }
+
+    // Keys typed before the last command has run act in the order they were typed.
+    void typingAheadKeepsTheRoute()
+    {
+        typeAhead(QStringLiteral("kbos%skjfk%skmia%s"));
+        QTRY_COMPARE(routeIds(), (QStringList{"KTEB", "KBOS", "KJFK", "KMIA"}));
+        QTest::qWait(300); // nothing is left to arrive late
+        QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS", "KJFK", "KMIA"}));
+        QCOMPARE(find()->text(), QString());
     }
 
     void focusBringsItsTabForward()
