@@ -1,6 +1,7 @@
 #include "document/quotedocument.h"
 
 #include "core/format.h"
+#include "core/pricing.h"
 #include "document/printersurface.h"
 
 namespace QuoteDocument {
@@ -58,10 +59,7 @@ private:
         print(text);
     }
     void atMargin() { m_surface.setX(m_margin); }
-    QString money(const QString& value, int width) const
-    {
-        return m_data.money(value, width);
-    }
+    QString money(const QString& value, int width) const { return m_data.money(value, width); }
     void checkNewPage() { CheckNewPage(m_surface, m_data); }
 
     void title();
@@ -314,9 +312,8 @@ void Composer::baseCharge()
 {
     atMargin();
     m_surface.setBold(true);
-    const double product =
-        Format::value(m_data.chargePerMile) * Format::value(m_data.distanceCharge);
-    if (product < m_data.minBaseCharge) {
+    if (Pricing::usesMinimum(Format::value(m_data.distanceCharge),
+                             Format::value(m_data.chargePerMile), m_data.minBaseCharge)) {
         print(QStringLiteral("Minimum Charge ="));
         m_surface.setBold(false);
         m_surface.setFontName(CourierNew);

@@ -1,6 +1,7 @@
 #include "document/quotetextfile.h"
 
 #include "core/format.h"
+#include "core/pricing.h"
 
 namespace QuoteTextFile {
 
@@ -149,8 +150,8 @@ void writeRoute(LineBuilder& out, const QuoteData& data)
 
 void writeBaseCharge(LineBuilder& out, const QuoteData& data)
 {
-    const double price = Format::value(data.chargePerMile) * Format::value(data.distanceCharge);
-    if (price < data.minBaseCharge) {
+    if (Pricing::usesMinimum(Format::value(data.distanceCharge), Format::value(data.chargePerMile),
+                             data.minBaseCharge)) {
         out.print(QStringLiteral("Minimum Charge ="));
     } else {
         out.print(QStringLiteral("Base Charge =")).column(22);

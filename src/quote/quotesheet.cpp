@@ -2,6 +2,7 @@
 
 #include "core/appsettings.h"
 #include "core/format.h"
+#include "core/pricing.h"
 
 QuoteSheet::QuoteSheet(QObject* parent) : QObject(parent)
 {
@@ -92,7 +93,7 @@ void QuoteSheet::baseCharge(bool ratePath)
     const double distance = value(DistanceCharge);
     const double product = distance * value(ChargePerMile);
     const double minimum = appSettings().MINBASECHARGE;
-    const bool useMinimum = distance != 0 && product < minimum;
+    const bool useMinimum = Pricing::usesMinimum(distance, value(ChargePerMile), minimum);
     if (useMinimum != m_minimum) {
         m_minimum = useMinimum;
         emit baseChargeCaptionChanged(m_minimum);

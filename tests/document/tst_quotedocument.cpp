@@ -146,6 +146,10 @@ private slots:
         QTest::newRow("distance 399.9") << "Minimum Charge =|$    1,000.00" + tax;
         QTest::newRow("distance 400.0") << "Base Charge =|400.0 NM * $2.50 = |$    1,000.00" + tax;
         QTest::newRow("distance 400.1") << "Base Charge =|400.1 NM * $2.50 = |$    1,000.00" + tax;
+        // At cents the product equals the minimum, in binary it lies a hair below.
+        QTest::newRow("product at the minimum")
+            << "Base Charge =|10.7 NM * $8.50 = |$       90.95" + tax;
+        QTest::newRow("no distance") << "Base Charge =|0.0 NM * $2.50 = |$        0.00" + tax;
         const QString base = "Base Charge =|1,414.5 NM * $2.70 = |$    3,819.15\n";
         QTest::newRow("no base tax") << base + "\n\nAdditional Charges:"; // the total goes too
         QTest::newRow("no additional charges")
@@ -169,6 +173,15 @@ private slots:
             data.distanceCharge = change.section(' ', 1);
             data.chargePerMile = "2.50";
             data.baseCharge = "1,000.00";
+        } else if (change == "product at the minimum") {
+            data.distanceCharge = "10.7";
+            data.chargePerMile = "8.50";
+            data.baseCharge = "90.95";
+            data.minBaseCharge = 90.95;
+        } else if (change == "no distance") {
+            data.distanceCharge = "0.0";
+            data.chargePerMile = "2.50";
+            data.baseCharge = "0.00";
         } else if (change == "no base tax") {
             data.taxAmount = "0.00";
         } else if (change == "no additional charges") {

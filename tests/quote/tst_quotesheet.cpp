@@ -81,6 +81,18 @@ private slots:
                                        << "2.70" << 7.5 << "100.0"
                                        << "500.00" << true << "37.50"
                                        << "537.50";
+        // Compared at cents, as shown: in binary 10.7 x 8.50 and 5,775 x 8.04 lie a
+        // hair below 90.95 and 46,431.
+        QTest::newRow("product at the minimum at cents") << true << false << 90.95 << "10.7"
+                                                         << "12.3"
+                                                         << "8.50" << 0.0 << "10.7"
+                                                         << "90.95" << false << "0.00"
+                                                         << "90.95";
+        QTest::newRow("whole miles at the minimum at cents") << true << true << 46431.0 << "5,775.2"
+                                                             << "6,646.0"
+                                                             << "8.04" << 0.0 << "5,775"
+                                                             << "46,431.00" << false << "0.00"
+                                                             << "46,431.00";
         QTest::newRow("one airport never the minimum") << false << false << 500.0 << "0.0"
                                                        << "0.0"
                                                        << "2.70" << 0.0 << "0.0"
