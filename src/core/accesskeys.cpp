@@ -2,11 +2,95 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QShortcutEvent>
+#include <QTabWidget>
 
 namespace AccessKeys {
 
 namespace {
+
+// The key of a caption's access key ("&Select": Qt::Key_S), 0 when it has none.
+int accessKey(const QString& caption)
+{
+    const QKeySequence mnemonic = QKeySequence::mnemonic(caption);
+    return mnemonic.isEmpty() ? 0 : mnemonic[0].key();
+}
+
+// The control an access key reaches: a button by its caption, or the field a label
+// names (its buddy).
+QWidget* target(QWidget* control)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        return button;
+    if (auto* label = qobject_cast<QLabel*>(control))
+        return label->buddy();
+    return nullptr;
+}
+
+QString caption(QWidget* control)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        return button->text();
+    if (auto* label = qobject_cast<QLabel*>(control))
+        return label->text();
+    return QString();
+}
+
+// The controls under `root` with the access key, shown when their page is.
+QList<QWidget*> controlsWith(QWidget* root, int key, QWidget* page)
+{
+    QList<QWidget*> found;
+    for (QWidget* control : root->findChildren<QWidget*>()) {
+        if (accessKey(caption(control)) == key && target(control) && control->isVisibleTo(page))
+            found << control;
+    }
+    return found;
+}
+
+// Runs an access key that no shown control takes: a control on a page of a tab
+// control that is not in front brings its page forward and acts, as if the page
+// were shown. A key that a shown control has, even a disabled one, goes nowhere
+// else: Alt+S with Select disabled does not press a button on another page.
+bool runOnHiddenPage(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::ShiftModifier;
+    if (modifiers != Qt::AltModifier || event->isAutoRepeat())
+        return false;
+    const int key = event->key();
+    if (!((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)))
+        return false;
+    QWidget* window = QApplication::activeWindow();
+    if (!window)
+        return false;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (accessKey(caption(control)) == key && control->isVisible())
+            return false;
+    }
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
+        if (!tabs->isVisible())
+            continue;
+        for (int index = 0; index < tabs->count(); ++index) {
+            QWidget* page = tabs->widget(index);
+            if (index == tabs->currentIndex() || !tabs->isTabEnabled(index))
+                continue;
+            const QList<QWidget*> controls = controlsWith(page, key, page);
+            if (controls.isEmpty())
+                continue;
+            QWidget* reached = target(controls.first());
+            if (!reached->isEnabled())
+                return true;
+            tabs->setCurrentIndex(index);
+            if (auto* button = qobject_cast<QAbstractButton*>(reached))
+                button->click();
+            else
+                reached->setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
+    }
+    return false;
+}
 
 class Filter final : public QObject
 {
@@ -16,6 +100,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType())
+            return runOnHiddenPage(static_cast<QKeyEvent*>(event));
         if (event->type() != QEvent::Shortcut)
             return false;
         auto* button = qobject_cast<QAbstractButton*>(watched);

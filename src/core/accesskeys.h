@@ -5,6 +5,8 @@
 // so keys typed in that gap reach other controls before the command has run: a fast
 // typist's "kbos Alt+S kphl Alt+S" put the first letters of KPHL into the find box
 // before KBOS was selected. With this, every key acts in the order it was typed.
+// The access keys of controls on a page of a tab control that is not in front reach
+// them too, and bring their page forward.
 namespace AccessKeys {
 
 // Installs the rule for the whole application; each window calls it, once is enough.

@@ -51,6 +51,7 @@ QLineEdit* figureField(QWidget* parent, const char* name, const QString& toolTip
     field->setReadOnly(true);
     field->setAlignment(Qt::AlignRight);
     field->setToolTip(toolTip);
+    field->setFocusPolicy(Qt::ClickFocus); // read-only: not in the Tab chain
     return field;
 }
 
@@ -116,6 +117,8 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connect(m_route, &RouteModel::totalsChanged, this, &Brisklander::writeTotals);
     Form_Load();
+    // The window opens ready for the first identifier.
+    m_TxtFind->setFocus();
 }
 
 Brisklander::~Brisklander() = default;
@@ -133,11 +136,11 @@ void Brisklander::buildLayout()
     m_SSDBGrid1 = grid(m_Frame1, "SSDBGrid1", QStringLiteral("Airports"));
     m_SSDBGrid1->setModel(m_airportList);
     m_SSDBGrid1->horizontalHeader()->setSectionsClickable(true);
-    m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnId, 60);
-    m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnName, 300);
-    m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnState, 50);
-    m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnCountry, 170);
-    m_SSDBGrid1->horizontalHeader()->setStretchLastSection(true);
+    // The names take the room the other columns leave; those fit their contents
+    // (sized when the list is read).
+    m_SSDBGrid1->horizontalHeader()->setSectionResizeMode(AirportListModel::ColumnName,
+                                                          QHeaderView::Stretch);
+    m_SSDBGrid1->horizontalHeader()->setResizeContentsPrecision(100); // fast on 70,000 rows
     (new QVBoxLayout(m_Frame1))->addWidget(m_SSDBGrid1);
 
     auto* frame2 = new QGroupBox(QStringLiteral("Route"), routing);
@@ -146,9 +149,9 @@ void Brisklander::buildLayout()
     m_SSDBGrid2->setModel(m_route);
     for (int column = RouteModel::ColumnLatHour; column <= RouteModel::ColumnLongSec; ++column)
         m_SSDBGrid2->setColumnHidden(column, true);
-    m_SSDBGrid2->setColumnWidth(RouteModel::ColumnId, 60);
-    m_SSDBGrid2->setColumnWidth(RouteModel::ColumnName, 300);
-    m_SSDBGrid2->horizontalHeader()->setStretchLastSection(true);
+    m_SSDBGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_SSDBGrid2->horizontalHeader()->setSectionResizeMode(RouteModel::ColumnName,
+                                                          QHeaderView::Stretch);
     (new QVBoxLayout(frame2))->addWidget(m_SSDBGrid2);
 
     auto* frame3 = new QGroupBox(routing);
@@ -219,6 +222,23 @@ void Brisklander::buildLayout()
         view->viewport()->installEventFilter(this);
 
     connect(m_TxtFind, &QLineEdit::textChanged, this, &Brisklander::TxtFind_Change);
+    connect(m_TxtFind, &QLineEdit::cursorPositionChanged, this, &Brisklander::showCompletion);
+    connect(m_TxtFind, &QLineEdit::selectionChanged, this, &Brisklander::showCompletion);
+    // Text reaches the box only through its typing rules: no drops, and the context
+    // menu's Paste types the clipboard as the keys would.
+    m_TxtFind->setAcceptDrops(false);
+    m_TxtFind->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_TxtFind, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = m_TxtFind->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        for (QAction* action : menu->actions()) {
+            if (action->objectName() == QLatin1String("edit-paste")) {
+                disconnect(action, &QAction::triggered, nullptr, nullptr);
+                connect(action, &QAction::triggered, this, &Brisklander::pasteIntoFind);
+            }
+        }
+        menu->popup(m_TxtFind->mapToGlobal(at));
+    });
     connect(m_CmdSelect, &QPushButton::clicked, this, &Brisklander::CmdSelect_Click);
     connect(m_CmdDelete, &QPushButton::clicked, this, &Brisklander::CmdDelete_Click);
     connect(m_SSDBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -344,6 +364,9 @@ void Brisklander::Form_Load()
         m_data1->Refresh();
         m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(byName ? QStringLiteral("NAME")
                                                                        : QStringLiteral("ID")));
+        for (int column : {AirportListModel::ColumnId, AirportListModel::ColumnState,
+                           AirportListModel::ColumnCountry, AirportListModel::ColumnRunwayLength})
+            m_SSDBGrid1->resizeColumnToContents(column);
         section = 3;
         m_data2->setDatabaseName(appContext().DatabasePath);
         m_data2->setRecordSource(QStringLiteral("AdditionalCharges"));

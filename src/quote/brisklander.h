@@ -143,10 +143,15 @@ private:
     void resetPrintDialog();
 
     bool TxtFind_KeyPress(QKeyEvent* event);
+    // The find box's typing rule for one character; true when it handled the character.
+    bool typeIntoFind(QChar character);
+    void pasteIntoFind();
+    void showCompletion();
     void setFindText(const QString& text);
     void airportSelectionChanged();
     void gridKeyRelease(QTableView* grid, int key);
     bool gridKeyPress(QTableView* grid, QKeyEvent* event);
+    void popupAtCurrentRow(QTableView* grid);
     void gridMouse(QTableView* grid, QMouseEvent* event);
     void writeTotals();
     void updateRouteButtons();

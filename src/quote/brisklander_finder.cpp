@@ -10,8 +10,12 @@
 #include "quote/findevents.h"
 #include "quote/routemodel.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +25,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextCharFormat>
 
 #include <cmath>
 
@@ -81,11 +86,54 @@ void Brisklander::IncrementalFind()
 
 bool Brisklander::TxtFind_KeyPress(QKeyEvent* event)
 {
+    if (event->matches(QKeySequence::Paste)) {
+        pasteIntoFind();
+        return true;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        m_CmdSelect->isEnabled()) {
+        m_CmdSelect->click();
+        return true;
+    }
     const QString text = event->text();
-    if (text.size() != 1 || !text.at(0).isPrint() ||
-        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+    if (text.size() != 1 || !text.at(0).isPrint())
         return false;
-    const QChar typed = text.at(0).toUpper();
+    // A character with Ctrl or Alt held is a command, never text: Ctrl+C copies, and
+    // an access key that no control takes (Alt+S while Select is disabled) types nothing.
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return !(event->modifiers() & Qt::ControlModifier);
+    return typeIntoFind(text.at(0));
+}
+
+void Brisklander::showCompletion()
+{
+    // What the search proposes after the cursor is drawn in the placeholder grey, so
+    // the operator sees what was typed and what was found. The text and the cursor
+    // stay as they are: the format is only how the box draws them.
+    QTextCharFormat proposal;
+    proposal.setForeground(m_TxtFind->palette().color(QPalette::PlaceholderText));
+    const int cursor = m_TxtFind->cursorPosition();
+    const int length = int(m_TxtFind->text().size()) - cursor;
+    QList<QInputMethodEvent::Attribute> formats;
+    if (length > 0 && !m_TxtFind->hasSelectedText())
+        formats << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, length, proposal);
+    QInputMethodEvent event(QString(), formats);
+    QCoreApplication::sendEvent(m_TxtFind, &event);
+}
+
+void Brisklander::pasteIntoFind()
+{
+    // Pasted text is typed character by character, through the same rules.
+    const QString text = QGuiApplication::clipboard()->text();
+    for (const QChar c : text) {
+        if (c.isPrint())
+            typeIntoFind(c);
+    }
+}
+
+bool Brisklander::typeIntoFind(QChar character)
+{
+    const QChar typed = character.toUpper();
     // These would break the search criterion.
     if (typed == QLatin1Char('\'') || typed == QLatin1Char(',') || typed == QLatin1Char('[') ||
         typed == QLatin1Char(']'))
@@ -148,10 +196,14 @@ void Brisklander::SetSearchMode(SearchMode mode)
             appSettings().SORTORDER = QStringLiteral("[ID]");
             m_mnusearchID->setChecked(true);
             m_mnusearchName->setChecked(false);
+            // The text as it was, before the shorter limit of identifiers cuts it.
+            const QString text = m_TxtFind->text();
             m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [ID]"));
             m_data1->Refresh();
+            m_SSDBGrid1->scrollToTop();
+            if (text.size() >= 5)
+                setFindText(QString());
             m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(QStringLiteral("ID")));
-            const QString text = m_TxtFind->text();
             if (text.size() < 5) {
                 if (!text.isEmpty()) {
                     m_TxtFind->setCursorPosition(int(text.size()));
@@ -160,7 +212,6 @@ void Brisklander::SetSearchMode(SearchMode mode)
                     m_TxtFind->setFocus();
                 }
             } else {
-                setFindText(QString());
                 m_TxtFind->setFocus();
             }
         } else {
@@ -171,6 +222,7 @@ void Brisklander::SetSearchMode(SearchMode mode)
             m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [NAME]"));
             setFindText(QString());
             m_data1->Refresh();
+            m_SSDBGrid1->scrollToTop();
             m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(QStringLiteral("NAME")));
             m_TxtFind->setFocus();
         }
@@ -242,6 +294,14 @@ bool Brisklander::gridKeyPress(QTableView* grid, QKeyEvent* event)
         bar->setValue(bar->value() + (event->key() == Qt::Key_Left ? -1 : 1));
         return true;
     }
+    case Qt::Key_Menu:
+        popupAtCurrentRow(grid);
+        return true;
+    case Qt::Key_F10:
+        if (event->modifiers() != Qt::ShiftModifier)
+            return false;
+        popupAtCurrentRow(grid);
+        return true;
     case Qt::Key_Delete:
     case Qt::Key_Backspace:
         if (grid == m_SSDBGrid2) {
@@ -252,6 +312,26 @@ bool Brisklander::gridKeyPress(QTableView* grid, QKeyEvent* event)
     default:
         return false;
     }
+}
+
+void Brisklander::popupAtCurrentRow(QTableView* grid)
+{
+    // The keyboard's way to the menu the right button opens, at the current row.
+    const bool airports = grid == m_SSDBGrid1;
+    if (grid->model()->rowCount() == 0)
+        return;
+    QModelIndex current = grid->currentIndex();
+    if (!current.isValid()) {
+        current = grid->model()->index(0, 0);
+        grid->setCurrentIndex(current);
+    }
+    grid->selectRow(current.row());
+    if (airports)
+        m_CmdSelect->setEnabled(true);
+    const QRect cell = grid->visualRect(current.siblingAtColumn(0));
+    const QPoint at =
+        grid->viewport()->mapToGlobal(cell.isValid() ? cell.bottomLeft() : QPoint(0, 0));
+    (airports ? m_AirportPopup : m_RoutePopup)->popup(at);
 }
 
 void Brisklander::gridKeyRelease(QTableView* grid, int key)

@@ -41,7 +41,8 @@ QLineEdit* figure(QWidget* parent, const char* name)
     field->setObjectName(QString::fromLatin1(name));
     field->setReadOnly(true);
     field->setAlignment(Qt::AlignRight);
-    field->setFocusPolicy(Qt::TabFocus);
+    // Reached by mouse (to select and copy a figure), left out of the Tab chain.
+    field->setFocusPolicy(Qt::ClickFocus);
     QPalette palette = field->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Window));
     field->setPalette(palette);

@@ -25,7 +25,13 @@ int RouteModel::columnCount(const QModelIndex& parent) const
 
 QVariant RouteModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return index.column() == ColumnId || index.column() == ColumnName
+                   ? QVariant()
+                   : QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return {};
     const RouteLeg& row = m_legs.at(index.row());
     switch (index.column()) {

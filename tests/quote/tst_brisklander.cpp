@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
@@ -64,7 +65,6 @@ private:
         m_window = std::make_unique<Brisklander>();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        find()->setFocus();
     }
     void type(const QString& keys) { QTest::keyClicks(find(), keys); }
     // Queues keys as a fast typist sends them: all of them are waiting before the
@@ -135,6 +135,7 @@ private slots:
 
     void loadFillsTheWindow()
     {
+        QCOMPARE(QApplication::focusWidget(), find()); // ready for the first identifier
         QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
         QCOMPARE(child<QLineEdit>("TxtTotalNM")->text(), QStringLiteral("0.0"));
         QCOMPARE(child<QLabel>("LabelMiles")->text(), QStringLiteral("NM"));
@@ -227,6 +228,141 @@ private slots:
         QCOMPARE(find()->text(), QStringLiteral("EGLC")); // up to four characters search again
         QVERIFY(child<QAction>("mnusearchID")->isChecked());
         QVERIFY(!child<QAction>("mnusearchName")->isChecked());
+    }
+
+    // Characters reach the find box only through its typing rules: with Alt held, from
+    // the clipboard, or with Enter for Select.
+    void findBoxTakesTextOnlyThroughItsRules()
+    {
+        type(QStringLiteral("ktx")); // no such airport: Select is disabled
+        QVERIFY(!child<QPushButton>("CmdSelect")->isEnabled());
+        for (const char key : {'s', '\'', '[', ','})
+            QTest::keyClick(find(), key, Qt::AltModifier);
+        QCOMPARE(find()->text(), QStringLiteral("KTX"));
+        find()->clear();
+        QGuiApplication::clipboard()->setText(QStringLiteral("k'b,o[s"));
+        QTest::keyClick(find(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(find()->text(), QStringLiteral("KBOS"));
+        QTest::keyClick(find(), Qt::Key_Return);
+        QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS"}));
+        QCOMPARE(find()->text(), QString());
+    }
+
+    // The completion after the cursor is drawn lighter than what was typed.
+    void completionIsDrawnAsAProposal()
+    {
+        const auto darkest = [this](bool typedPart) {
+            const QImage image = find()->grab().toImage();
+            const int cursor =
+                find()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+            const QRect text = find()->contentsRect().adjusted(2, 2, -2, -2);
+            int least = 255;
+            for (int x = typedPart ? text.left() : cursor + 2;
+                 x < (typedPart ? cursor : text.right()); ++x)
+                for (int y = text.top(); y < text.bottom(); ++y)
+                    least = qMin(least, qGray(image.pixel(x, y)));
+            return least;
+        };
+        type(QStringLiteral("k")); // KASE
+        QCOMPARE(find()->text(), QStringLiteral("KASE"));
+        QVERIFY2(
+            darkest(false) > darkest(true) + 60,
+            qPrintable(QString::number(darkest(false)) + " " + QString::number(darkest(true))));
+        type(QStringLiteral("ase")); // typed in full: nothing is proposed
+        QVERIFY(darkest(true) < 100);
+    }
+
+    // A mode switch reads the list from the top; identifier mode starts from an empty
+    // box when the name typed is longer than an identifier.
+    void searchModeSwitchStartsAfresh()
+    {
+        auto* list = child<QTableView>("SSDBGrid1");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_End);
+        QVERIFY(list->verticalScrollBar()->value() > 0);
+        child<QAction>("mnusearchName")->trigger();
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
+        type(QStringLiteral("london c"));
+        list->scrollToBottom();
+        child<QAction>("mnusearchID")->trigger();
+        QCOMPARE(find()->text(), QString());
+        QVERIFY(list->selectionModel()->selectedRows().isEmpty());
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
+    }
+
+    // The access keys of the other tab's controls reach them and bring their tab forward.
+    void accessKeysReachTheOtherTab()
+    {
+        auto* tabs = child<QTabWidget>("SSTab1");
+        add(QStringLiteral("KBOS"));
+        selectRoute(1);
+        QTest::keyClick(m_window.get(), Qt::Key_U, Qt::AltModifier); // "Q&uote"
+        QCOMPARE(tabs->currentIndex(), 1);
+        QTest::keyClick(m_window.get(), Qt::Key_R, Qt::AltModifier); // "&Remove"
+        QCOMPARE(tabs->currentIndex(), 0);
+        QCOMPARE(routeIds(), QStringList{"KTEB"});
+        int tabWithTheMemory = -1;
+        QTimer::singleShot(0, this, [&] {
+            tabWithTheMemory = tabs->currentIndex();
+            auto* memory = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(memory);
+            memory->reject();
+        });
+        QTest::keyClick(m_window.get(), Qt::Key_M, Qt::AltModifier); // "&M", the quote memory
+        QCOMPARE(tabWithTheMemory, 1);
+    }
+
+    void keyboardReachesWhatTheMouseDoes()
+    {
+        // The read-only figures are left out of the Tab chain but take the mouse.
+        const QStringList figures{"TxtTotalNM",       "TxtTotalSM",          "TxtDistanceCharge",
+                                  "TxtBaseCharge",    "TxtTaxAmount",        "TxtTotalBaseCharge",
+                                  "TxtTotAddCharges", "TxtTotTaxAddCharges", "TxtTotalCharges",
+                                  "TxtTotalTaxes",    "TxtFinalQuote"};
+        QStringList reached;
+        for (const char* start : {"TxtFind", "TxtChargePerMile"}) {
+            child<QWidget>(start)->setFocus();
+            for (int i = 0; i < 8 && QApplication::focusWidget() != child<QWidget>("SSDBGrid3");
+                 ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                reached << QApplication::focusWidget()->objectName();
+            }
+        }
+        QVERIFY2(reached.contains("SSDBCBTaxBaseCharge"), qPrintable(reached.join(' ')));
+        for (const QString& figure : figures)
+            QVERIFY2(!reached.contains(figure), qPrintable(reached.join(' ')));
+        auto* finalQuote = child<QLineEdit>("TxtFinalQuote");
+        QTest::mouseClick(finalQuote, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), finalQuote);
+
+        // The Menu key and Shift+F10 open the lists' pop-up menus at the current row.
+        auto* list = child<QTableView>("SSDBGrid1");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Menu);
+        QTRY_VERIFY(child<QMenu>("AirportPopup")->isVisible());
+        child<QMenu>("AirportPopup")->close();
+        auto* route = child<QTableView>("SSDBGrid2");
+        route->setFocus();
+        QTest::keyClick(route, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(child<QMenu>("RoutePopup")->isVisible());
+        child<QMenu>("RoutePopup")->close();
+
+        // A wide window shows every name whole; figures stand right-aligned.
+        m_window->resize(1280, 800);
+        QTRY_COMPARE(m_window->width(), 1280);
+        int longest = 0;
+        for (int row = 0; row < list->model()->rowCount(); ++row)
+            longest = qMax(longest, list->fontMetrics().horizontalAdvance(
+                                        list->model()->index(row, 1).data().toString()));
+        QVERIFY(list->columnWidth(AirportListModel::ColumnName) > longest + 8);
+        add(QStringLiteral("KBOS"));
+        QCOMPARE(m_window->route()
+                         ->index(1, RouteModel::ColumnDistanceNM)
+                         .data(Qt::TextAlignmentRole)
+                         .toInt() &
+                     Qt::AlignRight,
+                 int(Qt::AlignRight));
     }
 
     void shortRunwaysAreDarkRed()
