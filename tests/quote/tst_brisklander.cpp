@@ -586,6 +586,8 @@ private slots:
         QTest::qWait(300); // nothing is left to arrive late
         QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS", "KJFK", "KMIA"}));
         QCOMPARE(find()->text(), QString());
+        QCOMPARE(child<QLineEdit>("TxtTotalNM")->text(), QStringLiteral("1,274.2"));
+        QCOMPARE(child<QLineEdit>("TxtTotalSM")->text(), QStringLiteral("1,466.3"));
     }
 
     void focusBringsItsTabForward()
