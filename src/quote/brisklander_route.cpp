@@ -13,6 +13,7 @@
 #include "quote/findevents.h"
 #include "quote/frmmsgboxinsairport.h"
 #include "quote/quotesheet.h"
+#include "quote/routeinsertion.h"
 #include "quote/routemodel.h"
 
 #include <QApplication>
@@ -25,12 +26,6 @@
 
 using Platform::Button;
 using Platform::Icon;
-
-namespace {
-
-const QString SelectTitle = QStringLiteral("Select Airport");
-
-} // namespace
 
 int Brisklander::selectedAirportRow() const
 {
@@ -116,56 +111,27 @@ void Brisklander::CmdSelect_Click()
             position = RouteInsertPosition == -1 ? 0 : RouteInsertPosition;
             position = qBound(0, position, m_route->count());
         } else {
-            const int count = m_route->count();
-            int selected = selectedRouteRow();
-            const int current = m_SSDBGrid2->currentIndex().row();
-            if (selected < 0 && count > 0)
-                selected = current >= 0 ? current : count - 1;
-            const bool currentIsSame =
-                current >= 0 && current < count && m_route->leg(current).stop.ID == stop.ID;
-            if (selected == 0 && currentIsSame) {
-                Platform::prompter().inform(
-                    Icon::Exclamation, SelectTitle,
-                    QStringLiteral("Selected Airport is the same as Current Airport in Quote."));
+            const RouteInsertion::Decision decision = RouteInsertion::decide(
+                {m_route, selectedRouteRow(), m_SSDBGrid2->currentIndex().row()}, stop,
+                runway.isNull() ? std::nullopt : std::optional<qint64>(runway.toLongLong()),
+                appSettings().MINRUNWAYLENGTH,
+                [this] { return FrmMsgBoxInsAirport::ask(this) == FrmMsgBoxInsAirport::Before; });
+            if (!decision.refusal.isEmpty()) {
+                Platform::prompter().inform(Icon::Exclamation, RouteInsertion::Title,
+                                            decision.refusal);
                 sameAirportEnding();
                 return;
             }
-            if (selected == 0 && count >= 2)
-                position = FrmMsgBoxInsAirport::ask(this) == FrmMsgBoxInsAirport::Before ? 0 : 1;
-            else
-                position = selected + 1;
-            if (count > 0 && currentIsSame) {
-                Platform::prompter().inform(
-                    Icon::Exclamation, SelectTitle,
-                    QStringLiteral("Selected Airport is the same as Current Airport in Quote."));
-                sameAirportEnding();
+            if (!decision.runwayQuestion.isEmpty() &&
+                Platform::prompter().ask(Platform::Message{
+                    Icon::Exclamation, RouteInsertion::Title, decision.runwayQuestion,
+                    Button::Yes | Button::No, Button::No}) != Button::Yes) {
+                setFindText(QString());
+                m_TxtFind->setFocus();
+                RouteInsertPosition = 0;
                 return;
             }
-            if (count >= 2 && position < count && m_route->leg(position).stop.ID == stop.ID) {
-                Platform::prompter().inform(
-                    Icon::Exclamation, SelectTitle,
-                    QStringLiteral("Selected Airport is the same as Next Airport in Quote."));
-                sameAirportEnding();
-                return;
-            }
-            const qint32 minimum = appSettings().MINRUNWAYLENGTH;
-            if (!runway.isNull() && runway.toLongLong() < minimum) {
-                const Button answer = Platform::prompter().ask(Platform::Message{
-                    Icon::Exclamation, SelectTitle,
-                    QStringLiteral("The Runway Length at '%1'    '%2'\r\rof %3 ft is shorter then "
-                                   "the current Minimum Runway Length of %4 ft.\r\rDo you want or "
-                                   "Insert the Airport in the Route anyway?")
-                        .arg(stop.ID, stop.NAME)
-                        .arg(runway.toLongLong())
-                        .arg(minimum),
-                    Button::Yes | Button::No, Button::No});
-                if (answer != Button::Yes) {
-                    setFindText(QString());
-                    m_TxtFind->setFocus();
-                    RouteInsertPosition = 0;
-                    return;
-                }
-            }
+            position = decision.position;
         }
         m_CmdDelete->setEnabled(true);
         m_route->insertStop(position, stop);
