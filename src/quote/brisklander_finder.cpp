@@ -8,6 +8,7 @@
 #include "quote/brisklander.h"
 #include "quote/dataview.h"
 #include "quote/findevents.h"
+#include "quote/findtyping.h"
 #include "quote/routemodel.h"
 
 #include <QClipboard>
@@ -133,37 +134,29 @@ void Brisklander::pasteIntoFind()
 
 bool Brisklander::typeIntoFind(QChar character)
 {
-    const QChar typed = character.toUpper();
-    // These would break the search criterion.
-    if (typed == QLatin1Char('\'') || typed == QLatin1Char(',') || typed == QLatin1Char('[') ||
-        typed == QLatin1Char(']'))
-        return true;
-    if (typed == QLatin1Char(' ') && searchMode() == SearchMode::Identifier)
-        return true;
-    const QString current = m_TxtFind->text();
-    const int cursor = m_TxtFind->cursorPosition();
-    if (cursor < current.size() && current.at(cursor) == typed) {
-        // The next character of the completion: step over it.
-        m_TxtFind->setCursorPosition(cursor + 1);
-        return true;
+    const FindTyping::Result result = FindTyping::type(
+        {m_TxtFind->text(), m_TxtFind->cursorPosition(), m_TxtFind->hasSelectedText(),
+         m_TxtFind->maxLength(), searchMode() == SearchMode::Identifier},
+        character);
+    switch (result.action) {
+    case FindTyping::Action::Drop:
+        break;
+    case FindTyping::Action::StepOver:
+        m_TxtFind->setCursorPosition(result.cursor);
+        break;
+    case FindTyping::Action::ReplaceSelection:
+        m_TxtFind->insert(result.text);
+        break;
+    case FindTyping::Action::Type: {
+        {
+            FindEventsPause pause;
+            m_TxtFind->setText(result.text);
+        }
+        m_TxtFind->setCursorPosition(result.cursor);
+        TxtFind_Change();
+        break;
     }
-    if (m_TxtFind->hasSelectedText()) {
-        m_TxtFind->insert(QString(typed));
-        return true;
     }
-    // The completion after the cursor gives way when the box is full.
-    QString next = current;
-    next.insert(cursor, typed);
-    if (next.size() > m_TxtFind->maxLength())
-        next = current.left(cursor) + typed;
-    if (next.size() > m_TxtFind->maxLength())
-        return true;
-    {
-        FindEventsPause pause;
-        m_TxtFind->setText(next);
-    }
-    m_TxtFind->setCursorPosition(cursor + 1);
-    TxtFind_Change();
     return true;
 }
 
