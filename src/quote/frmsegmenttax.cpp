@@ -3,6 +3,7 @@
 #include "core/accesskeys.h"
 #include "core/format.h"
 #include "core/platform.h"
+#include "quote/segmenttaxline.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -18,17 +19,6 @@ namespace {
 
 // The counts take two typed digits at most.
 constexpr int CountDigits = 2;
-
-// The whole number the text begins with (blanks before it skipped); 0 when it
-// does not begin with a digit, so a hand-altered charge text opens as zero.
-int leadingInteger(QStringView text)
-{
-    text = text.trimmed();
-    int value = 0;
-    for (qsizetype i = 0; i < text.size() && i < 9 && text.at(i).isDigit(); ++i)
-        value = value * 10 + text.at(i).digitValue();
-    return value;
-}
 
 // Keys that are not typed characters: moving, leaving and closing pass untouched.
 bool isNavigationKey(const QKeyEvent* key)
@@ -122,16 +112,11 @@ void FrmSegmentTax::Form_Load()
     m_TxtTaxSegment->setText(Format::number(m_taxPerSegment, Format::Rate));
     m_editingExisting = !m_segmentRowCharge.isNull();
     if (m_editingExisting) {
-        // The counts are read back from the row's own text: "4 Pax * 2 Segm. * 2.50".
-        const QString& charge = m_segmentRowCharge;
-        const qsizetype blank = charge.indexOf(QLatin1Char(' '));
-        const int pax = leadingInteger(QStringView(charge).left(blank < 0 ? 0 : blank));
-        const qsizetype star = charge.indexOf(QLatin1Char('*'));
-        const int segments = star < 0 ? 0 : leadingInteger(QStringView(charge).mid(star + 2, 2));
-        m_TxtNoPax->setText(QString::number(pax));
-        m_TxtNoSegments->setText(QString::number(segments));
-        m_TxtTotSegTax->setText(
-            Format::number(pax * segments * Format::value(m_TxtTaxSegment->text()), Format::Money));
+        // The counts are read back from the row's own text.
+        const SegmentTaxLine line = SegmentTaxLine::parse(m_segmentRowCharge, m_taxPerSegment);
+        m_TxtNoPax->setText(QString::number(line.passengers));
+        m_TxtNoSegments->setText(QString::number(line.segments));
+        m_TxtTotSegTax->setText(line.totalText());
         m_CmdSave->setEnabled(true);
     } else {
         m_TxtNoSegments->setText(QString::number(m_routeStops >= 2 ? m_routeStops - 1 : 0));
@@ -144,10 +129,15 @@ void FrmSegmentTax::Form_Activate()
     Platform::pointer().setNormal();
 }
 
+SegmentTaxLine FrmSegmentTax::line() const
+{
+    return SegmentTaxLine{int(Format::value(m_TxtNoPax->text())),
+                          int(Format::value(m_TxtNoSegments->text())), m_taxPerSegment};
+}
+
 QString FrmSegmentTax::chargeText() const
 {
-    return m_TxtNoPax->text() + QStringLiteral(" Pax * ") + m_TxtNoSegments->text() +
-           QStringLiteral(" Segm. * ") + m_TxtTaxSegment->text();
+    return line().chargeText();
 }
 
 QString FrmSegmentTax::totalText() const
@@ -174,11 +164,7 @@ void FrmSegmentTax::countChanged(QLineEdit* count)
         m_TxtTotSegTax->setText(zeroTotal());
         return;
     }
-    // The total uses the tax as shown, so it matches the charge text to the cent.
-    m_TxtTotSegTax->setText(
-        Format::number(Format::value(m_TxtNoPax->text()) * Format::value(m_TxtNoSegments->text()) *
-                           Format::value(m_TxtTaxSegment->text()),
-                       Format::Money));
+    m_TxtTotSegTax->setText(line().totalText());
     // Rewriting as a plain number drops leading zeros: "05" becomes "5".
     count->setText(QString::number(qint64(Format::value(count->text()))));
 }

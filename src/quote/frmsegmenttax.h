@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quote/segmenttaxline.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -42,6 +44,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The counts as typed, with the rate of the settings.
+    SegmentTaxLine line() const;
     void countChanged(QLineEdit* count);
 
     double m_taxPerSegment = 0.0;
