@@ -73,7 +73,9 @@ QuoteData minimalQuote()
     data.printCompany = false;
     data.company.NAME = QStringLiteral("Skyway Charter Inc.");
     data.customer = {"   ", "12 Elm Street", "", "Anchorage", "AK", "99501", "", "", "", ""};
-    data.totalNM = data.totalSM = data.distanceCharge = QStringLiteral("0.0");
+    // Two fields side by side: a few tenths of a mile, priced at the minimum.
+    data.totalNM = data.distanceCharge = QStringLiteral("0.4");
+    data.totalSM = QStringLiteral("0.5");
     data.baseCharge = data.totalBaseCharge = data.totalCharges = data.finalQuote =
         QStringLiteral("500.00");
     data.charges = {Charge{"", "", "", "", "", ""}};
