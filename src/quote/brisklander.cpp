@@ -16,6 +16,7 @@
 #include "quote/chargesmodel.h"
 #include "quote/dataview.h"
 #include "quote/findevents.h"
+#include "quote/quote.h"
 #include "quote/quotesheet.h"
 #include "quote/routemodel.h"
 #include "settings/cataloggrids.h"
@@ -87,7 +88,8 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     AccessKeys::runAtOnce();
     setObjectName(ProgramTitle);
     setWindowTitle(ProgramTitle);
-    m_route = new RouteModel(this);
+    m_quote = new Quote(this);
+    m_route = m_quote->route();
     m_data1 = new DataView(this);
     m_data1->setObjectName(QStringLiteral("Data1"));
     m_data2 = new DataView(this);
@@ -95,8 +97,8 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     m_data3 = new DataView(this);
     m_data3->setObjectName(QStringLiteral("Data3"));
     m_airportList = new AirportListModel(m_data1, this);
-    m_sheet = new QuoteSheet(this);
-    m_charges = new ChargesModel(this);
+    m_sheet = m_quote->sheet();
+    m_charges = m_quote->charges();
     m_chargeCatalog = new CatalogModel(
         m_data2,
         {{QStringLiteral("ChargeDescription"), QStringLiteral("Charge"), QString(), false},
@@ -115,7 +117,6 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     });
     buildLayout();
     buildMenus();
-    connect(m_route, &RouteModel::totalsChanged, this, &Brisklander::writeTotals);
     Form_Load();
     // The window opens ready for the first identifier.
     m_TxtFind->setFocus();

@@ -13,6 +13,7 @@ class AirportListModel;
 class CatalogModel;
 class ChargesModel;
 class QComboBox;
+class Quote;
 class QuoteSheet;
 class DataView;
 class QAction;
@@ -153,7 +154,6 @@ private:
     bool gridKeyPress(QTableView* grid, QKeyEvent* event);
     void popupAtCurrentRow(QTableView* grid);
     void gridMouse(QTableView* grid, QMouseEvent* event);
-    void writeTotals();
     void updateRouteButtons();
     void selectRouteRow(int row);
     int selectedRouteRow() const;
@@ -163,6 +163,7 @@ private:
     void focusFindBox();
     void showError(const QString& title, const Db::DbError& error);
 
+    Quote* m_quote = nullptr; // the route, the sheet and the charges, joined
     RouteModel* m_route = nullptr;
     DataView* m_data1 = nullptr;
     DataView* m_data2 = nullptr;

@@ -214,10 +214,6 @@ QWidget* Brisklander::buildQuoteTab()
             [this](const QString& text) { m_sheet->setText(QuoteSheet::ChargePerMile, text); });
     m_TxtChargePerMile->installEventFilter(this);
     connect(m_SSDBCBTaxBaseCharge, &QComboBox::activated, this, &Brisklander::pickBaseTax);
-    connect(m_charges, &ChargesModel::sumsChanged, this, [this] {
-        m_sheet->setText(QuoteSheet::TotAddCharges, m_charges->totalChargesText());
-        m_sheet->setText(QuoteSheet::TotTaxAddCharges, m_charges->totalTaxesText());
-    });
     connect(m_SSDBGrid3->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &Brisklander::chargesSelectionChanged);
     connect(m_SSDBGrid3->selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -69,13 +69,6 @@ bool Brisklander::readSelectedAirport(RouteStop& stop, QVariant& runwayLength) c
     return true;
 }
 
-void Brisklander::writeTotals()
-{
-    // Nautical first, then statute: the pricing follows these two fields in turn.
-    m_sheet->setText(QuoteSheet::TotalNM, m_route->totalNMText());
-    m_sheet->setText(QuoteSheet::TotalSM, m_route->totalSMText());
-}
-
 void Brisklander::updateRouteButtons()
 {
     m_CmdDelete->setEnabled(m_route->count() > 0);
