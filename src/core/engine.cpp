@@ -287,7 +287,7 @@ Workspace::Workspace(const QString& name, const QString& user, const QByteArray&
     : m_name(name), m_user(user), m_workgroupId(workgroupId)
 {}
 
-std::shared_ptr<Connection> Workspace::connectionFor(const QString& path)
+std::shared_ptr<Connection> Workspace::connectionFor(const QString& path, bool readOnly)
 {
     if (m_closed)
         throw DbError(Error::ObjectClosed, QStringLiteral("Object invalid or no longer set."));
@@ -295,7 +295,7 @@ std::shared_ptr<Connection> Workspace::connectionFor(const QString& path)
     auto found = m_connections.find(key);
     if (found != m_connections.end() && !found->second->isClosed())
         return found->second;
-    auto connection = std::make_shared<Connection>(key, m_workgroupId);
+    auto connection = std::make_shared<Connection>(key, m_workgroupId, readOnly);
     if (m_inTransaction)
         connection->exec(QStringLiteral("BEGIN IMMEDIATE"));
     m_connections[key] = connection;
@@ -304,7 +304,12 @@ std::shared_ptr<Connection> Workspace::connectionFor(const QString& path)
 
 std::shared_ptr<Database> Workspace::openDatabase(const QString& path)
 {
-    return std::shared_ptr<Database>(new Database(connectionFor(path)));
+    return std::shared_ptr<Database>(new Database(connectionFor(path, false)));
+}
+
+std::shared_ptr<Database> Workspace::openDatabaseReadOnly(const QString& path)
+{
+    return std::shared_ptr<Database>(new Database(connectionFor(path, true)));
 }
 
 std::shared_ptr<Database> Workspace::createDatabase(const QString& path)

@@ -140,6 +140,9 @@ public:
 
     // Opens a database file that exists and was secured by this workspace's workgroup.
     std::shared_ptr<Database> openDatabase(const QString& path);
+    // The same without ever changing the file, so another program may use it at once.
+    // Within a workspace a file is opened one way, the way it was first opened.
+    std::shared_ptr<Database> openDatabaseReadOnly(const QString& path);
     // Creates a new, empty database file secured by this workspace's workgroup.
     std::shared_ptr<Database> createDatabase(const QString& path);
 
@@ -157,7 +160,7 @@ private:
     friend class DbEngine;
     friend class Database;
     Workspace(const QString& name, const QString& user, const QByteArray& workgroupId);
-    std::shared_ptr<Connection> connectionFor(const QString& path);
+    std::shared_ptr<Connection> connectionFor(const QString& path, bool readOnly);
 
     QString m_name;
     QString m_user;

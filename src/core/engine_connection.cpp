@@ -288,9 +288,10 @@ void likeFunction(sqlite3_context* context, int, sqlite3_value** values)
 
 } // namespace
 
-Connection::Connection(const QString& path, const QByteArray& workgroupId) : m_path(path)
+Connection::Connection(const QString& path, const QByteArray& workgroupId, bool readOnly)
+    : m_path(path)
 {
-    m_db = openSqliteFile(path, false);
+    m_db = openSqliteFile(path, readOnly);
     try {
         const QString described = describePath(path);
         // Whatever stops the first read (a lock held by another program, a file that

@@ -51,7 +51,8 @@ private:
 class Connection
 {
 public:
-    Connection(const QString& path, const QByteArray& workgroupId);
+    // A read-only connection never changes the file: every write fails with 3027.
+    Connection(const QString& path, const QByteArray& workgroupId, bool readOnly = false);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -15,6 +15,7 @@
 #include "quote/dataview.h"
 #include "quote/frmquotemem.h"
 #include "quote/frmsegmenttax.h"
+#include "quote/quote.h"
 #include "quote/quotesheet.h"
 #include "quote/routemodel.h"
 
@@ -398,44 +399,9 @@ void Brisklander::CmdQuoteMem_Click()
 
 QuoteData Brisklander::quoteData() const
 {
-    QuoteData data;
-    const AppSettings& settings = appSettings();
-    data.company =
-        QuoteData::Company{settings.NAME,   settings.ADDRESS1, settings.ADDRESS2, settings.CITY,
-                           settings.STATE,  settings.ZIP,      settings.COUNTRY,  settings.PHONE1,
-                           settings.PHONE2, settings.FAX,      settings.EMAIL,    settings.WEBSITE};
-    data.minBaseCharge = settings.MINBASECHARGE;
-    data.currencySymbol = appContext().CurrencySymbol;
-    for (const RouteLeg& leg : m_route->legs())
-        data.route << QuoteData::RouteRow{leg.stop.ID, leg.stop.NAME, leg.DistanceNM,
-                                          leg.DistanceSM};
-    const auto text = [this](QuoteSheet::Field field) { return m_sheet->text(field); };
-    data.totalNM = text(QuoteSheet::TotalNM);
-    data.totalSM = text(QuoteSheet::TotalSM);
-    data.distanceCharge = text(QuoteSheet::DistanceCharge);
-    data.chargePerMile = text(QuoteSheet::ChargePerMile);
+    QuoteData data = m_quote->documentData(appSettings(), appContext().CurrencySymbol,
+                                           Platform::clock().today());
     data.milesCaption = m_LabelMiles->text();
-    data.baseCharge = text(QuoteSheet::BaseCharge);
-    data.taxType = m_sheet->baseTaxType();
-    if (!data.taxType.isEmpty()) {
-        const int row = m_SSDBCBTaxBaseCharge->currentIndex();
-        const QVariant percent = row >= 0 ? m_taxList->stored(row, 1) : QVariant();
-        if (!percent.isNull())
-            data.taxPercent = percent.toDouble();
-    }
-    data.taxAmount = text(QuoteSheet::TaxAmount);
-    data.totalBaseCharge = text(QuoteSheet::TotalBaseCharge);
-    for (int row = 0; row < m_charges->count(); ++row) {
-        const ChargeLine& line = m_charges->line(row);
-        data.charges << QuoteData::ChargeRow{line.Charge, line.Amount, line.Number,
-                                             line.Total,  line.Tax,    line.TaxAmount};
-    }
-    data.totAddCharges = text(QuoteSheet::TotAddCharges);
-    data.totTaxAddCharges = text(QuoteSheet::TotTaxAddCharges);
-    data.totalCharges = text(QuoteSheet::TotalCharges);
-    data.totalTaxes = text(QuoteSheet::TotalTaxes);
-    data.finalQuote = text(QuoteSheet::FinalQuote);
-    data.today = Platform::clock().today();
     return data;
 }
 

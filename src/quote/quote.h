@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/appsettings.h"
+#include "document/quotedata.h"
 #include "quote/chargesmodel.h"
 #include "quote/quotesheet.h"
 #include "quote/routemodel.h"
@@ -21,6 +23,12 @@ public:
     RouteModel* route() const { return m_route; }
     QuoteSheet* sheet() const { return m_sheet; }
     ChargesModel* charges() const { return m_charges; }
+
+    // Everything of the quote the document prints but the print dialog's fields: the
+    // company and the minimum from the settings, the figures as shown, the route and
+    // the charge rows, the currency symbol and the day.
+    QuoteData documentData(const AppSettings& settings, const QString& currencySymbol,
+                           const QDate& today) const;
 
 private:
     RouteModel* m_route;

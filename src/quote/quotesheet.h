@@ -54,6 +54,7 @@ public:
     // percentage; an empty type means no tax.
     void setBaseTax(const QString& type, std::optional<double> percent);
     QString baseTaxType() const { return m_taxType; }
+    std::optional<double> baseTaxPercent() const { return m_taxPercent; }
 
     // The charge per mile of the current basis, as a new quote starts with it.
     void resetChargePerMile();
