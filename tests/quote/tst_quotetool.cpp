@@ -1,0 +1,252 @@
+#include "airports/starterdata.h"
+#include "core/appcontext.h"
+#include "core/appsettings.h"
+#include "core/engine.h"
+#include "core/schema.h"
+#include "core/startup.h"
+#include "document/printjob.h"
+#include "quote/brisklander.h"
+#include "quote/chargesmodel.h"
+#include "quote/quoterequest.h"
+#include "quote/routemodel.h"
+#include "support/databasedump.h"
+#include "support/testservices.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+// The tool as the operator's scripts run it, in the United States locale.
+Run quoteTool(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"LC_ALL"_s, u"en_US.UTF-8"_s);
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(BRISKLANDER_QUOTE_TOOL_PATH), arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Every file of the folder with its bytes' digest and time, to see that nothing changed.
+QStringList folderState(const QString& path)
+{
+    QStringList state;
+    for (const QFileInfo& file : QDir(path).entryInfoList(QDir::Files, QDir::Name)) {
+        QFile f(file.filePath());
+        f.open(QIODevice::ReadOnly);
+        state << file.fileName() + u' ' +
+                     QString::fromLatin1(
+                         QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex()) +
+                     u' ' + QString::number(file.lastModified().toMSecsSinceEpoch());
+    }
+    return state;
+}
+
+} // namespace
+
+// brisklander-quote, run as a process on a program folder: the same figures and the
+// same text file as the main window, the folder only read, every failure named.
+class TestQuoteTool : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString folder() const { return m_dir.path(); }
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        StarterData::createProgramFolder(folder(), u"Brisklander"_s);
+    }
+
+    void failuresNameTheirCause_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // after the folder
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown airport")
+            << QStringList{"KTEB", "kzzz"} << 3 << "Airport Identifier 'KZZZ' not found.";
+        QTest::newRow("unknown tax type")
+            << QStringList{"KTEB", "KBOS", "--tax", "NOPE"} << 3 << "Unknown tax type 'NOPE'.";
+        QTest::newRow("the same airport twice")
+            << QStringList{"KTEB", "KBOS", "KBOS"} << 3
+            << "KBOS: Selected Airport is the same as Current Airport in Quote.";
+        QTest::newRow("rate that does not read") << QStringList{"KTEB", "KBOS", "--rate", "cheap"}
+                                                 << 3 << "Charge per mile 'cheap' is not a number.";
+        QTest::newRow("amount the grid cannot hold")
+            << QStringList{"KTEB", "KBOS", "--charge", "Ferry;123456;1"} << 3
+            << "Amount '123456' does not fit the charges grid.";
+        QTest::newRow("malformed charge") << QStringList{"KTEB", "KBOS", "--charge", "Ferry"} << 2
+                                          << "give DESCRIPTION;AMOUNT;NUMBER[;TAX TYPE].";
+        QTest::newRow("malformed segment tax")
+            << QStringList{"KTEB", "KBOS", "--segment-tax", "four"} << 2
+            << "--segment-tax 'four': give PASSENGERS[,SEGMENTS].";
+        QTest::newRow("one airport") << QStringList{"KTEB"} << 2 << "at least two airports";
+        QTest::newRow("unknown option")
+            << QStringList{"KTEB", "KBOS", "--fast"} << 2 << "Unknown option 'fast'.";
+        QTest::newRow("customer name too long")
+            << QStringList{"KTEB", "KBOS", "--customer", QString(33, u'x')} << 2
+            << "--customer takes at most 32 characters.";
+    }
+    void failuresNameTheirCause()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const Run run = quoteTool(QStringList{folder()} + arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
+    }
+
+    // The folder is only read, so the tool may run while the program is open; while the
+    // program's exit compacts the database (or after a crash in it) no figure is given.
+    void folderIsOnlyRead()
+    {
+        const QStringList before = folderState(folder());
+        QTemporaryDir out;
+        const Run run = quoteTool({folder(), u"KTEB"_s, u"KBOS"_s, u"--text"_s,
+                                   out.filePath(u"quote.txt"_s), u"--json"_s});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(folderState(folder()), before);
+
+        QVERIFY(QFile::copy(QDir(folder()).filePath(Schema::DatabaseFileName),
+                            QDir(folder()).filePath(u"Brisklander.old"_s)));
+        const Run compacting = quoteTool({folder(), u"KTEB"_s, u"KBOS"_s});
+        QVERIFY(QFile::remove(QDir(folder()).filePath(u"Brisklander.old"_s)));
+        QCOMPARE(compacting.exitCode, 1);
+        QVERIFY2(compacting.err.contains(u"is being compacted"_s), qPrintable(compacting.err));
+        QVERIFY(compacting.out.isEmpty());
+
+        const Run missing = quoteTool({m_dir.filePath(u"nowhere"_s), u"KTEB"_s, u"KBOS"_s});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.err.contains(u"No program folder"_s), qPrintable(missing.err));
+    }
+
+    // The operator builds the quote in the main window with the keyboard; the tool is
+    // given the same: the quote tab's fields and the text file are the same.
+    void sameQuoteAsTheMainWindow()
+    {
+        TestServices services;
+        services.clock->setToday(QDate::currentDate()); // the tool dates its quote today
+        appContext().ProgramFolder = folder();
+        appContext().DatabasePath = QDir(folder()).filePath(Schema::DatabaseFileName);
+        LoadSettings(QDir(folder()).filePath(u"Brisklander.INI"_s));
+        LoadCurrencySymbol();
+        QVERIFY(OpenAirportWorkspace());
+        auto window = std::make_unique<Brisklander>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        auto* find = window->findChild<QLineEdit*>(u"TxtFind"_s);
+        for (const char* id : {"kbos", "egll", "lfpb"}) {
+            QTest::keyClicks(find, QString::fromLatin1(id));
+            QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
+        }
+        QTRY_COMPARE(window->route()->count(), 4);
+        auto* rate = window->findChild<QLineEdit*>(u"TxtChargePerMile"_s);
+        rate->setFocus();
+        rate->selectAll();
+        QTest::keyClicks(rate, u"9.35"_s);
+        QTest::keyClick(window->findChild<QComboBox*>(u"SSDBCBTaxBaseCharge"_s), 'v'); // VAT
+        auto* grid = window->findChild<QTableView*>(u"SSDBGrid3"_s);
+        const auto typeInto = [&](int column, const QString& keys) {
+            grid->setFocus();
+            grid->setCurrentIndex(window->charges()->index(0, column));
+            QTest::keyClick(grid, keys.at(0).toLatin1());
+            QTest::keyClicks(QApplication::focusWidget(), keys.mid(1));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        };
+        typeInto(ChargesModel::ColumnAmount, u"-1234.567"_s);
+        typeInto(ChargesModel::ColumnNumber, u"2.5"_s);
+        QTest::keyClick(grid, Qt::Key_Right); // leaves the cell
+        const QuoteData shown = window->quoteData();
+        QTemporaryDir out;
+        PrintJob::writeTextFile(out.filePath(u"window.txt"_s), shown);
+
+        const Run run =
+            quoteTool({folder(), u"KTEB"_s, u"KBOS"_s, u"EGLL"_s, u"LFPB"_s, u"--rate"_s, u"9.35"_s,
+                       u"--tax"_s, u"vat"_s, u"--charge"_s, u";-1234.567;2.5"_s, u"--json"_s,
+                       u"--text"_s, out.filePath(u"tool.txt"_s)});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+        const QJsonObject fields = json.value(u"fields"_s).toObject();
+        for (const auto& [name, text] : quoteTabFields(shown)) {
+            QCOMPARE(fields.value(name).toString(), text);
+            if (auto* field = window->findChild<QLineEdit*>(name))
+                QCOMPARE(field->text(), text);
+        }
+        QCOMPARE(json.value(u"legs"_s).toArray().size(), 4);
+        QCOMPARE(json.value(u"charges"_s).toArray().at(0).toObject().value(u"Total"_s).toString(),
+                 shown.charges.at(0).total);
+        QFile windowFile(out.filePath(u"window.txt"_s)), toolFile(out.filePath(u"tool.txt"_s));
+        QVERIFY(windowFile.open(QIODevice::ReadOnly) && toolFile.open(QIODevice::ReadOnly));
+        const QByteArray tool = toolFile.readAll(), window_ = windowFile.readAll();
+        const QList<QByteArray> toolLines = tool.split('\n'), windowLines = window_.split('\n');
+        for (qsizetype i = 0; i < qMin(toolLines.size(), windowLines.size()); ++i)
+            QCOMPARE(toolLines.at(i), windowLines.at(i));
+        QCOMPARE(tool, window_);
+
+        window.reset();
+        appContext() = AppContext();
+        Db::DbEngine::instance().release();
+    }
+
+    // One trip a line; a line that cannot be priced is named and the others are priced.
+    void batchPricesEveryGoodLine()
+    {
+        QTemporaryDir out;
+        const QString trips = out.filePath(u"trips.csv"_s);
+        QFile file(trips);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("stops,rate,tax,passengers\r\nKTEB KBOS,,FET,\r\nKTEB-KZZZ,,,\r\n"
+                   "KTEB-EGLL-LFPB,9.5,,3\r\n");
+        file.close();
+        const Run run = quoteTool(
+            {folder(), u"--batch"_s, trips, u"--output"_s, out.filePath(u"figures.csv"_s)});
+        QCOMPARE(run.exitCode, 3);
+        QVERIFY2(run.err.contains(trips + u":3: Airport Identifier 'KZZZ' not found."_s),
+                 qPrintable(run.err));
+        QFile figures(out.filePath(u"figures.csv"_s));
+        QVERIFY(figures.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(figures.readAll()).split(u"\r\n"_s);
+        QCOMPARE(lines.size(), 4); // the header, two trips and the end of the last line
+        const Run single = quoteTool({folder(), u"KTEB"_s, u"EGLL"_s, u"LFPB"_s, u"--rate"_s,
+                                      u"9.5"_s, u"--segment-tax"_s, u"3"_s, u"--json"_s});
+        const QString finalQuote = QJsonDocument::fromJson(single.out)
+                                       .object()
+                                       .value(u"fields"_s)
+                                       .toObject()
+                                       .value(u"TxtFinalQuote"_s)
+                                       .toString();
+        QVERIFY2(lines.at(2).startsWith(u"4,\"KTEB EGLL LFPB\""_s), qPrintable(lines.at(2)));
+        QVERIFY2(lines.at(2).endsWith(u",\""_s + finalQuote + u'"'), qPrintable(lines.at(2)));
+    }
+};
+
+QTEST_MAIN(TestQuoteTool)
+#include "tst_quotetool.moc"
