@@ -26,6 +26,32 @@ QString quoteIdentifier(const QString& name);
 // names are understood by SQLite as they stand.
 QString translateQuery(const QString& jetSql);
 
+// The kinds of column the engine tells apart by their declared types.
+enum class Kind
+{
+    Text,
+    Int16,
+    Int32,
+    Real,
+    Flag,
+    Other
+};
+Kind kindOf(const ColumnInfo& column);
+// A stored value as the program reads it (a flag column gives a bool).
+QVariant readAs(const ColumnInfo& column, const QVariant& stored);
+// A value checked and converted for the column, as it is stored: a text longer than
+// the column fails with 3163, a figure that does not read with 3421, a whole number
+// beyond the column's range with 3349.
+QVariant valueForColumn(const ColumnInfo& column, const QVariant& value);
+
+// A criterion against a value the record set already holds.
+bool valueMatches(const Criterion& criterion, const QVariant& value);
+// A criterion as a SQL condition, its values appended to `values`; a plain prefix on
+// an indexed text column becomes an index range.
+QString conditionSql(const Criterion& criterion, const ColumnInfo* column, QVariantList& values);
+// The column of that name (in brackets or not, letter case ignored), else nullptr.
+const ColumnInfo* findColumn(const QList<ColumnInfo>& columns, const QString& name);
+
 // Opens a SQLite file without ever creating it.
 sqlite3* openSqliteFile(const QString& path, bool readOnly);
 

@@ -3,8 +3,6 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace Db {
 
@@ -12,118 +10,6 @@ namespace {
 
 const QString ClosedText = QStringLiteral("Object invalid or no longer set.");
 const QString NoCurrentText = QStringLiteral("No current record.");
-
-enum class Kind
-{
-    Text,
-    Int16,
-    Int32,
-    Real,
-    Flag,
-    Other
-};
-
-Kind kindOf(const ColumnInfo& column)
-{
-    const QString& type = column.declaredType;
-    if (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("TEXT")))
-        return Kind::Text;
-    if (type.startsWith(QLatin1String("SMALLINT")))
-        return Kind::Int16;
-    if (type.startsWith(QLatin1String("BIT")) || type.startsWith(QLatin1String("BOOL")))
-        return Kind::Flag;
-    if (type.contains(QLatin1String("INT")) || type.startsWith(QLatin1String("LONG")))
-        return Kind::Int32;
-    if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) ||
-        type.contains(QLatin1String("DOUB")) || type.startsWith(QLatin1String("SINGLE")))
-        return Kind::Real;
-    return Kind::Other;
-}
-
-QVariant readAs(const ColumnInfo& column, const QVariant& stored)
-{
-    if (column.flag && !stored.isNull())
-        return QVariant(stored.toLongLong() != 0);
-    return stored;
-}
-
-// The characters that can follow every text in a NOCASE comparison: the upper
-// bound of a prefix range.
-const QString PrefixEnd = QString::fromUcs4(U"\U0010FFFF", 1);
-
-bool isPlainPrefix(const QString& pattern)
-{
-    if (!pattern.endsWith(QLatin1Char('*')))
-        return false;
-    const QString head = pattern.left(pattern.size() - 1);
-    return !head.contains(QLatin1Char('*')) && !head.contains(QLatin1Char('?')) &&
-           !head.contains(QLatin1Char('#'));
-}
-
-bool valueMatches(const Criterion& criterion, const QVariant& value)
-{
-    const QVariant wanted = criterion.value();
-    if (criterion.op() == Criterion::Op::Like)
-        return !value.isNull() && Criterion::likeMatches(wanted.toString(), value.toString());
-    if (value.isNull() || wanted.isNull())
-        return false;
-    bool numericValue = false, numericWanted = false;
-    const double a = value.toDouble(&numericValue);
-    const double b = wanted.toDouble(&numericWanted);
-    const bool textual = value.typeId() == QMetaType::QString;
-    const bool same =
-        (!textual && numericValue && numericWanted)
-            ? a == b
-            : QString::compare(value.toString(), wanted.toString(), Qt::CaseInsensitive) == 0;
-    return criterion.op() == Criterion::Op::Equals ? same : !same;
-}
-
-// A typed criterion as a SQL condition with its bound values.
-QString conditionSql(const Criterion& criterion, const ColumnInfo* column, QVariantList& values)
-{
-    const QString name = quoteIdentifier(criterion.column());
-    const int first = int(values.size()) + 1;
-    switch (criterion.op()) {
-    case Criterion::Op::Equals:
-        values << criterion.value();
-        return QStringLiteral("%1 = ?%2").arg(name).arg(first);
-    case Criterion::Op::NotEquals:
-        values << criterion.value();
-        return QStringLiteral("%1 <> ?%2").arg(name).arg(first);
-    case Criterion::Op::Like:
-        break;
-    }
-    const QString pattern = criterion.value().toString();
-    values << pattern;
-    QString sql = QStringLiteral("programlike(?%1, %2)").arg(first).arg(name);
-    const QString prefix = pattern.left(pattern.size() - 1);
-    // NOCASE folds only ASCII letters, so only an ASCII prefix can bound an index range.
-    const bool ascii =
-        std::all_of(prefix.cbegin(), prefix.cend(), [](QChar c) { return c.unicode() < 0x80; });
-    if (column && kindOf(*column) == Kind::Text && isPlainPrefix(pattern) && !prefix.isEmpty() &&
-        ascii) {
-        // A prefix search walks the column's index; the pattern check keeps it exact.
-        values << prefix << prefix + PrefixEnd;
-        sql = QStringLiteral("(%1 >= ?%2 COLLATE NOCASE AND %1 < ?%3 COLLATE NOCASE AND %4)")
-                  .arg(name)
-                  .arg(first + 1)
-                  .arg(first + 2)
-                  .arg(sql);
-    }
-    return sql;
-}
-
-const ColumnInfo* findColumn(const QList<ColumnInfo>& columns, const QString& name)
-{
-    QString bare = name;
-    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
-        bare = bare.mid(1, bare.size() - 2);
-    for (const ColumnInfo& column : columns) {
-        if (column.name.compare(bare, Qt::CaseInsensitive) == 0)
-            return &column;
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -639,62 +525,7 @@ QVariant Recordset::value(const QString& name) const
 
 QVariant Recordset::convertForColumn(int field, const QVariant& value) const
 {
-    const ColumnInfo& column = m_columns[field];
-    if (!value.isValid() || value.isNull())
-        return QVariant();
-    const auto mismatch = [] {
-        return DbError(Error::TypeMismatch, QStringLiteral("Data type conversion error."));
-    };
-    const auto overflow = [] {
-        return DbError(Error::Overflow, QStringLiteral("Numeric field overflow."));
-    };
-    switch (kindOf(column)) {
-    case Kind::Text: {
-        const QString text = value.toString();
-        if (column.size > 0 && text.size() > column.size)
-            throw DbError(Error::TooSmall,
-                          QStringLiteral("The field is too small to accept the amount of data "
-                                         "you attempted to add. Try inserting or pasting less "
-                                         "data."));
-        return text;
-    }
-    case Kind::Flag:
-        if (value.typeId() == QMetaType::QString) {
-            bool ok = false;
-            const double number = value.toString().trimmed().toDouble(&ok);
-            if (!ok)
-                throw mismatch();
-            return QVariant(qlonglong(number != 0 ? 1 : 0));
-        }
-        return QVariant(qlonglong(value.toBool() ? 1 : 0));
-    case Kind::Int16:
-    case Kind::Int32: {
-        bool ok = false;
-        const double number = value.typeId() == QMetaType::QString
-                                  ? value.toString().trimmed().toDouble(&ok)
-                                  : value.toDouble(&ok);
-        if (!ok || !std::isfinite(number))
-            throw mismatch();
-        const double whole = std::nearbyint(number); // halves to the even neighbour
-        const double low = kindOf(column) == Kind::Int16 ? -32768.0 : -2147483648.0;
-        const double high = kindOf(column) == Kind::Int16 ? 32767.0 : 2147483647.0;
-        if (whole < low || whole > high)
-            throw overflow();
-        return QVariant(qlonglong(whole));
-    }
-    case Kind::Real: {
-        bool ok = false;
-        const double number = value.typeId() == QMetaType::QString
-                                  ? value.toString().trimmed().toDouble(&ok)
-                                  : value.toDouble(&ok);
-        if (!ok || !std::isfinite(number))
-            throw mismatch();
-        return QVariant(number);
-    }
-    case Kind::Other:
-        break;
-    }
-    return value;
+    return valueForColumn(m_columns[field], value);
 }
 
 void Recordset::addNew()
