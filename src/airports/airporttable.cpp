@@ -80,34 +80,3 @@ void DeleteAirport(Db::Workspace& workspace, const QString& databasePath, const 
     auto set = database->openRecordset(rowsOf(id));
     set->deleteRecord(); // "No current record." (3021) when there is no row
 }
-
-AirportTransaction::AirportTransaction(Db::Workspace& workspace) : m_workspace(workspace)
-{
-    m_workspace.beginTrans();
-    m_pending = true;
-}
-
-AirportTransaction::~AirportTransaction()
-{
-    if (!m_pending)
-        return;
-    try {
-        rollback();
-    } catch (const Db::DbError&) {
-        // A destructor cannot report; the workspace rolls back whatever it still
-        // holds when it is closed.
-    }
-}
-
-void AirportTransaction::commit()
-{
-    m_workspace.commitTrans();
-    m_pending = false;
-}
-
-void AirportTransaction::rollback()
-{
-    m_pending = false;
-    if (m_workspace.inTransaction())
-        m_workspace.rollback();
-}

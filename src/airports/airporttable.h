@@ -1,17 +1,13 @@
 #pragma once
 
 #include "airports/airportrecord.h"
+#include "core/engine.h"
 
 #include <QString>
 
 #include <memory>
 #include <optional>
 
-namespace Db {
-class Database;
-class Recordset;
-class Workspace;
-} // namespace Db
 
 // The operations the program runs on the table Airports, all through the engine.
 // Lookups by identifier compare the whole identifier for equality (without regard
@@ -58,22 +54,9 @@ void UpdateAirport(Db::Workspace& workspace, const QString& databasePath, const 
 // Deletes the row of the identifier; DbError NoCurrentRecord (3021) when there is none.
 void DeleteAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id);
 
-// A transaction on a workspace that is rolled back when the guard goes away without
-// commit(), so an exception between begin and commit never leaves one open.
-class AirportTransaction
+// The engine's transaction guard, under the name the airport commands know it by.
+class AirportTransaction : public Db::Transaction
 {
 public:
-    explicit AirportTransaction(Db::Workspace& workspace);
-    ~AirportTransaction();
-    AirportTransaction(const AirportTransaction&) = delete;
-    AirportTransaction& operator=(const AirportTransaction&) = delete;
-
-    void commit();
-    void rollback();
-    // True from the beginning until commit() or rollback().
-    bool isPending() const { return m_pending; }
-
-private:
-    Db::Workspace& m_workspace;
-    bool m_pending = false;
+    using Db::Transaction::Transaction;
 };

@@ -93,7 +93,7 @@ void seedDatabase(const QString& databasePath, const QString& workgroupPath,
     auto workspace =
         engine.createWorkspace(QStringLiteral("Seed"), Schema::UserName, Schema::Password);
     auto database = workspace->openDatabase(databasePath);
-    workspace->beginTrans();
+    Db::Transaction transaction(*workspace);
     try {
         auto airports = database->openRecordset(QStringLiteral("Airports"));
         QStringList fields;
@@ -123,7 +123,7 @@ void seedDatabase(const QString& databasePath, const QString& workgroupPath,
             taxes->setValue(QStringLiteral("Tax %"), tax.percent);
             taxes->update();
         }
-        workspace->commitTrans();
+        transaction.commit();
     } catch (...) {
         workspace->close();
         throw;

@@ -312,6 +312,37 @@ std::shared_ptr<Database> Workspace::openDatabaseReadOnly(const QString& path)
     return std::shared_ptr<Database>(new Database(connectionFor(path, true)));
 }
 
+Transaction::Transaction(Workspace& workspace) : m_workspace(workspace)
+{
+    m_workspace.beginTrans();
+    m_pending = true;
+}
+
+Transaction::~Transaction()
+{
+    if (!m_pending)
+        return;
+    try {
+        rollback();
+    } catch (const DbError&) {
+        // A destructor cannot report; the workspace rolls back whatever it still
+        // holds when it is closed.
+    }
+}
+
+void Transaction::commit()
+{
+    m_workspace.commitTrans();
+    m_pending = false;
+}
+
+void Transaction::rollback()
+{
+    m_pending = false;
+    if (m_workspace.inTransaction())
+        m_workspace.rollback();
+}
+
 std::shared_ptr<Database> Workspace::createDatabase(const QString& path)
 {
     if (m_closed)

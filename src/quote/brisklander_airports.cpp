@@ -17,8 +17,10 @@
 
 #include <QApplication>
 #include <QLineEdit>
+
 #include <QPushButton>
 #include <QTableView>
+#include <optional>
 
 using Platform::Button;
 using Platform::Icon;
@@ -104,7 +106,7 @@ void Brisklander::mnudelairport_Click()
 void Brisklander::deleteAirport(bool fromRoute)
 {
     Db::Workspace* workspace = appContext().Workspace.get();
-    bool pending = false;
+    std::optional<Db::Transaction> transaction;
     try {
         if (!targetAirport(fromRoute) || !workspace)
             return;
@@ -136,8 +138,7 @@ void Brisklander::deleteAirport(bool fromRoute)
 
         // The row is gone only once the operator confirms a second time.
         Platform::pointer().setBusy();
-        workspace->beginTrans();
-        pending = true;
+        transaction.emplace(*workspace);
         DeleteAirport(*workspace, appContext().DatabasePath, id);
         Platform::pointer().setNormal();
         const Button second = Platform::prompter().ask(Platform::Message{
@@ -147,16 +148,14 @@ void Brisklander::deleteAirport(bool fromRoute)
                 .arg(id, record.NAME),
             Button::Ok | Button::Cancel, Button::Cancel});
         if (second != Button::Ok) {
-            pending = false;
-            workspace->rollback();
+            transaction->rollback();
             setFindText(QString());
             if (isActiveWindow())
                 m_TxtFind->setFocus();
             return;
         }
         Platform::pointer().setBusy();
-        pending = false;
-        workspace->commitTrans();
+        transaction->commit();
         m_data1->Refresh();
         setFindText(QString());
         if (isActiveWindow()) {
@@ -179,10 +178,11 @@ void Brisklander::deleteAirport(bool fromRoute)
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         QString first = QStringLiteral("An error occured.");
-        if (pending) {
+        if (transaction && transaction->isPending()) {
             try {
-                workspace->rollback();
+                transaction->rollback();
             } catch (const Db::DbError&) {
+                // The workspace gives the row back when it closes.
             }
             first = QStringLiteral("An error occured, no record deleted");
         }
