@@ -3,6 +3,7 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
+#include "core/errortext.h"
 #include "core/instancelock.h"
 #include "core/platform.h"
 #include "core/schema.h"
@@ -159,10 +160,9 @@ bool OpenAirportWorkspace()
         Platform::pointer().setNormal();
         Platform::prompter().inform(
             Icon::Critical, ProgramTitle,
-            QStringLiteral("An error occured during program initialization:\r\rError number = "
-                           "%1\r%2\r\rApplication will be terminated")
-                .arg(error.number())
-                .arg(error.description()));
+            ErrorText::message(QStringLiteral("An error occured during program initialization:"),
+                               error) +
+                QStringLiteral("\r\rApplication will be terminated"));
         return false;
     }
 }

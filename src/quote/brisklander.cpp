@@ -6,6 +6,7 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
+#include "core/errortext.h"
 #include "core/format.h"
 #include "core/platform.h"
 #include "core/startup.h"
@@ -410,11 +411,8 @@ void Brisklander::Form_Load()
         Platform::pointer().setNormal();
         Platform::prompter().inform(
             Platform::Icon::Critical, ProgramTitle,
-            QStringLiteral("An Error occured: \r\rError number = %1\r%2\r\rBrisklander Load "
-                           "event\r\rSection = %3")
-                .arg(error.number())
-                .arg(error.description())
-                .arg(section));
+            ErrorText::message(QStringLiteral("An Error occured: "), error) +
+                QStringLiteral("\r\rBrisklander Load event\r\rSection = %1").arg(section));
     }
     updateRouteButtons();
 }
@@ -537,7 +535,5 @@ void Brisklander::showError(const QString& title, const Db::DbError& error)
 {
     Platform::pointer().setNormal();
     Platform::prompter().inform(Platform::Icon::Critical, title,
-                                QStringLiteral("An Error occured:\r\rError number = %1\r%2")
-                                    .arg(error.number())
-                                    .arg(error.description()));
+                                ErrorText::message(QStringLiteral("An Error occured:"), error));
 }

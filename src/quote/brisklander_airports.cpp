@@ -8,6 +8,7 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
+#include "core/errortext.h"
 #include "core/platform.h"
 #include "quote/airportlistmodel.h"
 #include "quote/brisklander.h"
@@ -92,9 +93,7 @@ void Brisklander::modifyAirport(bool fromRoute)
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Icon::Critical, QStringLiteral("Brisklander"),
-                                    QStringLiteral("An Error occured\r\rError number = %1\r%2")
-                                        .arg(error.number())
-                                        .arg(error.description()));
+                                    ErrorText::message(QStringLiteral("An Error occured"), error));
     }
 }
 
@@ -187,10 +186,7 @@ void Brisklander::deleteAirport(bool fromRoute)
             first = QStringLiteral("An error occured, no record deleted");
         }
         Platform::prompter().inform(Icon::Critical, QStringLiteral("Brisklander"),
-                                    QStringLiteral("%1\r\rError number = %2\r%3")
-                                        .arg(first)
-                                        .arg(error.number())
-                                        .arg(error.description()));
+                                    ErrorText::message(first, error));
     }
 }
 
