@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QWidget>
 
 #include <memory>
 
@@ -21,7 +21,7 @@ struct AppContext
 
     QString ProgramFolder;
     QString ExecutableName; // without extension
-    QPointer<QWidget> MainWindow;
+    QPointer<QObject> MainWindow; // the main window, once it is shown
 };
 
 AppContext& appContext();

@@ -182,7 +182,7 @@ void ExitApplication()
     Platform::pointer().setBusy();
 
     AppContext& context = appContext();
-    if (QWidget* window = context.MainWindow) {
+    if (auto* window = qobject_cast<QWidget*>(context.MainWindow.data())) {
         unloading() = true;
         window->close();
         window->deleteLater();
