@@ -124,7 +124,7 @@ private slots:
 
     void cleanup()
     {
-        if (QWidget* window = appContext().MainWindow)
+        if (auto* window = qobject_cast<QWidget*>(appContext().MainWindow.data()))
             delete window;
         appContext() = AppContext();
         Db::DbEngine::instance().release();
@@ -158,7 +158,7 @@ private slots:
     void secondCopyIsRefusedAndTheFirstKeepsItsLock()
     {
         QVERIFY(start());
-        QWidget* first = appContext().MainWindow;
+        auto* first = qobject_cast<QWidget*>(appContext().MainWindow.data());
         appContext().MainWindow = nullptr;
         QVERIFY(!start());
         QVERIFY(onlyMessage(Icon::Critical, QStringLiteral("Brisklander"),
