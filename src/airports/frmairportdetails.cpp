@@ -11,6 +11,7 @@
 #include "core/platform.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -47,13 +48,13 @@ QLineEdit* addText(QGridLayout* grid, int row, int column, const QString& captio
     return text;
 }
 
-QPushButton* addButton(QHBoxLayout* row, const QString& caption, const char* name,
-                       const QString& toolTip = QString())
+QPushButton* addButton(QDialogButtonBox* row, const QString& caption, const char* name,
+                       QDialogButtonBox::ButtonRole role, const QString& toolTip = QString())
 {
     auto* button = new QPushButton(caption);
     button->setObjectName(QLatin1String(name));
     button->setToolTip(toolTip);
-    row->addWidget(button);
+    row->addButton(button, role);
     return button;
 }
 
@@ -92,21 +93,21 @@ FrmAirportDetails::FrmAirportDetails(AirportHost* host, const QString& airportId
         connect(box, &QCheckBox::clicked, box, [box](bool checked) { box->setChecked(!checked); });
     }
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    m_CmdModify = addButton(buttons, QStringLiteral("&Modify"), "CmdModify",
-                            QStringLiteral("Click this button to Modify Airport Data"));
+    auto* buttons = new QDialogButtonBox;
+    m_CmdModify =
+        addButton(buttons, QStringLiteral("&Modify"), "CmdModify", QDialogButtonBox::ActionRole,
+                  QStringLiteral("Click this button to Modify Airport Data"));
     m_CmdDelete =
-        addButton(buttons, QStringLiteral("&Delete"), "CmdDelete",
+        addButton(buttons, QStringLiteral("&Delete"), "CmdDelete", QDialogButtonBox::ActionRole,
                   QStringLiteral("Click this button to Delete this Airport from the Database"));
-    m_CmdOK = addButton(buttons, QStringLiteral("&Exit"), "CmdOK");
+    m_CmdOK = addButton(buttons, QStringLiteral("&Exit"), "CmdOK", QDialogButtonBox::RejectRole);
     connect(m_CmdModify, &QPushButton::clicked, this, &FrmAirportDetails::CmdModify_Click);
     connect(m_CmdDelete, &QPushButton::clicked, this, &FrmAirportDetails::CmdDelete_Click);
     connect(m_CmdOK, &QPushButton::clicked, this, &FrmAirportDetails::CmdOK_Click);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     const QList<QWidget*> tabOrder = {
         m_TxtIdent,     m_TxtAirportName, m_TxtState,  m_TxtCountry,  m_TxtElevation, m_TxtLatitude,

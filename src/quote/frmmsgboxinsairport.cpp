@@ -4,6 +4,7 @@
 #include "core/platform.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -37,13 +38,12 @@ FrmMsgBoxInsAirport::FrmMsgBoxInsAirport(QWidget* parent) : QDialog(parent)
     auto* top = new QHBoxLayout;
     top->addWidget(picture, 0, Qt::AlignTop);
     top->addWidget(text, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(before);
-    buttons->addWidget(after);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(before, QDialogButtonBox::ActionRole);
+    buttons->addButton(after, QDialogButtonBox::AcceptRole);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 }
 
 void FrmMsgBoxInsAirport::showEvent(QShowEvent* event)

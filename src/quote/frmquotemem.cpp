@@ -5,6 +5,7 @@
 #include "core/platform.h"
 #include "quote/quotememory.h"
 
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -63,13 +64,12 @@ FrmQuoteMem::FrmQuoteMem(const QString& finalQuoteText, QWidget* parent)
     m_CmdCancel = new QPushButton(QStringLiteral("E&xit"), this);
     m_CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_CmdSave);
-    buttons->addStretch();
-    buttons->addWidget(m_CmdCancel);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(m_CmdSave, QDialogButtonBox::ActionRole);
+    buttons->addButton(m_CmdCancel, QDialogButtonBox::RejectRole);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     connect(m_TxtFinalQuote, &QLineEdit::textChanged, this, &FrmQuoteMem::TxtFinalQuote_Change);
     connect(m_TxtMemQuote, &QLineEdit::textChanged, this, &FrmQuoteMem::TxtMemQuote_Change);

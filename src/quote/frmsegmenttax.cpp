@@ -5,6 +5,7 @@
 #include "core/platform.h"
 #include "quote/segmenttaxline.h"
 
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -88,13 +89,12 @@ FrmSegmentTax::FrmSegmentTax(double taxPerSegment, int routeStops, const QString
     m_CmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     m_CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_CmdSave);
-    buttons->addWidget(m_CmdCancel);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(m_CmdSave, QDialogButtonBox::AcceptRole);
+    buttons->addButton(m_CmdCancel, QDialogButtonBox::RejectRole);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     for (QLineEdit* count : {m_TxtNoPax, m_TxtNoSegments})
         count->installEventFilter(this);
