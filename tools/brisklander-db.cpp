@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -42,15 +43,39 @@ int usage(QTextStream& err)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("brisklander-db"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList args = QCoreApplication::arguments().mid(1);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Makes and looks after the files of a Brisklander program folder."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("create or import"));
+    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The program folder."));
+    const QCommandLineOption airportsOption(
+        QStringLiteral("airports"),
+        QStringLiteral("create: the OurAirports files to fill the airport table from."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption updateOption(
+        QStringLiteral("update"), QStringLiteral("import: replace airports already there."));
+    parser.addOption(airportsOption);
+    parser.addOption(updateOption);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        err << "brisklander-db: " << parser.errorText() << '\n';
+        return usage(err);
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        out << parser.helpText();
+        usage(out);
+        return 0;
+    }
+    const QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage(err);
 
     if (args[0] == QLatin1String("import")) {
-        if (args.size() < 3 || args.size() > 4 ||
-            (args.size() == 4 && args[3] != QLatin1String("--update")))
+        if (args.size() != 3 || parser.isSet(airportsOption))
             return usage(err);
         const QDir folder(args[1]);
         const QDir dir(args[2]);
@@ -60,7 +85,7 @@ int main(int argc, char** argv)
         options.countriesCsv = dir.filePath(QStringLiteral("countries.csv"));
         if (QFileInfo::exists(dir.filePath(QStringLiteral("timezones.csv"))))
             options.timezonesCsv = dir.filePath(QStringLiteral("timezones.csv"));
-        options.updateExisting = args.size() == 4;
+        options.updateExisting = parser.isSet(updateOption);
         const bool terminal = isatty(fileno(stderr));
         try {
             for (const QString& line : RecoverProgramFolder(folder.path()))
@@ -94,16 +119,10 @@ int main(int argc, char** argv)
     }
 
     if (args[0] == QLatin1String("create")) {
-        QStringList rest = args.mid(1);
-        QString airports;
-        const int flag = int(rest.indexOf(QStringLiteral("--airports")));
-        if (flag >= 0) {
-            if (flag + 1 >= rest.size())
-                return usage(err);
-            airports = rest[flag + 1];
-            rest.remove(flag, 2);
-        }
-        if (rest.isEmpty() || rest.size() > 2)
+        const QStringList rest = args.mid(1);
+        const QString airports = parser.value(airportsOption);
+        if (rest.isEmpty() || rest.size() > 2 || parser.isSet(updateOption) ||
+            (parser.isSet(airportsOption) && airports.isEmpty()))
             return usage(err);
         const QString executable = rest.size() == 2 ? rest[1] : QStringLiteral("Brisklander");
         try {
