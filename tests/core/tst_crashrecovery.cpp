@@ -179,6 +179,42 @@ private slots:
                  qPrintable(run.output));
     }
 
+    // A command line the tool cannot use changes nothing and says how it is used.
+    void toolCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const QString usage = "usage: brisklander-db create FOLDER";
+        QTest::newRow("nothing") << QStringList() << 2 << usage;
+        QTest::newRow("unknown command") << QStringList{"compact", "F"} << 2 << usage;
+        QTest::newRow("create without a folder") << QStringList{"create"} << 2 << usage;
+        QTest::newRow("import without its files") << QStringList{"import", "F"} << 2 << usage;
+        QTest::newRow("create with --update")
+            << QStringList{"create", "F", "--update"} << 2 << usage;
+        QTest::newRow("--airports without a folder")
+            << QStringList{"create", "F", "--airports"} << 2 << "Missing value after '--airports'.";
+        QTest::newRow("unknown option")
+            << QStringList{"create", "F", "--fast"} << 2 << "Unknown option 'fast'.";
+        QTest::newRow("help") << QStringList{"--help"} << 0
+                              << "Makes and looks after the files of a Brisklander program folder.";
+    }
+    void toolCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        const QString folder = m_dir->filePath(QStringLiteral("new"));
+        for (QString& argument : arguments) {
+            if (argument == QLatin1String("F"))
+                argument = folder;
+        }
+        const ToolRun run = runTool(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.output.contains(output), qPrintable(run.output));
+        QVERIFY(!QFileInfo::exists(folder));
+    }
+
     void createMakesNoDatabaseBesideTheOldOne()
     {
         // A copy of the program at work on the folder (its exit has renamed the database).
