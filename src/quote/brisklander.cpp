@@ -38,6 +38,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -369,6 +370,12 @@ void Brisklander::Form_Load()
         for (int column : {AirportListModel::ColumnId, AirportListModel::ColumnState,
                            AirportListModel::ColumnCountry, AirportListModel::ColumnRunwayLength})
             m_SSDBGrid1->resizeColumnToContents(column);
+        // The rows measured are a sample: an identifier takes four of the widest letters.
+        const int identifier =
+            m_SSDBGrid1->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) +
+            2 * m_SSDBGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+        if (m_SSDBGrid1->columnWidth(AirportListModel::ColumnId) < identifier)
+            m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnId, identifier);
         section = 3;
         m_data2->setDatabaseName(appContext().DatabasePath);
         m_data2->setRecordSource(QStringLiteral("AdditionalCharges"));

@@ -356,6 +356,9 @@ private slots:
             longest = qMax(longest, list->fontMetrics().horizontalAdvance(
                                         list->model()->index(row, 1).data().toString()));
         QVERIFY(list->columnWidth(AirportListModel::ColumnName) > longest + 8);
+        // Identifiers are measured on a sample of rows; the widest one fits as well.
+        QVERIFY(list->columnWidth(AirportListModel::ColumnId) >
+                list->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) + 4);
         add(QStringLiteral("KBOS"));
         QCOMPARE(m_window->route()
                          ->index(1, RouteModel::ColumnDistanceNM)
