@@ -130,8 +130,21 @@ QWidget* Brisklander::buildQuoteTab()
         QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     m_SSDBGrid3->setTabKeyNavigation(false);
     m_SSDBGrid3->verticalHeader()->setDefaultSectionSize(m_SSDBGrid3->fontMetrics().height() + 8);
-    m_SSDBGrid3->setColumnWidth(ChargesModel::ColumnCharge, 200);
-    m_SSDBGrid3->horizontalHeader()->setStretchLastSection(true);
+    // The charge takes the room the figures leave; each figure column fits the widest
+    // figure it can show, and the tax column the longest tax type name.
+    QHeaderView* columns = m_SSDBGrid3->horizontalHeader();
+    columns->setSectionResizeMode(ChargesModel::ColumnCharge, QHeaderView::Stretch);
+    const QFontMetrics metrics = m_SSDBGrid3->fontMetrics();
+    const auto fit = [&](int column, const QString& widest) {
+        const int width = qMax(m_SSDBGrid3->horizontalHeader()->sectionSizeHint(column),
+                               metrics.horizontalAdvance(widest) + 16);
+        m_SSDBGrid3->setColumnWidth(column, width);
+    };
+    fit(ChargesModel::ColumnAmount, Format::number(-99999.99, Format::Money));
+    fit(ChargesModel::ColumnNumber, QStringLiteral("9999"));
+    fit(ChargesModel::ColumnTotal, Format::number(-999999999.99, Format::Money));
+    fit(ChargesModel::ColumnTax, QStringLiteral("Segment Tax"));
+    fit(ChargesModel::ColumnTaxAmount, Format::number(-99999999.99, Format::Money));
     m_SSDBGrid3->installEventFilter(this);
     auto* totAdd = figure(frame7, "TxtTotAddCharges");
     auto* totTaxAdd = figure(frame7, "TxtTotTaxAddCharges");
