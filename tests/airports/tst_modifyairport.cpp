@@ -6,7 +6,7 @@
 #include "core/schema.h"
 #include "core/startup.h"
 #include "quote/brisklander.h"
-#include "support/testservices.h"
+#include "support/programfolder.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -28,8 +28,7 @@ class TestModifyAirport : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<ProgramFolder> m_folder;
 
     // The stored row of one airport, every column as the engine reads it; `change`
     // rewrites one column first.
@@ -64,24 +63,16 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        StarterData::createProgramFolder(m_dir->path(), QStringLiteral("Brisklander"));
-        m_services = std::make_unique<TestServices>();
+        m_folder = std::make_unique<ProgramFolder>();
         appSettings() = AppSettings();
         appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
-        appContext().ProgramFolder = m_dir->path();
-        appContext().DatabasePath = m_dir->filePath(Schema::DatabaseFileName);
-        appContext().SettingsPath = m_dir->filePath(QStringLiteral("Brisklander.INI"));
-        QVERIFY(OpenAirportWorkspace());
+        QVERIFY(m_folder->open());
     }
     void cleanup()
     {
-        const auto unexpected = m_services->prompter->unexpected();
-        m_services.reset();
-        appContext() = AppContext();
-        Db::DbEngine::instance().release();
-        m_dir.reset();
-        QVERIFY2(unexpected.isEmpty(), unexpected.isEmpty() ? "" : qPrintable(unexpected[0].text));
+        const QString unexpected = m_folder->unexpectedMessage();
+        m_folder.reset();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
 
     // A missing number shows as an empty field, and so does one the field cannot hold
@@ -122,7 +113,7 @@ private slots:
         QString shown = QStringLiteral("(not opened)"), focusAfterSave;
         bool openAfterSave = false;
         if (!message.isEmpty())
-            m_services->prompter->setNextAnswer(Button::Ok);
+            m_folder->services().prompter->setNextAnswer(Button::Ok);
         QObject scope;
         whenModalOpens(&scope, [&](QDialog* dialog) {
             QPointer<QDialog> modify(dialog);
@@ -131,7 +122,7 @@ private slots:
                 QTest::keyClick(dialog, Qt::Key_S, Qt::AltModifier);
                 // An access key presses its button the way a click does, a moment later.
                 (void)QTest::qWaitFor(
-                    [this] { return !m_services->prompter->messages().isEmpty(); });
+                    [this] { return !m_folder->services().prompter->messages().isEmpty(); });
                 openAfterSave = modify && modify->isVisible();
                 if (QApplication::focusWidget())
                     focusAfterSave = QApplication::focusWidget()->objectName();
@@ -149,7 +140,7 @@ private slots:
         QTest::keyClick(menu, Qt::Key_M);
 
         QCOMPARE(shown, QString());
-        const auto& messages = m_services->prompter->messages();
+        const auto& messages = m_folder->services().prompter->messages();
         QCOMPARE(messages.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
             QString why;

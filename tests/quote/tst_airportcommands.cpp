@@ -9,7 +9,7 @@
 #include "quote/brisklander.h"
 #include "quote/catalogmodel.h"
 #include "quote/routemodel.h"
-#include "support/testservices.h"
+#include "support/programfolder.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -35,8 +35,7 @@ class TestAirportCommands : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<ProgramFolder> m_folder;
     std::unique_ptr<Brisklander> m_window;
 
     template <typename T> T* child(const char* name) const
@@ -64,7 +63,7 @@ private:
     }
     void expect(int index, Icon icon, const QString& text, Button defaultButton)
     {
-        const auto& messages = m_services->prompter->messages();
+        const auto& messages = m_folder->services().prompter->messages();
         QVERIFY(messages.size() > index);
         QString why;
         QVERIFY2(sameMessage(messages[index], icon, QStringLiteral("Delete Airport"), text,
@@ -76,15 +75,10 @@ private slots:
     void init()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_dir = std::make_unique<QTemporaryDir>();
-        StarterData::createProgramFolder(m_dir->path(), QStringLiteral("Brisklander"));
-        m_services = std::make_unique<TestServices>();
+        m_folder = std::make_unique<ProgramFolder>();
         appSettings() = AppSettings();
         appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
-        appContext().ProgramFolder = m_dir->path();
-        appContext().DatabasePath = m_dir->filePath(Schema::DatabaseFileName);
-        appContext().SettingsPath = m_dir->filePath(QStringLiteral("Brisklander.INI"));
-        QVERIFY(OpenAirportWorkspace());
+        QVERIFY(m_folder->open());
         m_window = std::make_unique<Brisklander>();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -93,20 +87,16 @@ private slots:
     void cleanup()
     {
         m_window.reset();
-        appContext() = AppContext();
-        Db::DbEngine::instance().release();
-        const auto& unexpected = m_services->prompter->unexpected();
-        QVERIFY2(unexpected.isEmpty(),
-                 unexpected.isEmpty() ? "" : qPrintable(unexpected.first().text));
-        m_services.reset();
-        m_dir.reset();
+        const QString unexpected = m_folder->unexpectedMessage();
+        m_folder.reset();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
 
     void deleteAsksTwiceAndCancelKeepsTheAirport()
     {
         m_window->showAirportInList(QStringLiteral("EGLC"));
-        m_services->prompter->setNextAnswer(Button::Yes);
-        m_services->prompter->setNextAnswer(Button::Cancel);
+        m_folder->services().prompter->setNextAnswer(Button::Yes);
+        m_folder->services().prompter->setNextAnswer(Button::Cancel);
         m_window->mnudelairport_Click();
         expect(0, Icon::Question,
                QStringLiteral("Are you sure that you want to DELETE \r\rAirport 'EGLC'  LONDON "
@@ -121,8 +111,8 @@ private slots:
         QVERIFY(!appContext().Workspace->inTransaction());
 
         m_window->showAirportInList(QStringLiteral("EGLC"));
-        m_services->prompter->setNextAnswer(Button::Yes);
-        m_services->prompter->setNextAnswer(Button::Ok);
+        m_folder->services().prompter->setNextAnswer(Button::Yes);
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         m_window->mnudelairport_Click();
         QVERIFY(!exists(QStringLiteral("EGLC")));
         QCOMPARE(child<QWidget>("Frame1")->toolTip(),
@@ -137,8 +127,8 @@ private slots:
         auto* route = child<QTableView>("SSDBGrid2");
         route->setFocus();
         route->selectRow(0);
-        m_services->prompter->setNextAnswer(Button::Ok);
-        m_services->prompter->setNextAnswer(Button::Ok);
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         m_window->mnudelairport_Click();
         expect(0, Icon::Exclamation,
                QStringLiteral("Airport 'KTEB' is Used in the Quote.\r\rDeleting this Airport "
@@ -243,7 +233,7 @@ private slots:
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QByteArray before = ini.readAll();
         ini.close();
-        m_services->prompter->setNextAnswer(Button::Ok);
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         bool stillOpen = false;
         QString rateShown;
         QTimer::singleShot(0, this, [&] {
@@ -271,7 +261,7 @@ private slots:
 
         QVERIFY(stillOpen);
         QCOMPARE(rateShown, QStringLiteral("7.50"));
-        const auto& messages = m_services->prompter->messages();
+        const auto& messages = m_folder->services().prompter->messages();
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages.first().text.startsWith(QStringLiteral("An error occured\r\rError "
                                                                  "number = ")),
@@ -300,9 +290,9 @@ private slots:
             });
             m_window->mnuPrint_Click();
         };
-        const QString text = m_dir->filePath(QStringLiteral("quote.txt"));
-        m_services->printChooser->setChoice(Platform::PrintChoice::ToFile);
-        m_services->fileChooser->setAnswer(
+        const QString text = m_folder->filePath(QStringLiteral("quote.txt"));
+        m_folder->services().printChooser->setChoice(Platform::PrintChoice::ToFile);
+        m_folder->services().fileChooser->setAnswer(
             Platform::SaveFileAnswer{text, QStringLiteral("Text File (*.txt)")});
         printFromDialog();
         QFile file(text);
@@ -311,8 +301,8 @@ private slots:
         QVERIFY(contents.startsWith("\r\nBrisklander For Windows"));
         QVERIFY(contents.contains("KBOS    BOSTON LOGAN INTERNATIONAL AIRPORT"));
 
-        const QString pdf = m_dir->filePath(QStringLiteral("printer.pdf"));
-        m_services->printChooser->setChoice(Platform::PrintChoice::Printer, pdf);
+        const QString pdf = m_folder->filePath(QStringLiteral("printer.pdf"));
+        m_folder->services().printChooser->setChoice(Platform::PrintChoice::Printer, pdf);
         printFromDialog();
         QFile printed(pdf);
         QVERIFY(printed.open(QIODevice::ReadOnly));

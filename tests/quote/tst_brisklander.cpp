@@ -12,7 +12,7 @@
 #include "quote/dataview.h"
 #include "quote/quotesheet.h"
 #include "quote/routemodel.h"
-#include "support/testservices.h"
+#include "support/programfolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,8 +41,7 @@ class TestBrisklander : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<ProgramFolder> m_folder;
     std::unique_ptr<Brisklander> m_window;
 
     template <typename T> T* child(const char* name) const
@@ -95,7 +94,7 @@ private:
     void selectRoute(int row) { child<QTableView>("SSDBGrid2")->selectRow(row); }
     void expectMessage(Icon icon, const QString& title, const QString& text, Button defaultButton)
     {
-        const auto& messages = m_services->prompter->messages();
+        const auto& messages = m_folder->services().prompter->messages();
         QVERIFY(!messages.isEmpty());
         QString why;
         QVERIFY2(sameMessage(messages.last(), icon, title, text, defaultButton, &why),
@@ -103,34 +102,24 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        StarterData::createProgramFolder(m_dir.path(), QStringLiteral("Brisklander"));
-    }
-
     void init()
     {
-        m_services = std::make_unique<TestServices>();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        m_folder = std::make_unique<ProgramFolder>();
         appSettings() = AppSettings();
         appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
         appSettings().DEFAULTCHARGENM = 8.5;
         appSettings().QUOTEBASE = QuoteBase::Nautical;
-        appContext().ProgramFolder = m_dir.path();
-        appContext().DatabasePath = m_dir.filePath(Schema::DatabaseFileName);
-        QVERIFY(OpenAirportWorkspace());
+        QVERIFY(m_folder->open());
         open();
     }
 
     void cleanup()
     {
         m_window.reset();
-        appContext() = AppContext();
-        Db::DbEngine::instance().release();
-        const auto& unexpected = m_services->prompter->unexpected();
-        QVERIFY2(unexpected.isEmpty(),
-                 unexpected.isEmpty() ? "" : qPrintable(unexpected.first().text));
-        m_services.reset();
+        const QString unexpected = m_folder->unexpectedMessage();
+        m_folder.reset();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
 
     void loadFillsTheWindow()
@@ -150,10 +139,10 @@ private slots:
     void loadFailureNamesItsSection()
     {
         m_window.reset();
-        appContext().DatabasePath = m_dir.filePath(QStringLiteral("missing.mdb"));
-        m_services->prompter->setNextAnswer(Button::Ok);
+        appContext().DatabasePath = m_folder->filePath(QStringLiteral("missing.mdb"));
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         open();
-        const QString text = m_services->prompter->messages().last().text;
+        const QString text = m_folder->services().prompter->messages().last().text;
         QVERIFY2(text.startsWith(QStringLiteral("An Error occured: \r\rError number = 3024\r")),
                  qPrintable(text));
         QVERIFY(text.endsWith(QStringLiteral("\r\rBrisklander Load event\r\rSection = 2")));
@@ -403,17 +392,17 @@ private slots:
         });
         add(QStringLiteral("KJFK"));
         QCOMPARE(routeIds(), (QStringList{"KJFK", "KTEB", "KBOS", "EGLL"}));
-        QCOMPARE(m_services->prompter->beeps(), 1);
+        QCOMPARE(m_folder->services().prompter->beeps(), 1);
 
         // The same airport again, and the next airport again.
         selectRoute(1);
-        m_services->prompter->setNextAnswer(Button::Ok);
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         add(QStringLiteral("KTEB"));
         expectMessage(Icon::Exclamation, QStringLiteral("Select Airport"),
                       QStringLiteral("Selected Airport is the same as Current Airport in Quote."),
                       Button::Ok);
         selectRoute(1);
-        m_services->prompter->setNextAnswer(Button::Ok);
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         add(QStringLiteral("KBOS"));
         expectMessage(Icon::Exclamation, QStringLiteral("Select Airport"),
                       QStringLiteral("Selected Airport is the same as Next Airport in Quote."),
@@ -433,7 +422,7 @@ private slots:
     void shortRunwayAsksWithNoAsDefault()
     {
         appSettings().MINRUNWAYLENGTH = 5000;
-        m_services->prompter->setNextAnswer(Button::No);
+        m_folder->services().prompter->setNextAnswer(Button::No);
         add(QStringLiteral("EGLC"));
         expectMessage(Icon::Exclamation, QStringLiteral("Select Airport"),
                       QStringLiteral("The Runway Length at 'EGLC'    'LONDON CITY AIRPORT'\r\rof "
@@ -443,7 +432,7 @@ private slots:
                       Button::No);
         QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
         QCOMPARE(find()->text(), QString());
-        m_services->prompter->setNextAnswer(Button::Yes);
+        m_folder->services().prompter->setNextAnswer(Button::Yes);
         add(QStringLiteral("EGLC"));
         QCOMPARE(routeIds(), (QStringList{"KTEB", "EGLC"}));
     }
@@ -451,12 +440,12 @@ private slots:
     void newQuote()
     {
         add(QStringLiteral("KBOS"));
-        m_services->prompter->setNextAnswer(Button::No);
+        m_folder->services().prompter->setNextAnswer(Button::No);
         child<QAction>("mnunew")->trigger();
         expectMessage(Icon::Question, QStringLiteral("Brisklander"),
                       QStringLiteral("Erase Current Quote ? "), Button::No);
         QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS"}));
-        m_services->prompter->setNextAnswer(Button::Yes);
+        m_folder->services().prompter->setNextAnswer(Button::Yes);
         child<QAction>("mnunew")->trigger();
         QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
         QCOMPARE(child<QLineEdit>("TxtTotalNM")->text(), QStringLiteral("0.0"));
@@ -573,7 +562,7 @@ private slots:
         QCOMPARE(child<QLineEdit>("TxtTotTaxAddCharges")->text(), QStringLiteral("10.00"));
 
         // New Quote empties the grid and both sums.
-        m_services->prompter->setNextAnswer(Button::Yes);
+        m_folder->services().prompter->setNextAnswer(Button::Yes);
         child<QAction>("mnunew")->trigger();
         QCOMPARE(child<QLineEdit>("TxtTotAddCharges")->text(), QStringLiteral("0.00"));
         QCOMPARE(child<QLineEdit>("TxtTotTaxAddCharges")->text(), QStringLiteral("0.00"));

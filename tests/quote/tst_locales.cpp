@@ -11,7 +11,7 @@
 #include "quote/brisklander.h"
 #include "quote/chargesmodel.h"
 #include "quote/routemodel.h"
-#include "support/testservices.h"
+#include "support/programfolder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -33,6 +32,7 @@ class TestLocales : public QObject
 
 private:
     QString m_group, m_point;
+    std::unique_ptr<ProgramFolder> m_folder;
     std::unique_ptr<Brisklander> m_window;
 
     // A figure written in the United States form, in the form of the locale under test.
@@ -67,9 +67,8 @@ private slots:
     void cleanup()
     {
         m_window.reset();
-        appContext() = AppContext();
+        m_folder.reset();
         appSettings() = AppSettings();
-        Db::DbEngine::instance().release();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
@@ -102,19 +101,15 @@ private slots:
         m_group = group;
         m_point = point;
         QLocale::setDefault(locale);
-        TestServices services;
 
         // The build makes the program folder under the operator's locale; start-up reads it.
-        QTemporaryDir dir;
-        StarterData::createProgramFolder(dir.path(), u"Brisklander"_s);
-        const QString settingsPath = dir.filePath(u"Brisklander.INI"_s);
-        QCOMPARE(ReadIni(settingsPath, u"SETTINGS"_s, u"DEFAULTCHARGENM"_s), u"8.5"_s);
-        LoadSettings(settingsPath);
+        m_folder = std::make_unique<ProgramFolder>();
+        const QString settings = m_folder->settingsPath();
+        QCOMPARE(ReadIni(settings, u"SETTINGS"_s, u"DEFAULTCHARGENM"_s), u"8.5"_s);
+        LoadSettings(settings);
         LoadCurrencySymbol();
         QCOMPARE(appContext().CurrencySymbol, symbol);
-        appContext().ProgramFolder = dir.path();
-        appContext().DatabasePath = dir.filePath(Schema::DatabaseFileName);
-        QVERIFY(OpenAirportWorkspace());
+        QVERIFY(m_folder->open());
         m_window = std::make_unique<Brisklander>();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));

@@ -1,0 +1,49 @@
+#include "support/programfolder.h"
+
+#include "airports/starterdata.h"
+#include "core/appcontext.h"
+#include "core/engine.h"
+#include "core/schema.h"
+#include "core/startup.h"
+
+ProgramFolder::ProgramFolder()
+{
+    StarterData::createProgramFolder(m_dir.path(), QStringLiteral("Brisklander"));
+}
+
+ProgramFolder::~ProgramFolder()
+{
+    close();
+}
+
+bool ProgramFolder::open()
+{
+    AppContext& context = appContext();
+    context.ProgramFolder = m_dir.path();
+    context.ExecutableName = QStringLiteral("Brisklander");
+    context.DatabasePath = databasePath();
+    context.SettingsPath = settingsPath();
+    return OpenAirportWorkspace();
+}
+
+void ProgramFolder::close()
+{
+    appContext() = AppContext();
+    Db::DbEngine::instance().release();
+}
+
+QString ProgramFolder::databasePath() const
+{
+    return m_dir.filePath(Schema::DatabaseFileName);
+}
+
+QString ProgramFolder::settingsPath() const
+{
+    return m_dir.filePath(QStringLiteral("Brisklander.INI"));
+}
+
+QString ProgramFolder::unexpectedMessage() const
+{
+    const auto& unexpected = m_services.prompter->unexpected();
+    return unexpected.isEmpty() ? QString() : unexpected.first().text;
+}
