@@ -10,7 +10,7 @@
 #include "quote/quoterequest.h"
 #include "quote/routemodel.h"
 #include "support/databasedump.h"
-#include "support/testservices.h"
+#include "support/programfolder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -74,14 +74,14 @@ class TestQuoteTool : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    QString folder() const { return m_dir.path(); }
+    std::unique_ptr<ProgramFolder> m_folder;
+    QString folder() const { return m_folder->path(); }
 
 private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        StarterData::createProgramFolder(folder(), u"Brisklander"_s);
+        m_folder = std::make_unique<ProgramFolder>();
     }
 
     void failuresNameTheirCause_data()
@@ -143,7 +143,7 @@ private slots:
         QVERIFY2(compacting.err.contains(u"is being compacted"_s), qPrintable(compacting.err));
         QVERIFY(compacting.out.isEmpty());
 
-        const Run missing = quoteTool({m_dir.filePath(u"nowhere"_s), u"KTEB"_s, u"KBOS"_s});
+        const Run missing = quoteTool({m_folder->filePath(u"nowhere"_s), u"KTEB"_s, u"KBOS"_s});
         QCOMPARE(missing.exitCode, 1);
         QVERIFY2(missing.err.contains(u"No program folder"_s), qPrintable(missing.err));
     }
@@ -152,13 +152,10 @@ private slots:
     // given the same: the quote tab's fields and the text file are the same.
     void sameQuoteAsTheMainWindow()
     {
-        TestServices services;
-        services.clock->setToday(QDate::currentDate()); // the tool dates its quote today
-        appContext().ProgramFolder = folder();
-        appContext().DatabasePath = QDir(folder()).filePath(Schema::DatabaseFileName);
-        LoadSettings(QDir(folder()).filePath(u"Brisklander.INI"_s));
+        m_folder->services().clock->setToday(QDate::currentDate()); // the tool dates it today
+        LoadSettings(m_folder->settingsPath());
         LoadCurrencySymbol();
-        QVERIFY(OpenAirportWorkspace());
+        QVERIFY(m_folder->open());
         auto window = std::make_unique<Brisklander>();
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -212,8 +209,7 @@ private slots:
         QCOMPARE(tool, window_);
 
         window.reset();
-        appContext() = AppContext();
-        Db::DbEngine::instance().release();
+        m_folder->close();
     }
 
     // One trip a line; a line that cannot be priced is named and the others are priced.
