@@ -3,6 +3,7 @@
 #include "airports/airportrecord.h"
 #include "airports/airporttable.h"
 #include "core/csv.h"
+#include "core/distance.h"
 #include "core/engine.h"
 
 #include <QFile>
@@ -12,6 +13,9 @@
 #include <QTextStream>
 #include <QTimeZone>
 
+#include <QtMath>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -202,6 +206,130 @@ QHash<QString, QString> readLookup(const QString& path, const QString& keyColumn
     return lookup;
 }
 
+// Whether two files hold the same bytes: the starter data's own time-zone table, the one
+// the program ships, is then read once.
+bool sameContents(const QString& path, const QString& other)
+{
+    QFile a(path), b(other);
+    return !path.isEmpty() && a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) &&
+           a.size() == b.size() && a.readAll() == b.readAll();
+}
+
+// Hours as the table keeps a time zone: whole quarter hours from -12 to +12.
+std::optional<float> storableHours(double hours)
+{
+    const double quarters = hours * 4;
+    if (!std::isfinite(quarters) || std::abs(quarters - std::round(quarters)) > 1e-6 ||
+        std::round(quarters) < -48 || std::round(quarters) > 48)
+        return std::nullopt;
+    return float(std::round(quarters) / 4);
+}
+
+// The time zones of the airports of one or more tables, by identifier and by position.
+class ZoneTable
+{
+public:
+    using Zone = std::optional<float>; // no value: the table cannot hold the offset
+
+    // Adds the lines of a table; an identifier already known keeps the zone it has.
+    void read(const QString& path, Summary& summary)
+    {
+        const CsvFile csv(path, summary);
+        const int cIdent = csv.column("ident"), cName = csv.column("tz_database_name"),
+                  cOffset = csv.column("standard_offset_hours"), cLat = csv.column("latitude_deg"),
+                  cLon = csv.column("longitude_deg"), cCountry = csv.column("iso_country");
+        QStringList f;
+        for (int i = 0; i < csv.lineCount(); ++i) {
+            if (!csv.fields(i, f))
+                continue;
+            const QString ident = CsvFile::at(f, cIdent).toUpper();
+            if (ident.isEmpty())
+                continue;
+            Zone zone;
+            const QString offset = CsvFile::at(f, cOffset);
+            if (!offset.isEmpty()) {
+                bool ok = false;
+                const double hours = offset.toDouble(&ok);
+                if (!ok || !std::isfinite(hours)) {
+                    csv.report(i,
+                               QStringLiteral("standard offset \"%1\" is not a number").arg(offset),
+                               ident);
+                    continue;
+                }
+                zone = storableHours(hours);
+            } else {
+                const QString name = CsvFile::at(f, cName);
+                auto known = m_byName.constFind(name);
+                if (known == m_byName.cend())
+                    known = m_byName.insert(name, standardOffsetHours(name));
+                zone = *known;
+            }
+            if (!m_byIdent.contains(ident))
+                m_byIdent.insert(ident, zone);
+            bool latOk = false, lonOk = false;
+            const double lat = CsvFile::at(f, cLat).toDouble(&latOk);
+            const double lon = CsvFile::at(f, cLon).toDouble(&lonOk);
+            if (latOk && lonOk && std::abs(lat) <= 90 && std::abs(lon) <= 180)
+                m_placed.append({zone, CsvFile::at(f, cCountry).toUpper(), lat, lon});
+        }
+        std::sort(m_placed.begin(), m_placed.end(),
+                  [](const Placed& a, const Placed& b) { return a.latitude < b.latitude; });
+    }
+
+    // The zone listed for `ident`, or null when no table lists it.
+    const Zone* byIdentifier(const QString& ident) const
+    {
+        const auto it = m_byIdent.constFind(ident.toUpper());
+        return ident.isEmpty() || it == m_byIdent.cend() ? nullptr : &*it;
+    }
+
+    // The zone of the listed airport nearest to `latitude`, `longitude` (decimal degrees,
+    // north and east positive, as the tables have them) within NearestZoneMiles, of the
+    // same country when both name one, or null when there is none.
+    const Zone* nearest(double latitude, double longitude, const QString& country) const
+    {
+        // A minute of arc is a nautical mile: nothing beyond this many degrees of
+        // latitude is near enough, nor, where a degree of longitude is shorter, beyond
+        // this many degrees of longitude.
+        const double band = NearestZoneMiles / 60;
+        const double shortest =
+            std::cos(qDegreesToRadians(std::min(90.0, std::abs(latitude) + band)));
+        const GeoPoint here{latitudeFromDecimal(latitude), longitudeFromDecimal(longitude)};
+        const QString wanted = country.toUpper();
+        const Zone* best = nullptr;
+        double bestMiles = NearestZoneMiles;
+        auto it = std::lower_bound(m_placed.cbegin(), m_placed.cend(), latitude - band,
+                                   [](const Placed& p, double l) { return p.latitude < l; });
+        for (; it != m_placed.cend() && it->latitude <= latitude + band; ++it) {
+            if (!wanted.isEmpty() && !it->country.isEmpty() && it->country != wanted)
+                continue;
+            double east = std::abs(it->longitude - longitude);
+            east = std::min(east, 360 - east);
+            if (east * shortest > band)
+                continue;
+            const double miles = LegDistanceNM(
+                here, {latitudeFromDecimal(it->latitude), longitudeFromDecimal(it->longitude)});
+            if (miles <= bestMiles) {
+                bestMiles = miles;
+                best = &it->zone;
+            }
+        }
+        return best;
+    }
+
+private:
+    struct Placed
+    {
+        Zone zone;
+        QString country;
+        double latitude = 0;
+        double longitude = 0;
+    };
+    QHash<QString, Zone> m_byIdent;
+    QList<Placed> m_placed; // by latitude
+    QHash<QString, Zone> m_byName;
+};
+
 bool lettersOrDigits(const QString& text, int minLength, int maxLength)
 {
     if (text.size() < minLength || text.size() > maxLength)
@@ -231,12 +359,25 @@ std::optional<float> standardOffsetHours(const QString& ianaName)
     const QTimeZone zone(ianaName.trimmed().toUtf8());
     if (ianaName.trimmed().isEmpty() || !zone.isValid())
         return std::nullopt;
-    // A fixed date, so that the offset does not change with the day of the import.
-    const int seconds =
-        zone.standardTimeOffset(QDateTime(QDate(2024, 1, 15), QTime(12, 0), Qt::UTC));
-    if (seconds % 900 != 0 || seconds < -12 * 3600 || seconds > 12 * 3600)
-        return std::nullopt;
-    return float(seconds) / 3600.0f;
+    // The next year follows the rules in force now, whatever change came earlier this year.
+    const int year = QDate::currentDate().year() + 1;
+    const QDateTime start(QDate(year, 1, 1), QTime(0, 0), Qt::UTC);
+    const QDateTime end(QDate(year + 1, 1, 1), QTime(0, 0), Qt::UTC);
+    QMap<int, qint64> inForce; // offset in seconds -> seconds of the year, smallest first
+    int offset = zone.offsetFromUtc(start);
+    QDateTime from = start;
+    for (const QTimeZone::OffsetData& change : zone.transitions(start, end)) {
+        inForce[offset] += from.secsTo(change.atUtc);
+        offset = change.offsetFromUtc;
+        from = change.atUtc;
+    }
+    inForce[offset] += from.secsTo(end);
+    constexpr qint64 Season = 60 * 24 * 3600;
+    for (auto it = inForce.cbegin(); it != inForce.cend(); ++it) {
+        if (it.value() >= Season)
+            return storableHours(it.key() / 3600.0);
+    }
+    return std::nullopt;
 }
 
 Summary import(Db::Workspace& workspace, const QString& databasePath, const Options& options,
@@ -248,8 +389,11 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
     const CsvFile airports(options.airportsCsv, summary);
     const QHash<QString, RunwayInfo> runways = readRunways(options.runwaysCsv, summary);
     const auto countries = readLookup(options.countriesCsv, "code", "name", summary);
-    const auto zoneNames = readLookup(options.timezonesCsv, "ident", "tz_database_name", summary);
-    QHash<QString, std::optional<float>> offsets; // by zone name
+    ZoneTable zones;
+    if (!options.timezonesCsv.isEmpty())
+        zones.read(options.timezonesCsv, summary);
+    if (!sameContents(options.timezonesCsv, ShippedZoneTable))
+        zones.read(ShippedZoneTable, summary);
 
     auto database = workspace.openDatabase(databasePath);
     QSet<QString> existing;
@@ -329,14 +473,20 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
         r.RUNWAY_WIDTH = runway.width;
         r.LIGHTING = runway.lighted ? QString() : QStringLiteral("NO LIGHT");
         r.PUB_MIL = QStringLiteral("P");
-        QString zone = zoneNames.value(ident.toUpper());
-        if (zone.isEmpty())
-            zone = zoneNames.value(gps.toUpper());
-        if (!zone.isEmpty()) {
-            if (!offsets.contains(zone))
-                offsets.insert(zone, standardOffsetHours(zone));
-            r.TIME_ZONE = offsets.value(zone);
-        }
+        const ZoneTable::Zone* zone = zones.byIdentifier(ident);
+        if (!zone)
+            zone = zones.byIdentifier(gps);
+        const bool listed = zone != nullptr;
+        if (!listed)
+            zone = zones.nearest(at(f, cLat).toDouble(), at(f, cLon).toDouble(), code);
+        if (zone)
+            r.TIME_ZONE = *zone;
+        if (!r.TIME_ZONE)
+            ++summary.withoutZone;
+        else if (listed)
+            ++summary.zoneByIdentifier;
+        else
+            ++summary.zoneFromNearest;
         if (known) {
             if (!set->findFirst(Db::Criterion::equals(AirportColumn::Id, r.ID)))
                 throw Db::DbError(Db::Error::NoCurrentRecord, QStringLiteral("No current record."));
@@ -372,6 +522,13 @@ QString summaryText(const Summary& summary)
     if (others > 0)
         text += QStringLiteral("; %1 lines of the other files rejected").arg(others);
     text += QStringLiteral(".\n");
+    if (summary.added + summary.updated > 0)
+        text += QStringLiteral("  time zones: %1 by identifier, %2 from the nearest airport within "
+                               "%3 NM, %4 left empty\n")
+                    .arg(summary.zoneByIdentifier)
+                    .arg(summary.zoneFromNearest)
+                    .arg(NearestZoneMiles)
+                    .arg(summary.withoutZone);
     for (auto it = summary.skipped.cbegin(); it != summary.skipped.cend(); ++it)
         text += QStringLiteral("  skipped, %1: %2\n").arg(it.key()).arg(it.value());
     constexpr int Shown = 20; // a broken download should not flood the terminal

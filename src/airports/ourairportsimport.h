@@ -12,16 +12,30 @@ class Workspace;
 }
 
 // Reads the public OurAirports downloads (airports, runways, countries and an
-// optional list of time-zone names) into the table Airports. Columns are found by
-// their header name, so a fresh download with more columns reads the same way.
+// optional time-zone table) into the table Airports. Columns are found by their
+// header name, so a fresh download with more columns reads the same way.
+//
+// An airport's time zone is its standard offset from UTC, found in this order: by its
+// ident (else its gps_code) in the time-zone table of the download, then in the table
+// the program ships (ShippedZoneTable, made from the airports' positions); else the
+// zone of the nearest airport of those tables with a position, of the same country,
+// within NearestZoneMiles. It stays empty when none is found or the offset is one the
+// table cannot hold (beyond -12..+12, or not a whole quarter hour).
+//
+// A time-zone table has the columns ident and tz_database_name (an IANA name), and
+// optionally standard_offset_hours (preferred to the name when given), latitude_deg,
+// longitude_deg and iso_country (for the nearest-airport search).
 namespace OurAirports {
+
+inline const QString ShippedZoneTable = QStringLiteral(":/data/ourairports/timezones.csv");
+constexpr double NearestZoneMiles = 50; // nautical miles
 
 struct Options
 {
     QString airportsCsv;
     QString runwaysCsv;
     QString countriesCsv; // optional: without it the country is the ISO code
-    QString timezonesCsv; // optional: without it the time zone stays empty
+    QString timezonesCsv; // optional: looked up before the shipped table
     bool updateExisting = false;
 };
 
@@ -37,6 +51,10 @@ struct Summary
     QStringList rejectedLines;
     // Lines taken without a value the table cannot hold (a runway's width).
     QStringList notes;
+    // How the airports added or updated got their time zone, or did not.
+    int zoneByIdentifier = 0;
+    int zoneFromNearest = 0;
+    int withoutZone = 0;
 
     // At least one airport line was read and no line of any file was refused.
     bool clean() const { return read > 0 && rejectedLines.isEmpty(); }
@@ -59,8 +77,12 @@ QString summaryText(const Summary& summary);
 // 4 letters or digits, else empty. Upper-cased.
 QString chooseIdentifier(const QString& ident, const QString& gpsCode);
 
-// The standard offset from UTC in hours of an IANA time zone, or nothing when the
-// zone is unknown, lies outside -12..+12 or is not a whole quarter hour.
+// The standard offset from UTC in hours of an IANA time zone as this machine's time-zone
+// database has it, or nothing when the zone is unknown, lies outside -12..+12 or is
+// not a whole quarter hour. The standard offset is the smallest offset in force for at
+// least 60 days of the next year: the winter offset in both hemispheres, also where the
+// rules call winter time a negative saving (Europe/Dublin), and not a short change such
+// as Morocco's hour back during Ramadan.
 std::optional<float> standardOffsetHours(const QString& ianaName);
 
 } // namespace OurAirports

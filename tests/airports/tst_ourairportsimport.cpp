@@ -34,7 +34,7 @@ private slots:
               "iso_country,iso_region,municipality,gps_code\n"
               "1,NA,KTEB,small_airport,Teterboro New,40.85,-74.06,9,US,US-NJ,x,KTEB\n"
               "2,NA,00A,heliport,Total RF Heliport,40.07,-74.93,11,US,US-PA,x,\n"
-              "3,NA,US-0001,small_airport,\"A Very Long Name, Longer Than Fifty Characters "
+              "3,NA,XX-0001,small_airport,\"A Very Long Name, Longer Than Fifty Characters "
               "Airfield\",40.5,-74.25,,US,US-NJ,x,kxyz\n"
               "4,AF,FZZZ,medium_airport,Equator Field,-0.5,0.25,1200,CD,CD-KN,x,FZZZ\n"
               "5,NA,BAD1,large_airport,\"Broken,41.0,-75.0,10,US,US-NY,x,BAD1\n"
@@ -43,9 +43,9 @@ private slots:
         write("runways.csv",
               "id,airport_ref,airport_ident,length_ft,width_ft,surface,lighted,closed\n"
               "10,1,KTEB,5000,100,ASP,1,0\n"
-              "11,3,US-0001,9000,200,ASP,1,1\n"
-              "12,3,US-0001,3000,50,ASP,0,0\n"
-              "13,3,US-0001,4000,75,ASP,0,0\n"
+              "11,3,XX-0001,9000,200,ASP,1,1\n"
+              "12,3,XX-0001,3000,50,ASP,0,0\n"
+              "13,3,XX-0001,4000,75,ASP,0,0\n"
               "14,4,FZZZ,6000,,ASP,1,0\n"
               "15,6,NORW,3000,50,ASP,1,1\n"
               "16,7,XX-12345,3000,50,ASP,1,0\n"
@@ -53,7 +53,12 @@ private slots:
         write("countries.csv", "\"id\",\"code\",\"name\"\n"
                                "\"1\",\"US\",\"United States\"\n"
                                "\"2\",\"CD\",\"Democratic Republic of the Congo\"\n");
-        write("timezones.csv", "ident,tz_database_name\nFZZZ,Africa/Kinshasa\n");
+        // A table of the download's own: its offset column is taken as it stands, a line
+        // without one goes by the zone's name.
+        write("timezones.csv", "ident,tz_database_name,standard_offset_hours\n"
+                               "FZZZ,Africa/Kinshasa,\n"
+                               "KXYZ,America/New_York,-4\n"
+                               "NORW,Europe/Paris,soon\n");
         m_options.airportsCsv = m_dir->filePath("airports.csv");
         m_options.runwaysCsv = m_dir->filePath("runways.csv");
         m_options.countriesCsv = m_dir->filePath("countries.csv");
@@ -102,6 +107,9 @@ private slots:
         QTest::newRow("west, summer time ignored") << "America/New_York" << -5.0f;
         QTest::newRow("half hour") << "Asia/Kolkata" << 5.5f;
         QTest::newRow("quarter hour") << "Asia/Kathmandu" << 5.75f;
+        QTest::newRow("southern summer time ignored") << "Australia/Sydney" << 10.0f;
+        QTest::newRow("winter as a negative saving") << "Europe/Dublin" << 0.0f;
+        QTest::newRow("hour back during Ramadan") << "Africa/Casablanca" << 1.0f;
         QTest::newRow("beyond +12") << "Pacific/Kiritimati" << float(qQNaN());
         QTest::newRow("unknown") << "Nowhere/Else" << float(qQNaN());
     }
@@ -132,7 +140,12 @@ private slots:
         QCOMPARE(s.skipped.value("no usable identifier"), 1);
         QCOMPARE(s.skipped.value("already in the table"), 1);
         QCOMPARE(s.rejected, 1);
-        QCOMPARE(s.rejectedLines, QStringList{"airports.csv line 6: a quoted field is not closed"});
+        QCOMPARE(
+            s.rejectedLines,
+            QStringList({"timezones.csv line 4 (NORW): standard offset \"soon\" is not a number",
+                         "airports.csv line 6: a quoted field is not closed"}));
+        QCOMPARE(s.zoneByIdentifier, 2);
+        QCOMPARE(s.zoneFromNearest + s.withoutZone, 0);
         QVERIFY(!s.clean());
         QVERIFY(!AirportIdExists(*m_ws, m_path, "BAD1"));
 
@@ -148,7 +161,7 @@ private slots:
         QCOMPARE(x.Latitude.DegreesText, QString("40"));
         QCOMPARE(x.Longitude.DegreesText, QString("074"));
         QCOMPARE(x.Longitude.Minutes, qint16(15));
-        QVERIFY(!x.TIME_ZONE);
+        QCOMPARE(x.TIME_ZONE, std::optional<float>(-4.0f)); // by its gps_code
 
         const AirportRecord z = *ReadAirport(*m_ws, m_path, "FZZZ");
         QCOMPARE(z.Latitude.DegreesText, QString("-00"));
@@ -226,6 +239,8 @@ private slots:
             tool.out,
             "Read 12 airports: 4 added, 0 updated, 1 skipped, 7 rejected; 3 lines of the "
             "other files rejected.\n"
+            "  time zones: 0 by identifier, 4 from the nearest airport within 50 NM, 0 left "
+            "empty\n"
             "  skipped, no open runway with a length: 1\n" +
                 r + "runways.csv line 11 (ZARW): runway length 1e9 is outside 0..99999" + leftOut +
                 r + "runways.csv line 12 (ZARW): runway length \"long\" is not a number" + leftOut +
@@ -253,6 +268,75 @@ private slots:
         const AirportRecord wi = *ReadAirport(*m_ws, m_path, "ZAWI");
         QCOMPARE(wi.RUNWAY_LENGTH, 5000);
         QCOMPARE(wi.RUNWAY_WIDTH, std::optional<qint16>());
+        QCOMPARE(wi.TIME_ZONE, std::optional<float>(-6.0f)); // a field 2 NM away
+    }
+
+    // A fresh download has no time-zone table: the zones come from the one the program
+    // ships, by identifier or gps_code, else from the nearest airport it lists of the
+    // same country within 50 NM.
+    void toolFillsZonesOfAFreshDownload()
+    {
+        const QString sea = QStringLiteral(",0,-140,10,");
+        const QByteArray airports =
+            AirportsHeader +
+            "1,KTEB,small_airport,Teterboro,40.8501,-74.0608,9,US,US-NJ,\n"
+            "2,CYYT,large_airport,St John's,47.6186,-52.7519,461,CA,CA-NL,\n"
+            "3,XX-0001,small_airport,By Gps Code" +
+            sea.toUtf8() + "FR,FR-HDF,LFOB\n" +
+            "4,ZZTB,small_airport,Beside Teterboro,40.86,-74.07,9,US,US-NJ,\n"
+            "5,ZZPT,small_airport,West Of The Border,38.87,-6.95,200,PT,PT-12,\n"
+            "6,ZZES,small_airport,East Of The Border,38.87,-6.95,200,ES,ES-EX,\n"
+            "7,ZZSE,small_airport,Far Out At Sea" +
+            sea.toUtf8() + "XX,XX-U-A,\n" +
+            "8,NFTF,large_airport,Fua'amotu,-21.2414,-175.1492,126,TO,TO-04,\n";
+        QByteArray runways = RunwaysHeader;
+        for (const char* airport :
+             {"1,KTEB", "2,CYYT", "3,XX-0001", "4,ZZTB", "5,ZZPT", "6,ZZES", "7,ZZSE", "8,NFTF"})
+            runways += QByteArray(airport) + ",5000,100,1,0\n";
+        const Tool tool = runImport(writeSet(airports, runways), {"--update"});
+
+        QCOMPARE(tool.exitCode, 0);
+        QCOMPARE(tool.out, QString("Read 8 airports: 7 added, 1 updated, 0 skipped, 0 rejected.\n"
+                                   "  time zones: 3 by identifier, 3 from the nearest airport "
+                                   "within 50 NM, 2 left empty\n\n"));
+        const QList<std::pair<const char*, QString>> expected{
+            {"KTEB", "-5"},   {"CYYT", "-3.5"},
+            {"LFOB", "1"},    {"ZZTB", "-5"}, // 0.7 NM from Teterboro
+            {"ZZPT", "0"},                    // Evora, 48 NM: Badajoz, 6 NM away, is in Spain
+            {"ZZES", "1"},                    // Badajoz
+            {"ZZSE", "none"},                 // nothing within 50 NM
+            {"NFTF", "none"},                 // +13
+        };
+        for (const auto& [id, zone] : expected)
+            QCOMPARE(std::pair(id, zoneText(id)), std::pair(id, zone));
+    }
+
+    // The starter data as the build imports it: every airport has its zone but those
+    // whose standard offset the table cannot hold.
+    void starterDataHasItsZones()
+    {
+        const Tool tool =
+            runImport(QStringLiteral(BRISKLANDER_SOURCE_DIR "/data/ourairports"), {"--update"});
+        // The South Pole station's line is refused (a pole cannot be stored): status 3.
+        QVERIFY2(tool.exitCode == 0 || tool.exitCode == 3, qPrintable(tool.err));
+        const QList<std::pair<const char*, QString>> expected{
+            {"KTEB", "-5"},   {"KDEN", "-7"},   {"KPHX", "-7"}, {"PHNL", "-10"},
+            {"CYYT", "-3.5"}, {"SAEZ", "-3"},   {"SCEL", "-4"}, {"EGLL", "0"},
+            {"EIDW", "0"},    {"GMMN", "1"},    {"LFPG", "1"},  {"UAAA", "5"},
+            {"VIDP", "5.5"},  {"VNKT", "5.75"}, {"YSSY", "10"}, {"NZAA", "12"},
+        };
+        for (const auto& [id, zone] : expected)
+            QCOMPARE(std::pair(id, zoneText(id)), std::pair(id, zone));
+
+        auto empty = m_ws->openDatabase(m_path)->openRecordset(
+            QStringLiteral("SELECT ID FROM Airports WHERE [TIME ZONE] IS NULL ORDER BY ID"),
+            Db::RecordsetType::Snapshot);
+        QStringList ids;
+        for (int i = 0; i < empty->recordCount(); ++i)
+            ids << empty->row(i).value(0).toString();
+        QVERIFY2(ids.size() < 20, qPrintable(ids.join(' ')));
+        QVERIFY(ids.contains("NFTF")); // +13
+        QVERIFY(ids.contains("NZCI")); // +12:45
     }
 
     void toolExitStatus_data()
@@ -320,10 +404,11 @@ private:
         QString err;
     };
 
-    Tool runImport(const QString& dir)
+    Tool runImport(const QString& dir, const QStringList& more = {})
     {
         QProcess process;
-        process.start(QStringLiteral(BRISKLANDER_TOOL_PATH), {"import", m_dir->path(), dir});
+        process.start(QStringLiteral(BRISKLANDER_TOOL_PATH),
+                      QStringList{"import", m_dir->path(), dir} + more);
         Tool tool;
         if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
             return tool;
@@ -345,6 +430,12 @@ private:
         write("download/runways.csv", runways);
         write("download/countries.csv", "code,name\nUS,United States\n");
         return dir;
+    }
+    // The stored time zone of an airport as text, "none" without one.
+    QString zoneText(const char* id)
+    {
+        const std::optional<float> zone = ReadAirport(*m_ws, m_path, id)->TIME_ZONE;
+        return zone ? QString::number(*zone) : QStringLiteral("none");
     }
     QStringList storedIds()
     {
