@@ -111,6 +111,13 @@ Folder openFolder(const QString& path)
     return folder;
 }
 
+// An engine, file or printer failure: its number and description, exit status 1.
+template <typename Error> int failure(QTextStream& err, const Error& error)
+{
+    err << "brisklander-quote: error " << error.number() << ": " << error.description() << '\n';
+    return FolderFailed;
+}
+
 QString currencySymbol()
 {
     const QString symbol = QLocale().currencySymbol(QLocale::CurrencySymbol);
@@ -443,8 +450,7 @@ int main(int argc, char** argv)
         err << "brisklander-quote: " << error.message() << '\n';
         return FolderFailed;
     } catch (const Db::DbError& error) {
-        err << "brisklander-quote: error " << error.number() << ": " << error.description() << '\n';
-        return FolderFailed;
+        return failure(err, error);
     }
     if (batch)
         return runBatch(folder, parser.value(QStringLiteral("batch")),
@@ -473,10 +479,8 @@ int main(int argc, char** argv)
         err << "brisklander-quote: " << error.message() << '\n';
         return NotPriced;
     } catch (const PrintJob::PrintError& error) {
-        err << "brisklander-quote: error " << error.number() << ": " << error.description() << '\n';
-        return FolderFailed;
+        return failure(err, error);
     } catch (const Db::DbError& error) {
-        err << "brisklander-quote: error " << error.number() << ": " << error.description() << '\n';
-        return FolderFailed;
+        return failure(err, error);
     }
 }

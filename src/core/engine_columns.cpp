@@ -41,6 +41,16 @@ QVariant valueForColumn(const ColumnInfo& column, const QVariant& value)
     const auto overflow = [] {
         return DbError(Error::Overflow, QStringLiteral("Numeric field overflow."));
     };
+    // A figure, from a number or from its plain text; anything else does not fit.
+    const auto finiteNumber = [&] {
+        bool ok = false;
+        const double number = value.typeId() == QMetaType::QString
+                                  ? value.toString().trimmed().toDouble(&ok)
+                                  : value.toDouble(&ok);
+        if (!ok || !std::isfinite(number))
+            throw mismatch();
+        return number;
+    };
     switch (kindOf(column)) {
     case Kind::Text: {
         const QString text = value.toString();
@@ -62,12 +72,7 @@ QVariant valueForColumn(const ColumnInfo& column, const QVariant& value)
         return QVariant(qlonglong(value.toBool() ? 1 : 0));
     case Kind::Int16:
     case Kind::Int32: {
-        bool ok = false;
-        const double number = value.typeId() == QMetaType::QString
-                                  ? value.toString().trimmed().toDouble(&ok)
-                                  : value.toDouble(&ok);
-        if (!ok || !std::isfinite(number))
-            throw mismatch();
+        const double number = finiteNumber();
         const double whole = std::nearbyint(number); // halves to the even neighbour
         const double low = kindOf(column) == Kind::Int16 ? -32768.0 : -2147483648.0;
         const double high = kindOf(column) == Kind::Int16 ? 32767.0 : 2147483647.0;
@@ -75,15 +80,8 @@ QVariant valueForColumn(const ColumnInfo& column, const QVariant& value)
             throw overflow();
         return QVariant(qlonglong(whole));
     }
-    case Kind::Real: {
-        bool ok = false;
-        const double number = value.typeId() == QMetaType::QString
-                                  ? value.toString().trimmed().toDouble(&ok)
-                                  : value.toDouble(&ok);
-        if (!ok || !std::isfinite(number))
-            throw mismatch();
-        return QVariant(number);
-    }
+    case Kind::Real:
+        return QVariant(finiteNumber());
     case Kind::Other:
         break;
     }
