@@ -168,9 +168,11 @@ public:
     PrintChoice choosePrinter(QWidget* parent, QPrinter& printer) override
     {
         QPrintDialog dialog(&printer, parent);
-        // The printer's own copies and collation; no page range, no selection.
+        // The printer's own copies and collation; the quote is printed whole: no page
+        // range, no selection, no current page.
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
         dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
         if (dialog.exec() != QDialog::Accepted)
             return PrintChoice::Cancelled;

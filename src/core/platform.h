@@ -120,7 +120,9 @@ public:
                                                    const SaveFileRequest& request) = 0;
 };
 
-// The system print dialog: the user picks a printer, or printing to a file.
+// The system print dialog: the user picks a printer, or printing to a file. With
+// ToFile, a printer left with PDF output and a file name holds the file the user
+// named in the dialog; otherwise the file is still to be chosen.
 enum class PrintChoice
 {
     Cancelled,

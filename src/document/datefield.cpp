@@ -1,9 +1,15 @@
 #include "document/datefield.h"
 
+#include "core/format.h"
+#include "core/platform.h"
+
+#include <QApplication>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPushButton>
 #include <QToolButton>
 
 #include <algorithm>
@@ -41,8 +47,8 @@ DateField::DateField(QWidget* parent) : QWidget(parent)
     setMinimum(QStringLiteral("19950101"));
     setMaximum(QStringLiteral("20991231"));
 
-    connect(m_edit, &QLineEdit::editingFinished, this, &DateField::commit);
-    connect(m_button, &QToolButton::clicked, this, &DateField::buttonClicked);
+    connect(m_edit, &QLineEdit::editingFinished, this, &DateField::editingFinished);
+    connect(m_button, &QToolButton::clicked, this, &DateField::openCalendar);
 }
 
 void DateField::setValue(std::optional<QDate> value)
@@ -112,26 +118,67 @@ QDate DateField::readDate(const QString& text) const
     return QDate();
 }
 
-void DateField::commit()
+bool DateField::commit(OnRefusal onRefusal)
 {
     const QString text = m_edit->text().trimmed();
     if (text.isEmpty()) {
         setValue(std::nullopt);
-        return;
+        return true;
     }
     const QDate typed = readDate(text);
-    if (typed.isValid() && typed >= m_minimum && typed <= m_maximum)
+    if (typed.isValid() && typed >= m_minimum && typed <= m_maximum) {
         setValue(typed);
-    showValue();
+        showValue();
+        return true;
+    }
+    if (onRefusal == OnRefusal::Drop)
+        showValue();
+    else if (onRefusal == OnRefusal::Tell)
+        tellRefusal(text, typed.isValid());
+    return false;
+}
+
+void DateField::editingFinished()
+{
+    commit(m_edit->hasFocus() || !m_leftForCommand ? OnRefusal::Tell : OnRefusal::Keep);
+}
+
+void DateField::tellRefusal(const QString& text, bool isDate)
+{
+    QString name = accessibleName().trimmed();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    const QString range = tr("%1 must be between %2 and %3.")
+                              .arg(name.isEmpty() ? tr("The date") : name,
+                                   Format::shortDate(m_minimum), Format::shortDate(m_maximum));
+    Platform::prompter().inform(Platform::Icon::Exclamation, window()->windowTitle(),
+                                isDate ? range
+                                       : tr("\"%1\" is not a date.").arg(text) + '\r' + range);
+    m_edit->setFocus();
+    m_edit->selectAll();
+}
+
+// The calendar replaces what was typed: a date that reads is taken, anything else
+// gives way to the value.
+void DateField::openCalendar()
+{
+    commit(OnRefusal::Drop);
+    emit buttonClicked();
 }
 
 bool DateField::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_edit && event->type() == QEvent::FocusOut) {
+        // The widget taking the focus already has it when the field hears of it.
+        m_leftForCommand =
+            static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason ||
+            qobject_cast<QPushButton*>(QApplication::focusWidget());
+    }
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F4 ||
             (key->key() == Qt::Key_Down && key->modifiers().testFlag(Qt::AltModifier))) {
-            emit buttonClicked();
+            openCalendar();
             return true;
         }
     }

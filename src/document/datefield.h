@@ -11,13 +11,25 @@ class QToolButton;
 
 // A date entry that may be left empty: a line edit showing the date in a display
 // format and a drop-down button that asks the owner for a calendar. The value
-// always lies between the minimum and the maximum; a typed date outside them, or
-// text that does not read as a date, puts the previous value back.
+// always lies between the minimum and the maximum. A typed date outside them, or
+// text that does not read as a date, is refused when the field is left with it
+// (Tab, Enter, a click on another field): a message under the window's caption
+// names the dates the field takes, and the focus comes back to the field with the
+// typed text selected. Leaving it for a push button, or for another window, tells
+// nothing yet: the button's command asks for the value itself (and is told then),
+// or drops the text.
 class DateField : public QWidget
 {
     Q_OBJECT
 
 public:
+    enum class OnRefusal
+    {
+        Tell, // the message, the focus back in the field
+        Keep, // the text left as typed, for a later commit to tell
+        Drop  // the value shown again, as when the window closes
+    };
+
     explicit DateField(QWidget* parent = nullptr);
 
     std::optional<QDate> value() const { return m_value; }
@@ -40,8 +52,9 @@ public:
     QString textOf(const QDate& date) const;
 
     QLineEdit* lineEdit() const { return m_edit; }
-    // Reads what was typed into the field now, as leaving the field does.
-    void commit();
+    // Reads what was typed into the field now, as leaving the field does; false when
+    // the text was refused.
+    bool commit(OnRefusal onRefusal = OnRefusal::Tell);
     // The date the operator typed, in the shown form or a shorter one of it.
     QDate readDate(const QString& text) const;
 
@@ -57,6 +70,9 @@ private:
     static QDate fromCompact(const QString& yyyymmdd);
     void showValue();
     void clampValue();
+    void tellRefusal(const QString& text, bool isDate);
+    void openCalendar();
+    void editingFinished();
 
     QLineEdit* m_edit = nullptr;
     QToolButton* m_button = nullptr;
@@ -64,4 +80,6 @@ private:
     QDate m_minimum;
     QDate m_maximum;
     QString m_displayFormat;
+    // How the focus last left the line edit: for a push button or another window.
+    bool m_leftForCommand = false;
 };

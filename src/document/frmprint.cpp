@@ -275,8 +275,10 @@ void FrmPrint::Form_Paint()
 
 void FrmPrint::Form_Unload()
 {
-    m_DCDateFlight->commit();
-    m_DCDateReturn->commit();
+    // Closing the window is no time to argue over a date: a typed date that is
+    // refused gives way to the one the field held.
+    m_DCDateFlight->commit(DateField::OnRefusal::Drop);
+    m_DCDateReturn->commit(DateField::OnRefusal::Drop);
     PrintDialogState& state = printDialogState();
     state.DepartureDate = dateText(m_DCDateFlight->value());
     state.ReturnDate = dateText(m_DCDateReturn->value());
@@ -308,6 +310,8 @@ void FrmPrint::CmdPrint_Click()
         return;
     hide();
     QPrinter printer(QPrinter::HighResolution);
+    // The print dialog and the print queue show what the job is.
+    printer.setDocName(PrintJob::documentName(quoteData()));
     const Platform::PrintChoice choice =
         Platform::printChooser().choosePrinter(parentWidget() ? parentWidget() : this, printer);
     Platform::pointer().setBusy();
@@ -319,6 +323,13 @@ void FrmPrint::CmdPrint_Click()
         reject();
         return;
     case Platform::PrintChoice::ToFile:
+        if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+            // The dialog's PDF file printer named the file already, and its page.
+            const QString path = printer.outputFileName();
+            finishJob([&] { PrintJob::writePdf(path, quoteData(), printer.pageLayout()); });
+            return;
+        }
+        m_chosenPage = printer.pageLayout();
         PrintQuoteToFile();
         return;
     case Platform::PrintChoice::Printer:
@@ -349,6 +360,7 @@ void FrmPrint::CmdPrintFile_Click()
     if (!datesComplete())
         return;
     hide();
+    m_chosenPage.reset();
     PrintQuoteToFile();
 }
 
@@ -371,7 +383,7 @@ void FrmPrint::PrintQuoteToFile()
         const QuoteData data = quoteData();
         if (answer->path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ||
             answer->filter == PdfFilter)
-            PrintJob::writePdf(answer->path, data);
+            PrintJob::writePdf(answer->path, data, m_chosenPage);
         else
             PrintJob::writeTextFile(answer->path, data);
     });
@@ -539,8 +551,8 @@ bool FrmPrint::eventFilter(QObject* watched, QEvent* event)
 
 bool FrmPrint::datesComplete()
 {
-    m_DCDateFlight->commit();
-    m_DCDateReturn->commit();
+    if (!m_DCDateFlight->commit() || !m_DCDateReturn->commit())
+        return false;
     if (m_DCDateReturn->value() && !m_DCDateFlight->value()) {
         Platform::prompter().inform(Platform::Icon::Exclamation, QStringLiteral("Print Quote"),
                                     QStringLiteral("Need Departure Date with Return Date"));

@@ -3,9 +3,11 @@
 #include "document/quotedata.h"
 
 #include <QDialog>
+#include <QPageLayout>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class DateField;
 class QCalendarWidget;
@@ -74,6 +76,9 @@ private:
     QString remarks() const;
 
     std::function<QuoteData()> m_quote;
+    // The page of the printer chosen in the print dialog before the file was asked
+    // for; none when the file was the first choice.
+    std::optional<QPageLayout> m_chosenPage;
     DateField* m_calendarTarget = nullptr; // CalendarTarget
     bool m_settingUpCalendar = false;
     int m_remarksLimit = 80; // counted with the line break as two characters

@@ -23,12 +23,22 @@ public:
     virtual double x() const = 0;
     virtual void setX(double twips) = 0;
     virtual double y() const = 0;
+    // The height of the printable area: a line whose top lies at y needs y plus its
+    // line height to be no more than this.
+    virtual double pageHeight() const = 0;
+    // The line height of the current font.
+    virtual double lineHeight() const = 0;
 
     virtual void setFontName(const QString& name) = 0;
     virtual void setFontSize(double points) = 0;
     virtual void setBold(bool on) = 0;
     virtual void setItalic(bool on) = 0;
     virtual void setUnderline(bool on) = 0;
+    virtual QString fontName() const = 0;
+    virtual double fontSize() const = 0;
+    virtual bool bold() const = 0;
+    virtual bool italic() const = 0;
+    virtual bool underline() const = 0;
 
     virtual void newPage() = 0;
     virtual int page() const = 0;

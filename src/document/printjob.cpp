@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QPrinter>
 
 namespace PrintJob {
@@ -48,14 +49,36 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
+QString documentName(const QuoteData& data)
+{
+    QString subject = data.customer.Name.trimmed();
+    if (subject.isEmpty()) {
+        QStringList ids;
+        for (const QuoteData::RouteRow& row : data.route)
+            ids << row.id.trimmed();
+        subject = ids.join(QLatin1Char('-'));
+    }
+    return (QStringLiteral("Quote ") + subject).trimmed();
+}
+
+QPageSize localePaper()
+{
+    const QLocale locale;
+    const bool letter = locale.territory() == QLocale::UnitedStates ||
+                        locale.territory() == QLocale::Canada ||
+                        locale.measurementSystem() == QLocale::ImperialUSSystem;
+    return QPageSize(letter ? QPageSize::Letter : QPageSize::A4);
+}
+
 void printDocument(QPrinter& printer, const QuoteData& data)
 {
     if (!printer.isValid())
         throw PrintError(PrinterError, QStringLiteral("Printer error: no printer is available."));
+    printer.setDocName(documentName(data));
     compose(printer, data);
 }
 
-void writePdf(const QString& path, const QuoteData& data)
+void writePdf(const QString& path, const QuoteData& data, const std::optional<QPageLayout>& layout)
 {
     checkFolder(path);
     // Written beside the target and renamed when complete, so an existing document
@@ -65,7 +88,11 @@ void writePdf(const QString& path, const QuoteData& data)
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(partial);
-        printer.setDocName(QStringLiteral("Air Charter Quote"));
+        if (layout)
+            printer.setPageLayout(*layout);
+        else
+            printer.setPageSize(localePaper());
+        printer.setDocName(documentName(data));
         printer.setCreator(QStringLiteral("Brisklander"));
         compose(printer, data);
     }

@@ -62,7 +62,19 @@ void QtPrinterSurface::column(int n)
 void QtPrinterSurface::endLine()
 {
     m_x = 0;
-    m_y += toTwips(metrics().lineSpacing());
+    m_y += lineHeight();
+}
+
+// The painter's origin is the top left of the printable area, and the printer's
+// height is that area's, in the orientation chosen.
+double QtPrinterSurface::pageHeight() const
+{
+    return toTwips(m_printer->height());
+}
+
+double QtPrinterSurface::lineHeight() const
+{
+    return toTwips(metrics().lineSpacing());
 }
 
 void QtPrinterSurface::setFontName(const QString& name)

@@ -33,12 +33,19 @@ public:
     double x() const override { return m_x; }
     void setX(double twips) override { m_x = twips; }
     double y() const override { return m_y; }
+    double pageHeight() const override;
+    double lineHeight() const override;
 
     void setFontName(const QString& name) override;
     void setFontSize(double points) override;
     void setBold(bool on) override;
     void setItalic(bool on) override;
     void setUnderline(bool on) override;
+    QString fontName() const override { return m_font.family(); }
+    double fontSize() const override { return m_font.pointSizeF(); }
+    bool bold() const override { return m_font.bold(); }
+    bool italic() const override { return m_font.italic(); }
+    bool underline() const override { return m_font.underline(); }
 
     void newPage() override;
     int page() const override { return m_page; }

@@ -4,6 +4,8 @@
 #include "core/pricing.h"
 #include "document/printersurface.h"
 
+#include <algorithm>
+
 namespace QuoteDocument {
 
 namespace {
@@ -46,7 +48,12 @@ private:
         m_surface.setItalic(italic);
         m_surface.setUnderline(underline);
     }
-    void print(const QString& text) { m_surface.print(text); }
+    void print(const QString& text)
+    {
+        keepLineOnPage();
+        m_surface.print(text);
+        m_pageInUse = m_surface.page();
+    }
     void column(int n) { m_surface.column(n); }
     void endLine(int count = 1)
     {
@@ -61,6 +68,7 @@ private:
     void atMargin() { m_surface.setX(m_margin); }
     QString money(const QString& value, int width) const { return m_data.money(value, width); }
     void checkNewPage() { CheckNewPage(m_surface, m_data); }
+    void keepLineOnPage();
 
     void title();
     void takeMargin();
@@ -81,10 +89,22 @@ private:
     PrinterSurface& m_surface;
     const QuoteData& m_data;
     double m_margin = 0;
+    double m_tallestLine = 0;
+    // The line keepLineOnPage() last looked at, and the page that holds a line of the
+    // document's own (the running header does not count).
+    int m_checkedPage = 0;
+    double m_checkedY = -1;
+    int m_pageInUse = 0;
 };
 
 void Composer::compose()
 {
+    // No line of the document is higher than one in 12 points.
+    m_surface.setFontSize(12);
+    for (const QString& name : {Arial, CourierNew}) {
+        m_surface.setFontName(name);
+        m_tallestLine = std::max(m_tallestLine, m_surface.lineHeight());
+    }
     title();
     takeMargin();
     if (m_data.printCompany)
@@ -114,6 +134,31 @@ void Composer::compose()
         remarks();
     if (!isBlank(m_data.quotedBy))
         quotedBy();
+}
+
+// The fixed checks of the layout break at a height meant for a portrait page. A line
+// that would still run past the printable area (on a shorter page, or in a block
+// the checks do not reach in time) starts a new page instead, in the font and at
+// the place it was to have. The first line of a page always stays, so a page too
+// short for even one line is not left empty.
+void Composer::keepLineOnPage()
+{
+    const double y = m_surface.y();
+    if (m_surface.page() == m_checkedPage && y == m_checkedY)
+        return; // the rest of a line already placed
+    if (m_pageInUse == m_surface.page() && y + m_tallestLine > m_surface.pageHeight()) {
+        const double x = m_surface.x();
+        const QString name = m_surface.fontName();
+        const double size = m_surface.fontSize();
+        const bool bold = m_surface.bold();
+        const bool italic = m_surface.italic();
+        const bool underline = m_surface.underline();
+        runningHeader(m_surface, m_data);
+        font(name, size, bold, italic, underline);
+        m_surface.setX(x);
+    }
+    m_checkedPage = m_surface.page();
+    m_checkedY = m_surface.y();
 }
 
 void Composer::title()
@@ -514,6 +559,11 @@ void CheckNewPage(PrinterSurface& surface, const QuoteData& data)
 {
     if (surface.y() < PageBreakTwips)
         return;
+    runningHeader(surface, data);
+}
+
+void runningHeader(PrinterSurface& surface, const QuoteData& data)
+{
     surface.newPage();
     surface.setFontName(Arial);
     surface.setFontSize(12);

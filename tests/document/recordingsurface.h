@@ -9,10 +9,17 @@
 // A printer surface that keeps everything written on it, with fixed metrics close
 // to real ones: a line is 1.15 times the point size high, a column is half the
 // point size wide in Arial and 0.6 of it in Courier New, and every character of a
-// text is one column wide.
+// text is one column wide. The page is a portrait Letter page unless a test sets
+// another height.
 class RecordingSurface : public PrinterSurface
 {
 public:
+    // Printable heights with the printer's usual margins of 10 points all round.
+    static constexpr double LetterPortrait = (792 - 20) * 20.0;
+    static constexpr double LetterLandscape = (612 - 20) * 20.0;
+    static constexpr double A4Portrait = (841.89 - 20) * 20.0;
+    static constexpr double A4Landscape = (595.28 - 20) * 20.0;
+
     struct Font
     {
         QString name = QStringLiteral("Arial");
@@ -34,7 +41,8 @@ public:
     QList<Item> items;
     bool ended = false; // endDocument() was called
 
-    double lineHeight() const { return m_font.size * 20 * 1.15; }
+    double lineHeight() const override { return lineHeight(m_font); }
+    static double lineHeight(const Font& font) { return font.size * 20 * 1.15; }
     double columnWidth() const
     {
         return m_font.size * 20 * (m_font.name == QLatin1String("Courier New") ? 0.6 : 0.5);
@@ -57,12 +65,19 @@ public:
     double x() const override { return m_x; }
     void setX(double twips) override { m_x = twips; }
     double y() const override { return m_y; }
+    double pageHeight() const override { return m_pageHeight; }
+    void setPageHeight(double twips) { m_pageHeight = twips; }
 
     void setFontName(const QString& name) override { m_font.name = name; }
     void setFontSize(double points) override { m_font.size = points; }
     void setBold(bool on) override { m_font.bold = on; }
     void setItalic(bool on) override { m_font.italic = on; }
     void setUnderline(bool on) override { m_font.underline = on; }
+    QString fontName() const override { return m_font.name; }
+    double fontSize() const override { return m_font.size; }
+    bool bold() const override { return m_font.bold; }
+    bool italic() const override { return m_font.italic; }
+    bool underline() const override { return m_font.underline; }
 
     void newPage() override
     {
@@ -112,4 +127,5 @@ private:
     double m_y = 0;
     int m_page = 1;
     int m_line = 0;
+    double m_pageHeight = LetterPortrait;
 };

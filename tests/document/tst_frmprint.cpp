@@ -4,16 +4,22 @@
 #include "support/systemfaults.h"
 #include "support/testservices.h"
 
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using Platform::Button;
 using Platform::Icon;
@@ -63,6 +69,30 @@ void typeInto(QWidget* field, const QString& typed)
     QTest::keyClick(field, Qt::Key_Tab);
 }
 
+// A trip from Teterboro to Boston, as the main window hands it over.
+QuoteData twoStops()
+{
+    QuoteData data;
+    data.route = {{"KTEB", "Teterboro", "0.0", "0.0"},
+                  {"KBOS", "Boston Logan Intl", "161.2", "185.5"}};
+    data.totalNM = "161.2";
+    data.totalSM = "185.5";
+    return data;
+}
+
+// What pdfinfo tells of a PDF file: "Title", "Page size" ("612 x 792 pts (letter)"), ...
+QMap<QString, QString> pdfInfo(const QString& path)
+{
+    QProcess info;
+    info.start(QStandardPaths::findExecutable("pdfinfo"), {path});
+    info.waitForFinished(60000);
+    QMap<QString, QString> fields;
+    for (const QString& line : QString::fromUtf8(info.readAllStandardOutput()).split('\n'))
+        if (line.contains(':'))
+            fields.insert(line.section(':', 0, 0), line.section(':', 1).trimmed());
+    return fields;
+}
+
 } // namespace
 
 class TestFrmPrint : public QObject
@@ -74,7 +104,7 @@ class TestFrmPrint : public QObject
 
     FrmPrint& openDialog()
     {
-        m_dialog = std::make_unique<FrmPrint>(nullptr);
+        m_dialog = std::make_unique<FrmPrint>(twoStops);
         m_dialog->show();
         if (!QTest::qWaitForWindowActive(m_dialog.get()))
             qFatal("the print window did not become active");
@@ -153,7 +183,6 @@ private slots:
         QCOMPARE(returnDate->text(), "12/20/2026");
         const QStringList steps = {"DCDateFlight", "12/25/2026", "12/25/2026", // moved along
                                    "DCDateFlight", "12/1/2026",  "12/25/2026", // kept
-                                   "DCDateReturn", "11/30/2026", "12/25/2026", // before: refused
                                    "DCDateReturn", "12/2/2026",  "12/2/2026"};
         for (qsizetype i = 0; i < steps.size(); i += 3) {
             typeInto(date(dialog, qPrintable(steps[i])), steps[i + 1]);
@@ -172,8 +201,8 @@ private slots:
                                << QStringList{"12/24/26", "1/7/2027"}
                                << QStringList{"12/24/2026", "1/7/2027"};
         QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany)
-                               << QStringList{"24.12.2026", "7.1.27", "12/24/2026"}
-                               << QStringList{"24.12.2026", "07.01.2027", "07.01.2027"};
+                               << QStringList{"24.12.2026", "7.1.27"}
+                               << QStringList{"24.12.2026", "07.01.2027"};
         QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France)
                                << QStringList{"24/12/26", "07/01/2027"}
                                << QStringList{"24/12/2026", "07/01/2027"};
@@ -192,16 +221,135 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    // From a year back to ten years ahead; a date outside keeps the one before.
-    void departureDateLimits()
+    // A date the field does not take is told, with the dates it takes in the user's
+    // short form; the focus comes back with the text selected. Print asks again and
+    // prints nothing; a date within the limits is taken without a word.
+    void refusedDatesAreTold_data()
     {
-        QLineEdit* departure = date(openDialog(), "DCDateFlight");
-        const QStringList typed = {"12/5/2025", "12/6/2025", "12/7/2036", "12/6/2036", "soon", ""};
-        const QStringList shown = {"", "12/6/2025", "12/6/2025", "12/6/2036", "12/6/2036", ""};
-        for (qsizetype i = 0; i < typed.size(); ++i) {
-            typeInto(departure, typed.at(i));
-            QCOMPARE(departure->text(), shown.at(i));
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("taken"); // typed afterwards, and so shown
+        const QLocale us(QLocale::English, QLocale::UnitedStates);
+        // From a year back to ten years ahead.
+        const QString departure = "Departure Date must be between 12/6/2025 and 12/6/2036.";
+        QTest::newRow("a day too early") << us << "DCDateFlight"
+                                         << "12/5/2025" << departure << "12/6/2025";
+        QTest::newRow("a day too late") << us << "DCDateFlight"
+                                        << "12/7/2036" << departure << "12/6/2036";
+        QTest::newRow("not a date") << us << "DCDateFlight"
+                                    << "soon"
+                                    << "\"soon\" is not a date.\r" + departure << "12/6/2036";
+        QTest::newRow("return before the departure")
+            << us << "DCDateReturn"
+            << "12/9/2026"
+            << "Return Date must be between 12/10/2026 and 12/6/2036."
+            << "12/10/2026";
+        QTest::newRow("de_DE, a form of another locale")
+            << QLocale(QLocale::German, QLocale::Germany) << "DCDateFlight"
+            << "12/24/2026"
+            << "\"12/24/2026\" is not a date.\rDeparture Date must be between 06.12.2025 and "
+               "06.12.2036."
+            << "24.12.2026";
+    }
+    void refusedDatesAreTold()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, taken);
+        QLocale::setDefault(locale);
+        FrmPrint& dialog = openDialog();
+        if (field == "DCDateReturn")
+            typeInto(date(dialog, "DCDateFlight"), "12/10/2026");
+        QLineEdit* edit = date(dialog, qPrintable(field));
+        const auto& shown = m_services->prompter->messages();
+        QString why;
+
+        m_services->prompter->setNextAnswer(Button::Ok);
+        typeInto(edit, typed);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(sameMessage(shown[0], Icon::Exclamation, "Print Quote", message, Button::Ok, &why),
+                 qPrintable(why));
+        QTRY_VERIFY(edit->hasFocus());
+        QCOMPARE(edit->selectedText(), typed);
+
+        m_services->prompter->setNextAnswer(Button::Ok);
+        click("CmdPrint");
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(sameMessage(shown[1], Icon::Exclamation, "Print Quote", message, Button::Ok, &why),
+                 qPrintable(why));
+        QCOMPARE(m_services->printChooser->calls(), 0);
+        QVERIFY(dialog.isVisible());
+        QTRY_VERIFY(edit->hasFocus());
+
+        typeInto(edit, taken);
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(edit->text(), taken);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    // Leaving a refused date for Cancel, or closing with Esc, closes without a word and
+    // keeps the date the field held.
+    void closingDropsARefusedDate_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("Esc") << true;
+    }
+    void closingDropsARefusedDate()
+    {
+        QFETCH(bool, escape);
+        FrmPrint& dialog = openDialog();
+        QLineEdit* departure = date(dialog, "DCDateFlight");
+        typeInto(departure, "12/10/2026");
+        departure->setFocus();
+        departure->selectAll();
+        QTest::keyClicks(departure, "12/40/2026");
+        if (escape) {
+            QTest::keyClick(departure, Qt::Key_Escape);
+        } else {
+            auto* cancel = child<QPushButton>(dialog, "CmdCancel");
+            cancel->setFocus(Qt::MouseFocusReason); // as the mouse press gives it
+            QVERIFY(cancel->hasFocus());
+            QVERIFY(m_services->prompter->messages().isEmpty());
+            QTest::mouseClick(cancel, Qt::LeftButton);
         }
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(m_services->prompter->messages().isEmpty());
+        QCOMPARE(printDialogState().DepartureDate, "2026-12-10");
+    }
+
+    // The calendar offers the field's dates only: the keys stop at its limits.
+    void calendarOffersOnlyTheFieldsDates()
+    {
+        FrmPrint& dialog = openDialog();
+        auto* calendar = child<QCalendarWidget>(dialog, "MonthView1");
+        QLineEdit* departure = date(dialog, "DCDateFlight");
+        QLineEdit* returnDate = date(dialog, "DCDateReturn");
+        // Opens the calendar from the field, moves by the key and picks with Enter.
+        const auto pick = [&](QLineEdit* field, Qt::Key key) {
+            field->setFocus();
+            QTest::keyClick(field, Qt::Key_F4);
+            QTRY_VERIFY(calendar->isVisible());
+            QVERIFY(calendar->isAncestorOf(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTRY_VERIFY(!calendar->isVisible());
+        };
+        // Today is 12/6/2026: a year back and ten ahead, here the first of them.
+        typeInto(departure, "12/6/2025");
+        pick(departure, Qt::Key_Left);
+        QCOMPARE(departure->text(), "12/6/2025");
+        QCOMPARE(calendar->minimumDate(), QDate(2025, 12, 6));
+        QCOMPARE(calendar->maximumDate(), QDate(2036, 12, 6));
+        // The return date starts at the departure and goes no earlier.
+        pick(returnDate, Qt::Key_Left);
+        QCOMPARE(returnDate->text(), "12/6/2025");
+        pick(returnDate, Qt::Key_Right);
+        QCOMPARE(returnDate->text(), "12/7/2025");
     }
 
     // 80 characters, one line break, and a second line of 80 more.
@@ -247,46 +395,55 @@ private slots:
         QTRY_VERIFY(date(dialog, "DCDateFlight")->hasFocus());
     }
 
-    // The file chooser answers `name` (none: Cancel); a file that cannot be written
-    // ("missing/") is reported and the window closes all the same.
+    // The print dialog's choice decides where the quote goes: a printer (here a PDF
+    // file stands in for it), the PDF file named in the dialog itself, or a file still
+    // to be chosen in the save dialog (none answered: Cancel). A file that cannot be
+    // written ("missing/") is reported, and the window closes all the same.
     void quoteGoesToTheChosenFile_data()
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<PrintChoice>("choice");
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("named");    // in the print dialog
+        QTest::addColumn<QString>("chosen");   // in the save dialog
         QTest::addColumn<QByteArray>("start"); // empty: no file
         const auto row = [](const char* name, const char* button, PrintChoice choice,
-                            const char* file, const char* start) {
-            QTest::newRow(name) << button << choice << file << QByteArray(start);
+                            const char* named, const char* chosen, const char* start) {
+            QTest::newRow(name) << button << choice << named << chosen << QByteArray(start);
         };
-        row("print dialog cancelled", "CmdPrint", PrintChoice::Cancelled, "", "");
-        row("print to file, cancelled", "CmdPrint", PrintChoice::ToFile, "", "");
-        row("print to file, text", "CmdPrint", PrintChoice::ToFile, "quote.txt",
+        row("print dialog cancelled", "CmdPrint", PrintChoice::Cancelled, "", "", "");
+        row("print to file, cancelled", "CmdPrint", PrintChoice::ToFile, "", "", "");
+        row("print to file, text", "CmdPrint", PrintChoice::ToFile, "", "quote.txt",
             "\r\nBrisklander For Windows");
-        row("save to file, PDF", "CmdPrintFile", PrintChoice::Cancelled, "quote.pdf", "%PDF");
-        row("printer", "CmdPrint", PrintChoice::Printer, "printed.pdf", "%PDF");
-        row("text file not written", "CmdPrintFile", PrintChoice::Cancelled, "missing/quote.txt",
+        row("print to a named PDF file", "CmdPrint", PrintChoice::ToFile, "named.pdf", "", "%PDF");
+        row("save to file, PDF", "CmdPrintFile", PrintChoice::Cancelled, "", "quote.pdf", "%PDF");
+        row("printer", "CmdPrint", PrintChoice::Printer, "printed.pdf", "", "%PDF");
+        row("text file not written", "CmdPrintFile", PrintChoice::Cancelled, "",
+            "missing/quote.txt", "");
+        row("named PDF file not written", "CmdPrint", PrintChoice::ToFile, "missing/named.pdf", "",
             "");
-        row("printer fails", "CmdPrint", PrintChoice::Printer, "missing/printed.pdf", "");
+        row("printer fails", "CmdPrint", PrintChoice::Printer, "missing/printed.pdf", "", "");
     }
     void quoteGoesToTheChosenFile()
     {
         QFETCH(QString, button);
         QFETCH(PrintChoice, choice);
-        QFETCH(QString, name);
+        QFETCH(QString, named);
+        QFETCH(QString, chosen);
         QFETCH(QByteArray, start);
+        const QString name = named + chosen;
         const bool fails = name.startsWith("missing/");
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        m_services->printChooser->setChoice(choice, path);
-        if (!name.isEmpty())
+        m_services->printChooser->setChoice(choice, named.isEmpty() ? QString() : path);
+        if (!chosen.isEmpty())
             m_services->fileChooser->setAnswer(Platform::SaveFileAnswer{path, QString()});
         if (fails)
             m_services->prompter->setNextAnswer(Button::Ok);
         FrmPrint& dialog = openDialog();
         click(button);
         QVERIFY(!dialog.isVisible());
-        const bool asked = button == "CmdPrintFile" || choice == PrintChoice::ToFile;
+        const bool asked =
+            button == "CmdPrintFile" || (choice == PrintChoice::ToFile && named.isEmpty());
         QCOMPARE(m_services->fileChooser->requests().size(), asked ? 1 : 0);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), start.isEmpty() ? 0 : 1);
         QFile file(path);
@@ -301,6 +458,125 @@ private slots:
                      .hasMatch(),
                  qPrintable(message.text));
         QVERIFY(sameMessage(message, Icon::Critical, "Brisklander", message.text, Button::Ok));
+    }
+
+    // The print dialog opens with the job named after the quote: the customer, or
+    // without one the route.
+    void jobIsNamedAfterTheQuote_data()
+    {
+        QTest::addColumn<QString>("customer");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("customer") << "  Ada Lovelace "
+                                  << "Quote Ada Lovelace";
+        QTest::newRow("no customer") << "   "
+                                     << "Quote KTEB-KBOS";
+    }
+    void jobIsNamedAfterTheQuote()
+    {
+        QFETCH(QString, customer);
+        QFETCH(QString, name);
+        FrmPrint& dialog = openDialog();
+        typeInto(child(dialog, "TxtCustomerName"), customer);
+        click("CmdPrint");
+        QCOMPARE(m_services->printChooser->docNames(), QStringList({name}));
+    }
+
+    // A PDF document is written on the page of the printer chosen in the print dialog,
+    // or, saved straight to a file, on the paper of the user's locale: Letter in the
+    // United States and Canada, A4 elsewhere. Its title names the quote.
+    void pdfTakesItsPaper_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<PrintChoice>("choice"); // Cancelled: Save to File
+        QTest::addColumn<QString>("chosenPage"); // in the print dialog
+        QTest::addColumn<QString>("size");       // width x height in points
+        const auto save = [](const char* locale, const char* size) {
+            QTest::addRow("save to file, %s", locale)
+                << locale << PrintChoice::Cancelled << QString() << QString(size);
+        };
+        save("en_US", "612 x 792");
+        save("en_CA", "612 x 792");
+        save("fr_CA", "612 x 792");
+        save("en_UM", "612 x 792"); // measured in US units
+        save("en_GB", "595 x 842");
+        save("de_DE", "595 x 842");
+        save("es_MX", "595 x 842");
+        QTest::newRow("print to file, A4 landscape chosen, en_US")
+            << "en_US" << PrintChoice::ToFile << "A4 landscape"
+            << "842 x 595";
+        QTest::newRow("named PDF file, Letter landscape chosen, de_DE")
+            << "de_DE" << PrintChoice::ToFile << "Letter landscape named"
+            << "792 x 612";
+    }
+    void pdfTakesItsPaper()
+    {
+        QFETCH(QString, locale);
+        QFETCH(PrintChoice, choice);
+        QFETCH(QString, chosenPage);
+        QFETCH(QString, size);
+        if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
+            QSKIP("pdfinfo is not installed");
+        QLocale::setDefault(QLocale(locale));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("quote.pdf");
+        if (!chosenPage.isEmpty())
+            m_services->printChooser->setPage(QPageLayout(
+                QPageSize(chosenPage.startsWith("A4") ? QPageSize::A4 : QPageSize::Letter),
+                QPageLayout::Landscape, QMarginsF(10, 10, 10, 10)));
+        m_services->printChooser->setChoice(choice,
+                                            chosenPage.endsWith("named") ? path : QString());
+        m_services->fileChooser->setAnswer(
+            Platform::SaveFileAnswer{path, QStringLiteral("PDF Document (*.pdf)")});
+        openDialog();
+        click(choice == PrintChoice::Cancelled ? "CmdPrintFile" : "CmdPrint");
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+        const QMap<QString, QString> info = pdfInfo(path);
+        const QStringList points = info.value("Page size").section(" pts", 0, 0).split(" x ");
+        QCOMPARE(points.size(), 2);
+        QCOMPARE(QStringLiteral("%1 x %2")
+                     .arg(qRound(points[0].toDouble()))
+                     .arg(qRound(points[1].toDouble())),
+                 size);
+        QCOMPARE(info.value("Title"), "Quote KTEB-KBOS");
+    }
+
+    // The system print dialog through the program's own print chooser: the quote is
+    // printed whole (no page range, selection or current page to choose), and its
+    // "Print to File (PDF)" writes the PDF to the file named there, asking for no other.
+    void systemPrintDialog()
+    {
+        Platform::Services qt;
+        qt.printChooser = Platform::qtServices().printChooser;
+        Platform::install(qt);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("named.pdf");
+        QAbstractPrintDialog::PrintDialogOptions options;
+        QString docName;
+        openDialog();
+        QTimer::singleShot(0, this, [&] {
+            auto* print = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            auto* file = print ? print->findChild<QLineEdit*>("filename") : nullptr;
+            if (!file) {
+                QApplication::activeModalWidget()->close();
+                return;
+            }
+            options = print->options();
+            docName = print->printer()->docName();
+            file->setText(path);
+            print->accept();
+        });
+        click("CmdPrint");
+        QCOMPARE(docName, "Quote KTEB-KBOS");
+        for (auto option :
+             {QAbstractPrintDialog::PrintPageRange, QAbstractPrintDialog::PrintSelection,
+              QAbstractPrintDialog::PrintCurrentPage})
+            QVERIFY(!options.testFlag(option));
+        QVERIFY(options.testFlag(QAbstractPrintDialog::PrintToFile));
+        QVERIFY(m_services->fileChooser->requests().isEmpty());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("%PDF"));
     }
 
     // A quote file saved again on a full disk keeps the earlier quote whole, and the

@@ -4,10 +4,12 @@
 
 #include <QDate>
 #include <QList>
+#include <QPageLayout>
 #include <QPrinter>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 // Scripted stand-ins for the desktop services. A test queues the answers it wants
 // before the action, then checks every message the program showed.
@@ -108,24 +110,37 @@ public:
     Platform::PrintChoice choosePrinter(QWidget*, QPrinter& printer) override
     {
         ++m_calls;
-        if (m_choice == Platform::PrintChoice::Printer && !m_pdfPath.isEmpty()) {
-            // Tests print to a PDF file standing in for the printer.
+        m_docNames << printer.docName();
+        if (m_choice == Platform::PrintChoice::Cancelled)
+            return m_choice;
+        if (m_page)
+            printer.setPageLayout(*m_page);
+        if (!m_pdfPath.isEmpty()) {
+            // With Printer, a PDF file stands in for the printer; with ToFile, it is the
+            // file named for the dialog's PDF file printer.
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(m_pdfPath);
         }
         return m_choice;
     }
+    // ToFile without a path: the print-to-file choice that leaves the file to be asked for.
     void setChoice(Platform::PrintChoice choice, const QString& pdfPath = QString())
     {
         m_choice = choice;
         m_pdfPath = pdfPath;
     }
+    // The page chosen in the dialog; the printer's own when none is set.
+    void setPage(const QPageLayout& page) { m_page = page; }
     int calls() const { return m_calls; }
+    // The document name each dialog was opened with.
+    const QStringList& docNames() const { return m_docNames; }
 
 private:
     Platform::PrintChoice m_choice = Platform::PrintChoice::Cancelled;
     QString m_pdfPath;
+    std::optional<QPageLayout> m_page;
     int m_calls = 0;
+    QStringList m_docNames;
 };
 
 // Installs the scripted services for the life of the object and puts the previous
