@@ -1,14 +1,20 @@
 #include "quote/chargesdelegate.h"
 
+#include "core/format.h"
 #include "quote/catalogmodel.h"
 #include "quote/chargesmodel.h"
 
+#include <QAbstractProxyModel>
+#include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTimer>
+
+#include <optional>
 
 namespace {
 
@@ -31,45 +37,78 @@ QComboBox* dropDown(QWidget* parent, CatalogModel* model, bool editable)
     view->setMinimumWidth(320);
     view->horizontalHeader()->setDefaultSectionSize(200);
     combo->setProperty(PickedProperty, -1);
-    QObject::connect(combo, &QComboBox::activated, combo,
-                     [combo](int row) { combo->setProperty(PickedProperty, row); });
     return combo;
+}
+
+// The catalogue row whose completion the Charge cell still proposes: the cell's text
+// is the typed part followed by the proposed rest, letter case aside. -1 when nothing
+// was typed, no row matches, or the proposed rest was deleted or typed over.
+int proposedRow(const QComboBox* combo)
+{
+    const QCompleter* completer = combo->completer();
+    if (!completer || completer->completionPrefix().isEmpty() ||
+        combo->currentText().compare(completer->currentCompletion(), Qt::CaseInsensitive) != 0)
+        return -1;
+    const auto* proxy = qobject_cast<const QAbstractProxyModel*>(completer->completionModel());
+    const QModelIndex row = proxy ? proxy->mapToSource(completer->currentIndex()) : QModelIndex();
+    return row.isValid() ? row.row() : -1;
+}
+
+// Tab (forward) or Shift+Tab, without Ctrl or Alt; nothing for any other key.
+std::optional<bool> tabDirection(const QKeyEvent* key)
+{
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return std::nullopt;
+    if (key->key() == Qt::Key_Backtab)
+        return false;
+    if (key->key() == Qt::Key_Tab)
+        return !(key->modifiers() & Qt::ShiftModifier);
+    return std::nullopt;
+}
+
+// The editable cell after (or before) `from` in reading order; invalid past the last
+// (or first) one. The computed cells and the segment tax row take no input.
+QModelIndex nextEditableCell(const QAbstractItemModel* model, const QModelIndex& from, bool forward)
+{
+    const int columns = model->columnCount();
+    const int cells = model->rowCount() * columns;
+    int position = from.isValid() ? from.row() * columns + from.column() : (forward ? -1 : cells);
+    for (position += forward ? 1 : -1; position >= 0 && position < cells;
+         position += forward ? 1 : -1) {
+        const QModelIndex cell = model->index(position / columns, position % columns);
+        if (model->flags(cell) & Qt::ItemIsEditable)
+            return cell;
+    }
+    return QModelIndex();
 }
 
 } // namespace
 
 ChargesDelegate::ChargesDelegate(ChargesModel* charges, CatalogModel* catalog, CatalogModel* taxes,
-                                 QObject* parent)
-    : QStyledItemDelegate(parent), m_charges(charges), m_catalog(catalog), m_taxes(taxes)
-{}
+                                 QAbstractItemView* grid)
+    : QStyledItemDelegate(grid), m_charges(charges), m_catalog(catalog), m_taxes(taxes),
+      m_grid(grid)
+{
+    if (m_grid)
+        m_grid->installEventFilter(this);
+}
 
 QWidget* ChargesDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                        const QModelIndex& index) const
 {
+    auto* self = const_cast<ChargesDelegate*>(this);
     QWidget* editor = nullptr;
     switch (index.column()) {
-    case ChargesModel::ColumnCharge: {
-        QComboBox* combo = dropDown(parent, m_catalog, true);
-        combo->lineEdit()->setMaxLength(25);
-        combo->lineEdit()->setProperty(RowProperty, index.row());
-        combo->lineEdit()->setProperty(ColumnProperty, index.column());
-        combo->lineEdit()->installEventFilter(const_cast<ChargesDelegate*>(this));
-        auto* self = const_cast<ChargesDelegate*>(this);
-        connect(combo, &QComboBox::activated, self, [self, combo] {
-            emit self->commitData(combo);
-            emit self->closeEditor(combo);
-        });
-        editor = combo;
-        break;
-    }
+    case ChargesModel::ColumnCharge:
     case ChargesModel::ColumnTax: {
-        QComboBox* combo = dropDown(parent, m_taxes, false);
-        auto* self = const_cast<ChargesDelegate*>(this);
-        connect(combo, &QComboBox::activated, self, [self, combo] {
-            emit self->commitData(combo);
-            emit self->closeEditor(combo);
-        });
-        QTimer::singleShot(0, combo, &QComboBox::showPopup);
+        const bool charge = index.column() == ChargesModel::ColumnCharge;
+        QComboBox* combo = dropDown(parent, charge ? m_catalog : m_taxes, charge);
+        if (charge)
+            combo->lineEdit()->setMaxLength(25);
+        else
+            QTimer::singleShot(0, combo, &QComboBox::showPopup);
+        connect(combo, &QComboBox::activated, self,
+                [self, combo](int row) { self->pickFromList(combo, row); });
         editor = combo;
         break;
     }
@@ -93,7 +132,7 @@ QWidget* ChargesDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     }
     editor->setProperty(RowProperty, index.row());
     editor->setProperty(ColumnProperty, index.column());
-    editor->installEventFilter(const_cast<ChargesDelegate*>(this));
+    editor->installEventFilter(self);
     return editor;
 }
 
@@ -101,9 +140,14 @@ void ChargesDelegate::setEditorData(QWidget* editor, const QModelIndex& index) c
 {
     const QString text = index.data(Qt::EditRole).toString();
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-        combo->setCurrentIndex(-1);
-        if (combo->isEditable())
+        if (!combo->isEditable()) {
+            combo->setCurrentIndex(-1);
+        } else if (combo->currentIndex() >= 0 || combo->currentText() != text) {
+            combo->setCurrentIndex(-1);
             combo->setEditText(text);
+            // As in the other cells, the first key typed replaces what the cell held.
+            combo->lineEdit()->selectAll();
+        }
     } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
         if (line->text() != text)
             line->setText(text);
@@ -117,7 +161,11 @@ void ChargesDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     switch (index.column()) {
     case ChargesModel::ColumnCharge: {
         auto* combo = static_cast<QComboBox*>(editor);
-        const int picked = combo->property(PickedProperty).toInt();
+        // Leaving the cell while it still proposes a catalogue charge accepts it: that
+        // is a pick of the row, as in the list. Anything else stays as typed.
+        int picked = combo->property(PickedProperty).toInt();
+        if (picked < 0)
+            picked = proposedRow(combo);
         if (picked >= 0) {
             m_charges->pickCharge(row, m_catalog->stored(picked, 0).toString(),
                                   m_catalog->stored(picked, 1).toDouble());
@@ -145,37 +193,117 @@ void ChargesDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     }
 }
 
+bool ChargesDelegate::isOpen(const QWidget* editor) const
+{
+    if (!m_grid || !m_grid->model())
+        return false;
+    const QModelIndex cell = m_grid->model()->index(editor->property(RowProperty).toInt(),
+                                                    editor->property(ColumnProperty).toInt());
+    return m_grid->indexWidget(cell) == editor;
+}
+
+// A row chosen in a drop-down list is picked, and the list closes the cell. The charge
+// box also reports its text matching a row when it loses the focus; by then the cell
+// is closed, and its leave rule has already decided what the text means.
+void ChargesDelegate::pickFromList(QComboBox* combo, int row)
+{
+    if (!isOpen(combo))
+        return;
+    combo->setProperty(PickedProperty, row);
+    emit commitData(combo);
+    emit closeEditor(combo);
+}
+
 bool ChargesDelegate::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        auto* line = qobject_cast<QLineEdit*>(watched);
-        const QString typed = key->text();
-        if (line && typed.size() == 1 && typed.at(0).isPrint()) {
-            const int column = line->property(ColumnProperty).toInt();
-            const int row = line->property(RowProperty).toInt();
-            const QChar ch = typed.at(0);
-            KeyOutcome outcome;
-            if (column == ChargesModel::ColumnAmount)
-                outcome = ChargesModel::amountKey(line->text(), line->cursorPosition(), ch);
-            else if (column == ChargesModel::ColumnNumber)
-                outcome = ChargesModel::numberKey(line->text(), line->cursorPosition(), ch);
-            else
-                outcome = ChargesModel::chargeKey(line->text(), line->cursorPosition(), ch);
-            if (outcome.accepted)
-                return false;
-            if (outcome.replaced) {
-                line->setText(outcome.text);
-                line->setCursorPosition(outcome.caret);
-                // A minus put in front of a figure recomputes at once.
-                if (outcome.text.size() > 1)
-                    m_charges->editCell(row, column, outcome.text);
-            }
-            return true;
+    if (watched == m_grid)
+        return event->type() == QEvent::KeyPress && tabThroughCells(static_cast<QKeyEvent*>(event));
+    if (event->type() != QEvent::KeyPress)
+        return QStyledItemDelegate::eventFilter(watched, event);
+    auto* editor = static_cast<QWidget*>(watched);
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* combo = qobject_cast<QComboBox*>(editor);
+    const bool chargeBox = combo && combo->isEditable();
+    const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (tabDirection(key) || (chargeBox && plain &&
+                              (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down ||
+                               key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown))) {
+        // The edit ends and the grid takes the key, as if no cell had been edited: Tab
+        // moves to the next editable cell, an arrow to the next row. In the charge box
+        // the arrows leave the cell like everywhere else in the grid rather than step
+        // through the catalogue, which Alt+Down or F4 opens.
+        if (tabDirection(key)) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
+        QKeyEvent again(key->type(), key->key(), key->modifiers(), key->text());
+        if (m_grid)
+            QApplication::sendEvent(m_grid, &again);
+        return true;
     }
-    // The charge drop-down's own text box is not the editor: the drop-down is.
-    if (qobject_cast<QComboBox*>(watched->parent()))
-        return false;
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        // Enter ends the edit at once, before any later key or click can leave the
+        // cell, and not in the charge box, which would look its text up in the list.
+        emit commitData(editor);
+        emit closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+        return true;
+    }
+    if (typeIntoCell(editor, key))
+        return true;
     return QStyledItemDelegate::eventFilter(watched, event);
+}
+
+// The key rules of the text cells; true when the key is dropped or already handled.
+bool ChargesDelegate::typeIntoCell(QWidget* editor, const QKeyEvent* key)
+{
+    auto* line = qobject_cast<QLineEdit*>(editor);
+    if (auto* combo = qobject_cast<QComboBox*>(editor))
+        line = combo->lineEdit();
+    const QString typed = key->text();
+    if (!line || typed.size() != 1 || !typed.at(0).isPrint())
+        return false;
+    const int column = editor->property(ColumnProperty).toInt();
+    const int row = editor->property(RowProperty).toInt();
+    const QChar ch = typed.at(0);
+    // A typed character replaces the selected text, so the rules see the text without
+    // it; the minus sign of an amount goes in front of the whole text instead.
+    QString text = line->text();
+    int caret = line->cursorPosition();
+    const bool minus = column == ChargesModel::ColumnAmount &&
+                       (ch == u'-' || typed == Format::NumberSymbols::current().negativeSign);
+    if (line->hasSelectedText() && !minus) {
+        caret = line->selectionStart();
+        text.remove(caret, line->selectedText().size());
+    }
+    KeyOutcome outcome;
+    if (column == ChargesModel::ColumnAmount)
+        outcome = ChargesModel::amountKey(text, caret, ch);
+    else if (column == ChargesModel::ColumnNumber)
+        outcome = ChargesModel::numberKey(text, caret, ch);
+    else
+        outcome = ChargesModel::chargeKey(text, caret, ch);
+    if (outcome.accepted)
+        return false;
+    if (outcome.replaced) {
+        line->setText(outcome.text);
+        line->setCursorPosition(outcome.caret);
+        // A minus put in front of a figure recomputes at once.
+        if (outcome.text.size() > 1)
+            m_charges->editCell(row, column, outcome.text);
+    }
+    return true;
+}
+
+// Tab and Shift+Tab on the grid go from one editable cell to the next; past the last
+// (or before the first) the key is left to Qt, which moves on to the next control.
+bool ChargesDelegate::tabThroughCells(const QKeyEvent* key)
+{
+    const std::optional<bool> forward = tabDirection(key);
+    if (!forward || !m_grid->model())
+        return false;
+    const QModelIndex next = nextEditableCell(m_grid->model(), m_grid->currentIndex(), *forward);
+    if (!next.isValid())
+        return false;
+    m_grid->setCurrentIndex(next);
+    return true;
 }
