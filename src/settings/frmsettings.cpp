@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -136,6 +137,9 @@ FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent),
 
 FrmSettings::~FrmSettings()
 {
+    // The dialog's own destructor hides the window, which moves the focus; by then
+    // this part of the object is gone and must hear no more of it.
+    disconnect(qApp, &QApplication::focusChanged, this, &FrmSettings::focusMoved);
     // A dialog that goes away while still open keeps none of its catalogue changes.
     if (!m_ownsTransaction)
         return;
@@ -454,15 +458,21 @@ void FrmSettings::refuseDefaultAirport(const QString& text)
     m_defaultAirportRefused = true;
     Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(), text);
     m_TxtDefaultAirport->clear();
-    m_SSTab1->setCurrentIndex(DefaultsTab);
-    keepFocusIn(m_TxtDefaultAirport);
+    // The check also runs while another tab is coming to the front (the operator
+    // clicked it or pressed its key): that tab is shown only once this returns, and a
+    // switch back from inside it would be lost, so the field comes back after it.
+    if (m_SSTab1->currentWidget() != m_SSTab1->widget(m_SSTab1->currentIndex()))
+        QTimer::singleShot(0, this, &FrmSettings::returnToDefaultAirport);
+    else
+        returnToDefaultAirport();
 }
 
-void FrmSettings::keepFocusIn(QWidget* field)
+void FrmSettings::returnToDefaultAirport()
 {
-    // The control the focus went to gives it up again without its own leave rule.
+    // Nothing the focus passes on its way back runs its leave rule.
     m_returningFocus = true;
-    field->setFocus(Qt::OtherFocusReason);
+    m_SSTab1->setCurrentIndex(DefaultsTab);
+    m_TxtDefaultAirport->setFocus(Qt::OtherFocusReason);
     m_returningFocus = false;
 }
 

@@ -83,7 +83,7 @@ private:
     void TxtDefaultAirport_LostFocus(bool toCancel);
     void checkDefaultAirport(bool toCancel);
     void refuseDefaultAirport(const QString& text);
-    void keepFocusIn(QWidget* field);
+    void returnToDefaultAirport();
     AppSettings enteredSettings() const;
     void endTransaction(bool commit);
     static QString errorText(const Db::DbError& error);

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -388,6 +389,42 @@ private slots:
         expectMessage(Icon::Exclamation, "Settings", "Airport Identifier 'ZZZZ' not found.");
         QCOMPARE(child("TxtDefaultAirport")->text(), QString());
         QVERIFY(child("TxtDefaultAirport")->hasFocus());
+    }
+
+    // The check also runs when the operator leaves the field for another tab; the
+    // "Defaults" tab then comes back to the front with the focus in the emptied field.
+    void refusedDefaultAirportBringsItsTabBack_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("click on the tab") << "click";
+        QTest::newRow("the tab's access key") << "Alt+I";
+        QTest::newRow("Ctrl+Tab") << "Ctrl+Tab";
+    }
+    void refusedDefaultAirportBringsItsTabBack()
+    {
+        QFETCH(QString, way);
+        open();
+        auto* tabs = child<QTabWidget>("SSTab1");
+        auto* field = child("TxtDefaultAirport");
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        field->clear();
+        QTest::keyClicks(field, "zzzz");
+        m_services->prompter->setNextAnswer(Button::Ok);
+        if (way == u"click")
+            QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
+                              tabs->tabBar()->tabRect(FrmSettings::CompanyTab).center());
+        else if (way == u"Alt+I")
+            QTest::keyClick(field, Qt::Key_I, Qt::AltModifier);
+        else
+            QTest::keyClick(field, Qt::Key_Tab, Qt::ControlModifier);
+        expectMessage(Icon::Exclamation, "Settings", "Airport Identifier 'ZZZZ' not found.");
+        QTRY_COMPARE(tabs->currentIndex(), int(FrmSettings::DefaultsTab));
+        QTRY_COMPARE(QApplication::focusWidget(), field);
+        QCOMPARE(tabs->currentWidget(), tabs->widget(FrmSettings::DefaultsTab));
+        QVERIFY(field->isVisible());
+        QCOMPARE(field->text(), QString());
+        QVERIFY(m_services->prompter->messages().isEmpty()); // checked once
     }
 
     void runwayLongerThanTheDefaultAirportsIsRefused()
