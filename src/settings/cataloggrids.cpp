@@ -204,6 +204,8 @@ CatalogGrid::CatalogGrid(const QString& title, const QString& gridName, const QS
     : QGroupBox(title, parent), m_grid(new QTableView(this)), m_deleteButton(new QPushButton(this))
 {
     m_grid->setObjectName(gridName);
+    // Named by the frame's caption, which the dialog's own frame shows in its place.
+    m_grid->setAccessibleName(title);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |

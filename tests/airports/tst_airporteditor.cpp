@@ -8,8 +8,10 @@
 #include "core/schema.h"
 #include "support/testservices.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -293,6 +295,35 @@ private slots:
                      ? QStringLiteral("%1 %2 %3").arg(c.DegreesText).arg(c.Minutes).arg(c.Seconds)
                      : r.error,
                  read);
+    }
+
+    // Screen readers name every field by its label's caption, whatever it holds: the
+    // lists too, once a choice is made in them.
+    void fieldsAreNamedByTheirLabels()
+    {
+        FrmAddAirport add(&m_host);
+        open(add);
+        for (const char* name : {"CBPubMil", "SSDBCBFuel", "SSDBCBLights"}) {
+            auto* list = child<QComboBox>(&add, name);
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_Down);
+            QVERIFY(!list->currentText().isEmpty());
+        }
+        int named = 0;
+        for (QLabel* label : add.findChildren<QLabel*>()) {
+            QWidget* field = label->buddy();
+            if (!field)
+                continue;
+            ++named;
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(field);
+            QCOMPARE(field->accessibleName(), label->text());
+            QCOMPARE(face->text(QAccessible::Name), label->text());
+            if (auto* list = qobject_cast<QComboBox*>(field)) {
+                QCOMPARE(face->role(), QAccessible::ComboBox);
+                QCOMPARE(face->text(QAccessible::Value), list->currentText());
+            }
+        }
+        QCOMPARE(named, 15);
     }
 
     // Typed through the key filters, which drop what a field refuses.

@@ -5,6 +5,7 @@
 #include "settings/cataloggrids.h"
 #include "support/testservices.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -104,6 +105,20 @@ private slots:
         Db::DbEngine::instance().release(); // rolls back what a test left open
         QVERIFY(m_services->prompter->unexpected().isEmpty());
         m_services.reset();
+    }
+
+    // The grids are named by their frames' captions, which the dialog shows on its own
+    // frames instead of the grids'.
+    void gridsAreNamedByTheirFrames()
+    {
+        const auto check = [](CatalogGrid* grid, const QString& caption) {
+            grid->setTitle(QString());
+            QCOMPARE(grid->grid()->accessibleName(), caption);
+            QCOMPARE(QAccessible::queryAccessibleInterface(grid->grid())->text(QAccessible::Name),
+                     caption);
+        };
+        check(open<ChargesGrid>(), QStringLiteral("Edit Additional Charges"));
+        check(open<TaxesGrid>(), QStringLiteral("Edit Taxes"));
     }
 
     void newChargeIsWrittenWithItsAmountFormatted()
