@@ -171,24 +171,26 @@ private slots:
         QTest::keyClicks(rate, u"9.35"_s);
         QTest::keyClick(window->findChild<QComboBox*>(u"SSDBCBTaxBaseCharge"_s), 'v'); // VAT
         auto* grid = window->findChild<QTableView*>(u"SSDBGrid3"_s);
-        const auto typeInto = [&](int column, const QString& keys) {
+        const auto typeInto = [&](int column, const QString& keys, int row = 0) {
             grid->setFocus();
-            grid->setCurrentIndex(window->charges()->index(0, column));
+            grid->setCurrentIndex(window->charges()->index(row, column));
             QTest::keyClick(grid, keys.at(0).toLatin1());
             QTest::keyClicks(QApplication::focusWidget(), keys.mid(1));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         };
+        typeInto(ChargesModel::ColumnCharge, u"Ferry"_s);
         typeInto(ChargesModel::ColumnAmount, u"-1234.567"_s);
         typeInto(ChargesModel::ColumnNumber, u"2.5"_s);
-        QTest::keyClick(grid, Qt::Key_Right); // leaves the cell
+        QTest::keyClick(grid, Qt::Key_Right);                // leaves the cell
+        typeInto(ChargesModel::ColumnCharge, u"cater"_s, 1); // the catalogue's CATERING
         const QuoteData shown = window->quoteData();
         QTemporaryDir out;
         PrintJob::writeTextFile(out.filePath(u"window.txt"_s), shown);
 
         const Run run =
             quoteTool({folder(), u"KTEB"_s, u"KBOS"_s, u"EGLL"_s, u"LFPB"_s, u"--rate"_s, u"9.35"_s,
-                       u"--tax"_s, u"vat"_s, u"--charge"_s, u";-1234.567;2.5"_s, u"--json"_s,
-                       u"--text"_s, out.filePath(u"tool.txt"_s)});
+                       u"--tax"_s, u"vat"_s, u"--charge"_s, u"Ferry;-1234.567;2.5"_s, u"--charge"_s,
+                       u"catering;;"_s, u"--json"_s, u"--text"_s, out.filePath(u"tool.txt"_s)});
         QCOMPARE(run.exitCode, 0);
         const QJsonObject json = QJsonDocument::fromJson(run.out).object();
         const QJsonObject fields = json.value(u"fields"_s).toObject();
