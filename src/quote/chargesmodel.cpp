@@ -112,7 +112,13 @@ QVariant ChargesModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
+    case Qt::AccessibleTextRole:
         return cell(row, column);
+    case Qt::TextAlignmentRole:
+        // Figures stand right-aligned, so their decimals line up.
+        if (column == ColumnAmount || column == ColumnNumber || computed)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
     case Qt::ForegroundRole:
         if (column == ColumnAmount)
             return isNegative(row.Amount) ? DarkRed : DarkBlue;
