@@ -6,12 +6,12 @@
 #include "core/accesskeys.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
+#include "core/choicelist.h"
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/platform.h"
 
 #include <QAbstractItemView>
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -118,61 +118,6 @@ void rollBack(AirportTransaction& transaction)
     }
 }
 
-// A list of fixed choices, named by its label's caption.
-class ChoiceList : public QComboBox
-{
-    Q_OBJECT
-
-public:
-    using QComboBox::QComboBox;
-};
-
-// Qt's own accessible interface of a combo box gives its current choice as its name on
-// this platform; screen readers would announce "Public" instead of "Type:". This one
-// keeps the caption as the name and the choice as the value, with the list as child.
-class ChoiceListAccessible final : public QAccessibleWidget
-{
-public:
-    explicit ChoiceListAccessible(ChoiceList* list) : QAccessibleWidget(list, QAccessible::ComboBox)
-    {}
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Value)
-            return list()->currentText();
-        return QAccessibleWidget::text(t);
-    }
-    int childCount() const override { return 1; }
-    QAccessibleInterface* child(int index) const override
-    {
-        return index == 0 ? QAccessible::queryAccessibleInterface(list()->view()) : nullptr;
-    }
-    int indexOfChild(const QAccessibleInterface* child) const override
-    {
-        return child && child->object() == list()->view() ? 0 : -1;
-    }
-    QStringList actionNames() const override
-    {
-        return QAccessibleWidget::actionNames() << showMenuAction();
-    }
-    void doAction(const QString& action) override
-    {
-        if (action == showMenuAction())
-            list()->showPopup();
-        else
-            QAccessibleWidget::doAction(action);
-    }
-
-private:
-    ChoiceList* list() const { return static_cast<ChoiceList*>(widget()); }
-};
-
-QAccessibleInterface* choiceListAccessible(const QString&, QObject* object)
-{
-    auto* list = qobject_cast<ChoiceList*>(object);
-    return list ? new ChoiceListAccessible(list) : nullptr;
-}
-
 } // namespace
 
 AirportEditor::AirportEditor(AirportHost* host, const QString& objectName, const QString& caption,
@@ -213,7 +158,6 @@ void AirportEditor::buildLayout()
             field->setAlignment(Qt::AlignRight);
         return field;
     };
-    QAccessible::installFactory(choiceListAccessible);
     const auto list = [](const QStringList& items) {
         auto* box = new ChoiceList;
         box->addItems(items);
@@ -723,5 +667,3 @@ void FrmModAirport::done(int result)
         rollBack(*m_transaction);
     AirportEditor::done(result);
 }
-
-#include "airporteditor.moc"

@@ -4,6 +4,7 @@
 
 #include "core/appcontext.h"
 #include "core/appsettings.h"
+#include "core/choicelist.h"
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/platform.h"
@@ -96,7 +97,7 @@ QWidget* Brisklander::buildQuoteTab()
     auto* baseCharge = figure(frame6, "TxtBaseCharge");
     m_lblBaseCharge = captioned(base, 1, 0, QStringLiteral("Base Charge:"), baseCharge);
     m_lblBaseCharge->setObjectName(QStringLiteral("lblBaseCharge"));
-    m_SSDBCBTaxBaseCharge = new QComboBox(frame6);
+    m_SSDBCBTaxBaseCharge = new ChoiceList(frame6);
     m_SSDBCBTaxBaseCharge->setObjectName(QStringLiteral("SSDBCBTaxBaseCharge"));
     auto* taxView = new QTableView(m_SSDBCBTaxBaseCharge);
     taxView->setSelectionBehavior(QAbstractItemView::SelectRows);

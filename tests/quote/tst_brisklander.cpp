@@ -14,6 +14,7 @@
 #include "quote/routemodel.h"
 #include "support/programfolder.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -514,6 +515,10 @@ private slots:
         auto* tax = child<QComboBox>("SSDBCBTaxBaseCharge");
         QTest::keyClick(tax, 'f');
         QCOMPARE(tax->currentText(), QStringLiteral("FET"));
+        // A screen reader hears the caption and then the choice.
+        QAccessibleInterface* announced = QAccessible::queryAccessibleInterface(tax);
+        QCOMPARE(announced->text(QAccessible::Name), QStringLiteral("Tax"));
+        QCOMPARE(announced->text(QAccessible::Value), QStringLiteral("FET"));
         QCOMPARE(child<QLineEdit>("TxtTaxAmount")->text(), QStringLiteral("112.50"));
         QCOMPARE(child<QLineEdit>("TxtFinalQuote")->text(), QStringLiteral("1,612.50"));
         QTest::keyClick(tax, Qt::Key_Delete);
