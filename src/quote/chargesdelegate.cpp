@@ -104,7 +104,7 @@ QWidget* ChargesDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
         const bool charge = index.column() == ChargesModel::ColumnCharge;
         QComboBox* combo = dropDown(parent, charge ? m_catalog : m_taxes, charge);
         if (charge)
-            combo->lineEdit()->setMaxLength(25);
+            combo->lineEdit()->setMaxLength(ChargeKeys::ChargeLimit);
         else
             QTimer::singleShot(0, combo, &QComboBox::showPopup);
         connect(combo, &QComboBox::activated, self,
@@ -116,7 +116,8 @@ QWidget* ChargesDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     case ChargesModel::ColumnNumber: {
         auto* line = new QLineEdit(parent);
         line->setAlignment(Qt::AlignRight);
-        line->setMaxLength(index.column() == ChargesModel::ColumnAmount ? 9 : 4);
+        line->setMaxLength(index.column() == ChargesModel::ColumnAmount ? ChargeKeys::AmountLimit
+                                                                        : ChargeKeys::NumberLimit);
         const int row = index.row();
         const int column = index.column();
         ChargesModel* charges = m_charges;
@@ -277,11 +278,11 @@ bool ChargesDelegate::typeIntoCell(QWidget* editor, const QKeyEvent* key)
     }
     KeyOutcome outcome;
     if (column == ChargesModel::ColumnAmount)
-        outcome = ChargesModel::amountKey(text, caret, ch);
+        outcome = ChargeKeys::amount(text, caret, ch);
     else if (column == ChargesModel::ColumnNumber)
-        outcome = ChargesModel::numberKey(text, caret, ch);
+        outcome = ChargeKeys::number(text, caret, ch);
     else
-        outcome = ChargesModel::chargeKey(text, caret, ch);
+        outcome = ChargeKeys::charge(text, caret, ch);
     if (outcome.accepted)
         return false;
     if (outcome.replaced) {

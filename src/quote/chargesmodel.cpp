@@ -17,9 +17,6 @@ const char* const Captions[ChargesModel::COLUMNS] = {
 const QString SegmentTax = QStringLiteral("Segment Tax");
 
 // Typing limits of the Charge, Amount and Number columns.
-constexpr int ChargeLimit = 25;
-constexpr int AmountLimit = 9;
-constexpr int NumberLimit = 4;
 
 const QColor DarkBlue(0, 0, 128);
 const QColor DarkRed(128, 0, 0);
@@ -55,18 +52,6 @@ std::optional<double> cellValue(const QString& text)
 double valueOf(const QString& text)
 {
     return cellValue(text).value_or(0);
-}
-
-bool isDroppedEverywhere(QChar key)
-{
-    return key == u'[' || key == u'\'' || key == u']';
-}
-
-KeyOutcome accept()
-{
-    KeyOutcome outcome;
-    outcome.accepted = true;
-    return outcome;
 }
 
 // The cell of a column, for reading and for writing.
@@ -171,72 +156,6 @@ QString ChargesModel::totalChargesText() const
 QString ChargesModel::totalTaxesText() const
 {
     return Format::number(m_totalTaxes, Format::Money);
-}
-
-// Backspace is a key, not a character, but an editor may still report it as "\b": it
-// always passes.
-KeyOutcome ChargesModel::amountKey(const QString& text, int caret, QChar key)
-{
-    if (key == u'\b')
-        return accept();
-    if (isDroppedEverywhere(key))
-        return {};
-    const Format::NumberSymbols s = symbols();
-    const QString typed(key);
-    const bool point = typed == s.decimalPoint;
-    const bool minus = key == u'-' || typed == s.negativeSign;
-    const bool hasPoint = text.contains(s.decimalPoint);
-    const bool hasMinus = text.contains(u'-') || text.contains(s.negativeSign);
-
-    // A whole amount takes five digits, one with decimals eight characters; a
-    // grouping separator and a sign each add one.
-    int limit = hasPoint || point ? 8 : 5;
-    if (text.contains(s.groupSeparator))
-        ++limit;
-    if (hasMinus || minus)
-        ++limit;
-    if (text.size() >= limit)
-        return {};
-
-    if (minus) {
-        if (hasMinus)
-            return {};
-        // The sign always goes in front, wherever the caret stands.
-        KeyOutcome outcome;
-        outcome.replaced = true;
-        outcome.text = s.negativeSign + text;
-        outcome.caret = caret + 1;
-        return outcome;
-    }
-    if (text.size() >= AmountLimit)
-        return {};
-    if (key.isDigit() && key.unicode() < 128)
-        return accept();
-    if (point && !hasPoint)
-        return accept();
-    return {};
-}
-
-KeyOutcome ChargesModel::numberKey(const QString& text, int /*caret*/, QChar key)
-{
-    if (key == u'\b')
-        return accept();
-    if (isDroppedEverywhere(key) || text.size() >= NumberLimit)
-        return {};
-    if (key.isDigit() && key.unicode() < 128)
-        return accept();
-    if (QString(key) == symbols().decimalPoint && !text.contains(symbols().decimalPoint))
-        return accept();
-    return {};
-}
-
-KeyOutcome ChargesModel::chargeKey(const QString& text, int /*caret*/, QChar key)
-{
-    if (key == u'\b')
-        return accept();
-    if (isDroppedEverywhere(key) || key == u'\r' || key == u'\n' || text.size() >= ChargeLimit)
-        return {};
-    return accept();
 }
 
 void ChargesModel::editCell(int row, int column, const QString& text)

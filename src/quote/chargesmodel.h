@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quote/chargekeys.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
@@ -21,15 +23,6 @@ struct ChargeLine
     // A row to type into: no charge or no amount.
     bool isEmpty() const { return Charge.isEmpty() || Amount.isEmpty(); }
     bool operator==(const ChargeLine&) const = default;
-};
-
-// What a typed character does to a cell being edited.
-struct KeyOutcome
-{
-    bool accepted = false; // the character goes into the text at the caret as usual
-    bool replaced = false; // the text was changed instead: take `text` and `caret`
-    QString text;
-    int caret = 0;
 };
 
 // The additional charges of the quote: the rows of the charges grid with their
@@ -76,17 +69,6 @@ public:
     double totalTaxes() const { return m_totalTaxes; }
     QString totalChargesText() const;
     QString totalTaxesText() const;
-
-    // Key rules: what a typed character does to the cell's text at the caret (the
-    // text the key goes into, a selection already taken out). Each also keeps its
-    // column's typing limit: Charge 25, Amount 9, Number 4 characters. "." and ","
-    // stand for the user's decimal point and digit grouping. A "-" typed into an
-    // Amount is `replaced`: the caller puts the new text into the cell through
-    // editCell() like any other change of the text.
-    static KeyOutcome amountKey(const QString& text, int caret, QChar key);
-    static KeyOutcome numberKey(const QString& text, int caret, QChar key);
-    // The Charge column: every character but Enter and "[", "'", "]".
-    static KeyOutcome chargeKey(const QString& text, int caret, QChar key);
 
     // A cell's text changed while it is edited: Amount and Number recompute the
     // row and both sums at once; Charge and Tax just take the text. The computed

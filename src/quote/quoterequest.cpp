@@ -38,9 +38,9 @@ void typeCell(ChargesModel& charges, int row, int column, const QString& text, c
     int caret = 0;
     for (const QChar key : text) {
         const KeyOutcome outcome =
-            column == ChargesModel::ColumnAmount   ? ChargesModel::amountKey(cell, caret, key)
-            : column == ChargesModel::ColumnNumber ? ChargesModel::numberKey(cell, caret, key)
-                                                   : ChargesModel::chargeKey(cell, caret, key);
+            column == ChargesModel::ColumnAmount   ? ChargeKeys::amount(cell, caret, key)
+            : column == ChargesModel::ColumnNumber ? ChargeKeys::number(cell, caret, key)
+                                                   : ChargeKeys::charge(cell, caret, key);
         if (outcome.replaced) {
             cell = outcome.text;
             caret = outcome.caret;

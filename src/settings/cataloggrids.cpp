@@ -3,7 +3,7 @@
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/platform.h"
-#include "quote/chargesmodel.h"
+#include "quote/chargekeys.h"
 #include "settings/catalogeditmodel.h"
 
 #include <QHBoxLayout>
@@ -151,8 +151,7 @@ protected:
     {
         if (column != ChargesGrid::ColumnAmount)
             return false;
-        const KeyOutcome outcome =
-            ChargesModel::amountKey(line->text(), line->cursorPosition(), key);
+        const KeyOutcome outcome = ChargeKeys::amount(line->text(), line->cursorPosition(), key);
         if (outcome.replaced) {
             // The sign goes in front wherever the caret stands.
             line->setText(outcome.text);

@@ -84,7 +84,7 @@ private slots:
 
         // "-" typed into an amount makes it a discount, shown in dark red, others dark blue.
         model->pickCharge(1, "Refund", 25);
-        model->editCell(1, C::ColumnAmount, C::amountKey("25.00", 5, '-').text);
+        model->editCell(1, C::ColumnAmount, ChargeKeys::amount("25.00", 5, '-').text);
         QCOMPARE(model->line(1).Total, QString("-25.00"));
         QCOMPARE(sums(*model), QString("15.00 / 3.00"));
         const auto colour = [&](int row) {
@@ -154,7 +154,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QChar, key);
         QFETCH(QString, result);
-        const KeyOutcome outcome = ChargesModel::amountKey(text, int(text.size()), key);
+        const KeyOutcome outcome = ChargeKeys::amount(text, int(text.size()), key);
         const QString typed = outcome.replaced   ? outcome.text
                               : outcome.accepted ? text + key
                                                  : QString();
