@@ -8,6 +8,7 @@
 #include "core/appsettings.h"
 #include "core/choicelist.h"
 #include "core/engine.h"
+#include "core/errortext.h"
 #include "core/format.h"
 #include "core/platform.h"
 
@@ -74,7 +75,7 @@ qint32 requireWhole(const QLineEdit* field)
 
 QString errorLines(const QString& numberCaption, const Db::DbError& error)
 {
-    return numberCaption + QString::number(error.number()) + u'\r' + error.description();
+    return ErrorText::lines(error, numberCaption);
 }
 
 // The stored text chosen in a list; a text outside the list is added to it, so saving

@@ -1,6 +1,7 @@
 #include "document/frmprint.h"
 
 #include "core/accesskeys.h"
+#include "core/errortext.h"
 #include "core/format.h"
 #include "core/platform.h"
 #include "document/datefield.h"
@@ -588,9 +589,10 @@ QuoteData FrmPrint::quoteData() const
 void FrmPrint::showFailure(int number, const QString& description)
 {
     Platform::pointer().setNormal();
-    Platform::prompter().inform(Platform::Icon::Critical, QStringLiteral("Brisklander"),
-                                QStringLiteral("An Error Occured:\r\rError Number = ") +
-                                    QString::number(number) + QLatin1Char('\r') + description);
+    Platform::prompter().inform(
+        Platform::Icon::Critical, QStringLiteral("Brisklander"),
+        QStringLiteral("An Error Occured:\r\r") +
+            ErrorText::lines(number, description, QStringLiteral("Error Number = ")));
 }
 
 // The remarks as they are kept and printed: the line break as carriage return and line feed.

@@ -1,6 +1,7 @@
 #include "settings/catalogeditmodel.h"
 
 #include "core/engine.h"
+#include "core/errortext.h"
 #include "core/format.h"
 #include "core/platform.h"
 
@@ -163,7 +164,7 @@ void CatalogEditModel::showError(int number, const QString& description)
         m_error = Db::DbError(number, description);
         return;
     }
-    Platform::prompter().inform(
-        Platform::Icon::Critical, QStringLiteral("Settings"),
-        QStringLiteral("An Error occured:\r\rError number = %1\r%2").arg(number).arg(description));
+    Platform::prompter().inform(Platform::Icon::Critical, QStringLiteral("Settings"),
+                                QStringLiteral("An Error occured:\r\r") +
+                                    ErrorText::lines(number, description));
 }

@@ -5,6 +5,7 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
+#include "core/errortext.h"
 #include "core/format.h"
 #include "core/platform.h"
 #include "settings/settingshost.h"
@@ -280,9 +281,7 @@ void FrmSettings::addCommitStep(std::function<void()> step)
 
 QString FrmSettings::errorText(const Db::DbError& error)
 {
-    return QStringLiteral("An error occured\r\rError number = %1\r%2")
-        .arg(error.number())
-        .arg(error.description());
+    return ErrorText::message(QStringLiteral("An error occured"), error);
 }
 
 // The catalogue grids are bound to the database file through the default workspace,
