@@ -1,6 +1,7 @@
 #include "quote/airportlistmodel.h"
 
 #include "core/appsettings.h"
+#include "core/colours.h"
 #include "quote/dataview.h"
 
 #include <QColor>
@@ -65,7 +66,7 @@ QVariant AirportListModel::data(const QModelIndex& index, int role) const
     }
     case Qt::ForegroundRole:
         if (isShortRunway(index.row()))
-            return QColor(128, 0, 0);
+            return Colours::DarkRed;
         return QVariant();
     case Qt::TextAlignmentRole:
         if (index.column() == ColumnRunwayLength)

@@ -5,6 +5,7 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/choicelist.h"
+#include "core/colours.h"
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/platform.h"
@@ -33,9 +34,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QColor DarkRed(128, 0, 0);
-const QColor DarkBlue(0, 0, 128);
 
 QLineEdit* figure(QWidget* parent, const char* name)
 {
@@ -180,9 +178,9 @@ QWidget* Brisklander::buildQuoteTab()
     QFont bold = finalCaption->font();
     bold.setBold(true);
     finalCaption->setFont(bold);
-    setTextColour(finalCaption, DarkBlue);
+    setTextColour(finalCaption, Colours::DarkBlue);
     QPalette captionPalette = finalCaption->palette();
-    captionPalette.setColor(QPalette::WindowText, DarkBlue);
+    captionPalette.setColor(QPalette::WindowText, Colours::DarkBlue);
     finalCaption->setPalette(captionPalette);
     m_TxtFinalQuote->setFont(bold);
     m_CmdQuoteMem = new QPushButton(QStringLiteral("&M"), frame8);
@@ -222,7 +220,7 @@ QWidget* Brisklander::buildQuoteTab()
         m_lblBaseCharge->setFont(font);
         QPalette palette = m_lblBaseCharge->palette();
         palette.setColor(QPalette::WindowText,
-                         minimum ? DarkBlue : QPalette().color(QPalette::WindowText));
+                         minimum ? Colours::DarkBlue : QPalette().color(QPalette::WindowText));
         m_lblBaseCharge->setPalette(palette);
     });
     connect(m_TxtChargePerMile, &QLineEdit::textEdited, this,
@@ -252,10 +250,10 @@ void Brisklander::showSheetText(int field, const QString& text)
     case QuoteSheet::TotTaxAddCharges:
     case QuoteSheet::TotalCharges:
     case QuoteSheet::TotalTaxes:
-        setTextColour(widget, negative ? DarkRed : QPalette().color(QPalette::Text));
+        setTextColour(widget, negative ? Colours::DarkRed : QPalette().color(QPalette::Text));
         break;
     case QuoteSheet::FinalQuote:
-        setTextColour(widget, negative ? DarkRed : DarkBlue);
+        setTextColour(widget, negative ? Colours::DarkRed : Colours::DarkBlue);
         break;
     default:
         break;

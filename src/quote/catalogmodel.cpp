@@ -1,5 +1,6 @@
 #include "quote/catalogmodel.h"
 
+#include "core/colours.h"
 #include "core/engine.h"
 #include "core/format.h"
 #include "quote/dataview.h"
@@ -55,7 +56,7 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const
                                      : Format::number(value.toDouble(), column.mask);
     case Qt::ForegroundRole:
         if (column.signColours && !value.isNull())
-            return value.toDouble() < 0 ? QColor(128, 0, 0) : QColor(0, 0, 128);
+            return value.toDouble() < 0 ? Colours::DarkRed : Colours::DarkBlue;
         return QVariant();
     case Qt::TextAlignmentRole:
         if (!column.mask.isEmpty())

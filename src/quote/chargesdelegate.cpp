@@ -1,5 +1,7 @@
 #include "quote/chargesdelegate.h"
 
+#include "core/colours.h"
+
 #include "core/format.h"
 #include "quote/catalogmodel.h"
 #include "quote/chargesmodel.h"
@@ -91,6 +93,24 @@ ChargesDelegate::ChargesDelegate(ChargesModel* charges, CatalogModel* catalog, C
 {
     if (m_grid)
         m_grid->installEventFilter(this);
+}
+
+void ChargesDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    const int column = index.column();
+    const bool negative = m_charges->isNegative(index.row(), column);
+    const bool computed = ChargesModel::isComputed(column);
+    if (column == ChargesModel::ColumnAmount || column == ChargesModel::ColumnTax || computed) {
+        const QColor text = negative   ? Colours::DarkRed
+                            : computed ? Colours::Black
+                                       : Colours::DarkBlue;
+        option->palette.setColor(QPalette::Text, text);
+    }
+    if (computed)
+        option->font.setBold(true);
+    if (computed || column == ChargesModel::ColumnTax)
+        option->backgroundBrush = Colours::ColumnGrey;
 }
 
 QWidget* ChargesDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,

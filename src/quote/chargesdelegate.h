@@ -29,6 +29,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The cells' styles: amounts dark blue (dark red below zero), the computed columns
+    // bold on grey (dark red below zero), the tax column dark blue on grey.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:
     bool isOpen(const QWidget* editor) const;

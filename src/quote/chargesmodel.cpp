@@ -2,9 +2,6 @@
 
 #include "core/format.h"
 
-#include <QColor>
-#include <QFont>
-
 #include <algorithm>
 #include <cmath>
 
@@ -17,13 +14,6 @@ const char* const Captions[ChargesModel::COLUMNS] = {
 const QString SegmentTax = QStringLiteral("Segment Tax");
 
 // Typing limits of the Charge, Amount and Number columns.
-
-const QColor DarkBlue(0, 0, 128);
-const QColor DarkRed(128, 0, 0);
-const QColor Black(0, 0, 0);
-// The light grey of the computed and tax columns: the classic inactive-border colour,
-// fixed so that the grid looks the same under every desktop theme.
-const QColor ColumnGrey(0xd4, 0xd0, 0xc8);
 
 // The separators of the user's number format: the "." of the key rules is the
 // decimal point, the "," the digit grouping.
@@ -93,7 +83,7 @@ QVariant ChargesModel::data(const QModelIndex& index, int role) const
         return {};
     const ChargeLine& row = m_lines.at(index.row());
     const int column = index.column();
-    const bool computed = column == ColumnTotal || column == ColumnTaxAmount;
+    const bool computed = isComputed(column);
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -104,28 +94,15 @@ QVariant ChargesModel::data(const QModelIndex& index, int role) const
         if (column == ColumnAmount || column == ColumnNumber || computed)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return {};
-    case Qt::ForegroundRole:
-        if (column == ColumnAmount)
-            return isNegative(row.Amount) ? DarkRed : DarkBlue;
-        if (computed)
-            return isNegative(cell(row, column)) ? DarkRed : Black;
-        if (column == ColumnTax)
-            return DarkBlue;
-        return {};
-    case Qt::FontRole:
-        if (computed) {
-            QFont bold;
-            bold.setBold(true);
-            return bold;
-        }
-        return {};
-    case Qt::BackgroundRole:
-        if (computed || column == ColumnTax)
-            return ColumnGrey;
-        return {};
     default:
         return {};
     }
+}
+
+bool ChargesModel::isNegative(int row, int column) const
+{
+    return isRow(row) && column >= 0 && column < COLUMNS &&
+           ::isNegative(cell(m_lines.at(row), column));
 }
 
 QVariant ChargesModel::headerData(int section, Qt::Orientation orientation, int role) const

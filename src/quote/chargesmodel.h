@@ -55,13 +55,20 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    // Display texts, and the cell styles: foreground, font weight and background.
+    // Display texts; the grid draws the cells' styles.
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     int count() const { return int(m_lines.size()); }
+    // True when the cell holds a figure below zero (a discount and what follows from it).
+    bool isNegative(int row, int column) const;
+    // The computed columns, which the operator never types into.
+    static bool isComputed(int column)
+    {
+        return column == ColumnTotal || column == ColumnTaxAmount;
+    }
     const ChargeLine& line(int row) const { return m_lines.at(row); }
 
     // The running sums and their texts ("#,##0.00").

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/colours.h"
+
 #include <QColor>
 #include <QDialog>
 #include <QString>
@@ -17,7 +19,7 @@ public:
     explicit FrmQuoteMem(const QString& finalQuoteText, QWidget* parent = nullptr);
 
     // Negative figures are drawn in this colour, the others in the highlight colour.
-    static QColor negativeColour() { return QColor(128, 0, 0); }
+    static QColor negativeColour() { return Colours::DarkRed; }
 
 public slots:
     void Form_Load();

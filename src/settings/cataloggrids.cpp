@@ -1,5 +1,6 @@
 #include "settings/cataloggrids.h"
 
+#include "core/colours.h"
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/platform.h"
@@ -21,8 +22,6 @@
 
 namespace {
 
-const QColor DarkBlue(0, 0, 128);
-const QColor DarkRed(128, 0, 0);
 const QString TaxPercentMask = QStringLiteral("#0.00");
 
 bool isEnter(const QKeyEvent* key)
@@ -298,7 +297,7 @@ ChargesGrid::ChargesGrid(const std::shared_ptr<Db::Database>& database, QWidget*
 
 QColor ChargesGrid::amountStyle(const QString& amount)
 {
-    return amount.startsWith(QLatin1Char('-')) ? DarkRed : DarkBlue;
+    return amount.startsWith(QLatin1Char('-')) ? Colours::DarkRed : Colours::DarkBlue;
 }
 
 bool ChargesGrid::canDelete() const
