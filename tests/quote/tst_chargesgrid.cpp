@@ -7,7 +7,7 @@
 #include "document/quotedata.h"
 #include "quote/brisklander.h"
 #include "quote/chargesmodel.h"
-#include "support/testservices.h"
+#include "support/programfolder.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -23,8 +23,7 @@ class TestChargesGrid : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<ProgramFolder> m_folder;
     std::unique_ptr<Brisklander> m_window;
 
     QTableView* grid() const { return m_window->findChild<QTableView*>("SSDBGrid3"); }
@@ -64,21 +63,14 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        StarterData::createProgramFolder(m_dir.path(), QStringLiteral("Brisklander"));
-    }
-
     void init()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_services = std::make_unique<TestServices>();
+        m_folder = std::make_unique<ProgramFolder>();
         appSettings() = AppSettings();
         appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
         appSettings().DEFAULTCHARGENM = 8.5;
-        appContext().ProgramFolder = m_dir.path();
-        appContext().DatabasePath = m_dir.filePath(Schema::DatabaseFileName);
-        QVERIFY(OpenAirportWorkspace());
+        QVERIFY(m_folder->open());
         m_window = std::make_unique<Brisklander>();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -87,12 +79,9 @@ private slots:
     void cleanup()
     {
         m_window.reset();
-        appContext() = AppContext();
-        Db::DbEngine::instance().release();
-        const auto& unexpected = m_services->prompter->unexpected();
-        QVERIFY2(unexpected.isEmpty(),
-                 unexpected.isEmpty() ? "" : qPrintable(unexpected.first().text));
-        m_services.reset();
+        const QString unexpected = m_folder->unexpectedMessage();
+        m_folder.reset();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
 
     // The Charge cell completes a typed charge from the catalogue ("Cater" shows
