@@ -15,7 +15,7 @@
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/schema.h"
-#include "document/printjob.h"
+#include "document/pdfjob.h"
 #include "document/quotetextfile.h"
 #include "quote/quoterequest.h"
 

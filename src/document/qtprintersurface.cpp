@@ -1,7 +1,7 @@
 #include "document/qtprintersurface.h"
 
 #include <QFontMetricsF>
-#include <QPrinter>
+#include <QPagedPaintDevice>
 
 namespace {
 
@@ -26,10 +26,10 @@ double weightedAverageCharWidth(const QFontMetricsF& fm)
 
 } // namespace
 
-QtPrinterSurface::QtPrinterSurface(QPrinter* printer)
-    : m_printer(printer), m_font(QStringLiteral("Arial"), 10)
+QtPrinterSurface::QtPrinterSurface(QPagedPaintDevice* device)
+    : m_device(device), m_font(QStringLiteral("Arial"), 10)
 {
-    m_painter.begin(m_printer);
+    m_painter.begin(m_device);
 }
 
 // A surface dropped before endDocument (a failure while composing) still ends its
@@ -69,7 +69,7 @@ void QtPrinterSurface::endLine()
 // height is that area's, in the orientation chosen.
 double QtPrinterSurface::pageHeight() const
 {
-    return toTwips(m_printer->height());
+    return toTwips(m_device->height());
 }
 
 double QtPrinterSurface::lineHeight() const
@@ -104,7 +104,7 @@ void QtPrinterSurface::setUnderline(bool on)
 
 void QtPrinterSurface::newPage()
 {
-    m_printer->newPage();
+    m_device->newPage();
     m_x = 0;
     m_y = 0;
     ++m_page;
@@ -118,15 +118,15 @@ void QtPrinterSurface::endDocument()
 
 QFontMetricsF QtPrinterSurface::metrics() const
 {
-    return QFontMetricsF(m_font, m_printer);
+    return QFontMetricsF(m_font, m_device);
 }
 
 double QtPrinterSurface::toPixels(double twips) const
 {
-    return twips * m_printer->resolution() / TwipsPerInch;
+    return twips * m_device->logicalDpiY() / TwipsPerInch;
 }
 
 double QtPrinterSurface::toTwips(double pixels) const
 {
-    return pixels * TwipsPerInch / m_printer->resolution();
+    return pixels * TwipsPerInch / m_device->logicalDpiY();
 }

@@ -6,9 +6,9 @@
 #include <QPainter>
 
 class QFontMetricsF;
-class QPrinter;
+class QPagedPaintDevice;
 
-// The printer surface on a QPrinter, for a printer as for a PDF file. The position
+// The printer surface on a paged device: a printer, or a PDF writer. The position
 // is kept in twips and turned into device pixels at the printer's resolution;
 // column widths and line heights come from the current font's metrics on that
 // printer (the column width as Arial states it, see the source), so the
@@ -16,8 +16,8 @@ class QPrinter;
 class QtPrinterSurface : public PrinterSurface
 {
 public:
-    // Starts painting on the printer at once; the printer must outlive the surface.
-    explicit QtPrinterSurface(QPrinter* printer);
+    // Starts painting on the device at once; the device must outlive the surface.
+    explicit QtPrinterSurface(QPagedPaintDevice* device);
     ~QtPrinterSurface() override;
 
     QtPrinterSurface(const QtPrinterSurface&) = delete;
@@ -56,7 +56,7 @@ private:
     double toPixels(double twips) const;
     double toTwips(double pixels) const;
 
-    QPrinter* m_printer;
+    QPagedPaintDevice* m_device;
     QPainter m_painter;
     QFont m_font;
     double m_x = 0;
