@@ -2,7 +2,6 @@
 #include "quote/chargesmodel.h"
 
 #include <QAbstractItemModelTester>
-#include <QColor>
 #include <QHash>
 #include <QLocale>
 #include <QRandomGenerator>
