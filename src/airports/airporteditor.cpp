@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -211,13 +212,12 @@ void AirportEditor::buildLayout()
     m_CmdSave->setObjectName(QStringLiteral("CmdSave"));
     m_CmdCancel = new QPushButton(QStringLiteral("&Cancel"));
     m_CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_CmdSave);
-    buttons->addWidget(m_CmdCancel);
+    auto* buttons = new QDialogButtonBox;
+    buttons->addButton(m_CmdSave, QDialogButtonBox::AcceptRole);
+    buttons->addButton(m_CmdCancel, QDialogButtonBox::RejectRole);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     const QList<QWidget*> order{m_TxtIdent,     m_TxtAirportName, m_TxtLatitude,  m_TxtLongitude,
                                 m_TxtState,     m_TxtCountry,     m_TxtElevation, m_CheckIFR,

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -110,13 +111,12 @@ FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent),
     m_CmdSave->setObjectName(QStringLiteral("CmdSave"));
     m_CmdCancel = new QPushButton(QStringLiteral("&Cancel"));
     m_CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_CmdSave);
-    buttons->addWidget(m_CmdCancel);
+    auto* buttons = new QDialogButtonBox;
+    buttons->addButton(m_CmdSave, QDialogButtonBox::AcceptRole);
+    buttons->addButton(m_CmdCancel, QDialogButtonBox::RejectRole);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_SSTab1);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     for (QWidget* control :
          {static_cast<QWidget*>(m_OptNautBase), static_cast<QWidget*>(m_OptStatBase),
