@@ -1,5 +1,7 @@
 #include "airports/airporteditor.h"
 
+#include "airports/airportentry.h"
+
 #include "airports/airporthost.h"
 #include "airports/airporttable.h"
 #include "airports/airporttext.h"
@@ -33,46 +35,6 @@
 namespace {
 
 const QString ProgramTitle = QStringLiteral("Brisklander");
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-// A number field's text as a whole number (halves to the even neighbour); nothing when
-// it is empty, does not read or does not fit 32 bits.
-std::optional<qint32> wholeNumber(const QString& text)
-{
-    const std::optional<double> value = Format::read(text);
-    if (!value || !std::isfinite(*value))
-        return std::nullopt;
-    const double rounded = Format::roundHalfEven(*value);
-    if (rounded < std::numeric_limits<qint32>::min() ||
-        rounded > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return qint32(rounded);
-}
-
-std::optional<float> timeZoneValue(const QString& text)
-{
-    const std::optional<double> value = Format::read(text);
-    if (!value || !std::isfinite(float(*value)))
-        return std::nullopt;
-    return float(*value);
-}
-
-Db::DbError conversionError()
-{
-    return Db::DbError(Db::Error::TypeMismatch, QStringLiteral("Data type conversion error."));
-}
-
-qint32 requireWhole(const QLineEdit* field)
-{
-    const std::optional<qint32> value = wholeNumber(field->text());
-    if (!value)
-        throw conversionError();
-    return *value;
-}
 
 QString errorLines(const QString& numberCaption, const Db::DbError& error)
 {
@@ -283,27 +245,17 @@ bool AirportEditor::refuseKey(const QLineEdit* field, const QString& typed) cons
 {
     if (typed.size() != 1)
         return true;
-    const QChar c = typed.at(0);
-    if (isAsciiDigit(c))
-        return false;
     // Where the character would go, and the text it would join.
     const int position =
         field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
     QString rest = field->text();
     if (field->hasSelectedText())
         rest.remove(field->selectionStart(), field->selectedText().size());
-    const bool signed_ = rest.contains(u'-') || rest.contains(u'+');
     if (field == m_TxtElevation)
-        return !(c == u'-' && position == 0 && !signed_);
-    if (field == m_TxtTimeZone) {
-        // The point the time zone is read with: the user's decimal separator.
-        const QString point = Format::NumberSymbols::current().decimalPoint;
-        if (typed == point)
-            return rest.contains(point);
-        if (c == u'+' || c == u'-')
-            return !(position == 0 && !signed_);
-    }
-    return true;
+        return AirportEntryRules::refusesElevationKey(rest, position, typed.at(0));
+    if (field == m_TxtTimeZone)
+        return AirportEntryRules::refusesTimeZoneKey(rest, position, typed);
+    return !(typed.at(0) >= u'0' && typed.at(0) <= u'9');
 }
 
 // The rules for leaving a field run once the focus has arrived in another control of
@@ -356,31 +308,20 @@ void AirportEditor::TxtIdent_LostFocus(bool toCancel)
 
 void AirportEditor::TxtTimeZone_LostFocus(bool toCancel)
 {
-    const std::optional<float> zone = timeZoneValue(m_TxtTimeZone->text());
-    if (!zone) {
-        m_TxtTimeZone->clear();
+    const AirportEntryRules::TimeZoneLeave leave =
+        AirportEntryRules::leaveTimeZone(m_TxtTimeZone->text());
+    m_TxtTimeZone->setText(leave.text);
+    if (toCancel || !leave.refused)
         return;
-    }
-    // "05.50" becomes "+5.5", "-0" becomes "0".
-    const QString text = FormatTimeZone(*zone);
-    m_TxtTimeZone->setText(text);
-    if (toCancel)
-        return;
-    const QString point = Format::NumberSymbols::current().decimalPoint;
-    const bool quarter = text.endsWith(point + u'5') ||
-                         text.endsWith(point + QStringLiteral("25")) ||
-                         text.endsWith(point + QStringLiteral("75"));
-    if (*zone > 12 || *zone < -12 || (text.contains(point) && !quarter)) {
-        Platform::prompter().beep();
-        keepFocusIn(m_TxtTimeZone);
-    }
+    Platform::prompter().beep();
+    keepFocusIn(m_TxtTimeZone);
 }
 
 void AirportEditor::rewriteWholeNumber(QLineEdit* field)
 {
     // "007" becomes "7", "-0" becomes "0"; what does not read is emptied, so Save
     // stops at the field's own step.
-    const std::optional<qint32> value = wholeNumber(field->text());
+    const std::optional<qint32> value = AirportEntryRules::wholeNumber(field->text());
     field->setText(value ? QString::number(*value) : QString());
 }
 
@@ -408,66 +349,43 @@ void AirportEditor::CmdCancel_Click()
     reject();
 }
 
+AirportEntry AirportEditor::entry() const
+{
+    AirportEntry e;
+    e.ident = m_TxtIdent->text();
+    e.name = m_TxtAirportName->text();
+    e.state = m_TxtState->text();
+    e.country = m_TxtCountry->text();
+    e.elevation = m_TxtElevation->text();
+    e.latitude = ParseCoordinateEntry(m_TxtLatitude->entryText(), true);
+    e.longitude = ParseCoordinateEntry(m_TxtLongitude->entryText(), false);
+    e.runwayLength = m_TxtRwyLength->text();
+    e.runwayWidth = m_TxtRwyWidth->text();
+    e.timeZone = m_TxtTimeZone->text();
+    e.type = m_CBPubMil->currentIndex() < 0 ? QString() : m_CBPubMil->currentText();
+    e.ifr = m_CheckIFR->isChecked();
+    e.customs = m_CheckCustoms->isChecked();
+    e.fuel = m_SSDBCBFuel->currentText();
+    e.lighting = m_SSDBCBLights->currentText();
+    return e;
+}
+
 bool AirportEditor::validate()
 {
-    const auto refuse = [this](QWidget* field, const QString& message) {
-        Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(), message);
-        field->setFocus(Qt::OtherFocusReason);
-        return false;
-    };
-    if (m_TxtIdent->text().isEmpty())
-        return refuse(m_TxtIdent, QStringLiteral("Enter Airport Identifier."));
-    if (m_TxtIdent->text().size() < 3)
-        return refuse(m_TxtIdent, QStringLiteral("Airport Identifier must be 3 or 4 Characters."));
-    if (m_TxtAirportName->text().isEmpty())
-        return refuse(m_TxtAirportName, QStringLiteral("Enter Airport Name."));
-    for (CoordinateEntry* entry : {m_TxtLatitude, m_TxtLongitude}) {
-        const CoordinateReading reading =
-            ParseCoordinateEntry(entry->entryText(), entry->isLatitude());
-        if (!reading.ok())
-            return refuse(entry, reading.error);
-    }
-    if (m_TxtCountry->text().isEmpty())
-        return refuse(m_TxtCountry, QStringLiteral("Enter Country."));
-    if (m_TxtElevation->text().isEmpty())
-        return refuse(m_TxtElevation, QStringLiteral("Enter Elevation."));
-    if (m_TxtRwyLength->text().isEmpty())
-        return refuse(m_TxtRwyLength, QStringLiteral("Enter Runway Length."));
-    if (m_TxtTimeZone->text().isEmpty())
-        return refuse(m_TxtTimeZone, QStringLiteral("Enter Time Zone."));
-    if (m_CBPubMil->currentIndex() < 0)
-        return refuse(m_CBPubMil, QStringLiteral("Select Type Airport (Public, Military, Joint "
-                                                 "or Private)."));
-    return true;
+    const std::optional<AirportEntry::Refusal> refusal = entry().check();
+    if (!refusal)
+        return true;
+    QWidget* const fields[] = {m_TxtIdent,     m_TxtAirportName, m_TxtLatitude,
+                               m_TxtLongitude, m_TxtCountry,     m_TxtElevation,
+                               m_TxtRwyLength, m_TxtTimeZone,    m_CBPubMil};
+    Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(), refusal->message);
+    fields[int(refusal->field)]->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 AirportRecord AirportEditor::enteredRecord() const
 {
-    AirportRecord r;
-    r.ID = m_TxtIdent->text();
-    r.NAME = m_TxtAirportName->text();
-    r.STATE = m_TxtState->text();
-    r.COUNTRY = m_TxtCountry->text();
-    r.ELEVATION = requireWhole(m_TxtElevation);
-    r.Latitude = ParseCoordinateEntry(m_TxtLatitude->entryText(), true).coordinate;
-    r.Longitude = ParseCoordinateEntry(m_TxtLongitude->entryText(), false).coordinate;
-    r.RUNWAY_LENGTH = requireWhole(m_TxtRwyLength);
-    if (!m_TxtRwyWidth->text().isEmpty()) {
-        const qint32 width = requireWhole(m_TxtRwyWidth);
-        if (width < std::numeric_limits<qint16>::min() ||
-            width > std::numeric_limits<qint16>::max())
-            throw conversionError();
-        r.RUNWAY_WIDTH = qint16(width);
-    }
-    r.TIME_ZONE = timeZoneValue(m_TxtTimeZone->text());
-    if (!r.TIME_ZONE)
-        throw conversionError();
-    r.PUB_MIL = UseCode(m_CBPubMil->currentText());
-    r.IFR = m_CheckIFR->isChecked();
-    r.CUSTOMS = m_CheckCustoms->isChecked();
-    r.FUEL = m_SSDBCBFuel->currentText();
-    r.LIGHTING = m_SSDBCBLights->currentText();
-    return r;
+    return entry().record();
 }
 
 void AirportEditor::showRecord(const AirportRecord& record)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "airports/airportentry.h"
+
 #include "airports/airportrecord.h"
 #include "airports/coordinateentry.h"
 
@@ -85,6 +87,8 @@ protected:
 
 private:
     void buildLayout();
+    // What the fields hold, for the entry rules.
+    AirportEntry entry() const;
     bool validate();
     void focusMoved(QWidget* from, QWidget* to);
     void TxtIdent_LostFocus(bool toCancel);

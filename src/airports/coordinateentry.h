@@ -1,18 +1,10 @@
 #pragma once
 
+#include "airports/airportentry.h"
 #include "core/distance.h"
 
 #include <QLineEdit>
 #include <QString>
-
-// A coordinate read from an entry, or the message that refuses it.
-struct CoordinateReading
-{
-    Coordinate coordinate;
-    QString error; // "Enter Latitude.", "Invalid Longitude.", ...; empty when readable
-
-    bool ok() const { return error.isEmpty(); }
-};
 
 // The masked entry of one latitude (N40°38'23.123") or longitude (W073°46'40.000").
 // The first position holds the hemisphere letter, N or S (E or W), shown in upper
