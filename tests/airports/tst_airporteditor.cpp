@@ -6,7 +6,7 @@
 #include "core/appsettings.h"
 #include "core/engine.h"
 #include "core/schema.h"
-#include "support/testservices.h"
+#include "support/programfolder.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -69,8 +69,7 @@ class TestAirportEditor : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<ProgramFolder> m_folder;
     FakeHost m_host;
 
     template <typename T = QLineEdit> static T* child(QWidget* dialog, const QString& name)
@@ -108,10 +107,10 @@ class TestAirportEditor : public QObject
     {
         QTest::mouseClick(child<QPushButton>(&dialog, name), Qt::LeftButton);
     }
-    void expectMessage() { m_services->prompter->setNextAnswer(Button::Ok); }
+    void expectMessage() { m_folder->services().prompter->setNextAnswer(Button::Ok); }
     void lastMessage(Icon icon, const QString& title, const QString& text)
     {
-        const auto& shown = m_services->prompter->messages();
+        const auto& shown = m_folder->services().prompter->messages();
         QString why = QStringLiteral("no message");
         QVERIFY2(!shown.isEmpty() && sameMessage(shown.last(), icon, title, text, Button::Ok, &why),
                  qPrintable(why));
@@ -141,7 +140,7 @@ class TestAirportEditor : public QObject
     // Points the program at a database that is not there; the engine's lines for it.
     QString loseDatabase()
     {
-        appContext().DatabasePath = m_dir->filePath(QStringLiteral("missing.mdb"));
+        appContext().DatabasePath = m_folder->filePath(QStringLiteral("missing.mdb"));
         return failureOf([] { read("KTEB"); });
     }
 
@@ -149,29 +148,20 @@ private slots:
     void init()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_dir = std::make_unique<QTemporaryDir>();
-        StarterData::createProgramFolder(m_dir->path(), QStringLiteral("Brisklander"));
-        Db::DbEngine& engine = Db::DbEngine::instance();
-        engine.setSystemDB(m_dir->filePath(Schema::WorkgroupFileName));
-        appContext().Workspace =
-            engine.createWorkspace(QStringLiteral("AirportWS"), Schema::UserName, Schema::Password);
-        appContext().DatabasePath = m_dir->filePath(Schema::DatabaseFileName);
+        m_folder = std::make_unique<ProgramFolder>();
+        QVERIFY(m_folder->open());
         appSettings() = AppSettings();
-        m_services = std::make_unique<TestServices>();
         m_host.calls.clear();
     }
     void cleanup()
     {
         // Everything is put back before checking, so a failure here cannot leak into
         // the next test.
-        const auto unexpected = m_services->prompter->unexpected();
-        const int pending = m_services->prompter->pendingAnswers();
-        const bool busy = m_services->pointer->isBusy();
-        m_services.reset();
-        appContext() = AppContext();
-        Db::DbEngine::instance().release();
-        m_dir.reset();
-        QVERIFY2(unexpected.isEmpty(), unexpected.isEmpty() ? "" : qPrintable(unexpected[0].text));
+        const QString unexpected = m_folder->unexpectedMessage();
+        const int pending = m_folder->prompter().pendingAnswers();
+        const bool busy = m_folder->services().pointer->isBusy();
+        m_folder.reset();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
         QCOMPARE(pending, 0);
         QVERIFY(!busy);
     }
@@ -210,7 +200,7 @@ private slots:
         else
             child<QPushButton>(&add, "CmdCancel")->setFocus(Qt::MouseFocusReason);
         QCOMPARE(child(&add, "TxtTimeZone")->text(), shown);
-        QCOMPARE(m_services->prompter->beeps(), refused ? 1 : 0);
+        QCOMPARE(m_folder->services().prompter->beeps(), refused ? 1 : 0);
         QCOMPARE(focused() == "TxtTimeZone", refused);
     }
 
@@ -265,7 +255,7 @@ private slots:
             lastMessage(Icon::Exclamation, "Add Airport", step.message);
             QCOMPARE(focused(), step.focus);
         }
-        QCOMPARE(m_services->prompter->messages().size(), std::size(steps));
+        QCOMPARE(m_folder->services().prompter->messages().size(), std::size(steps));
     }
 
     void parseCoordinateEntry_data()
@@ -360,7 +350,7 @@ private slots:
         if (notice)
             expectMessage();
         click(add, "CmdSave");
-        QCOMPARE(m_services->prompter->messages().size(), notice ? 1 : 0);
+        QCOMPARE(m_folder->services().prompter->messages().size(), notice ? 1 : 0);
         if (notice)
             lastMessage(Icon::Information, "Add Airport",
                         "Runway Length is below current Minimum Runway Length setting.\r\r"

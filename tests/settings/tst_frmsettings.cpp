@@ -7,8 +7,8 @@
 #include "settings/frmsettings.h"
 #include "settings/settingshost.h"
 #include "settings/typinglimit.h"
+#include "support/programfolder.h"
 #include "support/systemfaults.h"
-#include "support/testservices.h"
 
 #include <QApplication>
 #include <QFile>
@@ -56,8 +56,7 @@ class TestFrmSettings : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<ProgramFolder> m_folder;
     std::unique_ptr<FrmSettings> m_dialog;
     FakeHost m_host;
 
@@ -98,12 +97,12 @@ class TestFrmSettings : public QObject
     }
     void expectMessage(Icon icon, const QString& title, const QString& text)
     {
-        QCOMPARE(m_services->prompter->messages().size(), 1);
+        QCOMPARE(m_folder->services().prompter->messages().size(), 1);
         QString why;
-        QVERIFY2(sameMessage(m_services->prompter->messages().first(), icon, title, text,
+        QVERIFY2(sameMessage(m_folder->services().prompter->messages().first(), icon, title, text,
                              Button::Ok, &why),
                  qPrintable(why));
-        m_services->prompter->clear();
+        m_folder->services().prompter->clear();
     }
     static void row(const char* name, const char* field, const char* keys, const char* shown)
     {
@@ -122,31 +121,19 @@ private slots:
     void init()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_dir = std::make_unique<QTemporaryDir>();
-        StarterData::createProgramFolder(m_dir->path(), QStringLiteral("Brisklander"));
-        Db::DbEngine& engine = Db::DbEngine::instance();
-        engine.setSystemDB(m_dir->filePath(Schema::WorkgroupFileName));
-        engine.setDefaultUser(Schema::UserName);
-        engine.setDefaultPassword(Schema::Password);
-        appContext().Workspace =
-            engine.createWorkspace(QStringLiteral("AirportWS"), Schema::UserName, Schema::Password);
-        appContext().DatabasePath = m_dir->filePath(Schema::DatabaseFileName);
-        appContext().SettingsPath = m_dir->filePath(QStringLiteral("Brisklander.INI"));
+        m_folder = std::make_unique<ProgramFolder>();
+        QVERIFY(m_folder->open());
         LoadSettings(appContext().SettingsPath);
-        m_services = std::make_unique<TestServices>();
         m_host.calls.clear();
         m_host.failBasis = false;
     }
     void cleanup()
     {
         m_dialog.reset();
-        const auto unexpected = m_services->prompter->messages();
-        const int pending = m_services->prompter->pendingAnswers();
-        const bool busy = m_services->pointer->isBusy();
-        m_services.reset();
-        appContext() = AppContext();
-        Db::DbEngine::instance().release();
-        m_dir.reset();
+        const auto unexpected = m_folder->prompter().messages();
+        const int pending = m_folder->prompter().pendingAnswers();
+        const bool busy = m_folder->services().pointer->isBusy();
+        m_folder.reset();
         QVERIFY2(unexpected.isEmpty(), unexpected.isEmpty() ? "" : qPrintable(unexpected[0].text));
         QCOMPARE(pending, 0);
         QVERIFY(!busy);
@@ -277,13 +264,13 @@ private slots:
         edit->setFocus();
         QTRY_VERIFY(edit->hasFocus());
         edit->selectAll();
-        m_services->prompter->setNextAnswer(Button::Ok);
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         QTest::keyClicks(edit, keys);
         if (enter)
             QTest::keyClick(edit, Qt::Key_Return);
         else
             QTest::keyClick(m_dialog.get(), Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(m_services->prompter->messages().size(), 1);
+        QTRY_COMPARE(m_folder->services().prompter->messages().size(), 1);
         expectMessage(Icon::Exclamation, "Settings", message);
         QVERIFY(m_dialog->isVisible());
         QCOMPARE(child("TxtDefaultAirport")->text(), QString());
@@ -346,7 +333,7 @@ private slots:
         QFETCH(bool, full);
         if (!runningAsRoot())
             QSKIP("needs root to mount file systems");
-        const QString folder = m_dir->filePath("disk");
+        const QString folder = m_folder->filePath("disk");
         TinyDisk disk(folder, "64k");
         if (!disk.isMounted())
             QSKIP("cannot mount a tmpfs here");
@@ -364,7 +351,7 @@ private slots:
         }
         open();
         type("TxtCompany", "Hudson Air");
-        m_services->prompter->setNextAnswer(Button::Ok);
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         QTest::keyClick(m_dialog.get(), Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(!m_dialog->isVisible());
         expectMessage(
@@ -383,8 +370,8 @@ private slots:
     {
         open();
         type("TxtDefaultAirport", "zzzz", "CmdCancel"); // no check on the way to Cancel
-        QVERIFY(m_services->prompter->messages().isEmpty());
-        m_services->prompter->setNextAnswer(Button::Ok);
+        QVERIFY(m_folder->services().prompter->messages().isEmpty());
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         type("TxtDefaultAirport", "zzzz", "TxtCompany");
         expectMessage(Icon::Exclamation, "Settings", "Airport Identifier 'ZZZZ' not found.");
         QCOMPARE(child("TxtDefaultAirport")->text(), QString());
@@ -410,7 +397,7 @@ private slots:
         QTRY_VERIFY(field->hasFocus());
         field->clear();
         QTest::keyClicks(field, "zzzz");
-        m_services->prompter->setNextAnswer(Button::Ok);
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         if (way == u"click")
             QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
                               tabs->tabBar()->tabRect(FrmSettings::CompanyTab).center());
@@ -424,17 +411,17 @@ private slots:
         QCOMPARE(tabs->currentWidget(), tabs->widget(FrmSettings::DefaultsTab));
         QVERIFY(field->isVisible());
         QCOMPARE(field->text(), QString());
-        QVERIFY(m_services->prompter->messages().isEmpty()); // checked once
+        QVERIFY(m_folder->services().prompter->messages().isEmpty()); // checked once
     }
 
     void runwayLongerThanTheDefaultAirportsIsRefused()
     {
         open();
         type("TxtMinRunwayLength", "0");
-        QVERIFY(m_services->prompter->messages().isEmpty());
+        QVERIFY(m_folder->services().prompter->messages().isEmpty());
         type("TxtMinRunwayLength", "6997");
-        QVERIFY(m_services->prompter->messages().isEmpty());
-        m_services->prompter->setNextAnswer(Button::Ok);
+        QVERIFY(m_folder->services().prompter->messages().isEmpty());
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         type("TxtMinRunwayLength", "7000");
         expectMessage(Icon::Exclamation, "Settings",
                       "The Runway at 'KTEB' (6997 feet) is shorter than the Min. Runway setting "
@@ -462,7 +449,7 @@ private slots:
         m_host.failBasis = true;
         open();
         catalogues()->execute("DELETE FROM AdditionalCharges");
-        m_services->prompter->setNextAnswer(Button::Ok);
+        m_folder->services().prompter->setNextAnswer(Button::Ok);
         QTest::mouseClick(child<QPushButton>("CmdSave"), Qt::LeftButton);
         expectMessage(Icon::Critical, "Brisklander",
                       "An error occured\r\rError number = 3000\rQuote unreadable");
