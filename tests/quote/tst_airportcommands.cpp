@@ -79,16 +79,13 @@ private slots:
         appSettings() = AppSettings();
         appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
         QVERIFY(m_folder->open());
-        m_window = std::make_unique<Brisklander>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_window = m_folder->showMainWindow();
+        QVERIFY(m_window);
     }
 
     void cleanup()
     {
-        m_window.reset();
-        const QString unexpected = m_folder->unexpectedMessage();
-        m_folder.reset();
+        const QString unexpected = closeAll(m_window, m_folder);
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
 

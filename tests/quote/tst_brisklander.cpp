@@ -117,9 +117,7 @@ private slots:
 
     void cleanup()
     {
-        m_window.reset();
-        const QString unexpected = m_folder->unexpectedMessage();
-        m_folder.reset();
+        const QString unexpected = closeAll(m_window, m_folder);
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
 

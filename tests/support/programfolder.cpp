@@ -5,6 +5,9 @@
 #include "core/engine.h"
 #include "core/schema.h"
 #include "core/startup.h"
+#include "quote/brisklander.h"
+
+#include <QTest>
 
 ProgramFolder::ProgramFolder()
 {
@@ -46,4 +49,21 @@ QString ProgramFolder::unexpectedMessage() const
 {
     const auto& unexpected = m_services.prompter->unexpected();
     return unexpected.isEmpty() ? QString() : unexpected.first().text;
+}
+
+std::unique_ptr<Brisklander> ProgramFolder::showMainWindow()
+{
+    auto window = std::make_unique<Brisklander>();
+    window->show();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        return nullptr;
+    return window;
+}
+
+QString closeAll(std::unique_ptr<Brisklander>& window, std::unique_ptr<ProgramFolder>& folder)
+{
+    window.reset();
+    const QString unexpected = folder ? folder->unexpectedMessage() : QString();
+    folder.reset();
+    return unexpected;
 }

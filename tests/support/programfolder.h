@@ -5,6 +5,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <memory>
+
+class Brisklander;
+
 // A program folder as the build makes it (the demonstration airports, the sample
 // catalogues, the settings file), with the scripted services installed and, once
 // opened, the context and the workspace "AirportWS" as start-up leaves them. The
@@ -28,6 +32,10 @@ public:
     QString databasePath() const;
     QString settingsPath() const;
 
+    // The main window on the opened folder, shown and active, ready for keys; nullptr
+    // when it did not become active.
+    std::unique_ptr<Brisklander> showMainWindow();
+
     TestServices& services() { return m_services; }
     ScriptedPrompter& prompter() { return *m_services.prompter; }
     // The text of the first message that arrived with no answer queued; empty when none.
@@ -37,3 +45,6 @@ private:
     QTemporaryDir m_dir;
     TestServices m_services;
 };
+
+// Closes the window, then the folder; the first message that no test expected, or empty.
+QString closeAll(std::unique_ptr<Brisklander>& window, std::unique_ptr<ProgramFolder>& folder);
