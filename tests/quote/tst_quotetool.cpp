@@ -106,6 +106,9 @@ private slots:
         QTest::newRow("malformed segment tax")
             << QStringList{"KTEB", "KBOS", "--segment-tax", "four"} << 2
             << "--segment-tax 'four': give PASSENGERS[,SEGMENTS].";
+        QTest::newRow("text file that cannot be written")
+            << QStringList{"KTEB", "KBOS", "--text", "/nonexistent/quote.txt"} << 1
+            << "error 76: Path not found: /nonexistent/quote.txt";
         QTest::newRow("one airport") << QStringList{"KTEB"} << 2 << "at least two airports";
         QTest::newRow("unknown option")
             << QStringList{"KTEB", "KBOS", "--fast"} << 2 << "Unknown option 'fast'.";
