@@ -1,11 +1,9 @@
 #include "airports/airporteditor.h"
 #include "airports/airporthost.h"
 #include "airports/airporttable.h"
-#include "airports/starterdata.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
-#include "core/schema.h"
 #include "support/programfolder.h"
 
 #include <QAccessible>
@@ -14,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>

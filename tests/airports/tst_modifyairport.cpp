@@ -1,9 +1,7 @@
 #include "airports/airportrecord.h"
-#include "airports/starterdata.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
-#include "core/schema.h"
 #include "core/startup.h"
 #include "quote/brisklander.h"
 #include "support/programfolder.h"
@@ -13,7 +11,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 

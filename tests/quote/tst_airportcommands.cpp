@@ -1,10 +1,7 @@
 #include "airports/airporthost.h"
 #include "airports/airporttable.h"
-#include "airports/starterdata.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
-#include "core/engine.h"
-#include "core/schema.h"
 #include "core/startup.h"
 #include "quote/brisklander.h"
 #include "quote/catalogmodel.h"
@@ -22,7 +19,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 

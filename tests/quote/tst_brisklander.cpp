@@ -1,10 +1,7 @@
 #include "airports/airporttable.h"
-#include "airports/starterdata.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
-#include "core/engine.h"
 #include "core/format.h"
-#include "core/schema.h"
 #include "core/startup.h"
 #include "quote/airportlistmodel.h"
 #include "quote/brisklander.h"
@@ -30,7 +27,6 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 

@@ -1,8 +1,5 @@
-#include "airports/starterdata.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
-#include "core/engine.h"
-#include "core/schema.h"
 #include "core/startup.h"
 #include "document/quotedata.h"
 #include "quote/brisklander.h"
@@ -14,7 +11,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 
 // The charges grid of the main window, driven by keys as the operator types them.

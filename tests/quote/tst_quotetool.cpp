@@ -1,7 +1,5 @@
-#include "airports/starterdata.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
-#include "core/engine.h"
 #include "core/schema.h"
 #include "core/startup.h"
 #include "document/printjob.h"

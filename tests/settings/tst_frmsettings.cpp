@@ -1,9 +1,7 @@
 #include "airports/airporttable.h"
-#include "airports/starterdata.h"
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
-#include "core/schema.h"
 #include "settings/frmsettings.h"
 #include "settings/settingshost.h"
 #include "settings/typinglimit.h"
@@ -18,7 +16,6 @@
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 
