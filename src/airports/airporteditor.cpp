@@ -300,7 +300,7 @@ void AirportEditor::TxtIdent_LostFocus(bool toCancel)
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle,
-                                    QStringLiteral("An Error Occured:\r\r") +
+                                    QStringLiteral("An Error Occurred:\r\r") +
                                         errorLines(QStringLiteral("Error Number = "), error));
         m_TxtIdent->clear();
     }
@@ -415,8 +415,8 @@ void AirportEditor::reportSaveFailure(const Db::DbError& error, bool rolledBack)
     const QString detail = errorLines(QStringLiteral("Error number = "), error);
     Platform::prompter().inform(
         Platform::Icon::Critical, windowTitle(),
-        rolledBack ? QStringLiteral("An Error occured, no record saved\r\r") + detail
-                   : QStringLiteral("An Error occured: \r\r") + detail);
+        rolledBack ? QStringLiteral("An Error Occurred, no record saved\r\r") + detail
+                   : QStringLiteral("An Error Occurred: \r\r") + detail);
 }
 
 void AirportEditor::done(int result)
@@ -533,7 +533,7 @@ void FrmModAirport::Form_Activate()
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle,
-                                    QStringLiteral("An error occured:\r\r") +
+                                    QStringLiteral("An error occurred:\r\r") +
                                         errorLines(QStringLiteral("Error number = "), error));
         reject();
     }

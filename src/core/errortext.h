@@ -4,7 +4,7 @@
 
 #include <QString>
 
-// The program's failure messages: a first line ("An Error occured:"), two carriage
+// The program's failure messages: a first line ("An Error Occurred:"), two carriage
 // returns, "Error number = " and the number, a carriage return and the description.
 // Each window gives its own first line; a few spell the caption "Error Number = ".
 namespace ErrorText {

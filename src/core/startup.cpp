@@ -160,7 +160,7 @@ bool OpenAirportWorkspace()
         Platform::pointer().setNormal();
         Platform::prompter().inform(
             Icon::Critical, ProgramTitle,
-            ErrorText::message(QStringLiteral("An error occured during program initialization:"),
+            ErrorText::message(QStringLiteral("An error occurred during program initialization:"),
                                error) +
                 QStringLiteral("\r\rApplication will be terminated"));
         return false;

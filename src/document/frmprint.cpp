@@ -591,7 +591,7 @@ void FrmPrint::showFailure(int number, const QString& description)
     Platform::pointer().setNormal();
     Platform::prompter().inform(
         Platform::Icon::Critical, QStringLiteral("Brisklander"),
-        QStringLiteral("An Error Occured:\r\r") +
+        QStringLiteral("An Error Occurred:\r\r") +
             ErrorText::lines(number, description, QStringLiteral("Error Number = ")));
 }
 

@@ -418,7 +418,7 @@ void Brisklander::Form_Load()
         Platform::pointer().setNormal();
         Platform::prompter().inform(
             Platform::Icon::Critical, ProgramTitle,
-            ErrorText::message(QStringLiteral("An Error occured: "), error) +
+            ErrorText::message(QStringLiteral("An Error Occurred: "), error) +
                 QStringLiteral("\r\rBrisklander Load event\r\rSection = %1").arg(section));
     }
     updateRouteButtons();
@@ -542,5 +542,5 @@ void Brisklander::showError(const QString& title, const Db::DbError& error)
 {
     Platform::pointer().setNormal();
     Platform::prompter().inform(Platform::Icon::Critical, title,
-                                ErrorText::message(QStringLiteral("An Error occured:"), error));
+                                ErrorText::message(QStringLiteral("An Error Occurred:"), error));
 }

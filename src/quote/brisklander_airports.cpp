@@ -93,7 +93,7 @@ void Brisklander::modifyAirport(bool fromRoute)
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Icon::Critical, QStringLiteral("Brisklander"),
-                                    ErrorText::message(QStringLiteral("An Error occured"), error));
+                                    ErrorText::message(QStringLiteral("An Error Occurred"), error));
     }
 }
 
@@ -176,14 +176,14 @@ void Brisklander::deleteAirport(bool fromRoute)
         Platform::pointer().setNormal();
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
-        QString first = QStringLiteral("An error occured.");
+        QString first = QStringLiteral("An error occurred.");
         if (transaction && transaction->isPending()) {
             try {
                 transaction->rollback();
             } catch (const Db::DbError&) {
                 // The workspace gives the row back when it closes.
             }
-            first = QStringLiteral("An error occured, no record deleted");
+            first = QStringLiteral("An error occurred, no record deleted");
         }
         Platform::prompter().inform(Icon::Critical, QStringLiteral("Brisklander"),
                                     ErrorText::message(first, error));

@@ -42,9 +42,9 @@ Decision decide(const Situation& situation, const RouteStop& stop, std::optional
         return refused(SameAsNext);
     if (runway && *runway < minimumRunway)
         decision.runwayQuestion =
-            QStringLiteral("The Runway Length at '%1'    '%2'\r\rof %3 ft is shorter then the "
-                           "current Minimum Runway Length of %4 ft.\r\rDo you want or Insert the "
-                           "Airport in the Route anyway?")
+            QStringLiteral("The Runway Length at '%1'    '%2'\r\rof %3 ft is shorter than the "
+                           "current Minimum Runway Length of %4 ft.\r\rDo you want to insert the "
+                           "airport in the route anyway?")
                 .arg(stop.ID, stop.NAME)
                 .arg(*runway)
                 .arg(minimumRunway);

@@ -165,6 +165,6 @@ void CatalogEditModel::showError(int number, const QString& description)
         return;
     }
     Platform::prompter().inform(Platform::Icon::Critical, QStringLiteral("Settings"),
-                                QStringLiteral("An Error occured:\r\r") +
+                                QStringLiteral("An Error Occurred:\r\r") +
                                     ErrorText::lines(number, description));
 }

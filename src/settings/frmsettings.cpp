@@ -157,7 +157,7 @@ void FrmSettings::buildDefaultsTab(QWidget* page)
     m_OptNautBase->setObjectName(QStringLiteral("OptNautBase"));
     m_OptNautBase->setToolTip(
         QStringLiteral("Base Quote on Total Route Distance in Nautical Miles "));
-    m_OptStatBase = new QRadioButton(QStringLiteral("Statute Milles"));
+    m_OptStatBase = new QRadioButton(QStringLiteral("Statute Miles"));
     m_OptStatBase->setObjectName(QStringLiteral("OptStatBase"));
     m_OptStatBase->setToolTip(
         QStringLiteral("Base Quote on Total Route Distance in Statute Miles "));
@@ -170,7 +170,7 @@ void FrmSettings::buildDefaultsTab(QWidget* page)
     const QString runwayCaption = QStringLiteral("Minimum Runway Length");
     auto* runway = new QGroupBox(runwayCaption);
     m_TxtMinRunwayLength = newField("TxtMinRunwayLength", runwayCaption, 5);
-    const QString runwayText = QStringLiteral("Airports with runways shorter then this setting "
+    const QString runwayText = QStringLiteral("Airports with runways shorter than this setting "
                                               "cannot be inserted in the Route without "
                                               "confirmation.");
     m_TxtMinRunwayLength->setAccessibleDescription(runwayText);
@@ -281,7 +281,7 @@ void FrmSettings::addCommitStep(std::function<void()> step)
 
 QString FrmSettings::errorText(const Db::DbError& error)
 {
-    return ErrorText::message(QStringLiteral("An error occured"), error);
+    return ErrorText::message(QStringLiteral("An error occurred"), error);
 }
 
 // The catalogue grids are bound to the database file through the default workspace,

@@ -218,7 +218,7 @@ private slots:
         expectMessage();
         QTest::keyClick(ident, Qt::Key_Tab);
         lastMessage(Icon::Critical, "Brisklander",
-                    "An Error Occured:\r\rError Number = " + failure);
+                    "An Error Occurred:\r\rError Number = " + failure);
         QCOMPARE(ident->text(), QString());
     }
 
@@ -430,7 +430,7 @@ private slots:
         fillValid(*editor, "KJFK");
         expectMessage();
         click(*editor, "CmdSave");
-        lastMessage(Icon::Critical, title, "An Error occured, no record saved\r\r" + duplicate);
+        lastMessage(Icon::Critical, title, "An Error Occurred, no record saved\r\r" + duplicate);
         QVERIFY(editor->isVisible());
         QVERIFY(!ws().inTransaction());
         QCOMPARE(text(read("KTEB").value()), text(kteb));
@@ -441,7 +441,7 @@ private slots:
         // The edit session is over: Save writes nothing more and says why again.
         expectMessage();
         click(*editor, "CmdSave");
-        lastMessage(Icon::Critical, title, "An Error occured: \r\r" + duplicate);
+        lastMessage(Icon::Critical, title, "An Error Occurred: \r\r" + duplicate);
         QCOMPARE(text(read("KTEB").value()), text(kteb));
     }
 
@@ -461,7 +461,7 @@ private slots:
         QTRY_VERIFY(!modify.isVisible());
         if (databaseMissing)
             lastMessage(Icon::Critical, "Brisklander",
-                        "An error occured:\r\rError number = " + failure);
+                        "An error occurred:\r\rError number = " + failure);
         else
             lastMessage(Icon::Exclamation, "Modify Airport", "Airport not found.");
     }

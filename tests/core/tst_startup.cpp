@@ -315,7 +315,7 @@ private slots:
         QVERIFY(!start());
         const auto& messages = m_services->prompter->messages();
         QCOMPARE(messages.size(), 1);
-        const QString prefix = QStringLiteral("An error occured during program initialization:"
+        const QString prefix = QStringLiteral("An error occurred during program initialization:"
                                               "\r\rError number = %1\r")
                                    .arg(number);
         QVERIFY2(messages.first().text.startsWith(prefix), qPrintable(messages.first().text));

@@ -453,7 +453,7 @@ private slots:
         if (!fails)
             return;
         const Platform::Message message = m_services->prompter->messages().first();
-        QVERIFY2(QRegularExpression("^An Error Occured:\r\rError Number = -?\\d+\r.+$")
+        QVERIFY2(QRegularExpression("^An Error Occurred:\r\rError Number = -?\\d+\r.+$")
                      .match(message.text)
                      .hasMatch(),
                  qPrintable(message.text));
@@ -607,7 +607,7 @@ private slots:
         click("CmdPrintFile");
         QCOMPARE(m_services->prompter->messages().size(), 1);
         const Platform::Message message = m_services->prompter->messages().first();
-        QVERIFY2(message.text.startsWith("An Error Occured:\r\rError Number = 75\rPath/File "
+        QVERIFY2(message.text.startsWith("An Error Occurred:\r\rError Number = 75\rPath/File "
                                          "access error: " +
                                          path),
                  qPrintable(message.text));

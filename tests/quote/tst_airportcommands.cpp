@@ -256,7 +256,7 @@ private slots:
         QCOMPARE(rateShown, QStringLiteral("7.50"));
         const auto& messages = m_folder->services().prompter->messages();
         QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages.first().text.startsWith(QStringLiteral("An error occured\r\rError "
+        QVERIFY2(messages.first().text.startsWith(QStringLiteral("An error occurred\r\rError "
                                                                  "number = ")),
                  qPrintable(messages.first().text));
         QVERIFY(messages.first().text.contains(QStringLiteral("tax rates are locked")));

@@ -138,7 +138,7 @@ private slots:
         m_folder->services().prompter->setNextAnswer(Button::Ok);
         open();
         const QString text = m_folder->services().prompter->messages().last().text;
-        QVERIFY2(text.startsWith(QStringLiteral("An Error occured: \r\rError number = 3024\r")),
+        QVERIFY2(text.startsWith(QStringLiteral("An Error Occurred: \r\rError number = 3024\r")),
                  qPrintable(text));
         QVERIFY(text.endsWith(QStringLiteral("\r\rBrisklander Load event\r\rSection = 2")));
         QVERIFY(m_window->isVisible());
@@ -421,9 +421,9 @@ private slots:
         add(QStringLiteral("EGLC"));
         expectMessage(Icon::Exclamation, QStringLiteral("Select Airport"),
                       QStringLiteral("The Runway Length at 'EGLC'    'LONDON CITY AIRPORT'\r\rof "
-                                     "4948 ft is shorter then the current Minimum Runway Length "
-                                     "of 5000 ft.\r\rDo you want or Insert the Airport in the "
-                                     "Route anyway?"),
+                                     "4948 ft is shorter than the current Minimum Runway Length "
+                                     "of 5000 ft.\r\rDo you want to insert the airport in the "
+                                     "route anyway?"),
                       Button::No);
         QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
         QCOMPARE(find()->text(), QString());

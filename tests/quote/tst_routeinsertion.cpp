@@ -91,8 +91,8 @@ private slots:
                 .runwayQuestion;
         };
         QCOMPARE(question(2999), u"The Runway Length at '3N6'    '3N6 FIELD'\r\rof 2999 ft is "
-                                 "shorter then the current Minimum Runway Length of 3000 ft."
-                                 "\r\rDo you want or Insert the Airport in the Route anyway?"_s);
+                                 "shorter than the current Minimum Runway Length of 3000 ft."
+                                 "\r\rDo you want to insert the airport in the route anyway?"_s);
         QCOMPARE(question(3000), QString());
         QCOMPARE(question(std::nullopt), QString()); // a runway not known is not asked about
     }

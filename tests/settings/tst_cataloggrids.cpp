@@ -205,7 +205,7 @@ private slots:
         const Platform::Message message = m_services->prompter->messages().first();
         QCOMPARE(message.icon, Icon::Critical);
         QCOMPARE(message.title, QString("Settings"));
-        QVERIFY2(message.text.startsWith(QString("An Error occured:\r\rError number = 3163\r")),
+        QVERIFY2(message.text.startsWith(QString("An Error Occurred:\r\rError number = 3163\r")),
                  qPrintable(message.text));
         m_services->prompter->clear();
         QCOMPARE(grid->model()->rowTexts(0), before);

@@ -449,7 +449,7 @@ private slots:
         m_folder->services().prompter->setNextAnswer(Button::Ok);
         QTest::mouseClick(child<QPushButton>("CmdSave"), Qt::LeftButton);
         expectMessage(Icon::Critical, "Brisklander",
-                      "An error occured\r\rError number = 3000\rQuote unreadable");
+                      "An error occurred\r\rError number = 3000\rQuote unreadable");
         QCOMPARE(chargeRows(), 6);
     }
 };
