@@ -27,34 +27,83 @@ QString trimBlanks(const QString& text)
 // A finite number read from the text, else nothing. A file is the same file on
 // every machine: a value in plain form ("8.5", "1500", "2.5e1") means that number
 // in every locale, and only a value in another form is read in the user's number
-// format, as a file written by hand in the user's own form ("8,5", "1.500,00").
+// format, as a file written by hand in the user's own form ("8,5" in German,
+// "1,500.25" in English). A value that is neither ("8,5" in English, where it is no
+// correctly grouped figure) is no number: it is never taken for ten times itself.
 std::optional<double> numeric(const QString& text)
 {
     std::optional<double> value = Format::readPlain(text);
     if (!value)
-        value = Format::read(text);
+        value = Format::readWritten(text);
     if (!value || !std::isfinite(*value))
         return std::nullopt;
     return value;
 }
 
-double numberOr(const QString& text, double fallback)
+// Reads the numeric settings; a value that is there but reads as no number takes the
+// default and is listed, so that start-up can say so instead of pricing with it.
+class NumberReader
 {
-    return numeric(text).value_or(fallback);
-}
+public:
+    NumberReader(const QString& settingsPath, QList<UnreadableSetting>* unreadable)
+        : m_path(settingsPath), m_unreadable(unreadable)
+    {
+    }
 
-// Rounded halves to even; a figure beyond the 32-bit range counts as not numeric.
-qint32 integerOrZero(const QString& text)
-{
-    const std::optional<double> value = numeric(text);
-    if (!value)
-        return 0;
-    const double rounded = Format::roundHalfEven(*value);
-    if (rounded < std::numeric_limits<qint32>::min() ||
-        rounded > std::numeric_limits<qint32>::max())
-        return 0;
-    return static_cast<qint32>(rounded);
-}
+    double number(const char* key, double fallback)
+    {
+        const QString text = value(key);
+        const std::optional<double> read = numeric(text);
+        if (!read)
+            refuse(key, text, SettingsText::number(fallback));
+        return read.value_or(fallback);
+    }
+
+    // Rounded halves to even; a figure beyond the 32-bit range counts as no number.
+    qint32 integer(const char* key)
+    {
+        const QString text = value(key);
+        std::optional<double> read = numeric(text);
+        if (read) {
+            read = Format::roundHalfEven(*read);
+            if (*read < std::numeric_limits<qint32>::min() ||
+                *read > std::numeric_limits<qint32>::max())
+                read.reset();
+        }
+        if (!read) {
+            refuse(key, text, QStringLiteral("0"));
+            return 0;
+        }
+        return static_cast<qint32>(*read);
+    }
+
+    // On for a figure that rounds to exactly 1; any other figure, including figures
+    // too large for the 16-bit flag the file was designed for, leaves it off.
+    bool flag(const char* key)
+    {
+        const QString text = value(key);
+        const std::optional<double> read = numeric(text);
+        if (!read)
+            refuse(key, text, SettingsText::flag(false));
+        return read && Format::roundHalfEven(*read) == 1.0;
+    }
+
+private:
+    QString value(const char* key) const
+    {
+        return ReadIni(m_path, SettingsSection, QString::fromLatin1(key));
+    }
+
+    // An empty or missing value takes its default silently.
+    void refuse(const char* key, const QString& text, const QString& used)
+    {
+        if (m_unreadable && !text.trimmed().isEmpty())
+            m_unreadable->append({QString::fromLatin1(key), text, used});
+    }
+
+    QString m_path;
+    QList<UnreadableSetting>* m_unreadable;
+};
 
 } // namespace
 
@@ -64,7 +113,7 @@ AppSettings& appSettings()
     return settings;
 }
 
-AppSettings readSettings(const QString& settingsPath)
+AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* unreadable)
 {
     const auto setting = [&](const QString& key) {
         return ReadIni(settingsPath, SettingsSection, key);
@@ -72,25 +121,23 @@ AppSettings readSettings(const QString& settingsPath)
     const auto company = [&](const QString& key) {
         return ReadIni(settingsPath, CompanySection, key);
     };
+    NumberReader numbers(settingsPath, unreadable);
 
     AppSettings s;
     s.QUOTEBASE = trimBlanks(setting(QStringLiteral("QUOTEBASE"))) == u"NM" ? QuoteBase::Nautical
                                                                             : QuoteBase::Statute;
-    s.MINRUNWAYLENGTH = integerOrZero(setting(QStringLiteral("MINRUNWAYLENGTH")));
+    s.MINRUNWAYLENGTH = numbers.integer("MINRUNWAYLENGTH");
     s.SORTORDER = trimBlanks(setting(QStringLiteral("SORTORDER"))).toUpper() == u"[NAME]"
                       ? QStringLiteral("[NAME]")
                       : QStringLiteral("[ID]");
-    s.DEFAULTCHARGESM = numberOr(setting(QStringLiteral("DEFAULTCHARGESM")), 0);
-    s.DEFAULTCHARGENM = numberOr(setting(QStringLiteral("DEFAULTCHARGENM")), 0);
-    s.MINBASECHARGE = numberOr(setting(QStringLiteral("MINBASECHARGE")), 0);
+    s.DEFAULTCHARGESM = numbers.number("DEFAULTCHARGESM", 0);
+    s.DEFAULTCHARGENM = numbers.number("DEFAULTCHARGENM", 0);
+    s.MINBASECHARGE = numbers.number("MINBASECHARGE", 0);
     const QString airport = setting(QStringLiteral("DEFAULTAIRPORT"));
     if (airport.size() == 3 || airport.size() == 4)
         s.DEFAULTAIRPORT = airport;
-    s.SEGMENTTAX = numberOr(setting(QStringLiteral("SEGMENTTAX")), 2.5);
-    // Any figure that does not round to exactly 1 leaves rounding off, including
-    // figures too large for the 16-bit flag the file was designed for.
-    const std::optional<double> roundMiles = numeric(setting(QStringLiteral("ROUNDMILES")));
-    s.ROUNDMILES = roundMiles && Format::roundHalfEven(*roundMiles) == 1.0;
+    s.SEGMENTTAX = numbers.number("SEGMENTTAX", 2.5);
+    s.ROUNDMILES = numbers.flag("ROUNDMILES");
 
     s.NAME = company(QStringLiteral("NAME"));
     s.ADDRESS1 = company(QStringLiteral("ADDRESS1"));
@@ -107,9 +154,24 @@ AppSettings readSettings(const QString& settingsPath)
     return s;
 }
 
-void LoadSettings(const QString& settingsPath)
+QList<UnreadableSetting> LoadSettings(const QString& settingsPath)
 {
-    appSettings() = readSettings(settingsPath);
+    QList<UnreadableSetting> unreadable;
+    appSettings() = readSettings(settingsPath, &unreadable);
+    return unreadable;
+}
+
+QString unreadableSettingsText(const QString& settingsPath,
+                               const QList<UnreadableSetting>& unreadable)
+{
+    QString text = QStringLiteral("These values of the settings file %1 are not numbers the "
+                                  "program can read, so their defaults are used:\r")
+                       .arg(settingsPath);
+    for (const UnreadableSetting& setting : unreadable)
+        text += QStringLiteral("\r%1=%2: %3 is used").arg(setting.key, setting.value, setting.used);
+    text += QStringLiteral("\r\rWrite numbers with \".\" as the decimal sign and no digit grouping "
+                           "(8.5, 1500), or enter them again in Settings.");
+    return text;
 }
 
 namespace SettingsText {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -45,12 +46,30 @@ struct AppSettings
 // The process-wide settings every window reads and the settings dialog changes.
 AppSettings& appSettings();
 
-// Reads the settings file into a record; missing keys and values that are not
-// accepted take the record's defaults.
-AppSettings readSettings(const QString& settingsPath);
+// A numeric value of the settings file that reads as no number: its key, the value as
+// the file holds it and the value used in its place, as the file would hold it.
+struct UnreadableSetting
+{
+    QString key;
+    QString value;
+    QString used;
+    bool operator==(const UnreadableSetting&) const = default;
+};
 
-// Replaces appSettings() with what the settings file holds. Called once at start-up.
-void LoadSettings(const QString& settingsPath);
+// Reads the settings file into a record; missing keys and values that are not
+// accepted take the record's defaults. Numeric values that are there but read as no
+// number are added to `unreadable`.
+AppSettings readSettings(const QString& settingsPath,
+                         QList<UnreadableSetting>* unreadable = nullptr);
+
+// Replaces appSettings() with what the settings file holds. Called once at start-up;
+// returns the numeric values it could not read, which start-up reports.
+QList<UnreadableSetting> LoadSettings(const QString& settingsPath);
+
+// The report of unreadable values: the file, each key with its value and the value
+// used, and how to write a number the program reads.
+QString unreadableSettingsText(const QString& settingsPath,
+                               const QList<UnreadableSetting>& unreadable);
 
 // The texts the settings file stores the values as.
 namespace SettingsText {

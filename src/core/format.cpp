@@ -263,7 +263,12 @@ std::optional<double> read(const QString& text)
     return read(text, NumberSymbols::current());
 }
 
-std::optional<double> read(const QString& text, const NumberSymbols& symbols)
+namespace {
+
+// strictGrouping: digits grouped only by threes after the first group (1,234,567), as
+// a person writes a figure; otherwise a grouping sign is read wherever a digit follows.
+std::optional<double> readNumber(const QString& text, const NumberSymbols& symbols,
+                                 bool strictGrouping)
 {
     const QString t = text.trimmed();
     const qsizetype n = t.size();
@@ -293,17 +298,26 @@ std::optional<double> read(const QString& text, const NumberSymbols& symbols)
     }
 
     int mantissaDigits = 0;
+    int groupDigits = 0; // digits since the last grouping sign
+    bool grouped = false;
     while (i < n) {
         if (isAsciiDigit(t[i])) {
             cText += char(t[i].unicode());
             ++mantissaDigits;
+            ++groupDigits;
             ++i;
         } else if (const qsizetype sign = mantissaDigits > 0 ? groupingAt() : 0) {
+            if (strictGrouping && (grouped ? groupDigits != 3 : groupDigits > 3))
+                return std::nullopt;
+            grouped = true;
+            groupDigits = 0;
             i += sign;
         } else {
             break;
         }
     }
+    if (strictGrouping && grouped && groupDigits != 3)
+        return std::nullopt;
     if (at(symbols.decimalPoint)) {
         cText += '.';
         i += symbols.decimalPoint.size();
@@ -333,6 +347,18 @@ std::optional<double> read(const QString& text, const NumberSymbols& symbols)
     if (result.ec != std::errc())
         return std::nullopt;
     return value;
+}
+
+} // namespace
+
+std::optional<double> read(const QString& text, const NumberSymbols& symbols)
+{
+    return readNumber(text, symbols, false);
+}
+
+std::optional<double> readWritten(const QString& text)
+{
+    return readNumber(text, NumberSymbols::current(), true);
 }
 
 std::optional<double> readPlain(const QString& text)
@@ -388,6 +414,13 @@ double roundHalfAway(double value, int decimals)
     DecimalDigits d = toDecimal(value);
     roundDigits(d, decimals);
     return toDouble(d);
+}
+
+double decimalValue(double value)
+{
+    if (!std::isfinite(value))
+        return value;
+    return toDouble(toDecimal(value));
 }
 
 double roundHalfEven(double value)

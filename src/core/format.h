@@ -56,6 +56,11 @@ QString number(double value, const QString& mask, const NumberSymbols& symbols);
 std::optional<double> read(const QString& text);
 std::optional<double> read(const QString& text, const NumberSymbols& symbols);
 
+// Reads a number as a person writes it in the user's number format: as read(), but
+// digits are grouped only by threes after the first group ("1,234,567.5"), so that
+// "8,5" is no number where "," groups digits and cannot pass for 85.
+std::optional<double> readWritten(const QString& text);
+
 // Reads a number in plain form, as files hold numbers in every locale: blanks around
 // it, an optional sign, digits with at most one "." and an optional exponent, no
 // digit grouping.
@@ -84,6 +89,11 @@ QString longDate(const QDate& date);
 
 // Rounds half away from zero on the decimal value to the given number of decimals.
 double roundHalfAway(double value, int decimals);
+
+// The decimal value of a figure: the number with 15 significant digits, as the masks
+// round it. Figures are compared on it, never on the binary double (10.7 x 7.03 is
+// 75.221 although its binary product lies a hair below).
+double decimalValue(double value);
 
 // Rounds to the nearest integer, halves to the even neighbour (450.5 -> 450, 451.5 -> 452).
 double roundHalfEven(double value);

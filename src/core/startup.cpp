@@ -120,7 +120,7 @@ bool StartApplication(const StartOptions& options,
         return false;
     }
 
-    LoadSettings(context.SettingsPath);
+    const QList<UnreadableSetting> unreadable = LoadSettings(context.SettingsPath);
     LoadCurrencySymbol();
     if (!OpenAirportWorkspace()) {
         ReleaseSingleCopyLock();
@@ -131,6 +131,12 @@ bool StartApplication(const StartOptions& options,
     QWidget* window = createMainWindow();
     context.MainWindow = window;
     window->show();
+    // Told once, over the window, before any quote is priced with the defaults.
+    if (!unreadable.isEmpty()) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Icon::Exclamation, ProgramTitle,
+                                    unreadableSettingsText(context.SettingsPath, unreadable));
+    }
     return true;
 }
 

@@ -65,6 +65,8 @@ private slots:
     void failedSaveStillChangesRecord();
     void sameNumbersInEveryLocale_data();
     void sameNumbersInEveryLocale();
+    void handEditedNumbersReadAsWrittenOrReported_data();
+    void handEditedNumbersReadAsWrittenOrReported();
 
 private:
     QString fileWith(const QByteArray& content)
@@ -248,6 +250,58 @@ void TestAppSettings::sameNumbersInEveryLocale()
     QCOMPARE(read.DEFAULTCHARGESM, 8.5);
     QCOMPARE(read.MINBASECHARGE, 1.5);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+// A value by hand is read as a person reading the file takes it, or not at all: never
+// as ten times (or a tenth of) itself. A value not read takes its default and is
+// listed with the value used.
+void TestAppSettings::handEditedNumbersReadAsWrittenOrReported_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<AppSettings>("expected");
+    QTest::addColumn<QString>("used"); // empty: nothing reported
+    const QLocale en(QLocale::English, QLocale::UnitedStates);
+    const QLocale de(QLocale::German, QLocale::Germany);
+    const QLocale fr(QLocale::French, QLocale::France);
+    const QLocale ch(QLocale::German, QLocale::Switzerland);
+    const auto nm = [](double value) { return with(&AppSettings::DEFAULTCHARGENM, value); };
+
+    QTest::newRow("8,5 in English") << en << QByteArray("DEFAULTCHARGENM=8,5") << nm(0) << "0";
+    QTest::newRow("8,5 in C") << QLocale::c() << QByteArray("DEFAULTCHARGENM=8,5") << nm(0) << "0";
+    QTest::newRow("8,5 in Swiss German")
+        << ch << QByteArray("DEFAULTCHARGENM=8,5") << nm(0) << "0";
+    QTest::newRow("8,5 in German") << de << QByteArray("DEFAULTCHARGENM=8,5") << nm(8.5) << "";
+    QTest::newRow("8,5 in French") << fr << QByteArray("DEFAULTCHARGENM=8,5") << nm(8.5) << "";
+    QTest::newRow("1,500 in English")
+        << en << QByteArray("DEFAULTCHARGENM=1,500") << nm(1500) << "";
+    QTest::newRow("8,50 in English") << en << QByteArray("DEFAULTCHARGENM=8,50") << nm(0) << "0";
+    QTest::newRow("segment tax 5,3 in English")
+        << en << QByteArray("SEGMENTTAX=5,3") << with(&AppSettings::SEGMENTTAX, 2.5) << "2.5";
+    QTest::newRow("segment tax empty")
+        << en << QByteArray("SEGMENTTAX=") << with(&AppSettings::SEGMENTTAX, 2.5) << "";
+    QTest::newRow("runway 5,00 in English") << en << QByteArray("MINRUNWAYLENGTH=5,00")
+                                            << with(&AppSettings::MINRUNWAYLENGTH, 0) << "0";
+    QTest::newRow("rounding a word") << en << QByteArray("ROUNDMILES=yes") << AppSettings() << "0";
+}
+
+void TestAppSettings::handEditedNumbersReadAsWrittenOrReported()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QByteArray, line);
+    QFETCH(QString, used);
+    QLocale::setDefault(locale);
+    QList<UnreadableSetting> unreadable;
+    const AppSettings read = readSettings(fileWith("[SETTINGS]\r\n" + line + "\r\n"), &unreadable);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    QTEST(read, "expected");
+    QList<UnreadableSetting> expected;
+    if (!used.isEmpty()) {
+        const QList<QByteArray> parts = line.split('=');
+        expected.append({QString::fromLatin1(parts[0]), QString::fromLatin1(parts[1]), used});
+    }
+    QCOMPARE(unreadable, expected);
 }
 
 QTEST_GUILESS_MAIN(TestAppSettings)

@@ -274,6 +274,31 @@ private slots:
         QVERIFY(!m_services->pointer->isBusy());
     }
 
+    // A number written by hand that the program cannot be sure of is never priced with
+    // silently: start-up names the key, the value and the value used, once.
+    void unreadableNumbersAreToldOnceAtStart()
+    {
+        const QString settings = path(QStringLiteral("Brisklander.INI"));
+        QFile file(settings);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[SETTINGS]\r\nQUOTEBASE=NM\r\nDEFAULTCHARGENM=8,5\r\nSEGMENTTAX=5,3\r\n"
+                   "MINBASECHARGE=1,500\r\n");
+        file.close();
+        QVERIFY(start());
+        QVERIFY(onlyMessage(Icon::Exclamation, QStringLiteral("Brisklander"),
+                            QStringLiteral("These values of the settings file %1 are not numbers "
+                                           "the program can read, so their defaults are used:\r"
+                                           "\rDEFAULTCHARGENM=8,5: 0 is used"
+                                           "\rSEGMENTTAX=5,3: 2.5 is used\r\rWrite numbers with "
+                                           "\".\" as the decimal sign and no digit grouping (8.5, "
+                                           "1500), or enter them again in Settings.")
+                                .arg(settings),
+                            Button::Ok));
+        QCOMPARE(appSettings().DEFAULTCHARGENM, 0.0);
+        QCOMPARE(appSettings().SEGMENTTAX, 2.5);
+        QCOMPARE(appSettings().MINBASECHARGE, 1500.0);
+    }
+
     void initializationFailuresNameTheirCause_data()
     {
         QTest::addColumn<QString>("damage");

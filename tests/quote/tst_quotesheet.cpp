@@ -81,8 +81,9 @@ private slots:
                                        << "2.70" << 7.5 << "100.0"
                                        << "500.00" << true << "37.50"
                                        << "537.50";
-        // Compared at cents, as shown: in binary 10.7 x 8.50 and 5,775 x 8.04 lie a
-        // hair below 90.95 and 46,431.
+        // Compared on the decimal values: in binary 10.7 x 8.50 and 5,775 x 8.04 lie a
+        // hair below 90.95 and 46,431, and 10.7 x 7.03 a hair below 75.221; 90.897 is
+        // below 90.90 although it shows as 90.90.
         QTest::newRow("product at the minimum at cents") << true << false << 90.95 << "10.7"
                                                          << "12.3"
                                                          << "8.50" << 0.0 << "10.7"
@@ -93,6 +94,18 @@ private slots:
                                                              << "8.04" << 0.0 << "5,775"
                                                              << "46,431.00" << false << "0.00"
                                                              << "46,431.00";
+        QTest::newRow("product equal to a minimum past the cents")
+            << true << false << 75.221 << "10.7"
+            << "12.3"
+            << "7.03" << 0.0 << "10.7"
+            << "75.22" << false << "0.00"
+            << "75.22";
+        QTest::newRow("product below a minimum it rounds to")
+            << true << false << 90.90 << "12.3"
+            << "14.2"
+            << "7.39" << 0.0 << "12.3"
+            << "90.90" << true << "0.00"
+            << "90.90";
         QTest::newRow("one airport never the minimum") << false << false << 500.0 << "0.0"
                                                        << "0.0"
                                                        << "2.70" << 0.0 << "0.0"
