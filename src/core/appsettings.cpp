@@ -47,8 +47,7 @@ class NumberReader
 public:
     NumberReader(const QString& settingsPath, QList<UnreadableSetting>* unreadable)
         : m_path(settingsPath), m_unreadable(unreadable)
-    {
-    }
+    {}
 
     double number(const char* key, double fallback)
     {

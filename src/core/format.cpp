@@ -214,6 +214,17 @@ NumberSymbols NumberSymbols::plain()
     return symbols;
 }
 
+QString decimalKey(const QString& typed)
+{
+    return decimalKey(typed, NumberSymbols::current());
+}
+
+QString decimalKey(const QString& typed, const NumberSymbols& symbols)
+{
+    const auto isPointKey = [](const QString& text) { return text == u"." || text == u","; };
+    return isPointKey(typed) && isPointKey(symbols.decimalPoint) ? symbols.decimalPoint : typed;
+}
+
 QString number(double value, const QString& mask)
 {
     return number(value, mask, NumberSymbols::current());

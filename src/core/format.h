@@ -37,6 +37,13 @@ struct NumberSymbols
     static NumberSymbols plain();
 };
 
+// The text a key types into an amount or rate being entered: the keys "." and "," both
+// type the user's decimal sign where it is one of them (the keypad's decimal key types
+// "," on a German keyboard and "." on an English one, and operators use both), so that
+// neither is ever typed as digit grouping. Any other key types itself.
+QString decimalKey(const QString& typed);
+QString decimalKey(const QString& typed, const NumberSymbols& symbols);
+
 // Formats a value with a numeric display mask ("#,##0.00", "00.000", "#0.00\%", ...):
 // '0' is a digit that is always shown, '#' one shown only when significant, a ','
 // inside the integer digits turns on digit grouping, '.' separates the decimals,

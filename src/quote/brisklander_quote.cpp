@@ -274,12 +274,17 @@ bool Brisklander::TxtChargePerMile_KeyPress(QKeyEvent* event)
     const QChar typed = text.at(0);
     if (typed.isDigit() && typed.unicode() < 128)
         return false;
-    // One decimal point, the user's.
+    // One decimal point, the user's, typed by "." and "," alike.
     const QString point = Format::NumberSymbols::current().decimalPoint;
     const QString current = m_TxtChargePerMile->text();
     const QString selected = m_TxtChargePerMile->selectedText();
-    if (text == point && (!current.contains(point) || selected.contains(point)))
-        return false;
+    if (Format::decimalKey(text) == point &&
+        (!current.contains(point) || selected.contains(point))) {
+        if (text == point)
+            return false;
+        m_TxtChargePerMile->insert(point);
+        return true;
+    }
     return true; // a rate is never negative
 }
 

@@ -23,11 +23,9 @@ Format::NumberSymbols symbols()
     return Format::NumberSymbols::current();
 }
 
-} // namespace
-
 // Backspace is a key, not a character, but an editor may still report it as "\b": it
 // always passes.
-KeyOutcome amount(const QString& text, int caret, QChar key)
+KeyOutcome amountKey(const QString& text, int caret, QChar key)
 {
     if (key == u'\b')
         return accept();
@@ -69,7 +67,7 @@ KeyOutcome amount(const QString& text, int caret, QChar key)
     return {};
 }
 
-KeyOutcome number(const QString& text, int /*caret*/, QChar key)
+KeyOutcome numberKey(const QString& text, QChar key)
 {
     if (key == u'\b')
         return accept();
@@ -80,6 +78,38 @@ KeyOutcome number(const QString& text, int /*caret*/, QChar key)
     if (QString(key) == symbols().decimalPoint && !text.contains(symbols().decimalPoint))
         return accept();
     return {};
+}
+
+// The key rules take "." and "," as the user's decimal sign; where the key typed is not
+// the sign itself, the sign goes in in its place.
+KeyOutcome asDecimalSign(const QString& text, int caret, QChar key, const KeyOutcome& outcome)
+{
+    const QString point = Format::decimalKey(QString(key));
+    if (!outcome.accepted || point == QString(key))
+        return outcome;
+    KeyOutcome typed;
+    typed.replaced = true;
+    typed.text = QString(text).insert(caret, point);
+    typed.caret = caret + int(point.size());
+    return typed;
+}
+
+QChar typedKey(QChar key)
+{
+    const QString typed = Format::decimalKey(QString(key));
+    return typed.size() == 1 ? typed.at(0) : key;
+}
+
+} // namespace
+
+KeyOutcome amount(const QString& text, int caret, QChar key)
+{
+    return asDecimalSign(text, caret, key, amountKey(text, caret, typedKey(key)));
+}
+
+KeyOutcome number(const QString& text, int caret, QChar key)
+{
+    return asDecimalSign(text, caret, key, numberKey(text, typedKey(key)));
 }
 
 KeyOutcome charge(const QString& text, int /*caret*/, QChar key)

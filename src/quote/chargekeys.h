@@ -15,9 +15,10 @@ struct KeyOutcome
 // The key rules of the charges grid's cells, and of the charge catalogue's amounts:
 // what a typed character does to the cell's text at the caret (the text the key goes
 // into, a selection already taken out). Each also keeps its column's typing limit:
-// Charge 25, Amount 9, Number 4 characters. "." and "," stand for the user's decimal
-// point and digit grouping. A "-" typed into an Amount is `replaced`: the caller
-// puts the new text into the cell like any other change of the text.
+// Charge 25, Amount 9, Number 4 characters. The keys "." and "," both type the user's
+// decimal sign (Format::decimalKey); digit grouping is never typed. A "-" typed into an
+// Amount, and a decimal key that types another sign than itself, are `replaced`: the
+// caller puts the new text into the cell like any other change of the text.
 namespace ChargeKeys {
 
 constexpr int ChargeLimit = 25;

@@ -187,11 +187,18 @@ protected:
     {
         if (column != TaxesGrid::ColumnPercent)
             return false;
-        // A percentage is never negative: digits and one decimal point only.
+        // A percentage is never negative: digits and one decimal point only, typed by
+        // "." and "," alike.
         if (key.isDigit() && key.unicode() < 128)
             return false;
         const QString point = Format::NumberSymbols::current().decimalPoint;
-        return !(QString(key) == point && !line->text().contains(point));
+        if (Format::decimalKey(QString(key)) != point ||
+            (line->text().contains(point) && !line->selectedText().contains(point)))
+            return true;
+        if (QString(key) == point)
+            return false;
+        line->insert(point);
+        return true;
     }
 };
 

@@ -365,9 +365,15 @@ bool FrmSettings::eventFilter(QObject* watched, QEvent* event)
         return false;
     if (field == m_TxtMinRunwayLength)
         return true;
-    // The money fields take one decimal point, the user's.
+    // The money fields take one decimal point, the user's, typed by "." and "," alike.
     const QString point = Format::NumberSymbols::current().decimalPoint;
-    return !(key->text() == point && !field->text().contains(point));
+    if (Format::decimalKey(key->text()) != point ||
+        (field->text().contains(point) && !field->selectedText().contains(point)))
+        return true;
+    if (key->text() == point)
+        return false;
+    field->insert(point);
+    return true;
 }
 
 void FrmSettings::focusMoved(QWidget* from, QWidget* to)

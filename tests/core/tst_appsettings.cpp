@@ -269,8 +269,7 @@ void TestAppSettings::handEditedNumbersReadAsWrittenOrReported_data()
 
     QTest::newRow("8,5 in English") << en << QByteArray("DEFAULTCHARGENM=8,5") << nm(0) << "0";
     QTest::newRow("8,5 in C") << QLocale::c() << QByteArray("DEFAULTCHARGENM=8,5") << nm(0) << "0";
-    QTest::newRow("8,5 in Swiss German")
-        << ch << QByteArray("DEFAULTCHARGENM=8,5") << nm(0) << "0";
+    QTest::newRow("8,5 in Swiss German") << ch << QByteArray("DEFAULTCHARGENM=8,5") << nm(0) << "0";
     QTest::newRow("8,5 in German") << de << QByteArray("DEFAULTCHARGENM=8,5") << nm(8.5) << "";
     QTest::newRow("8,5 in French") << fr << QByteArray("DEFAULTCHARGENM=8,5") << nm(8.5) << "";
     QTest::newRow("1,500 in English")

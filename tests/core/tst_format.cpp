@@ -163,14 +163,15 @@ void TestFormat::followsTheDefaultLocale_data()
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QStringList>("alsoRead");
+    QTest::addColumn<QString>("point"); // what the keys "." and "," type into an amount
 
     QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << u"1.234,50"_s
-                           << QStringList{u"1234,5"_s};
+                           << QStringList{u"1234,5"_s} << u","_s;
     QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France) << u"1\u202F234,50"_s
-                           << QStringList{u"1 234,50"_s, u"1\u00A0234,5"_s, u"1234,5"_s};
+                           << QStringList{u"1 234,50"_s, u"1\u00A0234,5"_s, u"1234,5"_s} << u","_s;
     QTest::newRow("de_CH") << QLocale(QLocale::German, QLocale::Switzerland) << u"1\u2019234.50"_s
-                           << QStringList{u"1'234.50"_s, u"1234.5"_s};
-    QTest::newRow("C") << QLocale::c() << u"1,234.50"_s << QStringList{u"1234.5"_s};
+                           << QStringList{u"1'234.50"_s, u"1234.5"_s} << u"."_s;
+    QTest::newRow("C") << QLocale::c() << u"1,234.50"_s << QStringList{u"1234.5"_s} << u"."_s;
 }
 
 void TestFormat::followsTheDefaultLocale()
@@ -178,11 +179,15 @@ void TestFormat::followsTheDefaultLocale()
     QFETCH(QLocale, locale);
     QFETCH(QString, shown);
     QFETCH(QStringList, alsoRead);
+    QFETCH(QString, point);
     QLocale::setDefault(locale);
 
     QCOMPARE(Format::number(1234.5, Format::Money), shown);
     for (const QString& text : QStringList{shown} + alsoRead)
         QVERIFY2(Format::read(text) == 1234.5, qPrintable(text));
+    QCOMPARE(Format::decimalKey(u"."_s), point);
+    QCOMPARE(Format::decimalKey(u","_s), point);
+    QCOMPARE(Format::decimalKey(u"'"_s), u"'"_s); // grouping types itself, for the filters to drop
 }
 
 // Files hold numbers in plain form, which reads as the same number in every locale

@@ -144,6 +144,8 @@ private slots:
         add("minus goes in front", "1,234.567", '-', "-1,234.567");
         add("second minus", "-25", '-', "");
         add("second point", "2.5", '.', "");
+        add("comma types the point", "12", ',', "12.");
+        add("comma after a point", "2.5", ',', "");
     }
 
     void amountKeyLimits()

@@ -129,8 +129,10 @@ private slots:
         QTest::keyClick(child<QComboBox>("SSDBCBTaxBaseCharge"), 'f'); // FET, 7.5 %
         QCOMPARE(field("TxtTaxAmount"), form(u"1,907.02"_s));
         QCOMPARE(field("TxtTotalBaseCharge"), form(u"27,333.92"_s));
-        typeIntoCell(0, ChargesModel::ColumnAmount, form(u"85.5"_s));
-        typeIntoCell(0, ChargesModel::ColumnNumber, form(u"2.5"_s));
+        // "." and "," both type the locale's decimal sign (the keypad's decimal key
+        // gives either, by keyboard layout).
+        typeIntoCell(0, ChargesModel::ColumnAmount, u"85.5"_s);
+        typeIntoCell(0, ChargesModel::ColumnNumber, u"2,5"_s);
         QTest::keyClick(child<QTableView>("SSDBGrid3"), Qt::Key_Right); // leaves the cell
         const ChargeLine& line = m_window->charges()->line(0);
         QCOMPARE(line.Amount, form(u"85.50"_s));
@@ -176,11 +178,11 @@ private slots:
             QVERIFY2(printed.contains(form(figure)), qPrintable(form(figure)));
         QVERIFY(printed.contains(today));
 
-        // The charge per mile takes the locale's decimal sign and no other.
+        // The charge per mile takes one decimal sign, typed by "." or ",", and nothing else.
         auto* rate = child<QLineEdit>("TxtChargePerMile");
         rate->setFocus();
         rate->selectAll();
-        QTest::keyClicks(rate, u"1x2.,5"_s);
+        QTest::keyClicks(rate, u"1x2.,5'"_s);
         QCOMPARE(rate->text(), form(u"12.5"_s));
         find->setFocus();
         QCOMPARE(rate->text(), form(u"12.50"_s));

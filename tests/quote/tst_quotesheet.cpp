@@ -100,12 +100,11 @@ private slots:
             << "7.03" << 0.0 << "10.7"
             << "75.22" << false << "0.00"
             << "75.22";
-        QTest::newRow("product below a minimum it rounds to")
-            << true << false << 90.90 << "12.3"
-            << "14.2"
-            << "7.39" << 0.0 << "12.3"
-            << "90.90" << true << "0.00"
-            << "90.90";
+        QTest::newRow("product below a minimum it rounds to") << true << false << 90.90 << "12.3"
+                                                              << "14.2"
+                                                              << "7.39" << 0.0 << "12.3"
+                                                              << "90.90" << true << "0.00"
+                                                              << "90.90";
         QTest::newRow("one airport never the minimum") << false << false << 500.0 << "0.0"
                                                        << "0.0"
                                                        << "2.70" << 0.0 << "0.0"

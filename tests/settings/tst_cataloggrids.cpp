@@ -152,7 +152,7 @@ private slots:
         const int row = grid->model()->tableRows();
         type(grid, row, TaxesGrid::ColumnTaxType, "  Levy  ", true);
         grid->writeCurrentRow();
-        type(grid, row, TaxesGrid::ColumnPercent, "-7a.5.", true);
+        type(grid, row, TaxesGrid::ColumnPercent, "-7a,5.", true); // "," types the point too
         grid->writeCurrentRow();
         QCOMPARE(grid->model()->rowTexts(row), QStringList({"Levy", "7.50"}));
         QCOMPARE(column("Taxes", "Tax Type").last(), QString("Levy"));

@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(child("TxtDefaultChargeNM")->text(), u"8,50"_s);
         QCOMPARE(child("TxtMinBaseCharge")->text(), u"1.500,00"_s);
         QCOMPARE(child("TxtSegTax")->text(), u"5,30"_s);
-        type("TxtDefaultChargeNM", u"9.,7,5"_s); // the point is no decimal sign here
+        type("TxtDefaultChargeNM", u"9.7,5"_s); // the keypad's "." types the decimal sign
         QCOMPARE(child("TxtDefaultChargeNM")->text(), u"9,75"_s);
         type("TxtMinBaseCharge", u"2000,5"_s);
         QCOMPARE(child("TxtMinBaseCharge")->text(), u"2.000,50"_s);
