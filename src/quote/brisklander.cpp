@@ -19,6 +19,7 @@
 #include "quote/findevents.h"
 #include "quote/quote.h"
 #include "quote/quotesheet.h"
+#include "quote/routehistory.h"
 #include "quote/routemodel.h"
 #include "settings/cataloggrids.h"
 #include "settings/frmsettings.h"
@@ -92,6 +93,7 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(ProgramTitle);
     m_quote = new Quote(this);
     m_route = m_quote->route();
+    m_history = new RouteHistory(m_route, this);
     m_data1 = new DataView(this);
     m_data1->setObjectName(QStringLiteral("Data1"));
     m_data2 = new DataView(this);
@@ -264,6 +266,11 @@ void Brisklander::buildMenus()
     m_mnufile->setObjectName(QStringLiteral("mnufile"));
     connect(entry(m_mnufile, "mnunew", QStringLiteral("&New Quote")), &QAction::triggered, this,
             &Brisklander::mnunew_Click);
+    m_mnuUndo = entry(m_mnufile, "mnuUndo", QStringLiteral("&Undo"));
+    m_mnuUndo->setShortcut(QKeySequence::Undo);
+    m_mnuUndo->setEnabled(false);
+    connect(m_mnuUndo, &QAction::triggered, this, &Brisklander::mnuUndo_Click);
+    connect(m_history, &RouteHistory::canUndoChanged, m_mnuUndo, &QAction::setEnabled);
     m_mnuPrint = entry(m_mnufile, "mnuPrint", QStringLiteral("&Print Quote"));
     connect(m_mnuPrint, &QAction::triggered, this, &Brisklander::mnuPrint_Click);
     m_mnufile->addSeparator();

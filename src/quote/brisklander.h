@@ -24,6 +24,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTableView;
+class RouteHistory;
 class RouteModel;
 struct RouteStop;
 
@@ -44,6 +45,7 @@ public:
     ~Brisklander() override;
 
     RouteModel* route() const { return m_route; }
+    RouteHistory* routeHistory() const { return m_history; }
     QuoteSheet* sheet() const { return m_sheet; }
     ChargesModel* charges() const { return m_charges; }
     CatalogModel* chargeCatalog() const { return m_chargeCatalog; }
@@ -68,6 +70,8 @@ public slots:
     void Form_Paint();
 
     void mnunew_Click();
+    // Takes back the last change of the route; a new quote only after asking.
+    void mnuUndo_Click();
     void mnuexit_Click();
     void mnusearchID_Click();
     void mnusearchName_Click();
@@ -144,6 +148,7 @@ private:
     void resetPrintDialog();
 
     bool TxtFind_KeyPress(QKeyEvent* event);
+    bool TxtFind_KeyDown(QKeyEvent* event);
     // The find box's typing rule for one character; true when it handled the character.
     bool typeIntoFind(QChar character);
     void pasteIntoFind();
@@ -165,6 +170,7 @@ private:
 
     Quote* m_quote = nullptr; // the route, the sheet and the charges, joined
     RouteModel* m_route = nullptr;
+    RouteHistory* m_history = nullptr;
     DataView* m_data1 = nullptr;
     DataView* m_data2 = nullptr;
     DataView* m_data3 = nullptr;
@@ -199,6 +205,7 @@ private:
 
     QMenu* m_mnufile = nullptr;
     QMenu* m_mnuAirports = nullptr;
+    QAction* m_mnuUndo = nullptr;
     QAction* m_mnuPrint = nullptr;
     QAction* m_mnuSettings = nullptr;
     QAction* m_mnusearchID = nullptr;

@@ -14,6 +14,7 @@
 #include "quote/brisklander.h"
 #include "quote/dataview.h"
 #include "quote/findevents.h"
+#include "quote/routehistory.h"
 #include "quote/routemodel.h"
 
 #include <QApplication>
@@ -173,6 +174,8 @@ void Brisklander::deleteAirport(bool fromRoute)
                 row = 0;
             }
         }
+        // A route kept for undo may hold the airport that is gone.
+        m_history->clear();
         Platform::pointer().setNormal();
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
@@ -269,4 +272,6 @@ void Brisklander::RefreshRouteAfterModify(const AirportChange& change)
             m_route->setStopIdentity(row, change.newId, change.newName);
         }
     }
+    // A route kept for undo holds the airport as it was.
+    m_history->clear();
 }

@@ -30,6 +30,16 @@
 
 #include <cmath>
 
+namespace {
+
+FindTyping::Box boxOf(const QLineEdit* box, bool identifiers)
+{
+    return {box->text(), box->cursorPosition(), box->hasSelectedText(), box->maxLength(),
+            identifiers};
+}
+
+} // namespace
+
 void Brisklander::setFindText(const QString& text)
 {
     FindEventsPause pause;
@@ -106,6 +116,29 @@ bool Brisklander::TxtFind_KeyPress(QKeyEvent* event)
     return typeIntoFind(text.at(0));
 }
 
+bool Brisklander::TxtFind_KeyDown(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Delete)
+        return false;
+    switch (FindTyping::deleteKey(boxOf(m_TxtFind, searchMode() == SearchMode::Identifier))) {
+    case FindTyping::DeleteAction::RemoveStop:
+        CmdDelete_Click();
+        return true;
+    case FindTyping::DeleteAction::DropProposal: {
+        // What was typed names no airport yet: nothing stays selected for Select.
+        const QString typed = m_TxtFind->text().left(m_TxtFind->cursorPosition());
+        setFindText(typed);
+        m_TxtFind->setCursorPosition(int(typed.size()));
+        m_SSDBGrid1->clearSelection();
+        m_CmdSelect->setEnabled(false);
+        return true;
+    }
+    case FindTyping::DeleteAction::Edit:
+        break;
+    }
+    return false;
+}
+
 void Brisklander::showCompletion()
 {
     // What the search proposes after the cursor is drawn in the placeholder grey, so
@@ -134,10 +167,8 @@ void Brisklander::pasteIntoFind()
 
 bool Brisklander::typeIntoFind(QChar character)
 {
-    const FindTyping::Result result = FindTyping::type(
-        {m_TxtFind->text(), m_TxtFind->cursorPosition(), m_TxtFind->hasSelectedText(),
-         m_TxtFind->maxLength(), searchMode() == SearchMode::Identifier},
-        character);
+    const FindTyping::Result result =
+        FindTyping::type(boxOf(m_TxtFind, searchMode() == SearchMode::Identifier), character);
     switch (result.action) {
     case FindTyping::Action::Drop:
         break;
@@ -366,7 +397,33 @@ void Brisklander::gridMouse(QTableView* grid, QMouseEvent* event)
 bool Brisklander::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Ctrl+Z in the find box takes back a route change: what the box holds is the
+        // program's proposal, not text to undo.
+        if (watched == m_TxtFind && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo)) {
+            event->ignore();
+            return true;
+        }
+        break;
+    case QEvent::Shortcut:
+        // The access key of "Charge p/m" selects the rate, even from inside it.
+        if (auto* caption = qobject_cast<QLabel*>(watched);
+            caption && caption->buddy() == m_TxtChargePerMile) {
+            m_TxtChargePerMile->setFocus(Qt::ShortcutFocusReason);
+            m_TxtChargePerMile->selectAll();
+            return true;
+        }
+        break;
     case QEvent::FocusIn:
+        if (watched == m_TxtChargePerMile) {
+            // Reached by a key (Tab, its access key, or its tab brought forward), the
+            // rate is selected: what is typed replaces it. A click places the caret, and
+            // coming back from a menu or another window leaves it where it was.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason &&
+                reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
+                m_TxtChargePerMile->selectAll();
+        }
         if (watched == m_TxtFind || watched == m_CmdSelect || watched == m_CmdDelete ||
             watched == m_SSDBGrid1 || watched == m_SSDBGrid2)
             m_SSTab1->setCurrentIndex(0);
@@ -381,11 +438,8 @@ bool Brisklander::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == m_TxtFind) {
-            if (key->key() == Qt::Key_Delete)
-                CmdDelete_Click(); // and the box deletes as usual
-            return TxtFind_KeyPress(key);
-        }
+        if (watched == m_TxtFind)
+            return TxtFind_KeyDown(key) || TxtFind_KeyPress(key);
         if (watched == m_SSDBGrid1 || watched == m_SSDBGrid2)
             return gridKeyPress(static_cast<QTableView*>(watched), key);
         if (watched == m_TxtChargePerMile)

@@ -91,7 +91,8 @@ QWidget* Brisklander::buildQuoteTab()
     m_TxtChargePerMile->setObjectName(QStringLiteral("TxtChargePerMile"));
     m_TxtChargePerMile->setAlignment(Qt::AlignRight);
     m_TxtChargePerMile->setMaxLength(7);
-    captioned(base, 0, 3, QStringLiteral("Charge p/m:"), m_TxtChargePerMile);
+    captioned(base, 0, 3, QStringLiteral("&Charge p/m:"), m_TxtChargePerMile)
+        ->installEventFilter(this);
     auto* baseCharge = figure(frame6, "TxtBaseCharge");
     m_lblBaseCharge = captioned(base, 1, 0, QStringLiteral("Base Charge:"), baseCharge);
     m_lblBaseCharge->setObjectName(QStringLiteral("lblBaseCharge"));

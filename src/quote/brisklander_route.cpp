@@ -13,6 +13,7 @@
 #include "quote/findevents.h"
 #include "quote/frmmsgboxinsairport.h"
 #include "quote/quotesheet.h"
+#include "quote/routehistory.h"
 #include "quote/routeinsertion.h"
 #include "quote/routemodel.h"
 
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTableView>
 
 using Platform::Button;
@@ -127,6 +129,7 @@ void Brisklander::CmdSelect_Click()
             position = decision.position;
         }
         m_CmdDelete->setEnabled(true);
+        m_history->record(RouteHistory::Change::Edit, selectedRouteRow());
         m_route->insertStop(position, stop);
         setFindText(QString());
         selectRouteRow(position);
@@ -148,6 +151,7 @@ void Brisklander::CmdDelete_Click()
         return;
     try {
         const bool collapse = m_CmdDelete->property("Tag").toString() != QLatin1String("X");
+        m_history->record(RouteHistory::Change::Edit, row);
         const int selected = m_route->removeStop(row, collapse);
         QScrollBar* bar = m_SSDBGrid2->verticalScrollBar();
         bar->setValue(bar->value() - 1);
@@ -172,13 +176,34 @@ void Brisklander::mnunew_Click()
                                                         Button::Yes | Button::No, Button::No);
     if (answer != Button::Yes)
         return;
-    resetRoute();
-    resetBaseChargeTax();
-    resetChargePerMile();
-    startWithDefaultAirport();
+    {
+        // Emptying the route and adding the default airport are one change to undo.
+        RouteHistory::Group change(*m_history, RouteHistory::Change::NewQuote, selectedRouteRow());
+        resetRoute();
+        resetBaseChargeTax();
+        resetChargePerMile();
+        startWithDefaultAirport();
+    }
     resetPrintDialog();
     setFindText(QString());
+    // The quote before ended on the "Q&uote" tab; the next one starts with an airport.
+    // The find box takes the focus only on the tab in front.
+    m_SSTab1->setCurrentIndex(0);
     m_TxtFind->setFocus();
+}
+
+void Brisklander::mnuUndo_Click()
+{
+    if (!m_history->canUndo())
+        return;
+    if (m_history->nextUndo() == RouteHistory::Change::NewQuote &&
+        Platform::prompter().question(QStringLiteral("Brisklander"),
+                                      QStringLiteral("Restore the Route of the Erased Quote ? "),
+                                      Button::Yes | Button::No, Button::No) != Button::Yes)
+        return;
+    const int selected = m_history->undo(); // writes the totals, which reprice the quote
+    updateRouteButtons();
+    selectRouteRow(selected);
 }
 
 void Brisklander::resetRoute()

@@ -34,4 +34,13 @@ Result type(const Box& box, QChar character)
     return result;
 }
 
+DeleteAction deleteKey(const Box& box)
+{
+    if (box.text.isEmpty())
+        return DeleteAction::RemoveStop;
+    if (!box.hasSelection && box.cursor < box.text.size())
+        return DeleteAction::DropProposal;
+    return DeleteAction::Edit;
+}
+
 } // namespace FindTyping

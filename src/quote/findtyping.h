@@ -34,4 +34,15 @@ struct Result
 
 Result type(const Box& box, QChar character);
 
+enum class DeleteAction
+{
+    RemoveStop,   // the box is empty: the key takes the selected stop out of the route
+    DropProposal, // the box becomes what was typed, with nothing proposed
+    Edit,         // the box deletes as a line edit does
+};
+
+// What the Delete key does. With a proposal after the cursor it takes back the
+// proposal and nothing else: clearing the grey text never costs a route stop.
+DeleteAction deleteKey(const Box& box);
+
 } // namespace FindTyping

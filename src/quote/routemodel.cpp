@@ -134,6 +134,16 @@ void RouteModel::clear()
     emit totalsChanged();
 }
 
+void RouteModel::restore(const Snapshot& snapshot)
+{
+    beginResetModel();
+    m_legs = snapshot.legs;
+    m_totalNM = snapshot.totalNM;
+    m_totalSM = snapshot.totalSM;
+    endResetModel();
+    emit totalsChanged();
+}
+
 void RouteModel::setStopIdentity(int row, const QString& id, const QString& name)
 {
     if (row < 0 || row >= count())

@@ -86,6 +86,18 @@ public:
 
     void clear();
 
+    // The route as it stands: its rows and totals, to be put back as they were.
+    struct Snapshot
+    {
+        QList<RouteLeg> legs;
+        double totalNM = 0;
+        double totalSM = 0;
+    };
+    Snapshot snapshot() const { return Snapshot{m_legs, m_totalNM, m_totalSM}; }
+    // Puts back a route taken by snapshot(), totals included, so that they are exactly
+    // what they were and not the sums of the legs recomputed.
+    void restore(const Snapshot& snapshot);
+
     // Rewrites the identifier and name of a stop whose airport was renamed; its
     // position, and so every distance, stays as it was.
     void setStopIdentity(int row, const QString& id, const QString& name);

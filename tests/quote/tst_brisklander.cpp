@@ -11,6 +11,7 @@
 #include "quote/routemodel.h"
 #include "support/programfolder.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -153,8 +154,9 @@ private slots:
                 list << (action->isSeparator() ? QStringLiteral("-") : action->text());
             return list;
         };
-        QCOMPARE(captions(child<QMenu>("mnufile")),
-                 (QStringList{"&New Quote", "&Print Quote", "-", "&Settings", "-", "E&xit"}));
+        QCOMPARE(
+            captions(child<QMenu>("mnufile")),
+            (QStringList{"&New Quote", "&Undo", "&Print Quote", "-", "&Settings", "-", "E&xit"}));
         QCOMPARE(captions(child<QMenu>("mnuAirports")),
                  (QStringList{"&Add Airport", "&Modify Airport", "&Delete Airport", "-",
                               "Airport D&etails", "-", "Airport &Search"}));
@@ -447,6 +449,89 @@ private slots:
         QCOMPARE(child<QLineEdit>("TxtTotalSM")->text(), QStringLiteral("0.0"));
         QVERIFY(!child<QPushButton>("CmdSegTax")->isEnabled());
         QCOMPARE(find()->text(), QString());
+
+        // Chosen on the "Q&uote" tab, where a quote ends, it opens the next one on the
+        // "R&outing" tab. The question box holds the activation while New Quote runs:
+        // the focus goes where New Quote put it when the window is active again.
+        struct BoxPrompter final : Platform::Prompter
+        {
+            std::shared_ptr<ScriptedPrompter> answers;
+            Button ask(const Platform::Message& message) override
+            {
+                QDialog box;
+                box.show();
+                if (!QTest::qWaitForWindowActive(&box))
+                    qWarning("the question box did not become active");
+                return answers->ask(message);
+            }
+            void beep() override {}
+        };
+        auto* rate = child<QLineEdit>("TxtChargePerMile");
+        rate->setFocus();
+        auto box = std::make_shared<BoxPrompter>();
+        box->answers = m_folder->services().prompter;
+        box->answers->setNextAnswer(Button::Yes);
+        Platform::services().prompter = box;
+        QTest::keyClick(rate, Qt::Key_Q, Qt::AltModifier);
+        QVERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_N);
+        Platform::services().prompter = box->answers;
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("kbos"));
+        QCOMPARE(find()->text(), QStringLiteral("KBOS"));
+        QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 0);
+        QCOMPARE(rate->text(), QStringLiteral("8.50"));
+    }
+
+    // Delete takes back the grey proposal of the find box, and takes out a stop only
+    // from an empty box; Ctrl+Z puts the last route change back, a new quote after asking.
+    void deleteInTheFindBoxAndUndo()
+    {
+        add(QStringLiteral("KBOS"));
+        add(QStringLiteral("KJFK"));
+        const QString finalQuote = child<QLineEdit>("TxtFinalQuote")->text();
+        type(QStringLiteral("km"));
+        QCOMPARE(find()->text(), QStringLiteral("KMIA"));
+        QTest::keyClick(find(), Qt::Key_Delete);
+        QCOMPARE(find()->text(), QStringLiteral("KM"));
+        QVERIFY(!child<QPushButton>("CmdSelect")->isEnabled());
+        QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS", "KJFK"}));
+
+        QTest::keyClick(find(), Qt::Key_Backspace);
+        QTest::keyClick(find(), Qt::Key_Backspace);
+        QCOMPARE(find()->text(), QString());
+        selectRoute(1);
+        QTest::keyClick(find(), Qt::Key_Delete);
+        QCOMPARE(routeIds(), (QStringList{"KTEB", "KJFK"}));
+        QVERIFY(child<QLineEdit>("TxtFinalQuote")->text() != finalQuote);
+        auto* undo = child<QAction>("mnuUndo");
+        QCOMPARE(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+        QTest::keyClick(find(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS", "KJFK"}));
+        QCOMPARE(child<QLineEdit>("TxtTotalNM")->text(), m_window->route()->totalNMText());
+        QCOMPARE(child<QLineEdit>("TxtFinalQuote")->text(), finalQuote);
+        QCOMPARE(child<QTableView>("SSDBGrid2")->selectionModel()->selectedRows().value(0).row(),
+                 1);
+        QTest::keyClick(find(), Qt::Key_Z, Qt::ControlModifier); // KJFK's insertion
+        QTest::keyClick(find(), Qt::Key_Z, Qt::ControlModifier); // KBOS's
+        QCOMPARE(routeIds(), QStringList{"KTEB"});
+        QVERIFY(!child<QPushButton>("CmdSegTax")->isEnabled());
+        QVERIFY(!undo->isEnabled());
+
+        add(QStringLiteral("KBOS"));
+        m_folder->services().prompter->setNextAnswer(Button::Yes);
+        child<QAction>("mnunew")->trigger();
+        const QString question = QStringLiteral("Restore the Route of the Erased Quote ? ");
+        m_folder->services().prompter->setNextAnswer(Button::No);
+        QTest::keyClick(find(), Qt::Key_Z, Qt::ControlModifier);
+        expectMessage(Icon::Question, QStringLiteral("Brisklander"), question, Button::No);
+        QCOMPARE(routeIds(), QStringList{"KTEB"});
+        m_folder->services().prompter->setNextAnswer(Button::Yes);
+        undo->trigger();
+        QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS"}));
+        QVERIFY(child<QPushButton>("CmdSegTax")->isEnabled());
+        QVERIFY(child<QPushButton>("CmdDelete")->isEnabled());
     }
 
     void airportListKeysMouseAndScrolling()
@@ -579,6 +664,52 @@ private slots:
         QCOMPARE(find()->text(), QString());
         QCOMPARE(child<QLineEdit>("TxtTotalNM")->text(), QStringLiteral("1,274.2"));
         QCOMPARE(child<QLineEdit>("TxtTotalSM")->text(), QStringLiteral("1,466.3"));
+    }
+
+    // "Charge p/m" has an access key of its own; reached by it or by Tab, its text is
+    // selected, so a new rate replaces the old one.
+    void rateIsOneKeyAway()
+    {
+        auto* rate = child<QLineEdit>("TxtChargePerMile");
+        QLabel* caption = nullptr;
+        QStringList captions;
+        for (QLabel* label : m_window->findChildren<QLabel*>()) {
+            captions << label->text();
+            if (label->buddy() == rate)
+                caption = label;
+        }
+        QVERIFY(caption);
+        for (QAbstractButton* button : m_window->findChildren<QAbstractButton*>())
+            captions << button->text();
+        auto* tabs = child<QTabWidget>("SSTab1");
+        for (int index = 0; index < tabs->count(); ++index)
+            captions << tabs->tabText(index);
+        for (QAction* menu : m_window->menuBar()->actions())
+            captions << menu->text();
+        const QKeySequence key = QKeySequence::mnemonic(caption->text());
+        QVERIFY(!key.isEmpty());
+        QCOMPARE(
+            std::count_if(captions.cbegin(), captions.cend(),
+                          [&](const QString& text) { return QKeySequence::mnemonic(text) == key; }),
+            1);
+
+        add(QStringLiteral("KBOS"));
+        QTest::keyClick(find(), key[0].key(), key[0].keyboardModifiers());
+        QCOMPARE(QApplication::focusWidget(), rate);
+        QCOMPARE(tabs->currentIndex(), 1);
+        QTest::keyClicks(rate, QStringLiteral("9.35"));
+        QCOMPARE(rate->text(), QStringLiteral("9.35"));
+        QCOMPARE(child<QLineEdit>("TxtBaseCharge")->text(),
+                 Format::number(m_window->sheet()->value(QuoteSheet::DistanceCharge) * 9.35,
+                                Format::Money));
+        QTest::keyClick(rate, key[0].key(), key[0].keyboardModifiers()); // from inside it
+        QTest::keyClicks(rate, QStringLiteral("7"));
+        QCOMPARE(rate->text(), QStringLiteral("7"));
+        QTest::keyClick(rate, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(QApplication::focusWidget() != rate);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(rate, QStringLiteral("6"));
+        QCOMPARE(rate->text(), QStringLiteral("6"));
     }
 
     void focusBringsItsTabForward()

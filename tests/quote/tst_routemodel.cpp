@@ -1,4 +1,5 @@
 #include "core/format.h"
+#include "quote/routehistory.h"
 #include "quote/routemodel.h"
 
 #include <QAbstractItemModelTester>
@@ -216,6 +217,75 @@ private slots:
         QCOMPARE(model->rowCount(), 0);
         QCOMPARE(model->totalNMText(), QString("0.0"));
         QCOMPARE(model->RouteTotalSM(), 0.0);
+    }
+
+    // Each step of a script on the route KTEB: "iE@1" inserts EGLL at row 1 (the
+    // stops by their first letter), "r1" removes row 1, "n" is a new quote (the route
+    // emptied, KTEB put back), "u" an undo, "c" clears the history. The window records
+    // each change with the row selected before it, as these steps do.
+    void historyTakesBackChanges_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("ids");
+        QTest::addColumn<int>("selected"); // what the last undo returned
+        QTest::addColumn<bool>("canUndo");
+        QTest::addColumn<bool>("asks"); // the next undo takes back a new quote
+
+        QTest::newRow("a removal comes back")
+            << "iE@1 iL@2 r1 u" << QStringList{"KTEB", "EGLL", "LFPB"} << 1 << true << false;
+        QTest::newRow("an insertion goes")
+            << "iE@1 u" << QStringList{"KTEB"} << 0 << false << false;
+        QTest::newRow("newest first")
+            << "iE@1 iL@2 r1 u u u" << QStringList{"KTEB"} << 0 << false << false;
+        QTest::newRow("a collapsed removal comes back whole")
+            << "iE@1 iK@2 r1 u" << QStringList{"KTEB", "EGLL", "KTEB"} << 1 << true << false;
+        QTest::newRow("a new quote is one change, asked for")
+            << "iE@1 iL@2 n" << QStringList{"KTEB"} << -1 << true << true;
+        QTest::newRow("a new quote taken back")
+            << "iE@1 iL@2 n u" << QStringList{"KTEB", "EGLL", "LFPB"} << 2 << true << false;
+        QTest::newRow("nothing to take back") << "u" << QStringList{"KTEB"} << -1 << false << false;
+        QTest::newRow("history cleared")
+            << "iE@1 c u" << QStringList{"KTEB", "EGLL"} << -1 << false << false;
+    }
+
+    void historyTakesBackChanges()
+    {
+        QFETCH(QString, script);
+        RouteModel* model = route({Kteb}, this);
+        RouteHistory history(model);
+        const auto stop = [](QChar letter) {
+            for (const RouteStop& candidate : Stops) {
+                if (candidate.ID.at(0) == letter)
+                    return candidate;
+            }
+            return Kteb;
+        };
+        int selected = -1;
+        for (const QString& step : script.split(u' ')) {
+            if (step.startsWith(u'i')) {
+                const int position = step.mid(3).toInt();
+                history.record(RouteHistory::Change::Edit, position - 1);
+                model->insertStop(position, stop(step.at(1)));
+            } else if (step.startsWith(u'r')) {
+                history.record(RouteHistory::Change::Edit, step.mid(1).toInt());
+                model->removeStop(step.mid(1).toInt());
+            } else if (step == u'n') {
+                RouteHistory::Group newQuote(history, RouteHistory::Change::NewQuote,
+                                             model->count() - 1);
+                model->clear();
+                history.record(RouteHistory::Change::Edit, -1); // the default airport's Select
+                model->insertStop(0, Kteb);
+            } else if (step == u'u') {
+                selected = history.undo();
+            } else if (step == u'c') {
+                history.clear();
+            }
+        }
+        QTEST(ids(*model), "ids");
+        verifyConsistent(*model);
+        QTEST(selected, "selected");
+        QTEST(history.canUndo(), "canUndo");
+        QTEST(history.nextUndo() == RouteHistory::Change::NewQuote, "asks");
     }
 
     // Long random runs of inserts and removals, checked after every step against a
