@@ -7,16 +7,20 @@
 //   brisklander-quote FOLDER --batch TRIPS.csv [--output FIGURES.csv]
 //       prices one trip a line.
 //
-// Exit status 0 when every quote was priced, 1 when the folder cannot be used, 2 for
-// a malformed command line, 3 when a quote cannot be priced (an unknown airport or
-// tax type, a figure that does not read), and in a batch when any line failed.
+// Figures are given in plain form ("8.5"), whatever the locale. Exit status 0 when
+// every quote was priced, 1 when the folder cannot be used, 2 for a malformed command
+// line or batch file (a figure not in plain form, a value the window would not take),
+// 3 when a quote cannot be priced (an unknown airport or tax type), and in a batch
+// when any line failed.
 
 #include "core/appsettings.h"
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/schema.h"
+#include "document/customerfields.h"
 #include "document/pdfjob.h"
 #include "document/quotetextfile.h"
+#include "quote/quotebatch.h"
 #include "quote/quoterequest.h"
 
 #include <QCommandLineParser>
@@ -28,7 +32,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTextStream>
 
 #include <algorithm>
@@ -54,32 +57,6 @@ struct Folder
     QString databasePath;
     std::shared_ptr<Db::Workspace> workspace;
 };
-
-// The print dialog's fields and how much each takes.
-struct CustomerField
-{
-    const char* option;
-    const char* description;
-    int limit;
-    QString QuoteData::Customer::*field;
-};
-
-const CustomerField CustomerFields[] = {
-    {"customer", "The customer's name.", 32, &QuoteData::Customer::Name},
-    {"customer-address1", "The customer's address, first line.", 32,
-     &QuoteData::Customer::Address1},
-    {"customer-address2", "The customer's address, second line.", 32,
-     &QuoteData::Customer::Address2},
-    {"customer-city", "The customer's city.", 25, &QuoteData::Customer::City},
-    {"customer-state", "The customer's state.", 2, &QuoteData::Customer::State},
-    {"customer-zip", "The customer's zip code.", 8, &QuoteData::Customer::Zip},
-    {"customer-country", "The customer's country.", 30, &QuoteData::Customer::Country},
-    {"customer-phone", "The customer's phone.", 15, &QuoteData::Customer::Phone},
-    {"customer-fax", "The customer's fax.", 15, &QuoteData::Customer::Fax},
-    {"customer-email", "The customer's e-mail address.", 32, &QuoteData::Customer::Email},
-};
-constexpr int RemarksLine = 80;
-constexpr int QuotedByLimit = 25;
 
 Folder openFolder(const QString& path)
 {
@@ -136,55 +113,71 @@ std::optional<QDate> dateOption(const QString& text, const QString& what)
     return date;
 }
 
+// Reads an option's value; a value the window would not take is a usage error that
+// names the option.
+template <typename Read> auto readOption(const QString& option, Read read)
+{
+    try {
+        return read();
+    } catch (const QuoteRequestError& error) {
+        throw UsageError{option + QStringLiteral(": ") + error.message()};
+    }
+}
+
 QuoteRequest::Charge chargeOption(const QString& text)
 {
     const QStringList parts = text.split(QLatin1Char(';'));
     if (parts.size() < 3 || parts.size() > 4)
         throw UsageError{
             QStringLiteral("--charge '%1': give DESCRIPTION;AMOUNT;NUMBER[;TAX TYPE].").arg(text)};
-    return QuoteRequest::Charge{parts.at(0).trimmed(), parts.at(1).trimmed(), parts.at(2).trimmed(),
+    const auto figure = [&text](const QString& part) -> std::optional<double> {
+        if (part.trimmed().isEmpty())
+            return std::nullopt;
+        return readOption(QStringLiteral("--charge '%1'").arg(text),
+                          [&] { return RequestFigures::plain(part); });
+    };
+    return QuoteRequest::Charge{parts.at(0).trimmed(), figure(parts.at(1)), figure(parts.at(2)),
                                 parts.value(3).trimmed()};
 }
 
 void segmentTaxOption(const QString& text, QuoteRequest& request)
 {
     const QStringList parts = text.split(QLatin1Char(','));
-    bool passengersRead = false;
-    bool segmentsRead = true;
-    const int passengers = parts.at(0).trimmed().toInt(&passengersRead);
-    const int segments = parts.size() > 1 ? parts.at(1).trimmed().toInt(&segmentsRead) : 0;
-    if (parts.size() > 2 || !passengersRead || !segmentsRead)
+    if (parts.size() > 2)
         throw UsageError{
             QStringLiteral("--segment-tax '%1': give PASSENGERS[,SEGMENTS].").arg(text)};
-    request.passengers = passengers;
+    const QString option = QStringLiteral("--segment-tax '%1'").arg(text);
+    request.passengers = readOption(option, [&] { return RequestFigures::count(parts.at(0)); });
     if (parts.size() > 1)
-        request.segments = segments;
+        request.segments = readOption(option, [&] { return RequestFigures::count(parts.at(1)); });
 }
 
-// The stops of a trip written in one field: "KTEB KBOS", "KTEB-KBOS-KPHL".
-QStringList stopsOf(const QString& text)
+// The text of a print dialog field's option, refused when the field cannot hold it.
+QString fieldOption(const QCommandLineParser& parser, const PrintField& field)
 {
-    return text.split(QRegularExpression(QStringLiteral("[\\s\\-]+")), Qt::SkipEmptyParts);
+    const QString value = parser.value(QString(field.key));
+    if (value.size() > field.length)
+        throw UsageError{QStringLiteral("--%1 takes at most %2 characters.")
+                             .arg(QString(field.key))
+                             .arg(field.length)};
+    return value;
 }
 
 QuoteRequest requestFrom(const QCommandLineParser& parser, const QStringList& stops)
 {
     QuoteRequest request;
     request.stops = stops;
-    request.rate = parser.value(QStringLiteral("rate"));
+    if (parser.isSet(QStringLiteral("rate")))
+        request.rate = readOption(QStringLiteral("--rate"), [&] {
+            return RequestFigures::rate(parser.value(QStringLiteral("rate")));
+        });
     request.tax = parser.value(QStringLiteral("tax"));
     for (const QString& charge : parser.values(QStringLiteral("charge")))
         request.charges << chargeOption(charge);
     if (parser.isSet(QStringLiteral("segment-tax")))
         segmentTaxOption(parser.value(QStringLiteral("segment-tax")), request);
-    for (const CustomerField& field : CustomerFields) {
-        const QString value = parser.value(QString::fromLatin1(field.option));
-        if (value.size() > field.limit)
-            throw UsageError{QStringLiteral("--%1 takes at most %2 characters.")
-                                 .arg(QString::fromLatin1(field.option))
-                                 .arg(field.limit)};
-        request.customer.*field.field = value;
-    }
+    for (const CustomerField& field : PrintFields::Customer)
+        request.customer.*field.data = fieldOption(parser, field);
     request.departureDate =
         dateOption(parser.value(QStringLiteral("departure")), QStringLiteral("--departure"));
     request.returnDate =
@@ -197,31 +190,42 @@ QuoteRequest requestFrom(const QCommandLineParser& parser, const QStringList& st
     if (remarks.size() > 2)
         throw UsageError{QStringLiteral("--remarks takes two lines at most.")};
     for (const QString& line : remarks) {
-        if (line.size() > RemarksLine)
+        if (line.size() > PrintFields::RemarksLine)
             throw UsageError{QStringLiteral("A line of --remarks takes at most %1 characters.")
-                                 .arg(RemarksLine)};
+                                 .arg(PrintFields::RemarksLine)};
     }
     request.remarks = remarks.join(QStringLiteral("\r\n"));
-    request.quotedBy = parser.value(QStringLiteral("quoted-by"));
-    if (request.quotedBy.size() > QuotedByLimit)
-        throw UsageError{
-            QStringLiteral("--quoted-by takes at most %1 characters.").arg(QuotedByLimit)};
+    request.quotedBy = fieldOption(parser, PrintFields::QuotedBy);
     request.printCompany = !parser.isSet(QStringLiteral("no-company"));
     return request;
 }
 
+// A figure as a JSON number; null for an empty cell.
+QJsonValue numberOf(const QString& text)
+{
+    return text.isEmpty() ? QJsonValue() : QJsonValue(Format::value(text));
+}
+
+// The fields, legs and charges as the window shows them, and the same figures again as
+// numbers for a script to compute with.
 QJsonObject jsonOf(const QuoteData& data)
 {
-    QJsonObject fields;
-    for (const auto& [name, text] : quoteTabFields(data))
-        fields.insert(name, text);
-    QJsonArray legs;
-    for (const QuoteData::RouteRow& row : data.route)
+    QJsonObject fields, figures;
+    for (const QuoteTabField& field : quoteTabFields(data)) {
+        fields.insert(field.name, field.text);
+        if (field.kind == QuoteTabField::Kind::Figure || field.kind == QuoteTabField::Kind::Money)
+            figures.insert(field.name, numberOf(field.text));
+    }
+    QJsonArray legs, legFigures;
+    for (const QuoteData::RouteRow& row : data.route) {
         legs.append(QJsonObject{{QStringLiteral("ID"), row.id},
                                 {QStringLiteral("NAME"), row.name},
                                 {QStringLiteral("DistanceNM"), row.distanceNM},
                                 {QStringLiteral("DistanceSM"), row.distanceSM}});
-    QJsonArray charges;
+        legFigures.append(QJsonObject{{QStringLiteral("DistanceNM"), numberOf(row.distanceNM)},
+                                      {QStringLiteral("DistanceSM"), numberOf(row.distanceSM)}});
+    }
+    QJsonArray charges, chargeFigures;
     for (const QuoteData::ChargeRow& row : data.charges) {
         if (row.isBlank())
             continue;
@@ -231,63 +235,103 @@ QJsonObject jsonOf(const QuoteData& data)
                                    {QStringLiteral("Total"), row.total},
                                    {QStringLiteral("Tax"), row.tax},
                                    {QStringLiteral("TaxAmount"), row.taxAmount}});
+        chargeFigures.append(QJsonObject{{QStringLiteral("Amount"), numberOf(row.amount)},
+                                         {QStringLiteral("Number"), numberOf(row.number)},
+                                         {QStringLiteral("Total"), numberOf(row.total)},
+                                         {QStringLiteral("TaxAmount"), numberOf(row.taxAmount)}});
     }
+    figures.insert(QStringLiteral("legs"), legFigures);
+    figures.insert(QStringLiteral("charges"), chargeFigures);
     return QJsonObject{{QStringLiteral("fields"), fields},
                        {QStringLiteral("legs"), legs},
-                       {QStringLiteral("charges"), charges}};
+                       {QStringLiteral("charges"), charges},
+                       {QStringLiteral("figures"), figures}};
 }
 
+// The quote for a person: the legs and the charges under their headers, then every
+// figure of the quote tab on a line of its own after the window's caption.
 void printFigures(QTextStream& out, const QuoteData& data)
 {
+    const auto legLine = [&out](const QString& id, const QString& name, const QString& nm,
+                                const QString& sm) {
+        out << QStringLiteral("%1 %2 %3 %4").arg(id, -5).arg(name, -50).arg(nm, 11).arg(sm, 11)
+            << '\n';
+    };
+    legLine(QStringLiteral("ID"), QStringLiteral("Airport Name"), QStringLiteral("Distance NM"),
+            QStringLiteral("Distance SM"));
     for (const QuoteData::RouteRow& row : data.route)
-        out << QStringLiteral("%1  %2  %3  %4\n")
-                   .arg(row.id, -5)
-                   .arg(row.name, -50)
-                   .arg(row.distanceNM, 9)
-                   .arg(row.distanceSM, 9);
-    for (const QuoteData::ChargeRow& row : data.charges) {
-        if (!row.isBlank())
-            out << QStringLiteral("charge: %1  %2 x %3 = %4  %5 %6")
-                       .arg(row.charge, row.amount, row.number, row.total, row.tax, row.taxAmount)
-                       .trimmed()
-                << '\n';
+        legLine(row.id, row.name, row.distanceNM, row.distanceSM);
+    out << '\n';
+    const auto money = [&data](const QString& figure) {
+        return figure.isEmpty() ? figure : data.currencySymbol + figure;
+    };
+    const QList<QuoteTabField> fields = quoteTabFields(data);
+    for (const QuoteTabField& field : fields) {
+        if (field.name == QLatin1String("TxtTotAddCharges")) {
+            // The additional charges, as the grid shows them, before their sums.
+            const auto chargeLine = [&out](const QStringList& cells) {
+                out << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                           .arg(cells[0], -25)
+                           .arg(cells[1], 12)
+                           .arg(cells[2], 6)
+                           .arg(cells[3], 14)
+                           .arg(cells[4], -12)
+                           .arg(cells[5], 12)
+                           .trimmed()
+                    << '\n';
+            };
+            out << "\nAdditional Charges:\n";
+            chargeLine({QStringLiteral("Charge"), QStringLiteral("Amount"),
+                        QStringLiteral("Number"), QStringLiteral("Total"), QStringLiteral("Tax"),
+                        QStringLiteral("Tax Amount")});
+            for (const QuoteData::ChargeRow& row : data.charges) {
+                if (!row.isBlank())
+                    chargeLine({row.charge, money(row.amount), row.number, money(row.total),
+                                row.tax, money(row.taxAmount)});
+            }
+        }
+        if (field.name == QLatin1String("TxtTotalCharges"))
+            out << '\n';
+        switch (field.kind) {
+        case QuoteTabField::Kind::Caption:
+            break;
+        case QuoteTabField::Kind::Text:
+            if (!field.text.isEmpty())
+                out << field.caption << ": " << field.text << '\n';
+            break;
+        case QuoteTabField::Kind::Figure:
+            out << field.caption << ": " << field.text
+                << (field.unit.isEmpty() ? QString() : u' ' + field.unit) << '\n';
+            break;
+        case QuoteTabField::Kind::Money:
+            out << field.caption << ": " << money(field.text) << '\n';
+            break;
+        }
     }
-    for (const auto& [name, text] : quoteTabFields(data))
-        out << name << ": " << text << '\n';
 }
 
-// The batch file: a header line naming the columns "stops" (required), "rate",
-// "tax" and "passengers"; one trip a line after it.
+// Prices one trip a line of a batch file (QuoteBatch).
 int runBatch(const Folder& folder, const QString& path, const QString& outputPath, QTextStream& err)
 {
     QFile in(path);
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!in.open(QIODevice::ReadOnly)) {
         err << "brisklander-quote: cannot read '" << path << "': " << in.errorString() << '\n';
         return FolderFailed;
     }
-    const QStringList lines = QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'));
-    QList<QStringList> rows;
-    for (const QString& line : lines) {
-        QString text = line;
-        if (text.endsWith(QLatin1Char('\r')))
-            text.chop(1);
-        rows << text.split(QLatin1Char(','));
-    }
-    if (rows.isEmpty() || !rows.first().contains(QStringLiteral("stops"))) {
-        err << "brisklander-quote: '" << path << "' has no header line with a column \"stops\"\n";
+    QStringList refusals;
+    const QList<QuoteBatch::Trip> trips =
+        QuoteBatch::read(path, QString::fromUtf8(in.readAll()), refusals);
+    if (!refusals.isEmpty()) {
+        for (const QString& refusal : refusals)
+            err << refusal << '\n';
+        err << "brisklander-quote: '" << path << "' refused, nothing priced.\n";
         return Usage;
     }
-    const QStringList header = rows.first();
-    const auto column = [&header](const QStringList& row, const char* name) {
-        const qsizetype index = header.indexOf(QString::fromLatin1(name));
-        return index < 0 ? QString() : row.value(index).trimmed();
-    };
 
     QByteArray output;
     QStringList outHeader{QStringLiteral("line"), QStringLiteral("stops")};
-    const QuoteData empty;
-    for (const auto& [name, text] : quoteTabFields(empty))
-        outHeader << name;
+    for (const QuoteTabField& field : quoteTabFields(QuoteData()))
+        outHeader << field.name;
     const auto csvField = [](const QString& text) {
         QString quoted = text;
         quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
@@ -300,41 +344,27 @@ int runBatch(const Folder& folder, const QString& path, const QString& outputPat
 
     const bool terminal = isatty(fileno(stderr));
     int failed = 0;
-    const int total = int(std::count_if(rows.cbegin() + 1, rows.cend(), [](const QStringList& row) {
-        return !row.join(QString()).trimmed().isEmpty();
-    }));
-    for (int i = 1; i < rows.size(); ++i) {
-        const QStringList& row = rows.at(i);
-        if (row.join(QString()).trimmed().isEmpty())
-            continue;
+    const int total = int(trips.size());
+    for (int i = 0; i < total; ++i) {
+        const QuoteBatch::Trip& trip = trips.at(i);
         if (terminal) {
-            err << "\rpricing " << i << " of " << total;
+            err << "\rpricing " << i + 1 << " of " << total;
             err.flush();
         }
-        QuoteRequest request;
-        request.stops = stopsOf(column(row, "stops"));
-        request.rate = column(row, "rate");
-        request.tax = column(row, "tax");
-        const QString passengers = column(row, "passengers");
         try {
-            if (!passengers.isEmpty()) {
-                bool read = false;
-                request.passengers = passengers.toInt(&read);
-                if (!read)
-                    throw QuoteRequestError(
-                        QStringLiteral("Passengers '%1' is not a number.").arg(passengers));
-            }
-            const QuoteData data = priceRequest(*folder.workspace, folder.databasePath, request,
-                                                currencySymbol(), QDate::currentDate());
-            outLine = {QString::number(i + 1), csvField(request.stops.join(QLatin1Char(' ')))};
-            for (const auto& [name, text] : quoteTabFields(data))
-                outLine << csvField(text);
+            const QuoteData data =
+                priceRequest(*folder.workspace, folder.databasePath, trip.request, currencySymbol(),
+                             QDate::currentDate());
+            outLine = {QString::number(trip.line),
+                       csvField(trip.request.stops.join(QLatin1Char(' ')))};
+            for (const QuoteTabField& field : quoteTabFields(data))
+                outLine << csvField(field.text);
             output += outLine.join(QLatin1Char(',')).toUtf8() + "\r\n";
         } catch (const QuoteRequestError& error) {
             ++failed;
             if (terminal)
                 err << '\n';
-            err << path << ':' << i + 1 << ": " << error.message() << '\n';
+            err << path << ':' << trip.line << ": " << error.message() << '\n';
         }
     }
     if (terminal)
@@ -378,7 +408,14 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Prices a trip as the Brisklander main window does, with the settings and the database "
-        "of a program folder, which it only reads."));
+        "of a program folder, which it only reads. Figures are given in plain form (8.5), "
+        "whatever the language of the system.\n"
+        "\n"
+        "Examples:\n"
+        "  brisklander-quote build/Brisklander KTEB KBOS KPHL --rate 8.5\n"
+        "  brisklander-quote build/Brisklander KTEB EGLL --tax VAT --charge \"catering;;\" "
+        "--charge \"Ferry;-150.5;2\" --segment-tax 4 --json\n"
+        "  brisklander-quote build/Brisklander --batch trips.csv --output figures.csv"));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The program folder."));
@@ -402,7 +439,8 @@ int main(int argc, char** argv)
         {QStringLiteral("return"), QStringLiteral("Return date."), QStringLiteral("yyyy-mm-dd")},
         {QStringLiteral("remarks"), QStringLiteral("A line of remarks; at most two."),
          QStringLiteral("TEXT")},
-        {QStringLiteral("quoted-by"), QStringLiteral("Who made the quote."),
+        {QString(PrintFields::QuotedBy.key),
+         QStringLiteral("Who made the quote (%1 characters).").arg(PrintFields::QuotedBy.length),
          QStringLiteral("NAME")},
         {QStringLiteral("no-company"), QStringLiteral("Leave out the company block.")},
         {QStringLiteral("text"), QStringLiteral("Write the quote text file."),
@@ -420,9 +458,15 @@ int main(int argc, char** argv)
                         "standard output)."),
          QStringLiteral("FIGURES.csv")},
     });
-    for (const CustomerField& field : CustomerFields)
-        parser.addOption({QString::fromLatin1(field.option), QString::fromLatin1(field.description),
+    for (const PrintField& field : PrintFields::Customer) {
+        const QString caption = field.caption.isEmpty() ? QStringLiteral("Address line 2")
+                                                        : QString(field.caption).chopped(1);
+        parser.addOption({QString(field.key),
+                          QStringLiteral("The customer's %1 (%2 characters).")
+                              .arg(caption.toLower())
+                              .arg(field.length),
                           QStringLiteral("TEXT")});
+    }
 
     if (!parser.parse(QCoreApplication::arguments())) {
         err << "brisklander-quote: " << parser.errorText() << '\n'
@@ -443,6 +487,15 @@ int main(int argc, char** argv)
         return Usage;
     }
 
+    QuoteRequest request;
+    if (!batch) {
+        try {
+            request = requestFrom(parser, positional.mid(1));
+        } catch (const UsageError& error) {
+            err << "brisklander-quote: " << error.message << '\n';
+            return Usage;
+        }
+    }
     Folder folder;
     try {
         folder = openFolder(positional.first());
@@ -458,8 +511,7 @@ int main(int argc, char** argv)
 
     try {
         QStringList notes;
-        const QuoteData data = priceRequest(*folder.workspace, folder.databasePath,
-                                            requestFrom(parser, positional.mid(1)),
+        const QuoteData data = priceRequest(*folder.workspace, folder.databasePath, request,
                                             currencySymbol(), QDate::currentDate(), &notes);
         for (const QString& note : notes)
             err << "note: " << note << '\n';
@@ -472,12 +524,11 @@ int main(int argc, char** argv)
         else if (!parser.isSet(QStringLiteral("text")) && !parser.isSet(QStringLiteral("pdf")))
             printFigures(out, data);
         return Priced;
-    } catch (const UsageError& error) {
-        err << "brisklander-quote: " << error.message << '\n';
-        return Usage;
     } catch (const QuoteRequestError& error) {
-        err << "brisklander-quote: " << error.message() << '\n';
-        return NotPriced;
+        // What the quote refuses at pricing is a charge the grid cannot hold.
+        err << "brisklander-quote: " << (error.refused() ? "--charge: " : "") << error.message()
+            << '\n';
+        return error.refused() ? Usage : NotPriced;
     } catch (const PrintJob::PrintError& error) {
         return failure(err, error);
     } catch (const Db::DbError& error) {

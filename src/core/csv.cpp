@@ -2,24 +2,33 @@
 
 namespace Csv {
 
-bool splitLine(const QString& line, QStringList& fields)
+namespace {
+
+enum class Step
+{
+    Record,
+    Unclosed,
+};
+
+// Reads the record that starts at `pos` and moves `pos` past its line end; `line`
+// counts the line feeds passed, those inside quoted fields included.
+Step nextRecord(const QString& text, qsizetype& pos, int& line, QStringList& fields)
 {
     fields.clear();
     QString field;
     bool quoted = false;
     bool wasQuoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
+    while (pos < text.size()) {
+        const QChar c = text.at(pos++);
         if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < line.size() && line.at(i + 1) == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
+            if (c != QLatin1Char('"')) {
+                line += c == QLatin1Char('\n') ? 1 : 0;
                 field += c;
+            } else if (pos < text.size() && text.at(pos) == QLatin1Char('"')) {
+                field += c;
+                ++pos;
+            } else {
+                quoted = false;
             }
         } else if (c == QLatin1Char('"') && field.isEmpty() && !wasQuoted) {
             quoted = true;
@@ -28,16 +37,51 @@ bool splitLine(const QString& line, QStringList& fields)
             fields << field;
             field.clear();
             wasQuoted = false;
-        } else if (c != QLatin1Char('\r') || i + 1 != line.size()) {
-            field += c;
+        } else if (c == QLatin1Char('\n')) {
+            ++line;
+            break;
+        } else if (c != QLatin1Char('\r') ||
+                   (pos < text.size() && text.at(pos) != QLatin1Char('\n'))) {
+            field += c; // a carriage return counts only before a line feed or at the end
         }
     }
     if (quoted) {
         fields.clear();
-        return false;
+        return Step::Unclosed;
     }
     fields << field;
+    return Step::Record;
+}
+
+} // namespace
+
+bool readRecords(const QString& text, QList<Record>& records, int* errorLine)
+{
+    records.clear();
+    qsizetype pos = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
+    int line = 1;
+    while (pos < text.size()) {
+        Record record{line, {}};
+        if (nextRecord(text, pos, line, record.fields) == Step::Unclosed) {
+            if (errorLine)
+                *errorLine = record.line;
+            records.clear();
+            return false;
+        }
+        records << record;
+    }
     return true;
+}
+
+bool splitLine(const QString& line, QStringList& fields)
+{
+    qsizetype pos = 0;
+    int lines = 1;
+    if (line.isEmpty()) {
+        fields = QStringList{QString()};
+        return true;
+    }
+    return nextRecord(line, pos, lines, fields) == Step::Record;
 }
 
 } // namespace Csv

@@ -26,35 +26,56 @@
 
 #include <algorithm>
 #include <exception>
-#include <iterator>
 
 namespace {
 
 // One line of remarks; a second line may hold as many again.
-constexpr int RemarksLine = 80;
+constexpr int RemarksLine = PrintFields::RemarksLine;
 // The stored line break takes two characters.
 constexpr int LineBreakLength = 2;
 
 const QString TextFilter = QStringLiteral("Text File (*.txt)");
 const QString PdfFilter = QStringLiteral("PDF Document (*.pdf)");
 
-QLineEdit* addField(QGridLayout* grid, int row, int column, const QString& caption,
-                    const char* name, int limit, int span = 1)
+// Where a field sits in its frame's grid: the caption left of it, the field taking
+// `span` columns.
+struct GridPlace
+{
+    int row, column, span;
+};
+
+// The customer's fields in reading order, which is their Tab order: each row left to
+// right, so an address typed from top to bottom lands in the fields it belongs in.
+constexpr GridPlace CustomerPlaces[PrintFields::CustomerCount] = {
+    {0, 1, 5}, // name
+    {1, 1, 5}, // address 1
+    {2, 1, 5}, // address 2
+    {3, 1, 1}, // city
+    {3, 3, 3}, // state
+    {4, 1, 1}, // country
+    {4, 3, 3}, // zip code
+    {5, 1, 1}, // phone
+    {5, 3, 3}, // fax
+    {6, 1, 5}, // e-mail
+};
+
+QLineEdit* addField(QGridLayout* grid, const PrintField& text, GridPlace place)
 {
     auto* field = new QLineEdit;
-    field->setObjectName(QLatin1String(name));
-    field->setMaxLength(limit);
-    if (limit <= 8) // the state and the zip code need no room to spare
-        field->setMaximumWidth(field->fontMetrics().averageCharWidth() * (limit + 6));
-    if (caption.isEmpty()) {
+    field->setObjectName(QString(text.controlName));
+    field->setMaxLength(text.length);
+    if (text.length <= 8) // the state and the zip code need no room to spare
+        field->setMaximumWidth(field->fontMetrics().averageCharWidth() * (text.length + 6));
+    if (text.caption.isEmpty()) {
         field->setAccessibleName(QStringLiteral("Address line 2"));
     } else {
+        const QString caption(text.caption);
         field->setAccessibleName(caption);
         auto* label = new QLabel(caption);
         label->setBuddy(field);
-        grid->addWidget(label, row, column - 1);
+        grid->addWidget(label, place.row, place.column - 1);
     }
-    grid->addWidget(field, row, column, 1, span);
+    grid->addWidget(field, place.row, place.column, 1, place.span);
     return field;
 }
 
@@ -95,7 +116,7 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     auto* quoteGrid = new QGridLayout(quoteFrame);
     m_DCDateFlight = addDateField(quoteGrid, 0, QStringLiteral("Departure Date:"), "DCDateFlight");
     m_DCDateReturn = addDateField(quoteGrid, 1, QStringLiteral("Return Date:"), "DCDateReturn");
-    m_TxtQuotedBy = addField(quoteGrid, 0, 3, QStringLiteral("Quoted By:"), "TxtQuotedBy", 15);
+    m_TxtQuotedBy = addField(quoteGrid, PrintFields::QuotedBy, {0, 3, 1});
     const QString companyCaption = QStringLiteral("Print Company Information: ");
     m_ChkComp = new QCheckBox;
     m_ChkComp->setObjectName(QStringLiteral("ChkComp"));
@@ -110,18 +131,8 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
 
     auto* customerFrame = new QGroupBox(QStringLiteral("Customer Information"));
     auto* grid = new QGridLayout(customerFrame);
-    m_TxtCustomerName = addField(grid, 0, 1, QStringLiteral("Name:"), "TxtCustomerName", 32, 5);
-    m_TxtCustomerAddress1 =
-        addField(grid, 1, 1, QStringLiteral("Address:"), "TxtCustomerAddress1", 32, 5);
-    m_TxtCustomerAddress2 = addField(grid, 2, 1, QString(), "TxtCustomerAddress2", 32, 5);
-    m_TxtCustomerCity = addField(grid, 3, 1, QStringLiteral("City:"), "TxtCustomerCity", 25);
-    m_TxtCustomerState = addField(grid, 3, 3, QStringLiteral("State:"), "TxtCustomerState", 2);
-    m_TxtCustomerZip = addField(grid, 3, 5, QStringLiteral("Zip Code:"), "TxtCustomerZip", 8);
-    m_TxtCustomerCountry =
-        addField(grid, 4, 1, QStringLiteral("Country:"), "TxtCustomerCountry", 30, 5);
-    m_TxtCustomerPhone = addField(grid, 5, 1, QStringLiteral("Phone:"), "TxtCustomerPhone", 15);
-    m_TxtCustomerFax = addField(grid, 5, 3, QStringLiteral("Fax:"), "TxtCustomerFax", 15, 3);
-    m_TxtCustomerEmail = addField(grid, 6, 1, QStringLiteral("Email:"), "TxtCustomerEmail", 32, 5);
+    for (int i = 0; i < PrintFields::CustomerCount; ++i)
+        m_customerFields[i] = addField(grid, PrintFields::Customer[i], CustomerPlaces[i]);
 
     auto* remarksFrame = new QGroupBox(QStringLiteral("Remarks"));
     m_TxtQuoteRemarks = new QPlainTextEdit;
@@ -159,26 +170,11 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     m_MonthView1->setWindowFlags(Qt::Popup);
     m_MonthView1->hide();
 
-    QWidget* order[] = {m_DCDateFlight,
-                        m_DCDateReturn,
-                        m_TxtQuotedBy,
-                        m_ChkComp,
-                        m_TxtCustomerName,
-                        m_TxtCustomerAddress1,
-                        m_TxtCustomerAddress2,
-                        m_TxtCustomerCity,
-                        m_TxtCustomerState,
-                        m_TxtCustomerCountry,
-                        m_TxtCustomerZip,
-                        m_TxtCustomerPhone,
-                        m_TxtCustomerFax,
-                        m_TxtCustomerEmail,
-                        m_TxtQuoteRemarks,
-                        m_CmdPrint,
-                        m_CmdPrintFile,
-                        m_CmdClear,
-                        m_CmdCancel};
-    for (size_t i = 1; i < std::size(order); ++i)
+    QList<QWidget*> order = {m_DCDateFlight, m_DCDateReturn, m_TxtQuotedBy, m_ChkComp};
+    for (QLineEdit* field : m_customerFields)
+        order << field;
+    order << m_TxtQuoteRemarks << m_CmdPrint << m_CmdPrintFile << m_CmdClear << m_CmdCancel;
+    for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     connect(m_CmdPrint, &QPushButton::clicked, this, &FrmPrint::CmdPrint_Click);
@@ -249,16 +245,8 @@ void FrmPrint::Form_Load()
     }
 
     m_TxtQuotedBy->setText(state.QuotedBy);
-    m_TxtCustomerName->setText(state.CustomerName);
-    m_TxtCustomerAddress1->setText(state.CustomerAddress1);
-    m_TxtCustomerAddress2->setText(state.CustomerAddress2);
-    m_TxtCustomerCity->setText(state.CustomerCity);
-    m_TxtCustomerState->setText(state.CustomerState);
-    m_TxtCustomerZip->setText(state.CustomerZip);
-    m_TxtCustomerCountry->setText(state.CustomerCountry);
-    m_TxtCustomerPhone->setText(state.CustomerPhone);
-    m_TxtCustomerFax->setText(state.CustomerFax);
-    m_TxtCustomerEmail->setText(state.CustomerEmail);
+    for (int i = 0; i < PrintFields::CustomerCount; ++i)
+        m_customerFields[i]->setText(state.*PrintFields::Customer[i].state);
     QString remarks = state.Remarks;
     remarks.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     // Remembered remarks of two lines keep the limit their line break gave them.
@@ -285,16 +273,8 @@ void FrmPrint::Form_Unload()
     state.ReturnDate = dateText(m_DCDateReturn->value());
     state.QuotedBy = m_TxtQuotedBy->text();
     state.PrintCompany = m_ChkComp->isChecked();
-    state.CustomerName = m_TxtCustomerName->text();
-    state.CustomerAddress1 = m_TxtCustomerAddress1->text();
-    state.CustomerAddress2 = m_TxtCustomerAddress2->text();
-    state.CustomerCity = m_TxtCustomerCity->text();
-    state.CustomerState = m_TxtCustomerState->text();
-    state.CustomerCountry = m_TxtCustomerCountry->text();
-    state.CustomerZip = m_TxtCustomerZip->text();
-    state.CustomerPhone = m_TxtCustomerPhone->text();
-    state.CustomerFax = m_TxtCustomerFax->text();
-    state.CustomerEmail = m_TxtCustomerEmail->text();
+    for (int i = 0; i < PrintFields::CustomerCount; ++i)
+        state.*PrintFields::Customer[i].state = m_customerFields[i]->text();
     state.Remarks = remarks();
 }
 
@@ -392,10 +372,8 @@ void FrmPrint::PrintQuoteToFile()
 
 void FrmPrint::CmdClear_Click()
 {
-    for (QLineEdit* field :
-         {m_TxtQuotedBy, m_TxtCustomerName, m_TxtCustomerAddress1, m_TxtCustomerAddress2,
-          m_TxtCustomerCity, m_TxtCustomerState, m_TxtCustomerZip, m_TxtCustomerCountry,
-          m_TxtCustomerPhone, m_TxtCustomerFax, m_TxtCustomerEmail})
+    m_TxtQuotedBy->clear();
+    for (QLineEdit* field : m_customerFields)
         field->clear();
     m_TxtQuoteRemarks->clear();
     m_DCDateFlight->clear();
@@ -569,16 +547,8 @@ QuoteData FrmPrint::quoteData() const
     if (!data.today.isValid())
         data.today = Platform::clock().today();
     data.printCompany = m_ChkComp->isChecked();
-    data.customer.Name = m_TxtCustomerName->text();
-    data.customer.Address1 = m_TxtCustomerAddress1->text();
-    data.customer.Address2 = m_TxtCustomerAddress2->text();
-    data.customer.City = m_TxtCustomerCity->text();
-    data.customer.State = m_TxtCustomerState->text();
-    data.customer.Zip = m_TxtCustomerZip->text();
-    data.customer.Country = m_TxtCustomerCountry->text();
-    data.customer.Phone = m_TxtCustomerPhone->text();
-    data.customer.Fax = m_TxtCustomerFax->text();
-    data.customer.Email = m_TxtCustomerEmail->text();
+    for (int i = 0; i < PrintFields::CustomerCount; ++i)
+        data.customer.*PrintFields::Customer[i].data = m_customerFields[i]->text();
     data.departureDate = m_DCDateFlight->value();
     data.returnDate = m_DCDateReturn->value();
     data.remarks = remarks();

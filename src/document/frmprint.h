@@ -1,10 +1,13 @@
 #pragma once
 
+#include "document/customerfields.h"
 #include "document/quotedata.h"
 
 #include <QDialog>
 #include <QPageLayout>
 #include <QString>
+
+#include <array>
 
 #include <functional>
 #include <optional>
@@ -87,16 +90,8 @@ private:
     DateField* m_DCDateReturn = nullptr;
     QLineEdit* m_TxtQuotedBy = nullptr;
     QCheckBox* m_ChkComp = nullptr;
-    QLineEdit* m_TxtCustomerName = nullptr;
-    QLineEdit* m_TxtCustomerAddress1 = nullptr;
-    QLineEdit* m_TxtCustomerAddress2 = nullptr;
-    QLineEdit* m_TxtCustomerCity = nullptr;
-    QLineEdit* m_TxtCustomerState = nullptr;
-    QLineEdit* m_TxtCustomerZip = nullptr;
-    QLineEdit* m_TxtCustomerCountry = nullptr;
-    QLineEdit* m_TxtCustomerPhone = nullptr;
-    QLineEdit* m_TxtCustomerFax = nullptr;
-    QLineEdit* m_TxtCustomerEmail = nullptr;
+    // TxtCustomerName ... TxtCustomerEmail, as PrintFields::Customer lists them.
+    std::array<QLineEdit*, PrintFields::CustomerCount> m_customerFields{};
     QPlainTextEdit* m_TxtQuoteRemarks = nullptr;
     QPushButton* m_CmdPrint = nullptr;
     QPushButton* m_CmdPrintFile = nullptr;

@@ -68,6 +68,20 @@ struct QuoteData
     // The day the document is made (its title carries it).
     QDate today;
 
+    // City, state and zip code on one line, with whichever of them are filled:
+    // "Boston, MA   02101", "London   SW1A 1AA". `comma` follows the city when a state
+    // comes after it; `filled` says whether a part counts as given.
+    static QString cityLine(const QString& city, const QString& state, const QString& zip,
+                            const QString& comma, bool (*filled)(const QString&))
+    {
+        QString line = filled(city) ? city : QString();
+        if (filled(state))
+            line += (line.isEmpty() ? QString() : comma) + state;
+        if (filled(zip))
+            line += (line.isEmpty() ? QString() : QStringLiteral("   ")) + zip;
+        return line;
+    }
+
     // An amount as the document's money fields show it: the currency symbol, then the
     // figure right-aligned so that the field is as wide as with a one-character symbol
     // ("$"). A longer symbol ("CHF") takes blanks before the figure, so the columns

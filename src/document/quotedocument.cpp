@@ -198,11 +198,11 @@ void Composer::company()
         atMargin(company.ADDRESS2);
         endLine();
     }
-    if (!isBlank(company.CITY)) {
-        // Without a state the zip code goes too.
-        atMargin(company.CITY + (isBlank(company.STATE) ? QString()
-                                                        : QStringLiteral(",  ") + company.STATE +
-                                                              QStringLiteral("   ") + company.ZIP));
+    const QString city =
+        QuoteData::cityLine(company.CITY, company.STATE, company.ZIP, QStringLiteral(",  "),
+                            [](const QString& text) { return !isBlank(text); });
+    if (!city.isEmpty()) {
+        atMargin(city);
         endLine();
     }
     if (!isBlank(company.COUNTRY)) {
@@ -213,7 +213,9 @@ void Composer::company()
         atMargin(QStringLiteral("Phone:"));
         column(28);
         print(company.PHONE1);
-        column(45);
+        // Room for a first number of 20 characters, whose digits are wider than the
+        // font's average character.
+        column(54);
         print(company.PHONE2);
         endLine();
     }
@@ -257,11 +259,11 @@ void Composer::customer()
         atMargin(customer.Address2);
         endLine();
     }
-    if (!customer.City.isEmpty()) {
-        atMargin(customer.City + (customer.State.isEmpty()
-                                      ? QString()
-                                      : QStringLiteral(", ") + customer.State +
-                                            QStringLiteral("   ") + customer.Zip));
+    const QString city =
+        QuoteData::cityLine(customer.City, customer.State, customer.Zip, QStringLiteral(", "),
+                            [](const QString& text) { return !text.isEmpty(); });
+    if (!city.isEmpty()) {
+        atMargin(city);
         endLine();
     }
     if (!customer.Country.isEmpty()) {

@@ -60,6 +60,11 @@ bool isBlank(const QString& text)
     return true;
 }
 
+bool filled(const QString& text)
+{
+    return !isBlank(text);
+}
+
 // A value right-aligned in a field of the given width; a longer value is kept
 // whole and pushes the rest of the line to the right.
 QString field(const QString& value, int width)
@@ -84,16 +89,14 @@ void writeCompany(LineBuilder& out, const QuoteData::Company& c)
         out.line(c.ADDRESS1);
     if (!isBlank(c.ADDRESS2))
         out.line(c.ADDRESS2);
-    if (!isBlank(c.CITY)) {
-        out.print(c.CITY);
-        if (!isBlank(c.STATE))
-            out.print(QStringLiteral(",  ") + c.STATE + QStringLiteral("   ") + c.ZIP);
-        out.endLine();
-    }
+    const QString city = QuoteData::cityLine(c.CITY, c.STATE, c.ZIP, QStringLiteral(",  "), filled);
+    if (!city.isEmpty())
+        out.line(city);
     if (!isBlank(c.COUNTRY))
         out.line(c.COUNTRY);
     if (!isBlank(c.PHONE1) || !isBlank(c.PHONE2)) {
-        out.print(QStringLiteral("Phone:")).column(10).print(c.PHONE1).column(30).print(c.PHONE2);
+        // Column 32 leaves two blanks after a first number of 20 characters.
+        out.print(QStringLiteral("Phone:")).column(10).print(c.PHONE1).column(32).print(c.PHONE2);
         out.endLine();
     }
     if (!isBlank(c.FAX))
@@ -113,12 +116,9 @@ void writeCustomer(LineBuilder& out, const QuoteData::Customer& c)
     out.line(c.Address1); // always, so the block keeps its shape
     if (!isBlank(c.Address2))
         out.line(c.Address2);
-    if (!isBlank(c.City)) {
-        out.print(c.City);
-        if (!isBlank(c.State))
-            out.print(QStringLiteral(", ") + c.State + QStringLiteral("   ") + c.Zip);
-        out.endLine();
-    }
+    const QString city = QuoteData::cityLine(c.City, c.State, c.Zip, QStringLiteral(", "), filled);
+    if (!city.isEmpty())
+        out.line(city);
     if (!isBlank(c.Country))
         out.line(c.Country);
     if (!isBlank(c.Phone))

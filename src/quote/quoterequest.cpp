@@ -13,26 +13,15 @@
 
 namespace {
 
-// A figure of the request: plain form first, then the user's number format.
-double figure(const QString& text, const QString& what)
+QuoteRequestError refusal(const QString& message)
 {
-    std::optional<double> value = Format::readPlain(text);
-    if (!value)
-        value = Format::read(text);
-    if (!value || !std::isfinite(*value))
-        throw QuoteRequestError(QStringLiteral("%1 '%2' is not a number.").arg(what, text));
-    return *value;
-}
-
-// The figure as the operator types it into a cell: the user's decimal sign, no grouping.
-QString typed(const QString& text, const QString& what)
-{
-    return Format::general(figure(text, what));
+    return QuoteRequestError(message, QuoteRequestError::Kind::Refused);
 }
 
 // Types the text into a cell key by key, through the grid's key rules, so that the
 // cell holds what the operator could have typed; a key the rules drop is refused.
-void typeCell(ChargesModel& charges, int row, int column, const QString& text, const QString& what)
+void typeCell(ChargesModel& charges, int row, int column, const QString& text, const QString& what,
+              const QString& description)
 {
     QString cell;
     int caret = 0;
@@ -47,8 +36,9 @@ void typeCell(ChargesModel& charges, int row, int column, const QString& text, c
         } else if (outcome.accepted) {
             cell.insert(caret++, key);
         } else {
-            throw QuoteRequestError(
-                QStringLiteral("%1 '%2' does not fit the charges grid.").arg(what, text));
+            throw refusal(
+                QStringLiteral("%1 '%2' of the charge '%3' does not fit the charges grid.")
+                    .arg(what, text, description));
         }
     }
     charges.editCell(row, column, cell);
@@ -141,18 +131,21 @@ void addCharge(ChargesModel& charges, const QuoteRequest::Charge& charge,
     }
     const CatalogueRow* listed =
         charge.description.isEmpty() ? nullptr : named(catalogueRows, charge.description);
-    if (listed && listed->value) {
-        charges.pickCharge(row, listed->name, *listed->value);
-    } else if (!charge.description.isEmpty()) {
-        typeCell(charges, row, ChargesModel::ColumnCharge, charge.description.trimmed(),
-                 QStringLiteral("Charge"));
+    const QString description = charge.description.trimmed();
+    // As in the grid: a catalogue charge without an amount is picked at 0.00.
+    if (listed) {
+        charges.pickCharge(row, listed->name, listed->value.value_or(0));
+    } else if (!description.isEmpty()) {
+        typeCell(charges, row, ChargesModel::ColumnCharge, description, QStringLiteral("Text"),
+                 description);
     }
-    if (!charge.amount.isEmpty())
-        typeCell(charges, row, ChargesModel::ColumnAmount,
-                 typed(charge.amount, QStringLiteral("Amount")), QStringLiteral("Amount"));
-    if (!charge.number.isEmpty())
-        typeCell(charges, row, ChargesModel::ColumnNumber,
-                 typed(charge.number, QStringLiteral("Number")), QStringLiteral("Number"));
+    // The figures as the operator types them: the user's decimal sign, no grouping.
+    if (charge.amount)
+        typeCell(charges, row, ChargesModel::ColumnAmount, Format::general(*charge.amount),
+                 QStringLiteral("Amount"), description);
+    if (charge.number)
+        typeCell(charges, row, ChargesModel::ColumnNumber, Format::general(*charge.number),
+                 QStringLiteral("Number"), description);
     if (!charge.tax.isEmpty()) {
         const CatalogueRow& tax = taxNamed(taxes, charge.tax);
         charges.pickTax(row, tax.name, tax.value.value_or(0));
@@ -185,13 +178,9 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
     quote.sheet()->resetChargePerMile();
     buildRoute(workspace, databasePath, request.stops, *quote.route(), notes);
 
-    if (!request.rate.isEmpty()) {
-        const double rate = figure(request.rate, QStringLiteral("Charge per mile"));
-        if (rate < 0)
-            throw QuoteRequestError(
-                QStringLiteral("Charge per mile '%1' is negative.").arg(request.rate));
-        quote.sheet()->setText(QuoteSheet::ChargePerMile, Format::number(rate, Format::Rate));
-    }
+    if (request.rate)
+        quote.sheet()->setText(QuoteSheet::ChargePerMile,
+                               Format::number(*request.rate, Format::Rate));
     if (!request.tax.isEmpty()) {
         const CatalogueRow& tax = taxNamed(taxes, request.tax);
         quote.sheet()->setBaseTax(tax.name, tax.value);
@@ -217,24 +206,64 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
     return data;
 }
 
-QList<std::pair<QString, QString>> quoteTabFields(const QuoteData& data)
+namespace RequestFigures {
+
+double plain(const QString& text)
 {
+    const std::optional<double> value = Format::readPlain(text);
+    if (!value || !std::isfinite(*value))
+        throw refusal(
+            QStringLiteral("'%1' is not a number in plain form (such as 8.5).").arg(text));
+    return *value;
+}
+
+double rate(const QString& text)
+{
+    const double value = plain(text);
+    if (value < 0)
+        throw refusal(QStringLiteral("'%1' is negative; a charge per mile never is.").arg(text));
+    // What the operator would type: its digits and at most one decimal point.
+    if (Format::general(value, Format::NumberSymbols::plain()).size() > ChargePerMileLength)
+        throw refusal(QStringLiteral("'%1' does not fit \"Charge p/m\" (%2 characters).")
+                          .arg(text)
+                          .arg(ChargePerMileLength));
+    return value;
+}
+
+int count(const QString& text)
+{
+    bool read = false;
+    const int value = text.trimmed().toInt(&read);
+    if (!read || value < 1 || value > 99)
+        throw refusal(QStringLiteral("'%1' is not a whole number from 1 to 99.").arg(text));
+    return value;
+}
+
+} // namespace RequestFigures
+
+QList<QuoteTabField> quoteTabFields(const QuoteData& data)
+{
+    using Kind = QuoteTabField::Kind;
     const bool minimum = Pricing::usesMinimum(
         Format::value(data.distanceCharge), Format::value(data.chargePerMile), data.minBaseCharge);
-    return {{QStringLiteral("TxtTotalNM"), data.totalNM},
-            {QStringLiteral("TxtTotalSM"), data.totalSM},
-            {QStringLiteral("TxtDistanceCharge"), data.distanceCharge},
-            {QStringLiteral("LabelMiles"), data.milesCaption},
-            {QStringLiteral("TxtChargePerMile"), data.chargePerMile},
-            {QStringLiteral("lblBaseCharge"),
-             minimum ? QStringLiteral("Minimum Charge:") : QStringLiteral("Base Charge:")},
-            {QStringLiteral("TxtBaseCharge"), data.baseCharge},
-            {QStringLiteral("SSDBCBTaxBaseCharge"), data.taxType},
-            {QStringLiteral("TxtTaxAmount"), data.taxAmount},
-            {QStringLiteral("TxtTotalBaseCharge"), data.totalBaseCharge},
-            {QStringLiteral("TxtTotAddCharges"), data.totAddCharges},
-            {QStringLiteral("TxtTotTaxAddCharges"), data.totTaxAddCharges},
-            {QStringLiteral("TxtTotalCharges"), data.totalCharges},
-            {QStringLiteral("TxtTotalTaxes"), data.totalTaxes},
-            {QStringLiteral("TxtFinalQuote"), data.finalQuote}};
+    const QString baseCaption =
+        minimum ? QStringLiteral("Minimum Charge") : QStringLiteral("Base Charge");
+    return {
+        {"TxtTotalNM", "Total Nautical Miles", data.totalNM, Kind::Figure, {}},
+        {"TxtTotalSM", "Total Statute Miles", data.totalSM, Kind::Figure, {}},
+        {"TxtDistanceCharge", "Route Distance", data.distanceCharge, Kind::Figure,
+         data.milesCaption},
+        {"LabelMiles", {}, data.milesCaption, Kind::Caption, {}},
+        {"TxtChargePerMile", "Charge p/m", data.chargePerMile, Kind::Money, {}},
+        {"lblBaseCharge", {}, baseCaption + u':', Kind::Caption, {}},
+        {"TxtBaseCharge", baseCaption, data.baseCharge, Kind::Money, {}},
+        {"SSDBCBTaxBaseCharge", "Tax", data.taxType, Kind::Text, {}},
+        {"TxtTaxAmount", "Tax Amount", data.taxAmount, Kind::Money, {}},
+        {"TxtTotalBaseCharge", "Total Base Charge", data.totalBaseCharge, Kind::Money, {}},
+        {"TxtTotAddCharges", "Charges", data.totAddCharges, Kind::Money, {}},
+        {"TxtTotTaxAddCharges", "Taxes", data.totTaxAddCharges, Kind::Money, {}},
+        {"TxtTotalCharges", "Total Charges", data.totalCharges, Kind::Money, {}},
+        {"TxtTotalTaxes", "Total Taxes", data.totalTaxes, Kind::Money, {}},
+        {"TxtFinalQuote", "Final Quote", data.finalQuote, Kind::Money, {}},
+    };
 }

@@ -15,24 +15,23 @@ class Workspace;
 }
 
 // A quote asked for without a window: the stops of the route and what the quote tab
-// and the print dialog would be given. Figures are in plain form ("8.5") or in the
-// user's own form ("8,5" in German), as in the settings file.
+// and the print dialog would be given.
 struct QuoteRequest
 {
     struct Charge
     {
-        QString description;
-        QString amount; // empty: the catalogue's amount for a catalogue description
-        QString number; // empty: 1 for a catalogue charge, none otherwise
-        QString tax;    // a tax type, or empty
+        QString description;          // a catalogue name in any case picks that charge
+        std::optional<double> amount; // none: the catalogue's amount for a catalogue charge
+        std::optional<double> number; // none: 1 for a catalogue charge, none otherwise
+        QString tax;                  // a tax type, or empty
     };
 
     QStringList stops;
-    QString rate; // empty: the settings' charge per mile of the quote basis
-    QString tax;  // the base charge's tax type, or empty
+    std::optional<double> rate; // none: the settings' charge per mile of the quote basis
+    QString tax;                // the base charge's tax type, or empty
     QList<Charge> charges;
     std::optional<int> passengers; // the segment tax, when given
-    std::optional<int> segments;   // empty: one segment a leg
+    std::optional<int> segments;   // none: one segment a leg
 
     // The print dialog's part.
     QuoteData::Customer customer;
@@ -42,19 +41,45 @@ struct QuoteRequest
     bool printCompany = true;
 };
 
-// What the request cannot be priced for: an unknown airport or tax type, a figure
-// that does not read, a stop the route refuses. The message says which.
+// Why a request cannot be priced. Refused: it asks for what the window would not take
+// (a figure not in plain form, a value its field cannot hold); otherwise the quote
+// cannot be priced (an unknown airport or tax type, a stop the route refuses). The
+// message says which, and leaves naming the option or the file to the caller.
 class QuoteRequestError : public std::runtime_error
 {
 public:
-    explicit QuoteRequestError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message)
+    enum class Kind
+    {
+        NotPriced,
+        Refused,
+    };
+    explicit QuoteRequestError(const QString& message, Kind kind = Kind::NotPriced)
+        : std::runtime_error(message.toStdString()), m_message(message), m_kind(kind)
     {}
     QString message() const { return m_message; }
+    bool refused() const { return m_kind == Kind::Refused; }
 
 private:
     QString m_message;
+    Kind m_kind;
 };
+
+// The figures of a request as a script or a file gives them: in plain form ("8.5", as
+// the settings file writes numbers) in every locale, so that "8,5" is never read as 85
+// nor "1,234.5" as anything. Each throws a refused QuoteRequestError saying why.
+namespace RequestFigures {
+
+// "Charge p/m" of the quote tab takes this many characters.
+constexpr int ChargePerMileLength = 7;
+
+// Any number in plain form.
+double plain(const QString& text);
+// A charge per mile: a number in plain form, not negative, that "Charge p/m" holds.
+double rate(const QString& text);
+// A count of passengers or segments, as the segment tax window takes it: 1 to 99.
+int count(const QString& text);
+
+} // namespace RequestFigures
 
 // The quote priced as the main window prices it: each stop inserted by the rules of
 // Select after the one before it, the rate, the tax and the charges entered as the
@@ -67,5 +92,22 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
                        const QuoteRequest& request, const QString& currencySymbol,
                        const QDate& today, QStringList* notes = nullptr);
 
-// The fields of the quote tab by the names of its controls, as they show them.
-QList<std::pair<QString, QString>> quoteTabFields(const QuoteData& data);
+// A field of the quote tab as the window shows it.
+struct QuoteTabField
+{
+    enum class Kind
+    {
+        Caption, // a caption that changes: the miles' unit, "Base Charge:" or "Minimum Charge:"
+        Text,    // the base charge's tax type
+        Figure,  // a distance
+        Money,   // an amount, or the charge per mile
+    };
+    QString name;    // the control's name: "TxtFinalQuote"
+    QString caption; // the caption beside it, without access key and colon: "Final Quote"
+    QString text;    // as the field shows it: "2,793.10"
+    Kind kind = Kind::Text;
+    QString unit; // after a distance that has one: "NM"
+};
+
+// The fields of the quote tab in the window's order.
+QList<QuoteTabField> quoteTabFields(const QuoteData& data);

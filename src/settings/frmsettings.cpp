@@ -250,9 +250,9 @@ void FrmSettings::buildCompanyTab(QWidget* page)
     m_TxtState = newField("TxtState", QStringLiteral("State:"), 3);
     m_TxtZip = newField("TxtZip", QStringLiteral("Zip Code:"), 8);
     m_TxtCountry = newField("TxtCountry", QStringLiteral("Country:"), 30);
-    m_TxtPhone1 = newField("TxtPhone1", QStringLiteral("Phone 1:"), 15);
-    m_TxtPhone2 = newField("TxtPhone2", QStringLiteral("Phone 2:"), 15);
-    m_TxtFax = newField("TxtFax", QStringLiteral("Fax:"), 15);
+    m_TxtPhone1 = newField("TxtPhone1", QStringLiteral("Phone 1:"), 20);
+    m_TxtPhone2 = newField("TxtPhone2", QStringLiteral("Phone 2:"), 20);
+    m_TxtFax = newField("TxtFax", QStringLiteral("Fax:"), 20);
     m_TxtEmail = newField("TxtEmail", QStringLiteral("Email:"), 35);
     m_TxtWebsite = newField("TxtWebsite", QStringLiteral("Website:"), 45);
 

@@ -31,8 +31,8 @@ namespace {
 const QList<QPair<const char*, int>> TextFields = {
     {"TxtQuotedBy", 15},         {"TxtCustomerName", 32},    {"TxtCustomerAddress1", 32},
     {"TxtCustomerAddress2", 32}, {"TxtCustomerCity", 25},    {"TxtCustomerState", 2},
-    {"TxtCustomerZip", 8},       {"TxtCustomerCountry", 30}, {"TxtCustomerPhone", 15},
-    {"TxtCustomerFax", 15},      {"TxtCustomerEmail", 32}};
+    {"TxtCustomerZip", 8},       {"TxtCustomerCountry", 30}, {"TxtCustomerPhone", 20},
+    {"TxtCustomerFax", 20},      {"TxtCustomerEmail", 32}};
 
 template <typename T = QLineEdit> T* child(const QWidget& dialog, const QString& name)
 {
@@ -169,6 +169,33 @@ private slots:
         // A new quote forgets them.
         printDialogState() = PrintDialogState();
         expectEmpty(FrmPrint(nullptr), true);
+    }
+
+    // Tab runs through the customer's fields in reading order, row by row and each row
+    // left to right, so an address typed from top to bottom lands where it belongs.
+    void customerFieldsLieInTabOrder()
+    {
+        FrmPrint& dialog = openDialog();
+        child(dialog, "TxtCustomerName")->setFocus();
+        QStringList order;
+        QRect previous;
+        for (QWidget* field = QApplication::focusWidget();
+             field && field->objectName() != "TxtQuoteRemarks";
+             field = QApplication::focusWidget()) {
+            const QRect at(field->mapTo(&dialog, QPoint()), field->size());
+            if (!order.isEmpty())
+                QVERIFY2(
+                    at.top() >= previous.bottom() ||
+                        (at.center().y() == previous.center().y() && at.left() > previous.right()),
+                    qPrintable(field->objectName() + " after " + order.last()));
+            order << field->objectName();
+            previous = at;
+            QTest::keyClick(field, Qt::Key_Tab);
+        }
+        QCOMPARE(order, QStringList({"TxtCustomerName", "TxtCustomerAddress1",
+                                     "TxtCustomerAddress2", "TxtCustomerCity", "TxtCustomerState",
+                                     "TxtCustomerCountry", "TxtCustomerZip", "TxtCustomerPhone",
+                                     "TxtCustomerFax", "TxtCustomerEmail"}));
     }
 
     void returnDateFollowsTheDeparture()

@@ -184,6 +184,8 @@ private slots:
             << "Total Additional Charges =|$      482.00|$     33.65\n\n\n"
                "Final Quote =|$    4,621.24";
         QTest::newRow("long amounts") << " 1 |Ferry|$123,456.78| 100|$12,345,678.00";
+        QTest::newRow("customer without a state") << "Floor 2\nLondon   N1 9GU\nUK";
+        QTest::newRow("phone of 20 characters") << "Phone:|+44 20 7946 0958 123|555-0101";
         QTest::newRow("no company, blank customer")
             << "Air Charter Quote|" + Format::shortDate(QDate(2025, 5, 14)) +
                    "\n\n\n\nDeparture Date: |" + Format::longDate(QDate(2025, 6, 2)) +
@@ -214,6 +216,10 @@ private slots:
             data.totAddCharges = data.totTaxAddCharges = "0.00"; // rows are left out with them
         } else if (change == "no total taxes") {
             data.totalTaxes = "0.00";
+        } else if (change == "customer without a state") { // the zip code stays
+            data.customer.State.clear();
+        } else if (change == "phone of 20 characters") { // the second keeps its column
+            data.company.PHONE1 = "+44 20 7946 0958 123";
         } else if (change == "long amounts") { // printed whole, the columns after them kept
             data.charges = {{"Ferry", "123,456.78", "100", "12,345,678.00", "", ""}};
         } else {

@@ -84,13 +84,14 @@ QuoteData minimalQuote()
     return data;
 }
 
-// Blank fields around the blocks' conditions, a route name that reaches the
+// Blank fields around the blocks' conditions (no state: the zip code stays), a first
+// phone number of 20 characters, a route name that reaches the
 // distance column, one that ends right before it, and an amount wider than its field.
 QuoteData edgeQuote()
 {
     QuoteData data = baseQuote();
-    data.company = {"Nome Air Taxi", "  ", "PO Box 9", "Nome", "", "99762", "", "",
-                    "907-555-0300",  "",   " ",        ""};
+    data.company = {"Nome Air Taxi",        "  ",           "PO Box 9", "Nome", "", "99762", "",
+                    "+1 907 555 0300 x123", "907-555-0300", "",         " ",    ""};
     data.customer = {"Acme Mining", "", " ", "Kotzebue", "  ", "99752", "", " ", "", ""};
     data.departureDate = QDate(2027, 1, 4);
     data.route = {Row{"PAOM", "Nome", "0.0", "0.0"},

@@ -1,5 +1,6 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
+#include "core/format.h"
 #include "core/schema.h"
 #include "core/startup.h"
 #include "document/printjob.h"
@@ -17,6 +18,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTableView>
@@ -94,16 +96,24 @@ private slots:
         QTest::newRow("the same airport twice")
             << QStringList{"KTEB", "KBOS", "KBOS"} << 3
             << "KBOS: Selected Airport is the same as Current Airport in Quote.";
-        QTest::newRow("rate that does not read") << QStringList{"KTEB", "KBOS", "--rate", "cheap"}
-                                                 << 3 << "Charge per mile 'cheap' is not a number.";
+        // Figures in plain form only, whatever the locale, and no more than the window holds.
+        QTest::newRow("rate with a decimal comma")
+            << QStringList{"KTEB", "KBOS", "--rate", "8,5"} << 2
+            << "--rate: '8,5' is not a number in plain form (such as 8.5).";
+        QTest::newRow("rate longer than Charge p/m")
+            << QStringList{"KTEB", "KBOS", "--rate", "12345678"} << 2
+            << "--rate: '12345678' does not fit \"Charge p/m\" (7 characters).";
+        QTest::newRow("amount with digit grouping")
+            << QStringList{"KTEB", "KBOS", "--charge", "Ferry;1,234.5;1"} << 2
+            << "--charge 'Ferry;1,234.5;1': '1,234.5' is not a number in plain form";
         QTest::newRow("amount the grid cannot hold")
-            << QStringList{"KTEB", "KBOS", "--charge", "Ferry;123456;1"} << 3
-            << "Amount '123456' does not fit the charges grid.";
+            << QStringList{"KTEB", "KBOS", "--charge", "Ferry;123456;1"} << 2
+            << "--charge: Amount '123456' of the charge 'Ferry' does not fit the charges grid.";
         QTest::newRow("malformed charge") << QStringList{"KTEB", "KBOS", "--charge", "Ferry"} << 2
                                           << "give DESCRIPTION;AMOUNT;NUMBER[;TAX TYPE].";
         QTest::newRow("malformed segment tax")
             << QStringList{"KTEB", "KBOS", "--segment-tax", "four"} << 2
-            << "--segment-tax 'four': give PASSENGERS[,SEGMENTS].";
+            << "--segment-tax 'four': 'four' is not a whole number from 1 to 99.";
         QTest::newRow("text file that cannot be written")
             << QStringList{"KTEB", "KBOS", "--text", "/nonexistent/quote.txt"} << 1
             << "error 76: Path not found: /nonexistent/quote.txt";
@@ -113,6 +123,12 @@ private slots:
         QTest::newRow("customer name too long")
             << QStringList{"KTEB", "KBOS", "--customer", QString(33, u'x')} << 2
             << "--customer takes at most 32 characters.";
+        QTest::newRow("quoted by longer than the print window's")
+            << QStringList{"KTEB", "KBOS", "--quoted-by", QString(16, u'x')} << 2
+            << "--quoted-by takes at most 15 characters.";
+        QTest::newRow("phone of 21 characters")
+            << QStringList{"KTEB", "KBOS", "--customer-phone", QString(21, u'1')} << 2
+            << "--customer-phone takes at most 20 characters.";
     }
     void failuresNameTheirCause()
     {
@@ -188,17 +204,48 @@ private slots:
         QTemporaryDir out;
         PrintJob::writeTextFile(out.filePath(u"window.txt"_s), shown);
 
+        const QStringList quote = {folder(),
+                                   u"KTEB"_s,
+                                   u"KBOS"_s,
+                                   u"EGLL"_s,
+                                   u"LFPB"_s,
+                                   u"--rate"_s,
+                                   u"9.35"_s,
+                                   u"--tax"_s,
+                                   u"vat"_s,
+                                   u"--charge"_s,
+                                   u"Ferry;-1234.567;2.5"_s,
+                                   u"--charge"_s,
+                                   u"catering;;"_s};
         const Run run =
-            quoteTool({folder(), u"KTEB"_s, u"KBOS"_s, u"EGLL"_s, u"LFPB"_s, u"--rate"_s, u"9.35"_s,
-                       u"--tax"_s, u"vat"_s, u"--charge"_s, u"Ferry;-1234.567;2.5"_s, u"--charge"_s,
-                       u"catering;;"_s, u"--json"_s, u"--text"_s, out.filePath(u"tool.txt"_s)});
+            quoteTool(quote + QStringList{u"--json"_s, u"--text"_s, out.filePath(u"tool.txt"_s)});
         QCOMPARE(run.exitCode, 0);
         const QJsonObject json = QJsonDocument::fromJson(run.out).object();
         const QJsonObject fields = json.value(u"fields"_s).toObject();
-        for (const auto& [name, text] : quoteTabFields(shown)) {
-            QCOMPARE(fields.value(name).toString(), text);
-            if (auto* field = window->findChild<QLineEdit*>(name))
-                QCOMPARE(field->text(), text);
+        const QJsonObject figures = json.value(u"figures"_s).toObject();
+        // For a person: the window's captions, one figure a line, amounts with the symbol.
+        const QStringList lines = QString::fromUtf8(quoteTool(quote).out).split(u'\n');
+        QCOMPARE(lines.first().simplified(), u"ID Airport Name Distance NM Distance SM"_s);
+        for (const QuoteTabField& field : quoteTabFields(shown)) {
+            QCOMPARE(fields.value(field.name).toString(), field.text);
+            auto* control = window->findChild<QWidget*>(field.name);
+            QVERIFY2(control, qPrintable(field.name));
+            if (auto* line = qobject_cast<QLineEdit*>(control))
+                QCOMPARE(line->text(), field.text);
+            if (field.kind == QuoteTabField::Kind::Caption) {
+                QCOMPARE(qobject_cast<QLabel*>(control)->text(), field.text);
+                continue;
+            }
+            const QList<QLabel*> labels = window->findChildren<QLabel*>();
+            const auto label = std::find_if(labels.cbegin(), labels.cend(),
+                                            [&](QLabel* l) { return l->buddy() == control; });
+            QVERIFY2(label != labels.cend(), qPrintable(field.name));
+            QCOMPARE((*label)->text().remove(u'&').remove(u':'), field.caption);
+            if (field.kind == QuoteTabField::Kind::Money) {
+                QVERIFY2(lines.contains(field.caption + u": $"_s + field.text),
+                         qPrintable(field.caption));
+                QCOMPARE(figures.value(field.name).toDouble(), Format::value(field.text));
+            }
         }
         QCOMPARE(json.value(u"legs"_s).toArray().size(), 4);
         QCOMPARE(json.value(u"charges"_s).toArray().at(0).toObject().value(u"Total"_s).toString(),
@@ -222,8 +269,9 @@ private slots:
         const QString trips = out.filePath(u"trips.csv"_s);
         QFile file(trips);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("stops,rate,tax,passengers\r\nKTEB KBOS,,FET,\r\nKTEB-KZZZ,,,\r\n"
-                   "KTEB-EGLL-LFPB,9.5,,3\r\n");
+        file.write(
+            "\xef\xbb\xbf\"stops\",rate,tax,passengers\r\nKTEB KBOS,,FET,\r\nKTEB-KZZZ,,,\r\n"
+            "KTEB-EGLL-LFPB,\"9.5\",,3\r\n");
         file.close();
         const Run run = quoteTool(
             {folder(), u"--batch"_s, trips, u"--output"_s, out.filePath(u"figures.csv"_s)});
@@ -244,6 +292,45 @@ private slots:
                                        .toString();
         QVERIFY2(lines.at(2).startsWith(u"4,\"KTEB EGLL LFPB\""_s), qPrintable(lines.at(2)));
         QVERIFY2(lines.at(2).endsWith(u",\""_s + finalQuote + u'"'), qPrintable(lines.at(2)));
+    }
+
+    // A batch file with a malformed line prices nothing: no figure goes missing unnoticed.
+    void batchRefusesMalformedLines_data()
+    {
+        QTest::addColumn<QByteArray>("trips");
+        QTest::addColumn<QString>("message"); // after the file's name
+        QTest::newRow("more columns than the header")
+            << QByteArray("stops,rate,passengers\nKTEB KBOS,9.5,2\nKTEB KBOS,8,5,2\n")
+            << ":3: 4 columns where the header has 3.";
+        QTest::newRow("a decimal comma in quotes")
+            << QByteArray("stops,rate\r\nKTEB KBOS,\"8,5\"\r\n")
+            << ":2: column 2 (rate): '8,5' is not a number in plain form (such as 8.5).";
+    }
+    void batchRefusesMalformedLines()
+    {
+        QFETCH(QByteArray, trips);
+        QFETCH(QString, message);
+        QTemporaryDir out;
+        const QString path = out.filePath(u"trips.csv"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(trips) == trips.size());
+        file.close();
+        const Run run = quoteTool({folder(), u"--batch"_s, path});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(path + message), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
+    }
+
+    void helpShowsThreeExamples()
+    {
+        const Run run = quoteTool({u"--help"_s});
+        QCOMPARE(run.exitCode, 0);
+        const QString help = QString::fromUtf8(run.out);
+        QVERIFY2(help.contains(u"Examples:"_s), qPrintable(help));
+        QCOMPARE(help.section(u"Examples:"_s, 1)
+                     .section(u"\n\n"_s, 0, 0)
+                     .count(u"  brisklander-quote "_s),
+                 3);
     }
 };
 
