@@ -55,6 +55,8 @@ struct UsageError
 struct Folder
 {
     QString databasePath;
+    QString settingsPath;
+    QList<UnreadableSetting> unreadableSettings; // priced with their defaults, and told
     std::shared_ptr<Db::Workspace> workspace;
 };
 
@@ -77,10 +79,11 @@ Folder openFolder(const QString& path)
                 "The database of '%1' is being compacted (the program is closing) or was left so "
                 "by a crash; start the program once, or try again in a moment.")
                 .arg(QDir::toNativeSeparators(path)));
-    appSettings() = readSettings(settings);
+    Folder folder;
+    folder.settingsPath = settings;
+    appSettings() = readSettings(settings, &folder.unreadableSettings);
     Db::DbEngine& engine = Db::DbEngine::instance();
     engine.setSystemDB(dir.filePath(Schema::WorkgroupFileName));
-    Folder folder;
     folder.databasePath = database;
     folder.workspace =
         engine.createWorkspace(QStringLiteral("Quote"), Schema::UserName, Schema::Password);
@@ -505,6 +508,14 @@ int main(int argc, char** argv)
     } catch (const Db::DbError& error) {
         return failure(err, error);
     }
+    // As the window does at start-up: a value the settings file holds but no one can be
+    // sure of is never priced with silently.
+    if (!folder.unreadableSettings.isEmpty())
+        err << "brisklander-quote: warning: "
+            << QString(unreadableSettingsText(QDir::toNativeSeparators(folder.settingsPath),
+                                              folder.unreadableSettings))
+                   .replace(u'\r', u'\n')
+            << '\n';
     if (batch)
         return runBatch(folder, parser.value(QStringLiteral("batch")),
                         parser.value(QStringLiteral("output")), err);

@@ -18,6 +18,7 @@
 #include "quote/frmquotemem.h"
 #include "quote/frmsegmenttax.h"
 #include "quote/quote.h"
+#include "quote/quoterequest.h"
 #include "quote/quotesheet.h"
 #include "quote/routemodel.h"
 
@@ -90,7 +91,7 @@ QWidget* Brisklander::buildQuoteTab()
     m_TxtChargePerMile = new QLineEdit(frame6);
     m_TxtChargePerMile->setObjectName(QStringLiteral("TxtChargePerMile"));
     m_TxtChargePerMile->setAlignment(Qt::AlignRight);
-    m_TxtChargePerMile->setMaxLength(7);
+    m_TxtChargePerMile->setMaxLength(RequestFigures::ChargePerMileLength);
     captioned(base, 0, 3, QStringLiteral("&Charge p/m:"), m_TxtChargePerMile)
         ->installEventFilter(this);
     auto* baseCharge = figure(frame6, "TxtBaseCharge");

@@ -141,6 +141,30 @@ private slots:
         QVERIFY(run.out.isEmpty());
     }
 
+    // A hand-edited value no one can be sure of is priced with its default and told.
+    void unreadableSettingIsTold()
+    {
+        const QString settings = QDir(folder()).filePath(u"Brisklander.INI"_s);
+        const auto rewrite = [&settings](const QByteArray& content) {
+            QFile file(settings);
+            return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+        };
+        QFile original(settings);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray before = original.readAll();
+        original.close();
+        QVERIFY(before.contains("DEFAULTCHARGENM=8.5"));
+        QByteArray edited = before;
+        edited.replace("DEFAULTCHARGENM=8.5", "DEFAULTCHARGENM=8,5");
+        QVERIFY(rewrite(edited));
+        const Run run = quoteTool({folder(), u"KTEB"_s, u"KBOS"_s});
+        QVERIFY(rewrite(before));
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.contains(u"warning: "_s) &&
+                     run.err.contains(u"\nDEFAULTCHARGENM=8,5: 0 is used\n"_s),
+                 qPrintable(run.err));
+    }
+
     // The folder is only read, so the tool may run while the program is open; while the
     // program's exit compacts the database (or after a crash in it) no figure is given.
     void folderIsOnlyRead()
