@@ -7,13 +7,18 @@
 #include "core/instancelock.h"
 #include "core/platform.h"
 #include "core/schema.h"
+#include "core/windowplacement.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLocale>
+#include <QScreen>
+#include <QStyle>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 #include <memory>
@@ -59,6 +64,63 @@ bool acquireSingleCopyLocks(const QString& machinePath, const QString& programFo
     singleCopyLocks().machine = std::move(machine);
     singleCopyLocks().folder = std::move(folder);
     return true;
+}
+
+// The window's frame around its inside. Before the window is on the screen the
+// system has not told its frame; a title bar of two lines of text and thin borders
+// are assumed then, so the frame fits rather than the inside alone.
+QMargins frameMargins(const QWidget* window)
+{
+    const int border = 4;
+    const int title = qMax(window->style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                           2 * window->fontMetrics().height());
+    QMargins margins(border, title + border, border, border);
+    if (const QWindow* handle = window->windowHandle()) {
+        const QMargins known = handle->frameMargins();
+        margins =
+            QMargins(qMax(known.left(), margins.left()), qMax(known.top(), margins.top()),
+                     qMax(known.right(), margins.right()), qMax(known.bottom(), margins.bottom()));
+    }
+    return margins;
+}
+
+// Opens the main window where it was left, or at its own size in the middle of the
+// screen, in either case within the screen's available area (a window left on a
+// monitor that is gone comes back on the primary one).
+void placeMainWindow(QWidget* window, const QString& settingsPath)
+{
+    const std::optional<WindowPlacement> saved = WindowPlacement::read(settingsPath);
+    QScreen* screen = saved ? QGuiApplication::screenAt(saved->normal.center()) : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QMargins frame = frameMargins(window);
+    QRect inside = saved ? saved->normal : QRect(QPoint(), window->size());
+    if (!saved)
+        inside.moveCenter(available.center());
+    window->setGeometry(fitInto(inside.marginsAdded(frame), available).marginsRemoved(frame));
+    if (saved && saved->maximized)
+        window->setWindowState(window->windowState() | Qt::WindowMaximized);
+}
+
+// Keeps where the operator left the main window for the next run. A settings file
+// that cannot be written is said once, and the exit goes on.
+void saveMainWindowPlacement(const QWidget* window, const QString& settingsPath)
+{
+    const WindowPlacement placement{window->normalGeometry(), window->isMaximized()};
+    if (!placement.normal.isValid())
+        return;
+    QString error;
+    if (placement.write(settingsPath, &error))
+        return;
+    Platform::prompter().inform(
+        Icon::Critical, ProgramTitle,
+        QStringLiteral("The window's size and position could not be written to the file "
+                       "'%1':\r\r%2\r\rThe file was left as it was: the window opens next time "
+                       "as it did this time.")
+            .arg(QDir::toNativeSeparators(settingsPath), error));
 }
 
 } // namespace
@@ -130,6 +192,7 @@ bool StartApplication(const StartOptions& options,
 
     QWidget* window = createMainWindow();
     context.MainWindow = window;
+    placeMainWindow(window, context.SettingsPath);
     window->show();
     // Told once, over the window, before any quote is priced with the defaults.
     if (!unreadable.isEmpty()) {
@@ -185,9 +248,11 @@ void ExitApplication()
         Button::Yes | Button::No, Button::No);
     if (answer != Button::Yes)
         return;
+    AppContext& context = appContext();
+    if (auto* window = qobject_cast<QWidget*>(context.MainWindow.data()))
+        saveMainWindowPlacement(window, context.SettingsPath);
     Platform::pointer().setBusy();
 
-    AppContext& context = appContext();
     if (auto* window = qobject_cast<QWidget*>(context.MainWindow.data())) {
         unloading() = true;
         window->close();

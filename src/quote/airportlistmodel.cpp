@@ -4,17 +4,19 @@
 #include "core/colours.h"
 #include "quote/dataview.h"
 
-#include <QColor>
+#include <QApplication>
+#include <QStyle>
 
 namespace {
 
 const char* const Captions[] = {"ID", "Name", "State", "Country", "Runway Length"};
 const char* const Fields[] = {"ID", "NAME", "STATE", "COUNTRY", "RUNWAY LENGTH"};
+const char* const ShortRunway = "Runway shorter than the minimum runway length";
 
 } // namespace
 
 AirportListModel::AirportListModel(DataView* view, QObject* parent)
-    : QAbstractTableModel(parent), m_view(view)
+    : QAbstractTableModel(parent), m_view(view), m_shortRunwayColour(Colours::DarkRed)
 {
     connect(view, &DataView::aboutToRefresh, this, [this] { beginResetModel(); });
     connect(view, &DataView::refreshed, this, [this] {
@@ -66,8 +68,21 @@ QVariant AirportListModel::data(const QModelIndex& index, int role) const
     }
     case Qt::ForegroundRole:
         if (isShortRunway(index.row()))
-            return Colours::DarkRed;
+            return m_shortRunwayColour;
         return QVariant();
+    case Qt::AccessibleDescriptionRole:
+        if (isShortRunway(index.row()))
+            return QString::fromLatin1(ShortRunway);
+        return QVariant();
+    case Qt::ToolTipRole:
+    case Qt::DecorationRole:
+        if (index.column() != ColumnRunwayLength || !isShortRunway(index.row()))
+            return QVariant();
+        if (role == Qt::ToolTipRole)
+            return QString::fromLatin1(ShortRunway);
+        if (m_shortRunwaySign.isNull())
+            m_shortRunwaySign = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return m_shortRunwaySign;
     case Qt::TextAlignmentRole:
         if (index.column() == ColumnRunwayLength)
             return int(Qt::AlignRight | Qt::AlignVCenter);
@@ -88,5 +103,15 @@ QVariant AirportListModel::headerData(int section, Qt::Orientation orientation, 
 void AirportListModel::restyle()
 {
     if (rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, COLUMNS - 1), {Qt::ForegroundRole});
+        emit dataChanged(index(0, 0), index(rowCount() - 1, COLUMNS - 1),
+                         {Qt::ForegroundRole, Qt::DecorationRole, Qt::ToolTipRole,
+                          Qt::AccessibleDescriptionRole});
+}
+
+void AirportListModel::setShortRunwayColour(const QColor& colour)
+{
+    if (colour == m_shortRunwayColour)
+        return;
+    m_shortRunwayColour = colour;
+    restyle();
 }

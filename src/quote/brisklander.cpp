@@ -121,6 +121,7 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     });
     buildLayout();
     buildMenus();
+    colourForTheme();
     Form_Load();
     // The window opens ready for the first identifier.
     m_TxtFind->setFocus();

@@ -120,6 +120,7 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildLayout();
@@ -131,6 +132,9 @@ private:
     void showDetails(bool ofRouteStop);
     QWidget* buildQuoteTab();
     void showSheetText(int field, const QString& text);
+    // Colours that read on the theme's fields, set again when the theme changes.
+    void colourForTheme();
+    void colourCaptions();
     bool TxtChargePerMile_KeyPress(QKeyEvent* event);
     bool SSDBCBTaxBaseCharge_KeyPress(QKeyEvent* event);
     bool SSDBGrid3_KeyPress(QKeyEvent* event);
@@ -197,6 +201,7 @@ private:
     CatalogModel* m_taxList = nullptr;
     QLineEdit* m_sheetFields[12] = {};
     QLabel* m_lblBaseCharge = nullptr;
+    QLabel* m_LblFinalQuote = nullptr;
     QComboBox* m_SSDBCBTaxBaseCharge = nullptr;
     QTableView* m_SSDBGrid3 = nullptr;
     QPushButton* m_CmdRemoveCharge = nullptr;

@@ -10,6 +10,7 @@
 #include "core/format.h"
 #include "core/platform.h"
 #include "document/quotedata.h"
+#include "quote/airportlistmodel.h"
 #include "quote/brisklander.h"
 #include "quote/catalogmodel.h"
 #include "quote/chargesdelegate.h"
@@ -44,10 +45,7 @@ QLineEdit* figure(QWidget* parent, const char* name)
     field->setAlignment(Qt::AlignRight);
     // Reached by mouse (to select and copy a figure), left out of the Tab chain.
     field->setFocusPolicy(Qt::ClickFocus);
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-    field->setPalette(palette);
-    return field;
+    return field; // on the window's colour, set by colourForTheme()
 }
 
 // A caption and its field, side by side in a grid; the caption names the field for
@@ -180,10 +178,8 @@ QWidget* Brisklander::buildQuoteTab()
     QFont bold = finalCaption->font();
     bold.setBold(true);
     finalCaption->setFont(bold);
-    setTextColour(finalCaption, Colours::DarkBlue);
-    QPalette captionPalette = finalCaption->palette();
-    captionPalette.setColor(QPalette::WindowText, Colours::DarkBlue);
-    finalCaption->setPalette(captionPalette);
+    finalCaption->setObjectName(QStringLiteral("LblFinalQuote"));
+    m_LblFinalQuote = finalCaption;
     m_TxtFinalQuote->setFont(bold);
     m_CmdQuoteMem = new QPushButton(QStringLiteral("&M"), frame8);
     m_CmdQuoteMem->setObjectName(QStringLiteral("CmdQuoteMem"));
@@ -215,15 +211,11 @@ QWidget* Brisklander::buildQuoteTab()
     connect(m_sheet, &QuoteSheet::textChanged, this,
             [this](QuoteSheet::Field field, const QString& text) { showSheetText(field, text); });
     connect(m_sheet, &QuoteSheet::baseChargeCaptionChanged, this, [this](bool minimum) {
-        // The minimum stands out in bold dark blue, the colour of "Final Quote:".
         m_lblBaseCharge->setText(m_sheet->baseChargeCaption());
         QFont font = m_lblBaseCharge->font();
         font.setBold(minimum);
         m_lblBaseCharge->setFont(font);
-        QPalette palette = m_lblBaseCharge->palette();
-        palette.setColor(QPalette::WindowText,
-                         minimum ? Colours::DarkBlue : QPalette().color(QPalette::WindowText));
-        m_lblBaseCharge->setPalette(palette);
+        colourCaptions();
     });
     connect(m_TxtChargePerMile, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_sheet->setText(QuoteSheet::ChargePerMile, text); });
@@ -247,19 +239,68 @@ void Brisklander::showSheetText(int field, const QString& text)
     if (widget->text() != text)
         widget->setText(text);
     const bool negative = m_sheet->isNegative(QuoteSheet::Field(field));
+    // The figures of the quote tab lie on the window's colour; the theme's own text
+    // colour reads there, dark red and dark blue are made to.
+    const QColor background = palette().color(QPalette::Window);
     switch (field) {
     case QuoteSheet::TotAddCharges:
     case QuoteSheet::TotTaxAddCharges:
     case QuoteSheet::TotalCharges:
     case QuoteSheet::TotalTaxes:
-        setTextColour(widget, negative ? Colours::DarkRed : QPalette().color(QPalette::Text));
+        setTextColour(widget, negative ? Colours::readableOn(Colours::DarkRed, {background})
+                                       : palette().color(QPalette::Text));
         break;
     case QuoteSheet::FinalQuote:
-        setTextColour(widget, negative ? Colours::DarkRed : Colours::DarkBlue);
+        setTextColour(widget, Colours::readableOn(negative ? Colours::DarkRed : Colours::DarkBlue,
+                                                  {background}));
         break;
     default:
         break;
     }
+}
+
+// "Final Quote:" and the minimum charge's caption stand out in bold dark blue.
+void Brisklander::colourCaptions()
+{
+    const QColor blue = Colours::readableOn(Colours::DarkBlue, {palette().color(QPalette::Window)});
+    const auto colour = [](QLabel* label, const QColor& text) {
+        QPalette own = label->palette();
+        own.setColor(QPalette::WindowText, text);
+        label->setPalette(own);
+    };
+    colour(m_LblFinalQuote, blue);
+    colour(m_lblBaseCharge,
+           m_sheet->isMinimumCharge() ? blue : palette().color(QPalette::WindowText));
+}
+
+// A change of desktop theme while the program runs: the figures' fields take the new
+// window colour, and every figure and caption a colour that reads on it. The window's
+// palette is brought up to date before its children's, so the colours come from it.
+void Brisklander::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_TxtFinalQuote)
+        colourForTheme();
+}
+
+void Brisklander::colourForTheme()
+{
+    for (int field = 0; field < QuoteSheet::FIELDS; ++field) {
+        QLineEdit* widget = m_sheetFields[field];
+        if (!widget || widget == m_TxtChargePerMile || field == QuoteSheet::TotalNM ||
+            field == QuoteSheet::TotalSM)
+            continue;
+        QPalette own = widget->palette();
+        own.setColor(QPalette::Base, palette().color(QPalette::Window));
+        widget->setPalette(own);
+        showSheetText(field, widget->text());
+    }
+    colourCaptions();
+    // Short runways in dark red, on the list's rows of both shades.
+    QList<QColor> rows{palette().color(QPalette::Base)};
+    if (m_SSDBGrid1->alternatingRowColors())
+        rows << palette().color(QPalette::AlternateBase);
+    m_airportList->setShortRunwayColour(Colours::readableOn(Colours::DarkRed, rows));
 }
 
 int Brisklander::visibleChargeRows() const

@@ -6,6 +6,8 @@
 #include "quote/dataview.h"
 
 #include <QColor>
+#include <QGuiApplication>
+#include <QPalette>
 
 CatalogModel::CatalogModel(DataView* view, const QList<Column>& columns, QObject* parent)
     : QAbstractTableModel(parent), m_view(view), m_columns(columns)
@@ -55,8 +57,11 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const
         return column.mask.isEmpty() ? value.toString()
                                      : Format::number(value.toDouble(), column.mask);
     case Qt::ForegroundRole:
+        // Asked at every paint, so a change of theme is followed: the lists lie on the
+        // theme's field colour.
         if (column.signColours && !value.isNull())
-            return value.toDouble() < 0 ? Colours::DarkRed : Colours::DarkBlue;
+            return Colours::readableOn(value.toDouble() < 0 ? Colours::DarkRed : Colours::DarkBlue,
+                                       {QGuiApplication::palette().color(QPalette::Base)});
         return QVariant();
     case Qt::TextAlignmentRole:
         if (!column.mask.isEmpty())

@@ -101,15 +101,23 @@ void ChargesDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
     const int column = index.column();
     const bool negative = m_charges->isNegative(index.row(), column);
     const bool computed = ChargesModel::isComputed(column);
-    if (column == ChargesModel::ColumnAmount || column == ChargesModel::ColumnTax || computed) {
+    const bool grey = computed || column == ChargesModel::ColumnTax;
+    if (column == ChargesModel::ColumnAmount || grey) {
         const QColor text = negative   ? Colours::DarkRed
                             : computed ? Colours::Black
                                        : Colours::DarkBlue;
-        option->palette.setColor(QPalette::Text, text);
+        // The grey columns keep their grey in every theme; the others lie on the
+        // theme's field, where dark blue and dark red are made to read.
+        const QColor background =
+            grey ? Colours::ColumnGrey
+                 : option->palette.color(option->features & QStyleOptionViewItem::Alternate
+                                             ? QPalette::AlternateBase
+                                             : QPalette::Base);
+        option->palette.setColor(QPalette::Text, Colours::readableOn(text, {background}));
     }
     if (computed)
         option->font.setBold(true);
-    if (computed || column == ChargesModel::ColumnTax)
+    if (grey)
         option->backgroundBrush = Colours::ColumnGrey;
 }
 

@@ -1,6 +1,7 @@
 #include "quote/frmquotemem.h"
 
 #include "core/accesskeys.h"
+#include "core/colours.h"
 #include "core/format.h"
 #include "core/platform.h"
 #include "quote/quotememory.h"
@@ -24,9 +25,6 @@ QLineEdit* addField(QGridLayout* grid, int row, const QString& caption, const ch
     field->setReadOnly(true);
     field->setAlignment(Qt::AlignRight);
     field->setAccessibleName(caption);
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, palette.color(QPalette::Highlight));
-    field->setPalette(palette);
     auto* label = new QLabel(caption);
     label->setBuddy(field);
     grid->addWidget(label, row, 0);
@@ -84,6 +82,7 @@ void FrmQuoteMem::Form_Load()
 {
     m_TxtFinalQuote->setText(m_finalQuoteText);
     showMemorizedQuote();
+    colourFields(); // a text that did not change ran no change handler
 }
 
 // The button that opened the window set the busy pointer.
@@ -134,13 +133,25 @@ void FrmQuoteMem::showMemorizedQuote()
         m_TxtMemQuote->setText(text);
 }
 
+void FrmQuoteMem::colourFields()
+{
+    for (QLineEdit* field : {m_TxtFinalQuote, m_TxtMemQuote, m_TxtQuoteDiff})
+        colourByValue(field);
+}
+
+// Negative figures in dark red, the others in the theme's highlight colour, each made
+// readable on the field (the light theme's highlight is too pale on white). The window's
+// own palette gives the theme's colours: on a change of theme it is brought up to date
+// before the fields are.
 void FrmQuoteMem::colourByValue(QLineEdit* field)
 {
-    QPalette palette = field->palette();
     const bool negative = Format::value(field->text()) < 0;
-    palette.setColor(QPalette::Text,
-                     negative ? negativeColour() : palette.color(QPalette::Highlight));
-    field->setPalette(palette);
+    const QColor colour =
+        Colours::readableOn(negative ? Colours::DarkRed : palette().color(QPalette::Highlight),
+                            {palette().color(QPalette::Base)});
+    QPalette own = field->palette();
+    own.setColor(QPalette::Text, colour);
+    field->setPalette(own);
 }
 
 bool FrmQuoteMem::event(QEvent* event)
@@ -148,6 +159,16 @@ bool FrmQuoteMem::event(QEvent* event)
     if (event->type() == QEvent::WindowActivate)
         Form_Activate();
     return QDialog::event(event);
+}
+
+// A change of desktop theme while the window is open gives the fields new colours.
+void FrmQuoteMem::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::ApplicationPaletteChange) {
+        colourFields();
+    }
 }
 
 void FrmQuoteMem::showEvent(QShowEvent* event)

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "core/colours.h"
-
-#include <QColor>
 #include <QDialog>
 #include <QString>
 
@@ -18,9 +15,6 @@ class FrmQuoteMem : public QDialog
 public:
     explicit FrmQuoteMem(const QString& finalQuoteText, QWidget* parent = nullptr);
 
-    // Negative figures are drawn in this colour, the others in the highlight colour.
-    static QColor negativeColour() { return Colours::DarkRed; }
-
 public slots:
     void Form_Load();
     void Form_Activate();
@@ -32,10 +26,12 @@ public slots:
 
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void colourByValue(QLineEdit* field);
+    void colourFields();
     void showMemorizedQuote();
 
     QString m_finalQuoteText;

@@ -2,19 +2,24 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
+#include "core/inifile.h"
 #include "core/instancelock.h"
 #include "core/schema.h"
 #include "core/startup.h"
+#include "core/windowplacement.h"
 #include "quote/brisklander.h"
 #include "support/databasedump.h"
 #include "support/systemfaults.h"
+#include "support/testfiles.h"
 #include "support/testservices.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLocale>
+#include <QScreen>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,6 +100,26 @@ private:
     bool start()
     {
         return StartApplication(options(), [] { return new Brisklander; });
+    }
+
+    QWidget* mainWindow() const { return qobject_cast<QWidget*>(appContext().MainWindow.data()); }
+    QString settingsPath() const { return path(QStringLiteral("Brisklander.INI")); }
+
+    void exitWithYes()
+    {
+        m_services->prompter->setNextAnswer(Button::Yes);
+        mainWindow()->findChild<QAction*>(QStringLiteral("mnuexit"))->trigger();
+        QVERIFY(m_services->process->ended());
+    }
+
+    // The next run of the program on the same folder, after an exit.
+    bool restart()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        appContext() = AppContext();
+        Db::DbEngine::instance().release();
+        ReleaseSingleCopyLock();
+        return start();
     }
 
     bool onlyMessage(Icon icon, const QString& title, const QString& text, Button defaultButton)
@@ -536,6 +561,95 @@ private slots:
         QCOMPARE(m_services->pointer->history(),
                  (QStringList{QStringLiteral("busy"), QStringLiteral("normal")}));
         QVERIFY(m_services->prompter->messages().isEmpty());
+    }
+
+    // The default size is larger than a screen of 1280x720 (1920x1080 at 150 %), as it
+    // is than the 800x600 of the test screen.
+    void windowOpensOnTheScreenAndWhereItWasLeft()
+    {
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(start());
+        QVERIFY(available.contains(mainWindow()->frameGeometry()));
+        QCOMPARE(WindowPlacement::read(settingsPath()), std::nullopt);
+
+        const QRect moved(60, 70, 640, 420);
+        mainWindow()->setGeometry(moved);
+        exitWithYes();
+        QCOMPARE(WindowPlacement::read(settingsPath()),
+                 std::optional(WindowPlacement{moved, false}));
+        QVERIFY(restart());
+        QCOMPARE(mainWindow()->geometry(), moved);
+        QVERIFY(!mainWindow()->isMaximized());
+
+        mainWindow()->showMaximized();
+        exitWithYes();
+        QVERIFY(restart());
+        QVERIFY(mainWindow()->isMaximized());
+        QCOMPARE(mainWindow()->normalGeometry(), moved);
+        exitWithYes();
+
+        // Left on a monitor to the right that is gone now.
+        QVERIFY(WriteIni(settingsPath(), QStringLiteral("WINDOW"), QStringLiteral("LEFT"),
+                         QStringLiteral("2500")));
+        QVERIFY(WriteIni(settingsPath(), QStringLiteral("WINDOW"), QStringLiteral("MAXIMIZED"),
+                         QStringLiteral("0")));
+        QVERIFY(restart());
+        QVERIFY(available.contains(mainWindow()->frameGeometry()));
+        QCOMPARE(mainWindow()->size(), moved.size());
+        for (const Platform::Message& message : m_services->prompter->messages())
+            QCOMPARE(message.icon, Icon::Question); // nothing but the exit questions
+    }
+
+    void windowPlacementThatCannotBeWrittenDoesNotHoldUpTheExit_data()
+    {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("read-only folder") << false;
+        QTest::newRow("full disk") << true;
+    }
+
+    void windowPlacementThatCannotBeWrittenDoesNotHoldUpTheExit()
+    {
+        QFETCH(bool, fullDisk);
+        if (!runningAsRoot())
+            QSKIP("needs root for its disks");
+        std::unique_ptr<TinyDisk> disk;
+        if (fullDisk) {
+            m_folder = path(QStringLiteral("disk"));
+            disk = std::make_unique<TinyDisk>(m_folder, "4m");
+            QVERIFY(disk->isMounted());
+            StarterData::createProgramFolder(m_folder, QStringLiteral("Brisklander"));
+        }
+        QVERIFY(start());
+        mainWindow()->setGeometry(QRect(30, 40, 600, 400));
+        const QByteArray before = TestFiles::contentOf(settingsPath());
+        std::unique_ptr<ReadOnlyFolder> readOnly;
+        if (fullDisk) {
+            disk->fill();
+        } else {
+            readOnly = std::make_unique<ReadOnlyFolder>(m_folder);
+            QVERIFY(readOnly->isReadOnly());
+        }
+        exitWithYes();
+
+        QCOMPARE(TestFiles::contentOf(settingsPath()), before);
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{0});
+        const auto& messages = m_services->prompter->messages();
+        QCOMPARE(messages.size(), 2); // the exit question, then this
+        const Platform::Message& said = messages.last();
+        QCOMPARE(said.icon, Icon::Critical);
+        QCOMPARE(said.title, QStringLiteral("Brisklander"));
+        const QString start = QStringLiteral("The window's size and position could not be written "
+                                             "to the file '%1':\r\r")
+                                  .arg(settingsPath());
+        const QString end = QStringLiteral("\r\rThe file was left as it was: the window opens "
+                                           "next time as it did this time.");
+        QVERIFY2(said.text.startsWith(start) && said.text.endsWith(end) &&
+                     said.text.size() > start.size() + end.size(),
+                 qPrintable(said.text));
+        QCOMPARE(said.buttons, Platform::Buttons(Button::Ok));
+        QVERIFY(!m_services->pointer->isBusy());
+        readOnly.reset();
+        disk.reset();
     }
 };
 

@@ -5,11 +5,13 @@
 #include "core/startup.h"
 #include "quote/airportlistmodel.h"
 #include "quote/brisklander.h"
+#include "quote/catalogmodel.h"
 #include "quote/chargesmodel.h"
 #include "quote/dataview.h"
 #include "quote/quotesheet.h"
 #include "quote/routemodel.h"
 #include "support/programfolder.h"
+#include "support/themes.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -24,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -719,6 +722,130 @@ private slots:
         QTRY_COMPARE(tabs->currentIndex(), 1);
         find()->setFocus();
         QTRY_COMPARE(tabs->currentIndex(), 0);
+    }
+
+    // Every figure drawn in dark blue or dark red reads on its own field, in a light
+    // theme (in the documented colours) and after a switch to a dark one while the
+    // program runs; short runways carry a sign besides their colour.
+    void figuresReadInLightAndDarkThemes()
+    {
+        // The charges grid's cells as the style is asked to draw them.
+        struct Cell
+        {
+            QModelIndex index;
+            QColor text;
+            QColor background;
+        };
+        struct RecordingStyle : QProxyStyle
+        {
+            QList<Cell> cells;
+            void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                             const QWidget* widget) const override
+            {
+                if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option)) {
+                    const bool selected = item->state & State_Selected;
+                    const QBrush cell = item->backgroundBrush;
+                    const_cast<RecordingStyle*>(this)->cells.append(
+                        {item->index,
+                         item->palette.color(selected ? QPalette::HighlightedText : QPalette::Text),
+                         selected ? item->palette.color(QPalette::Highlight)
+                         : cell.style() != Qt::NoBrush
+                             ? cell.color()
+                             : item->palette.color(item->features & QStyleOptionViewItem::Alternate
+                                                       ? QPalette::AlternateBase
+                                                       : QPalette::Base)});
+                }
+                QProxyStyle::drawControl(element, option, painter, widget);
+            }
+        };
+        auto* style = new RecordingStyle;
+        style->setParent(m_window.get());
+        auto* grid = child<QTableView>("SSDBGrid3");
+        grid->setStyle(style);
+
+        appSettings().MINBASECHARGE = 1500; // KBOS from KTEB is priced at the minimum
+        appSettings().MINRUNWAYLENGTH = 6997;
+        m_window->airportList()->restyle();
+        add(QStringLiteral("KBOS"));
+        m_window->charges()->pickCharge(0, QStringLiteral("Refund"), -5000);
+        m_window->charges()->pickCharge(1, QStringLiteral("Catering"), 120);
+        child<QTabWidget>("SSTab1")->setCurrentIndex(1);
+        QCOMPARE(child<QLabel>("lblBaseCharge")->text(), QStringLiteral("Minimum Charge:"));
+        QVERIFY(m_window->sheet()->isNegative(QuoteSheet::FinalQuote));
+
+        const QColor darkBlue(0, 0, 128);
+        const QColor darkRed(128, 0, 0);
+        // Unreadable figures, and in the light theme figures not in their documented colour.
+        const auto faults = [&](bool light) {
+            QStringList found;
+            const auto check = [&](const QString& what, const QColor& text,
+                                   const QColor& background, const QColor& documented) {
+                if (!readsOn(text, background))
+                    found << what + QStringLiteral(" unreadable");
+                if (light && documented.isValid() && text != documented)
+                    found << what + QStringLiteral(" not in its colour");
+            };
+            for (const char* name : {"TxtFinalQuote", "TxtTotAddCharges", "TxtTotalCharges"}) {
+                const QPalette field = child<QLineEdit>(name)->palette();
+                check(QLatin1String(name), field.color(QPalette::Text), field.color(QPalette::Base),
+                      darkRed);
+                if (field.color(QPalette::Base) != m_window->palette().color(QPalette::Window))
+                    found << QLatin1String(name) + QStringLiteral(" not on the window's colour");
+            }
+            for (const QLabel* caption : m_window->findChildren<QLabel*>()) {
+                const QString text = caption->text();
+                if (text == QLatin1String("Final Quote:") || text.startsWith(u"Minimum"))
+                    check(text, caption->palette().color(QPalette::WindowText),
+                          m_window->palette().color(QPalette::Window), darkBlue);
+            }
+
+            const AirportListModel* list = m_window->airportList();
+            for (int row = 0; row < list->rowCount(); ++row) {
+                if (list->index(row, 0).data().toString() != QLatin1String("EGLC"))
+                    continue;
+                const QColor red = list->index(row, 1).data(Qt::ForegroundRole).value<QColor>();
+                const auto* airports = child<QTableView>("SSDBGrid1");
+                check(QStringLiteral("short runway"), red,
+                      airports->palette().color(QPalette::Base), darkRed);
+                if (airports->alternatingRowColors())
+                    check(QStringLiteral("short runway, alternate row"), red,
+                          airports->palette().color(QPalette::AlternateBase), QColor());
+                const QModelIndex length = list->index(row, AirportListModel::ColumnRunwayLength);
+                if (length.data(Qt::DecorationRole).value<QIcon>().isNull() ||
+                    length.data(Qt::AccessibleDescriptionRole).toString().isEmpty())
+                    found << QStringLiteral("short runway marked by colour alone");
+            }
+
+            // The charge catalogue's drop-down list.
+            const QModelIndex listed = m_window->chargeCatalog()->index(0, 1);
+            check(QStringLiteral("catalogue amount"),
+                  listed.data(Qt::ForegroundRole).value<QColor>(),
+                  m_window->palette().color(QPalette::Base), QColor());
+
+            style->cells.clear();
+            grid->selectRow(1);
+            grid->viewport()->repaint();
+            int amounts = 0;
+            for (const Cell& cell : std::as_const(style->cells)) {
+                if (cell.index.column() != ChargesModel::ColumnAmount || cell.index.row() > 1)
+                    continue;
+                ++amounts;
+                check(QStringLiteral("amount in row %1").arg(cell.index.row() + 1), cell.text,
+                      cell.background, cell.index.row() == 0 ? darkRed : QColor());
+            }
+            if (amounts != 2)
+                found << QStringLiteral("%1 amounts drawn").arg(amounts);
+            return found;
+        };
+
+        QCOMPARE(faults(true).join(u", "), QString());
+        const QPalette light = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        QTRY_COMPARE(m_window->palette().color(QPalette::Window), QColor(53, 53, 53));
+        QCOMPARE(faults(false).join(u", "), QString());
+        QApplication::setPalette(light);
+        QTRY_COMPARE(m_window->palette().color(QPalette::Window), light.color(QPalette::Window));
+        QCOMPARE(faults(true).join(u", "), QString());
     }
 };
 

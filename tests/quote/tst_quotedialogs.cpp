@@ -2,7 +2,9 @@
 #include "quote/frmsegmenttax.h"
 #include "quote/quotememory.h"
 #include "support/testservices.h"
+#include "support/themes.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -166,12 +168,35 @@ private slots:
             QVERIFY(memory.isVisible());
         }
         FrmQuoteMem memory(QStringLiteral("3,000.00"));
-        const QColor highlight = memory.palette().color(QPalette::Highlight);
         QCOMPARE(field(memory, "TxtMemQuote")->text(), QStringLiteral("3,583.14"));
         QCOMPARE(field(memory, "TxtQuoteDiff")->text(), QStringLiteral("-583.14"));
         QCOMPARE(textColour(field(memory, "TxtQuoteDiff")), darkRed);
-        QCOMPARE(textColour(field(memory, "TxtFinalQuote")), highlight);
-        QCOMPARE(textColour(field(memory, "TxtMemQuote")), highlight);
+        // The figures are drawn in the highlight's blue, dark enough to read on white
+        // (the light theme's own highlight gives 3.7:1), and readable after a switch to
+        // a dark theme while the window is open.
+        const auto readable = [&](QPalette::ColorRole blueFrom) {
+            for (const char* name : {"TxtFinalQuote", "TxtMemQuote", "TxtQuoteDiff"}) {
+                const QLineEdit* figure = field(memory, name);
+                const QColor text = textColour(figure);
+                if (!readsOn(text, figure->palette().color(QPalette::Base)))
+                    return QStringLiteral("%1 unreadable").arg(QLatin1String(name));
+                const QColor blue = memory.palette().color(blueFrom);
+                if (qstrcmp(name, "TxtQuoteDiff") != 0 &&
+                    (text.blue() <= text.red() || qAbs(text.hueF() - blue.hueF()) > 0.02))
+                    return QStringLiteral("%1 not in the highlight's hue").arg(QLatin1String(name));
+            }
+            return QString();
+        };
+        QCOMPARE(readable(QPalette::Highlight), QString());
+        memory.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&memory));
+        const QPalette light = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        QTRY_COMPARE(memory.palette().color(QPalette::Base), QColor(42, 42, 42));
+        QCOMPARE(readable(QPalette::Highlight), QString());
+        QVERIFY(textColour(field(memory, "TxtQuoteDiff")).red() > 128);
+        QApplication::setPalette(light);
+        QTRY_COMPARE(textColour(field(memory, "TxtQuoteDiff")), darkRed);
 
         memorizedQuote() = -10.0;
         FrmQuoteMem negative(QStringLiteral("-25.50"));
