@@ -10,8 +10,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 // The charges grid of the main window, driven by keys as the operator types them.
 class TestChargesGrid : public QObject
@@ -56,6 +58,24 @@ private:
         grid()->setCurrentIndex(charges()->index(row, column));
         type(keys);
         QVERIFY(QApplication::focusWidget() != grid()); // an editor is open
+    }
+    // Opens the segment tax window with Alt+S as a person does: the S is let go only
+    // once the window is open, in its first field. Types the passengers and saves.
+    void segmentTaxByAccessKey(const QString& passengers)
+    {
+        m_window->activateWindow(); // as the desktop does when a dialog closes
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTimer::singleShot(0, this, [passengers] {
+            QWidget* window = QApplication::activeModalWidget();
+            QVERIFY(window && window->objectName() == u"FrmSegmentTax");
+            QVERIFY(QTest::qWaitFor([window] { return window->isActiveWindow(); }));
+            QTest::keyRelease(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+            QTest::keyClicks(QApplication::focusWidget(), passengers);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+            QVERIFY(!window->isVisible());
+        });
+        QTest::keyPress(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
 private slots:
@@ -202,6 +222,24 @@ private slots:
                  QStringLiteral("CATERING|85.50|3|256.50|SALES TAX|16.03"));
         QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
         QCOMPARE(QApplication::focusWidget(), grid());
+    }
+
+    // The passengers of a segment tax row are typed over when the row is opened again
+    // with the access key, whose release comes in the window it opened.
+    void segmentTaxCountIsTypedOverWhenOpenedByItsAccessKey()
+    {
+        auto* find = m_window->findChild<QLineEdit*>("TxtFind");
+        QTest::keyClicks(find, QStringLiteral("KBOS"));
+        m_window->findChild<QPushButton*>("CmdSelect")->click();
+        grid()->setFocus();
+        grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnCharge));
+        segmentTaxByAccessKey(QStringLiteral("3"));
+        QCOMPARE(charges()->line(0).Charge, QStringLiteral("3 Pax * 1 Segm. * 2.50"));
+        QCOMPARE(grid()->currentIndex().row(), 0);
+        segmentTaxByAccessKey(QStringLiteral("5"));
+        QCOMPARE(cells(charges()->line(0)),
+                 QStringLiteral("5 Pax * 1 Segm. * 2.50||||Segment Tax|12.50"));
+        QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("12.50"));
     }
 
     // Tab and Shift+Tab visit every editable cell (Charge, Amount, Number, Tax) of
