@@ -41,16 +41,23 @@ private:
         const QModelIndex current = grid()->currentIndex();
         return QStringLiteral("%1,%2").arg(current.row()).arg(current.column());
     }
+    // Where the keyboard sends a key: to an open list, else to the focus.
+    static QWidget* keyboard()
+    {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            return popup->focusWidget() ? popup->focusWidget() : popup;
+        return QApplication::focusWidget();
+    }
     static void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+        QTest::keyClick(keyboard(), Qt::Key(key), modifiers);
     }
     // Keys go where the focus is, as the keyboard sends them: the first one opens the
     // cell's editor, which takes the rest.
     static void type(const QString& keys)
     {
         for (const QChar ch : keys)
-            QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
+            QTest::keyClick(keyboard(), ch.toLatin1());
     }
     void typeInto(int row, int column, const QString& keys)
     {
@@ -222,6 +229,50 @@ private slots:
                  QStringLiteral("CATERING|85.50|3|256.50|SALES TAX|16.03"));
         QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
         QCOMPARE(QApplication::focusWidget(), grid());
+    }
+
+    // A click on the current Tax cell opens its list over the cell; a letter typed then
+    // picks the first tax type it begins, as it does on the cell itself, and leaving
+    // the cell in any way keeps it.
+    void aLetterPicksTheTaxTypeWhileItsListIsOpen_data()
+    {
+        QTest::addColumn<int>("leaveKey"); // 0: a click on the charge per mile
+        QTest::addColumn<int>("leaveModifiers");
+        QTest::addColumn<QString>("cellAfter");
+
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << "1,0";
+        QTest::newRow("Shift+Tab") << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << "0,2";
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << "0,4";
+        QTest::newRow("a click elsewhere") << 0 << int(Qt::NoModifier) << "0,4";
+    }
+
+    void aLetterPicksTheTaxTypeWhileItsListIsOpen()
+    {
+        QFETCH(int, leaveKey);
+        QFETCH(int, leaveModifiers);
+        QFETCH(QString, cellAfter);
+
+        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
+        key(Qt::Key_Tab);
+        key(Qt::Key_Tab);
+        type(QStringLiteral("3"));
+        key(Qt::Key_Tab);
+        QCOMPARE(cellName(), QStringLiteral("0,4"));
+        const QModelIndex tax = charges()->index(0, ChargesModel::ColumnTax);
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(tax).center());
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        type(QStringLiteral("s"));
+        if (leaveKey)
+            key(leaveKey, Qt::KeyboardModifiers(leaveModifiers));
+        else
+            QTest::mouseClick(m_window->findChild<QLineEdit*>("TxtChargePerMile"), Qt::LeftButton);
+
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(cells(charges()->line(0)),
+                 QStringLiteral("CATERING|85.50|3|256.50|SALES TAX|16.03"));
+        QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
+        QCOMPARE(m_window->quoteData().charges.value(0).tax, QStringLiteral("SALES TAX"));
+        QCOMPARE(cellName(), cellAfter);
     }
 
     // The passengers of a segment tax row are typed over when the row is opened again
