@@ -1,7 +1,7 @@
 #include "quote/chargesdelegate.h"
 
+#include "core/cellorder.h"
 #include "core/colours.h"
-
 #include "core/format.h"
 #include "quote/catalogmodel.h"
 #include "quote/chargesmodel.h"
@@ -56,32 +56,10 @@ int proposedRow(const QComboBox* combo)
     return row.isValid() ? row.row() : -1;
 }
 
-// Tab (forward) or Shift+Tab, without Ctrl or Alt; nothing for any other key.
+// Tab (forward) or Shift+Tab; nothing for any other key.
 std::optional<bool> tabDirection(const QKeyEvent* key)
 {
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
-        return std::nullopt;
-    if (key->key() == Qt::Key_Backtab)
-        return false;
-    if (key->key() == Qt::Key_Tab)
-        return !(key->modifiers() & Qt::ShiftModifier);
-    return std::nullopt;
-}
-
-// The editable cell after (or before) `from` in reading order; invalid past the last
-// (or first) one. The computed cells and the segment tax row take no input.
-QModelIndex nextEditableCell(const QAbstractItemModel* model, const QModelIndex& from, bool forward)
-{
-    const int columns = model->columnCount();
-    const int cells = model->rowCount() * columns;
-    int position = from.isValid() ? from.row() * columns + from.column() : (forward ? -1 : cells);
-    for (position += forward ? 1 : -1; position >= 0 && position < cells;
-         position += forward ? 1 : -1) {
-        const QModelIndex cell = model->index(position / columns, position % columns);
-        if (model->flags(cell) & Qt::ItemIsEditable)
-            return cell;
-    }
-    return QModelIndex();
+    return CellOrder::tabDirection(key->key(), key->modifiers());
 }
 
 } // namespace
@@ -383,7 +361,8 @@ bool ChargesDelegate::tabThroughCells(const QKeyEvent* key)
     const std::optional<bool> forward = tabDirection(key);
     if (!forward || !m_grid->model())
         return false;
-    const QModelIndex next = nextEditableCell(m_grid->model(), m_grid->currentIndex(), *forward);
+    const QModelIndex next =
+        CellOrder::nextEditable(m_grid->model(), m_grid->currentIndex(), *forward);
     if (!next.isValid())
         return false;
     m_grid->setCurrentIndex(next);
