@@ -222,12 +222,13 @@ bool ChargesDelegate::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_grid)
         return event->type() == QEvent::KeyPress && tabThroughCells(static_cast<QKeyEvent*>(event));
-    auto* key = static_cast<QKeyEvent*>(event);
     if (auto* list = qobject_cast<QAbstractItemView*>(watched))
-        return event->type() == QEvent::KeyPress && typeIntoTaxList(list, key);
+        return event->type() == QEvent::KeyPress &&
+               typeIntoTaxList(list, static_cast<QKeyEvent*>(event));
     if (event->type() != QEvent::KeyPress)
         return QStyledItemDelegate::eventFilter(watched, event);
     auto* editor = static_cast<QWidget*>(watched);
+    auto* key = static_cast<QKeyEvent*>(event);
     if (auto* taxBox = qobject_cast<QComboBox*>(editor);
         taxBox && !taxBox->isEditable() && isTaxCellKey(key)) {
         handToGrid(taxBox, key);
