@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QShortcutEvent>
 #include <QTabWidget>
 
@@ -92,6 +94,37 @@ bool runOnHiddenPage(QKeyEvent* event)
     return false;
 }
 
+// The windows each key that is down was pressed in. A key whose press opened or
+// closed a window is let go in the window in front by then: Alt+S opens the segment
+// tax window, and the S comes up in its passenger field, whose release rule would
+// undo the selection that lets the count be typed over. Such a release does nothing.
+class PressedKeys
+{
+public:
+    void pressed(const QKeyEvent* key, QWidget* window)
+    {
+        QList<QPointer<QWidget>>& windows = m_windows[key->key()];
+        if (!windows.contains(window))
+            windows << window;
+    }
+
+    // False for the release of a key pressed only in other windows. A release with no
+    // press seen (its code changed with a modifier let go first) passes.
+    bool releaseBelongsTo(const QKeyEvent* key, QWidget* window)
+    {
+        const auto found = m_windows.constFind(key->key());
+        if (found == m_windows.constEnd())
+            return true;
+        const bool belongs = found->contains(window);
+        if (!key->isAutoRepeat())
+            m_windows.erase(found);
+        return belongs;
+    }
+
+private:
+    QHash<int, QList<QPointer<QWidget>>> m_windows;
+};
+
 class Filter final : public QObject
 {
 public:
@@ -100,8 +133,23 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::KeyPress && watched->isWidgetType())
+        if (!watched->isWidgetType())
+            return false;
+        QWidget* window = static_cast<QWidget*>(watched)->window();
+        // A key that runs a shortcut is never delivered as a press: the shortcut is
+        // offered to the focus control first.
+        if (event->type() == QEvent::ShortcutOverride)
+            m_pressed.pressed(static_cast<QKeyEvent*>(event), window);
+        if (event->type() == QEvent::KeyRelease) {
+            if (m_pressed.releaseBelongsTo(static_cast<QKeyEvent*>(event), window))
+                return false;
+            event->accept(); // and it goes no further up
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            m_pressed.pressed(static_cast<QKeyEvent*>(event), window);
             return runOnHiddenPage(static_cast<QKeyEvent*>(event));
+        }
         if (event->type() != QEvent::Shortcut)
             return false;
         auto* button = qobject_cast<QAbstractButton*>(watched);
@@ -114,6 +162,9 @@ protected:
         button->click();
         return true;
     }
+
+private:
+    PressedKeys m_pressed;
 };
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "core/platform.h"
 
+#include "core/accesskeys.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -44,11 +47,74 @@ QMessageBox::Icon qtIcon(Icon icon)
     return QMessageBox::NoIcon;
 }
 
+// The caption with an access key no other button of the box has: the platform's own
+// when it is free, else the first free letter or digit. Without one, the operator
+// would need Tab and Enter to answer from the keyboard.
+QString withAccessKey(const QString& caption, QList<int>& taken)
+{
+    const QKeySequence own = QKeySequence::mnemonic(caption);
+    if (!own.isEmpty() && !taken.contains(own[0].key())) {
+        taken << own[0].key();
+        return caption;
+    }
+    // The caption without its own mark; "&&" (an ampersand shown) stays.
+    QString plain;
+    for (qsizetype at = 0; at < caption.size(); ++at) {
+        if (caption.at(at) != u'&') {
+            plain += caption.at(at);
+        } else if (at + 1 < caption.size() && caption.at(at + 1) == u'&') {
+            plain += QStringLiteral("&&");
+            ++at;
+        }
+    }
+    for (qsizetype at = 0; at < plain.size(); ++at) {
+        if (!plain.at(at).isLetterOrNumber() || (at > 0 && plain.at(at - 1) == u'&'))
+            continue;
+        const QString marked = plain.left(at) + u'&' + plain.mid(at);
+        const QKeySequence key = QKeySequence::mnemonic(marked);
+        if (!key.isEmpty() && !taken.contains(key[0].key())) {
+            taken << key[0].key();
+            return marked;
+        }
+    }
+    return plain;
+}
+
+// A message box holds no field to type into, so a button's access key answers
+// without Alt as well, and at once, as every access key of the program does.
+class AccessKeyAnswers final : public QObject
+{
+public:
+    explicit AccessKeyAnswers(QMessageBox* box) : QObject(box), m_box(box) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false;
+        for (QAbstractButton* button : m_box->buttons()) {
+            const QKeySequence mnemonic = QKeySequence::mnemonic(button->text());
+            if (!mnemonic.isEmpty() && mnemonic[0].key() == key->key() && button->isEnabled()) {
+                button->click();
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QMessageBox* m_box;
+};
+
 class QtPrompter final : public Prompter
 {
 public:
     Button ask(const Message& message) override
     {
+        AccessKeys::runAtOnce();
         QString text = message.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -62,13 +128,19 @@ public:
                    {Button::Yes, QMessageBox::Yes},
                    {Button::No, QMessageBox::No},
                    {Button::Cancel, QMessageBox::Cancel}};
+        QList<int> taken;
         for (const auto& entry : map) {
             if (message.buttons.testFlag(entry.ours)) {
                 QPushButton* button = box.addButton(entry.theirs);
+                button->setText(withAccessKey(button->text(), taken));
                 if (entry.ours == message.defaultButton)
                     box.setDefaultButton(button);
             }
         }
+        // The keys reach the button that has the focus first, then the box.
+        auto* answers = new AccessKeyAnswers(&box);
+        for (QAbstractButton* button : box.buttons())
+            button->installEventFilter(answers);
         // Message boxes always show the normal pointer, whatever is going on behind them.
         const bool wasBusy = QApplication::overrideCursor() != nullptr;
         if (wasBusy)

@@ -1,7 +1,7 @@
 #include "quote/chargesdelegate.h"
 
+#include "core/cellorder.h"
 #include "core/colours.h"
-
 #include "core/format.h"
 #include "quote/catalogmodel.h"
 #include "quote/chargesmodel.h"
@@ -56,32 +56,10 @@ int proposedRow(const QComboBox* combo)
     return row.isValid() ? row.row() : -1;
 }
 
-// Tab (forward) or Shift+Tab, without Ctrl or Alt; nothing for any other key.
+// Tab (forward) or Shift+Tab; nothing for any other key.
 std::optional<bool> tabDirection(const QKeyEvent* key)
 {
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
-        return std::nullopt;
-    if (key->key() == Qt::Key_Backtab)
-        return false;
-    if (key->key() == Qt::Key_Tab)
-        return !(key->modifiers() & Qt::ShiftModifier);
-    return std::nullopt;
-}
-
-// The editable cell after (or before) `from` in reading order; invalid past the last
-// (or first) one. The computed cells and the segment tax row take no input.
-QModelIndex nextEditableCell(const QAbstractItemModel* model, const QModelIndex& from, bool forward)
-{
-    const int columns = model->columnCount();
-    const int cells = model->rowCount() * columns;
-    int position = from.isValid() ? from.row() * columns + from.column() : (forward ? -1 : cells);
-    for (position += forward ? 1 : -1; position >= 0 && position < cells;
-         position += forward ? 1 : -1) {
-        const QModelIndex cell = model->index(position / columns, position % columns);
-        if (model->flags(cell) & Qt::ItemIsEditable)
-            return cell;
-    }
-    return QModelIndex();
+    return CellOrder::tabDirection(key->key(), key->modifiers());
 }
 
 } // namespace
@@ -131,10 +109,13 @@ QWidget* ChargesDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     case ChargesModel::ColumnTax: {
         const bool charge = index.column() == ChargesModel::ColumnCharge;
         QComboBox* combo = dropDown(parent, charge ? m_catalog : m_taxes, charge);
-        if (charge)
+        if (charge) {
             combo->lineEdit()->setMaxLength(ChargeKeys::ChargeLimit);
-        else
+        } else {
+            // The open list has the keyboard; its keys obey the Tax cell's rules too.
+            combo->view()->installEventFilter(self);
             QTimer::singleShot(0, combo, &QComboBox::showPopup);
+        }
         connect(combo, &QComboBox::activated, self,
                 [self, combo](int row) { self->pickFromList(combo, row); });
         editor = combo;
@@ -170,7 +151,9 @@ void ChargesDelegate::setEditorData(QWidget* editor, const QModelIndex& index) c
     const QString text = index.data(Qt::EditRole).toString();
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         if (!combo->isEditable()) {
-            combo->setCurrentIndex(-1);
+            // The tax list opens on the row's tax type, which leaving the cell keeps.
+            combo->setCurrentIndex(text.isEmpty() ? -1
+                                                  : combo->findText(text, Qt::MatchFixedString));
         } else if (combo->currentIndex() >= 0 || combo->currentText() != text) {
             combo->setCurrentIndex(-1);
             combo->setEditText(text);
@@ -247,10 +230,18 @@ bool ChargesDelegate::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_grid)
         return event->type() == QEvent::KeyPress && tabThroughCells(static_cast<QKeyEvent*>(event));
+    if (auto* list = qobject_cast<QAbstractItemView*>(watched))
+        return event->type() == QEvent::KeyPress &&
+               typeIntoTaxList(list, static_cast<QKeyEvent*>(event));
     if (event->type() != QEvent::KeyPress)
         return QStyledItemDelegate::eventFilter(watched, event);
     auto* editor = static_cast<QWidget*>(watched);
     auto* key = static_cast<QKeyEvent*>(event);
+    if (auto* taxBox = qobject_cast<QComboBox*>(editor);
+        taxBox && !taxBox->isEditable() && isTaxCellKey(key)) {
+        handToGrid(taxBox, key);
+        return true;
+    }
     auto* combo = qobject_cast<QComboBox*>(editor);
     const bool chargeBox = combo && combo->isEditable();
     const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
@@ -280,6 +271,55 @@ bool ChargesDelegate::eventFilter(QObject* watched, QEvent* event)
     if (typeIntoCell(editor, key))
         return true;
     return QStyledItemDelegate::eventFilter(watched, event);
+}
+
+// Keys that act on the Tax cell itself, whether its list is open or not: a typed
+// character picks the first tax type it begins, Delete and Backspace clear the tax.
+bool ChargesDelegate::isTaxCellKey(const QKeyEvent* key)
+{
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace)
+        return true;
+    return key->text().size() == 1 && key->text().at(0).isPrint();
+}
+
+// The Tax cell's editor closes and the grid takes the key, as if the cell had never
+// been opened: the grid's own key rules for the Tax cell decide.
+void ChargesDelegate::handToGrid(QComboBox* taxBox, const QKeyEvent* key)
+{
+    taxBox->hidePopup();
+    emit closeEditor(taxBox, QAbstractItemDelegate::NoHint);
+    QKeyEvent again(key->type(), key->key(), key->modifiers(), key->text());
+    if (m_grid)
+        QApplication::sendEvent(m_grid, &again);
+}
+
+// Keys typed while the tax list is open over its cell. Tab and Shift+Tab keep the
+// tax type the list shows highlighted and go on to the next cell; Enter, Escape
+// and the arrows are the list's own.
+bool ChargesDelegate::typeIntoTaxList(QAbstractItemView* list, const QKeyEvent* key)
+{
+    QComboBox* taxBox = nullptr;
+    for (QObject* up = list->parent(); up && !taxBox; up = up->parent())
+        taxBox = qobject_cast<QComboBox*>(up);
+    if (!taxBox || !isOpen(taxBox))
+        return false;
+    if (isTaxCellKey(key)) {
+        handToGrid(taxBox, key);
+        return true;
+    }
+    if (!tabDirection(key))
+        return false;
+    if (list->currentIndex().isValid())
+        taxBox->setProperty(PickedProperty, list->currentIndex().row());
+    taxBox->hidePopup();
+    emit commitData(taxBox);
+    emit closeEditor(taxBox, QAbstractItemDelegate::NoHint);
+    QKeyEvent again(key->type(), key->key(), key->modifiers(), key->text());
+    if (m_grid)
+        QApplication::sendEvent(m_grid, &again);
+    return true;
 }
 
 // The key rules of the text cells; true when the key is dropped or already handled.
@@ -330,7 +370,8 @@ bool ChargesDelegate::tabThroughCells(const QKeyEvent* key)
     const std::optional<bool> forward = tabDirection(key);
     if (!forward || !m_grid->model())
         return false;
-    const QModelIndex next = nextEditableCell(m_grid->model(), m_grid->currentIndex(), *forward);
+    const QModelIndex next =
+        CellOrder::nextEditable(m_grid->model(), m_grid->currentIndex(), *forward);
     if (!next.isValid())
         return false;
     m_grid->setCurrentIndex(next);

@@ -37,6 +37,9 @@ private:
     bool isOpen(const QWidget* editor) const;
     void pickFromList(QComboBox* combo, int row);
     bool typeIntoCell(QWidget* editor, const QKeyEvent* key);
+    static bool isTaxCellKey(const QKeyEvent* key);
+    void handToGrid(QComboBox* taxBox, const QKeyEvent* key);
+    bool typeIntoTaxList(QAbstractItemView* list, const QKeyEvent* key);
     bool tabThroughCells(const QKeyEvent* key);
 
     ChargesModel* m_charges;

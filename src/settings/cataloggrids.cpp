@@ -1,5 +1,6 @@
 #include "settings/cataloggrids.h"
 
+#include "core/cellorder.h"
 #include "core/colours.h"
 #include "core/engine.h"
 #include "core/format.h"
@@ -7,6 +8,7 @@
 #include "quote/chargekeys.h"
 #include "settings/catalogeditmodel.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -34,9 +37,15 @@ bool isCtrlTab(const QKeyEvent* key)
     return key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ControlModifier);
 }
 
+std::optional<bool> tabDirection(const QKeyEvent* key)
+{
+    return CellOrder::tabDirection(key->key(), key->modifiers());
+}
+
 // The editors of a catalogue grid: a line edit with the column's typing limit.
 // Enter is dropped everywhere (a row is written when it is left, not on Enter);
-// Ctrl+Tab commits the cell and moves on to the delete button.
+// Ctrl+Tab commits the cell and moves on to the delete button; Tab and Shift+Tab
+// commit it and leave the rest to the grid.
 class CatalogDelegate : public QStyledItemDelegate
 {
 public:
@@ -81,6 +90,13 @@ protected:
                 emit commitData(line);
                 emit closeEditor(line, NoHint);
                 m_grid->focusDeleteButton();
+                return true;
+            }
+            if (tabDirection(key)) {
+                emit commitData(line);
+                emit closeEditor(line, NoHint);
+                QKeyEvent again(key->type(), key->key(), key->modifiers(), key->text());
+                QApplication::sendEvent(m_grid->grid(), &again);
                 return true;
             }
             if (isEnter(key))
@@ -216,6 +232,8 @@ CatalogGrid::CatalogGrid(const QString& title, const QString& gridName, const QS
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                             QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     m_grid->horizontalHeader()->setStretchLastSection(true);
+    // Tab goes through the cells and on past the last one, never round to the first.
+    m_grid->setTabKeyNavigation(false);
     m_grid->installEventFilter(this);
     m_deleteButton->setObjectName(buttonName);
     m_deleteButton->setEnabled(false);
@@ -279,10 +297,21 @@ bool CatalogGrid::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn)
         emit focusReceived();
-    if (watched == m_grid && event->type() == QEvent::KeyPress &&
-        isCtrlTab(static_cast<QKeyEvent*>(event))) {
-        focusDeleteButton();
-        return true;
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (isCtrlTab(key)) {
+            focusDeleteButton();
+            return true;
+        }
+        // Past the last cell (or before the first) Qt moves on to the next control.
+        if (const std::optional<bool> forward = tabDirection(key)) {
+            const QModelIndex next =
+                CellOrder::nextEditable(m_model, m_grid->currentIndex(), *forward);
+            if (!next.isValid())
+                return false;
+            m_grid->setCurrentIndex(next);
+            return true;
+        }
     }
     return QGroupBox::eventFilter(watched, event);
 }

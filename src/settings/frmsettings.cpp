@@ -13,7 +13,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -111,12 +110,16 @@ FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent),
     m_CmdSave->setObjectName(QStringLiteral("CmdSave"));
     m_CmdCancel = new QPushButton(QStringLiteral("&Cancel"));
     m_CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
-    auto* buttons = new QDialogButtonBox;
-    buttons->addButton(m_CmdSave, QDialogButtonBox::AcceptRole);
-    buttons->addButton(m_CmdCancel, QDialogButtonBox::RejectRole);
+    // A plain row rather than a button box: the box hands the focus Tab gives it to
+    // Save from wherever it stands in the Tab order, before the catalogue grids.
+    m_CmdSave->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_CmdSave);
+    buttons->addWidget(m_CmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_SSTab1);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
 
     for (QWidget* control :
          {static_cast<QWidget*>(m_OptNautBase), static_cast<QWidget*>(m_OptStatBase),
@@ -342,8 +345,35 @@ void FrmSettings::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Each showing is the dialog becoming active. The activation a closing message
     // box hands back is not: it must not overwrite what the operator typed.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        orderTabChain();
         Form_Activate();
+    }
+}
+
+// The catalogue grids are put into their frames once the dialog is built, so they
+// join the Tab order at its end, behind Save and Cancel, where Tab would reach the
+// buttons only after the grid. The order follows the screen instead: the tax grid
+// before the segment tax below it, and Save and Cancel last on every tab.
+void FrmSettings::orderTabChain()
+{
+    // The last control in the Tab order that `where` accepts.
+    const auto lastControl = [this](const std::function<bool(QWidget*)>& where) {
+        QWidget* last = nullptr;
+        for (QWidget* control = nextInFocusChain(); control != this;
+             control = control->nextInFocusChain()) {
+            if ((control->focusPolicy() & Qt::TabFocus) && where(control))
+                last = control;
+        }
+        return last;
+    };
+    if (QWidget* lastTax =
+            lastControl([this](QWidget* control) { return m_taxesFrame->isAncestorOf(control); }))
+        setTabOrder(lastTax, m_TxtSegTax);
+    if (QWidget* last = lastControl(
+            [this](QWidget* control) { return control != m_CmdSave && control != m_CmdCancel; }))
+        setTabOrder(last, m_CmdSave);
+    setTabOrder(m_CmdSave, m_CmdCancel);
 }
 
 bool FrmSettings::eventFilter(QObject* watched, QEvent* event)

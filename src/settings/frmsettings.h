@@ -75,6 +75,7 @@ private:
     void buildDefaultsTab(QWidget* page);
     void buildTaxesTab(QWidget* page);
     void buildCompanyTab(QWidget* page);
+    void orderTabChain();
     void focusMoved(QWidget* from, QWidget* to);
     void leaveNumber(QLineEdit* field, const QString& mask);
     // The leave rule of a field: formatting, or the default airport check.

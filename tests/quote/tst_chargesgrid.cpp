@@ -10,8 +10,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 // The charges grid of the main window, driven by keys as the operator types them.
 class TestChargesGrid : public QObject
@@ -39,16 +41,23 @@ private:
         const QModelIndex current = grid()->currentIndex();
         return QStringLiteral("%1,%2").arg(current.row()).arg(current.column());
     }
+    // Where the keyboard sends a key: to an open list, else to the focus.
+    static QWidget* keyboard()
+    {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            return popup->focusWidget() ? popup->focusWidget() : popup;
+        return QApplication::focusWidget();
+    }
     static void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+        QTest::keyClick(keyboard(), Qt::Key(key), modifiers);
     }
     // Keys go where the focus is, as the keyboard sends them: the first one opens the
     // cell's editor, which takes the rest.
     static void type(const QString& keys)
     {
         for (const QChar ch : keys)
-            QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
+            QTest::keyClick(keyboard(), ch.toLatin1());
     }
     void typeInto(int row, int column, const QString& keys)
     {
@@ -56,6 +65,24 @@ private:
         grid()->setCurrentIndex(charges()->index(row, column));
         type(keys);
         QVERIFY(QApplication::focusWidget() != grid()); // an editor is open
+    }
+    // Opens the segment tax window with Alt+S as a person does: the S is let go only
+    // once the window is open, in its first field. Types the passengers and saves.
+    void segmentTaxByAccessKey(const QString& passengers)
+    {
+        m_window->activateWindow(); // as the desktop does when a dialog closes
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTimer::singleShot(0, this, [passengers] {
+            QWidget* window = QApplication::activeModalWidget();
+            QVERIFY(window && window->objectName() == u"FrmSegmentTax");
+            QVERIFY(QTest::qWaitFor([window] { return window->isActiveWindow(); }));
+            QTest::keyRelease(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+            QTest::keyClicks(QApplication::focusWidget(), passengers);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+            QVERIFY(!window->isVisible());
+        });
+        QTest::keyPress(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
 private slots:
@@ -202,6 +229,68 @@ private slots:
                  QStringLiteral("CATERING|85.50|3|256.50|SALES TAX|16.03"));
         QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
         QCOMPARE(QApplication::focusWidget(), grid());
+    }
+
+    // A click on the current Tax cell opens its list over the cell; a letter typed then
+    // picks the first tax type it begins, as it does on the cell itself, and leaving
+    // the cell in any way keeps it.
+    void aLetterPicksTheTaxTypeWhileItsListIsOpen_data()
+    {
+        QTest::addColumn<int>("leaveKey"); // 0: a click on the charge per mile
+        QTest::addColumn<int>("leaveModifiers");
+        QTest::addColumn<QString>("cellAfter");
+
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << "1,0";
+        QTest::newRow("Shift+Tab") << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << "0,2";
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << "0,4";
+        QTest::newRow("a click elsewhere") << 0 << int(Qt::NoModifier) << "0,4";
+    }
+
+    void aLetterPicksTheTaxTypeWhileItsListIsOpen()
+    {
+        QFETCH(int, leaveKey);
+        QFETCH(int, leaveModifiers);
+        QFETCH(QString, cellAfter);
+
+        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
+        key(Qt::Key_Tab);
+        key(Qt::Key_Tab);
+        type(QStringLiteral("3"));
+        key(Qt::Key_Tab);
+        QCOMPARE(cellName(), QStringLiteral("0,4"));
+        const QModelIndex tax = charges()->index(0, ChargesModel::ColumnTax);
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(tax).center());
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        type(QStringLiteral("s"));
+        if (leaveKey)
+            key(leaveKey, Qt::KeyboardModifiers(leaveModifiers));
+        else
+            QTest::mouseClick(m_window->findChild<QLineEdit*>("TxtChargePerMile"), Qt::LeftButton);
+
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(cells(charges()->line(0)),
+                 QStringLiteral("CATERING|85.50|3|256.50|SALES TAX|16.03"));
+        QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
+        QCOMPARE(m_window->quoteData().charges.value(0).tax, QStringLiteral("SALES TAX"));
+        QCOMPARE(cellName(), cellAfter);
+    }
+
+    // The passengers of a segment tax row are typed over when the row is opened again
+    // with the access key, whose release comes in the window it opened.
+    void segmentTaxCountIsTypedOverWhenOpenedByItsAccessKey()
+    {
+        auto* find = m_window->findChild<QLineEdit*>("TxtFind");
+        QTest::keyClicks(find, QStringLiteral("KBOS"));
+        m_window->findChild<QPushButton*>("CmdSelect")->click();
+        grid()->setFocus();
+        grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnCharge));
+        segmentTaxByAccessKey(QStringLiteral("3"));
+        QCOMPARE(charges()->line(0).Charge, QStringLiteral("3 Pax * 1 Segm. * 2.50"));
+        QCOMPARE(grid()->currentIndex().row(), 0);
+        segmentTaxByAccessKey(QStringLiteral("5"));
+        QCOMPARE(cells(charges()->line(0)),
+                 QStringLiteral("5 Pax * 1 Segm. * 2.50||||Segment Tax|12.50"));
+        QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("12.50"));
     }
 
     // Tab and Shift+Tab visit every editable cell (Charge, Amount, Number, Tax) of

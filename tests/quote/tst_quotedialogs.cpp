@@ -8,8 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -147,6 +149,66 @@ private slots:
                     QVERIFY(label->buddy()->focusPolicy() & Qt::TabFocus);
                 }
         QCOMPARE(buddies, 7);
+    }
+
+    // Every button of the desktop's message box has its own access key, which answers
+    // with or without Alt: the confirmations of a delete take O for OK.
+    void messageBoxButtonsAnswerTheirAccessKeys_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("answer");
+
+        const int okCancel = int(Platform::Button::Ok | Platform::Button::Cancel);
+        const int yesNoCancel =
+            int(Platform::Button::Yes | Platform::Button::No | Platform::Button::Cancel);
+        QTest::newRow("Alt+O") << okCancel << int(Qt::Key_O) << int(Qt::AltModifier)
+                               << int(Platform::Button::Ok);
+        QTest::newRow("O") << okCancel << int(Qt::Key_O) << int(Qt::NoModifier)
+                           << int(Platform::Button::Ok);
+        QTest::newRow("N") << yesNoCancel << int(Qt::Key_N) << int(Qt::NoModifier)
+                           << int(Platform::Button::No);
+        QTest::newRow("Alt+Y") << yesNoCancel << int(Qt::Key_Y) << int(Qt::AltModifier)
+                               << int(Platform::Button::Yes);
+        QTest::newRow("C") << int(Platform::Button::Ok | Platform::Button::Yes |
+                                  Platform::Button::No | Platform::Button::Cancel)
+                           << int(Qt::Key_C) << int(Qt::NoModifier)
+                           << int(Platform::Button::Cancel);
+    }
+
+    void messageBoxButtonsAnswerTheirAccessKeys()
+    {
+        QFETCH(int, buttons);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, answer);
+
+        QStringList captions;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            static_cast<void>(QTest::qWaitFor([box] { return box->isActiveWindow(); }));
+            for (QAbstractButton* button : box->buttons())
+                captions << button->text();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key),
+                            Qt::KeyboardModifiers(modifiers));
+            if (box->isVisible()) // the key did nothing: the box is closed as Escape does
+                box->reject();
+        });
+        const Platform::Button answered = Platform::qtServices().prompter->ask(Platform::Message{
+            Platform::Icon::Question, QStringLiteral("Delete Airport"), QStringLiteral("Delete?"),
+            Platform::Buttons(buttons), Platform::Button::Cancel});
+        QCOMPARE(int(answered), answer);
+        QCOMPARE(captions.size(), QString::number(buttons, 2).count(u'1'));
+        QList<int> keys;
+        for (const QString& caption : captions) {
+            const QKeySequence mnemonic = QKeySequence::mnemonic(caption);
+            QVERIFY2(!mnemonic.isEmpty() && !keys.contains(mnemonic[0].key()),
+                     qPrintable(captions.join(u' ')));
+            keys << mnemonic[0].key();
+        }
     }
 
     void quoteMemoryComparesAndRemembers()

@@ -6,6 +6,7 @@
 #include "support/testservices.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -160,6 +161,34 @@ private slots:
         grid->writeCurrentRow();
         QCOMPARE(grid->model()->rowTexts(row), QStringList({"", ""}));
         QCOMPARE(column("Taxes", "Tax %").last(), QString());
+    }
+
+    // Tab and Shift+Tab go from cell to cell, and past the last (or before the first)
+    // leave the grid for the next (or previous) control, from an open cell as from the
+    // grid: nothing typed next lands in the first row.
+    void tabLeavesTheGridPastItsLastCell()
+    {
+        auto* grid = open<TaxesGrid>();
+        QTableView* view = grid->grid();
+        const QStringList first = grid->model()->rowTexts(0);
+        view->setFocus();
+        view->setCurrentIndex(grid->model()->index(0, TaxesGrid::ColumnPercent));
+        QTest::keyClick(view, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(view->currentIndex(), grid->model()->index(0, TaxesGrid::ColumnTaxType));
+        QTest::keyClick(view, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(QApplication::focusWidget() != view);
+
+        const QModelIndex last =
+            grid->model()->index(grid->model()->rowCount() - 1, TaxesGrid::ColumnPercent);
+        view->setFocus();
+        view->setCurrentIndex(last);
+        QTest::keyClick(view, Qt::Key_F2);
+        QVERIFY(view->indexWidget(last));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* next = QApplication::focusWidget();
+        QVERIFY(next && next != view && !view->isAncestorOf(next));
+        QTest::keyClicks(next, QStringLiteral("9"));
+        QCOMPARE(grid->model()->rowTexts(0), first);
     }
 
     void deletingAChargeNeedsARowAndLastsUntilRollback()

@@ -2,12 +2,14 @@
 #include "core/appcontext.h"
 #include "core/appsettings.h"
 #include "core/engine.h"
+#include "quote/brisklander.h"
 #include "settings/frmsettings.h"
 #include "settings/settingshost.h"
 #include "settings/typinglimit.h"
 #include "support/programfolder.h"
 #include "support/systemfaults.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -134,6 +137,45 @@ private slots:
         QVERIFY2(unexpected.isEmpty(), unexpected.isEmpty() ? "" : qPrintable(unexpected[0].text));
         QCOMPARE(pending, 0);
         QVERIFY(!busy);
+    }
+
+    // Tab reaches every control of the tab in front in the order they are shown, the
+    // catalogue grids included (each is left past its last cell), then Save and Cancel.
+    void tabReachesSaveAndCancelOnEveryTab()
+    {
+        auto window = m_folder->showMainWindow();
+        QVERIFY(window);
+        QList<QStringList> trails;
+        QTimer::singleShot(0, this, [&trails] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QVERIFY(QTest::qWaitFor([dialog] { return dialog->isActiveWindow(); }));
+            auto* tabs = dialog->findChild<QTabWidget*>("SSTab1");
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                tabs->setCurrentIndex(tab);
+                tabs->tabBar()->setFocus();
+                QStringList trail;
+                for (int presses = 0; presses < 100 && !trail.endsWith(u"CmdCancel"_s); ++presses) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    const QString name = QApplication::focusWidget()->objectName();
+                    if (!trail.endsWith(name))
+                        trail << name;
+                }
+                trails << trail;
+            }
+            dialog->reject();
+        });
+        window->findChild<QAction*>("mnuSettings")->trigger();
+        QCOMPARE(trails.size(), 4);
+        QCOMPARE(trails[0],
+                 QStringList({"OptNautBase", "TxtMinRunwayLength", "TxtDefaultChargeNM",
+                              "TxtDefaultChargeSM", "TxtMinBaseCharge", "TxtDefaultAirport",
+                              "ChkRoundMiles", "CmdSave", "CmdCancel"}));
+        QCOMPARE(trails[1], QStringList({"SSDBGridADDCharges", "CmdSave", "CmdCancel"}));
+        QCOMPARE(trails[2], QStringList({"SSDBGridTaxes", "TxtSegTax", "CmdSave", "CmdCancel"}));
+        QCOMPARE(trails[3].mid(trails[3].size() - 3),
+                 QStringList({"TxtWebsite", "CmdSave", "CmdCancel"}));
+        window.reset();
     }
 
     void filledFromSettings()
