@@ -137,9 +137,15 @@ protected:
         QStyledItemDelegate::initStyleOption(option, index);
         if (index.column() != ChargesGrid::ColumnAmount)
             return;
-        const QColor colour = ChargesGrid::amountStyle(index.data().toString());
-        option->palette.setColor(QPalette::Text, colour);
-        option->palette.setColor(QPalette::HighlightedText, colour);
+        const QString amount = index.data().toString();
+        const QPalette& palette = option->palette;
+        option->palette.setColor(
+            QPalette::Text,
+            ChargesGrid::amountStyle(
+                amount, {palette.color(QPalette::Base), palette.color(QPalette::AlternateBase)}));
+        option->palette.setColor(
+            QPalette::HighlightedText,
+            ChargesGrid::amountStyle(amount, {palette.color(QPalette::Highlight)}));
         option->font.setWeight(QFont::Normal);
     }
 
@@ -157,7 +163,8 @@ protected:
                 return;
             }
             QPalette palette = line->palette();
-            palette.setColor(QPalette::Text, ChargesGrid::amountStyle(text));
+            palette.setColor(QPalette::Text,
+                             ChargesGrid::amountStyle(text, {palette.color(QPalette::Base)}));
             line->setPalette(palette);
         });
     }
@@ -331,9 +338,10 @@ ChargesGrid::ChargesGrid(const std::shared_ptr<Db::Database>& database, QWidget*
     connect(m_deleteButton, &QPushButton::clicked, this, &ChargesGrid::CmdDeleteCharge_Click);
 }
 
-QColor ChargesGrid::amountStyle(const QString& amount)
+QColor ChargesGrid::amountStyle(const QString& amount, const QList<QColor>& backgrounds)
 {
-    return amount.startsWith(QLatin1Char('-')) ? Colours::DarkRed : Colours::DarkBlue;
+    return Colours::readableOn(
+        amount.startsWith(QLatin1Char('-')) ? Colours::DarkRed : Colours::DarkBlue, backgrounds);
 }
 
 bool ChargesGrid::canDelete() const

@@ -75,8 +75,8 @@ public:
     explicit ChargesGrid(const std::shared_ptr<Db::Database>& database, QWidget* parent = nullptr);
 
     // The style of an amount: "NegAmount" dark red when it begins with "-", else
-    // "PosAmount" dark blue.
-    static QColor amountStyle(const QString& amount);
+    // "PosAmount" dark blue, each as it reads on the backgrounds it is drawn on.
+    static QColor amountStyle(const QString& amount, const QList<QColor>& backgrounds);
 
 public slots:
     void CmdDeleteCharge_Click();

@@ -729,36 +729,7 @@ private slots:
     // program runs; short runways carry a sign besides their colour.
     void figuresReadInLightAndDarkThemes()
     {
-        // The charges grid's cells as the style is asked to draw them.
-        struct Cell
-        {
-            QModelIndex index;
-            QColor text;
-            QColor background;
-        };
-        struct RecordingStyle : QProxyStyle
-        {
-            QList<Cell> cells;
-            void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                             const QWidget* widget) const override
-            {
-                if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option)) {
-                    const bool selected = item->state & State_Selected;
-                    const QBrush cell = item->backgroundBrush;
-                    const_cast<RecordingStyle*>(this)->cells.append(
-                        {item->index,
-                         item->palette.color(selected ? QPalette::HighlightedText : QPalette::Text),
-                         selected ? item->palette.color(QPalette::Highlight)
-                         : cell.style() != Qt::NoBrush
-                             ? cell.color()
-                             : item->palette.color(item->features & QStyleOptionViewItem::Alternate
-                                                       ? QPalette::AlternateBase
-                                                       : QPalette::Base)});
-                }
-                QProxyStyle::drawControl(element, option, painter, widget);
-            }
-        };
-        auto* style = new RecordingStyle;
+        auto* style = new CellRecorder; // the charges grid's cells as they are drawn
         style->setParent(m_window.get());
         auto* grid = child<QTableView>("SSDBGrid3");
         grid->setStyle(style);
@@ -826,7 +797,7 @@ private slots:
             grid->selectRow(1);
             grid->viewport()->repaint();
             int amounts = 0;
-            for (const Cell& cell : std::as_const(style->cells)) {
+            for (const CellRecorder::Cell& cell : std::as_const(style->cells)) {
                 if (cell.index.column() != ChargesModel::ColumnAmount || cell.index.row() > 1)
                     continue;
                 ++amounts;

@@ -4,6 +4,7 @@
 #include "settings/catalogeditmodel.h"
 #include "settings/cataloggrids.h"
 #include "support/testservices.h"
+#include "support/themes.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -145,6 +146,28 @@ private slots:
         QCOMPARE(editor->palette().color(QPalette::Text), QColor(128, 0, 0));
         grid->writeCurrentRow();
         QCOMPARE(column("AdditionalCharges", "ChargeAmount").first(), QString("-25"));
+
+        // On a dark theme's rows, selected or not, every amount takes a colour that reads.
+        auto* recorder = new CellRecorder;
+        recorder->setParent(grid);
+        grid->grid()->setStyle(recorder);
+        const auto unreadable = [&] {
+            recorder->cells.clear();
+            grid->grid()->viewport()->repaint();
+            QStringList found;
+            for (const CellRecorder::Cell& cell : std::as_const(recorder->cells)) {
+                if (cell.index.column() == ChargesGrid::ColumnAmount &&
+                    !cell.index.data().toString().isEmpty() && !readsOn(cell.text, cell.background))
+                    found << cell.index.data().toString();
+            }
+            return recorder->cells.isEmpty() ? QStringList{"nothing drawn"} : found;
+        };
+        const QPalette light = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        QTRY_COMPARE(grid->grid()->palette().color(QPalette::Base), QColor(42, 42, 42));
+        grid->grid()->selectRow(1);
+        QCOMPARE(unreadable(), QStringList());
+        QApplication::setPalette(light);
     }
 
     void taxNameIsTrimmedAndABlankNameEmptiesThePercent()

@@ -3,6 +3,8 @@
 #include "core/colours.h"
 
 #include <QPalette>
+#include <QProxyStyle>
+#include <QStyleOptionViewItem>
 
 // The palette of a dark desktop theme, as the Fusion style's dark variants set it.
 inline QPalette darkPalette()
@@ -30,3 +32,35 @@ inline bool readsOn(const QColor& text, const QColor& background)
 {
     return Colours::contrast(text, background) >= 4.5;
 }
+
+// A style that records each grid cell it is asked to draw: its text colour and the
+// background it is drawn on (the selection, the cell's own brush, or the row's base).
+struct CellRecorder : QProxyStyle
+{
+    struct Cell
+    {
+        QModelIndex index;
+        QColor text;
+        QColor background;
+    };
+    QList<Cell> cells;
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option)) {
+            const bool selected = item->state & State_Selected;
+            const QBrush cell = item->backgroundBrush;
+            const_cast<CellRecorder*>(this)->cells.append(
+                {item->index,
+                 item->palette.color(selected ? QPalette::HighlightedText : QPalette::Text),
+                 selected ? item->palette.color(QPalette::Highlight)
+                 : cell.style() != Qt::NoBrush
+                     ? cell.color()
+                     : item->palette.color(item->features & QStyleOptionViewItem::Alternate
+                                               ? QPalette::AlternateBase
+                                               : QPalette::Base)});
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
