@@ -341,6 +341,11 @@ private slots:
         city->setFocus();
         QTest::keyClicks(city, QString(35, u'c'));
         QCOMPARE(city->text(), QString(30, u'c'));
+        auto* phone = child("TxtPhone1"); // an international number, whole
+        phone->setFocus();
+        phone->clear();
+        QTest::keyClicks(phone, "+44 20 7946 0958 ext. 12");
+        QCOMPARE(phone->text(), QStringLiteral("+44 20 7946 0958 ext"));
         auto* company = child("TxtCompany");
         company->setFocus();
         company->end(false);
