@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 
-
 // The operations the program runs on the table Airports, all through the engine.
 // Lookups by identifier compare the whole identifier for equality (without regard
 // to case); identifiers and prefixes are bound as values, so no text can break or

@@ -20,7 +20,7 @@ struct AppContext
     std::shared_ptr<Db::Workspace> Workspace; // "AirportWS"
 
     QString ProgramFolder;
-    QString ExecutableName; // without extension
+    QString ExecutableName;       // without extension
     QPointer<QObject> MainWindow; // the main window, once it is shown
 };
 
