@@ -27,9 +27,16 @@ QTemporaryDir& scratch()
     return dir;
 }
 
-Brisklander& window(int count)
+// The windows die before the application does, in main().
+std::map<int, std::unique_ptr<Brisklander>>& openWindows()
 {
     static std::map<int, std::unique_ptr<Brisklander>> windows;
+    return windows;
+}
+
+Brisklander& window(int count)
+{
+    auto& windows = openWindows();
     auto found = windows.find(count);
     if (found != windows.end())
         return *found->second;
@@ -80,5 +87,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    openWindows().clear();
+    Db::DbEngine::instance().release();
     return 0;
 }

@@ -39,7 +39,7 @@ bool AirportIdExists(Db::Workspace& workspace, const QString& databasePath, cons
     auto database = workspace.openDatabase(databasePath);
     Db::QueryDef query = database->queryDef(Schema::CheckAirportIdQuery);
     query.setParameter(Schema::CheckAirportIdParameter, id);
-    auto set = query.openRecordset(Db::RecordsetType::Snapshot);
+    auto set = query.openSnapshot();
     return set->recordCount() > 0;
 }
 

@@ -519,7 +519,7 @@ void QueryDef::setParameter(const QString& name, const QVariant& value)
     throw DbError(Error::ItemNotFound, QStringLiteral("Item not found in this collection."));
 }
 
-std::unique_ptr<Recordset> QueryDef::openRecordset(RecordsetType)
+std::unique_ptr<Recordset> QueryDef::openSnapshot()
 {
     std::unique_ptr<Recordset> set(new Recordset(m_connection, RecordsetType::Snapshot));
     set->openSnapshot(m_sql, m_values);

@@ -223,7 +223,8 @@ public:
     QString name() const { return m_name; }
     QStringList parameterNames() const;
     void setParameter(const QString& name, const QVariant& value);
-    std::unique_ptr<Recordset> openRecordset(RecordsetType type = RecordsetType::Snapshot);
+    // A stored query's rows are read, never updated: always a snapshot.
+    std::unique_ptr<Recordset> openSnapshot();
 
 private:
     friend class Database;

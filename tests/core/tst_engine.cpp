@@ -400,7 +400,7 @@ void TestEngine::queries()
 
     Db::QueryDef query = m_db->queryDef(Schema::CheckAirportIdQuery.toLower());
     query.setParameter(Schema::CheckAirportIdParameter.toLower(), "kjfk");
-    auto found = query.openRecordset();
+    auto found = query.openSnapshot();
     QCOMPARE(columnOf(*found, "ID"), QStringList{"KJFK"});
     QCOMPARE(found->fieldSize("[Name]"), 50);
 }

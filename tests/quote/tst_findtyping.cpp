@@ -1,3 +1,4 @@
+#include "quote/findevents.h"
 #include "quote/findtyping.h"
 
 #include <QTest>
@@ -49,6 +50,19 @@ private slots:
         QTEST(result.action, "action");
         QTEST(result.text, "after");
         QTEST(result.cursor, "cursorAfter");
+    }
+
+    // A write of the find box inside another leaves searching off until the outer ends.
+    void nestedPauseRestoresWhatWasBefore()
+    {
+        {
+            FindEventsPause outer;
+            {
+                FindEventsPause inner;
+            }
+            QVERIFY(!FindEventsEnabled);
+        }
+        QVERIFY(FindEventsEnabled);
     }
 };
 
