@@ -14,6 +14,7 @@
 // when any line failed.
 
 #include "core/appsettings.h"
+#include "core/durablefile.h"
 #include "core/engine.h"
 #include "core/format.h"
 #include "core/schema.h"
@@ -36,6 +37,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -89,6 +91,40 @@ Folder openFolder(const QString& path)
         engine.createWorkspace(QStringLiteral("Quote"), Schema::UserName, Schema::Password);
     folder.workspace->openDatabaseReadOnly(database);
     return folder;
+}
+
+// True when `path` reaches `file` in any way: a link to it, another spelling of its
+// folder, a second name of the same bytes, or (where neither is there yet) the same
+// name in the same folder, reached through links.
+bool reaches(const QString& path, const QString& file)
+{
+    struct stat target, own;
+    if (::stat(QFile::encodeName(path).constData(), &target) == 0 &&
+        ::stat(QFile::encodeName(file).constData(), &own) == 0)
+        return target.st_dev == own.st_dev && target.st_ino == own.st_ino;
+    QFileInfo written(path);
+    for (int hop = 0; hop < 40 && written.isSymLink(); ++hop)
+        written.setFile(written.symLinkTarget());
+    const QFileInfo ownInfo(file);
+    const QString folder = QFileInfo(written.absolutePath()).canonicalFilePath();
+    return !folder.isEmpty() && written.fileName() == ownInfo.fileName() &&
+           folder == QFileInfo(ownInfo.absolutePath()).canonicalFilePath();
+}
+
+// The program folder's own files are never an output: the tool only reads the folder.
+void refuseFolderFile(const QString& option, const QString& path, const QString& folder)
+{
+    const QDir dir(folder);
+    const QString database = Schema::DatabaseFileName;
+    for (const QString& name :
+         {QStringLiteral("Brisklander.INI"), database, Schema::WorkgroupFileName,
+          database + QStringLiteral("-wal"), database + QStringLiteral("-shm"),
+          database + QStringLiteral("-journal"), QStringLiteral("Brisklander.old")}) {
+        if (reaches(path, dir.filePath(name)))
+            throw UsageError{QStringLiteral("--%1 '%2' is the program folder's %3; give another "
+                                            "file.")
+                                 .arg(option, path, name)};
+    }
 }
 
 // An engine, file or printer failure: its number and description, exit status 1.
@@ -374,13 +410,16 @@ int runBatch(const Folder& folder, const QString& path, const QString& outputPat
         err << '\n';
     if (outputPath.isEmpty()) {
         QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(output) != output.size())
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(output) != output.size() ||
+            !out.flush()) {
+            err << "brisklander-quote: cannot write the figures: " << out.errorString() << '\n';
             return FolderFailed;
+        }
     } else {
-        QFile out(outputPath);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            out.write(output) != output.size() || !out.flush()) {
-            err << "brisklander-quote: cannot write '" << outputPath << "': " << out.errorString()
+        // Whole or not at all: a full disk leaves the figures of the last run as they were.
+        const DurableFile::Result written = DurableFile::write(outputPath, output);
+        if (!written.ok) {
+            err << "brisklander-quote: cannot write '" << outputPath << "': " << written.error
                 << '\n';
             return FolderFailed;
         }
@@ -491,13 +530,17 @@ int main(int argc, char** argv)
     }
 
     QuoteRequest request;
-    if (!batch) {
-        try {
-            request = requestFrom(parser, positional.mid(1));
-        } catch (const UsageError& error) {
-            err << "brisklander-quote: " << error.message << '\n';
-            return Usage;
+    try {
+        for (const QString& option :
+             {QStringLiteral("text"), QStringLiteral("pdf"), QStringLiteral("output")}) {
+            if (parser.isSet(option))
+                refuseFolderFile(option, parser.value(option), positional.first());
         }
+        if (!batch)
+            request = requestFrom(parser, positional.mid(1));
+    } catch (const UsageError& error) {
+        err << "brisklander-quote: " << error.message << '\n';
+        return Usage;
     }
     Folder folder;
     try {
@@ -536,9 +579,10 @@ int main(int argc, char** argv)
             printFigures(out, data);
         return Priced;
     } catch (const QuoteRequestError& error) {
-        // What the quote refuses at pricing is a charge the grid cannot hold.
-        err << "brisklander-quote: " << (error.refused() ? "--charge: " : "") << error.message()
-            << '\n';
+        // What the quote refuses at pricing is a charge the grid cannot hold, or a figure
+        // that comes to more than its field shows.
+        const bool charge = error.kind() == QuoteRequestError::Kind::Refused;
+        err << "brisklander-quote: " << (charge ? "--charge: " : "") << error.message() << '\n';
         return error.refused() ? Usage : NotPriced;
     } catch (const PrintJob::PrintError& error) {
         return failure(err, error);

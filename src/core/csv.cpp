@@ -11,8 +11,10 @@ enum class Step
 };
 
 // Reads the record that starts at `pos` and moves `pos` past its line end; `line`
-// counts the line feeds passed, those inside quoted fields included.
-Step nextRecord(const QString& text, qsizetype& pos, int& line, QStringList& fields)
+// counts the line ends passed, those inside quoted fields included. A carriage return
+// not followed by a line feed ends a line where `lineEnds` says so (whole texts, which
+// may come from a program that ends lines that way); otherwise it belongs to the field.
+Step nextRecord(const QString& text, qsizetype& pos, int& line, QStringList& fields, bool lineEnds)
 {
     fields.clear();
     QString field;
@@ -20,9 +22,11 @@ Step nextRecord(const QString& text, qsizetype& pos, int& line, QStringList& fie
     bool wasQuoted = false;
     while (pos < text.size()) {
         const QChar c = text.at(pos++);
+        const bool loneReturn =
+            c == QLatin1Char('\r') && (pos == text.size() || text.at(pos) != QLatin1Char('\n'));
         if (quoted) {
             if (c != QLatin1Char('"')) {
-                line += c == QLatin1Char('\n') ? 1 : 0;
+                line += c == QLatin1Char('\n') || (lineEnds && loneReturn) ? 1 : 0;
                 field += c;
             } else if (pos < text.size() && text.at(pos) == QLatin1Char('"')) {
                 field += c;
@@ -37,11 +41,10 @@ Step nextRecord(const QString& text, qsizetype& pos, int& line, QStringList& fie
             fields << field;
             field.clear();
             wasQuoted = false;
-        } else if (c == QLatin1Char('\n')) {
+        } else if (c == QLatin1Char('\n') || (lineEnds && loneReturn)) {
             ++line;
             break;
-        } else if (c != QLatin1Char('\r') ||
-                   (pos < text.size() && text.at(pos) != QLatin1Char('\n'))) {
+        } else if (c != QLatin1Char('\r') || (loneReturn && pos < text.size())) {
             field += c; // a carriage return counts only before a line feed or at the end
         }
     }
@@ -62,7 +65,7 @@ bool readRecords(const QString& text, QList<Record>& records, int* errorLine)
     int line = 1;
     while (pos < text.size()) {
         Record record{line, {}};
-        if (nextRecord(text, pos, line, record.fields) == Step::Unclosed) {
+        if (nextRecord(text, pos, line, record.fields, true) == Step::Unclosed) {
             if (errorLine)
                 *errorLine = record.line;
             records.clear();
@@ -81,7 +84,7 @@ bool splitLine(const QString& line, QStringList& fields)
         fields = QStringList{QString()};
         return true;
     }
-    return nextRecord(line, pos, lines, fields) == Step::Record;
+    return nextRecord(line, pos, lines, fields, false) == Step::Record;
 }
 
 } // namespace Csv

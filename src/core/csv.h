@@ -16,10 +16,11 @@ struct Record
 };
 
 // Reads a whole text: a byte order mark at its start is dropped, records end with a
-// line feed or a carriage return and line feed, and a field enclosed in double quotes
-// may hold commas, line breaks and doubled quotes (one quote each). An empty line is a
-// record of one empty field. Returns false (and in `errorLine` the line the record
-// starts on) when a quoted field is not closed before the end of the text.
+// line feed, a carriage return and line feed, or a carriage return alone, and a field
+// enclosed in double quotes may hold commas, line breaks and doubled quotes (one quote
+// each). An empty line is a record of one empty field. Returns false (and in
+// `errorLine` the line the record starts on) when a quoted field is not closed before
+// the end of the text.
 bool readRecords(const QString& text, QList<Record>& records, int* errorLine = nullptr);
 
 // Splits one line the same way. Returns false (and no fields) when a quoted field is

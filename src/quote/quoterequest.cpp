@@ -9,13 +9,57 @@
 #include "quote/routeinsertion.h"
 #include "quote/segmenttaxline.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
+// The masks show a figure exactly up to this many digits (its decimal value); a
+// figure with more would be read back as another one.
+constexpr int ShownDigits = 15;
+
 QuoteRequestError refusal(const QString& message)
 {
     return QuoteRequestError(message, QuoteRequestError::Kind::Refused);
+}
+
+// A number as a person types it: its digits with the decimal sign of `symbols`, never
+// an exponent (Format::general writes 1e+308 and 1e-07 so), so that a limit on what a
+// field holds is a limit on what could have been typed into it.
+QString typedForm(double value, const Format::NumberSymbols& symbols)
+{
+    const QString general = Format::general(value, symbols);
+    const qsizetype e = general.indexOf(QLatin1Char('e'));
+    if (e < 0)
+        return general;
+    const int exponent = general.mid(e + 1).toInt();
+    QString digits = general.left(e);
+    const bool negative = digits.startsWith(symbols.negativeSign);
+    if (negative)
+        digits.remove(0, symbols.negativeSign.size());
+    digits.remove(symbols.decimalPoint);
+    // One digit stands before the point; the exponent form is used from 1e+15 on, where
+    // every digit stands before it.
+    const QString typed =
+        exponent < 0 ? u'0' + symbols.decimalPoint + QString(-exponent - 1, u'0') + digits
+                     : digits + QString(std::max<qsizetype>(0, exponent + 1 - digits.size()), u'0');
+    return (negative ? symbols.negativeSign : QString()) + typed;
+}
+
+// A figure as its field shows it: a number of at most ShownDigits digits, never "inf".
+void checkShown(const QString& text, const QString& what)
+{
+    if (text.isEmpty())
+        return;
+    const std::optional<double> value = Format::read(text);
+    const auto digits =
+        std::count_if(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
+    if (!value || !std::isfinite(*value) || digits > ShownDigits)
+        throw QuoteRequestError(
+            QStringLiteral("%1 comes to more than the quote can show (%2 digits).")
+                .arg(what)
+                .arg(ShownDigits),
+            QuoteRequestError::Kind::TooLarge);
 }
 
 // Types the text into a cell key by key, through the grid's key rules, so that the
@@ -132,6 +176,17 @@ void addCharge(ChargesModel& charges, const QuoteRequest::Charge& charge,
     const CatalogueRow* listed =
         charge.description.isEmpty() ? nullptr : named(catalogueRows, charge.description);
     const QString description = charge.description.trimmed();
+    // Only a catalogue charge brings its amount: any other charge without one is a
+    // misspelt catalogue name far more often than a charge of 0.00.
+    if (!listed && !charge.amount) {
+        QStringList names;
+        for (const CatalogueRow& row : catalogueRows)
+            names << row.name;
+        throw refusal(QStringLiteral("'%1' is no charge of the catalogue (%2); a charge of "
+                                     "your own needs an amount.")
+                          .arg(description, names.isEmpty() ? QStringLiteral("it is empty")
+                                                            : names.join(QStringLiteral(", "))));
+    }
     // As in the grid: a catalogue charge without an amount is picked at 0.00.
     if (listed) {
         charges.pickCharge(row, listed->name, listed->value.value_or(0));
@@ -141,10 +196,12 @@ void addCharge(ChargesModel& charges, const QuoteRequest::Charge& charge,
     }
     // The figures as the operator types them: the user's decimal sign, no grouping.
     if (charge.amount)
-        typeCell(charges, row, ChargesModel::ColumnAmount, Format::general(*charge.amount),
+        typeCell(charges, row, ChargesModel::ColumnAmount,
+                 typedForm(*charge.amount, Format::NumberSymbols::current()),
                  QStringLiteral("Amount"), description);
     if (charge.number)
-        typeCell(charges, row, ChargesModel::ColumnNumber, Format::general(*charge.number),
+        typeCell(charges, row, ChargesModel::ColumnNumber,
+                 typedForm(*charge.number, Format::NumberSymbols::current()),
                  QStringLiteral("Number"), description);
     if (!charge.tax.isEmpty()) {
         const CatalogueRow& tax = taxNamed(taxes, charge.tax);
@@ -197,6 +254,15 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
     }
 
     QuoteData data = quote.documentData(appSettings(), currencySymbol, today);
+    for (const QuoteTabField& field : quoteTabFields(data)) {
+        if (field.kind == QuoteTabField::Kind::Figure || field.kind == QuoteTabField::Kind::Money)
+            checkShown(field.text, field.caption);
+    }
+    for (const QuoteData::ChargeRow& row : data.charges) {
+        checkShown(row.total, QStringLiteral("The total of the charge '%1'").arg(row.charge));
+        checkShown(row.taxAmount,
+                   QStringLiteral("The tax amount of the charge '%1'").arg(row.charge));
+    }
     data.customer = request.customer;
     data.departureDate = request.departureDate;
     data.returnDate = request.returnDate;
@@ -223,7 +289,7 @@ double rate(const QString& text)
     if (value < 0)
         throw refusal(QStringLiteral("'%1' is negative; a charge per mile never is.").arg(text));
     // What the operator would type: its digits and at most one decimal point.
-    if (Format::general(value, Format::NumberSymbols::plain()).size() > ChargePerMileLength)
+    if (typedForm(value, Format::NumberSymbols::plain()).size() > ChargePerMileLength)
         throw refusal(QStringLiteral("'%1' does not fit \"Charge p/m\" (%2 characters).")
                           .arg(text)
                           .arg(ChargePerMileLength));

@@ -42,9 +42,11 @@ struct QuoteRequest
 };
 
 // Why a request cannot be priced. Refused: it asks for what the window would not take
-// (a figure not in plain form, a value its field cannot hold); otherwise the quote
-// cannot be priced (an unknown airport or tax type, a stop the route refuses). The
-// message says which, and leaves naming the option or the file to the caller.
+// (a figure not in plain form, a value its field cannot hold, a charge that is neither
+// the catalogue's nor given an amount); TooLarge: a figure of the quote comes to more
+// than its field can show; otherwise the quote cannot be priced (an unknown airport or
+// tax type, a stop the route refuses). The message says which, and leaves naming the
+// option or the file to the caller.
 class QuoteRequestError : public std::runtime_error
 {
 public:
@@ -52,12 +54,15 @@ public:
     {
         NotPriced,
         Refused,
+        TooLarge,
     };
     explicit QuoteRequestError(const QString& message, Kind kind = Kind::NotPriced)
         : std::runtime_error(message.toStdString()), m_message(message), m_kind(kind)
     {}
     QString message() const { return m_message; }
-    bool refused() const { return m_kind == Kind::Refused; }
+    Kind kind() const { return m_kind; }
+    // What was asked for, not the data, is at fault.
+    bool refused() const { return m_kind != Kind::NotPriced; }
 
 private:
     QString m_message;
@@ -74,7 +79,8 @@ constexpr int ChargePerMileLength = 7;
 
 // Any number in plain form.
 double plain(const QString& text);
-// A charge per mile: a number in plain form, not negative, that "Charge p/m" holds.
+// A charge per mile: a number in plain form, not negative, that "Charge p/m" holds
+// as the operator would type it (its digits and one ".", never an exponent).
 double rate(const QString& text);
 // A count of passengers or segments, as the segment tax window takes it: 1 to 99.
 int count(const QString& text);
@@ -86,7 +92,8 @@ int count(const QString& text);
 // operator enters them, with the settings of appSettings() and the airports and
 // catalogues of the database (opened through `workspace`, which the caller may have
 // opened read-only). `notes` receives what the window would have asked about (a
-// runway shorter than the minimum; the stop is inserted as after a Yes).
+// runway shorter than the minimum; the stop is inserted as after a Yes). A figure that
+// comes to more than its field shows exactly (15 digits) is never handed back.
 // Throws QuoteRequestError, or the engine's DbError.
 QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
                        const QuoteRequest& request, const QString& currencySymbol,

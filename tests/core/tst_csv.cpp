@@ -22,6 +22,9 @@ private slots:
         QTest::newRow("a line break inside quotes")
             << "a,\"two\r\nlines\"\nb,c\n"
             << QStringList{"1: a|two\r\nlines", "3: b|c"} << 0;
+        QTest::newRow("carriage returns alone, one inside quotes")
+            << "stops,rate\r\"a\rb\",9.5\rKTEB,\r"
+            << QStringList{"1: stops|rate", "2: a\rb|9.5", "4: KTEB|"} << 0;
         QTest::newRow("a quote not closed") << "a,b\nc,\"d\ne\n" << QStringList{} << 2;
     }
     void readsWhatSpreadsheetsWrite()

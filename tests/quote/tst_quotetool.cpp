@@ -10,6 +10,7 @@
 #include "quote/routemodel.h"
 #include "support/databasedump.h"
 #include "support/programfolder.h"
+#include "support/systemfaults.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -75,7 +76,9 @@ class TestQuoteTool : public QObject
 
 private:
     std::unique_ptr<ProgramFolder> m_folder;
+    QTemporaryDir m_outside; // files of the runs outside the folder
     QString folder() const { return m_folder->path(); }
+    QString folderFile(const QString& name) const { return m_folder->filePath(name); }
 
 private slots:
     void initTestCase()
@@ -103,12 +106,25 @@ private slots:
         QTest::newRow("rate longer than Charge p/m")
             << QStringList{"KTEB", "KBOS", "--rate", "12345678"} << 2
             << "--rate: '12345678' does not fit \"Charge p/m\" (7 characters).";
+        QTest::newRow("rate with an exponent")
+            << QStringList{"KTEB", "KBOS", "--rate", "1e308"} << 2
+            << "--rate: '1e308' does not fit \"Charge p/m\" (7 characters).";
+        QStringList longRoute{"KTEB"};
+        for (int leg = 0; leg < 200; ++leg)
+            longRoute << "EGLL"
+                      << "KTEB";
+        QTest::newRow("base charge beyond what its field shows")
+            << longRoute + QStringList{"--rate", "9999999"} << 2
+            << "Base Charge comes to more than the quote can show (15 digits).";
         QTest::newRow("amount with digit grouping")
             << QStringList{"KTEB", "KBOS", "--charge", "Ferry;1,234.5;1"} << 2
             << "--charge 'Ferry;1,234.5;1': '1,234.5' is not a number in plain form";
         QTest::newRow("amount the grid cannot hold")
             << QStringList{"KTEB", "KBOS", "--charge", "Ferry;123456;1"} << 2
             << "--charge: Amount '123456' of the charge 'Ferry' does not fit the charges grid.";
+        QTest::newRow("misspelt catalogue charge without an amount")
+            << QStringList{"KTEB", "KBOS", "--charge", "caterng;;"} << 2
+            << "--charge: 'caterng' is no charge of the catalogue (LANDING FEE, CATERING,";
         QTest::newRow("malformed charge") << QStringList{"KTEB", "KBOS", "--charge", "Ferry"} << 2
                                           << "give DESCRIPTION;AMOUNT;NUMBER[;TAX TYPE].";
         QTest::newRow("malformed segment tax")
@@ -117,6 +133,29 @@ private slots:
         QTest::newRow("text file that cannot be written")
             << QStringList{"KTEB", "KBOS", "--text", "/nonexistent/quote.txt"} << 1
             << "error 76: Path not found: /nonexistent/quote.txt";
+        // The folder is only read: none of its files is ever an output, however named.
+        const QString links = m_outside.filePath(u"links"_s);
+        QVERIFY(QDir().mkpath(links) && QDir().mkpath(folderFile(u"links"_s)));
+        QFile::link(folderFile(Schema::DatabaseFileName), links + u"/quote.pdf"_s);
+        QCOMPARE(::link(QFile::encodeName(folderFile(Schema::DatabaseFileName)).constData(),
+                        QFile::encodeName(folderFile(u"links/quote.txt"_s)).constData()),
+                 0);
+        const QString trips = m_outside.filePath(u"trips.csv"_s);
+        QFile tripsFile(trips);
+        QVERIFY(tripsFile.open(QIODevice::WriteOnly) && tripsFile.write("stops\nKTEB KBOS\n") > 0);
+        tripsFile.close();
+        QTest::newRow("text file over the settings file")
+            << QStringList{"KTEB", "KBOS", "--text", folderFile(u"Brisklander.INI"_s)} << 2
+            << "is the program folder's Brisklander.INI; give another file.";
+        QTest::newRow("PDF through a link to the database")
+            << QStringList{"KTEB", "KBOS", "--pdf", links + u"/quote.pdf"_s} << 2
+            << "--pdf '" + links + "/quote.pdf' is the program folder's Brisklander.mdb";
+        QTest::newRow("text file as a second name of the database")
+            << QStringList{"KTEB", "KBOS", "--text", folderFile(u"links/quote.txt"_s)} << 2
+            << "is the program folder's Brisklander.mdb";
+        QTest::newRow("batch figures over the workgroup file, the folder spelt otherwise")
+            << QStringList{"--batch", trips, "--output", folderFile(u"links/../Brisklander.mdw"_s)}
+            << 2 << "is the program folder's Brisklander.mdw";
         QTest::newRow("one airport") << QStringList{"KTEB"} << 2 << "at least two airports";
         QTest::newRow("unknown option")
             << QStringList{"KTEB", "KBOS", "--fast"} << 2 << "Unknown option 'fast'.";
@@ -135,10 +174,42 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
+        const QStringList before = folderState(folder());
         const Run run = quoteTool(QStringList{folder()} + arguments);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         QVERIFY(run.out.isEmpty());
+        QCOMPARE(folderState(folder()), before);
+    }
+
+    // Figures that cannot all be written leave the last run's file whole, and say why.
+    void batchOutputOnAFullDisk()
+    {
+        if (!runningAsRoot())
+            QSKIP("A small disk needs root.");
+        QTemporaryDir out;
+        TinyDisk disk(out.filePath(u"disk"_s), "64k");
+        QVERIFY(disk.isMounted());
+        const QString figures = out.filePath(u"disk/figures.csv"_s);
+        const QByteArray before = "figures of the last run\r\n";
+        QFile old(figures);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(before) == before.size());
+        old.close();
+        disk.fill();
+        // More figures than the page the old file frees.
+        QFile trips(out.filePath(u"trips.csv"_s));
+        QVERIFY(trips.open(QIODevice::WriteOnly));
+        trips.write("stops\n" + QByteArray("KTEB KBOS\n").repeated(60));
+        trips.close();
+        const Run run =
+            quoteTool({folder(), u"--batch"_s, trips.fileName(), u"--output"_s, figures});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(u"cannot write '"_s + figures + u"': No space left on device"_s),
+                 qPrintable(run.err));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), before);
+        QCOMPARE(QDir(out.filePath(u"disk"_s)).entryList(QDir::Files),
+                 (QStringList{u"figures.csv"_s, u"filler"_s}));
     }
 
     // A hand-edited value no one can be sure of is priced with its default and told.
@@ -294,7 +365,7 @@ private slots:
         QFile file(trips);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(
-            "\xef\xbb\xbf\"stops\",rate,tax,passengers\r\nKTEB KBOS,,FET,\r\nKTEB-KZZZ,,,\r\n"
+            "\xef\xbb\xbf\"Stops\", Rate ,tax,PASSENGERS\r\nKTEB KBOS,,FET,\r\nKTEB-KZZZ,,,\r\n"
             "KTEB-EGLL-LFPB,\"9.5\",,3\r\n");
         file.close();
         const Run run = quoteTool(
@@ -326,6 +397,10 @@ private slots:
         QTest::newRow("more columns than the header")
             << QByteArray("stops,rate,passengers\nKTEB KBOS,9.5,2\nKTEB KBOS,8,5,2\n")
             << ":3: 4 columns where the header has 3.";
+        QTest::newRow("a misspelt column")
+            << QByteArray("stops,rte\nKTEB KBOS,9.5\n")
+            << ":1: column 2: 'rte' is no column or named twice (the columns are stops, rate, "
+               "tax, passengers).";
         QTest::newRow("a decimal comma in quotes")
             << QByteArray("stops,rate\r\nKTEB KBOS,\"8,5\"\r\n")
             << ":2: column 2 (rate): '8,5' is not a number in plain form (such as 8.5).";
