@@ -39,10 +39,16 @@ Result failed(int error, const QByteArray& temporary = QByteArray())
 
 // The file a path names once every symbolic link on the way is followed, so that a
 // link keeps pointing where the operator made it point. A dangling link names the
-// file it would point to.
-bool resolveLinks(QByteArray& path, int* error)
+// file it would point to. A link into /proc (/dev/stdout is one) stands for a file a
+// process has open, which is written where it is: `descriptor` is then set.
+bool resolveLinks(QByteArray& path, int* error, bool* descriptor = nullptr)
 {
     for (int hops = 0; hops < 40; ++hops) {
+        if (path.startsWith("/proc/")) {
+            if (descriptor)
+                *descriptor = true;
+            return true;
+        }
         struct stat info;
         if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
             return true;
@@ -80,10 +86,12 @@ int writeAll(int fd, const QByteArray& bytes)
 
 // A terminal, a pipe or a device such as /dev/full is written where it is: replacing
 // it would put a regular file in its place. A pipe nobody reads is refused at once
-// instead of waiting for a reader.
+// instead of waiting for a reader. A file reached through a process's descriptor
+// (standard output sent to a file) gets the bytes at its end, as its writer would.
 Result writeInPlace(const QByteArray& target, const QByteArray& bytes)
 {
-    const int fd = ::open(target.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(target.constData(), O_WRONLY | O_APPEND | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return failed(errno);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -119,17 +127,21 @@ int createTemporary(const QByteArray& target, QByteArray* temporary)
 
 Result write(const QString& path, const QByteArray& bytes)
 {
-    QByteArray target = QFile::encodeName(path);
-    int error = 0;
-    if (!resolveLinks(target, &error))
-        return failed(error);
-
+    const QByteArray named = QFile::encodeName(path);
     struct stat old;
+    if (::stat(named.constData(), &old) == 0 && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode))
+        return writeInPlace(named, bytes);
+    QByteArray target = named;
+    int error = 0;
+    bool descriptor = false;
+    if (!resolveLinks(target, &error, &descriptor))
+        return failed(error);
+    if (descriptor)
+        return writeInPlace(named, bytes);
+
     const bool replacing = ::stat(target.constData(), &old) == 0;
     if (replacing && S_ISDIR(old.st_mode))
         return failed(EISDIR);
-    if (replacing && !S_ISREG(old.st_mode))
-        return writeInPlace(target, bytes);
     // A file the operator made read-only stays as it is, for the root account too (the
     // rename would replace it all the same); so does a file this user may not write.
     if (replacing && (old.st_mode & 0222) == 0)
