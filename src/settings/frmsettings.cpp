@@ -577,6 +577,7 @@ void FrmSettings::CmdSave_Click()
         return;
     }
 
+    SettingsSaveResult saved;
     try {
         AppSettings& current = appSettings();
         const AppSettings entered = enteredSettings();
@@ -587,33 +588,21 @@ void FrmSettings::CmdSave_Click()
         // catalogue is committed, and the settings file follows it, so that a crash
         // in between leaves both changes or neither to the next start.
         std::optional<Db::DbError> commitFailure;
-        const SettingsSaveResult saved =
-            SaveSettings(appContext().SettingsPath, current, entered, [&] {
-                try {
-                    if (m_host)
-                        m_host->applyQuoteBasis(entered.QUOTEBASE, basisChanged);
-                    if (minimumChanged && m_host)
-                        m_host->applyMinimumBaseCharge();
-                    endTransaction(true);
-                    return true;
-                } catch (const Db::DbError& error) {
-                    commitFailure = error;
-                    return false;
-                }
-            });
-        if (commitFailure) {
-            Platform::pointer().setNormal();
-            Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle,
-                                        errorText(*commitFailure));
-            // A transaction the failure left open keeps nothing half-saved.
+        saved = SaveSettings(appContext().SettingsPath, current, entered, [&] {
             try {
-                endTransaction(false);
-            } catch (const Db::DbError&) {
+                if (m_host)
+                    m_host->applyQuoteBasis(entered.QUOTEBASE, basisChanged);
+                if (minimumChanged && m_host)
+                    m_host->applyMinimumBaseCharge();
+                endTransaction(true);
+                return true;
+            } catch (const Db::DbError& error) {
+                commitFailure = error;
+                return false;
             }
-            reportUnsavedSettings(saved);
-            QDialog::reject();
-            return;
-        }
+        });
+        if (commitFailure)
+            throw *commitFailure;
         if (m_host)
             m_host->refreshAfterSettings();
         Platform::pointer().setNormal();
@@ -622,10 +611,12 @@ void FrmSettings::CmdSave_Click()
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+        // A transaction the failure left open keeps nothing half-saved.
         try {
             endTransaction(false);
         } catch (const Db::DbError&) {
         }
+        reportUnsavedSettings(saved);
         QDialog::reject();
     }
 }
