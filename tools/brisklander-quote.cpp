@@ -83,7 +83,11 @@ Folder openFolder(const QString& path)
                 .arg(QDir::toNativeSeparators(path)));
     Folder folder;
     folder.settingsPath = settings;
-    appSettings() = readSettings(settings, &folder.unreadableSettings);
+    try {
+        appSettings() = readSettings(settings, &folder.unreadableSettings);
+    } catch (const SettingsReadError& error) {
+        throw QuoteRequestError(error.text());
+    }
     Db::DbEngine& engine = Db::DbEngine::instance();
     engine.setSystemDB(dir.filePath(Schema::WorkgroupFileName));
     folder.databasePath = database;

@@ -1,7 +1,18 @@
 #include "core/appsettings.h"
 
+#include "core/durablefile.h"
 #include "core/format.h"
 #include "core/inifile.h"
+#include "core/schema.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include <sqlite3.h>
 
 #include <cmath>
 #include <limits>
@@ -45,8 +56,8 @@ std::optional<double> numeric(const QString& text)
 class NumberReader
 {
 public:
-    NumberReader(const QString& settingsPath, QList<UnreadableSetting>* unreadable)
-        : m_path(settingsPath), m_unreadable(unreadable)
+    NumberReader(const IniFile& file, QList<UnreadableSetting>* unreadable)
+        : m_file(file), m_unreadable(unreadable)
     {}
 
     double number(const char* key, double fallback)
@@ -90,7 +101,7 @@ public:
 private:
     QString value(const char* key) const
     {
-        return ReadIni(m_path, SettingsSection, QString::fromLatin1(key));
+        return m_file.profileValue(SettingsSection, QString::fromLatin1(key));
     }
 
     // An empty or missing value takes its default silently.
@@ -100,11 +111,107 @@ private:
             m_unreadable->append({QString::fromLatin1(key), text, used});
     }
 
-    QString m_path;
+    const IniFile& m_file;
     QList<UnreadableSetting>* m_unreadable;
 };
 
+// Where a Save puts the new settings file until the catalogue is committed.
+QString savingPath(const QString& settingsPath)
+{
+    return settingsPath + QStringLiteral(".saving");
+}
+
+QString databaseBeside(const QString& settingsPath)
+{
+    return QFileInfo(settingsPath).absoluteDir().filePath(Schema::DatabaseFileName);
+}
+
+// The keys, per settings file, that a Save set in the record but could not write.
+QHash<QString, QSet<QString>>& pendingKeys()
+{
+    static QHash<QString, QSet<QString>> keys;
+    return keys;
+}
+
+// A digest of the catalogue tables as the database file holds them committed, or
+// nothing when the file cannot be read now. Read through a connection of its own,
+// which sees no uncommitted change of the settings dialog's transaction.
+std::optional<QByteArray> catalogueFingerprint(const QString& databasePath)
+{
+    if (!QFileInfo(databasePath).isFile())
+        return std::nullopt;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(databasePath).constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return std::nullopt;
+    }
+    sqlite3_busy_timeout(db, 2000);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    bool read = true;
+    for (const char* table : {"AdditionalCharges", "Taxes"}) {
+        sqlite3_stmt* rows = nullptr;
+        const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY rowid";
+        read = sqlite3_prepare_v2(db, sql.constData(), -1, &rows, nullptr) == SQLITE_OK;
+        int step = SQLITE_DONE;
+        while (read && (step = sqlite3_step(rows)) == SQLITE_ROW) {
+            for (int column = 0; column < sqlite3_column_count(rows); ++column) {
+                const char type = char('0' + sqlite3_column_type(rows, column));
+                const auto* text = sqlite3_column_text(rows, column);
+                const int size = sqlite3_column_bytes(rows, column);
+                hash.addData(QByteArrayView(&type, 1));
+                hash.addData(QByteArray::number(size) + ':');
+                hash.addData(QByteArrayView(reinterpret_cast<const char*>(text), size));
+            }
+            hash.addData("\n");
+        }
+        read = read && step == SQLITE_DONE;
+        sqlite3_finalize(rows);
+        if (!read)
+            break;
+        hash.addData(QByteArrayView("|"));
+    }
+    sqlite3_close(db);
+    if (!read)
+        return std::nullopt;
+    return hash.result();
+}
+
+void removeSaving(const QString& settingsPath)
+{
+    if (QFile::remove(savingPath(settingsPath)))
+        DurableFile::sync(QFileInfo(settingsPath).absolutePath());
+}
+
+// A Save cut off between its steps: the new file is installed when the catalogue was
+// committed (it is no longer the one fingerprinted), else dropped. While the database
+// cannot be read the ".saving" file stays for the next start to decide.
+void finishInterruptedSave(const QString& settingsPath)
+{
+    QFile saving(savingPath(settingsPath));
+    if (!QFileInfo(saving).isFile() || !saving.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray content = saving.readAll();
+    saving.close();
+    const qsizetype newline = content.indexOf('\n');
+    if (newline > 0) {
+        const std::optional<QByteArray> now = catalogueFingerprint(databaseBeside(settingsPath));
+        if (!now)
+            return;
+        if (*now != QByteArray::fromHex(content.first(newline)) &&
+            !DurableFile::write(settingsPath, content.sliced(newline + 1)).ok)
+            return;
+    }
+    removeSaving(settingsPath);
+}
+
 } // namespace
+
+QString SettingsReadError::text() const
+{
+    return QStringLiteral("The settings file '%1' cannot be read: %2.")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
 
 AppSettings& appSettings()
 {
@@ -114,14 +221,15 @@ AppSettings& appSettings()
 
 AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* unreadable)
 {
+    IniFile file(settingsPath);
+    QString error;
+    if (!file.load(&error))
+        throw SettingsReadError{settingsPath, error};
     const auto setting = [&](const QString& key) {
-        return ReadIni(settingsPath, SettingsSection, key);
+        return file.profileValue(SettingsSection, key);
     };
-    const auto company = [&](const QString& key) {
-        return ReadIni(settingsPath, CompanySection, key);
-    };
-    NumberReader numbers(settingsPath, unreadable);
-
+    const auto company = [&](const QString& key) { return file.profileValue(CompanySection, key); };
+    NumberReader numbers(file, unreadable);
     AppSettings s;
     s.QUOTEBASE = trimBlanks(setting(QStringLiteral("QUOTEBASE"))) == u"NM" ? QuoteBase::Nautical
                                                                             : QuoteBase::Statute;
@@ -155,6 +263,9 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
 
 QList<UnreadableSetting> LoadSettings(const QString& settingsPath)
 {
+    finishInterruptedSave(settingsPath);
+    DurableFile::removeStaleTemporaries(settingsPath);
+    DurableFile::removeStaleTemporaries(savingPath(settingsPath));
     QList<UnreadableSetting> unreadable;
     appSettings() = readSettings(settingsPath, &unreadable);
     return unreadable;
@@ -202,19 +313,25 @@ QString flag(bool on)
 } // namespace SettingsText
 
 SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& current,
-                                const AppSettings& entered)
+                                const AppSettings& entered,
+                                const std::function<bool()>& commitCatalogue)
 {
     IniFile file(settingsPath);
     SettingsSaveResult result;
-    if (!file.load())
-        result = {false, QStringLiteral("The file could not be read.")};
+    QString readError;
+    if (!file.load(&readError))
+        result = {false, QStringLiteral("The file could not be read: %1").arg(readError)};
+    const QByteArray before = file.contents();
+    QSet<QString>& pending = pendingKeys()[settingsPath];
+    QSet<QString> changed; // "SECTION/KEY" of every key this Save sets
     const auto write = [&](const QString& section, const QString& key, const QString& text) {
+        changed.insert(section + u'/' + key);
         if (result.ok && !file.setValue(section, key, text))
             result = {false, QStringLiteral("The value of %1 does not fit on one line.").arg(key)};
     };
     const auto update = [&](const QString& section, const QString& key, auto& field,
                             const auto& value, const auto& text) {
-        if (field == value)
+        if (field == value && !pending.contains(section + u'/' + key))
             return;
         field = value;
         write(section, key, text(value));
@@ -253,7 +370,36 @@ SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& curren
     company("EMAIL", current.EMAIL, entered.EMAIL);
     company("WEBSITE", current.WEBSITE, entered.WEBSITE);
 
-    if (result.ok && !file.save(&result.error))
+    const QByteArray after = file.contents();
+    bool writeFile = result.ok && after != before;
+    bool saving = false;
+    if (writeFile && commitCatalogue) {
+        if (const std::optional<QByteArray> fingerprint =
+                catalogueFingerprint(databaseBeside(settingsPath))) {
+            const DurableFile::Result marked =
+                DurableFile::write(savingPath(settingsPath), fingerprint->toHex() + '\n' + after);
+            saving = marked.ok;
+            if (!marked.ok) {
+                // The catalogue is committed all the same; the settings wait for the
+                // next Save.
+                result = {false, marked.error};
+                writeFile = false;
+            }
+        }
+    }
+    if (commitCatalogue && !commitCatalogue()) {
+        if (writeFile)
+            result = {false, QStringLiteral("The catalogue changes could not be saved, so the "
+                                            "settings were not written either.")};
+        writeFile = false;
+    }
+    if (writeFile && !file.save(&result.error))
         result.ok = false;
+    if (saving)
+        removeSaving(settingsPath);
+    if (result.ok)
+        pending.clear();
+    else
+        pending.unite(changed);
     return result;
 }

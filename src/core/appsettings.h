@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 // The distance a quote is priced by.
 enum class QuoteBase
 {
@@ -56,14 +58,28 @@ struct UnreadableSetting
     bool operator==(const UnreadableSetting&) const = default;
 };
 
-// Reads the settings file into a record; missing keys and values that are not
-// accepted take the record's defaults. Numeric values that are there but read as no
-// number are added to `unreadable`.
+// A settings file that is there but cannot be read (no permission, an I/O error, no
+// regular file): nothing can be priced from it, so start-up stops with the cause.
+struct SettingsReadError
+{
+    QString path;
+    QString reason;       // the system's ("Permission denied")
+    QString text() const; // "The settings file 'F' cannot be read: Permission denied."
+};
+
+// Reads the settings file into a record, the file read once and whole, so that a Save
+// replacing it meanwhile gives the old or the new settings, never a mixture. Missing
+// keys and values that are not accepted take the record's defaults. Numeric values
+// that are there but read as no number are added to `unreadable`. Throws
+// SettingsReadError when the file cannot be read.
 AppSettings readSettings(const QString& settingsPath,
                          QList<UnreadableSetting>* unreadable = nullptr);
 
-// Replaces appSettings() with what the settings file holds. Called once at start-up;
-// returns the numeric values it could not read, which start-up reports.
+// Replaces appSettings() with what the settings file holds. Called once at start-up,
+// by the copy of the program that holds the single-copy lock: it first settles what a
+// Save cut off by a crash left (see SaveSettings) and removes the temporary files of
+// writes that never finished. Returns the numeric values it could not read, which
+// start-up reports; throws SettingsReadError.
 QList<UnreadableSetting> LoadSettings(const QString& settingsPath);
 
 // The report of unreadable values: the file, each key with its value and the value
@@ -83,11 +99,24 @@ QString flag(bool on);             // "1" or "0"
 // in `current` and written to the file, QUOTEBASE is written every time, SORTORDER is
 // left alone. A key whose value did not change is not written, so a missing key
 // stays missing. The file is written once, whole or not at all: when it cannot be
-// written it stays as it was, the record is changed anyway and the result says why.
+// written it stays as it was, the record is changed anyway, the result says why, and
+// the keys not written stay pending: the next Save of the same file writes them even
+// when their values are not changed again.
+//
+// With `commitCatalogue` the settings and the catalogue changes of the same Save reach
+// the disk together or not at all, as the next start sees them. The new file is first
+// put beside the old one ("<file>.saving"), with a fingerprint of the catalogue as the
+// database beside the file holds it now; then the catalogue is committed, the file
+// takes its new contents and the ".saving" file goes. A start that finds a ".saving"
+// file installs it when the catalogue is no longer the one fingerprinted (the commit
+// happened) and drops it otherwise. `commitCatalogue` returns false when the commit
+// failed (the caller reports its own error); the file is then left as it was and the
+// result says so.
 struct SettingsSaveResult
 {
     bool ok = true;
     QString error;
 };
 SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& current,
-                                const AppSettings& entered);
+                                const AppSettings& entered,
+                                const std::function<bool()>& commitCatalogue = {});

@@ -5,6 +5,12 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +48,59 @@ QString unquoted(const QString& value)
     return value;
 }
 
+enum class Read
+{
+    Done,
+    Missing,
+    Failed
+};
+
+// The whole file in one go. Opened without waiting (a pipe with no writer, a device)
+// and taken only when it is a regular file, so that neither a pipe nor a device at
+// the file's name can hold the program up or feed it without end.
+Read readWhole(const QString& path, QByteArray* content, QString* error)
+{
+    const auto fail = [error](int code) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(code));
+        return Read::Failed;
+    };
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? Read::Missing : fail(errno);
+    struct stat info;
+    if (::fstat(fd, &info) != 0) {
+        const int code = errno;
+        ::close(fd);
+        return fail(code);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        if (S_ISDIR(info.st_mode))
+            return fail(EISDIR);
+        if (error)
+            *error = QStringLiteral("not a regular file");
+        return Read::Failed;
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int code = errno;
+            ::close(fd);
+            return fail(code);
+        }
+        if (got == 0)
+            break;
+        content->append(buffer, got);
+    }
+    ::close(fd);
+    return Read::Done;
+}
+
 bool fitsOnOneLine(const QString& text)
 {
     return !text.contains(u'\n') && !text.contains(u'\r');
@@ -51,46 +110,57 @@ bool fitsOnOneLine(const QString& text)
 
 IniFile::IniFile(const QString& path) : m_path(path) {}
 
-bool IniFile::load()
+bool IniFile::load(QString* error)
 {
     m_lines.clear();
     // A file that has no line end yet gets CR LF, the ending of the Windows program
     // these settings files come from; a file that has one keeps its own (LF stays LF).
     m_lineEnding = QByteArrayLiteral("\r\n");
 
-    QFile file(m_path);
-    if (!file.exists())
+    QByteArray content;
+    switch (readWhole(m_path, &content, error)) {
+    case Read::Missing:
         return true;
-    if (!file.open(QIODevice::ReadOnly))
+    case Read::Failed:
         return false;
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    case Read::Done:
+        break;
+    }
 
     bool endingFound = false;
     qsizetype start = 0;
     while (start < content.size()) {
-        const qsizetype newline = content.indexOf('\n', start);
-        QByteArray bytes;
-        QByteArray ending;
-        if (newline < 0) {
-            bytes = content.sliced(start);
-            start = content.size();
-        } else {
-            qsizetype end = newline;
-            if (end > start && content.at(end - 1) == '\r')
-                --end;
-            bytes = content.sliced(start, end - start);
-            ending = content.sliced(end, newline + 1 - end);
-            start = newline + 1;
-            if (!endingFound) {
-                m_lineEnding = ending;
-                endingFound = true;
-            }
+        // The line runs to the next CR or LF; CRs followed by an LF end it together.
+        qsizetype end = start;
+        while (end < content.size() && content.at(end) != '\n' && content.at(end) != '\r')
+            ++end;
+        qsizetype next = end;
+        if (next < content.size()) {
+            qsizetype crs = next;
+            while (crs < content.size() && content.at(crs) == '\r')
+                ++crs;
+            next = crs < content.size() && content.at(crs) == '\n' ? crs + 1 : end + 1;
         }
-        m_lines.append(parseLine(bytes, ending, m_lines.isEmpty()));
+        const QByteArray ending = content.sliced(end, next - end);
+        if (!endingFound && !ending.isEmpty()) {
+            m_lineEnding = ending;
+            endingFound = true;
+        }
+        m_lines.append(parseLine(content.sliced(start, end - start), ending, m_lines.isEmpty()));
+        start = next;
     }
     return true;
+}
+
+QString IniFile::profileValue(const QString& section, const QString& key) const
+{
+    QString text = value(section, key);
+    if (text.size() > MaxValueLength) {
+        text.truncate(MaxValueLength);
+        if (text.back().isHighSurrogate())
+            text.chop(1);
+    }
+    return StripAtNul(text);
 }
 
 QString IniFile::value(const QString& section, const QString& key) const
@@ -138,12 +208,17 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
     return true;
 }
 
-bool IniFile::save(QString* error) const
+QByteArray IniFile::contents() const
 {
     QByteArray content;
     for (const Line& line : m_lines)
         content += line.bytes + line.ending;
-    const DurableFile::Result result = DurableFile::write(m_path, content);
+    return content;
+}
+
+bool IniFile::save(QString* error) const
+{
+    const DurableFile::Result result = DurableFile::write(m_path, contents());
     if (!result.ok && error)
         *error = result.error;
     return result.ok;
@@ -216,15 +291,7 @@ QString StripAtNul(const QString& text)
 QString ReadIni(const QString& file, const QString& section, const QString& key)
 {
     IniFile ini(file);
-    if (!ini.load())
-        return {};
-    QString value = ini.value(section, key);
-    if (value.size() > MaxValueLength) {
-        value.truncate(MaxValueLength);
-        if (value.back().isHighSurrogate())
-            value.chop(1);
-    }
-    return StripAtNul(value);
+    return ini.load() ? ini.profileValue(section, key) : QString();
 }
 
 bool WriteIni(const QString& file, const QString& section, const QString& key, const QString& value)

@@ -14,18 +14,24 @@
 // case, blanks around them and around "=" are not part of them, and the first
 // matching section and the first matching key inside it win. A value loses its
 // leading and trailing blanks and, when it is wholly enclosed in matching double
-// or single quotes, those quotes. The file is read as UTF-8.
+// or single quotes, those quotes. The file is read as UTF-8. A line ends at LF, at
+// CR LF, at a lone CR, or at CRs followed by LF (CR CR LF, what a CR LF file becomes
+// when copied through a text-mode tool); new lines take the file's own ending.
 class IniFile
 {
 public:
     explicit IniFile(const QString& path);
 
-    // Reads the file. A missing file loads as an empty one; false only when an
-    // existing file cannot be read.
-    bool load();
+    // Reads the file, whole and once. A missing file loads as an empty one; false only
+    // when an existing file cannot be read (no permission, an I/O error, no regular
+    // file), `error` then saying why. A pipe or device never keeps it waiting.
+    bool load(QString* error = nullptr);
 
     // The value of the key in the section, "" when either is missing.
     QString value(const QString& section, const QString& key) const;
+    // The value as the Windows reader returned it: at most 254 characters, ending at
+    // a NUL character (see ReadIni).
+    QString profileValue(const QString& section, const QString& key) const;
 
     // Replaces the value of the first matching key (keeping the key's spelling as it
     // stands in the file), or adds the key at the end of the section's lines, or adds
@@ -39,6 +45,9 @@ public:
     // says why.
     bool save(QString* error = nullptr) const;
 
+    // The file's bytes as save() would write them.
+    QByteArray contents() const;
+
 private:
     enum class Kind
     {
@@ -50,7 +59,7 @@ private:
     struct Line
     {
         QByteArray bytes;  // the line as stored, without its ending
-        QByteArray ending; // "\r\n", "\n", or "" for a last line without one
+        QByteArray ending; // "\r\n", "\n", "\r", "\r\r\n", or "" for a last line without one
         Kind kind = Kind::Other;
         QString name;  // section or key name
         QString value; // key value as the reader returns it

@@ -182,7 +182,19 @@ bool StartApplication(const StartOptions& options,
         return false;
     }
 
-    const QList<UnreadableSetting> unreadable = LoadSettings(context.SettingsPath);
+    QList<UnreadableSetting> unreadable;
+    try {
+        unreadable = LoadSettings(context.SettingsPath);
+    } catch (const SettingsReadError& error) {
+        // Settings that cannot be read are no empty settings: nothing is priced at 0.00.
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Icon::Critical, ProgramTitle,
+                                    QStringLiteral("FATAL ERROR: ") + error.text() +
+                                        QStringLiteral("\r\rApplication will be terminated"));
+        ReleaseSingleCopyLock();
+        Platform::process().end(1);
+        return false;
+    }
     LoadCurrencySymbol();
     if (!OpenAirportWorkspace()) {
         ReleaseSingleCopyLock();

@@ -3,8 +3,8 @@
 #include "document/qtprintersurface.h"
 #include "document/quotedocument.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QLocale>
 #include <QPdfWriter>
 
@@ -32,11 +32,13 @@ void compose(QPagedPaintDevice& device, const QuoteData& data)
 void writePdf(const QString& path, const QuoteData& data, const std::optional<QPageLayout>& layout)
 {
     checkFolder(path);
-    // Written beside the target and renamed when complete, so an existing document
-    // is never left half replaced.
-    const QString partial = path + QStringLiteral(".part");
+    // Composed in memory and handed whole to the file writer, which replaces the
+    // target only once every byte is on the disk; a file beside the target would be
+    // a name someone else could prepare a link at.
+    QBuffer document;
+    document.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(partial);
+        QPdfWriter writer(&document);
         writer.setResolution(1200);
         if (layout)
             writer.setPageLayout(*layout);
@@ -46,12 +48,7 @@ void writePdf(const QString& path, const QuoteData& data, const std::optional<QP
         writer.setCreator(QStringLiteral("Brisklander"));
         compose(writer, data);
     }
-    // The PDF writer does not report a failed write: a document cut short by a full
-    // disk lacks the end marker every PDF closes with.
-    QFile written(partial);
-    const QByteArray bytes = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
-    written.close();
-    QFile::remove(partial);
+    const QByteArray bytes = document.data();
     if (!bytes.trimmed().endsWith("%%EOF"))
         throw PrintError(FileAccessError,
                          QStringLiteral("Path/File access error: %1 (the document could not be "

@@ -27,6 +27,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace {
 
 const QString ProgramTitle = QStringLiteral("Brisklander");
@@ -575,30 +577,36 @@ void FrmSettings::CmdSave_Click()
         return;
     }
 
+    SettingsSaveResult saved;
     try {
         AppSettings& current = appSettings();
         const AppSettings entered = enteredSettings();
         const bool basisChanged = entered.QUOTEBASE != current.QUOTEBASE;
         const bool minimumChanged = entered.MINBASECHARGE != current.MINBASECHARGE;
-        // The record and the file change together before the main window is asked to
-        // reprice: it reads the new values from the record. The basis is applied
-        // before the new minimum, so the minimum has the last word.
-        const SettingsSaveResult saved = SaveSettings(appContext().SettingsPath, current, entered);
-        if (m_host)
-            m_host->applyQuoteBasis(entered.QUOTEBASE, basisChanged);
-        if (minimumChanged && m_host)
-            m_host->applyMinimumBaseCharge();
-        endTransaction(true);
+        // The record changes first: the main window reprices from it. The basis is
+        // applied before the new minimum, so the minimum has the last word. Then the
+        // catalogue is committed, and the settings file follows it, so that a crash
+        // in between leaves both changes or neither to the next start.
+        std::optional<Db::DbError> commitFailure;
+        saved = SaveSettings(appContext().SettingsPath, current, entered, [&] {
+            try {
+                if (m_host)
+                    m_host->applyQuoteBasis(entered.QUOTEBASE, basisChanged);
+                if (minimumChanged && m_host)
+                    m_host->applyMinimumBaseCharge();
+                endTransaction(true);
+                return true;
+            } catch (const Db::DbError& error) {
+                commitFailure = error;
+                return false;
+            }
+        });
+        if (commitFailure)
+            throw *commitFailure;
         if (m_host)
             m_host->refreshAfterSettings();
         Platform::pointer().setNormal();
-        if (!saved.ok)
-            Platform::prompter().inform(
-                Platform::Icon::Critical, windowTitle(),
-                QStringLiteral("The settings could not be written to the file '%1':\r\r%2\r\r"
-                               "The file was left as it was. The new settings apply until the "
-                               "program ends; save them again when the file can be written.")
-                    .arg(QDir::toNativeSeparators(appContext().SettingsPath), saved.error));
+        reportUnsavedSettings(saved);
         accept();
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
@@ -608,8 +616,21 @@ void FrmSettings::CmdSave_Click()
             endTransaction(false);
         } catch (const Db::DbError&) {
         }
+        reportUnsavedSettings(saved);
         QDialog::reject();
     }
+}
+
+void FrmSettings::reportUnsavedSettings(const SettingsSaveResult& saved)
+{
+    if (saved.ok)
+        return;
+    Platform::prompter().inform(
+        Platform::Icon::Critical, windowTitle(),
+        QStringLiteral("The settings could not be written to the file '%1':\r\r%2\r\r"
+                       "The file was left as it was. The new settings apply until the "
+                       "program ends; save them again when the file can be written.")
+            .arg(QDir::toNativeSeparators(appContext().SettingsPath), saved.error));
 }
 
 void FrmSettings::CmdCancel_Click()

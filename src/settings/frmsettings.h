@@ -16,6 +16,7 @@ class QRadioButton;
 class QTabWidget;
 class SettingsHost;
 struct AppSettings;
+struct SettingsSaveResult;
 
 namespace Db {
 class Database;
@@ -87,6 +88,8 @@ private:
     void returnToDefaultAirport();
     AppSettings enteredSettings() const;
     void endTransaction(bool commit);
+    // The message for settings a Save could not write; they stay pending.
+    void reportUnsavedSettings(const SettingsSaveResult& saved);
     static QString errorText(const Db::DbError& error);
 
     SettingsHost* m_host = nullptr;

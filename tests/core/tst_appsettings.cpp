@@ -5,8 +5,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/systemfaults.h"
 #include "support/testfiles.h"
 
+#include <sqlite3.h>
+
+#include <csignal>
 #include <type_traits>
 
 using namespace Qt::StringLiterals;
@@ -62,7 +66,12 @@ private slots:
     void everyKeyReadAndWritten();
     void saveWithOnlyCompanyNameChanged();
     void saveWritesOnlyChangedKeys();
-    void failedSaveStillChangesRecord();
+    void failedSaveIsWrittenByTheNextSave();
+    void killedSaveLeavesBothOrNeither_data();
+    void killedSaveLeavesBothOrNeither();
+    void fileReplacedWhileReadGivesOneVersion();
+    void unreadableFileIsAnError_data();
+    void unreadableFileIsAnError();
     void sameNumbersInEveryLocale_data();
     void sameNumbersInEveryLocale();
     void handEditedNumbersReadAsWrittenOrReported_data();
@@ -181,15 +190,160 @@ void TestAppSettings::saveWritesOnlyChangedKeys()
     QCOMPARE(SettingsText::integer(-5), u"-5"_s); // a negative one has its sign there
 }
 
-void TestAppSettings::failedSaveStillChangesRecord()
+// A settings change that could not be written stays pending: the next Save writes it,
+// though the record already holds it.
+void TestAppSettings::failedSaveIsWrittenByTheNextSave()
 {
-    const QString path = m_dir.filePath(u"missing/Brisklander.INI"_s);
+    const QString path = m_dir.filePath(u"later/Brisklander.INI"_s);
     AppSettings current;
     AppSettings entered = with(&AppSettings::CITY, u"Bedford"_s);
     entered.QUOTEBASE = QuoteBase::Nautical;
-    SaveSettings(path, current, entered);
+    QVERIFY(!SaveSettings(path, current, entered).ok);
     QCOMPARE(current, entered);
     QVERIFY(!QFile::exists(path));
+
+    QVERIFY(QDir().mkpath(m_dir.filePath(u"later"_s)));
+    QVERIFY(SaveSettings(path, current, entered).ok);
+    QCOMPARE(readSettings(path), entered);
+}
+
+// Save killed at its seams: before the catalogue commit both stay old, after it the
+// next start (LoadSettings) finds both new; temporary files a killed write left
+// are gone after the start, and nothing else is touched.
+void TestAppSettings::killedSaveLeavesBothOrNeither_data()
+{
+    QTest::addColumn<bool>("committed");
+    QTest::newRow("killed before the catalogue commit") << false;
+    QTest::newRow("killed after the catalogue commit") << true;
+}
+
+void TestAppSettings::killedSaveLeavesBothOrNeither()
+{
+    QFETCH(bool, committed);
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(u"Brisklander.INI"_s);
+    const QString database = dir.filePath(u"Brisklander.mdb"_s);
+    QFile file(settings);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[COMPANY]\r\nNAME=Old Air\r\n") > 0);
+    file.close();
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(database).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db,
+                          "PRAGMA journal_mode=WAL; CREATE TABLE AdditionalCharges (Name TEXT);"
+                          "CREATE TABLE Taxes (Name TEXT); INSERT INTO Taxes VALUES ('OLD');",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    const auto taxes = [db] {
+        sqlite3_stmt* row = nullptr;
+        sqlite3_prepare_v2(db, "SELECT group_concat(Name) FROM Taxes", -1, &row, nullptr);
+        sqlite3_step(row);
+        const QString names =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(row, 0)));
+        sqlite3_finalize(row);
+        return names;
+    };
+    // What a write killed half-way leaves, and a file of the operator's of a like name.
+    for (const char* name : {"Brisklander.INI.x1Y2z3.brisklander-tmp", "Brisklander.INI.backup"}) {
+        QFile left(dir.filePath(QString::fromLatin1(name)));
+        QVERIFY(left.open(QIODevice::WriteOnly));
+    }
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        AppSettings current = readSettings(settings);
+        const AppSettings entered = with(&AppSettings::NAME, u"New Air"_s);
+        SaveSettings(settings, current, entered, [&database, committed] {
+            sqlite3* own = nullptr;
+            sqlite3_open(QFile::encodeName(database).constData(), &own);
+            if (committed)
+                sqlite3_exec(own, "UPDATE Taxes SET Name = 'NEW'", nullptr, nullptr, nullptr);
+            ::raise(SIGKILL);
+            return true;
+        });
+        ::_exit(0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status));
+
+    LoadSettings(settings);
+    QCOMPARE(appSettings().NAME, committed ? u"New Air"_s : u"Old Air"_s);
+    QCOMPARE(taxes(), committed ? u"NEW"_s : u"OLD"_s);
+    sqlite3_close(db);
+    QCOMPARE(QDir(dir.path()).entryList({u"Brisklander.INI*"_s}, QDir::Files),
+             QStringList({u"Brisklander.INI"_s, u"Brisklander.INI.backup"_s}));
+}
+
+// A file replaced over and over (as the window's Save replaces it) while it is read
+// gives one whole version each time, never keys of both.
+void TestAppSettings::fileReplacedWhileReadGivesOneVersion()
+{
+    const QString path = fileWith(RealisticFile);
+    const QString first = fileWith(RealisticFile);
+    QByteArray other = RealisticFile;
+    other.replace("4.50", "9.50").replace("KBOS", "KTEB").replace("Old Name", "Other");
+    const QString second = fileWith(other);
+    const pid_t replacer = ::fork();
+    if (replacer == 0) {
+        const QByteArray target = QFile::encodeName(path);
+        const QByteArray next = target + ".next";
+        for (int i = 0;; ++i) {
+            if (::link(QFile::encodeName(i % 2 ? second : first).constData(), next.constData()) ==
+                0)
+                ::rename(next.constData(), target.constData());
+        }
+    }
+    AppSettings seconds = Realistic;
+    seconds.DEFAULTCHARGESM = 9.5;
+    seconds.DEFAULTAIRPORT = u"KTEB"_s;
+    seconds.NAME = u"Other Air"_s;
+    int mixed = 0;
+    for (int read = 0; read < 300; ++read) {
+        const AppSettings settings = readSettings(path);
+        if (settings != Realistic && settings != seconds)
+            ++mixed;
+    }
+    ::kill(replacer, SIGKILL);
+    ::waitpid(replacer, nullptr, 0);
+    QCOMPARE(mixed, 0);
+}
+
+// A settings file that is there but cannot be read is no empty file.
+void TestAppSettings::unreadableFileIsAnError_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a folder") << "folder"
+                              << "Is a directory";
+    QTest::newRow("mode 000, another user") << "000"
+                                            << "Permission denied";
+}
+
+void TestAppSettings::unreadableFileIsAnError()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QString path = m_dir.filePath(u"unreadable-"_s + kind);
+    std::unique_ptr<AsOtherUser> otherUser;
+    if (kind == u"folder") {
+        QVERIFY(QDir().mkpath(path));
+    } else {
+        if (!runningAsRoot())
+            QSKIP("needs root to act as another user");
+        path = fileWith(RealisticFile);
+        QVERIFY(QFile::setPermissions(path, {}));
+        QVERIFY(
+            QFile::setPermissions(m_dir.filePath(QString()),
+                                  QFile::permissions(m_dir.filePath(QString())) | QFile::ExeOther));
+        otherUser = std::make_unique<AsOtherUser>();
+        QVERIFY(otherUser->switched());
+    }
+    try {
+        readSettings(path);
+        QFAIL("read as empty");
+    } catch (const SettingsReadError& error) {
+        QCOMPARE(error.text(), u"The settings file '%1' cannot be read: %2."_s.arg(path, reason));
+    }
 }
 
 // A file means the same numbers on every machine: what one locale writes, every

@@ -1,10 +1,16 @@
+#include "core/durablefile.h"
 #include "core/inifile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/systemfaults.h"
 #include "support/testfiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -20,6 +26,8 @@ private slots:
     void writeIni();
     void writeIniCreatesMissingFile();
     void writeIniRefusesLineBreaks();
+    void durableWriteKeepsTheTarget_data();
+    void durableWriteKeepsTheTarget();
 
 private:
     QString fileWith(const QByteArray& content) { return m_dir.fileWith(content, u"settings"_s); }
@@ -47,6 +55,8 @@ void TestIniFile::readIni_data()
     row("byte order mark", "\xEF\xBB\xBF[S]\r\nK=1\r\n", u"1"_s);
     row("UTF-8", "[S]\nK=Flyg \xC3\x85re AB\n", u"Flyg \u00C5re AB"_s);
     row("value ends at NUL", QByteArray("[S]\nK=ab\0cd\n", 12), u"ab"_s);
+    row("CR CR LF line ends", "[S]\r\r\nA=1\r\r\nK=NM\r\r\n", u"NM"_s);
+    row("CR line ends", "[S]\r\rK=NM\r", u"NM"_s);
     row("255 characters cut to 254", "[S]\nK=" + QByteArray(255, 'x') + "\n", QString(254, u'x'));
 }
 
@@ -93,6 +103,9 @@ void TestIniFile::writeIni_data()
     row("section added at end", "[A]\r\nX=1\r\n", "COMPANY", "NAME", u"Acme"_s,
         "[A]\r\nX=1\r\n[COMPANY]\r\nNAME=Acme\r\n");
     row("LF stays LF", "[A]\nX=1\n", "B", "Y", u"2"_s, "[A]\nX=1\n[B]\nY=2\n");
+    row("CR CR LF stays CR CR LF", "[A]\r\r\nX=1\r\r\n", "A", "Y", u"2"_s,
+        "[A]\r\r\nX=1\r\r\nY=2\r\r\n");
+    row("CR stays CR", "[A]\rX=1\r\r[B]\r", "a", "X", u"2"_s, "[A]\rX=2\r\r[B]\r");
     row("last line without line end stays so", "[A]\r\nX=1", "A", "Y", u"2"_s, "[A]\r\nX=1\r\nY=2");
     row("value as UTF-8", "[A]\r\nX=1\r\n", "A", "X", u"\u00D6stersund"_s,
         "[A]\r\nX=\xC3\x96stersund\r\n");
@@ -132,6 +145,87 @@ void TestIniFile::writeIniRefusesLineBreaks()
     QVERIFY(!WriteIni(path, u"A"_s, u"X=Y"_s, u"2"_s));
     QVERIFY(!WriteIni(path, u"A]\n[B"_s, u"X"_s, u"2"_s));
     QCOMPARE(contentOf(path), before);
+}
+
+// The file written keeps what the operator set on the one it replaces; what is no
+// regular file is written in place and never replaced.
+void TestIniFile::durableWriteKeepsTheTarget_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("error"); // empty: written
+    QTest::newRow("symbolic link") << "link"
+                                   << "";
+    QTest::newRow("mode, owner and group") << "shared"
+                                           << "";
+    QTest::newRow("read-only file") << "read-only"
+                                    << "The file is read-only.";
+    QTest::newRow("pipe being read") << "pipe"
+                                     << "";
+    QTest::newRow("pipe nobody reads") << "unread pipe"
+                                       << "No such device or address";
+    QTest::newRow("full device") << "/dev/full"
+                                 << "No space left on device";
+}
+
+void TestIniFile::durableWriteKeepsTheTarget()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString real = dir.filePath(u"real.INI"_s);
+    QString path = dir.filePath(u"Brisklander.INI"_s);
+    const QByteArray old("old");
+    if (target != u"pipe" && target != u"unread pipe") {
+        QFile file(real);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    }
+    int reader = -1;
+    struct stat before = {};
+    if (target == u"link") {
+        QVERIFY(
+            QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        QVERIFY(QFile::link(u"real.INI"_s, path));
+    } else if (target == u"shared") {
+        if (!runningAsRoot())
+            QSKIP("needs root to give the file to another owner");
+        path = real;
+        QCOMPARE(::chown(QFile::encodeName(real).constData(), 65534, 100), 0);
+        QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0664), 0);
+    } else if (target == u"read-only") {
+        path = real;
+        QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0444), 0);
+    } else if (target.endsWith(u"pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (target == u"pipe")
+            reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    } else {
+        path = target;
+    }
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+
+    const DurableFile::Result result = DurableFile::write(path, "new");
+    QCOMPARE(result.error, error);
+    QCOMPARE(result.ok, error.isEmpty());
+    struct stat after = {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    if (target == u"link")
+        QCOMPARE(QFileInfo(path).symLinkTarget(), real);
+    if (reader >= 0) {
+        char got[8] = {};
+        QCOMPARE(::read(reader, got, sizeof got), 3);
+        QCOMPARE(QByteArray(got), QByteArray("new"));
+        ::close(reader);
+    } else if (!target.endsWith(u"pipe") && target != u"/dev/full") {
+        QCOMPARE(contentOf(real), error.isEmpty() ? QByteArray("new") : old);
+    }
+    QCOMPARE(
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
+        target.endsWith(u"pipe") ? 1
+        : target == u"link"      ? 2
+                                 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

@@ -651,6 +651,31 @@ private slots:
         readOnly.reset();
         disk.reset();
     }
+
+    // A settings file that is there but cannot be read stops the start with its cause,
+    // before anything is priced with defaults.
+    void unreadableSettingsFileStopsTheStart()
+    {
+        if (!runningAsRoot())
+            QSKIP("needs root to act as another user");
+        QVERIFY(QFile::setPermissions(m_folder, QFile::permissions(m_folder) | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(settingsPath(), {}));
+        bool started = true;
+        {
+            AsOtherUser nobody;
+            QVERIFY(nobody.switched());
+            started = start();
+        }
+        QVERIFY(!started);
+        QVERIFY(onlyMessage(Icon::Critical, QStringLiteral("Brisklander"),
+                            QStringLiteral("FATAL ERROR: The settings file '%1' cannot be read: "
+                                           "Permission denied.\r\rApplication will be terminated")
+                                .arg(settingsPath()),
+                            Button::Ok));
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{1});
+        QVERIFY(!appContext().Workspace);
+        QVERIFY(!m_services->pointer->isBusy());
+    }
 };
 
 QTEST_MAIN(TestStartup)

@@ -2,6 +2,7 @@
 #include "document/frmprint.h"
 #include "document/printdialogstate.h"
 #include "support/systemfaults.h"
+#include "support/testfiles.h"
 #include "support/testservices.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -642,6 +644,39 @@ private slots:
         QVERIFY(earlier.open(QIODevice::ReadOnly));
         QCOMPARE(earlier.readAll(), QByteArray("the earlier quote"));
         QCOMPARE(QDir(dir.filePath("disk")).entryList(QDir::Files), QStringList({"filler", name}));
+    }
+
+    // A quote file that is a link is written through it, the link kept; a link left
+    // beside it at a name a writer might use is never followed.
+    void linksAroundTheQuoteFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("text file") << "quote.txt" << QByteArray("\r\nBrisklander For Windows");
+        QTest::newRow("PDF") << "quote.pdf" << QByteArray("%PDF");
+    }
+    void linksAroundTheQuoteFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, start);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        const QString real = dir.filePath("real-" + name);
+        const QString victim = dir.filePath("victim");
+        for (const QString& file : {real, victim}) {
+            QFile made(file);
+            QVERIFY(made.open(QIODevice::WriteOnly) && made.write("kept") == 4);
+        }
+        QVERIFY(QFile::link(real, path));
+        QVERIFY(QFile::link(victim, path + ".part"));
+        m_services->fileChooser->setAnswer(Platform::SaveFileAnswer{path, QString()});
+        openDialog();
+        click("CmdPrintFile");
+        QVERIFY(m_services->prompter->messages().isEmpty());
+        QCOMPARE(QFileInfo(path).symLinkTarget(), real);
+        QVERIFY(TestFiles::contentOf(real).startsWith(start));
+        QCOMPARE(TestFiles::contentOf(victim), QByteArray("kept"));
+        QCOMPARE(QFileInfo(path + ".part").symLinkTarget(), victim);
     }
 };
 

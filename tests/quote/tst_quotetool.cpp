@@ -236,6 +236,21 @@ private slots:
                  qPrintable(run.err));
     }
 
+    // A settings file that cannot be read gives no quote, never one priced at 0.00.
+    void unreadableSettingsFileStopsTheTool()
+    {
+        const QString settings = QDir(folder()).filePath(u"Brisklander.INI"_s);
+        const QString aside = settings + u".aside"_s;
+        QVERIFY(QFile::rename(settings, aside));
+        QVERIFY(QDir().mkdir(settings));
+        const Run run = quoteTool({folder(), u"KTEB"_s, u"KBOS"_s});
+        QVERIFY(QDir().rmdir(settings));
+        QVERIFY(QFile::rename(aside, settings));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(u"cannot be read: Is a directory."_s), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
+    }
+
     // The folder is only read, so the tool may run while the program is open; while the
     // program's exit compacts the database (or after a crash in it) no figure is given.
     void folderIsOnlyRead()

@@ -11,7 +11,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -365,49 +367,98 @@ private slots:
     }
 
     // A settings file that cannot be written is left byte for byte as it was; the
-    // operator is told which file and why, and the new values apply for this run.
+    // operator is told which file and why (and of a catalogue commit that failed too),
+    // the new values apply for this run, and the next Save writes them.
     void unwritableSettingsFileIsLeftAsItWas_data()
     {
-        QTest::addColumn<bool>("full"); // else read-only
-        QTest::newRow("full disk") << true;
-        QTest::newRow("read-only folder") << false;
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("full disk, with a catalogue change") << "full"
+                                                            << "No space left on device";
+        QTest::newRow("read-only folder") << "folder"
+                                          << "Read-only file system";
+        QTest::newRow("read-only file") << "file"
+                                        << "The file is read-only.";
     }
     void unwritableSettingsFileIsLeftAsItWas()
     {
-        QFETCH(bool, full);
-        if (!runningAsRoot())
-            QSKIP("needs root to mount file systems");
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
         const QString folder = m_folder->filePath("disk");
-        TinyDisk disk(folder, "64k");
-        if (!disk.isMounted())
-            QSKIP("cannot mount a tmpfs here");
+        std::unique_ptr<TinyDisk> disk;
+        if (fault != "file") {
+            if (!runningAsRoot())
+                QSKIP("needs root to mount file systems");
+            const qint64 size = QFileInfo(appContext().DatabasePath).size() + 256 * 1024;
+            disk = std::make_unique<TinyDisk>(folder, QByteArray::number(size));
+            if (!disk->isMounted())
+                QSKIP("cannot mount a tmpfs here");
+        }
+        QVERIFY(QDir().mkpath(folder));
         const QString settings = folder + "/Brisklander.INI";
         QVERIFY(QFile::copy(appContext().SettingsPath, settings));
         appContext().SettingsPath = settings;
+        if (fault == "full") {
+            const QString database = folder + "/Brisklander.mdb";
+            QVERIFY(QFile::copy(appContext().DatabasePath, database));
+            appContext().DatabasePath = database;
+        }
         LoadSettings(settings);
         const QString before = iniText();
+        open();
         std::unique_ptr<ReadOnlyFolder> readOnly;
-        if (full) {
-            disk.fill();
-        } else {
+        if (fault == "full") {
+            catalogues()->execute("DELETE FROM AdditionalCharges");
+            disk->fill();
+        } else if (fault == "folder") {
             readOnly = std::make_unique<ReadOnlyFolder>(folder);
             QVERIFY(readOnly->isReadOnly());
+        } else {
+            QVERIFY(QFile::setPermissions(settings,
+                                          QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         }
-        open();
         type("TxtCompany", "Hudson Air");
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
+        auto& prompter = *m_folder->services().prompter;
+        prompter.setNextAnswer(Button::Ok);
+        if (fault == "full")
+            prompter.setNextAnswer(Button::Ok);
         QTest::keyClick(m_dialog.get(), Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(!m_dialog->isVisible());
-        expectMessage(
-            Icon::Critical, "Settings",
-            QStringLiteral("The settings could not be written to the file '%1':\r\r%2"
-                           "\r\rThe file was left as it was. The new settings apply "
-                           "until the program ends; save them again when the file can "
-                           "be written.")
-                .arg(settings, full ? "No space left on device" : "Read-only file system"));
+        const QString text =
+            QStringLiteral("The settings could not be written to the file '%1':\r\r%2\r\rThe "
+                           "file was left as it was. The new settings apply until the program "
+                           "ends; save them again when the file can be written.")
+                .arg(settings, reason);
+        if (fault == "full") {
+            QCOMPARE(prompter.messages().size(), 2);
+            const Platform::Message database = prompter.messages().first();
+            QVERIFY2(database.text.startsWith("An error occurred\r\rError number = "),
+                     qPrintable(database.text));
+            QVERIFY(
+                sameMessage(database, Icon::Critical, "Brisklander", database.text, Button::Ok));
+            QString why;
+            QVERIFY2(sameMessage(prompter.messages().last(), Icon::Critical, "Settings", text,
+                                 Button::Ok, &why),
+                     qPrintable(why));
+            prompter.clear();
+        } else {
+            expectMessage(Icon::Critical, "Settings", text);
+        }
         QCOMPARE(iniText(), before);
         QCOMPARE(appSettings().NAME, QStringLiteral("Hudson Air"));
-        QCOMPARE(m_host.calls, QStringList({"basis NM kept 7.39", "refresh"}));
+        QStringList calls{"basis NM kept 7.39"};
+        if (fault != "full")
+            calls << "refresh";
+        QCOMPARE(m_host.calls, calls);
+
+        // The fault mended, a Save with nothing changed writes what is pending.
+        readOnly.reset();
+        QFile::remove(folder + "/filler");
+        QVERIFY(QFile::setPermissions(settings, QFile::ReadOwner | QFile::WriteOwner));
+        open();
+        QTest::keyClick(m_dialog.get(), Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!m_dialog->isVisible());
+        QVERIFY(iniLines().contains("NAME=Hudson Air"));
     }
 
     void unknownDefaultAirportIsRefused()
