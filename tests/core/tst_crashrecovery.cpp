@@ -246,7 +246,6 @@ private slots:
         constexpr int Runs = 30;
         int oldLeft = 0;
         int partialLeft = 0;
-        int oldKept = 0;
         for (int run = 0; run < Runs; ++run) {
             QFile::remove(databasePath());
             QVERIFY(QFile::copy(pristine, databasePath()));
@@ -263,20 +262,14 @@ private slots:
             oldLeft += QFile::exists(oldPath()) ? 1 : 0;
             partialLeft += QFile::exists(partialPath()) ? 1 : 0;
 
+            // Killed after the compacted copy took the name, the ".old" beside it goes too.
             const ToolRun tool = create();
             QCOMPARE(tool.exitCode, 0);
-            if (QFile::exists(oldPath())) {
-                // Killed after the compacted copy took the name: the ".old" left beside it
-                // holds the same data and goes at the next exit.
-                QCOMPARE(dumpDatabase(oldPath(), DataTables), m_operatorData);
-                QVERIFY(QFile::remove(oldPath()));
-                ++oldKept;
-            }
             expectOperatorDataBack();
         }
-        qInfo("%d runs killed within %lld ms: %d left Brisklander.old (%d beside the compacted "
-              "copy), %d a partial copy; all recovered",
-              Runs, exitTime, oldLeft, oldKept, partialLeft);
+        qInfo("%d runs killed within %lld ms: %d left Brisklander.old, %d a partial copy; all "
+              "recovered",
+              Runs, exitTime, oldLeft, partialLeft);
     }
 };
 
