@@ -146,8 +146,7 @@ DatabaseState DatabaseFiles::examine(const QString& path)
             Db::throwSqlite(db.get(), sqlite3_extended_errcode(db.get()), described);
         }
     };
-    const auto owned =
-        firstValue("SELECT count(*) FROM sqlite_schema WHERE name = 'SysWorkgroup'");
+    const auto owned = firstValue("SELECT count(*) FROM sqlite_schema WHERE name = 'SysWorkgroup'");
     if (!owned || *owned != QLatin1String("1"))
         return DatabaseState::Incomplete;
     const auto check = firstValue("PRAGMA quick_check");

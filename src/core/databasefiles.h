@@ -53,8 +53,7 @@ QString DatabaseWriteLockPath(const QString& programFolder);
 // Takes that lock, waiting up to `waitMs` for another writer to finish. Throws 3045
 // naming the folder when it stays held. A lock that cannot be used at all (a read-only
 // folder) is returned not held: no writer can take it then, the exit included.
-std::unique_ptr<InstanceLock> LockDatabaseWriters(const QString& programFolder,
-                                                  int waitMs = 30000);
+std::unique_ptr<InstanceLock> LockDatabaseWriters(const QString& programFolder, int waitMs = 30000);
 
 // What a reader finds in a program folder: its database ready to be read, the
 // program's exit compacting it, or the database left in "Brisklander.old" by an
