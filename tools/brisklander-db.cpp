@@ -18,6 +18,7 @@
 #include "airports/starterdata.h"
 #include "core/databasefiles.h"
 #include "core/engine.h"
+#include "core/instancelock.h"
 #include "core/schema.h"
 
 #include <QDir>
@@ -88,6 +89,9 @@ int main(int argc, char** argv)
         options.updateExisting = parser.isSet(updateOption);
         const bool terminal = isatty(fileno(stderr));
         try {
+            // Held until the import is done, so the program's exit never compacts the
+            // file under it.
+            const auto writers = LockDatabaseWriters(folder.path());
             for (const QString& line : RecoverProgramFolder(folder.path()))
                 out << "recovered: " << line << '\n';
             Db::DbEngine& engine = Db::DbEngine::instance();
@@ -126,6 +130,7 @@ int main(int argc, char** argv)
             return usage(err);
         const QString executable = rest.size() == 2 ? rest[1] : QStringLiteral("Brisklander");
         try {
+            const auto writers = LockDatabaseWriters(rest[0]);
             const StarterData::Result result =
                 StarterData::createProgramFolder(rest[0], executable, airports);
             for (const QString& line : result.recovered)

@@ -14,6 +14,7 @@
 // when any line failed.
 
 #include "core/appsettings.h"
+#include "core/databasefiles.h"
 #include "core/durablefile.h"
 #include "core/engine.h"
 #include "core/format.h"
@@ -72,15 +73,22 @@ Folder openFolder(const QString& path)
         throw QuoteRequestError(
             QStringLiteral("No settings file '%1'.").arg(QDir::toNativeSeparators(settings)));
     const QString database = dir.filePath(Schema::DatabaseFileName);
-    // The program closing compacts the database through "Brisklander.old": no figure
-    // is read from a folder in that state.
-    if (QFileInfo::exists(dir.filePath(QStringLiteral("Brisklander.old"))) ||
-        !QFileInfo::exists(database))
+    // No figure is read from a database the program's exit is compacting.
+    switch (ExamineProgramFolder(path)) {
+    case FolderState::Ready:
+        break;
+    case FolderState::Compacting:
         throw QuoteRequestError(
-            QStringLiteral(
-                "The database of '%1' is being compacted (the program is closing) or was left so "
-                "by a crash; start the program once, or try again in a moment.")
+            QStringLiteral("The database of '%1' is being compacted (the program is closing); "
+                           "try again in a moment.")
                 .arg(QDir::toNativeSeparators(path)));
+    case FolderState::Interrupted:
+        throw QuoteRequestError(
+            QStringLiteral("The database of '%1' lies in %2, left there by an exit of the program "
+                           "that was cut off. Start the program once, or run 'brisklander-db "
+                           "create %1': either puts the database back. Then try again.")
+                .arg(QDir::toNativeSeparators(path), Schema::PreviousDatabaseFileName));
+    }
     Folder folder;
     folder.settingsPath = settings;
     try {

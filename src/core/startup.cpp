@@ -123,6 +123,16 @@ void saveMainWindowPlacement(const QWidget* window, const QString& settingsPath)
             .arg(QDir::toNativeSeparators(settingsPath), error));
 }
 
+void showInitializationError(const Db::DbError& error)
+{
+    Platform::pointer().setNormal();
+    Platform::prompter().inform(
+        Icon::Critical, ProgramTitle,
+        ErrorText::message(QStringLiteral("An error occurred during program initialization:"),
+                           error) +
+            QStringLiteral("\r\rApplication will be terminated"));
+}
+
 } // namespace
 
 AppContext& appContext()
@@ -168,8 +178,18 @@ bool StartApplication(const StartOptions& options,
     context.DatabasePath = folder.filePath(Schema::DatabaseFileName);
     context.SettingsPath = folder.filePath(options.executableName + QStringLiteral(".INI"));
     // Before anything else reads the folder: an exit cut off by a crash may have left
-    // the database under its ".old" name.
-    RecoverInterruptedCompaction(context.DatabasePath);
+    // the database under its ".old" name. A tool holding the writers' lock has put the
+    // folder right before it began. A database that cannot be read stops the start.
+    try {
+        InstanceLock writers(DatabaseWriteLockPath(options.programFolder));
+        if (writers.tryLock() != InstanceLock::State::HeldElsewhere)
+            RecoverInterruptedCompaction(context.DatabasePath);
+    } catch (const Db::DbError& error) {
+        showInitializationError(error);
+        ReleaseSingleCopyLock();
+        Platform::process().end(1);
+        return false;
+    }
 
     if (!QFileInfo(context.SettingsPath).isFile()) {
         Platform::pointer().setNormal();
@@ -238,12 +258,7 @@ bool OpenAirportWorkspace()
             context.Workspace->openDatabase(context.DatabasePath)->close();
         return true;
     } catch (const Db::DbError& error) {
-        Platform::pointer().setNormal();
-        Platform::prompter().inform(
-            Icon::Critical, ProgramTitle,
-            ErrorText::message(QStringLiteral("An error occurred during program initialization:"),
-                               error) +
-                QStringLiteral("\r\rApplication will be terminated"));
+        showInitializationError(error);
         return false;
     }
 }

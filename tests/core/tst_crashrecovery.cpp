@@ -6,17 +6,21 @@
 #include "support/databasedump.h"
 #include "support/systemfaults.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
 
 #include <csignal>
+#include <functional>
+#include <utility>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,15 +36,51 @@ struct ToolRun
     QString output;
 };
 
-ToolRun runTool(const QStringList& arguments)
+ToolRun runTool(const QStringList& arguments,
+                const QString& program = QStringLiteral(BRISKLANDER_TOOL_PATH))
 {
     QProcess tool;
-    tool.start(QStringLiteral(BRISKLANDER_TOOL_PATH), arguments);
+    tool.start(program, arguments);
     if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
         return {};
     return {tool.exitCode(),
             QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError())};
 }
+
+QString integrityCheck(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    QString answer;
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        answer =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return answer;
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<cannot read>");
+}
+
+// The exit's file operations with something else let in between its settle and its
+// rename of the database.
+class RenameLater : public DatabaseFiles
+{
+public:
+    std::function<void()> beforeRename;
+    bool rename(const QString& from, const QString& to) override
+    {
+        if (beforeRename)
+            std::exchange(beforeRename, nullptr)();
+        return DatabaseFiles::rename(from, to);
+    }
+};
 
 } // namespace
 
@@ -97,36 +137,80 @@ private slots:
 
     void cleanup() { m_dir.reset(); }
 
-    // The states a crash can leave, put right by `create` before it makes anything.
+    // The states a crash can leave beside "Brisklander.old", put right by `create` before it
+    // makes anything: only a database shown missing or broken is replaced, and what is
+    // replaced is kept aside; a database that cannot be read stops it with the cause.
     void createPutsAnInterruptedExitRight_data()
     {
         QTest::addColumn<QString>("database"); // what lies under the database's name
-        QTest::newRow("killed while compacting") << "missing";
-        QTest::newRow("database name holds an empty file") << "empty";
-        QTest::newRow("database name holds a damaged file") << "damaged";
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const QString restored = "recovered: restored Brisklander.mdb from Brisklander.old";
+        QTest::newRow("killed while compacting") << "missing" << 0 << restored;
+        QTest::newRow("database name holds an empty file") << "empty" << 0 << restored;
+        QTest::newRow("database name holds a damaged file") << "damaged" << 0 << restored;
+        QTest::newRow("killed after the compacted copy took the name")
+            << "whole" << 0 << "recovered: removed Brisklander.old";
+        QTest::newRow("a newer database held by another program")
+            << "held" << 1 << "error 3045: Could not use '";
     }
 
     void createPutsAnInterruptedExitRight()
     {
         QFETCH(QString, database);
-        QVERIFY(QFile::rename(databasePath(), oldPath()));
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
         QFile partial(partialPath());
         QVERIFY(partial.open(QIODevice::WriteOnly));
         partial.write(QByteArray(8192, 'p'));
         partial.close();
         QVERIFY(QFile::copy(partialPath(), partialPath() + QStringLiteral("-journal")));
-        if (database != u"missing") {
-            QFile file(databasePath());
-            QVERIFY(file.open(QIODevice::WriteOnly));
+        const bool readable = database == u"whole" || database == u"held";
+        QByteArray junk;
+        if (readable) {
+            // An older copy under the ".old" name, and a change made since.
+            QVERIFY(QFile::copy(databasePath(), oldPath()));
+            sqlite3* db = nullptr;
+            sqlite3_open(QFile::encodeName(databasePath()).constData(), &db);
+            QCOMPARE(sqlite3_exec(db, "INSERT INTO Taxes VALUES ('NEWER TAX', 1.5)", nullptr,
+                                  nullptr, nullptr),
+                     SQLITE_OK);
+            sqlite3_close(db);
+        } else {
+            QVERIFY(QFile::rename(databasePath(), oldPath()));
             if (database == u"damaged")
-                file.write(QByteArray("SQLite format 3") + QByteArray(4000, '\0'));
+                junk = QByteArray("SQLite format 3") + QByteArray(4000, '\0');
+            QFile file(databasePath());
+            if (database != u"missing")
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(junk) == junk.size());
+        }
+        const QStringList newer =
+            readable ? dumpDatabase(databasePath(), DataTables) : QStringList();
+        const QByteArray old = contents(oldPath());
+        std::unique_ptr<WriteTransactionHolder> holder;
+        if (database == u"held") {
+            holder = std::make_unique<WriteTransactionHolder>(databasePath());
+            QVERIFY(holder->isHolding());
         }
 
         const ToolRun run = create();
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.output.contains(QStringLiteral("restored Brisklander.mdb")),
-                 qPrintable(run.output));
+        holder.reset();
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.output.contains(output), qPrintable(run.output));
+        if (readable) {
+            QCOMPARE(dumpDatabase(databasePath(), DataTables), newer);
+            QCOMPARE(QFile::exists(oldPath()), database == u"held");
+            if (database == u"held")
+                QCOMPARE(contents(oldPath()), old);
+            return;
+        }
         expectOperatorDataBack();
+        // What lay under the name is kept aside, byte for byte.
+        const QStringList aside =
+            QDir(m_folder).entryList({QStringLiteral("Brisklander.damaged-*.mdb")});
+        QCOMPARE(aside.size(), database == u"missing" ? 0 : 1);
+        if (!aside.isEmpty())
+            QCOMPARE(contents(path(aside.first())), junk);
     }
 
     void importPutsAnInterruptedExitRightFirst()
@@ -246,7 +330,6 @@ private slots:
         constexpr int Runs = 30;
         int oldLeft = 0;
         int partialLeft = 0;
-        int oldKept = 0;
         for (int run = 0; run < Runs; ++run) {
             QFile::remove(databasePath());
             QVERIFY(QFile::copy(pristine, databasePath()));
@@ -263,20 +346,128 @@ private slots:
             oldLeft += QFile::exists(oldPath()) ? 1 : 0;
             partialLeft += QFile::exists(partialPath()) ? 1 : 0;
 
+            // Killed after the compacted copy took the name, the ".old" beside it goes too.
             const ToolRun tool = create();
             QCOMPARE(tool.exitCode, 0);
-            if (QFile::exists(oldPath())) {
-                // Killed after the compacted copy took the name: the ".old" left beside it
-                // holds the same data and goes at the next exit.
-                QCOMPARE(dumpDatabase(oldPath(), DataTables), m_operatorData);
-                QVERIFY(QFile::remove(oldPath()));
-                ++oldKept;
-            }
             expectOperatorDataBack();
         }
-        qInfo("%d runs killed within %lld ms: %d left Brisklander.old (%d beside the compacted "
-              "copy), %d a partial copy; all recovered",
-              Runs, exitTime, oldLeft, oldKept, partialLeft);
+        qInfo("%d runs killed within %lld ms: %d left Brisklander.old, %d a partial copy; all "
+              "recovered",
+              Runs, exitTime, oldLeft, partialLeft);
+    }
+
+    // Another writer let in between the exit's switch out of write-ahead logging and its
+    // rename: a tool waits for the exit to finish, and a log left under the database's
+    // name by a program outside ours is never replayed onto the compacted copy.
+    void writerDuringTheExitsRename_data()
+    {
+        QTest::addColumn<bool>("tool");
+        QTest::newRow("brisklander-db import") << true;
+        QTest::newRow("a program outside ours, killed") << false;
+    }
+
+    void writerDuringTheExitsRename()
+    {
+        QFETCH(bool, tool);
+        const QString log = databasePath() + QStringLiteral("-wal");
+        QProcess import;
+        pid_t writer = -1;
+        RenameLater files;
+        files.beforeRename = [&] {
+            if (tool) {
+                import.start(QStringLiteral(BRISKLANDER_TOOL_PATH),
+                             {QStringLiteral("import"), m_folder,
+                              QStringLiteral(BRISKLANDER_SOURCE_DIR "/data/ourairports")});
+                // Were it let in, it would open the file and start its log at once.
+                QElapsedTimer waited;
+                waited.start();
+                while (!QFile::exists(log) && waited.elapsed() < 3000)
+                    QTest::qSleep(20);
+                QTest::qSleep(300);
+                return;
+            }
+            int ready[2];
+            QVERIFY(::pipe(ready) == 0);
+            writer = ::fork();
+            if (writer == 0) {
+                sqlite3* db = nullptr;
+                sqlite3_open(QFile::encodeName(databasePath()).constData(), &db);
+                sqlite3_exec(db,
+                             "PRAGMA journal_mode=WAL; UPDATE Taxes SET \"Tax %\" = 99; "
+                             "INSERT INTO Ballast SELECT x FROM Ballast LIMIT 500",
+                             nullptr, nullptr, nullptr);
+                char done = 'y';
+                if (::write(ready[1], &done, 1) == 1)
+                    ::pause();
+                ::_exit(1);
+            }
+            char done = 'n';
+            QVERIFY(::read(ready[0], &done, 1) == 1 && done == 'y');
+            ::close(ready[0]);
+            ::close(ready[1]);
+        };
+        CompactDatabaseAtExit(databasePath(), files);
+        if (writer > 0) {
+            ::kill(writer, SIGKILL);
+            ::waitpid(writer, nullptr, 0);
+        }
+        if (tool) {
+            QVERIFY(import.waitForFinished(60000));
+            QVERIFY2(import.readAllStandardOutput().contains("airports: "),
+                     import.readAllStandardError().constData());
+        }
+
+        QVERIFY(!QFile::exists(log));
+        QVERIFY(!QFile::exists(oldPath()));
+        QCOMPARE(integrityCheck(databasePath()), QStringLiteral("ok"));
+        QStringList expected = m_operatorData;
+        QStringList found = dumpDatabase(databasePath(), DataTables);
+        if (tool) {
+            // The import ran after the exit, on the compacted file.
+            QVERIFY(!found.filter(QStringLiteral("Airports|LFPG|")).isEmpty());
+            expected = expected.filter(QRegularExpression(QStringLiteral("^(?!Airports)")));
+            found = found.filter(QRegularExpression(QStringLiteral("^(?!Airports)")));
+        }
+        QCOMPARE(found, expected);
+    }
+
+    // The quote tool beside a "Brisklander.old" gives a figure when the database beside it
+    // is whole; where it must refuse, it says what helps, and that helps.
+    void quoteToolBesideAnOldFile_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("the exit at work")
+            << "compacting" << 1 << "is being compacted (the program is closing); try again";
+        QTest::newRow("left beside the compacted copy") << "whole" << 0 << "Final Quote:";
+        QTest::newRow("left alone by a cut-off exit")
+            << "cut off" << 1 << "Start the program once, or run 'brisklander-db create ";
+    }
+
+    void quoteToolBesideAnOldFile()
+    {
+        QFETCH(QString, situation);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        if (situation == u"cut off")
+            QVERIFY(QFile::rename(databasePath(), oldPath()));
+        else
+            QVERIFY(QFile::copy(databasePath(), oldPath()));
+        std::unique_ptr<LockHolder> exit;
+        if (situation == u"compacting") {
+            exit = std::make_unique<LockHolder>(DatabaseWriteLockPath(m_folder));
+            QVERIFY(exit->isHolding());
+        }
+        const QStringList quote{m_folder, QStringLiteral("EGLL"), QStringLiteral("LFPB")};
+        const QString tool = QStringLiteral(BRISKLANDER_QUOTE_TOOL_PATH);
+        const ToolRun run = runTool(quote, tool);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.output.contains(output), qPrintable(run.output));
+        if (situation == u"cut off") {
+            QCOMPARE(create().exitCode, 0);
+            QCOMPARE(runTool(quote, tool).exitCode, 0);
+        }
     }
 };
 

@@ -26,6 +26,9 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using Platform::Button;
 using Platform::Icon;
 
@@ -675,6 +678,104 @@ private slots:
         QCOMPARE(m_services->process->exitCodes(), QList<int>{1});
         QVERIFY(!appContext().Workspace);
         QVERIFY(!m_services->pointer->isBusy());
+    }
+
+    // A "Brisklander.old" beside a newer database that cannot be read: the start stops
+    // with the cause, and both files stay as they were.
+    void oldFileNeverReplacesADatabaseThatCannotBeRead_data()
+    {
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<int>("number");
+        QTest::newRow("held by another program") << true << int(Db::Error::InUse);
+        QTest::newRow("no permission") << false << int(Db::Error::FileNoPermission);
+    }
+
+    void oldFileNeverReplacesADatabaseThatCannotBeRead()
+    {
+        QFETCH(bool, held);
+        QFETCH(int, number);
+        if (!held && !runningAsRoot())
+            QSKIP("needs root to start as another user");
+        QVERIFY(QFile::copy(databasePath(), oldPath()));
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(databasePath()).constData(), &db);
+        QCOMPARE(sqlite3_exec(db, "INSERT INTO Taxes VALUES ('NEWER TAX', 1.5)", nullptr, nullptr,
+                              nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+        const QStringList newer = dumpDatabase(databasePath());
+        const QByteArray old = TestFiles::contentOf(oldPath());
+
+        bool started = true;
+        if (held) {
+            WriteTransactionHolder holder(databasePath());
+            QVERIFY(holder.isHolding());
+            started = start();
+        } else {
+            QVERIFY(QFile::setPermissions(m_folder, QFileDevice::Permissions(0x7777)));
+            QVERIFY(QFile::setPermissions(databasePath(),
+                                          QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+            AsOtherUser nobody;
+            QVERIFY(nobody.switched());
+            started = start();
+        }
+        QVERIFY(!started);
+        const auto& messages = m_services->prompter->messages();
+        QCOMPARE(messages.size(), 1);
+        const QString prefix = QStringLiteral("An error occurred during program initialization:"
+                                              "\r\rError number = %1\r")
+                                   .arg(number);
+        QVERIFY2(messages.first().text.startsWith(prefix) &&
+                     messages.first().text.contains(databasePath()),
+                 qPrintable(messages.first().text));
+        QCOMPARE(messages.first().icon, Icon::Critical);
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{1});
+        QCOMPARE(dumpDatabase(databasePath()), newer);
+        QCOMPARE(TestFiles::contentOf(oldPath()), old);
+    }
+
+    // The compacted database keeps the owner, group and mode the operator gave the file,
+    // whatever the umask, and a database that is a link is compacted where it leads.
+    void compactionKeepsTheFilesOwnerModeAndLink_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("another owner's file shared with a group") << false;
+        QTest::newRow("a link to the database elsewhere") << true;
+    }
+
+    void compactionKeepsTheFilesOwnerModeAndLink()
+    {
+        QFETCH(bool, link);
+        if (!runningAsRoot())
+            QSKIP("needs root to give the file another owner and group");
+        QString file = databasePath();
+        if (link) {
+            QVERIFY(QDir(m_folder).mkdir(QStringLiteral("shared")));
+            file = path(QStringLiteral("shared/airports.db"));
+            QVERIFY(QFile::rename(databasePath(), file));
+            QVERIFY(QFile::link(file, databasePath()));
+        }
+        const QByteArray name = QFile::encodeName(file);
+        QVERIFY(::chown(name.constData(), 65534, 100) == 0);
+        QVERIFY(::chmod(name.constData(), 0664) == 0);
+        const QStringList before = dumpDatabase(databasePath());
+        struct stat was;
+        QVERIFY(::stat(name.constData(), &was) == 0);
+
+        const mode_t umask = ::umask(077);
+        DatabaseFiles files;
+        CompactDatabaseAtExit(databasePath(), files);
+        ::umask(umask);
+
+        struct stat now;
+        QVERIFY(::stat(name.constData(), &now) == 0);
+        QVERIFY(now.st_ino != was.st_ino); // compacted into a new file
+        QCOMPARE(now.st_mode & 07777, mode_t(0664));
+        QCOMPARE(now.st_uid, uid_t(65534));
+        QCOMPARE(now.st_gid, gid_t(100));
+        QCOMPARE(QFileInfo(databasePath()).isSymLink(), link);
+        QCOMPARE(dumpDatabase(databasePath()), before);
+        QVERIFY(!QFile::exists(QFileInfo(file).dir().filePath(Schema::PreviousDatabaseFileName)));
     }
 };
 
