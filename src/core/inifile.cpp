@@ -1,6 +1,7 @@
 #include "core/inifile.h"
 
 #include "core/durablefile.h"
+#include "core/safeopen.h"
 
 #include <QFile>
 
@@ -61,10 +62,9 @@ bool IniFile::load()
     QFile file(m_path);
     if (!file.exists())
         return true;
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // Never waits on a FIFO or reads a device put in the file's place.
+    QByteArray content;
+    if (!SafeOpen::readFile(m_path, content))
         return false;
 
     bool endingFound = false;
