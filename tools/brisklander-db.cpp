@@ -12,7 +12,7 @@
 //       with a value the airport table cannot hold is reported and left out. Exit
 //       status 0 when every line was taken, 3 when lines were rejected (the others
 //       are imported), 1 when the import could not run (a file that cannot be read,
-//       a database failure) or found no airport line.
+//       a database failure) or kept no airport.
 
 #include "airports/ourairportsimport.h"
 #include "airports/starterdata.h"
@@ -113,6 +113,10 @@ int main(int argc, char** argv)
             workspace->close();
             if (summary.read == 0) {
                 err << "error: " << options.airportsCsv << " holds no airports\n";
+                return 1;
+            }
+            if (summary.kept == 0) {
+                err << "error: no airport of " << options.airportsCsv << " was imported\n";
                 return 1;
             }
             return summary.clean() ? 0 : 3;

@@ -2,15 +2,13 @@
 
 #include "airports/airportrecord.h"
 #include "airports/airporttable.h"
-#include "core/csv.h"
+#include "airports/ourairportscsv.h"
 #include "core/distance.h"
 #include "core/engine.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QTextStream>
 #include <QTimeZone>
 
 #include <QtMath>
@@ -27,65 +25,6 @@ const QString NotAnAirport = QStringLiteral("not an airport type");
 const QString NoRunway = QStringLiteral("no open runway with a length");
 const QString NoIdentifier = QStringLiteral("no usable identifier");
 const QString AlreadyThere = QStringLiteral("already in the table");
-
-// One CSV file read whole, with its columns by header name.
-class CsvFile
-{
-public:
-    CsvFile(const QString& path, Summary& summary)
-        : m_name(QFileInfo(path).fileName()), m_summary(summary)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            throw Db::DbError(Db::Error::FileNotFound,
-                              QStringLiteral("Could not read the file '%1'.").arg(path));
-        QTextStream in(&file);
-        QStringList header;
-        if (!in.atEnd())
-            Csv::splitLine(in.readLine(), header);
-        for (int i = 0; i < header.size(); ++i)
-            m_columns.insert(header[i].trimmed().toLower(), i);
-        while (!in.atEnd())
-            m_lines.append(in.readLine());
-    }
-
-    int lineCount() const { return m_lines.size(); }
-    bool isBlank(int i) const { return m_lines[i].trimmed().isEmpty(); }
-    // The fields of data line i, or false when it is blank or malformed (reported).
-    bool fields(int i, QStringList& out) const
-    {
-        out.clear();
-        if (isBlank(i))
-            return false;
-        if (!Csv::splitLine(m_lines[i], out))
-            return report(i, QStringLiteral("a quoted field is not closed"));
-        if (out.size() != m_columns.size())
-            return report(i, QStringLiteral("%1 fields where the header has %2")
-                                 .arg(out.size())
-                                 .arg(m_columns.size()));
-        return true;
-    }
-    int column(const QString& name) const { return m_columns.value(name, -1); }
-    static QString at(const QStringList& fields, int column)
-    {
-        return column >= 0 && column < fields.size() ? fields[column].trimmed() : QString();
-    }
-    // Refuses data line i, naming the airport when it is known.
-    bool report(int i, const QString& what, const QString& ident = QString()) const
-    {
-        // The header is line 1, so data line i is line i + 2 of the file.
-        const QString airport = ident.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(ident);
-        m_summary.rejectedLines.append(
-            QStringLiteral("%1 line %2%3: %4").arg(m_name).arg(i + 2).arg(airport, what));
-        return false;
-    }
-
-private:
-    QString m_name;
-    Summary& m_summary;
-    QHash<QString, int> m_columns;
-    QStringList m_lines;
-};
 
 struct RunwayInfo
 {
@@ -138,8 +77,17 @@ QString readCoordinate(const QString& text, bool latitude, Coordinate& coordinat
         return QStringLiteral("%1 \"%2\" is not a number").arg(what, text);
     coordinate = latitude ? latitudeFromDecimal(degrees) : longitudeFromDecimal(degrees);
     const int limit = latitude ? 90 : 180;
-    if (coordinate.DegreesText.isEmpty() || std::abs(coordinate.DegreesText.toInt()) >= limit)
+    if (std::abs(degrees) > limit)
         return QStringLiteral("%1 %2 is not between -%3 and %3").arg(what, text).arg(limit);
+    if (coordinate.DegreesText.isEmpty() || std::abs(coordinate.DegreesText.toInt()) >= limit) {
+        const QString where =
+            latitude ? QStringLiteral("a pole") : QStringLiteral("the 180th meridian");
+        return QStringLiteral("%1 %2 %3 %4, where the airport table cannot hold a position")
+            .arg(what, text,
+                 std::abs(degrees) >= limit ? QStringLiteral("is on")
+                                            : QStringLiteral("rounds onto"),
+                 where);
+    }
     return QString();
 }
 
@@ -206,15 +154,6 @@ QHash<QString, QString> readLookup(const QString& path, const QString& keyColumn
     return lookup;
 }
 
-// Whether two files hold the same bytes: the starter data's own time-zone table, the one
-// the program ships, is then read once.
-bool sameContents(const QString& path, const QString& other)
-{
-    QFile a(path), b(other);
-    return !path.isEmpty() && a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) &&
-           a.size() == b.size() && a.readAll() == b.readAll();
-}
-
 // Hours as the table keeps a time zone: whole quarter hours from -12 to +12.
 std::optional<float> storableHours(double hours)
 {
@@ -232,9 +171,8 @@ public:
     using Zone = std::optional<float>; // no value: the table cannot hold the offset
 
     // Adds the lines of a table; an identifier already known keeps the zone it has.
-    void read(const QString& path, Summary& summary)
+    void read(const CsvFile& csv)
     {
-        const CsvFile csv(path, summary);
         const int cIdent = csv.column("ident"), cName = csv.column("tz_database_name"),
                   cOffset = csv.column("standard_offset_hours"), cLat = csv.column("latitude_deg"),
                   cLon = csv.column("longitude_deg"), cCountry = csv.column("iso_country");
@@ -387,13 +325,28 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
     // Every input is read before the database is touched, so an unreadable file
     // writes nothing.
     const CsvFile airports(options.airportsCsv, summary);
+    // Without these it is no airports file of OurAirports: each of its lines would be
+    // skipped for a reason that is not its own.
+    const QStringList missing =
+        airports.missingColumns({"ident", "type", "name", "latitude_deg", "longitude_deg"});
+    if (!missing.isEmpty() && airports.lineCount() > 0)
+        throw Db::DbError(Db::Error::Unrecognized,
+                          QStringLiteral("The file '%1' is not an airports file of OurAirports: "
+                                         "its first line names no column %2.")
+                              .arg(options.airportsCsv, missing.join(QStringLiteral(", "))));
     const QHash<QString, RunwayInfo> runways = readRunways(options.runwaysCsv, summary);
     const auto countries = readLookup(options.countriesCsv, "code", "name", summary);
     ZoneTable zones;
-    if (!options.timezonesCsv.isEmpty())
-        zones.read(options.timezonesCsv, summary);
-    if (!sameContents(options.timezonesCsv, ShippedZoneTable))
-        zones.read(ShippedZoneTable, summary);
+    QByteArray ownZones;
+    if (!options.timezonesCsv.isEmpty()) {
+        const CsvFile table(options.timezonesCsv, summary);
+        zones.read(table);
+        ownZones = table.bytes();
+    }
+    // The starter data's own table is the one the program ships: read once.
+    const CsvFile shipped(ShippedZoneTable, summary);
+    if (ownZones != shipped.bytes())
+        zones.read(shipped);
 
     auto database = workspace.openDatabase(databasePath);
     QSet<QString> existing;
@@ -414,6 +367,7 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
               cGps = airports.column("gps_code");
     const auto at = [](const QStringList& f, int c) { return CsvFile::at(f, c); };
     const QSet<QString> types{"small_airport", "medium_airport", "large_airport"};
+    QHash<QString, int> seen; // identifier -> the line of this file that has it
     const int total = airports.lineCount();
     QStringList f;
     for (int i = 0; i < total; ++i) {
@@ -432,8 +386,7 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
         }
         const QString ident = at(f, cIdent), gps = at(f, cGps);
         AirportRecord r;
-        // An empty elevation is stored as 0, as it always was: the editor requires one, and
-        // an imported airport must save again without being asked for it.
+        // An empty elevation stays empty: a 0 would claim the airport lies at sea level.
         const WholeField elevation =
             wholeField(at(f, cElevation), QStringLiteral("elevation"), AirportLimits::Elevation);
         QString refusal = readCoordinate(at(f, cLat), true, r.Latitude);
@@ -458,12 +411,27 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
             ++summary.skipped[NoIdentifier];
             continue;
         }
+        // Two lines of one file for one airport: the first is taken, the second named.
+        const auto first = seen.constFind(r.ID);
+        if (first != seen.cend()) {
+            airports.report(i,
+                            QStringLiteral("identifier %1 again, as on line %2; the line is left "
+                                           "out")
+                                .arg(r.ID)
+                                .arg(*first),
+                            ident);
+            ++summary.rejected;
+            continue;
+        }
+        seen.insert(r.ID, airports.fileLine(i));
         const bool known = existing.contains(r.ID);
+        ++summary.kept;
         if (known && !options.updateExisting) {
             ++summary.skipped[AlreadyThere];
             continue;
         }
-        r.NAME = at(f, cName).toUpper().left(50);
+        // One line, as the editor's field shows it: a quoted line break becomes a blank.
+        r.NAME = at(f, cName).simplified().toUpper().left(50);
         const QString region = at(f, cRegion);
         r.STATE = region.mid(region.indexOf('-') + 1).toUpper().left(3);
         const QString code = at(f, cCountry);
@@ -487,17 +455,20 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
             ++summary.zoneByIdentifier;
         else
             ++summary.zoneFromNearest;
+        QVariant storedElevation; // none for a new airport
         if (known) {
             if (!set->findFirst(Db::Criterion::equals(AirportColumn::Id, r.ID)))
                 throw Db::DbError(Db::Error::NoCurrentRecord, QStringLiteral("No current record."));
             set->edit();
+            storedElevation = set->value(AirportColumn::Elevation);
             ++summary.updated;
         } else {
             set->addNew();
-            existing.insert(r.ID);
             ++summary.added;
         }
         writeAirportRecord(*set, r);
+        if (!elevation.value)
+            set->setValue(AirportColumn::Elevation, storedElevation);
         set->update();
     }
     set->close();
@@ -522,6 +493,8 @@ QString summaryText(const Summary& summary)
     if (others > 0)
         text += QStringLiteral("; %1 lines of the other files rejected").arg(others);
     text += QStringLiteral(".\n");
+    for (const QString& file : summary.readAsWindows1252)
+        text += QStringLiteral("  %1 is not UTF-8: read as Windows-1252\n").arg(file);
     if (summary.added + summary.updated > 0)
         text += QStringLiteral("  time zones: %1 by identifier, %2 from the nearest airport within "
                                "%3 NM, %4 left empty\n")

@@ -45,12 +45,16 @@ struct Summary
     int added = 0;
     int updated = 0;
     QMap<QString, int> skipped; // reason -> count: airports the table does not take
-    int rejected = 0;           // airport lines refused: malformed, or a value out of range
+    int rejected = 0; // airport lines refused: malformed, a value out of range, a duplicate
+    // Airports of the file that the table holds now: added, updated or already there.
+    int kept = 0;
     // Every refused line of every file, "airports.csv line 123 (KXYZ): ...". A refused
     // runway line is left out of its airport's runway choice.
     QStringList rejectedLines;
     // Lines taken without a value the table cannot hold (a runway's width).
     QStringList notes;
+    // The files that were not UTF-8 and were read as Windows-1252.
+    QStringList readAsWindows1252;
     // How the airports added or updated got their time zone, or did not.
     int zoneByIdentifier = 0;
     int zoneFromNearest = 0;
@@ -64,9 +68,12 @@ using Progress = std::function<void(int done, int total)>;
 
 // Imports into the database at `databasePath` through `workspace`, in one
 // transaction that is rolled back entirely on an engine failure (which is rethrown).
-// An input file that cannot be read fails with DbError FileNotFound before anything
-// is written. A line whose values the table cannot hold as the airport editor would
-// (see AirportLimits) is refused and reported; the other lines are imported.
+// An input file that cannot be read fails with DbError FileNotFound, and an airports
+// file whose header lacks the columns read here with Unrecognized, before anything is
+// written. A line whose values the table cannot hold as the airport editor would
+// (see AirportLimits), a line holding a NUL and the second line of an identifier are
+// refused and reported; the other lines are imported. An empty elevation is stored as
+// none (an airport already in the table keeps its own).
 Summary import(Db::Workspace& workspace, const QString& databasePath, const Options& options,
                const Progress& progress = {});
 

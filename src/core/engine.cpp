@@ -79,7 +79,11 @@ QByteArray DbEngine::verifyAccount(const QString& user, const QString& password)
     sqlite3* raw = nullptr;
     try {
         raw = openSqliteFile(m_systemDB, true);
-    } catch (const DbError&) {
+    } catch (const DbError& error) {
+        // A workgroup file that is there but cannot be read says why.
+        if (error.number() == Error::FileNoPermission || error.number() == Error::InvalidPath ||
+            error.number() == Error::DiskError)
+            throw;
         throw DbError(Error::WorkgroupMissing, WorkgroupMissingText);
     }
     SqliteHandle db(raw);

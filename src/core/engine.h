@@ -45,6 +45,7 @@ constexpr int BadAccount = 3029;
 constexpr int NoPermission = 3033;
 constexpr int NoTransaction = 3034;
 constexpr int DiskError = 3043;
+constexpr int InvalidPath = 3044;
 constexpr int InUse = 3045;
 constexpr int CannotOpen = 3049;
 constexpr int FileNoPermission = 3051;

@@ -246,8 +246,15 @@ sqlite3* openSqliteFile(const QString& path, bool readOnly)
         throw DbError(Error::FileNotFound,
                       QStringLiteral("Could not find file '%1'.").arg(described));
     const int probe = ::open(name.constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-    if (probe < 0)
-        throw fileError(errno, described);
+    if (probe < 0) {
+        const int error = errno;
+        if (readOnly && (error == EACCES || error == EPERM))
+            throw DbError(Error::FileNoPermission,
+                          QStringLiteral("Cannot open the file '%1'. You need permission to read "
+                                         "it (%2).")
+                              .arg(described, QString::fromLocal8Bit(std::strerror(error))));
+        throw fileError(error, described);
+    }
     ::close(probe);
     if (status.st_size == 0)
         throw DbError(
@@ -260,6 +267,22 @@ sqlite3* openSqliteFile(const QString& path, bool readOnly)
     if (rc != SQLITE_OK) {
         const int systemError = db ? sqlite3_system_errno(db) : 0;
         sqlite3_close(db);
+        // The engine keeps a file's path, and the names of its journal and log beside it
+        // (8 characters longer), within a fixed length that the file system does not have.
+        const sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+        const QFileInfo info(path);
+        const qsizetype length =
+            QFile::encodeName(info.canonicalFilePath().isEmpty() ? info.absoluteFilePath()
+                                                                 : info.canonicalFilePath())
+                .size();
+        if ((rc & 0xff) == SQLITE_CANTOPEN && vfs && length + 8 > vfs->mxPathname)
+            throw DbError(Error::InvalidPath,
+                          QStringLiteral("'%1' is not a valid path: the database engine takes "
+                                         "paths of up to %2 characters, and this one has %3. "
+                                         "Move the folder to a shorter path.")
+                              .arg(described)
+                              .arg(vfs->mxPathname - 8)
+                              .arg(length));
         if (systemError != 0)
             throw fileError(systemError, described);
         throwSqlite(nullptr, rc, described);
@@ -302,6 +325,18 @@ Connection::Connection(const QString& path, const QByteArray& workgroupId, bool 
                 throw DbError(Error::InUse, QStringLiteral("Could not use '%1'; file already in "
                                                            "use by another program.")
                                                 .arg(described));
+            // A log beside the file is read through a shared-memory file, which whoever
+            // reads first makes; an account that may not write in the folder cannot.
+            const QString shm = path + QStringLiteral("-shm");
+            const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+            if ((code & 0xff) == SQLITE_CANTOPEN && !QFileInfo::exists(shm) &&
+                ::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0)
+                throw DbError(Error::FileNoPermission,
+                              QStringLiteral("Cannot open the file '%1'. It can only be read "
+                                             "together with its shared-memory file '%2', which "
+                                             "is missing, and this account may not make it in "
+                                             "the folder.")
+                                  .arg(described, describePath(shm)));
             throwSqlite(m_db, code != SQLITE_OK ? code : rc, described);
         };
         sqlite3_stmt* statement = nullptr;

@@ -1,5 +1,7 @@
 #include "core/instancelock.h"
 
+#include "core/safeopen.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,11 +41,16 @@ InstanceLock::State InstanceLock::tryLock()
     const QByteArray name = QFile::encodeName(m_path);
     // A lock can be taken on a file opened for reading, so a lock file that another
     // user made serves every user who can read it. The file we make is readable by all.
-    int fd = ::open(name.constData(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd >= 0)
+    int fd = ::open(name.constData(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd >= 0) {
         ::fchmod(fd, 0644); // whatever the umask took away
-    else if (errno == EEXIST)
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    } else if (errno == EEXIST) {
+        // Whoever can write the folder may have put something else there: a FIFO would
+        // hold the start up for ever, a link would lead to a file of someone else's.
+        fd = SafeOpen::openRegular(m_path, O_RDONLY, SafeOpen::Links::Refuse, &m_error);
+        if (fd < 0)
+            return State::Unavailable;
+    }
     if (fd < 0) {
         m_error = systemError(errno);
         return State::Unavailable;

@@ -13,7 +13,8 @@ public:
     {
         Taken,         // this object holds the lock
         HeldElsewhere, // another process (or another lock object) holds it
-        Unavailable    // the lock file cannot be opened or locked at all
+        Unavailable    // the lock file cannot be opened or locked at all, or is no regular
+                       // file (a FIFO, a folder, a symbolic link): never waited on or followed
     };
 
     explicit InstanceLock(const QString& path);

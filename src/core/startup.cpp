@@ -51,16 +51,29 @@ bool& unloading()
 
 // Takes the machine's lock and the program folder's. Either one held by another
 // process means another copy runs. The machine's lock may be out of reach (a
-// system without a shared lock folder, a file another user made unreadable); the
-// folder's lock still keeps a second copy off this database then, and the other
-// way round for a folder where no lock file can be made.
-bool acquireSingleCopyLocks(const QString& machinePath, const QString& programFolder)
+// system without a shared lock folder, a file or a FIFO another user put there): it
+// lies where every user may write, so it must not keep anybody out, and the folder's
+// lock keeps a second copy off this database then. The folder's lock is the one the
+// tools honour too: one that cannot be used is named in `unusable`, and stops the start.
+bool acquireSingleCopyLocks(const QString& machinePath, const QString& programFolder,
+                            QString& unusable)
 {
     auto machine = std::make_unique<InstanceLock>(machinePath);
     auto folder = std::make_unique<InstanceLock>(InstanceLock::folderLockPath(programFolder));
-    if (machine->tryLock() == InstanceLock::State::HeldElsewhere ||
-        folder->tryLock() == InstanceLock::State::HeldElsewhere)
+    if (machine->tryLock() == InstanceLock::State::HeldElsewhere)
         return false;
+    const InstanceLock::State folderState = folder->tryLock();
+    if (folderState == InstanceLock::State::HeldElsewhere)
+        return false;
+    if (folderState == InstanceLock::State::Unavailable) {
+        unusable = QStringLiteral("The lock file '%1' cannot be used: %2.\r\rThis file keeps a "
+                                  "second copy of Brisklander away from the database. Remove what "
+                                  "is in its place (the program makes the file itself) or let "
+                                  "this account write in the folder, and start the program "
+                                  "again.")
+                       .arg(QDir::toNativeSeparators(folder->path()), folder->errorString());
+        return false;
+    }
     singleCopyLocks().machine = std::move(machine);
     singleCopyLocks().folder = std::move(folder);
     return true;
@@ -161,12 +174,16 @@ bool StartApplication(const StartOptions& options,
 {
     Platform::pointer().setBusy();
 
-    if (!acquireSingleCopyLocks(options.lockPath, options.programFolder)) {
+    QString unusableLock;
+    if (!acquireSingleCopyLocks(options.lockPath, options.programFolder, unusableLock)) {
         Platform::pointer().setNormal();
-        Platform::prompter().inform(Icon::Critical, ProgramTitle,
-                                    QStringLiteral("There is already another copy of Brisklander "
-                                                   "\ractive on this machine.\r\rYou can only run "
-                                                   "one copy of this program\rat a time."));
+        Platform::prompter().inform(
+            Icon::Critical, ProgramTitle,
+            !unusableLock.isEmpty()
+                ? unusableLock
+                : QStringLiteral("There is already another copy of Brisklander \ractive on this "
+                                 "machine.\r\rYou can only run one copy of this program\rat a "
+                                 "time."));
         Platform::process().end(1);
         return false;
     }

@@ -2,6 +2,7 @@
 #include "core/schema.h"
 #include "support/systemfaults.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -193,12 +194,21 @@ void TestEngine::failureNamesItsCause_data()
     QTest::newRow("no permission to read") << "mode 000" << int(Db::Error::FileNoPermission);
     QTest::newRow("read-only folder") << "read-only" << int(Db::Error::ReadOnly);
     QTest::newRow("no space left for a change") << "full" << int(Db::Error::DiskFull);
+    QTest::newRow("read-only account, shared-memory file missing")
+        << "no shm" << int(Db::Error::FileNoPermission);
+    QTest::newRow("workgroup file unreadable")
+        << "workgroup 000" << int(Db::Error::FileNoPermission);
+    QTest::newRow("path longer than the engine takes")
+        << "long path" << int(Db::Error::InvalidPath);
 }
 
 void TestEngine::failureNamesItsCause()
 {
     QFETCH(QString, situation);
     QFETCH(int, error);
+    // A log as a crash leaves it, for the row that needs one.
+    const QString log = m_mdb + QStringLiteral("-wal");
+    QVERIFY(situation != u"no shm" || QFile::copy(log, path("saved-wal")));
     m_db.reset();
     m_ws->close();
     QString file = m_mdb;
@@ -225,6 +235,14 @@ void TestEngine::failureNamesItsCause()
     } else if (situation == u"held") {
         holder = std::make_unique<WriteTransactionHolder>(m_mdb);
         QVERIFY(holder->isHolding());
+    } else if (situation == u"long path") {
+        QString folder = m_dir->path();
+        while (folder.size() < 587 - 12)
+            folder += QStringLiteral("/") + QString(qMin(60, int(587 - 13 - folder.size())), u'f');
+        QVERIFY(QDir().mkpath(folder));
+        file = folder + QStringLiteral("/Long.mdw");
+        QVERIFY(QFile::copy(m_mdw, file));
+        DbEngine::instance().setSystemDB(file);
     } else {
         if (!runningAsRoot())
             QSKIP("needs root to change users and mount file systems");
@@ -233,6 +251,20 @@ void TestEngine::failureNamesItsCause()
                         .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                         QFile::ReadOther | QFile::ExeOther));
             QVERIFY(QFile(m_mdb).setPermissions({}));
+            otherUser = std::make_unique<AsOtherUser>();
+            QVERIFY(otherUser->switched());
+        } else if (situation == u"no shm" || situation == u"workgroup 000") {
+            // The folder is the owner's alone; the files are readable by all but the
+            // workgroup file in its row.
+            QVERIFY(QFile(m_dir->path())
+                        .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                        QFile::ReadOther | QFile::ExeOther));
+            QVERIFY(situation != u"no shm" || QFile::copy(path("saved-wal"), log));
+            QVERIFY(!QFileInfo::exists(m_mdb + QStringLiteral("-shm")));
+            if (situation == u"workgroup 000") {
+                QVERIFY(QFile(m_mdw).setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+                file = m_mdw;
+            }
             otherUser = std::make_unique<AsOtherUser>();
             QVERIFY(otherUser->switched());
         } else if (situation == u"read-only") {
@@ -252,6 +284,10 @@ void TestEngine::failureNamesItsCause()
     int number = 0;
     QString description;
     try {
+        if (situation == u"no shm") {
+            auto db = otherWorkspace()->openDatabaseReadOnly(file);
+            airportCount(*db);
+        }
         auto db = otherWorkspace()->openDatabase(file);
         // A change needs room on the disk; the other situations fail before.
         db->execute(QStringLiteral("CREATE TABLE Big (x); INSERT INTO Big "

@@ -9,8 +9,13 @@
 #include "support/systemfaults.h"
 #include "support/testfiles.h"
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -52,6 +57,7 @@ void TestIniFile::readIni_data()
     row("first key wins", "[S]\nK=1\nk=2\n", u"1"_s);
     row("key of another section", "[S]\nA=1\n[T]\nK=2\n", QString());
     row("missing section", "[T]\nK=1\n", QString());
+    row("FIFO in the file's place is never waited on", "<fifo>", QString());
     row("byte order mark", "\xEF\xBB\xBF[S]\r\nK=1\r\n", u"1"_s);
     row("UTF-8", "[S]\nK=Flyg \xC3\x85re AB\n", u"Flyg \u00C5re AB"_s);
     row("value ends at NUL", QByteArray("[S]\nK=ab\0cd\n", 12), u"ab"_s);
@@ -64,7 +70,28 @@ void TestIniFile::readIni()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, expected);
-    QCOMPARE(ReadIni(fileWith(content), u"S"_s, u"K"_s), expected);
+    if (content != "<fifo>") {
+        QCOMPARE(ReadIni(fileWith(content), u"S"_s, u"K"_s), expected);
+        return;
+    }
+    const QString fifo = fileWith({}) + u".fifo"_s;
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    // A reader that waits is fed after two seconds, so that it fails instead of hanging.
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 40 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const int fd =
+            done ? -1 : ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            [[maybe_unused]] const ssize_t written = ::write(fd, "[S]\nK=waited\n", 13);
+            ::close(fd);
+        }
+    });
+    const QString value = ReadIni(fifo, u"S"_s, u"K"_s);
+    done = true;
+    writer.join();
+    QCOMPARE(value, expected);
 }
 
 void TestIniFile::stripAtNul()

@@ -15,14 +15,23 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <sqlite3.h>
 
@@ -221,6 +230,15 @@ private slots:
             << QByteArray("-") << true << "folder" << false;
         QTest::newRow("folder held, lock folder missing")
             << QByteArray("-") << false << "folder" << false;
+        // Put there by anyone who may write in the folder: never waited on, never followed.
+        // The machine's lock is everybody's to spoil, so it must not keep anybody out; the
+        // folder's is the database's guard, and the start stops naming it.
+        QTest::newRow("FIFO as the machine's lock")
+            << QByteArray("fifo:machine") << true << "" << true;
+        QTest::newRow("FIFO as the folder's lock")
+            << QByteArray("fifo:folder") << true << "" << false;
+        QTest::newRow("link as the folder's lock")
+            << QByteArray("link:folder") << true << "" << false;
     }
 
     void singleCopyGuard()
@@ -232,11 +250,37 @@ private slots:
         StartOptions o = options();
         if (!machineLockReachable)
             o.lockPath = path(QStringLiteral("no such folder/Brisklander.lock"));
-        if (lockFileHolds != "-") {
+        const QList<QByteArray> planted = lockFileHolds.split(':'); // what, which lock
+        const QString plantedPath = planted.size() < 2 ? QString()
+                                    : planted[1] == "machine"
+                                        ? o.lockPath
+                                        : InstanceLock::folderLockPath(m_folder);
+        if (!plantedPath.isEmpty())
+            QFile::remove(plantedPath); // the folder's, left by making the folder
+        if (planted[0] == "fifo") {
+            QVERIFY(::mkfifo(QFile::encodeName(plantedPath).constData(), 0666) == 0);
+        } else if (planted[0] == "link") {
+            QVERIFY(QFile::link(path(QStringLiteral("Brisklander.INI")), plantedPath));
+        } else if (lockFileHolds != "-") {
             QFile lock(o.lockPath);
             QVERIFY(lock.open(QIODevice::WriteOnly));
             lock.write(lockFileHolds);
         }
+        // A start that waits on a FIFO is let go after two seconds, so that it fails
+        // here instead of hanging the test.
+        std::atomic<bool> started{false};
+        std::thread watchdog([&] {
+            for (int i = 0; i < 40 && !started; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!started && planted[0] == "fifo")
+                ::close(::open(QFile::encodeName(plantedPath).constData(), O_WRONLY | O_NONBLOCK));
+        });
+        QElapsedTimer clock;
+        clock.start();
+        const auto unhung = qScopeGuard([&] {
+            started = true;
+            watchdog.join();
+        });
         std::unique_ptr<LockHolder> holder;
         if (!heldByAnotherProcess.isEmpty()) {
             holder = std::make_unique<LockHolder>(heldByAnotherProcess == u"machine"
@@ -246,6 +290,18 @@ private slots:
         }
 
         QCOMPARE(StartApplication(o, [] { return new Brisklander; }), starts);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        if (!plantedPath.isEmpty() && !starts) {
+            const QList<Platform::Message>& messages = m_services->prompter->messages();
+            QCOMPARE(messages.size(), 1);
+            QVERIFY2(messages[0].text.startsWith(QStringLiteral("The lock file '%1' cannot be "
+                                                                "used: it is a ")
+                                                     .arg(plantedPath)),
+                     qPrintable(messages[0].text));
+            QCOMPARE(messages[0].icon, Icon::Critical);
+            QCOMPARE(m_services->process->exitCodes(), QList<int>{1});
+            return;
+        }
         if (starts) {
             QVERIFY(m_services->prompter->messages().isEmpty());
             // A crash of the holder releases the lock with it: a later start gets in.
