@@ -177,7 +177,20 @@ std::unique_ptr<InstanceLock> LockDatabaseWriters(const QString& programFolder, 
     auto lock = std::make_unique<InstanceLock>(DatabaseWriteLockPath(programFolder));
     QElapsedTimer waited;
     waited.start();
-    while (lock->tryLock() == InstanceLock::State::HeldElsewhere) {
+    InstanceLock::State state;
+    while ((state = lock->tryLock()) != InstanceLock::State::Taken) {
+        // A lock that cannot be made (a read-only folder) is returned not held; one that
+        // is there but cannot be used (a FIFO, a folder, another user's link in its
+        // place) is never waited on, and nothing is written without it.
+        if (state == InstanceLock::State::Unavailable) {
+            const QFileInfo there(lock->path());
+            if (!there.exists() && !there.isSymLink())
+                break;
+            throw Db::DbError(
+                Db::Error::CannotOpen,
+                QStringLiteral("The lock file '%1' cannot be used: %2")
+                    .arg(QDir::toNativeSeparators(lock->path()), lock->errorString()));
+        }
         if (waited.elapsed() >= waitMs)
             throw Db::DbError(Db::Error::InUse,
                               QStringLiteral("Could not use the database of '%1'; another program "

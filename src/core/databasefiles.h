@@ -51,8 +51,10 @@ QString PreviousDatabasePath(const QString& databasePath);
 // compacted copy has taken the name. A reader need not take it.
 QString DatabaseWriteLockPath(const QString& programFolder);
 // Takes that lock, waiting up to `waitMs` for another writer to finish. Throws 3045
-// naming the folder when it stays held. A lock that cannot be used at all (a read-only
-// folder) is returned not held: no writer can take it then, the exit included.
+// naming the folder when it stays held. A lock file that cannot be made (a read-only
+// folder) is returned not held: no writer can take it then, the exit included. One
+// that is there but cannot be used (a FIFO or a folder in its place) throws 3049
+// naming it.
 std::unique_ptr<InstanceLock> LockDatabaseWriters(const QString& programFolder, int waitMs = 30000);
 
 // What a reader finds in a program folder: its database ready to be read, the

@@ -412,6 +412,22 @@ private slots:
             << "airports.csv': it is a FIFO (named pipe), not a regular file." << QStringList()
             << QStringList();
     }
+    // A FIFO planted at the database writers' lock: the import stops at once, naming it,
+    // and writes nothing without the lock.
+    void fifoAsTheWritersLockStopsTheImport()
+    {
+        const QString dir = writeSet(AirportsHeader + "1,ZAOK,small_airport,Fine,45,-100,10,US,,\n",
+                                     RunwaysHeader + "1,ZAOK,5000,100,1,0\n");
+        const QString lock = m_dir->filePath("Brisklander.mdb.lock");
+        QFile::remove(lock);
+        QVERIFY(::mkfifo(QFile::encodeName(lock).constData(), 0666) == 0);
+        const Tool tool = runImport(dir, {}, 10000);
+        QFile::remove(lock);
+        QCOMPARE(tool.exitCode, 1);
+        QVERIFY2(tool.err.contains("Brisklander.mdb.lock' cannot be used: "), qPrintable(tool.err));
+        QVERIFY(!ReadAirport(*m_ws, m_path, "ZAOK"));
+    }
+
     void toolExitStatus()
     {
         QFETCH(QByteArray, airports);
