@@ -5,8 +5,8 @@
 //                                         (bench/floor.sh times the sqlite3 shell on it)
 
 #include "benchdata.h"
-#include "core/engine.h"
-#include "core/schema.h"
+#include "core/db/engine.h"
+#include "core/db/schema.h"
 
 #include <benchmark/benchmark.h>
 

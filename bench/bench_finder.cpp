@@ -4,10 +4,10 @@
 
 #include "benchdata.h"
 
-#include "core/appcontext.h"
-#include "core/appsettings.h"
-#include "core/startup.h"
-#include "quote/brisklander.h"
+#include "core/settings/appsettings.h"
+#include "gui/appcontext.h"
+#include "gui/mainwindow/brisklander.h"
+#include "gui/startup.h"
 
 #include <benchmark/benchmark.h>
 

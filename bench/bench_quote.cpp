@@ -1,9 +1,9 @@
 // The quote recomputed after a route change, and after a charge is typed, with
 // twenty rows in the charges grid.
 
-#include "core/appsettings.h"
-#include "quote/chargesmodel.h"
-#include "quote/quotesheet.h"
+#include "core/quote/chargesmodel.h"
+#include "core/quote/quotesheet.h"
+#include "core/settings/appsettings.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "quote/routemodel.h"
+#include "core/quote/routemodel.h"
 
 #include <QLocale>
 

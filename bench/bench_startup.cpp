@@ -2,13 +2,13 @@
 // start-up to the main window shown, one finder keystroke, and the exit's
 // compaction.
 
-#include "airports/starterdata.h"
-#include "core/appcontext.h"
-#include "core/appsettings.h"
-#include "core/engine.h"
-#include "core/schema.h"
-#include "core/startup.h"
-#include "quote/brisklander.h"
+#include "core/db/engine.h"
+#include "core/db/schema.h"
+#include "core/folder/starterdata.h"
+#include "core/settings/appsettings.h"
+#include "gui/appcontext.h"
+#include "gui/mainwindow/brisklander.h"
+#include "gui/startup.h"
 
 #include <benchmark/benchmark.h>
 

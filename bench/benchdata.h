@@ -3,8 +3,8 @@
 // Airport databases of the sizes operators have, made once per size for the
 // benchmarks: distinct four-character identifiers and realistic names.
 
-#include "core/engine.h"
-#include "core/schema.h"
+#include "core/db/engine.h"
+#include "core/db/schema.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/engine.h"
+#include "core/db/engine.h"
 
 #include <QString>
 

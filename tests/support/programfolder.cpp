@@ -1,11 +1,11 @@
 #include "support/programfolder.h"
 
-#include "airports/starterdata.h"
-#include "core/appcontext.h"
-#include "core/engine.h"
-#include "core/schema.h"
-#include "core/startup.h"
-#include "quote/brisklander.h"
+#include "core/db/engine.h"
+#include "core/db/schema.h"
+#include "core/folder/starterdata.h"
+#include "gui/appcontext.h"
+#include "gui/mainwindow/brisklander.h"
+#include "gui/startup.h"
 
 #include <QTest>
 

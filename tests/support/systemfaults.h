@@ -4,7 +4,7 @@
 // a full disk, a read-only folder, another user, another process holding a lock.
 // The disks and users need root (CI runs as root); tests QSKIP without it.
 
-#include "core/instancelock.h"
+#include "core/folder/instancelock.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/platform.h"
+#include "gui/platform/platform.h"
 
 #include <QDate>
 #include <QList>

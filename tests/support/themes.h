@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/colours.h"
+#include "gui/platform/colours.h"
 
 #include <QPalette>
 #include <QProxyStyle>

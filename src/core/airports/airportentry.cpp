@@ -1,0 +1,148 @@
+#include "core/airports/airportentry.h"
+
+#include "core/airports/airporttext.h"
+#include "core/db/engine.h"
+#include "core/format.h"
+
+#include <cmath>
+#include <limits>
+
+namespace AirportEntryRules {
+
+std::optional<qint32> wholeNumber(const QString& text)
+{
+    const std::optional<double> value = Format::read(text);
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    const double rounded = Format::roundHalfEven(*value);
+    if (rounded < std::numeric_limits<qint32>::min() ||
+        rounded > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return qint32(rounded);
+}
+
+std::optional<float> timeZone(const QString& text)
+{
+    const std::optional<double> value = Format::read(text);
+    if (!value || !std::isfinite(float(*value)))
+        return std::nullopt;
+    return float(*value);
+}
+
+TimeZoneLeave leaveTimeZone(const QString& text)
+{
+    const std::optional<float> zone = timeZone(text);
+    if (!zone)
+        return {};
+    TimeZoneLeave leave;
+    leave.text = FormatTimeZone(*zone);
+    const QString point = Format::NumberSymbols::current().decimalPoint;
+    const bool quarter = leave.text.endsWith(point + u'5') ||
+                         leave.text.endsWith(point + QStringLiteral("25")) ||
+                         leave.text.endsWith(point + QStringLiteral("75"));
+    leave.refused = *zone > 12 || *zone < -12 || (leave.text.contains(point) && !quarter);
+    return leave;
+}
+
+namespace {
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isSigned(const QString& text)
+{
+    return text.contains(u'-') || text.contains(u'+');
+}
+
+} // namespace
+
+bool refusesElevationKey(const QString& rest, int position, QChar typed)
+{
+    if (isAsciiDigit(typed))
+        return false;
+    return !(typed == u'-' && position == 0 && !isSigned(rest));
+}
+
+bool refusesTimeZoneKey(const QString& rest, int position, const QString& typed)
+{
+    if (typed.size() != 1)
+        return true;
+    const QChar c = typed.at(0);
+    if (isAsciiDigit(c))
+        return false;
+    // The point the time zone is read with: the user's decimal separator.
+    const QString point = Format::NumberSymbols::current().decimalPoint;
+    if (typed == point)
+        return rest.contains(point);
+    if (c == u'+' || c == u'-')
+        return !(position == 0 && !isSigned(rest));
+    return true;
+}
+
+} // namespace AirportEntryRules
+
+std::optional<AirportEntry::Refusal> AirportEntry::check() const
+{
+    if (ident.isEmpty())
+        return Refusal{Field::Ident, QStringLiteral("Enter Airport Identifier.")};
+    if (ident.size() < 3)
+        return Refusal{Field::Ident,
+                       QStringLiteral("Airport Identifier must be 3 or 4 Characters.")};
+    if (name.isEmpty())
+        return Refusal{Field::Name, QStringLiteral("Enter Airport Name.")};
+    if (!latitude.ok())
+        return Refusal{Field::Latitude, latitude.error};
+    if (!longitude.ok())
+        return Refusal{Field::Longitude, longitude.error};
+    if (country.isEmpty())
+        return Refusal{Field::Country, QStringLiteral("Enter Country.")};
+    if (elevation.isEmpty())
+        return Refusal{Field::Elevation, QStringLiteral("Enter Elevation.")};
+    if (runwayLength.isEmpty())
+        return Refusal{Field::RunwayLength, QStringLiteral("Enter Runway Length.")};
+    if (timeZone.isEmpty())
+        return Refusal{Field::TimeZone, QStringLiteral("Enter Time Zone.")};
+    if (type.isEmpty())
+        return Refusal{Field::Type,
+                       QStringLiteral("Select Type Airport (Public, Military, Joint or Private).")};
+    return std::nullopt;
+}
+
+AirportRecord AirportEntry::record() const
+{
+    const Db::DbError conversion(Db::Error::TypeMismatch,
+                                 QStringLiteral("Data type conversion error."));
+    const auto whole = [&](const QString& text) {
+        const std::optional<qint32> value = AirportEntryRules::wholeNumber(text);
+        if (!value)
+            throw conversion;
+        return *value;
+    };
+    AirportRecord r;
+    r.ID = ident;
+    r.NAME = name;
+    r.STATE = state;
+    r.COUNTRY = country;
+    r.ELEVATION = whole(elevation);
+    r.Latitude = latitude.coordinate;
+    r.Longitude = longitude.coordinate;
+    r.RUNWAY_LENGTH = whole(runwayLength);
+    if (!runwayWidth.isEmpty()) {
+        const qint32 width = whole(runwayWidth);
+        if (width < std::numeric_limits<qint16>::min() ||
+            width > std::numeric_limits<qint16>::max())
+            throw conversion;
+        r.RUNWAY_WIDTH = qint16(width);
+    }
+    r.TIME_ZONE = AirportEntryRules::timeZone(timeZone);
+    if (!r.TIME_ZONE)
+        throw conversion;
+    r.PUB_MIL = UseCode(type);
+    r.IFR = ifr;
+    r.CUSTOMS = customs;
+    r.FUEL = fuel;
+    r.LIGHTING = lighting;
+    return r;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/airports/airportrecord.h"
+#include "core/db/engine.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The operations the program runs on the table Airports, all through the engine.
+// Lookups by identifier compare the whole identifier for equality (without regard
+// to case); identifiers and prefixes are bound as values, so no text can break or
+// widen a lookup.
+//
+// The operations that take a workspace open the database file through it, do their
+// work and let the file go again when they end, also when they fail. They begin no
+// transaction of their own: the caller decides (the add window commits at once, the
+// modify window keeps its transaction open while it is shown, the delete command asks
+// before it commits). Each one is a single statement, and under an AirportTransaction
+// a failure leaves nothing half-written. Every engine failure is thrown as the
+// engine's DbError.
+
+// Every airport in the order of the sort setting: "[NAME]" orders by name, anything
+// else by identifier. An updatable set that can be positioned, counted and re-read.
+std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, const QString& sortOrder);
+
+// Positions the set on the first row (in its own order) whose ID equals the
+// identifier. False, with the position unchanged, when there is none.
+bool FindAirport(Db::Recordset& set, const QString& id);
+
+// Positions the set on the first row whose column ("ID" or "NAME") begins with the
+// prefix. The program's wildcards in the prefix ('*', '?', '#') act as wildcards;
+// every other character stands for itself. False, position unchanged, when none.
+bool FindAirportByPrefix(Db::Recordset& set, const QString& column, const QString& prefix);
+
+// True when the stored identifier query finds the identifier.
+bool AirportIdExists(Db::Workspace& workspace, const QString& databasePath, const QString& id);
+
+// The airport of one identifier, or nothing when there is none.
+std::optional<AirportRecord> ReadAirport(Db::Workspace& workspace, const QString& databasePath,
+                                         const QString& id);
+
+// Appends one row with every column of the record. A taken identifier fails with
+// DbError DuplicateKey (3022).
+void AddAirport(Db::Workspace& workspace, const QString& databasePath, const AirportRecord& record);
+
+// Rewrites every column of the row of the identifier, the identifier included.
+// Fails with DbError NoCurrentRecord (3021) when there is no such row.
+void UpdateAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id,
+                   const AirportRecord& record);
+
+// Deletes the row of the identifier; DbError NoCurrentRecord (3021) when there is none.
+void DeleteAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id);
+
+// The engine's transaction guard, under the name the airport commands know it by.
+class AirportTransaction : public Db::Transaction
+{
+public:
+    using Db::Transaction::Transaction;
+};

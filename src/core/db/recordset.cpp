@@ -1,0 +1,661 @@
+#include "core/db/engine_p.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace Db {
+
+namespace {
+
+const QString ClosedText = QStringLiteral("Object invalid or no longer set.");
+const QString NoCurrentText = QStringLiteral("No current record.");
+
+} // namespace
+
+// ---- opening ----
+
+std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type)
+{
+    if (!m_connection)
+        throw DbError(Error::ObjectClosed, ClosedText);
+    static const QRegularExpression simpleSelect(
+        QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+(\\[[^\\]]+\\]|[A-Za-z_][A-Za-z0-9_]*)"
+                       "(?:\\s+WHERE\\s+(.*?))?(?:\\s+ORDER\\s+BY\\s+(.*?))?\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto match = simpleSelect.match(source);
+    std::unique_ptr<Recordset> set(new Recordset(m_connection, type));
+    if (match.hasMatch()) {
+        set->openKeyset(m_connection->tableName(match.captured(1)),
+                        translateQuery(match.captured(2)), {}, translateQuery(match.captured(3)));
+    } else if (!source.contains(QRegularExpression(QStringLiteral("\\s")))) {
+        set->openKeyset(m_connection->tableName(source), QString(), {}, QString());
+    } else {
+        set->openSnapshot(translateQuery(source), {});
+    }
+    return set;
+}
+
+std::unique_ptr<Recordset> Database::openRecordset(const RecordSource& source, RecordsetType type)
+{
+    if (!m_connection)
+        throw DbError(Error::ObjectClosed, ClosedText);
+    const QString table = m_connection->tableName(source.table);
+    const QList<ColumnInfo> columns = m_connection->columns(table);
+    QString where;
+    QVariantList values;
+    if (source.where) {
+        const ColumnInfo* column = findColumn(columns, source.where->column());
+        if (!column)
+            throw DbError(Error::ItemNotFound,
+                          QStringLiteral("Item not found in this collection. (%1)")
+                              .arg(source.where->column()));
+        where = conditionSql(*source.where, column, values);
+    }
+    QStringList order;
+    for (const QString& column : source.orderBy)
+        order << quoteIdentifier(column);
+    std::unique_ptr<Recordset> set(new Recordset(m_connection, type));
+    set->openKeyset(table, where, values, order.join(QStringLiteral(", ")));
+    return set;
+}
+
+Recordset::Recordset(std::shared_ptr<Connection> connection, RecordsetType type)
+    : m_connection(std::move(connection)), m_type(type)
+{}
+
+Recordset::~Recordset() = default;
+
+void Recordset::openKeyset(const QString& table, const QString& where,
+                           const QVariantList& whereValues, const QString& orderBy)
+{
+    m_table = table;
+    m_where = where;
+    m_whereValues = whereValues;
+    m_orderBy = orderBy;
+    m_columns = m_connection->columns(table);
+    for (ColumnInfo& column : m_columns)
+        column.flag = kindOf(column) == Kind::Flag;
+    for (int i = 0; i < m_columns.size(); ++i)
+        m_fieldIndex.insert(m_columns[i].name.toLower(), i);
+    if (m_type == RecordsetType::Snapshot) {
+        // A snapshot of a table holds the values as they were when it was opened.
+        QString sql = QStringLiteral("SELECT * FROM %1").arg(quoteIdentifier(table));
+        if (!where.isEmpty())
+            sql += QStringLiteral(" WHERE ") + where;
+        if (!orderBy.isEmpty())
+            sql += QStringLiteral(" ORDER BY ") + orderBy;
+        sqlite3_stmt* statement = m_connection->prepare(sql);
+        StatementUse use(statement);
+        for (int i = 0; i < whereValues.size(); ++i)
+            bindValue(statement, i + 1, whereValues[i]);
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+            m_rows << readRow(statement, 0);
+        if (rc != SQLITE_DONE)
+            throwSqlite(m_connection->handle(), rc);
+        m_updatable = false;
+    } else {
+        loadKeys();
+        m_updatable = true;
+    }
+    m_position = recordCount() > 0 ? 0 : -1;
+}
+
+void Recordset::openSnapshot(const QString& sql, const QHash<QString, QVariant>& parameters)
+{
+    m_type = RecordsetType::Snapshot;
+    m_updatable = false;
+    m_sql = sql;
+    m_parameters = parameters;
+    m_columns.clear();
+    m_fieldIndex.clear();
+    sqlite3_stmt* statement = m_connection->prepare(sql);
+    StatementUse use(statement);
+    for (int i = 1; i <= sqlite3_bind_parameter_count(statement); ++i) {
+        const char* name = sqlite3_bind_parameter_name(statement, i);
+        if (name)
+            bindValue(statement, i, parameters.value(QString::fromUtf8(name + 1).toLower()));
+    }
+    static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
+    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+        ColumnInfo column;
+        column.name = QString::fromUtf8(sqlite3_column_name(statement, i));
+        column.declaredType = QString::fromUtf8(sqlite3_column_decltype(statement, i)).toUpper();
+        const auto match = sizePattern.match(column.declaredType);
+        if (kindOf(column) == Kind::Text && match.hasMatch())
+            column.size = match.captured(1).toInt();
+        column.flag = kindOf(column) == Kind::Flag;
+        m_columns << column;
+        m_fieldIndex.insert(column.name.toLower(), i);
+    }
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        m_rows << readRow(statement, 0);
+    if (rc != SQLITE_DONE)
+        throwSqlite(m_connection->handle(), rc);
+    m_position = m_rows.isEmpty() ? -1 : 0;
+}
+
+void Recordset::loadKeys()
+{
+    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quoteIdentifier(m_table));
+    if (!m_where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + m_where;
+    sql += QStringLiteral(" ORDER BY ") +
+           (m_orderBy.isEmpty() ? QStringLiteral("rowid") : m_orderBy + QStringLiteral(", rowid"));
+    sqlite3_stmt* statement = m_connection->prepare(sql);
+    StatementUse use(statement);
+    for (int i = 0; i < m_whereValues.size(); ++i)
+        bindValue(statement, i + 1, m_whereValues[i]);
+    m_keys.clear();
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        m_keys.push_back(sqlite3_column_int64(statement, 0));
+    if (rc != SQLITE_DONE)
+        throwSqlite(m_connection->handle(), rc);
+    m_keyPositionsValid = false;
+    m_cachedKey = -1;
+    m_page.clear();
+    m_outOfOrder = false;
+}
+
+void Recordset::requery()
+{
+    ensureOpen();
+    if (m_editMode != EditMode::None)
+        cancelUpdate();
+    if (m_type == RecordsetType::Dynaset) {
+        loadKeys();
+    } else {
+        // A snapshot reads its rows again from its source.
+        m_rows.clear();
+        if (m_table.isEmpty())
+            openSnapshot(m_sql, m_parameters);
+        else
+            openKeyset(m_table, m_where, m_whereValues, m_orderBy);
+    }
+    m_currentDeleted = false;
+    m_position = recordCount() > 0 ? 0 : -1;
+}
+
+void Recordset::close()
+{
+    m_closed = true;
+    m_keys.clear();
+    m_rows.clear();
+    m_connection.reset();
+}
+
+void Recordset::ensureOpen() const
+{
+    if (m_closed || !m_connection || m_connection->isClosed())
+        throw DbError(Error::ObjectClosed, ClosedText);
+}
+
+// ---- position ----
+
+int Recordset::recordCount() const
+{
+    return m_type == RecordsetType::Dynaset ? int(m_keys.size()) : int(m_rows.size());
+}
+
+bool Recordset::eof() const
+{
+    return recordCount() == 0 || m_position >= recordCount();
+}
+bool Recordset::bof() const
+{
+    return recordCount() == 0 || m_position < 0;
+}
+
+void Recordset::moveFirst()
+{
+    ensureOpen();
+    if (recordCount() == 0)
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    m_position = 0;
+    m_currentDeleted = false;
+    m_cachedKey = -1;
+}
+
+void Recordset::moveLast()
+{
+    ensureOpen();
+    if (recordCount() == 0)
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    m_position = recordCount() - 1;
+    m_currentDeleted = false;
+    m_cachedKey = -1;
+}
+
+void Recordset::moveNext()
+{
+    ensureOpen();
+    // After a delete the next row (or the end, when the last row went) already stands
+    // at the deleted row's position, so the move itself is always allowed.
+    if (!m_currentDeleted && eof())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    if (!m_currentDeleted)
+        ++m_position;
+    m_currentDeleted = false;
+    m_cachedKey = -1;
+}
+
+void Recordset::movePrevious()
+{
+    ensureOpen();
+    if (bof())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    --m_position;
+    m_currentDeleted = false;
+    m_cachedKey = -1;
+}
+
+int Recordset::absolutePosition() const
+{
+    if (m_currentDeleted || bof() || eof())
+        return -1;
+    return m_position;
+}
+
+void Recordset::setAbsolutePosition(int position)
+{
+    ensureOpen();
+    if (position < 0 || position >= recordCount())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    m_position = position;
+    m_currentDeleted = false;
+    m_cachedKey = -1;
+}
+
+QByteArray Recordset::bookmark() const
+{
+    ensureCurrent();
+    const qint64 key = m_type == RecordsetType::Dynaset ? m_keys[size_t(m_position)] : m_position;
+    return QByteArray::number(key);
+}
+
+int Recordset::positionOfKey(qint64 key) const
+{
+    if (!m_keyPositionsValid) {
+        m_keyPositions.clear();
+        m_keyPositions.reserve(qsizetype(m_keys.size()));
+        for (size_t i = 0; i < m_keys.size(); ++i)
+            m_keyPositions.insert(m_keys[i], int(i));
+        m_keyPositionsValid = true;
+    }
+    return m_keyPositions.value(key, -1);
+}
+
+void Recordset::setBookmark(const QByteArray& bookmark)
+{
+    ensureOpen();
+    bool ok = false;
+    const qint64 key = bookmark.toLongLong(&ok);
+    int position = -1;
+    if (ok)
+        position = m_type == RecordsetType::Dynaset
+                       ? positionOfKey(key)
+                       : (key >= 0 && key < recordCount() ? int(key) : -1);
+    if (position < 0)
+        throw DbError(Error::InvalidBookmark, QStringLiteral("Not a valid bookmark."));
+    m_position = position;
+    m_currentDeleted = false;
+    m_cachedKey = -1;
+}
+
+// ---- finding ----
+
+std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool firstOnly) const
+{
+    const ColumnInfo* column = findColumn(m_columns, criterion.column());
+    if (!column)
+        throw DbError(
+            Error::ItemNotFound,
+            QStringLiteral("Item not found in this collection. (%1)").arg(criterion.column()));
+    QVariantList values = m_whereValues;
+    QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE ").arg(quoteIdentifier(m_table));
+    if (!m_where.isEmpty())
+        sql += QLatin1Char('(') + m_where + QStringLiteral(") AND ");
+    sql += conditionSql(criterion, column, values);
+    sql += QStringLiteral(" ORDER BY ") +
+           (m_orderBy.isEmpty() ? QStringLiteral("rowid") : m_orderBy + QStringLiteral(", rowid"));
+    sqlite3_stmt* statement = m_connection->prepare(sql);
+    StatementUse use(statement);
+    for (int i = 0; i < values.size(); ++i)
+        bindValue(statement, i + 1, values[i]);
+    std::vector<qint64> keys;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        keys.push_back(sqlite3_column_int64(statement, 0));
+        // In the set's own order the first row that belongs to the set is the answer,
+        // unless rows added or changed through it since it was read stand out of order.
+        if (firstOnly && !m_outOfOrder && positionOfKey(keys.back()) >= 0)
+            break;
+    }
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throwSqlite(m_connection->handle(), rc);
+    return keys;
+}
+
+bool Recordset::findFirst(const Criterion& criterion)
+{
+    ensureOpen();
+    return find(criterion, -1);
+}
+
+bool Recordset::findNext(const Criterion& criterion)
+{
+    ensureOpen();
+    return find(criterion, m_currentDeleted ? m_position - 1 : m_position);
+}
+
+bool Recordset::find(const Criterion& criterion, int after)
+{
+    int found = -1;
+    if (m_type == RecordsetType::Dynaset) {
+        // From the start, the first row of the set that matches ends the search.
+        const std::vector<qint64> keys = matchingKeys(criterion, after < 0);
+        for (qint64 key : keys) {
+            const int position = positionOfKey(key);
+            if (position > after && (found < 0 || position < found))
+                found = position;
+        }
+    } else {
+        const int field = fieldIndex(criterion.column());
+        if (field < 0)
+            throw DbError(
+                Error::ItemNotFound,
+                QStringLiteral("Item not found in this collection. (%1)").arg(criterion.column()));
+        for (int i = after + 1; i < m_rows.size() && found < 0; ++i) {
+            if (valueMatches(criterion, m_rows[i][field]))
+                found = i;
+        }
+    }
+    m_noMatch = found < 0;
+    if (found >= 0) {
+        m_position = found;
+        m_currentDeleted = false;
+        m_cachedKey = -1;
+    }
+    return !m_noMatch;
+}
+
+// ---- fields ----
+
+QStringList Recordset::fieldNames() const
+{
+    QStringList names;
+    for (const ColumnInfo& column : m_columns)
+        names << column.name;
+    return names;
+}
+
+int Recordset::fieldIndex(const QString& name) const
+{
+    QString bare = name;
+    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
+        bare = bare.mid(1, bare.size() - 2);
+    return m_fieldIndex.value(bare.toLower(), -1);
+}
+
+int Recordset::fieldSize(const QString& name) const
+{
+    const int field = fieldIndex(name);
+    if (field < 0)
+        throw DbError(Error::ItemNotFound,
+                      QStringLiteral("Item not found in this collection. (%1)").arg(name));
+    return m_columns[field].size;
+}
+
+void Recordset::ensureCurrent() const
+{
+    ensureOpen();
+    if (m_currentDeleted)
+        throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
+    if (bof() || eof())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+}
+
+QVariantList Recordset::fetch(qint64 rowid) const
+{
+    // The cache only spares reading one row again field by field; every move clears
+    // it, so that a move shows what other connections have changed since.
+    if (rowid == m_cachedKey)
+        return m_cachedValues;
+    if (m_fetchSql.isEmpty())
+        m_fetchSql =
+            QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table));
+    sqlite3_stmt* statement = m_connection->prepare(m_fetchSql);
+    StatementUse use(statement);
+    sqlite3_bind_int64(statement, 1, rowid);
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_DONE)
+        throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
+    if (rc != SQLITE_ROW)
+        throwSqlite(m_connection->handle(), rc);
+    const QVariantList row = readRow(statement, 0);
+    m_cachedKey = rowid;
+    m_cachedValues = row;
+    return row;
+}
+
+QVariantList Recordset::readRow(sqlite3_stmt* statement, int firstColumn) const
+{
+    QVariantList row;
+    row.reserve(m_columns.size());
+    for (int i = 0; i < m_columns.size(); ++i)
+        row << readAs(m_columns[i], columnValue(statement, firstColumn + i));
+    return row;
+}
+
+QVariantList Recordset::row(int position) const
+{
+    ensureOpen();
+    if (position < 0 || position >= recordCount())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    if (m_type == RecordsetType::Snapshot)
+        return m_rows[position];
+    const qint64 key = m_keys[size_t(position)];
+    auto hit = m_page.constFind(key);
+    if (hit == m_page.constEnd()) {
+        fetchPage(position);
+        hit = m_page.constFind(key);
+        if (hit == m_page.constEnd())
+            throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
+    }
+    return *hit;
+}
+
+void Recordset::fetchPage(int position) const
+{
+    // A list reads its rows a page at a time: one statement, and one read
+    // transaction, for many rows instead of one each.
+    constexpr int PageSize = 128;
+    if (m_pageSql.isEmpty()) {
+        QStringList marks;
+        for (int i = 1; i <= PageSize; ++i)
+            marks << QStringLiteral("?%1").arg(i);
+        m_pageSql = QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)")
+                        .arg(quoteIdentifier(m_table), marks.join(QLatin1Char(',')));
+    }
+    sqlite3_stmt* statement = m_connection->prepare(m_pageSql);
+    StatementUse use(statement);
+    const int start = position - position % PageSize;
+    const int end = std::min(start + PageSize, recordCount());
+    for (int i = start; i < end; ++i)
+        sqlite3_bind_int64(statement, i - start + 1, m_keys[size_t(i)]);
+    m_page.clear();
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        m_page.insert(sqlite3_column_int64(statement, 0), readRow(statement, 1));
+    if (rc != SQLITE_DONE)
+        throwSqlite(m_connection->handle(), rc);
+}
+
+const QVariantList& Recordset::currentValues() const
+{
+    ensureCurrent();
+    if (m_type == RecordsetType::Snapshot)
+        return m_rows[m_position];
+    fetch(m_keys[size_t(m_position)]);
+    return m_cachedValues;
+}
+
+QVariant Recordset::value(int field) const
+{
+    if (field < 0 || field >= m_columns.size())
+        throw DbError(Error::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (m_editMode != EditMode::None)
+        return m_buffer[field];
+    return currentValues()[field];
+}
+
+QVariant Recordset::value(const QString& name) const
+{
+    const int field = fieldIndex(name);
+    if (field < 0)
+        throw DbError(Error::ItemNotFound,
+                      QStringLiteral("Item not found in this collection. (%1)").arg(name));
+    return value(field);
+}
+
+// ---- changes ----
+
+QVariant Recordset::convertForColumn(int field, const QVariant& value) const
+{
+    return valueForColumn(m_columns[field], value);
+}
+
+void Recordset::addNew()
+{
+    ensureOpen();
+    if (!m_updatable)
+        throw DbError(Error::ReadOnly,
+                      QStringLiteral("Cannot update. Database or object is read-only."));
+    m_buffer = QVariantList(m_columns.size());
+    m_changed.assign(size_t(m_columns.size()), false);
+    m_editMode = EditMode::Add;
+}
+
+void Recordset::edit()
+{
+    ensureCurrent();
+    if (!m_updatable)
+        throw DbError(Error::ReadOnly,
+                      QStringLiteral("Cannot update. Database or object is read-only."));
+    m_buffer = currentValues();
+    m_changed.assign(size_t(m_columns.size()), false);
+    m_editMode = EditMode::Edit;
+}
+
+void Recordset::setValue(const QString& name, const QVariant& value)
+{
+    ensureOpen();
+    const int field = fieldIndex(name);
+    if (field < 0)
+        throw DbError(Error::ItemNotFound,
+                      QStringLiteral("Item not found in this collection. (%1)").arg(name));
+    if (m_editMode == EditMode::None)
+        throw DbError(Error::NotAnUpdate,
+                      QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    m_buffer[field] = convertForColumn(field, value);
+    m_changed[size_t(field)] = true;
+}
+
+void Recordset::update()
+{
+    ensureOpen();
+    m_page.clear();
+    if (m_editMode == EditMode::None)
+        throw DbError(Error::NotAnUpdate,
+                      QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    QStringList names;
+    QVariantList values;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_changed[size_t(i)]) {
+            names << quoteIdentifier(m_columns[i].name);
+            values << m_buffer[i];
+        }
+    }
+    sqlite3* db = m_connection->handle();
+    if (m_editMode == EditMode::Add) {
+        QString sql;
+        if (names.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(m_table));
+        } else {
+            QStringList marks;
+            for (int i = 0; i < names.size(); ++i)
+                marks << QStringLiteral("?%1").arg(i + 1);
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoteIdentifier(m_table), names.join(QStringLiteral(", ")),
+                           marks.join(QStringLiteral(", ")));
+        }
+        sqlite3_stmt* statement = m_connection->prepare(sql);
+        StatementUse use(statement);
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(statement, i + 1, values[i]);
+        m_connection->run(statement);
+        const qint64 key = sqlite3_last_insert_rowid(db);
+        // A row added through the set joins it at its end, as in any keyset.
+        m_keys.push_back(key);
+        m_keyPositionsValid = false;
+        m_outOfOrder = true;
+        m_lastModified = QByteArray::number(key);
+        if (m_position < 0)
+            m_position = 0;
+    } else if (!names.isEmpty()) {
+        const qint64 key = m_keys[size_t(m_position)];
+        QStringList sets;
+        for (int i = 0; i < names.size(); ++i)
+            sets << QStringLiteral("%1 = ?%2").arg(names[i]).arg(i + 1);
+        const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                                .arg(quoteIdentifier(m_table), sets.join(QStringLiteral(", ")))
+                                .arg(names.size() + 1);
+        sqlite3_stmt* statement = m_connection->prepare(sql);
+        StatementUse use(statement);
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(statement, i + 1, values[i]);
+        sqlite3_bind_int64(statement, int(names.size()) + 1, key);
+        m_connection->run(statement);
+        if (sqlite3_changes(db) == 0)
+            throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
+        // The row keeps its place in the set even where its new values would sort elsewhere.
+        m_outOfOrder = true;
+        m_lastModified = QByteArray::number(key);
+    }
+    m_cachedKey = -1;
+    m_editMode = EditMode::None;
+    m_buffer.clear();
+}
+
+void Recordset::cancelUpdate()
+{
+    if (m_editMode == EditMode::None)
+        throw DbError(Error::NotAnUpdate,
+                      QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    m_editMode = EditMode::None;
+    m_buffer.clear();
+}
+
+void Recordset::deleteRecord()
+{
+    ensureCurrent();
+    if (!m_updatable)
+        throw DbError(Error::ReadOnly,
+                      QStringLiteral("Cannot update. Database or object is read-only."));
+    const qint64 key = m_keys[size_t(m_position)];
+    sqlite3_stmt* statement = m_connection->prepare(
+        QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table)));
+    StatementUse use(statement);
+    sqlite3_bind_int64(statement, 1, key);
+    m_connection->run(statement);
+    m_keys.erase(m_keys.begin() + m_position);
+    m_keyPositionsValid = false;
+    m_cachedKey = -1;
+    m_page.clear();
+    m_currentDeleted = true;
+}
+
+} // namespace Db

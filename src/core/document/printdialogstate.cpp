@@ -1,0 +1,7 @@
+#include "core/document/printdialogstate.h"
+
+PrintDialogState& printDialogState()
+{
+    static PrintDialogState state;
+    return state;
+}

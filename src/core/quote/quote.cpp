@@ -1,0 +1,55 @@
+#include "core/quote/quote.h"
+
+QuoteData Quote::documentData(const AppSettings& settings, const QString& currencySymbol,
+                              const QDate& today) const
+{
+    QuoteData data;
+    data.company =
+        QuoteData::Company{settings.NAME,   settings.ADDRESS1, settings.ADDRESS2, settings.CITY,
+                           settings.STATE,  settings.ZIP,      settings.COUNTRY,  settings.PHONE1,
+                           settings.PHONE2, settings.FAX,      settings.EMAIL,    settings.WEBSITE};
+    data.minBaseCharge = settings.MINBASECHARGE;
+    data.currencySymbol = currencySymbol;
+    for (const RouteLeg& leg : m_route->legs())
+        data.route << QuoteData::RouteRow{leg.stop.ID, leg.stop.NAME, leg.DistanceNM,
+                                          leg.DistanceSM};
+    const auto text = [this](QuoteSheet::Field field) { return m_sheet->text(field); };
+    data.totalNM = text(QuoteSheet::TotalNM);
+    data.totalSM = text(QuoteSheet::TotalSM);
+    data.distanceCharge = text(QuoteSheet::DistanceCharge);
+    data.chargePerMile = text(QuoteSheet::ChargePerMile);
+    data.milesCaption =
+        settings.QUOTEBASE == QuoteBase::Nautical ? QStringLiteral("NM") : QStringLiteral("SM");
+    data.baseCharge = text(QuoteSheet::BaseCharge);
+    data.taxType = m_sheet->baseTaxType();
+    if (!data.taxType.isEmpty())
+        data.taxPercent = m_sheet->baseTaxPercent();
+    data.taxAmount = text(QuoteSheet::TaxAmount);
+    data.totalBaseCharge = text(QuoteSheet::TotalBaseCharge);
+    for (int row = 0; row < m_charges->count(); ++row) {
+        const ChargeLine& line = m_charges->line(row);
+        data.charges << QuoteData::ChargeRow{line.Charge, line.Amount, line.Number,
+                                             line.Total,  line.Tax,    line.TaxAmount};
+    }
+    data.totAddCharges = text(QuoteSheet::TotAddCharges);
+    data.totTaxAddCharges = text(QuoteSheet::TotTaxAddCharges);
+    data.totalCharges = text(QuoteSheet::TotalCharges);
+    data.totalTaxes = text(QuoteSheet::TotalTaxes);
+    data.finalQuote = text(QuoteSheet::FinalQuote);
+    data.today = today;
+    return data;
+}
+
+Quote::Quote(QObject* parent)
+    : QObject(parent), m_route(new RouteModel(this)), m_sheet(new QuoteSheet(this)),
+      m_charges(new ChargesModel(this))
+{
+    connect(m_route, &RouteModel::totalsChanged, this, [this] {
+        m_sheet->setText(QuoteSheet::TotalNM, m_route->totalNMText());
+        m_sheet->setText(QuoteSheet::TotalSM, m_route->totalSMText());
+    });
+    connect(m_charges, &ChargesModel::sumsChanged, this, [this] {
+        m_sheet->setText(QuoteSheet::TotAddCharges, m_charges->totalChargesText());
+        m_sheet->setText(QuoteSheet::TotTaxAddCharges, m_charges->totalTaxesText());
+    });
+}

@@ -1,0 +1,7 @@
+#include "core/quote/quotememory.h"
+
+double& memorizedQuote()
+{
+    static double quote = 0.0;
+    return quote;
+}

@@ -1,0 +1,335 @@
+#include "core/quote/quoterequest.h"
+
+#include "core/airports/airporttable.h"
+#include "core/db/engine.h"
+#include "core/format.h"
+#include "core/quote/pricing.h"
+#include "core/quote/quote.h"
+#include "core/quote/routeinsertion.h"
+#include "core/quote/segmenttaxline.h"
+#include "core/settings/appsettings.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The masks show a figure exactly up to this many digits (its decimal value); a
+// figure with more would be read back as another one.
+constexpr int ShownDigits = 15;
+
+QuoteRequestError refusal(const QString& message)
+{
+    return QuoteRequestError(message, QuoteRequestError::Kind::Refused);
+}
+
+// A number as a person types it: its digits with the decimal sign of `symbols`, never
+// an exponent (Format::general writes 1e+308 and 1e-07 so), so that a limit on what a
+// field holds is a limit on what could have been typed into it.
+QString typedForm(double value, const Format::NumberSymbols& symbols)
+{
+    const QString general = Format::general(value, symbols);
+    const qsizetype e = general.indexOf(QLatin1Char('e'));
+    if (e < 0)
+        return general;
+    const int exponent = general.mid(e + 1).toInt();
+    QString digits = general.left(e);
+    const bool negative = digits.startsWith(symbols.negativeSign);
+    if (negative)
+        digits.remove(0, symbols.negativeSign.size());
+    digits.remove(symbols.decimalPoint);
+    // One digit stands before the point; the exponent form is used from 1e+15 on, where
+    // every digit stands before it.
+    const QString typed =
+        exponent < 0 ? u'0' + symbols.decimalPoint + QString(-exponent - 1, u'0') + digits
+                     : digits + QString(std::max<qsizetype>(0, exponent + 1 - digits.size()), u'0');
+    return (negative ? symbols.negativeSign : QString()) + typed;
+}
+
+// A figure as its field shows it: a number of at most ShownDigits digits, never "inf".
+void checkShown(const QString& text, const QString& what)
+{
+    if (text.isEmpty())
+        return;
+    const std::optional<double> value = Format::read(text);
+    const auto digits =
+        std::count_if(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
+    if (!value || !std::isfinite(*value) || digits > ShownDigits)
+        throw QuoteRequestError(
+            QStringLiteral("%1 comes to more than the quote can show (%2 digits).")
+                .arg(what)
+                .arg(ShownDigits),
+            QuoteRequestError::Kind::TooLarge);
+}
+
+// Types the text into a cell key by key, through the grid's key rules, so that the
+// cell holds what the operator could have typed; a key the rules drop is refused.
+void typeCell(ChargesModel& charges, int row, int column, const QString& text, const QString& what,
+              const QString& description)
+{
+    QString cell;
+    int caret = 0;
+    for (const QChar key : text) {
+        const KeyOutcome outcome =
+            column == ChargesModel::ColumnAmount   ? ChargeKeys::amount(cell, caret, key)
+            : column == ChargesModel::ColumnNumber ? ChargeKeys::number(cell, caret, key)
+                                                   : ChargeKeys::charge(cell, caret, key);
+        if (outcome.replaced) {
+            cell = outcome.text;
+            caret = outcome.caret;
+        } else if (outcome.accepted) {
+            cell.insert(caret++, key);
+        } else {
+            throw refusal(
+                QStringLiteral("%1 '%2' of the charge '%3' does not fit the charges grid.")
+                    .arg(what, text, description));
+        }
+    }
+    charges.editCell(row, column, cell);
+    if (column != ChargesModel::ColumnCharge)
+        charges.commitCell(row, column);
+}
+
+struct CatalogueRow
+{
+    QString name;
+    std::optional<double> value;
+};
+
+// The rows of a catalogue, in the order the database returns them.
+QList<CatalogueRow> catalogue(Db::Database& database, const QString& source,
+                              const QString& nameColumn, const QString& valueColumn)
+{
+    QList<CatalogueRow> rows;
+    auto set = database.openRecordset(source, Db::RecordsetType::Snapshot);
+    for (int i = 0; i < set->recordCount(); ++i) {
+        const QVariantList values = set->row(i);
+        const QVariant value = values.at(set->fieldIndex(valueColumn));
+        rows << CatalogueRow{values.at(set->fieldIndex(nameColumn)).toString(),
+                             value.isNull() ? std::nullopt
+                                            : std::optional<double>(value.toDouble())};
+    }
+    return rows;
+}
+
+// The first row of that name, letter case ignored.
+const CatalogueRow* named(const QList<CatalogueRow>& rows, const QString& name)
+{
+    for (const CatalogueRow& row : rows) {
+        if (row.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+            return &row;
+    }
+    return nullptr;
+}
+
+const CatalogueRow& taxNamed(const QList<CatalogueRow>& taxes, const QString& type)
+{
+    const CatalogueRow* tax = named(taxes, type);
+    if (!tax)
+        throw QuoteRequestError(QStringLiteral("Unknown tax type '%1'.").arg(type));
+    return *tax;
+}
+
+void buildRoute(Db::Workspace& workspace, const QString& databasePath, const QStringList& stops,
+                RouteModel& route, QStringList* notes)
+{
+    for (const QString& id : stops) {
+        const std::optional<AirportRecord> airport =
+            ReadAirport(workspace, databasePath, id.trimmed().toUpper());
+        if (!airport)
+            throw QuoteRequestError(
+                QStringLiteral("Airport Identifier '%1' not found.").arg(id.trimmed().toUpper()));
+        const RouteStop stop{airport->ID, airport->NAME, airport->Latitude, airport->Longitude};
+        // Each stop follows the one inserted before it, which the window leaves selected.
+        const int last = route.count() - 1;
+        const std::optional<qint64> runway = airport->RUNWAY_LENGTH > 0
+                                                 ? std::optional<qint64>(airport->RUNWAY_LENGTH)
+                                                 : std::nullopt;
+        const RouteInsertion::Decision decision =
+            RouteInsertion::decide({&route, last, last}, stop, runway,
+                                   appSettings().MINRUNWAYLENGTH, [] { return false; });
+        if (!decision.refusal.isEmpty())
+            throw QuoteRequestError(stop.ID + QStringLiteral(": ") + decision.refusal);
+        if (!decision.runwayQuestion.isEmpty() && notes)
+            *notes << QStringLiteral("%1: runway of %2 ft is shorter than the minimum of %3 ft")
+                          .arg(stop.ID)
+                          .arg(airport->RUNWAY_LENGTH)
+                          .arg(appSettings().MINRUNWAYLENGTH);
+        route.insertStop(decision.position, stop);
+    }
+}
+
+// One charge row entered as the operator enters it: a catalogue charge picked (its
+// stored description, its amount, number 1), then what was given typed over it.
+void addCharge(ChargesModel& charges, const QuoteRequest::Charge& charge,
+               const QList<CatalogueRow>& catalogueRows, const QList<CatalogueRow>& taxes)
+{
+    int row = -1;
+    for (int i = 0; i < charges.count() && row < 0; ++i) {
+        if (charges.line(i) == ChargeLine())
+            row = i;
+    }
+    if (row < 0) {
+        charges.ensureRows(charges.count() + 1);
+        row = charges.count() - 1;
+    }
+    const CatalogueRow* listed =
+        charge.description.isEmpty() ? nullptr : named(catalogueRows, charge.description);
+    const QString description = charge.description.trimmed();
+    // Only a catalogue charge brings its amount: any other charge without one is a
+    // misspelt catalogue name far more often than a charge of 0.00.
+    if (!listed && !charge.amount) {
+        QStringList names;
+        for (const CatalogueRow& row : catalogueRows)
+            names << row.name;
+        throw refusal(QStringLiteral("'%1' is no charge of the catalogue (%2); a charge of "
+                                     "your own needs an amount.")
+                          .arg(description, names.isEmpty() ? QStringLiteral("it is empty")
+                                                            : names.join(QStringLiteral(", "))));
+    }
+    // As in the grid: a catalogue charge without an amount is picked at 0.00.
+    if (listed) {
+        charges.pickCharge(row, listed->name, listed->value.value_or(0));
+    } else if (!description.isEmpty()) {
+        typeCell(charges, row, ChargesModel::ColumnCharge, description, QStringLiteral("Text"),
+                 description);
+    }
+    // The figures as the operator types them: the user's decimal sign, no grouping.
+    if (charge.amount)
+        typeCell(charges, row, ChargesModel::ColumnAmount,
+                 typedForm(*charge.amount, Format::NumberSymbols::current()),
+                 QStringLiteral("Amount"), description);
+    if (charge.number)
+        typeCell(charges, row, ChargesModel::ColumnNumber,
+                 typedForm(*charge.number, Format::NumberSymbols::current()),
+                 QStringLiteral("Number"), description);
+    if (!charge.tax.isEmpty()) {
+        const CatalogueRow& tax = taxNamed(taxes, charge.tax);
+        charges.pickTax(row, tax.name, tax.value.value_or(0));
+    }
+    charges.writeRow(row);
+}
+
+} // namespace
+
+QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
+                       const QuoteRequest& request, const QString& currencySymbol,
+                       const QDate& today, QStringList* notes)
+{
+    if (request.stops.size() < 2)
+        throw QuoteRequestError(QStringLiteral("A quote needs at least two airports."));
+    auto database = workspace.openDatabase(databasePath);
+    const QList<CatalogueRow> catalogueRows =
+        catalogue(*database, QStringLiteral("AdditionalCharges"),
+                  QStringLiteral("ChargeDescription"), QStringLiteral("ChargeAmount"));
+    const QList<CatalogueRow> taxes =
+        catalogue(*database, QStringLiteral("Select * from Taxes Where [Tax Type] <> \"\""),
+                  QStringLiteral("TAX TYPE"), QStringLiteral("TAX %"));
+
+    Quote quote;
+    quote.charges()->setTaxLookup([&taxes](const QString& type) -> std::optional<double> {
+        const CatalogueRow* tax = named(taxes, type);
+        return tax ? std::optional<double>(tax->value.value_or(0)) : std::nullopt;
+    });
+    quote.charges()->reset(1);
+    quote.sheet()->resetChargePerMile();
+    buildRoute(workspace, databasePath, request.stops, *quote.route(), notes);
+
+    if (request.rate)
+        quote.sheet()->setText(QuoteSheet::ChargePerMile,
+                               Format::number(*request.rate, Format::Rate));
+    if (!request.tax.isEmpty()) {
+        const CatalogueRow& tax = taxNamed(taxes, request.tax);
+        quote.sheet()->setBaseTax(tax.name, tax.value);
+    }
+    for (const QuoteRequest::Charge& charge : request.charges)
+        addCharge(*quote.charges(), charge, catalogueRows, taxes);
+    if (request.passengers) {
+        const int segments = request.segments.value_or(quote.route()->count() - 1);
+        const SegmentTaxLine line{*request.passengers, segments, appSettings().SEGMENTTAX};
+        if (*request.passengers <= 0 || segments <= 0 || *request.passengers > 99 || segments > 99)
+            throw QuoteRequestError(
+                QStringLiteral("The segment tax takes 1 to 99 passengers and 1 to 99 segments."));
+        quote.charges()->saveSegmentTax(-1, line.chargeText(), line.totalText());
+    }
+
+    QuoteData data = quote.documentData(appSettings(), currencySymbol, today);
+    for (const QuoteTabField& field : quoteTabFields(data)) {
+        if (field.kind == QuoteTabField::Kind::Figure || field.kind == QuoteTabField::Kind::Money)
+            checkShown(field.text, field.caption);
+    }
+    for (const QuoteData::ChargeRow& row : data.charges) {
+        checkShown(row.total, QStringLiteral("The total of the charge '%1'").arg(row.charge));
+        checkShown(row.taxAmount,
+                   QStringLiteral("The tax amount of the charge '%1'").arg(row.charge));
+    }
+    data.customer = request.customer;
+    data.departureDate = request.departureDate;
+    data.returnDate = request.returnDate;
+    data.remarks = request.remarks;
+    data.quotedBy = request.quotedBy;
+    data.printCompany = request.printCompany;
+    return data;
+}
+
+namespace RequestFigures {
+
+double plain(const QString& text)
+{
+    const std::optional<double> value = Format::readPlain(text);
+    if (!value || !std::isfinite(*value))
+        throw refusal(
+            QStringLiteral("'%1' is not a number in plain form (such as 8.5).").arg(text));
+    return *value;
+}
+
+double rate(const QString& text)
+{
+    const double value = plain(text);
+    if (value < 0)
+        throw refusal(QStringLiteral("'%1' is negative; a charge per mile never is.").arg(text));
+    // What the operator would type: its digits and at most one decimal point.
+    if (typedForm(value, Format::NumberSymbols::plain()).size() > ChargePerMileLength)
+        throw refusal(QStringLiteral("'%1' does not fit \"Charge p/m\" (%2 characters).")
+                          .arg(text)
+                          .arg(ChargePerMileLength));
+    return value;
+}
+
+int count(const QString& text)
+{
+    bool read = false;
+    const int value = text.trimmed().toInt(&read);
+    if (!read || value < 1 || value > 99)
+        throw refusal(QStringLiteral("'%1' is not a whole number from 1 to 99.").arg(text));
+    return value;
+}
+
+} // namespace RequestFigures
+
+QList<QuoteTabField> quoteTabFields(const QuoteData& data)
+{
+    using Kind = QuoteTabField::Kind;
+    const bool minimum = Pricing::usesMinimum(
+        Format::value(data.distanceCharge), Format::value(data.chargePerMile), data.minBaseCharge);
+    const QString baseCaption =
+        minimum ? QStringLiteral("Minimum Charge") : QStringLiteral("Base Charge");
+    return {
+        {"TxtTotalNM", "Total Nautical Miles", data.totalNM, Kind::Figure, {}},
+        {"TxtTotalSM", "Total Statute Miles", data.totalSM, Kind::Figure, {}},
+        {"TxtDistanceCharge", "Route Distance", data.distanceCharge, Kind::Figure,
+         data.milesCaption},
+        {"LabelMiles", {}, data.milesCaption, Kind::Caption, {}},
+        {"TxtChargePerMile", "Charge p/m", data.chargePerMile, Kind::Money, {}},
+        {"lblBaseCharge", {}, baseCaption + u':', Kind::Caption, {}},
+        {"TxtBaseCharge", baseCaption, data.baseCharge, Kind::Money, {}},
+        {"SSDBCBTaxBaseCharge", "Tax", data.taxType, Kind::Text, {}},
+        {"TxtTaxAmount", "Tax Amount", data.taxAmount, Kind::Money, {}},
+        {"TxtTotalBaseCharge", "Total Base Charge", data.totalBaseCharge, Kind::Money, {}},
+        {"TxtTotAddCharges", "Charges", data.totAddCharges, Kind::Money, {}},
+        {"TxtTotTaxAddCharges", "Taxes", data.totTaxAddCharges, Kind::Money, {}},
+        {"TxtTotalCharges", "Total Charges", data.totalCharges, Kind::Money, {}},
+        {"TxtTotalTaxes", "Total Taxes", data.totalTaxes, Kind::Money, {}},
+        {"TxtFinalQuote", "Final Quote", data.finalQuote, Kind::Money, {}},
+    };
+}

@@ -1,0 +1,202 @@
+#include "core/quote/routemodel.h"
+
+#include "core/format.h"
+
+namespace {
+
+const char* const Captions[RouteModel::COLUMNS] = {
+    "ID",       "Name",    "LatHour", "LatMin",  "LatSec",
+    "LongHour", "LongMin", "LongSec", "Dist.NM", "Dist.SM",
+};
+
+} // namespace
+
+RouteModel::RouteModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int RouteModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int RouteModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : COLUMNS;
+}
+
+QVariant RouteModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return index.column() == ColumnId || index.column() == ColumnName
+                   ? QVariant()
+                   : QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+        return {};
+    const RouteLeg& row = m_legs.at(index.row());
+    switch (index.column()) {
+    case ColumnId:
+        return row.stop.ID;
+    case ColumnName:
+        return row.stop.NAME;
+    case ColumnLatHour:
+        return row.stop.Latitude.DegreesText;
+    case ColumnLatMin:
+        return QString::number(row.stop.Latitude.Minutes);
+    case ColumnLatSec:
+        return Format::general(row.stop.Latitude.Seconds);
+    case ColumnLongHour:
+        return row.stop.Longitude.DegreesText;
+    case ColumnLongMin:
+        return QString::number(row.stop.Longitude.Minutes);
+    case ColumnLongSec:
+        return Format::general(row.stop.Longitude.Seconds);
+    case ColumnDistanceNM:
+        return row.DistanceNM;
+    case ColumnDistanceSM:
+        return row.DistanceSM;
+    default:
+        return {};
+    }
+}
+
+QVariant RouteModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < COLUMNS)
+        return QString::fromLatin1(Captions[section]);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+QString RouteModel::totalNMText() const
+{
+    return Format::number(m_totalNM, Format::TotalMiles);
+}
+
+QString RouteModel::totalSMText() const
+{
+    return Format::number(m_totalSM, Format::TotalMiles);
+}
+
+void RouteModel::UpdateLeg(int row)
+{
+    if (count() < 2 || row < 1 || row >= count())
+        return;
+    const LegDistance leg =
+        ComputeLeg(m_legs.at(row - 1).stop.point(), m_legs.at(row).stop.point());
+    // The totals add the legs as shown, rounded to one decimal, not the exact distances.
+    m_totalNM += Format::value(leg.nmText);
+    m_totalSM += Format::value(leg.smText);
+    setLegTexts(row, leg.nmText, leg.smText);
+}
+
+void RouteModel::insertStop(int position, const RouteStop& stop)
+{
+    position = qBound(0, position, count());
+    beginInsertRows(QModelIndex(), position, position);
+    m_legs.insert(position, RouteLeg{stop, QString(), QString()});
+    endInsertRows();
+
+    if (position > 0)
+        UpdateLeg(position);
+    const int next = position + 1;
+    if (next < count()) {
+        // The stop that now follows had a leg from the new stop's predecessor; at the
+        // top it was the first stop and carried none.
+        if (position > 0)
+            subtractLeg(next);
+        UpdateLeg(next);
+    }
+    emit totalsChanged();
+}
+
+int RouteModel::removeStop(int row, bool collapseDuplicates)
+{
+    if (row < 0 || row >= count())
+        return -1;
+    int current = removeOne(row);
+    // Taking a stop out can bring two visits of the same airport together; the second
+    // goes too. Only the stop left at the removed position is looked at.
+    while (collapseDuplicates && current > 0 &&
+           m_legs.at(current).stop.ID == m_legs.at(current - 1).stop.ID)
+        current = removeOne(current);
+    emit totalsChanged();
+    return current;
+}
+
+void RouteModel::clear()
+{
+    beginResetModel();
+    m_legs.clear();
+    m_totalNM = 0;
+    m_totalSM = 0;
+    endResetModel();
+    emit totalsChanged();
+}
+
+void RouteModel::restore(const Snapshot& snapshot)
+{
+    beginResetModel();
+    m_legs = snapshot.legs;
+    m_totalNM = snapshot.totalNM;
+    m_totalSM = snapshot.totalSM;
+    endResetModel();
+    emit totalsChanged();
+}
+
+void RouteModel::setStopIdentity(int row, const QString& id, const QString& name)
+{
+    if (row < 0 || row >= count())
+        return;
+    RouteStop& stop = m_legs[row].stop;
+    stop.ID = id;
+    stop.NAME = name;
+    emit dataChanged(index(row, ColumnId), index(row, ColumnName));
+}
+
+void RouteModel::setLegTexts(int row, const QString& nm, const QString& sm)
+{
+    RouteLeg& leg = m_legs[row];
+    if (leg.DistanceNM == nm && leg.DistanceSM == sm)
+        return;
+    leg.DistanceNM = nm;
+    leg.DistanceSM = sm;
+    emit dataChanged(index(row, ColumnDistanceNM), index(row, ColumnDistanceSM), {Qt::DisplayRole});
+}
+
+void RouteModel::subtractLeg(int row)
+{
+    m_totalNM -= Format::value(m_legs.at(row).DistanceNM);
+    m_totalSM -= Format::value(m_legs.at(row).DistanceSM);
+}
+
+int RouteModel::removeOne(int row)
+{
+    const int before = count();
+    if (before <= 2) {
+        m_totalNM = 0;
+        m_totalSM = 0;
+    } else if (row > 0) {
+        subtractLeg(row);
+    }
+
+    beginRemoveRows(QModelIndex(), row, row);
+    m_legs.removeAt(row);
+    endRemoveRows();
+
+    const int current = row < count() ? row : row - 1;
+    if (row > 0) {
+        // The stop now at the removed position is measured from its new predecessor;
+        // when the last stop went, this re-adds the unchanged leg of the new last stop.
+        if (current >= 0 && count() > 1) {
+            subtractLeg(current);
+            UpdateLeg(current);
+        }
+    } else if (count() > 0 && !m_legs.at(0).DistanceNM.isEmpty()) {
+        // The first stop never carries a leg.
+        if (count() > 1)
+            subtractLeg(0);
+        setLegTexts(0, QString(), QString());
+    }
+    return current;
+}

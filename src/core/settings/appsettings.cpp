@@ -1,0 +1,405 @@
+#include "core/settings/appsettings.h"
+
+#include "core/db/schema.h"
+#include "core/folder/durablefile.h"
+#include "core/format.h"
+#include "core/settings/inifile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace {
+
+const QString SettingsSection = QStringLiteral("SETTINGS");
+const QString CompanySection = QStringLiteral("COMPANY");
+
+// Leading and trailing blanks removed; tabs and other white space stay.
+QString trimBlanks(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+// A finite number read from the text, else nothing. A file is the same file on
+// every machine: a value in plain form ("8.5", "1500", "2.5e1") means that number
+// in every locale, and only a value in another form is read in the user's number
+// format, as a file written by hand in the user's own form ("8,5" in German,
+// "1,500.25" in English). A value that is neither ("8,5" in English, where it is no
+// correctly grouped figure) is no number: it is never taken for ten times itself.
+std::optional<double> numeric(const QString& text)
+{
+    std::optional<double> value = Format::readPlain(text);
+    if (!value)
+        value = Format::readWritten(text);
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    return value;
+}
+
+// Reads the numeric settings; a value that is there but reads as no number takes the
+// default and is listed, so that start-up can say so instead of pricing with it.
+class NumberReader
+{
+public:
+    NumberReader(const IniFile& file, QList<UnreadableSetting>* unreadable)
+        : m_file(file), m_unreadable(unreadable)
+    {}
+
+    double number(const char* key, double fallback)
+    {
+        const QString text = value(key);
+        const std::optional<double> read = numeric(text);
+        if (!read)
+            refuse(key, text, SettingsText::number(fallback));
+        return read.value_or(fallback);
+    }
+
+    // Rounded halves to even; a figure beyond the 32-bit range counts as no number.
+    qint32 integer(const char* key)
+    {
+        const QString text = value(key);
+        std::optional<double> read = numeric(text);
+        if (read) {
+            read = Format::roundHalfEven(*read);
+            if (*read < std::numeric_limits<qint32>::min() ||
+                *read > std::numeric_limits<qint32>::max())
+                read.reset();
+        }
+        if (!read) {
+            refuse(key, text, QStringLiteral("0"));
+            return 0;
+        }
+        return static_cast<qint32>(*read);
+    }
+
+    // On for a figure that rounds to exactly 1; any other figure, including figures
+    // too large for the 16-bit flag the file was designed for, leaves it off.
+    bool flag(const char* key)
+    {
+        const QString text = value(key);
+        const std::optional<double> read = numeric(text);
+        if (!read)
+            refuse(key, text, SettingsText::flag(false));
+        return read && Format::roundHalfEven(*read) == 1.0;
+    }
+
+private:
+    QString value(const char* key) const
+    {
+        return m_file.profileValue(SettingsSection, QString::fromLatin1(key));
+    }
+
+    // An empty or missing value takes its default silently.
+    void refuse(const char* key, const QString& text, const QString& used)
+    {
+        if (m_unreadable && !text.trimmed().isEmpty())
+            m_unreadable->append({QString::fromLatin1(key), text, used});
+    }
+
+    const IniFile& m_file;
+    QList<UnreadableSetting>* m_unreadable;
+};
+
+// Where a Save puts the new settings file until the catalogue is committed.
+QString savingPath(const QString& settingsPath)
+{
+    return settingsPath + QStringLiteral(".saving");
+}
+
+QString databaseBeside(const QString& settingsPath)
+{
+    return QFileInfo(settingsPath).absoluteDir().filePath(Schema::DatabaseFileName);
+}
+
+// The keys, per settings file, that a Save set in the record but could not write.
+QHash<QString, QSet<QString>>& pendingKeys()
+{
+    static QHash<QString, QSet<QString>> keys;
+    return keys;
+}
+
+// A digest of the catalogue tables as the database file holds them committed, or
+// nothing when the file cannot be read now. Read through a connection of its own,
+// which sees no uncommitted change of the settings dialog's transaction.
+std::optional<QByteArray> catalogueFingerprint(const QString& databasePath)
+{
+    if (!QFileInfo(databasePath).isFile())
+        return std::nullopt;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(databasePath).constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return std::nullopt;
+    }
+    sqlite3_busy_timeout(db, 2000);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    bool read = true;
+    for (const char* table : {"AdditionalCharges", "Taxes"}) {
+        sqlite3_stmt* rows = nullptr;
+        const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY rowid";
+        read = sqlite3_prepare_v2(db, sql.constData(), -1, &rows, nullptr) == SQLITE_OK;
+        int step = SQLITE_DONE;
+        while (read && (step = sqlite3_step(rows)) == SQLITE_ROW) {
+            for (int column = 0; column < sqlite3_column_count(rows); ++column) {
+                const char type = char('0' + sqlite3_column_type(rows, column));
+                const auto* text = sqlite3_column_text(rows, column);
+                const int size = sqlite3_column_bytes(rows, column);
+                hash.addData(QByteArrayView(&type, 1));
+                hash.addData(QByteArray::number(size) + ':');
+                hash.addData(QByteArrayView(reinterpret_cast<const char*>(text), size));
+            }
+            hash.addData("\n");
+        }
+        read = read && step == SQLITE_DONE;
+        sqlite3_finalize(rows);
+        if (!read)
+            break;
+        hash.addData(QByteArrayView("|"));
+    }
+    sqlite3_close(db);
+    if (!read)
+        return std::nullopt;
+    return hash.result();
+}
+
+void removeSaving(const QString& settingsPath)
+{
+    if (QFile::remove(savingPath(settingsPath)))
+        DurableFile::sync(QFileInfo(settingsPath).absolutePath());
+}
+
+// A Save cut off between its steps: the new file is installed when the catalogue was
+// committed (it is no longer the one fingerprinted), else dropped. While the database
+// cannot be read the ".saving" file stays for the next start to decide.
+void finishInterruptedSave(const QString& settingsPath)
+{
+    QFile saving(savingPath(settingsPath));
+    if (!QFileInfo(saving).isFile() || !saving.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray content = saving.readAll();
+    saving.close();
+    const qsizetype newline = content.indexOf('\n');
+    if (newline > 0) {
+        const std::optional<QByteArray> now = catalogueFingerprint(databaseBeside(settingsPath));
+        if (!now)
+            return;
+        if (*now != QByteArray::fromHex(content.first(newline)) &&
+            !DurableFile::write(settingsPath, content.sliced(newline + 1)).ok)
+            return;
+    }
+    removeSaving(settingsPath);
+}
+
+} // namespace
+
+QString SettingsReadError::text() const
+{
+    return QStringLiteral("The settings file '%1' cannot be read: %2.")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+AppSettings& appSettings()
+{
+    static AppSettings settings;
+    return settings;
+}
+
+AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* unreadable)
+{
+    IniFile file(settingsPath);
+    QString error;
+    if (!file.load(&error))
+        throw SettingsReadError{settingsPath, error};
+    const auto setting = [&](const QString& key) {
+        return file.profileValue(SettingsSection, key);
+    };
+    const auto company = [&](const QString& key) { return file.profileValue(CompanySection, key); };
+    NumberReader numbers(file, unreadable);
+    AppSettings s;
+    s.QUOTEBASE = trimBlanks(setting(QStringLiteral("QUOTEBASE"))) == u"NM" ? QuoteBase::Nautical
+                                                                            : QuoteBase::Statute;
+    s.MINRUNWAYLENGTH = numbers.integer("MINRUNWAYLENGTH");
+    s.SORTORDER = trimBlanks(setting(QStringLiteral("SORTORDER"))).toUpper() == u"[NAME]"
+                      ? QStringLiteral("[NAME]")
+                      : QStringLiteral("[ID]");
+    s.DEFAULTCHARGESM = numbers.number("DEFAULTCHARGESM", 0);
+    s.DEFAULTCHARGENM = numbers.number("DEFAULTCHARGENM", 0);
+    s.MINBASECHARGE = numbers.number("MINBASECHARGE", 0);
+    const QString airport = setting(QStringLiteral("DEFAULTAIRPORT"));
+    if (airport.size() == 3 || airport.size() == 4)
+        s.DEFAULTAIRPORT = airport;
+    s.SEGMENTTAX = numbers.number("SEGMENTTAX", 2.5);
+    s.ROUNDMILES = numbers.flag("ROUNDMILES");
+
+    s.NAME = company(QStringLiteral("NAME"));
+    s.ADDRESS1 = company(QStringLiteral("ADDRESS1"));
+    s.ADDRESS2 = company(QStringLiteral("ADDRESS2"));
+    s.CITY = company(QStringLiteral("CITY"));
+    s.ZIP = company(QStringLiteral("ZIP"));
+    s.STATE = company(QStringLiteral("STATE"));
+    s.COUNTRY = company(QStringLiteral("COUNTRY"));
+    s.PHONE1 = company(QStringLiteral("PHONE1"));
+    s.PHONE2 = company(QStringLiteral("PHONE2"));
+    s.FAX = company(QStringLiteral("FAX"));
+    s.EMAIL = company(QStringLiteral("EMAIL"));
+    s.WEBSITE = company(QStringLiteral("WEBSITE"));
+    return s;
+}
+
+QList<UnreadableSetting> LoadSettings(const QString& settingsPath)
+{
+    finishInterruptedSave(settingsPath);
+    DurableFile::removeStaleTemporaries(settingsPath);
+    DurableFile::removeStaleTemporaries(savingPath(settingsPath));
+    QList<UnreadableSetting> unreadable;
+    appSettings() = readSettings(settingsPath, &unreadable);
+    return unreadable;
+}
+
+QString unreadableSettingsText(const QString& settingsPath,
+                               const QList<UnreadableSetting>& unreadable)
+{
+    QString text = QStringLiteral("These values of the settings file %1 are not numbers the "
+                                  "program can read, so their defaults are used:\r")
+                       .arg(settingsPath);
+    for (const UnreadableSetting& setting : unreadable)
+        text += QStringLiteral("\r%1=%2: %3 is used").arg(setting.key, setting.value, setting.used);
+    text += QStringLiteral("\r\rWrite numbers with \".\" as the decimal sign and no digit grouping "
+                           "(8.5, 1500), or enter them again in Settings.");
+    return text;
+}
+
+namespace SettingsText {
+
+QString quoteBase(QuoteBase base)
+{
+    return base == QuoteBase::Nautical ? QStringLiteral("NM") : QStringLiteral("SM");
+}
+
+QString integer(qint32 value)
+{
+    // The file has always held integers with a blank where a minus sign would go
+    // (" 5000"); hand-edited files and older copies of the program expect that form.
+    const QString digits = QString::number(value);
+    return value < 0 ? digits : u' ' + digits;
+}
+
+QString number(double value)
+{
+    // Plain form in every locale, so that the file reads the same on every machine.
+    return Format::general(value, Format::NumberSymbols::plain());
+}
+
+QString flag(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace SettingsText
+
+SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& current,
+                                const AppSettings& entered,
+                                const std::function<bool()>& commitCatalogue)
+{
+    IniFile file(settingsPath);
+    SettingsSaveResult result;
+    QString readError;
+    if (!file.load(&readError))
+        result = {false, QStringLiteral("The file could not be read: %1").arg(readError)};
+    const QByteArray before = file.contents();
+    QSet<QString>& pending = pendingKeys()[settingsPath];
+    QSet<QString> changed; // "SECTION/KEY" of every key this Save sets
+    const auto write = [&](const QString& section, const QString& key, const QString& text) {
+        changed.insert(section + u'/' + key);
+        if (result.ok && !file.setValue(section, key, text))
+            result = {false, QStringLiteral("The value of %1 does not fit on one line.").arg(key)};
+    };
+    const auto update = [&](const QString& section, const QString& key, auto& field,
+                            const auto& value, const auto& text) {
+        if (field == value && !pending.contains(section + u'/' + key))
+            return;
+        field = value;
+        write(section, key, text(value));
+    };
+    const auto asIs = [](const QString& text) { return text; };
+    const auto setting = [&](const char* key, auto& field, const auto& value, const auto& text) {
+        update(SettingsSection, QString::fromLatin1(key), field, value, text);
+    };
+    const auto company = [&](const char* key, QString& field, const QString& value) {
+        update(CompanySection, QString::fromLatin1(key), field, value, asIs);
+    };
+
+    setting("DEFAULTCHARGESM", current.DEFAULTCHARGESM, entered.DEFAULTCHARGESM,
+            SettingsText::number);
+    setting("DEFAULTCHARGENM", current.DEFAULTCHARGENM, entered.DEFAULTCHARGENM,
+            SettingsText::number);
+    setting("SEGMENTTAX", current.SEGMENTTAX, entered.SEGMENTTAX, SettingsText::number);
+    setting("ROUNDMILES", current.ROUNDMILES, entered.ROUNDMILES, SettingsText::flag);
+    current.QUOTEBASE = entered.QUOTEBASE;
+    write(SettingsSection, QStringLiteral("QUOTEBASE"), SettingsText::quoteBase(entered.QUOTEBASE));
+    setting("MINRUNWAYLENGTH", current.MINRUNWAYLENGTH, entered.MINRUNWAYLENGTH,
+            SettingsText::integer);
+    setting("MINBASECHARGE", current.MINBASECHARGE, entered.MINBASECHARGE, SettingsText::number);
+    setting("DEFAULTAIRPORT", current.DEFAULTAIRPORT, entered.DEFAULTAIRPORT, asIs);
+
+    company("NAME", current.NAME, entered.NAME);
+    company("ADDRESS1", current.ADDRESS1, entered.ADDRESS1);
+    company("ADDRESS2", current.ADDRESS2, entered.ADDRESS2);
+    company("CITY", current.CITY, entered.CITY);
+    company("STATE", current.STATE, entered.STATE);
+    company("ZIP", current.ZIP, entered.ZIP);
+    company("COUNTRY", current.COUNTRY, entered.COUNTRY);
+    company("PHONE1", current.PHONE1, entered.PHONE1);
+    company("PHONE2", current.PHONE2, entered.PHONE2);
+    company("FAX", current.FAX, entered.FAX);
+    company("EMAIL", current.EMAIL, entered.EMAIL);
+    company("WEBSITE", current.WEBSITE, entered.WEBSITE);
+
+    const QByteArray after = file.contents();
+    bool writeFile = result.ok && after != before;
+    bool saving = false;
+    if (writeFile && commitCatalogue) {
+        if (const std::optional<QByteArray> fingerprint =
+                catalogueFingerprint(databaseBeside(settingsPath))) {
+            const DurableFile::Result marked =
+                DurableFile::write(savingPath(settingsPath), fingerprint->toHex() + '\n' + after);
+            saving = marked.ok;
+            if (!marked.ok) {
+                // The catalogue is committed all the same; the settings wait for the
+                // next Save.
+                result = {false, marked.error};
+                writeFile = false;
+            }
+        }
+    }
+    if (commitCatalogue && !commitCatalogue()) {
+        if (writeFile)
+            result = {false, QStringLiteral("The catalogue changes could not be saved, so the "
+                                            "settings were not written either.")};
+        writeFile = false;
+    }
+    if (writeFile && !file.save(&result.error))
+        result.ok = false;
+    if (saving)
+        removeSaving(settingsPath);
+    if (result.ok)
+        pending.clear();
+    else
+        pending.unite(changed);
+    return result;
+}

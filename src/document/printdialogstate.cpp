@@ -1,7 +1,0 @@
-#include "document/printdialogstate.h"
-
-PrintDialogState& printDialogState()
-{
-    static PrintDialogState state;
-    return state;
-}

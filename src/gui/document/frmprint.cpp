@@ -1,0 +1,573 @@
+#include "gui/document/frmprint.h"
+
+#include "core/document/printdialogstate.h"
+#include "core/errortext.h"
+#include "core/format.h"
+#include "gui/document/datefield.h"
+#include "gui/document/printjob.h"
+#include "gui/platform/accesskeys.h"
+#include "gui/platform/platform.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+// One line of remarks; a second line may hold as many again.
+constexpr int RemarksLine = PrintFields::RemarksLine;
+// The stored line break takes two characters.
+constexpr int LineBreakLength = 2;
+
+const QString TextFilter = QStringLiteral("Text File (*.txt)");
+const QString PdfFilter = QStringLiteral("PDF Document (*.pdf)");
+
+// Where a field sits in its frame's grid: the caption left of it, the field taking
+// `span` columns.
+struct GridPlace
+{
+    int row, column, span;
+};
+
+// The customer's fields in reading order, which is their Tab order: each row left to
+// right, so an address typed from top to bottom lands in the fields it belongs in.
+constexpr GridPlace CustomerPlaces[PrintFields::CustomerCount] = {
+    {0, 1, 5}, // name
+    {1, 1, 5}, // address 1
+    {2, 1, 5}, // address 2
+    {3, 1, 1}, // city
+    {3, 3, 3}, // state
+    {4, 1, 1}, // country
+    {4, 3, 3}, // zip code
+    {5, 1, 1}, // phone
+    {5, 3, 3}, // fax
+    {6, 1, 5}, // e-mail
+};
+
+QLineEdit* addField(QGridLayout* grid, const PrintField& text, GridPlace place)
+{
+    auto* field = new QLineEdit;
+    field->setObjectName(QString(text.controlName));
+    field->setMaxLength(text.length);
+    if (text.length <= 8) // the state and the zip code need no room to spare
+        field->setMaximumWidth(field->fontMetrics().averageCharWidth() * (text.length + 6));
+    if (text.caption.isEmpty()) {
+        field->setAccessibleName(QStringLiteral("Address line 2"));
+    } else {
+        const QString caption(text.caption);
+        field->setAccessibleName(caption);
+        auto* label = new QLabel(caption);
+        label->setBuddy(field);
+        grid->addWidget(label, place.row, place.column - 1);
+    }
+    grid->addWidget(field, place.row, place.column, 1, place.span);
+    return field;
+}
+
+DateField* addDateField(QGridLayout* grid, int row, const QString& caption, const char* name)
+{
+    auto* field = new DateField;
+    field->setObjectName(QLatin1String(name));
+    field->setAccessibleName(caption);
+    field->lineEdit()->setAccessibleName(caption);
+    auto* label = new QLabel(caption);
+    label->setBuddy(field);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(field, row, 1);
+    return field;
+}
+
+QPushButton* addButton(QHBoxLayout* row, const QString& caption, const char* name)
+{
+    auto* button = new QPushButton(caption);
+    button->setObjectName(QLatin1String(name));
+    // No button is the default, so Enter in a field never starts printing.
+    button->setAutoDefault(false);
+    row->addWidget(button);
+    return button;
+}
+
+} // namespace
+
+FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
+    : QDialog(parent), m_quote(std::move(quote))
+{
+    AccessKeys::runAtOnce();
+    setObjectName(QStringLiteral("FrmPrint"));
+    setWindowTitle(QStringLiteral("Print Quote"));
+    setModal(true);
+
+    auto* quoteFrame = new QGroupBox(QStringLiteral("Quote Information"));
+    auto* quoteGrid = new QGridLayout(quoteFrame);
+    m_DCDateFlight = addDateField(quoteGrid, 0, QStringLiteral("Departure Date:"), "DCDateFlight");
+    m_DCDateReturn = addDateField(quoteGrid, 1, QStringLiteral("Return Date:"), "DCDateReturn");
+    m_TxtQuotedBy = addField(quoteGrid, PrintFields::QuotedBy, {0, 3, 1});
+    const QString companyCaption = QStringLiteral("Print Company Information: ");
+    m_ChkComp = new QCheckBox;
+    m_ChkComp->setObjectName(QStringLiteral("ChkComp"));
+    m_ChkComp->setAccessibleName(companyCaption);
+    m_ChkComp->setToolTip(QStringLiteral(
+        "Select this option to Print a header with your Company Information from Settings"));
+    auto* companyLabel = new QLabel(companyCaption);
+    companyLabel->setBuddy(m_ChkComp);
+    companyLabel->setToolTip(m_ChkComp->toolTip());
+    quoteGrid->addWidget(companyLabel, 1, 2);
+    quoteGrid->addWidget(m_ChkComp, 1, 3);
+
+    auto* customerFrame = new QGroupBox(QStringLiteral("Customer Information"));
+    auto* grid = new QGridLayout(customerFrame);
+    for (int i = 0; i < PrintFields::CustomerCount; ++i)
+        m_customerFields[i] = addField(grid, PrintFields::Customer[i], CustomerPlaces[i]);
+
+    auto* remarksFrame = new QGroupBox(QStringLiteral("Remarks"));
+    m_TxtQuoteRemarks = new QPlainTextEdit;
+    m_TxtQuoteRemarks->setObjectName(QStringLiteral("TxtQuoteRemarks"));
+    m_TxtQuoteRemarks->setAccessibleName(QStringLiteral("Remarks"));
+    m_TxtQuoteRemarks->setTabChangesFocus(true);
+    m_TxtQuoteRemarks->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_TxtQuoteRemarks->setMinimumWidth(m_TxtQuoteRemarks->fontMetrics().averageCharWidth() *
+                                       (RemarksLine + 4));
+    m_TxtQuoteRemarks->setFixedHeight(m_TxtQuoteRemarks->fontMetrics().lineSpacing() * 3 + 12);
+    m_TxtQuoteRemarks->installEventFilter(this);
+    (new QVBoxLayout(remarksFrame))->addWidget(m_TxtQuoteRemarks);
+
+    auto* buttons = new QHBoxLayout;
+    m_CmdPrint = addButton(buttons, QStringLiteral("&Print"), "CmdPrint");
+    m_CmdPrintFile = addButton(buttons, QStringLiteral("Save to &File..."), "CmdPrintFile");
+    m_CmdPrintFile->setToolTip(QStringLiteral("Write the quote to a text file or a PDF document"));
+    m_CmdClear = addButton(buttons, QStringLiteral("Clear &Data"), "CmdClear");
+    m_CmdCancel = addButton(buttons, QStringLiteral("&Cancel"), "CmdCancel");
+    auto* hint = new QLabel(QStringLiteral("To write the quote to a text file or a PDF document, "
+                                           "use Save to File or the print dialog's Print to "
+                                           "File."));
+    hint->setObjectName(QStringLiteral("LblFileHint"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(quoteFrame);
+    layout->addWidget(customerFrame);
+    layout->addWidget(remarksFrame);
+    layout->addLayout(buttons);
+    layout->addWidget(hint);
+
+    // Shown on demand just below a date field; it closes when it loses the focus.
+    m_MonthView1 = new QCalendarWidget(this);
+    m_MonthView1->setObjectName(QStringLiteral("MonthView1"));
+    m_MonthView1->setWindowFlags(Qt::Popup);
+    m_MonthView1->hide();
+
+    QList<QWidget*> order = {m_DCDateFlight, m_DCDateReturn, m_TxtQuotedBy, m_ChkComp};
+    for (QLineEdit* field : m_customerFields)
+        order << field;
+    order << m_TxtQuoteRemarks << m_CmdPrint << m_CmdPrintFile << m_CmdClear << m_CmdCancel;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(m_CmdPrint, &QPushButton::clicked, this, &FrmPrint::CmdPrint_Click);
+    connect(m_CmdPrintFile, &QPushButton::clicked, this, &FrmPrint::CmdPrintFile_Click);
+    connect(m_CmdClear, &QPushButton::clicked, this, &FrmPrint::CmdClear_Click);
+    connect(m_CmdCancel, &QPushButton::clicked, this, &FrmPrint::CmdCancel_Click);
+    connect(m_DCDateFlight, &DateField::valueChanged, this, &FrmPrint::DCDateFlight_Change);
+    connect(m_DCDateFlight, &DateField::buttonClicked, this, &FrmPrint::DCDateFlight_ButtonClick);
+    connect(m_DCDateReturn, &DateField::buttonClicked, this, &FrmPrint::DCDateReturn_ButtonClick);
+    connect(m_MonthView1, &QCalendarWidget::clicked, this, &FrmPrint::MonthView1_DateClick);
+    connect(m_MonthView1, &QCalendarWidget::activated, this, &FrmPrint::MonthView1_DateClick);
+    connect(m_MonthView1, &QCalendarWidget::selectionChanged, this,
+            &FrmPrint::MonthView1_SelChange);
+    connect(m_TxtQuoteRemarks, &QPlainTextEdit::textChanged, this,
+            &FrmPrint::TxtQuoteRemarks_Change);
+
+    Form_Load();
+}
+
+QString FrmPrint::dateDisplayFormat(const QString& todayShort, const QString& monthAbbrev)
+{
+    const qsizetype at = monthAbbrev.isEmpty() ? -1 : todayShort.indexOf(monthAbbrev);
+    if (at < 0)
+        return QString();
+    const qsizetype after = at + monthAbbrev.size();
+    QChar separator = after < todayShort.size() ? todayShort.at(after) : QLatin1Char(' ');
+    if (separator.isDigit())
+        separator = QLatin1Char('/');
+    // Where the name stood tells the order of the parts; the month is shown as a number.
+    const qsizetype position = at + 1;
+    const QStringList parts = position == 1                    ? QStringList{"mm", "dd", "yyyy"}
+                              : position == 3 || position == 4 ? QStringList{"dd", "mm", "yyyy"}
+                                                               : QStringList{"yyyy", "mm", "dd"};
+    return parts.join(separator);
+}
+
+QString FrmPrint::dateText(const std::optional<QDate>& date)
+{
+    return date ? date->toString(Qt::ISODate) : QString();
+}
+
+void FrmPrint::Form_Load()
+{
+    const QDate today = Platform::clock().today();
+    QString format = dateDisplayFormat(Format::shortDate(today),
+                                       QLocale().monthName(today.month(), QLocale::ShortFormat));
+    format.replace(QLatin1String("mm"), QLatin1String("MM"));
+    m_DCDateFlight->setDisplayFormat(format);
+    m_DCDateReturn->setDisplayFormat(format);
+
+    // Limits before values, so that the old limits never move a remembered date.
+    const PrintDialogState& state = printDialogState();
+    const QDate departure = QDate::fromString(state.DepartureDate, Qt::ISODate);
+    const QDate reference = departure.isValid() ? departure : today;
+    m_DCDateFlight->setMinimum(reference.addYears(-1));
+    m_DCDateFlight->setMaximum(reference.addYears(10));
+    m_DCDateFlight->setValue(departure.isValid() ? std::optional(departure) : std::nullopt);
+
+    // A return date is kept only together with its departure date.
+    const QDate returnDate = QDate::fromString(state.ReturnDate, Qt::ISODate);
+    m_DCDateReturn->setMaximum(m_DCDateFlight->maximum());
+    if (departure.isValid() && returnDate.isValid()) {
+        m_DCDateReturn->setMinimum(departure);
+        m_DCDateReturn->setValue(returnDate);
+    } else {
+        m_DCDateReturn->setMinimum(m_DCDateFlight->minimum());
+        m_DCDateReturn->clear();
+    }
+
+    m_TxtQuotedBy->setText(state.QuotedBy);
+    for (int i = 0; i < PrintFields::CustomerCount; ++i)
+        m_customerFields[i]->setText(state.*PrintFields::Customer[i].state);
+    QString remarks = state.Remarks;
+    remarks.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    // Remembered remarks of two lines keep the limit their line break gave them.
+    const qsizetype lineBreak = remarks.indexOf(QLatin1Char('\n'));
+    m_remarksLimit = lineBreak < 0 ? RemarksLine : int(lineBreak) + LineBreakLength + RemarksLine;
+    m_TxtQuoteRemarks->setPlainText(remarks);
+    m_ChkComp->setChecked(state.PrintCompany);
+}
+
+// The menu command set the busy pointer before opening the window.
+void FrmPrint::Form_Paint()
+{
+    Platform::pointer().setNormal();
+}
+
+void FrmPrint::Form_Unload()
+{
+    // Closing the window is no time to argue over a date: a typed date that is
+    // refused gives way to the one the field held.
+    m_DCDateFlight->commit(DateField::OnRefusal::Drop);
+    m_DCDateReturn->commit(DateField::OnRefusal::Drop);
+    PrintDialogState& state = printDialogState();
+    state.DepartureDate = dateText(m_DCDateFlight->value());
+    state.ReturnDate = dateText(m_DCDateReturn->value());
+    state.QuotedBy = m_TxtQuotedBy->text();
+    state.PrintCompany = m_ChkComp->isChecked();
+    for (int i = 0; i < PrintFields::CustomerCount; ++i)
+        state.*PrintFields::Customer[i].state = m_customerFields[i]->text();
+    state.Remarks = remarks();
+}
+
+// Every close (Cancel, Esc, the close box, the end of printing) passes here.
+void FrmPrint::done(int result)
+{
+    Form_Unload();
+    QDialog::done(result);
+}
+
+void FrmPrint::CmdPrint_Click()
+{
+    if (!datesComplete())
+        return;
+    hide();
+    QPrinter printer(QPrinter::HighResolution);
+    // The print dialog and the print queue show what the job is.
+    printer.setDocName(PrintJob::documentName(quoteData()));
+    const Platform::PrintChoice choice =
+        Platform::printChooser().choosePrinter(parentWidget() ? parentWidget() : this, printer);
+    Platform::pointer().setBusy();
+    // Lets the main window repaint where the dialogs were before composing starts.
+    QCoreApplication::processEvents();
+    switch (choice) {
+    case Platform::PrintChoice::Cancelled:
+        Platform::pointer().setNormal();
+        reject();
+        return;
+    case Platform::PrintChoice::ToFile:
+        if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+            // The dialog's PDF file printer named the file already, and its page.
+            const QString path = printer.outputFileName();
+            finishJob([&] { PrintJob::writePdf(path, quoteData(), printer.pageLayout()); });
+            return;
+        }
+        m_chosenPage = printer.pageLayout();
+        PrintQuoteToFile();
+        return;
+    case Platform::PrintChoice::Printer:
+        break;
+    }
+    finishJob([&] { PrintJob::printDocument(printer, quoteData()); });
+}
+
+void FrmPrint::finishJob(const std::function<void()>& job)
+{
+    try {
+        job();
+    } catch (const PrintJob::PrintError& error) {
+        showFailure(error.number(), error.description());
+        reject();
+        return;
+    } catch (const std::exception& error) {
+        showFailure(0, QString::fromLocal8Bit(error.what()));
+        reject();
+        return;
+    }
+    Platform::pointer().setNormal();
+    accept();
+}
+
+void FrmPrint::CmdPrintFile_Click()
+{
+    if (!datesComplete())
+        return;
+    hide();
+    m_chosenPage.reset();
+    PrintQuoteToFile();
+}
+
+void FrmPrint::PrintQuoteToFile()
+{
+    // The operator works in the save dialog with the normal pointer.
+    Platform::pointer().setNormal();
+    const auto answer =
+        Platform::fileChooser().saveFile(parentWidget() ? parentWidget() : this,
+                                         Platform::SaveFileRequest{QStringLiteral("Print to File"),
+                                                                   {TextFilter, PdfFilter},
+                                                                   QStringLiteral("txt"),
+                                                                   QString()});
+    if (!answer) {
+        reject();
+        return;
+    }
+    Platform::pointer().setBusy();
+    finishJob([&] {
+        const QuoteData data = quoteData();
+        if (answer->path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ||
+            answer->filter == PdfFilter)
+            PrintJob::writePdf(answer->path, data, m_chosenPage);
+        else
+            PrintJob::writeTextFile(answer->path, data);
+    });
+}
+
+void FrmPrint::CmdClear_Click()
+{
+    m_TxtQuotedBy->clear();
+    for (QLineEdit* field : m_customerFields)
+        field->clear();
+    m_TxtQuoteRemarks->clear();
+    m_DCDateFlight->clear();
+    m_DCDateReturn->clear();
+    m_DCDateFlight->setFocus();
+}
+
+void FrmPrint::CmdCancel_Click()
+{
+    reject();
+}
+
+// A return date never lies before the departure.
+void FrmPrint::DCDateFlight_Change()
+{
+    const std::optional<QDate> departure = m_DCDateFlight->value();
+    if (!departure)
+        return;
+    m_DCDateReturn->setMinimum(*departure);
+    if (m_DCDateReturn->value() && *m_DCDateReturn->value() < *departure)
+        m_DCDateReturn->setValue(departure);
+}
+
+void FrmPrint::DCDateFlight_ButtonClick()
+{
+    openCalendar(m_DCDateFlight);
+}
+
+void FrmPrint::DCDateReturn_ButtonClick()
+{
+    openCalendar(m_DCDateReturn);
+}
+
+void FrmPrint::openCalendar(DateField* target)
+{
+    if (m_MonthView1->isVisible())
+        return;
+    m_calendarTarget = target;
+    m_MonthView1->adjustSize();
+    m_MonthView1->move(target->mapToGlobal(QPoint(0, target->height())));
+
+    // Setting the calendar up is no choice of the operator's.
+    m_settingUpCalendar = true;
+    m_MonthView1->setDateRange(target->minimum(), target->maximum());
+    const QDate today = Platform::clock().today();
+    QDate shown = today;
+    if (target->value())
+        shown = *target->value();
+    else if (target == m_DCDateReturn && m_DCDateFlight->value())
+        shown = *m_DCDateFlight->value();
+    else if (target == m_DCDateReturn && today <= m_MonthView1->minimumDate())
+        shown = m_MonthView1->minimumDate();
+    m_MonthView1->setSelectedDate(shown);
+    m_settingUpCalendar = false;
+
+    m_MonthView1->show();
+    m_MonthView1->raise();
+    m_MonthView1->setFocus();
+}
+
+void FrmPrint::MonthView1_DateClick(const QDate& date)
+{
+    if (!m_calendarTarget)
+        return;
+    m_calendarTarget->setValue(date);
+    MonthView1_LostFocus();
+    m_calendarTarget->setFocus();
+}
+
+// Moving through the calendar with the keys shows the date in the field at once.
+void FrmPrint::MonthView1_SelChange()
+{
+    if (m_settingUpCalendar || !m_calendarTarget || !m_MonthView1->isVisible())
+        return;
+    m_calendarTarget->setValue(m_MonthView1->selectedDate());
+}
+
+void FrmPrint::MonthView1_LostFocus()
+{
+    m_MonthView1->hide();
+}
+
+void FrmPrint::TxtQuoteRemarks_Change()
+{
+    const QString text = m_TxtQuoteRemarks->toPlainText();
+    const qsizetype lineBreak = text.indexOf(QLatin1Char('\n'));
+    QTextCursor cursor = m_TxtQuoteRemarks->textCursor();
+    if (lineBreak < 0 && m_remarksLimit > RemarksLine) {
+        // The line break was deleted: one line again, cut to its length.
+        m_remarksLimit = RemarksLine;
+        if (text.size() > RemarksLine) {
+            cursor.setPosition(RemarksLine);
+            cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+        }
+        return;
+    }
+    if (lineBreak >= 0) {
+        // A pasted line break counts as a typed one; a second one becomes a blank.
+        if (m_remarksLimit <= RemarksLine)
+            m_remarksLimit = int(lineBreak) + LineBreakLength + RemarksLine;
+        const qsizetype second = text.indexOf(QLatin1Char('\n'), lineBreak + 1);
+        if (second >= 0) {
+            QTextCursor extra(m_TxtQuoteRemarks->document());
+            extra.setPosition(int(second));
+            extra.setPosition(int(second) + 1, QTextCursor::KeepAnchor);
+            extra.insertText(QStringLiteral(" "));
+            return;
+        }
+    }
+    // What goes past the limit is what was just typed or pasted, before the caret.
+    const qsizetype length = text.size() + (lineBreak < 0 ? 0 : LineBreakLength - 1);
+    const int excess = int(length) - m_remarksLimit;
+    if (excess > 0) {
+        const int end = cursor.position();
+        cursor.setPosition(std::max(0, end - excess));
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+}
+
+void FrmPrint::paintEvent(QPaintEvent* event)
+{
+    Form_Paint();
+    QDialog::paintEvent(event);
+}
+
+void FrmPrint::keyPressEvent(QKeyEvent* event)
+{
+    // Enter works the button that has the focus and does nothing in a field.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool FrmPrint::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_TxtQuoteRemarks && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // One line break at most; the line after it may hold a full line again.
+            if (m_TxtQuoteRemarks->toPlainText().contains(QLatin1Char('\n')))
+                return true;
+            m_remarksLimit =
+                m_TxtQuoteRemarks->textCursor().position() + LineBreakLength + RemarksLine;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool FrmPrint::datesComplete()
+{
+    if (!m_DCDateFlight->commit() || !m_DCDateReturn->commit())
+        return false;
+    if (m_DCDateReturn->value() && !m_DCDateFlight->value()) {
+        Platform::prompter().inform(Platform::Icon::Exclamation, QStringLiteral("Print Quote"),
+                                    QStringLiteral("Need Departure Date with Return Date"));
+        m_DCDateFlight->setFocus();
+        return false;
+    }
+    return true;
+}
+
+QuoteData FrmPrint::quoteData() const
+{
+    QuoteData data = m_quote ? m_quote() : QuoteData();
+    if (!data.today.isValid())
+        data.today = Platform::clock().today();
+    data.printCompany = m_ChkComp->isChecked();
+    for (int i = 0; i < PrintFields::CustomerCount; ++i)
+        data.customer.*PrintFields::Customer[i].data = m_customerFields[i]->text();
+    data.departureDate = m_DCDateFlight->value();
+    data.returnDate = m_DCDateReturn->value();
+    data.remarks = remarks();
+    data.quotedBy = m_TxtQuotedBy->text();
+    return data;
+}
+
+void FrmPrint::showFailure(int number, const QString& description)
+{
+    Platform::pointer().setNormal();
+    Platform::prompter().inform(
+        Platform::Icon::Critical, QStringLiteral("Brisklander"),
+        QStringLiteral("An Error Occurred:\r\r") +
+            ErrorText::lines(number, description, QStringLiteral("Error Number = ")));
+}
+
+// The remarks as they are kept and printed: the line break as carriage return and line feed.
+QString FrmPrint::remarks() const
+{
+    QString text = m_TxtQuoteRemarks->toPlainText();
+    return text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+}

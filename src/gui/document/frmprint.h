@@ -1,0 +1,101 @@
+#pragma once
+
+#include "core/document/customerfields.h"
+#include "core/document/quotedata.h"
+
+#include <QDialog>
+#include <QPageLayout>
+#include <QString>
+
+#include <array>
+
+#include <functional>
+#include <optional>
+
+class DateField;
+class QCalendarWidget;
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The print window: what the quote document needs beyond the quote itself (the
+// customer, the dates, remarks, who quoted and whether the company header is
+// printed), then printing, or writing the quote to a text file or a PDF document.
+// Its fields are remembered in printDialogState() whenever it closes.
+class FrmPrint : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `quote` gives the main window's quote at the moment of printing; the window
+    // adds its own fields to it.
+    explicit FrmPrint(std::function<QuoteData()> quote, QWidget* parent = nullptr);
+
+    // The display format of the date fields, from today's short date text and this
+    // month's abbreviated name: empty for the short date itself when the name does
+    // not occur in it, else "mm-dd-yyyy" (name first), "dd-mm-yyyy" (name at 3 or 4)
+    // or "yyyy-mm-dd", with the character following the name as separator ("/" when
+    // that is a digit, a blank when the name ends the text). "mm" is the month.
+    static QString dateDisplayFormat(const QString& todayShort, const QString& monthAbbrev);
+
+    // The date fields' values as printDialogState() keeps them: ISO "yyyy-MM-dd",
+    // empty for no date.
+    static QString dateText(const std::optional<QDate>& date);
+
+    void done(int result) override;
+
+public slots:
+    void Form_Load();
+    void Form_Paint();
+    void Form_Unload();
+    void CmdPrint_Click();
+    void CmdPrintFile_Click();
+    void CmdClear_Click();
+    void CmdCancel_Click();
+    void PrintQuoteToFile();
+    void DCDateFlight_Change();
+    void DCDateFlight_ButtonClick();
+    void DCDateReturn_ButtonClick();
+    void MonthView1_DateClick(const QDate& date);
+    void MonthView1_SelChange();
+    void MonthView1_LostFocus();
+    void TxtQuoteRemarks_Change();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Enter in the remarks.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The print command's date check; false (after the message) when it fails.
+    bool datesComplete();
+    QuoteData quoteData() const;
+    void showFailure(int number, const QString& description);
+    // Runs a print or file job; a failure is reported, and the dialog closes either way.
+    void finishJob(const std::function<void()>& job);
+    void openCalendar(DateField* target);
+    QString remarks() const;
+
+    std::function<QuoteData()> m_quote;
+    // The page of the printer chosen in the print dialog before the file was asked
+    // for; none when the file was the first choice.
+    std::optional<QPageLayout> m_chosenPage;
+    DateField* m_calendarTarget = nullptr; // CalendarTarget
+    bool m_settingUpCalendar = false;
+    int m_remarksLimit = 80; // counted with the line break as two characters
+
+    DateField* m_DCDateFlight = nullptr;
+    DateField* m_DCDateReturn = nullptr;
+    QLineEdit* m_TxtQuotedBy = nullptr;
+    QCheckBox* m_ChkComp = nullptr;
+    // TxtCustomerName ... TxtCustomerEmail, as PrintFields::Customer lists them.
+    std::array<QLineEdit*, PrintFields::CustomerCount> m_customerFields{};
+    QPlainTextEdit* m_TxtQuoteRemarks = nullptr;
+    QPushButton* m_CmdPrint = nullptr;
+    QPushButton* m_CmdPrintFile = nullptr;
+    QPushButton* m_CmdClear = nullptr;
+    QPushButton* m_CmdCancel = nullptr;
+    QCalendarWidget* m_MonthView1 = nullptr;
+};

@@ -1,0 +1,117 @@
+#include "gui/mainwindow/airportlistmodel.h"
+
+#include "core/settings/appsettings.h"
+#include "gui/mainwindow/dataview.h"
+#include "gui/platform/colours.h"
+
+#include <QApplication>
+#include <QStyle>
+
+namespace {
+
+const char* const Captions[] = {"ID", "Name", "State", "Country", "Runway Length"};
+const char* const Fields[] = {"ID", "NAME", "STATE", "COUNTRY", "RUNWAY LENGTH"};
+const char* const ShortRunway = "Runway shorter than the minimum runway length";
+
+} // namespace
+
+AirportListModel::AirportListModel(DataView* view, QObject* parent)
+    : QAbstractTableModel(parent), m_view(view), m_shortRunwayColour(Colours::DarkRed)
+{
+    connect(view, &DataView::aboutToRefresh, this, [this] { beginResetModel(); });
+    connect(view, &DataView::refreshed, this, [this] {
+        if (const Db::Recordset* set = m_view->recordset()) {
+            for (int i = 0; i < COLUMNS; ++i)
+                m_fields[i] = set->fieldIndex(QString::fromLatin1(Fields[i]));
+        }
+        endResetModel();
+    });
+}
+
+int AirportListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_view->recordCount();
+}
+
+int AirportListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : COLUMNS;
+}
+
+QVariant AirportListModel::cell(int row, int column) const
+{
+    const Db::Recordset* set = m_view->recordset();
+    if (!set || m_fields[column] < 0)
+        return QVariant();
+    try {
+        return set->row(row).at(m_fields[column]);
+    } catch (const Db::DbError&) {
+        return QVariant(); // a row deleted elsewhere shows empty until the list is re-read
+    }
+}
+
+bool AirportListModel::isShortRunway(int row) const
+{
+    const QVariant length = cell(row, ColumnRunwayLength);
+    return !length.isNull() && length.toLongLong() < appSettings().MINRUNWAYLENGTH;
+}
+
+QVariant AirportListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole: {
+        const QVariant value = cell(index.row(), index.column());
+        return value.isNull() ? QString() : value.toString();
+    }
+    case Qt::ForegroundRole:
+        if (isShortRunway(index.row()))
+            return m_shortRunwayColour;
+        return QVariant();
+    case Qt::AccessibleDescriptionRole:
+        if (isShortRunway(index.row()))
+            return QString::fromLatin1(ShortRunway);
+        return QVariant();
+    case Qt::ToolTipRole:
+    case Qt::DecorationRole:
+        if (index.column() != ColumnRunwayLength || !isShortRunway(index.row()))
+            return QVariant();
+        if (role == Qt::ToolTipRole)
+            return QString::fromLatin1(ShortRunway);
+        if (m_shortRunwaySign.isNull())
+            m_shortRunwaySign = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return m_shortRunwaySign;
+    case Qt::TextAlignmentRole:
+        if (index.column() == ColumnRunwayLength)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+QVariant AirportListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < COLUMNS)
+        return QString::fromLatin1(Captions[section]);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void AirportListModel::restyle()
+{
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, COLUMNS - 1),
+                         {Qt::ForegroundRole, Qt::DecorationRole, Qt::ToolTipRole,
+                          Qt::AccessibleDescriptionRole});
+}
+
+void AirportListModel::setShortRunwayColour(const QColor& colour)
+{
+    if (colour == m_shortRunwayColour)
+        return;
+    m_shortRunwayColour = colour;
+    restyle();
+}

@@ -1,0 +1,480 @@
+// The main window's airport finder and the behaviour of its two lists.
+
+#include "core/airports/airporttable.h"
+#include "core/db/engine.h"
+#include "core/quote/findtyping.h"
+#include "core/quote/routemodel.h"
+#include "core/settings/appsettings.h"
+#include "gui/mainwindow/airportlistmodel.h"
+#include "gui/mainwindow/brisklander.h"
+#include "gui/mainwindow/dataview.h"
+#include "gui/mainwindow/findevents.h"
+#include "gui/platform/platform.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextCharFormat>
+
+#include <cmath>
+
+namespace {
+
+FindTyping::Box boxOf(const QLineEdit* box, bool identifiers)
+{
+    return {box->text(), box->cursorPosition(), box->hasSelectedText(), box->maxLength(),
+            identifiers};
+}
+
+} // namespace
+
+void Brisklander::setFindText(const QString& text)
+{
+    FindEventsPause pause;
+    m_TxtFind->setText(text);
+}
+
+void Brisklander::TxtFind_Change()
+{
+    if (FindEventsEnabled)
+        IncrementalFind();
+}
+
+void Brisklander::IncrementalFind()
+{
+    const QString typed = m_TxtFind->text().left(m_TxtFind->cursorPosition());
+    if (typed.isEmpty()) {
+        setFindText(QString());
+        m_SSDBGrid1->clearSelection();
+        m_CmdSelect->setEnabled(false);
+        return;
+    }
+    Db::Recordset* set = m_data1->recordset();
+    if (!set)
+        return;
+    const bool byName = searchMode() == SearchMode::AirportName;
+    bool found = false;
+    try {
+        QString prefix = typed;
+        if (!byName) {
+            while (prefix.endsWith(QLatin1Char(' ')))
+                prefix.chop(1);
+        }
+        found = FindAirportByPrefix(*set, byName ? QStringLiteral("NAME") : QStringLiteral("ID"),
+                                    prefix);
+        FindEventsPause pause;
+        if (found) {
+            const int row = set->absolutePosition();
+            m_TxtFind->setText(
+                set->value(byName ? QStringLiteral("NAME") : QStringLiteral("ID")).toString());
+            m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
+            m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
+            BringAirportIntoView();
+            m_CmdSelect->setEnabled(true);
+        } else {
+            m_TxtFind->setText(typed);
+            m_SSDBGrid1->clearSelection();
+            m_CmdSelect->setEnabled(false);
+        }
+    } catch (const Db::DbError& error) {
+        showError(QStringLiteral("Brisklander"), error);
+        return;
+    }
+    m_TxtFind->setCursorPosition(int(typed.size()));
+}
+
+bool Brisklander::TxtFind_KeyPress(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Paste)) {
+        pasteIntoFind();
+        return true;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        m_CmdSelect->isEnabled()) {
+        m_CmdSelect->click();
+        return true;
+    }
+    const QString text = event->text();
+    if (text.size() != 1 || !text.at(0).isPrint())
+        return false;
+    // A character with Ctrl or Alt held is a command, never text: Ctrl+C copies, and
+    // an access key that no control takes (Alt+S while Select is disabled) types nothing.
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return !(event->modifiers() & Qt::ControlModifier);
+    return typeIntoFind(text.at(0));
+}
+
+bool Brisklander::TxtFind_KeyDown(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Delete)
+        return false;
+    switch (FindTyping::deleteKey(boxOf(m_TxtFind, searchMode() == SearchMode::Identifier))) {
+    case FindTyping::DeleteAction::RemoveStop:
+        CmdDelete_Click();
+        return true;
+    case FindTyping::DeleteAction::DropProposal: {
+        // What was typed names no airport yet: nothing stays selected for Select.
+        const QString typed = m_TxtFind->text().left(m_TxtFind->cursorPosition());
+        setFindText(typed);
+        m_TxtFind->setCursorPosition(int(typed.size()));
+        m_SSDBGrid1->clearSelection();
+        m_CmdSelect->setEnabled(false);
+        return true;
+    }
+    case FindTyping::DeleteAction::Edit:
+        break;
+    }
+    return false;
+}
+
+void Brisklander::showCompletion()
+{
+    // What the search proposes after the cursor is drawn in the placeholder grey, so
+    // the operator sees what was typed and what was found. The text and the cursor
+    // stay as they are: the format is only how the box draws them.
+    QTextCharFormat proposal;
+    proposal.setForeground(m_TxtFind->palette().color(QPalette::PlaceholderText));
+    const int cursor = m_TxtFind->cursorPosition();
+    const int length = int(m_TxtFind->text().size()) - cursor;
+    QList<QInputMethodEvent::Attribute> formats;
+    if (length > 0 && !m_TxtFind->hasSelectedText())
+        formats << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, length, proposal);
+    QInputMethodEvent event(QString(), formats);
+    QCoreApplication::sendEvent(m_TxtFind, &event);
+}
+
+void Brisklander::pasteIntoFind()
+{
+    // Pasted text is typed character by character, through the same rules.
+    const QString text = QGuiApplication::clipboard()->text();
+    for (const QChar c : text) {
+        if (c.isPrint())
+            typeIntoFind(c);
+    }
+}
+
+bool Brisklander::typeIntoFind(QChar character)
+{
+    const FindTyping::Result result =
+        FindTyping::type(boxOf(m_TxtFind, searchMode() == SearchMode::Identifier), character);
+    switch (result.action) {
+    case FindTyping::Action::Drop:
+        break;
+    case FindTyping::Action::StepOver:
+        m_TxtFind->setCursorPosition(result.cursor);
+        break;
+    case FindTyping::Action::ReplaceSelection:
+        m_TxtFind->insert(result.text);
+        break;
+    case FindTyping::Action::Type: {
+        {
+            FindEventsPause pause;
+            m_TxtFind->setText(result.text);
+        }
+        m_TxtFind->setCursorPosition(result.cursor);
+        TxtFind_Change();
+        break;
+    }
+    }
+    return true;
+}
+
+void Brisklander::mnusearchID_Click()
+{
+    if (searchMode() != SearchMode::Identifier)
+        SetSearchMode(SearchMode::Identifier);
+    m_mnusearchID->setChecked(true); // choosing the checked entry again keeps its mark
+}
+
+void Brisklander::mnusearchName_Click()
+{
+    if (searchMode() != SearchMode::AirportName)
+        SetSearchMode(SearchMode::AirportName);
+    m_mnusearchName->setChecked(true);
+}
+
+void Brisklander::LblSearch_Click()
+{
+    SetSearchMode(searchMode() == SearchMode::Identifier ? SearchMode::AirportName
+                                                         : SearchMode::Identifier);
+}
+
+void Brisklander::SetSearchMode(SearchMode mode)
+{
+    Platform::pointer().setBusy();
+    try {
+        if (mode == SearchMode::Identifier) {
+            m_LblSearch->setText(QStringLiteral(" Airport Search: Identifier "));
+            appSettings().SORTORDER = QStringLiteral("[ID]");
+            m_mnusearchID->setChecked(true);
+            m_mnusearchName->setChecked(false);
+            // The text as it was, before the shorter limit of identifiers cuts it.
+            const QString text = m_TxtFind->text();
+            m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [ID]"));
+            m_data1->Refresh();
+            m_SSDBGrid1->scrollToTop();
+            if (text.size() >= 5)
+                setFindText(QString());
+            m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(QStringLiteral("ID")));
+            if (text.size() < 5) {
+                if (!text.isEmpty()) {
+                    m_TxtFind->setCursorPosition(int(text.size()));
+                    IncrementalFind();
+                } else {
+                    m_TxtFind->setFocus();
+                }
+            } else {
+                m_TxtFind->setFocus();
+            }
+        } else {
+            m_LblSearch->setText(QStringLiteral(" Airport Search: Airport Name "));
+            appSettings().SORTORDER = QStringLiteral("[NAME]");
+            m_mnusearchName->setChecked(true);
+            m_mnusearchID->setChecked(false);
+            m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [NAME]"));
+            setFindText(QString());
+            m_data1->Refresh();
+            m_SSDBGrid1->scrollToTop();
+            m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(QStringLiteral("NAME")));
+            m_TxtFind->setFocus();
+        }
+    } catch (const Db::DbError& error) {
+        showError(windowTitle(), error);
+    }
+    Platform::pointer().setNormal();
+}
+
+void Brisklander::BringAirportIntoView()
+{
+    const QModelIndex current = m_SSDBGrid1->currentIndex();
+    if (!current.isValid())
+        return;
+    const int rowHeight = qMax(1, m_SSDBGrid1->verticalHeader()->defaultSectionSize());
+    const int visible = qMax(1, m_SSDBGrid1->viewport()->height() / rowHeight);
+    const int top = m_SSDBGrid1->verticalScrollBar()->value();
+    const int p = current.row();
+    const int n = m_airportList->rowCount();
+    if (p - top == visible - 1) {
+        // Keep the airport off the bottom edge: half a screen up, or as far as the
+        // list goes.
+        const double half = visible / 2.0;
+        const int rest = n - p;
+        const int by = half > rest ? rest - 1 : int(std::floor(half));
+        m_SSDBGrid1->verticalScrollBar()->setValue(top + by);
+    }
+    m_SSDBGrid1->selectRow(p);
+}
+
+void Brisklander::airportSelectionChanged()
+{
+    const QModelIndexList rows = m_SSDBGrid1->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        m_CmdSelect->setEnabled(false);
+        return;
+    }
+    m_CmdSelect->setEnabled(true);
+    const bool byName = searchMode() == SearchMode::AirportName;
+    const QModelIndex current = m_SSDBGrid1->currentIndex();
+    const int row = current.isValid() ? current.row() : rows.first().row();
+    setFindText(m_airportList
+                    ->index(row, byName ? AirportListModel::ColumnName : AirportListModel::ColumnId)
+                    .data()
+                    .toString());
+}
+
+bool Brisklander::gridKeyPress(QTableView* grid, QKeyEvent* event)
+{
+    QAbstractItemModel* model = grid->model();
+    const int rows = model->rowCount();
+    const int column = qMax(0, grid->currentIndex().column());
+    switch (event->key()) {
+    case Qt::Key_Home:
+        if (rows > 0) {
+            grid->setCurrentIndex(model->index(0, column));
+            grid->scrollToTop();
+        }
+        return true;
+    case Qt::Key_End:
+        if (rows > 0) {
+            grid->setCurrentIndex(model->index(rows - 1, column));
+            grid->scrollToBottom();
+        }
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        QScrollBar* bar = grid->horizontalScrollBar();
+        bar->setValue(bar->value() + (event->key() == Qt::Key_Left ? -1 : 1));
+        return true;
+    }
+    case Qt::Key_Menu:
+        popupAtCurrentRow(grid);
+        return true;
+    case Qt::Key_F10:
+        if (event->modifiers() != Qt::ShiftModifier)
+            return false;
+        popupAtCurrentRow(grid);
+        return true;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        if (grid == m_SSDBGrid2) {
+            CmdDelete_Click();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void Brisklander::popupAtCurrentRow(QTableView* grid)
+{
+    // The keyboard's way to the menu the right button opens, at the current row.
+    const bool airports = grid == m_SSDBGrid1;
+    if (grid->model()->rowCount() == 0)
+        return;
+    QModelIndex current = grid->currentIndex();
+    if (!current.isValid()) {
+        current = grid->model()->index(0, 0);
+        grid->setCurrentIndex(current);
+    }
+    grid->selectRow(current.row());
+    if (airports)
+        m_CmdSelect->setEnabled(true);
+    const QRect cell = grid->visualRect(current.siblingAtColumn(0));
+    const QPoint at =
+        grid->viewport()->mapToGlobal(cell.isValid() ? cell.bottomLeft() : QPoint(0, 0));
+    (airports ? m_AirportPopup : m_RoutePopup)->popup(at);
+}
+
+void Brisklander::gridKeyRelease(QTableView* grid, int key)
+{
+    if (key != Qt::Key_Home && key != Qt::Key_End && key != Qt::Key_Left && key != Qt::Key_Right)
+        return;
+    if (grid->model()->rowCount() == 0)
+        return;
+    if (key == Qt::Key_End)
+        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->value() - 4);
+    int row = grid->currentIndex().row();
+    if (grid == m_SSDBGrid2 && key != Qt::Key_End)
+        row = qMax(0, grid->rowAt(0)); // the first row shown
+    if (row < 0)
+        return;
+    grid->selectRow(row);
+}
+
+void Brisklander::gridMouse(QTableView* grid, QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton)
+        return;
+    if (event->type() == QEvent::MouseButtonPress) {
+        const int row = grid->rowAt(int(event->position().y()));
+        if (row < 0)
+            return;
+        grid->setCurrentIndex(grid->model()->index(row, 0));
+        grid->selectRow(row);
+        if (grid == m_SSDBGrid1)
+            m_CmdSelect->setEnabled(true);
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        if (grid == m_SSDBGrid1 && m_airportList->rowCount() > 0)
+            m_AirportPopup->popup(event->globalPosition().toPoint());
+        else if (grid == m_SSDBGrid2 && m_route->count() > 0)
+            m_RoutePopup->popup(event->globalPosition().toPoint());
+    }
+}
+
+bool Brisklander::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Ctrl+Z in the find box takes back a route change: what the box holds is the
+        // program's proposal, not text to undo.
+        if (watched == m_TxtFind && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo)) {
+            event->ignore();
+            return true;
+        }
+        break;
+    case QEvent::Shortcut:
+        // The access key of "Charge p/m" selects the rate, even from inside it.
+        if (auto* caption = qobject_cast<QLabel*>(watched);
+            caption && caption->buddy() == m_TxtChargePerMile) {
+            m_TxtChargePerMile->setFocus(Qt::ShortcutFocusReason);
+            m_TxtChargePerMile->selectAll();
+            return true;
+        }
+        break;
+    case QEvent::FocusIn:
+        if (watched == m_TxtChargePerMile) {
+            // Reached by a key (Tab, its access key, or its tab brought forward), the
+            // rate is selected: what is typed replaces it. A click places the caret, and
+            // coming back from a menu or another window leaves it where it was.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason &&
+                reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
+                m_TxtChargePerMile->selectAll();
+        }
+        if (watched == m_TxtFind || watched == m_CmdSelect || watched == m_CmdDelete ||
+            watched == m_SSDBGrid1 || watched == m_SSDBGrid2)
+            m_SSTab1->setCurrentIndex(0);
+        else if (watched == m_CmdQuoteMem || watched == m_TxtChargePerMile ||
+                 watched == m_SSDBGrid3 || watched == m_TxtDistanceCharge ||
+                 watched == m_TxtFinalQuote)
+            m_SSTab1->setCurrentIndex(1);
+        break;
+    case QEvent::FocusOut:
+        if (watched == m_TxtChargePerMile)
+            TxtChargePerMile_LostFocus();
+        break;
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == m_TxtFind)
+            return TxtFind_KeyDown(key) || TxtFind_KeyPress(key);
+        if (watched == m_SSDBGrid1 || watched == m_SSDBGrid2)
+            return gridKeyPress(static_cast<QTableView*>(watched), key);
+        if (watched == m_TxtChargePerMile)
+            return TxtChargePerMile_KeyPress(key);
+        if (watched == m_SSDBCBTaxBaseCharge)
+            return SSDBCBTaxBaseCharge_KeyPress(key);
+        if (watched == m_SSDBGrid3)
+            return SSDBGrid3_KeyPress(key);
+        break;
+    }
+    case QEvent::KeyRelease:
+        if (watched == m_SSDBGrid1 || watched == m_SSDBGrid2) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (!key->isAutoRepeat())
+                gridKeyRelease(static_cast<QTableView*>(watched), key->key());
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        if (watched == m_LblSearch && event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            LblSearch_Click();
+            return true;
+        }
+        if (watched == m_SSDBGrid1->viewport() || watched == m_SSDBGrid2->viewport()) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            QTableView* grid = watched == m_SSDBGrid1->viewport() ? m_SSDBGrid1 : m_SSDBGrid2;
+            if (mouse->button() == Qt::RightButton) {
+                gridMouse(grid, mouse);
+                return true;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

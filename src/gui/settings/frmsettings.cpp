@@ -1,0 +1,649 @@
+#include "gui/settings/frmsettings.h"
+
+#include "core/airports/airporttable.h"
+#include "core/db/engine.h"
+#include "core/errortext.h"
+#include "core/format.h"
+#include "core/settings/appsettings.h"
+#include "gui/appcontext.h"
+#include "gui/platform/accesskeys.h"
+#include "gui/platform/platform.h"
+#include "gui/settings/settingshost.h"
+#include "gui/settings/typinglimit.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <optional>
+
+namespace {
+
+const QString ProgramTitle = QStringLiteral("Brisklander");
+
+QLineEdit* newField(const char* name, const QString& accessibleName, int limit)
+{
+    auto* field = new QLineEdit;
+    field->setObjectName(QLatin1String(name));
+    field->setAccessibleName(accessibleName);
+    field->setValidator(new TypingLimit(field, limit));
+    return field;
+}
+
+// A caption in front of a field, naming it for the keyboard and for screen readers.
+QLabel* captionFor(QLineEdit* field)
+{
+    auto* label = new QLabel(field->accessibleName());
+    label->setBuddy(field);
+    return label;
+}
+
+QLabel* explanation(const QString& text)
+{
+    auto* label = new QLabel(text);
+    label->setWordWrap(true);
+    return label;
+}
+
+// Keys that type no character (moving, leaving, closing, shortcuts) are never dropped.
+bool passesUntouched(const QKeyEvent* key)
+{
+    switch (key->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        return true;
+    default:
+        return key->text().isEmpty() || (key->modifiers() & Qt::ControlModifier);
+    }
+}
+
+bool isDigitKey(const QKeyEvent* key)
+{
+    return key->text().size() == 1 && key->text().at(0) >= u'0' && key->text().at(0) <= u'9';
+}
+
+} // namespace
+
+FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent), m_host(host)
+{
+    AccessKeys::runAtOnce();
+    setObjectName(QStringLiteral("FrmSettings"));
+    setWindowTitle(QStringLiteral("Settings"));
+    setModal(true);
+
+    m_SSTab1 = new QTabWidget(this);
+    m_SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    auto* defaults = new QWidget;
+    auto* charges = new QWidget;
+    auto* taxes = new QWidget;
+    auto* company = new QWidget;
+    m_SSTab1->addTab(defaults, QStringLiteral("De&faults"));
+    m_SSTab1->addTab(charges, QStringLiteral("&Additional Charges"));
+    m_SSTab1->addTab(taxes, QStringLiteral("&Taxes"));
+    m_SSTab1->addTab(company, QStringLiteral("Company &Info"));
+
+    buildDefaultsTab(defaults);
+    m_chargesFrame = new QGroupBox(QStringLiteral("Edit Additional Charges"));
+    m_chargesFrame->setObjectName(QStringLiteral("FrameCharges"));
+    new QVBoxLayout(m_chargesFrame);
+    (new QVBoxLayout(charges))->addWidget(m_chargesFrame);
+    buildTaxesTab(taxes);
+    buildCompanyTab(company);
+    m_SSTab1->setTabToolTip(CompanyTab,
+                            QStringLiteral("Company Information that appears on printed Quotes"));
+
+    m_CmdSave = new QPushButton(QStringLiteral("&Save"));
+    m_CmdSave->setObjectName(QStringLiteral("CmdSave"));
+    m_CmdCancel = new QPushButton(QStringLiteral("&Cancel"));
+    m_CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
+    // A plain row rather than a button box: the box hands the focus Tab gives it to
+    // Save from wherever it stands in the Tab order, before the catalogue grids.
+    m_CmdSave->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_CmdSave);
+    buttons->addWidget(m_CmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_SSTab1);
+    layout->addLayout(buttons);
+
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_OptNautBase), static_cast<QWidget*>(m_OptStatBase),
+          static_cast<QWidget*>(m_TxtDefaultAirport), static_cast<QWidget*>(m_TxtMinBaseCharge),
+          static_cast<QWidget*>(m_TxtMinRunwayLength)})
+        showTabOnFocus(control, DefaultsTab);
+    showTabOnFocus(m_TxtCompany, CompanyTab);
+    showTabOnFocus(m_TxtWebsite, CompanyTab);
+
+    for (QLineEdit* field : {m_TxtDefaultChargeNM, m_TxtDefaultChargeSM, m_TxtMinBaseCharge,
+                             m_TxtSegTax, m_TxtMinRunwayLength, m_TxtDefaultAirport})
+        field->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &FrmSettings::focusMoved);
+    connect(m_CmdSave, &QPushButton::clicked, this, &FrmSettings::CmdSave_Click);
+    connect(m_CmdCancel, &QPushButton::clicked, this, &FrmSettings::CmdCancel_Click);
+
+    Form_Load();
+}
+
+FrmSettings::~FrmSettings()
+{
+    // The dialog's own destructor hides the window, which moves the focus; by then
+    // this part of the object is gone and must hear no more of it.
+    disconnect(qApp, &QApplication::focusChanged, this, &FrmSettings::focusMoved);
+    // A dialog that goes away while still open keeps none of its catalogue changes.
+    if (!m_ownsTransaction)
+        return;
+    try {
+        endTransaction(false);
+    } catch (const Db::DbError&) {
+    }
+}
+
+void FrmSettings::buildDefaultsTab(QWidget* page)
+{
+    auto* basis = new QGroupBox(QStringLiteral("Quote Base"));
+    m_OptNautBase = new QRadioButton(QStringLiteral("Nautical Miles"));
+    m_OptNautBase->setObjectName(QStringLiteral("OptNautBase"));
+    m_OptNautBase->setToolTip(
+        QStringLiteral("Base Quote on Total Route Distance in Nautical Miles "));
+    m_OptStatBase = new QRadioButton(QStringLiteral("Statute Miles"));
+    m_OptStatBase->setObjectName(QStringLiteral("OptStatBase"));
+    m_OptStatBase->setToolTip(
+        QStringLiteral("Base Quote on Total Route Distance in Statute Miles "));
+    for (QRadioButton* option : {m_OptNautBase, m_OptStatBase})
+        option->setAccessibleName(option->text());
+    auto* basisLayout = new QVBoxLayout(basis);
+    basisLayout->addWidget(m_OptNautBase);
+    basisLayout->addWidget(m_OptStatBase);
+
+    const QString runwayCaption = QStringLiteral("Minimum Runway Length");
+    auto* runway = new QGroupBox(runwayCaption);
+    m_TxtMinRunwayLength = newField("TxtMinRunwayLength", runwayCaption, 5);
+    const QString runwayText = QStringLiteral("Airports with runways shorter than this setting "
+                                              "cannot be inserted in the Route without "
+                                              "confirmation.");
+    m_TxtMinRunwayLength->setAccessibleDescription(runwayText);
+    auto* runwayLayout = new QVBoxLayout(runway);
+    runwayLayout->addWidget(m_TxtMinRunwayLength);
+    runwayLayout->addWidget(explanation(runwayText));
+
+    auto* perMile = new QGroupBox(QStringLiteral("Default Charge per Mile"));
+    m_TxtDefaultChargeNM = newField("TxtDefaultChargeNM", QStringLiteral("Default Charge NM:"), 7);
+    m_TxtDefaultChargeSM = newField("TxtDefaultChargeSM", QStringLiteral("Default Charge SM:"), 7);
+    auto* perMileLayout = new QGridLayout(perMile);
+    perMileLayout->addWidget(captionFor(m_TxtDefaultChargeNM), 0, 0);
+    perMileLayout->addWidget(m_TxtDefaultChargeNM, 0, 1);
+    perMileLayout->addWidget(captionFor(m_TxtDefaultChargeSM), 1, 0);
+    perMileLayout->addWidget(m_TxtDefaultChargeSM, 1, 1);
+
+    auto* minimum = new QGroupBox(QStringLiteral("Minimum Base Charge"));
+    m_TxtMinBaseCharge =
+        newField("TxtMinBaseCharge", QStringLiteral("Minimum Base Charge Before Tax:"), 9);
+    auto* minimumLayout = new QHBoxLayout(minimum);
+    minimumLayout->addWidget(captionFor(m_TxtMinBaseCharge));
+    minimumLayout->addWidget(m_TxtMinBaseCharge);
+
+    const QString airportCaption = QStringLiteral("Default Airport");
+    auto* airport = new QGroupBox(airportCaption);
+    m_TxtDefaultAirport = newField("TxtDefaultAirport", airportCaption, 4);
+    const QString airportText = QStringLiteral("Identifier for Default Airport that will be "
+                                               "displayed as the first Airport in a Quote.");
+    m_TxtDefaultAirport->setAccessibleDescription(airportText);
+    auto* airportLayout = new QVBoxLayout(airport);
+    airportLayout->addWidget(m_TxtDefaultAirport);
+    airportLayout->addWidget(explanation(airportText));
+
+    auto* rounding = new QGroupBox(QStringLiteral("Round Miles for Quote"));
+    m_ChkRoundMiles = new QCheckBox(QStringLiteral("Use only whole Miles in Quote (no tenths):"));
+    m_ChkRoundMiles->setObjectName(QStringLiteral("ChkRoundMiles"));
+    m_ChkRoundMiles->setAccessibleName(m_ChkRoundMiles->text());
+    (new QVBoxLayout(rounding))->addWidget(m_ChkRoundMiles);
+
+    auto* grid = new QGridLayout(page);
+    grid->addWidget(basis, 0, 0);
+    grid->addWidget(runway, 0, 1);
+    grid->addWidget(perMile, 1, 0);
+    grid->addWidget(minimum, 1, 1);
+    grid->addWidget(airport, 2, 0);
+    grid->addWidget(rounding, 2, 1);
+}
+
+void FrmSettings::buildTaxesTab(QWidget* page)
+{
+    m_taxesFrame = new QGroupBox(QStringLiteral("Edit Taxes"));
+    m_taxesFrame->setObjectName(QStringLiteral("FrameTaxes"));
+    new QVBoxLayout(m_taxesFrame);
+
+    auto* segment = new QGroupBox(QStringLiteral("Segment Tax"));
+    m_TxtSegTax = newField("TxtSegTax", QStringLiteral("Segment Tax Amount:"), 5);
+    auto* segmentLayout = new QHBoxLayout(segment);
+    segmentLayout->addWidget(captionFor(m_TxtSegTax));
+    segmentLayout->addWidget(m_TxtSegTax);
+    segmentLayout->addWidget(new QLabel(QStringLiteral("For Each")));
+    segmentLayout->addWidget(new QLabel(QStringLiteral("Passenger.")));
+    segmentLayout->addStretch();
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(m_taxesFrame, 1);
+    layout->addWidget(segment);
+}
+
+void FrmSettings::buildCompanyTab(QWidget* page)
+{
+    auto* frame = new QGroupBox(QStringLiteral("Company Information"));
+    frame->setToolTip(QStringLiteral("Company Information that appears on printed Quotes"));
+    m_TxtCompany = newField("TxtCompany", QStringLiteral("Name:"), 45);
+    m_TxtAddress1 = newField("TxtAddress1", QStringLiteral("Address:"), 45);
+    m_TxtAddress2 = newField("TxtAddress2", QStringLiteral("Address line 2"), 45);
+    m_TxtCity = newField("TxtCity", QStringLiteral("City:"), 30);
+    m_TxtState = newField("TxtState", QStringLiteral("State:"), 3);
+    m_TxtZip = newField("TxtZip", QStringLiteral("Zip Code:"), 8);
+    m_TxtCountry = newField("TxtCountry", QStringLiteral("Country:"), 30);
+    m_TxtPhone1 = newField("TxtPhone1", QStringLiteral("Phone 1:"), 20);
+    m_TxtPhone2 = newField("TxtPhone2", QStringLiteral("Phone 2:"), 20);
+    m_TxtFax = newField("TxtFax", QStringLiteral("Fax:"), 20);
+    m_TxtEmail = newField("TxtEmail", QStringLiteral("Email:"), 35);
+    m_TxtWebsite = newField("TxtWebsite", QStringLiteral("Website:"), 45);
+
+    auto* grid = new QGridLayout(frame);
+    int row = 0;
+    for (QLineEdit* field :
+         {m_TxtCompany, m_TxtAddress1, m_TxtAddress2, m_TxtCity, m_TxtState, m_TxtZip, m_TxtCountry,
+          m_TxtPhone1, m_TxtPhone2, m_TxtFax, m_TxtEmail, m_TxtWebsite}) {
+        // The second address line continues the first and has no caption of its own.
+        if (field != m_TxtAddress2)
+            grid->addWidget(captionFor(field), row, 0);
+        grid->addWidget(field, row++, 1);
+    }
+    (new QVBoxLayout(page))->addWidget(frame);
+}
+
+void FrmSettings::showTabOnFocus(QWidget* control, Tab tab)
+{
+    m_focusTabs.insert(control, tab);
+}
+
+void FrmSettings::addCommitStep(std::function<void()> step)
+{
+    m_commitSteps.push_back(std::move(step));
+}
+
+QString FrmSettings::errorText(const Db::DbError& error)
+{
+    return ErrorText::message(QStringLiteral("An error occurred"), error);
+}
+
+// The catalogue grids are bound to the database file through the default workspace,
+// so the dialog's transaction covers every change made in them.
+void FrmSettings::Form_Load()
+{
+    try {
+        m_database =
+            Db::DbEngine::instance().defaultWorkspace()->openDatabase(appContext().DatabasePath);
+    } catch (const Db::DbError& error) {
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+    }
+}
+
+void FrmSettings::Form_Activate()
+{
+    // The menu command set the busy pointer; a shown dialog puts it back.
+    Platform::pointer().setNormal();
+    const AppSettings& settings = appSettings();
+    m_OptStatBase->setChecked(settings.QUOTEBASE == QuoteBase::Statute);
+    m_OptNautBase->setChecked(settings.QUOTEBASE != QuoteBase::Statute);
+    TypingLimit::setText(m_TxtMinRunwayLength, QString::number(settings.MINRUNWAYLENGTH));
+    TypingLimit::setText(m_TxtDefaultChargeSM,
+                         Format::number(settings.DEFAULTCHARGESM, Format::Rate));
+    TypingLimit::setText(m_TxtDefaultChargeNM,
+                         Format::number(settings.DEFAULTCHARGENM, Format::Rate));
+    TypingLimit::setText(m_TxtMinBaseCharge, Format::number(settings.MINBASECHARGE, Format::Money));
+    TypingLimit::setText(m_TxtDefaultAirport, settings.DEFAULTAIRPORT);
+    TypingLimit::setText(m_TxtSegTax, Format::number(settings.SEGMENTTAX, Format::Rate));
+    m_ChkRoundMiles->setChecked(settings.ROUNDMILES);
+    TypingLimit::setText(m_TxtCompany, settings.NAME);
+    TypingLimit::setText(m_TxtAddress1, settings.ADDRESS1);
+    TypingLimit::setText(m_TxtAddress2, settings.ADDRESS2);
+    TypingLimit::setText(m_TxtCity, settings.CITY);
+    TypingLimit::setText(m_TxtState, settings.STATE);
+    TypingLimit::setText(m_TxtZip, settings.ZIP);
+    TypingLimit::setText(m_TxtCountry, settings.COUNTRY);
+    TypingLimit::setText(m_TxtPhone1, settings.PHONE1);
+    TypingLimit::setText(m_TxtPhone2, settings.PHONE2);
+    TypingLimit::setText(m_TxtFax, settings.FAX);
+    TypingLimit::setText(m_TxtEmail, settings.EMAIL);
+    TypingLimit::setText(m_TxtWebsite, settings.WEBSITE);
+    m_SSTab1->setCurrentIndex(DefaultsTab);
+
+    try {
+        const auto workspace = Db::DbEngine::instance().defaultWorkspace();
+        if (!workspace->inTransaction()) {
+            workspace->beginTrans();
+            m_ownsTransaction = true;
+        }
+    } catch (const Db::DbError& error) {
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+    }
+}
+
+void FrmSettings::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Each showing is the dialog becoming active. The activation a closing message
+    // box hands back is not: it must not overwrite what the operator typed.
+    if (!event->spontaneous()) {
+        orderTabChain();
+        Form_Activate();
+    }
+}
+
+// The catalogue grids are put into their frames once the dialog is built, so they
+// join the Tab order at its end, behind Save and Cancel, where Tab would reach the
+// buttons only after the grid. The order follows the screen instead: the tax grid
+// before the segment tax below it, and Save and Cancel last on every tab.
+void FrmSettings::orderTabChain()
+{
+    // The last control in the Tab order that `where` accepts.
+    const auto lastControl = [this](const std::function<bool(QWidget*)>& where) {
+        QWidget* last = nullptr;
+        for (QWidget* control = nextInFocusChain(); control != this;
+             control = control->nextInFocusChain()) {
+            if ((control->focusPolicy() & Qt::TabFocus) && where(control))
+                last = control;
+        }
+        return last;
+    };
+    if (QWidget* lastTax =
+            lastControl([this](QWidget* control) { return m_taxesFrame->isAncestorOf(control); }))
+        setTabOrder(lastTax, m_TxtSegTax);
+    if (QWidget* last = lastControl(
+            [this](QWidget* control) { return control != m_CmdSave && control != m_CmdCancel; }))
+        setTabOrder(last, m_CmdSave);
+    setTabOrder(m_CmdSave, m_CmdCancel);
+}
+
+bool FrmSettings::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (!field || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (passesUntouched(key))
+        return false;
+    if (field == m_TxtDefaultAirport) {
+        const QString upper = key->text().toUpper();
+        if (upper == key->text())
+            return false;
+        field->insert(upper);
+        return true;
+    }
+    if (isDigitKey(key))
+        return false;
+    if (field == m_TxtMinRunwayLength)
+        return true;
+    // The money fields take one decimal point, the user's, typed by "." and "," alike.
+    const QString point = Format::NumberSymbols::current().decimalPoint;
+    if (Format::decimalKey(key->text()) != point ||
+        (field->text().contains(point) && !field->selectedText().contains(point)))
+        return true;
+    if (key->text() == point)
+        return false;
+    field->insert(point);
+    return true;
+}
+
+void FrmSettings::focusMoved(QWidget* from, QWidget* to)
+{
+    if (m_returningFocus)
+        return;
+    if (to && to->window() == this) {
+        const auto tab = m_focusTabs.constFind(to);
+        if (tab != m_focusTabs.constEnd())
+            m_SSTab1->setCurrentIndex(*tab);
+    }
+    if (!from || !to || from->window() != this || to->window() != this)
+        return;
+    leaveField(from, to == m_CmdCancel);
+}
+
+void FrmSettings::leaveField(QWidget* field, bool toCancel)
+{
+    if (field == m_TxtDefaultChargeNM || field == m_TxtDefaultChargeSM || field == m_TxtSegTax)
+        leaveNumber(static_cast<QLineEdit*>(field), Format::Rate);
+    else if (field == m_TxtMinBaseCharge)
+        leaveNumber(m_TxtMinBaseCharge, Format::Money);
+    else if (field == m_TxtMinRunwayLength)
+        TxtMinRunwayLength_LostFocus(toCancel);
+    else if (field == m_TxtDefaultAirport)
+        TxtDefaultAirport_LostFocus(toCancel);
+}
+
+void FrmSettings::leaveNumber(QLineEdit* field, const QString& mask)
+{
+    // Save reads these fields as numbers, so nothing else may stay in them.
+    const std::optional<double> value = Format::read(field->text());
+    TypingLimit::setText(field, Format::number(value.value_or(0.0), value ? mask : Format::Rate));
+}
+
+void FrmSettings::TxtMinRunwayLength_LostFocus(bool toCancel)
+{
+    const std::optional<double> value = Format::read(m_TxtMinRunwayLength->text());
+    if (!value) {
+        m_TxtMinRunwayLength->setText(QStringLiteral("0"));
+        return;
+    }
+    m_TxtMinRunwayLength->setText(QString::number(qint64(Format::roundHalfEven(*value))));
+    checkDefaultAirport(toCancel);
+}
+
+void FrmSettings::TxtDefaultAirport_LostFocus(bool toCancel)
+{
+    checkDefaultAirport(toCancel);
+}
+
+void FrmSettings::checkDefaultAirport(bool toCancel)
+{
+    m_defaultAirportRefused = false;
+    const QString id = m_TxtDefaultAirport->text();
+    if (id.isEmpty() || toCancel || !appContext().Workspace)
+        return;
+    Platform::pointer().setBusy();
+    try {
+        const std::optional<AirportRecord> airport =
+            ReadAirport(*appContext().Workspace, appContext().DatabasePath, id);
+        Platform::pointer().setNormal();
+        if (!airport) {
+            refuseDefaultAirport(QStringLiteral("Airport Identifier '") + id +
+                                 QStringLiteral("' not found."));
+            return;
+        }
+        const QString minimumText = m_TxtMinRunwayLength->text();
+        const std::optional<double> minimum = Format::read(minimumText);
+        if (minimum && *minimum >= 1 && airport->RUNWAY_LENGTH < *minimum) {
+            refuseDefaultAirport(QStringLiteral("The Runway at '%1' (%2 feet) is shorter than the "
+                                                "Min. Runway setting of %3 feet.\r\rSelect another "
+                                                "Default Airport or adjust the Minimum Runway "
+                                                "setting.")
+                                     .arg(id)
+                                     .arg(airport->RUNWAY_LENGTH)
+                                     .arg(minimumText));
+        }
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+    }
+}
+
+void FrmSettings::refuseDefaultAirport(const QString& text)
+{
+    m_defaultAirportRefused = true;
+    Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(), text);
+    m_TxtDefaultAirport->clear();
+    // The check also runs while another tab is coming to the front (the operator
+    // clicked it or pressed its key): that tab is shown only once this returns, and a
+    // switch back from inside it would be lost, so the field comes back after it.
+    if (m_SSTab1->currentWidget() != m_SSTab1->widget(m_SSTab1->currentIndex()))
+        QTimer::singleShot(0, this, &FrmSettings::returnToDefaultAirport);
+    else
+        returnToDefaultAirport();
+}
+
+void FrmSettings::returnToDefaultAirport()
+{
+    // Nothing the focus passes on its way back runs its leave rule.
+    m_returningFocus = true;
+    m_SSTab1->setCurrentIndex(DefaultsTab);
+    m_TxtDefaultAirport->setFocus(Qt::OtherFocusReason);
+    m_returningFocus = false;
+}
+
+AppSettings FrmSettings::enteredSettings() const
+{
+    AppSettings entered = appSettings(); // SORTORDER is not the dialog's
+    entered.DEFAULTCHARGESM = Format::value(m_TxtDefaultChargeSM->text());
+    entered.DEFAULTCHARGENM = Format::value(m_TxtDefaultChargeNM->text());
+    entered.SEGMENTTAX = Format::value(m_TxtSegTax->text());
+    entered.ROUNDMILES = m_ChkRoundMiles->isChecked();
+    entered.QUOTEBASE = m_OptStatBase->isChecked() ? QuoteBase::Statute : QuoteBase::Nautical;
+    entered.MINRUNWAYLENGTH =
+        qint32(Format::roundHalfEven(Format::value(m_TxtMinRunwayLength->text())));
+    entered.MINBASECHARGE = Format::value(m_TxtMinBaseCharge->text());
+    entered.DEFAULTAIRPORT = m_TxtDefaultAirport->text();
+    entered.NAME = m_TxtCompany->text();
+    entered.ADDRESS1 = m_TxtAddress1->text();
+    entered.ADDRESS2 = m_TxtAddress2->text();
+    entered.CITY = m_TxtCity->text();
+    entered.STATE = m_TxtState->text();
+    entered.ZIP = m_TxtZip->text();
+    entered.COUNTRY = m_TxtCountry->text();
+    entered.PHONE1 = m_TxtPhone1->text();
+    entered.PHONE2 = m_TxtPhone2->text();
+    entered.FAX = m_TxtFax->text();
+    entered.EMAIL = m_TxtEmail->text();
+    entered.WEBSITE = m_TxtWebsite->text();
+    return entered;
+}
+
+void FrmSettings::endTransaction(bool commit)
+{
+    const auto workspace = Db::DbEngine::instance().defaultWorkspace();
+    if (!workspace->inTransaction()) {
+        m_ownsTransaction = false;
+        return;
+    }
+    if (commit)
+        workspace->commitTrans();
+    else
+        workspace->rollback();
+    m_ownsTransaction = false;
+}
+
+void FrmSettings::CmdSave_Click()
+{
+    // Enter (Save is the default button) and Alt+S leave the focus in its field, so
+    // that field's leave rule runs now, as it does when a click takes the focus away.
+    // A default airport the check refuses is not saved.
+    if (QWidget* focused = QApplication::focusWidget(); focused && focused->window() == this)
+        leaveField(focused, false);
+    if (m_defaultAirportRefused)
+        return;
+
+    Platform::pointer().setBusy();
+    // The row being edited in a catalogue grid goes into the table first: when the
+    // engine refuses it, nothing is saved and the dialog stays open with every other
+    // change still in its transaction, for the operator to correct or cancel.
+    try {
+        for (const auto& step : m_commitSteps)
+            step();
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+        return;
+    }
+
+    SettingsSaveResult saved;
+    try {
+        AppSettings& current = appSettings();
+        const AppSettings entered = enteredSettings();
+        const bool basisChanged = entered.QUOTEBASE != current.QUOTEBASE;
+        const bool minimumChanged = entered.MINBASECHARGE != current.MINBASECHARGE;
+        // The record changes first: the main window reprices from it. The basis is
+        // applied before the new minimum, so the minimum has the last word. Then the
+        // catalogue is committed, and the settings file follows it, so that a crash
+        // in between leaves both changes or neither to the next start.
+        std::optional<Db::DbError> commitFailure;
+        saved = SaveSettings(appContext().SettingsPath, current, entered, [&] {
+            try {
+                if (m_host)
+                    m_host->applyQuoteBasis(entered.QUOTEBASE, basisChanged);
+                if (minimumChanged && m_host)
+                    m_host->applyMinimumBaseCharge();
+                endTransaction(true);
+                return true;
+            } catch (const Db::DbError& error) {
+                commitFailure = error;
+                return false;
+            }
+        });
+        if (commitFailure)
+            throw *commitFailure;
+        if (m_host)
+            m_host->refreshAfterSettings();
+        Platform::pointer().setNormal();
+        reportUnsavedSettings(saved);
+        accept();
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+        // A transaction the failure left open keeps nothing half-saved.
+        try {
+            endTransaction(false);
+        } catch (const Db::DbError&) {
+        }
+        reportUnsavedSettings(saved);
+        QDialog::reject();
+    }
+}
+
+void FrmSettings::reportUnsavedSettings(const SettingsSaveResult& saved)
+{
+    if (saved.ok)
+        return;
+    Platform::prompter().inform(
+        Platform::Icon::Critical, windowTitle(),
+        QStringLiteral("The settings could not be written to the file '%1':\r\r%2\r\r"
+                       "The file was left as it was. The new settings apply until the "
+                       "program ends; save them again when the file can be written.")
+            .arg(QDir::toNativeSeparators(appContext().SettingsPath), saved.error));
+}
+
+void FrmSettings::CmdCancel_Click()
+{
+    reject();
+}
+
+void FrmSettings::reject()
+{
+    try {
+        endTransaction(false);
+    } catch (const Db::DbError& error) {
+        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+    }
+    QDialog::reject();
+}

@@ -1,0 +1,326 @@
+#include "gui/startup.h"
+
+#include "core/db/engine.h"
+#include "core/db/schema.h"
+#include "core/errortext.h"
+#include "core/folder/instancelock.h"
+#include "core/settings/appsettings.h"
+#include "core/settings/windowplacement.h"
+#include "gui/appcontext.h"
+#include "gui/platform/platform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstdio>
+#include <memory>
+
+using Platform::Button;
+using Platform::Icon;
+
+namespace {
+
+const QString ProgramTitle = QStringLiteral("Brisklander");
+
+// The machine's lock and the program folder's lock, held for the life of the process.
+struct SingleCopyLocks
+{
+    std::unique_ptr<InstanceLock> machine;
+    std::unique_ptr<InstanceLock> folder;
+};
+
+SingleCopyLocks& singleCopyLocks()
+{
+    static SingleCopyLocks locks;
+    return locks;
+}
+
+bool& unloading()
+{
+    static bool flag = false;
+    return flag;
+}
+
+// Takes the machine's lock and the program folder's. Either one held by another
+// process means another copy runs. The machine's lock may be out of reach (a
+// system without a shared lock folder, a file or a FIFO another user put there): it
+// lies where every user may write, so it must not keep anybody out, and the folder's
+// lock keeps a second copy off this database then. The folder's lock is the one the
+// tools honour too: one that cannot be used is named in `unusable`, and stops the start.
+bool acquireSingleCopyLocks(const QString& machinePath, const QString& programFolder,
+                            QString& unusable)
+{
+    auto machine = std::make_unique<InstanceLock>(machinePath);
+    auto folder = std::make_unique<InstanceLock>(InstanceLock::folderLockPath(programFolder));
+    if (machine->tryLock() == InstanceLock::State::HeldElsewhere)
+        return false;
+    const InstanceLock::State folderState = folder->tryLock();
+    if (folderState == InstanceLock::State::HeldElsewhere)
+        return false;
+    if (folderState == InstanceLock::State::Unavailable) {
+        unusable = QStringLiteral("The lock file '%1' cannot be used: %2.\r\rThis file keeps a "
+                                  "second copy of Brisklander away from the database. Remove what "
+                                  "is in its place (the program makes the file itself) or let "
+                                  "this account write in the folder, and start the program "
+                                  "again.")
+                       .arg(QDir::toNativeSeparators(folder->path()), folder->errorString());
+        return false;
+    }
+    singleCopyLocks().machine = std::move(machine);
+    singleCopyLocks().folder = std::move(folder);
+    return true;
+}
+
+// The window's frame around its inside. Before the window is on the screen the
+// system has not told its frame; a title bar of two lines of text and thin borders
+// are assumed then, so the frame fits rather than the inside alone.
+QMargins frameMargins(const QWidget* window)
+{
+    const int border = 4;
+    const int title = qMax(window->style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                           2 * window->fontMetrics().height());
+    QMargins margins(border, title + border, border, border);
+    if (const QWindow* handle = window->windowHandle()) {
+        const QMargins known = handle->frameMargins();
+        margins =
+            QMargins(qMax(known.left(), margins.left()), qMax(known.top(), margins.top()),
+                     qMax(known.right(), margins.right()), qMax(known.bottom(), margins.bottom()));
+    }
+    return margins;
+}
+
+// Opens the main window where it was left, or at its own size in the middle of the
+// screen, in either case within the screen's available area (a window left on a
+// monitor that is gone comes back on the primary one).
+void placeMainWindow(QWidget* window, const QString& settingsPath)
+{
+    const std::optional<WindowPlacement> saved = WindowPlacement::read(settingsPath);
+    QScreen* screen = saved ? QGuiApplication::screenAt(saved->normal.center()) : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QMargins frame = frameMargins(window);
+    QRect inside = saved ? saved->normal : QRect(QPoint(), window->size());
+    if (!saved)
+        inside.moveCenter(available.center());
+    window->setGeometry(fitInto(inside.marginsAdded(frame), available).marginsRemoved(frame));
+    if (saved && saved->maximized)
+        window->setWindowState(window->windowState() | Qt::WindowMaximized);
+}
+
+// Keeps where the operator left the main window for the next run. A settings file
+// that cannot be written is said once, and the exit goes on.
+void saveMainWindowPlacement(const QWidget* window, const QString& settingsPath)
+{
+    const WindowPlacement placement{window->normalGeometry(), window->isMaximized()};
+    if (!placement.normal.isValid())
+        return;
+    QString error;
+    if (placement.write(settingsPath, &error))
+        return;
+    Platform::prompter().inform(
+        Icon::Critical, ProgramTitle,
+        QStringLiteral("The window's size and position could not be written to the file "
+                       "'%1':\r\r%2\r\rThe file was left as it was: the window opens next time "
+                       "as it did this time.")
+            .arg(QDir::toNativeSeparators(settingsPath), error));
+}
+
+void showInitializationError(const Db::DbError& error)
+{
+    Platform::pointer().setNormal();
+    Platform::prompter().inform(
+        Icon::Critical, ProgramTitle,
+        ErrorText::message(QStringLiteral("An error occurred during program initialization:"),
+                           error) +
+            QStringLiteral("\r\rApplication will be terminated"));
+}
+
+} // namespace
+
+AppContext& appContext()
+{
+    static AppContext context;
+    return context;
+}
+
+StartOptions StartOptions::fromApplication()
+{
+    StartOptions options;
+    options.programFolder = QCoreApplication::applicationDirPath();
+    options.executableName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    options.lockPath = InstanceLock::machineLockPath();
+    return options;
+}
+
+void ReleaseSingleCopyLock()
+{
+    singleCopyLocks().machine.reset();
+    singleCopyLocks().folder.reset();
+}
+
+bool StartApplication(const StartOptions& options,
+                      const std::function<QWidget*()>& createMainWindow)
+{
+    Platform::pointer().setBusy();
+
+    QString unusableLock;
+    if (!acquireSingleCopyLocks(options.lockPath, options.programFolder, unusableLock)) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(
+            Icon::Critical, ProgramTitle,
+            !unusableLock.isEmpty()
+                ? unusableLock
+                : QStringLiteral("There is already another copy of Brisklander \ractive on this "
+                                 "machine.\r\rYou can only run one copy of this program\rat a "
+                                 "time."));
+        Platform::process().end(1);
+        return false;
+    }
+
+    AppContext& context = appContext();
+    const QDir folder(options.programFolder);
+    context.ProgramFolder = options.programFolder;
+    context.ExecutableName = options.executableName;
+    context.DatabasePath = folder.filePath(Schema::DatabaseFileName);
+    context.SettingsPath = folder.filePath(options.executableName + QStringLiteral(".INI"));
+    // Before anything else reads the folder: an exit cut off by a crash may have left
+    // the database under its ".old" name. A tool holding the writers' lock has put the
+    // folder right before it began. A database that cannot be read stops the start.
+    try {
+        InstanceLock writers(DatabaseWriteLockPath(options.programFolder));
+        if (writers.tryLock() != InstanceLock::State::HeldElsewhere)
+            RecoverInterruptedCompaction(context.DatabasePath);
+    } catch (const Db::DbError& error) {
+        showInitializationError(error);
+        ReleaseSingleCopyLock();
+        Platform::process().end(1);
+        return false;
+    }
+
+    if (!QFileInfo(context.SettingsPath).isFile()) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Icon::Critical, ProgramTitle,
+                                    QStringLiteral("FATAL ERROR: ") + options.executableName +
+                                        QStringLiteral(".INI file not found.\r\rApplication will "
+                                                       "be terminated"));
+        ReleaseSingleCopyLock();
+        Platform::process().end(1);
+        return false;
+    }
+
+    QList<UnreadableSetting> unreadable;
+    try {
+        unreadable = LoadSettings(context.SettingsPath);
+    } catch (const SettingsReadError& error) {
+        // Settings that cannot be read are no empty settings: nothing is priced at 0.00.
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Icon::Critical, ProgramTitle,
+                                    QStringLiteral("FATAL ERROR: ") + error.text() +
+                                        QStringLiteral("\r\rApplication will be terminated"));
+        ReleaseSingleCopyLock();
+        Platform::process().end(1);
+        return false;
+    }
+    LoadCurrencySymbol();
+    if (!OpenAirportWorkspace()) {
+        ReleaseSingleCopyLock();
+        Platform::process().end(1);
+        return false;
+    }
+
+    QWidget* window = createMainWindow();
+    context.MainWindow = window;
+    placeMainWindow(window, context.SettingsPath);
+    window->show();
+    // Told once, over the window, before any quote is priced with the defaults.
+    if (!unreadable.isEmpty()) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Icon::Exclamation, ProgramTitle,
+                                    unreadableSettingsText(context.SettingsPath, unreadable));
+    }
+    return true;
+}
+
+void LoadCurrencySymbol()
+{
+    // The user's locale gives the symbol; one that defines none (the C locale) gets "$".
+    const QString symbol = QLocale().currencySymbol(QLocale::CurrencySymbol);
+    appContext().CurrencySymbol = symbol.isEmpty() ? QStringLiteral("$") : symbol;
+}
+
+bool OpenAirportWorkspace()
+{
+    AppContext& context = appContext();
+    try {
+        Db::DbEngine& engine = Db::DbEngine::instance();
+        engine.setSystemDB(QDir(context.ProgramFolder).filePath(Schema::WorkgroupFileName));
+        engine.setDefaultUser(Schema::UserName);
+        engine.setDefaultPassword(Schema::Password);
+        context.Workspace =
+            engine.createWorkspace(QStringLiteral("AirportWS"), Schema::UserName, Schema::Password);
+        // A database secured by another workgroup cannot be used at all: find out now
+        // rather than in every window. A missing database is the windows' to report.
+        if (QFileInfo::exists(context.DatabasePath))
+            context.Workspace->openDatabase(context.DatabasePath)->close();
+        return true;
+    } catch (const Db::DbError& error) {
+        showInitializationError(error);
+        return false;
+    }
+}
+
+bool ProgramIsUnloading()
+{
+    return unloading();
+}
+
+void ExitApplication()
+{
+    const Button answer = Platform::prompter().question(
+        ProgramTitle, QStringLiteral("Are you sure that you want to EXIT Brisklander ?"),
+        Button::Yes | Button::No, Button::No);
+    if (answer != Button::Yes)
+        return;
+    AppContext& context = appContext();
+    if (auto* window = qobject_cast<QWidget*>(context.MainWindow.data()))
+        saveMainWindowPlacement(window, context.SettingsPath);
+    Platform::pointer().setBusy();
+
+    if (auto* window = qobject_cast<QWidget*>(context.MainWindow.data())) {
+        unloading() = true;
+        window->close();
+        window->deleteLater();
+        unloading() = false;
+    }
+    try {
+        if (context.Workspace)
+            context.Workspace->close();
+    } catch (const Db::DbError&) {
+    }
+    context.Workspace.reset();
+    Db::DbEngine::instance().release();
+
+    DatabaseFiles files;
+    CompactDatabaseAtExit(context.DatabasePath, files);
+    Platform::pointer().setNormal();
+    ReleaseSingleCopyLock();
+    Platform::process().end(0);
+}
+
+void OpenDocument(const QString& target)
+{
+    Platform::pointer().setBusy();
+    Platform::shell().open(target);
+    Platform::pointer().setNormal();
+}

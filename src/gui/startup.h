@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/folder/databasefiles.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The program's entry and exit.
+
+struct StartOptions
+{
+    QString programFolder;  // where the executable and its files lie
+    QString executableName; // without extension; names the settings file
+    QString lockPath;       // the per-machine lock that keeps a second copy out; the
+                            // program folder has a lock of its own
+
+    // The running executable's folder and name, and the machine-wide lock.
+    static StartOptions fromApplication();
+};
+
+// Starts the program: refuses a second copy, finds the settings file, loads the
+// settings, the currency symbol and the workspace, then creates and shows the main
+// window. Returns false when the process must end (a message has been shown).
+bool StartApplication(const StartOptions& options,
+                      const std::function<QWidget*()>& createMainWindow);
+
+// Releases the single-copy locks (the end of the process does it too).
+void ReleaseSingleCopyLock();
+
+// Asks, closes the window and the connection, compacts the database and ends the
+// process. Returns normally only when the user answers No.
+void ExitApplication();
+
+// True while the exit closes the main window itself, so its close request passes.
+bool ProgramIsUnloading();
+
+void LoadCurrencySymbol();
+
+// Sets the engine's workgroup defaults and opens the workspace "AirportWS"; shows
+// the initialization error and returns false when that fails.
+bool OpenAirportWorkspace();
+
+// Hands a web or mail address to the desktop shell; failures are ignored.
+void OpenDocument(const QString& target);

@@ -1,7 +1,0 @@
-#include "quote/quotememory.h"
-
-double& memorizedQuote()
-{
-    static double quote = 0.0;
-    return quote;
-}

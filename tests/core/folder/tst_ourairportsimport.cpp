@@ -1,0 +1,549 @@
+#include "core/airports/airporttable.h"
+#include "core/db/engine.h"
+#include "core/db/schema.h"
+#include "core/folder/ourairportsimport.h"
+#include "core/folder/starterdata.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include <sys/stat.h>
+
+// The importer of the public OurAirports downloads, against a seeded program folder.
+class TestOurAirportsImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        StarterData::createProgramFolder(m_dir->path(), QStringLiteral("Brisklander"));
+        Db::DbEngine& engine = Db::DbEngine::instance();
+        engine.setSystemDB(m_dir->filePath(Schema::WorkgroupFileName));
+        m_ws =
+            engine.createWorkspace(QStringLiteral("AirportWS"), Schema::UserName, Schema::Password);
+        m_path = m_dir->filePath(Schema::DatabaseFileName);
+        // Extra columns and a column order of their own: the importer goes by header.
+        write("airports.csv",
+              "id,continent,ident,type,name,latitude_deg,longitude_deg,elevation_ft,"
+              "iso_country,iso_region,municipality,gps_code\n"
+              "1,NA,KTEB,small_airport,Teterboro New,40.85,-74.06,9,US,US-NJ,x,KTEB\n"
+              "2,NA,00A,heliport,Total RF Heliport,40.07,-74.93,11,US,US-PA,x,\n"
+              "3,NA,XX-0001,small_airport,\"A Very Long Name, Longer Than Fifty Characters "
+              "Airfield\",40.5,-74.25,,US,US-NJ,x,kxyz\n"
+              "4,AF,FZZZ,medium_airport,Equator Field,-0.5,0.25,1200,CD,CD-KN,x,FZZZ\n"
+              "5,NA,BAD1,large_airport,\"Broken,41.0,-75.0,10,US,US-NY,x,BAD1\n"
+              "6,NA,NORW,small_airport,Closed Strip,42,-76,10,US,US-NY,x,NORW\n"
+              "7,NA,XX-12345,small_airport,No Code,43,-77,10,US,US-NY,x,\n");
+        write("runways.csv",
+              "id,airport_ref,airport_ident,length_ft,width_ft,surface,lighted,closed\n"
+              "10,1,KTEB,5000,100,ASP,1,0\n"
+              "11,3,XX-0001,9000,200,ASP,1,1\n"
+              "12,3,XX-0001,3000,50,ASP,0,0\n"
+              "13,3,XX-0001,4000,75,ASP,0,0\n"
+              "14,4,FZZZ,6000,,ASP,1,0\n"
+              "15,6,NORW,3000,50,ASP,1,1\n"
+              "16,7,XX-12345,3000,50,ASP,1,0\n"
+              "17,2,00A,60,60,ASP,0,0\n");
+        write("countries.csv", "\"id\",\"code\",\"name\"\n"
+                               "\"1\",\"US\",\"United States\"\n"
+                               "\"2\",\"CD\",\"Democratic Republic of the Congo\"\n");
+        // A table of the download's own: its offset column is taken as it stands, a line
+        // without one goes by the zone's name.
+        write("timezones.csv", "ident,tz_database_name,standard_offset_hours\n"
+                               "FZZZ,Africa/Kinshasa,\n"
+                               "KXYZ,America/New_York,-4\n"
+                               "NORW,Europe/Paris,soon\n");
+        m_options.airportsCsv = m_dir->filePath("airports.csv");
+        m_options.runwaysCsv = m_dir->filePath("runways.csv");
+        m_options.countriesCsv = m_dir->filePath("countries.csv");
+        m_options.timezonesCsv = m_dir->filePath("timezones.csv");
+    }
+    void cleanup()
+    {
+        m_ws.reset();
+        Db::DbEngine::instance().release();
+        m_dir.reset();
+    }
+
+    void chooseIdentifier_data()
+    {
+        QTest::addColumn<QString>("ident");
+        QTest::addColumn<QString>("gps");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("four letters") << "KTEB"
+                                      << "KXYZ"
+                                      << "KTEB";
+        QTest::newRow("three with digits") << "00A"
+                                           << ""
+                                           << "00A";
+        QTest::newRow("local code falls to gps") << "US-0001"
+                                                 << "kxyz"
+                                                 << "KXYZ";
+        QTest::newRow("three-letter gps refused") << "US-0001"
+                                                  << "XYZ"
+                                                  << "";
+        QTest::newRow("neither") << "AB-1234"
+                                 << ""
+                                 << "";
+    }
+    void chooseIdentifier()
+    {
+        QFETCH(QString, ident);
+        QFETCH(QString, gps);
+        QFETCH(QString, expected);
+        QCOMPARE(OurAirports::chooseIdentifier(ident, gps), expected);
+    }
+
+    void standardOffsetHours_data()
+    {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<float>("hours"); // NaN: no value
+        QTest::newRow("west, summer time ignored") << "America/New_York" << -5.0f;
+        QTest::newRow("half hour") << "Asia/Kolkata" << 5.5f;
+        QTest::newRow("quarter hour") << "Asia/Kathmandu" << 5.75f;
+        QTest::newRow("southern summer time ignored") << "Australia/Sydney" << 10.0f;
+        QTest::newRow("winter as a negative saving") << "Europe/Dublin" << 0.0f;
+        QTest::newRow("hour back during Ramadan") << "Africa/Casablanca" << 1.0f;
+        QTest::newRow("beyond +12") << "Pacific/Kiritimati" << float(qQNaN());
+        QTest::newRow("unknown") << "Nowhere/Else" << float(qQNaN());
+    }
+    void standardOffsetHours()
+    {
+        QFETCH(QString, zone);
+        QFETCH(float, hours);
+        const auto offset = OurAirports::standardOffsetHours(zone);
+        QCOMPARE(offset.has_value(), !qIsNaN(hours));
+        if (offset)
+            QCOMPARE(*offset, hours);
+    }
+
+    void importsTheUsableAirports()
+    {
+        int lastDone = -1, lastTotal = -1;
+        const auto s = OurAirports::import(*m_ws, m_path, m_options, [&](int done, int total) {
+            lastDone = done;
+            lastTotal = total;
+        });
+        QCOMPARE(lastDone, 7);
+        QCOMPARE(lastTotal, 7);
+        QCOMPARE(s.read, 7);
+        QCOMPARE(s.added, 2);
+        QCOMPARE(s.updated, 0);
+        QCOMPARE(s.skipped.value("not an airport type"), 1);
+        QCOMPARE(s.skipped.value("no open runway with a length"), 1);
+        QCOMPARE(s.skipped.value("no usable identifier"), 1);
+        QCOMPARE(s.skipped.value("already in the table"), 1);
+        QCOMPARE(s.rejected, 1);
+        QCOMPARE(
+            s.rejectedLines,
+            QStringList({"timezones.csv line 4 (NORW): standard offset \"soon\" is not a number",
+                         "airports.csv line 6: a quoted field is not closed"}));
+        QCOMPARE(s.zoneByIdentifier, 2);
+        QCOMPARE(s.zoneFromNearest + s.withoutZone, 0);
+        QVERIFY(!s.clean());
+        QVERIFY(!AirportIdExists(*m_ws, m_path, "BAD1"));
+
+        const AirportRecord x = *ReadAirport(*m_ws, m_path, "KXYZ");
+        QCOMPARE(x.NAME, QString("A VERY LONG NAME, LONGER THAN FIFTY CHARACTERS AIR"));
+        QCOMPARE(x.STATE, QString("NJ"));
+        QCOMPARE(x.COUNTRY, QString("UNITED STATES"));
+        QVERIFY(stored("KXYZ", "ELEVATION").isNull()); // none given
+        QCOMPARE(x.RUNWAY_LENGTH, 4000);               // the longest open one, not the closed 9000
+        QCOMPARE(x.RUNWAY_WIDTH, std::optional<qint16>(75));
+        QCOMPARE(x.LIGHTING, QString("NO LIGHT")); // only the closed runway is lighted
+        QCOMPARE(x.PUB_MIL, QString("P"));
+        QCOMPARE(x.Latitude.DegreesText, QString("40"));
+        QCOMPARE(x.Longitude.DegreesText, QString("074"));
+        QCOMPARE(x.Longitude.Minutes, qint16(15));
+        QCOMPARE(x.TIME_ZONE, std::optional<float>(-4.0f)); // by its gps_code
+
+        const AirportRecord z = *ReadAirport(*m_ws, m_path, "FZZZ");
+        QCOMPARE(z.Latitude.DegreesText, QString("-00"));
+        QCOMPARE(z.Latitude.Minutes, qint16(30));
+        QCOMPARE(z.Longitude.DegreesText, QString("-000"));
+        QCOMPARE(z.Longitude.Minutes, qint16(15));
+        QCOMPARE(z.COUNTRY, QString("DEMOCRATIC REPUBLIC OF TH"));
+        QCOMPARE(z.STATE, QString("KN"));
+        QCOMPARE(z.ELEVATION, 1200);
+        QCOMPARE(z.LIGHTING, QString());
+        QVERIFY(!z.RUNWAY_WIDTH); // none given
+        QCOMPARE(z.TIME_ZONE, std::optional<float>(1.0f));
+    }
+
+    void existingAirportKeptUnlessAsked()
+    {
+        const AirportRecord before = *ReadAirport(*m_ws, m_path, "KTEB");
+        OurAirports::import(*m_ws, m_path, m_options);
+        const AirportRecord kept = *ReadAirport(*m_ws, m_path, "KTEB");
+        QCOMPARE(kept.NAME, before.NAME);
+        QCOMPARE(kept.RUNWAY_LENGTH, before.RUNWAY_LENGTH);
+        // A second run adds nothing.
+        const auto again = OurAirports::import(*m_ws, m_path, m_options);
+        QCOMPARE(again.added, 0);
+        QCOMPARE(again.skipped.value("already in the table"), 3);
+
+        m_options.updateExisting = true;
+        const auto s = OurAirports::import(*m_ws, m_path, m_options);
+        QCOMPARE(s.updated, 3);
+        QCOMPARE(s.added, 0);
+        const AirportRecord updated = *ReadAirport(*m_ws, m_path, "KTEB");
+        QCOMPARE(updated.NAME, QString("TETERBORO NEW"));
+        QCOMPARE(updated.RUNWAY_LENGTH, 5000);
+    }
+
+    // The tool as the operator runs it: every value the table or the editor cannot hold
+    // is refused with its line and airport, the rest is imported, and the exit status
+    // says that lines were left out.
+    void toolRefusesValuesTheTableCannotHold()
+    {
+        const QString air = ",small_airport,%1,45,-100,%2,US,US-SD,\n";
+        QByteArray airports = AirportsHeader;
+        const QStringList lines{"1,ZAHI" + air.arg("Huge Elevation", "99999999999"),
+                                "2,ZALO" + air.arg("Below The Sea", "-1e10"),
+                                "3,ZAWD" + air.arg("Word Elevation", "high"),
+                                "4,ZAED" + air.arg("Beyond The Editor", "150000"),
+                                "5,ZATP" + air.arg("Top Edge", "99999"),
+                                "6,ZABT" + air.arg("Bottom Edge", "-9999"),
+                                "7,ZARW" + air.arg("Huge Runway", "10"),
+                                "8,ZARO" + air.arg("Only A Huge Runway", "10"),
+                                "9,ZAWI" + air.arg("Wide Runway", "10"),
+                                "10,ZAPO,small_airport,Pole,-90,0,10,AQ,AQ-U-A,\n",
+                                "11,ZAAM,small_airport,Antimeridian,10,179.99999999,10,FJ,FJ-C,\n",
+                                "12,ZANL,small_airport,Word Latitude,north,-100,10,US,US-SD,\n"};
+        for (const QString& line : lines)
+            airports += line.toUtf8();
+        QByteArray runways = RunwaysHeader;
+        for (const char* airport : {"1,ZAHI", "2,ZALO", "3,ZAWD", "4,ZAED", "5,ZATP", "6,ZABT",
+                                    "10,ZAPO", "11,ZAAM", "12,ZANL"})
+            runways += QByteArray(airport) + ",5000,100,1,0\n";
+        runways += "7,ZARW,1e9,100,1,0\n"       // line 11
+                   "7,ZARW,long,100,1,0\n"      // line 12
+                   "7,ZARW,4000,75,0,0\n"       //
+                   "8,ZARO,120000,100,1,0\n"    // line 14
+                   "9,ZAWI,5000,70000,1,0\n"    // line 15
+                   "9,ZAWI,3000,999,0,0\n"      //
+                   "7,ZARW,99999999,100,1,1\n"; // closed: never considered
+        const Tool tool = runImport(writeSet(airports, runways));
+
+        QCOMPARE(tool.exitCode, 3);
+        QCOMPARE(tool.err, QString());
+        const QString r = QStringLiteral("  rejected: ");
+        const QString leftOut = QStringLiteral("; the runway is left out\n");
+        QCOMPARE(
+            tool.out,
+            "Read 12 airports: 4 added, 0 updated, 1 skipped, 7 rejected; 3 lines of the "
+            "other files rejected.\n"
+            "  time zones: 0 by identifier, 4 from the nearest airport within 50 NM, 0 left "
+            "empty\n"
+            "  skipped, no open runway with a length: 1\n" +
+                r + "runways.csv line 11 (ZARW): runway length 1e9 is outside 0..99999" + leftOut +
+                r + "runways.csv line 12 (ZARW): runway length \"long\" is not a number" + leftOut +
+                r + "runways.csv line 14 (ZARO): runway length 120000 is outside 0..99999" +
+                leftOut + r +
+                "airports.csv line 2 (ZAHI): elevation 99999999999 is outside -9999..99999\n" + r +
+                "airports.csv line 3 (ZALO): elevation -1e10 is outside -9999..99999\n" + r +
+                "airports.csv line 4 (ZAWD): elevation \"high\" is not a number\n" + r +
+                "airports.csv line 5 (ZAED): elevation 150000 is outside -9999..99999\n" + r +
+                "airports.csv line 11 (ZAPO): latitude -90 is on a pole, where the airport "
+                "table cannot hold a position\n" +
+                r +
+                "airports.csv line 12 (ZAAM): longitude 179.99999999 rounds onto the 180th "
+                "meridian, where the airport table cannot hold a position\n" +
+                r + "airports.csv line 13 (ZANL): latitude \"north\" is not a number\n" +
+                "  note: runways.csv line 15 (ZAWI): runway width 70000 is outside 0..999; the "
+                "runway is kept without a width\n\n");
+
+        QCOMPARE(storedIds(), DemoIds + QStringList({"ZABT", "ZARW", "ZATP", "ZAWI"}));
+        QCOMPARE(ReadAirport(*m_ws, m_path, "ZATP")->ELEVATION, 99999);
+        QCOMPARE(ReadAirport(*m_ws, m_path, "ZABT")->ELEVATION, -9999);
+        // The longest runway that can be stored, with its own width and lights.
+        const AirportRecord rw = *ReadAirport(*m_ws, m_path, "ZARW");
+        QCOMPARE(rw.RUNWAY_LENGTH, 4000);
+        QCOMPARE(rw.RUNWAY_WIDTH, std::optional<qint16>(75));
+        QCOMPARE(rw.LIGHTING, QString("NO LIGHT"));
+        const AirportRecord wi = *ReadAirport(*m_ws, m_path, "ZAWI");
+        QCOMPARE(wi.RUNWAY_LENGTH, 5000);
+        QCOMPARE(wi.RUNWAY_WIDTH, std::optional<qint16>());
+        QCOMPARE(wi.TIME_ZONE, std::optional<float>(-6.0f)); // a field 2 NM away
+    }
+
+    // A fresh download has no time-zone table: the zones come from the one the program
+    // ships, by identifier or gps_code, else from the nearest airport it lists of the
+    // same country within 50 NM.
+    void toolFillsZonesOfAFreshDownload()
+    {
+        const QString sea = QStringLiteral(",0,-140,10,");
+        const QByteArray airports =
+            AirportsHeader +
+            "1,KTEB,small_airport,Teterboro,40.8501,-74.0608,9,US,US-NJ,\n"
+            "2,CYYT,large_airport,St John's,47.6186,-52.7519,461,CA,CA-NL,\n"
+            "3,XX-0001,small_airport,By Gps Code" +
+            sea.toUtf8() + "FR,FR-HDF,LFOB\n" +
+            "4,ZZTB,small_airport,Beside Teterboro,40.86,-74.07,9,US,US-NJ,\n"
+            "5,ZZPT,small_airport,West Of The Border,38.87,-6.95,200,PT,PT-12,\n"
+            "6,ZZES,small_airport,East Of The Border,38.87,-6.95,200,ES,ES-EX,\n"
+            "7,ZZSE,small_airport,Far Out At Sea" +
+            sea.toUtf8() + "XX,XX-U-A,\n" +
+            "8,NFTF,large_airport,Fua'amotu,-21.2414,-175.1492,126,TO,TO-04,\n";
+        QByteArray runways = RunwaysHeader;
+        for (const char* airport :
+             {"1,KTEB", "2,CYYT", "3,XX-0001", "4,ZZTB", "5,ZZPT", "6,ZZES", "7,ZZSE", "8,NFTF"})
+            runways += QByteArray(airport) + ",5000,100,1,0\n";
+        const Tool tool = runImport(writeSet(airports, runways), {"--update"});
+
+        QCOMPARE(tool.exitCode, 0);
+        QCOMPARE(tool.out, QString("Read 8 airports: 7 added, 1 updated, 0 skipped, 0 rejected.\n"
+                                   "  time zones: 3 by identifier, 3 from the nearest airport "
+                                   "within 50 NM, 2 left empty\n\n"));
+        const QList<std::pair<const char*, QString>> expected{
+            {"KTEB", "-5"},   {"CYYT", "-3.5"},
+            {"LFOB", "1"},    {"ZZTB", "-5"}, // 0.7 NM from Teterboro
+            {"ZZPT", "0"},                    // Evora, 48 NM: Badajoz, 6 NM away, is in Spain
+            {"ZZES", "1"},                    // Badajoz
+            {"ZZSE", "none"},                 // nothing within 50 NM
+            {"NFTF", "none"},                 // +13
+        };
+        for (const auto& [id, zone] : expected)
+            QCOMPARE(std::pair(id, zoneText(id)), std::pair(id, zone));
+    }
+
+    // The starter data as the build imports it: every airport has its zone but those
+    // whose standard offset the table cannot hold.
+    void starterDataHasItsZones()
+    {
+        const Tool tool =
+            runImport(QStringLiteral(BRISKLANDER_SOURCE_DIR "/data/ourairports"), {"--update"});
+        // The South Pole station's line is refused (a pole cannot be stored): status 3.
+        QVERIFY2(tool.exitCode == 0 || tool.exitCode == 3, qPrintable(tool.err));
+        const QList<std::pair<const char*, QString>> expected{
+            {"KTEB", "-5"},   {"KDEN", "-7"},   {"KPHX", "-7"}, {"PHNL", "-10"},
+            {"CYYT", "-3.5"}, {"SAEZ", "-3"},   {"SCEL", "-4"}, {"EGLL", "0"},
+            {"EIDW", "0"},    {"GMMN", "1"},    {"LFPG", "1"},  {"UAAA", "5"},
+            {"VIDP", "5.5"},  {"VNKT", "5.75"}, {"YSSY", "10"}, {"NZAA", "12"},
+        };
+        for (const auto& [id, zone] : expected)
+            QCOMPARE(std::pair(id, zoneText(id)), std::pair(id, zone));
+
+        auto empty = m_ws->openDatabase(m_path)->openRecordset(
+            QStringLiteral("SELECT ID FROM Airports WHERE [TIME ZONE] IS NULL ORDER BY ID"),
+            Db::RecordsetType::Snapshot);
+        QStringList ids;
+        for (int i = 0; i < empty->recordCount(); ++i)
+            ids << empty->row(i).value(0).toString();
+        QVERIFY2(ids.size() < 20, qPrintable(ids.join(' ')));
+        QVERIFY(ids.contains("NFTF")); // +13
+        QVERIFY(ids.contains("NZCI")); // +12:45
+    }
+
+    // The tool on every kind of airports file: what it keeps, what it says, its status.
+    void toolExitStatus_data()
+    {
+        QTest::addColumn<QByteArray>("airports"); // "-": no file, "/": a folder, "|": a FIFO
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out"); // the summary's first line, then lines it holds
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("stored"); // "ID|COLUMN|value", "<null>" for none
+        const QByteArray ok = "1,ZAOK,small_airport,Fine,45,-100,10,US,US-SD,\n";
+        QTest::newRow("clean") << AirportsHeader + ok +
+                                      "2,ZAOL,large_airport,Finer,-45,100,,US,US-SD,\n"
+                               << 0 << "Read 2 airports: 2 added, 0 updated, 0 skipped, 0 rejected."
+                               << "" << QStringList{"ZAOK", "ZAOL"}
+                               << QStringList{"ZAOL|ELEVATION|<null>", "ZAOK|ELEVATION|10"};
+        QTest::newRow("every line refused")
+            << AirportsHeader + "1,ZAOK,small_airport,\"Open,45,-100,10,US,US-SD,\n"
+                                "2,ZAOL,small_airport,Short,45,-100,10,US\n"
+                                "3,ZAHI,small_airport,High,45,-100,1e12,US,US-SD,\n"
+            << 1 << "Read 3 airports: 0 added, 0 updated, 0 skipped, 3 rejected."
+            << "error: no airport of" << QStringList() << QStringList();
+        QTest::newRow("Windows-1252")
+            << AirportsHeader +
+                   "1,ZAOK,small_airport,Caf\xe9 \x96 \x80 Field,45,-100,10,US,US-SD,\n"
+            << 0
+            << "Read 1 airports: 1 added, 0 updated, 0 skipped, 0 rejected.\n"
+               "  airports.csv is not UTF-8: read as Windows-1252"
+            << "" << QStringList{"ZAOK"} << QStringList{"ZAOK|NAME|CAF\u00c9 \u2013 \u20ac FIELD"};
+        QTest::newRow("line break in a quoted name")
+            << AirportsHeader + "1,ZAOK,small_airport,\"Two\r\nLines\",45,-100,10,US,US-SD,\n" +
+                   "2,ZAOL,small_airport,\"Open,45,-100,10,US,US-SD,\n"
+            << 3
+            << "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
+               "  rejected: airports.csv line 4: a quoted field is not closed"
+            << "" << QStringList{"ZAOK"} << QStringList{"ZAOK|NAME|TWO LINES"};
+        QTest::newRow("NUL in a name")
+            << AirportsHeader + ok +
+                   QByteArray("2,ZAOL,small_airport,Cut\0Here,45,-100,10,US,,\n", 46)
+            << 3
+            << "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
+               "  rejected: airports.csv line 3: the line holds a NUL character (byte 0)"
+            << "" << QStringList{"ZAOK"} << QStringList();
+        QTest::newRow("one identifier twice")
+            << AirportsHeader + ok + "2,ZAOK,small_airport,Again,46,-100,10,US,US-SD,\n"
+            << 3
+            << "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
+               "  rejected: airports.csv line 3 (ZAOK): identifier ZAOK again, as on line 2; the "
+               "line is left out"
+            << "" << QStringList{"ZAOK"} << QStringList{"ZAOK|NAME|FINE"};
+        QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\"\xff\xfe,,\n\x00\x01\"\n,,,\n")
+                                 << 1 << ""
+                                 << "error 3343: The file '" << QStringList() << QStringList();
+        QTest::newRow("empty file")
+            << QByteArray() << 1 << "Read 0 airports: 0 added, 0 updated, 0 skipped, 0 rejected."
+            << "holds no airports" << QStringList() << QStringList();
+        QTest::newRow("header only")
+            << AirportsHeader << 1 << "Read 0 airports: 0 added, 0 updated, 0 skipped, 0 rejected."
+            << "holds no airports" << QStringList() << QStringList();
+        QTest::newRow("missing") << QByteArray("-") << 1 << ""
+                                 << "error 3024: Could not read" << QStringList() << QStringList();
+        QTest::newRow("a folder in its place")
+            << QByteArray("/") << 1 << ""
+            << "error 3024: Could not read" << QStringList() << QStringList();
+        // Planted by another user: never waited on, the folder's lock included.
+        QTest::newRow("FIFOs as airports.csv and the folder's lock")
+            << QByteArray("|") << 1 << ""
+            << "airports.csv': it is a FIFO (named pipe), not a regular file." << QStringList()
+            << QStringList();
+    }
+    // A FIFO planted at the database writers' lock: the import stops at once, naming it,
+    // and writes nothing without the lock.
+    void fifoAsTheWritersLockStopsTheImport()
+    {
+        const QString dir = writeSet(AirportsHeader + "1,ZAOK,small_airport,Fine,45,-100,10,US,,\n",
+                                     RunwaysHeader + "1,ZAOK,5000,100,1,0\n");
+        const QString lock = m_dir->filePath("Brisklander.mdb.lock");
+        QFile::remove(lock);
+        QVERIFY(::mkfifo(QFile::encodeName(lock).constData(), 0666) == 0);
+        const Tool tool = runImport(dir, {}, 10000);
+        QFile::remove(lock);
+        QCOMPARE(tool.exitCode, 1);
+        QVERIFY2(tool.err.contains("Brisklander.mdb.lock' cannot be used: "), qPrintable(tool.err));
+        QVERIFY(!ReadAirport(*m_ws, m_path, "ZAOK"));
+    }
+
+    void toolExitStatus()
+    {
+        QFETCH(QByteArray, airports);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, stored);
+        const QString dir = writeSet(airports, RunwaysHeader + "1,ZAOK,5000,100,1,0\n"
+                                                               "2,ZAOL,5000,100,1,0\n"
+                                                               "3,ZAHI,5000,100,1,0\n");
+        if (airports == "|") {
+            const QString lock = m_dir->filePath("Brisklander.lock");
+            QFile::remove(lock);
+            QVERIFY(::mkfifo(QFile::encodeName(lock).constData(), 0666) == 0);
+        }
+        const Tool tool = runImport(dir, {}, 10000);
+        QCOMPARE(tool.exitCode, exitCode);
+        const QStringList lines = out.split(u'\n');
+        QCOMPARE(tool.out.section(u'\n', 0, 0), lines[0]);
+        for (const QString& line : lines.mid(1))
+            QVERIFY2(tool.out.contains(line + u'\n'), qPrintable(tool.out));
+        QVERIFY2(err.isEmpty() ? tool.err.isEmpty() : tool.err.contains(err), qPrintable(tool.err));
+        QCOMPARE(storedIds(), DemoIds + added);
+        for (const QString& check : stored) {
+            const QStringList part = check.split(u'|');
+            const QVariant value = this->stored(part[0], part[1]);
+            QCOMPARE(value.isNull() ? QStringLiteral("<null>") : value.toString(), part[2]);
+        }
+    }
+
+private:
+    inline static const QByteArray AirportsHeader =
+        "id,ident,type,name,latitude_deg,longitude_deg,elevation_ft,iso_country,iso_region,"
+        "gps_code\n";
+    inline static const QByteArray RunwaysHeader =
+        "airport_ref,airport_ident,length_ft,width_ft,lighted,closed\n";
+    // The demonstration set of a new program folder, as the table orders it.
+    inline static const QStringList DemoIds{"CYYZ", "EDDF", "EGLC", "EGLL", "FAOR", "HKJK", "KASE",
+                                            "KBOS", "KDEN", "KJFK", "KLAX", "KMIA", "KMVY", "KORD",
+                                            "KPBI", "KTEB", "LEIB", "LFPB", "LSGG", "MYNN", "NZAA",
+                                            "OMDB", "RJTT", "SBGR", "SEQM", "TFFJ", "TNCM", "YSSY"};
+
+    struct Tool
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    Tool runImport(const QString& dir, const QStringList& more = {}, int timeout = 120000)
+    {
+        QProcess process;
+        process.start(QStringLiteral(BRISKLANDER_TOOL_PATH),
+                      QStringList{"import", m_dir->path(), dir} + more);
+        Tool tool;
+        if (!process.waitForFinished(timeout) || process.exitStatus() != QProcess::NormalExit) {
+            process.kill(); // a tool that waits for ever fails the test instead
+            process.waitForFinished();
+            return tool;
+        }
+        tool.exitCode = process.exitCode();
+        tool.out = QString::fromUtf8(process.readAllStandardOutput());
+        tool.err = QString::fromUtf8(process.readAllStandardError());
+        return tool;
+    }
+    // A download folder of its own with these airports and runways; "-" leaves the
+    // airports file out, "/" puts a folder in its place.
+    QString writeSet(const QByteArray& airports, const QByteArray& runways)
+    {
+        const QString dir = m_dir->filePath("download");
+        QDir().mkpath(dir);
+        if (airports == "/")
+            QDir(dir).mkdir("airports.csv");
+        else if (airports == "|")
+            ::mkfifo(QFile::encodeName(dir + "/airports.csv").constData(), 0666);
+        else if (airports != "-")
+            write("download/airports.csv", airports);
+        write("download/runways.csv", runways);
+        write("download/countries.csv", "code,name\nUS,United States\n");
+        return dir;
+    }
+    // The stored time zone of an airport as text, "none" without one.
+    QString zoneText(const char* id)
+    {
+        const std::optional<float> zone = ReadAirport(*m_ws, m_path, id)->TIME_ZONE;
+        return zone ? QString::number(*zone) : QStringLiteral("none");
+    }
+    QVariant stored(const QString& id, const QString& column)
+    {
+        auto set = m_ws->openDatabase(m_path)->openRecordset(
+            QStringLiteral("SELECT [%1] FROM Airports WHERE ID = '%2'").arg(column, id),
+            Db::RecordsetType::Snapshot);
+        return set->recordCount() == 1 ? set->row(0).value(0) : QVariant(QStringLiteral("?"));
+    }
+    QStringList storedIds()
+    {
+        QStringList ids;
+        auto set = m_ws->openDatabase(m_path)->openRecordset(
+            QStringLiteral("SELECT ID FROM Airports ORDER BY ID"), Db::RecordsetType::Snapshot);
+        for (int i = 0; i < set->recordCount(); ++i)
+            ids << set->row(i).value(0).toString();
+        return ids;
+    }
+    void write(const QString& name, const QByteArray& text)
+    {
+        QFile file(m_dir->filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::shared_ptr<Db::Workspace> m_ws;
+    QString m_path;
+    OurAirports::Options m_options;
+};
+
+QTEST_GUILESS_MAIN(TestOurAirportsImport)
+#include "tst_ourairportsimport.moc"

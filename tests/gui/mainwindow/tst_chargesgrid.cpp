@@ -1,0 +1,341 @@
+#include "core/document/quotedata.h"
+#include "core/quote/chargesmodel.h"
+#include "core/settings/appsettings.h"
+#include "gui/appcontext.h"
+#include "gui/mainwindow/brisklander.h"
+#include "gui/startup.h"
+#include "support/programfolder.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+// The charges grid of the main window, driven by keys as the operator types them.
+class TestChargesGrid : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ProgramFolder> m_folder;
+    std::unique_ptr<Brisklander> m_window;
+
+    QTableView* grid() const { return m_window->findChild<QTableView*>("SSDBGrid3"); }
+    const ChargesModel* charges() const { return m_window->charges(); }
+    QString text(const char* field) const
+    {
+        return m_window->findChild<QLineEdit*>(QString::fromLatin1(field))->text();
+    }
+    static QString cells(const ChargeLine& line)
+    {
+        return QStringList{line.Charge, line.Amount, line.Number,
+                           line.Total,  line.Tax,    line.TaxAmount}
+            .join(u'|');
+    }
+    QString cellName() const
+    {
+        const QModelIndex current = grid()->currentIndex();
+        return QStringLiteral("%1,%2").arg(current.row()).arg(current.column());
+    }
+    // Where the keyboard sends a key: to an open list, else to the focus.
+    static QWidget* keyboard()
+    {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            return popup->focusWidget() ? popup->focusWidget() : popup;
+        return QApplication::focusWidget();
+    }
+    static void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(keyboard(), Qt::Key(key), modifiers);
+    }
+    // Keys go where the focus is, as the keyboard sends them: the first one opens the
+    // cell's editor, which takes the rest.
+    static void type(const QString& keys)
+    {
+        for (const QChar ch : keys)
+            QTest::keyClick(keyboard(), ch.toLatin1());
+    }
+    void typeInto(int row, int column, const QString& keys)
+    {
+        grid()->setFocus();
+        grid()->setCurrentIndex(charges()->index(row, column));
+        type(keys);
+        QVERIFY(QApplication::focusWidget() != grid()); // an editor is open
+    }
+    // Opens the segment tax window with Alt+S as a person does: the S is let go only
+    // once the window is open, in its first field. Types the passengers and saves.
+    void segmentTaxByAccessKey(const QString& passengers)
+    {
+        m_window->activateWindow(); // as the desktop does when a dialog closes
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTimer::singleShot(0, this, [passengers] {
+            QWidget* window = QApplication::activeModalWidget();
+            QVERIFY(window && window->objectName() == u"FrmSegmentTax");
+            QVERIFY(QTest::qWaitFor([window] { return window->isActiveWindow(); }));
+            QTest::keyRelease(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+            QTest::keyClicks(QApplication::focusWidget(), passengers);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+            QVERIFY(!window->isVisible());
+        });
+        QTest::keyPress(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        m_folder = std::make_unique<ProgramFolder>();
+        appSettings() = AppSettings();
+        appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
+        appSettings().DEFAULTCHARGENM = 8.5;
+        QVERIFY(m_folder->open());
+        m_window = m_folder->showMainWindow();
+        QVERIFY(m_window);
+    }
+
+    void cleanup()
+    {
+        const QString unexpected = closeAll(m_window, m_folder);
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
+    }
+
+    // The Charge cell completes a typed charge from the catalogue ("Cater" shows
+    // "CaterING", the rest proposed). Leaving the cell in any way while the proposal
+    // stands picks that catalogue row; anything else stays exactly as typed.
+    void leavingTheChargeCellDecidesOnItsCompletion_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("thenKey");  // 0: none
+        QTest::addColumn<int>("leaveKey"); // 0: a click on the charge per mile
+        QTest::addColumn<int>("leaveModifiers");
+        QTest::addColumn<QString>("row");
+
+        const QString picked = QStringLiteral("CATERING|85.50|1|85.50||");
+        const int none = Qt::NoModifier;
+        QTest::newRow("Tab") << "Cater" << 0 << int(Qt::Key_Tab) << none << picked;
+        QTest::newRow("Shift+Tab")
+            << "Cater" << 0 << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << picked;
+        QTest::newRow("Enter") << "Cater" << 0 << int(Qt::Key_Return) << none << picked;
+        QTest::newRow("Down") << "Cater" << 0 << int(Qt::Key_Down) << none << picked;
+        QTest::newRow("a click elsewhere") << "Cater" << 0 << 0 << none << picked;
+        QTest::newRow("the whole name in lower case")
+            << "catering" << 0 << int(Qt::Key_Tab) << none << picked;
+        QTest::newRow("proposal deleted")
+            << "Cater" << int(Qt::Key_Delete) << int(Qt::Key_Tab) << none << "Cater|||||";
+        QTest::newRow("proposal typed over")
+            << "Caterx" << 0 << int(Qt::Key_Tab) << none << "Caterx|||||";
+        QTest::newRow("no such charge, brackets and quotes dropped")
+            << "Lunch ['hot']" << 0 << int(Qt::Key_Return) << none << "Lunch hot|||||";
+        QTest::newRow("Escape") << "Cater" << 0 << int(Qt::Key_Escape) << none << "|||||";
+    }
+
+    void leavingTheChargeCellDecidesOnItsCompletion()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, thenKey);
+        QFETCH(int, leaveKey);
+        QFETCH(int, leaveModifiers);
+        QFETCH(QString, row);
+
+        typeInto(1, ChargesModel::ColumnCharge, typed);
+        auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
+        QVERIFY(box);
+        if (typed == u"Cater")
+            QCOMPARE(box->currentText(), QStringLiteral("CaterING"));
+        if (thenKey)
+            key(thenKey);
+        if (leaveKey)
+            key(leaveKey, Qt::KeyboardModifiers(leaveModifiers));
+        else
+            QTest::mouseClick(m_window->findChild<QLineEdit*>("TxtChargePerMile"), Qt::LeftButton);
+
+        QCOMPARE(cells(charges()->line(1)), row);
+        const bool pick = row.startsWith(u"CATERING");
+        QCOMPARE(text("TxtTotAddCharges"), pick ? QStringLiteral("85.50") : QStringLiteral("0.00"));
+        QCOMPARE(text("TxtTotalCharges"), pick ? QStringLiteral("85.50") : QStringLiteral("0.00"));
+        const QList<QuoteData::ChargeRow> document = m_window->quoteData().charges;
+        QCOMPARE(document.value(1).charge, row.section(u'|', 0, 0));
+        QCOMPARE(document.value(1).amount, row.section(u'|', 1, 1));
+        // Down leaves for the next row, as it does from every other cell.
+        if (leaveKey == Qt::Key_Down)
+            QCOMPARE(grid()->currentIndex().row(), 2);
+    }
+
+    // The catalogue stays one key away: F4 opens it, the arrows step through it and
+    // Enter picks a row.
+    void theCatalogueListOpensFromTheKeyboard()
+    {
+        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("x"));
+        auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
+        QVERIFY(box);
+        key(Qt::Key_F4);
+        QTRY_VERIFY(box->view()->isVisible());
+        QTest::keyClick(box->view(), Qt::Key_Down); // from LANDING FEE, the first row
+        QTest::keyClick(box->view(), Qt::Key_Return);
+        QCOMPARE(cells(charges()->line(0)), QStringLiteral("CATERING|85.50|1|85.50||"));
+        QCOMPARE(QApplication::focusWidget(), grid());
+    }
+
+    // A cell holding a figure or a charge is typed over, as the editor opens with its
+    // text selected; entering a picked charge and leaving it untouched changes nothing.
+    void typingIntoAFilledCellReplacesIt()
+    {
+        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
+        key(Qt::Key_Tab);
+        type(QStringLiteral("12345.6"));
+        key(Qt::Key_Tab);
+        QCOMPARE(cells(charges()->line(0)), QStringLiteral("CATERING|12,345.60|1|12,345.60||"));
+        grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnAmount));
+        type(QStringLiteral("9"));
+        key(Qt::Key_Return);
+        QCOMPARE(charges()->line(0).Amount, QStringLiteral("9.00"));
+        grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnAmount));
+        type(QStringLiteral("-")); // the sign goes in front of the whole figure
+        key(Qt::Key_Return);
+        QCOMPARE(charges()->line(0).Amount, QStringLiteral("-9.00"));
+
+        grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnCharge));
+        key(Qt::Key_F2);
+        key(Qt::Key_Tab);
+        QCOMPARE(cells(charges()->line(0)), QStringLiteral("CATERING|-9.00|1|-9.00||"));
+        grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnCharge));
+        type(QStringLiteral("Hangar"));
+        key(Qt::Key_Tab);
+        QCOMPARE(cells(charges()->line(0)), QStringLiteral("HANGAR|275.00|1|275.00||"));
+        QCOMPARE(text("TxtTotAddCharges"), QStringLiteral("275.00"));
+    }
+
+    // A whole charge from the keyboard alone: Tab goes on to the next editable cell,
+    // the Tax cell included, where a letter picks the tax type.
+    void tabCarriesTheOperatorThroughARow()
+    {
+        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
+        key(Qt::Key_Tab);
+        QCOMPARE(cellName(), QStringLiteral("0,1"));
+        key(Qt::Key_Tab);
+        QCOMPARE(cellName(), QStringLiteral("0,2"));
+        type(QStringLiteral("3"));
+        key(Qt::Key_Tab);
+        QCOMPARE(cellName(), QStringLiteral("0,4"));
+        type(QStringLiteral("s"));
+        key(Qt::Key_Tab);
+        QCOMPARE(cellName(), QStringLiteral("1,0"));
+        QCOMPARE(cells(charges()->line(0)),
+                 QStringLiteral("CATERING|85.50|3|256.50|SALES TAX|16.03"));
+        QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
+        QCOMPARE(QApplication::focusWidget(), grid());
+    }
+
+    // A click on the current Tax cell opens its list over the cell; a letter typed then
+    // picks the first tax type it begins, as it does on the cell itself, and leaving
+    // the cell in any way keeps it.
+    void aLetterPicksTheTaxTypeWhileItsListIsOpen_data()
+    {
+        QTest::addColumn<int>("leaveKey"); // 0: a click on the charge per mile
+        QTest::addColumn<int>("leaveModifiers");
+        QTest::addColumn<QString>("cellAfter");
+
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << "1,0";
+        QTest::newRow("Shift+Tab") << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << "0,2";
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << "0,4";
+        QTest::newRow("a click elsewhere") << 0 << int(Qt::NoModifier) << "0,4";
+    }
+
+    void aLetterPicksTheTaxTypeWhileItsListIsOpen()
+    {
+        QFETCH(int, leaveKey);
+        QFETCH(int, leaveModifiers);
+        QFETCH(QString, cellAfter);
+
+        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
+        key(Qt::Key_Tab);
+        key(Qt::Key_Tab);
+        type(QStringLiteral("3"));
+        key(Qt::Key_Tab);
+        QCOMPARE(cellName(), QStringLiteral("0,4"));
+        const QModelIndex tax = charges()->index(0, ChargesModel::ColumnTax);
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(tax).center());
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        type(QStringLiteral("s"));
+        if (leaveKey)
+            key(leaveKey, Qt::KeyboardModifiers(leaveModifiers));
+        else
+            QTest::mouseClick(m_window->findChild<QLineEdit*>("TxtChargePerMile"), Qt::LeftButton);
+
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(cells(charges()->line(0)),
+                 QStringLiteral("CATERING|85.50|3|256.50|SALES TAX|16.03"));
+        QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
+        QCOMPARE(m_window->quoteData().charges.value(0).tax, QStringLiteral("SALES TAX"));
+        QCOMPARE(cellName(), cellAfter);
+    }
+
+    // The passengers of a segment tax row are typed over when the row is opened again
+    // with the access key, whose release comes in the window it opened.
+    void segmentTaxCountIsTypedOverWhenOpenedByItsAccessKey()
+    {
+        auto* find = m_window->findChild<QLineEdit*>("TxtFind");
+        QTest::keyClicks(find, QStringLiteral("KBOS"));
+        m_window->findChild<QPushButton*>("CmdSelect")->click();
+        grid()->setFocus();
+        grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnCharge));
+        segmentTaxByAccessKey(QStringLiteral("3"));
+        QCOMPARE(charges()->line(0).Charge, QStringLiteral("3 Pax * 1 Segm. * 2.50"));
+        QCOMPARE(grid()->currentIndex().row(), 0);
+        segmentTaxByAccessKey(QStringLiteral("5"));
+        QCOMPARE(cells(charges()->line(0)),
+                 QStringLiteral("5 Pax * 1 Segm. * 2.50||||Segment Tax|12.50"));
+        QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("12.50"));
+    }
+
+    // Tab and Shift+Tab visit every editable cell (Charge, Amount, Number, Tax) of
+    // every row, never the computed Total and Tax Amount, and only then leave the
+    // grid for the next or the previous control.
+    void tabAndShiftTabVisitTheEditableCellsBeforeLeaving()
+    {
+        QStringList cellsInOrder;
+        for (int row = 0; row < charges()->count(); ++row)
+            for (int column : {0, 1, 2, 4})
+                cellsInOrder << QStringLiteral("%1,%2").arg(row).arg(column);
+
+        grid()->setFocus();
+        grid()->setCurrentIndex(charges()->index(0, 0));
+        QStringList forward{cellName()};
+        while (QApplication::focusWidget() == grid() && forward.size() <= cellsInOrder.size()) {
+            key(Qt::Key_Tab);
+            if (QApplication::focusWidget() == grid())
+                forward << cellName();
+        }
+        QCOMPARE(forward, cellsInOrder);
+        QWidget* next = QApplication::focusWidget();
+        QVERIFY(next && !grid()->isAncestorOf(next) && next != grid());
+
+        key(Qt::Key_Tab, Qt::ShiftModifier); // back into the grid, on the cell it left
+        QCOMPARE(QApplication::focusWidget(), grid());
+        QStringList backward{cellName()};
+        while (QApplication::focusWidget() == grid() && backward.size() <= cellsInOrder.size()) {
+            key(Qt::Key_Backtab, Qt::ShiftModifier);
+            if (QApplication::focusWidget() == grid())
+                backward << cellName();
+        }
+        std::reverse(cellsInOrder.begin(), cellsInOrder.end());
+        QCOMPARE(backward, cellsInOrder);
+        QWidget* previous = QApplication::focusWidget();
+        QVERIFY(previous && previous != grid() && previous != next);
+
+        // From an open editor as well: the first cell, then Shift+Tab, leaves the grid
+        // with the charge written.
+        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
+        key(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), previous);
+        QCOMPARE(charges()->line(0).Charge, QStringLiteral("CATERING"));
+    }
+};
+
+QTEST_MAIN(TestChargesGrid)
+#include "tst_chargesgrid.moc"

@@ -1,0 +1,194 @@
+#include "core/document/quotedocument.h"
+#include "core/document/quotetextfile.h"
+#include "core/quote/chargesmodel.h"
+#include "core/quote/routemodel.h"
+#include "core/settings/appsettings.h"
+#include "core/settings/inifile.h"
+#include "gui/appcontext.h"
+#include "gui/mainwindow/brisklander.h"
+#include "gui/startup.h"
+#include "support/programfolder.h"
+#include "support/recordingsurface.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// One quote, KTEB to London Heathrow at the starter rate of 8.50 per nautical mile,
+// priced in a fresh program folder under each locale. The figures are the same
+// everywhere; only their form changes.
+class TestLocales : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString m_group, m_point;
+    std::unique_ptr<ProgramFolder> m_folder;
+    std::unique_ptr<Brisklander> m_window;
+
+    // A figure written in the United States form, in the form of the locale under test.
+    QString form(const QString& us) const
+    {
+        QString text;
+        for (const QChar c : us)
+            text += c == u',' ? m_group : c == u'.' ? m_point : QString(c);
+        return text;
+    }
+    template <typename T> T* child(const char* name) const
+    {
+        T* found = m_window->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    QString field(const char* name) const { return child<QLineEdit>(name)->text(); }
+    void typeIntoCell(int row, int column, const QString& keys)
+    {
+        auto* grid = child<QTableView>("SSDBGrid3");
+        grid->setFocus();
+        grid->setCurrentIndex(m_window->charges()->index(row, column));
+        QTest::keyClick(grid, keys.at(0).toLatin1()); // opens the cell's editor
+        QWidget* editor = QApplication::focusWidget();
+        QVERIFY(editor && editor != grid);
+        QTest::keyClicks(editor, keys.mid(1));
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+
+private slots:
+    void cleanup()
+    {
+        m_window.reset();
+        m_folder.reset();
+        appSettings() = AppSettings();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    void sameQuoteInEveryLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("point");
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("today"); // 6 December 2026 in the short form, year in full
+
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates) << u","_s
+                               << u"."_s << u"$"_s << u"12/6/2026"_s;
+        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << u"."_s << u","_s
+                               << u"€"_s << u"06.12.2026"_s;
+        QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France) << u"\u202F"_s << u","_s
+                               << u"€"_s << u"06/12/2026"_s;
+        QTest::newRow("de_CH") << QLocale(QLocale::German, QLocale::Switzerland) << u"\u2019"_s
+                               << u"."_s << u"CHF"_s << u"06.12.2026"_s;
+        QTest::newRow("C") << QLocale::c() << u","_s << u"."_s << u"$"_s << u"6 Dec 2026"_s;
+    }
+
+    void sameQuoteInEveryLocale()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, group);
+        QFETCH(QString, point);
+        QFETCH(QString, symbol);
+        QFETCH(QString, today);
+        m_group = group;
+        m_point = point;
+        QLocale::setDefault(locale);
+
+        // The build makes the program folder under the operator's locale; start-up reads it.
+        m_folder = std::make_unique<ProgramFolder>();
+        const QString settings = m_folder->settingsPath();
+        QCOMPARE(ReadIni(settings, u"SETTINGS"_s, u"DEFAULTCHARGENM"_s), u"8.5"_s);
+        LoadSettings(settings);
+        LoadCurrencySymbol();
+        QCOMPARE(appContext().CurrencySymbol, symbol);
+        QVERIFY(m_folder->open());
+        m_window = std::make_unique<Brisklander>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+
+        // Before anything is priced every figure already shows in the locale's form.
+        for (const char* name : {"TxtTaxAmount", "TxtTotAddCharges", "TxtTotTaxAddCharges",
+                                 "TxtTotalTaxes", "TxtFinalQuote"})
+            QCOMPARE(field(name), form(u"0.00"_s));
+        QCOMPARE(field("TxtChargePerMile"), form(u"8.50"_s));
+
+        auto* find = child<QLineEdit>("TxtFind");
+        find->setFocus();
+        QTest::keyClicks(find, u"EGLL"_s);
+        QTest::keyClick(m_window.get(), Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(m_window->route()->legs().size(), 2);
+        QCOMPARE(field("TxtTotalNM"), form(u"2,991.4"_s));
+        QCOMPARE(field("TxtBaseCharge"), form(u"25,426.90"_s));
+
+        // The base charge's tax, and a charge row with a decimal amount and number.
+        QTest::keyClick(child<QComboBox>("SSDBCBTaxBaseCharge"), 'f'); // FET, 7.5 %
+        QCOMPARE(field("TxtTaxAmount"), form(u"1,907.02"_s));
+        QCOMPARE(field("TxtTotalBaseCharge"), form(u"27,333.92"_s));
+        // "." and "," both type the locale's decimal sign (the keypad's decimal key
+        // gives either, by keyboard layout).
+        typeIntoCell(0, ChargesModel::ColumnAmount, u"85.5"_s);
+        typeIntoCell(0, ChargesModel::ColumnNumber, u"2,5"_s);
+        QTest::keyClick(child<QTableView>("SSDBGrid3"), Qt::Key_Right); // leaves the cell
+        const ChargeLine& line = m_window->charges()->line(0);
+        QCOMPARE(line.Amount, form(u"85.50"_s));
+        QCOMPARE(line.Number, form(u"2.50"_s));
+        QCOMPARE(line.Total, form(u"213.75"_s));
+        QCOMPARE(field("TxtTotAddCharges"), form(u"213.75"_s));
+        QCOMPARE(field("TxtTotalCharges"), form(u"25,640.65"_s));
+        QCOMPARE(field("TxtTotalTaxes"), form(u"1,907.02"_s));
+        QCOMPARE(field("TxtFinalQuote"), form(u"27,547.67"_s));
+
+        // The text file and the printed document carry the same figures, the locale's
+        // currency symbol before each amount and the date in the locale's short form.
+        const QuoteData data = m_window->quoteData();
+        const QStringList lines = QuoteTextFile::lines(data);
+        QVERIFY2(lines.value(1).endsWith(today), qPrintable(lines.value(1)));
+        const auto hasLine = [&lines](const QString& pattern) {
+            return lines.indexOf(QRegularExpression(pattern)) >= 0;
+        };
+        const auto money = [&](const QString& us) {
+            return QRegularExpression::escape(symbol) + u" *"_s +
+                   QRegularExpression::escape(form(us));
+        };
+        QVERIFY(hasLine(u"^Base Charge = +"_s + QRegularExpression::escape(form(u"2,991.4"_s)) +
+                        u" NM \\* "_s + money(u"8.50"_s) + u" = +"_s + money(u"25,426.90"_s) +
+                        u"$"_s));
+        const qsizetype charge = lines.indexOf(QRegularExpression(
+            u"^ 1  +"_s + money(u"85.50"_s) + u" +"_s +
+            QRegularExpression::escape(form(u"2.50"_s)) + u" +"_s + money(u"213.75"_s) + u"$"_s));
+        QVERIFY(charge >= 0);
+        // A longer currency symbol takes the blanks before its figure: the columns after
+        // a money field stay under their headings.
+        QCOMPARE(lines[charge].indexOf(form(u"2.50"_s)), lines[charge - 2].indexOf(u"Number"_s));
+        QVERIFY(hasLine(u"^Final Quote   = +"_s + money(u"27,547.67"_s) + u"$"_s));
+
+        RecordingSurface surface;
+        QuoteDocument::compose(surface, data);
+        QStringList printed;
+        for (const RecordingSurface::Item& item : surface.items) {
+            const QString text = item.text.trimmed();
+            printed << (text.startsWith(symbol) ? text.mid(symbol.size()).trimmed() : text);
+        }
+        for (const QString& figure : {u"25,426.90"_s, u"1,907.02"_s, u"213.75"_s, u"27,547.67"_s})
+            QVERIFY2(printed.contains(form(figure)), qPrintable(form(figure)));
+        QVERIFY(printed.contains(today));
+
+        // The charge per mile takes one decimal sign, typed by "." or ",", and nothing else.
+        auto* rate = child<QLineEdit>("TxtChargePerMile");
+        rate->setFocus();
+        rate->selectAll();
+        QTest::keyClicks(rate, u"1x2.,5'"_s);
+        QCOMPARE(rate->text(), form(u"12.5"_s));
+        find->setFocus();
+        QCOMPARE(rate->text(), form(u"12.50"_s));
+        QCOMPARE(field("TxtBaseCharge"), form(u"37,392.50"_s));
+    }
+};
+
+QTEST_MAIN(TestLocales)
+#include "tst_locales.moc"

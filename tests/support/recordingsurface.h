@@ -1,0 +1,131 @@
+#pragma once
+
+#include "core/document/printersurface.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// A printer surface that keeps everything written on it, with fixed metrics close
+// to real ones: a line is 1.15 times the point size high, a column is half the
+// point size wide in Arial and 0.6 of it in Courier New, and every character of a
+// text is one column wide. The page is a portrait Letter page unless a test sets
+// another height.
+class RecordingSurface : public PrinterSurface
+{
+public:
+    // Printable heights with the printer's usual margins of 10 points all round.
+    static constexpr double LetterPortrait = (792 - 20) * 20.0;
+    static constexpr double LetterLandscape = (612 - 20) * 20.0;
+    static constexpr double A4Portrait = (841.89 - 20) * 20.0;
+    static constexpr double A4Landscape = (595.28 - 20) * 20.0;
+
+    struct Font
+    {
+        QString name = QStringLiteral("Arial");
+        double size = 10;
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+    };
+    struct Item
+    {
+        QString text;
+        double x = 0;
+        double y = 0;
+        int page = 1;
+        int line = 0; // counted from 0 on each page, empty lines included
+        Font font;
+    };
+
+    QList<Item> items;
+    bool ended = false; // endDocument() was called
+
+    double lineHeight() const override { return lineHeight(m_font); }
+    static double lineHeight(const Font& font) { return font.size * 20 * 1.15; }
+    double columnWidth() const
+    {
+        return m_font.size * 20 * (m_font.name == QLatin1String("Courier New") ? 0.6 : 0.5);
+    }
+
+    void print(const QString& text) override
+    {
+        items.append({text, m_x, m_y, m_page, m_line, m_font});
+        m_x += text.size() * columnWidth();
+    }
+    void column(int n) override
+    {
+        const double target = (n - 1) * columnWidth();
+        if (m_x > target)
+            newLine();
+        m_x = target;
+    }
+    void endLine() override { newLine(); }
+
+    double x() const override { return m_x; }
+    void setX(double twips) override { m_x = twips; }
+    double y() const override { return m_y; }
+    double pageHeight() const override { return m_pageHeight; }
+    void setPageHeight(double twips) { m_pageHeight = twips; }
+
+    void setFontName(const QString& name) override { m_font.name = name; }
+    void setFontSize(double points) override { m_font.size = points; }
+    void setBold(bool on) override { m_font.bold = on; }
+    void setItalic(bool on) override { m_font.italic = on; }
+    void setUnderline(bool on) override { m_font.underline = on; }
+    QString fontName() const override { return m_font.name; }
+    double fontSize() const override { return m_font.size; }
+    bool bold() const override { return m_font.bold; }
+    bool italic() const override { return m_font.italic; }
+    bool underline() const override { return m_font.underline; }
+
+    void newPage() override
+    {
+        ++m_page;
+        m_x = m_y = 0;
+        m_line = 0;
+    }
+    int page() const override { return m_page; }
+    void endDocument() override { ended = true; }
+
+    // The lines of a page, empty ones included, each the texts of its items joined by
+    // "|": " 1 |KJFK|Kennedy|   187.2|   215.4".
+    QStringList lines(int page) const
+    {
+        QList<QStringList> texts;
+        for (const Item& item : items) {
+            if (item.page != page)
+                continue;
+            while (texts.size() <= item.line)
+                texts.append(QStringList());
+            texts[item.line].append(item.text);
+        }
+        QStringList result;
+        for (const QStringList& line : texts)
+            result.append(line.join(QLatin1Char('|')));
+        return result;
+    }
+    // The first item with exactly this text; nullptr when there is none.
+    const Item* find(const QString& text) const
+    {
+        for (const Item& item : items)
+            if (item.text == text)
+                return &item;
+        return nullptr;
+    }
+
+private:
+    void newLine()
+    {
+        m_x = 0;
+        m_y += lineHeight();
+        ++m_line;
+    }
+
+    Font m_font;
+    double m_x = 0;
+    double m_y = 0;
+    int m_page = 1;
+    int m_line = 0;
+    double m_pageHeight = LetterPortrait;
+};

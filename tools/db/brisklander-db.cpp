@@ -1,0 +1,155 @@
+// brisklander-db: makes and looks after the files of a program folder.
+//
+//   brisklander-db create FOLDER [EXECUTABLE-NAME] [--airports DIR]
+//       creates the workgroup file, the database (tables, stored query, sample
+//       catalogues, and the airports of DIR or else a small demonstration set) and
+//       the settings file that are missing in FOLDER; existing files are never
+//       replaced.
+//   brisklander-db import FOLDER DIR [--update]
+//       imports the OurAirports files of DIR (airports.csv, runways.csv,
+//       countries.csv, optionally timezones.csv) into the database of the program
+//       folder FOLDER; airports already there are left alone unless --update. A line
+//       with a value the airport table cannot hold is reported and left out. Exit
+//       status 0 when every line was taken, 3 when lines were rejected (the others
+//       are imported), 1 when the import could not run (a file that cannot be read,
+//       a database failure) or kept no airport.
+
+#include "core/db/engine.h"
+#include "core/db/schema.h"
+#include "core/folder/databasefiles.h"
+#include "core/folder/instancelock.h"
+#include "core/folder/ourairportsimport.h"
+#include "core/folder/starterdata.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+int usage(QTextStream& err)
+{
+    err << "usage: brisklander-db create FOLDER [EXECUTABLE-NAME] [--airports DIR]\n"
+           "       brisklander-db import FOLDER DIR [--update]\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("brisklander-db"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Makes and looks after the files of a Brisklander program folder."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("create or import"));
+    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The program folder."));
+    const QCommandLineOption airportsOption(
+        QStringLiteral("airports"),
+        QStringLiteral("create: the OurAirports files to fill the airport table from."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption updateOption(
+        QStringLiteral("update"), QStringLiteral("import: replace airports already there."));
+    parser.addOption(airportsOption);
+    parser.addOption(updateOption);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        err << "brisklander-db: " << parser.errorText() << '\n';
+        return usage(err);
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        out << parser.helpText();
+        usage(out);
+        return 0;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (args.isEmpty())
+        return usage(err);
+
+    if (args[0] == QLatin1String("import")) {
+        if (args.size() != 3 || parser.isSet(airportsOption))
+            return usage(err);
+        const QDir folder(args[1]);
+        const QDir dir(args[2]);
+        OurAirports::Options options;
+        options.airportsCsv = dir.filePath(QStringLiteral("airports.csv"));
+        options.runwaysCsv = dir.filePath(QStringLiteral("runways.csv"));
+        options.countriesCsv = dir.filePath(QStringLiteral("countries.csv"));
+        if (QFileInfo::exists(dir.filePath(QStringLiteral("timezones.csv"))))
+            options.timezonesCsv = dir.filePath(QStringLiteral("timezones.csv"));
+        options.updateExisting = parser.isSet(updateOption);
+        const bool terminal = isatty(fileno(stderr));
+        try {
+            // Held until the import is done, so the program's exit never compacts the
+            // file under it.
+            const auto writers = LockDatabaseWriters(folder.path());
+            for (const QString& line : RecoverProgramFolder(folder.path()))
+                out << "recovered: " << line << '\n';
+            Db::DbEngine& engine = Db::DbEngine::instance();
+            engine.setSystemDB(folder.filePath(Schema::WorkgroupFileName));
+            auto workspace = engine.createWorkspace(QStringLiteral("Import"), Schema::UserName,
+                                                    Schema::Password);
+            const OurAirports::Summary summary =
+                OurAirports::import(*workspace, folder.filePath(Schema::DatabaseFileName), options,
+                                    [&err, terminal](int done, int total) {
+                                        if (terminal) {
+                                            err << "\rimporting " << done << " of " << total
+                                                << " airports";
+                                            err.flush();
+                                        }
+                                    });
+            if (terminal)
+                err << "\n";
+            out << OurAirports::summaryText(summary) << '\n';
+            workspace->close();
+            if (summary.read == 0) {
+                err << "error: " << options.airportsCsv << " holds no airports\n";
+                return 1;
+            }
+            if (summary.kept == 0) {
+                err << "error: no airport of " << options.airportsCsv << " was imported\n";
+                return 1;
+            }
+            return summary.clean() ? 0 : 3;
+        } catch (const Db::DbError& error) {
+            err << "\nerror " << error.number() << ": " << error.description() << '\n';
+            return 1;
+        }
+    }
+
+    if (args[0] == QLatin1String("create")) {
+        const QStringList rest = args.mid(1);
+        const QString airports = parser.value(airportsOption);
+        if (rest.isEmpty() || rest.size() > 2 || parser.isSet(updateOption) ||
+            (parser.isSet(airportsOption) && airports.isEmpty()))
+            return usage(err);
+        const QString executable = rest.size() == 2 ? rest[1] : QStringLiteral("Brisklander");
+        try {
+            const auto writers = LockDatabaseWriters(rest[0]);
+            const StarterData::Result result =
+                StarterData::createProgramFolder(rest[0], executable, airports);
+            for (const QString& line : result.recovered)
+                out << "recovered: " << line << '\n';
+            for (const QString& name : result.created)
+                out << "created " << name << '\n';
+            for (const QString& name : result.kept)
+                out << "kept    " << name << '\n';
+            for (const QString& warning : result.warnings)
+                err << "warning: " << warning << '\n';
+            return 0;
+        } catch (const Db::DbError& error) {
+            err << "error " << error.number() << ": " << error.description() << '\n';
+            return 1;
+        }
+    }
+    return usage(err);
+}

@@ -1,0 +1,604 @@
+// brisklander-quote: the quote of the main window from the command line.
+//
+//   brisklander-quote FOLDER STOP STOP... [options]
+//       prices the route through the stops with the settings and the database of
+//       the program folder FOLDER, which it only reads (it may run while the
+//       program is open), and prints every figure of the quote tab.
+//   brisklander-quote FOLDER --batch TRIPS.csv [--output FIGURES.csv]
+//       prices one trip a line.
+//
+// Figures are given in plain form ("8.5"), whatever the locale. Exit status 0 when
+// every quote was priced, 1 when the folder cannot be used, 2 for a malformed command
+// line or batch file (a figure not in plain form, a value the window would not take),
+// 3 when a quote cannot be priced (an unknown airport or tax type), and in a batch
+// when any line failed.
+
+#include "core/db/engine.h"
+#include "core/db/schema.h"
+#include "core/document/customerfields.h"
+#include "core/document/quotetextfile.h"
+#include "core/folder/databasefiles.h"
+#include "core/folder/durablefile.h"
+#include "core/format.h"
+#include "core/quote/quotebatch.h"
+#include "core/quote/quoterequest.h"
+#include "core/settings/appsettings.h"
+#include "paint/pdfjob.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Priced = 0;
+constexpr int FolderFailed = 1;
+constexpr int Usage = 2;
+constexpr int NotPriced = 3;
+
+// A command line that cannot be used: the message and exit status 2.
+struct UsageError
+{
+    QString message;
+};
+
+// The program folder, opened for reading only.
+struct Folder
+{
+    QString databasePath;
+    QString settingsPath;
+    QList<UnreadableSetting> unreadableSettings; // priced with their defaults, and told
+    std::shared_ptr<Db::Workspace> workspace;
+};
+
+Folder openFolder(const QString& path)
+{
+    const QDir dir(path);
+    if (!dir.exists())
+        throw QuoteRequestError(QStringLiteral("No program folder '%1'.").arg(path));
+    const QString settings = dir.filePath(QStringLiteral("Brisklander.INI"));
+    if (!QFileInfo::exists(settings))
+        throw QuoteRequestError(
+            QStringLiteral("No settings file '%1'.").arg(QDir::toNativeSeparators(settings)));
+    const QString database = dir.filePath(Schema::DatabaseFileName);
+    // No figure is read from a database the program's exit is compacting.
+    switch (ExamineProgramFolder(path)) {
+    case FolderState::Ready:
+        break;
+    case FolderState::Compacting:
+        throw QuoteRequestError(
+            QStringLiteral("The database of '%1' is being compacted (the program is closing); "
+                           "try again in a moment.")
+                .arg(QDir::toNativeSeparators(path)));
+    case FolderState::Interrupted:
+        throw QuoteRequestError(
+            QStringLiteral("The database of '%1' lies in %2, left there by an exit of the program "
+                           "that was cut off. Start the program once, or run 'brisklander-db "
+                           "create %1': either puts the database back. Then try again.")
+                .arg(QDir::toNativeSeparators(path), Schema::PreviousDatabaseFileName));
+    }
+    Folder folder;
+    folder.settingsPath = settings;
+    try {
+        appSettings() = readSettings(settings, &folder.unreadableSettings);
+    } catch (const SettingsReadError& error) {
+        throw QuoteRequestError(error.text());
+    }
+    Db::DbEngine& engine = Db::DbEngine::instance();
+    engine.setSystemDB(dir.filePath(Schema::WorkgroupFileName));
+    folder.databasePath = database;
+    folder.workspace =
+        engine.createWorkspace(QStringLiteral("Quote"), Schema::UserName, Schema::Password);
+    folder.workspace->openDatabaseReadOnly(database);
+    return folder;
+}
+
+// True when `path` reaches `file` in any way: a link to it, another spelling of its
+// folder, a second name of the same bytes, or (where neither is there yet) the same
+// name in the same folder, reached through links.
+bool reaches(const QString& path, const QString& file)
+{
+    struct stat target, own;
+    if (::stat(QFile::encodeName(path).constData(), &target) == 0 &&
+        ::stat(QFile::encodeName(file).constData(), &own) == 0)
+        return target.st_dev == own.st_dev && target.st_ino == own.st_ino;
+    QFileInfo written(path);
+    for (int hop = 0; hop < 40 && written.isSymLink(); ++hop)
+        written.setFile(written.symLinkTarget());
+    const QFileInfo ownInfo(file);
+    const QString folder = QFileInfo(written.absolutePath()).canonicalFilePath();
+    return !folder.isEmpty() && written.fileName() == ownInfo.fileName() &&
+           folder == QFileInfo(ownInfo.absolutePath()).canonicalFilePath();
+}
+
+// The program folder's own files are never an output: the tool only reads the folder.
+void refuseFolderFile(const QString& option, const QString& path, const QString& folder)
+{
+    const QDir dir(folder);
+    const QString database = Schema::DatabaseFileName;
+    for (const QString& name :
+         {QStringLiteral("Brisklander.INI"), database, Schema::WorkgroupFileName,
+          database + QStringLiteral("-wal"), database + QStringLiteral("-shm"),
+          database + QStringLiteral("-journal"), QStringLiteral("Brisklander.old")}) {
+        if (reaches(path, dir.filePath(name)))
+            throw UsageError{QStringLiteral("--%1 '%2' is the program folder's %3; give another "
+                                            "file.")
+                                 .arg(option, path, name)};
+    }
+}
+
+// An engine, file or printer failure: its number and description, exit status 1.
+template <typename Error> int failure(QTextStream& err, const Error& error)
+{
+    err << "brisklander-quote: error " << error.number() << ": " << error.description() << '\n';
+    return FolderFailed;
+}
+
+QString currencySymbol()
+{
+    const QString symbol = QLocale().currencySymbol(QLocale::CurrencySymbol);
+    return symbol.isEmpty() ? QStringLiteral("$") : symbol;
+}
+
+std::optional<QDate> dateOption(const QString& text, const QString& what)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    QDate date = QDate::fromString(text, Qt::ISODate);
+    if (!date.isValid())
+        date = QLocale().toDate(text, QLocale::ShortFormat);
+    if (!date.isValid())
+        throw UsageError{QStringLiteral("%1 '%2' is not a date (yyyy-mm-dd).").arg(what, text)};
+    return date;
+}
+
+// Reads an option's value; a value the window would not take is a usage error that
+// names the option.
+template <typename Read> auto readOption(const QString& option, Read read)
+{
+    try {
+        return read();
+    } catch (const QuoteRequestError& error) {
+        throw UsageError{option + QStringLiteral(": ") + error.message()};
+    }
+}
+
+QuoteRequest::Charge chargeOption(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(';'));
+    if (parts.size() < 3 || parts.size() > 4)
+        throw UsageError{
+            QStringLiteral("--charge '%1': give DESCRIPTION;AMOUNT;NUMBER[;TAX TYPE].").arg(text)};
+    const auto figure = [&text](const QString& part) -> std::optional<double> {
+        if (part.trimmed().isEmpty())
+            return std::nullopt;
+        return readOption(QStringLiteral("--charge '%1'").arg(text),
+                          [&] { return RequestFigures::plain(part); });
+    };
+    return QuoteRequest::Charge{parts.at(0).trimmed(), figure(parts.at(1)), figure(parts.at(2)),
+                                parts.value(3).trimmed()};
+}
+
+void segmentTaxOption(const QString& text, QuoteRequest& request)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() > 2)
+        throw UsageError{
+            QStringLiteral("--segment-tax '%1': give PASSENGERS[,SEGMENTS].").arg(text)};
+    const QString option = QStringLiteral("--segment-tax '%1'").arg(text);
+    request.passengers = readOption(option, [&] { return RequestFigures::count(parts.at(0)); });
+    if (parts.size() > 1)
+        request.segments = readOption(option, [&] { return RequestFigures::count(parts.at(1)); });
+}
+
+// The text of a print dialog field's option, refused when the field cannot hold it.
+QString fieldOption(const QCommandLineParser& parser, const PrintField& field)
+{
+    const QString value = parser.value(QString(field.key));
+    if (value.size() > field.length)
+        throw UsageError{QStringLiteral("--%1 takes at most %2 characters.")
+                             .arg(QString(field.key))
+                             .arg(field.length)};
+    return value;
+}
+
+QuoteRequest requestFrom(const QCommandLineParser& parser, const QStringList& stops)
+{
+    QuoteRequest request;
+    request.stops = stops;
+    if (parser.isSet(QStringLiteral("rate")))
+        request.rate = readOption(QStringLiteral("--rate"), [&] {
+            return RequestFigures::rate(parser.value(QStringLiteral("rate")));
+        });
+    request.tax = parser.value(QStringLiteral("tax"));
+    for (const QString& charge : parser.values(QStringLiteral("charge")))
+        request.charges << chargeOption(charge);
+    if (parser.isSet(QStringLiteral("segment-tax")))
+        segmentTaxOption(parser.value(QStringLiteral("segment-tax")), request);
+    for (const CustomerField& field : PrintFields::Customer)
+        request.customer.*field.data = fieldOption(parser, field);
+    request.departureDate =
+        dateOption(parser.value(QStringLiteral("departure")), QStringLiteral("--departure"));
+    request.returnDate =
+        dateOption(parser.value(QStringLiteral("return")), QStringLiteral("--return"));
+    if (request.returnDate && !request.departureDate)
+        throw UsageError{QStringLiteral("--return needs --departure.")};
+    if (request.returnDate && *request.returnDate < *request.departureDate)
+        throw UsageError{QStringLiteral("--return is before --departure.")};
+    const QStringList remarks = parser.values(QStringLiteral("remarks"));
+    if (remarks.size() > 2)
+        throw UsageError{QStringLiteral("--remarks takes two lines at most.")};
+    for (const QString& line : remarks) {
+        if (line.size() > PrintFields::RemarksLine)
+            throw UsageError{QStringLiteral("A line of --remarks takes at most %1 characters.")
+                                 .arg(PrintFields::RemarksLine)};
+    }
+    request.remarks = remarks.join(QStringLiteral("\r\n"));
+    request.quotedBy = fieldOption(parser, PrintFields::QuotedBy);
+    request.printCompany = !parser.isSet(QStringLiteral("no-company"));
+    return request;
+}
+
+// A figure as a JSON number; null for an empty cell.
+QJsonValue numberOf(const QString& text)
+{
+    return text.isEmpty() ? QJsonValue() : QJsonValue(Format::value(text));
+}
+
+// The fields, legs and charges as the window shows them, and the same figures again as
+// numbers for a script to compute with.
+QJsonObject jsonOf(const QuoteData& data)
+{
+    QJsonObject fields, figures;
+    for (const QuoteTabField& field : quoteTabFields(data)) {
+        fields.insert(field.name, field.text);
+        if (field.kind == QuoteTabField::Kind::Figure || field.kind == QuoteTabField::Kind::Money)
+            figures.insert(field.name, numberOf(field.text));
+    }
+    QJsonArray legs, legFigures;
+    for (const QuoteData::RouteRow& row : data.route) {
+        legs.append(QJsonObject{{QStringLiteral("ID"), row.id},
+                                {QStringLiteral("NAME"), row.name},
+                                {QStringLiteral("DistanceNM"), row.distanceNM},
+                                {QStringLiteral("DistanceSM"), row.distanceSM}});
+        legFigures.append(QJsonObject{{QStringLiteral("DistanceNM"), numberOf(row.distanceNM)},
+                                      {QStringLiteral("DistanceSM"), numberOf(row.distanceSM)}});
+    }
+    QJsonArray charges, chargeFigures;
+    for (const QuoteData::ChargeRow& row : data.charges) {
+        if (row.isBlank())
+            continue;
+        charges.append(QJsonObject{{QStringLiteral("Charge"), row.charge},
+                                   {QStringLiteral("Amount"), row.amount},
+                                   {QStringLiteral("Number"), row.number},
+                                   {QStringLiteral("Total"), row.total},
+                                   {QStringLiteral("Tax"), row.tax},
+                                   {QStringLiteral("TaxAmount"), row.taxAmount}});
+        chargeFigures.append(QJsonObject{{QStringLiteral("Amount"), numberOf(row.amount)},
+                                         {QStringLiteral("Number"), numberOf(row.number)},
+                                         {QStringLiteral("Total"), numberOf(row.total)},
+                                         {QStringLiteral("TaxAmount"), numberOf(row.taxAmount)}});
+    }
+    figures.insert(QStringLiteral("legs"), legFigures);
+    figures.insert(QStringLiteral("charges"), chargeFigures);
+    return QJsonObject{{QStringLiteral("fields"), fields},
+                       {QStringLiteral("legs"), legs},
+                       {QStringLiteral("charges"), charges},
+                       {QStringLiteral("figures"), figures}};
+}
+
+// The quote for a person: the legs and the charges under their headers, then every
+// figure of the quote tab on a line of its own after the window's caption.
+void printFigures(QTextStream& out, const QuoteData& data)
+{
+    const auto legLine = [&out](const QString& id, const QString& name, const QString& nm,
+                                const QString& sm) {
+        out << QStringLiteral("%1 %2 %3 %4").arg(id, -5).arg(name, -50).arg(nm, 11).arg(sm, 11)
+            << '\n';
+    };
+    legLine(QStringLiteral("ID"), QStringLiteral("Airport Name"), QStringLiteral("Distance NM"),
+            QStringLiteral("Distance SM"));
+    for (const QuoteData::RouteRow& row : data.route)
+        legLine(row.id, row.name, row.distanceNM, row.distanceSM);
+    out << '\n';
+    const auto money = [&data](const QString& figure) {
+        return figure.isEmpty() ? figure : data.currencySymbol + figure;
+    };
+    const QList<QuoteTabField> fields = quoteTabFields(data);
+    for (const QuoteTabField& field : fields) {
+        if (field.name == QLatin1String("TxtTotAddCharges")) {
+            // The additional charges, as the grid shows them, before their sums.
+            const auto chargeLine = [&out](const QStringList& cells) {
+                out << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                           .arg(cells[0], -25)
+                           .arg(cells[1], 12)
+                           .arg(cells[2], 6)
+                           .arg(cells[3], 14)
+                           .arg(cells[4], -12)
+                           .arg(cells[5], 12)
+                           .trimmed()
+                    << '\n';
+            };
+            out << "\nAdditional Charges:\n";
+            chargeLine({QStringLiteral("Charge"), QStringLiteral("Amount"),
+                        QStringLiteral("Number"), QStringLiteral("Total"), QStringLiteral("Tax"),
+                        QStringLiteral("Tax Amount")});
+            for (const QuoteData::ChargeRow& row : data.charges) {
+                if (!row.isBlank())
+                    chargeLine({row.charge, money(row.amount), row.number, money(row.total),
+                                row.tax, money(row.taxAmount)});
+            }
+        }
+        if (field.name == QLatin1String("TxtTotalCharges"))
+            out << '\n';
+        switch (field.kind) {
+        case QuoteTabField::Kind::Caption:
+            break;
+        case QuoteTabField::Kind::Text:
+            if (!field.text.isEmpty())
+                out << field.caption << ": " << field.text << '\n';
+            break;
+        case QuoteTabField::Kind::Figure:
+            out << field.caption << ": " << field.text
+                << (field.unit.isEmpty() ? QString() : u' ' + field.unit) << '\n';
+            break;
+        case QuoteTabField::Kind::Money:
+            out << field.caption << ": " << money(field.text) << '\n';
+            break;
+        }
+    }
+}
+
+// Prices one trip a line of a batch file (QuoteBatch).
+int runBatch(const Folder& folder, const QString& path, const QString& outputPath, QTextStream& err)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        err << "brisklander-quote: cannot read '" << path << "': " << in.errorString() << '\n';
+        return FolderFailed;
+    }
+    QStringList refusals;
+    const QList<QuoteBatch::Trip> trips =
+        QuoteBatch::read(path, QString::fromUtf8(in.readAll()), refusals);
+    if (!refusals.isEmpty()) {
+        for (const QString& refusal : refusals)
+            err << refusal << '\n';
+        err << "brisklander-quote: '" << path << "' refused, nothing priced.\n";
+        return Usage;
+    }
+
+    QByteArray output;
+    QStringList outHeader{QStringLiteral("line"), QStringLiteral("stops")};
+    for (const QuoteTabField& field : quoteTabFields(QuoteData()))
+        outHeader << field.name;
+    const auto csvField = [](const QString& text) {
+        QString quoted = text;
+        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return u'"' + quoted + u'"';
+    };
+    QStringList outLine;
+    for (const QString& name : outHeader)
+        outLine << csvField(name);
+    output += outLine.join(QLatin1Char(',')).toUtf8() + "\r\n";
+
+    const bool terminal = isatty(fileno(stderr));
+    int failed = 0;
+    const int total = int(trips.size());
+    for (int i = 0; i < total; ++i) {
+        const QuoteBatch::Trip& trip = trips.at(i);
+        if (terminal) {
+            err << "\rpricing " << i + 1 << " of " << total;
+            err.flush();
+        }
+        try {
+            const QuoteData data =
+                priceRequest(*folder.workspace, folder.databasePath, trip.request, currencySymbol(),
+                             QDate::currentDate());
+            outLine = {QString::number(trip.line),
+                       csvField(trip.request.stops.join(QLatin1Char(' ')))};
+            for (const QuoteTabField& field : quoteTabFields(data))
+                outLine << csvField(field.text);
+            output += outLine.join(QLatin1Char(',')).toUtf8() + "\r\n";
+        } catch (const QuoteRequestError& error) {
+            ++failed;
+            if (terminal)
+                err << '\n';
+            err << path << ':' << trip.line << ": " << error.message() << '\n';
+        }
+    }
+    if (terminal)
+        err << '\n';
+    if (outputPath.isEmpty()) {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(output) != output.size() ||
+            !out.flush()) {
+            err << "brisklander-quote: cannot write the figures: " << out.errorString() << '\n';
+            return FolderFailed;
+        }
+    } else {
+        // Whole or not at all: a full disk leaves the figures of the last run as they were.
+        const DurableFile::Result written = DurableFile::write(outputPath, output);
+        if (!written.ok) {
+            err << "brisklander-quote: cannot write '" << outputPath << "': " << written.error
+                << '\n';
+            return FolderFailed;
+        }
+    }
+    if (failed > 0)
+        err << "brisklander-quote: " << failed << " of " << total << " trips not priced\n";
+    return failed > 0 ? NotPriced : Priced;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The PDF writer needs the fonts of a Gui application (no window is ever shown);
+    // everything else runs on Qt Core alone.
+    bool pdf = false;
+    for (int i = 1; i < argc; ++i)
+        pdf = pdf || QByteArray(argv[i]).startsWith("--pdf");
+    if (pdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(pdf ? new QGuiApplication(argc, argv)
+                                              : new QCoreApplication(argc, argv));
+    QCoreApplication::setApplicationName(QStringLiteral("brisklander-quote"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRISKLANDER_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Prices a trip as the Brisklander main window does, with the settings and the database "
+        "of a program folder, which it only reads. Figures are given in plain form (8.5), "
+        "whatever the language of the system.\n"
+        "\n"
+        "Examples:\n"
+        "  brisklander-quote build/Brisklander KTEB KBOS KPHL --rate 8.5\n"
+        "  brisklander-quote build/Brisklander KTEB EGLL --tax VAT --charge \"catering;;\" "
+        "--charge \"Ferry;-150.5;2\" --segment-tax 4 --json\n"
+        "  brisklander-quote build/Brisklander --batch trips.csv --output figures.csv"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The program folder."));
+    parser.addPositionalArgument(QStringLiteral("STOPS"),
+                                 QStringLiteral("The airports of the route, in order."),
+                                 QStringLiteral("STOP..."));
+    parser.addOptions({
+        {QStringLiteral("rate"), QStringLiteral("Charge per mile (else the settings')."),
+         QStringLiteral("RATE")},
+        {QStringLiteral("tax"), QStringLiteral("Tax type of the base charge."),
+         QStringLiteral("TYPE")},
+        {QStringLiteral("charge"),
+         QStringLiteral("An additional charge; repeatable. An empty AMOUNT takes a catalogue "
+                        "charge's amount."),
+         QStringLiteral("DESCRIPTION;AMOUNT;NUMBER[;TAX TYPE]")},
+        {QStringLiteral("segment-tax"),
+         QStringLiteral("Passenger segment tax (segments: one a leg unless given)."),
+         QStringLiteral("PASSENGERS[,SEGMENTS]")},
+        {QStringLiteral("departure"), QStringLiteral("Departure date."),
+         QStringLiteral("yyyy-mm-dd")},
+        {QStringLiteral("return"), QStringLiteral("Return date."), QStringLiteral("yyyy-mm-dd")},
+        {QStringLiteral("remarks"), QStringLiteral("A line of remarks; at most two."),
+         QStringLiteral("TEXT")},
+        {QString(PrintFields::QuotedBy.key),
+         QStringLiteral("Who made the quote (%1 characters).").arg(PrintFields::QuotedBy.length),
+         QStringLiteral("NAME")},
+        {QStringLiteral("no-company"), QStringLiteral("Leave out the company block.")},
+        {QStringLiteral("text"), QStringLiteral("Write the quote text file."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("pdf"), QStringLiteral("Write the printed quote as PDF."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("json"),
+         QStringLiteral("Print the quote tab's fields, the legs and the charges as JSON.")},
+        {QStringLiteral("batch"),
+         QStringLiteral("Price one trip a line of a CSV file with the columns stops, rate, tax, "
+                        "passengers."),
+         QStringLiteral("TRIPS.csv")},
+        {QStringLiteral("output"),
+         QStringLiteral("Where --batch writes its figures (else "
+                        "standard output)."),
+         QStringLiteral("FIGURES.csv")},
+    });
+    for (const PrintField& field : PrintFields::Customer) {
+        const QString caption = field.caption.isEmpty() ? QStringLiteral("Address line 2")
+                                                        : QString(field.caption).chopped(1);
+        parser.addOption({QString(field.key),
+                          QStringLiteral("The customer's %1 (%2 characters).")
+                              .arg(caption.toLower())
+                              .arg(field.length),
+                          QStringLiteral("TEXT")});
+    }
+
+    if (!parser.parse(QCoreApplication::arguments())) {
+        err << "brisklander-quote: " << parser.errorText() << '\n'
+            << "Try 'brisklander-quote --help'.\n";
+        return Usage;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(Priced);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    const QStringList positional = parser.positionalArguments();
+    const bool batch = parser.isSet(QStringLiteral("batch"));
+    if (positional.isEmpty() || (batch && positional.size() != 1) ||
+        (!batch && positional.size() < 3)) {
+        err << "brisklander-quote: give the program folder and "
+            << (batch ? "no stops with --batch" : "at least two airports") << ".\n"
+            << "Try 'brisklander-quote --help'.\n";
+        return Usage;
+    }
+
+    QuoteRequest request;
+    try {
+        for (const QString& option :
+             {QStringLiteral("text"), QStringLiteral("pdf"), QStringLiteral("output")}) {
+            if (parser.isSet(option))
+                refuseFolderFile(option, parser.value(option), positional.first());
+        }
+        if (!batch)
+            request = requestFrom(parser, positional.mid(1));
+    } catch (const UsageError& error) {
+        err << "brisklander-quote: " << error.message << '\n';
+        return Usage;
+    }
+    Folder folder;
+    try {
+        folder = openFolder(positional.first());
+    } catch (const QuoteRequestError& error) {
+        err << "brisklander-quote: " << error.message() << '\n';
+        return FolderFailed;
+    } catch (const Db::DbError& error) {
+        return failure(err, error);
+    }
+    // As the window does at start-up: a value the settings file holds but no one can be
+    // sure of is never priced with silently.
+    if (!folder.unreadableSettings.isEmpty())
+        err << "brisklander-quote: warning: "
+            << QString(unreadableSettingsText(QDir::toNativeSeparators(folder.settingsPath),
+                                              folder.unreadableSettings))
+                   .replace(u'\r', u'\n')
+            << '\n';
+    if (batch)
+        return runBatch(folder, parser.value(QStringLiteral("batch")),
+                        parser.value(QStringLiteral("output")), err);
+
+    try {
+        QStringList notes;
+        const QuoteData data = priceRequest(*folder.workspace, folder.databasePath, request,
+                                            currencySymbol(), QDate::currentDate(), &notes);
+        for (const QString& note : notes)
+            err << "note: " << note << '\n';
+        if (parser.isSet(QStringLiteral("text")))
+            PrintJob::writeTextFile(parser.value(QStringLiteral("text")), data);
+        if (parser.isSet(QStringLiteral("pdf")))
+            PrintJob::writePdf(parser.value(QStringLiteral("pdf")), data);
+        if (parser.isSet(QStringLiteral("json")))
+            out << QJsonDocument(jsonOf(data)).toJson(QJsonDocument::Indented);
+        else if (!parser.isSet(QStringLiteral("text")) && !parser.isSet(QStringLiteral("pdf")))
+            printFigures(out, data);
+        return Priced;
+    } catch (const QuoteRequestError& error) {
+        // What the quote refuses at pricing is a charge the grid cannot hold, or a figure
+        // that comes to more than its field shows.
+        const bool charge = error.kind() == QuoteRequestError::Kind::Refused;
+        err << "brisklander-quote: " << (charge ? "--charge: " : "") << error.message() << '\n';
+        return error.refused() ? Usage : NotPriced;
+    } catch (const PrintJob::PrintError& error) {
+        return failure(err, error);
+    } catch (const Db::DbError& error) {
+        return failure(err, error);
+    }
+}
