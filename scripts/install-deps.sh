@@ -3,7 +3,7 @@
 # what is already there. Run as root.
 set -euo pipefail
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config clang-format git
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     libsqlite3-dev sqlite3
     libbenchmark-dev
