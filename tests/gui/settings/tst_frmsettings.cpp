@@ -185,7 +185,7 @@ private slots:
         appSettings().QUOTEBASE = QuoteBase::Statute;
         appSettings().DEFAULTCHARGENM = 2.7;
         appSettings().ROUNDMILES = true;
-        appSettings().CITY = QStringLiteral("Teterboro");
+        appSettings().company.CITY = QStringLiteral("Teterboro");
         open();
         QVERIFY(child<QRadioButton>("OptStatBase")->isChecked());
         QStringList shown;
@@ -445,7 +445,7 @@ private slots:
             expectMessage(Icon::Critical, "Settings", text);
         }
         QCOMPARE(iniText(), before);
-        QCOMPARE(appSettings().NAME, QStringLiteral("Hudson Air"));
+        QCOMPARE(appSettings().company.NAME, QStringLiteral("Hudson Air"));
         QStringList calls{"basis NM kept 7.39"};
         if (fault != "full")
             calls << "refresh";
