@@ -39,6 +39,13 @@ template <typename T> AppSettings with(T AppSettings::*field, std::type_identity
     return s;
 }
 
+AppSettings with(QString CompanyDetails::*field, const QString& value)
+{
+    AppSettings s;
+    s.company.*field = value;
+    return s;
+}
+
 // Each company key holds a value of its own: "NAME=Old Air NAME".
 QString companyValue(const CompanyField& field)
 {
@@ -139,11 +146,8 @@ void TestAppSettings::readRules_data()
     row("rounding word", "ROUNDMILES=yes", {});
 
     row("company key in SETTINGS unread", "NAME=Acme", {});
-    row("company name keeps its blanks", "[company]\r\nname=\"  Acme  air \"", [] {
-        AppSettings s;
-        s.company.NAME = u"  Acme  air "_s;
-        return s;
-    }());
+    row("company name keeps its blanks", "[company]\r\nname=\"  Acme  air \"",
+        with(&CompanyDetails::NAME, u"  Acme  air "_s));
 }
 
 void TestAppSettings::readRules()
@@ -210,8 +214,7 @@ void TestAppSettings::failedSaveIsWrittenByTheNextSave()
 {
     const QString path = m_dir.filePath(u"later/Brisklander.INI"_s);
     AppSettings current;
-    AppSettings entered;
-    entered.company.CITY = u"Bedford"_s;
+    AppSettings entered = with(&CompanyDetails::CITY, u"Bedford"_s);
     entered.QUOTEBASE = QuoteBase::Nautical;
     QVERIFY(!SaveSettings(path, current, entered).ok);
     QCOMPARE(current, entered);
@@ -266,8 +269,7 @@ void TestAppSettings::killedSaveLeavesBothOrNeither()
     const pid_t child = ::fork();
     if (child == 0) {
         AppSettings current = readSettings(settings);
-        AppSettings entered;
-        entered.company.NAME = u"New Air"_s;
+        const AppSettings entered = with(&CompanyDetails::NAME, u"New Air"_s);
         SaveSettings(settings, current, entered, [&database, committed] {
             sqlite3* own = nullptr;
             sqlite3_open(QFile::encodeName(database).constData(), &own);
