@@ -184,10 +184,10 @@ private slots:
         QVERIFY(appContext().Workspace);
         QCOMPARE(appContext().Workspace->name(), QStringLiteral("AirportWS"));
 
-        appSettings().NAME = QStringLiteral("  Acme Air Charter  ");
+        appSettings().company.NAME = QStringLiteral("  Acme Air Charter  ");
         window->Form_Activate();
         QCOMPARE(window->windowTitle(), QStringLiteral("Brisklander - Acme Air Charter"));
-        appSettings().NAME = QStringLiteral("    ");
+        appSettings().company.NAME = QStringLiteral("    ");
         window->Form_Activate();
         QCOMPARE(window->windowTitle(), QStringLiteral("Brisklander"));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/format.h"
+#include "core/settings/companyfields.h"
 
 #include <QDate>
 #include <QList>
@@ -13,11 +14,6 @@
 // show; a figure's value is the number read back from its text.
 struct QuoteData
 {
-    struct Company
-    {
-        QString NAME, ADDRESS1, ADDRESS2, CITY, STATE, ZIP, COUNTRY, PHONE1, PHONE2, FAX, EMAIL,
-            WEBSITE;
-    };
     struct Customer
     {
         QString Name, Address1, Address2, City, State, Zip, Country, Phone, Fax, Email;
@@ -40,7 +36,7 @@ struct QuoteData
     };
 
     // Settings and start-up.
-    Company company;
+    CompanyDetails company;
     double minBaseCharge = 0; // MINBASECHARGE
     QString currencySymbol = QStringLiteral("$");
 

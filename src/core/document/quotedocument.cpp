@@ -186,7 +186,7 @@ void Composer::takeMargin()
 
 void Composer::company()
 {
-    const QuoteData::Company& company = m_data.company;
+    const CompanyDetails& company = m_data.company;
     print(company.NAME);
     endLine();
     m_surface.setBold(false);

@@ -82,7 +82,7 @@ bool isNonZero(const QString& figure)
     return Format::value(figure) != 0;
 }
 
-void writeCompany(LineBuilder& out, const QuoteData::Company& c)
+void writeCompany(LineBuilder& out, const CompanyDetails& c)
 {
     out.line(c.NAME);
     if (!isBlank(c.ADDRESS1))

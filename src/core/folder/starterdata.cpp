@@ -154,9 +154,8 @@ void writeDefaultSettings(const QString& settingsPath)
     WriteIni(settingsPath, s, QStringLiteral("SEGMENTTAX"), SettingsText::number(5.3));
     WriteIni(settingsPath, s, QStringLiteral("ROUNDMILES"), SettingsText::flag(false));
     const QString c = QStringLiteral("COMPANY");
-    for (const char* key : {"NAME", "ADDRESS1", "ADDRESS2", "CITY", "STATE", "ZIP", "COUNTRY",
-                            "PHONE1", "PHONE2", "FAX", "EMAIL", "WEBSITE"})
-        WriteIni(settingsPath, c, QString::fromLatin1(key), QString());
+    for (const CompanyField& field : CompanyFields::All)
+        WriteIni(settingsPath, c, QString(field.key), QString());
 }
 
 Result createProgramFolder(const QString& folder, const QString& executableName,

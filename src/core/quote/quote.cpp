@@ -4,10 +4,7 @@ QuoteData Quote::documentData(const AppSettings& settings, const QString& curren
                               const QDate& today) const
 {
     QuoteData data;
-    data.company =
-        QuoteData::Company{settings.NAME,   settings.ADDRESS1, settings.ADDRESS2, settings.CITY,
-                           settings.STATE,  settings.ZIP,      settings.COUNTRY,  settings.PHONE1,
-                           settings.PHONE2, settings.FAX,      settings.EMAIL,    settings.WEBSITE};
+    data.company = settings.company;
     data.minBaseCharge = settings.MINBASECHARGE;
     data.currencySymbol = currencySymbol;
     for (const RouteLeg& leg : m_route->legs())

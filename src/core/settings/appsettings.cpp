@@ -228,7 +228,6 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
     const auto setting = [&](const QString& key) {
         return file.profileValue(SettingsSection, key);
     };
-    const auto company = [&](const QString& key) { return file.profileValue(CompanySection, key); };
     NumberReader numbers(file, unreadable);
     AppSettings s;
     s.QUOTEBASE = trimBlanks(setting(QStringLiteral("QUOTEBASE"))) == u"NM" ? QuoteBase::Nautical
@@ -246,18 +245,9 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
     s.SEGMENTTAX = numbers.number("SEGMENTTAX", 2.5);
     s.ROUNDMILES = numbers.flag("ROUNDMILES");
 
-    s.NAME = company(QStringLiteral("NAME"));
-    s.ADDRESS1 = company(QStringLiteral("ADDRESS1"));
-    s.ADDRESS2 = company(QStringLiteral("ADDRESS2"));
-    s.CITY = company(QStringLiteral("CITY"));
-    s.ZIP = company(QStringLiteral("ZIP"));
-    s.STATE = company(QStringLiteral("STATE"));
-    s.COUNTRY = company(QStringLiteral("COUNTRY"));
-    s.PHONE1 = company(QStringLiteral("PHONE1"));
-    s.PHONE2 = company(QStringLiteral("PHONE2"));
-    s.FAX = company(QStringLiteral("FAX"));
-    s.EMAIL = company(QStringLiteral("EMAIL"));
-    s.WEBSITE = company(QStringLiteral("WEBSITE"));
+    // The file is already read whole, so the order of the look-ups does not matter.
+    for (const CompanyField& field : CompanyFields::All)
+        s.company.*field.value = file.profileValue(CompanySection, QString(field.key));
     return s;
 }
 
@@ -340,9 +330,6 @@ SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& curren
     const auto setting = [&](const char* key, auto& field, const auto& value, const auto& text) {
         update(SettingsSection, QString::fromLatin1(key), field, value, text);
     };
-    const auto company = [&](const char* key, QString& field, const QString& value) {
-        update(CompanySection, QString::fromLatin1(key), field, value, asIs);
-    };
 
     setting("DEFAULTCHARGESM", current.DEFAULTCHARGESM, entered.DEFAULTCHARGESM,
             SettingsText::number);
@@ -357,18 +344,9 @@ SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& curren
     setting("MINBASECHARGE", current.MINBASECHARGE, entered.MINBASECHARGE, SettingsText::number);
     setting("DEFAULTAIRPORT", current.DEFAULTAIRPORT, entered.DEFAULTAIRPORT, asIs);
 
-    company("NAME", current.NAME, entered.NAME);
-    company("ADDRESS1", current.ADDRESS1, entered.ADDRESS1);
-    company("ADDRESS2", current.ADDRESS2, entered.ADDRESS2);
-    company("CITY", current.CITY, entered.CITY);
-    company("STATE", current.STATE, entered.STATE);
-    company("ZIP", current.ZIP, entered.ZIP);
-    company("COUNTRY", current.COUNTRY, entered.COUNTRY);
-    company("PHONE1", current.PHONE1, entered.PHONE1);
-    company("PHONE2", current.PHONE2, entered.PHONE2);
-    company("FAX", current.FAX, entered.FAX);
-    company("EMAIL", current.EMAIL, entered.EMAIL);
-    company("WEBSITE", current.WEBSITE, entered.WEBSITE);
+    for (const CompanyField& field : CompanyFields::All)
+        update(CompanySection, QString(field.key), current.company.*field.value,
+               entered.company.*field.value, asIs);
 
     const QByteArray after = file.contents();
     bool writeFile = result.ok && after != before;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settings/companyfields.h"
+
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -29,18 +31,7 @@ struct AppSettings
     bool ROUNDMILES = false;
 
     // Section COMPANY, the heading of the quote document
-    QString NAME;
-    QString ADDRESS1;
-    QString ADDRESS2;
-    QString CITY;
-    QString STATE;
-    QString ZIP;
-    QString COUNTRY;
-    QString PHONE1;
-    QString PHONE2;
-    QString FAX;
-    QString EMAIL;
-    QString WEBSITE;
+    CompanyDetails company;
 
     bool operator==(const AppSettings&) const = default;
 };

@@ -436,7 +436,7 @@ void Brisklander::Form_Activate()
 {
     m_Frame1->setToolTip(
         QStringLiteral("%1 Total Airports in Database").arg(m_data1->recordCount()));
-    const QString company = appSettings().NAME.trimmed();
+    const QString company = appSettings().company.NAME.trimmed();
     setWindowTitle(company.isEmpty() ? ProgramTitle
                                      : ProgramTitle + QStringLiteral(" - ") + company);
 }

@@ -33,10 +33,10 @@ namespace {
 
 const QString ProgramTitle = QStringLiteral("Brisklander");
 
-QLineEdit* newField(const char* name, const QString& accessibleName, int limit)
+QLineEdit* newField(QAnyStringView name, const QString& accessibleName, int limit)
 {
     auto* field = new QLineEdit;
-    field->setObjectName(QLatin1String(name));
+    field->setObjectName(name);
     field->setAccessibleName(accessibleName);
     field->setValidator(new TypingLimit(field, limit));
     return field;
@@ -128,8 +128,8 @@ FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent),
           static_cast<QWidget*>(m_TxtDefaultAirport), static_cast<QWidget*>(m_TxtMinBaseCharge),
           static_cast<QWidget*>(m_TxtMinRunwayLength)})
         showTabOnFocus(control, DefaultsTab);
-    showTabOnFocus(m_TxtCompany, CompanyTab);
-    showTabOnFocus(m_TxtWebsite, CompanyTab);
+    for (QLineEdit* field : m_companyFields)
+        showTabOnFocus(field, CompanyTab);
 
     for (QLineEdit* field : {m_TxtDefaultChargeNM, m_TxtDefaultChargeSM, m_TxtMinBaseCharge,
                              m_TxtSegTax, m_TxtMinRunwayLength, m_TxtDefaultAirport})
@@ -248,28 +248,15 @@ void FrmSettings::buildCompanyTab(QWidget* page)
 {
     auto* frame = new QGroupBox(QStringLiteral("Company Information"));
     frame->setToolTip(QStringLiteral("Company Information that appears on printed Quotes"));
-    m_TxtCompany = newField("TxtCompany", QStringLiteral("Name:"), 45);
-    m_TxtAddress1 = newField("TxtAddress1", QStringLiteral("Address:"), 45);
-    m_TxtAddress2 = newField("TxtAddress2", QStringLiteral("Address line 2"), 45);
-    m_TxtCity = newField("TxtCity", QStringLiteral("City:"), 30);
-    m_TxtState = newField("TxtState", QStringLiteral("State:"), 3);
-    m_TxtZip = newField("TxtZip", QStringLiteral("Zip Code:"), 8);
-    m_TxtCountry = newField("TxtCountry", QStringLiteral("Country:"), 30);
-    m_TxtPhone1 = newField("TxtPhone1", QStringLiteral("Phone 1:"), 20);
-    m_TxtPhone2 = newField("TxtPhone2", QStringLiteral("Phone 2:"), 20);
-    m_TxtFax = newField("TxtFax", QStringLiteral("Fax:"), 20);
-    m_TxtEmail = newField("TxtEmail", QStringLiteral("Email:"), 35);
-    m_TxtWebsite = newField("TxtWebsite", QStringLiteral("Website:"), 45);
-
     auto* grid = new QGridLayout(frame);
-    int row = 0;
-    for (QLineEdit* field :
-         {m_TxtCompany, m_TxtAddress1, m_TxtAddress2, m_TxtCity, m_TxtState, m_TxtZip, m_TxtCountry,
-          m_TxtPhone1, m_TxtPhone2, m_TxtFax, m_TxtEmail, m_TxtWebsite}) {
+    for (int row = 0; row < CompanyFields::Count; ++row) {
+        const CompanyField& field = CompanyFields::All[row];
+        QLineEdit* edit = newField(field.controlName, QString(field.caption), field.limit);
+        m_companyFields[row] = edit;
         // The second address line continues the first and has no caption of its own.
-        if (field != m_TxtAddress2)
-            grid->addWidget(captionFor(field), row, 0);
-        grid->addWidget(field, row++, 1);
+        if (field.value != &CompanyDetails::ADDRESS2)
+            grid->addWidget(captionFor(edit), row, 0);
+        grid->addWidget(edit, row, 1);
     }
     (new QVBoxLayout(page))->addWidget(frame);
 }
@@ -317,18 +304,8 @@ void FrmSettings::Form_Activate()
     TypingLimit::setText(m_TxtDefaultAirport, settings.DEFAULTAIRPORT);
     TypingLimit::setText(m_TxtSegTax, Format::number(settings.SEGMENTTAX, Format::Rate));
     m_ChkRoundMiles->setChecked(settings.ROUNDMILES);
-    TypingLimit::setText(m_TxtCompany, settings.NAME);
-    TypingLimit::setText(m_TxtAddress1, settings.ADDRESS1);
-    TypingLimit::setText(m_TxtAddress2, settings.ADDRESS2);
-    TypingLimit::setText(m_TxtCity, settings.CITY);
-    TypingLimit::setText(m_TxtState, settings.STATE);
-    TypingLimit::setText(m_TxtZip, settings.ZIP);
-    TypingLimit::setText(m_TxtCountry, settings.COUNTRY);
-    TypingLimit::setText(m_TxtPhone1, settings.PHONE1);
-    TypingLimit::setText(m_TxtPhone2, settings.PHONE2);
-    TypingLimit::setText(m_TxtFax, settings.FAX);
-    TypingLimit::setText(m_TxtEmail, settings.EMAIL);
-    TypingLimit::setText(m_TxtWebsite, settings.WEBSITE);
+    for (int i = 0; i < CompanyFields::Count; ++i)
+        TypingLimit::setText(m_companyFields[i], settings.company.*CompanyFields::All[i].value);
     m_SSTab1->setCurrentIndex(DefaultsTab);
 
     try {
@@ -525,18 +502,8 @@ AppSettings FrmSettings::enteredSettings() const
         qint32(Format::roundHalfEven(Format::value(m_TxtMinRunwayLength->text())));
     entered.MINBASECHARGE = Format::value(m_TxtMinBaseCharge->text());
     entered.DEFAULTAIRPORT = m_TxtDefaultAirport->text();
-    entered.NAME = m_TxtCompany->text();
-    entered.ADDRESS1 = m_TxtAddress1->text();
-    entered.ADDRESS2 = m_TxtAddress2->text();
-    entered.CITY = m_TxtCity->text();
-    entered.STATE = m_TxtState->text();
-    entered.ZIP = m_TxtZip->text();
-    entered.COUNTRY = m_TxtCountry->text();
-    entered.PHONE1 = m_TxtPhone1->text();
-    entered.PHONE2 = m_TxtPhone2->text();
-    entered.FAX = m_TxtFax->text();
-    entered.EMAIL = m_TxtEmail->text();
-    entered.WEBSITE = m_TxtWebsite->text();
+    for (int i = 0; i < CompanyFields::Count; ++i)
+        entered.company.*CompanyFields::All[i].value = m_companyFields[i]->text();
     return entered;
 }
 

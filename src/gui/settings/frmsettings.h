@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/settings/companyfields.h"
+
 #include <QDialog>
 #include <QHash>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -112,18 +115,7 @@ private:
     QLineEdit* m_TxtDefaultAirport = nullptr;
     QCheckBox* m_ChkRoundMiles = nullptr;
     QLineEdit* m_TxtSegTax = nullptr;
-    QLineEdit* m_TxtCompany = nullptr;
-    QLineEdit* m_TxtAddress1 = nullptr;
-    QLineEdit* m_TxtAddress2 = nullptr;
-    QLineEdit* m_TxtCity = nullptr;
-    QLineEdit* m_TxtState = nullptr;
-    QLineEdit* m_TxtZip = nullptr;
-    QLineEdit* m_TxtCountry = nullptr;
-    QLineEdit* m_TxtPhone1 = nullptr;
-    QLineEdit* m_TxtPhone2 = nullptr;
-    QLineEdit* m_TxtFax = nullptr;
-    QLineEdit* m_TxtEmail = nullptr;
-    QLineEdit* m_TxtWebsite = nullptr;
+    std::array<QLineEdit*, CompanyFields::Count> m_companyFields{}; // in the table's order
     QPushButton* m_CmdSave = nullptr;
     QPushButton* m_CmdCancel = nullptr;
 };

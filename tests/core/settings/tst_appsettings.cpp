@@ -23,8 +23,9 @@ char* toString(const AppSettings& s)
     QString text;
     QDebug(&text) << int(s.QUOTEBASE) << s.MINRUNWAYLENGTH << s.SORTORDER << s.DEFAULTCHARGESM
                   << s.DEFAULTCHARGENM << s.MINBASECHARGE << s.DEFAULTAIRPORT << s.SEGMENTTAX
-                  << s.ROUNDMILES << s.NAME << s.ADDRESS1 << s.ADDRESS2 << s.CITY << s.STATE
-                  << s.ZIP << s.COUNTRY << s.PHONE1 << s.PHONE2 << s.FAX << s.EMAIL << s.WEBSITE;
+                  << s.ROUNDMILES;
+    for (const CompanyField& field : CompanyFields::All)
+        QDebug(&text) << s.company.*field.value;
     return QTest::toString(text);
 }
 
@@ -38,20 +39,37 @@ template <typename T> AppSettings with(T AppSettings::*field, std::type_identity
     return s;
 }
 
-const QByteArray RealisticFile(
-    "; Settings of Brisklander\r\n[SETTINGS]\r\nQuoteBase = NM\r\nMINRUNWAYLENGTH = 5000\r\n"
-    "SORTORDER=[name]\r\nDEFAULTCHARGESM=4.50\r\nDEFAULTCHARGENM=5.175\r\nMINBASECHARGE=750.00\r\n"
-    "DEFAULTAIRPORT=KBOS\r\nSEGMENTTAX=3.60\r\nROUNDMILES=1\r\n\r\n"
-    "[COMPANY]\r\nNAME=Old Name Air\r\nADDRESS1 = 1 Hangar Road\r\nADDRESS2=Suite 2\r\n"
-    "CITY=Bedford\r\nSTATE=MA\r\nZIP=01730\r\nCOUNTRY=USA\r\nPHONE1=781-555-0100\r\n"
-    "PHONE2=781-555-0101\r\nFAX=781-555-0102\r\nEMAIL=ops@example.com\r\n"
-    "WEBSITE=www.example.com\r\n");
+AppSettings with(QString CompanyDetails::*field, const QString& value)
+{
+    AppSettings s;
+    s.company.*field = value;
+    return s;
+}
 
-// What RealisticFile holds, in the order of the fields; each differs from its default.
-const AppSettings Realistic(QuoteBase::Nautical, 5000, u"[NAME]"_s, 4.5, 5.175, 750, u"KBOS"_s, 3.6,
-                            true, u"Old Name Air"_s, u"1 Hangar Road"_s, u"Suite 2"_s, u"Bedford"_s,
-                            u"MA"_s, u"01730"_s, u"USA"_s, u"781-555-0100"_s, u"781-555-0101"_s,
-                            u"781-555-0102"_s, u"ops@example.com"_s, u"www.example.com"_s);
+// Each company key holds a value of its own: "NAME=Old Air NAME".
+QString companyValue(const CompanyField& field)
+{
+    return u"Old Air "_s + field.key;
+}
+
+const QByteArray RealisticFile = [] {
+    QByteArray file("; Settings of Brisklander\r\n[SETTINGS]\r\nQuoteBase = NM\r\n"
+                    "MINRUNWAYLENGTH = 5000\r\nSORTORDER=[name]\r\nDEFAULTCHARGESM=4.50\r\n"
+                    "DEFAULTCHARGENM=5.175\r\nMINBASECHARGE=750.00\r\nDEFAULTAIRPORT=KBOS\r\n"
+                    "SEGMENTTAX=3.60\r\nROUNDMILES=1\r\n\r\n[COMPANY]\r\n");
+    for (const CompanyField& field : CompanyFields::All)
+        file += field.key.latin1() + QByteArray(" = ") + companyValue(field).toLatin1() + "\r\n";
+    return file;
+}();
+
+// What RealisticFile holds; each field differs from its default.
+const AppSettings Realistic = [] {
+    AppSettings s(QuoteBase::Nautical, 5000, u"[NAME]"_s, 4.5, 5.175, 750, u"KBOS"_s, 3.6, true,
+                  {});
+    for (const CompanyField& field : CompanyFields::All)
+        s.company.*field.value = companyValue(field);
+    return s;
+}();
 
 } // namespace
 
@@ -129,7 +147,7 @@ void TestAppSettings::readRules_data()
 
     row("company key in SETTINGS unread", "NAME=Acme", {});
     row("company name keeps its blanks", "[company]\r\nname=\"  Acme  air \"",
-        with(&AppSettings::NAME, u"  Acme  air "_s));
+        with(&CompanyDetails::NAME, u"  Acme  air "_s));
 }
 
 void TestAppSettings::readRules()
@@ -159,7 +177,7 @@ void TestAppSettings::saveWithOnlyCompanyNameChanged()
     const QString path = fileWith(RealisticFile);
     AppSettings current = readSettings(path);
     AppSettings entered = current;
-    entered.NAME = u"New Name Air"_s;
+    entered.company.NAME = u"New Name Air"_s;
 
     SaveSettings(path, current, entered);
 
@@ -167,7 +185,7 @@ void TestAppSettings::saveWithOnlyCompanyNameChanged()
     // other line stays as it was (4.50 is not rewritten as 4.5, nor 5000 as " 5000").
     QByteArray expected = RealisticFile;
     expected.replace("QuoteBase = NM\r\n", "QuoteBase=NM\r\n");
-    expected.replace("NAME=Old Name Air\r\n", "NAME=New Name Air\r\n");
+    expected.replace("NAME = Old Air NAME\r\n", "NAME=New Name Air\r\n");
     QCOMPARE(contentOf(path), expected);
     QCOMPARE(current, entered);
 }
@@ -196,7 +214,7 @@ void TestAppSettings::failedSaveIsWrittenByTheNextSave()
 {
     const QString path = m_dir.filePath(u"later/Brisklander.INI"_s);
     AppSettings current;
-    AppSettings entered = with(&AppSettings::CITY, u"Bedford"_s);
+    AppSettings entered = with(&CompanyDetails::CITY, u"Bedford"_s);
     entered.QUOTEBASE = QuoteBase::Nautical;
     QVERIFY(!SaveSettings(path, current, entered).ok);
     QCOMPARE(current, entered);
@@ -251,7 +269,7 @@ void TestAppSettings::killedSaveLeavesBothOrNeither()
     const pid_t child = ::fork();
     if (child == 0) {
         AppSettings current = readSettings(settings);
-        const AppSettings entered = with(&AppSettings::NAME, u"New Air"_s);
+        const AppSettings entered = with(&CompanyDetails::NAME, u"New Air"_s);
         SaveSettings(settings, current, entered, [&database, committed] {
             sqlite3* own = nullptr;
             sqlite3_open(QFile::encodeName(database).constData(), &own);
@@ -267,7 +285,7 @@ void TestAppSettings::killedSaveLeavesBothOrNeither()
     QVERIFY(WIFSIGNALED(status));
 
     LoadSettings(settings);
-    QCOMPARE(appSettings().NAME, committed ? u"New Air"_s : u"Old Air"_s);
+    QCOMPARE(appSettings().company.NAME, committed ? u"New Air"_s : u"Old Air"_s);
     QCOMPARE(taxes(), committed ? u"NEW"_s : u"OLD"_s);
     sqlite3_close(db);
     QCOMPARE(QDir(dir.path()).entryList({u"Brisklander.INI*"_s}, QDir::Files),
@@ -281,7 +299,7 @@ void TestAppSettings::fileReplacedWhileReadGivesOneVersion()
     const QString path = fileWith(RealisticFile);
     const QString first = fileWith(RealisticFile);
     QByteArray other = RealisticFile;
-    other.replace("4.50", "9.50").replace("KBOS", "KTEB").replace("Old Name", "Other");
+    other.replace("4.50", "9.50").replace("KBOS", "KTEB").replace("Old Air NAME", "Other Air");
     const QString second = fileWith(other);
     const pid_t replacer = ::fork();
     if (replacer == 0) {
@@ -296,7 +314,7 @@ void TestAppSettings::fileReplacedWhileReadGivesOneVersion()
     AppSettings seconds = Realistic;
     seconds.DEFAULTCHARGESM = 9.5;
     seconds.DEFAULTAIRPORT = u"KTEB"_s;
-    seconds.NAME = u"Other Air"_s;
+    seconds.company.NAME = u"Other Air"_s;
     int mixed = 0;
     for (int read = 0; read < 300; ++read) {
         const AppSettings settings = readSettings(path);

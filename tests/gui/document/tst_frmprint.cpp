@@ -1,3 +1,4 @@
+#include "core/document/customerfields.h"
 #include "core/document/printdialogstate.h"
 #include "gui/document/datefield.h"
 #include "gui/document/frmprint.h"
@@ -29,12 +30,13 @@ using Platform::PrintChoice;
 
 namespace {
 
-// The eleven one-line text fields with their lengths.
-const QList<QPair<const char*, int>> TextFields = {
-    {"TxtQuotedBy", 15},         {"TxtCustomerName", 32},    {"TxtCustomerAddress1", 32},
-    {"TxtCustomerAddress2", 32}, {"TxtCustomerCity", 25},    {"TxtCustomerState", 2},
-    {"TxtCustomerZip", 8},       {"TxtCustomerCountry", 30}, {"TxtCustomerPhone", 20},
-    {"TxtCustomerFax", 20},      {"TxtCustomerEmail", 32}};
+// The eleven one-line text fields.
+const QList<PrintField> TextFields = [] {
+    QList<PrintField> fields = {PrintFields::QuotedBy};
+    for (const CustomerField& field : PrintFields::Customer)
+        fields << field;
+    return fields;
+}();
 
 template <typename T = QLineEdit> T* child(const QWidget& dialog, const QString& name)
 {
@@ -53,8 +55,8 @@ QLineEdit* date(const QWidget& dialog, const char* name)
 void expectEmpty(const QWidget& dialog, bool printCompany)
 {
     QList<QLineEdit*> fields = {date(dialog, "DCDateFlight"), date(dialog, "DCDateReturn")};
-    for (const auto& [name, length] : TextFields)
-        fields << child(dialog, name);
+    for (const PrintField& field : TextFields)
+        fields << child(dialog, field.controlName);
     for (QLineEdit* field : fields)
         QVERIFY2(field->text().isEmpty(), qPrintable(field->objectName()));
     QVERIFY(child<QPlainTextEdit>(dialog, "TxtQuoteRemarks")->toPlainText().isEmpty());
@@ -139,8 +141,8 @@ private slots:
         FrmPrint& dialog = openDialog();
         typeInto(date(dialog, "DCDateFlight"), "12/10/2026");
         typeInto(date(dialog, "DCDateReturn"), "12/20/2026");
-        for (const auto& [name, length] : TextFields)
-            typeInto(child(dialog, name), QString(name).repeated(3));
+        for (const PrintField& field : TextFields)
+            typeInto(child(dialog, field.controlName), QString(field.controlName).repeated(3));
         auto* remarks = child<QPlainTextEdit>(dialog, "TxtQuoteRemarks");
         QTest::keyClicks(remarks, "Line one");
         QTest::keyClick(remarks, Qt::Key_Return);
@@ -152,8 +154,9 @@ private slots:
         FrmPrint& again = openDialog();
         QCOMPARE(date(again, "DCDateFlight")->text(), "12/10/2026");
         QCOMPARE(date(again, "DCDateReturn")->text(), "12/20/2026");
-        for (const auto& [name, length] : TextFields)
-            QCOMPARE(child(again, name)->text(), QString(name).repeated(3).left(length));
+        for (const PrintField& field : TextFields)
+            QCOMPARE(child(again, field.controlName)->text(),
+                     QString(field.controlName).repeated(3).left(field.length));
         QCOMPARE(child<QPlainTextEdit>(again, "TxtQuoteRemarks")->toPlainText(),
                  "Line one\nLine two");
         QVERIFY(!child<QCheckBox>(again, "ChkComp")->isChecked());
@@ -194,10 +197,10 @@ private slots:
             previous = at;
             QTest::keyClick(field, Qt::Key_Tab);
         }
-        QCOMPARE(order, QStringList({"TxtCustomerName", "TxtCustomerAddress1",
-                                     "TxtCustomerAddress2", "TxtCustomerCity", "TxtCustomerState",
-                                     "TxtCustomerCountry", "TxtCustomerZip", "TxtCustomerPhone",
-                                     "TxtCustomerFax", "TxtCustomerEmail"}));
+        QStringList expected;
+        for (const CustomerField& field : PrintFields::Customer)
+            expected << field.controlName;
+        QCOMPARE(order, expected);
     }
 
     void returnDateFollowsTheDeparture()

@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(messages.first().icon, Icon::Critical);
         QVERIFY(ini.open(QIODevice::ReadOnly));
         QCOMPARE(ini.readAll(), before);
-        QCOMPARE(appSettings().NAME, QString());
+        QCOMPARE(appSettings().company.NAME, QString());
     }
 
     void printingToATextFileAndToAPrinter()

@@ -175,8 +175,11 @@ private slots:
                               "ChkRoundMiles", "CmdSave", "CmdCancel"}));
         QCOMPARE(trails[1], QStringList({"SSDBGridADDCharges", "CmdSave", "CmdCancel"}));
         QCOMPARE(trails[2], QStringList({"SSDBGridTaxes", "TxtSegTax", "CmdSave", "CmdCancel"}));
-        QCOMPARE(trails[3].mid(trails[3].size() - 3),
-                 QStringList({"TxtWebsite", "CmdSave", "CmdCancel"}));
+        QStringList company;
+        for (const CompanyField& field : CompanyFields::All)
+            company << field.controlName;
+        QCOMPARE(trails[3], company << "CmdSave"
+                                    << "CmdCancel");
         window.reset();
     }
 
@@ -185,17 +188,38 @@ private slots:
         appSettings().QUOTEBASE = QuoteBase::Statute;
         appSettings().DEFAULTCHARGENM = 2.7;
         appSettings().ROUNDMILES = true;
-        appSettings().CITY = QStringLiteral("Teterboro");
         open();
         QVERIFY(child<QRadioButton>("OptStatBase")->isChecked());
         QStringList shown;
-        for (const char* name :
-             {"TxtMinRunwayLength", "TxtDefaultChargeNM", "TxtDefaultChargeSM", "TxtMinBaseCharge",
-              "TxtDefaultAirport", "TxtSegTax", "TxtCity", "TxtCompany"})
+        for (const char* name : {"TxtMinRunwayLength", "TxtDefaultChargeNM", "TxtDefaultChargeSM",
+                                 "TxtMinBaseCharge", "TxtDefaultAirport", "TxtSegTax"})
             shown << child(name)->text();
-        QCOMPARE(shown, QStringList(
-                            {"3000", "2.70", "7.39", "1,500.00", "KTEB", "5.30", "Teterboro", ""}));
+        QCOMPARE(shown, QStringList({"3000", "2.70", "7.39", "1,500.00", "KTEB", "5.30"}));
         QVERIFY(child<QAbstractButton>("ChkRoundMiles")->isChecked());
+    }
+
+    // Each company field shows its own detail under its caption, takes as many typed
+    // characters as its limit and is saved under its own key.
+    void companyFieldsShownTypedAndSavedByTheirKeys()
+    {
+        for (const CompanyField& field : CompanyFields::All)
+            appSettings().company.*field.value = u"Old "_s + field.key;
+        open();
+        CompanyDetails typed;
+        for (const CompanyField& field : CompanyFields::All) {
+            const char* name = field.controlName.data();
+            QCOMPARE(child(name)->text(), u"Old "_s + field.key);
+            QCOMPARE(child(name)->accessibleName(), QString(field.caption));
+            const QString keys = field.key + QString(field.limit, u'.');
+            type(name, keys, "TxtCompany");
+            typed.*field.value = keys.left(field.limit);
+        }
+        QTest::keyClick(m_dialog.get(), Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!m_dialog->isVisible());
+        QCOMPARE(appSettings().company, typed);
+        const QStringList lines = iniLines();
+        for (const CompanyField& field : CompanyFields::All)
+            QVERIFY2(lines.contains(field.key + u'=' + typed.*field.value), field.key.data());
     }
 
     // A German operator sees and types the figures in the German form; the file keeps
@@ -339,10 +363,6 @@ private slots:
         type("TxtDefaultChargeNM", "100000");
         QCOMPARE(child("TxtDefaultChargeNM")->text(), QStringLiteral("100000.00"));
         // A field at its limit takes no more typing; a longer one only gets shorter.
-        auto* city = child("TxtCity");
-        city->setFocus();
-        QTest::keyClicks(city, QString(35, u'c'));
-        QCOMPARE(city->text(), QString(30, u'c'));
         auto* phone = child("TxtPhone1"); // an international number, whole
         phone->setFocus();
         phone->clear();
@@ -445,7 +465,7 @@ private slots:
             expectMessage(Icon::Critical, "Settings", text);
         }
         QCOMPARE(iniText(), before);
-        QCOMPARE(appSettings().NAME, QStringLiteral("Hudson Air"));
+        QCOMPARE(appSettings().company.NAME, QStringLiteral("Hudson Air"));
         QStringList calls{"basis NM kept 7.39"};
         if (fault != "full")
             calls << "refresh";
