@@ -144,6 +144,21 @@ void RouteModel::restore(const Snapshot& snapshot)
     emit totalsChanged();
 }
 
+void RouteModel::replaceStop(int row, const RouteStop& stop)
+{
+    if (row < 0 || row >= count())
+        return;
+    if (row > 0)
+        subtractLeg(row);
+    if (row + 1 < count())
+        subtractLeg(row + 1);
+    m_legs[row].stop = stop;
+    emit dataChanged(index(row, ColumnId), index(row, ColumnLongSec));
+    UpdateLeg(row);
+    UpdateLeg(row + 1);
+    emit totalsChanged();
+}
+
 void RouteModel::setStopIdentity(int row, const QString& id, const QString& name)
 {
     if (row < 0 || row >= count())

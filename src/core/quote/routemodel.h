@@ -98,6 +98,10 @@ public:
     // what they were and not the sums of the legs recomputed.
     void restore(const Snapshot& snapshot);
 
+    // Puts `stop` in place of the stop at `row` and measures the legs on both sides of it
+    // again: an airport whose position changed stays at its place in the route.
+    void replaceStop(int row, const RouteStop& stop);
+
     // Rewrites the identifier and name of a stop whose airport was renamed; its
     // position, and so every distance, stays as it was.
     void setStopIdentity(int row, const QString& id, const QString& name);

@@ -24,6 +24,7 @@
 #include "gui/quote/frmsegmenttax.h"
 
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -193,8 +194,8 @@ QWidget* Brisklander::buildQuoteTab()
     layout->addWidget(frame7, 1);
     layout->addWidget(frame8);
 
-    m_sheetFields[QuoteSheet::TotalNM] = m_TxtTotalNM;
-    m_sheetFields[QuoteSheet::TotalSM] = m_TxtTotalSM;
+    m_sheetFields[QuoteSheet::TotalNM] = m_routing->totalNMField();
+    m_sheetFields[QuoteSheet::TotalSM] = m_routing->totalSMField();
     m_sheetFields[QuoteSheet::DistanceCharge] = m_TxtDistanceCharge;
     m_sheetFields[QuoteSheet::ChargePerMile] = m_TxtChargePerMile;
     m_sheetFields[QuoteSheet::BaseCharge] = baseCharge;
@@ -296,11 +297,7 @@ void Brisklander::colourForTheme()
         showSheetText(field, widget->text());
     }
     colourCaptions();
-    // Short runways in dark red, on the list's rows of both shades.
-    QList<QColor> rows{palette().color(QPalette::Base)};
-    if (m_SSDBGrid1->alternatingRowColors())
-        rows << palette().color(QPalette::AlternateBase);
-    m_airportList->setShortRunwayColour(Colours::readableOn(Colours::DarkRed, rows));
+    m_routing->colourForTheme();
 }
 
 int Brisklander::visibleChargeRows() const
@@ -484,7 +481,7 @@ void Brisklander::refreshAfterSettings()
 {
     const QString tax = m_sheet->baseTaxType();
     try {
-        m_data1->Refresh();
+        m_routing->Data1()->Refresh();
         m_data2->Refresh();
         m_data3->Refresh();
         // The base charge keeps its tax when the type is still in the catalogue, at
@@ -493,5 +490,51 @@ void Brisklander::refreshAfterSettings()
     } catch (const Db::DbError& error) {
         showError(windowTitle(), error);
     }
-    setFindText(QString());
+    m_routing->clearFindBox();
+}
+
+bool Brisklander::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Shortcut:
+        // The access key of "Charge p/m" selects the rate, even from inside it.
+        if (auto* caption = qobject_cast<QLabel*>(watched);
+            caption && caption->buddy() == m_TxtChargePerMile) {
+            m_TxtChargePerMile->setFocus(Qt::ShortcutFocusReason);
+            m_TxtChargePerMile->selectAll();
+            return true;
+        }
+        break;
+    case QEvent::FocusIn:
+        if (watched == m_TxtChargePerMile) {
+            // Reached by a key (Tab, its access key, or its tab brought forward), the
+            // rate is selected: what is typed replaces it. A click places the caret, and
+            // coming back from a menu or another window leaves it where it was.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason &&
+                reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
+                m_TxtChargePerMile->selectAll();
+        }
+        if (watched == m_CmdQuoteMem || watched == m_TxtChargePerMile || watched == m_SSDBGrid3 ||
+            watched == m_TxtDistanceCharge || watched == m_TxtFinalQuote)
+            m_SSTab1->setCurrentIndex(1);
+        break;
+    case QEvent::FocusOut:
+        if (watched == m_TxtChargePerMile)
+            TxtChargePerMile_LostFocus();
+        break;
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == m_TxtChargePerMile)
+            return TxtChargePerMile_KeyPress(key);
+        if (watched == m_SSDBCBTaxBaseCharge)
+            return SSDBCBTaxBaseCharge_KeyPress(key);
+        if (watched == m_SSDBGrid3)
+            return SSDBGrid3_KeyPress(key);
+        break;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

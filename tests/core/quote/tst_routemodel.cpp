@@ -173,6 +173,20 @@ private slots:
         QCOMPARE(single->removeStop(0), -1);
     }
 
+    void replacementMeasuresBothLegsAgain()
+    {
+        RouteModel* model = route({Kteb, Egll, Lfpb}, this);
+        QSignalSpy totals(model, &RouteModel::totalsChanged);
+        model->replaceStop(1, Seqm);
+        QCOMPARE(ids(*model), QStringList({"KTEB", "SEQM", "LFPB"}));
+        QCOMPARE(cell(*model, 2, RouteModel::ColumnDistanceNM), leg(Seqm, Lfpb).nmText);
+        QCOMPARE(totals.count(), 1);
+        verifyConsistent(*model);
+        model->replaceStop(0, Egll);
+        QCOMPARE(cell(*model, 0, RouteModel::ColumnDistanceNM), QString());
+        verifyConsistent(*model);
+    }
+
     void removalCollapsesARepeatedStopUnlessTold()
     {
         RouteModel* collapsed = route({Kteb, Egll, Kteb}, this);
@@ -288,7 +302,7 @@ private slots:
         QTEST(history.nextUndo() == RouteHistory::Change::NewQuote, "asks");
     }
 
-    // Long random runs of inserts and removals, checked after every step against a
+    // Long random runs of inserts, replacements and removals, checked after every step against a
     // recomputation from the stops alone; the model tester fails on any change a view
     // would be told about wrongly.
     void staysConsistentThroughRandomEdits()
@@ -300,7 +314,13 @@ private slots:
                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
             QStringList expected;
             for (int step = 0; step < 400; ++step) {
-                if (model.count() == 0 || random.bounded(5) < 3) {
+                const int choice = random.bounded(6);
+                if (model.count() > 0 && choice == 5) {
+                    const int row = random.bounded(model.count());
+                    const RouteStop& stop = Stops[random.bounded(4)];
+                    model.replaceStop(row, stop);
+                    expected[row] = stop.ID;
+                } else if (model.count() == 0 || choice < 3) {
                     const int position = random.bounded(model.count() + 1);
                     const RouteStop& stop = Stops[random.bounded(4)];
                     model.insertStop(position, stop);
