@@ -1,7 +1,5 @@
 #include "gui/mainwindow/brisklander.h"
 
-#include "core/airports/airporttable.h"
-#include "core/db/engine.h"
 #include "core/document/printdialogstate.h"
 #include "core/errortext.h"
 #include "core/format.h"
@@ -14,9 +12,6 @@
 #include "gui/about/frmabout.h"
 #include "gui/appcontext.h"
 #include "gui/document/frmprint.h"
-#include "gui/mainwindow/airportlistmodel.h"
-#include "gui/mainwindow/catalogmodel.h"
-#include "gui/mainwindow/dataview.h"
 #include "gui/mainwindow/dberrorbox.h"
 #include "gui/mainwindow/findevents.h"
 #include "gui/platform/accesskeys.h"
@@ -26,24 +21,13 @@
 #include "gui/startup.h"
 
 #include <QAction>
-#include <QActionGroup>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLayout>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -66,28 +50,8 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     m_quote = new Quote(this);
     m_route = m_quote->route();
     m_history = new RouteHistory(m_route, this);
-    m_data2 = new DataView(this);
-    m_data2->setObjectName(QStringLiteral("Data2"));
-    m_data3 = new DataView(this);
-    m_data3->setObjectName(QStringLiteral("Data3"));
     m_sheet = m_quote->sheet();
     m_charges = m_quote->charges();
-    m_chargeCatalog = new CatalogModel(
-        m_data2,
-        {{QStringLiteral("ChargeDescription"), QStringLiteral("Charge"), QString(), false},
-         {QStringLiteral("ChargeAmount"), QStringLiteral("Amount"), Format::Rate, true}},
-        this);
-    m_taxList = new CatalogModel(
-        m_data3,
-        {{QStringLiteral("TAX TYPE"), QStringLiteral("Tax Type"), QString(), false},
-         {QStringLiteral("TAX %"), QStringLiteral("Tax %"), Format::Percent, false}},
-        this);
-    m_charges->setTaxLookup([this](const QString& type) -> std::optional<double> {
-        const int row = m_taxList->find(type);
-        if (row < 0)
-            return std::nullopt;
-        return m_taxList->stored(row, 1).toDouble();
-    });
     buildLayout();
     buildMenus();
     colourForTheme();
@@ -113,16 +77,11 @@ void Brisklander::buildLayout()
         m_mnusearchName->setChecked(mode == RoutingPart::SearchMode::AirportName);
     });
 
-    m_SSTab1->addTab(buildQuoteTab(), QStringLiteral("Q&uote"));
+    m_quotePart =
+        new QuotePart(m_quote, m_routing->totalNMField(), m_routing->totalSMField(), m_SSTab1);
+    m_SSTab1->addTab(m_quotePart, QStringLiteral("Q&uote"));
+    connect(m_quotePart, &QuotePart::entered, this, [this] { m_SSTab1->setCurrentIndex(1); });
 
-    // A control that receives the focus brings its tab to the front.
-    for (QWidget* w :
-         {static_cast<QWidget*>(m_CmdQuoteMem), static_cast<QWidget*>(m_TxtChargePerMile),
-          static_cast<QWidget*>(m_SSDBGrid3), static_cast<QWidget*>(m_TxtDistanceCharge),
-          static_cast<QWidget*>(m_TxtFinalQuote)})
-        w->installEventFilter(this);
-    connect(m_route, &RouteModel::totalsChanged, this,
-            [this] { m_CmdSegTax->setEnabled(m_route->count() > 1); });
     resize(1000, 720);
 }
 
@@ -241,20 +200,15 @@ void Brisklander::Form_Load()
         section = 2;
         m_routing->loadAirports();
         section = 3;
-        m_data2->setDatabaseName(appContext().DatabasePath);
-        m_data2->setRecordSource(QStringLiteral("AdditionalCharges"));
-        m_data2->Refresh();
+        m_quotePart->loadCharges();
         section = 4;
-        m_data3->setDatabaseName(appContext().DatabasePath);
-        m_data3->setRecordSource(QStringLiteral("Select * from Taxes Where [Tax Type] <> \"\""));
-        m_data3->Refresh();
-        pickBaseTax(-1); // a filled list must not look like a chosen tax
+        m_quotePart->loadTaxes();
         section = 5;
         FindEventsEnabled = true;
         section = 6;
         m_charges->ensureRows(8);
         section = 7;
-        resetChargePerMile();
+        m_quotePart->resetChargePerMile();
         section = 8;
         m_sheet->setText(QuoteSheet::TotalNM, Format::number(0, Format::TotalMiles));
         m_sheet->setText(QuoteSheet::TotalSM, Format::number(0, Format::TotalMiles));

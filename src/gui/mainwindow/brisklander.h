@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/airports/airporthost.h"
+#include "gui/mainwindow/quotepart.h"
 #include "gui/mainwindow/routingpart.h"
 #include "gui/settings/settingshost.h"
 
@@ -13,17 +14,12 @@ struct QuoteData;
 class AirportListModel;
 class CatalogModel;
 class ChargesModel;
-class QComboBox;
 class Quote;
 class QuoteSheet;
 class DataView;
 class QAction;
-class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
 class QTabWidget;
-class QTableView;
 class RouteHistory;
 class RouteModel;
 
@@ -42,11 +38,11 @@ public:
     RouteHistory* routeHistory() const { return m_history; }
     QuoteSheet* sheet() const { return m_sheet; }
     ChargesModel* charges() const { return m_charges; }
-    CatalogModel* chargeCatalog() const { return m_chargeCatalog; }
-    CatalogModel* taxList() const { return m_taxList; }
+    CatalogModel* chargeCatalog() const { return m_quotePart->chargeCatalog(); }
+    CatalogModel* taxList() const { return m_quotePart->taxList(); }
     DataView* Data1() const { return m_routing->Data1(); }
-    DataView* Data2() const { return m_data2; }
-    DataView* Data3() const { return m_data3; }
+    DataView* Data2() const { return m_quotePart->Data2(); }
+    DataView* Data3() const { return m_quotePart->Data3(); }
     AirportListModel* airportList() const { return m_routing->airportList(); }
 
     // The quote as the document prints it: the settings, the route, the figures and
@@ -86,18 +82,10 @@ public slots:
     void applyMinimumBaseCharge() override;
     void refreshAfterSettings() override;
 
-    void CmdRemoveCharge_Click();
-    void CmdSegTax_Click();
-    void CmdQuoteMem_Click();
-    void TxtChargePerMile_LostFocus();
-    // Picks a tax type for the base charge by its row in the tax list; -1 for none.
-    void pickBaseTax(int row);
-
     void BringAirportIntoView() { m_routing->BringAirportIntoView(); }
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -106,24 +94,13 @@ private:
     void modifyAirport(bool fromRoute);
     void deleteAirport(bool fromRoute);
     void showDetails(bool ofRouteStop);
-    QWidget* buildQuoteTab();
-    void showSheetText(int field, const QString& text);
     // Colours that read on the theme's fields, set again when the theme changes.
     void colourForTheme();
-    void colourCaptions();
-    bool TxtChargePerMile_KeyPress(QKeyEvent* event);
-    bool SSDBCBTaxBaseCharge_KeyPress(QKeyEvent* event);
-    bool SSDBGrid3_KeyPress(QKeyEvent* event);
-    void chargesSelectionChanged();
-    int visibleChargeRows() const;
     void buildMenus();
     void Form_QueryUnload(QCloseEvent* event);
 
     // Each step of a new quote, in order; each part of the quote resets its own.
     void resetRoute();
-    void resetCharges();
-    void resetBaseChargeTax();
-    void resetChargePerMile();
     void resetPrintDialog();
 
     void showError(const QString& title, const Db::DbError& error);
@@ -131,28 +108,12 @@ private:
     Quote* m_quote = nullptr; // the route, the sheet and the charges, joined
     RouteModel* m_route = nullptr;
     RouteHistory* m_history = nullptr;
-    DataView* m_data2 = nullptr;
-    DataView* m_data3 = nullptr;
 
     QTabWidget* m_SSTab1 = nullptr;
     RoutingPart* m_routing = nullptr;
-    QLabel* m_LabelMiles = nullptr;
-    QLineEdit* m_TxtChargePerMile = nullptr;
-    QPushButton* m_CmdSegTax = nullptr;
-    QPushButton* m_CmdQuoteMem = nullptr;
-
+    QuotePart* m_quotePart = nullptr;
     QuoteSheet* m_sheet = nullptr;
     ChargesModel* m_charges = nullptr;
-    CatalogModel* m_chargeCatalog = nullptr;
-    CatalogModel* m_taxList = nullptr;
-    QLineEdit* m_sheetFields[12] = {};
-    QLabel* m_lblBaseCharge = nullptr;
-    QLabel* m_LblFinalQuote = nullptr;
-    QComboBox* m_SSDBCBTaxBaseCharge = nullptr;
-    QTableView* m_SSDBGrid3 = nullptr;
-    QPushButton* m_CmdRemoveCharge = nullptr;
-    QLineEdit* m_TxtDistanceCharge = nullptr;
-    QLineEdit* m_TxtFinalQuote = nullptr;
 
     QMenu* m_mnufile = nullptr;
     QMenu* m_mnuAirports = nullptr;

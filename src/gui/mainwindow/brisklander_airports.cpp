@@ -7,21 +7,13 @@
 #include "core/errortext.h"
 #include "core/quote/routehistory.h"
 #include "core/quote/routemodel.h"
-#include "core/settings/appsettings.h"
 #include "gui/airports/airporteditor.h"
 #include "gui/airports/frmairportdetails.h"
 #include "gui/appcontext.h"
-#include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/brisklander.h"
 #include "gui/mainwindow/dataview.h"
-#include "gui/mainwindow/findevents.h"
 #include "gui/platform/platform.h"
 
-#include <QApplication>
-#include <QLineEdit>
-
-#include <QPushButton>
-#include <QTableView>
 #include <optional>
 
 using Platform::Button;
