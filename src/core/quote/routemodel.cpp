@@ -110,15 +110,14 @@ void RouteModel::insertStop(int position, const RouteStop& stop)
     emit totalsChanged();
 }
 
-int RouteModel::removeStop(int row, bool collapseDuplicates)
+int RouteModel::removeStop(int row)
 {
     if (row < 0 || row >= count())
         return -1;
     int current = removeOne(row);
     // Taking a stop out can bring two visits of the same airport together; the second
     // goes too. Only the stop left at the removed position is looked at.
-    while (collapseDuplicates && current > 0 &&
-           m_legs.at(current).stop.ID == m_legs.at(current - 1).stop.ID)
+    while (current > 0 && m_legs.at(current).stop.ID == m_legs.at(current - 1).stop.ID)
         current = removeOne(current);
     emit totalsChanged();
     return current;

@@ -78,11 +78,11 @@ public:
     // leg from the new stop.
     void insertStop(int position, const RouteStop& stop);
 
-    // Removes the stop at `row` and repairs the legs and totals. Unless
-    // `collapseDuplicates` is false, a stop left right after another of the same
-    // identifier is removed in turn (taking B out of A, B, A leaves A). Returns the
-    // row that becomes the selected one, -1 when the route is empty.
-    int removeStop(int row, bool collapseDuplicates = true);
+    // Removes the stop at `row` and repairs the legs and totals. A stop left right
+    // after another of the same identifier is removed in turn (taking B out of A, B, A
+    // leaves A). Returns the row that becomes the selected one, -1 when the route is
+    // empty.
+    int removeStop(int row);
 
     void clear();
 

@@ -187,18 +187,12 @@ private slots:
         verifyConsistent(*model);
     }
 
-    void removalCollapsesARepeatedStopUnlessTold()
+    void removalCollapsesARepeatedStop()
     {
         RouteModel* collapsed = route({Kteb, Egll, Kteb}, this);
         QCOMPARE(collapsed->removeStop(1), 0);
         QCOMPARE(ids(*collapsed), QStringList({"KTEB"}));
         QCOMPARE(collapsed->totalNMText(), QString("0.0"));
-
-        RouteModel* kept = route({Kteb, Egll, Kteb}, this);
-        QCOMPARE(kept->removeStop(1, false), 1);
-        QCOMPARE(ids(*kept), QStringList({"KTEB", "KTEB"}));
-        QCOMPARE(cell(*kept, 1, RouteModel::ColumnDistanceNM), QString("0.0"));
-        verifyConsistent(*kept);
 
         // The stop left at the removed position goes as long as it repeats the one before
         // it; a repeated pair further on stays.
@@ -327,16 +321,15 @@ private slots:
                     expected.insert(position, stop.ID);
                 } else {
                     const int row = random.bounded(model.count());
-                    const bool collapse = random.bounded(2) == 1;
-                    const int selected = model.removeStop(row, collapse);
+                    const int selected = model.removeStop(row);
                     expected.removeAt(row);
                     int current = row < expected.size() ? row : row - 1;
-                    while (collapse && current > 0 && expected[current] == expected[current - 1]) {
+                    while (current > 0 && expected[current] == expected[current - 1]) {
                         expected.removeAt(current);
                         current = current < expected.size() ? current : current - 1;
                     }
                     QCOMPARE(selected, current);
-                    if (collapse && selected > 0)
+                    if (selected > 0)
                         QVERIFY(model.leg(selected).stop.ID != model.leg(selected - 1).stop.ID);
                 }
                 QCOMPARE(ids(model), expected);
