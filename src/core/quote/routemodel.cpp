@@ -110,15 +110,14 @@ void RouteModel::insertStop(int position, const RouteStop& stop)
     emit totalsChanged();
 }
 
-int RouteModel::removeStop(int row, bool collapseDuplicates)
+int RouteModel::removeStop(int row)
 {
     if (row < 0 || row >= count())
         return -1;
     int current = removeOne(row);
     // Taking a stop out can bring two visits of the same airport together; the second
     // goes too. Only the stop left at the removed position is looked at.
-    while (collapseDuplicates && current > 0 &&
-           m_legs.at(current).stop.ID == m_legs.at(current - 1).stop.ID)
+    while (current > 0 && m_legs.at(current).stop.ID == m_legs.at(current - 1).stop.ID)
         current = removeOne(current);
     emit totalsChanged();
     return current;
@@ -141,6 +140,21 @@ void RouteModel::restore(const Snapshot& snapshot)
     m_totalNM = snapshot.totalNM;
     m_totalSM = snapshot.totalSM;
     endResetModel();
+    emit totalsChanged();
+}
+
+void RouteModel::replaceStop(int row, const RouteStop& stop)
+{
+    if (row < 0 || row >= count())
+        return;
+    if (row > 0)
+        subtractLeg(row);
+    if (row + 1 < count())
+        subtractLeg(row + 1);
+    m_legs[row].stop = stop;
+    emit dataChanged(index(row, ColumnId), index(row, ColumnLongSec));
+    UpdateLeg(row);
+    UpdateLeg(row + 1);
     emit totalsChanged();
 }
 

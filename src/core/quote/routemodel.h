@@ -78,11 +78,11 @@ public:
     // leg from the new stop.
     void insertStop(int position, const RouteStop& stop);
 
-    // Removes the stop at `row` and repairs the legs and totals. Unless
-    // `collapseDuplicates` is false, a stop left right after another of the same
-    // identifier is removed in turn (taking B out of A, B, A leaves A). Returns the
-    // row that becomes the selected one, -1 when the route is empty.
-    int removeStop(int row, bool collapseDuplicates = true);
+    // Removes the stop at `row` and repairs the legs and totals. A stop left right
+    // after another of the same identifier is removed in turn (taking B out of A, B, A
+    // leaves A). Returns the row that becomes the selected one, -1 when the route is
+    // empty.
+    int removeStop(int row);
 
     void clear();
 
@@ -97,6 +97,10 @@ public:
     // Puts back a route taken by snapshot(), totals included, so that they are exactly
     // what they were and not the sums of the legs recomputed.
     void restore(const Snapshot& snapshot);
+
+    // Puts `stop` in place of the stop at `row` and measures the legs on both sides of it
+    // again: an airport whose position changed stays at its place in the route.
+    void replaceStop(int row, const RouteStop& stop);
 
     // Rewrites the identifier and name of a stop whose airport was renamed; its
     // position, and so every distance, stays as it was.

@@ -1,7 +1,5 @@
 #include "gui/mainwindow/brisklander.h"
 
-#include "core/airports/airporttable.h"
-#include "core/db/engine.h"
 #include "core/document/printdialogstate.h"
 #include "core/errortext.h"
 #include "core/format.h"
@@ -14,9 +12,7 @@
 #include "gui/about/frmabout.h"
 #include "gui/appcontext.h"
 #include "gui/document/frmprint.h"
-#include "gui/mainwindow/airportlistmodel.h"
-#include "gui/mainwindow/catalogmodel.h"
-#include "gui/mainwindow/dataview.h"
+#include "gui/mainwindow/dberrorbox.h"
 #include "gui/mainwindow/findevents.h"
 #include "gui/platform/accesskeys.h"
 #include "gui/platform/platform.h"
@@ -25,57 +21,17 @@
 #include "gui/startup.h"
 
 #include <QAction>
-#include <QActionGroup>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLayout>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
-#include <QVBoxLayout>
 
 namespace {
 
 const QString ProgramTitle = QStringLiteral("Brisklander");
-
-QLineEdit* figureField(QWidget* parent, const char* name, const QString& toolTip)
-{
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setReadOnly(true);
-    field->setAlignment(Qt::AlignRight);
-    field->setToolTip(toolTip);
-    field->setFocusPolicy(Qt::ClickFocus); // read-only: not in the Tab chain
-    return field;
-}
-
-QTableView* grid(QWidget* parent, const char* name, const QString& accessibleName)
-{
-    auto* view = new QTableView(parent);
-    view->setObjectName(QString::fromLatin1(name));
-    view->setAccessibleName(accessibleName);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
-    view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    view->setTabKeyNavigation(false);
-    view->setContextMenuPolicy(Qt::PreventContextMenu);
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
-    view->verticalHeader()->hide();
-    view->setWordWrap(false);
-    return view;
-}
 
 QAction* entry(QMenu* menu, const char* name, const QString& caption)
 {
@@ -94,37 +50,14 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     m_quote = new Quote(this);
     m_route = m_quote->route();
     m_history = new RouteHistory(m_route, this);
-    m_data1 = new DataView(this);
-    m_data1->setObjectName(QStringLiteral("Data1"));
-    m_data2 = new DataView(this);
-    m_data2->setObjectName(QStringLiteral("Data2"));
-    m_data3 = new DataView(this);
-    m_data3->setObjectName(QStringLiteral("Data3"));
-    m_airportList = new AirportListModel(m_data1, this);
     m_sheet = m_quote->sheet();
     m_charges = m_quote->charges();
-    m_chargeCatalog = new CatalogModel(
-        m_data2,
-        {{QStringLiteral("ChargeDescription"), QStringLiteral("Charge"), QString(), false},
-         {QStringLiteral("ChargeAmount"), QStringLiteral("Amount"), Format::Rate, true}},
-        this);
-    m_taxList = new CatalogModel(
-        m_data3,
-        {{QStringLiteral("TAX TYPE"), QStringLiteral("Tax Type"), QString(), false},
-         {QStringLiteral("TAX %"), QStringLiteral("Tax %"), Format::Percent, false}},
-        this);
-    m_charges->setTaxLookup([this](const QString& type) -> std::optional<double> {
-        const int row = m_taxList->find(type);
-        if (row < 0)
-            return std::nullopt;
-        return m_taxList->stored(row, 1).toDouble();
-    });
     buildLayout();
     buildMenus();
     colourForTheme();
     Form_Load();
     // The window opens ready for the first identifier.
-    m_TxtFind->setFocus();
+    m_routing->focusFindBox();
 }
 
 Brisklander::~Brisklander() = default;
@@ -135,129 +68,20 @@ void Brisklander::buildLayout()
     m_SSTab1->setObjectName(QStringLiteral("SSTab1"));
     setCentralWidget(m_SSTab1);
 
-    // ---- "R&outing" ----
-    auto* routing = new QWidget(m_SSTab1);
-    m_Frame1 = new QGroupBox(QStringLiteral("Airports"), routing);
-    m_Frame1->setObjectName(QStringLiteral("Frame1"));
-    m_SSDBGrid1 = grid(m_Frame1, "SSDBGrid1", QStringLiteral("Airports"));
-    m_SSDBGrid1->setModel(m_airportList);
-    m_SSDBGrid1->horizontalHeader()->setSectionsClickable(true);
-    // The names take the room the other columns leave; those fit their contents
-    // (sized when the list is read).
-    m_SSDBGrid1->horizontalHeader()->setSectionResizeMode(AirportListModel::ColumnName,
-                                                          QHeaderView::Stretch);
-    m_SSDBGrid1->horizontalHeader()->setResizeContentsPrecision(100); // fast on 70,000 rows
-    (new QVBoxLayout(m_Frame1))->addWidget(m_SSDBGrid1);
-
-    auto* frame2 = new QGroupBox(QStringLiteral("Route"), routing);
-    frame2->setObjectName(QStringLiteral("Frame2"));
-    m_SSDBGrid2 = grid(frame2, "SSDBGrid2", QStringLiteral("Route"));
-    m_SSDBGrid2->setModel(m_route);
-    for (int column = RouteModel::ColumnLatHour; column <= RouteModel::ColumnLongSec; ++column)
-        m_SSDBGrid2->setColumnHidden(column, true);
-    m_SSDBGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_SSDBGrid2->horizontalHeader()->setSectionResizeMode(RouteModel::ColumnName,
-                                                          QHeaderView::Stretch);
-    (new QVBoxLayout(frame2))->addWidget(m_SSDBGrid2);
-
-    auto* frame3 = new QGroupBox(routing);
-    frame3->setObjectName(QStringLiteral("Frame3"));
-    m_LblSearch = new QLabel(QStringLiteral(" Airport Search: Identifier "), frame3);
-    m_LblSearch->setObjectName(QStringLiteral("LblSearch"));
-    m_LblSearch->setToolTip(QStringLiteral("Click Here to switch Airport Search Mode"));
-    m_LblSearch->setFrameShape(QFrame::Panel);
-    m_LblSearch->setFrameShadow(QFrame::Raised);
-    m_LblSearch->setCursor(Qt::PointingHandCursor);
-    m_LblSearch->installEventFilter(this);
-    m_TxtFind = new QLineEdit(frame3);
-    m_TxtFind->setObjectName(QStringLiteral("TxtFind"));
-    m_TxtFind->setAccessibleName(QStringLiteral("Airport Search"));
-    m_LblSearch->setBuddy(m_TxtFind);
-    m_CmdSelect = new QPushButton(QStringLiteral("&Select"), frame3);
-    m_CmdSelect->setObjectName(QStringLiteral("CmdSelect"));
-    m_CmdSelect->setToolTip(QStringLiteral("Adds the Selected Airport to the Route"));
-    m_CmdSelect->setEnabled(false);
-    m_CmdDelete = new QPushButton(QStringLiteral("&Remove"), frame3);
-    m_CmdDelete->setObjectName(QStringLiteral("CmdDelete"));
-    m_CmdDelete->setToolTip(QStringLiteral("Removes an Airport from the Route"));
-    m_CmdDelete->setEnabled(false);
-    auto* findRow = new QHBoxLayout(frame3);
-    findRow->addWidget(m_LblSearch);
-    findRow->addWidget(m_TxtFind, 1);
-    findRow->addWidget(m_CmdSelect);
-    findRow->addWidget(m_CmdDelete);
-
-    auto* frame4 = new QGroupBox(QStringLiteral("Route Totals"), routing);
-    frame4->setObjectName(QStringLiteral("Frame4"));
-    m_TxtTotalNM =
-        figureField(frame4, "TxtTotalNM", QStringLiteral("Total Route Distance in Nautical Miles"));
-    m_TxtTotalSM =
-        figureField(frame4, "TxtTotalSM", QStringLiteral("Total Route Distance in Statute Miles"));
-    auto* totals = new QFormLayout(frame4);
-    auto* labelNM = new QLabel(QStringLiteral("Total Nautical Miles"), frame4);
-    labelNM->setBuddy(m_TxtTotalNM);
-    m_TxtTotalNM->setAccessibleName(labelNM->text());
-    auto* labelSM = new QLabel(QStringLiteral("Total Statute Miles"), frame4);
-    labelSM->setBuddy(m_TxtTotalSM);
-    m_TxtTotalSM->setAccessibleName(labelSM->text());
-    totals->addRow(labelNM, m_TxtTotalNM);
-    totals->addRow(labelSM, m_TxtTotalSM);
-
-    auto* routingLayout = new QGridLayout(routing);
-    routingLayout->addWidget(m_Frame1, 0, 0, 1, 2);
-    routingLayout->addWidget(frame3, 1, 0, 1, 2);
-    routingLayout->addWidget(frame2, 2, 0);
-    routingLayout->addWidget(frame4, 2, 1, Qt::AlignTop);
-    routingLayout->setRowStretch(0, 3);
-    routingLayout->setRowStretch(2, 2);
-    routingLayout->setColumnStretch(0, 1);
-    m_SSTab1->addTab(routing, QStringLiteral("R&outing"));
-
-    m_SSTab1->addTab(buildQuoteTab(), QStringLiteral("Q&uote"));
-
-    // A control that receives the focus brings its tab to the front.
-    for (QWidget* w :
-         {static_cast<QWidget*>(m_TxtFind), static_cast<QWidget*>(m_CmdSelect),
-          static_cast<QWidget*>(m_CmdDelete), static_cast<QWidget*>(m_SSDBGrid1),
-          static_cast<QWidget*>(m_SSDBGrid2), static_cast<QWidget*>(m_CmdQuoteMem),
-          static_cast<QWidget*>(m_TxtChargePerMile), static_cast<QWidget*>(m_SSDBGrid3),
-          static_cast<QWidget*>(m_TxtDistanceCharge), static_cast<QWidget*>(m_TxtFinalQuote)})
-        w->installEventFilter(this);
-    m_TxtFind->installEventFilter(this);
-    for (QTableView* view : {m_SSDBGrid1, m_SSDBGrid2})
-        view->viewport()->installEventFilter(this);
-
-    connect(m_TxtFind, &QLineEdit::textChanged, this, &Brisklander::TxtFind_Change);
-    connect(m_TxtFind, &QLineEdit::cursorPositionChanged, this, &Brisklander::showCompletion);
-    connect(m_TxtFind, &QLineEdit::selectionChanged, this, &Brisklander::showCompletion);
-    // Text reaches the box only through its typing rules: no drops, and the context
-    // menu's Paste types the clipboard as the keys would.
-    m_TxtFind->setAcceptDrops(false);
-    m_TxtFind->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_TxtFind, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        QMenu* menu = m_TxtFind->createStandardContextMenu();
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        for (QAction* action : menu->actions()) {
-            if (action->objectName() == QLatin1String("edit-paste")) {
-                disconnect(action, &QAction::triggered, nullptr, nullptr);
-                connect(action, &QAction::triggered, this, &Brisklander::pasteIntoFind);
-            }
-        }
-        menu->popup(m_TxtFind->mapToGlobal(at));
+    m_routing = new RoutingPart(m_route, m_history, m_SSTab1);
+    m_SSTab1->addTab(m_routing, QStringLiteral("R&outing"));
+    connect(m_routing, &RoutingPart::entered, this, [this] { m_SSTab1->setCurrentIndex(0); });
+    connect(m_routing, &RoutingPart::detailsRequested, this, &Brisklander::showDetails);
+    connect(m_routing, &RoutingPart::searchModeChanged, this, [this](RoutingPart::SearchMode mode) {
+        m_mnusearchID->setChecked(mode == RoutingPart::SearchMode::Identifier);
+        m_mnusearchName->setChecked(mode == RoutingPart::SearchMode::AirportName);
     });
-    connect(m_CmdSelect, &QPushButton::clicked, this, &Brisklander::CmdSelect_Click);
-    connect(m_CmdDelete, &QPushButton::clicked, this, &Brisklander::CmdDelete_Click);
-    connect(m_SSDBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &Brisklander::airportSelectionChanged);
-    connect(m_SSDBGrid1, &QTableView::doubleClicked, this, [this] { showDetails(false); });
-    connect(m_SSDBGrid2, &QTableView::doubleClicked, this, [this] { showDetails(true); });
-    connect(m_SSDBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int section) {
-                if (section == AirportListModel::ColumnId)
-                    mnusearchID_Click();
-                else if (section == AirportListModel::ColumnName)
-                    mnusearchName_Click();
-            });
+
+    m_quotePart =
+        new QuotePart(m_quote, m_routing->totalNMField(), m_routing->totalSMField(), m_SSTab1);
+    m_SSTab1->addTab(m_quotePart, QStringLiteral("Q&uote"));
+    connect(m_quotePart, &QuotePart::entered, this, [this] { m_SSTab1->setCurrentIndex(1); });
+
     resize(1000, 720);
 }
 
@@ -314,7 +138,7 @@ void Brisklander::buildMenus()
     m_AirportPopup = new QMenu(this);
     m_AirportPopup->setObjectName(QStringLiteral("AirportPopup"));
     connect(entry(m_AirportPopup, "mnuAirportPopupSelect", QStringLiteral("&Select")),
-            &QAction::triggered, this, &Brisklander::CmdSelect_Click);
+            &QAction::triggered, m_routing, &RoutingPart::CmdSelect_Click);
     m_AirportPopup->addSeparator();
     connect(entry(m_AirportPopup, "mnuAirportPopupAddAirport", QStringLiteral("&Add Airport")),
             &QAction::triggered, this, &Brisklander::mnuaddairport_Click);
@@ -332,16 +156,14 @@ void Brisklander::buildMenus()
     m_RoutePopup = new QMenu(this);
     m_RoutePopup->setObjectName(QStringLiteral("RoutePopup"));
     connect(entry(m_RoutePopup, "mnuRoutePopupRemove", QStringLiteral("&Remove")),
-            &QAction::triggered, this, &Brisklander::CmdDelete_Click);
+            &QAction::triggered, m_routing, &RoutingPart::CmdDelete_Click);
     m_RoutePopup->addSeparator();
     connect(entry(m_RoutePopup, "mnuRoutePopupAddAirport", QStringLiteral("&Add Airport")),
             &QAction::triggered, this, &Brisklander::mnuaddairport_Click);
     connect(entry(m_RoutePopup, "mnuRoutePopupModify", QStringLiteral("&Modify Airport")),
             &QAction::triggered, this, [this] {
                 modifyAirport(true);
-                setFindText(QString());
-                m_SSDBGrid1->clearSelection();
-                m_TxtFind->setFocus();
+                m_routing->restartFinder();
             });
     connect(entry(m_RoutePopup, "mnuRoutePopUpDelete", QStringLiteral("&Delete Airport")),
             &QAction::triggered, this, [this] { deleteAirport(true); });
@@ -350,12 +172,21 @@ void Brisklander::buildMenus()
         entry(m_RoutePopup, "mnuRoutePopupDetails", QStringLiteral("Airport D&etails"));
     m_RoutePopup->setDefaultAction(routeDetails);
     connect(routeDetails, &QAction::triggered, this, [this] { showDetails(true); });
+    m_routing->setPopups(m_AirportPopup, m_RoutePopup);
 }
 
-Brisklander::SearchMode Brisklander::searchMode() const
+void Brisklander::mnusearchID_Click()
 {
-    return appSettings().SORTORDER == QLatin1String("[NAME]") ? SearchMode::AirportName
-                                                              : SearchMode::Identifier;
+    if (m_routing->searchMode() != RoutingPart::SearchMode::Identifier)
+        m_routing->SetSearchMode(RoutingPart::SearchMode::Identifier);
+    m_mnusearchID->setChecked(true); // choosing the checked entry again keeps its mark
+}
+
+void Brisklander::mnusearchName_Click()
+{
+    if (m_routing->searchMode() != RoutingPart::SearchMode::AirportName)
+        m_routing->SetSearchMode(RoutingPart::SearchMode::AirportName);
+    m_mnusearchName->setChecked(true);
 }
 
 void Brisklander::Form_Load()
@@ -366,60 +197,23 @@ void Brisklander::Form_Load()
         const bool byName = appSettings().SORTORDER == QLatin1String("[NAME]");
         m_mnusearchName->setChecked(byName);
         m_mnusearchID->setChecked(!byName);
-        m_LblSearch->setText(byName ? QStringLiteral(" Airport Search: Airport Name ")
-                                    : QStringLiteral(" Airport Search: Identifier "));
         section = 2;
-        m_data1->setDatabaseName(appContext().DatabasePath);
-        m_data1->setRecordSource(QStringLiteral("SELECT * From Airports ORDER BY ") +
-                                 appSettings().SORTORDER);
-        m_data1->Refresh();
-        m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(byName ? QStringLiteral("NAME")
-                                                                       : QStringLiteral("ID")));
-        for (int column : {AirportListModel::ColumnId, AirportListModel::ColumnState,
-                           AirportListModel::ColumnCountry, AirportListModel::ColumnRunwayLength})
-            m_SSDBGrid1->resizeColumnToContents(column);
-        // The rows measured are a sample: an identifier takes four of the widest letters.
-        const int identifier =
-            m_SSDBGrid1->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) +
-            2 * m_SSDBGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
-        if (m_SSDBGrid1->columnWidth(AirportListModel::ColumnId) < identifier)
-            m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnId, identifier);
+        m_routing->loadAirports();
         section = 3;
-        m_data2->setDatabaseName(appContext().DatabasePath);
-        m_data2->setRecordSource(QStringLiteral("AdditionalCharges"));
-        m_data2->Refresh();
+        m_quotePart->loadCharges();
         section = 4;
-        m_data3->setDatabaseName(appContext().DatabasePath);
-        m_data3->setRecordSource(QStringLiteral("Select * from Taxes Where [Tax Type] <> \"\""));
-        m_data3->Refresh();
-        pickBaseTax(-1); // a filled list must not look like a chosen tax
+        m_quotePart->loadTaxes();
         section = 5;
         FindEventsEnabled = true;
         section = 6;
         m_charges->ensureRows(8);
         section = 7;
-        resetChargePerMile();
+        m_quotePart->resetChargePerMile();
         section = 8;
         m_sheet->setText(QuoteSheet::TotalNM, Format::number(0, Format::TotalMiles));
         m_sheet->setText(QuoteSheet::TotalSM, Format::number(0, Format::TotalMiles));
         section = 9;
-        const QString airport = appSettings().DEFAULTAIRPORT;
-        if (!airport.isEmpty() && m_data1->recordset() &&
-            FindAirport(*m_data1->recordset(), airport)) {
-            RouteStop stop;
-            QVariant runway;
-            const int row = m_data1->recordset()->absolutePosition();
-            m_SSDBGrid1->selectionModel()->blockSignals(true);
-            m_SSDBGrid1->selectRow(row);
-            m_SSDBGrid1->selectionModel()->blockSignals(false);
-            if (readSelectedAirport(stop, runway)) {
-                m_CmdDelete->setEnabled(true);
-                m_route->insertStop(0, stop);
-                selectRouteRow(0);
-            }
-            m_SSDBGrid1->clearSelection();
-            m_data1->recordset()->moveFirst();
-        }
+        m_routing->loadDefaultAirport();
         section = 10;
         printDialogState().PrintCompany = true;
     } catch (const Db::DbError& error) {
@@ -429,13 +223,11 @@ void Brisklander::Form_Load()
             ErrorText::message(QStringLiteral("An Error Occurred: "), error) +
                 QStringLiteral("\r\rBrisklander Load event\r\rSection = %1").arg(section));
     }
-    updateRouteButtons();
 }
 
 void Brisklander::Form_Activate()
 {
-    m_Frame1->setToolTip(
-        QStringLiteral("%1 Total Airports in Database").arg(m_data1->recordCount()));
+    m_routing->showAirportCount();
     const QString company = appSettings().company.NAME.trimmed();
     setWindowTitle(company.isEmpty() ? ProgramTitle
                                      : ProgramTitle + QStringLiteral(" - ") + company);
@@ -548,7 +340,5 @@ void Brisklander::Form_QueryUnload(QCloseEvent* event)
 
 void Brisklander::showError(const QString& title, const Db::DbError& error)
 {
-    Platform::pointer().setNormal();
-    Platform::prompter().inform(Platform::Icon::Critical, title,
-                                ErrorText::message(QStringLiteral("An Error Occurred:"), error));
+    showDbError(title, error);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "gui/airports/airporthost.h"
+#include "gui/mainwindow/quotepart.h"
+#include "gui/mainwindow/routingpart.h"
 #include "gui/settings/settingshost.h"
 
 #include <QMainWindow>
@@ -12,35 +14,23 @@ struct QuoteData;
 class AirportListModel;
 class CatalogModel;
 class ChargesModel;
-class QComboBox;
 class Quote;
 class QuoteSheet;
 class DataView;
 class QAction;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
 class QTabWidget;
-class QTableView;
 class RouteHistory;
 class RouteModel;
-struct RouteStop;
 
-// The program's main window: the airport list with its finder, the route with its
-// totals, and the quote. The exit routine is the only way it closes.
+// The program's main window: a frame of menus and dialogs around two parts, the
+// routing part (the airport list with its finder, the route with its totals) and the
+// quote. The exit routine is the only way it closes.
 class Brisklander : public QMainWindow, public AirportHost, public SettingsHost
 {
     Q_OBJECT
 
 public:
-    enum class SearchMode
-    {
-        Identifier,
-        AirportName
-    };
-
     explicit Brisklander(QWidget* parent = nullptr);
     ~Brisklander() override;
 
@@ -48,21 +38,16 @@ public:
     RouteHistory* routeHistory() const { return m_history; }
     QuoteSheet* sheet() const { return m_sheet; }
     ChargesModel* charges() const { return m_charges; }
-    CatalogModel* chargeCatalog() const { return m_chargeCatalog; }
-    CatalogModel* taxList() const { return m_taxList; }
-    DataView* Data1() const { return m_data1; }
-    DataView* Data2() const { return m_data2; }
-    DataView* Data3() const { return m_data3; }
-    AirportListModel* airportList() const { return m_airportList; }
-    SearchMode searchMode() const;
+    CatalogModel* chargeCatalog() const { return m_quotePart->chargeCatalog(); }
+    CatalogModel* taxList() const { return m_quotePart->taxList(); }
+    DataView* Data1() const { return m_routing->Data1(); }
+    DataView* Data2() const { return m_quotePart->Data2(); }
+    DataView* Data3() const { return m_quotePart->Data3(); }
+    AirportListModel* airportList() const { return m_routing->airportList(); }
 
     // The quote as the document prints it: the settings, the route, the figures and
     // the charges as they are shown now (the print dialog adds its own fields).
     QuoteData quoteData() const;
-
-    // Another window may set this before CmdSelect_Click to insert the selected
-    // airport at that row without checks; -1 stands for row 0.
-    int RouteInsertPosition = 0;
 
 public slots:
     void Form_Load();
@@ -80,14 +65,6 @@ public slots:
     void mnuSettings_Click();
     void mnufile_Click();
     void mnuAirports_Click();
-    void LblSearch_Click();
-
-    void TxtFind_Change();
-    void IncrementalFind();
-    void SetSearchMode(SearchMode mode);
-
-    void CmdSelect_Click();
-    void CmdDelete_Click();
 
     void mnuaddairport_Click();
     void mnuModAirport_Click() override;
@@ -105,108 +82,38 @@ public slots:
     void applyMinimumBaseCharge() override;
     void refreshAfterSettings() override;
 
-    void CmdRemoveCharge_Click();
-    void CmdSegTax_Click();
-    void CmdQuoteMem_Click();
-    void TxtChargePerMile_LostFocus();
-    // Picks a tax type for the base charge by its row in the tax list; -1 for none.
-    void pickBaseTax(int row);
-
-    // Scrolls the airport list so that its current airport does not stay on the
-    // bottom edge, then selects it.
-    void BringAirportIntoView();
+    void BringAirportIntoView() { m_routing->BringAirportIntoView(); }
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void buildLayout();
-    bool routeListHasFocus() const;
-    // Positions the airport list on the airport a command acts on; false ends it.
-    bool targetAirport(bool fromRoute);
     void modifyAirport(bool fromRoute);
     void deleteAirport(bool fromRoute);
     void showDetails(bool ofRouteStop);
-    QWidget* buildQuoteTab();
-    void showSheetText(int field, const QString& text);
     // Colours that read on the theme's fields, set again when the theme changes.
     void colourForTheme();
-    void colourCaptions();
-    bool TxtChargePerMile_KeyPress(QKeyEvent* event);
-    bool SSDBCBTaxBaseCharge_KeyPress(QKeyEvent* event);
-    bool SSDBGrid3_KeyPress(QKeyEvent* event);
-    void chargesSelectionChanged();
-    int visibleChargeRows() const;
     void buildMenus();
     void Form_QueryUnload(QCloseEvent* event);
 
     // Each step of a new quote, in order; each part of the quote resets its own.
     void resetRoute();
-    void resetCharges();
-    void resetBaseChargeTax();
-    void resetChargePerMile();
-    void startWithDefaultAirport();
     void resetPrintDialog();
 
-    bool TxtFind_KeyPress(QKeyEvent* event);
-    bool TxtFind_KeyDown(QKeyEvent* event);
-    // The find box's typing rule for one character; true when it handled the character.
-    bool typeIntoFind(QChar character);
-    void pasteIntoFind();
-    void showCompletion();
-    void setFindText(const QString& text);
-    void airportSelectionChanged();
-    void gridKeyRelease(QTableView* grid, int key);
-    bool gridKeyPress(QTableView* grid, QKeyEvent* event);
-    void popupAtCurrentRow(QTableView* grid);
-    void gridMouse(QTableView* grid, QMouseEvent* event);
-    void updateRouteButtons();
-    void selectRouteRow(int row);
-    int selectedRouteRow() const;
-    int selectedAirportRow() const;
-    bool readSelectedAirport(RouteStop& stop, QVariant& runwayLength) const;
-    void sameAirportEnding();
-    void focusFindBox();
     void showError(const QString& title, const Db::DbError& error);
 
     Quote* m_quote = nullptr; // the route, the sheet and the charges, joined
     RouteModel* m_route = nullptr;
     RouteHistory* m_history = nullptr;
-    DataView* m_data1 = nullptr;
-    DataView* m_data2 = nullptr;
-    DataView* m_data3 = nullptr;
-    AirportListModel* m_airportList = nullptr;
 
     QTabWidget* m_SSTab1 = nullptr;
-    QGroupBox* m_Frame1 = nullptr;
-    QTableView* m_SSDBGrid1 = nullptr;
-    QTableView* m_SSDBGrid2 = nullptr;
-    QLabel* m_LblSearch = nullptr;
-    QLineEdit* m_TxtFind = nullptr;
-    QPushButton* m_CmdSelect = nullptr;
-    QPushButton* m_CmdDelete = nullptr;
-    QLineEdit* m_TxtTotalNM = nullptr;
-    QLineEdit* m_TxtTotalSM = nullptr;
-    QLabel* m_LabelMiles = nullptr;
-    QLineEdit* m_TxtChargePerMile = nullptr;
-    QPushButton* m_CmdSegTax = nullptr;
-    QPushButton* m_CmdQuoteMem = nullptr;
-
+    RoutingPart* m_routing = nullptr;
+    QuotePart* m_quotePart = nullptr;
     QuoteSheet* m_sheet = nullptr;
     ChargesModel* m_charges = nullptr;
-    CatalogModel* m_chargeCatalog = nullptr;
-    CatalogModel* m_taxList = nullptr;
-    QLineEdit* m_sheetFields[12] = {};
-    QLabel* m_lblBaseCharge = nullptr;
-    QLabel* m_LblFinalQuote = nullptr;
-    QComboBox* m_SSDBCBTaxBaseCharge = nullptr;
-    QTableView* m_SSDBGrid3 = nullptr;
-    QPushButton* m_CmdRemoveCharge = nullptr;
-    QLineEdit* m_TxtDistanceCharge = nullptr;
-    QLineEdit* m_TxtFinalQuote = nullptr;
 
     QMenu* m_mnufile = nullptr;
     QMenu* m_mnuAirports = nullptr;

@@ -7,21 +7,13 @@
 #include "core/errortext.h"
 #include "core/quote/routehistory.h"
 #include "core/quote/routemodel.h"
-#include "core/settings/appsettings.h"
 #include "gui/airports/airporteditor.h"
 #include "gui/airports/frmairportdetails.h"
 #include "gui/appcontext.h"
-#include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/brisklander.h"
 #include "gui/mainwindow/dataview.h"
-#include "gui/mainwindow/findevents.h"
 #include "gui/platform/platform.h"
 
-#include <QApplication>
-#include <QLineEdit>
-
-#include <QPushButton>
-#include <QTableView>
 #include <optional>
 
 using Platform::Button;
@@ -33,40 +25,6 @@ const QString DeleteTitle = QStringLiteral("Delete Airport");
 
 } // namespace
 
-bool Brisklander::routeListHasFocus() const
-{
-    return QApplication::focusWidget() == m_SSDBGrid2;
-}
-
-bool Brisklander::targetAirport(bool fromRoute)
-{
-    Db::Recordset* set = m_data1->recordset();
-    if (!set)
-        return false;
-    if (fromRoute) {
-        const int stop = selectedRouteRow();
-        const QString id = stop >= 0 ? m_route->leg(stop).stop.ID : QString();
-        if (id.isEmpty() || !FindAirport(*set, id)) {
-            Platform::prompter().inform(Icon::Exclamation, QStringLiteral("Brisklander"),
-                                        QStringLiteral("Airport not found."));
-            return false;
-        }
-        const int row = set->absolutePosition();
-        m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
-        const bool byId = appSettings().SORTORDER == QLatin1String("[ID]");
-        setFindText(set->value(byId ? QStringLiteral("ID") : QStringLiteral("NAME")).toString());
-        m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
-        BringAirportIntoView();
-        return true;
-    }
-    const QModelIndex current = m_SSDBGrid1->currentIndex();
-    if (!current.isValid())
-        return false;
-    set->setAbsolutePosition(current.row());
-    m_SSDBGrid1->selectRow(current.row());
-    return true;
-}
-
 void Brisklander::mnuaddairport_Click()
 {
     Platform::pointer().setBusy();
@@ -77,16 +35,16 @@ void Brisklander::mnuaddairport_Click()
 
 void Brisklander::mnuModAirport_Click()
 {
-    modifyAirport(routeListHasFocus());
+    modifyAirport(m_routing->routeListHasFocus());
 }
 
 void Brisklander::modifyAirport(bool fromRoute)
 {
     try {
-        if (!targetAirport(fromRoute))
+        if (!m_routing->targetAirport(fromRoute))
             return;
         Platform::pointer().setBusy();
-        const Db::Recordset& row = *m_data1->recordset();
+        const Db::Recordset& row = *m_routing->Data1()->recordset();
         FrmModAirport editor(this, readAirportRecord(row).ID, this);
         editor.fill(row);
         editor.exec();
@@ -100,7 +58,7 @@ void Brisklander::modifyAirport(bool fromRoute)
 
 void Brisklander::mnudelairport_Click()
 {
-    deleteAirport(routeListHasFocus());
+    deleteAirport(m_routing->routeListHasFocus());
 }
 
 void Brisklander::deleteAirport(bool fromRoute)
@@ -108,9 +66,9 @@ void Brisklander::deleteAirport(bool fromRoute)
     Db::Workspace* workspace = appContext().Workspace.get();
     std::optional<Db::Transaction> transaction;
     try {
-        if (!targetAirport(fromRoute) || !workspace)
+        if (!m_routing->targetAirport(fromRoute) || !workspace)
             return;
-        const AirportRecord record = readAirportRecord(*m_data1->recordset());
+        const AirportRecord record = readAirportRecord(*m_routing->Data1()->recordset());
         const QString id = record.ID;
         bool used = fromRoute;
         for (const RouteLeg& leg : m_route->legs())
@@ -130,9 +88,9 @@ void Brisklander::deleteAirport(bool fromRoute)
                            .arg(id, record.NAME),
                        Button::Yes | Button::No, Button::No);
         if (first != Button::Yes && first != Button::Ok) {
-            setFindText(QString());
+            m_routing->clearFindBox();
             if (isActiveWindow())
-                m_TxtFind->setFocus();
+                m_routing->focusFindBox();
             return;
         }
 
@@ -149,31 +107,21 @@ void Brisklander::deleteAirport(bool fromRoute)
             Button::Ok | Button::Cancel, Button::Cancel});
         if (second != Button::Ok) {
             transaction->rollback();
-            setFindText(QString());
+            m_routing->clearFindBox();
             if (isActiveWindow())
-                m_TxtFind->setFocus();
+                m_routing->focusFindBox();
             return;
         }
         Platform::pointer().setBusy();
         transaction->commit();
-        m_data1->Refresh();
-        setFindText(QString());
+        m_routing->Data1()->Refresh();
+        m_routing->clearFindBox();
         if (isActiveWindow()) {
             Form_Activate();
-            m_TxtFind->setFocus();
+            m_routing->focusFindBox();
         }
-        if (used) {
-            // Every stop of the airport goes, the route repairing its legs each time.
-            for (int row = 0; row < m_route->count();) {
-                if (m_route->leg(row).stop.ID != id) {
-                    ++row;
-                    continue;
-                }
-                selectRouteRow(row);
-                CmdDelete_Click();
-                row = 0;
-            }
-        }
+        if (used)
+            m_routing->removeStopsOf(id);
         // A route kept for undo may hold the airport that is gone.
         m_history->clear();
         Platform::pointer().setNormal();
@@ -195,21 +143,13 @@ void Brisklander::deleteAirport(bool fromRoute)
 
 void Brisklander::mnuairportdetails_Click()
 {
-    showDetails(!m_SSDBGrid1->hasFocus());
+    showDetails(!m_routing->airportListHasFocus());
 }
 
 void Brisklander::showDetails(bool ofRouteStop)
 {
     Platform::pointer().setBusy();
-    QString id;
-    if (!ofRouteStop) {
-        const QModelIndex current = m_SSDBGrid1->currentIndex();
-        if (current.isValid())
-            id = m_airportList->index(current.row(), AirportListModel::ColumnId).data().toString();
-    } else if (selectedRouteRow() >= 0) {
-        id = m_route->leg(selectedRouteRow()).stop.ID;
-    }
-    FrmAirportDetails details(this, id, this);
+    FrmAirportDetails details(this, m_routing->airportIdFor(ofRouteStop), this);
     if (details.hasAirport())
         details.exec();
     Platform::pointer().setNormal();
@@ -217,61 +157,20 @@ void Brisklander::showDetails(bool ofRouteStop)
 
 void Brisklander::refreshAirportList()
 {
-    try {
-        m_data1->Refresh();
-    } catch (const Db::DbError& error) {
-        showError(windowTitle(), error);
-    }
+    m_routing->refreshAirportList();
 }
 
 void Brisklander::clearFindBox()
 {
-    setFindText(QString());
+    m_routing->clearFindBox();
 }
 
 void Brisklander::showAirportInList(const QString& id)
 {
-    Db::Recordset* set = m_data1->recordset();
-    if (!set)
-        return;
-    try {
-        if (!FindAirport(*set, id))
-            return;
-        const int row = set->absolutePosition();
-        m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
-        m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
-        BringAirportIntoView();
-    } catch (const Db::DbError& error) {
-        showError(windowTitle(), error);
-    }
+    m_routing->showAirportInList(id);
 }
 
 void Brisklander::RefreshRouteAfterModify(const AirportChange& change)
 {
-    if (!change.changed())
-        return;
-    for (int row = 0; row < m_route->count(); ++row) {
-        if (m_route->leg(row).stop.ID != change.oldId)
-            continue;
-        selectRouteRow(row);
-        if (change.positionChanged) {
-            // Out and back in at the same place: the legs on both sides are measured
-            // again from the new position.
-            m_CmdDelete->setProperty("Tag", QStringLiteral("X"));
-            CmdDelete_Click();
-            m_CmdDelete->setProperty("Tag", QString());
-            if (row > 0) {
-                selectRouteRow(row - 1);
-                RouteInsertPosition = row;
-            } else {
-                RouteInsertPosition = -1;
-            }
-            showAirportInList(change.newId);
-            CmdSelect_Click();
-        } else {
-            m_route->setStopIdentity(row, change.newId, change.newName);
-        }
-    }
-    // A route kept for undo holds the airport as it was.
-    m_history->clear();
+    m_routing->RefreshRouteAfterModify(change);
 }

@@ -1,478 +1,83 @@
-// The main window's "Q&uote" tab: the base charge, the additional charges, the
-// segment tax, the final quote and the quote memory. The figures live in the quote
-// sheet and the charges model; this file shows them and turns keys into edits.
+// The main window's quote as a whole: a new quote and its undo, the document's data,
+// what the settings dialog asks after a save, and the colours of the theme.
 
-#include "core/db/engine.h"
+#include "core/document/printdialogstate.h"
 #include "core/document/quotedata.h"
-#include "core/format.h"
-#include "core/quote/chargesmodel.h"
 #include "core/quote/quote.h"
-#include "core/quote/quoterequest.h"
 #include "core/quote/quotesheet.h"
+#include "core/quote/routehistory.h"
 #include "core/quote/routemodel.h"
 #include "core/settings/appsettings.h"
 #include "gui/appcontext.h"
-#include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/brisklander.h"
-#include "gui/mainwindow/catalogmodel.h"
-#include "gui/mainwindow/chargesdelegate.h"
 #include "gui/mainwindow/dataview.h"
-#include "gui/platform/choicelist.h"
-#include "gui/platform/colours.h"
+#include "gui/mainwindow/quotepart.h"
 #include "gui/platform/platform.h"
-#include "gui/quote/frmquotemem.h"
-#include "gui/quote/frmsegmenttax.h"
 
-#include <QComboBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableView>
-#include <QVBoxLayout>
+#include <QEvent>
+#include <QTabWidget>
 
-namespace {
+using Platform::Button;
 
-QLineEdit* figure(QWidget* parent, const char* name)
+void Brisklander::mnunew_Click()
 {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setReadOnly(true);
-    field->setAlignment(Qt::AlignRight);
-    // Reached by mouse (to select and copy a figure), left out of the Tab chain.
-    field->setFocusPolicy(Qt::ClickFocus);
-    return field; // on the window's colour, set by colourForTheme()
-}
-
-// A caption and its field, side by side in a grid; the caption names the field for
-// screen readers.
-QLabel* captioned(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field)
-{
-    auto* label = new QLabel(caption);
-    label->setBuddy(field);
-    QString name = caption;
-    name.remove(QLatin1Char('&'));
-    if (name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    field->setAccessibleName(name);
-    grid->addWidget(label, row, column);
-    grid->addWidget(field, row, column + 1);
-    return label;
-}
-
-void setTextColour(QWidget* field, const QColor& colour)
-{
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, colour);
-    field->setPalette(palette);
-}
-
-} // namespace
-
-QWidget* Brisklander::buildQuoteTab()
-{
-    auto* quote = new QWidget(m_SSTab1);
-
-    // ---- Base Charge ----
-    auto* frame6 = new QGroupBox(QStringLiteral("Base Charge"), quote);
-    frame6->setObjectName(QStringLiteral("Frame6"));
-    auto* base = new QGridLayout(frame6);
-    m_TxtDistanceCharge = figure(frame6, "TxtDistanceCharge");
-    m_LabelMiles = new QLabel(QStringLiteral("NM"), frame6);
-    m_LabelMiles->setObjectName(QStringLiteral("LabelMiles"));
-    captioned(base, 0, 0, QStringLiteral("Route Distance:"), m_TxtDistanceCharge);
-    base->addWidget(m_LabelMiles, 0, 2);
-    m_TxtChargePerMile = new QLineEdit(frame6);
-    m_TxtChargePerMile->setObjectName(QStringLiteral("TxtChargePerMile"));
-    m_TxtChargePerMile->setAlignment(Qt::AlignRight);
-    m_TxtChargePerMile->setMaxLength(RequestFigures::ChargePerMileLength);
-    captioned(base, 0, 3, QStringLiteral("&Charge p/m:"), m_TxtChargePerMile)
-        ->installEventFilter(this);
-    auto* baseCharge = figure(frame6, "TxtBaseCharge");
-    m_lblBaseCharge = captioned(base, 1, 0, QStringLiteral("Base Charge:"), baseCharge);
-    m_lblBaseCharge->setObjectName(QStringLiteral("lblBaseCharge"));
-    m_SSDBCBTaxBaseCharge = new ChoiceList(frame6);
-    m_SSDBCBTaxBaseCharge->setObjectName(QStringLiteral("SSDBCBTaxBaseCharge"));
-    auto* taxView = new QTableView(m_SSDBCBTaxBaseCharge);
-    taxView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    taxView->verticalHeader()->hide();
-    taxView->horizontalHeader()->setStretchLastSection(true);
-    m_SSDBCBTaxBaseCharge->setView(taxView);
-    m_SSDBCBTaxBaseCharge->setModel(m_taxList);
-    m_SSDBCBTaxBaseCharge->setMinimumContentsLength(12);
-    m_SSDBCBTaxBaseCharge->installEventFilter(this);
-    captioned(base, 1, 3, QStringLiteral("Tax:"), m_SSDBCBTaxBaseCharge);
-    auto* taxAmount = figure(frame6, "TxtTaxAmount");
-    captioned(base, 2, 0, QStringLiteral("Tax Amount:"), taxAmount);
-    auto* totalBase = figure(frame6, "TxtTotalBaseCharge");
-    captioned(base, 2, 3, QStringLiteral("Total Base Charge:"), totalBase);
-    base->setColumnStretch(1, 1);
-    base->setColumnStretch(4, 1);
-
-    // ---- Additional Charges ----
-    auto* frame7 = new QGroupBox(QStringLiteral("Additional Charges"), quote);
-    frame7->setObjectName(QStringLiteral("Frame7"));
-    m_SSDBGrid3 = new QTableView(frame7);
-    m_SSDBGrid3->setObjectName(QStringLiteral("SSDBGrid3"));
-    m_SSDBGrid3->setAccessibleName(QStringLiteral("Additional Charges"));
-    m_SSDBGrid3->setModel(m_charges);
-    m_SSDBGrid3->setItemDelegate(
-        new ChargesDelegate(m_charges, m_chargeCatalog, m_taxList, m_SSDBGrid3));
-    m_SSDBGrid3->setSelectionBehavior(QAbstractItemView::SelectItems);
-    m_SSDBGrid3->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_SSDBGrid3->setEditTriggers(
-        QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-        QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
-    m_SSDBGrid3->setTabKeyNavigation(false);
-    m_SSDBGrid3->verticalHeader()->setDefaultSectionSize(m_SSDBGrid3->fontMetrics().height() + 8);
-    // The charge takes the room the figures leave; each figure column fits the widest
-    // figure it can show, and the tax column the longest tax type name.
-    QHeaderView* columns = m_SSDBGrid3->horizontalHeader();
-    columns->setSectionResizeMode(ChargesModel::ColumnCharge, QHeaderView::Stretch);
-    const QFontMetrics metrics = m_SSDBGrid3->fontMetrics();
-    const auto fit = [&](int column, const QString& widest) {
-        const int width = qMax(m_SSDBGrid3->horizontalHeader()->sectionSizeHint(column),
-                               metrics.horizontalAdvance(widest) + 16);
-        m_SSDBGrid3->setColumnWidth(column, width);
-    };
-    fit(ChargesModel::ColumnAmount, Format::number(-99999.99, Format::Money));
-    fit(ChargesModel::ColumnNumber, QStringLiteral("9999"));
-    fit(ChargesModel::ColumnTotal, Format::number(-999999999.99, Format::Money));
-    fit(ChargesModel::ColumnTax, QStringLiteral("Segment Tax"));
-    fit(ChargesModel::ColumnTaxAmount, Format::number(-99999999.99, Format::Money));
-    m_SSDBGrid3->installEventFilter(this);
-    auto* totAdd = figure(frame7, "TxtTotAddCharges");
-    auto* totTaxAdd = figure(frame7, "TxtTotTaxAddCharges");
-    m_CmdRemoveCharge = new QPushButton(QStringLiteral("Rem&ove"), frame7);
-    m_CmdRemoveCharge->setObjectName(QStringLiteral("CmdRemoveCharge"));
-    m_CmdRemoveCharge->setToolTip(
-        QStringLiteral("Removes the selected row from the Additional Charges list"));
-    m_CmdRemoveCharge->setEnabled(false);
-    m_CmdSegTax = new QPushButton(QStringLiteral("&Segment Tax"), frame7);
-    m_CmdSegTax->setObjectName(QStringLiteral("CmdSegTax"));
-    m_CmdSegTax->setToolTip(QStringLiteral("Add Passenger Segment Tax"));
-    m_CmdSegTax->setEnabled(false);
-    auto* sums = new QGridLayout;
-    captioned(sums, 0, 0, QStringLiteral("Charges:"), totAdd);
-    captioned(sums, 0, 2, QStringLiteral("Taxes:"), totTaxAdd);
-    sums->addWidget(m_CmdRemoveCharge, 0, 4);
-    sums->addWidget(m_CmdSegTax, 0, 5);
-    auto* charges = new QVBoxLayout(frame7);
-    charges->addWidget(m_SSDBGrid3, 1);
-    charges->addLayout(sums);
-
-    // ---- Final Quote ----
-    auto* frame8 = new QGroupBox(QStringLiteral("Final Quote"), quote);
-    frame8->setObjectName(QStringLiteral("Frame8"));
-    auto* totals = new QGridLayout(frame8);
-    auto* totalCharges = figure(frame8, "TxtTotalCharges");
-    captioned(totals, 0, 0, QStringLiteral("Total Charges:"), totalCharges);
-    auto* totalTaxes = figure(frame8, "TxtTotalTaxes");
-    captioned(totals, 0, 2, QStringLiteral("Total Taxes:"), totalTaxes);
-    m_TxtFinalQuote = figure(frame8, "TxtFinalQuote");
-    QLabel* finalCaption = captioned(totals, 0, 4, QStringLiteral("Final Quote:"), m_TxtFinalQuote);
-    QFont bold = finalCaption->font();
-    bold.setBold(true);
-    finalCaption->setFont(bold);
-    finalCaption->setObjectName(QStringLiteral("LblFinalQuote"));
-    m_LblFinalQuote = finalCaption;
-    m_TxtFinalQuote->setFont(bold);
-    m_CmdQuoteMem = new QPushButton(QStringLiteral("&M"), frame8);
-    m_CmdQuoteMem->setObjectName(QStringLiteral("CmdQuoteMem"));
-    m_CmdQuoteMem->setToolTip(QStringLiteral("Click to Display Quote Memory"));
-    m_CmdQuoteMem->setAccessibleName(QStringLiteral("Quote Memory"));
-    m_CmdQuoteMem->setFont(bold);
-    totals->addWidget(m_CmdQuoteMem, 0, 6);
-
-    auto* layout = new QVBoxLayout(quote);
-    layout->addWidget(frame6);
-    layout->addWidget(frame7, 1);
-    layout->addWidget(frame8);
-
-    m_sheetFields[QuoteSheet::TotalNM] = m_TxtTotalNM;
-    m_sheetFields[QuoteSheet::TotalSM] = m_TxtTotalSM;
-    m_sheetFields[QuoteSheet::DistanceCharge] = m_TxtDistanceCharge;
-    m_sheetFields[QuoteSheet::ChargePerMile] = m_TxtChargePerMile;
-    m_sheetFields[QuoteSheet::BaseCharge] = baseCharge;
-    m_sheetFields[QuoteSheet::TaxAmount] = taxAmount;
-    m_sheetFields[QuoteSheet::TotalBaseCharge] = totalBase;
-    m_sheetFields[QuoteSheet::TotAddCharges] = totAdd;
-    m_sheetFields[QuoteSheet::TotTaxAddCharges] = totTaxAdd;
-    m_sheetFields[QuoteSheet::TotalCharges] = totalCharges;
-    m_sheetFields[QuoteSheet::TotalTaxes] = totalTaxes;
-    m_sheetFields[QuoteSheet::FinalQuote] = m_TxtFinalQuote;
-    for (int field = 0; field < QuoteSheet::FIELDS; ++field)
-        showSheetText(field, m_sheet->text(QuoteSheet::Field(field)));
-
-    connect(m_sheet, &QuoteSheet::textChanged, this,
-            [this](QuoteSheet::Field field, const QString& text) { showSheetText(field, text); });
-    connect(m_sheet, &QuoteSheet::baseChargeCaptionChanged, this, [this](bool minimum) {
-        m_lblBaseCharge->setText(m_sheet->baseChargeCaption());
-        QFont font = m_lblBaseCharge->font();
-        font.setBold(minimum);
-        m_lblBaseCharge->setFont(font);
-        colourCaptions();
-    });
-    connect(m_TxtChargePerMile, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_sheet->setText(QuoteSheet::ChargePerMile, text); });
-    m_TxtChargePerMile->installEventFilter(this);
-    connect(m_SSDBCBTaxBaseCharge, &QComboBox::activated, this, &Brisklander::pickBaseTax);
-    connect(m_SSDBGrid3->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &Brisklander::chargesSelectionChanged);
-    connect(m_SSDBGrid3->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &Brisklander::chargesSelectionChanged);
-    connect(m_CmdRemoveCharge, &QPushButton::clicked, this, &Brisklander::CmdRemoveCharge_Click);
-    connect(m_CmdSegTax, &QPushButton::clicked, this, &Brisklander::CmdSegTax_Click);
-    connect(m_CmdQuoteMem, &QPushButton::clicked, this, &Brisklander::CmdQuoteMem_Click);
-    return quote;
-}
-
-void Brisklander::showSheetText(int field, const QString& text)
-{
-    QLineEdit* widget = m_sheetFields[field];
-    if (!widget)
+    const Button answer = Platform::prompter().question(QStringLiteral("Brisklander"),
+                                                        QStringLiteral("Erase Current Quote ? "),
+                                                        Button::Yes | Button::No, Button::No);
+    if (answer != Button::Yes)
         return;
-    if (widget->text() != text)
-        widget->setText(text);
-    const bool negative = m_sheet->isNegative(QuoteSheet::Field(field));
-    // The figures of the quote tab lie on the window's colour; the theme's own text
-    // colour reads there, dark red and dark blue are made to.
-    const QColor background = palette().color(QPalette::Window);
-    switch (field) {
-    case QuoteSheet::TotAddCharges:
-    case QuoteSheet::TotTaxAddCharges:
-    case QuoteSheet::TotalCharges:
-    case QuoteSheet::TotalTaxes:
-        setTextColour(widget, negative ? Colours::readableOn(Colours::DarkRed, {background})
-                                       : palette().color(QPalette::Text));
-        break;
-    case QuoteSheet::FinalQuote:
-        setTextColour(widget, Colours::readableOn(negative ? Colours::DarkRed : Colours::DarkBlue,
-                                                  {background}));
-        break;
-    default:
-        break;
+    {
+        // Emptying the route and adding the default airport are one change to undo.
+        RouteHistory::Group change(*m_history, RouteHistory::Change::NewQuote,
+                                   m_routing->selectedRouteRow());
+        resetRoute();
+        m_quotePart->pickBaseTax(-1);
+        m_quotePart->resetChargePerMile();
+        m_routing->startWithDefaultAirport();
     }
+    resetPrintDialog();
+    m_routing->clearFindBox();
+    // The quote before ended on the "Q&uote" tab; the next one starts with an airport.
+    // The find box takes the focus only on the tab in front.
+    m_SSTab1->setCurrentIndex(0);
+    m_routing->focusFindBox();
 }
 
-// "Final Quote:" and the minimum charge's caption stand out in bold dark blue.
-void Brisklander::colourCaptions()
+void Brisklander::mnuUndo_Click()
 {
-    const QColor blue = Colours::readableOn(Colours::DarkBlue, {palette().color(QPalette::Window)});
-    const auto colour = [](QLabel* label, const QColor& text) {
-        QPalette own = label->palette();
-        own.setColor(QPalette::WindowText, text);
-        label->setPalette(own);
-    };
-    colour(m_LblFinalQuote, blue);
-    colour(m_lblBaseCharge,
-           m_sheet->isMinimumCharge() ? blue : palette().color(QPalette::WindowText));
-}
-
-// A change of desktop theme while the program runs: the figures' fields take the new
-// window colour, and every figure and caption a colour that reads on it. The window's
-// palette is brought up to date before its children's, so the colours come from it.
-void Brisklander::changeEvent(QEvent* event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_TxtFinalQuote)
-        colourForTheme();
-}
-
-void Brisklander::colourForTheme()
-{
-    for (int field = 0; field < QuoteSheet::FIELDS; ++field) {
-        QLineEdit* widget = m_sheetFields[field];
-        if (!widget || widget == m_TxtChargePerMile || field == QuoteSheet::TotalNM ||
-            field == QuoteSheet::TotalSM)
-            continue;
-        QPalette own = widget->palette();
-        own.setColor(QPalette::Base, palette().color(QPalette::Window));
-        widget->setPalette(own);
-        showSheetText(field, widget->text());
-    }
-    colourCaptions();
-    // Short runways in dark red, on the list's rows of both shades.
-    QList<QColor> rows{palette().color(QPalette::Base)};
-    if (m_SSDBGrid1->alternatingRowColors())
-        rows << palette().color(QPalette::AlternateBase);
-    m_airportList->setShortRunwayColour(Colours::readableOn(Colours::DarkRed, rows));
-}
-
-int Brisklander::visibleChargeRows() const
-{
-    const int rowHeight = qMax(1, m_SSDBGrid3->verticalHeader()->defaultSectionSize());
-    return qMax(8, m_SSDBGrid3->viewport()->height() / rowHeight);
-}
-
-bool Brisklander::TxtChargePerMile_KeyPress(QKeyEvent* event)
-{
-    const QString text = event->text();
-    if (text.size() != 1 || !text.at(0).isPrint())
-        return false;
-    const QChar typed = text.at(0);
-    if (typed.isDigit() && typed.unicode() < 128)
-        return false;
-    // One decimal point, the user's, typed by "." and "," alike.
-    const QString point = Format::NumberSymbols::current().decimalPoint;
-    const QString current = m_TxtChargePerMile->text();
-    const QString selected = m_TxtChargePerMile->selectedText();
-    if (Format::decimalKey(text) == point &&
-        (!current.contains(point) || selected.contains(point))) {
-        if (text == point)
-            return false;
-        m_TxtChargePerMile->insert(point);
-        return true;
-    }
-    return true; // a rate is never negative
-}
-
-void Brisklander::TxtChargePerMile_LostFocus()
-{
-    const QString text = m_TxtChargePerMile->text();
-    if (text == Format::NumberSymbols::current().decimalPoint)
+    if (!m_history->canUndo())
         return;
-    const QString shown = Format::number(Format::value(text), Format::Rate);
-    m_TxtChargePerMile->setText(shown);
-    m_sheet->setText(QuoteSheet::ChargePerMile, shown);
-}
-
-void Brisklander::pickBaseTax(int row)
-{
-    if (row < 0) {
-        m_SSDBCBTaxBaseCharge->setCurrentIndex(-1);
-        m_sheet->setBaseTax(QString(), std::nullopt);
+    if (m_history->nextUndo() == RouteHistory::Change::NewQuote &&
+        Platform::prompter().question(QStringLiteral("Brisklander"),
+                                      QStringLiteral("Restore the Route of the Erased Quote ? "),
+                                      Button::Yes | Button::No, Button::No) != Button::Yes)
         return;
-    }
-    m_SSDBCBTaxBaseCharge->setCurrentIndex(row);
-    const QVariant percent = m_taxList->stored(row, 1);
-    m_sheet->setBaseTax(m_taxList->stored(row, 0).toString(),
-                        percent.isNull() ? std::nullopt
-                                         : std::optional<double>(percent.toDouble()));
+    const int selected = m_history->undo(); // writes the totals, which reprice the quote
+    m_routing->selectRouteRow(selected);
 }
 
-bool Brisklander::SSDBCBTaxBaseCharge_KeyPress(QKeyEvent* event)
+void Brisklander::resetRoute()
 {
-    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
-        pickBaseTax(-1);
-        return true;
-    }
-    const QString text = event->text();
-    if (text.size() != 1 || !text.at(0).isPrint())
-        return false;
-    const QChar typed = text.at(0);
-    if (typed == QLatin1Char('[') || typed == QLatin1Char('\'') || typed == QLatin1Char(']'))
-        return true;
-    try {
-        const int row = m_taxList->findFirstLetter(typed);
-        if (row >= 0)
-            pickBaseTax(row);
-    } catch (const Db::DbError& error) {
-        showError(windowTitle(), error);
-    }
-    return true;
+    m_route->clear(); // writes the totals, nautical first
+    m_quotePart->resetCharges();
 }
 
-bool Brisklander::SSDBGrid3_KeyPress(QKeyEvent* event)
+void Brisklander::resetPrintDialog()
 {
-    const QModelIndex current = m_SSDBGrid3->currentIndex();
-    if (!current.isValid()) // keys reach the grid itself only while no cell is edited
-        return false;
-    const int row = current.row();
-    const bool segmentRow = m_charges->line(row).isSegmentTax();
-    const QString text = event->text();
-    if (current.column() == ChargesModel::ColumnTax) {
-        if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
-            m_charges->clearTax(row);
-            return true;
-        }
-        if (text.size() == 1 && text.at(0).isPrint()) {
-            const QChar typed = text.at(0);
-            if (segmentRow || typed == QLatin1Char('[') || typed == QLatin1Char('\'') ||
-                typed == QLatin1Char(']'))
-                return true;
-            try {
-                const int tax = m_taxList->findFirstLetter(typed);
-                if (tax >= 0) {
-                    m_charges->pickTax(row, m_taxList->stored(tax, 0).toString(),
-                                       m_taxList->stored(tax, 1).toDouble());
-                    m_charges->writeRow(row);
-                }
-            } catch (const Db::DbError& error) {
-                showError(windowTitle(), error);
-            }
-            return true;
-        }
-        return false;
-    }
-    if (event->key() == Qt::Key_Delete && current.column() == ChargesModel::ColumnCharge &&
-        segmentRow)
-        return true;
-    return false;
-}
-
-void Brisklander::chargesSelectionChanged()
-{
-    const QModelIndex current = m_SSDBGrid3->currentIndex();
-    bool enable = false;
-    if (current.isValid() && m_SSDBGrid3->selectionModel()->hasSelection()) {
-        const ChargeLine& line = m_charges->line(current.row());
-        enable = !line.Number.isEmpty() || !line.Charge.isEmpty() || !line.Amount.isEmpty();
-    }
-    m_CmdRemoveCharge->setEnabled(enable);
-}
-
-void Brisklander::CmdRemoveCharge_Click()
-{
-    const QModelIndexList selected = m_SSDBGrid3->selectionModel()->selectedIndexes();
-    if (selected.isEmpty())
-        return;
-    m_charges->removeLine(selected.first().row(), visibleChargeRows());
-    m_SSDBGrid3->clearSelection();
-    m_CmdRemoveCharge->setEnabled(false);
-}
-
-void Brisklander::CmdSegTax_Click()
-{
-    const QModelIndex current = m_SSDBGrid3->currentIndex();
-    const bool onSegmentRow = current.isValid() && m_charges->line(current.row()).isSegmentTax();
-    FrmSegmentTax window(appSettings().SEGMENTTAX, m_route->count(),
-                         onSegmentRow ? m_charges->line(current.row()).Charge : QString(), this);
-    window.exec();
-    if (!window.isSaved())
-        return;
-    const int row = m_charges->saveSegmentTax(onSegmentRow ? current.row() : -1,
-                                              window.chargeText(), window.totalText());
-    m_SSDBGrid3->setCurrentIndex(m_charges->index(row, ChargesModel::ColumnTaxAmount));
-}
-
-void Brisklander::CmdQuoteMem_Click()
-{
-    Platform::pointer().setBusy();
-    FrmQuoteMem memory(m_sheet->text(QuoteSheet::FinalQuote), this);
-    memory.exec();
+    printDialogState() = PrintDialogState();
 }
 
 QuoteData Brisklander::quoteData() const
 {
     QuoteData data = m_quote->documentData(appSettings(), appContext().CurrencySymbol,
                                            Platform::clock().today());
-    data.milesCaption = m_LabelMiles->text();
+    data.milesCaption = m_quotePart->milesCaption();
     return data;
 }
 
 void Brisklander::applyQuoteBasis(QuoteBase basis, bool basisChanged)
 {
-    m_LabelMiles->setText(basis == QuoteBase::Nautical ? QStringLiteral("NM")
-                                                       : QStringLiteral("SM"));
-    m_sheet->repriceDistance();
-    // A charge per mile the operator typed stays, unless the basis itself changed.
-    if (basisChanged)
-        m_sheet->resetChargePerMile();
+    m_quotePart->applyQuoteBasis(basis, basisChanged);
 }
 
 void Brisklander::applyMinimumBaseCharge()
@@ -482,16 +87,27 @@ void Brisklander::applyMinimumBaseCharge()
 
 void Brisklander::refreshAfterSettings()
 {
-    const QString tax = m_sheet->baseTaxType();
     try {
-        m_data1->Refresh();
-        m_data2->Refresh();
-        m_data3->Refresh();
-        // The base charge keeps its tax when the type is still in the catalogue, at
-        // the catalogue's percentage; a deleted type no longer applies.
-        pickBaseTax(tax.isEmpty() ? -1 : m_taxList->find(tax));
+        m_routing->Data1()->Refresh();
+        m_quotePart->refreshCatalogues();
     } catch (const Db::DbError& error) {
         showError(windowTitle(), error);
     }
-    setFindText(QString());
+    m_routing->clearFindBox();
+}
+
+// A change of desktop theme while the program runs: the figures' fields take the new
+// window colour, and every figure and caption a colour that reads on it. The window's
+// palette is brought up to date before its children's, so the colours come from it.
+void Brisklander::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_quotePart)
+        colourForTheme();
+}
+
+void Brisklander::colourForTheme()
+{
+    m_quotePart->colourForTheme();
+    m_routing->colourForTheme();
 }

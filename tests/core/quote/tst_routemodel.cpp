@@ -173,18 +173,26 @@ private slots:
         QCOMPARE(single->removeStop(0), -1);
     }
 
-    void removalCollapsesARepeatedStopUnlessTold()
+    void replacementMeasuresBothLegsAgain()
+    {
+        RouteModel* model = route({Kteb, Egll, Lfpb}, this);
+        QSignalSpy totals(model, &RouteModel::totalsChanged);
+        model->replaceStop(1, Seqm);
+        QCOMPARE(ids(*model), QStringList({"KTEB", "SEQM", "LFPB"}));
+        QCOMPARE(cell(*model, 2, RouteModel::ColumnDistanceNM), leg(Seqm, Lfpb).nmText);
+        QCOMPARE(totals.count(), 1);
+        verifyConsistent(*model);
+        model->replaceStop(0, Egll);
+        QCOMPARE(cell(*model, 0, RouteModel::ColumnDistanceNM), QString());
+        verifyConsistent(*model);
+    }
+
+    void removalCollapsesARepeatedStop()
     {
         RouteModel* collapsed = route({Kteb, Egll, Kteb}, this);
         QCOMPARE(collapsed->removeStop(1), 0);
         QCOMPARE(ids(*collapsed), QStringList({"KTEB"}));
         QCOMPARE(collapsed->totalNMText(), QString("0.0"));
-
-        RouteModel* kept = route({Kteb, Egll, Kteb}, this);
-        QCOMPARE(kept->removeStop(1, false), 1);
-        QCOMPARE(ids(*kept), QStringList({"KTEB", "KTEB"}));
-        QCOMPARE(cell(*kept, 1, RouteModel::ColumnDistanceNM), QString("0.0"));
-        verifyConsistent(*kept);
 
         // The stop left at the removed position goes as long as it repeats the one before
         // it; a repeated pair further on stays.
@@ -288,7 +296,7 @@ private slots:
         QTEST(history.nextUndo() == RouteHistory::Change::NewQuote, "asks");
     }
 
-    // Long random runs of inserts and removals, checked after every step against a
+    // Long random runs of inserts, replacements and removals, checked after every step against a
     // recomputation from the stops alone; the model tester fails on any change a view
     // would be told about wrongly.
     void staysConsistentThroughRandomEdits()
@@ -300,23 +308,28 @@ private slots:
                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
             QStringList expected;
             for (int step = 0; step < 400; ++step) {
-                if (model.count() == 0 || random.bounded(5) < 3) {
+                const int choice = random.bounded(6);
+                if (model.count() > 0 && choice == 5) {
+                    const int row = random.bounded(model.count());
+                    const RouteStop& stop = Stops[random.bounded(4)];
+                    model.replaceStop(row, stop);
+                    expected[row] = stop.ID;
+                } else if (model.count() == 0 || choice < 3) {
                     const int position = random.bounded(model.count() + 1);
                     const RouteStop& stop = Stops[random.bounded(4)];
                     model.insertStop(position, stop);
                     expected.insert(position, stop.ID);
                 } else {
                     const int row = random.bounded(model.count());
-                    const bool collapse = random.bounded(2) == 1;
-                    const int selected = model.removeStop(row, collapse);
+                    const int selected = model.removeStop(row);
                     expected.removeAt(row);
                     int current = row < expected.size() ? row : row - 1;
-                    while (collapse && current > 0 && expected[current] == expected[current - 1]) {
+                    while (current > 0 && expected[current] == expected[current - 1]) {
                         expected.removeAt(current);
                         current = current < expected.size() ? current : current - 1;
                     }
                     QCOMPARE(selected, current);
-                    if (collapse && selected > 0)
+                    if (selected > 0)
                         QVERIFY(model.leg(selected).stop.ID != model.leg(selected - 1).stop.ID);
                 }
                 QCOMPARE(ids(model), expected);

@@ -1,18 +1,16 @@
-// The main window's airport finder and the behaviour of its two lists.
+// The routing part's find box, its search mode and the behaviour of its two lists.
 
 #include "core/airports/airporttable.h"
-#include "core/db/engine.h"
 #include "core/quote/findtyping.h"
 #include "core/quote/routemodel.h"
 #include "core/settings/appsettings.h"
 #include "gui/mainwindow/airportlistmodel.h"
-#include "gui/mainwindow/brisklander.h"
 #include "gui/mainwindow/dataview.h"
+#include "gui/mainwindow/dberrorbox.h"
 #include "gui/mainwindow/findevents.h"
-#include "gui/platform/platform.h"
+#include "gui/mainwindow/routingpart.h"
 
 #include <QClipboard>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -24,7 +22,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTabWidget>
 #include <QTableView>
 #include <QTextCharFormat>
 
@@ -40,19 +37,25 @@ FindTyping::Box boxOf(const QLineEdit* box, bool identifiers)
 
 } // namespace
 
-void Brisklander::setFindText(const QString& text)
+RoutingPart::SearchMode RoutingPart::searchMode() const
+{
+    return appSettings().SORTORDER == QLatin1String("[NAME]") ? SearchMode::AirportName
+                                                              : SearchMode::Identifier;
+}
+
+void RoutingPart::setFindText(const QString& text)
 {
     FindEventsPause pause;
     m_TxtFind->setText(text);
 }
 
-void Brisklander::TxtFind_Change()
+void RoutingPart::TxtFind_Change()
 {
     if (FindEventsEnabled)
         IncrementalFind();
 }
 
-void Brisklander::IncrementalFind()
+void RoutingPart::IncrementalFind()
 {
     const QString typed = m_TxtFind->text().left(m_TxtFind->cursorPosition());
     if (typed.isEmpty()) {
@@ -89,13 +92,13 @@ void Brisklander::IncrementalFind()
             m_CmdSelect->setEnabled(false);
         }
     } catch (const Db::DbError& error) {
-        showError(QStringLiteral("Brisklander"), error);
+        showDbError(QStringLiteral("Brisklander"), error);
         return;
     }
     m_TxtFind->setCursorPosition(int(typed.size()));
 }
 
-bool Brisklander::TxtFind_KeyPress(QKeyEvent* event)
+bool RoutingPart::TxtFind_KeyPress(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Paste)) {
         pasteIntoFind();
@@ -116,7 +119,7 @@ bool Brisklander::TxtFind_KeyPress(QKeyEvent* event)
     return typeIntoFind(text.at(0));
 }
 
-bool Brisklander::TxtFind_KeyDown(QKeyEvent* event)
+bool RoutingPart::TxtFind_KeyDown(QKeyEvent* event)
 {
     if (event->key() != Qt::Key_Delete)
         return false;
@@ -139,7 +142,7 @@ bool Brisklander::TxtFind_KeyDown(QKeyEvent* event)
     return false;
 }
 
-void Brisklander::showCompletion()
+void RoutingPart::showCompletion()
 {
     // What the search proposes after the cursor is drawn in the placeholder grey, so
     // the operator sees what was typed and what was found. The text and the cursor
@@ -155,7 +158,7 @@ void Brisklander::showCompletion()
     QCoreApplication::sendEvent(m_TxtFind, &event);
 }
 
-void Brisklander::pasteIntoFind()
+void RoutingPart::pasteIntoFind()
 {
     // Pasted text is typed character by character, through the same rules.
     const QString text = QGuiApplication::clipboard()->text();
@@ -165,7 +168,7 @@ void Brisklander::pasteIntoFind()
     }
 }
 
-bool Brisklander::typeIntoFind(QChar character)
+bool RoutingPart::typeIntoFind(QChar character)
 {
     const FindTyping::Result result =
         FindTyping::type(boxOf(m_TxtFind, searchMode() == SearchMode::Identifier), character);
@@ -191,35 +194,20 @@ bool Brisklander::typeIntoFind(QChar character)
     return true;
 }
 
-void Brisklander::mnusearchID_Click()
-{
-    if (searchMode() != SearchMode::Identifier)
-        SetSearchMode(SearchMode::Identifier);
-    m_mnusearchID->setChecked(true); // choosing the checked entry again keeps its mark
-}
-
-void Brisklander::mnusearchName_Click()
-{
-    if (searchMode() != SearchMode::AirportName)
-        SetSearchMode(SearchMode::AirportName);
-    m_mnusearchName->setChecked(true);
-}
-
-void Brisklander::LblSearch_Click()
+void RoutingPart::LblSearch_Click()
 {
     SetSearchMode(searchMode() == SearchMode::Identifier ? SearchMode::AirportName
                                                          : SearchMode::Identifier);
 }
 
-void Brisklander::SetSearchMode(SearchMode mode)
+void RoutingPart::SetSearchMode(SearchMode mode)
 {
     Platform::pointer().setBusy();
     try {
         if (mode == SearchMode::Identifier) {
             m_LblSearch->setText(QStringLiteral(" Airport Search: Identifier "));
             appSettings().SORTORDER = QStringLiteral("[ID]");
-            m_mnusearchID->setChecked(true);
-            m_mnusearchName->setChecked(false);
+            emit searchModeChanged(mode);
             // The text as it was, before the shorter limit of identifiers cuts it.
             const QString text = m_TxtFind->text();
             m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [ID]"));
@@ -241,8 +229,7 @@ void Brisklander::SetSearchMode(SearchMode mode)
         } else {
             m_LblSearch->setText(QStringLiteral(" Airport Search: Airport Name "));
             appSettings().SORTORDER = QStringLiteral("[NAME]");
-            m_mnusearchName->setChecked(true);
-            m_mnusearchID->setChecked(false);
+            emit searchModeChanged(mode);
             m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [NAME]"));
             setFindText(QString());
             m_data1->Refresh();
@@ -251,12 +238,12 @@ void Brisklander::SetSearchMode(SearchMode mode)
             m_TxtFind->setFocus();
         }
     } catch (const Db::DbError& error) {
-        showError(windowTitle(), error);
+        showDbError(window()->windowTitle(), error);
     }
     Platform::pointer().setNormal();
 }
 
-void Brisklander::BringAirportIntoView()
+void RoutingPart::BringAirportIntoView()
 {
     const QModelIndex current = m_SSDBGrid1->currentIndex();
     if (!current.isValid())
@@ -277,7 +264,7 @@ void Brisklander::BringAirportIntoView()
     m_SSDBGrid1->selectRow(p);
 }
 
-void Brisklander::airportSelectionChanged()
+void RoutingPart::airportSelectionChanged()
 {
     const QModelIndexList rows = m_SSDBGrid1->selectionModel()->selectedRows();
     if (rows.isEmpty()) {
@@ -294,7 +281,7 @@ void Brisklander::airportSelectionChanged()
                     .toString());
 }
 
-bool Brisklander::gridKeyPress(QTableView* grid, QKeyEvent* event)
+bool RoutingPart::gridKeyPress(QTableView* grid, QKeyEvent* event)
 {
     QAbstractItemModel* model = grid->model();
     const int rows = model->rowCount();
@@ -338,7 +325,7 @@ bool Brisklander::gridKeyPress(QTableView* grid, QKeyEvent* event)
     }
 }
 
-void Brisklander::popupAtCurrentRow(QTableView* grid)
+void RoutingPart::popupAtCurrentRow(QTableView* grid)
 {
     // The keyboard's way to the menu the right button opens, at the current row.
     const bool airports = grid == m_SSDBGrid1;
@@ -358,7 +345,7 @@ void Brisklander::popupAtCurrentRow(QTableView* grid)
     (airports ? m_AirportPopup : m_RoutePopup)->popup(at);
 }
 
-void Brisklander::gridKeyRelease(QTableView* grid, int key)
+void RoutingPart::gridKeyRelease(QTableView* grid, int key)
 {
     if (key != Qt::Key_Home && key != Qt::Key_End && key != Qt::Key_Left && key != Qt::Key_Right)
         return;
@@ -374,7 +361,7 @@ void Brisklander::gridKeyRelease(QTableView* grid, int key)
     grid->selectRow(row);
 }
 
-void Brisklander::gridMouse(QTableView* grid, QMouseEvent* event)
+void RoutingPart::gridMouse(QTableView* grid, QMouseEvent* event)
 {
     if (event->button() != Qt::RightButton)
         return;
@@ -394,7 +381,7 @@ void Brisklander::gridMouse(QTableView* grid, QMouseEvent* event)
     }
 }
 
-bool Brisklander::eventFilter(QObject* watched, QEvent* event)
+bool RoutingPart::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::ShortcutOverride:
@@ -405,36 +392,10 @@ bool Brisklander::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         break;
-    case QEvent::Shortcut:
-        // The access key of "Charge p/m" selects the rate, even from inside it.
-        if (auto* caption = qobject_cast<QLabel*>(watched);
-            caption && caption->buddy() == m_TxtChargePerMile) {
-            m_TxtChargePerMile->setFocus(Qt::ShortcutFocusReason);
-            m_TxtChargePerMile->selectAll();
-            return true;
-        }
-        break;
     case QEvent::FocusIn:
-        if (watched == m_TxtChargePerMile) {
-            // Reached by a key (Tab, its access key, or its tab brought forward), the
-            // rate is selected: what is typed replaces it. A click places the caret, and
-            // coming back from a menu or another window leaves it where it was.
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason &&
-                reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
-                m_TxtChargePerMile->selectAll();
-        }
         if (watched == m_TxtFind || watched == m_CmdSelect || watched == m_CmdDelete ||
             watched == m_SSDBGrid1 || watched == m_SSDBGrid2)
-            m_SSTab1->setCurrentIndex(0);
-        else if (watched == m_CmdQuoteMem || watched == m_TxtChargePerMile ||
-                 watched == m_SSDBGrid3 || watched == m_TxtDistanceCharge ||
-                 watched == m_TxtFinalQuote)
-            m_SSTab1->setCurrentIndex(1);
-        break;
-    case QEvent::FocusOut:
-        if (watched == m_TxtChargePerMile)
-            TxtChargePerMile_LostFocus();
+            emit entered();
         break;
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -442,12 +403,6 @@ bool Brisklander::eventFilter(QObject* watched, QEvent* event)
             return TxtFind_KeyDown(key) || TxtFind_KeyPress(key);
         if (watched == m_SSDBGrid1 || watched == m_SSDBGrid2)
             return gridKeyPress(static_cast<QTableView*>(watched), key);
-        if (watched == m_TxtChargePerMile)
-            return TxtChargePerMile_KeyPress(key);
-        if (watched == m_SSDBCBTaxBaseCharge)
-            return SSDBCBTaxBaseCharge_KeyPress(key);
-        if (watched == m_SSDBGrid3)
-            return SSDBGrid3_KeyPress(key);
         break;
     }
     case QEvent::KeyRelease:
@@ -476,5 +431,5 @@ bool Brisklander::eventFilter(QObject* watched, QEvent* event)
     default:
         break;
     }
-    return QMainWindow::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }

@@ -1,0 +1,527 @@
+#include "gui/mainwindow/routingpart.h"
+
+#include "core/airports/airporttable.h"
+#include "core/quote/routehistory.h"
+#include "core/quote/routeinsertion.h"
+#include "core/quote/routemodel.h"
+#include "core/settings/appsettings.h"
+#include "gui/airports/airporthost.h"
+#include "gui/appcontext.h"
+#include "gui/mainwindow/airportlistmodel.h"
+#include "gui/mainwindow/dataview.h"
+#include "gui/mainwindow/dberrorbox.h"
+#include "gui/platform/colours.h"
+#include "gui/quote/frmmsgboxinsairport.h"
+
+#include <QApplication>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTableView>
+#include <QVBoxLayout>
+
+using Platform::Button;
+using Platform::Icon;
+
+namespace {
+
+QLineEdit* figureField(QWidget* parent, const char* name, const QString& toolTip)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setReadOnly(true);
+    field->setAlignment(Qt::AlignRight);
+    field->setToolTip(toolTip);
+    field->setFocusPolicy(Qt::ClickFocus); // read-only: not in the Tab chain
+    return field;
+}
+
+QTableView* grid(QWidget* parent, const char* name, const QString& accessibleName)
+{
+    auto* view = new QTableView(parent);
+    view->setObjectName(QString::fromLatin1(name));
+    view->setAccessibleName(accessibleName);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    view->setTabKeyNavigation(false);
+    view->setContextMenuPolicy(Qt::PreventContextMenu);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->verticalHeader()->hide();
+    view->setWordWrap(false);
+    return view;
+}
+
+} // namespace
+
+RoutingPart::RoutingPart(RouteModel* route, RouteHistory* history, QWidget* parent)
+    : QWidget(parent), m_route(route), m_history(history)
+{
+    m_data1 = new DataView(this);
+    m_data1->setObjectName(QStringLiteral("Data1"));
+    m_airportList = new AirportListModel(m_data1, this);
+    buildLayout();
+    connect(m_route, &RouteModel::totalsChanged, this, &RoutingPart::updateRouteButtons);
+}
+
+void RoutingPart::buildLayout()
+{
+    m_Frame1 = new QGroupBox(QStringLiteral("Airports"), this);
+    m_Frame1->setObjectName(QStringLiteral("Frame1"));
+    m_SSDBGrid1 = grid(m_Frame1, "SSDBGrid1", QStringLiteral("Airports"));
+    m_SSDBGrid1->setModel(m_airportList);
+    m_SSDBGrid1->horizontalHeader()->setSectionsClickable(true);
+    // The names take the room the other columns leave; those fit their contents
+    // (sized when the list is read).
+    m_SSDBGrid1->horizontalHeader()->setSectionResizeMode(AirportListModel::ColumnName,
+                                                          QHeaderView::Stretch);
+    m_SSDBGrid1->horizontalHeader()->setResizeContentsPrecision(100); // fast on 70,000 rows
+    (new QVBoxLayout(m_Frame1))->addWidget(m_SSDBGrid1);
+
+    auto* frame2 = new QGroupBox(QStringLiteral("Route"), this);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    m_SSDBGrid2 = grid(frame2, "SSDBGrid2", QStringLiteral("Route"));
+    m_SSDBGrid2->setModel(m_route);
+    for (int column = RouteModel::ColumnLatHour; column <= RouteModel::ColumnLongSec; ++column)
+        m_SSDBGrid2->setColumnHidden(column, true);
+    m_SSDBGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_SSDBGrid2->horizontalHeader()->setSectionResizeMode(RouteModel::ColumnName,
+                                                          QHeaderView::Stretch);
+    (new QVBoxLayout(frame2))->addWidget(m_SSDBGrid2);
+
+    auto* frame3 = new QGroupBox(this);
+    frame3->setObjectName(QStringLiteral("Frame3"));
+    m_LblSearch = new QLabel(QStringLiteral(" Airport Search: Identifier "), frame3);
+    m_LblSearch->setObjectName(QStringLiteral("LblSearch"));
+    m_LblSearch->setToolTip(QStringLiteral("Click Here to switch Airport Search Mode"));
+    m_LblSearch->setFrameShape(QFrame::Panel);
+    m_LblSearch->setFrameShadow(QFrame::Raised);
+    m_LblSearch->setCursor(Qt::PointingHandCursor);
+    m_LblSearch->installEventFilter(this);
+    m_TxtFind = new QLineEdit(frame3);
+    m_TxtFind->setObjectName(QStringLiteral("TxtFind"));
+    m_TxtFind->setAccessibleName(QStringLiteral("Airport Search"));
+    m_LblSearch->setBuddy(m_TxtFind);
+    m_CmdSelect = new QPushButton(QStringLiteral("&Select"), frame3);
+    m_CmdSelect->setObjectName(QStringLiteral("CmdSelect"));
+    m_CmdSelect->setToolTip(QStringLiteral("Adds the Selected Airport to the Route"));
+    m_CmdSelect->setEnabled(false);
+    m_CmdDelete = new QPushButton(QStringLiteral("&Remove"), frame3);
+    m_CmdDelete->setObjectName(QStringLiteral("CmdDelete"));
+    m_CmdDelete->setToolTip(QStringLiteral("Removes an Airport from the Route"));
+    m_CmdDelete->setEnabled(false);
+    auto* findRow = new QHBoxLayout(frame3);
+    findRow->addWidget(m_LblSearch);
+    findRow->addWidget(m_TxtFind, 1);
+    findRow->addWidget(m_CmdSelect);
+    findRow->addWidget(m_CmdDelete);
+
+    auto* frame4 = new QGroupBox(QStringLiteral("Route Totals"), this);
+    frame4->setObjectName(QStringLiteral("Frame4"));
+    m_TxtTotalNM =
+        figureField(frame4, "TxtTotalNM", QStringLiteral("Total Route Distance in Nautical Miles"));
+    m_TxtTotalSM =
+        figureField(frame4, "TxtTotalSM", QStringLiteral("Total Route Distance in Statute Miles"));
+    auto* totals = new QFormLayout(frame4);
+    auto* labelNM = new QLabel(QStringLiteral("Total Nautical Miles"), frame4);
+    labelNM->setBuddy(m_TxtTotalNM);
+    m_TxtTotalNM->setAccessibleName(labelNM->text());
+    auto* labelSM = new QLabel(QStringLiteral("Total Statute Miles"), frame4);
+    labelSM->setBuddy(m_TxtTotalSM);
+    m_TxtTotalSM->setAccessibleName(labelSM->text());
+    totals->addRow(labelNM, m_TxtTotalNM);
+    totals->addRow(labelSM, m_TxtTotalSM);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(m_Frame1, 0, 0, 1, 2);
+    layout->addWidget(frame3, 1, 0, 1, 2);
+    layout->addWidget(frame2, 2, 0);
+    layout->addWidget(frame4, 2, 1, Qt::AlignTop);
+    layout->setRowStretch(0, 3);
+    layout->setRowStretch(2, 2);
+    layout->setColumnStretch(0, 1);
+
+    // A control that receives the focus brings the tab to the front.
+    for (QWidget* w : {static_cast<QWidget*>(m_TxtFind), static_cast<QWidget*>(m_CmdSelect),
+                       static_cast<QWidget*>(m_CmdDelete), static_cast<QWidget*>(m_SSDBGrid1),
+                       static_cast<QWidget*>(m_SSDBGrid2)})
+        w->installEventFilter(this);
+    for (QTableView* view : {m_SSDBGrid1, m_SSDBGrid2})
+        view->viewport()->installEventFilter(this);
+
+    connect(m_TxtFind, &QLineEdit::textChanged, this, &RoutingPart::TxtFind_Change);
+    connect(m_TxtFind, &QLineEdit::cursorPositionChanged, this, &RoutingPart::showCompletion);
+    connect(m_TxtFind, &QLineEdit::selectionChanged, this, &RoutingPart::showCompletion);
+    // Text reaches the box only through its typing rules: no drops, and the context
+    // menu's Paste types the clipboard as the keys would.
+    m_TxtFind->setAcceptDrops(false);
+    m_TxtFind->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_TxtFind, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = m_TxtFind->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        for (QAction* action : menu->actions()) {
+            if (action->objectName() == QLatin1String("edit-paste")) {
+                disconnect(action, &QAction::triggered, nullptr, nullptr);
+                connect(action, &QAction::triggered, this, &RoutingPart::pasteIntoFind);
+            }
+        }
+        menu->popup(m_TxtFind->mapToGlobal(at));
+    });
+    connect(m_CmdSelect, &QPushButton::clicked, this, &RoutingPart::CmdSelect_Click);
+    connect(m_CmdDelete, &QPushButton::clicked, this, &RoutingPart::CmdDelete_Click);
+    connect(m_SSDBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &RoutingPart::airportSelectionChanged);
+    connect(m_SSDBGrid1, &QTableView::doubleClicked, this,
+            [this] { emit detailsRequested(false); });
+    connect(m_SSDBGrid2, &QTableView::doubleClicked, this, [this] { emit detailsRequested(true); });
+    connect(m_SSDBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int section) {
+                const SearchMode mode =
+                    section == AirportListModel::ColumnId     ? SearchMode::Identifier
+                    : section == AirportListModel::ColumnName ? SearchMode::AirportName
+                                                              : searchMode();
+                if (mode != searchMode())
+                    SetSearchMode(mode);
+            });
+}
+
+void RoutingPart::setPopups(QMenu* airports, QMenu* route)
+{
+    m_AirportPopup = airports;
+    m_RoutePopup = route;
+}
+
+void RoutingPart::colourForTheme()
+{
+    const QPalette theme = window()->palette();
+    QList<QColor> rows{theme.color(QPalette::Base)};
+    if (m_SSDBGrid1->alternatingRowColors())
+        rows << theme.color(QPalette::AlternateBase);
+    m_airportList->setShortRunwayColour(Colours::readableOn(Colours::DarkRed, rows));
+}
+
+void RoutingPart::showAirportCount()
+{
+    m_Frame1->setToolTip(
+        QStringLiteral("%1 Total Airports in Database").arg(m_data1->recordCount()));
+}
+
+void RoutingPart::loadAirports()
+{
+    const bool byName = searchMode() == SearchMode::AirportName;
+    m_LblSearch->setText(byName ? QStringLiteral(" Airport Search: Airport Name ")
+                                : QStringLiteral(" Airport Search: Identifier "));
+    m_data1->setDatabaseName(appContext().DatabasePath);
+    m_data1->setRecordSource(QStringLiteral("SELECT * From Airports ORDER BY ") +
+                             appSettings().SORTORDER);
+    m_data1->Refresh();
+    m_TxtFind->setMaxLength(
+        m_data1->recordset()->fieldSize(byName ? QStringLiteral("NAME") : QStringLiteral("ID")));
+    for (int column : {AirportListModel::ColumnId, AirportListModel::ColumnState,
+                       AirportListModel::ColumnCountry, AirportListModel::ColumnRunwayLength})
+        m_SSDBGrid1->resizeColumnToContents(column);
+    // The rows measured are a sample: an identifier takes four of the widest letters.
+    const int identifier = m_SSDBGrid1->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) +
+                           2 * m_SSDBGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    if (m_SSDBGrid1->columnWidth(AirportListModel::ColumnId) < identifier)
+        m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnId, identifier);
+}
+
+void RoutingPart::loadDefaultAirport()
+{
+    const QString airport = appSettings().DEFAULTAIRPORT;
+    if (airport.isEmpty() || !m_data1->recordset() || !FindAirport(*m_data1->recordset(), airport))
+        return;
+    RouteStop stop;
+    QVariant runway;
+    const int row = m_data1->recordset()->absolutePosition();
+    m_SSDBGrid1->selectionModel()->blockSignals(true);
+    m_SSDBGrid1->selectRow(row);
+    m_SSDBGrid1->selectionModel()->blockSignals(false);
+    if (readSelectedAirport(stop, runway)) {
+        m_route->insertStop(0, stop);
+        selectRouteRow(0);
+    }
+    m_SSDBGrid1->clearSelection();
+    m_data1->recordset()->moveFirst();
+}
+
+void RoutingPart::startWithDefaultAirport()
+{
+    Db::Recordset* set = m_data1->recordset();
+    if (!set)
+        return;
+    const QString airport = appSettings().DEFAULTAIRPORT;
+    try {
+        if (!airport.isEmpty() && FindAirport(*set, airport)) {
+            const int row = set->absolutePosition();
+            m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
+            m_SSDBGrid1->selectRow(row);
+            setFindText(airport);
+            CmdSelect_Click();
+        }
+        if (set->recordCount() > 0)
+            set->moveFirst();
+    } catch (const Db::DbError& error) {
+        showDbError(window()->windowTitle(), error);
+    }
+}
+
+int RoutingPart::selectedAirportRow() const
+{
+    const QModelIndexList rows = m_SSDBGrid1->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+int RoutingPart::selectedRouteRow() const
+{
+    const QModelIndexList rows = m_SSDBGrid2->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void RoutingPart::selectRouteRow(int row)
+{
+    if (row < 0 || row >= m_route->count())
+        return;
+    m_SSDBGrid2->setCurrentIndex(m_route->index(row, RouteModel::ColumnId));
+    m_SSDBGrid2->selectRow(row);
+}
+
+bool RoutingPart::routeListHasFocus() const
+{
+    return QApplication::focusWidget() == m_SSDBGrid2;
+}
+
+bool RoutingPart::airportListHasFocus() const
+{
+    return m_SSDBGrid1->hasFocus();
+}
+
+bool RoutingPart::readSelectedAirport(RouteStop& stop, QVariant& runwayLength) const
+{
+    const int row = selectedAirportRow();
+    const Db::Recordset* set = m_data1->recordset();
+    if (row < 0 || !set)
+        return false;
+    const QVariantList values = set->row(row);
+    const auto field = [&](const char* name) {
+        return values.at(set->fieldIndex(QString::fromLatin1(name)));
+    };
+    stop.ID = field("ID").toString();
+    stop.NAME = field("NAME").toString();
+    stop.Latitude =
+        Coordinate{field("LATITUDE DEGREES").toString(), qint16(field("LATITUDE MINUTES").toInt()),
+                   field("LATITUDE SECONDS").toDouble()};
+    stop.Longitude = Coordinate{field("LONGITUDE DEGREES").toString(),
+                                qint16(field("LONGITUDE MINUTES").toInt()),
+                                field("LONGITUDE SECONDS").toDouble()};
+    runwayLength = field("RUNWAY LENGTH");
+    return true;
+}
+
+void RoutingPart::updateRouteButtons()
+{
+    m_CmdDelete->setEnabled(m_route->count() > 0);
+}
+
+void RoutingPart::focusFindBox()
+{
+    m_TxtFind->setFocus();
+}
+
+void RoutingPart::endSelect()
+{
+    setFindText(QString());
+    m_TxtFind->setFocus();
+}
+
+void RoutingPart::CmdSelect_Click()
+{
+    try {
+        RouteStop stop;
+        QVariant runway;
+        if (!readSelectedAirport(stop, runway)) {
+            Platform::prompter().beep();
+            return;
+        }
+        const RouteInsertion::Decision decision = RouteInsertion::decide(
+            {m_route, selectedRouteRow(), m_SSDBGrid2->currentIndex().row()}, stop,
+            runway.isNull() ? std::nullopt : std::optional<qint64>(runway.toLongLong()),
+            appSettings().MINRUNWAYLENGTH,
+            [this] { return FrmMsgBoxInsAirport::ask(window()) == FrmMsgBoxInsAirport::Before; });
+        if (!decision.refusal.isEmpty()) {
+            Platform::prompter().inform(Icon::Exclamation, RouteInsertion::Title, decision.refusal);
+            endSelect();
+            return;
+        }
+        if (!decision.runwayQuestion.isEmpty() &&
+            Platform::prompter().ask(
+                Platform::Message{Icon::Exclamation, RouteInsertion::Title, decision.runwayQuestion,
+                                  Button::Yes | Button::No, Button::No}) != Button::Yes) {
+            endSelect();
+            return;
+        }
+        m_history->record(RouteHistory::Change::Edit, selectedRouteRow());
+        m_route->insertStop(decision.position, stop);
+        setFindText(QString());
+        selectRouteRow(decision.position);
+        m_SSDBGrid1->clearSelection();
+        m_CmdSelect->setEnabled(false);
+        if (m_TxtFind->isVisible() && isActiveWindow())
+            m_TxtFind->setFocus();
+    } catch (const Db::DbError& error) {
+        showDbError(window()->windowTitle(), error);
+    }
+}
+
+void RoutingPart::CmdDelete_Click()
+{
+    const int row = selectedRouteRow();
+    if (m_route->count() == 0 || row < 0)
+        return;
+    m_history->record(RouteHistory::Change::Edit, row);
+    afterRemoval(m_route->removeStop(row));
+}
+
+void RoutingPart::afterRemoval(int selected)
+{
+    QScrollBar* bar = m_SSDBGrid2->verticalScrollBar();
+    bar->setValue(bar->value() - 1);
+    selectRouteRow(selected);
+    if (isActiveWindow())
+        m_TxtFind->setFocus();
+}
+
+void RoutingPart::removeStopsOf(const QString& id)
+{
+    for (int row = 0; row < m_route->count();) {
+        if (m_route->leg(row).stop.ID != id) {
+            ++row;
+            continue;
+        }
+        afterRemoval(m_route->removeStop(row));
+        row = 0;
+    }
+}
+
+void RoutingPart::RefreshRouteAfterModify(const AirportChange& change)
+{
+    if (!change.changed())
+        return;
+    for (int row = 0; row < m_route->count(); ++row) {
+        if (m_route->leg(row).stop.ID != change.oldId)
+            continue;
+        if (!change.positionChanged) {
+            m_route->setStopIdentity(row, change.newId, change.newName);
+            continue;
+        }
+        // The stop stays at its place; the legs on both sides are measured again from
+        // the new position.
+        selectRouteRow(row);
+        showAirportInList(change.newId);
+        RouteStop stop;
+        QVariant runway;
+        if (readSelectedAirport(stop, runway))
+            m_route->replaceStop(row, stop);
+        else
+            Platform::prompter().beep();
+        setFindText(QString());
+        m_SSDBGrid1->clearSelection();
+        m_CmdSelect->setEnabled(false);
+        if (m_TxtFind->isVisible() && isActiveWindow())
+            m_TxtFind->setFocus();
+    }
+    // A route kept for undo holds the airport as it was.
+    m_history->clear();
+}
+
+bool RoutingPart::targetAirport(bool fromRoute)
+{
+    Db::Recordset* set = m_data1->recordset();
+    if (!set)
+        return false;
+    if (fromRoute) {
+        const int stop = selectedRouteRow();
+        const QString id = stop >= 0 ? m_route->leg(stop).stop.ID : QString();
+        if (id.isEmpty() || !FindAirport(*set, id)) {
+            Platform::prompter().inform(Icon::Exclamation, QStringLiteral("Brisklander"),
+                                        QStringLiteral("Airport not found."));
+            return false;
+        }
+        const int row = set->absolutePosition();
+        m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
+        const bool byId = appSettings().SORTORDER == QLatin1String("[ID]");
+        setFindText(set->value(byId ? QStringLiteral("ID") : QStringLiteral("NAME")).toString());
+        m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
+        BringAirportIntoView();
+        return true;
+    }
+    const QModelIndex current = m_SSDBGrid1->currentIndex();
+    if (!current.isValid())
+        return false;
+    set->setAbsolutePosition(current.row());
+    m_SSDBGrid1->selectRow(current.row());
+    return true;
+}
+
+QString RoutingPart::airportIdFor(bool ofRouteStop) const
+{
+    if (!ofRouteStop) {
+        const QModelIndex current = m_SSDBGrid1->currentIndex();
+        return current.isValid() ? m_airportList->index(current.row(), AirportListModel::ColumnId)
+                                       .data()
+                                       .toString()
+                                 : QString();
+    }
+    const int stop = selectedRouteRow();
+    return stop >= 0 ? m_route->leg(stop).stop.ID : QString();
+}
+
+void RoutingPart::clearFindBox()
+{
+    setFindText(QString());
+}
+
+void RoutingPart::restartFinder()
+{
+    setFindText(QString());
+    m_SSDBGrid1->clearSelection();
+    m_TxtFind->setFocus();
+}
+
+void RoutingPart::refreshAirportList()
+{
+    try {
+        m_data1->Refresh();
+    } catch (const Db::DbError& error) {
+        showDbError(window()->windowTitle(), error);
+    }
+}
+
+void RoutingPart::showAirportInList(const QString& id)
+{
+    Db::Recordset* set = m_data1->recordset();
+    if (!set)
+        return;
+    try {
+        if (!FindAirport(*set, id))
+            return;
+        const int row = set->absolutePosition();
+        m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
+        m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
+        BringAirportIntoView();
+    } catch (const Db::DbError& error) {
+        showDbError(window()->windowTitle(), error);
+    }
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QWidget>
+
+struct AirportChange;
+class AirportListModel;
+class DataView;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMouseEvent;
+class QPushButton;
+class QTableView;
+class RouteHistory;
+class RouteModel;
+struct RouteStop;
+
+// The main window's "R&outing" tab: the airport list with its find box, the route
+// list, Select and Remove, and the route totals. It owns the keys of these controls;
+// the window around it owns the menus and the airport windows.
+class RoutingPart : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum class SearchMode
+    {
+        Identifier,
+        AirportName
+    };
+
+    RoutingPart(RouteModel* route, RouteHistory* history, QWidget* parent);
+
+    DataView* Data1() const { return m_data1; }
+    AirportListModel* airportList() const { return m_airportList; }
+    QLineEdit* totalNMField() const { return m_TxtTotalNM; }
+    QLineEdit* totalSMField() const { return m_TxtTotalSM; }
+    SearchMode searchMode() const;
+
+    // The menus the lists open by the right button and the menu key; the window builds them.
+    void setPopups(QMenu* airports, QMenu* route);
+    // Short runways in dark red, readable on the list's rows of the current theme.
+    void colourForTheme();
+
+    void showAirportCount();
+    // Reads the airport list in the saved search order; throws the engine's DbError.
+    void loadAirports();
+    // At start-up the default airport opens the route, without the insertion checks.
+    void loadDefaultAirport();
+    // A new quote starts with the default airport, inserted as Select would.
+    void startWithDefaultAirport();
+
+    int selectedRouteRow() const;
+    void selectRouteRow(int row);
+    bool routeListHasFocus() const;
+    bool airportListHasFocus() const;
+    // Positions the airport list on the airport a command acts on (the selected stop's
+    // or the current row's); false ends the command.
+    bool targetAirport(bool fromRoute);
+    // The airport whose details are asked for: the current row's or the selected stop's.
+    QString airportIdFor(bool ofRouteStop) const;
+
+    void clearFindBox();
+    void focusFindBox();
+    // After a command from the route's menu: nothing proposed, the find box ready.
+    void restartFinder();
+    void refreshAirportList();
+    void showAirportInList(const QString& id);
+    // Every stop of a deleted airport goes, the route repairing its legs each time.
+    void removeStopsOf(const QString& id);
+    // Stops of a modified airport take its new identity, or its new position in place.
+    void RefreshRouteAfterModify(const AirportChange& change);
+
+public slots:
+    void TxtFind_Change();
+    void IncrementalFind();
+    void SetSearchMode(SearchMode mode);
+    void LblSearch_Click();
+    void CmdSelect_Click();
+    void CmdDelete_Click();
+    // Scrolls the airport list so that its current airport does not stay on the
+    // bottom edge, then selects it.
+    void BringAirportIntoView();
+
+signals:
+    // One of the tab's controls took the focus: the tab comes to the front.
+    void entered();
+    void searchModeChanged(SearchMode mode);
+    void detailsRequested(bool ofRouteStop);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    bool TxtFind_KeyPress(QKeyEvent* event);
+    bool TxtFind_KeyDown(QKeyEvent* event);
+    // The find box's typing rule for one character; true when it handled the character.
+    bool typeIntoFind(QChar character);
+    void pasteIntoFind();
+    void showCompletion();
+    void setFindText(const QString& text);
+    void airportSelectionChanged();
+    bool gridKeyPress(QTableView* grid, QKeyEvent* event);
+    void gridKeyRelease(QTableView* grid, int key);
+    void popupAtCurrentRow(QTableView* grid);
+    void gridMouse(QTableView* grid, QMouseEvent* event);
+    void updateRouteButtons();
+    void afterRemoval(int selected);
+    int selectedAirportRow() const;
+    bool readSelectedAirport(RouteStop& stop, QVariant& runwayLength) const;
+    void endSelect();
+
+    RouteModel* m_route = nullptr;
+    RouteHistory* m_history = nullptr;
+    DataView* m_data1 = nullptr;
+    AirportListModel* m_airportList = nullptr;
+    QMenu* m_AirportPopup = nullptr;
+    QMenu* m_RoutePopup = nullptr;
+
+    QGroupBox* m_Frame1 = nullptr;
+    QTableView* m_SSDBGrid1 = nullptr;
+    QTableView* m_SSDBGrid2 = nullptr;
+    QLabel* m_LblSearch = nullptr;
+    QLineEdit* m_TxtFind = nullptr;
+    QPushButton* m_CmdSelect = nullptr;
+    QPushButton* m_CmdDelete = nullptr;
+    QLineEdit* m_TxtTotalNM = nullptr;
+    QLineEdit* m_TxtTotalSM = nullptr;
+};
