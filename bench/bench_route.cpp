@@ -38,7 +38,7 @@ void BM_InsertStopMiddle(benchmark::State& state)
     for (auto _ : state) {
         route.insertStop(25, Seqm);
         state.PauseTiming();
-        route.removeStop(25, false);
+        route.removeStop(25);
         state.ResumeTiming();
     }
 }
@@ -53,7 +53,7 @@ void BM_InsertAndRemoveStopMiddle(benchmark::State& state)
         route.insertStop(i, Stops[i % 3]);
     for (auto _ : state) {
         route.insertStop(25, Seqm);
-        route.removeStop(25, false);
+        route.removeStop(25);
     }
 }
 BENCHMARK(BM_InsertAndRemoveStopMiddle);
