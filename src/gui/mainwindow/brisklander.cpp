@@ -91,7 +91,7 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     AccessKeys::runAtOnce();
     setObjectName(ProgramTitle);
     setWindowTitle(ProgramTitle);
-    m_quote = new Quote(this);
+    m_quote = new Quote(PricingSettings::from(appSettings()), this);
     m_route = m_quote->route();
     m_history = new RouteHistory(m_route, this);
     m_data1 = new DataView(this);

@@ -467,6 +467,8 @@ QuoteData Brisklander::quoteData() const
 
 void Brisklander::applyQuoteBasis(QuoteBase basis, bool basisChanged)
 {
+    // Every Save comes here, with the record already holding what was saved.
+    m_sheet->setSettings(PricingSettings::from(appSettings()));
     m_LabelMiles->setText(basis == QuoteBase::Nautical ? QStringLiteral("NM")
                                                        : QStringLiteral("SM"));
     m_sheet->repriceDistance();
@@ -477,6 +479,7 @@ void Brisklander::applyQuoteBasis(QuoteBase basis, bool basisChanged)
 
 void Brisklander::applyMinimumBaseCharge()
 {
+    m_sheet->setSettings(PricingSettings::from(appSettings()));
     m_sheet->repriceRate();
 }
 

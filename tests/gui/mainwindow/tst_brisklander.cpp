@@ -575,6 +575,7 @@ private slots:
     void quoteTabPricesTheRoute()
     {
         appSettings().MINBASECHARGE = 1500;
+        m_window->applyMinimumBaseCharge(); // as a Save of the settings does
         add(QStringLiteral("KBOS")); // 159.6 nm from KTEB
         auto* rate = child<QLineEdit>("TxtChargePerMile");
         rate->setFocus();
@@ -736,6 +737,7 @@ private slots:
 
         appSettings().MINBASECHARGE = 1500; // KBOS from KTEB is priced at the minimum
         appSettings().MINRUNWAYLENGTH = 6997;
+        m_window->applyMinimumBaseCharge();
         m_window->airportList()->restyle();
         add(QStringLiteral("KBOS"));
         m_window->charges()->pickCharge(0, QStringLiteral("Refund"), -5000);
