@@ -354,8 +354,8 @@ void Brisklander::buildMenus()
 
 Brisklander::SearchMode Brisklander::searchMode() const
 {
-    return appSettings().SORTORDER == QLatin1String("[NAME]") ? SearchMode::AirportName
-                                                              : SearchMode::Identifier;
+    return appSettings().SORTORDER == SortOrder::Name ? SearchMode::AirportName
+                                                      : SearchMode::Identifier;
 }
 
 void Brisklander::Form_Load()
@@ -363,7 +363,7 @@ void Brisklander::Form_Load()
     int section = 1;
     try {
         // 1: search mode
-        const bool byName = appSettings().SORTORDER == QLatin1String("[NAME]");
+        const bool byName = appSettings().SORTORDER == SortOrder::Name;
         m_mnusearchName->setChecked(byName);
         m_mnusearchID->setChecked(!byName);
         m_LblSearch->setText(byName ? QStringLiteral(" Airport Search: Airport Name ")
@@ -371,7 +371,7 @@ void Brisklander::Form_Load()
         section = 2;
         m_data1->setDatabaseName(appContext().DatabasePath);
         m_data1->setRecordSource(QStringLiteral("SELECT * From Airports ORDER BY ") +
-                                 appSettings().SORTORDER);
+                                 (byName ? QStringLiteral("[NAME]") : QStringLiteral("[ID]")));
         m_data1->Refresh();
         m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(byName ? QStringLiteral("NAME")
                                                                        : QStringLiteral("ID")));

@@ -53,7 +53,7 @@ bool Brisklander::targetAirport(bool fromRoute)
         }
         const int row = set->absolutePosition();
         m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
-        const bool byId = appSettings().SORTORDER == QLatin1String("[ID]");
+        const bool byId = appSettings().SORTORDER == SortOrder::Id;
         setFindText(set->value(byId ? QStringLiteral("ID") : QStringLiteral("NAME")).toString());
         m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
         BringAirportIntoView();

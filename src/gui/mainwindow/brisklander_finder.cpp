@@ -217,7 +217,7 @@ void Brisklander::SetSearchMode(SearchMode mode)
     try {
         if (mode == SearchMode::Identifier) {
             m_LblSearch->setText(QStringLiteral(" Airport Search: Identifier "));
-            appSettings().SORTORDER = QStringLiteral("[ID]");
+            appSettings().SORTORDER = SortOrder::Id;
             m_mnusearchID->setChecked(true);
             m_mnusearchName->setChecked(false);
             // The text as it was, before the shorter limit of identifiers cuts it.
@@ -240,7 +240,7 @@ void Brisklander::SetSearchMode(SearchMode mode)
             }
         } else {
             m_LblSearch->setText(QStringLiteral(" Airport Search: Airport Name "));
-            appSettings().SORTORDER = QStringLiteral("[NAME]");
+            appSettings().SORTORDER = SortOrder::Name;
             m_mnusearchName->setChecked(true);
             m_mnusearchID->setChecked(false);
             m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [NAME]"));

@@ -21,7 +21,7 @@ Q_DECLARE_METATYPE(AppSettings)
 char* toString(const AppSettings& s)
 {
     QString text;
-    QDebug(&text) << int(s.QUOTEBASE) << s.MINRUNWAYLENGTH << s.SORTORDER << s.DEFAULTCHARGESM
+    QDebug(&text) << int(s.QUOTEBASE) << s.MINRUNWAYLENGTH << int(s.SORTORDER) << s.DEFAULTCHARGESM
                   << s.DEFAULTCHARGENM << s.MINBASECHARGE << s.DEFAULTAIRPORT << s.SEGMENTTAX
                   << s.ROUNDMILES << s.NAME << s.ADDRESS1 << s.ADDRESS2 << s.CITY << s.STATE
                   << s.ZIP << s.COUNTRY << s.PHONE1 << s.PHONE2 << s.FAX << s.EMAIL << s.WEBSITE;
@@ -48,10 +48,11 @@ const QByteArray RealisticFile(
     "WEBSITE=www.example.com\r\n");
 
 // What RealisticFile holds, in the order of the fields; each differs from its default.
-const AppSettings Realistic(QuoteBase::Nautical, 5000, u"[NAME]"_s, 4.5, 5.175, 750, u"KBOS"_s, 3.6,
-                            true, u"Old Name Air"_s, u"1 Hangar Road"_s, u"Suite 2"_s, u"Bedford"_s,
-                            u"MA"_s, u"01730"_s, u"USA"_s, u"781-555-0100"_s, u"781-555-0101"_s,
-                            u"781-555-0102"_s, u"ops@example.com"_s, u"www.example.com"_s);
+const AppSettings Realistic(QuoteBase::Nautical, 5000, SortOrder::Name, 4.5, 5.175, 750, u"KBOS"_s,
+                            3.6, true, u"Old Name Air"_s, u"1 Hangar Road"_s, u"Suite 2"_s,
+                            u"Bedford"_s, u"MA"_s, u"01730"_s, u"USA"_s, u"781-555-0100"_s,
+                            u"781-555-0101"_s, u"781-555-0102"_s, u"ops@example.com"_s,
+                            u"www.example.com"_s);
 
 } // namespace
 
@@ -105,8 +106,8 @@ void TestAppSettings::readRules_data()
     row("nm is statute", "QUOTEBASE=nm", with(&AppSettings::QUOTEBASE, QuoteBase::Statute));
     row("NM with a tab is statute", "QUOTEBASE=\"NM\t\"", {});
 
-    row("[name] sorts by name", "SORTORDER=[name]", with(&AppSettings::SORTORDER, u"[NAME]"_s));
-    row("NAME sorts by id", "SORTORDER=NAME", with(&AppSettings::SORTORDER, u"[ID]"_s));
+    row("[name] sorts by name", "SORTORDER=[name]", with(&AppSettings::SORTORDER, SortOrder::Name));
+    row("NAME sorts by id", "SORTORDER=NAME", with(&AppSettings::SORTORDER, SortOrder::Id));
 
     row("runway 450.5 halves to even", "MINRUNWAYLENGTH=450.5",
         with(&AppSettings::MINRUNWAYLENGTH, 450));
@@ -149,7 +150,7 @@ void TestAppSettings::everyKeyReadAndWritten()
     AppSettings current = readSettings(path);
     SaveSettings(path, current, Realistic);
     AppSettings expected = Realistic;
-    expected.SORTORDER = u"[ID]"_s; // never saved, so never changed
+    expected.SORTORDER = SortOrder::Id; // never saved, so never changed
     QCOMPARE(current, expected);
     QCOMPARE(readSettings(path), expected);
 }

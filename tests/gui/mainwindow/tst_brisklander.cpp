@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(child<QLabel>("LblSearch")->text(),
                  QStringLiteral(" Airport Search: Airport Name "));
         QCOMPARE(find()->text(), QString()); // switching to names always empties the box
-        QCOMPARE(appSettings().SORTORDER, QStringLiteral("[NAME]"));
+        QCOMPARE(appSettings().SORTORDER, SortOrder::Name);
         type(QStringLiteral("london c"));
         QCOMPARE(find()->text(), QStringLiteral("LONDON CITY AIRPORT"));
         QCOMPARE(find()->cursorPosition(), 8);
@@ -576,7 +576,7 @@ private slots:
     {
         appSettings().MINBASECHARGE = 1500;
         m_window->applyMinimumBaseCharge(); // as a Save of the settings does
-        add(QStringLiteral("KBOS")); // 159.6 nm from KTEB
+        add(QStringLiteral("KBOS"));        // 159.6 nm from KTEB
         auto* rate = child<QLineEdit>("TxtChargePerMile");
         rate->setFocus();
         QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 1);
