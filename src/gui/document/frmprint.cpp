@@ -1,5 +1,6 @@
 #include "gui/document/frmprint.h"
 
+#include "core/document/printdates.h"
 #include "core/document/printdialogstate.h"
 #include "core/errortext.h"
 #include "core/format.h"
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -194,55 +194,23 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     Form_Load();
 }
 
-QString FrmPrint::dateDisplayFormat(const QString& todayShort, const QString& monthAbbrev)
-{
-    const qsizetype at = monthAbbrev.isEmpty() ? -1 : todayShort.indexOf(monthAbbrev);
-    if (at < 0)
-        return QString();
-    const qsizetype after = at + monthAbbrev.size();
-    QChar separator = after < todayShort.size() ? todayShort.at(after) : QLatin1Char(' ');
-    if (separator.isDigit())
-        separator = QLatin1Char('/');
-    // Where the name stood tells the order of the parts; the month is shown as a number.
-    const qsizetype position = at + 1;
-    const QStringList parts = position == 1                    ? QStringList{"mm", "dd", "yyyy"}
-                              : position == 3 || position == 4 ? QStringList{"dd", "mm", "yyyy"}
-                                                               : QStringList{"yyyy", "mm", "dd"};
-    return parts.join(separator);
-}
-
-QString FrmPrint::dateText(const std::optional<QDate>& date)
-{
-    return date ? date->toString(Qt::ISODate) : QString();
-}
-
 void FrmPrint::Form_Load()
 {
     const QDate today = Platform::clock().today();
-    QString format = dateDisplayFormat(Format::shortDate(today),
-                                       QLocale().monthName(today.month(), QLocale::ShortFormat));
-    format.replace(QLatin1String("mm"), QLatin1String("MM"));
+    const QString format = PrintDates::displayFormat(today);
     m_DCDateFlight->setDisplayFormat(format);
     m_DCDateReturn->setDisplayFormat(format);
 
     // Limits before values, so that the old limits never move a remembered date.
     const PrintDialogState& state = printDialogState();
-    const QDate departure = QDate::fromString(state.DepartureDate, Qt::ISODate);
-    const QDate reference = departure.isValid() ? departure : today;
-    m_DCDateFlight->setMinimum(reference.addYears(-1));
-    m_DCDateFlight->setMaximum(reference.addYears(10));
-    m_DCDateFlight->setValue(departure.isValid() ? std::optional(departure) : std::nullopt);
+    const std::optional<QDate> departure = PrintDates::fromStored(state.DepartureDate);
+    m_DCDateFlight->setLimits(PrintDates::departure(departure.value_or(today)));
+    m_DCDateFlight->setValue(departure);
 
     // A return date is kept only together with its departure date.
-    const QDate returnDate = QDate::fromString(state.ReturnDate, Qt::ISODate);
-    m_DCDateReturn->setMaximum(m_DCDateFlight->maximum());
-    if (departure.isValid() && returnDate.isValid()) {
-        m_DCDateReturn->setMinimum(departure);
-        m_DCDateReturn->setValue(returnDate);
-    } else {
-        m_DCDateReturn->setMinimum(m_DCDateFlight->minimum());
-        m_DCDateReturn->clear();
-    }
+    const std::optional<QDate> returnDate = PrintDates::fromStored(state.ReturnDate);
+    m_DCDateReturn->setLimits(PrintDates::returnDate(m_DCDateFlight->limits(), departure));
+    m_DCDateReturn->setValue(departure ? returnDate : std::nullopt);
 
     m_TxtQuotedBy->setText(state.QuotedBy);
     for (int i = 0; i < PrintFields::CustomerCount; ++i)
@@ -269,8 +237,8 @@ void FrmPrint::Form_Unload()
     m_DCDateFlight->commit(DateField::OnRefusal::Drop);
     m_DCDateReturn->commit(DateField::OnRefusal::Drop);
     PrintDialogState& state = printDialogState();
-    state.DepartureDate = dateText(m_DCDateFlight->value());
-    state.ReturnDate = dateText(m_DCDateReturn->value());
+    state.DepartureDate = PrintDates::stored(m_DCDateFlight->value());
+    state.ReturnDate = PrintDates::stored(m_DCDateReturn->value());
     state.QuotedBy = m_TxtQuotedBy->text();
     state.PrintCompany = m_ChkComp->isChecked();
     for (int i = 0; i < PrintFields::CustomerCount; ++i)
@@ -392,9 +360,8 @@ void FrmPrint::DCDateFlight_Change()
     const std::optional<QDate> departure = m_DCDateFlight->value();
     if (!departure)
         return;
-    m_DCDateReturn->setMinimum(*departure);
-    if (m_DCDateReturn->value() && *m_DCDateReturn->value() < *departure)
-        m_DCDateReturn->setValue(departure);
+    // The return date moves along with its new first date.
+    m_DCDateReturn->setLimits(PrintDates::returnDate(m_DCDateFlight->limits(), departure));
 }
 
 void FrmPrint::DCDateFlight_ButtonClick()

@@ -32,17 +32,6 @@ public:
     // adds its own fields to it.
     explicit FrmPrint(std::function<QuoteData()> quote, QWidget* parent = nullptr);
 
-    // The display format of the date fields, from today's short date text and this
-    // month's abbreviated name: empty for the short date itself when the name does
-    // not occur in it, else "mm-dd-yyyy" (name first), "dd-mm-yyyy" (name at 3 or 4)
-    // or "yyyy-mm-dd", with the character following the name as separator ("/" when
-    // that is a digit, a blank when the name ends the text). "mm" is the month.
-    static QString dateDisplayFormat(const QString& todayShort, const QString& monthAbbrev);
-
-    // The date fields' values as printDialogState() keeps them: ISO "yyyy-MM-dd",
-    // empty for no date.
-    static QString dateText(const std::optional<QDate>& date);
-
     void done(int result) override;
 
 public slots:
