@@ -29,11 +29,6 @@
 
 namespace {
 
-// One line of remarks; a second line may hold as many again.
-constexpr int RemarksLine = PrintFields::RemarksLine;
-// The stored line break takes two characters.
-constexpr int LineBreakLength = 2;
-
 const QString TextFilter = QStringLiteral("Text File (*.txt)");
 const QString PdfFilter = QStringLiteral("PDF Document (*.pdf)");
 
@@ -141,7 +136,7 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     m_TxtQuoteRemarks->setTabChangesFocus(true);
     m_TxtQuoteRemarks->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_TxtQuoteRemarks->setMinimumWidth(m_TxtQuoteRemarks->fontMetrics().averageCharWidth() *
-                                       (RemarksLine + 4));
+                                       (Remarks::Line + 4));
     m_TxtQuoteRemarks->setFixedHeight(m_TxtQuoteRemarks->fontMetrics().lineSpacing() * 3 + 12);
     m_TxtQuoteRemarks->installEventFilter(this);
     (new QVBoxLayout(remarksFrame))->addWidget(m_TxtQuoteRemarks);
@@ -215,11 +210,9 @@ void FrmPrint::Form_Load()
     m_TxtQuotedBy->setText(state.QuotedBy);
     for (int i = 0; i < PrintFields::CustomerCount; ++i)
         m_customerFields[i]->setText(state.*PrintFields::Customer[i].state);
-    QString remarks = state.Remarks;
-    remarks.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QString remarks = Remarks::shown(state.Remarks);
     // Remembered remarks of two lines keep the limit their line break gave them.
-    const qsizetype lineBreak = remarks.indexOf(QLatin1Char('\n'));
-    m_remarksLimit = lineBreak < 0 ? RemarksLine : int(lineBreak) + LineBreakLength + RemarksLine;
+    m_remarksLimit = Remarks::limitWith(remarks.indexOf(QLatin1Char('\n')));
     m_TxtQuoteRemarks->setPlainText(remarks);
     m_ChkComp->setChecked(state.PrintCompany);
 }
@@ -428,11 +421,12 @@ void FrmPrint::TxtQuoteRemarks_Change()
     const QString text = m_TxtQuoteRemarks->toPlainText();
     const qsizetype lineBreak = text.indexOf(QLatin1Char('\n'));
     QTextCursor cursor = m_TxtQuoteRemarks->textCursor();
-    if (lineBreak < 0 && m_remarksLimit > RemarksLine) {
+    const int limitBefore = m_remarksLimit;
+    m_remarksLimit = Remarks::limitAfter(text, limitBefore);
+    if (lineBreak < 0 && limitBefore > Remarks::Line) {
         // The line break was deleted: one line again, cut to its length.
-        m_remarksLimit = RemarksLine;
-        if (text.size() > RemarksLine) {
-            cursor.setPosition(RemarksLine);
+        if (text.size() > Remarks::Line) {
+            cursor.setPosition(Remarks::Line);
             cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
             cursor.removeSelectedText();
         }
@@ -440,8 +434,6 @@ void FrmPrint::TxtQuoteRemarks_Change()
     }
     if (lineBreak >= 0) {
         // A pasted line break counts as a typed one; a second one becomes a blank.
-        if (m_remarksLimit <= RemarksLine)
-            m_remarksLimit = int(lineBreak) + LineBreakLength + RemarksLine;
         const qsizetype second = text.indexOf(QLatin1Char('\n'), lineBreak + 1);
         if (second >= 0) {
             QTextCursor extra(m_TxtQuoteRemarks->document());
@@ -452,8 +444,7 @@ void FrmPrint::TxtQuoteRemarks_Change()
         }
     }
     // What goes past the limit is what was just typed or pasted, before the caret.
-    const qsizetype length = text.size() + (lineBreak < 0 ? 0 : LineBreakLength - 1);
-    const int excess = int(length) - m_remarksLimit;
+    const int excess = Remarks::excess(text, m_remarksLimit);
     if (excess > 0) {
         const int end = cursor.position();
         cursor.setPosition(std::max(0, end - excess));
@@ -488,8 +479,7 @@ bool FrmPrint::eventFilter(QObject* watched, QEvent* event)
             // One line break at most; the line after it may hold a full line again.
             if (m_TxtQuoteRemarks->toPlainText().contains(QLatin1Char('\n')))
                 return true;
-            m_remarksLimit =
-                m_TxtQuoteRemarks->textCursor().position() + LineBreakLength + RemarksLine;
+            m_remarksLimit = Remarks::limitWith(m_TxtQuoteRemarks->textCursor().position());
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -535,6 +525,5 @@ void FrmPrint::showFailure(int number, const QString& description)
 // The remarks as they are kept and printed: the line break as carriage return and line feed.
 QString FrmPrint::remarks() const
 {
-    QString text = m_TxtQuoteRemarks->toPlainText();
-    return text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return Remarks::stored(m_TxtQuoteRemarks->toPlainText());
 }

@@ -2,6 +2,7 @@
 
 #include "core/document/customerfields.h"
 #include "core/document/quotedata.h"
+#include "core/document/remarks.h"
 
 #include <QDialog>
 #include <QPageLayout>
@@ -73,7 +74,7 @@ private:
     std::optional<QPageLayout> m_chosenPage;
     DateField* m_calendarTarget = nullptr; // CalendarTarget
     bool m_settingUpCalendar = false;
-    int m_remarksLimit = 80; // counted with the line break as two characters
+    int m_remarksLimit = Remarks::Line; // counted with the line break as two characters
 
     DateField* m_DCDateFlight = nullptr;
     DateField* m_DCDateReturn = nullptr;
