@@ -3,7 +3,6 @@
 
 #include "core/quote/chargesmodel.h"
 #include "core/quote/quotesheet.h"
-#include "core/settings/appsettings.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,13 +13,11 @@ namespace {
 
 struct Quote
 {
-    QuoteSheet sheet;
+    QuoteSheet sheet{PricingSettings{QuoteBase::Statute, false, 1500}}; // minimum 1,500
     ChargesModel charges;
 
     Quote()
     {
-        appSettings().QUOTEBASE = QuoteBase::Statute;
-        appSettings().MINBASECHARGE = 1500;
         charges.setTaxLookup([](const QString& type) -> std::optional<double> {
             if (type == QLatin1String("SALES TAX"))
                 return 7.5;

@@ -59,6 +59,7 @@ struct Folder
 {
     QString databasePath;
     QString settingsPath;
+    AppSettings settings;
     QList<UnreadableSetting> unreadableSettings; // priced with their defaults, and told
     std::shared_ptr<Db::Workspace> workspace;
 };
@@ -92,7 +93,7 @@ Folder openFolder(const QString& path)
     Folder folder;
     folder.settingsPath = settings;
     try {
-        appSettings() = readSettings(settings, &folder.unreadableSettings);
+        folder.settings = readSettings(settings, &folder.unreadableSettings);
     } catch (const SettingsReadError& error) {
         throw QuoteRequestError(error.text());
     }
@@ -404,8 +405,8 @@ int runBatch(const Folder& folder, const QString& path, const QString& outputPat
         }
         try {
             const QuoteData data =
-                priceRequest(*folder.workspace, folder.databasePath, trip.request, currencySymbol(),
-                             QDate::currentDate());
+                priceRequest(*folder.workspace, folder.databasePath, trip.request, folder.settings,
+                             currencySymbol(), QDate::currentDate());
             outLine = {QString::number(trip.line),
                        csvField(trip.request.stops.join(QLatin1Char(' ')))};
             for (const QuoteTabField& field : quoteTabFields(data))
@@ -577,8 +578,9 @@ int main(int argc, char** argv)
 
     try {
         QStringList notes;
-        const QuoteData data = priceRequest(*folder.workspace, folder.databasePath, request,
-                                            currencySymbol(), QDate::currentDate(), &notes);
+        const QuoteData data =
+            priceRequest(*folder.workspace, folder.databasePath, request, folder.settings,
+                         currencySymbol(), QDate::currentDate(), &notes);
         for (const QString& note : notes)
             err << "note: " << note << '\n';
         if (parser.isSet(QStringLiteral("text")))

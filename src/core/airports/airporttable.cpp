@@ -16,11 +16,10 @@ Db::RecordSource rowsOf(const QString& id)
 
 } // namespace
 
-std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, const QString& sortOrder)
+std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, SortOrder sortOrder)
 {
-    const QString order = sortOrder.compare(QLatin1String("[NAME]"), Qt::CaseInsensitive) == 0
-                              ? QStringLiteral("[NAME]")
-                              : QStringLiteral("[ID]");
+    const QString order =
+        sortOrder == SortOrder::Name ? QStringLiteral("[NAME]") : QStringLiteral("[ID]");
     return database.openRecordset(QStringLiteral("SELECT * From Airports ORDER BY ") + order);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/airports/airportrecord.h"
 #include "core/db/engine.h"
+#include "core/settings/appsettings.h"
 
 #include <QString>
 
@@ -21,9 +22,9 @@
 // a failure leaves nothing half-written. Every engine failure is thrown as the
 // engine's DbError.
 
-// Every airport in the order of the sort setting: "[NAME]" orders by name, anything
-// else by identifier. An updatable set that can be positioned, counted and re-read.
-std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, const QString& sortOrder);
+// Every airport in the order of the sort setting, by identifier or by name. An
+// updatable set that can be positioned, counted and re-read.
+std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, SortOrder sortOrder);
 
 // Positions the set on the first row (in its own order) whose ID equals the
 // identifier. False, with the position unchanged, when there is none.

@@ -37,8 +37,8 @@ QuoteData Quote::documentData(const AppSettings& settings, const QString& curren
     return data;
 }
 
-Quote::Quote(QObject* parent)
-    : QObject(parent), m_route(new RouteModel(this)), m_sheet(new QuoteSheet(this)),
+Quote::Quote(const PricingSettings& settings, QObject* parent)
+    : QObject(parent), m_route(new RouteModel(this)), m_sheet(new QuoteSheet(settings, this)),
       m_charges(new ChargesModel(this))
 {
     connect(m_route, &RouteModel::totalsChanged, this, [this] {

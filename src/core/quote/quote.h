@@ -18,7 +18,7 @@ class Quote : public QObject
     Q_OBJECT
 
 public:
-    explicit Quote(QObject* parent = nullptr);
+    explicit Quote(const PricingSettings& settings, QObject* parent = nullptr);
 
     RouteModel* route() const { return m_route; }
     QuoteSheet* sheet() const { return m_sheet; }

@@ -131,7 +131,7 @@ const CatalogueRow& taxNamed(const QList<CatalogueRow>& taxes, const QString& ty
 }
 
 void buildRoute(Db::Workspace& workspace, const QString& databasePath, const QStringList& stops,
-                RouteModel& route, QStringList* notes)
+                qint32 minRunwayLength, RouteModel& route, QStringList* notes)
 {
     for (const QString& id : stops) {
         const std::optional<AirportRecord> airport =
@@ -145,16 +145,15 @@ void buildRoute(Db::Workspace& workspace, const QString& databasePath, const QSt
         const std::optional<qint64> runway = airport->RUNWAY_LENGTH > 0
                                                  ? std::optional<qint64>(airport->RUNWAY_LENGTH)
                                                  : std::nullopt;
-        const RouteInsertion::Decision decision =
-            RouteInsertion::decide({&route, last, last}, stop, runway,
-                                   appSettings().MINRUNWAYLENGTH, [] { return false; });
+        const RouteInsertion::Decision decision = RouteInsertion::decide(
+            {&route, last, last}, stop, runway, minRunwayLength, [] { return false; });
         if (!decision.refusal.isEmpty())
             throw QuoteRequestError(stop.ID + QStringLiteral(": ") + decision.refusal);
         if (!decision.runwayQuestion.isEmpty() && notes)
             *notes << QStringLiteral("%1: runway of %2 ft is shorter than the minimum of %3 ft")
                           .arg(stop.ID)
                           .arg(airport->RUNWAY_LENGTH)
-                          .arg(appSettings().MINRUNWAYLENGTH);
+                          .arg(minRunwayLength);
         route.insertStop(decision.position, stop);
     }
 }
@@ -213,8 +212,8 @@ void addCharge(ChargesModel& charges, const QuoteRequest::Charge& charge,
 } // namespace
 
 QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
-                       const QuoteRequest& request, const QString& currencySymbol,
-                       const QDate& today, QStringList* notes)
+                       const QuoteRequest& request, const AppSettings& settings,
+                       const QString& currencySymbol, const QDate& today, QStringList* notes)
 {
     if (request.stops.size() < 2)
         throw QuoteRequestError(QStringLiteral("A quote needs at least two airports."));
@@ -226,14 +225,15 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
         catalogue(*database, QStringLiteral("Select * from Taxes Where [Tax Type] <> \"\""),
                   QStringLiteral("TAX TYPE"), QStringLiteral("TAX %"));
 
-    Quote quote;
+    Quote quote(PricingSettings::from(settings));
     quote.charges()->setTaxLookup([&taxes](const QString& type) -> std::optional<double> {
         const CatalogueRow* tax = named(taxes, type);
         return tax ? std::optional<double>(tax->value.value_or(0)) : std::nullopt;
     });
     quote.charges()->reset(1);
     quote.sheet()->resetChargePerMile();
-    buildRoute(workspace, databasePath, request.stops, *quote.route(), notes);
+    buildRoute(workspace, databasePath, request.stops, settings.MINRUNWAYLENGTH, *quote.route(),
+               notes);
 
     if (request.rate)
         quote.sheet()->setText(QuoteSheet::ChargePerMile,
@@ -246,14 +246,14 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
         addCharge(*quote.charges(), charge, catalogueRows, taxes);
     if (request.passengers) {
         const int segments = request.segments.value_or(quote.route()->count() - 1);
-        const SegmentTaxLine line{*request.passengers, segments, appSettings().SEGMENTTAX};
+        const SegmentTaxLine line{*request.passengers, segments, settings.SEGMENTTAX};
         if (*request.passengers <= 0 || segments <= 0 || *request.passengers > 99 || segments > 99)
             throw QuoteRequestError(
                 QStringLiteral("The segment tax takes 1 to 99 passengers and 1 to 99 segments."));
         quote.charges()->saveSegmentTax(-1, line.chargeText(), line.totalText());
     }
 
-    QuoteData data = quote.documentData(appSettings(), currencySymbol, today);
+    QuoteData data = quote.documentData(settings, currencySymbol, today);
     for (const QuoteTabField& field : quoteTabFields(data)) {
         if (field.kind == QuoteTabField::Kind::Figure || field.kind == QuoteTabField::Kind::Money)
             checkShown(field.text, field.caption);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/document/quotedata.h"
+#include "core/settings/appsettings.h"
 
 #include <QDate>
 #include <QList>
@@ -89,15 +90,16 @@ int count(const QString& text);
 
 // The quote priced as the main window prices it: each stop inserted by the rules of
 // Select after the one before it, the rate, the tax and the charges entered as the
-// operator enters them, with the settings of appSettings() and the airports and
-// catalogues of the database (opened through `workspace`, which the caller may have
+// operator enters them, with `settings` (as the settings file gives them) and the
+// airports and catalogues of the database (opened through `workspace`, which the caller may have
 // opened read-only). `notes` receives what the window would have asked about (a
 // runway shorter than the minimum; the stop is inserted as after a Yes). A figure that
 // comes to more than its field shows exactly (15 digits) is never handed back.
 // Throws QuoteRequestError, or the engine's DbError.
 QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
-                       const QuoteRequest& request, const QString& currencySymbol,
-                       const QDate& today, QStringList* notes = nullptr);
+                       const QuoteRequest& request, const AppSettings& settings,
+                       const QString& currencySymbol, const QDate& today,
+                       QStringList* notes = nullptr);
 
 // A field of the quote tab as the window shows it.
 struct QuoteTabField

@@ -2,9 +2,9 @@
 
 #include "core/format.h"
 #include "core/quote/pricing.h"
-#include "core/settings/appsettings.h"
 
-QuoteSheet::QuoteSheet(QObject* parent) : QObject(parent)
+QuoteSheet::QuoteSheet(const PricingSettings& settings, QObject* parent)
+    : QObject(parent), m_settings(settings)
 {
     // The texts before the first computation, in the user's form like every later one.
     const QString zero = Format::number(0, Format::Money);
@@ -77,11 +77,9 @@ void QuoteSheet::write(Field field, const QString& text)
 
 void QuoteSheet::pricingDistance()
 {
-    const bool nautical = appSettings().QUOTEBASE == QuoteBase::Nautical;
-    const QString total = m_texts[nautical ? TotalNM : TotalSM];
-    write(DistanceCharge, appSettings().ROUNDMILES
-                              ? Format::number(Format::value(total), Format::WholeMiles)
-                              : total);
+    const QString total = m_texts[m_settings.nautical() ? TotalNM : TotalSM];
+    write(DistanceCharge,
+          m_settings.roundMiles ? Format::number(Format::value(total), Format::WholeMiles) : total);
 }
 
 void QuoteSheet::baseCharge(bool ratePath)
@@ -92,7 +90,7 @@ void QuoteSheet::baseCharge(bool ratePath)
         return;
     const double distance = value(DistanceCharge);
     const double product = distance * value(ChargePerMile);
-    const double minimum = appSettings().MINBASECHARGE;
+    const double minimum = m_settings.minBaseCharge;
     const bool useMinimum = Pricing::usesMinimum(distance, value(ChargePerMile), minimum);
     if (useMinimum != m_minimum) {
         m_minimum = useMinimum;
@@ -120,9 +118,5 @@ void QuoteSheet::setBaseTax(const QString& type, std::optional<double> percent)
 
 void QuoteSheet::resetChargePerMile()
 {
-    const AppSettings& settings = appSettings();
-    write(ChargePerMile,
-          Format::number(settings.QUOTEBASE == QuoteBase::Nautical ? settings.DEFAULTCHARGENM
-                                                                   : settings.DEFAULTCHARGESM,
-                         Format::Rate));
+    write(ChargePerMile, Format::number(m_settings.chargePerMile(), Format::Rate));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/quote/pricingsettings.h"
+
 #include <QObject>
 #include <QString>
 
@@ -37,7 +39,11 @@ public:
         FIELDS
     };
 
-    explicit QuoteSheet(QObject* parent = nullptr);
+    explicit QuoteSheet(const PricingSettings& settings, QObject* parent = nullptr);
+
+    // New settings price nothing by themselves: see repriceDistance and repriceRate.
+    void setSettings(const PricingSettings& settings) { m_settings = settings; }
+    const PricingSettings& settings() const { return m_settings; }
 
     QString text(Field field) const { return m_texts[field]; }
     double value(Field field) const;
@@ -75,6 +81,7 @@ private:
     void baseCharge(bool ratePath);
     void taxAmount();
 
+    PricingSettings m_settings;
     std::array<QString, FIELDS> m_texts;
     bool m_minimum = false;
     QString m_taxType;

@@ -234,8 +234,8 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
                                                                             : QuoteBase::Statute;
     s.MINRUNWAYLENGTH = numbers.integer("MINRUNWAYLENGTH");
     s.SORTORDER = trimBlanks(setting(QStringLiteral("SORTORDER"))).toUpper() == u"[NAME]"
-                      ? QStringLiteral("[NAME]")
-                      : QStringLiteral("[ID]");
+                      ? SortOrder::Name
+                      : SortOrder::Id;
     s.DEFAULTCHARGESM = numbers.number("DEFAULTCHARGESM", 0);
     s.DEFAULTCHARGENM = numbers.number("DEFAULTCHARGENM", 0);
     s.MINBASECHARGE = numbers.number("MINBASECHARGE", 0);

@@ -15,16 +15,23 @@ enum class QuoteBase
     Statute
 };
 
+// The order of the airport list, and so what the find box searches.
+enum class SortOrder
+{
+    Id,
+    Name
+};
+
 // The settings record, one field per key of the settings file. The member
 // initialisers are what an empty settings file reads as.
 struct AppSettings
 {
     // Section SETTINGS
     QuoteBase QUOTEBASE = QuoteBase::Statute;
-    qint32 MINRUNWAYLENGTH = 0;                 // feet
-    QString SORTORDER = QStringLiteral("[ID]"); // "[ID]" or "[NAME]"; never written back
-    double DEFAULTCHARGESM = 0;                 // per statute mile
-    double DEFAULTCHARGENM = 0;                 // per nautical mile
+    qint32 MINRUNWAYLENGTH = 0;          // feet
+    SortOrder SORTORDER = SortOrder::Id; // "[ID]" or "[NAME]" in the file; never written back
+    double DEFAULTCHARGESM = 0;          // per statute mile
+    double DEFAULTCHARGENM = 0;          // per nautical mile
     double MINBASECHARGE = 0;
     QString DEFAULTAIRPORT; // an airport identifier, or "" for none
     double SEGMENTTAX = 2.5;

@@ -1,9 +1,9 @@
 #include "gui/airports/airporteditor.h"
 
 #include "core/airports/airportentry.h"
-
 #include "core/airports/airporttable.h"
 #include "core/airports/airporttext.h"
+#include "core/airports/coordinateparse.h"
 #include "core/db/engine.h"
 #include "core/errortext.h"
 #include "core/format.h"
@@ -395,8 +395,8 @@ void AirportEditor::showRecord(const AirportRecord& record)
     m_TxtState->setText(record.STATE);
     m_TxtCountry->setText(record.COUNTRY);
     m_TxtElevation->setText(QString::number(record.ELEVATION));
-    m_TxtLatitude->setText(CoordinateEntry::entryText(record.Latitude, true));
-    m_TxtLongitude->setText(CoordinateEntry::entryText(record.Longitude, false));
+    m_TxtLatitude->setText(CoordinateEntryText(record.Latitude, true));
+    m_TxtLongitude->setText(CoordinateEntryText(record.Longitude, false));
     m_TxtRwyLength->setText(QString::number(record.RUNWAY_LENGTH));
     m_TxtRwyWidth->setText(record.RUNWAY_WIDTH ? QString::number(*record.RUNWAY_WIDTH) : QString());
     m_TxtTimeZone->setText(FormatTimeZone(record.TIME_ZONE));

@@ -34,12 +34,6 @@ class AirportEditor : public QDialog
 public:
     ~AirportEditor() override;
 
-    // Reads a coordinate entry's text; see CoordinateEntry::ParseCoordinateEntry.
-    static CoordinateReading ParseCoordinateEntry(const QString& text, bool latitude)
-    {
-        return CoordinateEntry::ParseCoordinateEntry(text, latitude);
-    }
-
 public slots:
     void CmdSave_Click();
     void CmdCancel_Click();

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "core/airports/airportentry.h"
-#include "core/distance.h"
-
 #include <QLineEdit>
 #include <QString>
 
@@ -21,22 +18,6 @@ public:
     bool isLatitude() const { return m_latitude; }
     // The text by position, "_" in every unfilled position: what ParseCoordinateEntry reads.
     QString entryText() const { return displayText(); }
-
-    // A stored coordinate in the entry's layout: hemisphere letter ("S"/"N", "E"/"W")
-    // from the sign of the degrees text, two (three) degree digits, two minute digits
-    // and the seconds with three decimals.
-    static QString entryText(const Coordinate& coordinate, bool latitude);
-
-    // Reads an entry's text by position (latitude: 0 letter, 1-2 degrees, 4-5 minutes,
-    // 7-8 seconds, 10-12 decimals; a longitude has one degree digit more).
-    //  - Nothing after the letter: "Enter Latitude." ("Enter Longitude.").
-    //  - Degrees and minutes read only when every one of their positions holds a digit;
-    //    a single digit is ambiguous (4_ may mean 4 or 40), so it is refused.
-    //  - Seconds read when both whole-second digits are there; an unfilled decimal
-    //    counts as 0 (12.5__ is 12.5). Seconds that do not read are 0.
-    //  - A missing letter counts as N (W); S (E) puts "-" before the degrees text.
-    //  - Valid below 90 (180) degrees, 60 minutes and 60 seconds.
-    static CoordinateReading ParseCoordinateEntry(const QString& text, bool latitude);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

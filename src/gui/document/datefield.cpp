@@ -1,6 +1,5 @@
 #include "gui/document/datefield.h"
 
-#include "core/format.h"
 #include "gui/platform/platform.h"
 
 #include <QApplication>
@@ -8,24 +7,10 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QToolButton>
 
 #include <algorithm>
-
-namespace {
-
-// The user's short date pattern with the year in full, as dates are shown everywhere.
-QString shortDatePattern()
-{
-    QString pattern = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!pattern.contains(QLatin1String("yyyy")))
-        pattern.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return pattern;
-}
-
-} // namespace
 
 DateField::DateField(QWidget* parent) : QWidget(parent)
 {
@@ -44,8 +29,7 @@ DateField::DateField(QWidget* parent) : QWidget(parent)
     setFocusProxy(m_edit);
     setFocusPolicy(Qt::StrongFocus);
 
-    setMinimum(QStringLiteral("19950101"));
-    setMaximum(QStringLiteral("20991231"));
+    setLimits({QDate(1995, 1, 1), QDate(2099, 12, 31)});
 
     connect(m_edit, &QLineEdit::editingFinished, this, &DateField::editingFinished);
     connect(m_button, &QToolButton::clicked, this, &DateField::openCalendar);
@@ -56,7 +40,7 @@ void DateField::setValue(std::optional<QDate> value)
     if (value && !value->isValid())
         value.reset();
     if (value)
-        value = std::clamp(*value, m_minimum, m_maximum);
+        value = std::clamp(*value, m_limits.minimum, m_limits.maximum);
     const bool changed = value != m_value;
     m_value = value;
     showValue();
@@ -64,58 +48,19 @@ void DateField::setValue(std::optional<QDate> value)
         emit valueChanged();
 }
 
-void DateField::setMinimum(const QDate& date)
+void DateField::setLimits(const PrintDates::Limits& limits)
 {
-    if (!date.isValid())
+    if (!limits.minimum.isValid() || !limits.maximum.isValid() || limits.maximum < limits.minimum)
         return;
-    m_minimum = date;
-    if (m_maximum < m_minimum)
-        m_maximum = m_minimum;
-    clampValue();
-}
-
-void DateField::setMaximum(const QDate& date)
-{
-    if (!date.isValid())
-        return;
-    m_maximum = date;
-    if (m_minimum > m_maximum)
-        m_minimum = m_maximum;
-    clampValue();
+    m_limits = limits;
+    if (m_value)
+        setValue(m_value);
 }
 
 void DateField::setDisplayFormat(const QString& format)
 {
     m_displayFormat = format;
     showValue();
-}
-
-QString DateField::textOf(const QDate& date) const
-{
-    return QLocale().toString(date,
-                              m_displayFormat.isEmpty() ? shortDatePattern() : m_displayFormat);
-}
-
-QDate DateField::readDate(const QString& text) const
-{
-    // The shown form, with a day or month of one digit, or a year of two digits,
-    // which is this century's (Qt reads it as 19yy).
-    const QString shown = m_displayFormat.isEmpty() ? shortDatePattern() : m_displayFormat;
-    const QString lenient = QString(shown)
-                                .replace(QLatin1String("dd"), QLatin1String("d"))
-                                .replace(QLatin1String("MM"), QLatin1String("M"));
-    for (const QString& pattern : {shown, lenient}) {
-        const QDate date = QLocale().toDate(text, pattern);
-        if (date.isValid())
-            return date;
-        if (!pattern.contains(QLatin1String("yyyy")))
-            continue;
-        const QDate shortYear = QLocale().toDate(
-            text, QString(pattern).replace(QLatin1String("yyyy"), QLatin1String("yy")));
-        if (shortYear.isValid())
-            return shortYear.addYears(100);
-    }
-    return QDate();
 }
 
 bool DateField::commit(OnRefusal onRefusal)
@@ -125,8 +70,8 @@ bool DateField::commit(OnRefusal onRefusal)
         setValue(std::nullopt);
         return true;
     }
-    const QDate typed = readDate(text);
-    if (typed.isValid() && typed >= m_minimum && typed <= m_maximum) {
+    const QDate typed = PrintDates::read(text, m_displayFormat);
+    if (typed.isValid() && m_limits.contains(typed)) {
         setValue(typed);
         showValue();
         return true;
@@ -148,12 +93,8 @@ void DateField::tellRefusal(const QString& text, bool isDate)
     QString name = accessibleName().trimmed();
     if (name.endsWith(QLatin1Char(':')))
         name.chop(1);
-    const QString range = tr("%1 must be between %2 and %3.")
-                              .arg(name.isEmpty() ? tr("The date") : name,
-                                   Format::shortDate(m_minimum), Format::shortDate(m_maximum));
     Platform::prompter().inform(Platform::Icon::Exclamation, window()->windowTitle(),
-                                isDate ? range
-                                       : tr("\"%1\" is not a date.").arg(text) + '\r' + range);
+                                PrintDates::refusal(name, text, isDate, m_limits));
     m_edit->setFocus();
     m_edit->selectAll();
 }
@@ -185,18 +126,7 @@ bool DateField::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-QDate DateField::fromCompact(const QString& yyyymmdd)
-{
-    return QDate::fromString(yyyymmdd, QStringLiteral("yyyyMMdd"));
-}
-
 void DateField::showValue()
 {
     m_edit->setText(m_value ? textOf(*m_value) : QString());
-}
-
-void DateField::clampValue()
-{
-    if (m_value)
-        setValue(m_value);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/document/printdates.h"
+
 #include <QDate>
 #include <QString>
 #include <QWidget>
@@ -37,26 +39,22 @@ public:
     void setValue(std::optional<QDate> value);
     void clear() { setValue(std::nullopt); }
 
-    QDate minimum() const { return m_minimum; }
-    QDate maximum() const { return m_maximum; }
-    void setMinimum(const QDate& date);
-    void setMaximum(const QDate& date);
-    // The limits as "yyyymmdd" texts, the form the date fields were designed with.
-    void setMinimum(const QString& yyyymmdd) { setMinimum(fromCompact(yyyymmdd)); }
-    void setMaximum(const QString& yyyymmdd) { setMaximum(fromCompact(yyyymmdd)); }
+    QDate minimum() const { return m_limits.minimum; }
+    QDate maximum() const { return m_limits.maximum; }
+    const PrintDates::Limits& limits() const { return m_limits; }
+    // A value outside the new limits moves to the nearer one.
+    void setLimits(const PrintDates::Limits& limits);
 
     // Empty for the user's short date (always with a four-digit year), otherwise a
     // QDate format string such as "MM-dd-yyyy".
     QString displayFormat() const { return m_displayFormat; }
     void setDisplayFormat(const QString& format);
-    QString textOf(const QDate& date) const;
+    QString textOf(const QDate& date) const { return PrintDates::text(date, m_displayFormat); }
 
     QLineEdit* lineEdit() const { return m_edit; }
     // Reads what was typed into the field now, as leaving the field does; false when
     // the text was refused.
     bool commit(OnRefusal onRefusal = OnRefusal::Tell);
-    // The date the operator typed, in the shown form or a shorter one of it.
-    QDate readDate(const QString& text) const;
 
 signals:
     void valueChanged();
@@ -67,9 +65,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    static QDate fromCompact(const QString& yyyymmdd);
     void showValue();
-    void clampValue();
     void tellRefusal(const QString& text, bool isDate);
     void openCalendar();
     void editingFinished();
@@ -77,8 +73,7 @@ private:
     QLineEdit* m_edit = nullptr;
     QToolButton* m_button = nullptr;
     std::optional<QDate> m_value;
-    QDate m_minimum;
-    QDate m_maximum;
+    PrintDates::Limits m_limits;
     QString m_displayFormat;
     // How the focus last left the line edit: for a push button or another window.
     bool m_leftForCommand = false;

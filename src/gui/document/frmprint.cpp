@@ -1,5 +1,6 @@
 #include "gui/document/frmprint.h"
 
+#include "core/document/printdates.h"
 #include "core/document/printdialogstate.h"
 #include "core/errortext.h"
 #include "core/format.h"
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -28,11 +28,6 @@
 #include <exception>
 
 namespace {
-
-// One line of remarks; a second line may hold as many again.
-constexpr int RemarksLine = PrintFields::RemarksLine;
-// The stored line break takes two characters.
-constexpr int LineBreakLength = 2;
 
 const QString TextFilter = QStringLiteral("Text File (*.txt)");
 const QString PdfFilter = QStringLiteral("PDF Document (*.pdf)");
@@ -141,7 +136,7 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     m_TxtQuoteRemarks->setTabChangesFocus(true);
     m_TxtQuoteRemarks->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_TxtQuoteRemarks->setMinimumWidth(m_TxtQuoteRemarks->fontMetrics().averageCharWidth() *
-                                       (RemarksLine + 4));
+                                       (Remarks::Line + 4));
     m_TxtQuoteRemarks->setFixedHeight(m_TxtQuoteRemarks->fontMetrics().lineSpacing() * 3 + 12);
     m_TxtQuoteRemarks->installEventFilter(this);
     (new QVBoxLayout(remarksFrame))->addWidget(m_TxtQuoteRemarks);
@@ -194,64 +189,30 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     Form_Load();
 }
 
-QString FrmPrint::dateDisplayFormat(const QString& todayShort, const QString& monthAbbrev)
-{
-    const qsizetype at = monthAbbrev.isEmpty() ? -1 : todayShort.indexOf(monthAbbrev);
-    if (at < 0)
-        return QString();
-    const qsizetype after = at + monthAbbrev.size();
-    QChar separator = after < todayShort.size() ? todayShort.at(after) : QLatin1Char(' ');
-    if (separator.isDigit())
-        separator = QLatin1Char('/');
-    // Where the name stood tells the order of the parts; the month is shown as a number.
-    const qsizetype position = at + 1;
-    const QStringList parts = position == 1                    ? QStringList{"mm", "dd", "yyyy"}
-                              : position == 3 || position == 4 ? QStringList{"dd", "mm", "yyyy"}
-                                                               : QStringList{"yyyy", "mm", "dd"};
-    return parts.join(separator);
-}
-
-QString FrmPrint::dateText(const std::optional<QDate>& date)
-{
-    return date ? date->toString(Qt::ISODate) : QString();
-}
-
 void FrmPrint::Form_Load()
 {
     const QDate today = Platform::clock().today();
-    QString format = dateDisplayFormat(Format::shortDate(today),
-                                       QLocale().monthName(today.month(), QLocale::ShortFormat));
-    format.replace(QLatin1String("mm"), QLatin1String("MM"));
+    const QString format = PrintDates::displayFormat(today);
     m_DCDateFlight->setDisplayFormat(format);
     m_DCDateReturn->setDisplayFormat(format);
 
     // Limits before values, so that the old limits never move a remembered date.
     const PrintDialogState& state = printDialogState();
-    const QDate departure = QDate::fromString(state.DepartureDate, Qt::ISODate);
-    const QDate reference = departure.isValid() ? departure : today;
-    m_DCDateFlight->setMinimum(reference.addYears(-1));
-    m_DCDateFlight->setMaximum(reference.addYears(10));
-    m_DCDateFlight->setValue(departure.isValid() ? std::optional(departure) : std::nullopt);
+    const std::optional<QDate> departure = PrintDates::fromStored(state.DepartureDate);
+    m_DCDateFlight->setLimits(PrintDates::departure(departure.value_or(today)));
+    m_DCDateFlight->setValue(departure);
 
     // A return date is kept only together with its departure date.
-    const QDate returnDate = QDate::fromString(state.ReturnDate, Qt::ISODate);
-    m_DCDateReturn->setMaximum(m_DCDateFlight->maximum());
-    if (departure.isValid() && returnDate.isValid()) {
-        m_DCDateReturn->setMinimum(departure);
-        m_DCDateReturn->setValue(returnDate);
-    } else {
-        m_DCDateReturn->setMinimum(m_DCDateFlight->minimum());
-        m_DCDateReturn->clear();
-    }
+    const std::optional<QDate> returnDate = PrintDates::fromStored(state.ReturnDate);
+    m_DCDateReturn->setLimits(PrintDates::returnDate(m_DCDateFlight->limits(), departure));
+    m_DCDateReturn->setValue(departure ? returnDate : std::nullopt);
 
     m_TxtQuotedBy->setText(state.QuotedBy);
     for (int i = 0; i < PrintFields::CustomerCount; ++i)
         m_customerFields[i]->setText(state.*PrintFields::Customer[i].state);
-    QString remarks = state.Remarks;
-    remarks.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QString remarks = Remarks::shown(state.Remarks);
     // Remembered remarks of two lines keep the limit their line break gave them.
-    const qsizetype lineBreak = remarks.indexOf(QLatin1Char('\n'));
-    m_remarksLimit = lineBreak < 0 ? RemarksLine : int(lineBreak) + LineBreakLength + RemarksLine;
+    m_remarksLimit = Remarks::limitWith(remarks.indexOf(QLatin1Char('\n')));
     m_TxtQuoteRemarks->setPlainText(remarks);
     m_ChkComp->setChecked(state.PrintCompany);
 }
@@ -269,8 +230,8 @@ void FrmPrint::Form_Unload()
     m_DCDateFlight->commit(DateField::OnRefusal::Drop);
     m_DCDateReturn->commit(DateField::OnRefusal::Drop);
     PrintDialogState& state = printDialogState();
-    state.DepartureDate = dateText(m_DCDateFlight->value());
-    state.ReturnDate = dateText(m_DCDateReturn->value());
+    state.DepartureDate = PrintDates::stored(m_DCDateFlight->value());
+    state.ReturnDate = PrintDates::stored(m_DCDateReturn->value());
     state.QuotedBy = m_TxtQuotedBy->text();
     state.PrintCompany = m_ChkComp->isChecked();
     for (int i = 0; i < PrintFields::CustomerCount; ++i)
@@ -392,9 +353,8 @@ void FrmPrint::DCDateFlight_Change()
     const std::optional<QDate> departure = m_DCDateFlight->value();
     if (!departure)
         return;
-    m_DCDateReturn->setMinimum(*departure);
-    if (m_DCDateReturn->value() && *m_DCDateReturn->value() < *departure)
-        m_DCDateReturn->setValue(departure);
+    // The return date moves along with its new first date.
+    m_DCDateReturn->setLimits(PrintDates::returnDate(m_DCDateFlight->limits(), departure));
 }
 
 void FrmPrint::DCDateFlight_ButtonClick()
@@ -461,11 +421,12 @@ void FrmPrint::TxtQuoteRemarks_Change()
     const QString text = m_TxtQuoteRemarks->toPlainText();
     const qsizetype lineBreak = text.indexOf(QLatin1Char('\n'));
     QTextCursor cursor = m_TxtQuoteRemarks->textCursor();
-    if (lineBreak < 0 && m_remarksLimit > RemarksLine) {
+    const int limitBefore = m_remarksLimit;
+    m_remarksLimit = Remarks::limitAfter(text, limitBefore);
+    if (lineBreak < 0 && limitBefore > Remarks::Line) {
         // The line break was deleted: one line again, cut to its length.
-        m_remarksLimit = RemarksLine;
-        if (text.size() > RemarksLine) {
-            cursor.setPosition(RemarksLine);
+        if (text.size() > Remarks::Line) {
+            cursor.setPosition(Remarks::Line);
             cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
             cursor.removeSelectedText();
         }
@@ -473,8 +434,6 @@ void FrmPrint::TxtQuoteRemarks_Change()
     }
     if (lineBreak >= 0) {
         // A pasted line break counts as a typed one; a second one becomes a blank.
-        if (m_remarksLimit <= RemarksLine)
-            m_remarksLimit = int(lineBreak) + LineBreakLength + RemarksLine;
         const qsizetype second = text.indexOf(QLatin1Char('\n'), lineBreak + 1);
         if (second >= 0) {
             QTextCursor extra(m_TxtQuoteRemarks->document());
@@ -485,8 +444,7 @@ void FrmPrint::TxtQuoteRemarks_Change()
         }
     }
     // What goes past the limit is what was just typed or pasted, before the caret.
-    const qsizetype length = text.size() + (lineBreak < 0 ? 0 : LineBreakLength - 1);
-    const int excess = int(length) - m_remarksLimit;
+    const int excess = Remarks::excess(text, m_remarksLimit);
     if (excess > 0) {
         const int end = cursor.position();
         cursor.setPosition(std::max(0, end - excess));
@@ -521,8 +479,7 @@ bool FrmPrint::eventFilter(QObject* watched, QEvent* event)
             // One line break at most; the line after it may hold a full line again.
             if (m_TxtQuoteRemarks->toPlainText().contains(QLatin1Char('\n')))
                 return true;
-            m_remarksLimit =
-                m_TxtQuoteRemarks->textCursor().position() + LineBreakLength + RemarksLine;
+            m_remarksLimit = Remarks::limitWith(m_TxtQuoteRemarks->textCursor().position());
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -568,6 +525,5 @@ void FrmPrint::showFailure(int number, const QString& description)
 // The remarks as they are kept and printed: the line break as carriage return and line feed.
 QString FrmPrint::remarks() const
 {
-    QString text = m_TxtQuoteRemarks->toPlainText();
-    return text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return Remarks::stored(m_TxtQuoteRemarks->toPlainText());
 }

@@ -2,6 +2,7 @@
 
 #include "core/document/customerfields.h"
 #include "core/document/quotedata.h"
+#include "core/document/remarks.h"
 
 #include <QDialog>
 #include <QPageLayout>
@@ -31,17 +32,6 @@ public:
     // `quote` gives the main window's quote at the moment of printing; the window
     // adds its own fields to it.
     explicit FrmPrint(std::function<QuoteData()> quote, QWidget* parent = nullptr);
-
-    // The display format of the date fields, from today's short date text and this
-    // month's abbreviated name: empty for the short date itself when the name does
-    // not occur in it, else "mm-dd-yyyy" (name first), "dd-mm-yyyy" (name at 3 or 4)
-    // or "yyyy-mm-dd", with the character following the name as separator ("/" when
-    // that is a digit, a blank when the name ends the text). "mm" is the month.
-    static QString dateDisplayFormat(const QString& todayShort, const QString& monthAbbrev);
-
-    // The date fields' values as printDialogState() keeps them: ISO "yyyy-MM-dd",
-    // empty for no date.
-    static QString dateText(const std::optional<QDate>& date);
 
     void done(int result) override;
 
@@ -84,7 +74,7 @@ private:
     std::optional<QPageLayout> m_chosenPage;
     DateField* m_calendarTarget = nullptr; // CalendarTarget
     bool m_settingUpCalendar = false;
-    int m_remarksLimit = 80; // counted with the line break as two characters
+    int m_remarksLimit = Remarks::Line; // counted with the line break as two characters
 
     DateField* m_DCDateFlight = nullptr;
     DateField* m_DCDateReturn = nullptr;

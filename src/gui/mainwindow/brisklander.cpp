@@ -47,7 +47,7 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     AccessKeys::runAtOnce();
     setObjectName(ProgramTitle);
     setWindowTitle(ProgramTitle);
-    m_quote = new Quote(this);
+    m_quote = new Quote(PricingSettings::from(appSettings()), this);
     m_route = m_quote->route();
     m_history = new RouteHistory(m_route, this);
     m_sheet = m_quote->sheet();
@@ -194,7 +194,7 @@ void Brisklander::Form_Load()
     int section = 1;
     try {
         // 1: search mode
-        const bool byName = appSettings().SORTORDER == QLatin1String("[NAME]");
+        const bool byName = appSettings().SORTORDER == SortOrder::Name;
         m_mnusearchName->setChecked(byName);
         m_mnusearchID->setChecked(!byName);
         section = 2;

@@ -82,6 +82,7 @@ void Brisklander::applyQuoteBasis(QuoteBase basis, bool basisChanged)
 
 void Brisklander::applyMinimumBaseCharge()
 {
+    m_sheet->setSettings(PricingSettings::from(appSettings()));
     m_sheet->repriceRate();
 }
 

@@ -2,6 +2,8 @@
 
 #include "core/format.h"
 #include "core/quote/chargesmodel.h"
+#include "core/quote/pricingsettings.h"
+#include "core/settings/appsettings.h"
 #include "core/quote/quote.h"
 #include "core/quote/quoterequest.h"
 #include "core/quote/quotesheet.h"
@@ -347,6 +349,8 @@ void QuotePart::resetChargePerMile()
 
 void QuotePart::applyQuoteBasis(QuoteBase basis, bool basisChanged)
 {
+    // Every Save comes here, with the record already holding what was saved.
+    m_sheet->setSettings(PricingSettings::from(appSettings()));
     m_LabelMiles->setText(basis == QuoteBase::Nautical ? QStringLiteral("NM")
                                                        : QStringLiteral("SM"));
     m_sheet->repriceDistance();

@@ -224,7 +224,7 @@ void RoutingPart::loadAirports()
                                 : QStringLiteral(" Airport Search: Identifier "));
     m_data1->setDatabaseName(appContext().DatabasePath);
     m_data1->setRecordSource(QStringLiteral("SELECT * From Airports ORDER BY ") +
-                             appSettings().SORTORDER);
+                             (byName ? QStringLiteral("[NAME]") : QStringLiteral("[ID]")));
     m_data1->Refresh();
     m_TxtFind->setMaxLength(
         m_data1->recordset()->fieldSize(byName ? QStringLiteral("NAME") : QStringLiteral("ID")));
@@ -461,7 +461,7 @@ bool RoutingPart::targetAirport(bool fromRoute)
         }
         const int row = set->absolutePosition();
         m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
-        const bool byId = appSettings().SORTORDER == QLatin1String("[ID]");
+        const bool byId = appSettings().SORTORDER == SortOrder::Id;
         setFindText(set->value(byId ? QStringLiteral("ID") : QStringLiteral("NAME")).toString());
         m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
         BringAirportIntoView();

@@ -39,7 +39,7 @@ FindTyping::Box boxOf(const QLineEdit* box, bool identifiers)
 
 RoutingPart::SearchMode RoutingPart::searchMode() const
 {
-    return appSettings().SORTORDER == QLatin1String("[NAME]") ? SearchMode::AirportName
+    return appSettings().SORTORDER == SortOrder::Name ? SearchMode::AirportName
                                                               : SearchMode::Identifier;
 }
 
@@ -206,7 +206,7 @@ void RoutingPart::SetSearchMode(SearchMode mode)
     try {
         if (mode == SearchMode::Identifier) {
             m_LblSearch->setText(QStringLiteral(" Airport Search: Identifier "));
-            appSettings().SORTORDER = QStringLiteral("[ID]");
+            appSettings().SORTORDER = SortOrder::Id;
             emit searchModeChanged(mode);
             // The text as it was, before the shorter limit of identifiers cuts it.
             const QString text = m_TxtFind->text();
@@ -228,7 +228,7 @@ void RoutingPart::SetSearchMode(SearchMode mode)
             }
         } else {
             m_LblSearch->setText(QStringLiteral(" Airport Search: Airport Name "));
-            appSettings().SORTORDER = QStringLiteral("[NAME]");
+            appSettings().SORTORDER = SortOrder::Name;
             emit searchModeChanged(mode);
             m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [NAME]"));
             setFindText(QString());

@@ -1,4 +1,5 @@
 #include "core/airports/airportentry.h"
+#include "core/airports/coordinateparse.h"
 #include "core/db/engine.h"
 
 #include <QLocale>
@@ -75,6 +76,47 @@ private slots:
         QVERIFY(AirportEntryRules::leaveTimeZone(u"5,4"_s).refused);
         QVERIFY(AirportEntryRules::refusesTimeZoneKey(u"5"_s, 1, u"."_s));
         QVERIFY(!AirportEntryRules::refusesTimeZoneKey(u"5"_s, 1, u","_s));
+    }
+
+    // A coordinate entry's text read by position; "_" marks an unfilled position.
+    void parseCoordinateEntry_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("latitude");
+        QTest::addColumn<QString>("read"); // degrees minutes seconds, or the message
+        const QString deg = u"\u00B0"_s;
+        const auto row = [](const char* name, const QString& entry, bool latitude,
+                            const char* read) { QTest::newRow(name) << entry << latitude << read; };
+        row("nothing after the letter", "N__" + deg + "__'__.___\"", true, "Enter Latitude.");
+        row("one degree digit", "N4_" + deg + "00'__.___\"", true, "Invalid Latitude.");
+        row("no letter is north", "_40" + deg + "38'23.123\"", true, "40 38 23.123");
+        row("south", "S05" + deg + "30'00.000\"", true, "-05 30 0");
+        row("east within one degree", "E000" + deg + "30'", false, "-000 30 0");
+        row("just below 90", "N89" + deg + "59'59.999\"", true, "89 59 59.999");
+        row("90 degrees", "N90" + deg + "00'__.___\"", true, "Invalid Latitude.");
+        row("longitude 180", "W180" + deg + "00'__.___\"", false, "Invalid Longitude.");
+        row("minutes 60", "N10" + deg + "60'00.000\"", true, "Invalid Latitude.");
+        row("seconds 60", "N10" + deg + "00'60.000\"", true, "Invalid Latitude.");
+        row("half-typed seconds are 0", "N10" + deg + "05'3_.___\"", true, "10 5 0");
+        row("unfilled decimals are 0", "W073" + deg + "46'12.5__\"", false, "073 46 12.5");
+    }
+    void parseCoordinateEntry()
+    {
+        QFETCH(QString, entry);
+        QFETCH(bool, latitude);
+        QFETCH(QString, read);
+        const auto text = [](const CoordinateReading& r) {
+            const Coordinate& c = r.coordinate;
+            return r.ok() ? u"%1 %2 %3"_s.arg(c.DegreesText).arg(c.Minutes).arg(c.Seconds)
+                          : r.error;
+        };
+        const CoordinateReading r = ParseCoordinateEntry(entry, latitude);
+        QCOMPARE(text(r), read);
+        // A stored coordinate shown in the entry reads back as itself.
+        if (r.ok())
+            QCOMPARE(
+                text(ParseCoordinateEntry(CoordinateEntryText(r.coordinate, latitude), latitude)),
+                read);
     }
 };
 

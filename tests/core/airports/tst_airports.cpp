@@ -90,7 +90,7 @@ private:
             AddAirport(*m_ws, m_path, record);
     }
     // Every row as the list view of the data windows sees it (another connection).
-    QStringList table(const QString& order = "[ID]", bool idsOnly = false)
+    QStringList table(SortOrder order = SortOrder::Id, bool idsOnly = false)
     {
         auto database = Db::DbEngine::instance().defaultWorkspace()->openDatabase(m_path);
         auto list = ListAirports(*database, order);
@@ -125,7 +125,7 @@ void TestAirports::everyColumnRoundTrips()
     QCOMPARE(text(ReadAirport(*m_ws, m_path, "huen").value()), text(south()));
     // As stored: the sign stays in the degrees text and an empty width is null.
     auto database = m_ws->openDatabase(m_path);
-    auto list = ListAirports(*database, "[ID]");
+    auto list = ListAirports(*database, SortOrder::Id);
     QVERIFY(FindAirport(*list, "HUEN"));
     QCOMPARE(list->value(AirportColumn::LatitudeDegrees).toString(), "-00");
     QVERIFY(list->value(AirportColumn::RunwayWidth).isNull());
@@ -135,9 +135,9 @@ void TestAirports::listInBothOrders()
 {
     addAll(Sample);
     const QStringList byId{"1G4", "EGLL", "KJFK", "KORD", "LFPG", "O'H"};
-    QCOMPARE(table("[ID]", true), byId);
-    QCOMPARE(table("[NAME]", true), QStringList({"KORD", "1G4", "EGLL", "KJFK", "LFPG", "O'H"}));
-    QCOMPARE(table("[COUNTRY]", true), byId);
+    QCOMPARE(table(SortOrder::Id, true), byId);
+    QCOMPARE(table(SortOrder::Name, true),
+             QStringList({"KORD", "1G4", "EGLL", "KJFK", "LFPG", "O'H"}));
 }
 
 void TestAirports::lookups_data()
@@ -178,7 +178,7 @@ void TestAirports::lookups()
         QCOMPARE(ReadAirport(*m_ws, m_path, key).value_or(AirportRecord()).ID, found);
     }
     auto database = m_ws->openDatabase(m_path);
-    auto list = ListAirports(*database, "[NAME]");
+    auto list = ListAirports(*database, SortOrder::Name);
     list->setAbsolutePosition(2); // EGLL, which no search here finds
     QCOMPARE(column.isEmpty() ? FindAirport(*list, key) : FindAirportByPrefix(*list, column, key),
              !found.isEmpty());

@@ -1,5 +1,4 @@
 #include "core/quote/quotesheet.h"
-#include "core/settings/appsettings.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -19,11 +18,7 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        appSettings() = AppSettings();
-    }
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     void pricing_data()
     {
@@ -126,11 +121,12 @@ private slots:
         QFETCH(QString, sm);
         QFETCH(QString, rate);
         QFETCH(double, taxPercent);
-        appSettings().QUOTEBASE = nautical ? QuoteBase::Nautical : QuoteBase::Statute;
-        appSettings().ROUNDMILES = wholeMiles;
-        appSettings().MINBASECHARGE = minimum;
+        PricingSettings settings;
+        settings.base = nautical ? QuoteBase::Nautical : QuoteBase::Statute;
+        settings.roundMiles = wholeMiles;
+        settings.minBaseCharge = minimum;
 
-        QuoteSheet sheet;
+        QuoteSheet sheet(settings);
         sheet.setText(QuoteSheet::ChargePerMile, rate);
         if (taxPercent > 0)
             sheet.setBaseTax(QStringLiteral("SALES TAX"), taxPercent);
@@ -148,8 +144,7 @@ private slots:
 
     void chargesSumsJoinTheTotals()
     {
-        appSettings().QUOTEBASE = QuoteBase::Statute;
-        QuoteSheet sheet;
+        QuoteSheet sheet(PricingSettings{}); // statute
         sheet.setBaseTax(QStringLiteral("SALES TAX"), 7.5);
         route(sheet, QStringLiteral("1,072.8"), QStringLiteral("1,234.5"));
         sheet.setText(QuoteSheet::TotAddCharges, QStringLiteral("450.00"));
@@ -173,8 +168,7 @@ private slots:
 
     void rateBeingTypedPricesOnlyWhenReadable()
     {
-        appSettings().QUOTEBASE = QuoteBase::Statute;
-        QuoteSheet sheet;
+        QuoteSheet sheet(PricingSettings{}); // statute
         route(sheet, QStringLiteral("86.9"), QStringLiteral("100.0"));
         QCOMPARE(sheet.text(QuoteSheet::BaseCharge), QStringLiteral("270.00"));
         for (const char* typed : {"2.", "2", "", "."}) {
@@ -188,14 +182,14 @@ private slots:
 
     void sameTextRunsNothing()
     {
-        QuoteSheet sheet;
+        QuoteSheet sheet(PricingSettings{});
         route(sheet, QStringLiteral("86.9"), QStringLiteral("100.0"));
         QSignalSpy spy(&sheet, &QuoteSheet::textChanged);
         route(sheet, QStringLiteral("86.9"), QStringLiteral("100.0"));
         sheet.setText(QuoteSheet::ChargePerMile, QStringLiteral("2.70"));
         QCOMPARE(spy.count(), 0);
         // A nautical change alone still reprices on the nautical basis.
-        appSettings().QUOTEBASE = QuoteBase::Nautical;
+        sheet.setSettings({QuoteBase::Nautical});
         sheet.setText(QuoteSheet::TotalNM, QStringLiteral("90.0"));
         QCOMPARE(sheet.text(QuoteSheet::DistanceCharge), QStringLiteral("90.0"));
         QCOMPARE(sheet.text(QuoteSheet::BaseCharge), QStringLiteral("243.00"));

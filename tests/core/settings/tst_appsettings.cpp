@@ -21,7 +21,7 @@ Q_DECLARE_METATYPE(AppSettings)
 char* toString(const AppSettings& s)
 {
     QString text;
-    QDebug(&text) << int(s.QUOTEBASE) << s.MINRUNWAYLENGTH << s.SORTORDER << s.DEFAULTCHARGESM
+    QDebug(&text) << int(s.QUOTEBASE) << s.MINRUNWAYLENGTH << int(s.SORTORDER) << s.DEFAULTCHARGESM
                   << s.DEFAULTCHARGENM << s.MINBASECHARGE << s.DEFAULTAIRPORT << s.SEGMENTTAX
                   << s.ROUNDMILES;
     for (const CompanyField& field : CompanyFields::All)
@@ -64,7 +64,7 @@ const QByteArray RealisticFile = [] {
 
 // What RealisticFile holds; each field differs from its default.
 const AppSettings Realistic = [] {
-    AppSettings s(QuoteBase::Nautical, 5000, u"[NAME]"_s, 4.5, 5.175, 750, u"KBOS"_s, 3.6, true,
+    AppSettings s(QuoteBase::Nautical, 5000, SortOrder::Name, 4.5, 5.175, 750, u"KBOS"_s, 3.6, true,
                   {});
     for (const CompanyField& field : CompanyFields::All)
         s.company.*field.value = companyValue(field);
@@ -123,8 +123,8 @@ void TestAppSettings::readRules_data()
     row("nm is statute", "QUOTEBASE=nm", with(&AppSettings::QUOTEBASE, QuoteBase::Statute));
     row("NM with a tab is statute", "QUOTEBASE=\"NM\t\"", {});
 
-    row("[name] sorts by name", "SORTORDER=[name]", with(&AppSettings::SORTORDER, u"[NAME]"_s));
-    row("NAME sorts by id", "SORTORDER=NAME", with(&AppSettings::SORTORDER, u"[ID]"_s));
+    row("[name] sorts by name", "SORTORDER=[name]", with(&AppSettings::SORTORDER, SortOrder::Name));
+    row("NAME sorts by id", "SORTORDER=NAME", with(&AppSettings::SORTORDER, SortOrder::Id));
 
     row("runway 450.5 halves to even", "MINRUNWAYLENGTH=450.5",
         with(&AppSettings::MINRUNWAYLENGTH, 450));
@@ -167,7 +167,7 @@ void TestAppSettings::everyKeyReadAndWritten()
     AppSettings current = readSettings(path);
     SaveSettings(path, current, Realistic);
     AppSettings expected = Realistic;
-    expected.SORTORDER = u"[ID]"_s; // never saved, so never changed
+    expected.SORTORDER = SortOrder::Id; // never saved, so never changed
     QCOMPARE(current, expected);
     QCOMPARE(readSettings(path), expected);
 }

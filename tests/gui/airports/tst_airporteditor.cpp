@@ -255,35 +255,6 @@ private slots:
         QCOMPARE(m_folder->services().prompter->messages().size(), std::size(steps));
     }
 
-    void parseCoordinateEntry_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<bool>("latitude");
-        QTest::addColumn<QString>("read"); // degrees minutes seconds, or the message
-        const auto row = [](const char* name, const QString& entry, bool latitude,
-                            const char* read) { QTest::newRow(name) << entry << latitude << read; };
-        row("south", "S05" + Deg + "30'00.000\"", true, "-05 30 0");
-        row("east within one degree", "E000" + Deg + "30'", false, "-000 30 0");
-        row("just below 90", "N89" + Deg + "59'59.999\"", true, "89 59 59.999");
-        row("90 degrees", "N90" + Deg + "00'__.___\"", true, "Invalid Latitude.");
-        row("longitude 180", "W180" + Deg + "00'__.___\"", false, "Invalid Longitude.");
-        row("minutes 60", "N10" + Deg + "60'00.000\"", true, "Invalid Latitude.");
-        row("seconds 60", "N10" + Deg + "00'60.000\"", true, "Invalid Latitude.");
-        row("half-typed seconds are 0", "N10" + Deg + "05'3_.___\"", true, "10 5 0");
-    }
-    void parseCoordinateEntry()
-    {
-        QFETCH(QString, entry);
-        QFETCH(bool, latitude);
-        QFETCH(QString, read);
-        const CoordinateReading r = AirportEditor::ParseCoordinateEntry(entry, latitude);
-        const Coordinate& c = r.coordinate;
-        QCOMPARE(r.ok()
-                     ? QStringLiteral("%1 %2 %3").arg(c.DegreesText).arg(c.Minutes).arg(c.Seconds)
-                     : r.error,
-                 read);
-    }
-
     // Screen readers name every field by its label's caption, whatever it holds: the
     // lists too, once a choice is made in them.
     void fieldsAreNamedByTheirLabels()

@@ -57,7 +57,7 @@ private slots:
     {
         m_services = std::make_unique<TestServices>();
         m_host.calls.clear();
-        appSettings().SORTORDER = QStringLiteral("[ID]");
+        appSettings().SORTORDER = SortOrder::Id;
         appContext().DatabasePath = m_dir.filePath(Schema::DatabaseFileName);
         Db::DbEngine& engine = Db::DbEngine::instance();
         engine.setSystemDB(m_dir.filePath(Schema::WorkgroupFileName));

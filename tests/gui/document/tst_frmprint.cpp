@@ -205,6 +205,12 @@ private slots:
 
     void returnDateFollowsTheDeparture()
     {
+        // A remembered departure alone: the return date still starts at it.
+        printDialogState().DepartureDate = "2026-12-10";
+        QCOMPARE(child<DateField>(FrmPrint(nullptr), "DCDateReturn")->minimum(),
+                 QDate(2026, 12, 10));
+        printDialogState().DepartureDate.clear();
+
         // A remembered return date is kept only with its departure date.
         printDialogState().ReturnDate = "2026-12-20";
         QVERIFY(date(FrmPrint(nullptr), "DCDateReturn")->text().isEmpty());
@@ -222,34 +228,14 @@ private slots:
         }
     }
 
-    // Dates are typed and shown in the user's short form, the year in full; a year of
-    // two digits is this century's.
-    void datesInTheUsersShortForm_data()
-    {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QStringList>("typed");
-        QTest::addColumn<QStringList>("shown");
-        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
-                               << QStringList{"12/24/26", "1/7/2027"}
-                               << QStringList{"12/24/2026", "1/7/2027"};
-        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany)
-                               << QStringList{"24.12.2026", "7.1.27"}
-                               << QStringList{"24.12.2026", "07.01.2027"};
-        QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France)
-                               << QStringList{"24/12/26", "07/01/2027"}
-                               << QStringList{"24/12/2026", "07/01/2027"};
-    }
+    // Dates are typed and shown in the user's short form (the rules' cases are on
+    // PrintDates): a short German date comes back in full.
     void datesInTheUsersShortForm()
     {
-        QFETCH(QLocale, locale);
-        QFETCH(QStringList, typed);
-        QFETCH(QStringList, shown);
-        QLocale::setDefault(locale);
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QLineEdit* departure = date(openDialog(), "DCDateFlight");
-        for (qsizetype i = 0; i < typed.size(); ++i) {
-            typeInto(departure, typed.at(i));
-            QCOMPARE(departure->text(), shown.at(i));
-        }
+        typeInto(departure, "7.1.27");
+        QCOMPARE(departure->text(), "07.01.2027");
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
@@ -258,41 +244,26 @@ private slots:
     // prints nothing; a date within the limits is taken without a word.
     void refusedDatesAreTold_data()
     {
-        QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("taken"); // typed afterwards, and so shown
-        const QLocale us(QLocale::English, QLocale::UnitedStates);
         // From a year back to ten years ahead.
         const QString departure = "Departure Date must be between 12/6/2025 and 12/6/2036.";
-        QTest::newRow("a day too early") << us << "DCDateFlight"
+        QTest::newRow("a day too early") << "DCDateFlight"
                                          << "12/5/2025" << departure << "12/6/2025";
-        QTest::newRow("a day too late") << us << "DCDateFlight"
-                                        << "12/7/2036" << departure << "12/6/2036";
-        QTest::newRow("not a date") << us << "DCDateFlight"
-                                    << "soon"
-                                    << "\"soon\" is not a date.\r" + departure << "12/6/2036";
         QTest::newRow("return before the departure")
-            << us << "DCDateReturn"
+            << "DCDateReturn"
             << "12/9/2026"
             << "Return Date must be between 12/10/2026 and 12/6/2036."
             << "12/10/2026";
-        QTest::newRow("de_DE, a form of another locale")
-            << QLocale(QLocale::German, QLocale::Germany) << "DCDateFlight"
-            << "12/24/2026"
-            << "\"12/24/2026\" is not a date.\rDeparture Date must be between 06.12.2025 and "
-               "06.12.2036."
-            << "24.12.2026";
     }
     void refusedDatesAreTold()
     {
-        QFETCH(QLocale, locale);
         QFETCH(QString, field);
         QFETCH(QString, typed);
         QFETCH(QString, message);
         QFETCH(QString, taken);
-        QLocale::setDefault(locale);
         FrmPrint& dialog = openDialog();
         if (field == "DCDateReturn")
             typeInto(date(dialog, "DCDateFlight"), "12/10/2026");
@@ -320,7 +291,6 @@ private slots:
         typeInto(edit, taken);
         QCOMPARE(shown.size(), 2);
         QCOMPARE(edit->text(), taken);
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
     // Leaving a refused date for Cancel, or closing with Esc, closes without a word and

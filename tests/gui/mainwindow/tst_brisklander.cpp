@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(child<QLabel>("LblSearch")->text(),
                  QStringLiteral(" Airport Search: Airport Name "));
         QCOMPARE(find()->text(), QString()); // switching to names always empties the box
-        QCOMPARE(appSettings().SORTORDER, QStringLiteral("[NAME]"));
+        QCOMPARE(appSettings().SORTORDER, SortOrder::Name);
         type(QStringLiteral("london c"));
         QCOMPARE(find()->text(), QStringLiteral("LONDON CITY AIRPORT"));
         QCOMPARE(find()->cursorPosition(), 8);
@@ -575,7 +575,8 @@ private slots:
     void quoteTabPricesTheRoute()
     {
         appSettings().MINBASECHARGE = 1500;
-        add(QStringLiteral("KBOS")); // 159.6 nm from KTEB
+        m_window->applyMinimumBaseCharge(); // as a Save of the settings does
+        add(QStringLiteral("KBOS"));        // 159.6 nm from KTEB
         auto* rate = child<QLineEdit>("TxtChargePerMile");
         rate->setFocus();
         QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 1);
@@ -736,6 +737,7 @@ private slots:
 
         appSettings().MINBASECHARGE = 1500; // KBOS from KTEB is priced at the minimum
         appSettings().MINRUNWAYLENGTH = 6997;
+        m_window->applyMinimumBaseCharge();
         m_window->airportList()->restyle();
         add(QStringLiteral("KBOS"));
         m_window->charges()->pickCharge(0, QStringLiteral("Refund"), -5000);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/settings/appsettings.h"
+
+// The settings a quote sheet prices by, taken from the settings record when the sheet
+// is made and again after every Save, so that pricing depends on nothing else.
+struct PricingSettings
+{
+    QuoteBase base = QuoteBase::Statute;
+    bool roundMiles = false; // the pricing distance in whole miles
+    double minBaseCharge = 0;
+    double chargePerNM = 0; // the charge per mile a new quote starts with, by basis
+    double chargePerSM = 0;
+
+    bool nautical() const { return base == QuoteBase::Nautical; }
+    double chargePerMile() const { return nautical() ? chargePerNM : chargePerSM; }
+
+    static PricingSettings from(const AppSettings& settings)
+    {
+        return {settings.QUOTEBASE, settings.ROUNDMILES, settings.MINBASECHARGE,
+                settings.DEFAULTCHARGENM, settings.DEFAULTCHARGESM};
+    }
+};
