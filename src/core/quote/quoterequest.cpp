@@ -179,8 +179,8 @@ void addCharge(ChargesModel& charges, const QuoteRequest::Charge& charge,
     // misspelt catalogue name far more often than a charge of 0.00.
     if (!listed && !charge.amount) {
         QStringList names;
-        for (const CatalogueRow& row : catalogueRows)
-            names << row.name;
+        for (const CatalogueRow& catalogued : catalogueRows)
+            names << catalogued.name;
         throw refusal(QStringLiteral("'%1' is no charge of the catalogue (%2); a charge of "
                                      "your own needs an amount.")
                           .arg(description, names.isEmpty() ? QStringLiteral("it is empty")

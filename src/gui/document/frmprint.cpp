@@ -322,12 +322,12 @@ void FrmPrint::PrintQuoteToFile()
     }
     Platform::pointer().setBusy();
     finishJob([&] {
-        const QuoteData data = quoteData();
+        const QuoteData quote = quoteData();
         if (answer->path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ||
             answer->filter == PdfFilter)
-            PrintJob::writePdf(answer->path, data, m_chosenPage);
+            PrintJob::writePdf(answer->path, quote, m_chosenPage);
         else
-            PrintJob::writeTextFile(answer->path, data);
+            PrintJob::writeTextFile(answer->path, quote);
     });
 }
 
@@ -500,17 +500,17 @@ bool FrmPrint::datesComplete()
 
 QuoteData FrmPrint::quoteData() const
 {
-    QuoteData data = m_quote ? m_quote() : QuoteData();
-    if (!data.today.isValid())
-        data.today = Platform::clock().today();
-    data.printCompany = m_ChkComp->isChecked();
+    QuoteData quote = m_quote ? m_quote() : QuoteData();
+    if (!quote.today.isValid())
+        quote.today = Platform::clock().today();
+    quote.printCompany = m_ChkComp->isChecked();
     for (int i = 0; i < PrintFields::CustomerCount; ++i)
-        data.customer.*PrintFields::Customer[i].data = m_customerFields[i]->text();
-    data.departureDate = m_DCDateFlight->value();
-    data.returnDate = m_DCDateReturn->value();
-    data.remarks = remarks();
-    data.quotedBy = m_TxtQuotedBy->text();
-    return data;
+        quote.customer.*PrintFields::Customer[i].data = m_customerFields[i]->text();
+    quote.departureDate = m_DCDateFlight->value();
+    quote.returnDate = m_DCDateReturn->value();
+    quote.remarks = remarks();
+    quote.quotedBy = m_TxtQuotedBy->text();
+    return quote;
 }
 
 void FrmPrint::showFailure(int number, const QString& description)

@@ -69,10 +69,10 @@ void Brisklander::resetPrintDialog()
 
 QuoteData Brisklander::quoteData() const
 {
-    QuoteData data = m_quote->documentData(appSettings(), appContext().CurrencySymbol,
-                                           Platform::clock().today());
-    data.milesCaption = m_quotePart->milesCaption();
-    return data;
+    QuoteData quote = m_quote->documentData(appSettings(), appContext().CurrencySymbol,
+                                            Platform::clock().today());
+    quote.milesCaption = m_quotePart->milesCaption();
+    return quote;
 }
 
 void Brisklander::applyQuoteBasis(QuoteBase basis, bool basisChanged)

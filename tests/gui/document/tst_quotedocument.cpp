@@ -156,10 +156,10 @@ private slots:
             "$     13.65 -> Courier New 10 at 9960; $    4,301.15 -> Courier New 12 B at 3456; "
             "Final Quote = -> Arial 12 BIU at 1100; $    4,621.24 -> Courier New 12 BI at 3456; "
             "Wheelchair at KDEN -> Courier New 10 at 1100; J. Smith -> Arial 10 at 2900";
-        for (const QString& expected : looks.split("; ")) {
-            const Item* item = surface.find(expected.section(" -> ", 0, 0));
-            QVERIFY2(item, qPrintable(expected));
-            QCOMPARE(item->text + " -> " + look(*item), expected);
+        for (const QString& wanted : looks.split("; ")) {
+            const Item* item = surface.find(wanted.section(" -> ", 0, 0));
+            QVERIFY2(item, qPrintable(wanted));
+            QCOMPARE(item->text + " -> " + look(*item), wanted);
         }
     }
 
