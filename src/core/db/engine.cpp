@@ -444,11 +444,6 @@ QString Database::path() const
     return m_connection->path();
 }
 
-QStringList Database::tableNames()
-{
-    return m_connection->tableNames();
-}
-
 QList<ColumnInfo> Database::columns(const QString& table)
 {
     return m_connection->columns(m_connection->tableName(table));
@@ -505,11 +500,6 @@ QueryDef::QueryDef(std::shared_ptr<Connection> connection, const QString& name, 
         if (parameter)
             m_parameterNames << QString::fromUtf8(parameter + 1);
     }
-}
-
-QStringList QueryDef::parameterNames() const
-{
-    return m_parameterNames;
 }
 
 void QueryDef::setParameter(const QString& name, const QVariant& value)

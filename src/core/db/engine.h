@@ -16,7 +16,7 @@
 // The database engine the program relies on, over SQLite: a workgroup file with
 // the account that opens the database, named workspaces with transactions,
 // databases opened through a workspace, record sets with fields by name,
-// find-first by typed criteria, bookmarks, stored parameter queries and
+// find-first by typed criteria, stored parameter queries and
 // compaction into a new file. Every failure is a DbError with a number and a
 // description, which the event handlers show.
 namespace Db {
@@ -63,7 +63,6 @@ constexpr int ObjectClosed = 3420;
 constexpr int TypeMismatch = 3421;
 constexpr int Unrecognized = 3343;
 constexpr int EngineFailure = 3000;
-constexpr int InvalidBookmark = 3159;
 } // namespace Error
 
 // A search or filter condition as a typed value, never SQL text glued from input.
@@ -76,12 +75,10 @@ public:
     enum class Op
     {
         Equals,
-        NotEquals,
         Like
     };
 
     static Criterion equals(const QString& column, const QVariant& value);
-    static Criterion notEquals(const QString& column, const QVariant& value);
     static Criterion like(const QString& column, const QString& pattern);
     // "column LIKE 'prefix*'": the rows whose column begins with the prefix.
     static Criterion startsWith(const QString& column, const QString& prefix);
@@ -207,7 +204,6 @@ public:
     // Runs a fixed statement of the program (table definitions and the like),
     // never text that holds user input.
     void execute(const QString& sql);
-    QStringList tableNames();
     QList<ColumnInfo> columns(const QString& table);
     void close();
 
@@ -222,7 +218,6 @@ class QueryDef
 {
 public:
     QString name() const { return m_name; }
-    QStringList parameterNames() const;
     void setParameter(const QString& name, const QVariant& value);
     // A stored query's rows are read, never updated: always a snapshot.
     std::unique_ptr<Recordset> openSnapshot();
@@ -246,7 +241,6 @@ public:
     ~Recordset();
 
     RecordsetType type() const { return m_type; }
-    bool isUpdatable() const { return m_updatable; }
 
     int recordCount() const;
     bool eof() const;
@@ -254,18 +248,12 @@ public:
     void moveFirst();
     void moveLast();
     void moveNext();
-    void movePrevious();
     int absolutePosition() const; // 0-based, -1 when there is no current record
     void setAbsolutePosition(int position);
-
-    QByteArray bookmark() const;
-    void setBookmark(const QByteArray& bookmark);
-    QByteArray lastModified() const { return m_lastModified; }
 
     // Searches from the first row in the set's own order; the position is left
     // unchanged when nothing matches.
     bool findFirst(const Criterion& criterion);
-    bool findNext(const Criterion& criterion);
     bool noMatch() const { return m_noMatch; }
 
     QStringList fieldNames() const;
@@ -311,8 +299,7 @@ private:
     const QVariantList& currentValues() const;
     int positionOfKey(qint64 key) const;
     QVariant convertForColumn(int field, const QVariant& value) const;
-    std::vector<qint64> matchingKeys(const Criterion& criterion, bool firstOnly) const;
-    bool find(const Criterion& criterion, int after);
+    std::vector<qint64> matchingKeys(const Criterion& criterion) const;
 
     std::shared_ptr<Connection> m_connection;
     RecordsetType m_type;
@@ -349,7 +336,6 @@ private:
     EditMode m_editMode = EditMode::None;
     QVariantList m_buffer;
     std::vector<bool> m_changed;
-    QByteArray m_lastModified;
 };
 
 // The engine: workgroup defaults, workspaces and compaction.

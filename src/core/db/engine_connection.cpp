@@ -435,18 +435,6 @@ void Connection::exec(const QString& sql)
         throwSqlite(m_db, sqlite3_extended_errcode(m_db), describePath(m_path));
 }
 
-QStringList Connection::tableNames()
-{
-    QStringList names;
-    sqlite3_stmt* statement = prepare(QStringLiteral(
-        "SELECT name FROM sqlite_schema WHERE type='table' AND name NOT LIKE 'sqlite_%' "
-        "AND name NOT LIKE 'Sys%' ORDER BY name"));
-    StatementUse use(statement);
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        names << columnValue(statement, 0).toString();
-    return names;
-}
-
 QString Connection::tableName(const QString& name)
 {
     QString bare = name.trimmed();
@@ -513,11 +501,6 @@ Criterion::Criterion(const QString& column, Op op, const QVariant& value)
 Criterion Criterion::equals(const QString& column, const QVariant& value)
 {
     return Criterion(column, Op::Equals, value);
-}
-
-Criterion Criterion::notEquals(const QString& column, const QVariant& value)
-{
-    return Criterion(column, Op::NotEquals, value);
 }
 
 Criterion Criterion::like(const QString& column, const QString& pattern)

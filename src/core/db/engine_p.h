@@ -96,8 +96,6 @@ public:
     // The table's real name (names compare without regard to case).
     QString tableName(const QString& name);
     QList<ColumnInfo> columns(const QString& table);
-    QStringList tableNames();
-
     void close();
 
 private:

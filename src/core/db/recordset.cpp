@@ -242,16 +242,6 @@ void Recordset::moveNext()
     m_cachedKey = -1;
 }
 
-void Recordset::movePrevious()
-{
-    ensureOpen();
-    if (bof())
-        throw DbError(Error::NoCurrentRecord, NoCurrentText);
-    --m_position;
-    m_currentDeleted = false;
-    m_cachedKey = -1;
-}
-
 int Recordset::absolutePosition() const
 {
     if (m_currentDeleted || bof() || eof())
@@ -269,13 +259,6 @@ void Recordset::setAbsolutePosition(int position)
     m_cachedKey = -1;
 }
 
-QByteArray Recordset::bookmark() const
-{
-    ensureCurrent();
-    const qint64 key = m_type == RecordsetType::Dynaset ? m_keys[size_t(m_position)] : m_position;
-    return QByteArray::number(key);
-}
-
 int Recordset::positionOfKey(qint64 key) const
 {
     if (!m_keyPositionsValid) {
@@ -288,26 +271,9 @@ int Recordset::positionOfKey(qint64 key) const
     return m_keyPositions.value(key, -1);
 }
 
-void Recordset::setBookmark(const QByteArray& bookmark)
-{
-    ensureOpen();
-    bool ok = false;
-    const qint64 key = bookmark.toLongLong(&ok);
-    int position = -1;
-    if (ok)
-        position = m_type == RecordsetType::Dynaset
-                       ? positionOfKey(key)
-                       : (key >= 0 && key < recordCount() ? int(key) : -1);
-    if (position < 0)
-        throw DbError(Error::InvalidBookmark, QStringLiteral("Not a valid bookmark."));
-    m_position = position;
-    m_currentDeleted = false;
-    m_cachedKey = -1;
-}
-
 // ---- finding ----
 
-std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool firstOnly) const
+std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion) const
 {
     const ColumnInfo* column = findColumn(m_columns, criterion.column());
     if (!column)
@@ -331,7 +297,7 @@ std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool fir
         keys.push_back(sqlite3_column_int64(statement, 0));
         // In the set's own order the first row that belongs to the set is the answer,
         // unless rows added or changed through it since it was read stand out of order.
-        if (firstOnly && !m_outOfOrder && positionOfKey(keys.back()) >= 0)
+        if (!m_outOfOrder && positionOfKey(keys.back()) >= 0)
             break;
     }
     if (rc != SQLITE_DONE && rc != SQLITE_ROW)
@@ -342,24 +308,11 @@ std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool fir
 bool Recordset::findFirst(const Criterion& criterion)
 {
     ensureOpen();
-    return find(criterion, -1);
-}
-
-bool Recordset::findNext(const Criterion& criterion)
-{
-    ensureOpen();
-    return find(criterion, m_currentDeleted ? m_position - 1 : m_position);
-}
-
-bool Recordset::find(const Criterion& criterion, int after)
-{
     int found = -1;
     if (m_type == RecordsetType::Dynaset) {
-        // From the start, the first row of the set that matches ends the search.
-        const std::vector<qint64> keys = matchingKeys(criterion, after < 0);
-        for (qint64 key : keys) {
+        for (qint64 key : matchingKeys(criterion)) {
             const int position = positionOfKey(key);
-            if (position > after && (found < 0 || position < found))
+            if (position >= 0 && (found < 0 || position < found))
                 found = position;
         }
     } else {
@@ -368,7 +321,7 @@ bool Recordset::find(const Criterion& criterion, int after)
             throw DbError(
                 Error::ItemNotFound,
                 QStringLiteral("Item not found in this collection. (%1)").arg(criterion.column()));
-        for (int i = after + 1; i < m_rows.size() && found < 0; ++i) {
+        for (int i = 0; i < m_rows.size() && found < 0; ++i) {
             if (valueMatches(criterion, m_rows[i][field]))
                 found = i;
         }
@@ -602,7 +555,6 @@ void Recordset::update()
         m_keys.push_back(key);
         m_keyPositionsValid = false;
         m_outOfOrder = true;
-        m_lastModified = QByteArray::number(key);
         if (m_position < 0)
             m_position = 0;
     } else if (!names.isEmpty()) {
@@ -623,7 +575,6 @@ void Recordset::update()
             throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
         // The row keeps its place in the set even where its new values would sort elsewhere.
         m_outOfOrder = true;
-        m_lastModified = QByteArray::number(key);
     }
     m_cachedKey = -1;
     m_editMode = EditMode::None;
