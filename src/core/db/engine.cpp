@@ -47,6 +47,13 @@ private:
     sqlite3* m_db;
 };
 
+// Runs a statement that returns no rows.
+void stepToEnd(sqlite3* db, sqlite3_stmt* statement, const QString& context)
+{
+    if (sqlite3_step(statement) != SQLITE_DONE)
+        throwSqlite(db, sqlite3_extended_errcode(db), context);
+}
+
 sqlite3* createSqliteFile(const QString& path)
 {
     if (QFileInfo::exists(path))
@@ -87,31 +94,27 @@ QByteArray DbEngine::verifyAccount(const QString& user, const QString& password)
         throw DbError(Error::WorkgroupMissing, WorkgroupMissingText);
     }
     SqliteHandle db(raw);
-    sqlite3_stmt* statement = nullptr;
+    // A workgroup file without its tables is no workgroup file.
+    const auto missing = [](int) { throw DbError(Error::WorkgroupMissing, WorkgroupMissingText); };
     QByteArray workgroupId;
-    int rc = sqlite3_prepare_v2(db.get(), "SELECT WorkgroupId FROM SysWorkgroup", -1, &statement,
-                                nullptr);
-    if (rc == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
-        workgroupId = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
+    {
+        const Statement statement(db.get(), "SELECT WorkgroupId FROM SysWorkgroup", missing);
+        if (sqlite3_step(statement.get()) == SQLITE_ROW)
+            workgroupId =
+                QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)));
+    }
     if (workgroupId.isEmpty())
         throw DbError(Error::WorkgroupMissing, WorkgroupMissingText);
 
-    rc = sqlite3_prepare_v2(db.get(),
-                            "SELECT Salt, Hash FROM SysAccounts WHERE Name = ?1 COLLATE NOCASE", -1,
-                            &statement, nullptr);
+    const Statement account(
+        db.get(), "SELECT Salt, Hash FROM SysAccounts WHERE Name = ?1 COLLATE NOCASE", missing);
+    bindValue(account.get(), 1, user);
     bool valid = false;
-    if (rc == SQLITE_OK) {
-        bindValue(statement, 1, user);
-        if (sqlite3_step(statement) == SQLITE_ROW) {
-            const QByteArray salt = columnValue(statement, 0).toByteArray();
-            const QByteArray hash = columnValue(statement, 1).toByteArray();
-            valid = !hash.isEmpty() && passwordHash(salt, password) == hash;
-        }
+    if (sqlite3_step(account.get()) == SQLITE_ROW) {
+        const QByteArray salt = columnValue(account.get(), 0).toByteArray();
+        const QByteArray hash = columnValue(account.get(), 1).toByteArray();
+        valid = !hash.isEmpty() && passwordHash(salt, password) == hash;
     }
-    sqlite3_finalize(statement);
-    if (rc != SQLITE_OK)
-        throw DbError(Error::WorkgroupMissing, WorkgroupMissingText);
     if (!valid)
         throw DbError(Error::BadAccount, QStringLiteral("Not a valid account name or password."));
     return workgroupId;
@@ -166,22 +169,16 @@ void DbEngine::createWorkgroupFile(const QString& path, const QString& user,
     const QByteArray id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
     QByteArray salt(16, Qt::Uninitialized);
     QRandomGenerator::system()->generate(salt.begin(), salt.end());
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db.get(), "INSERT INTO SysWorkgroup VALUES (?1)", -1, &statement, nullptr);
-    bindValue(statement, 1, QString::fromLatin1(id));
-    int rc = sqlite3_step(statement);
-    sqlite3_finalize(statement);
-    if (rc != SQLITE_DONE)
-        throwSqlite(db.get(), rc, context);
-    sqlite3_prepare_v2(db.get(), "INSERT INTO SysAccounts VALUES (?1, ?2, ?3)", -1, &statement,
-                       nullptr);
-    bindValue(statement, 1, user);
-    bindValue(statement, 2, salt);
-    bindValue(statement, 3, passwordHash(salt, password));
-    rc = sqlite3_step(statement);
-    sqlite3_finalize(statement);
-    if (rc != SQLITE_DONE)
-        throwSqlite(db.get(), rc, context);
+    {
+        const Statement statement(db.get(), "INSERT INTO SysWorkgroup VALUES (?1)", context);
+        bindValue(statement.get(), 1, QString::fromLatin1(id));
+        stepToEnd(db.get(), statement.get(), context);
+    }
+    const Statement statement(db.get(), "INSERT INTO SysAccounts VALUES (?1, ?2, ?3)", context);
+    bindValue(statement.get(), 1, user);
+    bindValue(statement.get(), 2, salt);
+    bindValue(statement.get(), 3, passwordHash(salt, password));
+    stepToEnd(db.get(), statement.get(), context);
 }
 
 void DbEngine::settleDatabaseFile(const QString& path)
@@ -191,23 +188,29 @@ void DbEngine::settleDatabaseFile(const QString& path)
     // Reading the schema replays or rolls back whatever a crash left beside the file.
     db.exec(QStringLiteral("SELECT count(*) FROM sqlite_schema"), context);
     sqlite3_busy_timeout(db.get(), 0);
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db.get(), "PRAGMA wal_checkpoint(TRUNCATE)", -1, &statement, nullptr);
-    int rc = sqlite3_step(statement);
-    const bool blocked = rc == SQLITE_ROW && sqlite3_column_int(statement, 0) != 0;
-    sqlite3_finalize(statement);
-    if (blocked || (rc != SQLITE_ROW && rc != SQLITE_DONE))
+    const auto locked = [](int) {
         throw DbError(Error::Locked, QStringLiteral("Could not update; currently locked."));
+    };
+    {
+        const Statement statement(db.get(), "PRAGMA wal_checkpoint(TRUNCATE)", locked);
+        const int rc = sqlite3_step(statement.get());
+        const bool blocked = rc == SQLITE_ROW && sqlite3_column_int(statement.get(), 0) != 0;
+        if (blocked || (rc != SQLITE_ROW && rc != SQLITE_DONE))
+            locked(rc);
+    }
     // Leaving WAL mode needs the only connection to the file, and removes the log.
-    sqlite3_prepare_v2(db.get(), "PRAGMA journal_mode=DELETE", -1, &statement, nullptr);
-    rc = sqlite3_step(statement);
-    const QString mode = rc == SQLITE_ROW ? columnValue(statement, 0).toString() : QString();
-    sqlite3_finalize(statement);
+    QString mode;
+    {
+        // The log goes once the statement has ended.
+        const Statement statement(db.get(), "PRAGMA journal_mode=DELETE", locked);
+        if (sqlite3_step(statement.get()) == SQLITE_ROW)
+            mode = columnValue(statement.get(), 0).toString();
+    }
     if (mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
-        throw DbError(Error::Locked, QStringLiteral("Could not update; currently locked."));
+        locked(0);
     for (const char* suffix : {"-wal", "-journal"}) {
         if (QFileInfo::exists(path + QLatin1String(suffix)))
-            throw DbError(Error::Locked, QStringLiteral("Could not update; currently locked."));
+            locked(0);
     }
 }
 
@@ -226,13 +229,14 @@ bool DbEngine::isIntactDatabase(const QString& path)
     }
     SqliteHandle db(raw);
     const auto firstValue = [&](const char* sql) {
-        sqlite3_stmt* statement = nullptr;
-        QString value;
-        if (sqlite3_prepare_v2(db.get(), sql, -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
-            value = columnValue(statement, 0).toString();
-        sqlite3_finalize(statement);
-        return value;
+        try {
+            const Statement statement(db.get(), sql, describePath(path));
+            return sqlite3_step(statement.get()) == SQLITE_ROW
+                       ? columnValue(statement.get(), 0).toString()
+                       : QString();
+        } catch (const DbError&) {
+            return QString();
+        }
     };
     return firstValue("SELECT count(*) FROM sqlite_schema WHERE name = 'SysWorkgroup'") ==
                QLatin1String("1") &&
@@ -252,15 +256,9 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
     try {
         {
             SqliteHandle db(openSqliteFile(source, false));
-            sqlite3_stmt* statement = nullptr;
-            int rc = sqlite3_prepare_v2(db.get(), "VACUUM INTO ?1", -1, &statement, nullptr);
-            if (rc == SQLITE_OK) {
-                bindValue(statement, 1, partial);
-                rc = sqlite3_step(statement);
-            }
-            sqlite3_finalize(statement);
-            if (rc != SQLITE_DONE && rc != SQLITE_OK)
-                throwSqlite(db.get(), sqlite3_extended_errcode(db.get()), describePath(source));
+            const Statement statement(db.get(), "VACUUM INTO ?1", describePath(source));
+            bindValue(statement.get(), 1, partial);
+            stepToEnd(db.get(), statement.get(), describePath(source));
         }
         // The copy must read back whole before it takes the database's name.
         if (!isIntactDatabase(partial))
@@ -359,14 +357,9 @@ std::shared_ptr<Database> Workspace::createDatabase(const QString& path)
                                "CREATE TABLE SysQueries (Name TEXT PRIMARY KEY COLLATE NOCASE, "
                                "SQL TEXT NOT NULL);"),
                 context);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db.get(), "INSERT INTO SysWorkgroup VALUES (?1)", -1, &statement,
-                           nullptr);
-        bindValue(statement, 1, QString::fromLatin1(m_workgroupId));
-        const int rc = sqlite3_step(statement);
-        sqlite3_finalize(statement);
-        if (rc != SQLITE_DONE)
-            throwSqlite(db.get(), rc, context);
+        const Statement statement(db.get(), "INSERT INTO SysWorkgroup VALUES (?1)", context);
+        bindValue(statement.get(), 1, QString::fromLatin1(m_workgroupId));
+        stepToEnd(db.get(), statement.get(), context);
     }
     return openDatabase(path);
 }

@@ -311,6 +311,22 @@ void likeFunction(sqlite3_context* context, int, sqlite3_value** values)
 
 } // namespace
 
+Statement::Statement(sqlite3* db, const char* sql, const QString& context)
+    : Statement(db, sql,
+                [db, &context](int) { throwSqlite(db, sqlite3_extended_errcode(db), context); })
+{}
+
+Statement::Statement(sqlite3* db, const char* sql, const std::function<void(int rc)>& fail)
+{
+    const int rc = sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr);
+    if (rc == SQLITE_OK)
+        return;
+    sqlite3_finalize(m_statement);
+    m_statement = nullptr;
+    fail(rc);
+    throwSqlite(db, rc); // for a `fail` that did not throw
+}
+
 Connection::Connection(const QString& path, const QByteArray& workgroupId, bool readOnly)
     : m_path(path)
 {
@@ -339,27 +355,20 @@ Connection::Connection(const QString& path, const QByteArray& workgroupId, bool 
                                   .arg(described, describePath(shm)));
             throwSqlite(m_db, code != SQLITE_OK ? code : rc, described);
         };
-        sqlite3_stmt* statement = nullptr;
-        int rc = sqlite3_prepare_v2(m_db, "SELECT WorkgroupId FROM SysWorkgroup", -1, &statement,
-                                    nullptr);
-        QByteArray owner;
-        if (rc == SQLITE_OK) {
-            rc = sqlite3_step(statement);
-            if (rc == SQLITE_ROW)
-                owner =
-                    QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-            sqlite3_finalize(statement);
-            if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-                fail(rc);
-        } else {
-            const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
-            sqlite3_finalize(statement);
+        const Statement statement(m_db, "SELECT WorkgroupId FROM SysWorkgroup", [&](int rc) {
             // A database without the workgroup's table is none of the program's.
-            if (message.startsWith(QLatin1String("no such table")))
+            if (QString::fromUtf8(sqlite3_errmsg(m_db)).startsWith(QLatin1String("no such table")))
                 throw DbError(Error::Unrecognized,
                               QStringLiteral("Unrecognized database format '%1'.").arg(described));
             fail(rc);
-        }
+        });
+        QByteArray owner;
+        const int rc = sqlite3_step(statement.get());
+        if (rc == SQLITE_ROW)
+            owner =
+                QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)));
+        else if (rc != SQLITE_DONE)
+            fail(rc);
         if (owner.isEmpty() || owner != workgroupId)
             throw DbError(Error::NoPermission,
                           QStringLiteral("You do not have the necessary permissions to use the "
