@@ -1,4 +1,8 @@
+#include "core/db/recordset.h"
+
+#include "core/db/connection.h"
 #include "core/db/engine_p.h"
+#include "core/db/statementuse.h"
 
 #include <QRegularExpression>
 
@@ -12,53 +16,6 @@ const QString ClosedText = QStringLiteral("Object invalid or no longer set.");
 const QString NoCurrentText = QStringLiteral("No current record.");
 
 } // namespace
-
-// ---- opening ----
-
-std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type)
-{
-    if (!m_connection)
-        throw DbError(Error::ObjectClosed, ClosedText);
-    static const QRegularExpression simpleSelect(
-        QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+(\\[[^\\]]+\\]|[A-Za-z_][A-Za-z0-9_]*)"
-                       "(?:\\s+WHERE\\s+(.*?))?(?:\\s+ORDER\\s+BY\\s+(.*?))?\\s*;?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    const auto match = simpleSelect.match(source);
-    std::unique_ptr<Recordset> set(new Recordset(m_connection, type));
-    if (match.hasMatch()) {
-        set->openKeyset(m_connection->tableName(match.captured(1)),
-                        translateQuery(match.captured(2)), {}, translateQuery(match.captured(3)));
-    } else if (!source.contains(QRegularExpression(QStringLiteral("\\s")))) {
-        set->openKeyset(m_connection->tableName(source), QString(), {}, QString());
-    } else {
-        set->openSnapshot(translateQuery(source), {});
-    }
-    return set;
-}
-
-std::unique_ptr<Recordset> Database::openRecordset(const RecordSource& source, RecordsetType type)
-{
-    if (!m_connection)
-        throw DbError(Error::ObjectClosed, ClosedText);
-    const QString table = m_connection->tableName(source.table);
-    const QList<ColumnInfo> columns = m_connection->columns(table);
-    QString where;
-    QVariantList values;
-    if (source.where) {
-        const ColumnInfo* column = findColumn(columns, source.where->column());
-        if (!column)
-            throw DbError(Error::ItemNotFound,
-                          QStringLiteral("Item not found in this collection. (%1)")
-                              .arg(source.where->column()));
-        where = conditionSql(*source.where, column, values);
-    }
-    QStringList order;
-    for (const QString& column : source.orderBy)
-        order << quoteIdentifier(column);
-    std::unique_ptr<Recordset> set(new Recordset(m_connection, type));
-    set->openKeyset(table, where, values, order.join(QStringLiteral(", ")));
-    return set;
-}
 
 Recordset::Recordset(std::shared_ptr<Connection> connection, RecordsetType type)
     : m_connection(std::move(connection)), m_type(type)
