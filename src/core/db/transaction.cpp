@@ -5,9 +5,9 @@
 
 namespace Db {
 
-Transaction::Transaction(Workspace& workspace) : m_workspace(workspace)
+Transaction::Transaction(Workspace& workspace) : m_workspace(workspace.shared_from_this())
 {
-    m_workspace.beginTrans();
+    m_workspace->beginTrans();
     m_pending = true;
 }
 
@@ -25,15 +25,15 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    m_workspace.commitTrans();
+    m_workspace->commitTrans();
     m_pending = false;
 }
 
 void Transaction::rollback()
 {
     m_pending = false;
-    if (m_workspace.inTransaction())
-        m_workspace.rollback();
+    if (m_workspace->inTransaction())
+        m_workspace->rollback();
 }
 
 } // namespace Db

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <memory>
+
 namespace Db {
 
 class Workspace;
 
 // A transaction on a workspace that is rolled back when the guard goes away without
 // commit(), so an exception between begin and commit never leaves one open. Every
-// change the program makes to a database goes through one.
+// change the program makes to a database goes through one. The guard keeps its
+// workspace, so a window may hold one for as long as it is open.
 class Transaction
 {
 public:
@@ -21,7 +24,7 @@ public:
     bool isPending() const { return m_pending; }
 
 private:
-    Workspace& m_workspace;
+    std::shared_ptr<Workspace> m_workspace;
     bool m_pending = false;
 };
 

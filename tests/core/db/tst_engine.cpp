@@ -466,6 +466,17 @@ void TestEngine::transactions()
     addAirport(*m_db, "BBBB");
     m_ws->close();
     QCOMPARE(airportCount(*db), 8);
+
+    // A guard keeps its workspace, so a window may hold it after everyone else let go.
+    auto held = otherWorkspace();
+    auto guard = std::make_unique<Db::Transaction>(*held);
+    addAirport(*held->openDatabase(m_mdb), "CCCC");
+    const std::weak_ptr<Db::Workspace> weak = held;
+    held.reset();
+    QVERIFY(!weak.expired());
+    guard.reset();
+    QVERIFY(weak.expired());
+    QCOMPARE(airportCount(*db), 8);
 }
 
 // ---- compaction and settling ----
