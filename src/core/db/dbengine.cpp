@@ -83,7 +83,7 @@ std::shared_ptr<Workspace> DbEngine::createWorkspace(const QString& name, const 
                                                      const QString& password)
 {
     const QByteArray workgroupId = verifyAccount(user, password);
-    std::shared_ptr<Workspace> workspace(new Workspace(name, user, workgroupId));
+    std::shared_ptr<Workspace> workspace(new Workspace(name, workgroupId));
     m_workspaces.push_back(workspace);
     return workspace;
 }

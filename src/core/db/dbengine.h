@@ -18,7 +18,6 @@ public:
     static DbEngine& instance();
 
     void setSystemDB(const QString& path) { m_systemDB = path; }
-    QString systemDB() const { return m_systemDB; }
     void setDefaultUser(const QString& user) { m_defaultUser = user; }
     void setDefaultPassword(const QString& password) { m_defaultPassword = password; }
 

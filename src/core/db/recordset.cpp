@@ -294,14 +294,6 @@ bool Recordset::findFirst(const Criterion& criterion)
 
 // ---- fields ----
 
-QStringList Recordset::fieldNames() const
-{
-    QStringList names;
-    for (const ColumnInfo& column : m_columns)
-        names << column.name;
-    return names;
-}
-
 int Recordset::fieldIndex(const QString& name) const
 {
     QString bare = name;

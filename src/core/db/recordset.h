@@ -49,7 +49,6 @@ public:
     bool findFirst(const Criterion& criterion);
     bool noMatch() const { return m_noMatch; }
 
-    QStringList fieldNames() const;
     int fieldIndex(const QString& name) const; // -1 when missing
     int fieldSize(const QString& name) const;
     QVariant value(const QString& field) const;

@@ -8,8 +8,8 @@
 
 namespace Db {
 
-// A statement of its own, prepared on a handle outside a connection's cache (the
-// workgroup file, a new or a settling file) and finalized when it goes out of scope.
+// A statement run once, outside a connection's cache (on the workgroup file, a new or
+// a settling file, a file's first read), and finalized when it goes out of scope.
 // A statement that does not prepare is never used: its failure is thrown.
 class Statement
 {

@@ -12,8 +12,8 @@
 
 namespace Db {
 
-Workspace::Workspace(const QString& name, const QString& user, const QByteArray& workgroupId)
-    : m_name(name), m_user(user), m_workgroupId(workgroupId)
+Workspace::Workspace(const QString& name, const QByteArray& workgroupId)
+    : m_name(name), m_workgroupId(workgroupId)
 {}
 
 std::shared_ptr<Connection> Workspace::connectionFor(const QString& path, bool readOnly)

@@ -17,7 +17,6 @@ class Workspace : public std::enable_shared_from_this<Workspace>
 {
 public:
     QString name() const { return m_name; }
-    QString userName() const { return m_user; }
 
     // Opens a database file that exists and was secured by this workspace's workgroup.
     std::shared_ptr<Database> openDatabase(const QString& path);
@@ -40,11 +39,10 @@ public:
 private:
     friend class DbEngine;
     friend class Database;
-    Workspace(const QString& name, const QString& user, const QByteArray& workgroupId);
+    Workspace(const QString& name, const QByteArray& workgroupId);
     std::shared_ptr<Connection> connectionFor(const QString& path, bool readOnly);
 
     QString m_name;
-    QString m_user;
     QByteArray m_workgroupId;
     bool m_inTransaction = false;
     bool m_closed = false;
