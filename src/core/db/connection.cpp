@@ -60,20 +60,25 @@ Connection::Connection(const QString& path, const QByteArray& workgroupId, bool 
                                   .arg(described, describePath(shm)));
             throwSqlite(m_db, code != SQLITE_OK ? code : rc, described);
         };
-        const Statement statement(m_db, "SELECT WorkgroupId FROM SysWorkgroup", [&](int rc) {
-            // A database without the workgroup's table is none of the program's.
-            if (QString::fromUtf8(sqlite3_errmsg(m_db)).startsWith(QLatin1String("no such table")))
-                throw DbError(Error::Unrecognized,
-                              QStringLiteral("Unrecognized database format '%1'.").arg(described));
-            fail(rc);
-        });
         QByteArray owner;
-        const int rc = sqlite3_step(statement.get());
-        if (rc == SQLITE_ROW)
-            owner =
-                QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)));
-        else if (rc != SQLITE_DONE)
-            fail(rc);
+        {
+            // Ended before the journal mode below, which an active statement would keep.
+            const Statement statement(m_db, "SELECT WorkgroupId FROM SysWorkgroup", [&](int rc) {
+                // A database without the workgroup's table is none of the program's.
+                if (QString::fromUtf8(sqlite3_errmsg(m_db))
+                        .startsWith(QLatin1String("no such table")))
+                    throw DbError(
+                        Error::Unrecognized,
+                        QStringLiteral("Unrecognized database format '%1'.").arg(described));
+                fail(rc);
+            });
+            const int rc = sqlite3_step(statement.get());
+            if (rc == SQLITE_ROW)
+                owner = QByteArray(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)));
+            else if (rc != SQLITE_DONE)
+                fail(rc);
+        }
         if (owner.isEmpty() || owner != workgroupId)
             throw DbError(Error::NoPermission,
                           QStringLiteral("You do not have the necessary permissions to use the "
