@@ -510,6 +510,10 @@ void TestEngine::settleDatabaseFile()
         QVERIFY(!QFileInfo::exists(file + "-wal"));
         QVERIFY(QFile::copy(file, file + ".bare"));
         QCOMPARE(airportCount(*otherWorkspace()->openDatabase(file + ".bare")), 8);
+        // Opened again, the settled file goes back to keeping its changes in a log.
+        const auto reopened = otherWorkspace()->openDatabase(file);
+        addAirport(*reopened, "BBBB");
+        QVERIFY(QFileInfo(file + "-wal").size() > 0);
     }
 }
 
