@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/db/engine.h"
+#include "core/numberederror.h"
 
 #include <QString>
 
@@ -18,13 +18,13 @@ inline QString lines(int number, const QString& description,
     return numberCaption + QString::number(number) + u'\r' + description;
 }
 
-inline QString lines(const Db::DbError& error, const QString& numberCaption = NumberCaption)
+inline QString lines(const NumberedError& error, const QString& numberCaption = NumberCaption)
 {
     return lines(error.number(), error.description(), numberCaption);
 }
 
 // The whole message: the first line, two carriage returns and the error's lines.
-inline QString message(const QString& firstLine, const Db::DbError& error,
+inline QString message(const QString& firstLine, const NumberedError& error,
                        const QString& numberCaption = NumberCaption)
 {
     return firstLine + QStringLiteral("\r\r") + lines(error, numberCaption);

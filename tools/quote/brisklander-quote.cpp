@@ -141,7 +141,7 @@ void refuseFolderFile(const QString& option, const QString& path, const QString&
 }
 
 // An engine, file or printer failure: its number and description, exit status 1.
-template <typename Error> int failure(QTextStream& err, const Error& error)
+int failure(QTextStream& err, const NumberedError& error)
 {
     err << "brisklander-quote: error " << error.number() << ": " << error.description() << '\n';
     return FolderFailed;
@@ -598,9 +598,7 @@ int main(int argc, char** argv)
         const bool charge = error.kind() == QuoteRequestError::Kind::Refused;
         err << "brisklander-quote: " << (charge ? "--charge: " : "") << error.message() << '\n';
         return error.refused() ? Usage : NotPriced;
-    } catch (const PrintJob::PrintError& error) {
-        return failure(err, error);
-    } catch (const Db::DbError& error) {
+    } catch (const NumberedError& error) {
         return failure(err, error);
     }
 }

@@ -18,7 +18,7 @@
 // work and let the file go again when they end, also when they fail. They begin no
 // transaction of their own: the caller decides (the add window commits at once, the
 // modify window keeps its transaction open while it is shown, the delete command asks
-// before it commits). Each one is a single statement, and under an AirportTransaction
+// before it commits). Each one is a single statement, and under a Db::Transaction
 // a failure leaves nothing half-written. Every engine failure is thrown as the
 // engine's DbError.
 
@@ -53,10 +53,3 @@ void UpdateAirport(Db::Workspace& workspace, const QString& databasePath, const 
 
 // Deletes the row of the identifier; DbError NoCurrentRecord (3021) when there is none.
 void DeleteAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id);
-
-// The engine's transaction guard, under the name the airport commands know it by.
-class AirportTransaction : public Db::Transaction
-{
-public:
-    using Db::Transaction::Transaction;
-};

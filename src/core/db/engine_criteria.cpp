@@ -34,11 +34,9 @@ bool valueMatches(const Criterion& criterion, const QVariant& value)
     const double a = value.toDouble(&numericValue);
     const double b = wanted.toDouble(&numericWanted);
     const bool textual = value.typeId() == QMetaType::QString;
-    const bool same =
-        (!textual && numericValue && numericWanted)
-            ? a == b
-            : QString::compare(value.toString(), wanted.toString(), Qt::CaseInsensitive) == 0;
-    return criterion.op() == Criterion::Op::Equals ? same : !same;
+    if (!textual && numericValue && numericWanted)
+        return a == b;
+    return QString::compare(value.toString(), wanted.toString(), Qt::CaseInsensitive) == 0;
 }
 
 // A typed criterion as a SQL condition with its bound values.
@@ -50,9 +48,6 @@ QString conditionSql(const Criterion& criterion, const ColumnInfo* column, QVari
     case Criterion::Op::Equals:
         values << criterion.value();
         return QStringLiteral("%1 = ?%2").arg(name).arg(first);
-    case Criterion::Op::NotEquals:
-        values << criterion.value();
-        return QStringLiteral("%1 <> ?%2").arg(name).arg(first);
     case Criterion::Op::Like:
         break;
     }

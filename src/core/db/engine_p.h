@@ -1,9 +1,11 @@
 #pragma once
 
-// Internals of the engine shared by its source files: the SQLite connection with
-// its statement cache, and the helpers that turn SQLite's answers into DbErrors.
+// Internals of the engine shared by its source files: the helpers that open SQLite
+// files, bind and read values, and turn SQLite's answers into DbErrors.
 
-#include "core/db/engine.h"
+#include "core/db/columninfo.h"
+#include "core/db/criterion.h"
+#include "core/db/dberror.h"
 
 #include <QHash>
 #include <QString>
@@ -54,57 +56,9 @@ const ColumnInfo* findColumn(const QList<ColumnInfo>& columns, const QString& na
 
 // Opens a SQLite file without ever creating it.
 sqlite3* openSqliteFile(const QString& path, bool readOnly);
-
-// A statement that is reset (and its bindings cleared) when it goes out of scope,
-// so a cached statement never stays active between two calls.
-class StatementUse
-{
-public:
-    explicit StatementUse(sqlite3_stmt* statement) : m_statement(statement) {}
-    ~StatementUse()
-    {
-        sqlite3_reset(m_statement);
-        sqlite3_clear_bindings(m_statement);
-    }
-    StatementUse(const StatementUse&) = delete;
-    StatementUse& operator=(const StatementUse&) = delete;
-    sqlite3_stmt* get() const { return m_statement; }
-
-private:
-    sqlite3_stmt* m_statement;
-};
-
-class Connection
-{
-public:
-    // A read-only connection never changes the file: every write fails with 3027.
-    Connection(const QString& path, const QByteArray& workgroupId, bool readOnly = false);
-    ~Connection();
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    QString path() const { return m_path; }
-    sqlite3* handle() const;
-    bool isClosed() const { return m_db == nullptr; }
-
-    // A cached prepared statement; wrap each use in a StatementUse.
-    sqlite3_stmt* prepare(const QString& sql);
-    void exec(const QString& sql);
-    // Steps a statement to its end, throwing on failure.
-    void run(sqlite3_stmt* statement);
-
-    // The table's real name (names compare without regard to case).
-    QString tableName(const QString& name);
-    QList<ColumnInfo> columns(const QString& table);
-    QStringList tableNames();
-
-    void close();
-
-private:
-    QString m_path;
-    sqlite3* m_db = nullptr;
-    QHash<QString, sqlite3_stmt*> m_statements;
-    QHash<QString, QList<ColumnInfo>> m_columns; // by lower-case table name
-};
+// Creates a new SQLite file; fails with 3204 when the file exists.
+sqlite3* createSqliteFile(const QString& path);
+// Runs a statement that returns no rows.
+void stepToEnd(sqlite3* db, sqlite3_stmt* statement, const QString& context);
 
 } // namespace Db

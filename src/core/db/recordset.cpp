@@ -1,4 +1,8 @@
+#include "core/db/recordset.h"
+
+#include "core/db/connection.h"
 #include "core/db/engine_p.h"
+#include "core/db/statementuse.h"
 
 #include <QRegularExpression>
 
@@ -12,53 +16,6 @@ const QString ClosedText = QStringLiteral("Object invalid or no longer set.");
 const QString NoCurrentText = QStringLiteral("No current record.");
 
 } // namespace
-
-// ---- opening ----
-
-std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type)
-{
-    if (!m_connection)
-        throw DbError(Error::ObjectClosed, ClosedText);
-    static const QRegularExpression simpleSelect(
-        QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+(\\[[^\\]]+\\]|[A-Za-z_][A-Za-z0-9_]*)"
-                       "(?:\\s+WHERE\\s+(.*?))?(?:\\s+ORDER\\s+BY\\s+(.*?))?\\s*;?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    const auto match = simpleSelect.match(source);
-    std::unique_ptr<Recordset> set(new Recordset(m_connection, type));
-    if (match.hasMatch()) {
-        set->openKeyset(m_connection->tableName(match.captured(1)),
-                        translateQuery(match.captured(2)), {}, translateQuery(match.captured(3)));
-    } else if (!source.contains(QRegularExpression(QStringLiteral("\\s")))) {
-        set->openKeyset(m_connection->tableName(source), QString(), {}, QString());
-    } else {
-        set->openSnapshot(translateQuery(source), {});
-    }
-    return set;
-}
-
-std::unique_ptr<Recordset> Database::openRecordset(const RecordSource& source, RecordsetType type)
-{
-    if (!m_connection)
-        throw DbError(Error::ObjectClosed, ClosedText);
-    const QString table = m_connection->tableName(source.table);
-    const QList<ColumnInfo> columns = m_connection->columns(table);
-    QString where;
-    QVariantList values;
-    if (source.where) {
-        const ColumnInfo* column = findColumn(columns, source.where->column());
-        if (!column)
-            throw DbError(Error::ItemNotFound,
-                          QStringLiteral("Item not found in this collection. (%1)")
-                              .arg(source.where->column()));
-        where = conditionSql(*source.where, column, values);
-    }
-    QStringList order;
-    for (const QString& column : source.orderBy)
-        order << quoteIdentifier(column);
-    std::unique_ptr<Recordset> set(new Recordset(m_connection, type));
-    set->openKeyset(table, where, values, order.join(QStringLiteral(", ")));
-    return set;
-}
 
 Recordset::Recordset(std::shared_ptr<Connection> connection, RecordsetType type)
     : m_connection(std::move(connection)), m_type(type)
@@ -242,16 +199,6 @@ void Recordset::moveNext()
     m_cachedKey = -1;
 }
 
-void Recordset::movePrevious()
-{
-    ensureOpen();
-    if (bof())
-        throw DbError(Error::NoCurrentRecord, NoCurrentText);
-    --m_position;
-    m_currentDeleted = false;
-    m_cachedKey = -1;
-}
-
 int Recordset::absolutePosition() const
 {
     if (m_currentDeleted || bof() || eof())
@@ -269,13 +216,6 @@ void Recordset::setAbsolutePosition(int position)
     m_cachedKey = -1;
 }
 
-QByteArray Recordset::bookmark() const
-{
-    ensureCurrent();
-    const qint64 key = m_type == RecordsetType::Dynaset ? m_keys[size_t(m_position)] : m_position;
-    return QByteArray::number(key);
-}
-
 int Recordset::positionOfKey(qint64 key) const
 {
     if (!m_keyPositionsValid) {
@@ -288,26 +228,9 @@ int Recordset::positionOfKey(qint64 key) const
     return m_keyPositions.value(key, -1);
 }
 
-void Recordset::setBookmark(const QByteArray& bookmark)
-{
-    ensureOpen();
-    bool ok = false;
-    const qint64 key = bookmark.toLongLong(&ok);
-    int position = -1;
-    if (ok)
-        position = m_type == RecordsetType::Dynaset
-                       ? positionOfKey(key)
-                       : (key >= 0 && key < recordCount() ? int(key) : -1);
-    if (position < 0)
-        throw DbError(Error::InvalidBookmark, QStringLiteral("Not a valid bookmark."));
-    m_position = position;
-    m_currentDeleted = false;
-    m_cachedKey = -1;
-}
-
 // ---- finding ----
 
-std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool firstOnly) const
+std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion) const
 {
     const ColumnInfo* column = findColumn(m_columns, criterion.column());
     if (!column)
@@ -331,7 +254,7 @@ std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool fir
         keys.push_back(sqlite3_column_int64(statement, 0));
         // In the set's own order the first row that belongs to the set is the answer,
         // unless rows added or changed through it since it was read stand out of order.
-        if (firstOnly && !m_outOfOrder && positionOfKey(keys.back()) >= 0)
+        if (!m_outOfOrder && positionOfKey(keys.back()) >= 0)
             break;
     }
     if (rc != SQLITE_DONE && rc != SQLITE_ROW)
@@ -342,24 +265,11 @@ std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion, bool fir
 bool Recordset::findFirst(const Criterion& criterion)
 {
     ensureOpen();
-    return find(criterion, -1);
-}
-
-bool Recordset::findNext(const Criterion& criterion)
-{
-    ensureOpen();
-    return find(criterion, m_currentDeleted ? m_position - 1 : m_position);
-}
-
-bool Recordset::find(const Criterion& criterion, int after)
-{
     int found = -1;
     if (m_type == RecordsetType::Dynaset) {
-        // From the start, the first row of the set that matches ends the search.
-        const std::vector<qint64> keys = matchingKeys(criterion, after < 0);
-        for (qint64 key : keys) {
+        for (qint64 key : matchingKeys(criterion)) {
             const int position = positionOfKey(key);
-            if (position > after && (found < 0 || position < found))
+            if (position >= 0 && (found < 0 || position < found))
                 found = position;
         }
     } else {
@@ -368,7 +278,7 @@ bool Recordset::find(const Criterion& criterion, int after)
             throw DbError(
                 Error::ItemNotFound,
                 QStringLiteral("Item not found in this collection. (%1)").arg(criterion.column()));
-        for (int i = after + 1; i < m_rows.size() && found < 0; ++i) {
+        for (int i = 0; i < m_rows.size() && found < 0; ++i) {
             if (valueMatches(criterion, m_rows[i][field]))
                 found = i;
         }
@@ -383,14 +293,6 @@ bool Recordset::find(const Criterion& criterion, int after)
 }
 
 // ---- fields ----
-
-QStringList Recordset::fieldNames() const
-{
-    QStringList names;
-    for (const ColumnInfo& column : m_columns)
-        names << column.name;
-    return names;
-}
 
 int Recordset::fieldIndex(const QString& name) const
 {
@@ -602,7 +504,6 @@ void Recordset::update()
         m_keys.push_back(key);
         m_keyPositionsValid = false;
         m_outOfOrder = true;
-        m_lastModified = QByteArray::number(key);
         if (m_position < 0)
             m_position = 0;
     } else if (!names.isEmpty()) {
@@ -623,7 +524,6 @@ void Recordset::update()
             throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
         // The row keeps its place in the set even where its new values would sort elsewhere.
         m_outOfOrder = true;
-        m_lastModified = QByteArray::number(key);
     }
     m_cachedKey = -1;
     m_editMode = EditMode::None;

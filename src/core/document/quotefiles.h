@@ -1,10 +1,9 @@
 #pragma once
 
 #include "core/document/quotedata.h"
+#include "core/numberederror.h"
 
 #include <QString>
-
-#include <stdexcept>
 
 // The quote as the files and jobs that leave the program: what they are named and
 // how they fail. The text file is written here; PDF and printer jobs elsewhere.
@@ -12,19 +11,10 @@ namespace PrintJob {
 
 // A printer, driver or file failure, with the number and description the print
 // dialog shows.
-class PrintError : public std::runtime_error
+class PrintError : public NumberedError
 {
 public:
-    PrintError(int number, const QString& description)
-        : std::runtime_error(description.toStdString()), m_number(number),
-          m_description(description)
-    {}
-    int number() const { return m_number; }
-    QString description() const { return m_description; }
-
-private:
-    int m_number;
-    QString m_description;
+    using NumberedError::NumberedError;
 };
 
 // The numbers operators of the program know for these failures.

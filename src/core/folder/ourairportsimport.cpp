@@ -356,7 +356,7 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
         for (int i = 0; i < ids->recordCount(); ++i)
             existing.insert(ids->row(i).value(0).toString().toUpper());
     }
-    AirportTransaction transaction(workspace);
+    Db::Transaction transaction(workspace);
     auto set = database->openRecordset(QStringLiteral("Airports"));
 
     const int cId = airports.column("id"), cIdent = airports.column("ident"),

@@ -74,7 +74,7 @@ QString storedWholeText(const QVariant& stored, WholeRange range)
 // A failed rollback is not reported on top of the failure that caused it: that message
 // already says nothing was saved, and the workspace drops what it still holds when it
 // is closed.
-void rollBack(AirportTransaction& transaction)
+void rollBack(Db::Transaction& transaction)
 {
     try {
         transaction.rollback();
@@ -447,7 +447,7 @@ FrmAddAirport::FrmAddAirport(AirportHost* host, QWidget* parent)
 
 void FrmAddAirport::save()
 {
-    std::optional<AirportTransaction> transaction;
+    std::optional<Db::Transaction> transaction;
     try {
         const AirportRecord record = enteredRecord();
         Db::Workspace& ws = workspace();
@@ -529,7 +529,7 @@ void FrmModAirport::Form_Activate()
             reject();
             return;
         }
-        m_transaction = std::make_unique<AirportTransaction>(ws);
+        m_transaction = std::make_unique<Db::Transaction>(ws);
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle,

@@ -11,7 +11,6 @@
 #include <memory>
 
 class AirportHost;
-class AirportTransaction;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -20,6 +19,7 @@ class QPushButton;
 namespace Db {
 class DbError;
 class Recordset;
+class Transaction;
 class Workspace;
 } // namespace Db
 
@@ -142,7 +142,7 @@ protected:
 private:
     QString m_id;
     bool m_activated = false;
-    std::unique_ptr<AirportTransaction> m_transaction;
+    std::unique_ptr<Db::Transaction> m_transaction;
     // Why the edit session ended without closing the window; Save reports it again.
     std::unique_ptr<Db::DbError> m_failure;
     QString m_openingId;

@@ -146,13 +146,6 @@ FrmSettings::~FrmSettings()
     // The dialog's own destructor hides the window, which moves the focus; by then
     // this part of the object is gone and must hear no more of it.
     disconnect(qApp, &QApplication::focusChanged, this, &FrmSettings::focusMoved);
-    // A dialog that goes away while still open keeps none of its catalogue changes.
-    if (!m_ownsTransaction)
-        return;
-    try {
-        endTransaction(false);
-    } catch (const Db::DbError&) {
-    }
 }
 
 void FrmSettings::buildDefaultsTab(QWidget* page)
@@ -310,10 +303,8 @@ void FrmSettings::Form_Activate()
 
     try {
         const auto workspace = Db::DbEngine::instance().defaultWorkspace();
-        if (!workspace->inTransaction()) {
-            workspace->beginTrans();
-            m_ownsTransaction = true;
-        }
+        if (!workspace->inTransaction())
+            m_transaction = std::make_unique<Db::Transaction>(*workspace);
     } catch (const Db::DbError& error) {
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
     }
@@ -509,16 +500,14 @@ AppSettings FrmSettings::enteredSettings() const
 
 void FrmSettings::endTransaction(bool commit)
 {
-    const auto workspace = Db::DbEngine::instance().defaultWorkspace();
-    if (!workspace->inTransaction()) {
-        m_ownsTransaction = false;
+    // The guard goes in any case: a commit the engine refuses is rolled back by it.
+    const std::unique_ptr<Db::Transaction> transaction = std::move(m_transaction);
+    if (!transaction)
         return;
-    }
     if (commit)
-        workspace->commitTrans();
+        transaction->commit();
     else
-        workspace->rollback();
-    m_ownsTransaction = false;
+        transaction->rollback();
 }
 
 void FrmSettings::CmdSave_Click()

@@ -24,6 +24,7 @@ struct SettingsSaveResult;
 namespace Db {
 class Database;
 class DbError;
+class Transaction;
 } // namespace Db
 
 // The settings dialog: the defaults of a quote, the segment tax and the company
@@ -96,12 +97,14 @@ private:
     static QString errorText(const Db::DbError& error);
 
     SettingsHost* m_host = nullptr;
+    // The catalogues' changes, begun when the dialog opens; a dialog that goes away
+    // before Save keeps none of them.
+    std::unique_ptr<Db::Transaction> m_transaction;
     std::shared_ptr<Db::Database> m_database; // the catalogues' file, under the transaction
     std::vector<std::function<void()>> m_commitSteps;
     QHash<QWidget*, int> m_focusTabs;
     bool m_returningFocus = false;
     bool m_defaultAirportRefused = false; // by the last default airport check
-    bool m_ownsTransaction = false;       // begun by this dialog and still open
 
     QTabWidget* m_SSTab1 = nullptr;
     QGroupBox* m_chargesFrame = nullptr;

@@ -220,7 +220,7 @@ void TestAirports::changesFollowTheTransaction()
     const QStringList before = table();
     const QString id = change.section(' ', 1);
     {
-        AirportTransaction transaction(*m_ws);
+        Db::Transaction transaction(*m_ws);
         int thrown = 0;
         try {
             if (change.startsWith("add"))

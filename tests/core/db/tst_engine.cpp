@@ -466,6 +466,17 @@ void TestEngine::transactions()
     addAirport(*m_db, "BBBB");
     m_ws->close();
     QCOMPARE(airportCount(*db), 8);
+
+    // A guard keeps its workspace, so a window may hold it after everyone else let go.
+    auto held = otherWorkspace();
+    auto guard = std::make_unique<Db::Transaction>(*held);
+    addAirport(*held->openDatabase(m_mdb), "CCCC");
+    const std::weak_ptr<Db::Workspace> weak = held;
+    held.reset();
+    QVERIFY(!weak.expired());
+    guard.reset();
+    QVERIFY(weak.expired());
+    QCOMPARE(airportCount(*db), 8);
 }
 
 // ---- compaction and settling ----
@@ -499,6 +510,10 @@ void TestEngine::settleDatabaseFile()
         QVERIFY(!QFileInfo::exists(file + "-wal"));
         QVERIFY(QFile::copy(file, file + ".bare"));
         QCOMPARE(airportCount(*otherWorkspace()->openDatabase(file + ".bare")), 8);
+        // Opened again, the settled file goes back to keeping its changes in a log.
+        const auto reopened = otherWorkspace()->openDatabase(file);
+        addAirport(*reopened, "BBBB");
+        QVERIFY(QFileInfo(file + "-wal").size() > 0);
     }
 }
 

@@ -1,3 +1,6 @@
+// The engine's dealings with SQLite itself: opening and creating files, binding and
+// reading values, and what each of SQLite's answers means to the program.
+
 #include "core/db/engine_p.h"
 
 #include <QDir>
@@ -12,10 +15,6 @@
 #include <unistd.h>
 
 namespace Db {
-
-DbError::DbError(int number, const QString& description)
-    : std::runtime_error(description.toStdString()), m_number(number), m_description(description)
-{}
 
 QString describePath(const QString& path)
 {
@@ -292,274 +291,25 @@ sqlite3* openSqliteFile(const QString& path, bool readOnly)
     return db;
 }
 
-namespace {
-
-// like(pattern, text) with the program's wildcards, for patterns that are more
-// than a plain prefix.
-void likeFunction(sqlite3_context* context, int, sqlite3_value** values)
+void stepToEnd(sqlite3* db, sqlite3_stmt* statement, const QString& context)
 {
-    if (sqlite3_value_type(values[1]) == SQLITE_NULL) {
-        sqlite3_result_int(context, 0);
-        return;
-    }
-    const QString pattern =
-        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(values[0])));
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(values[1])));
-    sqlite3_result_int(context, Criterion::likeMatches(pattern, text) ? 1 : 0);
+    if (sqlite3_step(statement) != SQLITE_DONE)
+        throwSqlite(db, sqlite3_extended_errcode(db), context);
 }
 
-} // namespace
-
-Connection::Connection(const QString& path, const QByteArray& workgroupId, bool readOnly)
-    : m_path(path)
+sqlite3* createSqliteFile(const QString& path)
 {
-    m_db = openSqliteFile(path, readOnly);
-    try {
-        const QString described = describePath(path);
-        // Whatever stops the first read (a lock held by another program, a file that
-        // is no database, a folder where no log can be made) is reported as itself.
-        const auto fail = [&](int rc) {
-            const int code = sqlite3_extended_errcode(m_db);
-            if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
-                throw DbError(Error::InUse, QStringLiteral("Could not use '%1'; file already in "
-                                                           "use by another program.")
-                                                .arg(described));
-            // A log beside the file is read through a shared-memory file, which whoever
-            // reads first makes; an account that may not write in the folder cannot.
-            const QString shm = path + QStringLiteral("-shm");
-            const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-            if ((code & 0xff) == SQLITE_CANTOPEN && !QFileInfo::exists(shm) &&
-                ::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0)
-                throw DbError(Error::FileNoPermission,
-                              QStringLiteral("Cannot open the file '%1'. It can only be read "
-                                             "together with its shared-memory file '%2', which "
-                                             "is missing, and this account may not make it in "
-                                             "the folder.")
-                                  .arg(described, describePath(shm)));
-            throwSqlite(m_db, code != SQLITE_OK ? code : rc, described);
-        };
-        sqlite3_stmt* statement = nullptr;
-        int rc = sqlite3_prepare_v2(m_db, "SELECT WorkgroupId FROM SysWorkgroup", -1, &statement,
-                                    nullptr);
-        QByteArray owner;
-        if (rc == SQLITE_OK) {
-            rc = sqlite3_step(statement);
-            if (rc == SQLITE_ROW)
-                owner =
-                    QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-            sqlite3_finalize(statement);
-            if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-                fail(rc);
-        } else {
-            const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
-            sqlite3_finalize(statement);
-            // A database without the workgroup's table is none of the program's.
-            if (message.startsWith(QLatin1String("no such table")))
-                throw DbError(Error::Unrecognized,
-                              QStringLiteral("Unrecognized database format '%1'.").arg(described));
-            fail(rc);
-        }
-        if (owner.isEmpty() || owner != workgroupId)
-            throw DbError(Error::NoPermission,
-                          QStringLiteral("You do not have the necessary permissions to use the "
-                                         "'%1' object. Have your system administrator or the "
-                                         "person who created this object establish the "
-                                         "appropriate permissions for you.")
-                              .arg(describePath(path)));
-        // A long-lived reader (the airport list) never blocks a writer in WAL mode.
-        sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-        sqlite3_create_function(m_db, "programlike", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                likeFunction, nullptr, nullptr);
-    } catch (...) {
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw;
-    }
-}
-
-Connection::~Connection()
-{
-    close();
-}
-
-sqlite3* Connection::handle() const
-{
-    if (!m_db)
-        throw DbError(Error::ObjectClosed, QStringLiteral("Object invalid or no longer set."));
-    return m_db;
-}
-
-sqlite3_stmt* Connection::prepare(const QString& sql)
-{
-    sqlite3* db = handle();
-    if (sqlite3_stmt* cached = m_statements.value(sql))
-        return cached;
-    sqlite3_stmt* statement = nullptr;
-    const QByteArray text = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement, nullptr);
+    if (QFileInfo::exists(path))
+        throw DbError(Error::DatabaseExists, QStringLiteral("Database already exists."));
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
-        sqlite3_finalize(statement);
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-        if (message.startsWith(QLatin1String("no such table")))
-            throw DbError(Error::ObjectNotFound,
-                          QStringLiteral("The database engine cannot find the input table or "
-                                         "query '%1'. Make sure it exists and that its name is "
-                                         "spelled correctly.")
-                              .arg(message.section(QLatin1Char(':'), 1).trimmed()));
-        if (message.startsWith(QLatin1String("no such column")))
-            throw DbError(Error::ItemNotFound,
-                          QStringLiteral("Item not found in this collection. (%1)")
-                              .arg(message.section(QLatin1Char(':'), 1).trimmed()));
-        throwSqlite(db, rc, describePath(m_path));
+        sqlite3_close(db);
+        throwSqlite(nullptr, rc, describePath(path));
     }
-    m_statements.insert(sql, statement);
-    return statement;
-}
-
-void Connection::run(sqlite3_stmt* statement)
-{
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE)
-        throwSqlite(m_db, sqlite3_extended_errcode(m_db), describePath(m_path));
-}
-
-void Connection::exec(const QString& sql)
-{
-    char* error = nullptr;
-    const int rc = sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, &error);
-    sqlite3_free(error);
-    if (rc != SQLITE_OK)
-        throwSqlite(m_db, sqlite3_extended_errcode(m_db), describePath(m_path));
-}
-
-QStringList Connection::tableNames()
-{
-    QStringList names;
-    sqlite3_stmt* statement = prepare(QStringLiteral(
-        "SELECT name FROM sqlite_schema WHERE type='table' AND name NOT LIKE 'sqlite_%' "
-        "AND name NOT LIKE 'Sys%' ORDER BY name"));
-    StatementUse use(statement);
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        names << columnValue(statement, 0).toString();
-    return names;
-}
-
-QString Connection::tableName(const QString& name)
-{
-    QString bare = name.trimmed();
-    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
-        bare = bare.mid(1, bare.size() - 2);
-    sqlite3_stmt* statement = prepare(QStringLiteral(
-        "SELECT name FROM sqlite_schema WHERE type IN ('table','view') AND name = ?1 "
-        "COLLATE NOCASE"));
-    StatementUse use(statement);
-    bindValue(statement, 1, bare);
-    if (sqlite3_step(statement) == SQLITE_ROW)
-        return columnValue(statement, 0).toString();
-    throw DbError(Error::ObjectNotFound,
-                  QStringLiteral("The database engine cannot find the input table or query "
-                                 "'%1'. Make sure it exists and that its name is spelled "
-                                 "correctly.")
-                      .arg(bare));
-}
-
-QList<ColumnInfo> Connection::columns(const QString& table)
-{
-    const QString key = table.toLower();
-    auto found = m_columns.constFind(key);
-    if (found != m_columns.constEnd())
-        return *found;
-    QList<ColumnInfo> result;
-    sqlite3_stmt* statement =
-        prepare(QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)"));
-    StatementUse use(statement);
-    bindValue(statement, 1, table);
-    static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        ColumnInfo column;
-        column.name = columnValue(statement, 0).toString();
-        column.declaredType = columnValue(statement, 1).toString().toUpper();
-        column.notNull = columnValue(statement, 2).toInt() != 0;
-        const auto match = sizePattern.match(column.declaredType);
-        if (column.declaredType.startsWith(QLatin1String("TEXT")) && match.hasMatch())
-            column.size = match.captured(1).toInt();
-        result << column;
-    }
-    m_columns.insert(key, result);
-    return result;
-}
-
-void Connection::close()
-{
-    for (sqlite3_stmt* statement : std::as_const(m_statements))
-        sqlite3_finalize(statement);
-    m_statements.clear();
-    m_columns.clear();
-    if (m_db) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-    }
-}
-
-// ---- criteria ----
-
-Criterion::Criterion(const QString& column, Op op, const QVariant& value)
-    : m_column(column), m_op(op), m_value(value)
-{}
-
-Criterion Criterion::equals(const QString& column, const QVariant& value)
-{
-    return Criterion(column, Op::Equals, value);
-}
-
-Criterion Criterion::notEquals(const QString& column, const QVariant& value)
-{
-    return Criterion(column, Op::NotEquals, value);
-}
-
-Criterion Criterion::like(const QString& column, const QString& pattern)
-{
-    return Criterion(column, Op::Like, pattern);
-}
-
-Criterion Criterion::startsWith(const QString& column, const QString& prefix)
-{
-    return Criterion(column, Op::Like, prefix + QLatin1Char('*'));
-}
-
-bool Criterion::likeMatches(const QString& pattern, const QString& text)
-{
-    // Iterative matcher with one backtrack point for the last '*'.
-    qsizetype p = 0, t = 0, starP = -1, starT = 0;
-    while (t < text.size()) {
-        if (p < pattern.size()) {
-            const QChar pc = pattern.at(p);
-            const QChar tc = text.at(t);
-            if (pc == QLatin1Char('*')) {
-                starP = p++;
-                starT = t;
-                continue;
-            }
-            const bool one = pc == QLatin1Char('?') || (pc == QLatin1Char('#') && tc.isDigit()) ||
-                             (pc != QLatin1Char('#') &&
-                              QString::compare(QString(pc), QString(tc), Qt::CaseInsensitive) == 0);
-            if (one) {
-                ++p;
-                ++t;
-                continue;
-            }
-        }
-        if (starP < 0)
-            return false;
-        p = starP + 1;
-        t = ++starT;
-    }
-    while (p < pattern.size() && pattern.at(p) == QLatin1Char('*'))
-        ++p;
-    return p == pattern.size();
+    sqlite3_extended_result_codes(db, 1);
+    return db;
 }
 
 } // namespace Db

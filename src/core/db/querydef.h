@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+namespace Db {
+
+class Connection;
+class Recordset;
+
+// A stored query with named parameters.
+class QueryDef
+{
+public:
+    QString name() const { return m_name; }
+    void setParameter(const QString& name, const QVariant& value);
+    // A stored query's rows are read, never updated: always a snapshot.
+    std::unique_ptr<Recordset> openSnapshot();
+
+private:
+    friend class Database;
+    QueryDef(std::shared_ptr<Connection> connection, const QString& name, const QString& sql);
+    std::shared_ptr<Connection> m_connection;
+    QString m_name;
+    QString m_sql;
+    QStringList m_parameterNames;
+    QHash<QString, QVariant> m_values; // by lower-case name
+};
+
+} // namespace Db

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "core/db/columninfo.h"
+#include "core/db/criterion.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace Db {
+
+class Connection;
+
+enum class RecordsetType
+{
+    Dynaset,
+    Snapshot
+};
+
+// A set of rows with a current record. A dynaset keeps the keys of its rows and
+// reads their values when asked, so it shows changes made to them elsewhere; a
+// snapshot holds the values it read and cannot be changed.
+class Recordset
+{
+public:
+    ~Recordset();
+
+    RecordsetType type() const { return m_type; }
+
+    int recordCount() const;
+    bool eof() const;
+    bool bof() const;
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    int absolutePosition() const; // 0-based, -1 when there is no current record
+    void setAbsolutePosition(int position);
+
+    // Searches from the first row in the set's own order; the position is left
+    // unchanged when nothing matches.
+    bool findFirst(const Criterion& criterion);
+    bool noMatch() const { return m_noMatch; }
+
+    int fieldIndex(const QString& name) const; // -1 when missing
+    int fieldSize(const QString& name) const;
+    QVariant value(const QString& field) const;
+    QVariant value(int field) const;
+    // The values of one row by its position, without moving the current record.
+    QVariantList row(int position) const;
+
+    void addNew();
+    void edit();
+    void setValue(const QString& field, const QVariant& value);
+    void update();
+    void cancelUpdate();
+    bool isEditing() const { return m_editMode != EditMode::None; }
+    void deleteRecord();
+
+    // Runs the source again: new rows appear, removed ones go; the first row becomes current.
+    void requery();
+    void close();
+
+private:
+    friend class Database;
+    friend class QueryDef;
+    enum class EditMode
+    {
+        None,
+        Add,
+        Edit
+    };
+
+    Recordset(std::shared_ptr<Connection> connection, RecordsetType type);
+    void openKeyset(const QString& table, const QString& where, const QVariantList& whereValues,
+                    const QString& orderBy);
+    void openSnapshot(const QString& sql, const QHash<QString, QVariant>& parameters);
+    void loadKeys();
+    void ensureOpen() const;
+    void ensureCurrent() const;
+    QVariantList fetch(qint64 rowid) const;
+    QVariantList readRow(sqlite3_stmt* statement, int firstColumn) const;
+    void fetchPage(int position) const;
+    const QVariantList& currentValues() const;
+    int positionOfKey(qint64 key) const;
+    QVariant convertForColumn(int field, const QVariant& value) const;
+    std::vector<qint64> matchingKeys(const Criterion& criterion) const;
+
+    std::shared_ptr<Connection> m_connection;
+    RecordsetType m_type;
+    bool m_updatable = false;
+    bool m_closed = false;
+
+    // Source of a dynaset or of a snapshot of a table.
+    QString m_table;
+    QString m_where;
+    QVariantList m_whereValues;
+    QString m_orderBy;
+    mutable QString m_fetchSql;
+    mutable QString m_pageSql;
+    mutable QHash<qint64, QVariantList> m_page; // rows read for row(), by key
+    // Source of a snapshot of a query, run again by requery().
+    QString m_sql;
+    QHash<QString, QVariant> m_parameters;
+
+    QList<ColumnInfo> m_columns;
+    QHash<QString, int> m_fieldIndex; // lower-case name -> index
+
+    std::vector<qint64> m_keys;                // dynaset rows by rowid
+    mutable QHash<qint64, int> m_keyPositions; // built on demand
+    mutable bool m_keyPositionsValid = false;
+    bool m_outOfOrder = false;  // rows added or changed through the set since it was read
+    QList<QVariantList> m_rows; // snapshot rows
+
+    int m_position = -1; // -1 before the first row; == count after the last
+    bool m_currentDeleted = false;
+    bool m_noMatch = false;
+    mutable qint64 m_cachedKey = -1;
+    mutable QVariantList m_cachedValues;
+
+    EditMode m_editMode = EditMode::None;
+    QVariantList m_buffer;
+    std::vector<bool> m_changed;
+};
+
+} // namespace Db

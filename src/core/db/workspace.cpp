@@ -1,0 +1,127 @@
+#include "core/db/workspace.h"
+
+#include "core/db/connection.h"
+#include "core/db/database.h"
+#include "core/db/engine_p.h"
+#include "core/db/sqlitehandle.h"
+#include "core/db/statement.h"
+
+#include <QFileInfo>
+
+#include <vector>
+
+namespace Db {
+
+Workspace::Workspace(const QString& name, const QByteArray& workgroupId)
+    : m_name(name), m_workgroupId(workgroupId)
+{}
+
+std::shared_ptr<Connection> Workspace::connectionFor(const QString& path, bool readOnly)
+{
+    if (m_closed)
+        throw DbError(Error::ObjectClosed, QStringLiteral("Object invalid or no longer set."));
+    const QString key = QFileInfo(path).absoluteFilePath();
+    auto found = m_connections.find(key);
+    if (found != m_connections.end() && !found->second->isClosed())
+        return found->second;
+    auto connection = std::make_shared<Connection>(key, m_workgroupId, readOnly);
+    if (m_inTransaction)
+        connection->exec(QStringLiteral("BEGIN IMMEDIATE"));
+    m_connections[key] = connection;
+    return connection;
+}
+
+std::shared_ptr<Database> Workspace::openDatabase(const QString& path)
+{
+    return std::shared_ptr<Database>(new Database(connectionFor(path, false)));
+}
+
+std::shared_ptr<Database> Workspace::openDatabaseReadOnly(const QString& path)
+{
+    return std::shared_ptr<Database>(new Database(connectionFor(path, true)));
+}
+
+std::shared_ptr<Database> Workspace::createDatabase(const QString& path)
+{
+    if (m_closed)
+        throw DbError(Error::ObjectClosed, QStringLiteral("Object invalid or no longer set."));
+    {
+        SqliteHandle db(createSqliteFile(path));
+        const QString context = describePath(path);
+        db.exec(QStringLiteral("PRAGMA journal_mode=WAL;"
+                               "CREATE TABLE SysWorkgroup (WorkgroupId TEXT NOT NULL);"
+                               "CREATE TABLE SysQueries (Name TEXT PRIMARY KEY COLLATE NOCASE, "
+                               "SQL TEXT NOT NULL);"),
+                context);
+        const Statement statement(db.get(), "INSERT INTO SysWorkgroup VALUES (?1)", context);
+        bindValue(statement.get(), 1, QString::fromLatin1(m_workgroupId));
+        stepToEnd(db.get(), statement.get(), context);
+    }
+    return openDatabase(path);
+}
+
+void Workspace::beginTrans()
+{
+    if (m_closed)
+        throw DbError(Error::ObjectClosed, QStringLiteral("Object invalid or no longer set."));
+    if (m_inTransaction)
+        throw DbError(Error::NestedTransaction,
+                      QStringLiteral("Could not start transaction; too many transactions "
+                                     "already nested."));
+    std::vector<Connection*> begun;
+    try {
+        for (auto& [path, connection] : m_connections) {
+            if (connection->isClosed())
+                continue;
+            connection->exec(QStringLiteral("BEGIN IMMEDIATE"));
+            begun.push_back(connection.get());
+        }
+    } catch (...) {
+        for (Connection* connection : begun)
+            sqlite3_exec(connection->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    m_inTransaction = true;
+}
+
+void Workspace::commitTrans()
+{
+    if (!m_inTransaction)
+        throw DbError(Error::NoTransaction,
+                      QStringLiteral("You tried to commit or rollback a transaction without "
+                                     "first beginning a transaction."));
+    for (auto& [path, connection] : m_connections) {
+        if (!connection->isClosed())
+            connection->exec(QStringLiteral("COMMIT"));
+    }
+    m_inTransaction = false;
+}
+
+void Workspace::rollback()
+{
+    if (!m_inTransaction)
+        throw DbError(Error::NoTransaction,
+                      QStringLiteral("You tried to commit or rollback a transaction without "
+                                     "first beginning a transaction."));
+    m_inTransaction = false;
+    for (auto& [path, connection] : m_connections) {
+        if (!connection->isClosed() && !sqlite3_get_autocommit(connection->handle()))
+            connection->exec(QStringLiteral("ROLLBACK"));
+    }
+}
+
+void Workspace::close()
+{
+    if (m_closed)
+        return;
+    for (auto& [path, connection] : m_connections) {
+        if (!connection->isClosed() && !sqlite3_get_autocommit(connection->handle()))
+            sqlite3_exec(connection->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        connection->close();
+    }
+    m_connections.clear();
+    m_inTransaction = false;
+    m_closed = true;
+}
+
+} // namespace Db

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <memory>
+
+namespace Db {
+
+class Connection;
+class Database;
+
+// A named session of one account of the workgroup, through which databases are
+// opened and changed under one transaction.
+class Workspace : public std::enable_shared_from_this<Workspace>
+{
+public:
+    QString name() const { return m_name; }
+
+    // Opens a database file that exists and was secured by this workspace's workgroup.
+    std::shared_ptr<Database> openDatabase(const QString& path);
+    // The same without ever changing the file, so another program may use it at once.
+    // Within a workspace a file is opened one way, the way it was first opened.
+    std::shared_ptr<Database> openDatabaseReadOnly(const QString& path);
+    // Creates a new, empty database file secured by this workspace's workgroup.
+    std::shared_ptr<Database> createDatabase(const QString& path);
+
+    // A transaction covers every database opened through the workspace.
+    void beginTrans();
+    void commitTrans();
+    void rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // Closes every database opened through the workspace (rolling back an open transaction).
+    void close();
+    bool isClosed() const { return m_closed; }
+
+private:
+    friend class DbEngine;
+    friend class Database;
+    Workspace(const QString& name, const QByteArray& workgroupId);
+    std::shared_ptr<Connection> connectionFor(const QString& path, bool readOnly);
+
+    QString m_name;
+    QByteArray m_workgroupId;
+    bool m_inTransaction = false;
+    bool m_closed = false;
+    std::map<QString, std::shared_ptr<Connection>> m_connections;
+};
+
+} // namespace Db
