@@ -1,5 +1,6 @@
 #include "gui/mainwindow/brisklander.h"
 
+#include "core/db/dberror.h"
 #include "core/document/printdialogstate.h"
 #include "core/errortext.h"
 #include "core/format.h"

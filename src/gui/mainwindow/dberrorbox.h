@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/db/dberror.h"
 #include "core/errortext.h"
 #include "gui/platform/platform.h"
 

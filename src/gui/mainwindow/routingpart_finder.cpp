@@ -40,7 +40,7 @@ FindTyping::Box boxOf(const QLineEdit* box, bool identifiers)
 RoutingPart::SearchMode RoutingPart::searchMode() const
 {
     return appSettings().SORTORDER == SortOrder::Name ? SearchMode::AirportName
-                                                              : SearchMode::Identifier;
+                                                      : SearchMode::Identifier;
 }
 
 void RoutingPart::setFindText(const QString& text)
