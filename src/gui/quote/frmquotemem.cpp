@@ -1,10 +1,10 @@
 #include "gui/quote/frmquotemem.h"
 
 #include "core/format.h"
-#include "core/quote/quotememory.h"
 #include "gui/platform/accesskeys.h"
 #include "gui/platform/colours.h"
 #include "gui/platform/platform.h"
+#include "gui/quote/quotememory.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>

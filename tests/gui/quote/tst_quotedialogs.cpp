@@ -1,6 +1,6 @@
-#include "core/quote/quotememory.h"
 #include "gui/quote/frmquotemem.h"
 #include "gui/quote/frmsegmenttax.h"
+#include "gui/quote/quotememory.h"
 #include "support/testservices.h"
 #include "support/themes.h"
 

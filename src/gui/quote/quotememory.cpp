@@ -1,4 +1,4 @@
-#include "core/quote/quotememory.h"
+#include "gui/quote/quotememory.h"
 
 double& memorizedQuote()
 {
