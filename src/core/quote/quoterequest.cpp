@@ -3,6 +3,7 @@
 #include "core/airports/airporttable.h"
 #include "core/db/engine.h"
 #include "core/format.h"
+#include "core/quote/catalogues.h"
 #include "core/quote/pricing.h"
 #include "core/quote/quote.h"
 #include "core/quote/routeinsertion.h"
@@ -97,11 +98,10 @@ struct CatalogueRow
 };
 
 // The rows of a catalogue, in the order the database returns them.
-QList<CatalogueRow> catalogue(Db::Database& database, const QString& source,
-                              const QString& nameColumn, const QString& valueColumn)
+QList<CatalogueRow> catalogue(const std::unique_ptr<Db::Recordset>& set, const QString& nameColumn,
+                              const QString& valueColumn)
 {
     QList<CatalogueRow> rows;
-    auto set = database.openRecordset(source, Db::RecordsetType::Snapshot);
     for (int i = 0; i < set->recordCount(); ++i) {
         const QVariantList values = set->row(i);
         const QVariant value = values.at(set->fieldIndex(valueColumn));
@@ -219,11 +219,11 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
         throw QuoteRequestError(QStringLiteral("A quote needs at least two airports."));
     auto database = workspace.openDatabase(databasePath);
     const QList<CatalogueRow> catalogueRows =
-        catalogue(*database, QStringLiteral("AdditionalCharges"),
+        catalogue(ListCharges(*database, Db::RecordsetType::Snapshot),
                   QStringLiteral("ChargeDescription"), QStringLiteral("ChargeAmount"));
     const QList<CatalogueRow> taxes =
-        catalogue(*database, QStringLiteral("Select * from Taxes Where [Tax Type] <> \"\""),
-                  QStringLiteral("TAX TYPE"), QStringLiteral("TAX %"));
+        catalogue(ListTaxes(*database, Db::RecordsetType::Snapshot), QStringLiteral("TAX TYPE"),
+                  QStringLiteral("TAX %"));
 
     Quote quote(PricingSettings::from(settings));
     quote.charges()->setTaxLookup([&taxes](const QString& type) -> std::optional<double> {

@@ -17,18 +17,14 @@
 #include "gui/mainwindow/findevents.h"
 #include "gui/platform/accesskeys.h"
 #include "gui/platform/platform.h"
-#include "gui/settings/cataloggrids.h"
 #include "gui/settings/frmsettings.h"
 #include "gui/startup.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTableView>
 
 namespace {
 
@@ -258,28 +254,6 @@ void Brisklander::mnuSettings_Click()
 {
     Platform::pointer().setBusy();
     FrmSettings dialog(this, this);
-    if (std::shared_ptr<Db::Database> database = dialog.database()) {
-        try {
-            // The catalogues are edited in place, inside the dialog's one transaction.
-            auto* charges = new ChargesGrid(database, dialog.chargesPage());
-            auto* taxes = new TaxesGrid(database, dialog.taxesPage());
-            for (CatalogGrid* grid :
-                 {static_cast<CatalogGrid*>(charges), static_cast<CatalogGrid*>(taxes)}) {
-                grid->setTitle(QString());
-                grid->setFlat(true);
-                grid->setSaveButton(dialog.saveButton());
-                dialog.addCommitStep([grid] { grid->writeCurrentRow(); });
-            }
-            dialog.chargesPage()->layout()->addWidget(charges);
-            dialog.taxesPage()->layout()->addWidget(taxes);
-            dialog.showTabOnFocus(charges->grid(), FrmSettings::ChargesTab);
-            dialog.showTabOnFocus(charges->deleteButton(), FrmSettings::ChargesTab);
-            dialog.showTabOnFocus(taxes->grid(), FrmSettings::TaxesTab);
-            dialog.showTabOnFocus(taxes->deleteButton(), FrmSettings::TaxesTab);
-        } catch (const Db::DbError& error) {
-            showError(QStringLiteral("Settings"), error);
-        }
-    }
     dialog.exec();
     Platform::pointer().setNormal();
 }

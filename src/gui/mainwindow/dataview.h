@@ -1,15 +1,17 @@
 #pragma once
 
 #include "core/db/engine.h"
+#include "core/settings/appsettings.h"
 
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
-// A window's view of the database: a file, a record source (a table name or a
-// query text) and the record set they give, opened through the engine's default
-// workspace with its default account.
+// A window's view of the database: a file, one of the core's lists of a table (the
+// airports, the charges or the taxes) and the record set it gives, opened through
+// the engine's default workspace with its default account.
 class DataView : public QObject
 {
     Q_OBJECT
@@ -19,10 +21,13 @@ public:
 
     void setDatabaseName(const QString& path) { m_databaseName = path; }
     QString databaseName() const { return m_databaseName; }
-    void setRecordSource(const QString& source) { m_recordSource = source; }
-    QString recordSource() const { return m_recordSource; }
+    // What the next refresh reads: every airport in the order given, the additional
+    // charges, or the taxes that have a tax type.
+    void setAirportList(SortOrder order);
+    void setChargeList();
+    void setTaxList();
 
-    // Runs the record source again and re-reads it; throws the engine's DbError.
+    // Reads the list again; throws the engine's DbError.
     void Refresh();
 
     // The record set of the last refresh; null before the first.
@@ -34,8 +39,10 @@ signals:
     void refreshed();
 
 private:
+    using List = std::function<std::unique_ptr<Db::Recordset>(Db::Database&)>;
+
     QString m_databaseName;
-    QString m_recordSource;
+    List m_list;
     std::shared_ptr<Db::Database> m_database;
     std::unique_ptr<Db::Recordset> m_recordset;
 };

@@ -311,14 +311,14 @@ QString QuotePart::milesCaption() const
 void QuotePart::loadCharges()
 {
     m_data2->setDatabaseName(appContext().DatabasePath);
-    m_data2->setRecordSource(QStringLiteral("AdditionalCharges"));
+    m_data2->setChargeList();
     m_data2->Refresh();
 }
 
 void QuotePart::loadTaxes()
 {
     m_data3->setDatabaseName(appContext().DatabasePath);
-    m_data3->setRecordSource(QStringLiteral("Select * from Taxes Where [Tax Type] <> \"\""));
+    m_data3->setTaxList();
     m_data3->Refresh();
     pickBaseTax(-1); // a filled list must not look like a chosen tax
 }

@@ -223,8 +223,7 @@ void RoutingPart::loadAirports()
     m_LblSearch->setText(byName ? QStringLiteral(" Airport Search: Airport Name ")
                                 : QStringLiteral(" Airport Search: Identifier "));
     m_data1->setDatabaseName(appContext().DatabasePath);
-    m_data1->setRecordSource(QStringLiteral("SELECT * From Airports ORDER BY ") +
-                             (byName ? QStringLiteral("[NAME]") : QStringLiteral("[ID]")));
+    m_data1->setAirportList(byName ? SortOrder::Name : SortOrder::Id);
     m_data1->Refresh();
     m_TxtFind->setMaxLength(
         m_data1->recordset()->fieldSize(byName ? QStringLiteral("NAME") : QStringLiteral("ID")));

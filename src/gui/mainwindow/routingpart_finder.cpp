@@ -210,7 +210,7 @@ void RoutingPart::SetSearchMode(SearchMode mode)
             emit searchModeChanged(mode);
             // The text as it was, before the shorter limit of identifiers cuts it.
             const QString text = m_TxtFind->text();
-            m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [ID]"));
+            m_data1->setAirportList(SortOrder::Id);
             m_data1->Refresh();
             m_SSDBGrid1->scrollToTop();
             if (text.size() >= 5)
@@ -230,7 +230,7 @@ void RoutingPart::SetSearchMode(SearchMode mode)
             m_LblSearch->setText(QStringLiteral(" Airport Search: Airport Name "));
             appSettings().SORTORDER = SortOrder::Name;
             emit searchModeChanged(mode);
-            m_data1->setRecordSource(QStringLiteral("SELECT * From Airports Order by [NAME]"));
+            m_data1->setAirportList(SortOrder::Name);
             setFindText(QString());
             m_data1->Refresh();
             m_SSDBGrid1->scrollToTop();

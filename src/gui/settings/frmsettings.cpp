@@ -8,6 +8,7 @@
 #include "gui/appcontext.h"
 #include "gui/platform/accesskeys.h"
 #include "gui/platform/platform.h"
+#include "gui/settings/cataloggrids.h"
 #include "gui/settings/settingshost.h"
 #include "gui/settings/typinglimit.h"
 
@@ -24,9 +25,11 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <optional>
 
 namespace {
@@ -259,11 +262,6 @@ void FrmSettings::showTabOnFocus(QWidget* control, Tab tab)
     m_focusTabs.insert(control, tab);
 }
 
-void FrmSettings::addCommitStep(std::function<void()> step)
-{
-    m_commitSteps.push_back(std::move(step));
-}
-
 QString FrmSettings::errorText(const Db::DbError& error)
 {
     return ErrorText::message(QStringLiteral("An error occurred"), error);
@@ -278,6 +276,33 @@ void FrmSettings::Form_Load()
             Db::DbEngine::instance().defaultWorkspace()->openDatabase(appContext().DatabasePath);
     } catch (const Db::DbError& error) {
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+        return;
+    }
+    buildCatalogGrids();
+}
+
+void FrmSettings::buildCatalogGrids()
+{
+    try {
+        auto* charges = new ChargesGrid(m_database, m_chargesFrame);
+        auto* taxes = new TaxesGrid(m_database, m_taxesFrame);
+        m_catalogGrids = {charges, taxes};
+        for (CatalogGrid* grid : m_catalogGrids) {
+            grid->setTitle(QString());
+            grid->setFlat(true);
+            grid->setSaveButton(m_CmdSave);
+        }
+        m_chargesFrame->layout()->addWidget(charges);
+        m_taxesFrame->layout()->addWidget(taxes);
+        showTabOnFocus(charges->grid(), ChargesTab);
+        showTabOnFocus(charges->deleteButton(), ChargesTab);
+        showTabOnFocus(taxes->grid(), TaxesTab);
+        showTabOnFocus(taxes->deleteButton(), TaxesTab);
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(
+            Platform::Icon::Critical, windowTitle(),
+            ErrorText::message(QStringLiteral("An Error Occurred:"), error));
     }
 }
 
@@ -525,8 +550,8 @@ void FrmSettings::CmdSave_Click()
     // engine refuses it, nothing is saved and the dialog stays open with every other
     // change still in its transaction, for the operator to correct or cancel.
     try {
-        for (const auto& step : m_commitSteps)
-            step();
+        for (CatalogGrid* grid : m_catalogGrids)
+            grid->writeCurrentRow();
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));

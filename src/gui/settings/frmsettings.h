@@ -7,10 +7,10 @@
 #include <QString>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <vector>
 
+class CatalogGrid;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
@@ -48,21 +48,6 @@ public:
     explicit FrmSettings(SettingsHost* host, QWidget* parent = nullptr);
     ~FrmSettings() override;
 
-    // Where the catalogue grids go: the frames "Edit Additional Charges" and
-    // "Edit Taxes", each with an empty vertical layout for a grid and its
-    // delete button.
-    QGroupBox* chargesPage() const { return m_chargesFrame; }
-    // The database the catalogue grids edit, under the dialog's transaction.
-    std::shared_ptr<Db::Database> database() const { return m_database; }
-    QPushButton* saveButton() const { return m_CmdSave; }
-    QGroupBox* taxesPage() const { return m_taxesFrame; }
-    // Shows the tab whenever the control receives the focus (the grids and their
-    // delete buttons register here).
-    void showTabOnFocus(QWidget* control, Tab tab);
-    // Runs on Save just before the transaction is committed (a grid writes its
-    // current row); an engine failure thrown here is reported like any save failure.
-    void addCommitStep(std::function<void()> step);
-
 public slots:
     void Form_Load();
     void Form_Activate();
@@ -80,6 +65,11 @@ private:
     void buildDefaultsTab(QWidget* page);
     void buildTaxesTab(QWidget* page);
     void buildCompanyTab(QWidget* page);
+    // The charge and tax grids in their frames, editing the catalogues in place
+    // inside the dialog's one transaction.
+    void buildCatalogGrids();
+    // Shows the tab whenever the control receives the focus.
+    void showTabOnFocus(QWidget* control, Tab tab);
     void orderTabChain();
     void focusMoved(QWidget* from, QWidget* to);
     void leaveNumber(QLineEdit* field, const QString& mask);
@@ -101,7 +91,7 @@ private:
     // before Save keeps none of them.
     std::unique_ptr<Db::Transaction> m_transaction;
     std::shared_ptr<Db::Database> m_database; // the catalogues' file, under the transaction
-    std::vector<std::function<void()>> m_commitSteps;
+    std::vector<CatalogGrid*> m_catalogGrids; // each writes its current row on Save
     QHash<QWidget*, int> m_focusTabs;
     bool m_returningFocus = false;
     bool m_defaultAirportRefused = false; // by the last default airport check
