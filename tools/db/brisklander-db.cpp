@@ -79,13 +79,7 @@ int main(int argc, char** argv)
         if (args.size() != 3 || parser.isSet(airportsOption))
             return usage(err);
         const QDir folder(args[1]);
-        const QDir dir(args[2]);
-        OurAirports::Options options;
-        options.airportsCsv = dir.filePath(QStringLiteral("airports.csv"));
-        options.runwaysCsv = dir.filePath(QStringLiteral("runways.csv"));
-        options.countriesCsv = dir.filePath(QStringLiteral("countries.csv"));
-        if (QFileInfo::exists(dir.filePath(QStringLiteral("timezones.csv"))))
-            options.timezonesCsv = dir.filePath(QStringLiteral("timezones.csv"));
+        OurAirports::Options options = OurAirports::Options::inFolder(args[2]);
         options.updateExisting = parser.isSet(updateOption);
         const bool terminal = isatty(fileno(stderr));
         try {

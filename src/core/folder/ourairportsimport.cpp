@@ -6,6 +6,7 @@
 #include "core/distance.h"
 #include "core/folder/ourairportscsv.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -515,6 +516,18 @@ QString summaryText(const Summary& summary)
     if (summary.notes.size() > Shown)
         text += QStringLiteral("  ... and %1 more notes\n").arg(summary.notes.size() - Shown);
     return text;
+}
+
+Options Options::inFolder(const QString& folder)
+{
+    const QDir dir(folder);
+    Options options;
+    options.airportsCsv = dir.filePath(QStringLiteral("airports.csv"));
+    options.runwaysCsv = dir.filePath(QStringLiteral("runways.csv"));
+    options.countriesCsv = dir.filePath(QStringLiteral("countries.csv"));
+    if (QFileInfo::exists(dir.filePath(QStringLiteral("timezones.csv"))))
+        options.timezonesCsv = dir.filePath(QStringLiteral("timezones.csv"));
+    return options;
 }
 
 } // namespace OurAirports

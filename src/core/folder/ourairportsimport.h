@@ -37,6 +37,9 @@ struct Options
     QString countriesCsv; // optional: without it the country is the ISO code
     QString timezonesCsv; // optional: looked up before the shipped table
     bool updateExisting = false;
+
+    // The files of an OurAirports download in `folder`, its timezones.csv when it has one.
+    static Options inFolder(const QString& folder);
 };
 
 struct Summary

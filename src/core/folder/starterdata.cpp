@@ -129,14 +129,8 @@ void seedDatabase(const QString& databasePath, const QString& workgroupPath,
         throw;
     }
     if (!airportsFolder.isEmpty()) {
-        const QDir dir(airportsFolder);
-        OurAirports::Options options;
-        options.airportsCsv = dir.filePath(QStringLiteral("airports.csv"));
-        options.runwaysCsv = dir.filePath(QStringLiteral("runways.csv"));
-        options.countriesCsv = dir.filePath(QStringLiteral("countries.csv"));
-        if (QFileInfo::exists(dir.filePath(QStringLiteral("timezones.csv"))))
-            options.timezonesCsv = dir.filePath(QStringLiteral("timezones.csv"));
-        OurAirports::import(*workspace, databasePath, options);
+        OurAirports::import(*workspace, databasePath,
+                            OurAirports::Options::inFolder(airportsFolder));
     }
     workspace->close();
 }
