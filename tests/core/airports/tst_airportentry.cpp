@@ -39,18 +39,60 @@ class TestAirportEntry : public QObject
 private slots:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    // The window's test walks Save's checks in order with keys; here, only that a
-    // complete entry passes and the first gap is the one named.
+    // Save's checks in their order: each row fills the entry up to one gap (or a
+    // field that does not read) and names the field the focus goes to.
+    void checkNamesTheFirstGap_data()
+    {
+        QTest::addColumn<int>("filled"); // fields of complete() kept, in check order
+        QTest::addColumn<QString>("ident");
+        QTest::addColumn<QString>("coordinateError"); // of the first unfilled coordinate
+        QTest::addColumn<Field>("field");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char* message, int filled, Field field,
+                            const QString& ident = u"ZZEQ"_s, const QString& error = {}) {
+            QTest::newRow(message) << filled << ident << error << field << QString(message);
+        };
+        row("Enter Airport Identifier.", 0, Field::Ident, {});
+        row("Airport Identifier must be 3 or 4 Characters.", 0, Field::Ident, u"ZQ"_s);
+        row("Enter Airport Name.", 1, Field::Name);
+        row("Invalid Latitude.", 2, Field::Latitude, u"ZZEQ"_s, u"Invalid Latitude."_s);
+        row("Invalid Longitude.", 3, Field::Longitude, u"ZZEQ"_s, u"Invalid Longitude."_s);
+        row("Enter Country.", 4, Field::Country);
+        row("Enter Elevation.", 5, Field::Elevation);
+        row("Enter Runway Length.", 6, Field::RunwayLength);
+        row("Enter Time Zone.", 7, Field::TimeZone);
+        row("Select Type Airport (Public, Military, Joint or Private).", 8, Field::Type);
+    }
     void checkNamesTheFirstGap()
     {
+        QFETCH(int, filled);
+        QFETCH(QString, ident);
+        QFETCH(QString, coordinateError);
+        QFETCH(Field, field);
+        QFETCH(QString, message);
+        QVERIFY(!complete().check());
         AirportEntry e = complete();
-        QVERIFY(!e.check());
-        e.timeZone.clear();
+        e.ident = ident;
+        // Everything from the gap on is empty, so only the order decides.
+        if (filled < 2)
+            e.name.clear();
+        if (filled < 3)
+            e.latitude.error = filled == 2 ? coordinateError : u"Enter Latitude."_s;
+        if (filled < 4)
+            e.longitude.error = filled == 3 ? coordinateError : u"Enter Longitude."_s;
+        if (filled < 5)
+            e.country.clear();
+        if (filled < 6)
+            e.elevation.clear();
+        if (filled < 7)
+            e.runwayLength.clear();
+        if (filled < 8)
+            e.timeZone.clear();
         e.type.clear();
         const std::optional<AirportEntry::Refusal> refusal = e.check();
         QVERIFY(refusal);
-        QCOMPARE(refusal->field, Field::TimeZone);
-        QCOMPARE(refusal->message, u"Enter Time Zone."_s);
+        QCOMPARE(refusal->field, field);
+        QCOMPARE(refusal->message, message);
     }
 
     void recordTakesWhatTheTableHolds()
@@ -66,14 +108,39 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Db::DbError, e.record());
     }
 
-    // Typed through the window in its tests; here the German decimal sign.
-    void timeZoneLeaveRuleInTheUsersForm()
+    // Leaving the time zone: the text in its shortest form, and whether the focus stays.
+    void timeZoneLeaveRule_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("refused");
+        const QLocale us(QLocale::English, QLocale::UnitedStates);
+        const QLocale de(QLocale::German, QLocale::Germany);
+        QTest::newRow("13") << us << u"13"_s << u"+13"_s << true;
+        QTest::newRow("12") << us << u"12"_s << u"+12"_s << false;
+        QTest::newRow("-12") << us << u"-12"_s << u"-12"_s << false;
+        QTest::newRow("-12.25") << us << u"-12.25"_s << u"-12.25"_s << true;
+        QTest::newRow("5.1") << us << u"5.1"_s << u"+5.1"_s << true;
+        QTest::newRow("-5.25") << us << u"-5.25"_s << u"-5.25"_s << false;
+        QTest::newRow("05.50") << us << u"05.50"_s << u"+5.5"_s << false;
+        QTest::newRow("de_DE 5,75") << de << u"5,75"_s << u"+5,75"_s << false;
+        QTest::newRow("de_DE 5,4") << de << u"5,4"_s << u"+5,4"_s << true;
+    }
+    void timeZoneLeaveRule()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, typed);
+        QLocale::setDefault(locale);
+        const AirportEntryRules::TimeZoneLeave leave = AirportEntryRules::leaveTimeZone(typed);
+        QTEST(leave.text, "shown");
+        QTEST(leave.refused, "refused");
+    }
+
+    // The time zone takes the user's decimal sign only.
+    void timeZoneKeyTakesTheUsersDecimalSign()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        const AirportEntryRules::TimeZoneLeave leave = AirportEntryRules::leaveTimeZone(u"5,75"_s);
-        QCOMPARE(leave.text, u"+5,75"_s);
-        QVERIFY(!leave.refused);
-        QVERIFY(AirportEntryRules::leaveTimeZone(u"5,4"_s).refused);
         QVERIFY(AirportEntryRules::refusesTimeZoneKey(u"5"_s, 1, u"."_s));
         QVERIFY(!AirportEntryRules::refusesTimeZoneKey(u"5"_s, 1, u","_s));
     }

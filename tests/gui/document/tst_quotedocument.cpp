@@ -1,5 +1,6 @@
 #include "core/document/quotedocument.h"
 #include "core/format.h"
+#include "paint/pdfjob.h"
 #include "paint/qtprintersurface.h"
 #include "support/recordingsurface.h"
 
@@ -317,6 +318,23 @@ private slots:
             for (int page = 1; page <= surface.page(); ++page)
                 QCOMPARE(surface.lines(page), reference.lines(page));
         }
+    }
+
+    // A quote saved straight to a file is on the paper of the user's locale.
+    void paperOfTheLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QPageSize::PageSizeId>("paper");
+        for (const char* letter : {"en_US", "en_CA", "fr_CA", "en_UM"}) // en_UM: US units
+            QTest::newRow(letter) << letter << QPageSize::Letter;
+        for (const char* a4 : {"en_GB", "de_DE", "es_MX"})
+            QTest::newRow(a4) << a4 << QPageSize::A4;
+    }
+    void paperOfTheLocale()
+    {
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));
+        QTEST(PrintJob::localePaper().id(), "paper");
     }
 
     // The printer's own page: what the quote holds is on the pages of the PDF, a
