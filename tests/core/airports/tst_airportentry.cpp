@@ -39,56 +39,41 @@ class TestAirportEntry : public QObject
 private slots:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    // Save's checks in their order: each row fills the entry up to one gap (or a
-    // field that does not read) and names the field the focus goes to.
+    // Save's checks in their order: each row empties the entry from one field on (in
+    // check order), so only the order decides which field is named.
     void checkNamesTheFirstGap_data()
     {
-        QTest::addColumn<int>("filled"); // fields of complete() kept, in check order
-        QTest::addColumn<QString>("ident");
-        QTest::addColumn<QString>("coordinateError"); // of the first unfilled coordinate
         QTest::addColumn<Field>("field");
+        QTest::addColumn<QString>("ident");
         QTest::addColumn<QString>("message");
-        const auto row = [](const char* message, int filled, Field field,
-                            const QString& ident = u"ZZEQ"_s, const QString& error = {}) {
-            QTest::newRow(message) << filled << ident << error << field << QString(message);
+        const auto row = [](Field field, const char* message, const QString& ident = u"ZZEQ"_s) {
+            QTest::newRow(message) << field << ident << QString(message);
         };
-        row("Enter Airport Identifier.", 0, Field::Ident, {});
-        row("Airport Identifier must be 3 or 4 Characters.", 0, Field::Ident, u"ZQ"_s);
-        row("Enter Airport Name.", 1, Field::Name);
-        row("Invalid Latitude.", 2, Field::Latitude, u"ZZEQ"_s, u"Invalid Latitude."_s);
-        row("Invalid Longitude.", 3, Field::Longitude, u"ZZEQ"_s, u"Invalid Longitude."_s);
-        row("Enter Country.", 4, Field::Country);
-        row("Enter Elevation.", 5, Field::Elevation);
-        row("Enter Runway Length.", 6, Field::RunwayLength);
-        row("Enter Time Zone.", 7, Field::TimeZone);
-        row("Select Type Airport (Public, Military, Joint or Private).", 8, Field::Type);
+        row(Field::Ident, "Enter Airport Identifier.", {});
+        row(Field::Ident, "Airport Identifier must be 3 or 4 Characters.", u"ZQ"_s);
+        row(Field::Name, "Enter Airport Name.");
+        row(Field::Latitude, "Invalid Latitude."); // the parser's message, passed on
+        row(Field::Longitude, "Invalid Longitude.");
+        row(Field::Country, "Enter Country.");
+        row(Field::Elevation, "Enter Elevation.");
+        row(Field::RunwayLength, "Enter Runway Length.");
+        row(Field::TimeZone, "Enter Time Zone.");
+        row(Field::Type, "Select Type Airport (Public, Military, Joint or Private).");
     }
     void checkNamesTheFirstGap()
     {
-        QFETCH(int, filled);
-        QFETCH(QString, ident);
-        QFETCH(QString, coordinateError);
         QFETCH(Field, field);
         QFETCH(QString, message);
-        QVERIFY(!complete().check());
         AirportEntry e = complete();
+        QVERIFY(!e.check());
+        QFETCH(QString, ident);
         e.ident = ident;
-        // Everything from the gap on is empty, so only the order decides.
-        if (filled < 2)
-            e.name.clear();
-        if (filled < 3)
-            e.latitude.error = filled == 2 ? coordinateError : u"Enter Latitude."_s;
-        if (filled < 4)
-            e.longitude.error = filled == 3 ? coordinateError : u"Enter Longitude."_s;
-        if (filled < 5)
-            e.country.clear();
-        if (filled < 6)
-            e.elevation.clear();
-        if (filled < 7)
-            e.runwayLength.clear();
-        if (filled < 8)
-            e.timeZone.clear();
-        e.type.clear();
+        // In check order; the identifier is the row's, the coordinates hold their error.
+        QString* const texts[] = {&e.ident,           &e.name,     &e.latitude.error,
+                                  &e.longitude.error, &e.country,  &e.elevation,
+                                  &e.runwayLength,    &e.timeZone, &e.type};
+        for (int gap = std::max(int(field), 1); gap < int(std::size(texts)); ++gap)
+            *texts[gap] = gap == 2 || gap == 3 ? message : QString();
         const std::optional<AirportEntry::Refusal> refusal = e.check();
         QVERIFY(refusal);
         QCOMPARE(refusal->field, field);
