@@ -6,7 +6,7 @@
 #include "gui/mainwindow/brisklander.h"
 #include "gui/mainwindow/catalogmodel.h"
 #include "gui/startup.h"
-#include "support/programfolder.h"
+#include "support/mainwindowfixture.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -26,18 +26,11 @@ using Platform::Button;
 using Platform::Icon;
 
 // The airport commands and printing, driven through the main window.
-class TestAirportCommands : public QObject
+class TestAirportCommands : public MainWindowFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ProgramFolder> m_folder;
-    std::unique_ptr<Brisklander> m_window;
-
-    template <typename T> T* child(const char* name) const
-    {
-        return m_window->findChild<T*>(QString::fromLatin1(name));
-    }
     QStringList routeIds() const
     {
         QStringList ids;
@@ -59,7 +52,7 @@ private:
     }
     void expect(int index, Icon icon, const QString& text, Button defaultButton)
     {
-        const auto& messages = m_folder->services().prompter->messages();
+        const auto& messages = prompter().messages();
         QVERIFY(messages.size() > index);
         QString why;
         QVERIFY2(sameMessage(messages[index], icon, QStringLiteral("Delete Airport"), text,
@@ -68,28 +61,11 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_folder = std::make_unique<ProgramFolder>();
-        appSettings() = AppSettings();
-        appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
-        QVERIFY(m_folder->open());
-        m_window = m_folder->showMainWindow();
-        QVERIFY(m_window);
-    }
-
-    void cleanup()
-    {
-        const QString unexpected = closeAll(m_window, m_folder);
-        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
-    }
-
     void deleteAsksTwiceAndCancelKeepsTheAirport()
     {
         m_window->showAirportInList(QStringLiteral("EGLC"));
-        m_folder->services().prompter->setNextAnswer(Button::Yes);
-        m_folder->services().prompter->setNextAnswer(Button::Cancel);
+        prompter().setNextAnswer(Button::Yes);
+        prompter().setNextAnswer(Button::Cancel);
         m_window->mnudelairport_Click();
         expect(0, Icon::Question,
                QStringLiteral("Are you sure that you want to DELETE \r\rAirport 'EGLC'  LONDON "
@@ -104,8 +80,8 @@ private slots:
         QVERIFY(!appContext().Workspace->inTransaction());
 
         m_window->showAirportInList(QStringLiteral("EGLC"));
-        m_folder->services().prompter->setNextAnswer(Button::Yes);
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
+        prompter().setNextAnswer(Button::Yes);
+        prompter().setNextAnswer(Button::Ok);
         m_window->mnudelairport_Click();
         QVERIFY(!exists(QStringLiteral("EGLC")));
         QCOMPARE(child<QWidget>("Frame1")->toolTip(),
@@ -120,8 +96,8 @@ private slots:
         auto* route = child<QTableView>("SSDBGrid2");
         route->setFocus();
         route->selectRow(0);
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
+        prompter().setNextAnswer(Button::Ok);
+        prompter().setNextAnswer(Button::Ok);
         m_window->mnudelairport_Click();
         expect(0, Icon::Exclamation,
                QStringLiteral("Airport 'KTEB' is Used in the Quote.\r\rDeleting this Airport "
@@ -226,7 +202,7 @@ private slots:
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QByteArray before = ini.readAll();
         ini.close();
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
+        prompter().setNextAnswer(Button::Ok);
         bool stillOpen = false;
         QString rateShown;
         QTimer::singleShot(0, this, [&] {
@@ -254,7 +230,7 @@ private slots:
 
         QVERIFY(stillOpen);
         QCOMPARE(rateShown, QStringLiteral("7.50"));
-        const auto& messages = m_folder->services().prompter->messages();
+        const auto& messages = prompter().messages();
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages.first().text.startsWith(QStringLiteral("An error occurred\r\rError "
                                                                  "number = ")),
