@@ -1,10 +1,12 @@
 #include "support/mainwindowfixture.h"
 
 #include "core/quote/chargesmodel.h"
+#include "core/quote/routemodel.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 
@@ -34,6 +36,36 @@ void MainWindowFixture::cleanup()
 QString MainWindowFixture::field(const char* name) const
 {
     return child<QLineEdit>(name)->text();
+}
+
+void MainWindowFixture::expectMessage(Platform::Icon icon, const QString& title,
+                                      const QString& text, Platform::Button defaultButton,
+                                      qsizetype index)
+{
+    const auto& messages = prompter().messages();
+    QVERIFY(index < messages.size() && !messages.isEmpty());
+    QString why;
+    QVERIFY2(sameMessage(messages.at(index < 0 ? messages.size() - 1 : index), icon, title, text,
+                         defaultButton, &why),
+             qPrintable(why));
+}
+
+QStringList MainWindowFixture::routeIds() const
+{
+    QStringList ids;
+    for (const RouteLeg& leg : m_window->route()->legs())
+        ids << leg.stop.ID;
+    return ids;
+}
+
+void MainWindowFixture::add(const QString& id)
+{
+    auto* find = child<QLineEdit>("TxtFind");
+    find->setFocus();
+    find->clear();
+    QTest::keyClicks(find, id);
+    QCOMPARE(find->text(), id);
+    child<QPushButton>("CmdSelect")->click();
 }
 
 QWidget* MainWindowFixture::keyboard()

@@ -24,6 +24,14 @@ protected:
     template <typename T> T* child(const char* name) const { return ::child<T>(*m_window, name); }
     QString field(const char* name) const;
     ScriptedPrompter& prompter() { return m_folder->prompter(); }
+    // The message at index (by default the last) is this one.
+    void expectMessage(Platform::Icon icon, const QString& title, const QString& text,
+                       Platform::Button defaultButton, qsizetype index = -1);
+
+    // The identifiers of the route's stops, in order.
+    QStringList routeIds() const;
+    // Finds an airport the way the operator does, by its identifier, and presses Select.
+    void add(const QString& id);
 
     // Where the keyboard sends a key: to an open list, else to the focus.
     static QWidget* keyboard();

@@ -31,35 +31,10 @@ class TestAirportCommands : public MainWindowFixture
     Q_OBJECT
 
 private:
-    QStringList routeIds() const
-    {
-        QStringList ids;
-        for (const RouteLeg& leg : m_window->route()->legs())
-            ids << leg.stop.ID;
-        return ids;
-    }
-    void add(const QString& id)
-    {
-        auto* find = child<QLineEdit>("TxtFind");
-        find->setFocus();
-        find->clear();
-        QTest::keyClicks(find, id);
-        child<QPushButton>("CmdSelect")->click();
-    }
     bool exists(const QString& id) const
     {
         return AirportIdExists(*appContext().Workspace, appContext().DatabasePath, id);
     }
-    void expect(int index, Icon icon, const QString& text, Button defaultButton)
-    {
-        const auto& messages = prompter().messages();
-        QVERIFY(messages.size() > index);
-        QString why;
-        QVERIFY2(sameMessage(messages[index], icon, QStringLiteral("Delete Airport"), text,
-                             defaultButton, &why),
-                 qPrintable(why));
-    }
-
 private slots:
     void deleteAsksTwiceAndCancelKeepsTheAirport()
     {
@@ -67,15 +42,17 @@ private slots:
         prompter().setNextAnswer(Button::Yes);
         prompter().setNextAnswer(Button::Cancel);
         m_window->mnudelairport_Click();
-        expect(0, Icon::Question,
-               QStringLiteral("Are you sure that you want to DELETE \r\rAirport 'EGLC'  LONDON "
-                              "CITY AIRPORT"),
-               Button::No);
-        expect(1, Icon::Exclamation,
-               QStringLiteral("Airport 'EGLC'   LONDON CITY AIRPORT has been deleted.\r\rSelect "
-                              "'OK' to make the changes permanent.\r\r'Cancel' will undo the "
-                              "changes."),
-               Button::Cancel);
+        expectMessage(
+            Icon::Question, QStringLiteral("Delete Airport"),
+            QStringLiteral("Are you sure that you want to DELETE \r\rAirport 'EGLC'  LONDON "
+                           "CITY AIRPORT"),
+            Button::No, 0);
+        expectMessage(
+            Icon::Exclamation, QStringLiteral("Delete Airport"),
+            QStringLiteral("Airport 'EGLC'   LONDON CITY AIRPORT has been deleted.\r\rSelect "
+                           "'OK' to make the changes permanent.\r\r'Cancel' will undo the "
+                           "changes."),
+            Button::Cancel, 1);
         QVERIFY(exists(QStringLiteral("EGLC")));
         QVERIFY(!appContext().Workspace->inTransaction());
 
@@ -99,10 +76,11 @@ private slots:
         prompter().setNextAnswer(Button::Ok);
         prompter().setNextAnswer(Button::Ok);
         m_window->mnudelairport_Click();
-        expect(0, Icon::Exclamation,
-               QStringLiteral("Airport 'KTEB' is Used in the Quote.\r\rDeleting this Airport "
-                              "will Remove it from the Quote.\r\rSelect 'OK' to confirm Delete."),
-               Button::Cancel);
+        expectMessage(
+            Icon::Exclamation, QStringLiteral("Delete Airport"),
+            QStringLiteral("Airport 'KTEB' is Used in the Quote.\r\rDeleting this Airport "
+                           "will Remove it from the Quote.\r\rSelect 'OK' to confirm Delete."),
+            Button::Cancel, 0);
         QCOMPARE(routeIds(), QStringList{QStringLiteral("KBOS")});
         QCOMPARE(m_window->route()->totalNMText(), QStringLiteral("0.0"));
         QVERIFY(!exists(QStringLiteral("KTEB")));

@@ -50,13 +50,6 @@ public:
 
 private:
     QLineEdit* find() const { return child<QLineEdit>("TxtFind"); }
-    QStringList routeIds() const
-    {
-        QStringList ids;
-        for (const RouteLeg& leg : m_window->route()->legs())
-            ids << leg.stop.ID;
-        return ids;
-    }
     void typeInFind(const QString& keys) { QTest::keyClicks(find(), keys); }
     // Queues keys as a fast typist sends them: all of them are waiting before the
     // first is handled, and each goes to the control that has the focus when it
@@ -75,24 +68,7 @@ private:
                 Qt::QueuedConnection);
         }
     }
-    // Finds an airport the way the operator does and presses Select.
-    void add(const QString& id)
-    {
-        find()->clear();
-        typeInFind(id);
-        QCOMPARE(find()->text(), id);
-        child<QPushButton>("CmdSelect")->click();
-    }
     void selectRoute(int row) { child<QTableView>("SSDBGrid2")->selectRow(row); }
-    void expectMessage(Icon icon, const QString& title, const QString& text, Button defaultButton)
-    {
-        const auto& messages = prompter().messages();
-        QVERIFY(!messages.isEmpty());
-        QString why;
-        QVERIFY2(sameMessage(messages.last(), icon, title, text, defaultButton, &why),
-                 qPrintable(why));
-    }
-
 private slots:
     void loadFillsTheWindow()
     {

@@ -233,9 +233,7 @@ private slots:
     // with the access key, whose release comes in the window it opened.
     void segmentTaxCountIsTypedOverWhenOpenedByItsAccessKey()
     {
-        auto* find = child<QLineEdit>("TxtFind");
-        QTest::keyClicks(find, QStringLiteral("KBOS"));
-        child<QPushButton>("CmdSelect")->click();
+        add(QStringLiteral("KBOS"));
         grid()->setFocus();
         grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnCharge));
         segmentTaxByAccessKey(QStringLiteral("3"));
