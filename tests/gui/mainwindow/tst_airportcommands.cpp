@@ -1,11 +1,8 @@
 #include "core/airports/airporttable.h"
 #include "core/quote/routemodel.h"
-#include "core/settings/appsettings.h"
 #include "gui/airports/airporthost.h"
 #include "gui/appcontext.h"
-#include "gui/mainwindow/brisklander.h"
 #include "gui/mainwindow/catalogmodel.h"
-#include "gui/startup.h"
 #include "support/mainwindowfixture.h"
 
 #include <QAbstractButton>

@@ -3,13 +3,10 @@
 #include "core/quote/chargesmodel.h"
 #include "core/quote/quotesheet.h"
 #include "core/quote/routemodel.h"
-#include "core/settings/appsettings.h"
 #include "gui/appcontext.h"
 #include "gui/mainwindow/airportlistmodel.h"
-#include "gui/mainwindow/brisklander.h"
 #include "gui/mainwindow/catalogmodel.h"
 #include "gui/mainwindow/dataview.h"
-#include "gui/startup.h"
 #include "support/mainwindowfixture.h"
 #include "support/themes.h"
 

@@ -1,9 +1,5 @@
 #include "core/document/quotedata.h"
 #include "core/quote/chargesmodel.h"
-#include "core/settings/appsettings.h"
-#include "gui/appcontext.h"
-#include "gui/mainwindow/brisklander.h"
-#include "gui/startup.h"
 #include "support/mainwindowfixture.h"
 
 #include <QAbstractItemView>
