@@ -1,12 +1,9 @@
 #include "core/airports/airporttable.h"
 #include "core/quote/routemodel.h"
-#include "core/settings/appsettings.h"
 #include "gui/airports/airporthost.h"
 #include "gui/appcontext.h"
-#include "gui/mainwindow/brisklander.h"
 #include "gui/mainwindow/catalogmodel.h"
-#include "gui/startup.h"
-#include "support/programfolder.h"
+#include "support/mainwindowfixture.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -26,86 +23,39 @@ using Platform::Button;
 using Platform::Icon;
 
 // The airport commands and printing, driven through the main window.
-class TestAirportCommands : public QObject
+class TestAirportCommands : public MainWindowFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ProgramFolder> m_folder;
-    std::unique_ptr<Brisklander> m_window;
-
-    template <typename T> T* child(const char* name) const
-    {
-        return m_window->findChild<T*>(QString::fromLatin1(name));
-    }
-    QStringList routeIds() const
-    {
-        QStringList ids;
-        for (const RouteLeg& leg : m_window->route()->legs())
-            ids << leg.stop.ID;
-        return ids;
-    }
-    void add(const QString& id)
-    {
-        auto* find = child<QLineEdit>("TxtFind");
-        find->setFocus();
-        find->clear();
-        QTest::keyClicks(find, id);
-        child<QPushButton>("CmdSelect")->click();
-    }
     bool exists(const QString& id) const
     {
         return AirportIdExists(*appContext().Workspace, appContext().DatabasePath, id);
     }
-    void expect(int index, Icon icon, const QString& text, Button defaultButton)
-    {
-        const auto& messages = m_folder->services().prompter->messages();
-        QVERIFY(messages.size() > index);
-        QString why;
-        QVERIFY2(sameMessage(messages[index], icon, QStringLiteral("Delete Airport"), text,
-                             defaultButton, &why),
-                 qPrintable(why));
-    }
-
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_folder = std::make_unique<ProgramFolder>();
-        appSettings() = AppSettings();
-        appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
-        QVERIFY(m_folder->open());
-        m_window = m_folder->showMainWindow();
-        QVERIFY(m_window);
-    }
-
-    void cleanup()
-    {
-        const QString unexpected = closeAll(m_window, m_folder);
-        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
-    }
-
     void deleteAsksTwiceAndCancelKeepsTheAirport()
     {
         m_window->showAirportInList(QStringLiteral("EGLC"));
-        m_folder->services().prompter->setNextAnswer(Button::Yes);
-        m_folder->services().prompter->setNextAnswer(Button::Cancel);
+        prompter().setNextAnswer(Button::Yes);
+        prompter().setNextAnswer(Button::Cancel);
         m_window->mnudelairport_Click();
-        expect(0, Icon::Question,
-               QStringLiteral("Are you sure that you want to DELETE \r\rAirport 'EGLC'  LONDON "
-                              "CITY AIRPORT"),
-               Button::No);
-        expect(1, Icon::Exclamation,
-               QStringLiteral("Airport 'EGLC'   LONDON CITY AIRPORT has been deleted.\r\rSelect "
-                              "'OK' to make the changes permanent.\r\r'Cancel' will undo the "
-                              "changes."),
-               Button::Cancel);
+        expectMessage(
+            Icon::Question, QStringLiteral("Delete Airport"),
+            QStringLiteral("Are you sure that you want to DELETE \r\rAirport 'EGLC'  LONDON "
+                           "CITY AIRPORT"),
+            Button::No, 0);
+        expectMessage(
+            Icon::Exclamation, QStringLiteral("Delete Airport"),
+            QStringLiteral("Airport 'EGLC'   LONDON CITY AIRPORT has been deleted.\r\rSelect "
+                           "'OK' to make the changes permanent.\r\r'Cancel' will undo the "
+                           "changes."),
+            Button::Cancel, 1);
         QVERIFY(exists(QStringLiteral("EGLC")));
         QVERIFY(!appContext().Workspace->inTransaction());
 
         m_window->showAirportInList(QStringLiteral("EGLC"));
-        m_folder->services().prompter->setNextAnswer(Button::Yes);
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
+        prompter().setNextAnswer(Button::Yes);
+        prompter().setNextAnswer(Button::Ok);
         m_window->mnudelairport_Click();
         QVERIFY(!exists(QStringLiteral("EGLC")));
         QCOMPARE(child<QWidget>("Frame1")->toolTip(),
@@ -120,13 +70,14 @@ private slots:
         auto* route = child<QTableView>("SSDBGrid2");
         route->setFocus();
         route->selectRow(0);
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
+        prompter().setNextAnswer(Button::Ok);
+        prompter().setNextAnswer(Button::Ok);
         m_window->mnudelairport_Click();
-        expect(0, Icon::Exclamation,
-               QStringLiteral("Airport 'KTEB' is Used in the Quote.\r\rDeleting this Airport "
-                              "will Remove it from the Quote.\r\rSelect 'OK' to confirm Delete."),
-               Button::Cancel);
+        expectMessage(
+            Icon::Exclamation, QStringLiteral("Delete Airport"),
+            QStringLiteral("Airport 'KTEB' is Used in the Quote.\r\rDeleting this Airport "
+                           "will Remove it from the Quote.\r\rSelect 'OK' to confirm Delete."),
+            Button::Cancel, 0);
         QCOMPARE(routeIds(), QStringList{QStringLiteral("KBOS")});
         QCOMPARE(m_window->route()->totalNMText(), QStringLiteral("0.0"));
         QVERIFY(!exists(QStringLiteral("KTEB")));
@@ -226,7 +177,7 @@ private slots:
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QByteArray before = ini.readAll();
         ini.close();
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
+        prompter().setNextAnswer(Button::Ok);
         bool stillOpen = false;
         QString rateShown;
         QTimer::singleShot(0, this, [&] {
@@ -254,7 +205,7 @@ private slots:
 
         QVERIFY(stillOpen);
         QCOMPARE(rateShown, QStringLiteral("7.50"));
-        const auto& messages = m_folder->services().prompter->messages();
+        const auto& messages = prompter().messages();
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages.first().text.startsWith(QStringLiteral("An error occurred\r\rError "
                                                                  "number = ")),

@@ -3,14 +3,11 @@
 #include "core/quote/chargesmodel.h"
 #include "core/quote/quotesheet.h"
 #include "core/quote/routemodel.h"
-#include "core/settings/appsettings.h"
 #include "gui/appcontext.h"
 #include "gui/mainwindow/airportlistmodel.h"
-#include "gui/mainwindow/brisklander.h"
 #include "gui/mainwindow/catalogmodel.h"
 #include "gui/mainwindow/dataview.h"
-#include "gui/startup.h"
-#include "support/programfolder.h"
+#include "support/mainwindowfixture.h"
 #include "support/themes.h"
 
 #include <QAbstractButton>
@@ -37,36 +34,20 @@
 using Platform::Button;
 using Platform::Icon;
 
-class TestBrisklander : public QObject
+class TestBrisklander : public MainWindowFixture
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<ProgramFolder> m_folder;
-    std::unique_ptr<Brisklander> m_window;
+public:
+    TestBrisklander()
+    {
+        m_start.DEFAULTCHARGENM = 8.5;
+        m_start.QUOTEBASE = QuoteBase::Nautical;
+    }
 
-    template <typename T> T* child(const char* name) const
-    {
-        T* found = m_window->findChild<T*>(QString::fromLatin1(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
-    }
+private:
     QLineEdit* find() const { return child<QLineEdit>("TxtFind"); }
-    QStringList routeIds() const
-    {
-        QStringList ids;
-        for (const RouteLeg& leg : m_window->route()->legs())
-            ids << leg.stop.ID;
-        return ids;
-    }
-    void open()
-    {
-        m_window = std::make_unique<Brisklander>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    }
-    void type(const QString& keys) { QTest::keyClicks(find(), keys); }
+    void typeInFind(const QString& keys) { QTest::keyClicks(find(), keys); }
     // Queues keys as a fast typist sends them: all of them are waiting before the
     // first is handled, and each goes to the control that has the focus when it
     // arrives. "%s" is Alt+S.
@@ -84,43 +65,8 @@ private:
                 Qt::QueuedConnection);
         }
     }
-    // Finds an airport the way the operator does and presses Select.
-    void add(const QString& id)
-    {
-        find()->clear();
-        type(id);
-        QCOMPARE(find()->text(), id);
-        child<QPushButton>("CmdSelect")->click();
-    }
     void selectRoute(int row) { child<QTableView>("SSDBGrid2")->selectRow(row); }
-    void expectMessage(Icon icon, const QString& title, const QString& text, Button defaultButton)
-    {
-        const auto& messages = m_folder->services().prompter->messages();
-        QVERIFY(!messages.isEmpty());
-        QString why;
-        QVERIFY2(sameMessage(messages.last(), icon, title, text, defaultButton, &why),
-                 qPrintable(why));
-    }
-
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_folder = std::make_unique<ProgramFolder>();
-        appSettings() = AppSettings();
-        appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
-        appSettings().DEFAULTCHARGENM = 8.5;
-        appSettings().QUOTEBASE = QuoteBase::Nautical;
-        QVERIFY(m_folder->open());
-        open();
-    }
-
-    void cleanup()
-    {
-        const QString unexpected = closeAll(m_window, m_folder);
-        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
-    }
-
     void loadFillsTheWindow()
     {
         QCOMPARE(QApplication::focusWidget(), find()); // ready for the first identifier
@@ -139,9 +85,10 @@ private slots:
     {
         m_window.reset();
         appContext().DatabasePath = m_folder->filePath(QStringLiteral("missing.mdb"));
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
-        open();
-        const QString text = m_folder->services().prompter->messages().last().text;
+        prompter().setNextAnswer(Button::Ok);
+        m_window = m_folder->showMainWindow();
+        QVERIFY(m_window);
+        const QString text = prompter().messages().last().text;
         QVERIFY2(text.startsWith(QStringLiteral("An Error Occurred: \r\rError number = 3024\r")),
                  qPrintable(text));
         QVERIFY(text.endsWith(QStringLiteral("\r\rBrisklander Load event\r\rSection = 2")));
@@ -175,21 +122,21 @@ private slots:
 
     void finderCompletesAsTheOperatorTypes()
     {
-        type(QStringLiteral("k"));
+        typeInFind(QStringLiteral("k"));
         QCOMPARE(find()->text(), QStringLiteral("KASE"));
         QCOMPARE(find()->cursorPosition(), 1);
         QVERIFY(child<QPushButton>("CmdSelect")->isEnabled());
-        type(QStringLiteral("a")); // the next character of the completion only moves on
+        typeInFind(QStringLiteral("a")); // the next character of the completion only moves on
         QCOMPARE(find()->text(), QStringLiteral("KASE"));
         QCOMPARE(find()->cursorPosition(), 2);
-        type(QStringLiteral("'[],  ")); // never typed in identifier mode
+        typeInFind(QStringLiteral("'[],  ")); // never typed in identifier mode
         QCOMPARE(find()->text(), QStringLiteral("KASE"));
         QTest::keyClick(find(), Qt::Key_Backspace);
         QTest::keyClick(find(), Qt::Key_Backspace);
-        type(QStringLiteral("kt"));
+        typeInFind(QStringLiteral("kt"));
         QCOMPARE(find()->text(), QStringLiteral("KTEB"));
         QCOMPARE(find()->cursorPosition(), 2);
-        type(QStringLiteral("x"));
+        typeInFind(QStringLiteral("x"));
         QCOMPARE(find()->text(), QStringLiteral("KTX"));
         QVERIFY(!child<QPushButton>("CmdSelect")->isEnabled());
         find()->setCursorPosition(3);
@@ -203,13 +150,13 @@ private slots:
 
     void searchModes()
     {
-        type(QStringLiteral("eg"));
+        typeInFind(QStringLiteral("eg"));
         QTest::mouseClick(child<QLabel>("LblSearch"), Qt::LeftButton);
         QCOMPARE(child<QLabel>("LblSearch")->text(),
                  QStringLiteral(" Airport Search: Airport Name "));
         QCOMPARE(find()->text(), QString()); // switching to names always empties the box
         QCOMPARE(appSettings().SORTORDER, SortOrder::Name);
-        type(QStringLiteral("london c"));
+        typeInFind(QStringLiteral("london c"));
         QCOMPARE(find()->text(), QStringLiteral("LONDON CITY AIRPORT"));
         QCOMPARE(find()->cursorPosition(), 8);
         find()->setText(QStringLiteral("EGL"));
@@ -223,7 +170,7 @@ private slots:
     // the clipboard, or with Enter for Select.
     void findBoxTakesTextOnlyThroughItsRules()
     {
-        type(QStringLiteral("ktx")); // no such airport: Select is disabled
+        typeInFind(QStringLiteral("ktx")); // no such airport: Select is disabled
         QVERIFY(!child<QPushButton>("CmdSelect")->isEnabled());
         for (const char key : {'s', '\'', '[', ','})
             QTest::keyClick(find(), key, Qt::AltModifier);
@@ -252,12 +199,12 @@ private slots:
                     least = qMin(least, qGray(image.pixel(x, y)));
             return least;
         };
-        type(QStringLiteral("k")); // KASE
+        typeInFind(QStringLiteral("k")); // KASE
         QCOMPARE(find()->text(), QStringLiteral("KASE"));
         QVERIFY2(
             darkest(false) > darkest(true) + 60,
             qPrintable(QString::number(darkest(false)) + " " + QString::number(darkest(true))));
-        type(QStringLiteral("ase")); // typed in full: nothing is proposed
+        typeInFind(QStringLiteral("ase")); // typed in full: nothing is proposed
         QVERIFY(darkest(true) < 100);
     }
 
@@ -271,7 +218,7 @@ private slots:
         QVERIFY(list->verticalScrollBar()->value() > 0);
         child<QAction>("mnusearchName")->trigger();
         QCOMPARE(list->verticalScrollBar()->value(), 0);
-        type(QStringLiteral("london c"));
+        typeInFind(QStringLiteral("london c"));
         list->scrollToBottom();
         child<QAction>("mnusearchID")->trigger();
         QCOMPARE(find()->text(), QString());
@@ -392,17 +339,17 @@ private slots:
         });
         add(QStringLiteral("KJFK"));
         QCOMPARE(routeIds(), (QStringList{"KJFK", "KTEB", "KBOS", "EGLL"}));
-        QCOMPARE(m_folder->services().prompter->beeps(), 1);
+        QCOMPARE(prompter().beeps(), 1);
 
         // The same airport again, and the next airport again.
         selectRoute(1);
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
+        prompter().setNextAnswer(Button::Ok);
         add(QStringLiteral("KTEB"));
         expectMessage(Icon::Exclamation, QStringLiteral("Select Airport"),
                       QStringLiteral("Selected Airport is the same as Current Airport in Quote."),
                       Button::Ok);
         selectRoute(1);
-        m_folder->services().prompter->setNextAnswer(Button::Ok);
+        prompter().setNextAnswer(Button::Ok);
         add(QStringLiteral("KBOS"));
         expectMessage(Icon::Exclamation, QStringLiteral("Select Airport"),
                       QStringLiteral("Selected Airport is the same as Next Airport in Quote."),
@@ -422,7 +369,7 @@ private slots:
     void shortRunwayAsksWithNoAsDefault()
     {
         appSettings().MINRUNWAYLENGTH = 5000;
-        m_folder->services().prompter->setNextAnswer(Button::No);
+        prompter().setNextAnswer(Button::No);
         add(QStringLiteral("EGLC"));
         expectMessage(Icon::Exclamation, QStringLiteral("Select Airport"),
                       QStringLiteral("The Runway Length at 'EGLC'    'LONDON CITY AIRPORT'\r\rof "
@@ -432,7 +379,7 @@ private slots:
                       Button::No);
         QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
         QCOMPARE(find()->text(), QString());
-        m_folder->services().prompter->setNextAnswer(Button::Yes);
+        prompter().setNextAnswer(Button::Yes);
         add(QStringLiteral("EGLC"));
         QCOMPARE(routeIds(), (QStringList{"KTEB", "EGLC"}));
     }
@@ -440,12 +387,12 @@ private slots:
     void newQuote()
     {
         add(QStringLiteral("KBOS"));
-        m_folder->services().prompter->setNextAnswer(Button::No);
+        prompter().setNextAnswer(Button::No);
         child<QAction>("mnunew")->trigger();
         expectMessage(Icon::Question, QStringLiteral("Brisklander"),
                       QStringLiteral("Erase Current Quote ? "), Button::No);
         QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS"}));
-        m_folder->services().prompter->setNextAnswer(Button::Yes);
+        prompter().setNextAnswer(Button::Yes);
         child<QAction>("mnunew")->trigger();
         QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
         QCOMPARE(child<QLineEdit>("TxtTotalNM")->text(), QStringLiteral("0.0"));
@@ -494,7 +441,7 @@ private slots:
         add(QStringLiteral("KBOS"));
         add(QStringLiteral("KJFK"));
         const QString finalQuote = child<QLineEdit>("TxtFinalQuote")->text();
-        type(QStringLiteral("km"));
+        typeInFind(QStringLiteral("km"));
         QCOMPARE(find()->text(), QStringLiteral("KMIA"));
         QTest::keyClick(find(), Qt::Key_Delete);
         QCOMPARE(find()->text(), QStringLiteral("KM"));
@@ -523,14 +470,14 @@ private slots:
         QVERIFY(!undo->isEnabled());
 
         add(QStringLiteral("KBOS"));
-        m_folder->services().prompter->setNextAnswer(Button::Yes);
+        prompter().setNextAnswer(Button::Yes);
         child<QAction>("mnunew")->trigger();
         const QString question = QStringLiteral("Restore the Route of the Erased Quote ? ");
-        m_folder->services().prompter->setNextAnswer(Button::No);
+        prompter().setNextAnswer(Button::No);
         QTest::keyClick(find(), Qt::Key_Z, Qt::ControlModifier);
         expectMessage(Icon::Question, QStringLiteral("Brisklander"), question, Button::No);
         QCOMPARE(routeIds(), QStringList{"KTEB"});
-        m_folder->services().prompter->setNextAnswer(Button::Yes);
+        prompter().setNextAnswer(Button::Yes);
         undo->trigger();
         QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS"}));
         QVERIFY(child<QPushButton>("CmdSegTax")->isEnabled());
@@ -612,18 +559,8 @@ private slots:
     void chargesGridThroughTheKeyboard()
     {
         auto* grid = child<QTableView>("SSDBGrid3");
-        const auto typeInto = [grid, this](int row, int column, const QString& keys) {
-            grid->setFocus();
-            grid->setCurrentIndex(m_window->charges()->index(row, column));
-            // The first key opens the cell's editor, which takes the rest.
-            QTest::keyClick(grid, keys.at(0).toLatin1());
-            QWidget* editor = QApplication::focusWidget();
-            QVERIFY(editor && editor != grid);
-            QTest::keyClicks(editor, keys.mid(1));
-            QTest::keyClick(editor, Qt::Key_Return);
-        };
-        typeInto(0, ChargesModel::ColumnAmount, QStringLiteral("150"));
-        typeInto(0, ChargesModel::ColumnNumber, QStringLiteral("3"));
+        enterIntoCell(0, ChargesModel::ColumnAmount, QStringLiteral("150"));
+        enterIntoCell(0, ChargesModel::ColumnNumber, QStringLiteral("3"));
         const ChargesModel* charges = m_window->charges();
         QCOMPARE(charges->line(0).Amount, QStringLiteral("150.00"));
         QCOMPARE(charges->line(0).Total, QStringLiteral("450.00"));
@@ -650,7 +587,7 @@ private slots:
         QCOMPARE(child<QLineEdit>("TxtTotTaxAddCharges")->text(), QStringLiteral("10.00"));
 
         // New Quote empties the grid and both sums.
-        m_folder->services().prompter->setNextAnswer(Button::Yes);
+        prompter().setNextAnswer(Button::Yes);
         child<QAction>("mnunew")->trigger();
         QCOMPARE(child<QLineEdit>("TxtTotAddCharges")->text(), QStringLiteral("0.00"));
         QCOMPARE(child<QLineEdit>("TxtTotTaxAddCharges")->text(), QStringLiteral("0.00"));

@@ -1,10 +1,6 @@
 #include "core/document/quotedata.h"
 #include "core/quote/chargesmodel.h"
-#include "core/settings/appsettings.h"
-#include "gui/appcontext.h"
-#include "gui/mainwindow/brisklander.h"
-#include "gui/startup.h"
-#include "support/programfolder.h"
+#include "support/mainwindowfixture.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -16,20 +12,16 @@
 #include <QTimer>
 
 // The charges grid of the main window, driven by keys as the operator types them.
-class TestChargesGrid : public QObject
+class TestChargesGrid : public MainWindowFixture
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<ProgramFolder> m_folder;
-    std::unique_ptr<Brisklander> m_window;
+public:
+    TestChargesGrid() { m_start.DEFAULTCHARGENM = 8.5; }
 
-    QTableView* grid() const { return m_window->findChild<QTableView*>("SSDBGrid3"); }
+private:
+    QTableView* grid() const { return child<QTableView>("SSDBGrid3"); }
     const ChargesModel* charges() const { return m_window->charges(); }
-    QString text(const char* field) const
-    {
-        return m_window->findChild<QLineEdit*>(QString::fromLatin1(field))->text();
-    }
     static QString cells(const ChargeLine& line)
     {
         return QStringList{line.Charge, line.Amount, line.Number,
@@ -40,31 +32,6 @@ private:
     {
         const QModelIndex current = grid()->currentIndex();
         return QStringLiteral("%1,%2").arg(current.row()).arg(current.column());
-    }
-    // Where the keyboard sends a key: to an open list, else to the focus.
-    static QWidget* keyboard()
-    {
-        if (QWidget* popup = QApplication::activePopupWidget())
-            return popup->focusWidget() ? popup->focusWidget() : popup;
-        return QApplication::focusWidget();
-    }
-    static void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QTest::keyClick(keyboard(), Qt::Key(key), modifiers);
-    }
-    // Keys go where the focus is, as the keyboard sends them: the first one opens the
-    // cell's editor, which takes the rest.
-    static void type(const QString& keys)
-    {
-        for (const QChar ch : keys)
-            QTest::keyClick(keyboard(), ch.toLatin1());
-    }
-    void typeInto(int row, int column, const QString& keys)
-    {
-        grid()->setFocus();
-        grid()->setCurrentIndex(charges()->index(row, column));
-        type(keys);
-        QVERIFY(QApplication::focusWidget() != grid()); // an editor is open
     }
     // Opens the segment tax window with Alt+S as a person does: the S is let go only
     // once the window is open, in its first field. Types the passengers and saves.
@@ -86,24 +53,6 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_folder = std::make_unique<ProgramFolder>();
-        appSettings() = AppSettings();
-        appSettings().DEFAULTAIRPORT = QStringLiteral("KTEB");
-        appSettings().DEFAULTCHARGENM = 8.5;
-        QVERIFY(m_folder->open());
-        m_window = m_folder->showMainWindow();
-        QVERIFY(m_window);
-    }
-
-    void cleanup()
-    {
-        const QString unexpected = closeAll(m_window, m_folder);
-        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
-    }
-
     // The Charge cell completes a typed charge from the catalogue ("Cater" shows
     // "CaterING", the rest proposed). Leaving the cell in any way while the proposal
     // stands picks that catalogue row; anything else stays exactly as typed.
@@ -142,7 +91,7 @@ private slots:
         QFETCH(int, leaveModifiers);
         QFETCH(QString, row);
 
-        typeInto(1, ChargesModel::ColumnCharge, typed);
+        typeIntoCell(1, ChargesModel::ColumnCharge, typed);
         auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
         QVERIFY(box);
         if (typed == u"Cater")
@@ -152,12 +101,13 @@ private slots:
         if (leaveKey)
             key(leaveKey, Qt::KeyboardModifiers(leaveModifiers));
         else
-            QTest::mouseClick(m_window->findChild<QLineEdit*>("TxtChargePerMile"), Qt::LeftButton);
+            QTest::mouseClick(child<QLineEdit>("TxtChargePerMile"), Qt::LeftButton);
 
         QCOMPARE(cells(charges()->line(1)), row);
         const bool pick = row.startsWith(u"CATERING");
-        QCOMPARE(text("TxtTotAddCharges"), pick ? QStringLiteral("85.50") : QStringLiteral("0.00"));
-        QCOMPARE(text("TxtTotalCharges"), pick ? QStringLiteral("85.50") : QStringLiteral("0.00"));
+        QCOMPARE(field("TxtTotAddCharges"),
+                 pick ? QStringLiteral("85.50") : QStringLiteral("0.00"));
+        QCOMPARE(field("TxtTotalCharges"), pick ? QStringLiteral("85.50") : QStringLiteral("0.00"));
         const QList<QuoteData::ChargeRow> document = m_window->quoteData().charges;
         QCOMPARE(document.value(1).charge, row.section(u'|', 0, 0));
         QCOMPARE(document.value(1).amount, row.section(u'|', 1, 1));
@@ -170,7 +120,7 @@ private slots:
     // Enter picks a row.
     void theCatalogueListOpensFromTheKeyboard()
     {
-        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("x"));
+        typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("x"));
         auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
         QVERIFY(box);
         key(Qt::Key_F4);
@@ -185,7 +135,7 @@ private slots:
     // text selected; entering a picked charge and leaving it untouched changes nothing.
     void typingIntoAFilledCellReplacesIt()
     {
-        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
+        typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
         key(Qt::Key_Tab);
         type(QStringLiteral("12345.6"));
         key(Qt::Key_Tab);
@@ -207,14 +157,14 @@ private slots:
         type(QStringLiteral("Hangar"));
         key(Qt::Key_Tab);
         QCOMPARE(cells(charges()->line(0)), QStringLiteral("HANGAR|275.00|1|275.00||"));
-        QCOMPARE(text("TxtTotAddCharges"), QStringLiteral("275.00"));
+        QCOMPARE(field("TxtTotAddCharges"), QStringLiteral("275.00"));
     }
 
     // A whole charge from the keyboard alone: Tab goes on to the next editable cell,
     // the Tax cell included, where a letter picks the tax type.
     void tabCarriesTheOperatorThroughARow()
     {
-        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
+        typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
         key(Qt::Key_Tab);
         QCOMPARE(cellName(), QStringLiteral("0,1"));
         key(Qt::Key_Tab);
@@ -227,7 +177,7 @@ private slots:
         QCOMPARE(cellName(), QStringLiteral("1,0"));
         QCOMPARE(cells(charges()->line(0)),
                  QStringLiteral("CATERING|85.50|3|256.50|SALES TAX|16.03"));
-        QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
+        QCOMPARE(field("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
         QCOMPARE(QApplication::focusWidget(), grid());
     }
 
@@ -252,7 +202,7 @@ private slots:
         QFETCH(int, leaveModifiers);
         QFETCH(QString, cellAfter);
 
-        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
+        typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
         key(Qt::Key_Tab);
         key(Qt::Key_Tab);
         type(QStringLiteral("3"));
@@ -265,12 +215,12 @@ private slots:
         if (leaveKey)
             key(leaveKey, Qt::KeyboardModifiers(leaveModifiers));
         else
-            QTest::mouseClick(m_window->findChild<QLineEdit*>("TxtChargePerMile"), Qt::LeftButton);
+            QTest::mouseClick(child<QLineEdit>("TxtChargePerMile"), Qt::LeftButton);
 
         QVERIFY(!QApplication::activePopupWidget());
         QCOMPARE(cells(charges()->line(0)),
                  QStringLiteral("CATERING|85.50|3|256.50|SALES TAX|16.03"));
-        QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
+        QCOMPARE(field("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
         QCOMPARE(m_window->quoteData().charges.value(0).tax, QStringLiteral("SALES TAX"));
         QCOMPARE(cellName(), cellAfter);
     }
@@ -279,9 +229,7 @@ private slots:
     // with the access key, whose release comes in the window it opened.
     void segmentTaxCountIsTypedOverWhenOpenedByItsAccessKey()
     {
-        auto* find = m_window->findChild<QLineEdit*>("TxtFind");
-        QTest::keyClicks(find, QStringLiteral("KBOS"));
-        m_window->findChild<QPushButton*>("CmdSelect")->click();
+        add(QStringLiteral("KBOS"));
         grid()->setFocus();
         grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnCharge));
         segmentTaxByAccessKey(QStringLiteral("3"));
@@ -290,7 +238,7 @@ private slots:
         segmentTaxByAccessKey(QStringLiteral("5"));
         QCOMPARE(cells(charges()->line(0)),
                  QStringLiteral("5 Pax * 1 Segm. * 2.50||||Segment Tax|12.50"));
-        QCOMPARE(text("TxtTotTaxAddCharges"), QStringLiteral("12.50"));
+        QCOMPARE(field("TxtTotTaxAddCharges"), QStringLiteral("12.50"));
     }
 
     // Tab and Shift+Tab visit every editable cell (Charge, Amount, Number, Tax) of
@@ -330,7 +278,7 @@ private slots:
 
         // From an open editor as well: the first cell, then Shift+Tab, leaves the grid
         // with the charge written.
-        typeInto(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
+        typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
         key(Qt::Key_Tab, Qt::ShiftModifier);
         QCOMPARE(QApplication::focusWidget(), previous);
         QCOMPARE(charges()->line(0).Charge, QStringLiteral("CATERING"));

@@ -2,12 +2,10 @@
 #include "core/document/quotetextfile.h"
 #include "core/quote/chargesmodel.h"
 #include "core/quote/routemodel.h"
-#include "core/settings/appsettings.h"
 #include "core/settings/inifile.h"
 #include "gui/appcontext.h"
-#include "gui/mainwindow/brisklander.h"
 #include "gui/startup.h"
-#include "support/programfolder.h"
+#include "support/mainwindowfixture.h"
 #include "support/recordingsurface.h"
 
 #include <QApplication>
@@ -23,14 +21,12 @@ using namespace Qt::StringLiterals;
 // One quote, KTEB to London Heathrow at the starter rate of 8.50 per nautical mile,
 // priced in a fresh program folder under each locale. The figures are the same
 // everywhere; only their form changes.
-class TestLocales : public QObject
+class TestLocales : public MainWindowFixture
 {
     Q_OBJECT
 
 private:
     QString m_group, m_point;
-    std::unique_ptr<ProgramFolder> m_folder;
-    std::unique_ptr<Brisklander> m_window;
 
     // A figure written in the United States form, in the form of the locale under test.
     QString form(const QString& us) const
@@ -40,34 +36,9 @@ private:
             text += c == u',' ? m_group : c == u'.' ? m_point : QString(c);
         return text;
     }
-    template <typename T> T* child(const char* name) const
-    {
-        T* found = m_window->findChild<T*>(QString::fromLatin1(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
-    }
-    QString field(const char* name) const { return child<QLineEdit>(name)->text(); }
-    void typeIntoCell(int row, int column, const QString& keys)
-    {
-        auto* grid = child<QTableView>("SSDBGrid3");
-        grid->setFocus();
-        grid->setCurrentIndex(m_window->charges()->index(row, column));
-        QTest::keyClick(grid, keys.at(0).toLatin1()); // opens the cell's editor
-        QWidget* editor = QApplication::focusWidget();
-        QVERIFY(editor && editor != grid);
-        QTest::keyClicks(editor, keys.mid(1));
-        QTest::keyClick(editor, Qt::Key_Return);
-    }
 
 private slots:
-    void cleanup()
-    {
-        m_window.reset();
-        m_folder.reset();
-        appSettings() = AppSettings();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
+    void init() {} // each locale builds its own folder and window
 
     void sameQuoteInEveryLocale_data()
     {
@@ -107,9 +78,8 @@ private slots:
         LoadCurrencySymbol();
         QCOMPARE(appContext().CurrencySymbol, symbol);
         QVERIFY(m_folder->open());
-        m_window = std::make_unique<Brisklander>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_window = m_folder->showMainWindow();
+        QVERIFY(m_window);
 
         // Before anything is priced every figure already shows in the locale's form.
         for (const char* name : {"TxtTaxAmount", "TxtTotAddCharges", "TxtTotTaxAddCharges",
@@ -131,8 +101,8 @@ private slots:
         QCOMPARE(field("TxtTotalBaseCharge"), form(u"27,333.92"_s));
         // "." and "," both type the locale's decimal sign (the keypad's decimal key
         // gives either, by keyboard layout).
-        typeIntoCell(0, ChargesModel::ColumnAmount, u"85.5"_s);
-        typeIntoCell(0, ChargesModel::ColumnNumber, u"2,5"_s);
+        enterIntoCell(0, ChargesModel::ColumnAmount, u"85.5"_s);
+        enterIntoCell(0, ChargesModel::ColumnNumber, u"2,5"_s);
         QTest::keyClick(child<QTableView>("SSDBGrid3"), Qt::Key_Right); // leaves the cell
         const ChargeLine& line = m_window->charges()->line(0);
         QCOMPARE(line.Amount, form(u"85.50"_s));

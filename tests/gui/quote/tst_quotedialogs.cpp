@@ -1,6 +1,7 @@
 #include "gui/quote/frmquotemem.h"
 #include "gui/quote/frmsegmenttax.h"
 #include "gui/quote/quotememory.h"
+#include "support/child.h"
 #include "support/testservices.h"
 #include "support/themes.h"
 
@@ -17,18 +18,12 @@ namespace {
 
 QLineEdit* field(const QDialog& dialog, const char* name)
 {
-    auto* edit = dialog.findChild<QLineEdit*>(QLatin1String(name));
-    if (!edit)
-        qFatal("no field %s", name);
-    return edit;
+    return child<QLineEdit>(dialog, name);
 }
 
 QPushButton* button(const QDialog& dialog, const char* name)
 {
-    auto* push = dialog.findChild<QPushButton*>(QLatin1String(name));
-    if (!push)
-        qFatal("no button %s", name);
-    return push;
+    return child<QPushButton>(dialog, name);
 }
 
 QColor textColour(const QLineEdit* edit)
