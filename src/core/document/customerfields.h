@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/document/printdialogstate.h"
 #include "core/document/quotedata.h"
 
 #include <QLatin1StringView>
@@ -19,11 +18,10 @@ struct PrintField
     int length;
 };
 
-// A customer field and where its text is kept.
+// A customer field and where the document's data keeps its text.
 struct CustomerField : PrintField
 {
     QString QuoteData::Customer::*data;
-    QString PrintDialogState::*state;
 };
 
 namespace PrintFields {

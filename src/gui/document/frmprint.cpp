@@ -1,10 +1,10 @@
 #include "gui/document/frmprint.h"
 
 #include "core/document/printdates.h"
-#include "core/document/printdialogstate.h"
 #include "core/errortext.h"
 #include "core/format.h"
 #include "gui/document/datefield.h"
+#include "gui/document/printdialogstate.h"
 #include "gui/document/printjob.h"
 #include "gui/platform/accesskeys.h"
 #include "gui/platform/platform.h"
@@ -209,7 +209,7 @@ void FrmPrint::Form_Load()
 
     m_TxtQuotedBy->setText(state.QuotedBy);
     for (int i = 0; i < PrintFields::CustomerCount; ++i)
-        m_customerFields[i]->setText(state.*PrintFields::Customer[i].state);
+        m_customerFields[i]->setText(state.Customer.*PrintFields::Customer[i].data);
     const QString remarks = Remarks::shown(state.Remarks);
     // Remembered remarks of two lines keep the limit their line break gave them.
     m_remarksLimit = Remarks::limitWith(remarks.indexOf(QLatin1Char('\n')));
@@ -235,7 +235,7 @@ void FrmPrint::Form_Unload()
     state.QuotedBy = m_TxtQuotedBy->text();
     state.PrintCompany = m_ChkComp->isChecked();
     for (int i = 0; i < PrintFields::CustomerCount; ++i)
-        state.*PrintFields::Customer[i].state = m_customerFields[i]->text();
+        state.Customer.*PrintFields::Customer[i].data = m_customerFields[i]->text();
     state.Remarks = remarks();
 }
 

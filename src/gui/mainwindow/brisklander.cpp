@@ -1,7 +1,6 @@
 #include "gui/mainwindow/brisklander.h"
 
 #include "core/db/dberror.h"
-#include "core/document/printdialogstate.h"
 #include "core/errortext.h"
 #include "core/format.h"
 #include "core/quote/chargesmodel.h"
@@ -13,6 +12,7 @@
 #include "gui/about/frmabout.h"
 #include "gui/appcontext.h"
 #include "gui/document/frmprint.h"
+#include "gui/document/printdialogstate.h"
 #include "gui/mainwindow/dberrorbox.h"
 #include "gui/mainwindow/findevents.h"
 #include "gui/platform/accesskeys.h"

@@ -1,7 +1,6 @@
 // The main window's quote as a whole: a new quote and its undo, the document's data,
 // what the settings dialog asks after a save, and the colours of the theme.
 
-#include "core/document/printdialogstate.h"
 #include "core/document/quotedata.h"
 #include "core/quote/quote.h"
 #include "core/quote/quotesheet.h"
@@ -9,6 +8,7 @@
 #include "core/quote/routemodel.h"
 #include "core/settings/appsettings.h"
 #include "gui/appcontext.h"
+#include "gui/document/printdialogstate.h"
 #include "gui/mainwindow/brisklander.h"
 #include "gui/mainwindow/dataview.h"
 #include "gui/mainwindow/quotepart.h"

@@ -1,7 +1,7 @@
 #include "core/document/customerfields.h"
-#include "core/document/printdialogstate.h"
 #include "gui/document/datefield.h"
 #include "gui/document/frmprint.h"
+#include "gui/document/printdialogstate.h"
 #include "support/systemfaults.h"
 #include "support/testfiles.h"
 #include "support/testservices.h"

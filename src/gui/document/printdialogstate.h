@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/document/quotedata.h"
+
 #include <QString>
 
 // What the print dialog's fields held when it last closed, kept in memory for the
@@ -10,16 +12,7 @@ struct PrintDialogState
     QString ReturnDate;
     QString QuotedBy;
     bool PrintCompany = true;
-    QString CustomerName;
-    QString CustomerAddress1;
-    QString CustomerAddress2;
-    QString CustomerCity;
-    QString CustomerState;
-    QString CustomerCountry;
-    QString CustomerZip;
-    QString CustomerPhone;
-    QString CustomerFax;
-    QString CustomerEmail;
+    QuoteData::Customer Customer;
     QString Remarks;
 };
 

@@ -1,4 +1,4 @@
-#include "core/document/printdialogstate.h"
+#include "gui/document/printdialogstate.h"
 
 PrintDialogState& printDialogState()
 {
