@@ -243,7 +243,7 @@ QString number(double value, const QString& maskText, const NumberSymbols& symbo
 
     QString integer;
     if (d.pointPos > 0) {
-        const int available = std::min<int>(d.pointPos, d.digits.size());
+        const int available = std::min(d.pointPos, static_cast<int>(d.digits.size()));
         integer = QString::fromLatin1(d.digits.data(), available);
         integer += QString(d.pointPos - available, u'0');
     }

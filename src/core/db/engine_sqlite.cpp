@@ -27,7 +27,7 @@ QString columnOfConstraint(const char* message)
 {
     // "NOT NULL constraint failed: Airports.NAME"
     const QString text = QString::fromUtf8(message);
-    const int colon = text.lastIndexOf(QLatin1Char(':'));
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
     return colon < 0 ? text : text.mid(colon + 1).trimmed();
 }
 

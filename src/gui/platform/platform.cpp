@@ -223,7 +223,7 @@ public:
         // The suffix follows the type the user picks.
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                          [&dialog](const QString& filter) {
-                             const int star = filter.indexOf(QLatin1String("*."));
+                             const qsizetype star = filter.indexOf(QLatin1String("*."));
                              if (star >= 0)
                                  dialog.setDefaultSuffix(filter.mid(star + 2).section(
                                      QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), 0, 0));
