@@ -38,7 +38,6 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
