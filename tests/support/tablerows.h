@@ -30,6 +30,7 @@ inline void addTableRows(const QString& relativePath)
         }
         return result + field.mid(from);
     };
+    int rows = 0;
     for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
         if (line.trimmed().isEmpty() || line.startsWith(u'#'))
             continue;
@@ -37,5 +38,7 @@ inline void addTableRows(const QString& relativePath)
         for (const QString& field : line.split(QRegularExpression(QStringLiteral(R"((?<!\\)\|)"))))
             fields << unescape(field.trimmed());
         QTest::newRow(qPrintable(fields.takeFirst())) << fields;
+        ++rows;
     }
+    QVERIFY2(rows > 0, qPrintable(file.fileName() + QStringLiteral(" holds no rows")));
 }
