@@ -1,6 +1,7 @@
 #include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "support/systemfaults.h"
+#include "support/tablerows.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using Db::Criterion;
 using Db::DbEngine;
 using Db::RecordsetType;
@@ -73,27 +75,6 @@ class TestEngine : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void accountChecks_data();
-    void accountChecks();
-    void failureNamesItsCause_data();
-    void failureNamesItsCause();
-
-    void findFirst_data();
-    void findFirst();
-    void refusedValues_data();
-    void refusedValues();
-    void snapshotAndDynasetSeeChangesMadeElsewhere();
-    void rowsByPositionAcrossPages();
-    void queries();
-
-    void transactions();
-    void compactDatabase();
-    void settleDatabaseFile();
-
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
     std::shared_ptr<Db::Workspace> otherWorkspace() const
@@ -106,416 +87,391 @@ private:
     QString m_mdb;
     std::shared_ptr<Db::Workspace> m_ws;
     std::shared_ptr<Db::Database> m_db;
-};
 
-void TestEngine::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_mdw = path("Own.mdw");
-    m_mdb = path("Own.mdb");
-    DbEngine::createWorkgroupFile(m_mdw, User, Password);
-    DbEngine::instance().setSystemDB(m_mdw);
-    m_ws = DbEngine::instance().createWorkspace(QStringLiteral("AirportWS"), User, Password);
-    Schema::createDatabase(*m_ws, m_mdb);
-    m_db = m_ws->openDatabase(m_mdb);
-    // Row order differs from both name and identifier order.
-    m_db->execute(QStringLiteral(
-        "INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE DEGREES\") VALUES "
-        "('KJFK', 'JOHN F KENNEDY INTL', '40', '073'), ('EGLL', 'HEATHROW', '51', '000'), "
-        "('LFPG', 'CHARLES DE GAULLE', '49', '002'), ('KORD', 'O''HARE INTL', '41', '087'), "
-        "('KBOS', 'BOSTON LOGAN INTL', '42', '071'), ('X1A', 'X_RAY 50% FIELD', '-00', '000'), "
-        "('LSZH', 'ZÜRICH', '47', '008');"
-        "INSERT INTO Taxes (\"Tax Type\", \"Tax %\") "
-        "VALUES ('FEDERAL', 7.5), ('', 1), (NULL, 2), ('state', 3)"));
-}
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_mdw = path("Own.mdw");
+        m_mdb = path("Own.mdb");
+        DbEngine::createWorkgroupFile(m_mdw, User, Password);
+        DbEngine::instance().setSystemDB(m_mdw);
+        m_ws = DbEngine::instance().createWorkspace(QStringLiteral("AirportWS"), User, Password);
+        Schema::createDatabase(*m_ws, m_mdb);
+        m_db = m_ws->openDatabase(m_mdb);
+        // Row order differs from both name and identifier order.
+        m_db->execute(QStringLiteral(
+            "INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE DEGREES\") VALUES "
+            "('KJFK', 'JOHN F KENNEDY INTL', '40', '073'), ('EGLL', 'HEATHROW', '51', '000'), "
+            "('LFPG', 'CHARLES DE GAULLE', '49', '002'), ('KORD', 'O''HARE INTL', '41', '087'), "
+            "('KBOS', 'BOSTON LOGAN INTL', '42', '071'), ('X1A', 'X_RAY 50% FIELD', '-00', '000'), "
+            "('LSZH', 'ZÜRICH', '47', '008');"
+            "INSERT INTO Taxes (\"Tax Type\", \"Tax %\") "
+            "VALUES ('FEDERAL', 7.5), ('', 1), (NULL, 2), ('state', 3)"));
+    }
 
-void TestEngine::cleanup()
-{
-    m_db.reset();
-    m_ws.reset();
-    DbEngine::instance().release();
-    m_dir.reset();
-}
+    void cleanup()
+    {
+        m_db.reset();
+        m_ws.reset();
+        DbEngine::instance().release();
+        m_dir.reset();
+    }
 
-// ---- workgroup and opening ----
+    void accountChecks_data()
+    {
+        QTest::addColumn<QString>("workgroup");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<int>("error");
 
-void TestEngine::accountChecks_data()
-{
-    QTest::addColumn<QString>("workgroup");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("database");
-    QTest::addColumn<int>("error");
+        QTest::newRow("right account") << "Own.mdw" << Password << "Own.mdb" << 0;
+        QTest::newRow("wrong-case password")
+            << "Own.mdw" << Password.toLower() << "Own.mdb" << 3029;
+        QTest::newRow("missing workgroup") << "missing.mdw" << Password << "Own.mdb" << 3028;
+        QTest::newRow("text as workgroup") << "text.mdw" << Password << "Own.mdb" << 3028;
+        QTest::newRow("database as workgroup") << "Own.mdb" << Password << "Own.mdb" << 3028;
+        QTest::newRow("missing database") << "Own.mdw" << Password << "missing.mdb" << 3024;
+        QTest::newRow("foreign database") << "Own.mdw" << Password << "foreign.mdb" << 3033;
+    }
 
-    QTest::newRow("right account") << "Own.mdw" << Password << "Own.mdb" << 0;
-    QTest::newRow("wrong-case password") << "Own.mdw" << Password.toLower() << "Own.mdb" << 3029;
-    QTest::newRow("missing workgroup") << "missing.mdw" << Password << "Own.mdb" << 3028;
-    QTest::newRow("text as workgroup") << "text.mdw" << Password << "Own.mdb" << 3028;
-    QTest::newRow("database as workgroup") << "Own.mdb" << Password << "Own.mdb" << 3028;
-    QTest::newRow("missing database") << "Own.mdw" << Password << "missing.mdb" << 3024;
-    QTest::newRow("foreign database") << "Own.mdw" << Password << "foreign.mdb" << 3033;
-}
+    // Through the default workspace, which the program opens with the account of its settings.
+    void accountChecks()
+    {
+        QFETCH(QString, workgroup);
+        QFETCH(QString, password);
+        QFETCH(QString, database);
+        QFETCH(int, error);
 
-// Through the default workspace, which the program opens with the account of its settings.
-void TestEngine::accountChecks()
-{
-    QFETCH(QString, workgroup);
-    QFETCH(QString, password);
-    QFETCH(QString, database);
-    QFETCH(int, error);
+        QFile text(path("text.mdw"));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("[Workgroup]\r\n") > 0 &&
+                text.flush());
+        DbEngine& engine = DbEngine::instance();
+        DbEngine::createWorkgroupFile(path("other.mdw"), User, Password);
+        engine.setSystemDB(path("other.mdw"));
+        Schema::createDatabase(*otherWorkspace(), path("foreign.mdb"));
 
-    QFile text(path("text.mdw"));
-    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("[Workgroup]\r\n") > 0 && text.flush());
-    DbEngine& engine = DbEngine::instance();
-    DbEngine::createWorkgroupFile(path("other.mdw"), User, Password);
-    engine.setSystemDB(path("other.mdw"));
-    Schema::createDatabase(*otherWorkspace(), path("foreign.mdb"));
+        engine.setSystemDB(path(workgroup));
+        engine.setDefaultUser(User.toLower());
+        engine.setDefaultPassword(password);
+        std::shared_ptr<Db::Database> db;
+        QCOMPARE(errorOf([&] { db = engine.defaultWorkspace()->openDatabase(path(database)); }),
+                 error);
+        QCOMPARE(db ? airportCount(*db) : -1, error == 0 ? 7 : -1);
+        QCOMPARE(QFileInfo::exists(path(database)), database != "missing.mdb");
+    }
 
-    engine.setSystemDB(path(workgroup));
-    engine.setDefaultUser(User.toLower());
-    engine.setDefaultPassword(password);
-    std::shared_ptr<Db::Database> db;
-    QCOMPARE(errorOf([&] { db = engine.defaultWorkspace()->openDatabase(path(database)); }), error);
-    QCOMPARE(db ? airportCount(*db) : -1, error == 0 ? 7 : -1);
-    QCOMPARE(QFileInfo::exists(path(database)), database != "missing.mdb");
-}
+    // Each way the file system or another program can stop the engine gets its own
+    // number and a description naming the file, never a guess at another cause.
+    void failureNamesItsCause_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<int>("error");
+        QTest::newRow("missing") << "missing" << int(Db::Error::FileNotFound);
+        QTest::newRow("empty file") << "empty" << int(Db::Error::Unrecognized);
+        QTest::newRow("not a database") << "text" << int(Db::Error::Unrecognized);
+        QTest::newRow("database of another program")
+            << "other program" << int(Db::Error::Unrecognized);
+        QTest::newRow("in a write transaction of another program")
+            << "held" << int(Db::Error::InUse);
+        QTest::newRow("no permission to read") << "mode 000" << int(Db::Error::FileNoPermission);
+        QTest::newRow("read-only folder") << "read-only" << int(Db::Error::ReadOnly);
+        QTest::newRow("no space left for a change") << "full" << int(Db::Error::DiskFull);
+        QTest::newRow("read-only account, shared-memory file missing")
+            << "no shm" << int(Db::Error::FileNoPermission);
+        QTest::newRow("workgroup file unreadable")
+            << "workgroup 000" << int(Db::Error::FileNoPermission);
+        QTest::newRow("path longer than the engine takes")
+            << "long path" << int(Db::Error::InvalidPath);
+    }
 
-// Each way the file system or another program can stop the engine gets its own
-// number and a description naming the file, never a guess at another cause.
-void TestEngine::failureNamesItsCause_data()
-{
-    QTest::addColumn<QString>("situation");
-    QTest::addColumn<int>("error");
-    QTest::newRow("missing") << "missing" << int(Db::Error::FileNotFound);
-    QTest::newRow("empty file") << "empty" << int(Db::Error::Unrecognized);
-    QTest::newRow("not a database") << "text" << int(Db::Error::Unrecognized);
-    QTest::newRow("database of another program") << "other program" << int(Db::Error::Unrecognized);
-    QTest::newRow("in a write transaction of another program") << "held" << int(Db::Error::InUse);
-    QTest::newRow("no permission to read") << "mode 000" << int(Db::Error::FileNoPermission);
-    QTest::newRow("read-only folder") << "read-only" << int(Db::Error::ReadOnly);
-    QTest::newRow("no space left for a change") << "full" << int(Db::Error::DiskFull);
-    QTest::newRow("read-only account, shared-memory file missing")
-        << "no shm" << int(Db::Error::FileNoPermission);
-    QTest::newRow("workgroup file unreadable")
-        << "workgroup 000" << int(Db::Error::FileNoPermission);
-    QTest::newRow("path longer than the engine takes")
-        << "long path" << int(Db::Error::InvalidPath);
-}
+    void failureNamesItsCause()
+    {
+        QFETCH(QString, situation);
+        QFETCH(int, error);
+        // A log as a crash leaves it, for the row that needs one.
+        const QString log = m_mdb + QStringLiteral("-wal");
+        QVERIFY(situation != u"no shm" || QFile::copy(log, path("saved-wal")));
+        m_db.reset();
+        m_ws->close();
+        QString file = m_mdb;
+        std::unique_ptr<WriteTransactionHolder> holder;
+        std::unique_ptr<TinyDisk> disk;
+        std::unique_ptr<ReadOnlyFolder> readOnly;
+        std::unique_ptr<AsOtherUser> otherUser;
+        const auto writeFile = [](const QString& name, const QByteArray& bytes) {
+            QFile f(name);
+            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        };
 
-void TestEngine::failureNamesItsCause()
-{
-    QFETCH(QString, situation);
-    QFETCH(int, error);
-    // A log as a crash leaves it, for the row that needs one.
-    const QString log = m_mdb + QStringLiteral("-wal");
-    QVERIFY(situation != u"no shm" || QFile::copy(log, path("saved-wal")));
-    m_db.reset();
-    m_ws->close();
-    QString file = m_mdb;
-    std::unique_ptr<WriteTransactionHolder> holder;
-    std::unique_ptr<TinyDisk> disk;
-    std::unique_ptr<ReadOnlyFolder> readOnly;
-    std::unique_ptr<AsOtherUser> otherUser;
-    const auto writeFile = [](const QString& name, const QByteArray& bytes) {
-        QFile f(name);
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-    };
-
-    if (situation == u"missing") {
-        file = path("missing.mdb");
-    } else if (situation == u"empty") {
-        QVERIFY(QFile(m_mdb).resize(0));
-    } else if (situation == u"text") {
-        QVERIFY(writeFile(m_mdb, "[Airports]\r\nKTEB=Teterboro\r\n"));
-    } else if (situation == u"other program") {
-        QVERIFY(QFile::remove(m_mdb));
-        QProcess shell;
-        shell.start("sqlite3", {m_mdb, "CREATE TABLE Notes (x)"});
-        QVERIFY(shell.waitForFinished() && shell.exitCode() == 0);
-    } else if (situation == u"held") {
-        holder = std::make_unique<WriteTransactionHolder>(m_mdb);
-        QVERIFY(holder->isHolding());
-    } else if (situation == u"long path") {
-        QString folder = m_dir->path();
-        while (folder.size() < 587 - 12)
-            folder += QStringLiteral("/") + QString(qMin(60, int(587 - 13 - folder.size())), u'f');
-        QVERIFY(QDir().mkpath(folder));
-        file = folder + QStringLiteral("/Long.mdw");
-        QVERIFY(QFile::copy(m_mdw, file));
-        DbEngine::instance().setSystemDB(file);
-    } else {
-        if (!runningAsRoot())
-            QSKIP("needs root to change users and mount file systems");
-        if (situation == u"mode 000") {
-            QVERIFY(QFile(m_dir->path())
-                        .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                        QFile::ReadOther | QFile::ExeOther));
-            QVERIFY(QFile(m_mdb).setPermissions({}));
-            otherUser = std::make_unique<AsOtherUser>();
-            QVERIFY(otherUser->switched());
-        } else if (situation == u"no shm" || situation == u"workgroup 000") {
-            // The folder is the owner's alone; the files are readable by all but the
-            // workgroup file in its row.
-            QVERIFY(QFile(m_dir->path())
-                        .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                        QFile::ReadOther | QFile::ExeOther));
-            QVERIFY(situation != u"no shm" || QFile::copy(path("saved-wal"), log));
-            QVERIFY(!QFileInfo::exists(m_mdb + QStringLiteral("-shm")));
-            if (situation == u"workgroup 000") {
-                QVERIFY(QFile(m_mdw).setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-                file = m_mdw;
+        if (situation == u"missing") {
+            file = path("missing.mdb");
+        } else if (situation == u"empty") {
+            QVERIFY(QFile(m_mdb).resize(0));
+        } else if (situation == u"text") {
+            QVERIFY(writeFile(m_mdb, "[Airports]\r\nKTEB=Teterboro\r\n"));
+        } else if (situation == u"other program") {
+            QVERIFY(QFile::remove(m_mdb));
+            QProcess shell;
+            shell.start("sqlite3", {m_mdb, "CREATE TABLE Notes (x)"});
+            QVERIFY(shell.waitForFinished() && shell.exitCode() == 0);
+        } else if (situation == u"held") {
+            holder = std::make_unique<WriteTransactionHolder>(m_mdb);
+            QVERIFY(holder->isHolding());
+        } else if (situation == u"long path") {
+            QString folder = m_dir->path();
+            while (folder.size() < 587 - 12)
+                folder +=
+                    QStringLiteral("/") + QString(qMin(60, int(587 - 13 - folder.size())), u'f');
+            QVERIFY(QDir().mkpath(folder));
+            file = folder + QStringLiteral("/Long.mdw");
+            QVERIFY(QFile::copy(m_mdw, file));
+            DbEngine::instance().setSystemDB(file);
+        } else {
+            if (!runningAsRoot())
+                QSKIP("needs root to change users and mount file systems");
+            if (situation == u"mode 000") {
+                QVERIFY(QFile(m_dir->path())
+                            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                            QFile::ReadOther | QFile::ExeOther));
+                QVERIFY(QFile(m_mdb).setPermissions({}));
+                otherUser = std::make_unique<AsOtherUser>();
+                QVERIFY(otherUser->switched());
+            } else if (situation == u"no shm" || situation == u"workgroup 000") {
+                // The folder is the owner's alone; the files are readable by all but the
+                // workgroup file in its row.
+                QVERIFY(QFile(m_dir->path())
+                            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                            QFile::ReadOther | QFile::ExeOther));
+                QVERIFY(situation != u"no shm" || QFile::copy(path("saved-wal"), log));
+                QVERIFY(!QFileInfo::exists(m_mdb + QStringLiteral("-shm")));
+                if (situation == u"workgroup 000") {
+                    QVERIFY(QFile(m_mdw).setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+                    file = m_mdw;
+                }
+                otherUser = std::make_unique<AsOtherUser>();
+                QVERIFY(otherUser->switched());
+            } else if (situation == u"read-only") {
+                readOnly = std::make_unique<ReadOnlyFolder>(m_dir->path());
+                if (!readOnly->isReadOnly())
+                    QSKIP("cannot mount a read-only folder here");
+            } else if (situation == u"full") {
+                disk = std::make_unique<TinyDisk>(path("disk"), "512k");
+                if (!disk->isMounted())
+                    QSKIP("cannot mount a tmpfs here");
+                file = path("disk/Own.mdb");
+                QVERIFY(QFile::copy(m_mdb, file));
+                disk->fill();
             }
-            otherUser = std::make_unique<AsOtherUser>();
-            QVERIFY(otherUser->switched());
-        } else if (situation == u"read-only") {
-            readOnly = std::make_unique<ReadOnlyFolder>(m_dir->path());
-            if (!readOnly->isReadOnly())
-                QSKIP("cannot mount a read-only folder here");
-        } else if (situation == u"full") {
-            disk = std::make_unique<TinyDisk>(path("disk"), "512k");
-            if (!disk->isMounted())
-                QSKIP("cannot mount a tmpfs here");
-            file = path("disk/Own.mdb");
-            QVERIFY(QFile::copy(m_mdb, file));
-            disk->fill();
+        }
+
+        int number = 0;
+        QString description;
+        try {
+            if (situation == u"no shm") {
+                auto db = otherWorkspace()->openDatabaseReadOnly(file);
+                airportCount(*db);
+            }
+            auto db = otherWorkspace()->openDatabase(file);
+            // A change needs room on the disk; the other situations fail before.
+            db->execute(QStringLiteral("CREATE TABLE Big (x); INSERT INTO Big "
+                                       "SELECT randomblob(4096) FROM (WITH RECURSIVE n(i) AS "
+                                       "(SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 500) "
+                                       "SELECT i FROM n)"));
+        } catch (const Db::DbError& e) {
+            number = e.number();
+            description = e.description();
+        }
+        otherUser.reset();
+        QCOMPARE(number, error);
+        QVERIFY2(description.contains(file), qPrintable(description));
+    }
+
+    void findFirst_data() { addTableRows(u"core/db/engine-findfirst.txt"_s); }
+
+    void findFirst()
+    {
+        QFETCH(QStringList, row);
+        const QString& column = row[0];
+        const QString& found = row[3];
+        const Criterion criterion = row[1] == u"equals"   ? Criterion::equals(column, row[2])
+                                    : row[1] == u"prefix" ? Criterion::startsWith(column, row[2])
+                                                          : Criterion::like(column, row[2]);
+        for (const RecordsetType type : {RecordsetType::Dynaset, RecordsetType::Snapshot}) {
+            auto set = m_db->openRecordset(ByName, type);
+            set->moveLast();
+            QCOMPARE(set->findFirst(criterion), !found.isEmpty());
+            QCOMPARE(set->noMatch(), found.isEmpty());
+            QCOMPARE(set->value("ID").toString(), found.isEmpty() ? u"LSZH"_s : found);
         }
     }
 
-    int number = 0;
-    QString description;
-    try {
-        if (situation == u"no shm") {
-            auto db = otherWorkspace()->openDatabaseReadOnly(file);
-            airportCount(*db);
+    void refusedValues_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("error");
+
+        QTest::newRow("text too long") << "ID" << QVariant("KJFKX") << 3163;
+        QTest::newRow("unknown field") << "RUNWAY" << QVariant(1) << 3265;
+        QTest::newRow("letters into a number") << "elevation" << QVariant("high") << 3421;
+        QTest::newRow("16-bit overflow") << "[Latitude Minutes]" << QVariant(40000) << 3349;
+        QTest::newRow("required name missing") << "NAME" << QVariant() << 3314;
+        QTest::newRow("identifier differing only in case") << "ID" << QVariant("kjfk") << 3022;
+    }
+
+    void refusedValues()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, value);
+        QFETCH(int, error);
+
+        auto set = m_db->openRecordset(ById);
+        const QVariantList first = set->row(0);
+        set->edit();
+        QCOMPARE(errorOf([&] {
+                     set->setValue(field, value);
+                     set->update();
+                 }),
+                 error);
+        QCOMPARE(columnOf(*m_db->openRecordset(ById), "ID"), AllIds);
+        QCOMPARE(m_db->openRecordset(ById)->row(0), first);
+    }
+
+    void snapshotAndDynasetSeeChangesMadeElsewhere()
+    {
+        auto dynaset = m_db->openRecordset(ById);
+        auto snapshot = m_db->openRecordset(ById, RecordsetType::Snapshot);
+        QCOMPARE(errorOf([&] { snapshot->edit(); }), 3027);
+
+        auto db = otherWorkspace()->openDatabase(m_mdb);
+        db->execute("UPDATE Airports SET NAME = 'LONDON HEATHROW' WHERE ID = 'EGLL'");
+        addAirport(*db, "AAAA");
+        // A dynaset reads its rows' values afresh but keeps its own rows until run again.
+        QCOMPARE(dynaset->value("[name]").toString(), "LONDON HEATHROW");
+        QCOMPARE(dynaset->recordCount(), 7);
+        QCOMPARE(snapshot->value("NAME").toString(), "HEATHROW");
+    }
+
+    void rowsByPositionAcrossPages()
+    {
+        // Enough rows that a list reads them over several pages.
+        m_db->execute(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 300) "
+            "INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE DEGREES\") "
+            "SELECT printf('Q%03d', 301 - i), printf('FIELD %d', i), '10', '010' FROM n"));
+        auto set = m_db->openRecordset(ById);
+        QCOMPARE(set->recordCount(), 307);
+        const int id = set->fieldIndex(QStringLiteral("ID"));
+        for (int i = 0; i < set->recordCount(); ++i) {
+            set->setAbsolutePosition(i);
+            QCOMPARE(set->row(i).at(id), set->value(QStringLiteral("ID")));
         }
-        auto db = otherWorkspace()->openDatabase(file);
-        // A change needs room on the disk; the other situations fail before.
-        db->execute(QStringLiteral("CREATE TABLE Big (x); INSERT INTO Big "
-                                   "SELECT randomblob(4096) FROM (WITH RECURSIVE n(i) AS "
-                                   "(SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 500) "
-                                   "SELECT i FROM n)"));
-    } catch (const Db::DbError& e) {
-        number = e.number();
-        description = e.description();
+        // A change through the set shows in the rows it lists, read or not.
+        QVERIFY(set->row(200)
+                    .at(set->fieldIndex(QStringLiteral("NAME")))
+                    .toString()
+                    .startsWith(QStringLiteral("FIELD")));
+        set->setAbsolutePosition(200);
+        set->edit();
+        set->setValue(QStringLiteral("NAME"), QStringLiteral("RENAMED"));
+        set->update();
+        QCOMPARE(set->row(200).at(set->fieldIndex(QStringLiteral("NAME"))).toString(),
+                 QStringLiteral("RENAMED"));
+        set->setAbsolutePosition(250);
+        set->deleteRecord();
+        QCOMPARE(set->recordCount(), 306);
+        QCOMPARE(set->row(250).at(id).toString(), columnOf(*set, QStringLiteral("ID")).at(250));
+        QVERIFY(set->row(250).at(id) != set->row(249).at(id));
     }
-    otherUser.reset();
-    QCOMPARE(number, error);
-    QVERIFY2(description.contains(file), qPrintable(description));
-}
 
-// ---- record sets ----
+    void queries()
+    {
+        auto taxes = m_db->openRecordset(R"(Select * from Taxes Where [Tax Type] <> "")");
+        QCOMPARE(columnOf(*taxes, "Tax Type"), QStringList({"FEDERAL", "state"}));
 
-void TestEngine::findFirst_data()
-{
-    QTest::addColumn<QString>("column");
-    QTest::addColumn<QString>("op");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("found"); // ID of the row found; empty when none
-
-    const auto row = [](const char* name, const char* column, const char* op, const char* value,
-                        const char* found) {
-        QTest::newRow(name) << QString::fromUtf8(column) << QString::fromUtf8(op)
-                            << QString::fromUtf8(value) << QString::fromUtf8(found);
-    };
-
-    row("prefix in other case", "ID", "prefix", "k", "KBOS");
-    row("star, first in the set's order", "NAME", "like", "*e*", "LFPG");
-    row("question mark", "id", "like", "K?FK", "KJFK");
-    row("hash is a digit", "ID", "like", "X#A", "X1A");
-    row("hash is not a letter", "ID", "like", "EG#L", "");
-    row("percent is no wildcard", "NAME", "prefix", "%", "");
-    row("underscore is no wildcard", "ID", "like", "K_FK", "");
-    row("quote in a prefix", "NAME", "prefix", "o'hare", "KORD");
-    row("quotes in a value", "ID", "equals", "x' OR '1'='1", "");
-    row("accented prefix in other case", "NAME", "prefix", "zü", "LSZH");
-    row("equals in other case", "ID", "equals", "egll", "EGLL");
-}
-
-void TestEngine::findFirst()
-{
-    QFETCH(QString, column);
-    QFETCH(QString, op);
-    QFETCH(QString, value);
-    QFETCH(QString, found);
-
-    const Criterion criterion = op == "equals"   ? Criterion::equals(column, value)
-                                : op == "prefix" ? Criterion::startsWith(column, value)
-                                                 : Criterion::like(column, value);
-    for (const RecordsetType type : {RecordsetType::Dynaset, RecordsetType::Snapshot}) {
-        auto set = m_db->openRecordset(ByName, type);
-        set->moveLast();
-        QCOMPARE(set->findFirst(criterion), !found.isEmpty());
-        QCOMPARE(set->noMatch(), found.isEmpty());
-        QCOMPARE(set->value("ID").toString(), found.isEmpty() ? QStringLiteral("LSZH") : found);
+        Db::QueryDef query = m_db->queryDef(Schema::CheckAirportIdQuery.toLower());
+        query.setParameter(Schema::CheckAirportIdParameter.toLower(), "kjfk");
+        auto found = query.openSnapshot();
+        QCOMPARE(columnOf(*found, "ID"), QStringList{"KJFK"});
+        QCOMPARE(found->fieldSize("[Name]"), 50);
     }
-}
 
-void TestEngine::refusedValues_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<int>("error");
+    void transactions()
+    {
+        QCOMPARE(errorOf([&] { m_ws->commitTrans(); }), 3034);
+        QCOMPARE(errorOf([&] { m_ws->rollback(); }), 3034);
 
-    QTest::newRow("text too long") << "ID" << QVariant("KJFKX") << 3163;
-    QTest::newRow("unknown field") << "RUNWAY" << QVariant(1) << 3265;
-    QTest::newRow("letters into a number") << "elevation" << QVariant("high") << 3421;
-    QTest::newRow("16-bit overflow") << "[Latitude Minutes]" << QVariant(40000) << 3349;
-    QTest::newRow("required name missing") << "NAME" << QVariant() << 3314;
-    QTest::newRow("identifier differing only in case") << "ID" << QVariant("kjfk") << 3022;
-}
+        // A transaction covers a database opened after it began; others see only committed rows.
+        auto ws = otherWorkspace();
+        ws->beginTrans();
+        QCOMPARE(errorOf([&] { ws->beginTrans(); }), 3003);
+        auto db = ws->openDatabase(m_mdb);
+        addAirport(*db, "AAAA");
+        QCOMPARE(airportCount(*db), 8);
+        QCOMPARE(airportCount(*m_db), 7);
+        ws->rollback();
+        QCOMPARE(airportCount(*db), 7);
+        ws->beginTrans();
+        addAirport(*db, "AAAA");
+        ws->commitTrans();
+        QCOMPARE(airportCount(*m_db), 8);
 
-void TestEngine::refusedValues()
-{
-    QFETCH(QString, field);
-    QFETCH(QVariant, value);
-    QFETCH(int, error);
+        // Closing a workspace rolls back its open transaction.
+        m_ws->beginTrans();
+        addAirport(*m_db, "BBBB");
+        m_ws->close();
+        QCOMPARE(airportCount(*db), 8);
 
-    auto set = m_db->openRecordset(ById);
-    const QVariantList first = set->row(0);
-    set->edit();
-    QCOMPARE(errorOf([&] {
-                 set->setValue(field, value);
-                 set->update();
-             }),
-             error);
-    QCOMPARE(columnOf(*m_db->openRecordset(ById), "ID"), AllIds);
-    QCOMPARE(m_db->openRecordset(ById)->row(0), first);
-}
-
-void TestEngine::snapshotAndDynasetSeeChangesMadeElsewhere()
-{
-    auto dynaset = m_db->openRecordset(ById);
-    auto snapshot = m_db->openRecordset(ById, RecordsetType::Snapshot);
-    QCOMPARE(errorOf([&] { snapshot->edit(); }), 3027);
-
-    auto db = otherWorkspace()->openDatabase(m_mdb);
-    db->execute("UPDATE Airports SET NAME = 'LONDON HEATHROW' WHERE ID = 'EGLL'");
-    addAirport(*db, "AAAA");
-    // A dynaset reads its rows' values afresh but keeps its own rows until run again.
-    QCOMPARE(dynaset->value("[name]").toString(), "LONDON HEATHROW");
-    QCOMPARE(dynaset->recordCount(), 7);
-    QCOMPARE(snapshot->value("NAME").toString(), "HEATHROW");
-}
-
-void TestEngine::rowsByPositionAcrossPages()
-{
-    // Enough rows that a list reads them over several pages.
-    m_db->execute(QStringLiteral(
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 300) "
-        "INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE DEGREES\") "
-        "SELECT printf('Q%03d', 301 - i), printf('FIELD %d', i), '10', '010' FROM n"));
-    auto set = m_db->openRecordset(ById);
-    QCOMPARE(set->recordCount(), 307);
-    const int id = set->fieldIndex(QStringLiteral("ID"));
-    for (int i = 0; i < set->recordCount(); ++i) {
-        set->setAbsolutePosition(i);
-        QCOMPARE(set->row(i).at(id), set->value(QStringLiteral("ID")));
+        // A guard keeps its workspace, so a window may hold it after everyone else let go.
+        auto held = otherWorkspace();
+        auto guard = std::make_unique<Db::Transaction>(*held);
+        addAirport(*held->openDatabase(m_mdb), "CCCC");
+        const std::weak_ptr<Db::Workspace> weak = held;
+        held.reset();
+        QVERIFY(!weak.expired());
+        guard.reset();
+        QVERIFY(weak.expired());
+        QCOMPARE(airportCount(*db), 8);
     }
-    // A change through the set shows in the rows it lists, read or not.
-    QVERIFY(set->row(200)
-                .at(set->fieldIndex(QStringLiteral("NAME")))
-                .toString()
-                .startsWith(QStringLiteral("FIELD")));
-    set->setAbsolutePosition(200);
-    set->edit();
-    set->setValue(QStringLiteral("NAME"), QStringLiteral("RENAMED"));
-    set->update();
-    QCOMPARE(set->row(200).at(set->fieldIndex(QStringLiteral("NAME"))).toString(),
-             QStringLiteral("RENAMED"));
-    set->setAbsolutePosition(250);
-    set->deleteRecord();
-    QCOMPARE(set->recordCount(), 306);
-    QCOMPARE(set->row(250).at(id).toString(), columnOf(*set, QStringLiteral("ID")).at(250));
-    QVERIFY(set->row(250).at(id) != set->row(249).at(id));
-}
 
-void TestEngine::queries()
-{
-    auto taxes = m_db->openRecordset(R"(Select * from Taxes Where [Tax Type] <> "")");
-    QCOMPARE(columnOf(*taxes, "Tax Type"), QStringList({"FEDERAL", "state"}));
+    void compactDatabase()
+    {
+        DbEngine::compactDatabase(m_mdb, path("Compact.mdb"));
+        auto db = otherWorkspace()->openDatabase(path("Compact.mdb"));
+        QCOMPARE(columnOf(*db->openRecordset(ById), "ID"), AllIds);
+        QCOMPARE(db->openRecordset("Taxes")->recordCount(), 4);
 
-    Db::QueryDef query = m_db->queryDef(Schema::CheckAirportIdQuery.toLower());
-    query.setParameter(Schema::CheckAirportIdParameter.toLower(), "kjfk");
-    auto found = query.openSnapshot();
-    QCOMPARE(columnOf(*found, "ID"), QStringList{"KJFK"});
-    QCOMPARE(found->fieldSize("[Name]"), 50);
-}
-
-void TestEngine::transactions()
-{
-    QCOMPARE(errorOf([&] { m_ws->commitTrans(); }), 3034);
-    QCOMPARE(errorOf([&] { m_ws->rollback(); }), 3034);
-
-    // A transaction covers a database opened after it began; others see only committed rows.
-    auto ws = otherWorkspace();
-    ws->beginTrans();
-    QCOMPARE(errorOf([&] { ws->beginTrans(); }), 3003);
-    auto db = ws->openDatabase(m_mdb);
-    addAirport(*db, "AAAA");
-    QCOMPARE(airportCount(*db), 8);
-    QCOMPARE(airportCount(*m_db), 7);
-    ws->rollback();
-    QCOMPARE(airportCount(*db), 7);
-    ws->beginTrans();
-    addAirport(*db, "AAAA");
-    ws->commitTrans();
-    QCOMPARE(airportCount(*m_db), 8);
-
-    // Closing a workspace rolls back its open transaction.
-    m_ws->beginTrans();
-    addAirport(*m_db, "BBBB");
-    m_ws->close();
-    QCOMPARE(airportCount(*db), 8);
-
-    // A guard keeps its workspace, so a window may hold it after everyone else let go.
-    auto held = otherWorkspace();
-    auto guard = std::make_unique<Db::Transaction>(*held);
-    addAirport(*held->openDatabase(m_mdb), "CCCC");
-    const std::weak_ptr<Db::Workspace> weak = held;
-    held.reset();
-    QVERIFY(!weak.expired());
-    guard.reset();
-    QVERIFY(weak.expired());
-    QCOMPARE(airportCount(*db), 8);
-}
-
-// ---- compaction and settling ----
-
-void TestEngine::compactDatabase()
-{
-    DbEngine::compactDatabase(m_mdb, path("Compact.mdb"));
-    auto db = otherWorkspace()->openDatabase(path("Compact.mdb"));
-    QCOMPARE(columnOf(*db->openRecordset(ById), "ID"), AllIds);
-    QCOMPARE(db->openRecordset("Taxes")->recordCount(), 4);
-
-    const QByteArray workgroup = contentOf(m_mdw);
-    QCOMPARE(errorOf([&] { DbEngine::compactDatabase(m_mdb, m_mdw); }), 3204);
-    QCOMPARE(contentOf(m_mdw), workgroup);
-}
-
-void TestEngine::settleDatabaseFile()
-{
-    // Committed through a connection that stays open, the row sits in the log beside the
-    // file; a copy of both is what a crash leaves.
-    addAirport(*m_db, "AAAA");
-    const QString crashed = path("Crashed.mdb");
-    QVERIFY(QFile::copy(m_mdb, crashed));
-    QVERIFY(QFile::copy(m_mdb + "-wal", crashed + "-wal"));
-    QVERIFY(QFileInfo(crashed + "-wal").size() > 0);
-    QVERIFY(errorOf([&] { DbEngine::settleDatabaseFile(m_mdb); }) > 0);
-
-    m_ws->close();
-    for (const QString& file : {m_mdb, crashed}) {
-        DbEngine::settleDatabaseFile(file);
-        QVERIFY(!QFileInfo::exists(file + "-wal"));
-        QVERIFY(QFile::copy(file, file + ".bare"));
-        QCOMPARE(airportCount(*otherWorkspace()->openDatabase(file + ".bare")), 8);
-        // Opened again, the settled file goes back to keeping its changes in a log.
-        const auto reopened = otherWorkspace()->openDatabase(file);
-        addAirport(*reopened, "BBBB");
-        QVERIFY(QFileInfo(file + "-wal").size() > 0);
+        const QByteArray workgroup = contentOf(m_mdw);
+        QCOMPARE(errorOf([&] { DbEngine::compactDatabase(m_mdb, m_mdw); }), 3204);
+        QCOMPARE(contentOf(m_mdw), workgroup);
     }
-}
+
+    void settleDatabaseFile()
+    {
+        // Committed through a connection that stays open, the row sits in the log beside the
+        // file; a copy of both is what a crash leaves.
+        addAirport(*m_db, "AAAA");
+        const QString crashed = path("Crashed.mdb");
+        QVERIFY(QFile::copy(m_mdb, crashed));
+        QVERIFY(QFile::copy(m_mdb + "-wal", crashed + "-wal"));
+        QVERIFY(QFileInfo(crashed + "-wal").size() > 0);
+        QVERIFY(errorOf([&] { DbEngine::settleDatabaseFile(m_mdb); }) > 0);
+
+        m_ws->close();
+        for (const QString& file : {m_mdb, crashed}) {
+            DbEngine::settleDatabaseFile(file);
+            QVERIFY(!QFileInfo::exists(file + "-wal"));
+            QVERIFY(QFile::copy(file, file + ".bare"));
+            QCOMPARE(airportCount(*otherWorkspace()->openDatabase(file + ".bare")), 8);
+            // Opened again, the settled file goes back to keeping its changes in a log.
+            const auto reopened = otherWorkspace()->openDatabase(file);
+            addAirport(*reopened, "BBBB");
+            QVERIFY(QFileInfo(file + "-wal").size() > 0);
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestEngine)
 #include "tst_engine.moc"

@@ -1,5 +1,6 @@
 #include "core/format.h"
 #include "core/quote/chargesmodel.h"
+#include "support/tablerows.h"
 
 #include <QAbstractItemModelTester>
 #include <QHash>
@@ -9,6 +10,8 @@
 #include <QTest>
 
 #include <functional>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -126,38 +129,16 @@ private slots:
         verifySums(*model);
     }
 
-    void amountKeyLimits_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QChar>("key");
-        QTest::addColumn<QString>("result"); // the new text, or empty when dropped
-        const auto add = [](const char* name, const char* text, char key, const char* result) {
-            QTest::newRow(name) << QString(text) << QChar(key) << QString(result);
-        };
-        add("five whole digits", "1234", '5', "12345");
-        add("no sixth whole digit", "12345", '6', "");
-        add("a point allows eight", "12345", '.', "12345.");
-        add("ninth with point", "1234.567", '8', "");
-        add("separator adds one", "1,234.56", '7', "1,234.567");
-        add("sign adds one", "-1234.56", '7', "-1234.567");
-        add("column holds nine", "-1,234.56", '7', "");
-        add("minus goes in front", "1,234.567", '-', "-1,234.567");
-        add("second minus", "-25", '-', "");
-        add("second point", "2.5", '.', "");
-        add("comma types the point", "12", ',', "12.");
-        add("comma after a point", "2.5", ',', "");
-    }
-
+    void amountKeyLimits_data() { addTableRows(u"core/quote/charges-amountkeys.txt"_s); }
     void amountKeyLimits()
     {
-        QFETCH(QString, text);
-        QFETCH(QChar, key);
-        QFETCH(QString, result);
-        const KeyOutcome outcome = ChargeKeys::amount(text, int(text.size()), key);
-        const QString typed = outcome.replaced   ? outcome.text
-                              : outcome.accepted ? text + key
-                                                 : QString();
-        QCOMPARE(typed, result);
+        QFETCH(QStringList, row);
+        const QString& text = row[0];
+        const KeyOutcome outcome = ChargeKeys::amount(text, int(text.size()), row[1].at(0));
+        QCOMPARE(outcome.replaced   ? outcome.text
+                 : outcome.accepted ? text + row[1]
+                                    : QString(),
+                 row[2]);
         if (outcome.replaced)
             QCOMPARE(outcome.caret, text.size() + 1);
     }

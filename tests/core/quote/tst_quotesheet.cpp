@@ -1,9 +1,10 @@
 #include "core/quote/quotesheet.h"
+#include "support/tablerows.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
-using Field = QuoteSheet::Field;
+using namespace Qt::StringLiterals;
 
 class TestQuoteSheet : public QObject
 {
@@ -20,123 +21,24 @@ private:
 private slots:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void pricing_data()
-    {
-        QTest::addColumn<bool>("nautical");
-        QTest::addColumn<bool>("wholeMiles");
-        QTest::addColumn<double>("minimum");
-        QTest::addColumn<QString>("nm");
-        QTest::addColumn<QString>("sm");
-        QTest::addColumn<QString>("rate");
-        QTest::addColumn<double>("taxPercent"); // 0: no tax chosen
-        QTest::addColumn<QString>("distance");
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<bool>("minimumApplies");
-        QTest::addColumn<QString>("tax");
-        QTest::addColumn<QString>("totalBase");
-
-        QTest::newRow("statute, no tax") << false << false << 0.0 << "1,072.8"
-                                         << "1,234.5"
-                                         << "2.70" << 0.0 << "1,234.5"
-                                         << "3,333.15" << false << "0.00"
-                                         << "3,333.15";
-        QTest::newRow("tax rounded from the shown base") // 249.98625 shows as 249.99
-            << false << false << 0.0 << "1,072.8"
-            << "1,234.5"
-            << "2.70" << 7.5 << "1,234.5"
-            << "3,333.15" << false << "249.99"
-            << "3,583.14";
-        QTest::newRow("whole statute miles, halves up") << false << true << 0.0 << "1,072.8"
-                                                        << "1,234.5"
-                                                        << "2.70" << 0.0 << "1,235"
-                                                        << "3,334.50" << false << "0.00"
-                                                        << "3,334.50";
-        QTest::newRow("nautical basis") << true << false << 0.0 << "1,000.0"
-                                        << "1,150.8"
-                                        << "8.50" << 0.0 << "1,000.0"
-                                        << "8,500.00" << false << "0.00"
-                                        << "8,500.00";
-        QTest::newRow("whole nautical miles") << true << true << 0.0 << "999.4"
-                                              << "1,150.1"
-                                              << "10.00" << 0.0 << "999"
-                                              << "9,990.00" << false << "0.00"
-                                              << "9,990.00";
-        QTest::newRow("below the minimum") << false << false << 500.0 << "86.9"
-                                           << "100.0"
-                                           << "2.70" << 0.0 << "100.0"
-                                           << "500.00" << true << "0.00"
-                                           << "500.00";
-        QTest::newRow("exactly the minimum") << false << false << 500.0 << "86.9"
-                                             << "100.0"
-                                             << "5.00" << 10.0 << "100.0"
-                                             << "500.00" << false << "50.00"
-                                             << "550.00";
-        QTest::newRow("minimum taxed") << false << false << 500.0 << "86.9"
-                                       << "100.0"
-                                       << "2.70" << 7.5 << "100.0"
-                                       << "500.00" << true << "37.50"
-                                       << "537.50";
-        // Compared on the decimal values: in binary 10.7 x 8.50 and 5,775 x 8.04 lie a
-        // hair below 90.95 and 46,431, and 10.7 x 7.03 a hair below 75.221; 90.897 is
-        // below 90.90 although it shows as 90.90.
-        QTest::newRow("product at the minimum at cents") << true << false << 90.95 << "10.7"
-                                                         << "12.3"
-                                                         << "8.50" << 0.0 << "10.7"
-                                                         << "90.95" << false << "0.00"
-                                                         << "90.95";
-        QTest::newRow("whole miles at the minimum at cents") << true << true << 46431.0 << "5,775.2"
-                                                             << "6,646.0"
-                                                             << "8.04" << 0.0 << "5,775"
-                                                             << "46,431.00" << false << "0.00"
-                                                             << "46,431.00";
-        QTest::newRow("product equal to a minimum past the cents")
-            << true << false << 75.221 << "10.7"
-            << "12.3"
-            << "7.03" << 0.0 << "10.7"
-            << "75.22" << false << "0.00"
-            << "75.22";
-        QTest::newRow("product below a minimum it rounds to") << true << false << 90.90 << "12.3"
-                                                              << "14.2"
-                                                              << "7.39" << 0.0 << "12.3"
-                                                              << "90.90" << true << "0.00"
-                                                              << "90.90";
-        QTest::newRow("one airport never the minimum") << false << false << 500.0 << "0.0"
-                                                       << "0.0"
-                                                       << "2.70" << 0.0 << "0.0"
-                                                       << "0.00" << false << "0.00"
-                                                       << "0.00";
-        QTest::newRow("minimum of 0") << false << false << 0.0 << "0.9"
-                                      << "1.0"
-                                      << "0.00" << 0.0 << "1.0"
-                                      << "0.00" << false << "0.00"
-                                      << "0.00";
-    }
-
+    void pricing_data() { addTableRows(u"core/quote/quotesheet-pricing.txt"_s); }
     void pricing()
     {
-        QFETCH(bool, nautical);
-        QFETCH(bool, wholeMiles);
-        QFETCH(double, minimum);
-        QFETCH(QString, nm);
-        QFETCH(QString, sm);
-        QFETCH(QString, rate);
-        QFETCH(double, taxPercent);
+        QFETCH(QStringList, row);
         PricingSettings settings;
-        settings.base = nautical ? QuoteBase::Nautical : QuoteBase::Statute;
-        settings.roundMiles = wholeMiles;
-        settings.minBaseCharge = minimum;
-
+        settings.base = row[0].startsWith(u"NM") ? QuoteBase::Nautical : QuoteBase::Statute;
+        settings.roundMiles = row[0].endsWith(u"whole");
+        settings.minBaseCharge = row[1].toDouble();
         QuoteSheet sheet(settings);
-        sheet.setText(QuoteSheet::ChargePerMile, rate);
-        if (taxPercent > 0)
-            sheet.setBaseTax(QStringLiteral("SALES TAX"), taxPercent);
-        route(sheet, nm, sm);
-
-        QTEST(sheet.text(QuoteSheet::DistanceCharge), "distance");
-        QTEST(sheet.text(QuoteSheet::BaseCharge), "base");
-        QTEST(sheet.isMinimumCharge(), "minimumApplies");
-        QTEST(sheet.text(QuoteSheet::TaxAmount), "tax");
-        QTEST(sheet.text(QuoteSheet::TotalBaseCharge), "totalBase");
+        sheet.setText(QuoteSheet::ChargePerMile, row[4]);
+        if (row[5] != u"0")
+            sheet.setBaseTax(u"SALES TAX"_s, row[5].toDouble());
+        route(sheet, row[2], row[3]);
+        QCOMPARE(sheet.text(QuoteSheet::DistanceCharge), row[6]);
+        QCOMPARE(sheet.text(QuoteSheet::BaseCharge), row[7]);
+        QCOMPARE(sheet.isMinimumCharge(), row[8] == u"yes");
+        QCOMPARE(sheet.text(QuoteSheet::TaxAmount), row[9]);
+        QCOMPARE(sheet.text(QuoteSheet::TotalBaseCharge), row[10]);
         QCOMPARE(sheet.text(QuoteSheet::TotalCharges), sheet.text(QuoteSheet::BaseCharge));
         QCOMPARE(sheet.text(QuoteSheet::TotalTaxes), sheet.text(QuoteSheet::TaxAmount));
         QCOMPARE(sheet.text(QuoteSheet::FinalQuote), sheet.text(QuoteSheet::TotalBaseCharge));

@@ -1,4 +1,5 @@
 #include "core/quote/routeinsertion.h"
+#include "support/tablerows.h"
 
 #include <QTest>
 
@@ -20,63 +21,24 @@ class TestRouteInsertion : public QObject
     Q_OBJECT
 
 private slots:
-    void decide_data()
-    {
-        QTest::addColumn<QStringList>("route");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("current");
-        QTest::addColumn<QString>("airport");
-        QTest::addColumn<bool>("before");  // the answer when asked before or after
-        QTest::addColumn<bool>("asked");   // whether before or after was asked
-        QTest::addColumn<int>("position"); // -1: refused
-        QTest::addColumn<QString>("refusal");
-
-        const QString current = u"Selected Airport is the same as Current Airport in Quote."_s;
-        const QString next = u"Selected Airport is the same as Next Airport in Quote."_s;
-        const QStringList three{"KTEB", "KBOS", "KJFK"};
-        QTest::newRow("empty route")
-            << QStringList() << -1 << -1 << "KTEB" << false << false << 0 << "";
-        QTest::newRow("after the only stop")
-            << QStringList{"KTEB"} << 0 << 0 << "KBOS" << false << false << 1 << "";
-        QTest::newRow("nothing selected: after the current")
-            << three << -1 << 1 << "KMIA" << false << false << 2 << "";
-        QTest::newRow("nothing selected or current: at the end")
-            << three << -1 << -1 << "KMIA" << false << false << 3 << "";
-        QTest::newRow("first of three, before")
-            << three << 0 << 0 << "KMIA" << true << true << 0 << "";
-        QTest::newRow("first of three, after")
-            << three << 0 << 0 << "KMIA" << false << true << 1 << "";
-        QTest::newRow("same as the first")
-            << three << 0 << 0 << "KTEB" << true << false << -1 << current;
-        QTest::newRow("same as the current")
-            << three << 1 << 1 << "KBOS" << false << false << -1 << current;
-        QTest::newRow("same as the next")
-            << three << 1 << 1 << "KJFK" << false << false << -1 << next;
-        QTest::newRow("after, the first again")
-            << three << 0 << 2 << "KBOS" << false << true << -1 << next;
-    }
+    void decide_data() { addTableRows(u"core/quote/routeinsertion-decide.txt"_s); }
     void decide()
     {
-        QFETCH(QStringList, route);
-        QFETCH(int, selected);
-        QFETCH(int, current);
-        QFETCH(QString, airport);
-        QFETCH(bool, before);
-        QFETCH(bool, asked);
-        QFETCH(int, position);
-        QFETCH(QString, refusal);
+        QFETCH(QStringList, row);
         RouteModel model;
-        for (const QString& id : route)
+        for (const QString& id : row[0].split(u' ', Qt::SkipEmptyParts))
             model.insertStop(model.count(), stop(id));
-        bool wasAsked = false;
-        const RouteInsertion::Decision decision =
-            RouteInsertion::decide({&model, selected, current}, stop(airport), 5000, 3000, [&] {
-                wasAsked = true;
-                return before;
+        bool asked = false;
+        const RouteInsertion::Decision decision = RouteInsertion::decide(
+            {&model, row[1].toInt(), row[2].toInt()}, stop(row[3]), 5000, 3000, [&] {
+                asked = true;
+                return row[4] == u"yes";
             });
-        QCOMPARE(wasAsked, asked);
-        QCOMPARE(decision.refusal, refusal);
-        if (position >= 0)
+        QCOMPARE(asked, row[5] == u"yes");
+        bool isPosition = false;
+        const int position = row[6].toInt(&isPosition);
+        QCOMPARE(decision.refusal, isPosition ? QString() : row[6]);
+        if (isPosition)
             QCOMPARE(decision.position, position);
         QVERIFY(decision.runwayQuestion.isEmpty());
     }

@@ -13,6 +13,8 @@
 // 3 when a quote cannot be priced (an unknown airport or tax type), and in a batch
 // when any line failed.
 
+#include "quotetool.h"
+
 #include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "core/document/customerfields.h"
@@ -29,7 +31,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -37,7 +38,6 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -363,7 +363,8 @@ void printFigures(QTextStream& out, const QuoteData& data)
 }
 
 // Prices one trip a line of a batch file (QuoteBatch).
-int runBatch(const Folder& folder, const QString& path, const QString& outputPath, QTextStream& err)
+int runBatch(const Folder& folder, const QString& path, const QString& outputPath, QTextStream& out,
+             QTextStream& err)
 {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly)) {
@@ -394,7 +395,9 @@ int runBatch(const Folder& folder, const QString& path, const QString& outputPat
         outLine << csvField(name);
     output += outLine.join(QLatin1Char(',')).toUtf8() + "\r\n";
 
-    const bool terminal = isatty(fileno(stderr));
+    // The progress is shown on a terminal only, never in a file or a caller's text.
+    const auto* errFile = qobject_cast<const QFile*>(err.device());
+    const bool terminal = errFile && errFile->handle() >= 0 && isatty(errFile->handle());
     int failed = 0;
     const int total = int(trips.size());
     for (int i = 0; i < total; ++i) {
@@ -422,10 +425,11 @@ int runBatch(const Folder& folder, const QString& path, const QString& outputPat
     if (terminal)
         err << '\n';
     if (outputPath.isEmpty()) {
-        QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(output) != output.size() ||
-            !out.flush()) {
-            err << "brisklander-quote: cannot write the figures: " << out.errorString() << '\n';
+        out << QString::fromUtf8(output);
+        out.flush();
+        if (out.status() != QTextStream::Ok) {
+            err << "brisklander-quote: cannot write the figures: "
+                << (out.device() ? out.device()->errorString() : QString()) << '\n';
             return FolderFailed;
         }
     } else {
@@ -444,22 +448,8 @@ int runBatch(const Folder& folder, const QString& path, const QString& outputPat
 
 } // namespace
 
-int main(int argc, char** argv)
+int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
-    // The PDF writer needs the fonts of a Gui application (no window is ever shown);
-    // everything else runs on Qt Core alone.
-    bool pdf = false;
-    for (int i = 1; i < argc; ++i)
-        pdf = pdf || QByteArray(argv[i]).startsWith("--pdf");
-    if (pdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QCoreApplication> app(pdf ? new QGuiApplication(argc, argv)
-                                              : new QCoreApplication(argc, argv));
-    QCoreApplication::setApplicationName(QStringLiteral("brisklander-quote"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(BRISKLANDER_VERSION));
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Prices a trip as the Brisklander main window does, with the settings and the database "
@@ -523,15 +513,19 @@ int main(int argc, char** argv)
                           QStringLiteral("TEXT")});
     }
 
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(QStringList{QStringLiteral("brisklander-quote")} + arguments)) {
         err << "brisklander-quote: " << parser.errorText() << '\n'
             << "Try 'brisklander-quote --help'.\n";
         return Usage;
     }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(Priced);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
+    if (parser.isSet(QStringLiteral("help"))) {
+        out << parser.helpText();
+        return Priced;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        out << "brisklander-quote " << BRISKLANDER_VERSION << '\n';
+        return Priced;
+    }
     const QStringList positional = parser.positionalArguments();
     const bool batch = parser.isSet(QStringLiteral("batch"));
     if (positional.isEmpty() || (batch && positional.size() != 1) ||
@@ -574,7 +568,7 @@ int main(int argc, char** argv)
             << '\n';
     if (batch)
         return runBatch(folder, parser.value(QStringLiteral("batch")),
-                        parser.value(QStringLiteral("output")), err);
+                        parser.value(QStringLiteral("output")), out, err);
 
     try {
         QStringList notes;
