@@ -210,7 +210,8 @@ private slots:
         Options options = Options::inFolder(dir);
         options.updateExisting = true;
         const OurAirports::Summary s = OurAirports::import(*m_ws, m_path, options);
-        QCOMPARE(OurAirports::summaryText(s), QString::fromUtf8(TestFiles::contentOf(dir + "/summary.txt")));
+        QCOMPARE(OurAirports::summaryText(s),
+                 QString::fromUtf8(TestFiles::contentOf(dir + "/summary.txt")));
         added += DemoIds;
         added.sort();
         QCOMPARE(storedIds(), added);
