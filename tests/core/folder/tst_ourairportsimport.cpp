@@ -255,65 +255,54 @@ private slots:
         QTest::addColumn<QString>("err");
         QTest::addColumn<QStringList>("added");
         QTest::addColumn<QStringList>("stored"); // "ID|COLUMN|value", "<null>" for none
-        const QByteArray ok = "1,ZAOK,small_airport,Fine,45,-100,10,US,US-SD,\n";
-        QTest::newRow("clean") << AirportsHeader + ok +
-                                      "2,ZAOL,large_airport,Finer,-45,100,,US,US-SD,\n"
-                               << 0 << "Read 2 airports: 2 added, 0 updated, 0 skipped, 0 rejected."
-                               << "" << QStringList{"ZAOK", "ZAOL"}
-                               << QStringList{"ZAOL|ELEVATION|<null>", "ZAOK|ELEVATION|10"};
-        QTest::newRow("every line refused")
-            << AirportsHeader + "1,ZAOK,small_airport,\"Open,45,-100,10,US,US-SD,\n"
-                                "2,ZAOL,small_airport,Short,45,-100,10,US\n"
-                                "3,ZAHI,small_airport,High,45,-100,1e12,US,US-SD,\n"
-            << 1 << "Read 3 airports: 0 added, 0 updated, 0 skipped, 3 rejected."
-            << "error: no airport of" << QStringList() << QStringList();
-        QTest::newRow("Windows-1252")
-            << AirportsHeader +
-                   "1,ZAOK,small_airport,Caf\xe9 \x96 \x80 Field,45,-100,10,US,US-SD,\n"
-            << 0
-            << "Read 1 airports: 1 added, 0 updated, 0 skipped, 0 rejected.\n"
-               "  airports.csv is not UTF-8: read as Windows-1252"
-            << "" << QStringList{"ZAOK"} << QStringList{"ZAOK|NAME|CAF\u00c9 \u2013 \u20ac FIELD"};
-        QTest::newRow("line break in a quoted name")
-            << AirportsHeader + "1,ZAOK,small_airport,\"Two\r\nLines\",45,-100,10,US,US-SD,\n" +
-                   "2,ZAOL,small_airport,\"Open,45,-100,10,US,US-SD,\n"
-            << 3
-            << "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
-               "  rejected: airports.csv line 4: a quoted field is not closed"
-            << "" << QStringList{"ZAOK"} << QStringList{"ZAOK|NAME|TWO LINES"};
-        QTest::newRow("NUL in a name")
-            << AirportsHeader + ok +
-                   QByteArray("2,ZAOL,small_airport,Cut\0Here,45,-100,10,US,,\n", 46)
-            << 3
-            << "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
-               "  rejected: airports.csv line 3: the line holds a NUL character (byte 0)"
-            << "" << QStringList{"ZAOK"} << QStringList();
-        QTest::newRow("one identifier twice")
-            << AirportsHeader + ok + "2,ZAOK,small_airport,Again,46,-100,10,US,US-SD,\n"
-            << 3
-            << "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
-               "  rejected: airports.csv line 3 (ZAOK): identifier ZAOK again, as on line 2; the "
-               "line is left out"
-            << "" << QStringList{"ZAOK"} << QStringList{"ZAOK|NAME|FINE"};
-        QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\"\xff\xfe,,\n\x00\x01\"\n,,,\n")
-                                 << 1 << ""
-                                 << "error 3343: The file '" << QStringList() << QStringList();
-        QTest::newRow("empty file")
-            << QByteArray() << 1 << "Read 0 airports: 0 added, 0 updated, 0 skipped, 0 rejected."
-            << "holds no airports" << QStringList() << QStringList();
-        QTest::newRow("header only")
-            << AirportsHeader << 1 << "Read 0 airports: 0 added, 0 updated, 0 skipped, 0 rejected."
-            << "holds no airports" << QStringList() << QStringList();
-        QTest::newRow("missing") << QByteArray("-") << 1 << ""
-                                 << "error 3024: Could not read" << QStringList() << QStringList();
-        QTest::newRow("a folder in its place")
-            << QByteArray("/") << 1 << ""
-            << "error 3024: Could not read" << QStringList() << QStringList();
+        const auto row = [](const char* name, const QByteArray& airports, int exitCode,
+                            const char* out, const char* err, const QStringList& added = {},
+                            const QStringList& stored = {}) {
+            QTest::newRow(name) << airports << exitCode << QString::fromUtf8(out)
+                                << QString::fromUtf8(err) << added << stored;
+        };
+        const QByteArray ok = AirportsHeader + "1,ZAOK,small_airport,Fine,45,-100,10,US,US-SD,\n";
+        const QByteArray open = "2,ZAOL,small_airport,\"Open,45,-100,10,US,US-SD,\n";
+        row("clean", ok + "2,ZAOL,large_airport,Finer,-45,100,,US,US-SD,\n", 0,
+            "Read 2 airports: 2 added, 0 updated, 0 skipped, 0 rejected.", "", {"ZAOK", "ZAOL"},
+            {"ZAOL|ELEVATION|<null>", "ZAOK|ELEVATION|10"});
+        row("every line refused",
+            AirportsHeader + open + "2,ZAOL,small_airport,Short,45,-100,10,US\n" +
+                "3,ZAHI,small_airport,High,45,-100,1e12,US,US-SD,\n",
+            1, "Read 3 airports: 0 added, 0 updated, 0 skipped, 3 rejected.",
+            "error: no airport of");
+        row("Windows-1252",
+            AirportsHeader + "1,ZAOK,small_airport,Caf\xe9 \x96 \x80 Field,45,-100,10,US,US-SD,\n",
+            0,
+            "Read 1 airports: 1 added, 0 updated, 0 skipped, 0 rejected.\n"
+            "  airports.csv is not UTF-8: read as Windows-1252",
+            "", {"ZAOK"}, {"ZAOK|NAME|CAF\u00c9 \u2013 \u20ac FIELD"});
+        row("line break in a quoted name",
+            AirportsHeader + "1,ZAOK,small_airport,\"Two\r\nLines\",45,-100,10,US,US-SD,\n" + open,
+            3,
+            "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
+            "  rejected: airports.csv line 4: a quoted field is not closed",
+            "", {"ZAOK"}, {"ZAOK|NAME|TWO LINES"});
+        row("NUL in a name",
+            ok + QByteArray("2,ZAOL,small_airport,Cut\0Here,45,-100,10,US,,\n", 46), 3,
+            "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
+            "  rejected: airports.csv line 3: the line holds a NUL character (byte 0)",
+            "", {"ZAOK"});
+        row("one identifier twice", ok + "2,ZAOK,small_airport,Again,46,-100,10,US,US-SD,\n", 3,
+            "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
+            "  rejected: airports.csv line 3 (ZAOK): identifier ZAOK again, as on line 2; the "
+            "line is left out",
+            "", {"ZAOK"}, {"ZAOK|NAME|FINE"});
+        row("garbage", QByteArray("\x89PNG\r\n\x1a\n\"\xff\xfe,,\n\x00\x01\"\n,,,\n"), 1, "",
+            "error 3343: The file '");
+        const char* none = "Read 0 airports: 0 added, 0 updated, 0 skipped, 0 rejected.";
+        row("empty file", QByteArray(), 1, none, "holds no airports");
+        row("header only", AirportsHeader, 1, none, "holds no airports");
+        row("missing", "-", 1, "", "error 3024: Could not read");
+        row("a folder in its place", "/", 1, "", "error 3024: Could not read");
         // Planted by another user: never waited on, the folder's lock included.
-        QTest::newRow("FIFOs as airports.csv and the folder's lock")
-            << QByteArray("|") << 1 << ""
-            << "airports.csv': it is a FIFO (named pipe), not a regular file." << QStringList()
-            << QStringList();
+        row("FIFOs as airports.csv and the folder's lock", "|", 1, "",
+            "airports.csv': it is a FIFO (named pipe), not a regular file.");
     }
     // A FIFO planted at the database writers' lock: the import stops at once, naming it,
     // and writes nothing without the lock.

@@ -327,42 +327,18 @@ private slots:
         QCOMPARE(mixed, 0);
     }
 
-    // A settings file that is there but cannot be read is no empty file.
-    void unreadableFileIsAnError_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("a folder") << "folder"
-                                  << "Is a directory";
-        QTest::newRow("mode 000, another user") << "000"
-                                                << "Permission denied";
-    }
-
+    // A settings file that is there but cannot be read is no empty file (one this user
+    // may not read stops the start: that test names the cause too).
     void unreadableFileIsAnError()
     {
-        QFETCH(QString, kind);
-        QFETCH(QString, reason);
-        QString path = m_dir.filePath(u"unreadable-"_s + kind);
-        std::unique_ptr<AsOtherUser> otherUser;
-        if (kind == u"folder") {
-            QVERIFY(QDir().mkpath(path));
-        } else {
-            if (!runningAsRoot())
-                QSKIP("needs root to act as another user");
-            path = fileWith(RealisticFile);
-            QVERIFY(QFile::setPermissions(path, {}));
-            QVERIFY(QFile::setPermissions(m_dir.filePath(QString()),
-                                          QFile::permissions(m_dir.filePath(QString())) |
-                                              QFile::ExeOther));
-            otherUser = std::make_unique<AsOtherUser>();
-            QVERIFY(otherUser->switched());
-        }
+        const QString path = m_dir.filePath(u"a folder"_s);
+        QVERIFY(QDir().mkpath(path));
         try {
             readSettings(path);
             QFAIL("read as empty");
         } catch (const SettingsReadError& error) {
             QCOMPARE(error.text(),
-                     u"The settings file '%1' cannot be read: %2."_s.arg(path, reason));
+                     u"The settings file '%1' cannot be read: Is a directory."_s.arg(path));
         }
     }
 
