@@ -3,6 +3,7 @@
 #include "core/db/schema.h"
 #include "core/folder/ourairportsimport.h"
 #include "core/folder/starterdata.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,41 +31,8 @@ private slots:
         m_ws =
             engine.createWorkspace(QStringLiteral("AirportWS"), Schema::UserName, Schema::Password);
         m_path = m_dir->filePath(Schema::DatabaseFileName);
-        // Extra columns and a column order of their own: the importer goes by header.
-        write("airports.csv",
-              "id,continent,ident,type,name,latitude_deg,longitude_deg,elevation_ft,"
-              "iso_country,iso_region,municipality,gps_code\n"
-              "1,NA,KTEB,small_airport,Teterboro New,40.85,-74.06,9,US,US-NJ,x,KTEB\n"
-              "2,NA,00A,heliport,Total RF Heliport,40.07,-74.93,11,US,US-PA,x,\n"
-              "3,NA,XX-0001,small_airport,\"A Very Long Name, Longer Than Fifty Characters "
-              "Airfield\",40.5,-74.25,,US,US-NJ,x,kxyz\n"
-              "4,AF,FZZZ,medium_airport,Equator Field,-0.5,0.25,1200,CD,CD-KN,x,FZZZ\n"
-              "5,NA,BAD1,large_airport,\"Broken,41.0,-75.0,10,US,US-NY,x,BAD1\n"
-              "6,NA,NORW,small_airport,Closed Strip,42,-76,10,US,US-NY,x,NORW\n"
-              "7,NA,XX-12345,small_airport,No Code,43,-77,10,US,US-NY,x,\n");
-        write("runways.csv",
-              "id,airport_ref,airport_ident,length_ft,width_ft,surface,lighted,closed\n"
-              "10,1,KTEB,5000,100,ASP,1,0\n"
-              "11,3,XX-0001,9000,200,ASP,1,1\n"
-              "12,3,XX-0001,3000,50,ASP,0,0\n"
-              "13,3,XX-0001,4000,75,ASP,0,0\n"
-              "14,4,FZZZ,6000,,ASP,1,0\n"
-              "15,6,NORW,3000,50,ASP,1,1\n"
-              "16,7,XX-12345,3000,50,ASP,1,0\n"
-              "17,2,00A,60,60,ASP,0,0\n");
-        write("countries.csv", "\"id\",\"code\",\"name\"\n"
-                               "\"1\",\"US\",\"United States\"\n"
-                               "\"2\",\"CD\",\"Democratic Republic of the Congo\"\n");
-        // A table of the download's own: its offset column is taken as it stands, a line
-        // without one goes by the zone's name.
-        write("timezones.csv", "ident,tz_database_name,standard_offset_hours\n"
-                               "FZZZ,Africa/Kinshasa,\n"
-                               "KXYZ,America/New_York,-4\n"
-                               "NORW,Europe/Paris,soon\n");
-        m_options.airportsCsv = m_dir->filePath("airports.csv");
-        m_options.runwaysCsv = m_dir->filePath("runways.csv");
-        m_options.countriesCsv = m_dir->filePath("countries.csv");
-        m_options.timezonesCsv = m_dir->filePath("timezones.csv");
+        m_options = OurAirports::Options::inFolder(
+            QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/folder/data/sample"));
     }
     void cleanup()
     {
@@ -106,14 +74,17 @@ private slots:
     {
         QTest::addColumn<QString>("zone");
         QTest::addColumn<float>("hours"); // NaN: no value
-        QTest::newRow("west, summer time ignored") << "America/New_York" << -5.0f;
-        QTest::newRow("half hour") << "Asia/Kolkata" << 5.5f;
-        QTest::newRow("quarter hour") << "Asia/Kathmandu" << 5.75f;
-        QTest::newRow("southern summer time ignored") << "Australia/Sydney" << 10.0f;
-        QTest::newRow("winter as a negative saving") << "Europe/Dublin" << 0.0f;
-        QTest::newRow("hour back during Ramadan") << "Africa/Casablanca" << 1.0f;
-        QTest::newRow("beyond +12") << "Pacific/Kiritimati" << float(qQNaN());
-        QTest::newRow("unknown") << "Nowhere/Else" << float(qQNaN());
+        const QList<std::pair<const char*, float>> zones{
+            {"America/New_York", -5}, // summer time ignored
+            {"Asia/Kolkata", 5.5},
+            {"Asia/Kathmandu", 5.75},
+            {"Australia/Sydney", 10},        // southern summer time ignored
+            {"Europe/Dublin", 0},            // winter as a negative saving
+            {"Africa/Casablanca", 1},        // an hour back during Ramadan
+            {"Pacific/Kiritimati", qQNaN()}, // beyond +12
+            {"Nowhere/Else", qQNaN()}};
+        for (const auto& [zone, hours] : zones)
+            QTest::newRow(zone) << zone << hours;
     }
     void standardOffsetHours()
     {
@@ -123,59 +94,6 @@ private slots:
         QCOMPARE(offset.has_value(), !qIsNaN(hours));
         if (offset)
             QCOMPARE(*offset, hours);
-    }
-
-    void importsTheUsableAirports()
-    {
-        int lastDone = -1, lastTotal = -1;
-        const auto s = OurAirports::import(*m_ws, m_path, m_options, [&](int done, int total) {
-            lastDone = done;
-            lastTotal = total;
-        });
-        QCOMPARE(lastDone, 7);
-        QCOMPARE(lastTotal, 7);
-        QCOMPARE(s.read, 7);
-        QCOMPARE(s.added, 2);
-        QCOMPARE(s.updated, 0);
-        QCOMPARE(s.skipped.value("not an airport type"), 1);
-        QCOMPARE(s.skipped.value("no open runway with a length"), 1);
-        QCOMPARE(s.skipped.value("no usable identifier"), 1);
-        QCOMPARE(s.skipped.value("already in the table"), 1);
-        QCOMPARE(s.rejected, 1);
-        QCOMPARE(
-            s.rejectedLines,
-            QStringList({"timezones.csv line 4 (NORW): standard offset \"soon\" is not a number",
-                         "airports.csv line 6: a quoted field is not closed"}));
-        QCOMPARE(s.zoneByIdentifier, 2);
-        QCOMPARE(s.zoneFromNearest + s.withoutZone, 0);
-        QVERIFY(!s.clean());
-        QVERIFY(!AirportIdExists(*m_ws, m_path, "BAD1"));
-
-        const AirportRecord x = *ReadAirport(*m_ws, m_path, "KXYZ");
-        QCOMPARE(x.NAME, QString("A VERY LONG NAME, LONGER THAN FIFTY CHARACTERS AIR"));
-        QCOMPARE(x.STATE, QString("NJ"));
-        QCOMPARE(x.COUNTRY, QString("UNITED STATES"));
-        QVERIFY(stored("KXYZ", "ELEVATION").isNull()); // none given
-        QCOMPARE(x.RUNWAY_LENGTH, 4000);               // the longest open one, not the closed 9000
-        QCOMPARE(x.RUNWAY_WIDTH, std::optional<qint16>(75));
-        QCOMPARE(x.LIGHTING, QString("NO LIGHT")); // only the closed runway is lighted
-        QCOMPARE(x.PUB_MIL, QString("P"));
-        QCOMPARE(x.Latitude.DegreesText, QString("40"));
-        QCOMPARE(x.Longitude.DegreesText, QString("074"));
-        QCOMPARE(x.Longitude.Minutes, qint16(15));
-        QCOMPARE(x.TIME_ZONE, std::optional<float>(-4.0f)); // by its gps_code
-
-        const AirportRecord z = *ReadAirport(*m_ws, m_path, "FZZZ");
-        QCOMPARE(z.Latitude.DegreesText, QString("-00"));
-        QCOMPARE(z.Latitude.Minutes, qint16(30));
-        QCOMPARE(z.Longitude.DegreesText, QString("-000"));
-        QCOMPARE(z.Longitude.Minutes, qint16(15));
-        QCOMPARE(z.COUNTRY, QString("DEMOCRATIC REPUBLIC OF TH"));
-        QCOMPARE(z.STATE, QString("KN"));
-        QCOMPARE(z.ELEVATION, 1200);
-        QCOMPARE(z.LIGHTING, QString());
-        QVERIFY(!z.RUNWAY_WIDTH); // none given
-        QCOMPARE(z.TIME_ZONE, std::optional<float>(1.0f));
     }
 
     void existingAirportKeptUnlessAsked()
@@ -199,130 +117,93 @@ private slots:
         QCOMPARE(updated.RUNWAY_LENGTH, 5000);
     }
 
-    // The tool as the operator runs it: every value the table or the editor cannot hold
-    // is refused with its line and airport, the rest is imported, and the exit status
-    // says that lines were left out.
-    void toolRefusesValuesTheTableCannotHold()
+    // A download's lines as the summary and the table have them: every value the table
+    // or the editor cannot hold is refused with its line and airport, the rest is
+    // imported. A fresh download has no time-zone table: the zones come from the one the
+    // program ships, by identifier or gps_code, else from the nearest airport it lists
+    // of the same country within 50 NM.
+    void importsADownload_data()
     {
-        const QString air = ",small_airport,%1,45,-100,%2,US,US-SD,\n";
-        QByteArray airports = AirportsHeader;
-        const QStringList lines{"1,ZAHI" + air.arg("Huge Elevation", "99999999999"),
-                                "2,ZALO" + air.arg("Below The Sea", "-1e10"),
-                                "3,ZAWD" + air.arg("Word Elevation", "high"),
-                                "4,ZAED" + air.arg("Beyond The Editor", "150000"),
-                                "5,ZATP" + air.arg("Top Edge", "99999"),
-                                "6,ZABT" + air.arg("Bottom Edge", "-9999"),
-                                "7,ZARW" + air.arg("Huge Runway", "10"),
-                                "8,ZARO" + air.arg("Only A Huge Runway", "10"),
-                                "9,ZAWI" + air.arg("Wide Runway", "10"),
-                                "10,ZAPO,small_airport,Pole,-90,0,10,AQ,AQ-U-A,\n",
-                                "11,ZAAM,small_airport,Antimeridian,10,179.99999999,10,FJ,FJ-C,\n",
-                                "12,ZANL,small_airport,Word Latitude,north,-100,10,US,US-SD,\n"};
-        for (const QString& line : lines)
-            airports += line.toUtf8();
-        QByteArray runways = RunwaysHeader;
-        for (const char* airport : {"1,ZAHI", "2,ZALO", "3,ZAWD", "4,ZAED", "5,ZATP", "6,ZABT",
-                                    "10,ZAPO", "11,ZAAM", "12,ZANL"})
-            runways += QByteArray(airport) + ",5000,100,1,0\n";
-        runways += "7,ZARW,1e9,100,1,0\n"       // line 11
-                   "7,ZARW,long,100,1,0\n"      // line 12
-                   "7,ZARW,4000,75,0,0\n"       //
-                   "8,ZARO,120000,100,1,0\n"    // line 14
-                   "9,ZAWI,5000,70000,1,0\n"    // line 15
-                   "9,ZAWI,3000,999,0,0\n"      //
-                   "7,ZARW,99999999,100,1,1\n"; // closed: never considered
-        const Tool tool = runImport(writeSet(airports, runways));
-
-        QCOMPARE(tool.exitCode, 3);
-        QCOMPARE(tool.err, QString());
-        const QString r = QStringLiteral("  rejected: ");
-        const QString leftOut = QStringLiteral("; the runway is left out\n");
-        QCOMPARE(
-            tool.out,
-            "Read 12 airports: 4 added, 0 updated, 1 skipped, 7 rejected; 3 lines of the "
-            "other files rejected.\n"
-            "  time zones: 0 by identifier, 4 from the nearest airport within 50 NM, 0 left "
-            "empty\n"
-            "  skipped, no open runway with a length: 1\n" +
-                r + "runways.csv line 11 (ZARW): runway length 1e9 is outside 0..99999" + leftOut +
-                r + "runways.csv line 12 (ZARW): runway length \"long\" is not a number" + leftOut +
-                r + "runways.csv line 14 (ZARO): runway length 120000 is outside 0..99999" +
-                leftOut + r +
-                "airports.csv line 2 (ZAHI): elevation 99999999999 is outside -9999..99999\n" + r +
-                "airports.csv line 3 (ZALO): elevation -1e10 is outside -9999..99999\n" + r +
-                "airports.csv line 4 (ZAWD): elevation \"high\" is not a number\n" + r +
-                "airports.csv line 5 (ZAED): elevation 150000 is outside -9999..99999\n" + r +
-                "airports.csv line 11 (ZAPO): latitude -90 is on a pole, where the airport "
-                "table cannot hold a position\n" +
-                r +
-                "airports.csv line 12 (ZAAM): longitude 179.99999999 rounds onto the 180th "
-                "meridian, where the airport table cannot hold a position\n" +
-                r + "airports.csv line 13 (ZANL): latitude \"north\" is not a number\n" +
-                "  note: runways.csv line 15 (ZAWI): runway width 70000 is outside 0..999; the "
-                "runway is kept without a width\n\n");
-
-        QCOMPARE(storedIds(), DemoIds + QStringList({"ZABT", "ZARW", "ZATP", "ZAWI"}));
-        QCOMPARE(ReadAirport(*m_ws, m_path, "ZATP")->ELEVATION, 99999);
-        QCOMPARE(ReadAirport(*m_ws, m_path, "ZABT")->ELEVATION, -9999);
-        // The longest runway that can be stored, with its own width and lights.
-        const AirportRecord rw = *ReadAirport(*m_ws, m_path, "ZARW");
-        QCOMPARE(rw.RUNWAY_LENGTH, 4000);
-        QCOMPARE(rw.RUNWAY_WIDTH, std::optional<qint16>(75));
-        QCOMPARE(rw.LIGHTING, QString("NO LIGHT"));
-        const AirportRecord wi = *ReadAirport(*m_ws, m_path, "ZAWI");
-        QCOMPARE(wi.RUNWAY_LENGTH, 5000);
-        QCOMPARE(wi.RUNWAY_WIDTH, std::optional<qint16>());
-        QCOMPARE(wi.TIME_ZONE, std::optional<float>(-6.0f)); // a field 2 NM away
+        QTest::addColumn<QString>("folder"); // beside the test, with its summary.txt
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("stored"); // "ID|COLUMN|value", "<null>" for none
+        // Extra columns and a column order of their own (the importer goes by header), and
+        // a time-zone table whose offset column is taken as it stands, a line without one
+        // going by the zone's name. The longest open runway is taken, not the closed
+        // 9000, and only the closed one is lighted; KXYZ has its zone by its gps_code.
+        QTest::newRow("usable airports")
+            << "sample" << QStringList{"FZZZ", "KXYZ"}
+            << QStringList{"KXYZ|STATE|NJ",
+                           "KXYZ|COUNTRY|UNITED STATES",
+                           "KXYZ|ELEVATION|<null>",
+                           "KXYZ|RUNWAY LENGTH|4000",
+                           "KXYZ|RUNWAY WIDTH|75",
+                           "KXYZ|LIGHTING|NO LIGHT",
+                           "KXYZ|PUB/MIL|P",
+                           "KXYZ|LATITUDE DEGREES|40",
+                           "KXYZ|LONGITUDE DEGREES|074",
+                           "KXYZ|LONGITUDE MINUTES|15",
+                           "KXYZ|TIME ZONE|-4",
+                           "FZZZ|LATITUDE DEGREES|-00",
+                           "FZZZ|LATITUDE MINUTES|30",
+                           "FZZZ|LONGITUDE DEGREES|-000",
+                           "FZZZ|LONGITUDE MINUTES|15",
+                           "FZZZ|COUNTRY|DEMOCRATIC REPUBLIC OF TH",
+                           "FZZZ|STATE|KN",
+                           "FZZZ|ELEVATION|1200",
+                           "FZZZ|LIGHTING|",
+                           "FZZZ|RUNWAY WIDTH|<null>",
+                           "FZZZ|TIME ZONE|1",
+                           "KXYZ|NAME|A VERY LONG NAME, LONGER THAN FIFTY CHARACTERS AIR"};
+        QTest::newRow("values the table cannot hold")
+            << "refused" << QStringList{"ZABT", "ZARW", "ZATP", "ZAWI"}
+            << QStringList{"ZATP|ELEVATION|99999", "ZABT|ELEVATION|-9999",
+                           // The longest runway that can be stored, with its width and lights.
+                           "ZARW|RUNWAY LENGTH|4000", "ZARW|RUNWAY WIDTH|75",
+                           "ZARW|LIGHTING|NO LIGHT", "ZAWI|RUNWAY LENGTH|5000",
+                           "ZAWI|RUNWAY WIDTH|<null>", "ZAWI|TIME ZONE|-6"}; // a field 2 NM away
+        QTest::newRow("zones of a fresh download")
+            << "fresh" << QStringList{"CYYT", "LFOB", "NFTF", "ZZES", "ZZPT", "ZZSE", "ZZTB"}
+            << QStringList{"KTEB|TIME ZONE|-5",     "CYYT|TIME ZONE|-3.5", "LFOB|TIME ZONE|1",
+                           "ZZTB|TIME ZONE|-5",     // 0.7 NM from Teterboro
+                           "ZZPT|TIME ZONE|0",      // Evora, 48 NM: Badajoz, 6 NM away, is in Spain
+                           "ZZES|TIME ZONE|1",      // Badajoz
+                           "ZZSE|TIME ZONE|<null>", // nothing within 50 NM
+                           "NFTF|TIME ZONE|<null>"}; // +13
     }
 
-    // A fresh download has no time-zone table: the zones come from the one the program
-    // ships, by identifier or gps_code, else from the nearest airport it lists of the
-    // same country within 50 NM.
-    void toolFillsZonesOfAFreshDownload()
+    void importsADownload()
     {
-        const QString sea = QStringLiteral(",0,-140,10,");
-        const QByteArray airports =
-            AirportsHeader +
-            "1,KTEB,small_airport,Teterboro,40.8501,-74.0608,9,US,US-NJ,\n"
-            "2,CYYT,large_airport,St John's,47.6186,-52.7519,461,CA,CA-NL,\n"
-            "3,XX-0001,small_airport,By Gps Code" +
-            sea.toUtf8() + "FR,FR-HDF,LFOB\n" +
-            "4,ZZTB,small_airport,Beside Teterboro,40.86,-74.07,9,US,US-NJ,\n"
-            "5,ZZPT,small_airport,West Of The Border,38.87,-6.95,200,PT,PT-12,\n"
-            "6,ZZES,small_airport,East Of The Border,38.87,-6.95,200,ES,ES-EX,\n"
-            "7,ZZSE,small_airport,Far Out At Sea" +
-            sea.toUtf8() + "XX,XX-U-A,\n" +
-            "8,NFTF,large_airport,Fua'amotu,-21.2414,-175.1492,126,TO,TO-04,\n";
-        QByteArray runways = RunwaysHeader;
-        for (const char* airport :
-             {"1,KTEB", "2,CYYT", "3,XX-0001", "4,ZZTB", "5,ZZPT", "6,ZZES", "7,ZZSE", "8,NFTF"})
-            runways += QByteArray(airport) + ",5000,100,1,0\n";
-        const Tool tool = runImport(writeSet(airports, runways), {"--update"});
-
-        QCOMPARE(tool.exitCode, 0);
-        QCOMPARE(tool.out, QString("Read 8 airports: 7 added, 1 updated, 0 skipped, 0 rejected.\n"
-                                   "  time zones: 3 by identifier, 3 from the nearest airport "
-                                   "within 50 NM, 2 left empty\n\n"));
-        const QList<std::pair<const char*, QString>> expected{
-            {"KTEB", "-5"},   {"CYYT", "-3.5"},
-            {"LFOB", "1"},    {"ZZTB", "-5"}, // 0.7 NM from Teterboro
-            {"ZZPT", "0"},                    // Evora, 48 NM: Badajoz, 6 NM away, is in Spain
-            {"ZZES", "1"},                    // Badajoz
-            {"ZZSE", "none"},                 // nothing within 50 NM
-            {"NFTF", "none"},                 // +13
-        };
-        for (const auto& [id, zone] : expected)
-            QCOMPARE(std::pair(id, zoneText(id)), std::pair(id, zone));
+        QFETCH(QString, folder);
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, stored);
+        const QString dir =
+            QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/folder/data/") + folder;
+        Options options = Options::inFolder(dir);
+        options.updateExisting = folder == u"fresh";
+        int lastDone = -1, lastTotal = -1;
+        const OurAirports::Summary s =
+            OurAirports::import(*m_ws, m_path, options, [&](int done, int total) {
+                lastDone = done;
+                lastTotal = total;
+            });
+        QCOMPARE(std::pair(lastDone, lastTotal), std::pair(s.read, s.read));
+        QCOMPARE(OurAirports::summaryText(s),
+                 QString::fromUtf8(TestFiles::contentOf(dir + "/summary.txt")));
+        added += DemoIds;
+        added.sort();
+        QCOMPARE(storedIds(), added);
+        expectStored(stored);
     }
 
     // The starter data as the build imports it: every airport has its zone but those
     // whose standard offset the table cannot hold.
     void starterDataHasItsZones()
     {
-        const Tool tool =
-            runImport(QStringLiteral(BRISKLANDER_SOURCE_DIR "/data/ourairports"), {"--update"});
-        // The South Pole station's line is refused (a pole cannot be stored): status 3.
-        QVERIFY2(tool.exitCode == 0 || tool.exitCode == 3, qPrintable(tool.err));
+        Options options = Options::inFolder(BRISKLANDER_SOURCE_DIR "/data/ourairports");
+        options.updateExisting = true;
+        // The South Pole station's line is refused (a pole cannot be stored).
+        QVERIFY(OurAirports::import(*m_ws, m_path, options).kept > 0);
         const QList<std::pair<const char*, QString>> expected{
             {"KTEB", "-5"},   {"KDEN", "-7"},   {"KPHX", "-7"}, {"PHNL", "-10"},
             {"CYYT", "-3.5"}, {"SAEZ", "-3"},   {"SCEL", "-4"}, {"EGLL", "0"},
@@ -352,65 +233,54 @@ private slots:
         QTest::addColumn<QString>("err");
         QTest::addColumn<QStringList>("added");
         QTest::addColumn<QStringList>("stored"); // "ID|COLUMN|value", "<null>" for none
-        const QByteArray ok = "1,ZAOK,small_airport,Fine,45,-100,10,US,US-SD,\n";
-        QTest::newRow("clean") << AirportsHeader + ok +
-                                      "2,ZAOL,large_airport,Finer,-45,100,,US,US-SD,\n"
-                               << 0 << "Read 2 airports: 2 added, 0 updated, 0 skipped, 0 rejected."
-                               << "" << QStringList{"ZAOK", "ZAOL"}
-                               << QStringList{"ZAOL|ELEVATION|<null>", "ZAOK|ELEVATION|10"};
-        QTest::newRow("every line refused")
-            << AirportsHeader + "1,ZAOK,small_airport,\"Open,45,-100,10,US,US-SD,\n"
-                                "2,ZAOL,small_airport,Short,45,-100,10,US\n"
-                                "3,ZAHI,small_airport,High,45,-100,1e12,US,US-SD,\n"
-            << 1 << "Read 3 airports: 0 added, 0 updated, 0 skipped, 3 rejected."
-            << "error: no airport of" << QStringList() << QStringList();
-        QTest::newRow("Windows-1252")
-            << AirportsHeader +
-                   "1,ZAOK,small_airport,Caf\xe9 \x96 \x80 Field,45,-100,10,US,US-SD,\n"
-            << 0
-            << "Read 1 airports: 1 added, 0 updated, 0 skipped, 0 rejected.\n"
-               "  airports.csv is not UTF-8: read as Windows-1252"
-            << "" << QStringList{"ZAOK"} << QStringList{"ZAOK|NAME|CAF\u00c9 \u2013 \u20ac FIELD"};
-        QTest::newRow("line break in a quoted name")
-            << AirportsHeader + "1,ZAOK,small_airport,\"Two\r\nLines\",45,-100,10,US,US-SD,\n" +
-                   "2,ZAOL,small_airport,\"Open,45,-100,10,US,US-SD,\n"
-            << 3
-            << "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
-               "  rejected: airports.csv line 4: a quoted field is not closed"
-            << "" << QStringList{"ZAOK"} << QStringList{"ZAOK|NAME|TWO LINES"};
-        QTest::newRow("NUL in a name")
-            << AirportsHeader + ok +
-                   QByteArray("2,ZAOL,small_airport,Cut\0Here,45,-100,10,US,,\n", 46)
-            << 3
-            << "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
-               "  rejected: airports.csv line 3: the line holds a NUL character (byte 0)"
-            << "" << QStringList{"ZAOK"} << QStringList();
-        QTest::newRow("one identifier twice")
-            << AirportsHeader + ok + "2,ZAOK,small_airport,Again,46,-100,10,US,US-SD,\n"
-            << 3
-            << "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
-               "  rejected: airports.csv line 3 (ZAOK): identifier ZAOK again, as on line 2; the "
-               "line is left out"
-            << "" << QStringList{"ZAOK"} << QStringList{"ZAOK|NAME|FINE"};
-        QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\"\xff\xfe,,\n\x00\x01\"\n,,,\n")
-                                 << 1 << ""
-                                 << "error 3343: The file '" << QStringList() << QStringList();
-        QTest::newRow("empty file")
-            << QByteArray() << 1 << "Read 0 airports: 0 added, 0 updated, 0 skipped, 0 rejected."
-            << "holds no airports" << QStringList() << QStringList();
-        QTest::newRow("header only")
-            << AirportsHeader << 1 << "Read 0 airports: 0 added, 0 updated, 0 skipped, 0 rejected."
-            << "holds no airports" << QStringList() << QStringList();
-        QTest::newRow("missing") << QByteArray("-") << 1 << ""
-                                 << "error 3024: Could not read" << QStringList() << QStringList();
-        QTest::newRow("a folder in its place")
-            << QByteArray("/") << 1 << ""
-            << "error 3024: Could not read" << QStringList() << QStringList();
+        const auto row = [](const char* name, const QByteArray& airports, int exitCode,
+                            const char* out, const char* err, const QStringList& added = {},
+                            const QStringList& stored = {}) {
+            QTest::newRow(name) << airports << exitCode << QString::fromUtf8(out)
+                                << QString::fromUtf8(err) << added << stored;
+        };
+        const QByteArray ok = AirportsHeader + "1,ZAOK,small_airport,Fine,45,-100,10,US,US-SD,\n";
+        const QByteArray open = "2,ZAOL,small_airport,\"Open,45,-100,10,US,US-SD,\n";
+        row("clean", ok + "2,ZAOL,large_airport,Finer,-45,100,,US,US-SD,\n", 0,
+            "Read 2 airports: 2 added, 0 updated, 0 skipped, 0 rejected.", "", {"ZAOK", "ZAOL"},
+            {"ZAOL|ELEVATION|<null>", "ZAOK|ELEVATION|10"});
+        row("every line refused",
+            AirportsHeader + open + "2,ZAOL,small_airport,Short,45,-100,10,US\n" +
+                "3,ZAHI,small_airport,High,45,-100,1e12,US,US-SD,\n",
+            1, "Read 3 airports: 0 added, 0 updated, 0 skipped, 3 rejected.",
+            "error: no airport of");
+        row("Windows-1252",
+            AirportsHeader + "1,ZAOK,small_airport,Caf\xe9 \x96 \x80 Field,45,-100,10,US,US-SD,\n",
+            0,
+            "Read 1 airports: 1 added, 0 updated, 0 skipped, 0 rejected.\n"
+            "  airports.csv is not UTF-8: read as Windows-1252",
+            "", {"ZAOK"}, {"ZAOK|NAME|CAF\u00c9 \u2013 \u20ac FIELD"});
+        row("line break in a quoted name",
+            AirportsHeader + "1,ZAOK,small_airport,\"Two\r\nLines\",45,-100,10,US,US-SD,\n" + open,
+            3,
+            "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
+            "  rejected: airports.csv line 4: a quoted field is not closed",
+            "", {"ZAOK"}, {"ZAOK|NAME|TWO LINES"});
+        row("NUL in a name",
+            ok + QByteArray("2,ZAOL,small_airport,Cut\0Here,45,-100,10,US,,\n", 46), 3,
+            "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
+            "  rejected: airports.csv line 3: the line holds a NUL character (byte 0)",
+            "", {"ZAOK"});
+        row("one identifier twice", ok + "2,ZAOK,small_airport,Again,46,-100,10,US,US-SD,\n", 3,
+            "Read 2 airports: 1 added, 0 updated, 0 skipped, 1 rejected.\n"
+            "  rejected: airports.csv line 3 (ZAOK): identifier ZAOK again, as on line 2; the "
+            "line is left out",
+            "", {"ZAOK"}, {"ZAOK|NAME|FINE"});
+        row("garbage", QByteArray("\x89PNG\r\n\x1a\n\"\xff\xfe,,\n\x00\x01\"\n,,,\n"), 1, "",
+            "error 3343: The file '");
+        const char* none = "Read 0 airports: 0 added, 0 updated, 0 skipped, 0 rejected.";
+        row("empty file", QByteArray(), 1, none, "holds no airports");
+        row("header only", AirportsHeader, 1, none, "holds no airports");
+        row("missing", "-", 1, "", "error 3024: Could not read");
+        row("a folder in its place", "/", 1, "", "error 3024: Could not read");
         // Planted by another user: never waited on, the folder's lock included.
-        QTest::newRow("FIFOs as airports.csv and the folder's lock")
-            << QByteArray("|") << 1 << ""
-            << "airports.csv': it is a FIFO (named pipe), not a regular file." << QStringList()
-            << QStringList();
+        row("FIFOs as airports.csv and the folder's lock", "|", 1, "",
+            "airports.csv': it is a FIFO (named pipe), not a regular file.");
     }
     // A FIFO planted at the database writers' lock: the import stops at once, naming it,
     // and writes nothing without the lock.
@@ -452,11 +322,7 @@ private slots:
             QVERIFY2(tool.out.contains(line + u'\n'), qPrintable(tool.out));
         QVERIFY2(err.isEmpty() ? tool.err.isEmpty() : tool.err.contains(err), qPrintable(tool.err));
         QCOMPARE(storedIds(), DemoIds + added);
-        for (const QString& check : stored) {
-            const QStringList part = check.split(u'|');
-            const QVariant value = this->stored(part[0], part[1]);
-            QCOMPARE(value.isNull() ? QStringLiteral("<null>") : value.toString(), part[2]);
-        }
+        expectStored(stored);
     }
 
 private:
@@ -523,6 +389,16 @@ private:
             Db::RecordsetType::Snapshot);
         return set->recordCount() == 1 ? set->row(0).value(0) : QVariant(QStringLiteral("?"));
     }
+    void expectStored(const QStringList& checks)
+    {
+        for (const QString& check : checks) {
+            const QStringList part = check.split(u'|');
+            const QVariant value = stored(part[0], part[1]);
+            QCOMPARE(part[0] + u'|' + part[1] + u'|' +
+                         (value.isNull() ? QStringLiteral("<null>") : value.toString()),
+                     check);
+        }
+    }
     QStringList storedIds()
     {
         QStringList ids;
@@ -532,6 +408,7 @@ private:
             ids << set->row(i).value(0).toString();
         return ids;
     }
+    using Options = OurAirports::Options;
     void write(const QString& name, const QByteArray& text)
     {
         QFile file(m_dir->filePath(name));

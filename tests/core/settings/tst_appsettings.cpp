@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/databasedump.h"
 #include "support/systemfaults.h"
 #include "support/testfiles.h"
 
@@ -16,18 +17,6 @@
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(AppSettings)
-
-// Found by QCOMPARE, so that a failed comparison shows both records.
-char* toString(const AppSettings& s)
-{
-    QString text;
-    QDebug(&text) << int(s.QUOTEBASE) << s.MINRUNWAYLENGTH << int(s.SORTORDER) << s.DEFAULTCHARGESM
-                  << s.DEFAULTCHARGENM << s.MINBASECHARGE << s.DEFAULTAIRPORT << s.SEGMENTTAX
-                  << s.ROUNDMILES;
-    for (const CompanyField& field : CompanyFields::All)
-        QDebug(&text) << s.company.*field.value;
-    return QTest::toString(text);
-}
 
 namespace {
 
@@ -71,6 +60,12 @@ const AppSettings Realistic = [] {
     return s;
 }();
 
+// The locales a file is written and read in.
+const QList<QLocale> Locales{QLocale(QLocale::English, QLocale::UnitedStates),
+                             QLocale(QLocale::German, QLocale::Germany),
+                             QLocale(QLocale::French, QLocale::France),
+                             QLocale(QLocale::German, QLocale::Switzerland), QLocale::c()};
+
 } // namespace
 
 class TestAppSettings : public QObject
@@ -79,21 +74,306 @@ class TestAppSettings : public QObject
 
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-    void readRules_data();
-    void readRules();
-    void everyKeyReadAndWritten();
-    void saveWithOnlyCompanyNameChanged();
-    void saveWritesOnlyChangedKeys();
-    void failedSaveIsWrittenByTheNextSave();
-    void killedSaveLeavesBothOrNeither_data();
-    void killedSaveLeavesBothOrNeither();
-    void fileReplacedWhileReadGivesOneVersion();
-    void unreadableFileIsAnError_data();
-    void unreadableFileIsAnError();
-    void sameNumbersInEveryLocale_data();
-    void sameNumbersInEveryLocale();
-    void handEditedNumbersReadAsWrittenOrReported_data();
-    void handEditedNumbersReadAsWrittenOrReported();
+
+    // Each row reads a SETTINGS section with one line (or an empty file) in a locale: the
+    // whole record must be the defaults except where `expected` says. A value by hand is
+    // read as a person reading the file takes it, or not at all: never as ten times (or a
+    // tenth of) itself; a number not read takes its default and is listed with the value
+    // used.
+    void readRules_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<AppSettings>("expected");
+        QTest::addColumn<QString>("used"); // empty: nothing listed
+        const QLocale& de = Locales[1];
+        const QLocale& fr = Locales[2];
+        const QLocale& ch = Locales[3];
+        const auto row = [](const char* name, const char* line, const AppSettings& expected,
+                            const char* used = "", const QLocale& locale = Locales[0]) {
+            QTest::newRow(name) << locale << QByteArray(line) << expected
+                                << QString::fromLatin1(used);
+        };
+        const auto nm = [](double value) { return with(&AppSettings::DEFAULTCHARGENM, value); };
+        const auto tax = [](double value) { return with(&AppSettings::SEGMENTTAX, value); };
+        const auto runway = [](qint32 value) { return with(&AppSettings::MINRUNWAYLENGTH, value); };
+
+        row("empty file: defaults, segment tax 2.5", "", tax(2.5));
+        row("segment tax zero is no default", "SEGMENTTAX=0", tax(0));
+        row("segment tax not numeric", "SEGMENTTAX=none", tax(2.5), "2.5");
+        row("segment tax 5,3 in English", "SEGMENTTAX=5,3", tax(2.5), "2.5");
+        row("segment tax empty", "SEGMENTTAX=", tax(2.5));
+
+        row("NM in blanks is nautical", "QUOTEBASE=\" NM \"",
+            with(&AppSettings::QUOTEBASE, QuoteBase::Nautical));
+        row("nm is statute", "QUOTEBASE=nm", with(&AppSettings::QUOTEBASE, QuoteBase::Statute));
+        row("NM with a tab is statute", "QUOTEBASE=\"NM\t\"", {});
+
+        row("[name] sorts by name", "SORTORDER=[name]",
+            with(&AppSettings::SORTORDER, SortOrder::Name));
+        row("NAME sorts by id", "SORTORDER=NAME", with(&AppSettings::SORTORDER, SortOrder::Id));
+
+        row("runway 450.5 halves to even", "MINRUNWAYLENGTH=450.5", runway(450));
+        row("runway 451.5 halves to even", "MINRUNWAYLENGTH=451.5", runway(452));
+        row("runway beyond 32 bits", "MINRUNWAYLENGTH=2147483648", {}, "0");
+        row("runway 5,00 in English", "MINRUNWAYLENGTH=5,00", {}, "0");
+
+        row("airport of two", "DEFAULTAIRPORT=AB", {});
+        row("airport of three keeps case", "DEFAULTAIRPORT=jfk",
+            with(&AppSettings::DEFAULTAIRPORT, u"jfk"_s));
+        row("airport of three with a blank", "DEFAULTAIRPORT=\" AB\"",
+            with(&AppSettings::DEFAULTAIRPORT, u" AB"_s));
+        row("airport of four", "DEFAULTAIRPORT=KJFK",
+            with(&AppSettings::DEFAULTAIRPORT, u"KJFK"_s));
+        row("airport of five", "DEFAULTAIRPORT=KJFKX", {});
+
+        row("rounding 1", "ROUNDMILES=1", with(&AppSettings::ROUNDMILES, true));
+        row("rounding 0", "ROUNDMILES=0", {});
+        row("rounding 2", "ROUNDMILES=2", {});
+        row("rounding a word", "ROUNDMILES=yes", {}, "0");
+
+        row("company key in SETTINGS unread", "NAME=Acme", {});
+        row("company name keeps its blanks", "[company]\r\nname=\"  Acme  air \"",
+            with(&CompanyDetails::NAME, u"  Acme  air "_s));
+
+        row("8,5 in English", "DEFAULTCHARGENM=8,5", nm(0), "0");
+        row("8,5 in C", "DEFAULTCHARGENM=8,5", nm(0), "0", QLocale::c());
+        row("8,5 in Swiss German", "DEFAULTCHARGENM=8,5", nm(0), "0", ch);
+        row("8,5 in German", "DEFAULTCHARGENM=8,5", nm(8.5), "", de);
+        row("8,5 in French", "DEFAULTCHARGENM=8,5", nm(8.5), "", fr);
+        row("1,500 in English", "DEFAULTCHARGENM=1,500", nm(1500));
+        row("8,50 in English", "DEFAULTCHARGENM=8,50", nm(0), "0");
+        // The user's own grouped form reads in it; a plain decimal is never read as
+        // grouping ("8.5" is not 85 in German, "1.500" not 1500).
+        row("1.234,5 in German", "DEFAULTCHARGENM=1.234,5", nm(1234.5), "", de);
+        row("1 234,5 in French", "DEFAULTCHARGENM=1 234,5", nm(1234.5), "", fr);
+        row("1'234.5 in Swiss German", "DEFAULTCHARGENM=1'234.5", nm(1234.5), "", ch);
+        row("1,234.5 in English", "DEFAULTCHARGENM=1,234.5", nm(1234.5));
+        AppSettings plain = with(&AppSettings::DEFAULTCHARGESM, 8.5);
+        plain.MINBASECHARGE = 1.5;
+        for (const QLocale& locale : Locales)
+            row(qPrintable(u"plain decimals in "_s + locale.name()),
+                "DEFAULTCHARGESM=8.5\r\nMINBASECHARGE=1.500", plain, "", locale);
+    }
+
+    void readRules()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, used);
+        QLocale::setDefault(locale);
+        QList<UnreadableSetting> unreadable;
+        const QByteArray content = line.isEmpty() ? line : "[SETTINGS]\r\n" + line + "\r\n";
+        const AppSettings read = readSettings(fileWith(content), &unreadable);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QTEST(read, "expected");
+        QList<UnreadableSetting> expected;
+        if (!used.isEmpty()) {
+            const QList<QByteArray> parts = line.split('=');
+            expected.append({QString::fromLatin1(parts[0]), QString::fromLatin1(parts[1]), used});
+        }
+        QCOMPARE(unreadable, expected);
+    }
+
+    // Each key is read from its own name, and Save writes only the keys that changed:
+    // every other line stays as it was (4.50 is not rewritten as 4.5, nor 5000 as
+    // " 5000"); QUOTEBASE is written on every save, in the spelling the file uses; a
+    // changed runway length has a blank for its sign (a negative one its sign there);
+    // a segment tax entered as the 2.5 it reads as stays missing; SORTORDER is never
+    // saved, so never changed.
+    void saveWritesOnlyChangedKeys()
+    {
+        QCOMPARE(readSettings(fileWith(RealisticFile)), Realistic);
+        QString path = fileWith(RealisticFile);
+        AppSettings current = readSettings(path);
+        AppSettings entered = current;
+        entered.company.NAME = u"New Name Air"_s;
+        SaveSettings(path, current, entered);
+        QCOMPARE(current, entered);
+        QCOMPARE(contentOf(path), QByteArray(RealisticFile)
+                                      .replace("QuoteBase = NM\r\n", "QuoteBase=NM\r\n")
+                                      .replace("NAME = Old Air NAME\r\n", "NAME=New Name Air\r\n"));
+
+        path = fileWith("[SETTINGS]\r\nMINRUNWAYLENGTH=3000\r\n\r\n[COMPANY]\r\nNAME=A\r\n");
+        current = readSettings(path);
+        entered = current;
+        entered.MINRUNWAYLENGTH = 5000;
+        entered.SEGMENTTAX = 2.5;
+        SaveSettings(path, current, entered);
+        QCOMPARE(contentOf(path),
+                 QByteArray("[SETTINGS]\r\nMINRUNWAYLENGTH= 5000\r\nQUOTEBASE=SM\r\n"
+                            "\r\n[COMPANY]\r\nNAME=A\r\n"));
+        QCOMPARE(SettingsText::integer(-5), u"-5"_s);
+
+        path = fileWith(QByteArray());
+        current = readSettings(path);
+        SaveSettings(path, current, Realistic);
+        entered = Realistic;
+        entered.SORTORDER = SortOrder::Id;
+        QCOMPARE(current, entered);
+        QCOMPARE(readSettings(path), entered);
+    }
+
+    // A settings change that could not be written stays pending: the next Save writes it,
+    // though the record already holds it.
+    void failedSaveIsWrittenByTheNextSave()
+    {
+        const QString path = m_dir.filePath(u"later/Brisklander.INI"_s);
+        AppSettings current;
+        AppSettings entered = with(&CompanyDetails::CITY, u"Bedford"_s);
+        entered.QUOTEBASE = QuoteBase::Nautical;
+        QVERIFY(!SaveSettings(path, current, entered).ok);
+        QCOMPARE(current, entered);
+        QVERIFY(!QFile::exists(path));
+
+        QVERIFY(QDir().mkpath(m_dir.filePath(u"later"_s)));
+        QVERIFY(SaveSettings(path, current, entered).ok);
+        QCOMPARE(readSettings(path), entered);
+    }
+
+    // Save killed at its seams: before the catalogue commit both stay old, after it the
+    // next start (LoadSettings) finds both new; temporary files a killed write left
+    // are gone after the start, and nothing else is touched.
+    void killedSaveLeavesBothOrNeither_data()
+    {
+        QTest::addColumn<bool>("committed");
+        QTest::newRow("killed before the catalogue commit") << false;
+        QTest::newRow("killed after the catalogue commit") << true;
+    }
+
+    void killedSaveLeavesBothOrNeither()
+    {
+        QFETCH(bool, committed);
+        QTemporaryDir dir;
+        const QString settings = dir.filePath(u"Brisklander.INI"_s);
+        const QString database = dir.filePath(u"Brisklander.mdb"_s);
+        QFile file(settings);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[COMPANY]\r\nNAME=Old Air\r\n") > 0);
+        file.close();
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(database).constData(), &db), SQLITE_OK);
+        QCOMPARE(
+            sqlite3_exec(
+                db,
+                "PRAGMA journal_mode=WAL; CREATE TABLE AdditionalCharges (Name TEXT);"
+                "CREATE TABLE Taxes (Name TEXT, Id INTEGER); INSERT INTO Taxes VALUES ('OLD', 1);",
+                nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        // What a write killed half-way leaves, and a file of the operator's of a like name.
+        for (const char* name :
+             {"Brisklander.INI.x1Y2z3.brisklander-tmp", "Brisklander.INI.backup"}) {
+            QFile left(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(left.open(QIODevice::WriteOnly));
+        }
+
+        const pid_t child = ::fork();
+        if (child == 0) {
+            AppSettings current = readSettings(settings);
+            const AppSettings entered = with(&CompanyDetails::NAME, u"New Air"_s);
+            SaveSettings(settings, current, entered, [&database, committed] {
+                sqlite3* own = nullptr;
+                sqlite3_open(QFile::encodeName(database).constData(), &own);
+                if (committed)
+                    sqlite3_exec(own, "UPDATE Taxes SET Name = 'NEW'", nullptr, nullptr, nullptr);
+                ::raise(SIGKILL);
+                return true;
+            });
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+
+        LoadSettings(settings);
+        QCOMPARE(appSettings().company.NAME, committed ? u"New Air"_s : u"Old Air"_s);
+        sqlite3_close(db);
+        QCOMPARE(dumpDatabase(database, {u"Taxes"_s}),
+                 QStringList{committed ? u"Taxes|NEW|1"_s : u"Taxes|OLD|1"_s});
+        QCOMPARE(QDir(dir.path()).entryList({u"Brisklander.INI*"_s}, QDir::Files),
+                 QStringList({u"Brisklander.INI"_s, u"Brisklander.INI.backup"_s}));
+    }
+
+    // A file replaced over and over (as the window's Save replaces it) while it is read
+    // gives one whole version each time, never keys of both.
+    void fileReplacedWhileReadGivesOneVersion()
+    {
+        const QString path = fileWith(RealisticFile);
+        const QString first = fileWith(RealisticFile);
+        QByteArray other = RealisticFile;
+        other.replace("4.50", "9.50").replace("KBOS", "KTEB").replace("Old Air NAME", "Other Air");
+        const QString second = fileWith(other);
+        const pid_t replacer = ::fork();
+        if (replacer == 0) {
+            const QByteArray target = QFile::encodeName(path);
+            const QByteArray next = target + ".next";
+            for (int i = 0;; ++i) {
+                if (::link(QFile::encodeName(i % 2 ? second : first).constData(),
+                           next.constData()) == 0)
+                    ::rename(next.constData(), target.constData());
+            }
+        }
+        AppSettings seconds = Realistic;
+        seconds.DEFAULTCHARGESM = 9.5;
+        seconds.DEFAULTAIRPORT = u"KTEB"_s;
+        seconds.company.NAME = u"Other Air"_s;
+        int mixed = 0;
+        for (int read = 0; read < 300; ++read) {
+            const AppSettings settings = readSettings(path);
+            if (settings != Realistic && settings != seconds)
+                ++mixed;
+        }
+        ::kill(replacer, SIGKILL);
+        ::waitpid(replacer, nullptr, 0);
+        QCOMPARE(mixed, 0);
+    }
+
+    // A settings file that is there but cannot be read is no empty file (one this user
+    // may not read stops the start: that test names the cause too).
+    void unreadableFileIsAnError()
+    {
+        const QString path = m_dir.filePath(u"a folder"_s);
+        QVERIFY(QDir().mkpath(path));
+        try {
+            readSettings(path);
+            QFAIL("read as empty");
+        } catch (const SettingsReadError& error) {
+            QCOMPARE(error.text(),
+                     u"The settings file '%1' cannot be read: Is a directory."_s.arg(path));
+        }
+    }
+
+    // A file means the same numbers on every machine: what one locale writes, every
+    // other reads as the same values.
+    void sameNumbersInEveryLocale_data()
+    {
+        QTest::addColumn<QLocale>("writer");
+        for (const QLocale& locale : Locales)
+            QTest::newRow(qPrintable(locale.name())) << locale;
+    }
+
+    void sameNumbersInEveryLocale()
+    {
+        QFETCH(QLocale, writer);
+        QLocale::setDefault(writer);
+        const QString path = fileWith(QByteArray());
+        AppSettings current = readSettings(path);
+        AppSettings entered = current;
+        entered.DEFAULTCHARGENM = 8.5;
+        entered.DEFAULTCHARGESM = 7.39;
+        entered.MINBASECHARGE = 1500;
+        entered.SEGMENTTAX = 5.3;
+        entered.MINRUNWAYLENGTH = 3000;
+        QVERIFY(SaveSettings(path, current, entered).ok);
+        QCOMPARE(contentOf(path),
+                 QByteArray("[SETTINGS]\r\nDEFAULTCHARGESM=7.39\r\nDEFAULTCHARGENM=8.5\r\n"
+                            "SEGMENTTAX=5.3\r\nQUOTEBASE=SM\r\nMINRUNWAYLENGTH= 3000\r\n"
+                            "MINBASECHARGE=1500\r\n"));
+        for (const QLocale& reader : Locales) {
+            QLocale::setDefault(reader);
+            QCOMPARE(readSettings(path), entered);
+        }
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
 
 private:
     QString fileWith(const QByteArray& content)
@@ -103,377 +383,6 @@ private:
     static QByteArray contentOf(const QString& path) { return TestFiles::contentOf(path); }
     TestFiles m_dir;
 };
-
-// Each row is a SETTINGS section with one line (or an empty file); the whole record
-// must be the defaults except where `expected` says.
-void TestAppSettings::readRules_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<AppSettings>("expected");
-    const auto row = [](const char* name, const char* line, const AppSettings& expected) {
-        QTest::newRow(name) << QByteArray(line) << expected;
-    };
-
-    row("empty file: defaults, segment tax 2.5", "", with(&AppSettings::SEGMENTTAX, 2.5));
-    row("segment tax zero is no default", "SEGMENTTAX=0", with(&AppSettings::SEGMENTTAX, 0.0));
-    row("segment tax not numeric", "SEGMENTTAX=none", with(&AppSettings::SEGMENTTAX, 2.5));
-
-    row("NM in blanks is nautical", "QUOTEBASE=\" NM \"",
-        with(&AppSettings::QUOTEBASE, QuoteBase::Nautical));
-    row("nm is statute", "QUOTEBASE=nm", with(&AppSettings::QUOTEBASE, QuoteBase::Statute));
-    row("NM with a tab is statute", "QUOTEBASE=\"NM\t\"", {});
-
-    row("[name] sorts by name", "SORTORDER=[name]", with(&AppSettings::SORTORDER, SortOrder::Name));
-    row("NAME sorts by id", "SORTORDER=NAME", with(&AppSettings::SORTORDER, SortOrder::Id));
-
-    row("runway 450.5 halves to even", "MINRUNWAYLENGTH=450.5",
-        with(&AppSettings::MINRUNWAYLENGTH, 450));
-    row("runway 451.5 halves to even", "MINRUNWAYLENGTH=451.5",
-        with(&AppSettings::MINRUNWAYLENGTH, 452));
-    row("runway beyond 32 bits", "MINRUNWAYLENGTH=2147483648", {});
-
-    row("airport of two", "DEFAULTAIRPORT=AB", {});
-    row("airport of three keeps case", "DEFAULTAIRPORT=jfk",
-        with(&AppSettings::DEFAULTAIRPORT, u"jfk"_s));
-    row("airport of three with a blank", "DEFAULTAIRPORT=\" AB\"",
-        with(&AppSettings::DEFAULTAIRPORT, u" AB"_s));
-    row("airport of four", "DEFAULTAIRPORT=KJFK", with(&AppSettings::DEFAULTAIRPORT, u"KJFK"_s));
-    row("airport of five", "DEFAULTAIRPORT=KJFKX", {});
-
-    row("rounding 1", "ROUNDMILES=1", with(&AppSettings::ROUNDMILES, true));
-    row("rounding 0", "ROUNDMILES=0", {});
-    row("rounding 2", "ROUNDMILES=2", {});
-    row("rounding word", "ROUNDMILES=yes", {});
-
-    row("company key in SETTINGS unread", "NAME=Acme", {});
-    row("company name keeps its blanks", "[company]\r\nname=\"  Acme  air \"",
-        with(&CompanyDetails::NAME, u"  Acme  air "_s));
-}
-
-void TestAppSettings::readRules()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(AppSettings, expected);
-    const QByteArray content = line.isEmpty() ? line : "[SETTINGS]\r\n" + line + "\r\n";
-    QCOMPARE(readSettings(fileWith(content)), expected);
-}
-
-// Each key is read from, and written to, its own name.
-void TestAppSettings::everyKeyReadAndWritten()
-{
-    QCOMPARE(readSettings(fileWith(RealisticFile)), Realistic);
-
-    const QString path = fileWith(QByteArray());
-    AppSettings current = readSettings(path);
-    SaveSettings(path, current, Realistic);
-    AppSettings expected = Realistic;
-    expected.SORTORDER = SortOrder::Id; // never saved, so never changed
-    QCOMPARE(current, expected);
-    QCOMPARE(readSettings(path), expected);
-}
-
-void TestAppSettings::saveWithOnlyCompanyNameChanged()
-{
-    const QString path = fileWith(RealisticFile);
-    AppSettings current = readSettings(path);
-    AppSettings entered = current;
-    entered.company.NAME = u"New Name Air"_s;
-
-    SaveSettings(path, current, entered);
-
-    // QUOTEBASE is written on every save, in the spelling the file uses; every
-    // other line stays as it was (4.50 is not rewritten as 4.5, nor 5000 as " 5000").
-    QByteArray expected = RealisticFile;
-    expected.replace("QuoteBase = NM\r\n", "QuoteBase=NM\r\n");
-    expected.replace("NAME = Old Air NAME\r\n", "NAME=New Name Air\r\n");
-    QCOMPARE(contentOf(path), expected);
-    QCOMPARE(current, entered);
-}
-
-// A changed runway length is written with a blank for its sign; the segment tax,
-// entered as the 2.5 it reads as, stays missing; QUOTEBASE is added.
-void TestAppSettings::saveWritesOnlyChangedKeys()
-{
-    const QString path =
-        fileWith("[SETTINGS]\r\nMINRUNWAYLENGTH=3000\r\n\r\n[COMPANY]\r\nNAME=A\r\n");
-    AppSettings current = readSettings(path);
-    AppSettings entered = current;
-    entered.MINRUNWAYLENGTH = 5000;
-    entered.SEGMENTTAX = 2.5;
-
-    SaveSettings(path, current, entered);
-
-    QCOMPARE(contentOf(path), QByteArray("[SETTINGS]\r\nMINRUNWAYLENGTH= 5000\r\nQUOTEBASE=SM\r\n"
-                                         "\r\n[COMPANY]\r\nNAME=A\r\n"));
-    QCOMPARE(SettingsText::integer(-5), u"-5"_s); // a negative one has its sign there
-}
-
-// A settings change that could not be written stays pending: the next Save writes it,
-// though the record already holds it.
-void TestAppSettings::failedSaveIsWrittenByTheNextSave()
-{
-    const QString path = m_dir.filePath(u"later/Brisklander.INI"_s);
-    AppSettings current;
-    AppSettings entered = with(&CompanyDetails::CITY, u"Bedford"_s);
-    entered.QUOTEBASE = QuoteBase::Nautical;
-    QVERIFY(!SaveSettings(path, current, entered).ok);
-    QCOMPARE(current, entered);
-    QVERIFY(!QFile::exists(path));
-
-    QVERIFY(QDir().mkpath(m_dir.filePath(u"later"_s)));
-    QVERIFY(SaveSettings(path, current, entered).ok);
-    QCOMPARE(readSettings(path), entered);
-}
-
-// Save killed at its seams: before the catalogue commit both stay old, after it the
-// next start (LoadSettings) finds both new; temporary files a killed write left
-// are gone after the start, and nothing else is touched.
-void TestAppSettings::killedSaveLeavesBothOrNeither_data()
-{
-    QTest::addColumn<bool>("committed");
-    QTest::newRow("killed before the catalogue commit") << false;
-    QTest::newRow("killed after the catalogue commit") << true;
-}
-
-void TestAppSettings::killedSaveLeavesBothOrNeither()
-{
-    QFETCH(bool, committed);
-    QTemporaryDir dir;
-    const QString settings = dir.filePath(u"Brisklander.INI"_s);
-    const QString database = dir.filePath(u"Brisklander.mdb"_s);
-    QFile file(settings);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[COMPANY]\r\nNAME=Old Air\r\n") > 0);
-    file.close();
-    sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open(QFile::encodeName(database).constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db,
-                          "PRAGMA journal_mode=WAL; CREATE TABLE AdditionalCharges (Name TEXT);"
-                          "CREATE TABLE Taxes (Name TEXT); INSERT INTO Taxes VALUES ('OLD');",
-                          nullptr, nullptr, nullptr),
-             SQLITE_OK);
-    const auto taxes = [db] {
-        sqlite3_stmt* row = nullptr;
-        sqlite3_prepare_v2(db, "SELECT group_concat(Name) FROM Taxes", -1, &row, nullptr);
-        sqlite3_step(row);
-        const QString names =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(row, 0)));
-        sqlite3_finalize(row);
-        return names;
-    };
-    // What a write killed half-way leaves, and a file of the operator's of a like name.
-    for (const char* name : {"Brisklander.INI.x1Y2z3.brisklander-tmp", "Brisklander.INI.backup"}) {
-        QFile left(dir.filePath(QString::fromLatin1(name)));
-        QVERIFY(left.open(QIODevice::WriteOnly));
-    }
-
-    const pid_t child = ::fork();
-    if (child == 0) {
-        AppSettings current = readSettings(settings);
-        const AppSettings entered = with(&CompanyDetails::NAME, u"New Air"_s);
-        SaveSettings(settings, current, entered, [&database, committed] {
-            sqlite3* own = nullptr;
-            sqlite3_open(QFile::encodeName(database).constData(), &own);
-            if (committed)
-                sqlite3_exec(own, "UPDATE Taxes SET Name = 'NEW'", nullptr, nullptr, nullptr);
-            ::raise(SIGKILL);
-            return true;
-        });
-        ::_exit(0);
-    }
-    int status = 0;
-    QCOMPARE(::waitpid(child, &status, 0), child);
-    QVERIFY(WIFSIGNALED(status));
-
-    LoadSettings(settings);
-    QCOMPARE(appSettings().company.NAME, committed ? u"New Air"_s : u"Old Air"_s);
-    QCOMPARE(taxes(), committed ? u"NEW"_s : u"OLD"_s);
-    sqlite3_close(db);
-    QCOMPARE(QDir(dir.path()).entryList({u"Brisklander.INI*"_s}, QDir::Files),
-             QStringList({u"Brisklander.INI"_s, u"Brisklander.INI.backup"_s}));
-}
-
-// A file replaced over and over (as the window's Save replaces it) while it is read
-// gives one whole version each time, never keys of both.
-void TestAppSettings::fileReplacedWhileReadGivesOneVersion()
-{
-    const QString path = fileWith(RealisticFile);
-    const QString first = fileWith(RealisticFile);
-    QByteArray other = RealisticFile;
-    other.replace("4.50", "9.50").replace("KBOS", "KTEB").replace("Old Air NAME", "Other Air");
-    const QString second = fileWith(other);
-    const pid_t replacer = ::fork();
-    if (replacer == 0) {
-        const QByteArray target = QFile::encodeName(path);
-        const QByteArray next = target + ".next";
-        for (int i = 0;; ++i) {
-            if (::link(QFile::encodeName(i % 2 ? second : first).constData(), next.constData()) ==
-                0)
-                ::rename(next.constData(), target.constData());
-        }
-    }
-    AppSettings seconds = Realistic;
-    seconds.DEFAULTCHARGESM = 9.5;
-    seconds.DEFAULTAIRPORT = u"KTEB"_s;
-    seconds.company.NAME = u"Other Air"_s;
-    int mixed = 0;
-    for (int read = 0; read < 300; ++read) {
-        const AppSettings settings = readSettings(path);
-        if (settings != Realistic && settings != seconds)
-            ++mixed;
-    }
-    ::kill(replacer, SIGKILL);
-    ::waitpid(replacer, nullptr, 0);
-    QCOMPARE(mixed, 0);
-}
-
-// A settings file that is there but cannot be read is no empty file.
-void TestAppSettings::unreadableFileIsAnError_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("a folder") << "folder"
-                              << "Is a directory";
-    QTest::newRow("mode 000, another user") << "000"
-                                            << "Permission denied";
-}
-
-void TestAppSettings::unreadableFileIsAnError()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, reason);
-    QString path = m_dir.filePath(u"unreadable-"_s + kind);
-    std::unique_ptr<AsOtherUser> otherUser;
-    if (kind == u"folder") {
-        QVERIFY(QDir().mkpath(path));
-    } else {
-        if (!runningAsRoot())
-            QSKIP("needs root to act as another user");
-        path = fileWith(RealisticFile);
-        QVERIFY(QFile::setPermissions(path, {}));
-        QVERIFY(
-            QFile::setPermissions(m_dir.filePath(QString()),
-                                  QFile::permissions(m_dir.filePath(QString())) | QFile::ExeOther));
-        otherUser = std::make_unique<AsOtherUser>();
-        QVERIFY(otherUser->switched());
-    }
-    try {
-        readSettings(path);
-        QFAIL("read as empty");
-    } catch (const SettingsReadError& error) {
-        QCOMPARE(error.text(), u"The settings file '%1' cannot be read: %2."_s.arg(path, reason));
-    }
-}
-
-// A file means the same numbers on every machine: what one locale writes, every
-// other reads as the same values; a value in the user's own form still reads in it.
-void TestAppSettings::sameNumbersInEveryLocale_data()
-{
-    QTest::addColumn<QLocale>("writer");
-    QTest::addColumn<QByteArray>("handWritten"); // DEFAULTCHARGENM in the writer's own form
-    QTest::addColumn<double>("handWrittenValue");
-
-    QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
-                           << QByteArray("1,234.5") << 1234.5;
-    QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << QByteArray("1.234,5")
-                           << 1234.5;
-    QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France) << QByteArray("1 234,5")
-                           << 1234.5;
-    QTest::newRow("de_CH") << QLocale(QLocale::German, QLocale::Switzerland)
-                           << QByteArray("1'234.5") << 1234.5;
-    QTest::newRow("C") << QLocale::c() << QByteArray("8.5") << 8.5;
-}
-
-void TestAppSettings::sameNumbersInEveryLocale()
-{
-    QFETCH(QLocale, writer);
-    QFETCH(QByteArray, handWritten);
-    QFETCH(double, handWrittenValue);
-    const QList<QLocale> readers{QLocale(QLocale::English, QLocale::UnitedStates),
-                                 QLocale(QLocale::German, QLocale::Germany),
-                                 QLocale(QLocale::French, QLocale::France),
-                                 QLocale(QLocale::German, QLocale::Switzerland), QLocale::c()};
-
-    QLocale::setDefault(writer);
-    const QString path = fileWith(QByteArray());
-    AppSettings current = readSettings(path);
-    AppSettings entered = current;
-    entered.DEFAULTCHARGENM = 8.5;
-    entered.DEFAULTCHARGESM = 7.39;
-    entered.MINBASECHARGE = 1500;
-    entered.SEGMENTTAX = 5.3;
-    entered.MINRUNWAYLENGTH = 3000;
-    QVERIFY(SaveSettings(path, current, entered).ok);
-    QCOMPARE(contentOf(path),
-             QByteArray("[SETTINGS]\r\nDEFAULTCHARGESM=7.39\r\nDEFAULTCHARGENM=8.5\r\n"
-                        "SEGMENTTAX=5.3\r\nQUOTEBASE=SM\r\nMINRUNWAYLENGTH= 3000\r\n"
-                        "MINBASECHARGE=1500\r\n"));
-    for (const QLocale& reader : readers) {
-        QLocale::setDefault(reader);
-        QCOMPARE(readSettings(path), entered);
-    }
-
-    // A plain decimal is never read as grouping ("8.5" is not 85 in German), and a
-    // value in another form reads in the user's number format.
-    QLocale::setDefault(writer);
-    const QString byHand = fileWith("[SETTINGS]\r\nDEFAULTCHARGENM=" + handWritten +
-                                    "\r\nDEFAULTCHARGESM=8.5\r\nMINBASECHARGE=1.500\r\n");
-    const AppSettings read = readSettings(byHand);
-    QCOMPARE(read.DEFAULTCHARGENM, handWrittenValue);
-    QCOMPARE(read.DEFAULTCHARGESM, 8.5);
-    QCOMPARE(read.MINBASECHARGE, 1.5);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-}
-
-// A value by hand is read as a person reading the file takes it, or not at all: never
-// as ten times (or a tenth of) itself. A value not read takes its default and is
-// listed with the value used.
-void TestAppSettings::handEditedNumbersReadAsWrittenOrReported_data()
-{
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<AppSettings>("expected");
-    QTest::addColumn<QString>("used"); // empty: nothing reported
-    const QLocale en(QLocale::English, QLocale::UnitedStates);
-    const QLocale de(QLocale::German, QLocale::Germany);
-    const QLocale fr(QLocale::French, QLocale::France);
-    const QLocale ch(QLocale::German, QLocale::Switzerland);
-    const auto nm = [](double value) { return with(&AppSettings::DEFAULTCHARGENM, value); };
-
-    QTest::newRow("8,5 in English") << en << QByteArray("DEFAULTCHARGENM=8,5") << nm(0) << "0";
-    QTest::newRow("8,5 in C") << QLocale::c() << QByteArray("DEFAULTCHARGENM=8,5") << nm(0) << "0";
-    QTest::newRow("8,5 in Swiss German") << ch << QByteArray("DEFAULTCHARGENM=8,5") << nm(0) << "0";
-    QTest::newRow("8,5 in German") << de << QByteArray("DEFAULTCHARGENM=8,5") << nm(8.5) << "";
-    QTest::newRow("8,5 in French") << fr << QByteArray("DEFAULTCHARGENM=8,5") << nm(8.5) << "";
-    QTest::newRow("1,500 in English")
-        << en << QByteArray("DEFAULTCHARGENM=1,500") << nm(1500) << "";
-    QTest::newRow("8,50 in English") << en << QByteArray("DEFAULTCHARGENM=8,50") << nm(0) << "0";
-    QTest::newRow("segment tax 5,3 in English")
-        << en << QByteArray("SEGMENTTAX=5,3") << with(&AppSettings::SEGMENTTAX, 2.5) << "2.5";
-    QTest::newRow("segment tax empty")
-        << en << QByteArray("SEGMENTTAX=") << with(&AppSettings::SEGMENTTAX, 2.5) << "";
-    QTest::newRow("runway 5,00 in English") << en << QByteArray("MINRUNWAYLENGTH=5,00")
-                                            << with(&AppSettings::MINRUNWAYLENGTH, 0) << "0";
-    QTest::newRow("rounding a word") << en << QByteArray("ROUNDMILES=yes") << AppSettings() << "0";
-}
-
-void TestAppSettings::handEditedNumbersReadAsWrittenOrReported()
-{
-    QFETCH(QLocale, locale);
-    QFETCH(QByteArray, line);
-    QFETCH(QString, used);
-    QLocale::setDefault(locale);
-    QList<UnreadableSetting> unreadable;
-    const AppSettings read = readSettings(fileWith("[SETTINGS]\r\n" + line + "\r\n"), &unreadable);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-
-    QTEST(read, "expected");
-    QList<UnreadableSetting> expected;
-    if (!used.isEmpty()) {
-        const QList<QByteArray> parts = line.split('=');
-        expected.append({QString::fromLatin1(parts[0]), QString::fromLatin1(parts[1]), used});
-    }
-    QCOMPARE(unreadable, expected);
-}
 
 QTEST_GUILESS_MAIN(TestAppSettings)
 #include "tst_appsettings.moc"
