@@ -24,8 +24,8 @@ inline QStringList tabTrail(const QString& last)
 }
 
 // The prompter showed this one message and no other; its record is then cleared.
-inline void verifyOnlyMessage(ScriptedPrompter& prompter, Platform::Icon icon,
-                              const QString& title, const QString& text,
+inline void verifyOnlyMessage(ScriptedPrompter& prompter, Platform::Icon icon, const QString& title,
+                              const QString& text,
                               Platform::Button defaultButton = Platform::Button::Ok)
 {
     QCOMPARE(prompter.messages().size(), 1);

@@ -4,6 +4,7 @@
 #include "gui/airports/airporteditor.h"
 #include "gui/airports/airporthost.h"
 #include "gui/appcontext.h"
+#include "support/airportrow.h"
 #include "support/child.h"
 #include "support/dialogkeys.h"
 #include "support/programfolder.h"
@@ -39,19 +40,6 @@ public:
     void mnuModAirport_Click() override {}
     void mnudelairport_Click() override {}
 };
-
-QString text(const AirportRecord& r)
-{
-    const auto n = [](auto v) { return QString::number(v, 'g', 17); };
-    return (QStringList() << r.ID << r.NAME << r.STATE << r.COUNTRY << n(r.ELEVATION)
-                          << r.Latitude.DegreesText << n(r.Latitude.Minutes)
-                          << n(r.Latitude.Seconds) << r.Longitude.DegreesText
-                          << n(r.Longitude.Minutes) << n(r.Longitude.Seconds) << n(r.RUNWAY_LENGTH)
-                          << (r.RUNWAY_WIDTH ? n(*r.RUNWAY_WIDTH) : "none")
-                          << (r.TIME_ZONE ? n(*r.TIME_ZONE) : "none") << r.PUB_MIL << n(int(r.IFR))
-                          << n(int(r.CUSTOMS)) << r.FUEL << r.LIGHTING)
-        .join(u'|');
-}
 
 // South and east within one degree, no runway width.
 const AirportRecord Equator = {
@@ -313,7 +301,7 @@ private slots:
         else
             QTest::mouseClick(child<QPushButton>(add, "CmdSave"), Qt::LeftButton);
         QVERIFY(!add.isVisible());
-        QCOMPARE(text(read("ZZEQ").value()), text(Equator));
+        QCOMPARE(airportRow(read("ZZEQ").value()), airportRow(Equator));
         QCOMPARE(m_host.calls, QStringList({"refresh", "clear"}));
         FrmModAirport modify(&m_host, "ZZEQ");
         modify.fill(read("ZZEQ").value());
@@ -363,7 +351,7 @@ private slots:
         QVERIFY(!modify.isVisible());
         QVERIFY(!ws().inTransaction());
         QCOMPARE(m_host.calls, calls);
-        QCOMPARE(text(read("ZZEQ").value()), text(expected));
+        QCOMPARE(airportRow(read("ZZEQ").value()), airportRow(expected));
     }
 
     // Another airport's identifier: the save is rolled back and the table left as it
@@ -387,13 +375,13 @@ private slots:
         save(*editor, Icon::Critical, "An Error Occurred, no record saved\r\r" + duplicate);
         QVERIFY(editor->isVisible());
         QVERIFY(!ws().inTransaction());
-        QCOMPARE(text(read("KTEB").value()), text(kteb));
-        QCOMPARE(text(read("KJFK").value()), text(kjfk));
+        QCOMPARE(airportRow(read("KTEB").value()), airportRow(kteb));
+        QCOMPARE(airportRow(read("KJFK").value()), airportRow(kjfk));
         QVERIFY(m_host.calls.isEmpty());
         if (!modify)
             return;
         save(*editor, Icon::Critical, "An Error Occurred: \r\r" + duplicate);
-        QCOMPARE(text(read("KTEB").value()), text(kteb));
+        QCOMPARE(airportRow(read("KTEB").value()), airportRow(kteb));
     }
 
     void modifyOpeningFailure_data()
