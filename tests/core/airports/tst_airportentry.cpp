@@ -122,12 +122,49 @@ private slots:
         QTEST(leave.refused, "refused");
     }
 
-    // The time zone takes the user's decimal sign only.
-    void timeZoneKeyTakesTheUsersDecimalSign()
+    // The number fields' key rules: whether a typed character is dropped, given the
+    // text around it and where it goes.
+    void keyRules_data()
     {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        QVERIFY(AirportEntryRules::refusesTimeZoneKey(u"5"_s, 1, u"."_s));
-        QVERIFY(!AirportEntryRules::refusesTimeZoneKey(u"5"_s, 1, u","_s));
+        QTest::addColumn<bool>("timeZone"); // else the elevation
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("rest");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("refused");
+        const QLocale us(QLocale::English, QLocale::UnitedStates);
+        const QLocale de(QLocale::German, QLocale::Germany);
+        const auto row = [](const char* name, bool timeZone, const QLocale& locale,
+                            const char* rest, int position, const char* typed, bool refused) {
+            QTest::newRow(name) << timeZone << locale << QString(rest) << position << QString(typed)
+                                << refused;
+        };
+        row("elevation digit anywhere", false, us, "-1", 1, "7", false);
+        row("elevation minus first", false, us, "11", 0, "-", false);
+        row("elevation second minus", false, us, "-1", 0, "-", true);
+        row("elevation minus inside", false, us, "1", 1, "-", true);
+        row("elevation point", false, us, "1", 1, ".", true);
+        row("time zone point", true, us, "5", 1, ".", false);
+        row("time zone second point", true, us, "5.2", 3, ".", true);
+        row("time zone de_DE comma", true, de, "5", 1, ",", false);
+        row("time zone de_DE point", true, de, "5", 1, ".", true);
+        row("time zone plus first", true, us, "5", 0, "+", false);
+        row("time zone sign after a sign", true, us, "-5", 0, "+", true);
+        row("time zone minus inside", true, us, "5", 1, "-", true);
+        row("time zone letter", true, us, "5", 1, "a", true);
+        row("time zone two characters at once", true, us, "", 0, "12", true);
+    }
+    void keyRules()
+    {
+        QFETCH(bool, timeZone);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, rest);
+        QFETCH(int, position);
+        QFETCH(QString, typed);
+        QLocale::setDefault(locale);
+        QTEST(timeZone ? AirportEntryRules::refusesTimeZoneKey(rest, position, typed)
+                       : AirportEntryRules::refusesElevationKey(rest, position, typed.at(0)),
+              "refused");
     }
 
     // A coordinate entry's text read by position; "_" marks an unfilled position.

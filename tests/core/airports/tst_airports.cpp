@@ -2,6 +2,7 @@
 #include "core/airports/airporttable.h"
 #include "core/db/engine.h"
 #include "core/db/schema.h"
+#include "support/airportrow.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,20 +27,6 @@ AirportRecord south()
     const Coordinate latitude{"-00", 2, 32.59}, longitude{"-032", 26, 36.611};
     return {"HUEN",       "ENTEBBE INTL", "",  "UGANDA", -11,   latitude, longitude, 3658,
             std::nullopt, -3.75f,         "J", false,    false, "",       "MEDIUM"};
-}
-
-// Every column of a record in one line, so a failed comparison shows what differs.
-QString text(const AirportRecord& r)
-{
-    const auto number = [](auto v) { return QString::number(v, 'g', 17); };
-    const auto optional = [&](auto v) { return v ? number(*v) : QStringLiteral("(none)"); };
-    QStringList out;
-    out << r.ID << r.NAME << r.STATE << r.COUNTRY << number(r.ELEVATION) << r.Latitude.DegreesText
-        << number(r.Latitude.Minutes) << number(r.Latitude.Seconds) << r.Longitude.DegreesText
-        << number(r.Longitude.Minutes) << number(r.Longitude.Seconds) << number(r.RUNWAY_LENGTH)
-        << optional(r.RUNWAY_WIDTH) << optional(r.TIME_ZONE) << r.PUB_MIL << number(int(r.IFR))
-        << number(int(r.CUSTOMS)) << r.FUEL << r.LIGHTING;
-    return out.join('|');
 }
 
 // Names in mixed case: the list orders them without regard to case.
@@ -98,7 +85,7 @@ private:
         for (int i = 0; i < list->recordCount(); ++i) {
             list->setAbsolutePosition(i);
             const AirportRecord r = readAirportRecord(*list);
-            rows << (idsOnly ? r.ID : text(r));
+            rows << (idsOnly ? r.ID : airportRow(r));
         }
         return rows;
     }
@@ -121,8 +108,8 @@ void TestAirports::everyColumnRoundTrips()
     sparse.NAME = "SPARSE";
     sparse.Latitude.DegreesText = "-10";
     sparse.Longitude.DegreesText = "020";
-    QCOMPARE(table(), QStringList({text(south()), text(sparse)}));
-    QCOMPARE(text(ReadAirport(*m_ws, m_path, "huen").value()), text(south()));
+    QCOMPARE(table(), QStringList({airportRow(south()), airportRow(sparse)}));
+    QCOMPARE(airportRow(ReadAirport(*m_ws, m_path, "huen").value()), airportRow(south()));
     // As stored: the sign stays in the degrees text and an empty width is null.
     auto database = m_ws->openDatabase(m_path);
     auto list = ListAirports(*database, SortOrder::Id);
@@ -195,13 +182,14 @@ void TestAirports::changesFollowTheTransaction_data()
                         const QStringList& after) {
         QTest::newRow(name) << QString(change) << QString(end) << error << after;
     };
-    const QString kjfk = text(airport("KJFK", "KENNEDY"));
-    const QStringList added{text(airport("EGLL", "ADDED")), kjfk, text(airport("LFPG", "PARIS"))};
+    const QString kjfk = airportRow(airport("KJFK", "KENNEDY"));
+    const QStringList added{airportRow(airport("EGLL", "ADDED")), kjfk,
+                            airportRow(airport("LFPG", "PARIS"))};
     const int missing = Db::Error::NoCurrentRecord;
     row("add committed", "add EGLL", "commit", 0, added);
     row("add rolled back", "add EGLL", "rollback", 0, {kjfk});
     row("failing add left to the guard", "add kjfk", "guard", Db::Error::DuplicateKey, {kjfk});
-    row("update rewrites every column", "update kjfk", "commit", 0, {text(south())});
+    row("update rewrites every column", "update kjfk", "commit", 0, {airportRow(south())});
     row("update of a missing airport", "update KJF", "commit", missing, {kjfk});
     row("delete committed", "delete kjfk", "commit", 0, {});
     row("delete of a missing airport", "delete KJFKX", "commit", missing, {kjfk});

@@ -6,14 +6,16 @@
 #include "gui/airports/airporthost.h"
 #include "gui/airports/frmairportdetails.h"
 #include "gui/appcontext.h"
-#include "support/testservices.h"
+#include "support/child.h"
+#include "support/dialogkeys.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 // Records the commands the details window runs, and whether it was still on screen.
 class RecordingHost final : public AirportHost
@@ -38,6 +40,15 @@ class TestFrmAirportDetails : public QObject
     std::unique_ptr<TestServices> m_services;
     RecordingHost m_host;
 
+    // Shown as the menu command shows it, with the busy pointer, which it puts back.
+    void show(FrmAirportDetails& details)
+    {
+        m_host.window = &details;
+        m_services->pointer->setBusy();
+        details.show();
+        QVERIFY(QTest::qWaitForWindowActive(&details));
+        QVERIFY(!m_services->pointer->isBusy());
+    }
     // Every text field in the window's order, joined by "|".
     static QString fields(const FrmAirportDetails& w)
     {
@@ -51,7 +62,7 @@ private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        StarterData::createProgramFolder(m_dir.path(), QStringLiteral("Brisklander"));
+        StarterData::createProgramFolder(m_dir.path(), u"Brisklander"_s);
     }
     void init()
     {
@@ -71,18 +82,25 @@ private slots:
         m_services.reset();
     }
 
-    void showsTheStoredValuesInTheirTextForms()
+    // The stored values in their text forms, nothing changeable (not even the ticks: the
+    // mouse and a screen reader's press both come through click(), and Tab passes them
+    // by), Tab through the other fields, then the buttons.
+    void showsTheStoredValuesReadOnly()
     {
-        FrmAirportDetails seqm(&m_host, QStringLiteral("SEQM"));
-        QCOMPARE(fields(seqm), QStringLiteral("SEQM|MARISCAL SUCRE INTERNATIONAL AIRPORT|P|ECUADOR|"
-                                              "7841|S00°07'31.436\"|W078°21'15.502\"|13445|148|-5|"
-                                              "Public||"));
-        // Nothing can be changed, not even the ticks.
+        FrmAirportDetails seqm(&m_host, u"SEQM"_s);
+        show(seqm);
+        QCOMPARE(fields(seqm), u"SEQM|MARISCAL SUCRE INTERNATIONAL AIRPORT|P|ECUADOR|7841|"
+                               "S00°07'31.436\"|W078°21'15.502\"|13445|148|-5|Public||"_s);
         for (auto* field : seqm.findChildren<QLineEdit*>())
             QVERIFY2(field->isReadOnly(), qPrintable(field->objectName()));
-        auto* ifr = seqm.findChild<QCheckBox*>("CheckIFR");
-        ifr->click(); // the mouse and a screen reader's press both come through here
+        auto* ifr = child<QCheckBox>(seqm, "CheckIFR");
+        ifr->click();
         QVERIFY(!ifr->isChecked());
+        child<QWidget>(seqm, "TxtIdent")->setFocus();
+        QCOMPARE(tabTrail(u"CmdOK"_s).join(u' '),
+                 u"TxtAirportName TxtState TxtCountry TxtElevation TxtLatitude TxtLongitude "
+                 "TxtRwyLength Text1 TxtTimeZone TxtPubMil TxtFuel TxtLights CmdModify CmdDelete "
+                 "CmdOK"_s);
 
         // East, both ticks apart, no runway width.
         auto ws = Db::DbEngine::instance().createWorkspace("AirportWS", Schema::UserName,
@@ -90,18 +108,18 @@ private slots:
         AirportRecord lfpb = *ReadAirport(*ws, appContext().DatabasePath, "LFPB");
         lfpb.IFR = true;
         lfpb.RUNWAY_WIDTH.reset();
-        lfpb.FUEL = QStringLiteral("JET ONLY");
+        lfpb.FUEL = u"JET ONLY"_s;
         UpdateAirport(*ws, appContext().DatabasePath, "LFPB", lfpb);
-        FrmAirportDetails details(&m_host, QStringLiteral("LFPB"));
+        FrmAirportDetails details(&m_host, u"LFPB"_s);
         QVERIFY2(fields(details).contains("|E002°26'11.540\"|9843||+1|Public|JET ONLY|"),
                  qPrintable(fields(details)));
-        QVERIFY(details.findChild<QCheckBox*>("CheckIFR")->isChecked());
-        QVERIFY(!details.findChild<QCheckBox*>("CheckCustoms")->isChecked());
+        QVERIFY(child<QCheckBox>(details, "CheckIFR")->isChecked());
+        QVERIFY(!child<QCheckBox>(details, "CheckCustoms")->isChecked());
     }
 
     void withoutAnAirportTheWindowClosesAtOnce()
     {
-        FrmAirportDetails unknown(&m_host, QStringLiteral("ZZZZ"));
+        FrmAirportDetails unknown(&m_host, u"ZZZZ"_s);
         QVERIFY(!unknown.hasAirport());
         bool loopRan = false; // exec() must return before its event loop runs
         QTimer::singleShot(0, &unknown, [&] { loopRan = true, unknown.reject(); });
@@ -109,28 +127,24 @@ private slots:
         QVERIFY(!loopRan);
     }
 
+    // Each button by its access key: the window closes, Modify before it runs.
     void buttonsRunTheHostCommandsThenClose_data()
     {
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
         QTest::addColumn<QStringList>("calls");
-        QTest::newRow("modify hides first") << "CmdModify" << QStringList{"modify"};
+        QTest::newRow("modify hides first") << int(Qt::Key_M) << QStringList{"modify"};
         QTest::newRow("delete puts the list on the airport")
-            << "CmdDelete" << QStringList{"list SEQM", "delete, shown"};
-        QTest::newRow("exit") << "CmdOK" << QStringList();
+            << int(Qt::Key_D) << QStringList{"list SEQM", "delete, shown"};
+        QTest::newRow("exit") << int(Qt::Key_E) << QStringList();
     }
     void buttonsRunTheHostCommandsThenClose()
     {
-        QFETCH(QString, button);
-        QFETCH(QStringList, calls);
-        FrmAirportDetails details(&m_host, QStringLiteral("SEQM"));
-        m_host.window = &details;
-        m_services->pointer->setBusy();
-        details.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&details));
-        QVERIFY(!m_services->pointer->isBusy());
-        QTest::mouseClick(details.findChild<QPushButton*>(button), Qt::LeftButton);
-        QCOMPARE(m_host.calls, calls);
-        QVERIFY(!details.isVisible());
+        QFETCH(int, key);
+        FrmAirportDetails details(&m_host, u"SEQM"_s);
+        show(details);
+        QTest::keyClick(&details, Qt::Key(key), Qt::AltModifier);
+        QTRY_VERIFY(!details.isVisible());
+        QTEST(m_host.calls, "calls");
     }
 };
 

@@ -3,18 +3,17 @@
 #include "core/folder/starterdata.h"
 #include "gui/settings/catalogeditmodel.h"
 #include "gui/settings/cataloggrids.h"
-#include "support/testservices.h"
+#include "support/dialogkeys.h"
 #include "support/themes.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
-#include <QtTest>
 
+using namespace Qt::StringLiterals;
 using Platform::Icon;
 
 // The catalogue grids as the settings dialog holds them: every edit inside one
@@ -23,45 +22,45 @@ class TestCatalogGrids : public QObject
 {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
     std::unique_ptr<TestServices> m_services;
     std::shared_ptr<Db::Database> m_db;
     std::unique_ptr<QWidget> m_window;
     QPushButton* m_save = nullptr;
 
-    template <typename Grid> Grid* open()
+    CatalogGrid* open(bool taxes)
     {
         m_window = std::make_unique<QWidget>();
-        auto* grid = new Grid(m_db, m_window.get());
+        CatalogGrid* grid = taxes ? static_cast<CatalogGrid*>(new TaxesGrid(m_db, m_window.get()))
+                                  : new ChargesGrid(m_db, m_window.get());
         // Next in the focus chain, so the focus reaches Save only when sent there.
         auto* other = new QLineEdit(m_window.get());
-        m_save = new QPushButton(QStringLiteral("&Save"), m_window.get());
+        m_save = new QPushButton(u"&Save"_s, m_window.get());
         grid->setSaveButton(m_save);
         auto* layout = new QVBoxLayout(m_window.get());
-        layout->addWidget(grid);
-        layout->addWidget(other);
-        layout->addWidget(m_save);
+        for (QWidget* widget : {static_cast<QWidget*>(grid), static_cast<QWidget*>(other),
+                                static_cast<QWidget*>(m_save)})
+            layout->addWidget(widget);
         m_window->show();
         m_window->activateWindow();
         [&] { QVERIFY(QTest::qWaitForWindowActive(m_window.get())); }();
         return grid;
     }
-
-    // Types into a cell as the operator does, then leaves it.
-    static void type(CatalogGrid* grid, int row, int column, const QString& keys, bool replace)
+    // Types into a cell as the operator does: F2 opens it, the keys replace its text
+    // unless they start with "+".
+    static void type(CatalogGrid* grid, int row, int column, QString keys)
     {
         const QModelIndex index = grid->model()->index(row, column);
+        grid->grid()->setFocus();
         grid->grid()->setCurrentIndex(index);
-        grid->grid()->edit(index);
+        QTest::keyClick(grid->grid(), Qt::Key_F2);
         auto* editor = qobject_cast<QLineEdit*>(grid->grid()->indexWidget(index));
         QVERIFY(editor);
-        if (replace)
+        if (!keys.startsWith(u'+'))
             editor->clear();
         editor->end(false);
-        QTest::keyClicks(editor, keys);
+        QTest::keyClicks(editor, keys.remove(0, keys.startsWith(u'+') ? 1 : 0));
     }
-
     QStringList column(const QString& source, const QString& field)
     {
         QStringList values;
@@ -71,35 +70,22 @@ private:
         return values;
     }
 
-    void verifyNoRowSelected(const QString& title)
-    {
-        QCOMPARE(m_services->prompter->messages().size(), 1);
-        QString why;
-        QVERIFY2(sameMessage(m_services->prompter->messages().first(), Icon::Exclamation, title,
-                             QStringLiteral("No Row Selected."), Platform::Button::Ok, &why),
-                 qPrintable(why));
-        m_services->prompter->clear();
-    }
-
 private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        StarterData::createProgramFolder(m_dir.path(), QStringLiteral("Brisklander"));
+        StarterData::createProgramFolder(m_dir.path(), u"Brisklander"_s);
     }
-
     void init()
     {
         m_services = std::make_unique<TestServices>();
         auto& engine = Db::DbEngine::instance();
-        engine.setSystemDB(m_dir.filePath(QStringLiteral("Brisklander.mdw")));
+        engine.setSystemDB(m_dir.filePath(u"Brisklander.mdw"_s));
         engine.setDefaultUser(Schema::UserName);
         engine.setDefaultPassword(Schema::Password);
-        m_db = engine.defaultWorkspace()->openDatabase(
-            m_dir.filePath(QStringLiteral("Brisklander.mdb")));
+        m_db = engine.defaultWorkspace()->openDatabase(m_dir.filePath(u"Brisklander.mdb"_s));
         engine.defaultWorkspace()->beginTrans();
     }
-
     void cleanup()
     {
         m_window.reset();
@@ -113,77 +99,82 @@ private slots:
     // frames instead of the grids'.
     void gridsAreNamedByTheirFrames()
     {
-        const auto check = [](CatalogGrid* grid, const QString& caption) {
+        for (const bool taxes : {false, true}) {
+            CatalogGrid* grid = open(taxes);
             grid->setTitle(QString());
+            const QString caption = taxes ? u"Edit Taxes"_s : u"Edit Additional Charges"_s;
             QCOMPARE(grid->grid()->accessibleName(), caption);
             QCOMPARE(QAccessible::queryAccessibleInterface(grid->grid())->text(QAccessible::Name),
                      caption);
-        };
-        check(open<ChargesGrid>(), QStringLiteral("Edit Additional Charges"));
-        check(open<TaxesGrid>(), QStringLiteral("Edit Taxes"));
+        }
     }
 
-    void newChargeIsWrittenWithItsAmountFormatted()
+    // A new row typed cell by cell, each written as it is left: the keys each column
+    // drops, the text it shows and the row stored.
+    void newRowTypedAndStored_data()
     {
-        auto* grid = open<ChargesGrid>();
+        QTest::addColumn<bool>("taxes");
+        QTest::addColumn<QStringList>("typing"); // column, keys, ...
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QStringList>("stored");
+        QTest::newRow("charge amount formatted")
+            << false << QStringList{"0", "Landing fee", "1", "1234x.5"}
+            << QStringList{"Landing fee", "1,234.50"} << QStringList{"Landing fee", "1234.5"};
+        QTest::newRow("charge minus goes in front")
+            << false << QStringList{"0", "Catering", "1", "25", "1", "+--"}
+            << QStringList{"Catering", "-25.00"} << QStringList{"Catering", "-25"};
+        QTest::newRow("tax name trimmed, comma types the point")
+            << true << QStringList{"0", "  Levy  ", "1", "-7a,5."} << QStringList{"Levy", "7.50"}
+            << QStringList{"Levy", "7.5"};
+        QTest::newRow("blank tax name empties the percent")
+            << true << QStringList{"0", "Levy", "1", "7.5", "0", "   "} << QStringList{"", ""}
+            << QStringList{"", ""};
+    }
+    void newRowTypedAndStored()
+    {
+        QFETCH(bool, taxes);
+        QFETCH(QStringList, typing);
+        CatalogGrid* grid = open(taxes);
         const int row = grid->model()->tableRows();
-        type(grid, row, ChargesGrid::ColumnDescription, "Landing fee", true);
-        grid->writeCurrentRow();
-        type(grid, row, ChargesGrid::ColumnAmount, "1234x.5", true);
-        grid->writeCurrentRow();
-        QCOMPARE(grid->model()->text(row, ChargesGrid::ColumnAmount), QString("1,234.50"));
-        QCOMPARE(column("AdditionalCharges", "ChargeAmount").last(), QString("1234.5"));
+        for (qsizetype i = 0; i < typing.size(); i += 2) {
+            type(grid, row, typing[i].toInt(), typing[i + 1]);
+            grid->writeCurrentRow();
+        }
+        QTEST(grid->model()->rowTexts(row), "shown");
+        const QString table = taxes ? u"Taxes"_s : u"AdditionalCharges"_s;
+        QTEST((QStringList{column(table, taxes ? "Tax Type" : "ChargeDescription").last(),
+                           column(table, taxes ? "Tax %" : "ChargeAmount").last()}),
+              "stored");
     }
 
-    void minusGoesInFrontAndTurnsTheAmountDarkRed()
+    // A negative amount is dark red while typed; on a dark theme's rows, selected or not,
+    // every amount takes a colour that reads.
+    void amountColours()
     {
-        auto* grid = open<ChargesGrid>();
+        CatalogGrid* grid = open(false);
         QVERIFY(grid->model()->setRowTexts(0, {"Catering", "25.00"}));
-        type(grid, 0, ChargesGrid::ColumnAmount, "--", false);
-        auto* editor =
-            qobject_cast<QLineEdit*>(grid->grid()->indexWidget(grid->model()->index(0, 1)));
-        QCOMPARE(editor->text(), QString("-25.00"));
+        type(grid, 0, ChargesGrid::ColumnAmount, "+-");
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QCOMPARE(editor->text(), u"-25.00"_s);
         QCOMPARE(editor->palette().color(QPalette::Text), QColor(128, 0, 0));
         grid->writeCurrentRow();
-        QCOMPARE(column("AdditionalCharges", "ChargeAmount").first(), QString("-25"));
-
-        // On a dark theme's rows, selected or not, every amount takes a colour that reads.
         auto* recorder = new CellRecorder;
         recorder->setParent(grid);
         grid->grid()->setStyle(recorder);
-        const auto unreadable = [&] {
-            recorder->cells.clear();
-            grid->grid()->viewport()->repaint();
-            QStringList found;
-            for (const CellRecorder::Cell& cell : std::as_const(recorder->cells)) {
-                if (cell.index.column() == ChargesGrid::ColumnAmount &&
-                    !cell.index.data().toString().isEmpty() && !readsOn(cell.text, cell.background))
-                    found << cell.index.data().toString();
-            }
-            return recorder->cells.isEmpty() ? QStringList{"nothing drawn"} : found;
-        };
         const QPalette light = QApplication::palette();
         QApplication::setPalette(darkPalette());
         QTRY_COMPARE(grid->grid()->palette().color(QPalette::Base), QColor(42, 42, 42));
         grid->grid()->selectRow(1);
-        QCOMPARE(unreadable(), QStringList());
+        grid->grid()->viewport()->repaint();
+        QStringList unreadable;
+        for (const CellRecorder::Cell& cell : std::as_const(recorder->cells)) {
+            if (cell.index.column() == ChargesGrid::ColumnAmount &&
+                !cell.index.data().toString().isEmpty() && !readsOn(cell.text, cell.background))
+                unreadable << cell.index.data().toString();
+        }
         QApplication::setPalette(light);
-    }
-
-    void taxNameIsTrimmedAndABlankNameEmptiesThePercent()
-    {
-        auto* grid = open<TaxesGrid>();
-        const int row = grid->model()->tableRows();
-        type(grid, row, TaxesGrid::ColumnTaxType, "  Levy  ", true);
-        grid->writeCurrentRow();
-        type(grid, row, TaxesGrid::ColumnPercent, "-7a,5.", true); // "," types the point too
-        grid->writeCurrentRow();
-        QCOMPARE(grid->model()->rowTexts(row), QStringList({"Levy", "7.50"}));
-        QCOMPARE(column("Taxes", "Tax Type").last(), QString("Levy"));
-        type(grid, row, TaxesGrid::ColumnTaxType, "   ", true);
-        grid->writeCurrentRow();
-        QCOMPARE(grid->model()->rowTexts(row), QStringList({"", ""}));
-        QCOMPARE(column("Taxes", "Tax %").last(), QString());
+        QVERIFY(!recorder->cells.isEmpty());
+        QCOMPARE(unreadable, QStringList());
     }
 
     // Tab and Shift+Tab go from cell to cell, and past the last (or before the first)
@@ -191,7 +182,7 @@ private slots:
     // grid: nothing typed next lands in the first row.
     void tabLeavesTheGridPastItsLastCell()
     {
-        auto* grid = open<TaxesGrid>();
+        CatalogGrid* grid = open(true);
         QTableView* view = grid->grid();
         const QStringList first = grid->model()->rowTexts(0);
         view->setFocus();
@@ -200,66 +191,62 @@ private slots:
         QCOMPARE(view->currentIndex(), grid->model()->index(0, TaxesGrid::ColumnTaxType));
         QTest::keyClick(view, Qt::Key_Backtab, Qt::ShiftModifier);
         QVERIFY(QApplication::focusWidget() != view);
-
-        const QModelIndex last =
-            grid->model()->index(grid->model()->rowCount() - 1, TaxesGrid::ColumnPercent);
-        view->setFocus();
-        view->setCurrentIndex(last);
-        QTest::keyClick(view, Qt::Key_F2);
-        QVERIFY(view->indexWidget(last));
+        type(grid, grid->model()->rowCount() - 1, TaxesGrid::ColumnPercent, "+");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* next = QApplication::focusWidget();
         QVERIFY(next && next != view && !view->isAncestorOf(next));
-        QTest::keyClicks(next, QStringLiteral("9"));
+        QTest::keyClicks(next, u"9"_s);
         QCOMPARE(grid->model()->rowTexts(0), first);
     }
 
-    void deletingAChargeNeedsARowAndLastsUntilRollback()
+    // Delete needs a selected row; a charge goes (the focus on to Save), a tax row is
+    // emptied and leaves the lists, until the dialog's transaction is rolled back.
+    void deleteNeedsARowAndLastsUntilRollback_data()
     {
-        auto* grid = open<ChargesGrid>();
-        const QStringList before = column("AdditionalCharges", "ChargeDescription");
+        QTest::addColumn<bool>("taxes");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("charge") << false << "Delete Add. Charges";
+        QTest::newRow("tax") << true << "Delete Tax";
+    }
+    void deleteNeedsARowAndLastsUntilRollback()
+    {
+        QFETCH(bool, taxes);
+        QFETCH(QString, title);
+        CatalogGrid* grid = open(taxes);
+        const QString listed =
+            taxes ? u"Select * from Taxes Where [Tax Type] <> \"\""_s : u"AdditionalCharges"_s;
+        const QString field = taxes ? u"Tax Type"_s : u"ChargeDescription"_s;
+        const QStringList before = column(listed, field);
+        // Without a selection the button is off; the command itself still refuses.
+        QVERIFY(!grid->deleteButton()->isEnabled());
         m_services->prompter->setNextAnswer(Platform::Button::Ok);
-        grid->CmdDeleteCharge_Click();
-        verifyNoRowSelected("Delete Add. Charges");
-        QCOMPARE(column("AdditionalCharges", "ChargeDescription"), before);
+        if (taxes)
+            static_cast<TaxesGrid*>(grid)->CmdDelTax_Click();
+        else
+            static_cast<ChargesGrid*>(grid)->CmdDeleteCharge_Click();
+        verifyOnlyMessage(*m_services->prompter, Icon::Exclamation, title, u"No Row Selected."_s);
+        QCOMPARE(column(listed, field), before);
         grid->grid()->selectRow(1);
         QTest::mouseClick(grid->deleteButton(), Qt::LeftButton);
         QStringList expected = before;
         expected.removeAt(1);
-        QCOMPARE(column("AdditionalCharges", "ChargeDescription"), expected);
+        QCOMPARE(column(listed, field), expected);
+        QCOMPARE(grid->model()->rowTexts(1) == QStringList({"", ""}), taxes);
         QCOMPARE(QApplication::focusWidget(), m_save);
         Db::DbEngine::instance().defaultWorkspace()->rollback();
-        QCOMPARE(column("AdditionalCharges", "ChargeDescription"), before);
-    }
-
-    void deletingATaxNeedsARowAndDropsItFromTheLists()
-    {
-        auto* grid = open<TaxesGrid>();
-        const QString listed = QString("Select * from Taxes Where [Tax Type] <> \"\"");
-        const QStringList before = column(listed, "Tax Type");
-        m_services->prompter->setNextAnswer(Platform::Button::Ok);
-        grid->CmdDelTax_Click();
-        verifyNoRowSelected("Delete Tax");
-        QCOMPARE(column(listed, "Tax Type"), before);
-        grid->grid()->selectRow(0);
-        QTest::mouseClick(grid->deleteButton(), Qt::LeftButton);
-        QCOMPARE(grid->model()->rowTexts(0), QStringList({"", ""}));
-        QCOMPARE(column(listed, "Tax Type"), before.mid(1));
+        QCOMPARE(column(listed, field), before);
     }
 
     void engineFailureIsShownAndTheRowKept()
     {
-        auto* grid = open<ChargesGrid>();
+        CatalogGrid* grid = open(false);
         const QStringList before = grid->model()->rowTexts(0);
         m_services->prompter->setNextAnswer(Platform::Button::Ok);
         QVERIFY(!grid->model()->setData(grid->model()->index(0, 0), QString(26, u'x')));
-        QCOMPARE(m_services->prompter->messages().size(), 1);
-        const Platform::Message message = m_services->prompter->messages().first();
-        QCOMPARE(message.icon, Icon::Critical);
-        QCOMPARE(message.title, QString("Settings"));
-        QVERIFY2(message.text.startsWith(QString("An Error Occurred:\r\rError number = 3163\r")),
+        const Platform::Message message = m_services->prompter->messages().value(0);
+        QVERIFY2(message.text.startsWith(u"An Error Occurred:\r\rError number = 3163\r"_s),
                  qPrintable(message.text));
-        m_services->prompter->clear();
+        verifyOnlyMessage(*m_services->prompter, Icon::Critical, u"Settings"_s, message.text);
         QCOMPARE(grid->model()->rowTexts(0), before);
     }
 };

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/airports/airportrecord.h"
+
+#include <QStringList>
+
+// Every column of an airport in one line, so that a failed comparison shows what differs.
+inline QString airportRow(const AirportRecord& r)
+{
+    const auto number = [](auto v) { return QString::number(v, 'g', 17); };
+    const auto optional = [&](auto v) { return v ? number(*v) : QStringLiteral("(none)"); };
+    QStringList out;
+    out << r.ID << r.NAME << r.STATE << r.COUNTRY << number(r.ELEVATION) << r.Latitude.DegreesText
+        << number(r.Latitude.Minutes) << number(r.Latitude.Seconds) << r.Longitude.DegreesText
+        << number(r.Longitude.Minutes) << number(r.Longitude.Seconds) << number(r.RUNWAY_LENGTH)
+        << optional(r.RUNWAY_WIDTH) << optional(r.TIME_ZONE) << r.PUB_MIL << number(int(r.IFR))
+        << number(int(r.CUSTOMS)) << r.FUEL << r.LIGHTING;
+    return out.join(u'|');
+}
