@@ -18,6 +18,7 @@
 #include <QTableView>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using Platform::Button;
 using Platform::Icon;
 
@@ -224,35 +225,23 @@ private slots:
         QCOMPARE(appSettings().company.NAME, QString());
     }
 
-    // Print Quote prints to a text file or a printer, and only a trip of two stops or more.
-    void printingToATextFileAndToAPrinter()
+    // Print Quote prints the window's quote, and only a trip of two stops or more.
+    void printingTheQuote()
     {
         add(QStringLiteral("KBOS"));
-        const auto printFromDialog = [this] {
-            onNextModal([](QWidget* dialog) {
-                dialog->findChild<QPushButton*>(QStringLiteral("CmdPrint"))->click();
-            });
-            m_window->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-            press(QStringLiteral("%qp"));
-        };
+        onNextModal([](QWidget* dialog) {
+            dialog->findChild<QPushButton*>(QStringLiteral("CmdPrint"))->click();
+        });
         const QString text = m_folder->filePath(QStringLiteral("quote.txt"));
         m_folder->services().printChooser->setChoice(Platform::PrintChoice::ToFile);
         m_folder->services().fileChooser->setAnswer(
             Platform::SaveFileAnswer{text, QStringLiteral("Text File (*.txt)")});
-        printFromDialog();
+        press(QStringLiteral("%qp")); // the print dialog's own paths are its test's
         QFile file(text);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray contents = file.readAll();
         QVERIFY(contents.startsWith("\r\nBrisklander For Windows"));
         QVERIFY(contents.contains("KBOS    BOSTON LOGAN INTERNATIONAL AIRPORT"));
-
-        const QString pdf = m_folder->filePath(QStringLiteral("printer.pdf"));
-        m_folder->services().printChooser->setChoice(Platform::PrintChoice::Printer, pdf);
-        printFromDialog();
-        QFile printed(pdf);
-        QVERIFY(printed.open(QIODevice::ReadOnly));
-        QCOMPARE(printed.read(5), QByteArray("%PDF-"));
 
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));

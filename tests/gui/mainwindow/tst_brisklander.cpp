@@ -23,6 +23,7 @@
 #include <QTableView>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using Platform::Button;
 using Platform::Icon;
 
@@ -53,17 +54,6 @@ private:
     }
 
 private slots:
-    void loadFillsTheWindow()
-    {
-        QCOMPARE(QApplication::focusWidget(), find()); // ready for the first identifier
-        QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
-        QCOMPARE(field("TxtTotalNM") + u' ' + child<QLabel>("LabelMiles")->text(),
-                 QStringLiteral("0.0 NM"));
-        QVERIFY(!child<QPushButton>("CmdSegTax")->isEnabled());
-        QVERIFY(child<QAction>("mnusearchID")->isChecked());
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("Brisklander"));
-    }
-
     void loadFailureNamesItsSection()
     {
         m_window.reset();
@@ -91,31 +81,19 @@ private slots:
         QTest::addColumn<int>("cursor");
         QTest::addColumn<bool>("select");
 
-        QTest::newRow("completion") << false << ""
-                                    << "k"
-                                    << "KASE" << 1 << true;
+        QTest::newRow("completion") << false << u""_s << u"k"_s << u"KASE"_s << 1 << true;
         QTest::newRow("steps over the completion, drops what breaks a search")
-            << false << ""
-            << "ka'[],  "
-            << "KASE" << 2 << true;
-        QTest::newRow("no such airport") << false << ""
-                                         << "ktx"
-                                         << "KTX" << 3 << false;
-        QTest::newRow("Alt keys type nothing") << false << ""
-                                               << "ktx%s%'%[%,"
-                                               << "KTX" << 3 << false;
-        QTest::newRow("Backspace to empty") << false << ""
-                                            << "ktx\b\b\b"
-                                            << "" << 0 << false;
-        QTest::newRow("Delete takes back the proposal") << false << ""
-                                                        << "km\x7f"
-                                                        << "KM" << 2 << false;
-        QTest::newRow("a paste filtered") << false << "k'b,o[s"
-                                          << ""
-                                          << "KBOS" << 4 << true;
-        QTest::newRow("names") << true << ""
-                               << "london c"
-                               << "LONDON CITY AIRPORT" << 8 << true;
+            << false << u""_s << u"ka'[],  "_s << u"KASE"_s << 2 << true;
+        QTest::newRow("Alt keys type nothing")
+            << false << u""_s << u"ktx%s%'%[%,"_s << u"KTX"_s << 3 << false;
+        QTest::newRow("Backspace to empty")
+            << false << u""_s << u"ktx\b\b\b"_s << u""_s << 0 << false;
+        QTest::newRow("Delete takes back the proposal")
+            << false << u""_s << u"km\x7f"_s << u"KM"_s << 2 << false;
+        QTest::newRow("a paste filtered")
+            << false << u"k'b,o[s"_s << u""_s << u"KBOS"_s << 4 << true;
+        QTest::newRow("names") << true << u""_s << u"london c"_s << u"LONDON CITY AIRPORT"_s << 8
+                               << true;
     }
 
     void findBoxTyping()
@@ -203,19 +181,15 @@ private slots:
 
         const QString routing =
             QStringLiteral("TxtFind/0 CmdDelete/0 qt_tabwidget_tabbar/0 SSDBGrid1/0 SSDBGrid2/0");
-        QTest::newRow("Routing, Tab") << "TxtFind"
-                                      << "\t" << routing;
+        QTest::newRow("Routing, Tab") << u"TxtFind"_s << u"\t"_s << routing;
         QTest::newRow("Routing, Shift+Tab")
-            << "TxtFind"
-            << "\x0b"
-            << "TxtFind/0 SSDBGrid2/0 SSDBGrid1/0 qt_tabwidget_tabbar/0 CmdDelete/0";
-        QTest::newRow("Quote, Tab") << "TxtChargePerMile"
-                                    << "\t"
-                                    << "TxtChargePerMile*/1 SSDBCBTaxBaseCharge/1";
+            << u"TxtFind"_s << u"\x0b"_s
+            << u"TxtFind/0 SSDBGrid2/0 SSDBGrid1/0 qt_tabwidget_tabbar/0 CmdDelete/0"_s;
+        QTest::newRow("Quote, Tab")
+            << u"TxtChargePerMile"_s << u"\t"_s << u"TxtChargePerMile*/1 SSDBCBTaxBaseCharge/1"_s;
         QTest::newRow("Quote, Shift+Tab")
-            << "TxtChargePerMile"
-            << "\x0b"
-            << "TxtChargePerMile*/1 qt_tabwidget_tabbar/1 CmdQuoteMem/1";
+            << u"TxtChargePerMile"_s << u"\x0b"_s
+            << u"TxtChargePerMile*/1 qt_tabwidget_tabbar/1 CmdQuoteMem/1"_s;
     }
 
     void tabOrder()
@@ -248,25 +222,19 @@ private slots:
         QTest::addColumn<QString>("rate");
 
         const QStringList both{"KTEB", "KBOS"};
-        QTest::newRow("Q&uote") << "TxtFind"
-                                << "%u"
-                                << "" << 1 << both << "8.50";
-        QTest::newRow("&Remove, from the other tab") << "TxtChargePerMile"
-                                                     << "%r"
-                                                     << "" << 0 << QStringList{"KTEB"} << "8.50";
-        QTest::newRow("&Charge p/m") << "TxtFind"
-                                     << "%c"
-                                     << "TxtChargePerMile*" << 1 << both << "8.50";
-        QTest::newRow("&Charge p/m, from inside it") << "TxtChargePerMile"
-                                                     << "9.35%c7"
-                                                     << "TxtChargePerMile" << 1 << both << "7";
+        QTest::newRow("Q&uote") << u"TxtFind"_s << u"%u"_s << u""_s << 1 << both << u"8.50"_s;
+        QTest::newRow("&Remove, from the other tab")
+            << u"TxtChargePerMile"_s << u"%r"_s << u""_s << 0 << QStringList{"KTEB"} << u"8.50"_s;
+        QTest::newRow("&Charge p/m")
+            << u"TxtFind"_s << u"%c"_s << u"TxtChargePerMile*"_s << 1 << both << u"8.50"_s;
+        QTest::newRow("&Charge p/m, from inside it")
+            << u"TxtChargePerMile"_s << u"9.35%c7"_s << u"TxtChargePerMile"_s << 1 << both
+            << u"7"_s;
         QTest::newRow("Shift+Tab and Tab back: typed over")
-            << "TxtChargePerMile"
-            << "9\x0b\t6"
-            << "TxtChargePerMile" << 1 << both << "6";
-        QTest::newRow("&M, the quote memory") << "TxtFind"
-                                              << "%m"
-                                              << "" << 1 << both << "8.50";
+            << u"TxtChargePerMile"_s << u"9\x0b\t6"_s << u"TxtChargePerMile"_s << 1 << both
+            << u"6"_s;
+        QTest::newRow("&M, the quote memory")
+            << u"TxtFind"_s << u"%m"_s << u""_s << 1 << both << u"8.50"_s;
     }
 
     void accessKeys()
@@ -295,10 +263,9 @@ private slots:
 
         // No other caption of the window takes the same key.
         QStringList captions;
-        for (const QLabel* label : m_window->findChildren<QLabel*>())
-            captions << label->text();
-        for (const QAbstractButton* button : m_window->findChildren<QAbstractButton*>())
-            captions << button->text();
+        for (const QWidget* widget : m_window->findChildren<QWidget*>())
+            if (widget->inherits("QLabel") || widget->inherits("QAbstractButton"))
+                captions << widget->property("text").toString();
         for (int index = 0; index < tabs()->count(); ++index)
             captions << tabs()->tabText(index);
         for (const QAction* menu : m_window->menuBar()->actions())

@@ -11,6 +11,8 @@
 #include <QTest>
 
 // The charges grid of the main window, driven by keys as the operator types them.
+using namespace Qt::StringLiterals;
+
 class TestChargesGrid : public MainWindowFixture
 {
     Q_OBJECT
@@ -63,21 +65,21 @@ private slots:
 
         const QString picked = QStringLiteral("CATERING|85.50|1|85.50||");
         const int none = Qt::NoModifier;
-        QTest::newRow("Tab") << "Cater" << 0 << int(Qt::Key_Tab) << none << picked;
+        QTest::newRow("Tab") << u"Cater"_s << 0 << int(Qt::Key_Tab) << none << picked;
         QTest::newRow("Shift+Tab")
-            << "Cater" << 0 << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << picked;
-        QTest::newRow("Enter") << "Cater" << 0 << int(Qt::Key_Return) << none << picked;
-        QTest::newRow("Down") << "Cater" << 0 << int(Qt::Key_Down) << none << picked;
-        QTest::newRow("a click elsewhere") << "Cater" << 0 << 0 << none << picked;
+            << u"Cater"_s << 0 << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << picked;
+        QTest::newRow("Enter") << u"Cater"_s << 0 << int(Qt::Key_Return) << none << picked;
+        QTest::newRow("Down") << u"Cater"_s << 0 << int(Qt::Key_Down) << none << picked;
+        QTest::newRow("a click elsewhere") << u"Cater"_s << 0 << 0 << none << picked;
         QTest::newRow("the whole name in lower case")
-            << "catering" << 0 << int(Qt::Key_Tab) << none << picked;
+            << u"catering"_s << 0 << int(Qt::Key_Tab) << none << picked;
         QTest::newRow("proposal deleted")
-            << "Cater" << int(Qt::Key_Delete) << int(Qt::Key_Tab) << none << "Cater|||||";
+            << u"Cater"_s << int(Qt::Key_Delete) << int(Qt::Key_Tab) << none << u"Cater|||||"_s;
         QTest::newRow("proposal typed over")
-            << "Caterx" << 0 << int(Qt::Key_Tab) << none << "Caterx|||||";
+            << u"Caterx"_s << 0 << int(Qt::Key_Tab) << none << u"Caterx|||||"_s;
         QTest::newRow("no such charge, brackets and quotes dropped")
-            << "Lunch ['hot']" << 0 << int(Qt::Key_Return) << none << "Lunch hot|||||";
-        QTest::newRow("Escape") << "Cater" << 0 << int(Qt::Key_Escape) << none << "|||||";
+            << u"Lunch ['hot']"_s << 0 << int(Qt::Key_Return) << none << u"Lunch hot|||||"_s;
+        QTest::newRow("Escape") << u"Cater"_s << 0 << int(Qt::Key_Escape) << none << u"|||||"_s;
     }
 
     void leavingTheChargeCellDecidesOnItsCompletion()
@@ -161,12 +163,12 @@ private slots:
         QTest::addColumn<QString>("cellAfter");
 
         const int none = Qt::NoModifier;
-        QTest::newRow("on the cell, Tab") << false << int(Qt::Key_Tab) << none << "1,0";
-        QTest::newRow("list, Tab") << true << int(Qt::Key_Tab) << none << "1,0";
+        QTest::newRow("on the cell, Tab") << false << int(Qt::Key_Tab) << none << u"1,0"_s;
+        QTest::newRow("list, Tab") << true << int(Qt::Key_Tab) << none << u"1,0"_s;
         QTest::newRow("list, Shift+Tab")
-            << true << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << "0,2";
-        QTest::newRow("list, Enter") << true << int(Qt::Key_Return) << none << "0,4";
-        QTest::newRow("list, a click elsewhere") << true << 0 << none << "0,4";
+            << true << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << u"0,2"_s;
+        QTest::newRow("list, Enter") << true << int(Qt::Key_Return) << none << u"0,4"_s;
+        QTest::newRow("list, a click elsewhere") << true << 0 << none << u"0,4"_s;
     }
 
     void aLetterPicksTheTaxType()

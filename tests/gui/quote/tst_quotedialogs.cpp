@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString text(const QDialog& dialog, const char* name)
@@ -48,39 +50,18 @@ private slots:
         QTest::addColumn<QString>("saved"); // the row written, empty when not saved
 
         const QString four = QStringLiteral("4 Pax * 2 Segm. * 2.50");
-        QTest::newRow("new") << 3 << ""
-                             << ""
-                             << "0 2"
-                             << "0.00"
-                             << "";
-        QTest::newRow("new, one stop") << 1 << ""
-                                       << ""
-                                       << "0 0"
-                                       << "0.00"
-                                       << "";
-        QTest::newRow("new, passengers typed") << 3 << ""
-                                               << "4"
-                                               << "4 2"
-                                               << "20.00" << four;
-        QTest::newRow("edited") << 5 << four << ""
-                                << "4 2"
-                                << "20.00" << four;
-        QTest::newRow("edited, typed over") << 5 << four << "5"
-                                            << "5 2"
-                                            << "25.00"
-                                            << "5 Pax * 2 Segm. * 2.50";
-        QTest::newRow("emptied: 0, and only digits") << 3 << four << "\ba-.x"
-                                                     << "0 2"
-                                                     << "0.00"
-                                                     << "";
-        QTest::newRow("two digits") << 3 << four << "\b578"
-                                    << "57 2"
-                                    << "285.00"
-                                    << "57 Pax * 2 Segm. * 2.50";
-        QTest::newRow("Escape") << 3 << four << "\x1b"
-                                << "4 2"
-                                << "20.00"
-                                << "";
+        QTest::newRow("new") << 3 << u""_s << u""_s << u"0 2"_s << u"0.00"_s << u""_s;
+        QTest::newRow("new, one stop") << 1 << u""_s << u""_s << u"0 0"_s << u"0.00"_s << u""_s;
+        QTest::newRow("new, passengers typed")
+            << 3 << u""_s << u"4"_s << u"4 2"_s << u"20.00"_s << four;
+        QTest::newRow("edited") << 5 << four << u""_s << u"4 2"_s << u"20.00"_s << four;
+        QTest::newRow("edited, typed over")
+            << 5 << four << u"5"_s << u"5 2"_s << u"25.00"_s << u"5 Pax * 2 Segm. * 2.50"_s;
+        QTest::newRow("emptied: 0, and only digits")
+            << 3 << four << u"\ba-.x"_s << u"0 2"_s << u"0.00"_s << u""_s;
+        QTest::newRow("two digits")
+            << 3 << four << u"\b578"_s << u"57 2"_s << u"285.00"_s << u"57 Pax * 2 Segm. * 2.50"_s;
+        QTest::newRow("Escape") << 3 << four << u"\x1b"_s << u"4 2"_s << u"20.00"_s << u""_s;
     }
 
     void segmentTax()
