@@ -315,6 +315,8 @@ private slots:
             child<QMenu>(menu)->close();
         }
 
+        QCOMPARE(child<QMenu>("RoutePopup")->defaultAction()->objectName(),
+                 QStringLiteral("mnuRoutePopupDetails"));
         m_window->resize(1280, 800);
         QTRY_COMPARE(m_window->width(), 1280);
         int longest = 0;
