@@ -220,6 +220,7 @@ private slots:
                  qPrintable(message.text));
         QCOMPARE(message.title, QStringLiteral("Brisklander"));
         QCOMPARE(message.icon, Icon::Critical);
+        QCOMPARE(message.defaultButton, Button::Ok);
         QVERIFY(ini.open(QIODevice::ReadOnly));
         QCOMPARE(ini.readAll(), before);
         QCOMPARE(appSettings().company.NAME, QString());

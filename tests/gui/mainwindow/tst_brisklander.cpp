@@ -60,7 +60,11 @@ private slots:
         prompter().setNextAnswer(Button::Ok);
         m_window = m_folder->showMainWindow();
         QVERIFY(m_window);
-        const QString text = prompter().messages().last().text;
+        const Platform::Message& message = prompter().messages().last();
+        QCOMPARE(message.title, u"Brisklander"_s);
+        QCOMPARE(message.icon, Icon::Critical);
+        QCOMPARE(message.defaultButton, Button::Ok);
+        const QString text = message.text;
         QVERIFY2(text.startsWith(QStringLiteral("An Error Occurred: \r\rError number = 3024\r")),
                  qPrintable(text));
         QVERIFY(text.endsWith(QStringLiteral("\r\rBrisklander Load event\r\rSection = 2")));
