@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 MainWindowFixture::MainWindowFixture()
 {
@@ -99,4 +100,61 @@ void MainWindowFixture::enterIntoCell(int row, int column, const QString& keys)
 {
     typeIntoCell(row, column, keys);
     key(Qt::Key_Return);
+}
+
+QLineEdit* MainWindowFixture::find() const
+{
+    return child<QLineEdit>("TxtFind");
+}
+
+void MainWindowFixture::selectRoute(int row) const
+{
+    child<QTableView>("SSDBGrid2")->selectRow(row);
+}
+
+void MainWindowFixture::press(const QString& keys)
+{
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+        if (keys.at(i) == u'%' || keys.at(i) == u'^')
+            modifiers = keys.at(i++) == u'%' ? Qt::AltModifier : Qt::ControlModifier;
+        const char ch = keys.at(i).toLatin1();
+        const Qt::Key special = ch == '\b'     ? Qt::Key_Backspace
+                                : ch == '\t'   ? Qt::Key_Tab
+                                : ch == '\x0b' ? Qt::Key_Backtab
+                                : ch == '\r'   ? Qt::Key_Return
+                                : ch == '\x1b' ? Qt::Key_Escape
+                                : ch == '\x7f' ? Qt::Key_Delete
+                                               : Qt::Key_unknown;
+        if (special == Qt::Key_Backtab)
+            modifiers |= Qt::ShiftModifier;
+        if (special != Qt::Key_unknown)
+            QTest::keyClick(keyboard(), special, modifiers);
+        else
+            QTest::keyClick(keyboard(), ch, modifiers);
+    }
+}
+
+void MainWindowFixture::onNextModal(std::function<void(QWidget*)> handle, int wait)
+{
+    // A menu may run the event loop before its command opens the window: look again
+    // until it is there, for a few seconds at most.
+    QTimer::singleShot(wait == 0 ? 0 : 10, this, [this, handle = std::move(handle), wait] {
+        QWidget* window = QApplication::activeModalWidget();
+        if (!window && wait < 500)
+            return onNextModal(handle, wait + 1);
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitFor([window] { return window->isActiveWindow(); }));
+        handle(window);
+    });
+}
+
+QString MainWindowFixture::focusName()
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        return QString();
+    const auto* edit = qobject_cast<QLineEdit*>(focus);
+    const bool all = edit && !edit->text().isEmpty() && edit->selectedText() == edit->text();
+    return focus->objectName() + (all ? QStringLiteral("*") : QString());
 }

@@ -5,9 +5,11 @@
 #include "support/child.h"
 #include "support/programfolder.h"
 
+#include <QLineEdit>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // The base of the main window's tests: before each test a fresh program folder, the
@@ -32,6 +34,16 @@ protected:
     QStringList routeIds() const;
     // Finds an airport the way the operator does, by its identifier, and presses Select.
     void add(const QString& id);
+
+    QLineEdit* find() const;
+    void selectRoute(int row) const;
+    // Keys to wherever the keyboard sends each: "%x" is Alt+X, "^x" Ctrl+X, and \b, \t,
+    // \x0b, \r, \x1b and \x7f are Backspace, Tab, Shift+Tab, Enter, Escape and Delete.
+    static void press(const QString& keys);
+    // Runs handle in the next modal window opened, once it is active.
+    void onNextModal(std::function<void(QWidget*)> handle, int wait = 0);
+    // The object name of the focus and, for a line edit, "*" when all its text is selected.
+    static QString focusName();
 
     // Where the keyboard sends a key: to an open list, else to the focus.
     static QWidget* keyboard();

@@ -17,8 +17,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
+using namespace Qt::StringLiterals;
 using Platform::Button;
 using Platform::Icon;
 
@@ -32,13 +32,33 @@ private:
     {
         return AirportIdExists(*appContext().Workspace, appContext().DatabasePath, id);
     }
-private slots:
-    void deleteAsksTwiceAndCancelKeepsTheAirport()
+    // Opens the pop-up menu of a list with the Menu key and picks an entry by its key.
+    void popup(const char* list, const QString& keys)
     {
-        m_window->showAirportInList(QStringLiteral("EGLC"));
+        child<QWidget>(list)->setFocus();
+        QTest::keyClick(child<QWidget>(list), Qt::Key_Menu);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        press(keys);
+    }
+
+private slots:
+    // Delete asks, then offers to take the deletion back.
+    void deleteAsksTwice_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("Cancel keeps the airport") << int(Button::Cancel) << true;
+        QTest::newRow("OK deletes it") << int(Button::Ok) << false;
+    }
+
+    void deleteAsksTwice()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, kept);
+        press(QStringLiteral("eglc"));
         prompter().setNextAnswer(Button::Yes);
-        prompter().setNextAnswer(Button::Cancel);
-        m_window->mnudelairport_Click();
+        prompter().setNextAnswer(Button(answer));
+        popup("SSDBGrid1", QStringLiteral("d"));
         expectMessage(
             Icon::Question, QStringLiteral("Delete Airport"),
             QStringLiteral("Are you sure that you want to DELETE \r\rAirport 'EGLC'  LONDON "
@@ -50,16 +70,10 @@ private slots:
                            "'OK' to make the changes permanent.\r\r'Cancel' will undo the "
                            "changes."),
             Button::Cancel, 1);
-        QVERIFY(exists(QStringLiteral("EGLC")));
+        QCOMPARE(exists(QStringLiteral("EGLC")), kept);
         QVERIFY(!appContext().Workspace->inTransaction());
-
-        m_window->showAirportInList(QStringLiteral("EGLC"));
-        prompter().setNextAnswer(Button::Yes);
-        prompter().setNextAnswer(Button::Ok);
-        m_window->mnudelairport_Click();
-        QVERIFY(!exists(QStringLiteral("EGLC")));
         QCOMPARE(child<QWidget>("Frame1")->toolTip(),
-                 QStringLiteral("27 Total Airports in Database"));
+                 QStringLiteral("%1 Total Airports in Database").arg(kept ? 28 : 27));
     }
 
     void deletingAnAirportInTheRouteRemovesEveryStop()
@@ -67,12 +81,10 @@ private slots:
         add(QStringLiteral("KBOS"));
         add(QStringLiteral("KTEB"));
         QCOMPARE(routeIds(), (QStringList{"KTEB", "KBOS", "KTEB"}));
-        auto* route = child<QTableView>("SSDBGrid2");
-        route->setFocus();
-        route->selectRow(0);
+        selectRoute(0);
         prompter().setNextAnswer(Button::Ok);
         prompter().setNextAnswer(Button::Ok);
-        m_window->mnudelairport_Click();
+        popup("SSDBGrid2", QStringLiteral("d"));
         expectMessage(
             Icon::Exclamation, QStringLiteral("Delete Airport"),
             QStringLiteral("Airport 'KTEB' is Used in the Quote.\r\rDeleting this Airport "
@@ -83,49 +95,49 @@ private slots:
         QVERIFY(!exists(QStringLiteral("KTEB")));
     }
 
+    // A new name only renames every stop of the airport and leaves the legs; a new
+    // position takes each stop out and back at its place, measured again.
     void modifiedAirportIsBroughtUpToDateInTheRoute()
     {
         add(QStringLiteral("KBOS"));
         add(QStringLiteral("KTEB"));
-        // A new name only: both stops are renamed, the legs stay.
-        const QString leg = m_window->route()->leg(1).DistanceNM;
+        const RouteModel* route = m_window->route();
+        const QString leg = route->leg(1).DistanceNM;
         m_window->RefreshRouteAfterModify(
             AirportChange{"KTEB", "KTEX", "TETERBORO AIRPORT", "TETERBORO EXECUTIVE", false});
         QCOMPARE(routeIds(), (QStringList{"KTEX", "KBOS", "KTEX"}));
-        QCOMPARE(m_window->route()->leg(2).stop.NAME, QStringLiteral("TETERBORO EXECUTIVE"));
-        QCOMPARE(m_window->route()->leg(1).DistanceNM, leg);
+        QCOMPARE(route->leg(2).stop.NAME + u' ' + route->leg(1).DistanceNM,
+                 QStringLiteral("TETERBORO EXECUTIVE ") + leg);
 
-        // A new position: each stop comes out and goes back at its place, measured again.
-        auto record =
-            ReadAirport(*appContext().Workspace, appContext().DatabasePath, QStringLiteral("KBOS"));
+        auto record = ReadAirport(*appContext().Workspace, appContext().DatabasePath, "KBOS");
         QVERIFY(record);
         record->Latitude.DegreesText = QStringLiteral("41");
-        UpdateAirport(*appContext().Workspace, appContext().DatabasePath, QStringLiteral("KBOS"),
-                      *record);
+        UpdateAirport(*appContext().Workspace, appContext().DatabasePath, "KBOS", *record);
         m_window->refreshAirportList();
         m_window->RefreshRouteAfterModify(
             AirportChange{"KBOS", "KBOS", record->NAME, record->NAME, true});
         QCOMPARE(routeIds(), (QStringList{"KTEX", "KBOS", "KTEX"}));
-        const RouteModel* route = m_window->route();
         QCOMPARE(route->leg(1).stop.Latitude.DegreesText, QStringLiteral("41"));
+        QVERIFY(route->leg(1).DistanceNM != leg);
         for (int row = 1; row < route->count(); ++row)
             QCOMPARE(
                 route->leg(row).DistanceNM,
                 ComputeLeg(route->leg(row - 1).stop.point(), route->leg(row).stop.point()).nmText);
-        QVERIFY(route->leg(1).DistanceNM != leg);
     }
 
     void airportMenuFollowsTheTab()
     {
-        auto* menu = child<QMenu>("mnuAirports");
         child<QTabWidget>("SSTab1")->setCurrentIndex(1);
-        m_window->mnuAirports_Click();
+        press(QStringLiteral("%a"));
+        QTRY_VERIFY(child<QMenu>("mnuAirports")->isVisible());
         QVERIFY(!child<QAction>("mnuModAirport")->isEnabled());
         QVERIFY(!child<QAction>("mnuairportdetails")->isEnabled());
         QVERIFY(child<QAction>("mnuaddairport")->isEnabled());
+        press(QStringLiteral("\x1b\x1b"));
         child<QTabWidget>("SSTab1")->setCurrentIndex(0);
-        emit menu->aboutToShow();
+        press(QStringLiteral("%a"));
         QVERIFY(child<QAction>("mnudelairport")->isEnabled());
+        press(QStringLiteral("\x1b\x1b"));
     }
 
     void savedSettingsRepriceAtOnce()
@@ -134,25 +146,24 @@ private slots:
         appSettings().DEFAULTCHARGESM = 7.39;
         add(QStringLiteral("KBOS"));
         const auto runSettings = [this](const std::function<void(QWidget*)>& edit) {
-            QTimer::singleShot(0, this, [edit] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                QVERIFY(dialog);
+            onNextModal([edit](QWidget* dialog) {
                 edit(dialog);
                 dialog->findChild<QPushButton*>(QStringLiteral("CmdSave"))->click();
             });
-            m_window->mnuSettings_Click();
+            m_window->activateWindow(); // as the desktop does when a dialog closes
+            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            press(QStringLiteral("%qs"));
         };
         runSettings([](QWidget* dialog) {
             dialog->findChild<QAbstractButton*>(QStringLiteral("OptStatBase"))->click();
             auto* minimum = dialog->findChild<QLineEdit*>(QStringLiteral("TxtMinBaseCharge"));
             minimum->setText(QStringLiteral("99999"));
         });
-        QCOMPARE(child<QLabel>("LabelMiles")->text(), QStringLiteral("SM"));
-        QCOMPARE(child<QLineEdit>("TxtChargePerMile")->text(), QStringLiteral("7.39"));
-        QCOMPARE(child<QLineEdit>("TxtDistanceCharge")->text(),
-                 child<QLineEdit>("TxtTotalSM")->text());
-        QCOMPARE(child<QLabel>("lblBaseCharge")->text(), QStringLiteral("Minimum Charge:"));
-        QCOMPARE(child<QLineEdit>("TxtBaseCharge")->text(), QStringLiteral("99,999.00"));
+        QCOMPARE(child<QLabel>("LabelMiles")->text() + u' ' + field("TxtChargePerMile"),
+                 QStringLiteral("SM 7.39"));
+        QCOMPARE(field("TxtDistanceCharge"), field("TxtTotalSM"));
+        QCOMPARE(child<QLabel>("lblBaseCharge")->text() + u' ' + field("TxtBaseCharge"),
+                 QStringLiteral("Minimum Charge: 99,999.00"));
 
         // A tax deleted in the catalogue leaves the main window's lists once saved.
         runSettings([](QWidget* dialog) {
@@ -180,10 +191,7 @@ private slots:
         prompter().setNextAnswer(Button::Ok);
         bool stillOpen = false;
         QString rateShown;
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QVERIFY(QTest::qWaitFor([dialog] { return dialog->isActiveWindow(); }));
+        onNextModal([&](QWidget* dialog) {
             dialog->findChild<QLineEdit*>(QStringLiteral("TxtCompany"))->setText("Hudson Air");
             auto* grid = dialog->findChild<QTableView*>(QStringLiteral("SSDBGridTaxes"));
             const QModelIndex rate = grid->model()->index(0, 1);
@@ -201,56 +209,50 @@ private slots:
             rateShown = grid->model()->index(0, 1).data().toString();
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
-        m_window->mnuSettings_Click();
+        press(QStringLiteral("%qs"));
 
         QVERIFY(stillOpen);
         QCOMPARE(rateShown, QStringLiteral("7.50"));
-        const auto& messages = prompter().messages();
-        QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages.first().text.startsWith(QStringLiteral("An error occurred\r\rError "
-                                                                 "number = ")),
-                 qPrintable(messages.first().text));
-        QVERIFY(messages.first().text.contains(QStringLiteral("tax rates are locked")));
-        QCOMPARE(messages.first().title, QStringLiteral("Brisklander"));
-        QCOMPARE(messages.first().icon, Icon::Critical);
+        QCOMPARE(prompter().messages().size(), 1);
+        const Platform::Message& message = prompter().messages().first();
+        QVERIFY2(message.text.startsWith(QStringLiteral("An error occurred\r\rError number = ")) &&
+                     message.text.contains(QStringLiteral("tax rates are locked")),
+                 qPrintable(message.text));
+        QCOMPARE(message.title, QStringLiteral("Brisklander"));
+        QCOMPARE(message.icon, Icon::Critical);
+        QCOMPARE(message.defaultButton, Button::Ok);
         QVERIFY(ini.open(QIODevice::ReadOnly));
         QCOMPARE(ini.readAll(), before);
         QCOMPARE(appSettings().company.NAME, QString());
     }
 
-    void printingToATextFileAndToAPrinter()
+    // Print Quote prints the window's quote, and only a trip of two stops or more.
+    void printingTheQuote()
     {
-        m_window->mnufile_Click();
-        QVERIFY(!child<QAction>("mnuPrint")->isEnabled()); // one stop is no trip
         add(QStringLiteral("KBOS"));
-        m_window->mnufile_Click();
-        QVERIFY(child<QAction>("mnuPrint")->isEnabled());
-
-        const auto printFromDialog = [this] {
-            QTimer::singleShot(0, this, [] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                QVERIFY(dialog);
-                dialog->findChild<QPushButton*>(QStringLiteral("CmdPrint"))->click();
-            });
-            m_window->mnuPrint_Click();
-        };
+        onNextModal([](QWidget* dialog) {
+            dialog->findChild<QPushButton*>(QStringLiteral("CmdPrint"))->click();
+        });
         const QString text = m_folder->filePath(QStringLiteral("quote.txt"));
         m_folder->services().printChooser->setChoice(Platform::PrintChoice::ToFile);
         m_folder->services().fileChooser->setAnswer(
             Platform::SaveFileAnswer{text, QStringLiteral("Text File (*.txt)")});
-        printFromDialog();
+        press(QStringLiteral("%qp")); // the print dialog's own paths are its test's
         QFile file(text);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray contents = file.readAll();
         QVERIFY(contents.startsWith("\r\nBrisklander For Windows"));
         QVERIFY(contents.contains("KBOS    BOSTON LOGAN INTERNATIONAL AIRPORT"));
 
-        const QString pdf = m_folder->filePath(QStringLiteral("printer.pdf"));
-        m_folder->services().printChooser->setChoice(Platform::PrintChoice::Printer, pdf);
-        printFromDialog();
-        QFile printed(pdf);
-        QVERIFY(printed.open(QIODevice::ReadOnly));
-        QVERIFY(printed.read(5) == "%PDF-");
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        selectRoute(1);
+        find()->setFocus();
+        press(QStringLiteral("\x7f")); // takes KBOS out again
+        press(QStringLiteral("%q"));
+        QTRY_VERIFY(child<QMenu>("mnufile")->isVisible());
+        QVERIFY(!child<QAction>("mnuPrint")->isEnabled());
+        press(QStringLiteral("\x1b\x1b"));
     }
 };
 
