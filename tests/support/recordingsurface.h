@@ -3,7 +3,6 @@
 #include "core/document/printersurface.h"
 
 #include <QList>
-#include <QString>
 #include <QStringList>
 
 // A printer surface that keeps everything written on it, with fixed metrics close
@@ -14,28 +13,34 @@
 class RecordingSurface : public PrinterSurface
 {
 public:
-    // Printable heights with the printer's usual margins of 10 points all round.
+    // The printable height with the printer's usual margins of 10 points all round.
     static constexpr double LetterPortrait = (792 - 20) * 20.0;
-    static constexpr double LetterLandscape = (612 - 20) * 20.0;
-    static constexpr double A4Portrait = (841.89 - 20) * 20.0;
-    static constexpr double A4Landscape = (595.28 - 20) * 20.0;
 
     struct Font
     {
         QString name = QStringLiteral("Arial");
         double size = 10;
-        bool bold = false;
-        bool italic = false;
-        bool underline = false;
+        bool bold = false, italic = false, underline = false;
     };
     struct Item
     {
         QString text;
-        double x = 0;
-        double y = 0;
+        double x = 0, y = 0;
         int page = 1;
         int line = 0; // counted from 0 on each page, empty lines included
         Font font;
+        // `Courier New 10 BU x7440 "$  4,105.59"`: the font, its styles, x in twips, the text.
+        QString look() const
+        {
+            const QString styles = QStringLiteral("%1%2%3").arg(
+                font.bold ? "B" : "", font.italic ? "I" : "", font.underline ? "U" : "");
+            return QStringLiteral("%1 %2%3 x%4 \"%5\"")
+                .arg(font.name)
+                .arg(font.size)
+                .arg(styles.isEmpty() ? styles : ' ' + styles)
+                .arg(x)
+                .arg(text);
+        }
     };
 
     QList<Item> items;
@@ -55,12 +60,16 @@ public:
     }
     void column(int n) override
     {
-        const double target = (n - 1) * columnWidth();
-        if (m_x > target)
-            newLine();
-        m_x = target;
+        if (m_x > (n - 1) * columnWidth())
+            endLine();
+        m_x = (n - 1) * columnWidth();
     }
-    void endLine() override { newLine(); }
+    void endLine() override
+    {
+        m_x = 0;
+        m_y += lineHeight();
+        ++m_line;
+    }
 
     double x() const override { return m_x; }
     void setX(double twips) override { m_x = twips; }
@@ -94,38 +103,30 @@ public:
     {
         QList<QStringList> texts;
         for (const Item& item : items) {
-            if (item.page != page)
-                continue;
-            while (texts.size() <= item.line)
-                texts.append(QStringList());
-            texts[item.line].append(item.text);
+            if (item.page == page) {
+                texts.resize(qMax(texts.size(), qsizetype(item.line) + 1));
+                texts[item.line] << item.text;
+            }
         }
         QStringList result;
         for (const QStringList& line : texts)
-            result.append(line.join(QLatin1Char('|')));
+            result << line.join(QLatin1Char('|'));
         return result;
     }
-    // The first item with exactly this text; nullptr when there is none.
-    const Item* find(const QString& text) const
+    // Every item, one a line: its page, its line on the page, y in twips, its look().
+    QStringList drawing() const
     {
+        QStringList result;
         for (const Item& item : items)
-            if (item.text == text)
-                return &item;
-        return nullptr;
+            result
+                << QStringLiteral("%1 %2 y%3 ").arg(item.page).arg(item.line, 2).arg(item.y, -5) +
+                       item.look();
+        return result;
     }
 
 private:
-    void newLine()
-    {
-        m_x = 0;
-        m_y += lineHeight();
-        ++m_line;
-    }
-
     Font m_font;
-    double m_x = 0;
-    double m_y = 0;
-    int m_page = 1;
-    int m_line = 0;
+    double m_x = 0, m_y = 0;
+    int m_page = 1, m_line = 0;
     double m_pageHeight = LetterPortrait;
 };
