@@ -16,15 +16,22 @@ namespace QuoteSample {
 
 inline void set(QuoteData& data, const QString& name, QString value)
 {
-    QHash<QString, QString*> texts = {
-        {"totalNM", &data.totalNM}, {"totalSM", &data.totalSM},
-        {"distanceCharge", &data.distanceCharge}, {"chargePerMile", &data.chargePerMile},
-        {"milesCaption", &data.milesCaption}, {"baseCharge", &data.baseCharge},
-        {"taxType", &data.taxType}, {"taxAmount", &data.taxAmount},
-        {"totalBaseCharge", &data.totalBaseCharge}, {"totAddCharges", &data.totAddCharges},
-        {"totTaxAddCharges", &data.totTaxAddCharges}, {"totalCharges", &data.totalCharges},
-        {"totalTaxes", &data.totalTaxes}, {"finalQuote", &data.finalQuote},
-        {"remarks", &data.remarks}, {"quotedBy", &data.quotedBy}};
+    QHash<QString, QString*> texts = {{"totalNM", &data.totalNM},
+                                      {"totalSM", &data.totalSM},
+                                      {"distanceCharge", &data.distanceCharge},
+                                      {"chargePerMile", &data.chargePerMile},
+                                      {"milesCaption", &data.milesCaption},
+                                      {"baseCharge", &data.baseCharge},
+                                      {"taxType", &data.taxType},
+                                      {"taxAmount", &data.taxAmount},
+                                      {"totalBaseCharge", &data.totalBaseCharge},
+                                      {"totAddCharges", &data.totAddCharges},
+                                      {"totTaxAddCharges", &data.totTaxAddCharges},
+                                      {"totalCharges", &data.totalCharges},
+                                      {"totalTaxes", &data.totalTaxes},
+                                      {"finalQuote", &data.finalQuote},
+                                      {"remarks", &data.remarks},
+                                      {"quotedBy", &data.quotedBy}};
     for (const CompanyField& field : CompanyFields::All)
         texts.insert(field.key, &(data.company.*field.value));
     for (const CustomerField& field : PrintFields::Customer)
@@ -41,8 +48,9 @@ inline void set(QuoteData& data, const QString& name, QString value)
     else if (name == "charge" && cells.size() == 6)
         data.charges.append({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]});
     else if (name == "today" || name == "departureDate" || name == "returnDate")
-        (name == "today" ? data.today : name == "departureDate" ? data.departureDate.emplace()
-                                                                : data.returnDate.emplace()) = date;
+        (name == "today"           ? data.today
+         : name == "departureDate" ? data.departureDate.emplace()
+                                   : data.returnDate.emplace()) = date;
     else if (name == "minBaseCharge")
         data.minBaseCharge = value.toDouble();
     else if (name == "taxPercent")
