@@ -61,16 +61,23 @@ inline void set(QuoteData& data, const QString& name, QString value)
         qFatal("no quote field %s", qPrintable(name));
 }
 
-// The quote a sample file of tests/core/document holds ("data/full.quote").
-inline QuoteData read(const QString& name)
+// The quote a sample file of tests/core/document/data holds ("full"); with `stops`, that
+// many more airports and three more charge rows.
+inline QuoteData read(const QString& name, int stops = 0)
 {
-    QFile file(QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/document/") + name);
+    QFile file(
+        QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/document/data/%1.quote").arg(name));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         qFatal("cannot read %s", qPrintable(file.fileName()));
     QuoteData data;
     for (const QString& line : QString::fromUtf8(file.readAll()).split('\n'))
         if (!line.startsWith('#') && line.contains(": "))
             set(data, line.section(": ", 0, 0), line.section(": ", 1));
+    for (int i = 0; i < stops; ++i)
+        data.route.append(
+            {QStringLiteral("K%1").arg(i, 3, 10, QChar('0')), "Field", "12.0", "13.8"});
+    for (int i = 0; stops > 0 && i < 3; ++i)
+        data.charges.append({"Handling " + QString::number(i), "75.00", "1", "75.00", "", ""});
     return data;
 }
 

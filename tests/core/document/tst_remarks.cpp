@@ -14,23 +14,23 @@ private slots:
         QTest::addColumn<int>("limitBefore");
         QTest::addColumn<int>("limit");
         QTest::addColumn<int>("excess");
-        const QString a80(80, 'a'), b80(80, 'b');
+        const QString a(80, 'a'), b(80, 'b');
         QTest::newRow("empty") << QString() << 80 << 80 << 0;
-        QTest::newRow("one full line") << a80 << 80 << 80 << 0;
-        QTest::newRow("one past the line") << a80 + 'a' << 80 << 80 << 1;
-        QTest::newRow("a line break pasted") << a80 + '\n' + b80 << 80 << 162 << 0;
-        QTest::newRow("second line full") << a80 + '\n' + b80 + 'b' << 162 << 162 << 1;
-        QTest::newRow("a short first line") << a80.left(10) + '\n' + b80 << 92 << 92 << 0;
-        QTest::newRow("the first line lengthened after the break")
-            << a80.left(12) + '\n' + b80 << 92 << 92 << 2;
-        QTest::newRow("the line break deleted") << a80 + "aaaaa" << 162 << 80 << 5;
+        QTest::newRow("one full line") << a << 80 << 80 << 0;
+        QTest::newRow("one past the line") << a + 'a' << 80 << 80 << 1;
+        QTest::newRow("a line break pasted") << a + '\n' + b << 80 << 162 << 0;
+        QTest::newRow("second line full") << a + '\n' + b + 'b' << 162 << 162 << 1;
+        QTest::newRow("a short first line") << a.left(10) + '\n' + b << 92 << 92 << 0;
+        QTest::newRow("first line lengthened after the break")
+            << a.left(12) + '\n' + b << 92 << 92 << 2;
+        QTest::newRow("the line break deleted") << a + "aaaaa" << 162 << 80 << 5;
     }
     void limitAndExcess()
     {
         QFETCH(QString, text);
         QFETCH(int, limitBefore);
-        QTEST(Remarks::limitAfter(text, limitBefore), "limit");
         QFETCH(int, limit);
+        QCOMPARE(Remarks::limitAfter(text, limitBefore), limit);
         QTEST(Remarks::excess(text, limit), "excess");
     }
 
