@@ -67,10 +67,11 @@ private slots:
     {
         QTest::addColumn<double>("height");
         QTest::addColumn<int>("stops");
-        const std::pair<const char*, double> pages[] = {
-            {"Letter", (792 - 20) * 20.0},           {"A4", (841.89 - 20) * 20.0},
-            {"Letter landscape", (612 - 20) * 20.0}, {"A4 landscape", (595.28 - 20) * 20.0},
-            {"3-inch page", 3 * 1440.0}};
+        const std::pair<const char*, double> pages[] = {{"Letter", (792 - 20) * 20.0},
+                                                        {"A4", (841.89 - 20) * 20.0},
+                                                        {"Letter landscape", (612 - 20) * 20.0},
+                                                        {"A4 landscape", (595.28 - 20) * 20.0},
+                                                        {"3-inch page", 3 * 1440.0}};
         for (const auto& [name, height] : pages)
             for (int stops : {5, 57})
                 QTest::addRow("%s, %d more stops", name, stops) << height << stops;
