@@ -132,7 +132,8 @@ private slots:
 
     // The fields are remembered when the window closes, each cut to its length, the
     // dates in the user's short form (German, typed short); Clear Data empties them but
-    // the company choice; a new quote forgets them; a return date needs its departure.
+    // the company choice; a new quote forgets them; a return date needs its departure,
+    // from which it starts.
     void fieldsAreRememberedClearedAndForgotten()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -154,6 +155,7 @@ private slots:
 
         FrmPrint& again = openDialog();
         QCOMPARE(contents(again), (typed + QStringList{"Line one\nLine two", ""}));
+        QCOMPARE(child<DateField>(again, "DCDateReturn")->minimum(), QDate(2026, 12, 10));
         // Enter does nothing in a field and works a button.
         QTest::keyClick(child<QLineEdit>(again, "TxtCustomerName"), Qt::Key_Return);
         QVERIFY(again.isVisible());
