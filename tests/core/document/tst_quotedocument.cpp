@@ -41,7 +41,7 @@ private slots:
     {
         QTest::addColumn<QString>("sample");
         QTest::addColumn<int>("stops");
-        for (const char* name : {"full", "minimal", "edge"})
+        for (const char* name : {"full", "minimal", "edge", "one-airport"})
             QTest::newRow(name) << name << 0;
         QTest::newRow("long-route") << "full" << 43;
     }
