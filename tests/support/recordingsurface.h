@@ -3,7 +3,6 @@
 #include "core/document/printersurface.h"
 
 #include <QList>
-#include <QString>
 #include <QStringList>
 
 // A printer surface that keeps everything written on it, with fixed metrics close
@@ -14,35 +13,51 @@
 class RecordingSurface : public PrinterSurface
 {
 public:
-    // Printable heights with the printer's usual margins of 10 points all round.
+    // The printable height of the page with the printer's usual margins of 10 points.
     static constexpr double LetterPortrait = (792 - 20) * 20.0;
-    static constexpr double LetterLandscape = (612 - 20) * 20.0;
-    static constexpr double A4Portrait = (841.89 - 20) * 20.0;
-    static constexpr double A4Landscape = (595.28 - 20) * 20.0;
 
     struct Font
     {
         QString name = QStringLiteral("Arial");
         double size = 10;
-        bool bold = false;
-        bool italic = false;
-        bool underline = false;
+        bool bold = false, italic = false, underline = false;
     };
     struct Item
     {
         QString text;
-        double x = 0;
-        double y = 0;
-        int page = 1;
-        int line = 0; // counted from 0 on each page, empty lines included
+        double x = 0, y = 0;
+        int page = 1, line = 0; // the line counted from 0 on each page, empty lines included
         Font font;
+        // `Courier New 10 BU x7440 "$  4,105.59"`: the font, its styles, x in twips, the text.
+        QString look() const
+        {
+            const QString styles = QString(font.bold ? "B" : "") + (font.italic ? "I" : "") +
+                                   (font.underline ? "U" : "");
+            return QStringLiteral("%1 %2%3 x%4 \"%5\"")
+                .arg(font.name)
+                .arg(font.size)
+                .arg(styles.isEmpty() ? styles : ' ' + styles)
+                .arg(x)
+                .arg(text);
+        }
     };
 
     QList<Item> items;
     bool ended = false; // endDocument() was called
 
-    double lineHeight() const override { return lineHeight(m_font); }
+    // Every item, one a line: its page, its line on the page, y in twips, its look().
+    QStringList drawing() const
+    {
+        QStringList result;
+        for (const Item& item : items)
+            result
+                << QStringLiteral("%1 %2 y%3 ").arg(item.page).arg(item.line, 2).arg(item.y, -5) +
+                       item.look();
+        return result;
+    }
+
     static double lineHeight(const Font& font) { return font.size * 20 * 1.15; }
+    double lineHeight() const override { return lineHeight(m_font); }
     double columnWidth() const
     {
         return m_font.size * 20 * (m_font.name == QLatin1String("Courier New") ? 0.6 : 0.5);
@@ -55,12 +70,23 @@ public:
     }
     void column(int n) override
     {
-        const double target = (n - 1) * columnWidth();
-        if (m_x > target)
-            newLine();
-        m_x = target;
+        if (m_x > (n - 1) * columnWidth())
+            endLine();
+        m_x = (n - 1) * columnWidth();
     }
-    void endLine() override { newLine(); }
+    void endLine() override
+    {
+        m_x = 0;
+        m_y += lineHeight();
+        ++m_line;
+    }
+    void newPage() override
+    {
+        ++m_page;
+        m_x = m_y = m_line = 0;
+    }
+    int page() const override { return m_page; }
+    void endDocument() override { ended = true; }
 
     double x() const override { return m_x; }
     void setX(double twips) override { m_x = twips; }
@@ -79,53 +105,8 @@ public:
     bool italic() const override { return m_font.italic; }
     bool underline() const override { return m_font.underline; }
 
-    void newPage() override
-    {
-        ++m_page;
-        m_x = m_y = 0;
-        m_line = 0;
-    }
-    int page() const override { return m_page; }
-    void endDocument() override { ended = true; }
-
-    // The lines of a page, empty ones included, each the texts of its items joined by
-    // "|": " 1 |KJFK|Kennedy|   187.2|   215.4".
-    QStringList lines(int page) const
-    {
-        QList<QStringList> texts;
-        for (const Item& item : items) {
-            if (item.page != page)
-                continue;
-            while (texts.size() <= item.line)
-                texts.append(QStringList());
-            texts[item.line].append(item.text);
-        }
-        QStringList result;
-        for (const QStringList& line : texts)
-            result.append(line.join(QLatin1Char('|')));
-        return result;
-    }
-    // The first item with exactly this text; nullptr when there is none.
-    const Item* find(const QString& text) const
-    {
-        for (const Item& item : items)
-            if (item.text == text)
-                return &item;
-        return nullptr;
-    }
-
 private:
-    void newLine()
-    {
-        m_x = 0;
-        m_y += lineHeight();
-        ++m_line;
-    }
-
     Font m_font;
-    double m_x = 0;
-    double m_y = 0;
-    int m_page = 1;
-    int m_line = 0;
-    double m_pageHeight = LetterPortrait;
+    double m_x = 0, m_y = 0, m_pageHeight = LetterPortrait;
+    int m_page = 1, m_line = 0;
 };

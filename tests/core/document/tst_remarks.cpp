@@ -2,8 +2,6 @@
 
 #include <QTest>
 
-using namespace Qt::StringLiterals;
-
 // The remarks' limits; the print window's test types them once through the field.
 class TestRemarks : public QObject
 {
@@ -16,19 +14,16 @@ private slots:
         QTest::addColumn<int>("limitBefore");
         QTest::addColumn<int>("limit");
         QTest::addColumn<int>("excess");
-        const auto line = [](char c, int n) { return QString(n, QLatin1Char(c)); };
+        const QString a(80, 'a'), b(80, 'b');
         QTest::newRow("empty") << QString() << 80 << 80 << 0;
-        QTest::newRow("one full line") << line('a', 80) << 80 << 80 << 0;
-        QTest::newRow("one past the line") << line('a', 81) << 80 << 80 << 1;
-        QTest::newRow("a line break pasted")
-            << line('a', 80) + '\n' + line('b', 80) << 80 << 162 << 0;
-        QTest::newRow("second line full")
-            << line('a', 80) + '\n' + line('b', 81) << 162 << 162 << 1;
-        QTest::newRow("a short first line")
-            << line('a', 10) + '\n' + line('b', 80) << 92 << 92 << 0;
-        QTest::newRow("the first line lengthened after the break")
-            << line('a', 12) + '\n' + line('b', 80) << 92 << 92 << 2;
-        QTest::newRow("the line break deleted") << line('a', 85) << 162 << 80 << 5;
+        QTest::newRow("one full line") << a << 80 << 80 << 0;
+        QTest::newRow("one past the line") << a + 'a' << 80 << 80 << 1;
+        QTest::newRow("a line break pasted") << a + '\n' + b << 80 << 162 << 0;
+        QTest::newRow("second line full") << a + '\n' + b + 'b' << 162 << 162 << 1;
+        QTest::newRow("a short first line") << a.left(10) + '\n' + b << 92 << 92 << 0;
+        QTest::newRow("first line lengthened after the break")
+            << a.left(12) + '\n' + b << 92 << 92 << 2;
+        QTest::newRow("the line break deleted") << a + "aaaaa" << 162 << 80 << 5;
     }
     void limitAndExcess()
     {
@@ -41,8 +36,8 @@ private slots:
 
     void keptWithCarriageReturns()
     {
-        QCOMPARE(Remarks::stored(u"Catering\nfor six"_s), u"Catering\r\nfor six"_s);
-        QCOMPARE(Remarks::shown(u"Catering\r\nfor six"_s), u"Catering\nfor six"_s);
+        QCOMPARE(Remarks::stored("Catering\nfor six"), "Catering\r\nfor six");
+        QCOMPARE(Remarks::shown("Catering\r\nfor six"), "Catering\nfor six");
         QCOMPARE(Remarks::limitWith(8), 90);
     }
 };

@@ -1,0 +1,84 @@
+#pragma once
+
+// Quotes for the document's tests, written out in data files: one "name: value" a
+// line, '#' starting a comment. The names are the settings file's company keys
+// (CITY), the quote tool's customer options (customer-city) and the QuoteData members;
+// "route" and "charge" add a row of "|"-separated cells. A value in double quotes
+// keeps its blanks; "\r\n" stands for a line break.
+
+#include "core/document/customerfields.h"
+#include "core/document/quotedata.h"
+
+#include <QFile>
+#include <QHash>
+
+namespace QuoteSample {
+
+inline void set(QuoteData& data, const QString& name, QString value)
+{
+    QHash<QString, QString*> texts = {{"totalNM", &data.totalNM},
+                                      {"totalSM", &data.totalSM},
+                                      {"distanceCharge", &data.distanceCharge},
+                                      {"chargePerMile", &data.chargePerMile},
+                                      {"milesCaption", &data.milesCaption},
+                                      {"baseCharge", &data.baseCharge},
+                                      {"taxType", &data.taxType},
+                                      {"taxAmount", &data.taxAmount},
+                                      {"totalBaseCharge", &data.totalBaseCharge},
+                                      {"totAddCharges", &data.totAddCharges},
+                                      {"totTaxAddCharges", &data.totTaxAddCharges},
+                                      {"totalCharges", &data.totalCharges},
+                                      {"totalTaxes", &data.totalTaxes},
+                                      {"finalQuote", &data.finalQuote},
+                                      {"remarks", &data.remarks},
+                                      {"quotedBy", &data.quotedBy}};
+    for (const CompanyField& field : CompanyFields::All)
+        texts.insert(field.key, &(data.company.*field.value));
+    for (const CustomerField& field : PrintFields::Customer)
+        texts.insert(field.key, &(data.customer.*field.data));
+    if (value.size() > 1 && value.startsWith('"') && value.endsWith('"'))
+        value = value.mid(1, value.size() - 2);
+    value.replace("\\r\\n", "\r\n");
+    const QStringList cells = value.split('|');
+    const QDate date = QDate::fromString(value, Qt::ISODate);
+    if (texts.contains(name))
+        *texts.value(name) = value;
+    else if (name == "route" && cells.size() == 4)
+        data.route.append({cells[0], cells[1], cells[2], cells[3]});
+    else if (name == "charge" && cells.size() == 6)
+        data.charges.append({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]});
+    else if (name == "today" || name == "departureDate" || name == "returnDate")
+        (name == "today"           ? data.today
+         : name == "departureDate" ? data.departureDate.emplace()
+                                   : data.returnDate.emplace()) = date;
+    else if (name == "minBaseCharge")
+        data.minBaseCharge = value.toDouble();
+    else if (name == "taxPercent")
+        data.taxPercent = value.toDouble();
+    else if (name == "printCompany")
+        data.printCompany = value == "yes";
+    else
+        qFatal("no quote field %s", qPrintable(name));
+}
+
+// The quote a sample file of tests/core/document/data holds ("full"); with `stops`, that
+// many more airports and three more charge rows.
+inline QuoteData read(const QString& name, int stops = 0)
+{
+    QFile file(
+        QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/document/data/%1.quote").arg(name));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        qFatal("cannot read %s", qPrintable(file.fileName()));
+    QuoteData data;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n'))
+        if (!line.startsWith('#') && line.contains(": "))
+            set(data, line.section(": ", 0, 0), line.section(": ", 1));
+    for (int i = 0; i < stops; ++i)
+        data.route.append(
+            {QStringLiteral("K%1").arg(i, 3, 10, QChar('0')), "Field", "12.0", "13.8"});
+    for (int i = 0; stops > 0 && i < 3; ++i)
+        data.charges.append({"Handling " + QString::number(i), "75.00", "1", "75.00", "", ""});
+    return data;
+}
+
+} // namespace QuoteSample
