@@ -66,7 +66,7 @@ public:
     void print(const QString& text) override
     {
         items.append({text, m_x, m_y, m_page, m_line, m_font});
-        m_x += text.size() * columnWidth();
+        m_x += static_cast<double>(text.size()) * columnWidth();
     }
     void column(int n) override
     {
