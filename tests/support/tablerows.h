@@ -4,6 +4,13 @@
 #include <QRegularExpression>
 #include <QTest>
 
+// Writes exactly `bytes` to a new or emptied file.
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // The rows of a long table kept in a file beside its test (tests/<relativePath>): one
 // row a line, the fields apart by " | ", the row's name first. Blank lines and lines
 // starting with '#' are left out; in a field \s is a blank, \t, \r and \n what they are
