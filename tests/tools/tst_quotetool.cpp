@@ -1,6 +1,7 @@
 #include "core/db/schema.h"
 #include "core/format.h"
 #include "core/quote/chargesmodel.h"
+#include "core/quote/quoterequest.h"
 #include "core/quote/routemodel.h"
 #include "gui/document/printjob.h"
 #include "gui/mainwindow/brisklander.h"
@@ -88,21 +89,6 @@ private slots:
         m_folder = std::make_unique<ProgramFolder>();
     }
 
-    // The executable itself: its exit status and its two streams.
-    void commandLine()
-    {
-        const Run good = quoteTool({folder(), u"KTEB"_s, u"KBOS"_s}, true);
-        QCOMPARE(good.exitCode, 0);
-        QVERIFY2(good.out.startsWith("ID    Airport Name") && good.err.isEmpty(),
-                 qPrintable(good.err));
-        const Run refused =
-            quoteTool({folder(), u"KTEB"_s, u"KBOS"_s, u"--rate"_s, u"8,5"_s}, true);
-        QCOMPARE(refused.exitCode, 2);
-        QVERIFY(refused.out.isEmpty());
-        QCOMPARE(refused.err, u"brisklander-quote: --rate: '8,5' is not a number in plain form "
-                              "(such as 8.5).\n"_s);
-    }
-
     // Each run's exit status and message, the folder left as it was (quotetool-runs.txt).
     void runsNameTheirFailures_data()
     {
@@ -129,7 +115,9 @@ private slots:
                 .replace(u"{batch}"_s, m_outside.filePath(u"batch.csv"_s));
         QVERIFY(row.size() < 4 || writeFile(m_outside.filePath(u"batch.csv"_s), row[3].toUtf8()));
         const QStringList before = folderState(folder());
-        const Run run = quoteTool(row[1].split(u' '));
+        QStringList arguments = row[1].split(u' ');
+        const bool asProcess = arguments.removeOne(u"{process}"_s);
+        const Run run = quoteTool(arguments, asProcess);
         QCOMPARE(run.exitCode, row[0].toInt());
         if (row[0] == u"0") {
             QVERIFY2(run.err.isEmpty() && !run.out.isEmpty(), qPrintable(run.err));
@@ -230,7 +218,7 @@ private slots:
         const Run run =
             quoteTool(quote + QStringList{u"--json"_s, u"--text"_s, out.filePath(u"tool.txt"_s)});
         QCOMPARE(run.exitCode, 0);
-        const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+        const QJsonDocument json = QJsonDocument::fromJson(run.out);
         // For a person: one figure a line, amounts with the symbol.
         const QStringList lines = QString::fromUtf8(quoteTool(quote).out).split(u'\n');
         for (const QuoteTabField& field : quoteTabFields(shown)) {
