@@ -34,14 +34,11 @@ struct Run
 };
 
 // The tool's commands in this process, in the United States locale the test sets, or
-// as the operator's scripts run it: a process in the United States locale.
+// as the operator's scripts run it: a process.
 Run quoteTool(const QStringList& arguments, bool asProcess = false)
 {
     if (asProcess) {
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"LC_ALL"_s, u"en_US.UTF-8"_s);
-        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(BRISKLANDER_QUOTE_TOOL_PATH), arguments);
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
             return {};
