@@ -9,9 +9,7 @@
 #include <functional>
 
 using namespace Qt::StringLiterals;
-using Db::Criterion;
-using Db::DbEngine;
-using Db::RecordsetType;
+using namespace Db;
 
 namespace {
 
@@ -73,8 +71,7 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_mdw;
-    QString m_mdb;
+    QString m_mdw, m_mdb;
     std::shared_ptr<Db::Workspace> m_ws;
     std::shared_ptr<Db::Database> m_db;
 
@@ -82,7 +79,6 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
         m_mdw = path("Own.mdw");
         m_mdb = path("Own.mdb");
         DbEngine::createWorkgroupFile(m_mdw, User, Password);

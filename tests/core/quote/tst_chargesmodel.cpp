@@ -45,8 +45,7 @@ QString sums(const ChargesModel& model)
 // The running sums must always equal the figures the grid shows.
 void verifySums(const ChargesModel& model)
 {
-    double charges = 0;
-    double taxes = 0;
+    double charges = 0, taxes = 0;
     for (int row = 0; row < model.count(); ++row) {
         charges += Format::value(model.line(row).Total);
         taxes += Format::value(model.line(row).TaxAmount);
