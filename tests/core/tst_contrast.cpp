@@ -48,10 +48,7 @@ private slots:
         QTest::newRow("dark blue on a dark field") << DarkBlue << QList<Rgb>{{42, 42, 42}} << 1;
         QTest::newRow("dark red on a dark field and its alternate rows")
             << DarkRed << QList<Rgb>{{30, 30, 30}, {66, 66, 66}} << 1;
-        QTest::newRow("dark red on black") << DarkRed << QList<Rgb>{Black} << 1;
         QTest::newRow("highlight on white") << Rgb{48, 140, 198} << QList<Rgb>{White} << -1;
-        QTest::newRow("light blue on a light grey")
-            << Rgb{140, 180, 255} << QList<Rgb>{{239, 239, 239}} << -1;
     }
 
     void readableKeepsTheHueAndComesNearest()

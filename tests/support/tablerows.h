@@ -1,8 +1,16 @@
 #pragma once
 
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QTest>
+
+// Writes exactly `bytes` to a new or emptied file.
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
 
 // The rows of a long table kept in a file beside its test (tests/<relativePath>): one
 // row a line, the fields apart by " | ", the row's name first. Blank lines and lines
@@ -15,17 +23,15 @@ inline void addTableRows(const QString& relativePath)
     QTest::addColumn<QStringList>("row");
     const auto unescape = [](QString field) {
         static const QRegularExpression escape(QStringLiteral(R"(\\(u[0-9A-Fa-f]{4}|.))"));
+        static const QHash<QString, QString> Named = {
+            {"s", " "}, {"t", "\t"}, {"r", "\r"}, {"n", "\n"}};
         QString result;
         qsizetype from = 0;
         for (const QRegularExpressionMatch& match : escape.globalMatch(field)) {
             const QString code = match.captured(1);
             result += field.mid(from, match.capturedStart() - from);
             result += code.size() > 1 ? QString(QChar(code.mid(1).toUShort(nullptr, 16)))
-                      : code == QLatin1String("s") ? QStringLiteral(" ")
-                      : code == QLatin1String("t") ? QStringLiteral("\t")
-                      : code == QLatin1String("r") ? QStringLiteral("\r")
-                      : code == QLatin1String("n") ? QStringLiteral("\n")
-                                                   : code;
+                                      : Named.value(code, code);
             from = match.capturedEnd();
         }
         return result + field.mid(from);

@@ -39,9 +39,6 @@ private slots:
         QCOMPARE(sheet.isMinimumCharge(), row[8] == u"yes");
         QCOMPARE(sheet.text(QuoteSheet::TaxAmount), row[9]);
         QCOMPARE(sheet.text(QuoteSheet::TotalBaseCharge), row[10]);
-        QCOMPARE(sheet.text(QuoteSheet::TotalCharges), sheet.text(QuoteSheet::BaseCharge));
-        QCOMPARE(sheet.text(QuoteSheet::TotalTaxes), sheet.text(QuoteSheet::TaxAmount));
-        QCOMPARE(sheet.text(QuoteSheet::FinalQuote), sheet.text(QuoteSheet::TotalBaseCharge));
     }
 
     void chargesSumsJoinTheTotals()
@@ -68,33 +65,29 @@ private slots:
         QVERIFY(sheet.isNegative(QuoteSheet::TotalCharges));
     }
 
-    void rateBeingTypedPricesOnlyWhenReadable()
+    // A rate being typed prices only when it reads; the same text again runs nothing.
+    void rateBeingTypedAndTextWrittenAgain()
     {
         QuoteSheet sheet(PricingSettings{}); // statute
-        route(sheet, QStringLiteral("86.9"), QStringLiteral("100.0"));
-        QCOMPARE(sheet.text(QuoteSheet::BaseCharge), QStringLiteral("270.00"));
-        for (const char* typed : {"2.", "2", "", "."}) {
-            sheet.setText(QuoteSheet::ChargePerMile, QString::fromLatin1(typed));
+        route(sheet, u"86.9"_s, u"100.0"_s);
+        QCOMPARE(sheet.text(QuoteSheet::BaseCharge), u"270.00"_s);
+        for (const QString& typed : {u"2."_s, u"2"_s, u""_s, u"."_s}) {
+            sheet.setText(QuoteSheet::ChargePerMile, typed);
             // An empty rate or a lone point leaves the last price standing.
-            QCOMPARE(sheet.text(QuoteSheet::BaseCharge), QStringLiteral("200.00"));
+            QCOMPARE(sheet.text(QuoteSheet::BaseCharge), u"200.00"_s);
         }
-        sheet.setText(QuoteSheet::ChargePerMile, QStringLiteral("0.00"));
-        QCOMPARE(sheet.text(QuoteSheet::BaseCharge), QStringLiteral("0.00"));
-    }
-
-    void sameTextRunsNothing()
-    {
-        QuoteSheet sheet(PricingSettings{});
-        route(sheet, QStringLiteral("86.9"), QStringLiteral("100.0"));
         QSignalSpy spy(&sheet, &QuoteSheet::textChanged);
-        route(sheet, QStringLiteral("86.9"), QStringLiteral("100.0"));
-        sheet.setText(QuoteSheet::ChargePerMile, QStringLiteral("2.70"));
+        route(sheet, u"86.9"_s, u"100.0"_s);
+        sheet.setText(QuoteSheet::ChargePerMile, u"."_s);
         QCOMPARE(spy.count(), 0);
+        sheet.setText(QuoteSheet::ChargePerMile, u"0.00"_s);
+        QCOMPARE(sheet.text(QuoteSheet::BaseCharge), u"0.00"_s);
         // A nautical change alone still reprices on the nautical basis.
+        sheet.setText(QuoteSheet::ChargePerMile, u"2.70"_s);
         sheet.setSettings({QuoteBase::Nautical});
-        sheet.setText(QuoteSheet::TotalNM, QStringLiteral("90.0"));
-        QCOMPARE(sheet.text(QuoteSheet::DistanceCharge), QStringLiteral("90.0"));
-        QCOMPARE(sheet.text(QuoteSheet::BaseCharge), QStringLiteral("243.00"));
+        sheet.setText(QuoteSheet::TotalNM, u"90.0"_s);
+        QCOMPARE(sheet.text(QuoteSheet::DistanceCharge), u"90.0"_s);
+        QCOMPARE(sheet.text(QuoteSheet::BaseCharge), u"243.00"_s);
     }
 };
 

@@ -32,10 +32,8 @@ private slots:
 
     void alteredTextReadsAsZero()
     {
-        for (const QString& text : {u"Pax * Segm."_s, u""_s, u"four Pax * 2 Segm. * 2.50"_s}) {
-            const SegmentTaxLine line = SegmentTaxLine::parse(text, 2.5);
-            QCOMPARE(line.passengers, 0);
-        }
+        for (const QString& text : {u"Pax * Segm."_s, u""_s, u"four Pax * 2 Segm. * 2.50"_s})
+            QCOMPARE(SegmentTaxLine::parse(text, 2.5).passengers, 0);
         QCOMPARE(SegmentTaxLine::parse(u"4 Pax"_s, 2.5).segments, 0);
     }
 };
