@@ -41,7 +41,6 @@ private:
         m_window->activateWindow(); // as the desktop does when a dialog closes
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         onNextModal([passengers](QWidget* window) {
-            QCOMPARE(window->objectName(), QStringLiteral("FrmSegmentTax"));
             QTest::keyRelease(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
             QTest::keyClicks(QApplication::focusWidget(), passengers);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
@@ -66,8 +65,6 @@ private slots:
         const QString picked = QStringLiteral("CATERING|85.50|1|85.50||");
         const int none = Qt::NoModifier;
         QTest::newRow("Tab") << u"Cater"_s << 0 << int(Qt::Key_Tab) << none << picked;
-        QTest::newRow("Shift+Tab")
-            << u"Cater"_s << 0 << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << picked;
         QTest::newRow("Enter") << u"Cater"_s << 0 << int(Qt::Key_Return) << none << picked;
         QTest::newRow("Down") << u"Cater"_s << 0 << int(Qt::Key_Down) << none << picked;
         QTest::newRow("a click elsewhere") << u"Cater"_s << 0 << 0 << none << picked;
@@ -105,9 +102,6 @@ private slots:
         QCOMPARE(cells(charges()->line(1)), row);
         const QString sum = row.startsWith(u"CATERING") ? u"85.50"_s : u"0.00"_s;
         QCOMPARE(field("TxtTotAddCharges") + u' ' + field("TxtTotalCharges"), sum + u' ' + sum);
-        const QList<QuoteData::ChargeRow> document = m_window->quoteData().charges;
-        QCOMPARE(document.value(1).charge, row.section(u'|', 0, 0));
-        QCOMPARE(document.value(1).amount, row.section(u'|', 1, 1));
         // Down leaves for the next row, as it does from every other cell.
         if (leaveKey == Qt::Key_Down)
             QCOMPARE(grid()->currentIndex().row(), 2);
@@ -135,9 +129,10 @@ private slots:
         typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
         press(QStringLiteral("\t12345.6\t"));
         QCOMPARE(cells(charges()->line(0)), QStringLiteral("CATERING|12,345.60|1|12,345.60||"));
-        enterIntoCell(0, ChargesModel::ColumnAmount, QStringLiteral("9"));
+        typeIntoCell(0, ChargesModel::ColumnAmount, QStringLiteral("9"), true);
         QCOMPARE(charges()->line(0).Amount, QStringLiteral("9.00"));
-        enterIntoCell(0, ChargesModel::ColumnAmount, QStringLiteral("-")); // in front of it all
+        typeIntoCell(0, ChargesModel::ColumnAmount, QStringLiteral("-"),
+                     true); // in front of it all
         QCOMPARE(charges()->line(0).Amount, QStringLiteral("-9.00"));
         grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnCharge));
         key(Qt::Key_F2);
@@ -163,8 +158,6 @@ private slots:
         const int none = Qt::NoModifier;
         QTest::newRow("on the cell, Tab") << false << int(Qt::Key_Tab) << none << u"1,0"_s;
         QTest::newRow("list, Tab") << true << int(Qt::Key_Tab) << none << u"1,0"_s;
-        QTest::newRow("list, Shift+Tab")
-            << true << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << u"0,2"_s;
         QTest::newRow("list, Enter") << true << int(Qt::Key_Return) << none << u"0,4"_s;
         QTest::newRow("list, a click elsewhere") << true << 0 << none << u"0,4"_s;
     }
@@ -184,7 +177,7 @@ private slots:
                               grid()->visualRect(tax).center());
             QTRY_VERIFY(QApplication::activePopupWidget());
         }
-        type(QStringLiteral("s"));
+        press(QStringLiteral("s"));
         if (leaveKey)
             key(leaveKey, Qt::KeyboardModifiers(leaveModifiers));
         else
@@ -221,39 +214,31 @@ private slots:
 
     // Tab and Shift+Tab visit every editable cell (Charge, Amount, Number, Tax) of
     // every row, never the computed Total and Tax Amount, and only then leave the
-    // grid for the next or the previous control.
+    // grid for the next or the previous control; from an open editor as well, with
+    // its entry written.
     void tabAndShiftTabVisitTheEditableCellsBeforeLeaving()
     {
         QStringList order;
         for (int row = 0; row < charges()->count(); ++row)
             for (int column : {0, 1, 2, 4})
                 order << QStringLiteral("%1,%2").arg(row).arg(column);
-        const auto walk = [&](const char* key) {
-            QStringList visited{cellName()};
-            while (QApplication::focusWidget() == grid() && visited.size() <= order.size()) {
-                press(QLatin1String(key));
-                if (QApplication::focusWidget() == grid())
-                    visited << cellName();
-            }
-            return visited;
-        };
+        // Tab to the last cell and out, Shift+Tab back onto it, to the first cell and out.
+        QStringList expected = order.mid(1) << u"CmdQuoteMem"_s;
+        std::reverse_copy(order.cbegin(), order.cend(), std::back_inserter(expected));
+        expected << u"SSDBCBTaxBaseCharge"_s;
         grid()->setFocus();
         grid()->setCurrentIndex(charges()->index(0, 0));
-        QCOMPARE(walk("\t"), order);
-        QWidget* next = QApplication::focusWidget();
-        QVERIFY(next && !grid()->isAncestorOf(next) && next != grid());
-        key(Qt::Key_Tab, Qt::ShiftModifier); // back into the grid, on the cell it left
-        QCOMPARE(QApplication::focusWidget(), grid());
-        std::reverse(order.begin(), order.end());
-        QCOMPARE(walk("\x0b"), order);
-        QWidget* previous = QApplication::focusWidget();
-        QVERIFY(previous && previous != grid() && previous != next);
+        QStringList visited;
+        while (visited.size() < expected.size()) {
+            press(visited.size() < order.size() ? u"\t"_s : u"\x0b"_s);
+            const QWidget* focus = QApplication::focusWidget();
+            visited << (focus == grid() ? cellName() : focus->objectName());
+        }
+        QCOMPARE(visited, expected);
 
-        // From an open editor as well: the first cell, then Shift+Tab, leaves the grid
-        // with the charge written.
         typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
         key(Qt::Key_Tab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), previous);
+        QCOMPARE(QApplication::focusWidget()->objectName(), expected.last());
         QCOMPARE(charges()->line(0).Charge, QStringLiteral("CATERING"));
     }
 };
