@@ -4,6 +4,7 @@
 #include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/catalogmodel.h"
 #include "support/mainwindowfixture.h"
+#include "support/tablerows.h"
 #include "support/themes.h"
 
 #include <QAction>
@@ -69,28 +70,16 @@ private slots:
     // The find box takes keys through its typing rules (whose cases the core tests hold):
     // a completion proposed, Alt keys typing nothing, a paste filtered, Delete taking
     // back the proposal, Enter selecting.
-    void findBoxTyping_data()
-    {
-        QTest::addColumn<QString>("keys"); // the clipboard holds "k'b,o[s"
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("cursor");
-        QTest::addColumn<bool>("select");
-
-        QTest::newRow("completion") << u"k"_s << u"KASE"_s << 1 << true;
-        QTest::newRow("Alt keys type nothing") << u"ktx%s%'%[%,"_s << u"KTX"_s << 3 << false;
-        QTest::newRow("Backspace to empty") << u"ktx\b\b\b"_s << u""_s << 0 << false;
-        QTest::newRow("Delete takes back the proposal") << u"km\x7f"_s << u"KM"_s << 2 << false;
-        QTest::newRow("a paste filtered") << u"^v"_s << u"KBOS"_s << 4 << true;
-    }
+    void findBoxTyping_data() { addTableRows(u"gui/mainwindow/findbox-keys.txt"_s); }
 
     void findBoxTyping()
     {
-        QFETCH(QString, keys);
+        QFETCH(QStringList, row);
         QGuiApplication::clipboard()->setText(u"k'b,o[s"_s);
-        press(keys);
-        QTEST(find()->text(), "text");
-        QTEST(find()->cursorPosition(), "cursor");
-        QTEST(selectEnabled(), "select");
+        press(row[0]);
+        QCOMPARE(find()->text(), row[1]);
+        QCOMPARE(find()->cursorPosition(), row[2].toInt());
+        QCOMPARE(selectEnabled() ? u"yes"_s : u"no"_s, row[3]);
         if (find()->text().isEmpty())
             QVERIFY(child<QTableView>("SSDBGrid1")->selectionModel()->selectedRows().isEmpty());
         const bool select = selectEnabled();
@@ -149,33 +138,20 @@ private slots:
     // Tab walks the enabled controls of a tab, never the read-only figures (which still
     // take the mouse), and brings the tab of the focus forward. A chain ends back at its
     // start or at the charges grid, whose own order of cells is the grid's test.
-    void tabOrder_data()
-    {
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("chain"); // focus/tab, "*": all of its text selected
-
-        QTest::newRow("Routing, Tab")
-            << u"TxtFind"_s << u"\t"_s
-            << u"TxtFind/0 CmdDelete/0 qt_tabwidget_tabbar/0 SSDBGrid1/0 SSDBGrid2/0"_s;
-        QTest::newRow("Quote, Shift+Tab")
-            << u"TxtChargePerMile"_s << u"\x0b"_s
-            << u"TxtChargePerMile*/1 qt_tabwidget_tabbar/1 CmdQuoteMem/1"_s;
-    }
+    void tabOrder_data() { addTableRows(u"gui/mainwindow/tab-chains.txt"_s); }
 
     void tabOrder()
     {
-        QFETCH(QString, start);
-        QFETCH(QString, key);
-        QWidget* first = child<QWidget>(qPrintable(start));
+        QFETCH(QStringList, row);
+        QWidget* first = child<QWidget>(qPrintable(row[0]));
         first->setFocus();
         QStringList chain;
         do {
             chain << focusName() + u'/' + QString::number(tabs()->currentIndex());
-            press(key);
+            press(row[1]);
         } while (chain.size() < 12 && QApplication::focusWidget() != first &&
                  QApplication::focusWidget() != child<QWidget>("SSDBGrid3"));
-        QTEST(chain.join(u' '), "chain");
+        QCOMPARE(chain.join(u' '), row[2]);
         auto* finalQuote = child<QLineEdit>("TxtFinalQuote");
         QTest::mouseClick(finalQuote, Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), finalQuote);
@@ -184,37 +160,18 @@ private slots:
     // Each access key reaches its control from either tab and brings its tab forward (a
     // key two captions shared would reach neither); the rate's text is selected when
     // reached, so a new rate replaces the old one.
-    void accessKeys_data()
-    {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<QStringList>("route");
-        QTest::addColumn<QString>("rate");
-
-        const QStringList both{"KTEB", "KBOS"};
-        QTest::newRow("Q&uote") << u"TxtFind"_s << u"%u"_s << 1 << both << u"8.50"_s;
-        QTest::newRow("&Remove, from the other tab")
-            << u"TxtChargePerMile"_s << u"%r"_s << 0 << QStringList{"KTEB"} << u"8.50"_s;
-        QTest::newRow("&Charge p/m") << u"TxtFind"_s << u"%c5"_s << 1 << both << u"5"_s;
-        QTest::newRow("&Charge p/m, from inside it")
-            << u"TxtChargePerMile"_s << u"9.35%c7"_s << 1 << both << u"7"_s;
-        QTest::newRow("Shift+Tab and Tab back: typed over")
-            << u"TxtChargePerMile"_s << u"9\x0b\t6"_s << 1 << both << u"6"_s;
-    }
+    void accessKeys_data() { addTableRows(u"gui/mainwindow/access-keys.txt"_s); }
 
     void accessKeys()
     {
-        QFETCH(QString, from);
-        QFETCH(QString, keys);
-        QFETCH(int, tab);
+        QFETCH(QStringList, row);
         add(QStringLiteral("KBOS"));
         selectRoute(1);
-        child<QWidget>(qPrintable(from))->setFocus();
-        press(keys);
-        QCOMPARE(tabs()->currentIndex(), tab);
-        QTEST(routeIds(), "route");
-        QTEST(field("TxtChargePerMile"), "rate");
+        child<QWidget>(qPrintable(row[0]))->setFocus();
+        press(row[1]);
+        QCOMPARE(QString::number(tabs()->currentIndex()), row[2]);
+        QCOMPARE(routeIds().join(u' '), row[3]);
+        QCOMPARE(field("TxtChargePerMile"), row[4]);
     }
 
     // The lists: Home and End fill the find box, an airport found on the bottom row moves

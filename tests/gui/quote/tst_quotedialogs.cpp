@@ -2,6 +2,7 @@
 #include "gui/quote/frmsegmenttax.h"
 #include "gui/quote/quotememory.h"
 #include "support/child.h"
+#include "support/tablerows.h"
 #include "support/testservices.h"
 #include "support/themes.h"
 
@@ -48,38 +49,18 @@ private slots:
     // The segment tax window: the segments from the route's stops (or from the row
     // edited, whose text the core reads), two-digit counts typed over and never left empty, the
     // tax priced as they are typed; Save writes the row, Escape cancels.
-    void segmentTax_data()
-    {
-        QTest::addColumn<int>("stops");
-        QTest::addColumn<QString>("row");    // the segment tax row edited, if any
-        QTest::addColumn<QString>("keys");   // into the passengers; \b Backspace, \x1b Escape
-        QTest::addColumn<QString>("counts"); // passengers and segments shown
-        QTest::addColumn<QString>("total");
-        QTest::addColumn<QString>("saved"); // the row written, empty when not saved
-
-        const QString four = QStringLiteral("4 Pax * 2 Segm. * 2.50");
-        QTest::newRow("new, one stop") << 1 << u""_s << u""_s << u"0 0"_s << u"0.00"_s << u""_s;
-        QTest::newRow("new, passengers typed")
-            << 3 << u""_s << u"4"_s << u"4 2"_s << u"20.00"_s << four;
-        QTest::newRow("edited, typed over")
-            << 5 << four << u"5"_s << u"5 2"_s << u"25.00"_s << u"5 Pax * 2 Segm. * 2.50"_s;
-        QTest::newRow("emptied: 0, and only digits")
-            << 3 << four << u"\ba-.x"_s << u"0 2"_s << u"0.00"_s << u""_s;
-        QTest::newRow("two digits")
-            << 3 << four << u"\b578"_s << u"57 2"_s << u"285.00"_s << u"57 Pax * 2 Segm. * 2.50"_s;
-        QTest::newRow("Escape") << 3 << four << u"\x1b"_s << u"4 2"_s << u"20.00"_s << u""_s;
-    }
+    void segmentTax_data() { addTableRows(u"gui/quote/segmenttax-keys.txt"_s); }
 
     void segmentTax()
     {
-        QFETCH(int, stops);
-        QFETCH(QString, row);
-        QFETCH(QString, keys);
-        QFETCH(QString, saved);
+        QFETCH(QStringList, row);
+        const QString& edited = row[1];
+        const QString& keys = row[2];
+        const QString& saved = row[5];
         TestServices services;
         services.pointer->setBusy();
-        FrmSegmentTax tax(2.5, stops, row.isEmpty() ? QString() : row);
-        QCOMPARE(tax.isEditingExisting(), !row.isEmpty());
+        FrmSegmentTax tax(2.5, row[0].toInt(), edited.isEmpty() ? QString() : edited);
+        QCOMPARE(tax.isEditingExisting(), !edited.isEmpty());
         QCOMPARE(text(tax, "TxtTaxSegment"), QStringLiteral("2.50"));
         tax.show();
         QVERIFY(QTest::qWaitForWindowActive(&tax));
@@ -93,8 +74,8 @@ private slots:
                             : key == u'\x1b' ? Qt::Key_Escape
                                              : Qt::Key(key.toUpper().unicode()),
                             Qt::NoModifier);
-        QTEST(text(tax, "TxtNoPax") + u' ' + text(tax, "TxtNoSegments"), "counts");
-        QTEST(tax.totalText(), "total");
+        QCOMPARE(text(tax, "TxtNoPax") + u' ' + text(tax, "TxtNoSegments"), row[3]);
+        QCOMPARE(tax.totalText(), row[4]);
         if (keys == u"\x1b") {
             QVERIFY(!tax.isVisible() && !tax.isSaved());
             QCOMPARE(tax.result(), int(QDialog::Rejected));
