@@ -4,7 +4,7 @@
 #include "core/quote/routemodel.h"
 
 #include <QApplication>
-#include <QLineEdit>
+#include <QHash>
 #include <QLocale>
 #include <QPushButton>
 #include <QTableView>
@@ -34,11 +34,6 @@ void MainWindowFixture::cleanup()
     QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
 }
 
-QString MainWindowFixture::field(const char* name) const
-{
-    return child<QLineEdit>(name)->text();
-}
-
 void MainWindowFixture::expectMessage(Platform::Icon icon, const QString& title,
                                       const QString& text, Platform::Button defaultButton,
                                       qsizetype index)
@@ -61,12 +56,16 @@ QStringList MainWindowFixture::routeIds() const
 
 void MainWindowFixture::add(const QString& id)
 {
-    auto* find = child<QLineEdit>("TxtFind");
-    find->setFocus();
-    find->clear();
-    QTest::keyClicks(find, id);
-    QCOMPARE(find->text(), id);
+    find()->setFocus();
+    find()->clear();
+    QTest::keyClicks(find(), id);
+    QCOMPARE(find()->text(), id);
     child<QPushButton>("CmdSelect")->click();
+}
+
+void MainWindowFixture::selectRoute(int row) const
+{
+    child<QTableView>("SSDBGrid2")->selectRow(row);
 }
 
 QWidget* MainWindowFixture::keyboard()
@@ -81,57 +80,20 @@ void MainWindowFixture::key(int key, Qt::KeyboardModifiers modifiers)
     QTest::keyClick(keyboard(), Qt::Key(key), modifiers);
 }
 
-void MainWindowFixture::type(const QString& keys)
-{
-    for (const QChar ch : keys)
-        QTest::keyClick(keyboard(), ch.toLatin1());
-}
-
-void MainWindowFixture::typeIntoCell(int row, int column, const QString& keys)
-{
-    auto* grid = child<QTableView>("SSDBGrid3");
-    grid->setFocus();
-    grid->setCurrentIndex(m_window->charges()->index(row, column));
-    type(keys);
-    QVERIFY(QApplication::focusWidget() != grid); // an editor is open
-}
-
-void MainWindowFixture::enterIntoCell(int row, int column, const QString& keys)
-{
-    typeIntoCell(row, column, keys);
-    key(Qt::Key_Return);
-}
-
-QLineEdit* MainWindowFixture::find() const
-{
-    return child<QLineEdit>("TxtFind");
-}
-
-void MainWindowFixture::selectRoute(int row) const
-{
-    child<QTableView>("SSDBGrid2")->selectRow(row);
-}
-
 void MainWindowFixture::press(const QString& keys)
 {
+    static const QHash<QChar, Qt::Key> special{
+        {u'\b', Qt::Key_Backspace}, {u'\t', Qt::Key_Tab},      {u'\x0b', Qt::Key_Backtab},
+        {u'\r', Qt::Key_Return},    {u'\x1b', Qt::Key_Escape}, {u'\x7f', Qt::Key_Delete}};
     for (qsizetype i = 0; i < keys.size(); ++i) {
         Qt::KeyboardModifiers modifiers = Qt::NoModifier;
         if (keys.at(i) == u'%' || keys.at(i) == u'^')
             modifiers = keys.at(i++) == u'%' ? Qt::AltModifier : Qt::ControlModifier;
-        const char ch = keys.at(i).toLatin1();
-        const Qt::Key special = ch == '\b'     ? Qt::Key_Backspace
-                                : ch == '\t'   ? Qt::Key_Tab
-                                : ch == '\x0b' ? Qt::Key_Backtab
-                                : ch == '\r'   ? Qt::Key_Return
-                                : ch == '\x1b' ? Qt::Key_Escape
-                                : ch == '\x7f' ? Qt::Key_Delete
-                                               : Qt::Key_unknown;
-        if (special == Qt::Key_Backtab)
-            modifiers |= Qt::ShiftModifier;
-        if (special != Qt::Key_unknown)
-            QTest::keyClick(keyboard(), special, modifiers);
+        const Qt::Key named = special.value(keys.at(i), Qt::Key_unknown);
+        if (named == Qt::Key_unknown)
+            QTest::keyClick(keyboard(), keys.at(i).toLatin1(), modifiers);
         else
-            QTest::keyClick(keyboard(), ch, modifiers);
+            key(named, named == Qt::Key_Backtab ? modifiers | Qt::ShiftModifier : modifiers);
     }
 }
 
@@ -152,9 +114,18 @@ void MainWindowFixture::onNextModal(std::function<void(QWidget*)> handle, int wa
 QString MainWindowFixture::focusName()
 {
     QWidget* focus = QApplication::focusWidget();
-    if (!focus)
-        return QString();
     const auto* edit = qobject_cast<QLineEdit*>(focus);
     const bool all = edit && !edit->text().isEmpty() && edit->selectedText() == edit->text();
-    return focus->objectName() + (all ? QStringLiteral("*") : QString());
+    return focus ? focus->objectName() + (all ? QStringLiteral("*") : QString()) : QString();
+}
+
+void MainWindowFixture::typeIntoCell(int row, int column, const QString& keys, bool enter)
+{
+    auto* grid = child<QTableView>("SSDBGrid3");
+    grid->setFocus();
+    grid->setCurrentIndex(m_window->charges()->index(row, column));
+    press(keys);
+    QVERIFY(QApplication::focusWidget() != grid); // an editor is open
+    if (enter)
+        key(Qt::Key_Return);
 }

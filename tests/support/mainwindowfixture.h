@@ -24,7 +24,8 @@ protected:
     MainWindowFixture();
 
     template <typename T> T* child(const char* name) const { return ::child<T>(*m_window, name); }
-    QString field(const char* name) const;
+    QString field(const char* name) const { return child<QLineEdit>(name)->text(); }
+    QLineEdit* find() const { return child<QLineEdit>("TxtFind"); }
     ScriptedPrompter& prompter() { return m_folder->prompter(); }
     // The message at index (by default the last) is this one.
     void expectMessage(Platform::Icon icon, const QString& title, const QString& text,
@@ -34,27 +35,21 @@ protected:
     QStringList routeIds() const;
     // Finds an airport the way the operator does, by its identifier, and presses Select.
     void add(const QString& id);
-
-    QLineEdit* find() const;
     void selectRoute(int row) const;
-    // Keys to wherever the keyboard sends each: "%x" is Alt+X, "^x" Ctrl+X, and \b, \t,
-    // \x0b, \r, \x1b and \x7f are Backspace, Tab, Shift+Tab, Enter, Escape and Delete.
+
+    // Where the keyboard sends a key: to an open list, else to the focus.
+    static QWidget* keyboard();
+    static void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Keys one by one to wherever the keyboard sends each: "%x" is Alt+X, "^x" Ctrl+X, and
+    // \b, \t, \x0b, \r, \x1b and \x7f are Backspace, Tab, Shift+Tab, Enter, Escape and Delete.
     static void press(const QString& keys);
     // Runs handle in the next modal window opened, once it is active.
     void onNextModal(std::function<void(QWidget*)> handle, int wait = 0);
     // The object name of the focus and, for a line edit, "*" when all its text is selected.
     static QString focusName();
-
-    // Where the keyboard sends a key: to an open list, else to the focus.
-    static QWidget* keyboard();
-    static void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    // Keys one by one to wherever the keyboard sends each.
-    static void type(const QString& keys);
-    // Types into a cell of the charges grid: the first key opens the cell's editor,
-    // which takes the rest and stays open.
-    void typeIntoCell(int row, int column, const QString& keys);
-    // As typeIntoCell, then Enter keeps the entry.
-    void enterIntoCell(int row, int column, const QString& keys);
+    // Types into a cell of the charges grid: the first key opens the cell's editor, which
+    // takes the rest and stays open; with enter, Enter then keeps the entry.
+    void typeIntoCell(int row, int column, const QString& keys, bool enter = false);
 
     AppSettings m_start;
     std::unique_ptr<ProgramFolder> m_folder;

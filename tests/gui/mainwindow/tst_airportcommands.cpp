@@ -8,7 +8,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,7 +117,6 @@ private slots:
             AirportChange{"KBOS", "KBOS", record->NAME, record->NAME, true});
         QCOMPARE(routeIds(), (QStringList{"KTEX", "KBOS", "KTEX"}));
         QCOMPARE(route->leg(1).stop.Latitude.DegreesText, QStringLiteral("41"));
-        QVERIFY(route->leg(1).DistanceNM != leg);
         for (int row = 1; row < route->count(); ++row)
             QCOMPARE(
                 route->leg(row).DistanceNM,
@@ -214,13 +212,10 @@ private slots:
         QVERIFY(stillOpen);
         QCOMPARE(rateShown, QStringLiteral("7.50"));
         QCOMPARE(prompter().messages().size(), 1);
-        const Platform::Message& message = prompter().messages().first();
-        QVERIFY2(message.text.startsWith(QStringLiteral("An error occurred\r\rError number = ")) &&
-                     message.text.contains(QStringLiteral("tax rates are locked")),
-                 qPrintable(message.text));
-        QCOMPARE(message.title, QStringLiteral("Brisklander"));
-        QCOMPARE(message.icon, Icon::Critical);
-        QCOMPARE(message.defaultButton, Button::Ok);
+        const QString text = prompter().messages().first().text;
+        expectMessage(Icon::Critical, QStringLiteral("Brisklander"), text, Button::Ok);
+        QVERIFY(text.startsWith(QStringLiteral("An error occurred\r\rError number = ")));
+        QVERIFY(text.contains(QStringLiteral("tax rates are locked")));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         QCOMPARE(ini.readAll(), before);
         QCOMPARE(appSettings().company.NAME, QString());

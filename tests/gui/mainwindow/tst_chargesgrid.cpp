@@ -1,6 +1,7 @@
 #include "core/document/quotedata.h"
 #include "core/quote/chargesmodel.h"
 #include "support/mainwindowfixture.h"
+#include "support/tablerows.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -27,12 +28,21 @@ private:
     {
         return QStringList{line.Charge, line.Amount, line.Number,
                            line.Total,  line.Tax,    line.TaxAmount}
-            .join(u'|');
+            .join(u';');
     }
     QString cellName() const
     {
         const QModelIndex current = grid()->currentIndex();
         return QStringLiteral("%1,%2").arg(current.row()).arg(current.column());
+    }
+    // Leaves a cell by a key as QKeySequence names it ("Tab", "Return"), or by a click on
+    // the charge per mile for "click".
+    void leaveBy(const QString& how)
+    {
+        if (how == u"click")
+            QTest::mouseClick(child<QLineEdit>("TxtChargePerMile"), Qt::LeftButton);
+        else if (!how.isEmpty())
+            key(QKeySequence(how)[0].key(), QKeySequence(how)[0].keyboardModifiers());
     }
     // Opens the segment tax window with Alt+S as a person does: the S is let go only
     // once the window is open, in its first field. Types the passengers and saves.
@@ -41,7 +51,6 @@ private:
         m_window->activateWindow(); // as the desktop does when a dialog closes
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         onNextModal([passengers](QWidget* window) {
-            QCOMPARE(window->objectName(), QStringLiteral("FrmSegmentTax"));
             QTest::keyRelease(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
             QTest::keyClicks(QApplication::focusWidget(), passengers);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
@@ -57,59 +66,23 @@ private slots:
     // stands picks that catalogue row; anything else stays exactly as typed.
     void leavingTheChargeCellDecidesOnItsCompletion_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("thenKey");  // 0: none
-        QTest::addColumn<int>("leaveKey"); // 0: a click on the charge per mile
-        QTest::addColumn<int>("leaveModifiers");
-        QTest::addColumn<QString>("row");
-
-        const QString picked = QStringLiteral("CATERING|85.50|1|85.50||");
-        const int none = Qt::NoModifier;
-        QTest::newRow("Tab") << u"Cater"_s << 0 << int(Qt::Key_Tab) << none << picked;
-        QTest::newRow("Shift+Tab")
-            << u"Cater"_s << 0 << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << picked;
-        QTest::newRow("Enter") << u"Cater"_s << 0 << int(Qt::Key_Return) << none << picked;
-        QTest::newRow("Down") << u"Cater"_s << 0 << int(Qt::Key_Down) << none << picked;
-        QTest::newRow("a click elsewhere") << u"Cater"_s << 0 << 0 << none << picked;
-        QTest::newRow("the whole name in lower case")
-            << u"catering"_s << 0 << int(Qt::Key_Tab) << none << picked;
-        QTest::newRow("proposal deleted")
-            << u"Cater"_s << int(Qt::Key_Delete) << int(Qt::Key_Tab) << none << u"Cater|||||"_s;
-        QTest::newRow("proposal typed over")
-            << u"Caterx"_s << 0 << int(Qt::Key_Tab) << none << u"Caterx|||||"_s;
-        QTest::newRow("no such charge, brackets and quotes dropped")
-            << u"Lunch ['hot']"_s << 0 << int(Qt::Key_Return) << none << u"Lunch hot|||||"_s;
-        QTest::newRow("Escape") << u"Cater"_s << 0 << int(Qt::Key_Escape) << none << u"|||||"_s;
+        addTableRows(u"gui/mainwindow/chargecell-leaving.txt"_s);
     }
 
     void leavingTheChargeCellDecidesOnItsCompletion()
     {
-        QFETCH(QString, typed);
-        QFETCH(int, thenKey);
-        QFETCH(int, leaveKey);
-        QFETCH(int, leaveModifiers);
-        QFETCH(QString, row);
-
-        typeIntoCell(1, ChargesModel::ColumnCharge, typed);
+        QFETCH(QStringList, row);
+        typeIntoCell(1, ChargesModel::ColumnCharge, row[0]);
         auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
         QVERIFY(box);
-        if (typed == u"Cater")
+        if (row[0] == u"Cater")
             QCOMPARE(box->currentText(), QStringLiteral("CaterING"));
-        if (thenKey)
-            key(thenKey);
-        if (leaveKey)
-            key(leaveKey, Qt::KeyboardModifiers(leaveModifiers));
-        else
-            QTest::mouseClick(child<QLineEdit>("TxtChargePerMile"), Qt::LeftButton);
-
-        QCOMPARE(cells(charges()->line(1)), row);
-        const QString sum = row.startsWith(u"CATERING") ? u"85.50"_s : u"0.00"_s;
+        leaveBy(row[1]);
+        leaveBy(row[2]);
+        QCOMPARE(cells(charges()->line(1)), row[3]);
+        const QString sum = row[3].startsWith(u"CATERING") ? u"85.50"_s : u"0.00"_s;
         QCOMPARE(field("TxtTotAddCharges") + u' ' + field("TxtTotalCharges"), sum + u' ' + sum);
-        const QList<QuoteData::ChargeRow> document = m_window->quoteData().charges;
-        QCOMPARE(document.value(1).charge, row.section(u'|', 0, 0));
-        QCOMPARE(document.value(1).amount, row.section(u'|', 1, 1));
-        // Down leaves for the next row, as it does from every other cell.
-        if (leaveKey == Qt::Key_Down)
+        if (row[2] == u"Down") // Down leaves for the next row, as it does from every other cell
             QCOMPARE(grid()->currentIndex().row(), 2);
     }
 
@@ -124,7 +97,7 @@ private slots:
         QTRY_VERIFY(box->view()->isVisible());
         QTest::keyClick(box->view(), Qt::Key_Down); // from LANDING FEE, the first row
         QTest::keyClick(box->view(), Qt::Key_Return);
-        QCOMPARE(cells(charges()->line(0)), QStringLiteral("CATERING|85.50|1|85.50||"));
+        QCOMPARE(cells(charges()->line(0)), QStringLiteral("CATERING;85.50;1;85.50;;"));
         QCOMPARE(QApplication::focusWidget(), grid());
     }
 
@@ -134,18 +107,19 @@ private slots:
     {
         typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
         press(QStringLiteral("\t12345.6\t"));
-        QCOMPARE(cells(charges()->line(0)), QStringLiteral("CATERING|12,345.60|1|12,345.60||"));
-        enterIntoCell(0, ChargesModel::ColumnAmount, QStringLiteral("9"));
+        QCOMPARE(cells(charges()->line(0)), QStringLiteral("CATERING;12,345.60;1;12,345.60;;"));
+        typeIntoCell(0, ChargesModel::ColumnAmount, QStringLiteral("9"), true);
         QCOMPARE(charges()->line(0).Amount, QStringLiteral("9.00"));
-        enterIntoCell(0, ChargesModel::ColumnAmount, QStringLiteral("-")); // in front of it all
+        // A minus goes in front of it all.
+        typeIntoCell(0, ChargesModel::ColumnAmount, QStringLiteral("-"), true);
         QCOMPARE(charges()->line(0).Amount, QStringLiteral("-9.00"));
         grid()->setCurrentIndex(charges()->index(0, ChargesModel::ColumnCharge));
         key(Qt::Key_F2);
         key(Qt::Key_Tab);
-        QCOMPARE(cells(charges()->line(0)), QStringLiteral("CATERING|-9.00|1|-9.00||"));
+        QCOMPARE(cells(charges()->line(0)), QStringLiteral("CATERING;-9.00;1;-9.00;;"));
         typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("Hangar"));
         key(Qt::Key_Tab);
-        QCOMPARE(cells(charges()->line(0)), QStringLiteral("HANGAR|275.00|1|275.00||"));
+        QCOMPARE(cells(charges()->line(0)), QStringLiteral("HANGAR;275.00;1;275.00;;"));
         QCOMPARE(field("TxtTotAddCharges"), QStringLiteral("275.00"));
     }
 
@@ -153,49 +127,29 @@ private slots:
     // a letter picks the first tax type it begins, on the cell or in the list a click on
     // the current Tax cell opens; leaving the cell in any way keeps it, and Delete
     // empties it again.
-    void aLetterPicksTheTaxType_data()
-    {
-        QTest::addColumn<bool>("click");   // the list opened over the cell first
-        QTest::addColumn<int>("leaveKey"); // 0: a click on the charge per mile
-        QTest::addColumn<int>("leaveModifiers");
-        QTest::addColumn<QString>("cellAfter");
-
-        const int none = Qt::NoModifier;
-        QTest::newRow("on the cell, Tab") << false << int(Qt::Key_Tab) << none << u"1,0"_s;
-        QTest::newRow("list, Tab") << true << int(Qt::Key_Tab) << none << u"1,0"_s;
-        QTest::newRow("list, Shift+Tab")
-            << true << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << u"0,2"_s;
-        QTest::newRow("list, Enter") << true << int(Qt::Key_Return) << none << u"0,4"_s;
-        QTest::newRow("list, a click elsewhere") << true << 0 << none << u"0,4"_s;
-    }
+    void aLetterPicksTheTaxType_data() { addTableRows(u"gui/mainwindow/taxcell-letter.txt"_s); }
 
     void aLetterPicksTheTaxType()
     {
-        QFETCH(bool, click);
-        QFETCH(int, leaveKey);
-        QFETCH(int, leaveModifiers);
-
+        QFETCH(QStringList, row);
         typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
         press(QStringLiteral("\t\t3\t"));
         QCOMPARE(cellName(), QStringLiteral("0,4"));
         const QModelIndex tax = charges()->index(0, ChargesModel::ColumnTax);
-        if (click) {
+        if (row[0] == u"yes") {
             QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
                               grid()->visualRect(tax).center());
             QTRY_VERIFY(QApplication::activePopupWidget());
         }
-        type(QStringLiteral("s"));
-        if (leaveKey)
-            key(leaveKey, Qt::KeyboardModifiers(leaveModifiers));
-        else
-            QTest::mouseClick(child<QLineEdit>("TxtChargePerMile"), Qt::LeftButton);
+        press(QStringLiteral("s"));
+        leaveBy(row[1]);
 
         QVERIFY(!QApplication::activePopupWidget());
         QCOMPARE(cells(charges()->line(0)),
-                 QStringLiteral("CATERING|85.50|3|256.50|SALES TAX|16.03"));
+                 QStringLiteral("CATERING;85.50;3;256.50;SALES TAX;16.03"));
         QCOMPARE(field("TxtTotTaxAddCharges"), QStringLiteral("16.03"));
         QCOMPARE(m_window->quoteData().charges.value(0).tax, QStringLiteral("SALES TAX"));
-        QTEST(cellName(), "cellAfter");
+        QCOMPARE(cellName(), row[2]);
         grid()->setFocus();
         grid()->setCurrentIndex(tax);
         key(Qt::Key_Delete);
@@ -215,45 +169,37 @@ private slots:
         QCOMPARE(grid()->currentIndex().row(), 0);
         segmentTaxByAccessKey(QStringLiteral("5"));
         QCOMPARE(cells(charges()->line(0)),
-                 QStringLiteral("5 Pax * 1 Segm. * 2.50||||Segment Tax|12.50"));
+                 QStringLiteral("5 Pax * 1 Segm. * 2.50;;;;Segment Tax;12.50"));
         QCOMPARE(field("TxtTotTaxAddCharges"), QStringLiteral("12.50"));
     }
 
     // Tab and Shift+Tab visit every editable cell (Charge, Amount, Number, Tax) of
     // every row, never the computed Total and Tax Amount, and only then leave the
-    // grid for the next or the previous control.
+    // grid for the next or the previous control; from an open editor as well, with
+    // its entry written.
     void tabAndShiftTabVisitTheEditableCellsBeforeLeaving()
     {
         QStringList order;
         for (int row = 0; row < charges()->count(); ++row)
             for (int column : {0, 1, 2, 4})
                 order << QStringLiteral("%1,%2").arg(row).arg(column);
-        const auto walk = [&](const char* key) {
-            QStringList visited{cellName()};
-            while (QApplication::focusWidget() == grid() && visited.size() <= order.size()) {
-                press(QLatin1String(key));
-                if (QApplication::focusWidget() == grid())
-                    visited << cellName();
-            }
-            return visited;
-        };
+        // Tab to the last cell and out, Shift+Tab back onto it, to the first cell and out.
+        QStringList expected = order.mid(1) << u"CmdQuoteMem"_s;
+        std::reverse_copy(order.cbegin(), order.cend(), std::back_inserter(expected));
+        expected << u"SSDBCBTaxBaseCharge"_s;
         grid()->setFocus();
         grid()->setCurrentIndex(charges()->index(0, 0));
-        QCOMPARE(walk("\t"), order);
-        QWidget* next = QApplication::focusWidget();
-        QVERIFY(next && !grid()->isAncestorOf(next) && next != grid());
-        key(Qt::Key_Tab, Qt::ShiftModifier); // back into the grid, on the cell it left
-        QCOMPARE(QApplication::focusWidget(), grid());
-        std::reverse(order.begin(), order.end());
-        QCOMPARE(walk("\x0b"), order);
-        QWidget* previous = QApplication::focusWidget();
-        QVERIFY(previous && previous != grid() && previous != next);
+        QStringList visited;
+        while (visited.size() < expected.size()) {
+            press(visited.size() < order.size() ? u"\t"_s : u"\x0b"_s);
+            const QWidget* focus = QApplication::focusWidget();
+            visited << (focus == grid() ? cellName() : focus->objectName());
+        }
+        QCOMPARE(visited, expected);
 
-        // From an open editor as well: the first cell, then Shift+Tab, leaves the grid
-        // with the charge written.
         typeIntoCell(0, ChargesModel::ColumnCharge, QStringLiteral("Cater"));
         key(Qt::Key_Tab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), previous);
+        QCOMPARE(QApplication::focusWidget()->objectName(), expected.last());
         QCOMPARE(charges()->line(0).Charge, QStringLiteral("CATERING"));
     }
 };
