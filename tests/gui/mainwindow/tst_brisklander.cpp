@@ -3,6 +3,7 @@
 #include "gui/appcontext.h"
 #include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/catalogmodel.h"
+#include "gui/mainwindow/findevents.h"
 #include "support/mainwindowfixture.h"
 #include "support/tablerows.h"
 #include "support/themes.h"
@@ -85,6 +86,19 @@ private slots:
         const bool select = selectEnabled();
         press(QStringLiteral("\r")); // Enter is Select
         QCOMPARE(routeIds().size(), select ? 2 : 1);
+    }
+
+    // A write of the find box inside another leaves searching off until the outer ends.
+    void nestedPauseRestoresWhatWasBefore()
+    {
+        {
+            FindEventsPause outer;
+            {
+                FindEventsPause inner;
+            }
+            QVERIFY(!FindEventsEnabled);
+        }
+        QVERIFY(FindEventsEnabled);
     }
 
     // Switching the mode reads the list from the top and completes names; a box of up to
