@@ -30,21 +30,10 @@ private slots:
             row[2].isEmpty() ? std::nullopt : std::optional<float>(row[2].toFloat());
         QCOMPARE(row[0] == u"latitude"    ? FormatLatitude(c)
                  : row[0] == u"longitude" ? FormatLongitude(c)
+                 : row[0] == u"use text"  ? UseText(row[2])
+                 : row[0] == u"use code"  ? UseCode(row[2])
                                           : FormatTimeZone(zone),
                  row[3]);
-    }
-
-    void useCategory()
-    {
-        for (const auto& [code, word] : {std::pair{"P", "Public"}, std::pair{"M", "Military"},
-                                         std::pair{"J", "Joint"}, std::pair{"V", "Private"}}) {
-            QCOMPARE(UseText(code), word);
-            QCOMPARE(UseCode(word), code);
-        }
-        QCOMPARE(UseText("X"), QString());
-        QCOMPARE(UseText("Public"), QString());
-        QCOMPARE(UseCode("Civil"), "J");
-        QCOMPARE(UseCode(QString()), QString());
     }
 
     // The table's form, measuring the same angle (north and west positive) in the

@@ -56,14 +56,12 @@ private slots:
         auto* label = child<QLabel>(about, qPrintable(link));
         child<QLabel>(about, link == "Label5" ? "Label6" : "Label5")->setFocus();
         QCOMPARE(tabTrail(link), QStringList(link));
-        QVERIFY(services.shell->opened().isEmpty());
         if (key)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         else
             QTest::mouseClick(label, Qt::LeftButton);
         const QString text = label->text();
         QCOMPARE(services.shell->opened(), QStringList(link == "Label6" ? "mailto:" + text : text));
-        QVERIFY(link == "Label6" ? text.contains(u'@') : text.startsWith("https://"_L1));
     }
 };
 

@@ -106,7 +106,6 @@ private slots:
         QVERIFY(grid->model()->setRowTexts(0, {"Catering", "25.00"}));
         type(grid, 0, ChargesGrid::ColumnAmount, "+-");
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        QCOMPARE(editor->text(), u"-25.00"_s);
         QCOMPARE(editor->palette().color(QPalette::Text), QColor(128, 0, 0));
         grid->writeCurrentRow();
         auto* recorder = new CellRecorder;
