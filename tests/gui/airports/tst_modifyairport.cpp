@@ -3,7 +3,6 @@
 #include "gui/appcontext.h"
 #include "support/mainwindowfixture.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPointer>

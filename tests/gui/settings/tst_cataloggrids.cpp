@@ -6,7 +6,6 @@
 #include "support/tablerows.h"
 #include "support/themes.h"
 
-#include <QAccessible>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>

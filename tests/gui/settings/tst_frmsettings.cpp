@@ -61,7 +61,6 @@ std::shared_ptr<Db::Database> database()
 {
     return Db::DbEngine::instance().defaultWorkspace()->openDatabase(appContext().DatabasePath);
 }
-const QLocale Us(QLocale::English, QLocale::UnitedStates), De(QLocale::German, QLocale::Germany);
 
 } // namespace
 
@@ -133,7 +132,7 @@ private slots:
     // The figures in the operator's own form, the record's flags as the controls' states.
     void shownAsStored()
     {
-        QLocale::setDefault(De);
+        QLocale::setDefault(QLocale(u"de_DE"_s));
         appSettings().QUOTEBASE = QuoteBase::Statute;
         appSettings().DEFAULTCHARGENM = 2.7;
         appSettings().ROUNDMILES = true;
