@@ -1,15 +1,12 @@
 #include "core/airports/airportentry.h"
 #include "core/airports/coordinateparse.h"
 #include "core/db/engine.h"
+#include "support/tablerows.h"
 
 #include <QLocale>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using Field = AirportEntry::Field;
-
-Q_DECLARE_METATYPE(AirportEntry::Field)
-
 namespace {
 
 // A complete entry, as Save takes it.
@@ -41,43 +38,23 @@ private slots:
 
     // Save's checks in their order: each row empties the entry from one field on (in
     // check order), so only the order decides which field is named.
-    void checkNamesTheFirstGap_data()
-    {
-        QTest::addColumn<Field>("field");
-        QTest::addColumn<QString>("ident");
-        QTest::addColumn<QString>("message");
-        const auto row = [](Field field, const char* message, const QString& ident = u"ZZEQ"_s) {
-            QTest::newRow(message) << field << ident << QString(message);
-        };
-        row(Field::Ident, "Enter Airport Identifier.", {});
-        row(Field::Ident, "Airport Identifier must be 3 or 4 Characters.", u"ZQ"_s);
-        row(Field::Name, "Enter Airport Name.");
-        row(Field::Latitude, "Invalid Latitude."); // the parser's message, passed on
-        row(Field::Longitude, "Invalid Longitude.");
-        row(Field::Country, "Enter Country.");
-        row(Field::Elevation, "Enter Elevation.");
-        row(Field::RunwayLength, "Enter Runway Length.");
-        row(Field::TimeZone, "Enter Time Zone.");
-        row(Field::Type, "Select Type Airport (Public, Military, Joint or Private).");
-    }
+    void checkNamesTheFirstGap_data() { addTableRows(u"core/airports/airportentry-checks.txt"_s); }
     void checkNamesTheFirstGap()
     {
-        QFETCH(Field, field);
-        QFETCH(QString, message);
+        QFETCH(QStringList, row);
         AirportEntry e = complete();
         QVERIFY(!e.check());
-        QFETCH(QString, ident);
-        e.ident = ident;
-        // In check order; the identifier is the row's, the coordinates hold their error.
+        e.ident = row[1];
+        // In check order; the coordinates hold their error.
         QString* const texts[] = {&e.ident,           &e.name,     &e.latitude.error,
                                   &e.longitude.error, &e.country,  &e.elevation,
                                   &e.runwayLength,    &e.timeZone, &e.type};
-        for (int gap = std::max(int(field), 1); gap < int(std::size(texts)); ++gap)
-            *texts[gap] = gap == 2 || gap == 3 ? message : QString();
+        for (int gap = std::max(row[0].toInt(), 1); gap < int(std::size(texts)); ++gap)
+            *texts[gap] = gap == 2 || gap == 3 ? row[2] : QString();
         const std::optional<AirportEntry::Refusal> refusal = e.check();
         QVERIFY(refusal);
-        QCOMPARE(refusal->field, field);
-        QCOMPARE(refusal->message, message);
+        QCOMPARE(int(refusal->field), row[0].toInt());
+        QCOMPARE(refusal->message, row[2]);
     }
 
     void recordTakesWhatTheTableHolds()
@@ -94,118 +71,51 @@ private slots:
     }
 
     // Leaving the time zone: the text in its shortest form, and whether the focus stays.
-    void timeZoneLeaveRule_data()
-    {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<bool>("refused");
-        const QLocale us(QLocale::English, QLocale::UnitedStates);
-        const QLocale de(QLocale::German, QLocale::Germany);
-        QTest::newRow("13") << us << u"13"_s << u"+13"_s << true;
-        QTest::newRow("12") << us << u"12"_s << u"+12"_s << false;
-        QTest::newRow("-12") << us << u"-12"_s << u"-12"_s << false;
-        QTest::newRow("-12.25") << us << u"-12.25"_s << u"-12.25"_s << true;
-        QTest::newRow("5.1") << us << u"5.1"_s << u"+5.1"_s << true;
-        QTest::newRow("-5.25") << us << u"-5.25"_s << u"-5.25"_s << false;
-        QTest::newRow("05.50") << us << u"05.50"_s << u"+5.5"_s << false;
-        QTest::newRow("de_DE 5,75") << de << u"5,75"_s << u"+5,75"_s << false;
-        QTest::newRow("de_DE 5,4") << de << u"5,4"_s << u"+5,4"_s << true;
-    }
+    void timeZoneLeaveRule_data() { addTableRows(u"core/airports/airportentry-timezone.txt"_s); }
     void timeZoneLeaveRule()
     {
-        QFETCH(QLocale, locale);
-        QFETCH(QString, typed);
-        QLocale::setDefault(locale);
-        const AirportEntryRules::TimeZoneLeave leave = AirportEntryRules::leaveTimeZone(typed);
-        QTEST(leave.text, "shown");
-        QTEST(leave.refused, "refused");
+        QFETCH(QStringList, row);
+        QLocale::setDefault(QLocale(row[0]));
+        const AirportEntryRules::TimeZoneLeave leave = AirportEntryRules::leaveTimeZone(row[1]);
+        QCOMPARE(leave.text, row[2]);
+        QCOMPARE(leave.refused, row[3] == u"refused");
     }
 
     // The number fields' key rules: whether a typed character is dropped, given the
     // text around it and where it goes.
-    void keyRules_data()
-    {
-        QTest::addColumn<bool>("timeZone"); // else the elevation
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("rest");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("refused");
-        const QLocale us(QLocale::English, QLocale::UnitedStates);
-        const QLocale de(QLocale::German, QLocale::Germany);
-        const auto row = [](const char* name, bool timeZone, const QLocale& locale,
-                            const char* rest, int position, const char* typed, bool refused) {
-            QTest::newRow(name) << timeZone << locale << QString(rest) << position << QString(typed)
-                                << refused;
-        };
-        row("elevation digit anywhere", false, us, "-1", 1, "7", false);
-        row("elevation minus first", false, us, "11", 0, "-", false);
-        row("elevation second minus", false, us, "-1", 0, "-", true);
-        row("elevation minus inside", false, us, "1", 1, "-", true);
-        row("elevation point", false, us, "1", 1, ".", true);
-        row("time zone point", true, us, "5", 1, ".", false);
-        row("time zone second point", true, us, "5.2", 3, ".", true);
-        row("time zone de_DE comma", true, de, "5", 1, ",", false);
-        row("time zone de_DE point", true, de, "5", 1, ".", true);
-        row("time zone plus first", true, us, "5", 0, "+", false);
-        row("time zone sign after a sign", true, us, "-5", 0, "+", true);
-        row("time zone minus inside", true, us, "5", 1, "-", true);
-        row("time zone letter", true, us, "5", 1, "a", true);
-        row("time zone two characters at once", true, us, "", 0, "12", true);
-    }
+    void keyRules_data() { addTableRows(u"core/airports/airportentry-keys.txt"_s); }
     void keyRules()
     {
-        QFETCH(bool, timeZone);
-        QFETCH(QLocale, locale);
-        QFETCH(QString, rest);
-        QFETCH(int, position);
-        QFETCH(QString, typed);
-        QLocale::setDefault(locale);
-        QTEST(timeZone ? AirportEntryRules::refusesTimeZoneKey(rest, position, typed)
-                       : AirportEntryRules::refusesElevationKey(rest, position, typed.at(0)),
-              "refused");
+        QFETCH(QStringList, row);
+        QLocale::setDefault(QLocale(row[1]));
+        const int at = row[3].toInt();
+        QCOMPARE(row[0] == u"time zone"
+                     ? AirportEntryRules::refusesTimeZoneKey(row[2], at, row[4])
+                     : AirportEntryRules::refusesElevationKey(row[2], at, row[4][0]),
+                 row[5] == u"refused");
     }
 
-    // A coordinate entry's text read by position; "_" marks an unfilled position.
+    // A coordinate entry's text read by position, and a stored coordinate shown in the
+    // entry reading back as itself.
     void parseCoordinateEntry_data()
     {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<bool>("latitude");
-        QTest::addColumn<QString>("read"); // degrees minutes seconds, or the message
-        const QString deg = u"\u00B0"_s;
-        const auto row = [](const char* name, const QString& entry, bool latitude,
-                            const char* read) { QTest::newRow(name) << entry << latitude << read; };
-        row("nothing after the letter", "N__" + deg + "__'__.___\"", true, "Enter Latitude.");
-        row("one degree digit", "N4_" + deg + "00'__.___\"", true, "Invalid Latitude.");
-        row("no letter is north", "_40" + deg + "38'23.123\"", true, "40 38 23.123");
-        row("south", "S05" + deg + "30'00.000\"", true, "-05 30 0");
-        row("east within one degree", "E000" + deg + "30'", false, "-000 30 0");
-        row("just below 90", "N89" + deg + "59'59.999\"", true, "89 59 59.999");
-        row("90 degrees", "N90" + deg + "00'__.___\"", true, "Invalid Latitude.");
-        row("longitude 180", "W180" + deg + "00'__.___\"", false, "Invalid Longitude.");
-        row("minutes 60", "N10" + deg + "60'00.000\"", true, "Invalid Latitude.");
-        row("seconds 60", "N10" + deg + "00'60.000\"", true, "Invalid Latitude.");
-        row("half-typed seconds are 0", "N10" + deg + "05'3_.___\"", true, "10 5 0");
-        row("unfilled decimals are 0", "W073" + deg + "46'12.5__\"", false, "073 46 12.5");
+        addTableRows(u"core/airports/airportentry-coordinates.txt"_s);
     }
     void parseCoordinateEntry()
     {
-        QFETCH(QString, entry);
-        QFETCH(bool, latitude);
-        QFETCH(QString, read);
+        QFETCH(QStringList, row);
+        const bool latitude = row[0] == u"latitude";
         const auto text = [](const CoordinateReading& r) {
             const Coordinate& c = r.coordinate;
             return r.ok() ? u"%1 %2 %3"_s.arg(c.DegreesText).arg(c.Minutes).arg(c.Seconds)
                           : r.error;
         };
-        const CoordinateReading r = ParseCoordinateEntry(entry, latitude);
-        QCOMPARE(text(r), read);
-        // A stored coordinate shown in the entry reads back as itself.
+        const CoordinateReading r = ParseCoordinateEntry(row[1], latitude);
+        QCOMPARE(text(r), row[2]);
         if (r.ok())
             QCOMPARE(
                 text(ParseCoordinateEntry(CoordinateEntryText(r.coordinate, latitude), latitude)),
-                read);
+                row[2]);
     }
 };
 

@@ -3,11 +3,14 @@
 #include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "support/airportrow.h"
+#include "support/tablerows.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -42,35 +45,10 @@ class TestAirports : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        const QString workgroup = m_dir->filePath(Schema::WorkgroupFileName);
-        m_path = m_dir->filePath(Schema::DatabaseFileName);
-        Db::DbEngine& engine = Db::DbEngine::instance();
-        Db::DbEngine::createWorkgroupFile(workgroup, Schema::UserName, Schema::Password);
-        engine.setSystemDB(workgroup);
-        engine.setDefaultUser(Schema::UserName);
-        engine.setDefaultPassword(Schema::Password);
-        m_ws = engine.createWorkspace("AirportWS", Schema::UserName, Schema::Password);
-        Schema::createDatabase(*m_ws, m_path);
-    }
-    void cleanup()
-    {
-        m_ws.reset();
-        Db::DbEngine::instance().release();
-        m_dir.reset();
-    }
-    void everyColumnRoundTrips();
-    void listInBothOrders();
-    void lookups_data();
-    void lookups();
-    void changesFollowTheTransaction_data();
-    void changesFollowTheTransaction();
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    std::shared_ptr<Db::Workspace> m_ws;
 
-private:
     void addAll(const QList<AirportRecord>& records)
     {
         for (const AirportRecord& record : records)
@@ -90,146 +68,141 @@ private:
         return rows;
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
-    std::shared_ptr<Db::Workspace> m_ws;
-};
-
-void TestAirports::everyColumnRoundTrips()
-{
-    addAll({south()});
-    // A row written by another program: the required columns and a time zone that is
-    // not a number. Everything else reads as empty.
-    m_ws->openDatabase(m_path)->execute(
-        "INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE DEGREES\", "
-        "\"TIME ZONE\") VALUES ('XNUL', 'SPARSE', '-10', '020', 'n/a')");
-    AirportRecord sparse;
-    sparse.ID = "XNUL";
-    sparse.NAME = "SPARSE";
-    sparse.Latitude.DegreesText = "-10";
-    sparse.Longitude.DegreesText = "020";
-    QCOMPARE(table(), QStringList({airportRow(south()), airportRow(sparse)}));
-    QCOMPARE(airportRow(ReadAirport(*m_ws, m_path, "huen").value()), airportRow(south()));
-    // As stored: the sign stays in the degrees text and an empty width is null.
-    auto database = m_ws->openDatabase(m_path);
-    auto list = ListAirports(*database, SortOrder::Id);
-    QVERIFY(FindAirport(*list, "HUEN"));
-    QCOMPARE(list->value(AirportColumn::LatitudeDegrees).toString(), "-00");
-    QVERIFY(list->value(AirportColumn::RunwayWidth).isNull());
-}
-
-void TestAirports::listInBothOrders()
-{
-    addAll(Sample);
-    const QStringList byId{"1G4", "EGLL", "KJFK", "KORD", "LFPG", "O'H"};
-    QCOMPARE(table(SortOrder::Id, true), byId);
-    QCOMPARE(table(SortOrder::Name, true),
-             QStringList({"KORD", "1G4", "EGLL", "KJFK", "LFPG", "O'H"}));
-}
-
-void TestAirports::lookups_data()
-{
-    QTest::addColumn<QString>("column"); // empty: the whole identifier, else a prefix of it
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("found"); // the identifier found, empty for none
-    const auto row = [](const char* name, const char* column, const char* key, const char* found) {
-        QTest::newRow(name) << QString(column) << QString(key) << QString(found);
-    };
-    row("identifier in other case", "", "kJfK", "KJFK");
-    row("identifier holding a quote", "", "O'H", "O'H");
-    row("identifier prefix is not equal", "", "KJF", "");
-    row("identifier lone quote", "", "'", "");
-    row("identifier percent", "", "%", "");
-    row("identifier underscore", "", "K_FK", "");
-    row("identifier injection", "", "x' OR '1'='1", "");
-    row("prefix in lower case, first in the list's order", "ID", "k", "KORD");
-    row("prefix star inside", "NAME", "*gaul", "LFPG");
-    row("prefix hash is a digit", "ID", "#G", "1G4");
-    row("prefix quote after a star", "NAME", "*O'H", "KORD");
-    row("prefix percent is literal", "ID", "%", "");
-    row("prefix underscore is literal", "ID", "K_", "");
-}
-
-// AirportIdExists, ReadAirport and FindAirport compare whole identifiers without regard
-// to case, FindAirportByPrefix takes the program's wildcards, and no text can break or
-// widen either. A search finds the first row in the list's own order (by name, where
-// KORD comes before KJFK) and one that fails leaves the list where it was.
-void TestAirports::lookups()
-{
-    QFETCH(QString, column);
-    QFETCH(QString, key);
-    QFETCH(QString, found);
-    addAll(Sample);
-    if (column.isEmpty()) {
-        QCOMPARE(AirportIdExists(*m_ws, m_path, key), !found.isEmpty());
-        QCOMPARE(ReadAirport(*m_ws, m_path, key).value_or(AirportRecord()).ID, found);
-    }
-    auto database = m_ws->openDatabase(m_path);
-    auto list = ListAirports(*database, SortOrder::Name);
-    list->setAbsolutePosition(2); // EGLL, which no search here finds
-    QCOMPARE(column.isEmpty() ? FindAirport(*list, key) : FindAirportByPrefix(*list, column, key),
-             !found.isEmpty());
-    QCOMPARE(list->value(AirportColumn::Id).toString(), found.isEmpty() ? "EGLL" : found);
-}
-
-void TestAirports::changesFollowTheTransaction_data()
-{
-    QTest::addColumn<QString>("change"); // what, and the identifier it names
-    QTest::addColumn<QString>("end");    // commit, rollback, or the guard going away
-    QTest::addColumn<int>("error");
-    QTest::addColumn<QStringList>("after");
-    const auto row = [](const char* name, const char* change, const char* end, int error,
-                        const QStringList& after) {
-        QTest::newRow(name) << QString(change) << QString(end) << error << after;
-    };
-    const QString kjfk = airportRow(airport("KJFK", "KENNEDY"));
-    const QStringList added{airportRow(airport("EGLL", "ADDED")), kjfk,
-                            airportRow(airport("LFPG", "PARIS"))};
-    const int missing = Db::Error::NoCurrentRecord;
-    row("add committed", "add EGLL", "commit", 0, added);
-    row("add rolled back", "add EGLL", "rollback", 0, {kjfk});
-    row("failing add left to the guard", "add kjfk", "guard", Db::Error::DuplicateKey, {kjfk});
-    row("update rewrites every column", "update kjfk", "commit", 0, {airportRow(south())});
-    row("update of a missing airport", "update KJF", "commit", missing, {kjfk});
-    row("delete committed", "delete kjfk", "commit", 0, {});
-    row("delete of a missing airport", "delete KJFKX", "commit", missing, {kjfk});
-}
-
-// A change made inside the caller's transaction reaches the list view only with the
-// commit; a rollback, or a failure left to the guard, leaves the table exactly as it
-// was. An add writes a second airport first, which a failure must take back too.
-void TestAirports::changesFollowTheTransaction()
-{
-    QFETCH(QString, change);
-    QFETCH(QString, end);
-    QFETCH(int, error);
-    QFETCH(QStringList, after);
-    addAll({airport("KJFK", "KENNEDY")});
-    const QStringList before = table();
-    const QString id = change.section(' ', 1);
+private slots:
+    void init()
     {
-        Db::Transaction transaction(*m_ws);
-        int thrown = 0;
-        try {
-            if (change.startsWith("add"))
-                addAll({airport("LFPG", "PARIS"), airport(id, "ADDED")});
-            else if (change.startsWith("update"))
-                UpdateAirport(*m_ws, m_path, id, south());
-            else
-                DeleteAirport(*m_ws, m_path, id);
-        } catch (const Db::DbError& e) {
-            thrown = e.number();
-        }
-        QCOMPARE(thrown, error);
-        QCOMPARE(table(), before);
-        if (end == "commit")
-            transaction.commit();
-        else if (end == "rollback")
-            transaction.rollback();
+        m_dir = std::make_unique<QTemporaryDir>();
+        const QString workgroup = m_dir->filePath(Schema::WorkgroupFileName);
+        m_path = m_dir->filePath(Schema::DatabaseFileName);
+        Db::DbEngine& engine = Db::DbEngine::instance();
+        Db::DbEngine::createWorkgroupFile(workgroup, Schema::UserName, Schema::Password);
+        engine.setSystemDB(workgroup);
+        engine.setDefaultUser(Schema::UserName);
+        engine.setDefaultPassword(Schema::Password);
+        m_ws = engine.createWorkspace("AirportWS", Schema::UserName, Schema::Password);
+        Schema::createDatabase(*m_ws, m_path);
     }
-    QVERIFY(!m_ws->inTransaction());
-    QCOMPARE(table(), after);
-}
+    void cleanup()
+    {
+        m_ws.reset();
+        Db::DbEngine::instance().release();
+        m_dir.reset();
+    }
+    void everyColumnRoundTrips()
+    {
+        addAll({south()});
+        // A row written by another program: the required columns and a time zone that is
+        // not a number. Everything else reads as empty.
+        m_ws->openDatabase(m_path)->execute(
+            "INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE DEGREES\", "
+            "\"TIME ZONE\") VALUES ('XNUL', 'SPARSE', '-10', '020', 'n/a')");
+        AirportRecord sparse;
+        sparse.ID = "XNUL";
+        sparse.NAME = "SPARSE";
+        sparse.Latitude.DegreesText = "-10";
+        sparse.Longitude.DegreesText = "020";
+        QCOMPARE(table(), QStringList({airportRow(south()), airportRow(sparse)}));
+        QCOMPARE(airportRow(ReadAirport(*m_ws, m_path, "huen").value()), airportRow(south()));
+        // As stored: the sign stays in the degrees text and an empty width is null.
+        auto database = m_ws->openDatabase(m_path);
+        auto list = ListAirports(*database, SortOrder::Id);
+        QVERIFY(FindAirport(*list, "HUEN"));
+        QCOMPARE(list->value(AirportColumn::LatitudeDegrees).toString(), "-00");
+        QVERIFY(list->value(AirportColumn::RunwayWidth).isNull());
+    }
+
+    void listInBothOrders()
+    {
+        addAll(Sample);
+        QCOMPARE(table(SortOrder::Id, true),
+                 QStringList({"1G4", "EGLL", "KJFK", "KORD", "LFPG", "O'H"}));
+        QCOMPARE(table(SortOrder::Name, true),
+                 QStringList({"KORD", "1G4", "EGLL", "KJFK", "LFPG", "O'H"}));
+    }
+
+    void lookups_data() { addTableRows(u"core/airports/airports-lookups.txt"_s); }
+
+    // AirportIdExists, ReadAirport and FindAirport compare whole identifiers without regard
+    // to case, FindAirportByPrefix takes the program's wildcards, and no text can break or
+    // widen either. A search finds the first row in the list's own order (by name, where
+    // KORD comes before KJFK) and one that fails leaves the list where it was.
+    void lookups()
+    {
+        QFETCH(QStringList, row);
+        const QString &column = row[0], &key = row[1], &found = row[2];
+        addAll(Sample);
+        if (column.isEmpty()) {
+            QCOMPARE(AirportIdExists(*m_ws, m_path, key), !found.isEmpty());
+            QCOMPARE(ReadAirport(*m_ws, m_path, key).value_or(AirportRecord()).ID, found);
+        }
+        auto database = m_ws->openDatabase(m_path);
+        auto list = ListAirports(*database, SortOrder::Name);
+        list->setAbsolutePosition(2); // EGLL, which no search here finds
+        QCOMPARE(column.isEmpty() ? FindAirport(*list, key)
+                                  : FindAirportByPrefix(*list, column, key),
+                 !found.isEmpty());
+        QCOMPARE(list->value(AirportColumn::Id).toString(), found.isEmpty() ? "EGLL" : found);
+    }
+
+    void changesFollowTheTransaction_data()
+    {
+        QTest::addColumn<QString>("change"); // what, and the identifier it names
+        QTest::addColumn<QString>("end");    // commit, rollback, or the guard going away
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QStringList>("after");
+        const auto row = [](const char* name, const char* change, const char* end, int error,
+                            const QStringList& after) {
+            QTest::newRow(name) << QString(change) << QString(end) << error << after;
+        };
+        const QString kjfk = airportRow(airport("KJFK", "KENNEDY"));
+        const QStringList added{airportRow(airport("EGLL", "ADDED")), kjfk,
+                                airportRow(airport("LFPG", "PARIS"))};
+        const int missing = Db::Error::NoCurrentRecord;
+        row("add committed", "add EGLL", "commit", 0, added);
+        row("add rolled back", "add EGLL", "rollback", 0, {kjfk});
+        row("failing add left to the guard", "add kjfk", "guard", Db::Error::DuplicateKey, {kjfk});
+        row("update rewrites every column", "update kjfk", "commit", 0, {airportRow(south())});
+        row("update of a missing airport", "update KJF", "commit", missing, {kjfk});
+        row("delete committed", "delete kjfk", "commit", 0, {});
+        row("delete of a missing airport", "delete KJFKX", "commit", missing, {kjfk});
+    }
+
+    // A change made inside the caller's transaction reaches the list view only with the
+    // commit; a rollback, or a failure left to the guard, leaves the table exactly as it
+    // was. An add writes a second airport first, which a failure must take back too.
+    void changesFollowTheTransaction()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, end);
+        QFETCH(int, error);
+        QFETCH(QStringList, after);
+        addAll({airport("KJFK", "KENNEDY")});
+        const QStringList before = table();
+        const QString id = change.section(' ', 1);
+        {
+            Db::Transaction transaction(*m_ws);
+            int thrown = 0;
+            try {
+                if (change.startsWith("add"))
+                    addAll({airport("LFPG", "PARIS"), airport(id, "ADDED")});
+                else if (change.startsWith("update"))
+                    UpdateAirport(*m_ws, m_path, id, south());
+                else
+                    DeleteAirport(*m_ws, m_path, id);
+            } catch (const Db::DbError& e) {
+                thrown = e.number();
+            }
+            QCOMPARE(thrown, error);
+            QCOMPARE(table(), before);
+            if (end == "commit")
+                transaction.commit();
+            else if (end == "rollback")
+                transaction.rollback();
+        }
+        QVERIFY(!m_ws->inTransaction());
+        QCOMPARE(table(), after);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestAirports)
 #include "tst_airports.moc"

@@ -1,7 +1,4 @@
 #include "core/airports/airporttable.h"
-#include "core/db/engine.h"
-#include "core/db/schema.h"
-#include "core/folder/starterdata.h"
 #include "core/settings/appsettings.h"
 #include "gui/airports/airporthost.h"
 #include "gui/airports/frmairportdetails.h"
@@ -11,8 +8,6 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -32,89 +27,57 @@ public:
     QWidget* window = nullptr;
 };
 
-class TestFrmAirportDetails : public QObject
+class TestFrmAirportDetails : public FolderTest
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<TestServices> m_services;
     RecordingHost m_host;
 
     // Shown as the menu command shows it, with the busy pointer, which it puts back.
     void show(FrmAirportDetails& details)
     {
         m_host.window = &details;
-        m_services->pointer->setBusy();
+        m_folder->services().pointer->setBusy();
         details.show();
         QVERIFY(QTest::qWaitForWindowActive(&details));
-        QVERIFY(!m_services->pointer->isBusy());
-    }
-    // Every text field in the window's order, joined by "|".
-    static QString fields(const FrmAirportDetails& w)
-    {
-        QStringList texts;
-        for (const QLineEdit* field : w.findChildren<QLineEdit*>())
-            texts << field->text();
-        return texts.join('|');
     }
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        StarterData::createProgramFolder(m_dir.path(), u"Brisklander"_s);
-    }
     void init()
     {
-        m_services = std::make_unique<TestServices>();
+        openFolder();
         m_host.calls.clear();
         appSettings().SORTORDER = SortOrder::Id;
-        appContext().DatabasePath = m_dir.filePath(Schema::DatabaseFileName);
-        Db::DbEngine& engine = Db::DbEngine::instance();
-        engine.setSystemDB(m_dir.filePath(Schema::WorkgroupFileName));
-        engine.setDefaultUser(Schema::UserName);
-        engine.setDefaultPassword(Schema::Password);
     }
-    void cleanup()
-    {
-        Db::DbEngine::instance().release();
-        QVERIFY(m_services->prompter->messages().isEmpty());
-        m_services.reset();
-    }
+    void cleanup() { closeFolder(); }
 
-    // The stored values in their text forms, nothing changeable (not even the ticks: the
-    // mouse and a screen reader's press both come through click(), and Tab passes them
-    // by), Tab through the other fields, then the buttons.
+    // The stored values in their text forms, every field named by its label, nothing
+    // changeable (not even the ticks: the mouse and a screen reader's press both come
+    // through click(), and Tab passes them by), Tab through the other fields, then the
+    // buttons.
     void showsTheStoredValuesReadOnly()
     {
+        AirportRecord stored =
+            *ReadAirport(*appContext().Workspace, appContext().DatabasePath, "SEQM");
+        stored.IFR = true;
+        UpdateAirport(*appContext().Workspace, appContext().DatabasePath, "SEQM", stored);
         FrmAirportDetails seqm(&m_host, u"SEQM"_s);
         show(seqm);
-        QCOMPARE(fields(seqm), u"SEQM|MARISCAL SUCRE INTERNATIONAL AIRPORT|P|ECUADOR|7841|"
-                               "S00°07'31.436\"|W078°21'15.502\"|13445|148|-5|Public||"_s);
-        for (auto* field : seqm.findChildren<QLineEdit*>())
+        QStringList texts;
+        for (auto* field : seqm.findChildren<QLineEdit*>()) {
+            texts << field->text();
             QVERIFY2(field->isReadOnly(), qPrintable(field->objectName()));
+        }
+        QCOMPARE(texts.join(u'|'), u"SEQM|MARISCAL SUCRE INTERNATIONAL AIRPORT|P|ECUADOR|7841|"
+                                   "S00°07'31.436\"|W078°21'15.502\"|13445|148|-5|Public||"_s);
+        QCOMPARE(misnamedControls(seqm), QStringList());
         auto* ifr = child<QCheckBox>(seqm, "CheckIFR");
         ifr->click();
-        QVERIFY(!ifr->isChecked());
+        QVERIFY(ifr->isChecked() && !child<QCheckBox>(seqm, "CheckCustoms")->isChecked());
         child<QWidget>(seqm, "TxtIdent")->setFocus();
-        QCOMPARE(tabTrail(u"CmdOK"_s).join(u' '),
-                 u"TxtAirportName TxtState TxtCountry TxtElevation TxtLatitude TxtLongitude "
-                 "TxtRwyLength Text1 TxtTimeZone TxtPubMil TxtFuel TxtLights CmdModify CmdDelete "
-                 "CmdOK"_s);
-
-        // East, both ticks apart, no runway width.
-        auto ws = Db::DbEngine::instance().createWorkspace("AirportWS", Schema::UserName,
-                                                           Schema::Password);
-        AirportRecord lfpb = *ReadAirport(*ws, appContext().DatabasePath, "LFPB");
-        lfpb.IFR = true;
-        lfpb.RUNWAY_WIDTH.reset();
-        lfpb.FUEL = u"JET ONLY"_s;
-        UpdateAirport(*ws, appContext().DatabasePath, "LFPB", lfpb);
-        FrmAirportDetails details(&m_host, u"LFPB"_s);
-        QVERIFY2(fields(details).contains("|E002°26'11.540\"|9843||+1|Public|JET ONLY|"),
-                 qPrintable(fields(details)));
-        QVERIFY(child<QCheckBox>(details, "CheckIFR")->isChecked());
-        QVERIFY(!child<QCheckBox>(details, "CheckCustoms")->isChecked());
+        const QStringList trail = tabTrail(u"CmdOK"_s);
+        QVERIFY2(trail.size() == 15 && trail.filter("Check").isEmpty(),
+                 qPrintable(trail.join(u' ')));
     }
 
     void withoutAnAirportTheWindowClosesAtOnce()

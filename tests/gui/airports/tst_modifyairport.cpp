@@ -3,15 +3,10 @@
 #include "gui/appcontext.h"
 #include "support/mainwindowfixture.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPointer>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 using namespace Qt::StringLiterals;
 using Platform::Button;
@@ -50,14 +45,12 @@ private slots:
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("message"); // empty: the field is optional, Save is not tried
-        QTest::newRow("elevation missing") << "ELEVATION" << QVariant() << "TxtElevation"
-                                           << "Enter Elevation.";
-        QTest::newRow("runway length missing") << "RUNWAY LENGTH" << QVariant() << "TxtRwyLength"
-                                               << "Enter Runway Length.";
-        QTest::newRow("elevation too long for the field")
+        QTest::newRow("missing") << "ELEVATION" << QVariant() << "TxtElevation"
+                                 << "Enter Elevation.";
+        QTest::newRow("too long for a required field")
             << "ELEVATION" << QVariant(1215752191) << "TxtElevation"
             << "Enter Elevation.";
-        QTest::newRow("runway width too long for the field")
+        QTest::newRow("too long for an optional field")
             << "RUNWAY WIDTH" << QVariant(7075) << "TxtRwyWidth"
             << "";
     }
@@ -69,44 +62,33 @@ private slots:
         QFETCH(QString, message);
         const QVariantList before = storedRow(column, stored);
         QVERIFY(!before.isEmpty());
-        auto* find = child<QLineEdit>("TxtFind");
-        find->setFocus();
-        QTest::keyClicks(find, u"KBOS"_s);
-        QString shown = u"(not opened)"_s, focusAfterSave;
-        bool openAfterSave = false;
+        find()->setFocus();
+        QTest::keyClicks(find(), u"KBOS"_s);
         if (!message.isEmpty())
             prompter().setNextAnswer(Button::Ok);
-        // Once the window is open and its edit session begun: what it shows, and Save.
-        std::function<void()> inside = [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog || !appContext().Workspace->inTransaction())
-                return QTimer::singleShot(10, this, inside);
-            QPointer<QDialog> modify(dialog);
-            shown = dialog->findChild<QLineEdit*>(field)->text();
+        QString shown = u"(not opened)"_s, focusAfterSave = u"(closed)"_s;
+        onNextModal([&](QWidget* window) {
+            QPointer<QWidget> modify(window);
+            // Once its edit session has begun: what it shows, and Save.
+            (void)QTest::qWaitFor([] { return appContext().Workspace->inTransaction(); });
+            shown = window->findChild<QLineEdit*>(field)->text();
             if (!message.isEmpty()) {
-                QTest::keyClick(dialog, Qt::Key_S, Qt::AltModifier);
+                QTest::keyClick(window, Qt::Key_S, Qt::AltModifier);
                 // An access key presses its button the way a click does, a moment later.
                 (void)QTest::qWaitFor([this] { return !prompter().messages().isEmpty(); });
-                openAfterSave = modify && modify->isVisible();
-                focusAfterSave = keyboard() ? keyboard()->objectName() : QString();
+                if (modify && modify->isVisible())
+                    focusAfterSave = focusName();
             }
-            if (modify && modify->isVisible()) {
+            if (modify)
                 QTest::keyClick(modify, Qt::Key_C, Qt::AltModifier);
-                (void)QTest::qWaitFor([&] { return !modify || !modify->isVisible(); });
-            }
-            if (modify && modify->isVisible())
-                modify->reject(); // never leave the test waiting in the window
-        };
-        QTimer::singleShot(10, this, inside);
-        key(Qt::Key_A, Qt::AltModifier);
-        QTRY_VERIFY(child<QMenu>("mnuAirports")->isVisible());
-        key(Qt::Key_M);
-
+            if (modify && !QTest::qWaitFor([&] { return !modify || !modify->isVisible(); }))
+                qobject_cast<QDialog*>(modify.data())->reject(); // never leave the test waiting
+        });
+        press(u"%am"_s);
         QCOMPARE(shown, QString());
         QCOMPARE(prompter().messages().size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
             expectMessage(Icon::Exclamation, u"Modify Airport"_s, message, Button::Ok);
-            QVERIFY(openAfterSave);
             QCOMPARE(focusAfterSave, field);
         }
         QVERIFY(!appContext().Workspace->inTransaction());
