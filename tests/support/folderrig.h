@@ -106,8 +106,7 @@ public:
                   ::close(fd);
               }
           })
-    {
-    }
+    {}
     ~FifoRescue()
     {
         m_done = true;
