@@ -48,17 +48,14 @@ struct ToolRun
     QString err;
 };
 
-// One of the tools as a process; one that does not end in time is killed and fails.
+// One of the tools as a process; one that does not end in time fails (and is killed).
 inline ToolRun runTool(const QStringList& arguments,
                        const QString& program = QStringLiteral(BRISKLANDER_TOOL_PATH))
 {
     QProcess tool;
     tool.start(program, arguments);
-    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit) {
-        tool.kill();
-        tool.waitForFinished();
+    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
         return {};
-    }
     return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
             QString::fromUtf8(tool.readAllStandardError())};
 }
@@ -112,8 +109,6 @@ public:
         m_done = true;
         m_thread.join();
     }
-    FifoRescue(const FifoRescue&) = delete;
-    FifoRescue& operator=(const FifoRescue&) = delete;
 
 private:
     std::atomic<bool> m_done{false};

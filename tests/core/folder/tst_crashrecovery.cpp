@@ -56,7 +56,6 @@ public:
         if (fault.contains(u"compaction fails")) {
             QFile partial(to);
             QVERIFY(partial.open(QIODevice::WriteOnly) && partial.write(QByteArray(4096, 'x')));
-            partial.close();
             throw Db::DbError(Db::Error::EngineFailure, QStringLiteral("disk full"));
         }
         DatabaseFiles::compact(from, to);
@@ -75,8 +74,6 @@ private:
     std::unique_ptr<StarterFolder> m_f;
     QStringList m_operatorData;
 
-    QString databasePath() const { return m_f->database(); }
-    QString oldPath() const { return m_f->old(); }
     ToolRun create() { return runTool({u"create"_s, m_f->folder, u"Brisklander"_s}); }
 
     // No ".old" and no partial copy beside the database (the one at `database`).
@@ -93,15 +90,15 @@ private slots:
         m_f = std::make_unique<StarterFolder>();
         // The operator's own data, and enough of it that compaction takes a while.
         QCOMPARE(
-            execSql(databasePath(),
+            execSql(m_f->database(),
                     "DELETE FROM Airports WHERE ID LIKE 'K%'; "
                     "INSERT INTO Taxes (\"Tax Type\", \"Tax %\") VALUES ('OPERATOR TAX', 4.25); "
                     "CREATE TABLE Ballast (x TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION "
                     "ALL SELECT i+1 FROM n WHERE i < 20000) INSERT INTO Ballast SELECT "
                     "printf('%0400d', i) FROM n;"),
             SQLITE_OK);
-        Db::DbEngine::settleDatabaseFile(databasePath());
-        m_operatorData = dumpDatabase(databasePath(), DataTables);
+        Db::DbEngine::settleDatabaseFile(m_f->database());
+        m_operatorData = dumpDatabase(m_f->database(), DataTables);
         QVERIFY(m_operatorData.contains(u"Taxes|OPERATOR TAX|4.25"_s));
     }
 
@@ -130,55 +127,56 @@ private slots:
                                           : u"restored Brisklander.mdb from Brisklander.old"_s;
         if (database == u"unreadable" && !runningAsRoot())
             QSKIP("needs root to act as another user");
-        const QString partial = Db::DbEngine::partialCompactionPath(databasePath());
+        const QString partial = Db::DbEngine::partialCompactionPath(m_f->database());
         for (const QString& name : {partial, partial + u"-journal"_s}) {
             QFile file(name);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'p')));
         }
         QByteArray junk;
         if (readable || refused) { // an older copy under the ".old" name, and a change since
-            QVERIFY(QFile::copy(databasePath(), oldPath()));
-            QCOMPARE(execSql(databasePath(), "INSERT INTO Taxes VALUES ('NEWER TAX', 1.5)"),
+            QVERIFY(QFile::copy(m_f->database(), m_f->old()));
+            QCOMPARE(execSql(m_f->database(), "INSERT INTO Taxes VALUES ('NEWER TAX', 1.5)"),
                      SQLITE_OK);
         } else {
-            QVERIFY(QFile::rename(databasePath(), oldPath()));
+            QVERIFY(QFile::rename(m_f->database(), m_f->old()));
             if (database == u"damaged")
                 junk = QByteArray("SQLite format 3") + QByteArray(4000, '\0');
-            QFile file(databasePath());
+            QFile file(m_f->database());
             if (database != u"missing")
                 QVERIFY(file.open(QIODevice::WriteOnly) && file.write(junk) == junk.size());
         }
-        const QStringList newer = dumpDatabase(databasePath(), DataTables);
-        const QByteArray old = TestFiles::contentOf(oldPath());
+        const QStringList newer = dumpDatabase(m_f->database(), DataTables);
+        const QByteArray old = TestFiles::contentOf(m_f->old());
         std::unique_ptr<WriteTransactionHolder> holder;
         std::unique_ptr<AsOtherUser> otherUser;
         if (database == u"held") {
-            holder = std::make_unique<WriteTransactionHolder>(databasePath());
+            holder = std::make_unique<WriteTransactionHolder>(m_f->database());
             QVERIFY(holder->isHolding());
         } else if (database == u"unreadable") {
             QVERIFY(QFile::setPermissions(m_f->folder, QFileDevice::Permissions(0x7777)));
-            QVERIFY(QFile::setPermissions(databasePath(),
+            QVERIFY(QFile::setPermissions(m_f->database(),
                                           QFileDevice::ReadOwner | QFileDevice::WriteOwner));
             otherUser = std::make_unique<AsOtherUser>();
             QVERIFY(otherUser->switched());
         }
         QString said;
         try {
-            said = RecoverInterruptedCompaction(databasePath()).join(u'\n');
+            said = RecoverInterruptedCompaction(m_f->database()).join(u'\n');
         } catch (const Db::DbError& error) {
             said = QString::number(error.number());
-            QVERIFY2(error.description().contains(databasePath()), qPrintable(error.description()));
+            QVERIFY2(error.description().contains(m_f->database()),
+                     qPrintable(error.description()));
         }
         otherUser.reset();
         holder.reset();
         QVERIFY2(said.contains(result), qPrintable(said));
         if (readable || refused) {
-            QCOMPARE(dumpDatabase(databasePath(), DataTables), newer);
-            QCOMPARE(TestFiles::contentOf(oldPath()), refused ? old : QByteArray("<unreadable>"));
+            QCOMPARE(dumpDatabase(m_f->database(), DataTables), newer);
+            QCOMPARE(TestFiles::contentOf(m_f->old()), refused ? old : QByteArray("<unreadable>"));
             return;
         }
-        QCOMPARE(dumpDatabase(databasePath(), DataTables), m_operatorData);
-        expectNothingBeside(databasePath());
+        QCOMPARE(dumpDatabase(m_f->database(), DataTables), m_operatorData);
+        expectNothingBeside(m_f->database());
         // What lay under the name is kept aside, byte for byte.
         const QStringList aside = QDir(m_f->folder).entryList({u"Brisklander.damaged-*.mdb"_s});
         QCOMPARE(aside.size(), database == u"missing" ? 0 : 1);
@@ -200,9 +198,9 @@ private slots:
                            ? folder
                            : argument.replace(u"{data}"_s, BRISKLANDER_SOURCE_DIR "/data");
         if (situation == u"cut off" || situation == u"copy at work")
-            QVERIFY(QFile::rename(databasePath(), oldPath()));
+            QVERIFY(QFile::rename(m_f->database(), m_f->old()));
         else if (situation == u"whole" || situation == u"compacting")
-            QVERIFY(QFile::copy(databasePath(), oldPath()));
+            QVERIFY(QFile::copy(m_f->database(), m_f->old()));
         std::unique_ptr<LockHolder> copy;
         if (situation == u"copy at work" || situation == u"compacting") {
             copy = std::make_unique<LockHolder>(situation == u"compacting"
@@ -213,7 +211,7 @@ private slots:
         std::unique_ptr<WriteTransactionHolder> holder;
         std::unique_ptr<ReadOnlyFolder> readOnly;
         if (situation == u"held") {
-            holder = std::make_unique<WriteTransactionHolder>(databasePath());
+            holder = std::make_unique<WriteTransactionHolder>(m_f->database());
             QVERIFY(holder->isHolding());
         } else if (situation == u"read-only") {
             if (!runningAsRoot() ||
@@ -225,21 +223,21 @@ private slots:
                                        : QStringLiteral(BRISKLANDER_TOOL_PATH);
         const ToolRun run = runTool(arguments.mid(quoteTool ? 1 : 0), tool);
         QCOMPARE(run.exitCode, row[1].toInt());
-        const QStringList texts = row[3].replace(u"%DB"_s, databasePath()).split(u'|');
+        const QStringList texts = row[3].replace(u"%DB"_s, m_f->database()).split(u'|');
         QVERIFY2(
             std::any_of(texts.begin(), texts.end(),
                         [&](const QString& text) { return (run.out + run.err).contains(text); }),
             qPrintable(run.out + run.err));
         QVERIFY(!QFileInfo::exists(folder));
         if (situation == u"copy at work") {
-            QVERIFY(!QFile::exists(databasePath()));
-            QCOMPARE(dumpDatabase(oldPath(), DataTables), m_operatorData);
+            QVERIFY(!QFile::exists(m_f->database()));
+            QCOMPARE(dumpDatabase(m_f->old(), DataTables), m_operatorData);
         } else if (situation == u"cut off" && quoteTool) {
             QCOMPARE(create().exitCode, 0);
             QCOMPARE(runTool(arguments.mid(1), tool).exitCode, 0);
         } else if (situation == u"cut off") {
-            QVERIFY(!QFile::exists(oldPath()));
-            QVERIFY(dumpDatabase(databasePath()).contains(u"Taxes|OPERATOR TAX|4.25"_s));
+            QVERIFY(!QFile::exists(m_f->old()));
+            QVERIFY(dumpDatabase(m_f->database()).contains(u"Taxes|OPERATOR TAX|4.25"_s));
         }
     }
 
@@ -256,7 +254,7 @@ private slots:
     void writerDuringTheExitsRename()
     {
         QFETCH(bool, tool);
-        const QString log = databasePath() + u"-wal"_s;
+        const QString log = m_f->database() + u"-wal"_s;
         QProcess import;
         pid_t writer = -1;
         FaultyFiles files;
@@ -277,7 +275,7 @@ private slots:
             QVERIFY(::pipe(ready) == 0);
             writer = forkDoing([&] {
                 sqlite3* db = nullptr;
-                sqlite3_open(QFile::encodeName(databasePath()).constData(), &db);
+                sqlite3_open(QFile::encodeName(m_f->database()).constData(), &db);
                 sqlite3_exec(db,
                              "PRAGMA journal_mode=WAL; UPDATE Taxes SET \"Tax %\" = 99; "
                              "INSERT INTO Ballast SELECT x FROM Ballast LIMIT 500",
@@ -290,7 +288,7 @@ private slots:
             ::close(ready[0]);
             ::close(ready[1]);
         };
-        CompactDatabaseAtExit(databasePath(), files);
+        CompactDatabaseAtExit(m_f->database(), files);
         if (writer > 0)
             killChild(writer);
         if (tool) {
@@ -300,11 +298,11 @@ private slots:
         }
 
         QVERIFY(!QFile::exists(log));
-        QVERIFY(!QFile::exists(oldPath()));
-        QCOMPARE(runTool({databasePath(), u"PRAGMA integrity_check"_s}, u"sqlite3"_s).out,
+        QVERIFY(!QFile::exists(m_f->old()));
+        QCOMPARE(runTool({m_f->database(), u"PRAGMA integrity_check"_s}, u"sqlite3"_s).out,
                  u"ok\n"_s);
         QStringList expected = m_operatorData;
-        QStringList found = dumpDatabase(databasePath(), DataTables);
+        QStringList found = dumpDatabase(m_f->database(), DataTables);
         if (tool) { // the import ran after the exit, on the compacted file
             QVERIFY(!found.filter(u"Airports|LFPG|"_s).isEmpty());
             const QRegularExpression notAirports(u"^(?!Airports)"_s);
@@ -339,33 +337,33 @@ private slots:
         if (owned && !runningAsRoot())
             QSKIP("needs root to give the file another owner and group");
         if (fault.startsWith(u"stale old"))
-            QVERIFY(QFile::copy(databasePath(), oldPath()));
+            QVERIFY(QFile::copy(m_f->database(), m_f->old()));
         Db::DbEngine& engine = Db::DbEngine::instance();
         engine.setSystemDB(m_f->path(Schema::WorkgroupFileName));
         auto workspace = engine.createWorkspace(u"Other"_s, Schema::UserName, Schema::Password);
-        workspace->openDatabase(databasePath())
+        workspace->openDatabase(m_f->database())
             ->execute(u"INSERT INTO Taxes VALUES ('NEW TAX', 3.25)"_s);
-        QVERIFY(QFileInfo(databasePath() + u"-wal"_s).size() > 0);
+        QVERIFY(QFileInfo(m_f->database() + u"-wal"_s).size() > 0);
         // The files as a crash leaves them: the change only in the log.
         QTemporaryDir crashed;
-        QString database = databasePath();
+        QString database = m_f->database();
         if (fault == u"log left by a crash") {
             database = crashed.filePath(Schema::DatabaseFileName);
             for (const char* suffix : {"", "-wal", "-shm"})
-                QVERIFY(QFile::copy(databasePath() + QLatin1String(suffix),
+                QVERIFY(QFile::copy(m_f->database() + QLatin1String(suffix),
                                     database + QLatin1String(suffix)));
         }
         if (fault != u"held open elsewhere")
             workspace->close();
         QString file = database; // what the database's name leads to
         if (fault == u"only the old file") {
-            QVERIFY(QFile::rename(databasePath(), oldPath()));
-            file = oldPath();
+            QVERIFY(QFile::rename(m_f->database(), m_f->old()));
+            file = m_f->old();
         } else if (fault.startsWith(u"a link")) {
             QVERIFY(QDir(m_f->folder).mkdir(u"shared"_s));
             file = m_f->path(u"shared/airports.db"_s);
-            QVERIFY(QFile::rename(databasePath(), file));
-            QVERIFY(QFile::link(file, databasePath()));
+            QVERIFY(QFile::rename(m_f->database(), file));
+            QVERIFY(QFile::link(file, m_f->database()));
         }
         const QByteArray name = QFile::encodeName(file);
         struct stat was = {};
@@ -375,7 +373,7 @@ private slots:
             QVERIFY(::stat(name.constData(), &was) == 0);
         }
         const QStringList before =
-            dumpDatabase(fault == u"log left by a crash" ? databasePath() : file, DataTables);
+            dumpDatabase(fault == u"log left by a crash" ? m_f->database() : file, DataTables);
         QVERIFY(before.contains(u"Taxes|NEW TAX|3.25"_s));
 
         FaultyFiles files;
@@ -394,7 +392,6 @@ private slots:
                 QFile::remove(database);
                 QVERIFY(QFile::copy(pristine, database));
                 const pid_t child = forkDoing([&] { CompactDatabaseAtExit(database, files); });
-                QVERIFY(child > 0);
                 QTest::qSleep(int(QRandomGenerator::global()->bounded(exitTime * 12 / 10 + 1)));
                 killChild(child);
                 // Killed after the compacted copy took the name, the ".old" beside it goes too.
@@ -426,9 +423,8 @@ private slots:
             QVERIFY(::stat(name.constData(), &now) == 0);
             QVERIFY(now.st_ino != was.st_ino); // compacted into a new file
             QCOMPARE(now.st_mode & 07777, mode_t(0664));
-            QCOMPARE(now.st_uid, uid_t(65534));
-            QCOMPARE(now.st_gid, gid_t(100));
-            QCOMPARE(QFileInfo(databasePath()).isSymLink(), fault.startsWith(u"a link"));
+            QCOMPARE(std::pair(now.st_uid, now.st_gid), std::pair(uid_t(65534), gid_t(100)));
+            QCOMPARE(QFileInfo(m_f->database()).isSymLink(), fault.startsWith(u"a link"));
         }
     }
 };

@@ -180,15 +180,14 @@ private slots:
         else if (airports == "<fifo>")
             QVERIFY(::mkfifo(csv.constData(), 0666) == 0);
         else if (airports != "<none>")
-            write(csv, airports);
-        write(QFile::encodeName(dir + u"/runways.csv"_s),
+            write(QFile::decodeName(csv), airports);
+        write(dir + u"/runways.csv"_s,
               "airport_ref,airport_ident,length_ft,width_ft,lighted,closed\n"
               "1,ZAOK,5000,100,1,0\n2,ZAOL,5000,100,1,0\n3,ZAHI,5000,100,1,0\n");
-        write(QFile::encodeName(dir + u"/countries.csv"_s), "code,name\nUS,United States\n");
+        write(dir + u"/countries.csv"_s, "code,name\nUS,United States\n");
         if (!row[1].isEmpty()) { // planted where the folder had its own lock file
-            const QByteArray lock = QFile::encodeName(m_f->path(row[1]));
-            QFile::remove(QFile::decodeName(lock));
-            QVERIFY(::mkfifo(lock.constData(), 0666) == 0);
+            QFile::remove(m_f->path(row[1]));
+            QVERIFY(::mkfifo(QFile::encodeName(m_f->path(row[1])).constData(), 0666) == 0);
         }
         const ToolRun tool = runTool({u"import"_s, m_f->folder, dir});
         QCOMPARE(tool.exitCode, row[2].toInt());
@@ -208,9 +207,9 @@ private:
     {
         return QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/folder/data/") + name;
     }
-    static void write(const QByteArray& path, const QByteArray& bytes)
+    static void write(const QString& path, const QByteArray& bytes)
     {
-        QFile file(QFile::decodeName(path));
+        QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
     // The values of a column of the airports that meet the condition, ordered by ID.

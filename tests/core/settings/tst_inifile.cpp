@@ -113,8 +113,7 @@ private slots:
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
 
         const DurableFile::Result result = DurableFile::write(path, "new");
-        QCOMPARE(result.error, error);
-        QCOMPARE(result.ok, error.isEmpty());
+        QCOMPARE(std::pair(result.ok, result.error), std::pair(error.isEmpty(), error));
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
         QCOMPARE(after.st_mode, before.st_mode);
         QCOMPARE(std::pair(after.st_uid, after.st_gid), std::pair(before.st_uid, before.st_gid));
