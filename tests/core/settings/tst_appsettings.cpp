@@ -6,12 +6,10 @@
 #include <QtTest>
 
 #include "support/databasedump.h"
+#include "support/folderrig.h"
 #include "support/systemfaults.h"
 #include "support/testfiles.h"
 
-#include <sqlite3.h>
-
-#include <csignal>
 #include <type_traits>
 
 using namespace Qt::StringLiterals;
@@ -35,19 +33,14 @@ AppSettings with(QString CompanyDetails::*field, const QString& value)
     return s;
 }
 
-// Each company key holds a value of its own: "NAME=Old Air NAME".
-QString companyValue(const CompanyField& field)
-{
-    return u"Old Air "_s + field.key;
-}
-
+// Each company key holds a value of its own: "NAME = Old Air NAME".
 const QByteArray RealisticFile = [] {
     QByteArray file("; Settings of Brisklander\r\n[SETTINGS]\r\nQuoteBase = NM\r\n"
                     "MINRUNWAYLENGTH = 5000\r\nSORTORDER=[name]\r\nDEFAULTCHARGESM=4.50\r\n"
                     "DEFAULTCHARGENM=5.175\r\nMINBASECHARGE=750.00\r\nDEFAULTAIRPORT=KBOS\r\n"
                     "SEGMENTTAX=3.60\r\nROUNDMILES=1\r\n\r\n[COMPANY]\r\n");
     for (const CompanyField& field : CompanyFields::All)
-        file += field.key.latin1() + QByteArray(" = ") + companyValue(field).toLatin1() + "\r\n";
+        file += field.key.latin1() + QByteArray(" = ") + "Old Air " + field.key.latin1() + "\r\n";
     return file;
 }();
 
@@ -56,15 +49,14 @@ const AppSettings Realistic = [] {
     AppSettings s(QuoteBase::Nautical, 5000, SortOrder::Name, 4.5, 5.175, 750, u"KBOS"_s, 3.6, true,
                   {});
     for (const CompanyField& field : CompanyFields::All)
-        s.company.*field.value = companyValue(field);
+        s.company.*field.value = u"Old Air "_s + field.key;
     return s;
 }();
 
-// The locales a file is written and read in.
-const QList<QLocale> Locales{QLocale(QLocale::English, QLocale::UnitedStates),
-                             QLocale(QLocale::German, QLocale::Germany),
-                             QLocale(QLocale::French, QLocale::France),
-                             QLocale(QLocale::German, QLocale::Switzerland), QLocale::c()};
+// The locales a file is written and read in: a decimal point and comma grouping, and a
+// decimal comma with point grouping.
+const QLocale English(QLocale::English, QLocale::UnitedStates);
+const QLocale German(QLocale::German, QLocale::Germany);
 
 } // namespace
 
@@ -73,24 +65,22 @@ class TestAppSettings : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void initTestCase() { QLocale::setDefault(English); }
 
     // Each row reads a SETTINGS section with one line (or an empty file) in a locale: the
     // whole record must be the defaults except where `expected` says. A value by hand is
     // read as a person reading the file takes it, or not at all: never as ten times (or a
     // tenth of) itself; a number not read takes its default and is listed with the value
-    // used.
+    // used. The number forms themselves are Format's rows: these show that a plain number
+    // is read first, and the user's own form only after it.
     void readRules_data()
     {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<AppSettings>("expected");
         QTest::addColumn<QString>("used"); // empty: nothing listed
-        const QLocale& de = Locales[1];
-        const QLocale& fr = Locales[2];
-        const QLocale& ch = Locales[3];
         const auto row = [](const char* name, const char* line, const AppSettings& expected,
-                            const char* used = "", const QLocale& locale = Locales[0]) {
+                            const char* used = "", const QLocale& locale = English) {
             QTest::newRow(name) << locale << QByteArray(line) << expected
                                 << QString::fromLatin1(used);
         };
@@ -101,12 +91,11 @@ private slots:
         row("empty file: defaults, segment tax 2.5", "", tax(2.5));
         row("segment tax zero is no default", "SEGMENTTAX=0", tax(0));
         row("segment tax not numeric", "SEGMENTTAX=none", tax(2.5), "2.5");
-        row("segment tax 5,3 in English", "SEGMENTTAX=5,3", tax(2.5), "2.5");
         row("segment tax empty", "SEGMENTTAX=", tax(2.5));
 
         row("NM in blanks is nautical", "QUOTEBASE=\" NM \"",
             with(&AppSettings::QUOTEBASE, QuoteBase::Nautical));
-        row("nm is statute", "QUOTEBASE=nm", with(&AppSettings::QUOTEBASE, QuoteBase::Statute));
+        row("nm is statute", "QUOTEBASE=nm", {});
         row("NM with a tab is statute", "QUOTEBASE=\"NM\t\"", {});
 
         row("[name] sorts by name", "SORTORDER=[name]",
@@ -116,44 +105,30 @@ private slots:
         row("runway 450.5 halves to even", "MINRUNWAYLENGTH=450.5", runway(450));
         row("runway 451.5 halves to even", "MINRUNWAYLENGTH=451.5", runway(452));
         row("runway beyond 32 bits", "MINRUNWAYLENGTH=2147483648", {}, "0");
-        row("runway 5,00 in English", "MINRUNWAYLENGTH=5,00", {}, "0");
 
         row("airport of two", "DEFAULTAIRPORT=AB", {});
-        row("airport of three keeps case", "DEFAULTAIRPORT=jfk",
-            with(&AppSettings::DEFAULTAIRPORT, u"jfk"_s));
-        row("airport of three with a blank", "DEFAULTAIRPORT=\" AB\"",
-            with(&AppSettings::DEFAULTAIRPORT, u" AB"_s));
+        row("airport of three keeps case and blanks", "DEFAULTAIRPORT=\" jk\"",
+            with(&AppSettings::DEFAULTAIRPORT, u" jk"_s));
         row("airport of four", "DEFAULTAIRPORT=KJFK",
             with(&AppSettings::DEFAULTAIRPORT, u"KJFK"_s));
         row("airport of five", "DEFAULTAIRPORT=KJFKX", {});
 
         row("rounding 1", "ROUNDMILES=1", with(&AppSettings::ROUNDMILES, true));
-        row("rounding 0", "ROUNDMILES=0", {});
         row("rounding 2", "ROUNDMILES=2", {});
         row("rounding a word", "ROUNDMILES=yes", {}, "0");
 
-        row("company key in SETTINGS unread", "NAME=Acme", {});
         row("company name keeps its blanks", "[company]\r\nname=\"  Acme  air \"",
             with(&CompanyDetails::NAME, u"  Acme  air "_s));
 
         row("8,5 in English", "DEFAULTCHARGENM=8,5", nm(0), "0");
-        row("8,5 in C", "DEFAULTCHARGENM=8,5", nm(0), "0", QLocale::c());
-        row("8,5 in Swiss German", "DEFAULTCHARGENM=8,5", nm(0), "0", ch);
-        row("8,5 in German", "DEFAULTCHARGENM=8,5", nm(8.5), "", de);
-        row("8,5 in French", "DEFAULTCHARGENM=8,5", nm(8.5), "", fr);
         row("1,500 in English", "DEFAULTCHARGENM=1,500", nm(1500));
-        row("8,50 in English", "DEFAULTCHARGENM=8,50", nm(0), "0");
-        // The user's own grouped form reads in it; a plain decimal is never read as
-        // grouping ("8.5" is not 85 in German, "1.500" not 1500).
-        row("1.234,5 in German", "DEFAULTCHARGENM=1.234,5", nm(1234.5), "", de);
-        row("1 234,5 in French", "DEFAULTCHARGENM=1 234,5", nm(1234.5), "", fr);
-        row("1'234.5 in Swiss German", "DEFAULTCHARGENM=1'234.5", nm(1234.5), "", ch);
-        row("1,234.5 in English", "DEFAULTCHARGENM=1,234.5", nm(1234.5));
+        // The user's own form reads in it; a plain decimal is never read as grouping
+        // ("8.5" is not 85 in German, "1.500" not 1500).
+        row("1.234,5 in German", "DEFAULTCHARGENM=1.234,5", nm(1234.5), "", German);
         AppSettings plain = with(&AppSettings::DEFAULTCHARGESM, 8.5);
         plain.MINBASECHARGE = 1.5;
-        for (const QLocale& locale : Locales)
-            row(qPrintable(u"plain decimals in "_s + locale.name()),
-                "DEFAULTCHARGESM=8.5\r\nMINBASECHARGE=1.500", plain, "", locale);
+        row("plain decimals in German", "DEFAULTCHARGESM=8.5\r\nMINBASECHARGE=1.500", plain, "",
+            German);
     }
 
     void readRules()
@@ -165,7 +140,7 @@ private slots:
         QList<UnreadableSetting> unreadable;
         const QByteArray content = line.isEmpty() ? line : "[SETTINGS]\r\n" + line + "\r\n";
         const AppSettings read = readSettings(fileWith(content), &unreadable);
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QLocale::setDefault(English);
         QTEST(read, "expected");
         QList<UnreadableSetting> expected;
         if (!used.isEmpty()) {
@@ -247,18 +222,11 @@ private slots:
         QTemporaryDir dir;
         const QString settings = dir.filePath(u"Brisklander.INI"_s);
         const QString database = dir.filePath(u"Brisklander.mdb"_s);
-        QFile file(settings);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[COMPANY]\r\nNAME=Old Air\r\n") > 0);
-        file.close();
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(database).constData(), &db), SQLITE_OK);
-        QCOMPARE(
-            sqlite3_exec(
-                db,
-                "PRAGMA journal_mode=WAL; CREATE TABLE AdditionalCharges (Name TEXT);"
-                "CREATE TABLE Taxes (Name TEXT, Id INTEGER); INSERT INTO Taxes VALUES ('OLD', 1);",
-                nullptr, nullptr, nullptr),
-            SQLITE_OK);
+        QVERIFY(QFile::copy(fileWith("[COMPANY]\r\nNAME=Old Air\r\n"), settings));
+        QCOMPARE(execSql(database, "PRAGMA journal_mode=WAL; CREATE TABLE AdditionalCharges "
+                                   "(Name TEXT); CREATE TABLE Taxes (Name TEXT, Id INTEGER); "
+                                   "INSERT INTO Taxes VALUES ('OLD', 1);"),
+                 SQLITE_OK);
         // What a write killed half-way leaves, and a file of the operator's of a like name.
         for (const char* name :
              {"Brisklander.INI.x1Y2z3.brisklander-tmp", "Brisklander.INI.backup"}) {
@@ -266,27 +234,21 @@ private slots:
             QVERIFY(left.open(QIODevice::WriteOnly));
         }
 
-        const pid_t child = ::fork();
-        if (child == 0) {
+        const pid_t child = forkDoing([&] {
             AppSettings current = readSettings(settings);
-            const AppSettings entered = with(&CompanyDetails::NAME, u"New Air"_s);
-            SaveSettings(settings, current, entered, [&database, committed] {
-                sqlite3* own = nullptr;
-                sqlite3_open(QFile::encodeName(database).constData(), &own);
+            SaveSettings(settings, current, with(&CompanyDetails::NAME, u"New Air"_s), [&] {
                 if (committed)
-                    sqlite3_exec(own, "UPDATE Taxes SET Name = 'NEW'", nullptr, nullptr, nullptr);
+                    execSql(database, "UPDATE Taxes SET Name = 'NEW'");
                 ::raise(SIGKILL);
                 return true;
             });
-            ::_exit(0);
-        }
+        });
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(WIFSIGNALED(status));
 
         LoadSettings(settings);
         QCOMPARE(appSettings().company.NAME, committed ? u"New Air"_s : u"Old Air"_s);
-        sqlite3_close(db);
         QCOMPARE(dumpDatabase(database, {u"Taxes"_s}),
                  QStringList{committed ? u"Taxes|NEW|1"_s : u"Taxes|OLD|1"_s});
         QCOMPARE(QDir(dir.path()).entryList({u"Brisklander.INI*"_s}, QDir::Files),
@@ -297,33 +259,28 @@ private slots:
     // gives one whole version each time, never keys of both.
     void fileReplacedWhileReadGivesOneVersion()
     {
-        const QString path = fileWith(RealisticFile);
-        const QString first = fileWith(RealisticFile);
+        const QByteArray target = QFile::encodeName(fileWith(RealisticFile));
+        const QByteArray first = QFile::encodeName(fileWith(RealisticFile));
         QByteArray other = RealisticFile;
         other.replace("4.50", "9.50").replace("KBOS", "KTEB").replace("Old Air NAME", "Other Air");
-        const QString second = fileWith(other);
-        const pid_t replacer = ::fork();
-        if (replacer == 0) {
-            const QByteArray target = QFile::encodeName(path);
-            const QByteArray next = target + ".next";
-            for (int i = 0;; ++i) {
-                if (::link(QFile::encodeName(i % 2 ? second : first).constData(),
-                           next.constData()) == 0)
+        const QByteArray second = QFile::encodeName(fileWith(other));
+        const QByteArray next = target + ".next";
+        const pid_t replacer = forkDoing([&] {
+            for (int i = 0;; ++i)
+                if (::link((i % 2 ? second : first).constData(), next.constData()) == 0)
                     ::rename(next.constData(), target.constData());
-            }
-        }
+        });
         AppSettings seconds = Realistic;
         seconds.DEFAULTCHARGESM = 9.5;
         seconds.DEFAULTAIRPORT = u"KTEB"_s;
         seconds.company.NAME = u"Other Air"_s;
         int mixed = 0;
         for (int read = 0; read < 300; ++read) {
-            const AppSettings settings = readSettings(path);
+            const AppSettings settings = readSettings(QFile::decodeName(target));
             if (settings != Realistic && settings != seconds)
                 ++mixed;
         }
-        ::kill(replacer, SIGKILL);
-        ::waitpid(replacer, nullptr, 0);
+        killChild(replacer);
         QCOMPARE(mixed, 0);
     }
 
@@ -347,8 +304,8 @@ private slots:
     void sameNumbersInEveryLocale_data()
     {
         QTest::addColumn<QLocale>("writer");
-        for (const QLocale& locale : Locales)
-            QTest::newRow(qPrintable(locale.name())) << locale;
+        QTest::newRow("English") << English;
+        QTest::newRow("German") << German;
     }
 
     void sameNumbersInEveryLocale()
@@ -368,11 +325,11 @@ private slots:
                  QByteArray("[SETTINGS]\r\nDEFAULTCHARGESM=7.39\r\nDEFAULTCHARGENM=8.5\r\n"
                             "SEGMENTTAX=5.3\r\nQUOTEBASE=SM\r\nMINRUNWAYLENGTH= 3000\r\n"
                             "MINBASECHARGE=1500\r\n"));
-        for (const QLocale& reader : Locales) {
+        for (const QLocale& reader : {English, German}) {
             QLocale::setDefault(reader);
             QCOMPARE(readSettings(path), entered);
         }
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QLocale::setDefault(English);
     }
 
 private:
