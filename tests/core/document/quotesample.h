@@ -14,24 +14,31 @@
 
 namespace QuoteSample {
 
+// The bytes of a file of tests/core/document/data.
+inline QByteArray file(const QString& name)
+{
+    QFile file(QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/document/data/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
+
 inline void set(QuoteData& data, const QString& name, QString value)
 {
-    QHash<QString, QString*> texts = {{"totalNM", &data.totalNM},
-                                      {"totalSM", &data.totalSM},
-                                      {"distanceCharge", &data.distanceCharge},
-                                      {"chargePerMile", &data.chargePerMile},
-                                      {"milesCaption", &data.milesCaption},
-                                      {"baseCharge", &data.baseCharge},
-                                      {"taxType", &data.taxType},
-                                      {"taxAmount", &data.taxAmount},
-                                      {"totalBaseCharge", &data.totalBaseCharge},
-                                      {"totAddCharges", &data.totAddCharges},
-                                      {"totTaxAddCharges", &data.totTaxAddCharges},
-                                      {"totalCharges", &data.totalCharges},
-                                      {"totalTaxes", &data.totalTaxes},
-                                      {"finalQuote", &data.finalQuote},
-                                      {"remarks", &data.remarks},
-                                      {"quotedBy", &data.quotedBy}};
+    using Q = QuoteData;
+    const QStringList names = QString("totalNM totalSM distanceCharge chargePerMile milesCaption "
+                                      "baseCharge taxType taxAmount totalBaseCharge totAddCharges "
+                                      "totTaxAddCharges totalCharges totalTaxes finalQuote remarks "
+                                      "quotedBy")
+                                  .split(' ');
+    QString Q::*const members[] = {
+        &Q::totalNM,         &Q::totalSM,       &Q::distanceCharge,   &Q::chargePerMile,
+        &Q::milesCaption,    &Q::baseCharge,    &Q::taxType,          &Q::taxAmount,
+        &Q::totalBaseCharge, &Q::totAddCharges, &Q::totTaxAddCharges, &Q::totalCharges,
+        &Q::totalTaxes,      &Q::finalQuote,    &Q::remarks,          &Q::quotedBy};
+    QHash<QString, QString*> texts;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        texts.insert(names[i], &(data.*members[i]));
     for (const CompanyField& field : CompanyFields::All)
         texts.insert(field.key, &(data.company.*field.value));
     for (const CustomerField& field : PrintFields::Customer)
@@ -65,12 +72,8 @@ inline void set(QuoteData& data, const QString& name, QString value)
 // many more airports and three more charge rows.
 inline QuoteData read(const QString& name, int stops = 0)
 {
-    QFile file(
-        QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/document/data/%1.quote").arg(name));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        qFatal("cannot read %s", qPrintable(file.fileName()));
     QuoteData data;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n'))
+    for (const QString& line : QString::fromUtf8(file(name + ".quote")).split('\n'))
         if (!line.startsWith('#') && line.contains(": "))
             set(data, line.section(": ", 0, 0), line.section(": ", 1));
     for (int i = 0; i < stops; ++i)

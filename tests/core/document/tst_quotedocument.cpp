@@ -16,14 +16,6 @@ RecordingSurface composed(const QuoteData& data, double height = RecordingSurfac
     return surface;
 }
 
-QByteArray expected(const QString& file)
-{
-    QFile expected(QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/document/data/") + file);
-    if (!expected.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(expected.fileName()));
-    return expected.readAll();
-}
-
 } // namespace
 
 // The printed quote and the quote text file of the sample quotes in data/.
@@ -53,9 +45,9 @@ private slots:
         const RecordingSurface surface = composed(data);
         QVERIFY(!surface.ended); // the caller ends the job, once
         const QString name = QTest::currentDataTag();
-        QCOMPARE(surface.drawing(),
-                 QString::fromUtf8(expected(name + ".drawing")).split('\n', Qt::SkipEmptyParts));
-        const QByteArray text = expected(name + ".txt");
+        QCOMPARE(surface.drawing(), QString::fromUtf8(QuoteSample::file(name + ".drawing"))
+                                        .split('\n', Qt::SkipEmptyParts));
+        const QByteArray text = QuoteSample::file(name + ".txt");
         QCOMPARE(QuoteTextFile::lines(data) << QString(), QString::fromUtf8(text).split("\r\n"));
         QCOMPARE(QuoteTextFile::contents(data), text);
     }
