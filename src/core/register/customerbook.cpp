@@ -28,20 +28,22 @@ void CustomerBook::remember(Db::Database& database, const QuoteData::Customer& c
     auto query = database.temporaryQueryDef(QStringLiteral(
         "INSERT INTO Customers (NameKey, Name, City, Fields) VALUES (:key, :name, :city, :fields) "
         "ON CONFLICT (NameKey) DO UPDATE SET Name = excluded.Name, City = excluded.City, "
-        "Fields = excluded.Fields WHERE Fields IS NOT excluded.Fields OR Name IS NOT excluded.Name"));
+        "Fields = excluded.Fields WHERE Fields IS NOT excluded.Fields OR Name IS NOT "
+        "excluded.Name"));
     query.setParameter(QStringLiteral("key"), key);
     query.setParameter(QStringLiteral("name"), customer.Name);
     query.setParameter(QStringLiteral("city"), customer.City);
-    query.setParameter(QStringLiteral("fields"),
-                       QString::fromUtf8(QJsonDocument(QuoteJson::fromCustomer(customer))
-                                             .toJson(QJsonDocument::Compact)));
+    query.setParameter(
+        QStringLiteral("fields"),
+        QString::fromUtf8(
+            QJsonDocument(QuoteJson::fromCustomer(customer)).toJson(QJsonDocument::Compact)));
     query.execute();
 }
 
 QList<QuoteData::Customer> CustomerBook::proposals(const QString& prefix)
 {
-    auto database = m_readOnly ? m_workspace.openDatabaseReadOnly(m_path)
-                               : m_workspace.openDatabase(m_path);
+    auto database =
+        m_readOnly ? m_workspace.openDatabaseReadOnly(m_path) : m_workspace.openDatabase(m_path);
     auto tables = database->temporaryQueryDef(QStringLiteral(
         "SELECT count(*) AS Found FROM sqlite_schema WHERE type = 'table' AND name = 'Customers'"));
     if (tables.openSnapshot()->value(QStringLiteral("Found")).toInt() == 0)

@@ -10,8 +10,7 @@ namespace QuoteJson {
 namespace {
 
 // The fields of the rows, once for writing and reading.
-template <typename Row>
-struct RowField
+template <typename Row> struct RowField
 {
     const char* key;
     QString Row::*text;
@@ -117,8 +116,7 @@ std::optional<int> optionalCount(const QJsonObject& object, const char* key)
 
 std::optional<QDate> optionalDate(const QJsonObject& object, const char* key)
 {
-    const QDate date =
-        QDate::fromString(object.value(QLatin1String(key)).toString(), Qt::ISODate);
+    const QDate date = QDate::fromString(object.value(QLatin1String(key)).toString(), Qt::ISODate);
     return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
 }
 

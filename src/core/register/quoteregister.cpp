@@ -13,10 +13,10 @@ using namespace QuoteRules;
 
 namespace {
 
-const QString Columns = QStringLiteral(
-    "Number, Revision, Year, Sequence, Latest, Status, Reason, Created, CreatedBy, "
-    "CustomerName, RouteText, FinalQuote, FinalQuoteValue, ValidUntil, SearchName, "
-    "SearchRoute, QuoteBasis, MinimumCharge, Request, Data");
+const QString Columns =
+    QStringLiteral("Number, Revision, Year, Sequence, Latest, Status, Reason, Created, CreatedBy, "
+                   "CustomerName, RouteText, FinalQuote, FinalQuoteValue, ValidUntil, SearchName, "
+                   "SearchRoute, QuoteBasis, MinimumCharge, Request, Data");
 
 QString timeText(const QDateTime& when)
 {
@@ -133,7 +133,8 @@ void QuoteRegister::insert(Db::Database& database, const KeptQuote& quote)
             .arg(Columns));
     query.setParameter(QStringLiteral("number"), quote.number);
     query.setParameter(QStringLiteral("revision"), quote.revision);
-    query.setParameter(QStringLiteral("year"), quote.number.section(QLatin1Char('-'), 0, 0).toInt());
+    query.setParameter(QStringLiteral("year"),
+                       quote.number.section(QLatin1Char('-'), 0, 0).toInt());
     query.setParameter(QStringLiteral("sequence"),
                        quote.number.section(QLatin1Char('-'), 1).toInt());
     query.setParameter(QStringLiteral("status"), statusName(quote.status));
@@ -281,10 +282,10 @@ KeptQuote QuoteRegister::duplicate(const QString& number, int revision, const QD
     Db::Transaction transaction(m_workspace);
     const auto source = read(*database, number, revision);
     if (!source)
-        throw QuoteRuleError(revision > 0 ? QStringLiteral("No revision %1 of quote %2 is kept.")
-                                                .arg(revision)
-                                                .arg(number)
-                                          : QStringLiteral("No quote %1 is kept.").arg(number));
+        throw QuoteRuleError(
+            revision > 0
+                ? QStringLiteral("No revision %1 of quote %2 is kept.").arg(revision).arg(number)
+                : QStringLiteral("No quote %1 is kept.").arg(number));
     const QString refusal = actionRefusal(source->status, QuoteAction::Duplicate);
     if (!refusal.isEmpty())
         throw QuoteRuleError(refusal);
@@ -297,8 +298,8 @@ KeptQuote QuoteRegister::duplicate(const QString& number, int revision, const QD
     return copy;
 }
 
-KeptQuote QuoteRegister::setStatus(const QString& number, QuoteStatus status,
-                                   const QString& reason, const QDateTime& when)
+KeptQuote QuoteRegister::setStatus(const QString& number, QuoteStatus status, const QString& reason,
+                                   const QDateTime& when)
 {
     auto database = open();
     Db::Transaction transaction(m_workspace);

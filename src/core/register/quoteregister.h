@@ -36,7 +36,7 @@ struct QuoteFilter
     // Part of the number, part of the customer's name (case ignored), an airport's
     // identifier in the route or a run of stops ("KTEB-KASE").
     QString text;
-    std::optional<QDate> from, to; // the days the quotes were created, both included
+    std::optional<QDate> from, to;     // the days the quotes were created, both included
     std::optional<QuoteStatus> status; // as shown: Expired, or a status not expired
 };
 
