@@ -24,8 +24,8 @@ QString orNone(const std::optional<QDate>& value)
 
 QStringList describe(const QuoteData::Customer& c)
 {
-    return {c.Name, c.Address1, c.Address2, c.City,  c.State,
-            c.Zip,  c.Country,  c.Phone,    c.Fax,   c.Email};
+    return {c.Name, c.Address1, c.Address2, c.City, c.State,
+            c.Zip,  c.Country,  c.Phone,    c.Fax,  c.Email};
 }
 
 // Every field of the request and of the quote, as text, so that two of them compare.
@@ -43,8 +43,8 @@ QStringList describe(const QuoteRequest& r)
 QStringList describe(const QuoteData& q)
 {
     const CompanyDetails& c = q.company;
-    QStringList d{c.NAME,  c.ADDRESS1, c.ADDRESS2, c.CITY,  c.STATE,   c.ZIP,
-                  c.COUNTRY, c.PHONE1, c.PHONE2,   c.FAX,   c.EMAIL,   c.WEBSITE};
+    QStringList d{c.NAME,    c.ADDRESS1, c.ADDRESS2, c.CITY, c.STATE, c.ZIP,
+                  c.COUNTRY, c.PHONE1,   c.PHONE2,   c.FAX,  c.EMAIL, c.WEBSITE};
     d << QString::number(q.minBaseCharge, 'g', 17) << q.currencySymbol << q.totalNM << q.totalSM
       << q.distanceCharge << q.chargePerMile << q.milesCaption << q.baseCharge << q.taxType
       << orNone(q.taxPercent) << q.taxAmount << q.totalBaseCharge << q.totAddCharges
@@ -69,10 +69,10 @@ void fill(QuoteRequest& r, QuoteData& q, const QString& text)
     r.charges = {{next(), 125.5, 2, next()}, {next(), std::nullopt, std::nullopt, QString()}};
     r.passengers = 6;
     r.segments = 3;
-    for (QString* field : {&r.customer.Name, &r.customer.Address1, &r.customer.Address2,
-                           &r.customer.City, &r.customer.State, &r.customer.Zip,
-                           &r.customer.Country, &r.customer.Phone, &r.customer.Fax,
-                           &r.customer.Email})
+    for (QString* field :
+         {&r.customer.Name, &r.customer.Address1, &r.customer.Address2, &r.customer.City,
+          &r.customer.State, &r.customer.Zip, &r.customer.Country, &r.customer.Phone,
+          &r.customer.Fax, &r.customer.Email})
         *field = next();
     r.departureDate = QDate(2026, 3, 1);
     r.returnDate = QDate(2026, 3, 4);
@@ -81,13 +81,14 @@ void fill(QuoteRequest& r, QuoteData& q, const QString& text)
     r.printCompany = false;
 
     for (QString* field :
-         {&q.company.NAME, &q.company.ADDRESS1, &q.company.ADDRESS2, &q.company.CITY,
-          &q.company.STATE, &q.company.ZIP, &q.company.COUNTRY, &q.company.PHONE1,
-          &q.company.PHONE2, &q.company.FAX, &q.company.EMAIL, &q.company.WEBSITE,
-          &q.currencySymbol, &q.totalNM, &q.totalSM, &q.distanceCharge, &q.chargePerMile,
-          &q.milesCaption, &q.baseCharge, &q.taxType, &q.taxAmount, &q.totalBaseCharge,
-          &q.totAddCharges, &q.totTaxAddCharges, &q.totalCharges, &q.totalTaxes, &q.finalQuote,
-          &q.remarks, &q.quotedBy})
+         {&q.company.NAME,   &q.company.ADDRESS1, &q.company.ADDRESS2, &q.company.CITY,
+          &q.company.STATE,  &q.company.ZIP,      &q.company.COUNTRY,  &q.company.PHONE1,
+          &q.company.PHONE2, &q.company.FAX,      &q.company.EMAIL,    &q.company.WEBSITE,
+          &q.currencySymbol, &q.totalNM,          &q.totalSM,          &q.distanceCharge,
+          &q.chargePerMile,  &q.milesCaption,     &q.baseCharge,       &q.taxType,
+          &q.taxAmount,      &q.totalBaseCharge,  &q.totAddCharges,    &q.totTaxAddCharges,
+          &q.totalCharges,   &q.totalTaxes,       &q.finalQuote,       &q.remarks,
+          &q.quotedBy})
         *field = next();
     q.minBaseCharge = 1234.56;
     q.route = {{next(), next(), next(), next()}, {next(), next(), next(), next()}};
@@ -289,20 +290,32 @@ void TestQuoteRules::textCell_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("cell");
-    QTest::newRow("plain") << "KTEB-KASE" << "KTEB-KASE";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("equals") << "=1+1" << "'=1+1";
-    QTest::newRow("plus") << "+44 20 7946" << "'+44 20 7946";
-    QTest::newRow("minus") << "-2+3" << "'-2+3";
-    QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
-    QTest::newRow("tab") << "\tx" << "'\tx";
-    QTest::newRow("carriage return, quoted too") << "\rx" << "\"'\rx\"";
-    QTest::newRow("formula inside stays") << "Acme =1" << "Acme =1";
-    QTest::newRow("comma") << "Smith, John" << "\"Smith, John\"";
-    QTest::newRow("quotes doubled") << "Say \"hi\"" << "\"Say \"\"hi\"\"\"";
-    QTest::newRow("line feed") << "a\nb" << "\"a\nb\"";
-    QTest::newRow("formula with comma and quotes")
-        << "=HYPERLINK(\"x\",1)" << "\"'=HYPERLINK(\"\"x\"\",1)\"";
+    QTest::newRow("plain") << "KTEB-KASE"
+                           << "KTEB-KASE";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("equals") << "=1+1"
+                            << "'=1+1";
+    QTest::newRow("plus") << "+44 20 7946"
+                          << "'+44 20 7946";
+    QTest::newRow("minus") << "-2+3"
+                           << "'-2+3";
+    QTest::newRow("at") << "@SUM(A1)"
+                        << "'@SUM(A1)";
+    QTest::newRow("tab") << "\tx"
+                         << "'\tx";
+    QTest::newRow("carriage return, quoted too") << "\rx"
+                                                 << "\"'\rx\"";
+    QTest::newRow("formula inside stays") << "Acme =1"
+                                          << "Acme =1";
+    QTest::newRow("comma") << "Smith, John"
+                           << "\"Smith, John\"";
+    QTest::newRow("quotes doubled") << "Say \"hi\""
+                                    << "\"Say \"\"hi\"\"\"";
+    QTest::newRow("line feed") << "a\nb"
+                               << "\"a\nb\"";
+    QTest::newRow("formula with comma and quotes") << "=HYPERLINK(\"x\",1)"
+                                                   << "\"'=HYPERLINK(\"\"x\"\",1)\"";
 }
 
 void TestQuoteRules::textCell()
@@ -317,10 +330,14 @@ void TestQuoteRules::numberCell_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("cell");
-    QTest::newRow("fraction") << 2793.1 << "C" << "2793.1";
-    QTest::newRow("no grouping nor decimal comma") << 12793.1 << "de_DE" << "12793.1";
-    QTest::newRow("whole") << 1000000.0 << "en_US" << "1000000";
-    QTest::newRow("negative, no guard") << -5.25 << "C" << "-5.25";
+    QTest::newRow("fraction") << 2793.1 << "C"
+                              << "2793.1";
+    QTest::newRow("no grouping nor decimal comma") << 12793.1 << "de_DE"
+                                                   << "12793.1";
+    QTest::newRow("whole") << 1000000.0 << "en_US"
+                           << "1000000";
+    QTest::newRow("negative, no guard") << -5.25 << "C"
+                                        << "-5.25";
 }
 
 void TestQuoteRules::numberCell()
@@ -353,12 +370,13 @@ void TestQuoteRules::listText()
     draft.shown = QuoteStatus::Draft;
     draft.customerName = QStringLiteral("Acme, Inc.");
     draft.finalQuoteValue = 950;
-    QCOMPARE(QuoteCsv::listText({sent, draft}),
-             QStringLiteral("Number,Revision,Status,Created,Customer,Route,Final Quote,Valid Until\r\n"
-                            "2026-0042,2,Expired,2026-01-05 09:30,'=cmd|' /C calc'!A0,"
-                            "KTEB-KASE-KTEB,2793.1,2026-02-04\r\n"
-                            "2026-0043,1,Draft,2026-01-05 09:30,\"Acme, Inc.\",KTEB-KASE-KTEB,950,"
-                            "2026-02-04\r\n"));
+    QCOMPARE(
+        QuoteCsv::listText({sent, draft}),
+        QStringLiteral("Number,Revision,Status,Created,Customer,Route,Final Quote,Valid Until\r\n"
+                       "2026-0042,2,Expired,2026-01-05 09:30,'=cmd|' /C calc'!A0,"
+                       "KTEB-KASE-KTEB,2793.1,2026-02-04\r\n"
+                       "2026-0043,1,Draft,2026-01-05 09:30,\"Acme, Inc.\",KTEB-KASE-KTEB,950,"
+                       "2026-02-04\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestQuoteRules)
