@@ -23,6 +23,30 @@ QString timeText(const QDateTime& when)
     return when.toString(Qt::ISODateWithMs);
 }
 
+// The texts the register writes read back field by field: Qt's reading of any ISO text
+// costs more than the rest of a list line.
+int digits(QStringView text, qsizetype from, qsizetype count)
+{
+    return text.mid(from, count).toInt();
+}
+
+QDate dateOf(const QVariant& stored)
+{
+    const QString text = stored.toString();
+    if (text.size() < 10)
+        return QDate();
+    return QDate(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
+}
+
+QDateTime timeOf(const QVariant& stored)
+{
+    const QString text = stored.toString();
+    if (text.size() < 23)
+        return QDateTime::fromString(text, Qt::ISODateWithMs);
+    return QDateTime(dateOf(text), QTime(digits(text, 11, 2), digits(text, 14, 2),
+                                         digits(text, 17, 2), digits(text, 20, 3)));
+}
+
 QString jsonText(const QJsonObject& object)
 {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
@@ -372,12 +396,12 @@ QList<QuoteListEntry> QuoteRegister::list(const QuoteFilter& filter, const QDate
         entry.number = row[0].toString();
         entry.revision = row[1].toInt();
         entry.status = statusOf(row[2]);
-        entry.created = QDateTime::fromString(row[3].toString(), Qt::ISODateWithMs);
+        entry.created = timeOf(row[3]);
         entry.customerName = row[4].toString();
         entry.route = row[5].toString();
         entry.finalQuote = row[6].toString();
         entry.finalQuoteValue = row[7].toDouble();
-        entry.validUntil = QDate::fromString(row[8].toString(), Qt::ISODate);
+        entry.validUntil = dateOf(row[8]);
         entry.shown = shownStatus(entry.status, entry.validUntil, today);
         entries << entry;
     }
