@@ -41,8 +41,8 @@ KeptQuote sampleQuote(int i)
         q.data.route << QuoteData::RouteRow{stop, stop + QStringLiteral(" FIELD"),
                                             QStringLiteral("1,450.2"), QStringLiteral("1,668.9")};
     q.data.charges << QuoteData::ChargeRow{QStringLiteral("Catering"), QStringLiteral("350.00"),
-                                           QStringLiteral("1"), QStringLiteral("350.00"),
-                                           QStringLiteral("STATE"), QStringLiteral("24.50")};
+                                           QStringLiteral("1"),        QStringLiteral("350.00"),
+                                           QStringLiteral("STATE"),    QStringLiteral("24.50")};
     q.data.finalQuote = QStringLiteral("28,793.10");
     return q;
 }
@@ -78,26 +78,26 @@ Fixture& fixture(int count)
     f.quotes->keep(sampleQuote(0));
     auto db = f.workspace->openDatabase(f.database);
     // The count is a number of the program's own, not text from anywhere else.
-    db->execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                               "WHERE i < ") +
-                QString::number(count - 1) +
-                QStringLiteral(
-                    "), "
-                    "q AS (SELECT i, 2016 + i / 10000 AS y, i % 10000 + 1 AS s, "
-                    "'K' || char(65 + i % 26) || char(65 + i / 26 % 26) || 'X' AS a, "
-                    "'K' || char(65 + i / 7 % 26) || char(65 + i / 3 % 26) || 'Y' AS b, "
-                    "strftime('%Y-%m-%dT%H:%M:%S.000', '2016-01-01', '+' || (i * 47) || "
-                    "' minutes') AS c FROM n) "
-                    "INSERT INTO Quotes (Number, Revision, Year, Sequence, Latest, Status, "
-                    "Created, CreatedBy, CustomerName, RouteText, FinalQuote, FinalQuoteValue, "
-                    "ValidUntil, SearchName, SearchRoute, QuoteBasis, MinimumCharge, Request, "
-                    "Data) SELECT printf('%d-%04d', y, s), 1, y, s, 1, "
-                    "CASE i % 5 WHEN 0 THEN 'Draft' WHEN 1 THEN 'Sent' WHEN 2 THEN 'Accepted' "
-                    "WHEN 3 THEN 'Declined' ELSE 'Cancelled' END, c, 'JM', "
-                    "'Customer ' || (i % 500), a || '-' || b || '-' || a, FinalQuote, "
-                    "FinalQuoteValue + i, date(c, '+30 days'), 'customer ' || (i % 500), "
-                    "lower('-' || a || '-' || b || '-' || a || '-'), QuoteBasis, MinimumCharge, "
-                    "Request, Data FROM q, (SELECT * FROM Quotes LIMIT 1)"));
+    db->execute(
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                       "WHERE i < ") +
+        QString::number(count - 1) +
+        QStringLiteral("), "
+                       "q AS (SELECT i, 2016 + i / 10000 AS y, i % 10000 + 1 AS s, "
+                       "'K' || char(65 + i % 26) || char(65 + i / 26 % 26) || 'X' AS a, "
+                       "'K' || char(65 + i / 7 % 26) || char(65 + i / 3 % 26) || 'Y' AS b, "
+                       "strftime('%Y-%m-%dT%H:%M:%S.000', '2016-01-01', '+' || (i * 47) || "
+                       "' minutes') AS c FROM n) "
+                       "INSERT INTO Quotes (Number, Revision, Year, Sequence, Latest, Status, "
+                       "Created, CreatedBy, CustomerName, RouteText, FinalQuote, FinalQuoteValue, "
+                       "ValidUntil, SearchName, SearchRoute, QuoteBasis, MinimumCharge, Request, "
+                       "Data) SELECT printf('%d-%04d', y, s), 1, y, s, 1, "
+                       "CASE i % 5 WHEN 0 THEN 'Draft' WHEN 1 THEN 'Sent' WHEN 2 THEN 'Accepted' "
+                       "WHEN 3 THEN 'Declined' ELSE 'Cancelled' END, c, 'JM', "
+                       "'Customer ' || (i % 500), a || '-' || b || '-' || a, FinalQuote, "
+                       "FinalQuoteValue + i, date(c, '+30 days'), 'customer ' || (i % 500), "
+                       "lower('-' || a || '-' || b || '-' || a || '-'), QuoteBasis, MinimumCharge, "
+                       "Request, Data FROM q, (SELECT * FROM Quotes LIMIT 1)"));
     db->close();
     sqlite3_open_v2(f.database.toUtf8().constData(), &f.floor, SQLITE_OPEN_READONLY, nullptr);
     return f;
@@ -183,12 +183,12 @@ void BM_FloorListFiltered(benchmark::State& state)
     for (auto _ : state) {
         switch (i++ % 3) {
         case 0:
-            benchmark::DoNotOptimize(floorRead(f.floor, "AND instr(SearchName, ?1) > 0",
-                                               "customer 42"));
+            benchmark::DoNotOptimize(
+                floorRead(f.floor, "AND instr(SearchName, ?1) > 0", "customer 42"));
             break;
         case 1:
-            benchmark::DoNotOptimize(floorRead(
-                f.floor, "AND instr(SearchRoute, '-' || ?1 || '-') > 0", "kbcx-kajy"));
+            benchmark::DoNotOptimize(
+                floorRead(f.floor, "AND instr(SearchRoute, '-' || ?1 || '-') > 0", "kbcx-kajy"));
             break;
         default:
             benchmark::DoNotOptimize(

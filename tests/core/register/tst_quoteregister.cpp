@@ -174,8 +174,8 @@ void TestQuoteRegister::numbersStayUniqueBetweenPrograms()
         numbers << theirs.keep(quote("Theirs", {"KTEB"}, at(2, 1))).number;
     }
     other->close();
-    QCOMPARE(numbers, QStringList({"2026-0001", "2026-0002", "2026-0003", "2026-0004",
-                                   "2026-0005", "2026-0006"}));
+    QCOMPARE(numbers, QStringList({"2026-0001", "2026-0002", "2026-0003", "2026-0004", "2026-0005",
+                                   "2026-0006"}));
 }
 
 void TestQuoteRegister::lifeOfAQuote()
@@ -267,30 +267,32 @@ void TestQuoteRegister::list_data()
     const int any = -1;
     const auto status = [](QuoteStatus s) { return int(s); };
     QTest::newRow("everything, newest first")
-        << "" << none << none << any << QStringList{"0005/2", "0004/1", "0003/1", "0002/1", "0001/1"};
+        << "" << none << none << any
+        << QStringList{"0005/2", "0004/1", "0003/1", "0002/1", "0001/1"};
     QTest::newRow("part of the number") << "0003" << none << none << any << QStringList{"0003/1"};
     QTest::newRow("whole number") << " 2026-0002 " << none << none << any << QStringList{"0002/1"};
     QTest::newRow("customer in other case")
         << "ACME" << none << none << any << QStringList{"0004/1", "0001/1"};
     QTest::newRow("airport of the route")
         << "kase" << none << none << any << QStringList{"0002/1", "0001/1"};
-    QTest::newRow("an identifier is matched whole") << "KAS" << none << none << any << QStringList{};
+    QTest::newRow("an identifier is matched whole")
+        << "KAS" << none << none << any << QStringList{};
     QTest::newRow("city pair") << "KTEB-KASE" << none << none << any << QStringList{"0001/1"};
-    QTest::newRow("pair further along") << "kase-kteb" << none << none << any << QStringList{"0001/1"};
+    QTest::newRow("pair further along")
+        << "kase-kteb" << none << none << any << QStringList{"0001/1"};
     QTest::newRow("pair the other way") << "KTEB-KDEN" << none << none << any << QStringList{};
     QTest::newRow("percent is no wildcard") << "%" << none << none << any << QStringList{"0005/2"};
-    QTest::newRow("quote is no delimiter")
-        << "' OR '1'='1" << none << none << any << QStringList{};
+    QTest::newRow("quote is no delimiter") << "' OR '1'='1" << none << none << any << QStringList{};
     QTest::newRow("days, both included") << "" << QDate(2026, 2, 15) << QDate(2026, 2, 25) << any
                                          << QStringList{"0004/1", "0003/1", "0002/1"};
-    QTest::newRow("from a day on") << "" << QDate(2026, 2, 26) << none << any
-                                   << QStringList{"0005/2"};
+    QTest::newRow("from a day on")
+        << "" << QDate(2026, 2, 26) << none << any << QStringList{"0005/2"};
     QTest::newRow("up to a day") << "" << none << QDate(2026, 1, 10) << any
                                  << QStringList{"0001/1"};
     QTest::newRow("sent, not expired")
         << "" << none << none << status(QuoteStatus::Sent) << QStringList{"0003/1"};
-    QTest::newRow("expired")
-        << "" << none << none << status(QuoteStatus::Expired) << QStringList{"0001/1"};
+    QTest::newRow("expired") << "" << none << none << status(QuoteStatus::Expired)
+                             << QStringList{"0001/1"};
     QTest::newRow("draft, the newest revision")
         << "" << none << none << status(QuoteStatus::Draft) << QStringList{"0005/2", "0002/1"};
     QTest::newRow("text and status")
@@ -353,8 +355,7 @@ void TestQuoteRegister::customerBook()
             list << customer.Name + QLatin1Char('/') + customer.City;
         return list;
     };
-    QCOMPARE(names(QStringLiteral("a")),
-             QStringList({"ACME AIR/Chicago", "Alpine Jets/Boston"}));
+    QCOMPARE(names(QStringLiteral("a")), QStringList({"ACME AIR/Chicago", "Alpine Jets/Boston"}));
     QCOMPARE(names(QString()),
              QStringList({"ACME AIR/Chicago", "Alpine Jets/Boston", "Zephyr/Boston"}));
     QCOMPARE(names(QStringLiteral("b")), QStringList());
@@ -394,26 +395,44 @@ void TestQuoteRegister::failureLeavesTheRegisterAsItWas_data()
     QTest::addColumn<int>("error");
     const int refused = Db::Error::TypeMismatch;
     const int full = Db::Error::DiskFull;
-    QTest::newRow("keep new: quote row") << "keep new" << "INSERT ON Quotes" << refused;
-    QTest::newRow("keep new: history") << "keep new" << "INSERT ON QuoteHistory" << refused;
-    QTest::newRow("keep new: customer") << "keep new" << "INSERT ON Customers" << refused;
-    QTest::newRow("keep new: disk full") << "keep new" << "full" << full;
-    QTest::newRow("keep new: read-only folder") << "keep new" << "read-only" << int(Db::Error::ReadOnly);
-    QTest::newRow("keep new: another program writing")
-        << "keep new" << "held" << int(Db::Error::InUse);
-    QTest::newRow("keep draft: quote row") << "keep draft" << "UPDATE ON Quotes" << refused;
-    QTest::newRow("keep draft: customer") << "keep draft" << "UPDATE ON Customers" << refused;
-    QTest::newRow("keep draft: disk full") << "keep draft" << "full" << full;
-    QTest::newRow("revise: earlier revision") << "revise" << "UPDATE ON Quotes" << refused;
-    QTest::newRow("revise: new revision") << "revise" << "INSERT ON Quotes" << refused;
-    QTest::newRow("revise: history") << "revise" << "INSERT ON QuoteHistory" << refused;
-    QTest::newRow("revise: disk full") << "revise" << "full" << full;
-    QTest::newRow("duplicate: history") << "duplicate" << "INSERT ON QuoteHistory" << refused;
-    QTest::newRow("duplicate: disk full") << "duplicate" << "full" << full;
-    QTest::newRow("status: quote row") << "status" << "UPDATE ON Quotes" << refused;
-    QTest::newRow("status: history") << "status" << "INSERT ON QuoteHistory" << refused;
-    QTest::newRow("status: disk full") << "status" << "full" << full;
-    QTest::newRow("status: read-only folder") << "status" << "read-only" << int(Db::Error::ReadOnly);
+    QTest::newRow("keep new: quote row") << "keep new"
+                                         << "INSERT ON Quotes" << refused;
+    QTest::newRow("keep new: history") << "keep new"
+                                       << "INSERT ON QuoteHistory" << refused;
+    QTest::newRow("keep new: customer") << "keep new"
+                                        << "INSERT ON Customers" << refused;
+    QTest::newRow("keep new: disk full") << "keep new"
+                                         << "full" << full;
+    QTest::newRow("keep new: read-only folder") << "keep new"
+                                                << "read-only" << int(Db::Error::ReadOnly);
+    QTest::newRow("keep new: another program writing") << "keep new"
+                                                       << "held" << int(Db::Error::InUse);
+    QTest::newRow("keep draft: quote row") << "keep draft"
+                                           << "UPDATE ON Quotes" << refused;
+    QTest::newRow("keep draft: customer") << "keep draft"
+                                          << "UPDATE ON Customers" << refused;
+    QTest::newRow("keep draft: disk full") << "keep draft"
+                                           << "full" << full;
+    QTest::newRow("revise: earlier revision") << "revise"
+                                              << "UPDATE ON Quotes" << refused;
+    QTest::newRow("revise: new revision") << "revise"
+                                          << "INSERT ON Quotes" << refused;
+    QTest::newRow("revise: history") << "revise"
+                                     << "INSERT ON QuoteHistory" << refused;
+    QTest::newRow("revise: disk full") << "revise"
+                                       << "full" << full;
+    QTest::newRow("duplicate: history") << "duplicate"
+                                        << "INSERT ON QuoteHistory" << refused;
+    QTest::newRow("duplicate: disk full") << "duplicate"
+                                          << "full" << full;
+    QTest::newRow("status: quote row") << "status"
+                                       << "UPDATE ON Quotes" << refused;
+    QTest::newRow("status: history") << "status"
+                                     << "INSERT ON QuoteHistory" << refused;
+    QTest::newRow("status: disk full") << "status"
+                                       << "full" << full;
+    QTest::newRow("status: read-only folder") << "status"
+                                              << "read-only" << int(Db::Error::ReadOnly);
 }
 
 void TestQuoteRegister::failureLeavesTheRegisterAsItWas()
@@ -465,7 +484,10 @@ void TestQuoteRegister::failureLeavesTheRegisterAsItWas()
     }
 
     const std::map<QString, std::function<void(QuoteRegister&)>> changes{
-        {"keep new", [](QuoteRegister& r) { r.keep(quote("Nord", {"EGLL", "LFPG"}, at(2, 4))); }},
+        {"keep new",
+         [](QuoteRegister& r) {
+             r.keep(quote("Nord", {"EGLL", "LFPG"}, at(2, 4)));
+         }},
         {"keep draft",
          [](QuoteRegister& r) {
              KeptQuote draft = *r.load(QStringLiteral("2026-0001"));
