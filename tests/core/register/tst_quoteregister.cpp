@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 using Db::DbEngine;
@@ -415,31 +414,24 @@ void TestQuoteRegister::failureLeavesTheRegisterAsItWas()
         m_ws = workspace(QStringLiteral("AirportWS"));
     }
 
-    const std::map<QString, std::function<void(QuoteRegister&)>> changes{
-        {"keep new",
-         [](QuoteRegister& r) {
-             r.keep(quote("Nord", {"EGLL", "LFPG"}, at(2, 4)));
-         }},
-        {"keep draft",
-         [](QuoteRegister& r) {
-             KeptQuote draft = *r.load(QStringLiteral("2026-0001"));
-             draft.data.customer.City = QStringLiteral("Chicago");
-             draft.data.finalQuote = QStringLiteral("99.00");
-             r.keep(draft);
-         }},
-        {"revise", [](QuoteRegister& r) { r.revise(QStringLiteral("2026-0002"), at(2, 4), "JM"); }},
-        {"duplicate",
-         [](QuoteRegister& r) { r.duplicate(QStringLiteral("2026-0001"), 0, at(2, 4), "JM"); }},
-        {"status",
-         [](QuoteRegister& r) {
-             r.setStatus(QStringLiteral("2026-0001"), QuoteStatus::Sent, {}, at(2, 4));
-         }},
-    };
     int number = 0;
     QString description;
     try {
         QuoteRegister r = reg();
-        changes.at(change)(r);
+        const QString draft = QStringLiteral("2026-0001");
+        if (change == u"keep new") {
+            r.keep(quote("Nord", {"EGLL", "LFPG"}, at(2, 4)));
+        } else if (change == u"keep draft") {
+            KeptQuote changed = *r.load(draft);
+            changed.data.customer.City = QStringLiteral("Chicago");
+            r.keep(changed);
+        } else if (change == u"revise") {
+            r.revise(QStringLiteral("2026-0002"), at(2, 4), "JM");
+        } else if (change == u"duplicate") {
+            r.duplicate(draft, 0, at(2, 4), "JM");
+        } else {
+            r.setStatus(draft, QuoteStatus::Sent, {}, at(2, 4));
+        }
     } catch (const Db::DbError& e) {
         number = e.number();
         description = e.description();

@@ -52,13 +52,11 @@ void TestQuoteRules::statusChange_data()
     QTest::newRow("draft sent") << S::Draft << S::Sent << QString() << true;
     QTest::newRow("draft cancelled") << S::Draft << S::Cancelled << QString() << true;
     QTest::newRow("draft accepted") << S::Draft << S::Accepted << QString() << false;
-    QTest::newRow("draft declined") << S::Draft << S::Declined << "too dear" << false;
     QTest::newRow("sent accepted") << S::Sent << S::Accepted << QString() << true;
     QTest::newRow("sent declined with reason") << S::Sent << S::Declined << "too dear" << true;
     QTest::newRow("sent declined, blank reason") << S::Sent << S::Declined << " \t" << false;
     QTest::newRow("sent cancelled") << S::Sent << S::Cancelled << QString() << true;
     QTest::newRow("sent back to draft") << S::Sent << S::Draft << QString() << false;
-    QTest::newRow("sent sent again") << S::Sent << S::Sent << QString() << false;
     QTest::newRow("accepted back to draft") << S::Accepted << S::Draft << QString() << false;
     QTest::newRow("accepted cancelled") << S::Accepted << S::Cancelled << QString() << false;
     QTest::newRow("declined sent") << S::Declined << S::Sent << QString() << false;
@@ -85,7 +83,6 @@ void TestQuoteRules::action_data()
     QTest::newRow("draft kept in place") << S::Draft << A::KeepInPlace << true;
     QTest::newRow("sent kept in place") << S::Sent << A::KeepInPlace << false;
     QTest::newRow("accepted kept in place") << S::Accepted << A::KeepInPlace << false;
-    QTest::newRow("declined kept in place") << S::Declined << A::KeepInPlace << false;
     QTest::newRow("cancelled kept in place") << S::Cancelled << A::KeepInPlace << false;
     QTest::newRow("draft revised") << S::Draft << A::Revise << false;
     QTest::newRow("sent revised") << S::Sent << A::Revise << true;
