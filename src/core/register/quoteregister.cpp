@@ -238,6 +238,8 @@ KeptQuote QuoteRegister::latestFor(Db::Database& database, const QString& number
 
 KeptQuote QuoteRegister::keep(const KeptQuote& quote, int validityDays)
 {
+    if (quote.number.isEmpty() && !quote.created.isValid())
+        throw QuoteRuleError(QStringLiteral("A new quote is kept with the time it was made."));
     auto database = open();
     Db::Transaction transaction(m_workspace);
     Schema::createRegisterTables(*database);

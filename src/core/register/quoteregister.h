@@ -45,7 +45,8 @@ struct QuoteFilter
 // engine or of the disk leaves the register as it was, with no number used up, and
 // is thrown as the engine's DbError. A change the rules forbid throws QuoteRuleError
 // and changes nothing. The register's tables are made at the first change where they
-// are missing; until then the register reads as empty.
+// are missing; until then the register reads as empty. A change begins its own
+// transaction, so the workspace must hold none at the time (else DbError 3003).
 class QuoteRegister
 {
 public:
