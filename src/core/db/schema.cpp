@@ -76,8 +76,12 @@ void createRegisterTables(Db::Database& database)
         "UNIQUE (\"Number\", \"Revision\"));"
         "CREATE UNIQUE INDEX IF NOT EXISTS QuotesLatestRevision ON Quotes (\"Number\") "
         "WHERE \"Latest\" = 1;"
-        "CREATE INDEX IF NOT EXISTS QuotesByCreated ON Quotes "
-        "(\"Latest\", \"Created\" DESC, \"Number\" DESC);"
+        // The list in its order, holding every column the list shows and filters on,
+        // so that listing never reads the quotes themselves.
+        "CREATE INDEX IF NOT EXISTS QuotesList ON Quotes (\"Latest\", \"Created\" DESC, "
+        "\"Number\" DESC, \"Revision\", \"Status\", \"CustomerName\", \"RouteText\", "
+        "\"FinalQuote\", \"FinalQuoteValue\", \"ValidUntil\", \"SearchName\", "
+        "\"SearchRoute\");"
         "CREATE INDEX IF NOT EXISTS QuotesByYear ON Quotes (\"Year\", \"Sequence\");"
         "CREATE TABLE IF NOT EXISTS QuoteHistory ("
         "\"Number\" TEXT NOT NULL,"
