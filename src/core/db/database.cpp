@@ -65,6 +65,13 @@ QueryDef Database::queryDef(const QString& name)
                     columnValue(statement, 1).toString());
 }
 
+QueryDef Database::temporaryQueryDef(const QString& sql)
+{
+    if (!m_connection)
+        throw DbError(Error::ObjectClosed, ClosedText);
+    return QueryDef(m_connection, QString(), sql);
+}
+
 std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type)
 {
     if (!m_connection)

@@ -36,6 +36,9 @@ public:
     QueryDef queryDef(const QString& name);
     // Stores a parameter query; parameters are written :NAME in its text.
     void createQueryDef(const QString& name, const QString& sql);
+    // A parameter query of the program that is not stored, for reading rows or, through
+    // QueryDef::execute(), changing them with every value bound.
+    QueryDef temporaryQueryDef(const QString& sql);
     // Runs a fixed statement of the program (table definitions and the like),
     // never text that holds user input.
     void execute(const QString& sql);

@@ -3,6 +3,7 @@
 #include "core/db/connection.h"
 #include "core/db/engine_p.h"
 #include "core/db/recordset.h"
+#include "core/db/statementuse.h"
 
 namespace Db {
 
@@ -34,6 +35,19 @@ std::unique_ptr<Recordset> QueryDef::openSnapshot()
     std::unique_ptr<Recordset> set(new Recordset(m_connection, RecordsetType::Snapshot));
     set->openSnapshot(m_sql, m_values);
     return set;
+}
+
+int QueryDef::execute()
+{
+    sqlite3_stmt* statement = m_connection->prepare(m_sql);
+    StatementUse use(statement);
+    for (int i = 1; i <= sqlite3_bind_parameter_count(statement); ++i) {
+        const char* name = sqlite3_bind_parameter_name(statement, i);
+        if (name)
+            bindValue(statement, i, m_values.value(QString::fromUtf8(name + 1).toLower()));
+    }
+    m_connection->run(statement);
+    return sqlite3_changes(m_connection->handle());
 }
 
 } // namespace Db

@@ -20,6 +20,8 @@ public:
     void setParameter(const QString& name, const QVariant& value);
     // A stored query's rows are read, never updated: always a snapshot.
     std::unique_ptr<Recordset> openSnapshot();
+    // Runs an action query (INSERT, UPDATE, DELETE); returns how many rows it changed.
+    int execute();
 
 private:
     friend class Database;

@@ -38,10 +38,66 @@ void createDatabase(Db::Workspace& workspace, const QString& path)
                        "CREATE TABLE Taxes ("
                        "\"Tax Type\" TEXT(12) COLLATE NOCASE,"
                        "\"Tax %\" FLOAT);"));
+    createRegisterTables(*database);
     database->createQueryDef(CheckAirportIdQuery,
                              QStringLiteral("SELECT * FROM Airports WHERE ID = :") +
                                  CheckAirportIdParameter);
     database->close();
+}
+
+void createRegisterTables(Db::Database& database)
+{
+    // The list columns are real columns so that the register is listed and filtered
+    // without reading the quotes themselves; Search* hold the customer's name and the
+    // route case-folded (the route between dashes) for the text filter. Latest marks
+    // the newest revision of each number, the one the list shows.
+    database.execute(QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS Quotes ("
+        "\"Number\" TEXT NOT NULL,"
+        "\"Revision\" INTEGER NOT NULL,"
+        "\"Year\" INTEGER NOT NULL,"
+        "\"Sequence\" INTEGER NOT NULL,"
+        "\"Latest\" BIT NOT NULL DEFAULT 1,"
+        "\"Status\" TEXT NOT NULL,"
+        "\"Reason\" TEXT,"
+        "\"Created\" TEXT NOT NULL,"
+        "\"CreatedBy\" TEXT,"
+        "\"CustomerName\" TEXT,"
+        "\"RouteText\" TEXT,"
+        "\"FinalQuote\" TEXT,"
+        "\"FinalQuoteValue\" DOUBLE,"
+        "\"ValidUntil\" TEXT NOT NULL,"
+        "\"SearchName\" TEXT,"
+        "\"SearchRoute\" TEXT,"
+        "\"QuoteBasis\" TEXT,"
+        "\"MinimumCharge\" DOUBLE,"
+        "\"Request\" TEXT NOT NULL,"
+        "\"Data\" TEXT NOT NULL,"
+        "UNIQUE (\"Number\", \"Revision\"));"
+        "CREATE UNIQUE INDEX IF NOT EXISTS QuotesLatestRevision ON Quotes (\"Number\") "
+        "WHERE \"Latest\" = 1;"
+        // The list in its order, holding every column the list shows and filters on,
+        // so that listing never reads the quotes themselves.
+        "CREATE INDEX IF NOT EXISTS QuotesList ON Quotes (\"Latest\", \"Created\" DESC, "
+        "\"Number\" DESC, \"Revision\", \"Status\", \"CustomerName\", \"RouteText\", "
+        "\"FinalQuote\", \"FinalQuoteValue\", \"ValidUntil\", \"SearchName\", "
+        "\"SearchRoute\");"
+        "CREATE INDEX IF NOT EXISTS QuotesByYear ON Quotes (\"Year\", \"Sequence\");"
+        "CREATE TABLE IF NOT EXISTS QuoteHistory ("
+        "\"Number\" TEXT NOT NULL,"
+        "\"Revision\" INTEGER NOT NULL,"
+        "\"Status\" TEXT NOT NULL,"
+        "\"Reason\" TEXT,"
+        "\"Changed\" TEXT NOT NULL);"
+        "CREATE INDEX IF NOT EXISTS QuoteHistoryByQuote ON QuoteHistory "
+        "(\"Number\", \"Revision\");"
+        // A customer is remembered by its case-folded name, its fields kept together
+        // as a JSON object by the print window's keys.
+        "CREATE TABLE IF NOT EXISTS Customers ("
+        "\"NameKey\" TEXT PRIMARY KEY,"
+        "\"Name\" TEXT NOT NULL,"
+        "\"City\" TEXT,"
+        "\"Fields\" TEXT NOT NULL);"));
 }
 
 } // namespace Schema

@@ -3,8 +3,9 @@
 #include <QString>
 
 namespace Db {
+class Database;
 class Workspace;
-}
+} // namespace Db
 
 // The files the program keeps beside itself and the layout of the database file:
 // the airport table, the charge and tax catalogues and the stored identifier query.
@@ -24,5 +25,10 @@ inline const QString CheckAirportIdParameter = QStringLiteral("VBAIRPORTID");
 // Creates an empty database file with every table and the stored query, secured
 // by the workspace's workgroup.
 void createDatabase(Db::Workspace& workspace, const QString& path);
+
+// The quote register's tables and indexes (the kept quotes, their status changes and
+// the customer book), each made only where it is missing: a database made before the
+// register gains them at its first keep, inside that keep's transaction.
+void createRegisterTables(Db::Database& database);
 
 } // namespace Schema
