@@ -64,6 +64,16 @@ struct QuoteData
     // The day the document is made (its title carries it).
     QDate today;
 
+    // The register's: the quote's number ("2026-0042"), its revision and the last day
+    // it is valid; empty until the quote is kept.
+    QString quoteNumber;
+    int revision = 0;
+    std::optional<QDate> validUntil;
+    // What the settings add to the printed quote: the company's logo (an image file)
+    // and the terms and conditions; empty for none.
+    QString logoPath;
+    QString terms;
+
     // City, state and zip code on one line, with whichever of them are filled:
     // "Boston, MA   02101", "London   SW1A 1AA". `comma` follows the city when a state
     // comes after it; `filled` says whether a part counts as given.

@@ -47,6 +47,9 @@ const RowField<QuoteData> DataTexts[] = {
     {"finalQuote", &QuoteData::finalQuote},
     {"remarks", &QuoteData::remarks},
     {"quotedBy", &QuoteData::quotedBy},
+    {"quoteNumber", &QuoteData::quoteNumber},
+    {"logoPath", &QuoteData::logoPath},
+    {"terms", &QuoteData::terms},
 };
 
 template <typename Row, size_t N>
@@ -210,6 +213,8 @@ QJsonObject fromData(const QuoteData& data)
     putDate(object, "departureDate", data.departureDate);
     putDate(object, "returnDate", data.returnDate);
     putDate(object, "today", data.today.isValid() ? std::optional(data.today) : std::nullopt);
+    object.insert(QLatin1String("revision"), data.revision);
+    putDate(object, "validUntil", data.validUntil);
     return object;
 }
 
@@ -229,6 +234,8 @@ QuoteData toData(const QJsonObject& object)
     data.departureDate = optionalDate(object, "departureDate");
     data.returnDate = optionalDate(object, "returnDate");
     data.today = optionalDate(object, "today").value_or(QDate());
+    data.revision = object.value(QLatin1String("revision")).toInt();
+    data.validUntil = optionalDate(object, "validUntil");
     return data;
 }
 

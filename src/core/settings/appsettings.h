@@ -40,6 +40,17 @@ struct AppSettings
     // Section COMPANY, the heading of the quote document
     CompanyDetails company;
 
+    // Section QUOTES: what the register and the document add to a quote. Texts keep
+    // their line breaks; templates name the quote's parts in braces ({number},
+    // {customer}, {route}, {total}, {valid_until}).
+    qint32 VALIDITYDAYS = 30; // days a kept quote stays valid
+    QString LOGO;             // an image file for the head of the printed quote, or ""
+    QString TERMS;            // terms and conditions printed after the totals, or ""
+    QString MAILSUBJECT = QStringLiteral("Quote {number}: {route}");
+    QString MAILBODY = QStringLiteral("Dear {customer},\n\nPlease find attached our quote "
+                                      "{number} for {route}, {total}, valid until "
+                                      "{valid_until}.\n");
+
     bool operator==(const AppSettings&) const = default;
 };
 

@@ -154,7 +154,8 @@ void TestQuoteRules::dataJson_data()
         "'chargePerMile':'4','milesCaption':'NM','baseCharge':'5','taxType':'T',"
         "'taxAmount':'6','totalBaseCharge':'7','totAddCharges':'8','totTaxAddCharges':'9',"
         "'totalCharges':'10','totalTaxes':'11','finalQuote':'2,793.10','remarks':'r',"
-        "'quotedBy':'q','company':{'NAME':'n','ADDRESS1':'a1','ADDRESS2':'a2','CITY':'c',"
+        "'quotedBy':'q','quoteNumber':'2026-0042','logoPath':'/l.png','terms':'t\\n2',"
+        "'company':{'NAME':'n','ADDRESS1':'a1','ADDRESS2':'a2','CITY':'c',"
         "'STATE':'s','ZIP':'z','COUNTRY':'co','PHONE1':'p1','PHONE2':'p2','FAX':'f',"
         "'EMAIL':'e','WEBSITE':'w'},'customer':%1,";
     QTest::newRow("every value")
@@ -164,10 +165,10 @@ void TestQuoteRules::dataJson_data()
                "{'id':'KASE','name':'ASPEN','distanceNM':'1,450.2','distanceSM':'1,668.9'}],"
                "'charges':[{'charge':'c','amount':'1','number':'2','total':'3','tax':'t',"
                "'taxAmount':'4'}],'departureDate':'2026-03-01','returnDate':'2026-03-04',"
-               "'today':'2026-02-27'}";
+               "'today':'2026-02-27','revision':2,'validUntil':'2026-03-29'}";
     QTest::newRow("values unset") << "{" + texts +
                                          "'minBaseCharge':0,'printCompany':true,'route':[],"
-                                         "'charges':[]}";
+                                         "'charges':[],'revision':0}";
 }
 
 void TestQuoteRules::dataJson()

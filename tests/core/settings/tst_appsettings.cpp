@@ -46,8 +46,10 @@ const QByteArray RealisticFile = [] {
 
 // What RealisticFile holds; each field differs from its default.
 const AppSettings Realistic = [] {
-    AppSettings s(QuoteBase::Nautical, 5000, SortOrder::Name, 4.5, 5.175, 750, u"KBOS"_s, 3.6, true,
-                  {});
+    AppSettings s;
+    s.QUOTEBASE = QuoteBase::Nautical, s.MINRUNWAYLENGTH = 5000, s.SORTORDER = SortOrder::Name;
+    s.DEFAULTCHARGESM = 4.5, s.DEFAULTCHARGENM = 5.175, s.MINBASECHARGE = 750;
+    s.DEFAULTAIRPORT = u"KBOS"_s, s.SEGMENTTAX = 3.6, s.ROUNDMILES = true;
     for (const CompanyField& field : CompanyFields::All)
         s.company.*field.value = u"Old Air "_s + field.key;
     return s;
