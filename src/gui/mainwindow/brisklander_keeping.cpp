@@ -23,8 +23,7 @@ namespace {
 
 // The quote's inputs as the window holds them: the route's stops, the rate, the base
 // charge's tax, the charge rows and the segment tax, and the print dialog's fields.
-QuoteRequest requestFrom(const QuoteData& data, const PrintDialogState& print,
-                         double taxPerSegment)
+QuoteRequest requestFrom(const QuoteData& data, const PrintDialogState& print, double taxPerSegment)
 {
     QuoteRequest request;
     for (const QuoteData::RouteRow& stop : data.route)
@@ -56,8 +55,8 @@ QuoteRequest requestFrom(const QuoteData& data, const PrintDialogState& print,
 bool differs(const KeptQuote& a, const KeptQuote& b)
 {
     return QuoteJson::fromRequest(a.request) != QuoteJson::fromRequest(b.request) ||
-           a.data.finalQuote != b.data.finalQuote ||
-           a.data.totalCharges != b.data.totalCharges || a.data.totalTaxes != b.data.totalTaxes;
+           a.data.finalQuote != b.data.finalQuote || a.data.totalCharges != b.data.totalCharges ||
+           a.data.totalTaxes != b.data.totalTaxes;
 }
 
 } // namespace
