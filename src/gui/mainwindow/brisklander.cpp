@@ -98,6 +98,9 @@ void Brisklander::buildMenus()
     connect(m_mnuSaveQuote, &QAction::triggered, this, &Brisklander::mnuSaveQuote_Click);
     m_mnuPrint = entry(m_mnufile, "mnuPrint", QStringLiteral("&Print Quote"));
     connect(m_mnuPrint, &QAction::triggered, this, &Brisklander::mnuPrint_Click);
+    QAction* quoteRegister = entry(m_mnufile, "mnuRegister", QStringLiteral("Quote &Register..."));
+    quoteRegister->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(quoteRegister, &QAction::triggered, this, &Brisklander::mnuRegister_Click);
     m_mnufile->addSeparator();
     m_mnuSettings = entry(m_mnufile, "mnuSettings", QStringLiteral("&Settings"));
     connect(m_mnuSettings, &QAction::triggered, this, &Brisklander::mnuSettings_Click);

@@ -58,6 +58,11 @@ public:
     // a new number, a Draft in place, a changed quote already handed out as the next
     // revision. False, after the engine's message, when it could not be kept.
     bool keepQuote();
+    // Shows a kept quote as the quote on screen: its route, rate, taxes, charges and
+    // the print dialog's fields, priced again as always; tells the operator which of
+    // the final quote, the total charges and the total taxes now come out otherwise.
+    // A quote handed out stays as it was kept until it is changed.
+    void showKeptQuote(const KeptQuote& quote);
     // Quotes made since the start and never kept, the one on screen among them.
     int unkeptQuotes() const;
 
@@ -75,6 +80,7 @@ public slots:
     void mnuAbout_Click();
     void mnuPrint_Click();
     void mnuSaveQuote_Click();
+    void mnuRegister_Click();
     void mnuSettings_Click();
     void mnufile_Click();
     void mnuAirports_Click();

@@ -1,9 +1,13 @@
 // The main window's quote in the register: Save Quote, the keeping before a quote is
 // printed or written to a file, and the count of quotes never kept.
 
+#include "core/airports/airporttable.h"
 #include "core/db/dberror.h"
 #include "core/document/printdates.h"
 #include "core/format.h"
+#include "core/quote/chargesmodel.h"
+#include "core/quote/quotesheet.h"
+#include "core/quote/routehistory.h"
 #include "core/quote/routemodel.h"
 #include "core/quote/segmenttaxline.h"
 #include "core/register/quotejson.h"
@@ -13,11 +17,14 @@
 #include "gui/document/frmprint.h"
 #include "gui/document/printdialogstate.h"
 #include "gui/mainwindow/brisklander.h"
+#include "gui/mainwindow/catalogmodel.h"
 #include "gui/mainwindow/dberrorbox.h"
 #include "gui/platform/platform.h"
+#include "gui/register/frmregister.h"
 
 #include <QDateTime>
 #include <QPushButton>
+#include <QTabWidget>
 
 namespace {
 
@@ -162,4 +169,104 @@ void Brisklander::keepBeforePrinting(FrmPrint& dialog)
                                         error.message());
         }
     });
+}
+
+void Brisklander::showKeptQuote(const KeptQuote& kept)
+{
+    const QuoteRequest& request = kept.request;
+    try {
+        RouteHistory::Group change(*m_history, RouteHistory::Change::NewQuote,
+                                   m_routing->selectedRouteRow());
+        resetRoute();
+        for (const QString& id : request.stops) {
+            // An airport deleted since is left out; the figures then tell the difference.
+            const std::optional<AirportRecord> airport =
+                ReadAirport(*appContext().Workspace, appContext().DatabasePath, id);
+            if (airport)
+                m_route->insertStop(
+                    m_route->count(),
+                    RouteStop{airport->ID, airport->NAME, airport->Latitude, airport->Longitude});
+        }
+    } catch (const Db::DbError& error) {
+        showDbError(windowTitle(), error);
+    }
+    m_quotePart->pickBaseTax(request.tax.isEmpty() ? -1 : taxList()->find(request.tax));
+    if (request.rate)
+        m_sheet->setText(QuoteSheet::ChargePerMile, Format::number(*request.rate, Format::Rate));
+    else
+        m_quotePart->resetChargePerMile();
+    int row = 0;
+    for (const QuoteRequest::Charge& charge : request.charges) {
+        m_charges->ensureRows(row + 2);
+        const int listed =
+            charge.description.isEmpty() ? -1 : chargeCatalog()->find(charge.description);
+        if (listed >= 0)
+            m_charges->pickCharge(row, chargeCatalog()->stored(listed, 0).toString(),
+                                  chargeCatalog()->stored(listed, 1).toDouble());
+        else
+            m_charges->editCell(row, ChargesModel::ColumnCharge, charge.description);
+        for (const auto& [column, figure] :
+             {std::pair{ChargesModel::ColumnAmount, charge.amount},
+              std::pair{ChargesModel::ColumnNumber, charge.number}}) {
+            if (!figure)
+                continue;
+            m_charges->editCell(row, column, Format::general(*figure));
+            m_charges->commitCell(row, column);
+        }
+        const int tax = charge.tax.isEmpty() ? -1 : taxList()->find(charge.tax);
+        if (tax >= 0)
+            m_charges->pickTax(row, taxList()->stored(tax, 0).toString(),
+                               taxList()->stored(tax, 1).toDouble());
+        m_charges->writeRow(row++);
+    }
+    if (request.passengers) {
+        const SegmentTaxLine line{*request.passengers,
+                                  request.segments.value_or(m_route->count() - 1),
+                                  appSettings().SEGMENTTAX};
+        m_charges->saveSegmentTax(-1, line.chargeText(), line.totalText());
+    }
+    PrintDialogState& print = printDialogState();
+    print.Customer = request.customer;
+    print.DepartureDate = PrintDates::stored(request.departureDate);
+    print.ReturnDate = PrintDates::stored(request.returnDate);
+    print.Remarks = request.remarks;
+    print.QuotedBy = request.quotedBy;
+    print.PrintCompany = request.printCompany;
+    m_kept = kept;
+    m_SSTab1->setCurrentIndex(1);
+
+    // The figures as they come out today against those kept.
+    const QuoteData now = quoteData();
+    QStringList changes;
+    const struct
+    {
+        const char* caption;
+        QString QuoteData::*figure;
+    } figures[] = {{"Final Quote", &QuoteData::finalQuote},
+                   {"Total Charges", &QuoteData::totalCharges},
+                   {"Total Taxes", &QuoteData::totalTaxes}};
+    for (const auto& figure : figures) {
+        const QString was = kept.data.*figure.figure, is = now.*figure.figure;
+        if (was == is)
+            continue;
+        const double by = Format::value(is) - Format::value(was);
+        changes << QStringLiteral("%1: %2 kept, %3 now (%4%5)")
+                       .arg(QString::fromLatin1(figure.caption), was, is,
+                            by > 0 ? QStringLiteral("+") : QString(),
+                            Format::number(by, Format::Money));
+    }
+    if (!changes.isEmpty())
+        Platform::prompter().inform(
+            Platform::Icon::Information, windowTitle(),
+            QStringLiteral("Quote %1 comes out otherwise than it was kept:\r\r")
+                    .arg(QuoteRules::displayNumber(kept.number, kept.revision)) +
+                changes.join(QLatin1Char('\r')));
+}
+
+void Brisklander::mnuRegister_Click()
+{
+    Platform::pointer().setBusy();
+    FrmRegister dialog([this](const KeptQuote& quote) { showKeptQuote(quote); }, this);
+    Platform::pointer().setNormal();
+    dialog.exec();
 }

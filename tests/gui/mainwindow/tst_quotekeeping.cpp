@@ -104,7 +104,8 @@ private slots:
             disk->fill();
         } else {
             error = Db::Error::TypeMismatch;
-            appContext().Workspace->openDatabase(appContext().DatabasePath)
+            appContext()
+                .Workspace->openDatabase(appContext().DatabasePath)
                 ->execute(u"CREATE TRIGGER Fault BEFORE INSERT ON Quotes BEGIN SELECT "
                           "RAISE(ABORT, 'injected fault'); END"_s);
         }
