@@ -27,8 +27,8 @@ const QString Title = QStringLiteral("Quote Register");
 // The earliest day the date fields take stands for no limit.
 const QDate NoLimit(2000, 1, 1);
 
-constexpr QuoteStatus Statuses[] = {QuoteStatus::Draft,    QuoteStatus::Sent,
-                                    QuoteStatus::Accepted, QuoteStatus::Declined,
+constexpr QuoteStatus Statuses[] = {QuoteStatus::Draft,     QuoteStatus::Sent,
+                                    QuoteStatus::Accepted,  QuoteStatus::Declined,
                                     QuoteStatus::Cancelled, QuoteStatus::Expired};
 
 QDateTime now()
@@ -180,8 +180,7 @@ FrmRegister::FrmRegister(std::function<void(const KeptQuote&)> open, QWidget* pa
     resize(820, 480);
 
     connect(m_TxtRegisterFilter, &QLineEdit::textChanged, this, &FrmRegister::refreshList);
-    connect(m_CboRegisterStatus, &QComboBox::currentIndexChanged, this,
-            &FrmRegister::refreshList);
+    connect(m_CboRegisterStatus, &QComboBox::currentIndexChanged, this, &FrmRegister::refreshList);
     refreshList();
     m_TxtRegisterFilter->setFocus();
 }
@@ -253,8 +252,7 @@ void FrmRegister::CmdRevise_Click()
 {
     const QString number = selectedNumber();
     KeptQuote quote;
-    if (number.isEmpty() ||
-        !tryChange([&] { quote = quotes().revise(number, now(), QString()); }))
+    if (number.isEmpty() || !tryChange([&] { quote = quotes().revise(number, now(), QString()); }))
         return;
     accept();
     m_open(quote);
