@@ -73,8 +73,8 @@ private slots:
         QCOMPARE(m_window->keptQuote().number, first);
         const QString text = prompter().messages().last().text;
         expectMessage(Icon::Information, m_window->windowTitle(), text, Button::Ok);
-        QVERIFY(text.startsWith(u"Quote %1 comes out otherwise than it was kept:\r\rFinal Quote: "_s
-                                    .arg(first)));
+        QVERIFY(text.startsWith(
+            u"Quote %1 comes out otherwise than it was kept:\r\rFinal Quote: "_s.arg(first)));
     }
 
     // A quote handed out opened with Revise is its next revision; Declined asks why.
@@ -83,7 +83,8 @@ private slots:
         keepTwo();
         const QString number = m_window->keptQuote().number;
         quotes().setStatus(number, QuoteStatus::Sent, {}, QDateTime(QDate(2026, 3, 2), {}));
-        inRegister([](FrmRegister* dialog) { QTest::keyClick(dialog, Qt::Key_R, Qt::AltModifier); });
+        inRegister(
+            [](FrmRegister* dialog) { QTest::keyClick(dialog, Qt::Key_R, Qt::AltModifier); });
         QCOMPARE(m_window->keptQuote().number, number);
         QCOMPARE(m_window->keptQuote().revision, 2);
         QCOMPARE(quotes().load(number, 1)->status, QuoteStatus::Sent);
@@ -132,7 +133,8 @@ private slots:
             prompter().setNextAnswer(Button::Ok);
         }
         m_folder->services().fileChooser->setAnswer(Platform::SaveFileAnswer{path, QString()});
-        inRegister([](FrmRegister* dialog) { QTest::keyClick(dialog, Qt::Key_E, Qt::AltModifier); });
+        inRegister(
+            [](FrmRegister* dialog) { QTest::keyClick(dialog, Qt::Key_E, Qt::AltModifier); });
         QFile written(path);
         QVERIFY(written.open(QIODevice::ReadOnly));
         const QByteArray contents = written.readAll();
