@@ -285,11 +285,16 @@ bool ProgramIsUnloading()
     return unloading();
 }
 
-void ExitApplication()
+void ExitApplication(int unkeptQuotes)
 {
-    const Button answer = Platform::prompter().question(
-        ProgramTitle, QStringLiteral("Are you sure that you want to EXIT Brisklander ?"),
-        Button::Yes | Button::No, Button::No);
+    QString text = QStringLiteral("Are you sure that you want to EXIT Brisklander ?");
+    if (unkeptQuotes == 1)
+        text += QStringLiteral("\r\r1 quote made since the start was not saved.");
+    else if (unkeptQuotes > 1)
+        text +=
+            QStringLiteral("\r\r%1 quotes made since the start were not saved.").arg(unkeptQuotes);
+    const Button answer =
+        Platform::prompter().question(ProgramTitle, text, Button::Yes | Button::No, Button::No);
     if (answer != Button::Yes)
         return;
     AppContext& context = appContext();

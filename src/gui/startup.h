@@ -31,8 +31,9 @@ bool StartApplication(const StartOptions& options,
 void ReleaseSingleCopyLock();
 
 // Asks, closes the window and the connection, compacts the database and ends the
-// process. Returns normally only when the user answers No.
-void ExitApplication();
+// process. Returns normally only when the user answers No. The question tells how
+// many quotes made since the start were never kept.
+void ExitApplication(int unkeptQuotes = 0);
 
 // True while the exit closes the main window itself, so its close request passes.
 bool ProgramIsUnloading();

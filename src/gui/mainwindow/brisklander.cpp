@@ -93,8 +93,14 @@ void Brisklander::buildMenus()
     m_mnuUndo->setEnabled(false);
     connect(m_mnuUndo, &QAction::triggered, this, &Brisklander::mnuUndo_Click);
     connect(m_history, &RouteHistory::canUndoChanged, m_mnuUndo, &QAction::setEnabled);
+    m_mnuSaveQuote = entry(m_mnufile, "mnuSaveQuote", QStringLiteral("Sa&ve Quote"));
+    m_mnuSaveQuote->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(m_mnuSaveQuote, &QAction::triggered, this, &Brisklander::mnuSaveQuote_Click);
     m_mnuPrint = entry(m_mnufile, "mnuPrint", QStringLiteral("&Print Quote"));
     connect(m_mnuPrint, &QAction::triggered, this, &Brisklander::mnuPrint_Click);
+    QAction* quoteRegister = entry(m_mnufile, "mnuRegister", QStringLiteral("Quote &Register..."));
+    quoteRegister->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(quoteRegister, &QAction::triggered, this, &Brisklander::mnuRegister_Click);
     m_mnufile->addSeparator();
     m_mnuSettings = entry(m_mnufile, "mnuSettings", QStringLiteral("&Settings"));
     connect(m_mnuSettings, &QAction::triggered, this, &Brisklander::mnuSettings_Click);
@@ -237,7 +243,7 @@ void Brisklander::Form_Paint()
 
 void Brisklander::mnuexit_Click()
 {
-    ExitApplication();
+    ExitApplication(unkeptQuotes());
 }
 
 void Brisklander::mnuPrint_Click()
@@ -245,7 +251,17 @@ void Brisklander::mnuPrint_Click()
     if (m_route->count() < 2)
         return;
     Platform::pointer().setBusy();
-    FrmPrint dialog([this] { return quoteData(); }, this);
+    FrmPrint dialog(
+        [this] {
+            QuoteData quote = quoteData();
+            quote.quoteNumber = m_kept.number;
+            quote.revision = m_kept.revision;
+            if (m_kept.validUntil.isValid())
+                quote.validUntil = m_kept.validUntil;
+            return quote;
+        },
+        this);
+    keepBeforePrinting(dialog);
     dialog.exec();
     Platform::pointer().setNormal();
 }
@@ -310,7 +326,7 @@ void Brisklander::Form_QueryUnload(QCloseEvent* event)
     // The close box, the window menu and the session ending all go through the exit,
     // which ends the process itself after a Yes; the request is cancelled either way.
     event->ignore();
-    ExitApplication();
+    ExitApplication(unkeptQuotes());
 }
 
 void Brisklander::showError(const QString& title, const Db::DbError& error)

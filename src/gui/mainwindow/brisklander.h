@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/register/keptquote.h"
 #include "gui/airports/airporthost.h"
 #include "gui/mainwindow/quotepart.h"
 #include "gui/mainwindow/routingpart.h"
@@ -17,6 +18,7 @@ class ChargesModel;
 class Quote;
 class QuoteSheet;
 class DataView;
+class FrmPrint;
 class QAction;
 class QMenu;
 class QTabWidget;
@@ -49,6 +51,21 @@ public:
     // the charges as they are shown now (the print dialog adds its own fields).
     QuoteData quoteData() const;
 
+    // The quote on screen as the register last kept it; its number is empty until the
+    // quote is first kept.
+    const KeptQuote& keptQuote() const { return m_kept; }
+    // Keeps the quote on screen with the print dialog's last fields: a new quote under
+    // a new number, a Draft in place, a changed quote already handed out as the next
+    // revision. False, after the engine's message, when it could not be kept.
+    bool keepQuote();
+    // Shows a kept quote as the quote on screen: its route, rate, taxes, charges and
+    // the print dialog's fields, priced again as always; tells the operator which of
+    // the final quote, the total charges and the total taxes now come out otherwise.
+    // A quote handed out stays as it was kept until it is changed.
+    void showKeptQuote(const KeptQuote& quote);
+    // Quotes made since the start and never kept, the one on screen among them.
+    int unkeptQuotes() const;
+
 public slots:
     void Form_Load();
     void Form_Activate();
@@ -62,6 +79,8 @@ public slots:
     void mnusearchName_Click();
     void mnuAbout_Click();
     void mnuPrint_Click();
+    void mnuSaveQuote_Click();
+    void mnuRegister_Click();
     void mnuSettings_Click();
     void mnufile_Click();
     void mnuAirports_Click();
@@ -104,6 +123,13 @@ private:
     void resetPrintDialog();
 
     void showError(const QString& title, const Db::DbError& error);
+    // The print dialog's print and file commands keep the quote first.
+    void keepBeforePrinting(FrmPrint& dialog);
+    // A quote with a route is a quote made; it counts as unkept until kept.
+    bool quoteMade() const;
+
+    KeptQuote m_kept;
+    int m_discardedUnkept = 0; // quotes made, never kept, replaced by a new quote
 
     Quote* m_quote = nullptr; // the route, the sheet and the charges, joined
     RouteModel* m_route = nullptr;
@@ -119,6 +145,7 @@ private:
     QMenu* m_mnuAirports = nullptr;
     QAction* m_mnuUndo = nullptr;
     QAction* m_mnuPrint = nullptr;
+    QAction* m_mnuSaveQuote = nullptr;
     QAction* m_mnuSettings = nullptr;
     QAction* m_mnusearchID = nullptr;
     QAction* m_mnusearchName = nullptr;

@@ -26,6 +26,9 @@ void Brisklander::mnunew_Click()
                                                         Button::Yes | Button::No, Button::No);
     if (answer != Button::Yes)
         return;
+    if (quoteMade() && m_kept.number.isEmpty())
+        ++m_discardedUnkept;
+    m_kept = KeptQuote();
     {
         // Emptying the route and adding the default airport are one change to undo.
         RouteHistory::Group change(*m_history, RouteHistory::Change::NewQuote,
