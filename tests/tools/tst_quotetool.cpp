@@ -332,6 +332,9 @@ private slots:
         QCOMPARE(TestFiles::contentOf(out.filePath(u"tool.txt"_s)),
                  TestFiles::contentOf(out.filePath(u"window.txt"_s)));
 
+        // The window's open database takes the tool's save beside it (WAL, a connection of
+        // its own).
+        QCOMPARE(quoteTool(quote + QStringList{u"--save"_s}).exitCode, 0);
         window.reset();
         m_folder->close();
     }
