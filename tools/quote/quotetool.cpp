@@ -820,7 +820,14 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         return failure(err, error);
     }
 
+    // A failure after the quote was kept (its document, marking it Sent) leaves it a Draft.
     std::optional<KeptQuote> kept;
+    const auto keptAsDraft = [&err, &kept, &nothingSaved] {
+        if (!kept)
+            return nothingSaved();
+        err << "brisklander-quote: quote " << kept->number << " is kept as a Draft.\n";
+        return FolderFailed;
+    };
     try {
         QStringList notes;
         QuoteData data =
@@ -854,7 +861,7 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         return Priced;
     } catch (const QuoteRuleError& error) {
         err << "brisklander-quote: " << error.message() << '\n';
-        return kept ? FolderFailed : nothingSaved();
+        return keptAsDraft();
     } catch (const QuoteRequestError& error) {
         // What the quote refuses at pricing is a charge the grid cannot hold, or a figure
         // that comes to more than its field shows.
@@ -863,8 +870,6 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         return error.refused() ? Usage : NotPriced;
     } catch (const NumberedError& error) {
         failure(err, error);
-        if (kept)
-            err << "brisklander-quote: quote " << kept->number << " is kept as a Draft.\n";
-        return kept ? FolderFailed : nothingSaved();
+        return keptAsDraft();
     }
 }
