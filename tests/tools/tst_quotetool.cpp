@@ -1,4 +1,5 @@
 #include "core/db/schema.h"
+#include "core/folder/databasefiles.h"
 #include "core/format.h"
 #include "core/quote/chargesmodel.h"
 #include "core/quote/quoterequest.h"
@@ -7,6 +8,7 @@
 #include "gui/mainwindow/brisklander.h"
 #include "gui/startup.h"
 #include "quotetool.h"
+#include "support/folderrig.h"
 #include "support/programfolder.h"
 #include "support/systemfaults.h"
 #include "support/tablerows.h"
@@ -17,6 +19,7 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTableView>
@@ -53,14 +56,19 @@ Run quoteTool(const QStringList& arguments, bool asProcess = false)
     return {exitCode, out.toUtf8(), err};
 }
 
-// Every file of the folder with its bytes' digest and time, to see that nothing changed.
+// Every file of the folder with its bytes' digest and time, to see that nothing changed;
+// a reader of a database in WAL mode makes its shared index and an empty log.
 QStringList folderState(const QString& path)
 {
     QStringList state;
-    for (const QFileInfo& file : QDir(path).entryInfoList(QDir::Files, QDir::Name))
+    for (const QFileInfo& file : QDir(path).entryInfoList(QDir::Files, QDir::Name)) {
+        if (file.fileName().endsWith(u"-shm"_s) ||
+            (file.fileName().endsWith(u"-wal"_s) && file.size() == 0))
+            continue;
         state << file.fileName() + u' ' +
                      QString::number(qHash(TestFiles::contentOf(file.filePath()))) + u' ' +
                      QString::number(file.lastModified().toMSecsSinceEpoch());
+    }
     return state;
 }
 
@@ -109,7 +117,8 @@ private slots:
                 .replace(u"{outside}"_s, m_outside.path())
                 .replace(u"{links}"_s, m_outside.filePath(u"links"_s))
                 .replace(u"{trips}"_s, m_outside.filePath(u"trips.csv"_s))
-                .replace(u"{batch}"_s, m_outside.filePath(u"batch.csv"_s));
+                .replace(u"{batch}"_s, m_outside.filePath(u"batch.csv"_s))
+                .replace(u"{year}"_s, QString::number(QDate::currentDate().year()));
         QVERIFY(row.size() < 4 || writeFile(m_outside.filePath(u"batch.csv"_s), row[3].toUtf8()));
         const QStringList before = folderState(folder());
         QStringList arguments = row[1].split(u' ');
@@ -117,12 +126,14 @@ private slots:
         const Run run = quoteTool(arguments, asProcess);
         QCOMPARE(run.exitCode, row[0].toInt());
         if (row[0] == u"0") {
-            QVERIFY2(run.err.isEmpty() && !run.out.isEmpty(), qPrintable(run.err));
+            QCOMPARE(run.err, row.value(2));
+            QVERIFY(!run.out.isEmpty());
         } else {
             QVERIFY2(run.err.contains(row[2]), qPrintable(run.err));
             QVERIFY(run.out.isEmpty());
         }
-        QCOMPARE(folderState(folder()), before);
+        if (run.exitCode != 0 || !arguments.contains(u"--save"_s))
+            QCOMPARE(folderState(folder()), before);
     }
 
     // Figures that cannot all be written leave the last run's file whole, and say why.
@@ -147,6 +158,92 @@ private slots:
         QCOMPARE(TestFiles::contentOf(figures), before);
         QCOMPARE(QDir(out.filePath(u"disk"_s)).entryList(QDir::Files),
                  (QStringList{u"figures.csv"_s, u"filler"_s}));
+    }
+
+    // What --save wrote and said is what --show hands out again, byte for byte, and what
+    // the list and its CSV file hold.
+    void keptQuoteAsHandedOut()
+    {
+        QTemporaryDir out;
+        const QString saved = out.filePath(u"saved.txt"_s), shown = out.filePath(u"shown.txt"_s);
+        const Run save = quoteTool({folder(), u"KTEB"_s, u"EGLL"_s, u"--customer"_s,
+                                    u"Zephyr Ltd"_s, u"--save"_s, u"--text"_s, saved, u"--json"_s});
+        QCOMPARE(save.exitCode, 0);
+        QVERIFY2(save.err.startsWith(u"saved "_s), qPrintable(save.err));
+        const QString number = save.err.mid(6).trimmed();
+        const QJsonObject priced = QJsonDocument::fromJson(save.out).object();
+        QCOMPARE(priced["number"_L1].toString(), number);
+        QCOMPARE(priced["status"_L1].toString(), u"Sent"_s); // its document was written
+        QCOMPARE(priced["validUntil"_L1].toString(),
+                 QDate::currentDate().addDays(30).toString(Qt::ISODate)); // VALIDITYDAYS
+        QCOMPARE(quoteTool({folder(), u"--show"_s, number, u"--text"_s, shown}).exitCode, 0);
+        QCOMPARE(TestFiles::contentOf(shown), TestFiles::contentOf(saved));
+        QCOMPARE(
+            QJsonDocument::fromJson(quoteTool({folder(), u"--show"_s, number, u"--json"_s}).out)
+                .object(),
+            priced);
+        const QJsonArray list =
+            QJsonDocument::fromJson(quoteTool({folder(), u"--list"_s, u"--customer"_s, u"zeph"_s,
+                                               u"--status"_s, u"sent"_s, u"--json"_s})
+                                        .out)
+                .array();
+        QCOMPARE(list.size(), 1);
+        QCOMPARE(list[0]["number"_L1].toString(), number);
+        const QString csv = out.filePath(u"quotes.csv"_s);
+        QCOMPARE(quoteTool({folder(), u"--export-csv"_s, csv, u"--customer"_s, u"zeph"_s}).exitCode,
+                 0);
+        QVERIFY(TestFiles::contentOf(csv).split('\n').value(1).startsWith(number.toUtf8() +
+                                                                          ",1,Sent,"));
+    }
+
+    // A save the disk, the engine or the program's closing stands in the way of keeps
+    // nothing, leaves the register as it was and says so.
+    void saveThatFails_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("full disk") << u"full"_s << u"error 3026: Not enough space on disk"_s;
+        QTest::newRow("engine error") << u"engine"_s << u"injected fault"_s;
+        QTest::newRow("writers' lock held by the closing program")
+            << u"lock"_s << u"another program is writing it"_s;
+    }
+    void saveThatFails()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        StarterFolder starter;
+        std::optional<TinyDisk> disk;
+        if (fault == u"full") {
+            if (!runningAsRoot())
+                QSKIP("A small disk needs root.");
+            disk.emplace(starter.path(u"disk"_s), "1m");
+            QVERIFY(disk->isMounted());
+            starter.make(starter.path(u"disk"_s));
+        }
+        const QStringList save{starter.folder, u"KTEB"_s, u"KBOS"_s, u"--save"_s};
+        QCOMPARE(quoteTool(save).exitCode, 0);
+        const QStringList list{starter.folder, u"--list"_s, u"--json"_s};
+        const QByteArray before = quoteTool(list).out;
+        std::optional<LockHolder> writers;
+        if (fault == u"full")
+            disk->fill();
+        else if (fault == u"engine")
+            QCOMPARE(execSql(starter.database(),
+                             "CREATE TRIGGER Fault BEFORE INSERT ON Quotes "
+                             "BEGIN SELECT RAISE(ABORT, 'injected fault'); END"),
+                     SQLITE_OK);
+        else
+            QVERIFY(writers.emplace(DatabaseWriteLockPath(starter.folder)).isHolding());
+        const Run run = quoteTool(save);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(message) &&
+                     run.err.endsWith(
+                         u"brisklander-quote: nothing was saved; the register is as it was.\n"_s),
+                 qPrintable(run.err));
+        QVERIFY(!run.err.contains(u"saved "_s + QString::number(QDate::currentDate().year())));
+        writers.reset();
+        QFile::remove(starter.path(u"filler"_s));
+        QCOMPARE(quoteTool(list).out, before);
     }
 
     // A hand-edited value no one can be sure of is priced with its default and told; a
@@ -235,6 +332,9 @@ private slots:
         QCOMPARE(TestFiles::contentOf(out.filePath(u"tool.txt"_s)),
                  TestFiles::contentOf(out.filePath(u"window.txt"_s)));
 
+        // The window's open database takes the tool's save beside it (WAL, a connection of
+        // its own).
+        QCOMPARE(quoteTool(quote + QStringList{u"--save"_s}).exitCode, 0);
         window.reset();
         m_folder->close();
     }

@@ -6,12 +6,20 @@
 //       program is open), and prints every figure of the quote tab.
 //   brisklander-quote FOLDER --batch TRIPS.csv [--output FIGURES.csv]
 //       prices one trip a line.
+//   brisklander-quote FOLDER STOP STOP... --save [--text FILE] [--pdf FILE]
+//       keeps the priced quote in the folder's register (Sent when a document was
+//       written, else a Draft): the only command that writes to the folder.
+//   brisklander-quote FOLDER --list [--customer TEXT] [--from DATE] [--to DATE]
+//                                   [--status NAME] [--json] [--export-csv FILE]
+//   brisklander-quote FOLDER --show NUMBER [--json] [--text FILE] [--pdf FILE]
+//       read the register: its list, newest first, and a kept quote as handed out.
 //
 // Figures are given in plain form ("8.5"), whatever the locale. Exit status 0 when
-// every quote was priced, 1 when the folder cannot be used, 2 for a malformed command
-// line or batch file (a figure not in plain form, a value the window would not take),
-// 3 when a quote cannot be priced (an unknown airport or tax type), and in a batch
-// when any line failed.
+// every quote was priced, 1 when the folder cannot be used (the register not written
+// among it), 2 for a malformed command line or batch file (a figure not in plain
+// form, a value the window would not take), 3 when a quote cannot be priced (an
+// unknown airport or tax type) or found (a number the register does not hold), and in
+// a batch when any line failed.
 
 #include "quotetool.h"
 
@@ -21,9 +29,12 @@
 #include "core/document/quotetextfile.h"
 #include "core/folder/databasefiles.h"
 #include "core/folder/durablefile.h"
+#include "core/folder/instancelock.h"
 #include "core/format.h"
 #include "core/quote/quotebatch.h"
 #include "core/quote/quoterequest.h"
+#include "core/register/quotecsv.h"
+#include "core/register/quoteregister.h"
 #include "core/settings/appsettings.h"
 #include "paint/pdfjob.h"
 
@@ -38,6 +49,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,7 +58,11 @@ namespace {
 constexpr int Priced = 0;
 constexpr int FolderFailed = 1;
 constexpr int Usage = 2;
-constexpr int NotPriced = 3;
+constexpr int NotPriced = 3; // and a kept quote not found
+
+// How long --save waits for the writers' lock that the program's exit holds while it
+// compacts the database.
+constexpr int SaveWaitMs = 3000;
 
 // A command line that cannot be used: the message and exit status 2.
 struct UsageError
@@ -54,9 +70,12 @@ struct UsageError
     QString message;
 };
 
-// The program folder, opened for reading only.
+// The program folder, opened for reading only; for --save, with the writers' lock held
+// from before the database is opened until the quote is kept, so that the program's
+// exit never replaces the file under the tool's writes.
 struct Folder
 {
+    std::unique_ptr<InstanceLock> writers;
     QString databasePath;
     QString settingsPath;
     AppSettings settings;
@@ -64,7 +83,7 @@ struct Folder
     std::shared_ptr<Db::Workspace> workspace;
 };
 
-Folder openFolder(const QString& path)
+Folder openFolder(const QString& path, bool forSaving)
 {
     const QDir dir(path);
     if (!dir.exists())
@@ -74,8 +93,19 @@ Folder openFolder(const QString& path)
         throw QuoteRequestError(
             QStringLiteral("No settings file '%1'.").arg(QDir::toNativeSeparators(settings)));
     const QString database = dir.filePath(Schema::DatabaseFileName);
-    // No figure is read from a database the program's exit is compacting.
-    switch (ExamineProgramFolder(path)) {
+    Folder folder;
+    if (forSaving)
+        folder.writers = LockDatabaseWriters(path, SaveWaitMs);
+    // No figure is read from a database the program's exit is compacting. Holding the
+    // writers' lock, a "Brisklander.old" beside the database is what a cut-off exit left.
+    DatabaseFiles files;
+    const FolderState state = !folder.writers || !folder.writers->isLocked()
+                                  ? ExamineProgramFolder(path)
+                              : files.exists(PreviousDatabasePath(database)) &&
+                                      files.examine(ThroughLinks(database)) != DatabaseState::Intact
+                                  ? FolderState::Interrupted
+                                  : FolderState::Ready;
+    switch (state) {
     case FolderState::Ready:
         break;
     case FolderState::Compacting:
@@ -90,7 +120,6 @@ Folder openFolder(const QString& path)
                            "create %1': either puts the database back. Then try again.")
                 .arg(QDir::toNativeSeparators(path), Schema::PreviousDatabaseFileName));
     }
-    Folder folder;
     folder.settingsPath = settings;
     try {
         folder.settings = readSettings(settings, &folder.unreadableSettings);
@@ -102,7 +131,11 @@ Folder openFolder(const QString& path)
     folder.databasePath = database;
     folder.workspace =
         engine.createWorkspace(QStringLiteral("Quote"), Schema::UserName, Schema::Password);
-    folder.workspace->openDatabaseReadOnly(database);
+    // The workspace keeps the first connection to the file: read-only unless saving.
+    if (forSaving)
+        folder.workspace->openDatabase(database);
+    else
+        folder.workspace->openDatabaseReadOnly(database);
     return folder;
 }
 
@@ -132,7 +165,8 @@ void refuseFolderFile(const QString& option, const QString& path, const QString&
     for (const QString& name :
          {QStringLiteral("Brisklander.INI"), database, Schema::WorkgroupFileName,
           database + QStringLiteral("-wal"), database + QStringLiteral("-shm"),
-          database + QStringLiteral("-journal"), QStringLiteral("Brisklander.old")}) {
+          database + QStringLiteral("-journal"), database + QStringLiteral(".lock"),
+          QStringLiteral("Brisklander.old")}) {
         if (reaches(path, dir.filePath(name)))
             throw UsageError{QStringLiteral("--%1 '%2' is the program folder's %3; give another "
                                             "file.")
@@ -446,6 +480,161 @@ int runBatch(const Folder& folder, const QString& path, const QString& outputPat
     return failed > 0 ? NotPriced : Priced;
 }
 
+// The name of the user the tool runs as, who made the quotes it keeps.
+QString userName()
+{
+    if (const passwd* user = ::getpwuid(::geteuid()); user && user->pw_name)
+        return QString::fromLocal8Bit(user->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+std::optional<QuoteStatus> statusOption(const QString& text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    for (QuoteStatus status :
+         {QuoteStatus::Draft, QuoteStatus::Sent, QuoteStatus::Accepted, QuoteStatus::Declined,
+          QuoteStatus::Cancelled, QuoteStatus::Expired}) {
+        if (QuoteRules::statusName(status).compare(text, Qt::CaseInsensitive) == 0)
+            return status;
+    }
+    throw UsageError{QStringLiteral("--status '%1': give Draft, Sent, Accepted, Declined, "
+                                    "Cancelled or Expired.")
+                         .arg(text)};
+}
+
+std::optional<QDate> isoDateOption(const QCommandLineParser& parser, const QString& option)
+{
+    if (!parser.isSet(option))
+        return std::nullopt;
+    const QString text = parser.value(option);
+    const QDate date = QDate::fromString(text, Qt::ISODate);
+    if (!date.isValid() || text.size() != 10)
+        throw UsageError{QStringLiteral("--%1 '%2' is not a date (yyyy-mm-dd).").arg(option, text)};
+    return date;
+}
+
+// A kept quote's document exactly as it was handed out: never priced again.
+QuoteData documentOf(const KeptQuote& quote)
+{
+    QuoteData data = quote.data;
+    data.quoteNumber = quote.number;
+    data.revision = quote.revision;
+    data.validUntil = quote.validUntil;
+    return data;
+}
+
+// What --json gives for a priced quote, and the register's number, revision, status (as
+// shown, Expired once its validity passed) and last valid day.
+QJsonObject jsonOf(const KeptQuote& quote)
+{
+    QJsonObject json = jsonOf(quote.data);
+    json.insert(QStringLiteral("number"), quote.number);
+    json.insert(QStringLiteral("revision"), quote.revision);
+    json.insert(QStringLiteral("status"),
+                QuoteRules::statusName(
+                    QuoteRules::shownStatus(quote.status, quote.validUntil, QDate::currentDate())));
+    json.insert(QStringLiteral("validUntil"), quote.validUntil.toString(Qt::ISODate));
+    return json;
+}
+
+// Writes the text file and the PDF the command line asks for; true when it asked for one.
+bool writeDocuments(const QCommandLineParser& parser, const QuoteData& data)
+{
+    if (parser.isSet(QStringLiteral("text")))
+        PrintJob::writeTextFile(parser.value(QStringLiteral("text")), data);
+    if (parser.isSet(QStringLiteral("pdf")))
+        PrintJob::writePdf(parser.value(QStringLiteral("pdf")), data);
+    return parser.isSet(QStringLiteral("text")) || parser.isSet(QStringLiteral("pdf"));
+}
+
+// The register's list, newest first: on the standard output for a person or as JSON,
+// or whole into the CSV file of --export-csv.
+int runList(const Folder& folder, const QCommandLineParser& parser, QTextStream& out,
+            QTextStream& err)
+{
+    const QString customer = parser.value(QStringLiteral("customer"));
+    QuoteFilter filter;
+    filter.text = customer;
+    filter.from = isoDateOption(parser, QStringLiteral("from"));
+    filter.to = isoDateOption(parser, QStringLiteral("to"));
+    filter.status = statusOption(parser.value(QStringLiteral("status")));
+    QuoteRegister quotes(*folder.workspace, folder.databasePath, QuoteRegister::Access::ReadOnly);
+    QList<QuoteListEntry> entries = quotes.list(filter, QDate::currentDate());
+    // The filter's text finds numbers and routes as well: only the customer counts here.
+    entries.removeIf([&customer](const QuoteListEntry& entry) {
+        return !entry.customerName.contains(customer, Qt::CaseInsensitive);
+    });
+    const QString csv = parser.value(QStringLiteral("export-csv"));
+    if (!csv.isEmpty()) {
+        const DurableFile::Result written =
+            DurableFile::write(csv, QuoteCsv::listText(entries).toUtf8());
+        if (!written.ok) {
+            err << "brisklander-quote: cannot write '" << csv << "': " << written.error << '\n';
+            return FolderFailed;
+        }
+        return Priced;
+    }
+    if (parser.isSet(QStringLiteral("json"))) {
+        QJsonArray list;
+        for (const QuoteListEntry& entry : entries)
+            list.append(QJsonObject{
+                {QStringLiteral("number"), entry.number},
+                {QStringLiteral("revision"), entry.revision},
+                {QStringLiteral("created"), entry.created.toString(Qt::ISODate)},
+                {QStringLiteral("customer"), entry.customerName},
+                {QStringLiteral("route"), entry.route},
+                {QStringLiteral("finalQuote"), entry.finalQuote},
+                {QStringLiteral("status"), QuoteRules::statusName(entry.shown)},
+                {QStringLiteral("validUntil"), entry.validUntil.toString(Qt::ISODate)}});
+        out << QJsonDocument(list).toJson(QJsonDocument::Indented);
+        return Priced;
+    }
+    const auto line = [&out](const QString& number, const QString& date, const QString& name,
+                             const QString& route, const QString& total, const QString& status) {
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                   .arg(number, -16)
+                   .arg(date, -10)
+                   .arg(name, -32)
+                   .arg(route, -24)
+                   .arg(total, 16)
+                   .arg(status)
+            << '\n';
+    };
+    line(QStringLiteral("Number"), QStringLiteral("Date"), QStringLiteral("Customer"),
+         QStringLiteral("Route"), QStringLiteral("Final Quote"), QStringLiteral("Status"));
+    for (const QuoteListEntry& entry : entries)
+        line(QuoteRules::displayNumber(entry.number, entry.revision),
+             entry.created.date().toString(Qt::ISODate), entry.customerName, entry.route,
+             currencySymbol() + entry.finalQuote, QuoteRules::statusName(entry.shown));
+    return Priced;
+}
+
+// A kept quote: its figures or JSON, or its documents as they were handed out.
+int runShow(const Folder& folder, const QCommandLineParser& parser, QTextStream& out,
+            QTextStream& err)
+{
+    const QString number = parser.value(QStringLiteral("show"));
+    QuoteRegister quotes(*folder.workspace, folder.databasePath, QuoteRegister::Access::ReadOnly);
+    const std::optional<KeptQuote> quote = quotes.load(number);
+    if (!quote) {
+        err << "brisklander-quote: No quote " << number << " is kept.\n";
+        return NotPriced;
+    }
+    const QuoteData data = documentOf(*quote);
+    const bool written = writeDocuments(parser, data);
+    if (parser.isSet(QStringLiteral("json"))) {
+        out << QJsonDocument(jsonOf(*quote)).toJson(QJsonDocument::Indented);
+    } else if (!written) {
+        const QJsonObject json = jsonOf(*quote);
+        out << "Quote " << QuoteRules::displayNumber(quote->number, quote->revision) << ", "
+            << json[QStringLiteral("status")].toString() << ", valid until "
+            << QLocale().toString(quote->validUntil, QLocale::ShortFormat) << "\n\n";
+        printFigures(out, data);
+    }
+    return Priced;
+}
+
 } // namespace
 
 int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -453,14 +642,21 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Prices a trip as the Brisklander main window does, with the settings and the database "
-        "of a program folder, which it only reads. Figures are given in plain form (8.5), "
-        "whatever the language of the system.\n"
+        "of a program folder, which it only reads unless --save keeps the quote in its "
+        "register. Figures are given in plain form (8.5), whatever the language of the "
+        "system.\n"
         "\n"
         "Examples:\n"
         "  brisklander-quote build/Brisklander KTEB KBOS KPHL --rate 8.5\n"
         "  brisklander-quote build/Brisklander KTEB EGLL --tax VAT --charge \"catering;;\" "
         "--charge \"Ferry;-150.5;2\" --segment-tax 4 --json\n"
-        "  brisklander-quote build/Brisklander --batch trips.csv --output figures.csv"));
+        "  brisklander-quote build/Brisklander --batch trips.csv --output figures.csv\n"
+        "  brisklander-quote build/Brisklander KTEB KASE --customer \"Acme Air\" --save "
+        "--pdf quote.pdf\n"
+        "  brisklander-quote build/Brisklander --list --customer acme --status Sent "
+        "--from 2026-01-01 --to 2026-03-31\n"
+        "  brisklander-quote build/Brisklander --list --export-csv quotes.csv\n"
+        "  brisklander-quote build/Brisklander --show 2026-0042 --text quote.txt"));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The program folder."));
@@ -502,6 +698,24 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
          QStringLiteral("Where --batch writes its figures (else "
                         "standard output)."),
          QStringLiteral("FIGURES.csv")},
+        {QStringLiteral("save"),
+         QStringLiteral("Keep the quote in the register: Sent when --text or --pdf writes it, "
+                        "else a Draft. Prints its number.")},
+        {QStringLiteral("list"),
+         QStringLiteral("List the register, newest first; --customer narrows it to a "
+                        "customer.")},
+        {QStringLiteral("from"), QStringLiteral("--list: quotes made on or after the day."),
+         QStringLiteral("yyyy-mm-dd")},
+        {QStringLiteral("to"), QStringLiteral("--list: quotes made on or before the day."),
+         QStringLiteral("yyyy-mm-dd")},
+        {QStringLiteral("status"),
+         QStringLiteral("--list: Draft, Sent, Accepted, Declined, Cancelled or Expired."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("export-csv"), QStringLiteral("Write the list to a CSV file."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("show"),
+         QStringLiteral("Print a kept quote, or write its --text or --pdf as handed out."),
+         QStringLiteral("NUMBER")},
     });
     for (const PrintField& field : PrintFields::Customer) {
         const QString caption = field.caption.isEmpty() ? QStringLiteral("Address line 2")
@@ -528,35 +742,63 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
     }
     const QStringList positional = parser.positionalArguments();
     const bool batch = parser.isSet(QStringLiteral("batch"));
-    if (positional.isEmpty() || (batch && positional.size() != 1) ||
-        (!batch && positional.size() < 3)) {
-        err << "brisklander-quote: give the program folder and "
-            << (batch ? "no stops with --batch" : "at least two airports") << ".\n"
+    const bool list =
+        parser.isSet(QStringLiteral("list")) || parser.isSet(QStringLiteral("export-csv"));
+    const bool show = parser.isSet(QStringLiteral("show"));
+    const bool save = parser.isSet(QStringLiteral("save"));
+    const bool folderOnly = batch || list || show;
+    const char* refusal = nullptr;
+    if (int(batch) + int(list) + int(show) > 1)
+        refusal = "give one of --batch, --list and --show";
+    else if (save && folderOnly)
+        refusal = "--save keeps a quote priced from its stops, not --batch, --list or --show";
+    else if (!list && (parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to")) ||
+                       parser.isSet(QStringLiteral("status"))))
+        refusal = "--from, --to and --status go with --list";
+    else if (list && (parser.isSet(QStringLiteral("text")) || parser.isSet(QStringLiteral("pdf"))))
+        refusal = "--text and --pdf go with a quote, not --list";
+    else if (positional.isEmpty() || (folderOnly && positional.size() != 1) ||
+             (!folderOnly && positional.size() < 3))
+        refusal = folderOnly ? "give the program folder and no stops with --batch, --list or --show"
+                             : "give the program folder and at least two airports";
+    if (refusal) {
+        err << "brisklander-quote: " << refusal << ".\n"
             << "Try 'brisklander-quote --help'.\n";
         return Usage;
     }
 
     QuoteRequest request;
     try {
-        for (const QString& option :
-             {QStringLiteral("text"), QStringLiteral("pdf"), QStringLiteral("output")}) {
+        for (const QString& option : {QStringLiteral("text"), QStringLiteral("pdf"),
+                                      QStringLiteral("output"), QStringLiteral("export-csv")}) {
             if (parser.isSet(option))
                 refuseFolderFile(option, parser.value(option), positional.first());
         }
-        if (!batch)
+        if (!folderOnly)
             request = requestFrom(parser, positional.mid(1));
+        if (list) {
+            isoDateOption(parser, QStringLiteral("from"));
+            isoDateOption(parser, QStringLiteral("to"));
+            statusOption(parser.value(QStringLiteral("status")));
+        }
     } catch (const UsageError& error) {
         err << "brisklander-quote: " << error.message << '\n';
         return Usage;
     }
     Folder folder;
+    const auto nothingSaved = [&err, save] {
+        if (save)
+            err << "brisklander-quote: nothing was saved; the register is as it was.\n";
+        return FolderFailed;
+    };
     try {
-        folder = openFolder(positional.first());
+        folder = openFolder(positional.first(), save);
     } catch (const QuoteRequestError& error) {
         err << "brisklander-quote: " << error.message() << '\n';
-        return FolderFailed;
+        return nothingSaved();
     } catch (const Db::DbError& error) {
-        return failure(err, error);
+        failure(err, error);
+        return nothingSaved();
     }
     // As the window does at start-up: a value the settings file holds but no one can be
     // sure of is never priced with silently.
@@ -569,23 +811,57 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
     if (batch)
         return runBatch(folder, parser.value(QStringLiteral("batch")),
                         parser.value(QStringLiteral("output")), out, err);
+    try {
+        if (list)
+            return runList(folder, parser, out, err);
+        if (show)
+            return runShow(folder, parser, out, err);
+    } catch (const NumberedError& error) {
+        return failure(err, error);
+    }
 
+    // A failure after the quote was kept (its document, marking it Sent) leaves it a Draft.
+    std::optional<KeptQuote> kept;
+    const auto keptAsDraft = [&err, &kept, &nothingSaved] {
+        if (!kept)
+            return nothingSaved();
+        err << "brisklander-quote: quote " << kept->number << " is kept as a Draft.\n";
+        return FolderFailed;
+    };
     try {
         QStringList notes;
-        const QuoteData data =
+        QuoteData data =
             priceRequest(*folder.workspace, folder.databasePath, request, folder.settings,
                          currencySymbol(), QDate::currentDate(), &notes);
         for (const QString& note : notes)
             err << "note: " << note << '\n';
-        if (parser.isSet(QStringLiteral("text")))
-            PrintJob::writeTextFile(parser.value(QStringLiteral("text")), data);
-        if (parser.isSet(QStringLiteral("pdf")))
-            PrintJob::writePdf(parser.value(QStringLiteral("pdf")), data);
+        std::optional<QuoteRegister> quotes;
+        if (save) {
+            KeptQuote quote;
+            quote.created = QDateTime::currentDateTime();
+            quote.createdBy = userName();
+            quote.request = request;
+            quote.data = data;
+            quote.quoteBasis = folder.settings.QUOTEBASE;
+            quote.minimumCharge = folder.settings.MINBASECHARGE;
+            quotes.emplace(*folder.workspace, folder.databasePath);
+            kept = quotes->keep(quote, folder.settings.VALIDITYDAYS);
+            err << "saved " << kept->number << '\n';
+            data = documentOf(*kept);
+        }
+        // A quote handed out is Sent; one that only went to the screen stays a Draft.
+        if (writeDocuments(parser, data) && kept)
+            kept = quotes->setStatus(kept->number, QuoteStatus::Sent, QString(),
+                                     QDateTime::currentDateTime());
         if (parser.isSet(QStringLiteral("json")))
-            out << QJsonDocument(jsonOf(data)).toJson(QJsonDocument::Indented);
+            out << QJsonDocument(kept ? jsonOf(*kept) : jsonOf(data))
+                       .toJson(QJsonDocument::Indented);
         else if (!parser.isSet(QStringLiteral("text")) && !parser.isSet(QStringLiteral("pdf")))
             printFigures(out, data);
         return Priced;
+    } catch (const QuoteRuleError& error) {
+        err << "brisklander-quote: " << error.message() << '\n';
+        return keptAsDraft();
     } catch (const QuoteRequestError& error) {
         // What the quote refuses at pricing is a charge the grid cannot hold, or a figure
         // that comes to more than its field shows.
@@ -593,6 +869,7 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         err << "brisklander-quote: " << (charge ? "--charge: " : "") << error.message() << '\n';
         return error.refused() ? Usage : NotPriced;
     } catch (const NumberedError& error) {
-        return failure(err, error);
+        failure(err, error);
+        return keptAsDraft();
     }
 }

@@ -81,6 +81,9 @@ std::optional<QuoteStatus> storedStatus(const QString& name);
 
 // The number of the sequence-th quote first kept in the year: "2026-0042".
 QString quoteNumber(int year, int sequence);
+// The number as documents and lists show it, with its revision when above 1:
+// "2026-0042", "2026-0042 rev. 2".
+QString displayNumber(const QString& number, int revision);
 
 // The number as documents show it: "2026-0042", with its revision when above 1
 // ("2026-0042 rev. 2").
