@@ -74,6 +74,13 @@ struct QuoteData
     QString logoPath;
     QString terms;
 
+    // The quote's number as documents show it, with its revision when above 1:
+    // "2026-0042", "2026-0042 rev. 2".
+    QString numberText() const
+    {
+        return revision > 1 ? quoteNumber + QStringLiteral(" rev. %1").arg(revision) : quoteNumber;
+    }
+
     // City, state and zip code on one line, with whichever of them are filled:
     // "Boston, MA   02101", "London   SW1A 1AA". `comma` follows the city when a state
     // comes after it; `filled` says whether a part counts as given.

@@ -71,6 +71,8 @@ private:
     void keepLineOnPage();
 
     void title();
+    void reference();
+    void referenceLine(const QString& label, const QString& text);
     void takeMargin();
     void company();
     void customer();
@@ -171,7 +173,35 @@ void Composer::title()
     m_surface.setUnderline(false);
     print(Format::shortDate(m_data.today));
     endLine();
+    reference();
     endLine(2);
+}
+
+// The quote's number and the last day it is valid, each when the quote has it, under
+// the title.
+void Composer::reference()
+{
+    const bool numbered = !isBlank(m_data.quoteNumber);
+    const bool dated = holdsDate(m_data.validUntil);
+    if (!numbered && !dated)
+        return;
+    font(Arial, 10, true, false, false);
+    endLine();
+    if (numbered)
+        referenceLine(QStringLiteral("Quote No.:"), m_data.numberText());
+    if (dated)
+        referenceLine(QStringLiteral("Valid Until:"), Format::longDate(*m_data.validUntil));
+}
+
+void Composer::referenceLine(const QString& label, const QString& text)
+{
+    column(12);
+    print(label);
+    column(30);
+    m_surface.setBold(false);
+    print(text);
+    endLine();
+    m_surface.setBold(true);
 }
 
 void Composer::takeMargin()

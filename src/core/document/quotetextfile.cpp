@@ -216,6 +216,16 @@ QStringList lines(const QuoteData& data)
     out.emptyLines();
     out.print(QStringLiteral("Brisklander For Windows")).column(72);
     out.line(Format::shortDate(data.today));
+    const bool numbered = !isBlank(data.quoteNumber);
+    const bool dated = data.validUntil && data.validUntil->isValid();
+    if (numbered || dated)
+        out.emptyLines();
+    if (numbered)
+        out.print(QStringLiteral("Quote No.:")).column(20).line(data.numberText());
+    if (dated)
+        out.print(QStringLiteral("Valid Until:"))
+            .column(20)
+            .line(Format::longDate(*data.validUntil));
     out.emptyLines(2);
 
     if (data.printCompany)

@@ -29,13 +29,14 @@ inline void set(QuoteData& data, const QString& name, QString value)
     const QStringList names = QString("totalNM totalSM distanceCharge chargePerMile milesCaption "
                                       "baseCharge taxType taxAmount totalBaseCharge totAddCharges "
                                       "totTaxAddCharges totalCharges totalTaxes finalQuote remarks "
-                                      "quotedBy")
+                                      "quotedBy quoteNumber")
                                   .split(' ');
-    QString Q::*const members[] = {
-        &Q::totalNM,         &Q::totalSM,       &Q::distanceCharge,   &Q::chargePerMile,
-        &Q::milesCaption,    &Q::baseCharge,    &Q::taxType,          &Q::taxAmount,
-        &Q::totalBaseCharge, &Q::totAddCharges, &Q::totTaxAddCharges, &Q::totalCharges,
-        &Q::totalTaxes,      &Q::finalQuote,    &Q::remarks,          &Q::quotedBy};
+    QString Q::*const members[] = {&Q::totalNM,       &Q::totalSM,          &Q::distanceCharge,
+                                   &Q::chargePerMile, &Q::milesCaption,     &Q::baseCharge,
+                                   &Q::taxType,       &Q::taxAmount,        &Q::totalBaseCharge,
+                                   &Q::totAddCharges, &Q::totTaxAddCharges, &Q::totalCharges,
+                                   &Q::totalTaxes,    &Q::finalQuote,       &Q::remarks,
+                                   &Q::quotedBy,      &Q::quoteNumber};
     QHash<QString, QString*> texts;
     for (qsizetype i = 0; i < names.size(); ++i)
         texts.insert(names[i], &(data.*members[i]));
@@ -54,10 +55,14 @@ inline void set(QuoteData& data, const QString& name, QString value)
         data.route.append({cells[0], cells[1], cells[2], cells[3]});
     else if (name == "charge" && cells.size() == 6)
         data.charges.append({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]});
-    else if (name == "today" || name == "departureDate" || name == "returnDate")
+    else if (name == "today" || name == "departureDate" || name == "returnDate" ||
+             name == "validUntil")
         (name == "today"           ? data.today
          : name == "departureDate" ? data.departureDate.emplace()
-                                   : data.returnDate.emplace()) = date;
+         : name == "returnDate"    ? data.returnDate.emplace()
+                                   : data.validUntil.emplace()) = date;
+    else if (name == "revision")
+        data.revision = value.toInt();
     else if (name == "minBaseCharge")
         data.minBaseCharge = value.toDouble();
     else if (name == "taxPercent")
