@@ -1,6 +1,8 @@
 #include "paint/qtprintersurface.h"
 
 #include <QFontMetricsF>
+#include <QImage>
+#include <QImageReader>
 #include <QPagedPaintDevice>
 
 namespace {
@@ -100,6 +102,21 @@ void QtPrinterSurface::setItalic(bool on)
 void QtPrinterSurface::setUnderline(bool on)
 {
     m_font.setUnderline(on);
+}
+
+bool QtPrinterSurface::image(const QString& path, double width, double height)
+{
+    QImageReader reader(path);
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        return false;
+    const QSizeF size =
+        QSizeF(picture.size()).scaled(toPixels(width), toPixels(height), Qt::KeepAspectRatio);
+    if (m_painter.isActive())
+        m_painter.drawImage(QRectF(QPointF(toPixels(m_x), toPixels(m_y)), size), picture);
+    m_x = 0;
+    m_y += toTwips(size.height());
+    return true;
 }
 
 void QtPrinterSurface::newPage()

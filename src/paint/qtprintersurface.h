@@ -47,6 +47,7 @@ public:
     bool italic() const override { return m_font.italic(); }
     bool underline() const override { return m_font.underline(); }
 
+    bool image(const QString& path, double width, double height) override;
     void newPage() override;
     int page() const override { return m_page; }
     void endDocument() override;

@@ -2,6 +2,7 @@
 
 #include "core/document/printersurface.h"
 
+#include <QFileInfo>
 #include <QList>
 #include <QStringList>
 
@@ -79,6 +80,20 @@ public:
         m_x = 0;
         m_y += lineHeight();
         ++m_line;
+    }
+    // An image fills its box; only a file that is not there counts as unreadable.
+    bool image(const QString& path, double width, double height) override
+    {
+        if (!QFileInfo::exists(path))
+            return false;
+        items.append({QStringLiteral("[image %1 %2x%3]")
+                          .arg(QFileInfo(path).fileName())
+                          .arg(width)
+                          .arg(height),
+                      m_x, m_y, m_page, m_line, m_font});
+        m_x = 0;
+        m_y += height;
+        return true;
     }
     void newPage() override
     {

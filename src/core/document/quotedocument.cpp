@@ -85,6 +85,7 @@ private:
     void additionalCharges();
     void totals();
     void finalQuote();
+    void terms();
     void remarks();
     void quotedBy();
 
@@ -107,6 +108,9 @@ void Composer::compose()
         m_surface.setFontName(name);
         m_tallestLine = std::max(m_tallestLine, m_surface.lineHeight());
     }
+    // The logo goes at the head of the first page; one that cannot be read is left out.
+    if (!isBlank(m_data.logoPath))
+        m_surface.image(m_data.logoPath, LogoWidthTwips, LogoHeightTwips);
     title();
     takeMargin();
     if (m_data.printCompany)
@@ -132,6 +136,8 @@ void Composer::compose()
     checkNewPage();
     finalQuote();
     checkNewPage();
+    if (!m_data.terms.trimmed().isEmpty())
+        terms();
     if (!m_data.remarks.isEmpty())
         remarks();
     if (!isBlank(m_data.quotedBy))
@@ -543,6 +549,21 @@ void Composer::finalQuote()
     m_surface.setBold(false);
     m_surface.setFontSize(10);
     endLine();
+}
+
+void Composer::terms()
+{
+    endLine();
+    m_surface.setBold(true);
+    atMargin(QStringLiteral("Terms:"));
+    endLine();
+    m_surface.setBold(false);
+    m_surface.setFontSize(8);
+    for (const QString& line : m_data.termsLines(TermsLineLength)) {
+        atMargin(line);
+        endLine();
+    }
+    m_surface.setFontSize(10);
 }
 
 void Composer::remarks()

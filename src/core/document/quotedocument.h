@@ -13,6 +13,12 @@ namespace QuoteDocument {
 // that would not fit on it.
 constexpr double PageBreakTwips = 14596;
 
+// The box the logo is fitted into at the head of the first page, in twips (2.5 by 1
+// inch), and the longest line of the terms, in characters.
+constexpr double LogoWidthTwips = 3600;
+constexpr double LogoHeightTwips = 1440;
+constexpr int TermsLineLength = 110;
+
 // Composes the whole document; does not end it (the caller does, once).
 void compose(PrinterSurface& surface, const QuoteData& data);
 

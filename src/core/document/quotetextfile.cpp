@@ -259,6 +259,13 @@ QStringList lines(const QuoteData& data)
     out.line(money(data, data.finalQuote, 12));
     out.emptyLines();
 
+    if (!data.terms.trimmed().isEmpty()) {
+        out.line(QStringLiteral("Terms:"));
+        for (const QString& line : data.termsLines(78))
+            out.line(line);
+        out.emptyLines();
+    }
+
     if (!data.remarks.isEmpty()) {
         out.emptyLines();
         out.line(QStringLiteral("Remarks:"));

@@ -4,7 +4,7 @@
 // line, '#' starting a comment. The names are the settings file's company keys
 // (CITY), the quote tool's customer options (customer-city) and the QuoteData members;
 // "route" and "charge" add a row of "|"-separated cells. A value in double quotes
-// keeps its blanks; "\r\n" stands for a line break.
+// keeps its blanks; "\r\n" stands for a line break. A logo is a file beside the samples.
 
 #include "core/document/customerfields.h"
 #include "core/document/quotedata.h"
@@ -29,15 +29,16 @@ inline void set(QuoteData& data, const QString& name, QString value)
     const QStringList names = QString("totalNM totalSM distanceCharge chargePerMile milesCaption "
                                       "baseCharge taxType taxAmount totalBaseCharge totAddCharges "
                                       "totTaxAddCharges totalCharges totalTaxes finalQuote remarks "
-                                      "quotedBy quoteNumber")
+                                      "quotedBy quoteNumber terms")
                                   .split(' ');
     QString Q::*const members[] = {&Q::totalNM,       &Q::totalSM,          &Q::distanceCharge,
                                    &Q::chargePerMile, &Q::milesCaption,     &Q::baseCharge,
                                    &Q::taxType,       &Q::taxAmount,        &Q::totalBaseCharge,
                                    &Q::totAddCharges, &Q::totTaxAddCharges, &Q::totalCharges,
                                    &Q::totalTaxes,    &Q::finalQuote,       &Q::remarks,
-                                   &Q::quotedBy,      &Q::quoteNumber};
+                                   &Q::quotedBy,      &Q::quoteNumber,      &Q::terms};
     QHash<QString, QString*> texts;
+    static_assert(std::size(members) == 18);
     for (qsizetype i = 0; i < names.size(); ++i)
         texts.insert(names[i], &(data.*members[i]));
     for (const CompanyField& field : CompanyFields::All)
@@ -61,6 +62,8 @@ inline void set(QuoteData& data, const QString& name, QString value)
          : name == "departureDate" ? data.departureDate.emplace()
          : name == "returnDate"    ? data.returnDate.emplace()
                                    : data.validUntil.emplace()) = date;
+    else if (name == "logoPath")
+        data.logoPath = QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/document/data/") + value;
     else if (name == "revision")
         data.revision = value.toInt();
     else if (name == "minBaseCharge")
