@@ -46,6 +46,12 @@ public:
     // moves nowhere: false.
     virtual bool image(const QString& path, double width, double height) = 0;
 
+    // While off, the document is only laid out: print() and image() move the position
+    // and newPage() counts the page, but nothing reaches the pages. Turning it on
+    // again starts over at the top of page 1 in the font the surface had when it was
+    // turned off.
+    virtual void setDrawing(bool on) = 0;
+
     virtual void newPage() = 0;
     virtual int page() const = 0;
     // Ends the document: the job goes to the printer (or the file).

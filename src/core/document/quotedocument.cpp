@@ -23,6 +23,11 @@ bool holdsDate(const std::optional<QDate>& date)
     return date && date->isValid();
 }
 
+QString pageOf(int page, int pages)
+{
+    return QStringLiteral("    Page %1 of %2").arg(page).arg(pages);
+}
+
 // A value padded with blanks in front to the field's width; a longer value is
 // printed whole. Printed in Courier New, so the right ends of a column line up.
 QString rightAligned(const QString& value, int width)
@@ -35,7 +40,9 @@ QString rightAligned(const QString& value, int width)
 class Composer
 {
 public:
-    Composer(PrinterSurface& surface, const QuoteData& data) : m_surface(surface), m_data(data) {}
+    Composer(PrinterSurface& surface, const QuoteData& data, int pages)
+        : m_surface(surface), m_data(data), m_pages(pages)
+    {}
 
     void compose();
 
@@ -67,7 +74,7 @@ private:
     }
     void atMargin() { m_surface.setX(m_margin); }
     QString money(const QString& value, int width) const { return m_data.money(value, width); }
-    void checkNewPage() { CheckNewPage(m_surface, m_data); }
+    void checkNewPage() { CheckNewPage(m_surface, m_data, m_pages); }
     void keepLineOnPage();
 
     void title();
@@ -91,6 +98,7 @@ private:
 
     PrinterSurface& m_surface;
     const QuoteData& m_data;
+    int m_pages; // the document's pages, 0 when its pages are not counted
     double m_margin = 0;
     double m_tallestLine = 0;
     // The line keepLineOnPage() last looked at, and the page that holds a line of the
@@ -161,7 +169,7 @@ void Composer::keepLineOnPage()
         const bool bold = m_surface.bold();
         const bool italic = m_surface.italic();
         const bool underline = m_surface.underline();
-        runningHeader(m_surface, m_data);
+        runningHeader(m_surface, m_data, m_pages);
         font(name, size, bold, italic, underline);
         m_surface.setX(x);
     }
@@ -178,6 +186,8 @@ void Composer::title()
     column(72);
     m_surface.setUnderline(false);
     print(Format::shortDate(m_data.today));
+    if (m_pages > 0)
+        print(pageOf(1, m_pages));
     endLine();
     reference();
     endLine(2);
@@ -605,17 +615,25 @@ void Composer::quotedBy()
 
 void compose(PrinterSurface& surface, const QuoteData& data)
 {
-    Composer(surface, data).compose();
+    int pages = 0;
+    if (!isBlank(data.quoteNumber)) {
+        surface.setDrawing(false);
+        // Counted with page texts of their own, which move no line.
+        Composer(surface, data, 1).compose();
+        pages = surface.page();
+        surface.setDrawing(true);
+    }
+    Composer(surface, data, pages).compose();
 }
 
-void CheckNewPage(PrinterSurface& surface, const QuoteData& data)
+void CheckNewPage(PrinterSurface& surface, const QuoteData& data, int pages)
 {
     if (surface.y() < PageBreakTwips)
         return;
-    runningHeader(surface, data);
+    runningHeader(surface, data, pages);
 }
 
-void runningHeader(PrinterSurface& surface, const QuoteData& data)
+void runningHeader(PrinterSurface& surface, const QuoteData& data, int pages)
 {
     surface.newPage();
     surface.setFontName(Arial);
@@ -629,8 +647,12 @@ void runningHeader(PrinterSurface& surface, const QuoteData& data)
     surface.column(72);
     surface.setUnderline(false);
     surface.print(Format::shortDate(data.today));
-    surface.print(QStringLiteral("    Page "));
-    surface.print(Format::numberItem(surface.page()));
+    if (pages > 0) {
+        surface.print(pageOf(surface.page(), pages));
+    } else {
+        surface.print(QStringLiteral("    Page "));
+        surface.print(Format::numberItem(surface.page()));
+    }
     surface.endLine();
     surface.endLine();
     surface.endLine();
