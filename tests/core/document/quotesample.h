@@ -38,7 +38,6 @@ inline void set(QuoteData& data, const QString& name, QString value)
                                    &Q::totalTaxes,    &Q::finalQuote,       &Q::remarks,
                                    &Q::quotedBy,      &Q::quoteNumber,      &Q::terms};
     QHash<QString, QString*> texts;
-    static_assert(std::size(members) == 18);
     for (qsizetype i = 0; i < names.size(); ++i)
         texts.insert(names[i], &(data.*members[i]));
     for (const CompanyField& field : CompanyFields::All)
