@@ -1,6 +1,8 @@
 #include "paint/qtprintersurface.h"
 
 #include <QFontMetricsF>
+#include <QImage>
+#include <QImageReader>
 #include <QPagedPaintDevice>
 
 namespace {
@@ -44,7 +46,7 @@ bool QtPrinterSurface::isActive() const
 void QtPrinterSurface::print(const QString& text)
 {
     const QFontMetricsF fm = metrics();
-    if (m_painter.isActive()) {
+    if (m_drawing && m_painter.isActive()) {
         m_painter.setFont(m_font);
         m_painter.drawText(QPointF(toPixels(m_x), toPixels(m_y) + fm.ascent()), text);
     }
@@ -102,9 +104,39 @@ void QtPrinterSurface::setUnderline(bool on)
     m_font.setUnderline(on);
 }
 
+bool QtPrinterSurface::image(const QString& path, double width, double height)
+{
+    QImageReader reader(path);
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        return false;
+    const QSizeF size =
+        QSizeF(picture.size()).scaled(toPixels(width), toPixels(height), Qt::KeepAspectRatio);
+    if (m_drawing && m_painter.isActive())
+        m_painter.drawImage(QRectF(QPointF(toPixels(m_x), toPixels(m_y)), size), picture);
+    m_x = 0;
+    m_y += toTwips(size.height());
+    return true;
+}
+
+void QtPrinterSurface::setDrawing(bool on)
+{
+    if (on == m_drawing)
+        return;
+    m_drawing = on;
+    if (!on) {
+        m_fontBeforeCount = m_font;
+        return;
+    }
+    m_font = m_fontBeforeCount;
+    m_x = m_y = 0;
+    m_page = 1;
+}
+
 void QtPrinterSurface::newPage()
 {
-    m_device->newPage();
+    if (m_drawing)
+        m_device->newPage();
     m_x = 0;
     m_y = 0;
     ++m_page;

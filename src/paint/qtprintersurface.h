@@ -47,6 +47,8 @@ public:
     bool italic() const override { return m_font.italic(); }
     bool underline() const override { return m_font.underline(); }
 
+    bool image(const QString& path, double width, double height) override;
+    void setDrawing(bool on) override;
     void newPage() override;
     int page() const override { return m_page; }
     void endDocument() override;
@@ -62,4 +64,6 @@ private:
     double m_x = 0;
     double m_y = 0;
     int m_page = 1;
+    bool m_drawing = true;
+    QFont m_fontBeforeCount; // the font when drawing was turned off
 };

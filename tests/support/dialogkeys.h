@@ -43,7 +43,7 @@ inline QStringList misnamedControls(const QWidget& window)
     QStringList misnamed, named;
     for (const QLabel* label : window.findChildren<QLabel*>())
         if (const QWidget* control = label->buddy())
-            (control->accessibleName() == label->text() ? named : misnamed)
+            (control->accessibleName() == QString(label->text()).remove(u'&') ? named : misnamed)
                 << control->objectName();
     return named.isEmpty() ? QStringList{QStringLiteral("(no labels)")} : misnamed;
 }

@@ -2,6 +2,7 @@
 
 #include "core/document/printersurface.h"
 
+#include <QFileInfo>
 #include <QList>
 #include <QStringList>
 
@@ -65,7 +66,8 @@ public:
 
     void print(const QString& text) override
     {
-        items.append({text, m_x, m_y, m_page, m_line, m_font});
+        if (m_drawing)
+            items.append({text, m_x, m_y, m_page, m_line, m_font});
         m_x += static_cast<double>(text.size()) * columnWidth();
     }
     void column(int n) override
@@ -80,12 +82,35 @@ public:
         m_y += lineHeight();
         ++m_line;
     }
+    // An image fills its box; only a file that is not there counts as unreadable.
+    bool image(const QString& path, double width, double height) override
+    {
+        if (!QFileInfo::exists(path))
+            return false;
+        if (m_drawing)
+            items.append({QStringLiteral("[image %1 %2x%3]")
+                              .arg(QFileInfo(path).fileName())
+                              .arg(width)
+                              .arg(height),
+                          m_x, m_y, m_page, m_line, m_font});
+        m_x = 0;
+        m_y += height;
+        return true;
+    }
     void newPage() override
     {
         ++m_page;
         m_x = m_y = m_line = 0;
     }
     int page() const override { return m_page; }
+    void setDrawing(bool on) override
+    {
+        if (!on)
+            m_fontBeforeCount = m_font;
+        else if (!m_drawing)
+            m_font = m_fontBeforeCount, m_x = m_y = m_line = 0, m_page = 1;
+        m_drawing = on;
+    }
     void endDocument() override { ended = true; }
 
     double x() const override { return m_x; }
@@ -106,7 +131,8 @@ public:
     bool underline() const override { return m_font.underline; }
 
 private:
-    Font m_font;
+    Font m_font, m_fontBeforeCount;
+    bool m_drawing = true;
     double m_x = 0, m_y = 0, m_pageHeight = LetterPortrait;
     int m_page = 1, m_line = 0;
 };

@@ -95,6 +95,11 @@ public:
         m_requests << request;
         return m_answer;
     }
+    std::optional<QString> openFile(QWidget*, const Platform::SaveFileRequest& request) override
+    {
+        m_requests << request;
+        return m_answer ? std::optional(m_answer->path) : std::nullopt;
+    }
     // The next answers: a path and the filter chosen, or nothing for Cancel.
     void setAnswer(std::optional<Platform::SaveFileAnswer> answer) { m_answer = std::move(answer); }
     const QList<Platform::SaveFileRequest>& requests() const { return m_requests; }

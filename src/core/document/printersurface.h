@@ -40,6 +40,18 @@ public:
     virtual bool italic() const = 0;
     virtual bool underline() const = 0;
 
+    // Draws the image file at the current position, scaled to fit a box of width by
+    // height twips with its proportions kept, and moves to the left edge below it.
+    // A file that is missing or holds no image the surface reads draws nothing and
+    // moves nowhere: false.
+    virtual bool image(const QString& path, double width, double height) = 0;
+
+    // While off, the document is only laid out: print() and image() move the position
+    // and newPage() counts the page, but nothing reaches the pages. Turning it on
+    // again starts over at the top of page 1 in the font the surface had when it was
+    // turned off.
+    virtual void setDrawing(bool on) = 0;
+
     virtual void newPage() = 0;
     virtual int page() const = 0;
     // Ends the document: the job goes to the printer (or the file).

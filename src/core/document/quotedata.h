@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -73,6 +74,35 @@ struct QuoteData
     // and the terms and conditions; empty for none.
     QString logoPath;
     QString terms;
+
+    // The quote's number as documents show it, with its revision when above 1:
+    // "2026-0042", "2026-0042 rev. 2".
+    QString numberText() const
+    {
+        return revision > 1 ? quoteNumber + QStringLiteral(" rev. %1").arg(revision) : quoteNumber;
+    }
+
+    // The terms as printed: their own lines, each broken at blanks into lines of at most
+    // `width` characters (a word longer than that is kept whole).
+    QStringList termsLines(int width) const
+    {
+        QStringList lines;
+        for (const QString& paragraph :
+             QString(terms).replace(QLatin1Char('\r'), QString()).split(QLatin1Char('\n'))) {
+            QString line;
+            for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+                if (!line.isEmpty() && line.size() + 1 + word.size() > width) {
+                    lines << line;
+                    line.clear();
+                } else if (!line.isEmpty()) {
+                    line += QLatin1Char(' ');
+                }
+                line += word;
+            }
+            lines << line;
+        }
+        return lines;
+    }
 
     // City, state and zip code on one line, with whichever of them are filled:
     // "Boston, MA   02101", "London   SW1A 1AA". `comma` follows the city when a state

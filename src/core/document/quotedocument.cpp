@@ -23,6 +23,11 @@ bool holdsDate(const std::optional<QDate>& date)
     return date && date->isValid();
 }
 
+QString pageOf(int page, int pages)
+{
+    return QStringLiteral("    Page %1 of %2").arg(page).arg(pages);
+}
+
 // A value padded with blanks in front to the field's width; a longer value is
 // printed whole. Printed in Courier New, so the right ends of a column line up.
 QString rightAligned(const QString& value, int width)
@@ -35,7 +40,9 @@ QString rightAligned(const QString& value, int width)
 class Composer
 {
 public:
-    Composer(PrinterSurface& surface, const QuoteData& data) : m_surface(surface), m_data(data) {}
+    Composer(PrinterSurface& surface, const QuoteData& data, int pages)
+        : m_surface(surface), m_data(data), m_pages(pages)
+    {}
 
     void compose();
 
@@ -67,10 +74,12 @@ private:
     }
     void atMargin() { m_surface.setX(m_margin); }
     QString money(const QString& value, int width) const { return m_data.money(value, width); }
-    void checkNewPage() { CheckNewPage(m_surface, m_data); }
+    void checkNewPage() { CheckNewPage(m_surface, m_data, m_pages); }
     void keepLineOnPage();
 
     void title();
+    void reference();
+    void referenceLine(const QString& label, const QString& text);
     void takeMargin();
     void company();
     void customer();
@@ -83,11 +92,13 @@ private:
     void additionalCharges();
     void totals();
     void finalQuote();
+    void terms();
     void remarks();
     void quotedBy();
 
     PrinterSurface& m_surface;
     const QuoteData& m_data;
+    int m_pages; // the document's pages, 0 when its pages are not counted
     double m_margin = 0;
     double m_tallestLine = 0;
     // The line keepLineOnPage() last looked at, and the page that holds a line of the
@@ -105,6 +116,9 @@ void Composer::compose()
         m_surface.setFontName(name);
         m_tallestLine = std::max(m_tallestLine, m_surface.lineHeight());
     }
+    // The logo goes at the head of the first page; one that cannot be read is left out.
+    if (!isBlank(m_data.logoPath))
+        m_surface.image(m_data.logoPath, LogoWidthTwips, LogoHeightTwips);
     title();
     takeMargin();
     if (m_data.printCompany)
@@ -130,6 +144,8 @@ void Composer::compose()
     checkNewPage();
     finalQuote();
     checkNewPage();
+    if (!m_data.terms.trimmed().isEmpty())
+        terms();
     if (!m_data.remarks.isEmpty())
         remarks();
     if (!isBlank(m_data.quotedBy))
@@ -153,7 +169,7 @@ void Composer::keepLineOnPage()
         const bool bold = m_surface.bold();
         const bool italic = m_surface.italic();
         const bool underline = m_surface.underline();
-        runningHeader(m_surface, m_data);
+        runningHeader(m_surface, m_data, m_pages);
         font(name, size, bold, italic, underline);
         m_surface.setX(x);
     }
@@ -170,8 +186,38 @@ void Composer::title()
     column(72);
     m_surface.setUnderline(false);
     print(Format::shortDate(m_data.today));
+    if (m_pages > 0)
+        print(pageOf(1, m_pages));
     endLine();
+    reference();
     endLine(2);
+}
+
+// The quote's number and the last day it is valid, each when the quote has it, under
+// the title.
+void Composer::reference()
+{
+    const bool numbered = !isBlank(m_data.quoteNumber);
+    const bool dated = holdsDate(m_data.validUntil);
+    if (!numbered && !dated)
+        return;
+    font(Arial, 10, true, false, false);
+    endLine();
+    if (numbered)
+        referenceLine(QStringLiteral("Quote No.:"), m_data.numberText());
+    if (dated)
+        referenceLine(QStringLiteral("Valid Until:"), Format::longDate(*m_data.validUntil));
+}
+
+void Composer::referenceLine(const QString& label, const QString& text)
+{
+    column(12);
+    print(label);
+    column(30);
+    m_surface.setBold(false);
+    print(text);
+    endLine();
+    m_surface.setBold(true);
 }
 
 void Composer::takeMargin()
@@ -515,6 +561,21 @@ void Composer::finalQuote()
     endLine();
 }
 
+void Composer::terms()
+{
+    endLine();
+    m_surface.setBold(true);
+    atMargin(QStringLiteral("Terms:"));
+    endLine();
+    m_surface.setBold(false);
+    m_surface.setFontSize(8);
+    for (const QString& line : m_data.termsLines(TermsLineLength)) {
+        atMargin(line);
+        endLine();
+    }
+    m_surface.setFontSize(10);
+}
+
 void Composer::remarks()
 {
     const QString& remarks = m_data.remarks;
@@ -554,17 +615,25 @@ void Composer::quotedBy()
 
 void compose(PrinterSurface& surface, const QuoteData& data)
 {
-    Composer(surface, data).compose();
+    int pages = 0;
+    if (!isBlank(data.quoteNumber)) {
+        surface.setDrawing(false);
+        // Counted with page texts of their own, which move no line.
+        Composer(surface, data, 1).compose();
+        pages = surface.page();
+        surface.setDrawing(true);
+    }
+    Composer(surface, data, pages).compose();
 }
 
-void CheckNewPage(PrinterSurface& surface, const QuoteData& data)
+void CheckNewPage(PrinterSurface& surface, const QuoteData& data, int pages)
 {
     if (surface.y() < PageBreakTwips)
         return;
-    runningHeader(surface, data);
+    runningHeader(surface, data, pages);
 }
 
-void runningHeader(PrinterSurface& surface, const QuoteData& data)
+void runningHeader(PrinterSurface& surface, const QuoteData& data, int pages)
 {
     surface.newPage();
     surface.setFontName(Arial);
@@ -578,8 +647,12 @@ void runningHeader(PrinterSurface& surface, const QuoteData& data)
     surface.column(72);
     surface.setUnderline(false);
     surface.print(Format::shortDate(data.today));
-    surface.print(QStringLiteral("    Page "));
-    surface.print(Format::numberItem(surface.page()));
+    if (pages > 0) {
+        surface.print(pageOf(surface.page(), pages));
+    } else {
+        surface.print(QStringLiteral("    Page "));
+        surface.print(Format::numberItem(surface.page()));
+    }
     surface.endLine();
     surface.endLine();
     surface.endLine();

@@ -216,6 +216,16 @@ QStringList lines(const QuoteData& data)
     out.emptyLines();
     out.print(QStringLiteral("Brisklander For Windows")).column(72);
     out.line(Format::shortDate(data.today));
+    const bool numbered = !isBlank(data.quoteNumber);
+    const bool dated = data.validUntil && data.validUntil->isValid();
+    if (numbered || dated)
+        out.emptyLines();
+    if (numbered)
+        out.print(QStringLiteral("Quote No.:")).column(20).line(data.numberText());
+    if (dated)
+        out.print(QStringLiteral("Valid Until:"))
+            .column(20)
+            .line(Format::longDate(*data.validUntil));
     out.emptyLines(2);
 
     if (data.printCompany)
@@ -248,6 +258,13 @@ QStringList lines(const QuoteData& data)
     out.print(QStringLiteral("Final Quote   =")).column(20);
     out.line(money(data, data.finalQuote, 12));
     out.emptyLines();
+
+    if (!data.terms.trimmed().isEmpty()) {
+        out.line(QStringLiteral("Terms:"));
+        for (const QString& line : data.termsLines(78))
+            out.line(line);
+        out.emptyLines();
+    }
 
     if (!data.remarks.isEmpty()) {
         out.emptyLines();

@@ -22,6 +22,36 @@ namespace {
 
 const QString SettingsSection = QStringLiteral("SETTINGS");
 const QString CompanySection = QStringLiteral("COMPANY");
+const QString QuotesSection = QStringLiteral("QUOTES");
+
+// The texts of section QUOTES, stored by SettingsText::text().
+struct QuoteText
+{
+    const char* key;
+    QString AppSettings::*field;
+};
+const QuoteText QuoteTexts[] = {{"LOGO", &AppSettings::LOGO},
+                                {"TERMS", &AppSettings::TERMS},
+                                {"MAILSUBJECT", &AppSettings::MAILSUBJECT},
+                                {"MAILBODY", &AppSettings::MAILBODY}};
+
+// The text SettingsText::text() stored: "\n" a line feed, "\r" a carriage return,
+// "\\" a backslash; any other backslash stays as it is.
+QString unescaped(const QString& stored)
+{
+    QString text;
+    text.reserve(stored.size());
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const QChar next = i + 1 < stored.size() ? stored.at(i + 1) : QChar();
+        if (stored.at(i) != u'\\' || (next != u'n' && next != u'r' && next != u'\\')) {
+            text += stored.at(i);
+            continue;
+        }
+        text += next == u'n' ? QChar(u'\n') : next == u'r' ? QChar(u'\r') : next;
+        ++i;
+    }
+    return text;
+}
 
 // Leading and trailing blanks removed; tabs and other white space stay.
 QString trimBlanks(const QString& text)
@@ -69,20 +99,23 @@ public:
         return read.value_or(fallback);
     }
 
-    // Rounded halves to even; a figure beyond the 32-bit range counts as no number.
-    qint32 integer(const char* key)
+    // Rounded halves to even; a figure outside [low, high] (by default the 32-bit
+    // range) counts as no number and gives `fallback`.
+    qint32 integer(const char* key, qint32 fallback = 0,
+                   qint32 low = std::numeric_limits<qint32>::min(),
+                   qint32 high = std::numeric_limits<qint32>::max(),
+                   const QString& section = SettingsSection)
     {
-        const QString text = value(key);
+        const QString text = value(key, section);
         std::optional<double> read = numeric(text);
         if (read) {
             read = Format::roundHalfEven(*read);
-            if (*read < std::numeric_limits<qint32>::min() ||
-                *read > std::numeric_limits<qint32>::max())
+            if (*read < low || *read > high)
                 read.reset();
         }
         if (!read) {
-            refuse(key, text, QStringLiteral("0"));
-            return 0;
+            refuse(key, text, QString::number(fallback));
+            return fallback;
         }
         return static_cast<qint32>(*read);
     }
@@ -99,9 +132,9 @@ public:
     }
 
 private:
-    QString value(const char* key) const
+    QString value(const char* key, const QString& section = SettingsSection) const
     {
-        return m_file.profileValue(SettingsSection, QString::fromLatin1(key));
+        return m_file.profileValue(section, QString::fromLatin1(key));
     }
 
     // An empty or missing value takes its default silently.
@@ -248,6 +281,13 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
     // The file is already read whole, so the order of the look-ups does not matter.
     for (const CompanyField& field : CompanyFields::All)
         s.company.*field.value = file.profileValue(CompanySection, QString(field.key));
+
+    s.VALIDITYDAYS = numbers.integer("VALIDITYDAYS", s.VALIDITYDAYS, 1, 365, QuotesSection);
+    for (const QuoteText& text : QuoteTexts) {
+        const QString stored = file.value(QuotesSection, QString::fromLatin1(text.key));
+        if (!stored.isEmpty())
+            s.*text.field = unescaped(stored);
+    }
     return s;
 }
 
@@ -300,6 +340,20 @@ QString flag(bool on)
     return on ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+QString text(const QString& value)
+{
+    QString stored = value;
+    stored.replace(u'\\', QStringLiteral("\\\\"))
+        .replace(u'\n', QStringLiteral("\\n"))
+        .replace(u'\r', QStringLiteral("\\r"));
+    const bool enclosed = stored.size() >= 2 &&
+                          (stored.front() == u'"' || stored.front() == u'\'') &&
+                          stored.back() == stored.front();
+    if (enclosed || trimBlanks(stored) != stored)
+        stored = u'"' + stored + u'"';
+    return stored;
+}
+
 } // namespace SettingsText
 
 SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& current,
@@ -347,6 +401,11 @@ SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& curren
     for (const CompanyField& field : CompanyFields::All)
         update(CompanySection, QString(field.key), current.company.*field.value,
                entered.company.*field.value, asIs);
+    update(QuotesSection, QStringLiteral("VALIDITYDAYS"), current.VALIDITYDAYS,
+           entered.VALIDITYDAYS, SettingsText::integer);
+    for (const QuoteText& text : QuoteTexts)
+        update(QuotesSection, QString::fromLatin1(text.key), current.*text.field,
+               entered.*text.field, SettingsText::text);
 
     const QByteArray after = file.contents();
     bool writeFile = result.ok && after != before;

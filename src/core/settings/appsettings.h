@@ -80,7 +80,9 @@ struct SettingsReadError
 // replacing it meanwhile gives the old or the new settings, never a mixture. Missing
 // keys and values that are not accepted take the record's defaults. Numeric values
 // that are there but read as no number are added to `unreadable`. Throws
-// SettingsReadError when the file cannot be read.
+// SettingsReadError when the file cannot be read. VALIDITYDAYS outside 1 to 365 is
+// listed too; the texts of QUOTES are read whole (no 254-character limit), and an
+// empty one takes its default.
 AppSettings readSettings(const QString& settingsPath,
                          QList<UnreadableSetting>* unreadable = nullptr);
 
@@ -102,6 +104,10 @@ QString quoteBase(QuoteBase base); // "NM" or "SM"
 QString integer(qint32 value);     // " 5000", "-5"
 QString number(double value);      // "2.7", "150", "0.35": plain form in every locale
 QString flag(bool on);             // "1" or "0"
+// A text on one line: a line break as the two characters "\n" (a carriage return
+// "\r"), a backslash doubled; in double quotes when blanks around it or quotes
+// enclosing it would otherwise be lost in reading.
+QString text(const QString& value);
 } // namespace SettingsText
 
 // Brings `current` and the settings file up to `entered`: each changed value is set

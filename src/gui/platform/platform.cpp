@@ -232,6 +232,18 @@ public:
             return std::nullopt;
         return SaveFileAnswer{dialog.selectedFiles().first(), dialog.selectedNameFilter()};
     }
+    std::optional<QString> openFile(QWidget* parent, const SaveFileRequest& request) override
+    {
+        QFileDialog dialog(parent, request.title);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters(request.filters);
+        if (!request.initialName.isEmpty())
+            dialog.selectFile(request.initialName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().first();
+    }
 };
 
 class QtPrintChooser final : public PrintChooser

@@ -118,6 +118,9 @@ public:
     // nothing when the user cancels.
     virtual std::optional<SaveFileAnswer> saveFile(QWidget* parent,
                                                    const SaveFileRequest& request) = 0;
+    // Asks for an existing file to read (the request's title and filters); nothing
+    // when the user cancels.
+    virtual std::optional<QString> openFile(QWidget* parent, const SaveFileRequest& request) = 0;
 };
 
 // The system print dialog: the user picks a printer, or printing to a file. With

@@ -21,9 +21,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -51,6 +53,25 @@ QLabel* captionFor(QLineEdit* field)
     auto* label = new QLabel(field->accessibleName());
     label->setBuddy(field);
     return label;
+}
+
+// A control named for screen readers by its caption and reached from the keyboard by
+// the caption's access key.
+QLabel* labelled(QWidget* control, QAnyStringView name, const QString& caption)
+{
+    control->setObjectName(name);
+    control->setAccessibleName(QString(caption).remove(u'&'));
+    auto* label = new QLabel(caption);
+    label->setBuddy(control);
+    return label;
+}
+
+// Several lines of text; Tab moves on rather than typing a tab.
+QPlainTextEdit* textBox()
+{
+    auto* box = new QPlainTextEdit;
+    box->setTabChangesFocus(true);
+    return box;
 }
 
 QLabel* explanation(const QString& text)
@@ -96,10 +117,12 @@ FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent),
     auto* charges = new QWidget;
     auto* taxes = new QWidget;
     auto* company = new QWidget;
+    auto* quotes = new QWidget;
     m_SSTab1->addTab(defaults, QStringLiteral("De&faults"));
     m_SSTab1->addTab(charges, QStringLiteral("&Additional Charges"));
     m_SSTab1->addTab(taxes, QStringLiteral("&Taxes"));
     m_SSTab1->addTab(company, QStringLiteral("Company &Info"));
+    m_SSTab1->addTab(quotes, QStringLiteral("&Quotes"));
 
     buildDefaultsTab(defaults);
     m_chargesFrame = new QGroupBox(QStringLiteral("Edit Additional Charges"));
@@ -108,6 +131,7 @@ FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent),
     (new QVBoxLayout(charges))->addWidget(m_chargesFrame);
     buildTaxesTab(taxes);
     buildCompanyTab(company);
+    buildQuotesTab(quotes);
     m_SSTab1->setTabToolTip(CompanyTab,
                             QStringLiteral("Company Information that appears on printed Quotes"));
 
@@ -133,11 +157,16 @@ FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent),
         showTabOnFocus(control, DefaultsTab);
     for (QLineEdit* field : m_companyFields)
         showTabOnFocus(field, CompanyTab);
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{m_TxtValidityDays, m_TxtLogo, m_CmdBrowseLogo, m_TxtTerms,
+                                         m_TxtMailSubject, m_TxtMailBody})
+        showTabOnFocus(control, QuotesTab);
 
     for (QLineEdit* field : {m_TxtDefaultChargeNM, m_TxtDefaultChargeSM, m_TxtMinBaseCharge,
                              m_TxtSegTax, m_TxtMinRunwayLength, m_TxtDefaultAirport})
         field->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &FrmSettings::focusMoved);
+    connect(m_CmdBrowseLogo, &QPushButton::clicked, this, &FrmSettings::CmdBrowseLogo_Click);
     connect(m_CmdSave, &QPushButton::clicked, this, &FrmSettings::CmdSave_Click);
     connect(m_CmdCancel, &QPushButton::clicked, this, &FrmSettings::CmdCancel_Click);
 
@@ -257,6 +286,54 @@ void FrmSettings::buildCompanyTab(QWidget* page)
     (new QVBoxLayout(page))->addWidget(frame);
 }
 
+void FrmSettings::buildQuotesTab(QWidget* page)
+{
+    m_TxtValidityDays = new QSpinBox;
+    m_TxtValidityDays->setRange(1, 365);
+    m_TxtLogo = new QLineEdit;
+    m_CmdBrowseLogo = new QPushButton(QStringLiteral("B&rowse..."));
+    m_CmdBrowseLogo->setObjectName(QStringLiteral("CmdBrowseLogo"));
+    m_CmdBrowseLogo->setAccessibleName(QStringLiteral("Browse for the logo"));
+    m_TxtTerms = textBox();
+    m_TxtMailSubject = new QLineEdit;
+    m_TxtMailBody = textBox();
+
+    auto* grid = new QGridLayout(page);
+    grid->addWidget(
+        labelled(m_TxtValidityDays, "TxtValidityDays", QStringLiteral("&Valid for (days):")), 0, 0);
+    grid->addWidget(m_TxtValidityDays, 0, 1, Qt::AlignLeft);
+    grid->addWidget(labelled(m_TxtLogo, "TxtLogo", QStringLiteral("&Logo:")), 1, 0);
+    auto* logo = new QHBoxLayout;
+    logo->addWidget(m_TxtLogo);
+    logo->addWidget(m_CmdBrowseLogo);
+    grid->addLayout(logo, 1, 1);
+    grid->addWidget(labelled(m_TxtTerms, "TxtTerms", QStringLiteral("Ter&ms:")), 2, 0,
+                    Qt::AlignTop);
+    grid->addWidget(m_TxtTerms, 2, 1);
+    grid->addWidget(
+        labelled(m_TxtMailSubject, "TxtMailSubject", QStringLiteral("E-mail s&ubject:")), 3, 0);
+    grid->addWidget(m_TxtMailSubject, 3, 1);
+    grid->addWidget(labelled(m_TxtMailBody, "TxtMailBody", QStringLiteral("E-mail &body:")), 4, 0,
+                    Qt::AlignTop);
+    grid->addWidget(m_TxtMailBody, 4, 1);
+    grid->addWidget(explanation(QStringLiteral("The subject and body may name the quote's parts: "
+                                               "{number}, {customer}, {route}, {total} and "
+                                               "{valid_until}.")),
+                    5, 1);
+}
+
+void FrmSettings::CmdBrowseLogo_Click()
+{
+    const std::optional<QString> path = Platform::fileChooser().openFile(
+        this, {QStringLiteral("Logo"),
+               {QStringLiteral("Images (*.png *.jpg *.jpeg *.bmp *.gif)"),
+                QStringLiteral("All Files (*)")},
+               QString(),
+               m_TxtLogo->text()});
+    if (path)
+        m_TxtLogo->setText(QDir::toNativeSeparators(*path));
+}
+
 void FrmSettings::showTabOnFocus(QWidget* control, Tab tab)
 {
     m_focusTabs.insert(control, tab);
@@ -324,6 +401,11 @@ void FrmSettings::Form_Activate()
     m_ChkRoundMiles->setChecked(settings.ROUNDMILES);
     for (int i = 0; i < CompanyFields::Count; ++i)
         TypingLimit::setText(m_companyFields[i], settings.company.*CompanyFields::All[i].value);
+    m_TxtValidityDays->setValue(settings.VALIDITYDAYS);
+    m_TxtLogo->setText(settings.LOGO);
+    m_TxtTerms->setPlainText(settings.TERMS);
+    m_TxtMailSubject->setText(settings.MAILSUBJECT);
+    m_TxtMailBody->setPlainText(settings.MAILBODY);
     m_SSTab1->setCurrentIndex(DefaultsTab);
 
     try {
@@ -520,6 +602,11 @@ AppSettings FrmSettings::enteredSettings() const
     entered.DEFAULTAIRPORT = m_TxtDefaultAirport->text();
     for (int i = 0; i < CompanyFields::Count; ++i)
         entered.company.*CompanyFields::All[i].value = m_companyFields[i]->text();
+    entered.VALIDITYDAYS = m_TxtValidityDays->value();
+    entered.LOGO = m_TxtLogo->text();
+    entered.TERMS = m_TxtTerms->toPlainText();
+    entered.MAILSUBJECT = m_TxtMailSubject->text();
+    entered.MAILBODY = m_TxtMailBody->toPlainText();
     return entered;
 }
 

@@ -14,8 +14,10 @@ class CatalogGrid;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 class SettingsHost;
 struct AppSettings;
@@ -42,7 +44,8 @@ public:
         DefaultsTab = 0,
         ChargesTab = 1,
         TaxesTab = 2,
-        CompanyTab = 3
+        CompanyTab = 3,
+        QuotesTab = 4
     };
 
     explicit FrmSettings(SettingsHost* host, QWidget* parent = nullptr);
@@ -65,6 +68,9 @@ private:
     void buildDefaultsTab(QWidget* page);
     void buildTaxesTab(QWidget* page);
     void buildCompanyTab(QWidget* page);
+    void buildQuotesTab(QWidget* page);
+    // Asks for the logo's image file through the platform's file chooser.
+    void CmdBrowseLogo_Click();
     // The charge and tax grids in their frames, editing the catalogues in place
     // inside the dialog's one transaction.
     void buildCatalogGrids();
@@ -109,6 +115,12 @@ private:
     QCheckBox* m_ChkRoundMiles = nullptr;
     QLineEdit* m_TxtSegTax = nullptr;
     std::array<QLineEdit*, CompanyFields::Count> m_companyFields{}; // in the table's order
+    QSpinBox* m_TxtValidityDays = nullptr;
+    QLineEdit* m_TxtLogo = nullptr;
+    QPushButton* m_CmdBrowseLogo = nullptr;
+    QPlainTextEdit* m_TxtTerms = nullptr;
+    QLineEdit* m_TxtMailSubject = nullptr;
+    QPlainTextEdit* m_TxtMailBody = nullptr;
     QPushButton* m_CmdSave = nullptr;
     QPushButton* m_CmdCancel = nullptr;
 };

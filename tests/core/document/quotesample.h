@@ -4,7 +4,7 @@
 // line, '#' starting a comment. The names are the settings file's company keys
 // (CITY), the quote tool's customer options (customer-city) and the QuoteData members;
 // "route" and "charge" add a row of "|"-separated cells. A value in double quotes
-// keeps its blanks; "\r\n" stands for a line break.
+// keeps its blanks; "\r\n" stands for a line break. A logo is a file beside the samples.
 
 #include "core/document/customerfields.h"
 #include "core/document/quotedata.h"
@@ -29,13 +29,14 @@ inline void set(QuoteData& data, const QString& name, QString value)
     const QStringList names = QString("totalNM totalSM distanceCharge chargePerMile milesCaption "
                                       "baseCharge taxType taxAmount totalBaseCharge totAddCharges "
                                       "totTaxAddCharges totalCharges totalTaxes finalQuote remarks "
-                                      "quotedBy")
+                                      "quotedBy quoteNumber terms")
                                   .split(' ');
-    QString Q::*const members[] = {
-        &Q::totalNM,         &Q::totalSM,       &Q::distanceCharge,   &Q::chargePerMile,
-        &Q::milesCaption,    &Q::baseCharge,    &Q::taxType,          &Q::taxAmount,
-        &Q::totalBaseCharge, &Q::totAddCharges, &Q::totTaxAddCharges, &Q::totalCharges,
-        &Q::totalTaxes,      &Q::finalQuote,    &Q::remarks,          &Q::quotedBy};
+    QString Q::*const members[] = {&Q::totalNM,       &Q::totalSM,          &Q::distanceCharge,
+                                   &Q::chargePerMile, &Q::milesCaption,     &Q::baseCharge,
+                                   &Q::taxType,       &Q::taxAmount,        &Q::totalBaseCharge,
+                                   &Q::totAddCharges, &Q::totTaxAddCharges, &Q::totalCharges,
+                                   &Q::totalTaxes,    &Q::finalQuote,       &Q::remarks,
+                                   &Q::quotedBy,      &Q::quoteNumber,      &Q::terms};
     QHash<QString, QString*> texts;
     for (qsizetype i = 0; i < names.size(); ++i)
         texts.insert(names[i], &(data.*members[i]));
@@ -54,10 +55,16 @@ inline void set(QuoteData& data, const QString& name, QString value)
         data.route.append({cells[0], cells[1], cells[2], cells[3]});
     else if (name == "charge" && cells.size() == 6)
         data.charges.append({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]});
-    else if (name == "today" || name == "departureDate" || name == "returnDate")
+    else if (name == "today" || name == "departureDate" || name == "returnDate" ||
+             name == "validUntil")
         (name == "today"           ? data.today
          : name == "departureDate" ? data.departureDate.emplace()
-                                   : data.returnDate.emplace()) = date;
+         : name == "returnDate"    ? data.returnDate.emplace()
+                                   : data.validUntil.emplace()) = date;
+    else if (name == "logoPath")
+        data.logoPath = QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/document/data/") + value;
+    else if (name == "revision")
+        data.revision = value.toInt();
     else if (name == "minBaseCharge")
         data.minBaseCharge = value.toDouble();
     else if (name == "taxPercent")

@@ -81,7 +81,7 @@ private slots:
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<AppSettings>("expected");
         QTest::addColumn<QString>("used"); // empty: nothing listed
-        const auto row = [](const char* name, const char* line, const AppSettings& expected,
+        const auto row = [](const char* name, const QByteArray& line, const AppSettings& expected,
                             const char* used = "", const QLocale& locale = English) {
             QTest::newRow(name) << locale << QByteArray(line) << expected
                                 << QString::fromLatin1(used);
@@ -122,6 +122,14 @@ private slots:
         row("company name keeps its blanks", "[company]\r\nname=\"  Acme  air \"",
             with(&CompanyDetails::NAME, u"  Acme  air "_s));
 
+        const auto days = [](qint32 value) { return with(&AppSettings::VALIDITYDAYS, value); };
+        row("valid for 365 days", "[QUOTES]\r\nVALIDITYDAYS=365", days(365));
+        row("valid for 366 days", "[QUOTES]\r\nVALIDITYDAYS=366", days(30), "30");
+        row("terms: breaks, backslashes, 300 characters",
+            "[QUOTES]\r\nTERMS=Net 30.\\nC:\\\\n\\q\\r\\n" + QByteArray(300, 'x'),
+            with(&AppSettings::TERMS, u"Net 30.\nC:\\n\\q\r\n"_s + QString(300, u'x')));
+        row("empty mail subject takes the default", "[QUOTES]\r\nMAILSUBJECT=", {});
+
         row("8,5 in English", "DEFAULTCHARGENM=8,5", nm(0), "0");
         row("1,500 in English", "DEFAULTCHARGENM=1,500", nm(1500));
         // The user's own form reads in it; a plain decimal is never read as grouping
@@ -147,7 +155,8 @@ private slots:
         QList<UnreadableSetting> expected;
         if (!used.isEmpty()) {
             const QList<QByteArray> parts = line.split('=');
-            expected.append({QString::fromLatin1(parts[0]), QString::fromLatin1(parts[1]), used});
+            expected.append({QString::fromLatin1(parts[0]).section(u'\n', -1),
+                             QString::fromLatin1(parts[1]), used});
         }
         QCOMPARE(unreadable, expected);
     }
@@ -182,11 +191,14 @@ private slots:
                             "\r\n[COMPANY]\r\nNAME=A\r\n"));
         QCOMPARE(SettingsText::integer(-5), u"-5"_s);
 
+        // Texts of QUOTES keep their line breaks, backslashes, blanks and quotes.
         path = fileWith(QByteArray());
         current = readSettings(path);
-        SaveSettings(path, current, Realistic);
         entered = Realistic;
         entered.SORTORDER = SortOrder::Id;
+        entered.VALIDITYDAYS = 45, entered.LOGO = u"C:\\new\\logo.png"_s;
+        entered.TERMS = u"  Net 30 days.\r\nNo refunds. "_s, entered.MAILSUBJECT = u"'Quote'"_s;
+        SaveSettings(path, current, entered);
         QCOMPARE(current, entered);
         QCOMPARE(readSettings(path), entered);
     }

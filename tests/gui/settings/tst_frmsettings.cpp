@@ -177,6 +177,31 @@ private slots:
             QVERIFY2(iniLines().contains(field.key + u'=' + saved.*field.value), field.key.data());
     }
 
+    // The Quotes tab from the keyboard: its access key, Browse giving the logo through the
+    // file chooser, terms of two lines left by Tab; Save writes them to the file.
+    void quotesTab()
+    {
+        open();
+        m_folder->services().fileChooser->setAnswer(Platform::SaveFileAnswer{"/logos/sky.png", {}});
+        QTest::keyClick(m_dialog.get(), Qt::Key_Q, Qt::AltModifier);
+        QTRY_COMPARE(child<QTabWidget>("SSTab1")->currentIndex(), int(FrmSettings::QuotesTab));
+        QTest::keyClick(m_dialog.get(), Qt::Key_R, Qt::AltModifier);
+        QTest::keyClick(m_dialog.get(), Qt::Key_M, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "Net 30 days.");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClicks(QApplication::focusWidget(), "No refunds.");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>("TxtMailSubject"));
+        save();
+        const QStringList lines = iniLines();
+        for (const char* line : {
+                 "[QUOTES]",
+                 "LOGO=/logos/sky.png",
+                 R"(TERMS=Net 30 days.\nNo refunds.)",
+             })
+            QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
+    }
+
     // Leaving a field formats it; the keys it cannot take are dropped as typed.
     void leaveRules_data() { addTableRows(u"gui/settings/frmsettings-leave.txt"_s); }
     void leaveRules()
@@ -318,6 +343,7 @@ private slots:
             QVERIFY(QFile::setPermissions(appContext().SettingsPath, QFile::ReadOwner));
         }
         type("TxtCompany", "Hudson Air");
+        typeInto(*m_dialog, u"TxtTerms"_s, u"Net 30"_s);
         const int messages = reason.isEmpty() ? 0 : fault == "host" || fault == "full" ? 2 : 1;
         for (int answer = 0; answer < messages; ++answer)
             prompter().setNextAnswer(Button::Ok);
@@ -329,6 +355,7 @@ private slots:
         const auto& shown = prompter().messages();
         QCOMPARE(shown.size(), messages);
         QCOMPARE(appSettings().company.NAME, reason.isEmpty() ? QString() : u"Hudson Air"_s);
+        QCOMPARE(appSettings().TERMS, reason.isEmpty() ? QString() : u"Net 30"_s);
         if (reason.isEmpty())
             return;
         QString why;
@@ -354,7 +381,7 @@ private slots:
         m_host.failBasis = false;
         open();
         save();
-        QVERIFY(iniLines().contains("NAME=Hudson Air"));
+        QVERIFY(iniLines().contains("NAME=Hudson Air") && iniLines().contains("TERMS=Net 30"));
     }
 };
 
