@@ -98,9 +98,4 @@ QString actionRefusal(QuoteStatus status, QuoteAction action)
     return QString();
 }
 
-QString displayNumber(const QString& number, int revision)
-{
-    return revision > 1 ? number + QStringLiteral(" rev. ") + QString::number(revision) : number;
-}
-
 } // namespace QuoteRules

@@ -85,10 +85,6 @@ QString quoteNumber(int year, int sequence);
 // "2026-0042", "2026-0042 rev. 2".
 QString displayNumber(const QString& number, int revision);
 
-// The number as documents show it: "2026-0042", with its revision when above 1
-// ("2026-0042 rev. 2").
-QString displayNumber(const QString& number, int revision);
-
 // The status shown for a quote stored with `status` that is valid until `validUntil`.
 QuoteStatus shownStatus(QuoteStatus status, const QDate& validUntil, const QDate& today);
 
