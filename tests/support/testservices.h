@@ -143,6 +143,23 @@ private:
     QStringList m_docNames;
 };
 
+// The mail program: records each message it is given; started unless told otherwise.
+class ScriptedMailer final : public Platform::Mailer
+{
+public:
+    bool compose(const QStringList& arguments) override
+    {
+        m_messages << arguments;
+        return m_starts;
+    }
+    void setStarts(bool starts) { m_starts = starts; }
+    const QList<QStringList>& messages() const { return m_messages; }
+
+private:
+    QList<QStringList> m_messages;
+    bool m_starts = true;
+};
+
 // Installs the scripted services for the life of the object and puts the previous
 // ones back afterwards.
 class TestServices
@@ -160,6 +177,7 @@ public:
     std::shared_ptr<RecordingProcess> process = std::make_shared<RecordingProcess>();
     std::shared_ptr<ScriptedFileChooser> fileChooser = std::make_shared<ScriptedFileChooser>();
     std::shared_ptr<ScriptedPrintChooser> printChooser = std::make_shared<ScriptedPrintChooser>();
+    std::shared_ptr<ScriptedMailer> mailer = std::make_shared<ScriptedMailer>();
 
 private:
     Platform::Services m_previous;

@@ -91,8 +91,8 @@ QString pdfPath(const QString& programFolder, const QuoteData& quote)
 QStringList mailArguments(const QString& subject, const QString& body, const QString& attachment,
                           const QString& address)
 {
-    QStringList arguments = {QStringLiteral("--subject"), subject, QStringLiteral("--body"),
-                             body, QStringLiteral("--attach"), attachment};
+    QStringList arguments = {QStringLiteral("--subject"), subject,   QStringLiteral("--body"), body,
+                             QStringLiteral("--attach"),  attachment};
     const QString to = address.trimmed();
     // An address that looks like an option is handed over as a mailto address.
     if (!to.isEmpty())

@@ -95,6 +95,8 @@ void Brisklander::buildMenus()
     connect(m_history, &RouteHistory::canUndoChanged, m_mnuUndo, &QAction::setEnabled);
     m_mnuPrint = entry(m_mnufile, "mnuPrint", QStringLiteral("&Print Quote"));
     connect(m_mnuPrint, &QAction::triggered, this, &Brisklander::mnuPrint_Click);
+    m_mnuMail = entry(m_mnufile, "mnuMail", QStringLiteral("Send by &E-mail..."));
+    connect(m_mnuMail, &QAction::triggered, this, &Brisklander::mnuMail_Click);
     m_mnufile->addSeparator();
     m_mnuSettings = entry(m_mnufile, "mnuSettings", QStringLiteral("&Settings"));
     connect(m_mnuSettings, &QAction::triggered, this, &Brisklander::mnuSettings_Click);
@@ -103,6 +105,7 @@ void Brisklander::buildMenus()
             &Brisklander::mnuexit_Click);
     connect(m_mnufile, &QMenu::aboutToShow, this, &Brisklander::mnufile_Click);
     m_mnuPrint->setEnabled(false);
+    m_mnuMail->setEnabled(false);
 
     m_mnuAirports = menuBar()->addMenu(QStringLiteral("&Airports"));
     m_mnuAirports->setObjectName(QStringLiteral("mnuAirports"));
@@ -242,10 +245,22 @@ void Brisklander::mnuexit_Click()
 
 void Brisklander::mnuPrint_Click()
 {
+    openPrintWindow(false);
+}
+
+void Brisklander::mnuMail_Click()
+{
+    openPrintWindow(true);
+}
+
+void Brisklander::openPrintWindow(bool mail)
+{
     if (m_route->count() < 2)
         return;
     Platform::pointer().setBusy();
     FrmPrint dialog([this] { return quoteData(); }, this);
+    if (mail)
+        dialog.offerMail();
     dialog.exec();
     Platform::pointer().setNormal();
 }
@@ -268,6 +283,7 @@ void Brisklander::mnuAbout_Click()
 void Brisklander::mnufile_Click()
 {
     m_mnuPrint->setEnabled(m_route->count() >= 2);
+    m_mnuMail->setEnabled(m_route->count() >= 2);
 }
 
 void Brisklander::mnuAirports_Click()

@@ -60,15 +60,18 @@ void TestQuoteMail::fileName_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("revision 2") << "2026-0042" << 2 << "Harborview Air"
                                 << "2026-0042 rev 2 Harborview Air.pdf";
-    QTest::newRow("first revision") << "2026-0042" << 1 << " Acme " << "2026-0042 Acme.pdf";
-    QTest::newRow("not kept, no customer: the route") << "" << 0 << "" << "KTEB-KBOS.pdf";
+    QTest::newRow("first revision") << "2026-0042" << 1 << " Acme "
+                                    << "2026-0042 Acme.pdf";
+    QTest::newRow("not kept, no customer: the route") << "" << 0 << ""
+                                                      << "KTEB-KBOS.pdf";
     QTest::newRow("refused characters") << "2026-0042" << 1 << "A/B\\C:D*E?F\"G<H>I|J\tK"
                                         << "2026-0042 A_B_C_D_E_F_G_H_I_J_K.pdf";
     QTest::newRow("leading out of the folder") << "" << 0 << "../../etc/passwd"
                                                << "_.._etc_passwd.pdf";
-    QTest::newRow("dots only") << "" << 0 << ".." << "Quote.pdf";
-    QTest::newRow("long name cut") << "2026-0042" << 1 << QString(200, 'x')
-                                   << "2026-0042 " + QString(110, 'x') + ".pdf";
+    QTest::newRow("dots only") << "" << 0 << ".."
+                               << "Quote.pdf";
+    QTest::newRow("long name cut")
+        << "2026-0042" << 1 << QString(200, 'x') << "2026-0042 " + QString(110, 'x') + ".pdf";
 }
 
 void TestQuoteMail::fileName()
@@ -89,8 +92,9 @@ void TestQuoteMail::fileName()
 
 void TestQuoteMail::mailArguments()
 {
-    QCOMPARE(QuoteMail::mailArguments("S t", "B\nb", "/q/a b.pdf", " a@b.c "),
-             QStringList({"--subject", "S t", "--body", "B\nb", "--attach", "/q/a b.pdf", "a@b.c"}));
+    QCOMPARE(
+        QuoteMail::mailArguments("S t", "B\nb", "/q/a b.pdf", " a@b.c "),
+        QStringList({"--subject", "S t", "--body", "B\nb", "--attach", "/q/a b.pdf", "a@b.c"}));
     QCOMPARE(QuoteMail::mailArguments("S", "B", "/q/a.pdf", "").size(), 6);
     QCOMPARE(QuoteMail::mailArguments("S", "B", "/q/a.pdf", "--cc=x@y").last(), "mailto:--cc=x@y");
 }

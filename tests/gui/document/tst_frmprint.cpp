@@ -1,21 +1,31 @@
+#include "core/db/schema.h"
+#include "core/db/workspace.h"
 #include "core/document/customerfields.h"
+#include "core/register/customerbook.h"
+#include "core/settings/appsettings.h"
+#include "gui/appcontext.h"
 #include "gui/document/datefield.h"
 #include "gui/document/frmprint.h"
 #include "gui/document/printdialogstate.h"
 #include "support/child.h"
+#include "support/programfolder.h"
 #include "support/systemfaults.h"
 #include "support/tablerows.h"
 #include "support/testfiles.h"
 #include "support/testservices.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTimer>
 
@@ -107,6 +117,8 @@ private slots:
     void cleanup()
     {
         m_dialog.reset();
+        appContext() = AppContext();
+        appSettings() = AppSettings();
         const auto unexpected = m_services->prompter->unexpected();
         const bool busy = m_services->pointer->isBusy();
         m_services.reset();
@@ -160,7 +172,8 @@ private slots:
         QStringList order = {"DCDateFlight", "DCDateReturn", "TxtQuotedBy", "ChkComp"};
         for (const CustomerField& field : PrintFields::Customer)
             order << field.controlName;
-        order += {"TxtQuoteRemarks", "CmdPrint", "CmdPrintFile", "CmdClear", "CmdCancel"};
+        order +=
+            {"TxtQuoteRemarks", "CmdPrint", "CmdPrintFile", "CmdMail", "CmdClear", "CmdCancel"};
         FrmPrint& dialog = openDialog();
         QRect previous;
         for (qsizetype i = 0; i <= order.size(); ++i) {
@@ -383,6 +396,132 @@ private slots:
         QCOMPARE(TestFiles::contentOf(path), QByteArray("kept"));
         QCOMPARE(QDir(folder).entryList(QDir::Files),
                  QStringList({"filler", row[0], "victim"}).mid(readOnly ? 1 : 0));
+    }
+
+    // The name's first letters propose the kept customers, name and city; Down and
+    // Enter pick one, which fills every customer field.
+    void customerBookProposesKeptCustomers()
+    {
+        ProgramFolder folder;
+        QVERIFY(folder.open());
+        QuoteData::Customer kept;
+        for (int i = 0; i < PrintFields::CustomerCount; ++i)
+            kept.*PrintFields::Customer[i].data = QChar('A' + i); // the city a "D"
+        kept.Name = "Harborview Air";
+        const QuoteData::Customer picked = kept;
+        {
+            auto database = appContext().Workspace->openDatabase(folder.databasePath());
+            Schema::createRegisterTables(*database);
+            for (const QString other : {"Harbour Ltd", "Zephyr", ""}) {
+                CustomerBook::remember(*database, kept);
+                kept.Name = other;
+            }
+        }
+        FrmPrint& dialog = openDialog();
+        auto* name = child<QLineEdit>(dialog, "TxtCustomerName");
+        name->setFocus();
+        QTest::keyClicks(name, "hARB");
+        QAbstractItemView* list = name->completer()->popup();
+        QTRY_VERIFY(list->isVisible());
+        QCOMPARE(list->model()->rowCount(), 2);
+        QCOMPARE(list->model()->index(0, 0).data().toString(), "Harborview Air — D");
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_VERIFY(!list->isVisible());
+        for (const CustomerField& field : PrintFields::Customer)
+            QCOMPARE(child<QLineEdit>(dialog, field.controlName.data())->text(),
+                     picked.*field.data);
+    }
+
+    // Send by E-mail writes the quote's PDF into the quotes folder and hands it to the
+    // mail program (xdg-email) with the customer's address and the filled templates,
+    // each one argument; the operator's answer that the e-mail went tells the frame.
+    void sendByMail_data()
+    {
+        QTest::addColumn<Button>("answer");
+        QTest::newRow("went") << Button::Yes;
+        QTest::newRow("did not go") << Button::No;
+    }
+    void sendByMail()
+    {
+        QFETCH(Button, answer);
+        Platform::Services qt;
+        qt.mailer = Platform::qtServices().mailer;
+        Platform::install(qt);
+        QTemporaryDir dir;
+        const QString script = dir.filePath("bin/xdg-email");
+        QVERIFY(QDir().mkpath(dir.filePath("bin")) &&
+                writeFile(script, "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"$0.arguments\"\n") &&
+                QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        qputenv("PATH", QFile::encodeName(dir.filePath("bin")) + ':' + path);
+        appContext().ProgramFolder = dir.path();
+        appSettings().MAILSUBJECT = "{route} {number}";
+        appSettings().MAILBODY = "Dear {customer},\n{total}";
+        m_services->prompter->setNextAnswer(answer);
+        FrmPrint& dialog = openDialog();
+        typeInto(child<QLineEdit>(dialog, "TxtCustomerName"), "Harborview/Air");
+        typeInto(child<QLineEdit>(dialog, "TxtCustomerEmail"), "ops@harborview.example");
+        QSignalSpy sent(&dialog, &FrmPrint::quoteSent);
+        QTest::keyClick(&dialog, Qt::Key_E, Qt::AltModifier);
+        const QString pdf = dir.filePath("quotes/Harborview_Air.pdf");
+        QCOMPARE(TestFiles::contentOf(script + ".arguments").split('\0'),
+                 QByteArrayList({"--subject", "KTEB-KBOS ", "--body", "Dear Harborview/Air,\n",
+                                 "--attach", pdf.toUtf8(), "ops@harborview.example", ""}));
+        QVERIFY(TestFiles::contentOf(pdf).startsWith("%PDF"));
+        QVERIFY(sameMessage(m_services->prompter->messages().value(0), Icon::Question,
+                            "Send by E-mail", "Did the e-mail with the quote go?\r\r" + pdf,
+                            Button::Yes));
+        QCOMPARE(m_services->prompter->messages()[0].buttons, Button::Yes | Button::No);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(sent.size(), answer == Button::Yes ? 1 : 0);
+        if (!sent.isEmpty())
+            QCOMPARE(sent[0][0].value<QuoteData>().customer.Name, "Harborview/Air");
+    }
+
+    // A quotes folder that cannot be written to is reported and starts no mail
+    // program; where no mail program can be started, the operator is told which file to
+    // attach and the folder is opened.
+    void sendByMailFails_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("read-only quotes folder") << true;
+        QTest::newRow("no mail program") << false;
+    }
+    void sendByMailFails()
+    {
+        QFETCH(bool, readOnly);
+        if (readOnly && !runningAsRoot())
+            QSKIP("needs root to mount a file system");
+        QTemporaryDir dir;
+        const QString quotes = dir.filePath("quotes"), pdf = quotes + "/KTEB-KBOS.pdf";
+        QVERIFY(QDir().mkpath(quotes));
+        std::optional<ReadOnlyFolder> folder;
+        if (readOnly)
+            QVERIFY(folder.emplace(quotes).isReadOnly());
+        appContext().ProgramFolder = dir.path();
+        m_services->mailer->setStarts(false);
+        m_services->prompter->setNextAnswer(Button::Ok);
+        FrmPrint& dialog = openDialog();
+        QTest::keyClick(&dialog, Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(m_services->prompter->messages().size(), 1);
+        const Platform::Message message = m_services->prompter->messages()[0];
+        if (readOnly) {
+            expectMessages(1, Icon::Critical, "Brisklander",
+                           "An Error Occurred:\r\rError Number = 75\rPath/File access error: " +
+                               QRegularExpression::escape(pdf) + ".*");
+            QVERIFY(m_services->mailer->messages().isEmpty() && dialog.isVisible());
+            QVERIFY(!QFile::exists(pdf));
+            return;
+        }
+        QVERIFY(sameMessage(message, Icon::Exclamation, "Send by E-mail",
+                            "No mail program could be started.\r\rThe quote is saved as\r" + pdf +
+                                "\r\rAttach it to an e-mail to the customer.",
+                            Button::Ok));
+        QCOMPARE(m_services->mailer->messages().size(), 1);
+        QCOMPARE(m_services->shell->opened(), QStringList(quotes));
+        QVERIFY(TestFiles::contentOf(pdf).startsWith("%PDF"));
     }
 };
 
