@@ -77,14 +77,17 @@ class TestFrmPrint : public QObject
     std::unique_ptr<TestServices> m_services;
     std::unique_ptr<FrmPrint> m_dialog;
 
-    // The window over a trip from Teterboro to Boston, as the main window hands it over.
-    FrmPrint& openDialog()
+    // The window over a trip from Teterboro to Boston, as the main window hands it over
+    // (`mail`: from Send by E-mail).
+    FrmPrint& openDialog(bool mail = false)
     {
         m_dialog = std::make_unique<FrmPrint>([] {
             QuoteData data;
             data.route = {{"KTEB", "Teterboro", "0.0", "0.0"}, {"KBOS", "Boston", "161.2", ""}};
             return data;
         });
+        if (mail)
+            m_dialog->offerMail();
         m_dialog->show();
         if (!QTest::qWaitForWindowActive(m_dialog.get()))
             qFatal("the print window did not become active");
@@ -439,12 +442,14 @@ private slots:
     void sendByMail_data()
     {
         QTest::addColumn<Button>("answer");
-        QTest::newRow("went") << Button::Yes;
-        QTest::newRow("did not go") << Button::No;
+        QTest::addColumn<bool>("fromMenu"); // opened ready for Enter, as the Quote menu does
+        QTest::newRow("went") << Button::Yes << false;
+        QTest::newRow("did not go, from the menu") << Button::No << true;
     }
     void sendByMail()
     {
         QFETCH(Button, answer);
+        QFETCH(bool, fromMenu);
         Platform::Services qt;
         qt.mailer = Platform::qtServices().mailer;
         Platform::install(qt);
@@ -460,11 +465,12 @@ private slots:
         appSettings().MAILSUBJECT = "{route} {number}";
         appSettings().MAILBODY = "Dear {customer},\n{total}";
         m_services->prompter->setNextAnswer(answer);
-        FrmPrint& dialog = openDialog();
-        typeInto(child<QLineEdit>(dialog, "TxtCustomerName"), "Harborview/Air");
-        typeInto(child<QLineEdit>(dialog, "TxtCustomerEmail"), "ops@harborview.example");
+        printDialogState().Customer.Name = "Harborview/Air";
+        printDialogState().Customer.Email = "ops@harborview.example";
+        FrmPrint& dialog = openDialog(fromMenu);
         QSignalSpy sent(&dialog, &FrmPrint::quoteSent);
-        QTest::keyClick(&dialog, Qt::Key_E, Qt::AltModifier);
+        QTest::keyClick(QApplication::focusWidget(), fromMenu ? Qt::Key_Return : Qt::Key_E,
+                        fromMenu ? Qt::NoModifier : Qt::AltModifier);
         const QString pdf = dir.filePath("quotes/Harborview_Air.pdf");
         QCOMPARE(TestFiles::contentOf(script + ".arguments").split('\0'),
                  QByteArrayList({"--subject", "KTEB-KBOS ", "--body", "Dear Harborview/Air,\n",
