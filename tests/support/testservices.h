@@ -143,21 +143,16 @@ private:
     QStringList m_docNames;
 };
 
-// The mail program: records each message it is given; started unless told otherwise.
-class ScriptedMailer final : public Platform::Mailer
+// The mail program: records each message it is given; none starts unless `starts`.
+struct ScriptedMailer final : Platform::Mailer
 {
-public:
     bool compose(const QStringList& arguments) override
     {
-        m_messages << arguments;
-        return m_starts;
+        messages << arguments;
+        return starts;
     }
-    void setStarts(bool starts) { m_starts = starts; }
-    const QList<QStringList>& messages() const { return m_messages; }
-
-private:
-    QList<QStringList> m_messages;
-    bool m_starts = true;
+    QList<QStringList> messages;
+    bool starts = true;
 };
 
 // Installs the scripted services for the life of the object and puts the previous
