@@ -32,8 +32,8 @@ void ScriptedPointer::setNormal()
 
 TestServices::TestServices()
 {
-    m_previous = Platform::install(
-        Platform::Services{prompter, pointer, shell, clock, process, fileChooser, printChooser});
+    m_previous = Platform::install(Platform::Services{prompter, pointer, shell, clock, process,
+                                                      fileChooser, printChooser, mailer});
 }
 
 TestServices::~TestServices()

@@ -148,6 +148,18 @@ private:
     QStringList m_docNames;
 };
 
+// The mail program: records each message it is given; none starts unless `starts`.
+struct ScriptedMailer final : Platform::Mailer
+{
+    bool compose(const QStringList& arguments) override
+    {
+        messages << arguments;
+        return starts;
+    }
+    QList<QStringList> messages;
+    bool starts = true;
+};
+
 // Installs the scripted services for the life of the object and puts the previous
 // ones back afterwards.
 class TestServices
@@ -165,6 +177,7 @@ public:
     std::shared_ptr<RecordingProcess> process = std::make_shared<RecordingProcess>();
     std::shared_ptr<ScriptedFileChooser> fileChooser = std::make_shared<ScriptedFileChooser>();
     std::shared_ptr<ScriptedPrintChooser> printChooser = std::make_shared<ScriptedPrintChooser>();
+    std::shared_ptr<ScriptedMailer> mailer = std::make_shared<ScriptedMailer>();
 
 private:
     Platform::Services m_previous;

@@ -604,7 +604,7 @@ int runList(const Folder& folder, const QCommandLineParser& parser, QTextStream&
     line(QStringLiteral("Number"), QStringLiteral("Date"), QStringLiteral("Customer"),
          QStringLiteral("Route"), QStringLiteral("Final Quote"), QStringLiteral("Status"));
     for (const QuoteListEntry& entry : entries)
-        line(QuoteRules::displayNumber(entry.number, entry.revision),
+        line(QuoteData::numberText(entry.number, entry.revision),
              entry.created.date().toString(Qt::ISODate), entry.customerName, entry.route,
              currencySymbol() + entry.finalQuote, QuoteRules::statusName(entry.shown));
     return Priced;
@@ -627,7 +627,7 @@ int runShow(const Folder& folder, const QCommandLineParser& parser, QTextStream&
         out << QJsonDocument(jsonOf(*quote)).toJson(QJsonDocument::Indented);
     } else if (!written) {
         const QJsonObject json = jsonOf(*quote);
-        out << "Quote " << QuoteRules::displayNumber(quote->number, quote->revision) << ", "
+        out << "Quote " << QuoteData::numberText(quote->number, quote->revision) << ", "
             << json[QStringLiteral("status")].toString() << ", valid until "
             << QLocale().toString(quote->validUntil, QLocale::ShortFormat) << "\n\n";
         printFigures(out, data);

@@ -77,10 +77,11 @@ struct QuoteData
 
     // The quote's number as documents show it, with its revision when above 1:
     // "2026-0042", "2026-0042 rev. 2".
-    QString numberText() const
+    static QString numberText(const QString& number, int revision)
     {
-        return revision > 1 ? quoteNumber + QStringLiteral(" rev. %1").arg(revision) : quoteNumber;
+        return revision > 1 ? number + QStringLiteral(" rev. %1").arg(revision) : number;
     }
+    QString numberText() const { return numberText(quoteNumber, revision); }
 
     // The terms as printed: their own lines, each broken at blanks into lines of at most
     // `width` characters (a word longer than that is kept whole).

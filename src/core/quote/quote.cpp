@@ -6,6 +6,8 @@ QuoteData Quote::documentData(const AppSettings& settings, const QString& curren
     QuoteData data;
     data.company = settings.company;
     data.minBaseCharge = settings.MINBASECHARGE;
+    data.logoPath = settings.LOGO;
+    data.terms = settings.TERMS;
     data.currencySymbol = currencySymbol;
     for (const RouteLeg& leg : m_route->legs())
         data.route << QuoteData::RouteRow{leg.stop.ID, leg.stop.NAME, leg.DistanceNM,

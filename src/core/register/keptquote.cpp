@@ -40,11 +40,6 @@ QString quoteNumber(int year, int sequence)
     return QStringLiteral("%1-%2").arg(year).arg(sequence, 4, 10, QLatin1Char('0'));
 }
 
-QString displayNumber(const QString& number, int revision)
-{
-    return revision > 1 ? QStringLiteral("%1 rev. %2").arg(number).arg(revision) : number;
-}
-
 QuoteStatus shownStatus(QuoteStatus status, const QDate& validUntil, const QDate& today)
 {
     const bool open = status == QuoteStatus::Draft || status == QuoteStatus::Sent;

@@ -81,9 +81,6 @@ std::optional<QuoteStatus> storedStatus(const QString& name);
 
 // The number of the sequence-th quote first kept in the year: "2026-0042".
 QString quoteNumber(int year, int sequence);
-// The number as documents and lists show it, with its revision when above 1:
-// "2026-0042", "2026-0042 rev. 2".
-QString displayNumber(const QString& number, int revision);
 
 // The status shown for a quote stored with `status` that is valid until `validUntil`.
 QuoteStatus shownStatus(QuoteStatus status, const QDate& validUntil, const QDate& today);

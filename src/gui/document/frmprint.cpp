@@ -3,6 +3,10 @@
 #include "core/document/printdates.h"
 #include "core/errortext.h"
 #include "core/format.h"
+#include "core/register/customerbook.h"
+#include "core/register/quotemail.h"
+#include "core/settings/appsettings.h"
+#include "gui/appcontext.h"
 #include "gui/document/datefield.h"
 #include "gui/document/printdialogstate.h"
 #include "gui/document/printjob.h"
@@ -11,7 +15,9 @@
 
 #include <QCalendarWidget>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -31,6 +38,11 @@ namespace {
 
 const QString TextFilter = QStringLiteral("Text File (*.txt)");
 const QString PdfFilter = QStringLiteral("PDF Document (*.pdf)");
+const QString MailTitle = QStringLiteral("Send by E-mail");
+
+// A proposal's name (what the name field takes) and its place in the list.
+constexpr int ProposalName = Qt::UserRole;
+constexpr int ProposalRow = Qt::UserRole + 1;
 
 // Where a field sits in its frame's grid: the caption left of it, the field taking
 // `span` columns.
@@ -145,6 +157,9 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     m_CmdPrint = addButton(buttons, QStringLiteral("&Print"), "CmdPrint");
     m_CmdPrintFile = addButton(buttons, QStringLiteral("Save to &File..."), "CmdPrintFile");
     m_CmdPrintFile->setToolTip(QStringLiteral("Write the quote to a text file or a PDF document"));
+    m_CmdMail = addButton(buttons, QStringLiteral("Send by &E-mail..."), "CmdMail");
+    m_CmdMail->setToolTip(QStringLiteral("Save the quote as a PDF document in the quotes folder "
+                                         "and attach it to a new e-mail to the customer"));
     m_CmdClear = addButton(buttons, QStringLiteral("Clear &Data"), "CmdClear");
     m_CmdCancel = addButton(buttons, QStringLiteral("&Cancel"), "CmdCancel");
     auto* hint = new QLabel(QStringLiteral("To write the quote to a text file or a PDF document, "
@@ -165,15 +180,24 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     m_MonthView1->setWindowFlags(Qt::Popup);
     m_MonthView1->hide();
 
+    // "Name — City" in the list; picking one fills every customer field.
+    m_customerModel = new QStandardItemModel(this);
+    m_customerCompleter = new QCompleter(m_customerModel, this);
+    m_customerCompleter->setCompletionRole(ProposalName);
+    m_customerCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    m_customerFields[0]->setCompleter(m_customerCompleter);
+
     QList<QWidget*> order = {m_DCDateFlight, m_DCDateReturn, m_TxtQuotedBy, m_ChkComp};
     for (QLineEdit* field : m_customerFields)
         order << field;
-    order << m_TxtQuoteRemarks << m_CmdPrint << m_CmdPrintFile << m_CmdClear << m_CmdCancel;
+    order << m_TxtQuoteRemarks << m_CmdPrint << m_CmdPrintFile << m_CmdMail << m_CmdClear
+          << m_CmdCancel;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     connect(m_CmdPrint, &QPushButton::clicked, this, &FrmPrint::CmdPrint_Click);
     connect(m_CmdPrintFile, &QPushButton::clicked, this, &FrmPrint::CmdPrintFile_Click);
+    connect(m_CmdMail, &QPushButton::clicked, this, &FrmPrint::CmdMail_Click);
     connect(m_CmdClear, &QPushButton::clicked, this, &FrmPrint::CmdClear_Click);
     connect(m_CmdCancel, &QPushButton::clicked, this, &FrmPrint::CmdCancel_Click);
     connect(m_DCDateFlight, &DateField::valueChanged, this, &FrmPrint::DCDateFlight_Change);
@@ -185,6 +209,9 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
             &FrmPrint::MonthView1_SelChange);
     connect(m_TxtQuoteRemarks, &QPlainTextEdit::textChanged, this,
             &FrmPrint::TxtQuoteRemarks_Change);
+    connect(m_customerFields[0], &QLineEdit::textEdited, this, &FrmPrint::TxtCustomerName_Change);
+    connect(m_customerCompleter, qOverload<const QModelIndex&>(&QCompleter::activated), this,
+            &FrmPrint::TxtCustomerName_Pick);
 
     Form_Load();
 }
@@ -342,6 +369,55 @@ void FrmPrint::CmdClear_Click()
     m_DCDateFlight->setFocus();
 }
 
+void FrmPrint::offerMail()
+{
+    m_CmdMail->setFocus();
+}
+
+void FrmPrint::CmdMail_Click()
+{
+    if (!datesComplete())
+        return;
+    const QuoteData quote = quoteData();
+    const QString folder = QuoteMail::folder(appContext().ProgramFolder);
+    const QString path = QuoteMail::pdfPath(appContext().ProgramFolder, quote);
+    Platform::pointer().setBusy();
+    try {
+        QDir().mkpath(folder);
+        PrintJob::writePdf(path, quote);
+    } catch (const PrintJob::PrintError& error) {
+        showFailure(error.number(), error.description());
+        return;
+    } catch (const std::exception& error) {
+        showFailure(0, QString::fromLocal8Bit(error.what()));
+        return;
+    }
+    Platform::pointer().setNormal();
+
+    const QuoteMail::Parts parts = QuoteMail::parts(quote);
+    const QString shownPath = QDir::toNativeSeparators(path);
+    if (!Platform::mailer().compose(QuoteMail::mailArguments(
+            QuoteMail::fill(appSettings().MAILSUBJECT, parts),
+            QuoteMail::fill(appSettings().MAILBODY, parts), path, quote.customer.Email))) {
+        Platform::prompter().inform(
+            Platform::Icon::Exclamation, MailTitle,
+            QStringLiteral("No mail program could be started.\r\rThe quote is saved as\r%1\r\r"
+                           "Attach it to an e-mail to the customer.")
+                .arg(shownPath));
+        Platform::shell().open(folder);
+        reject(); // not handed out yet: the operator sends the file
+        return;
+    }
+    const Platform::Button answer = Platform::prompter().question(
+        MailTitle, QStringLiteral("Did the e-mail with the quote go?\r\r%1").arg(shownPath),
+        Platform::Button::Yes | Platform::Button::No, Platform::Button::Yes);
+    // Accepted only when the mail went, so that the quote counts as sent.
+    if (answer != Platform::Button::Yes)
+        return reject();
+    accept();
+    emit quoteSent(quote);
+}
+
 void FrmPrint::CmdCancel_Click()
 {
     reject();
@@ -414,6 +490,13 @@ void FrmPrint::MonthView1_SelChange()
 void FrmPrint::MonthView1_LostFocus()
 {
     m_MonthView1->hide();
+
+    // "Name — City" in the list; picking one fills every customer field.
+    m_customerModel = new QStandardItemModel(this);
+    m_customerCompleter = new QCompleter(m_customerModel, this);
+    m_customerCompleter->setCompletionRole(ProposalName);
+    m_customerCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    m_customerFields[0]->setCompleter(m_customerCompleter);
 }
 
 void FrmPrint::TxtQuoteRemarks_Change()
@@ -450,6 +533,45 @@ void FrmPrint::TxtQuoteRemarks_Change()
         cursor.setPosition(std::max(0, end - excess));
         cursor.setPosition(end, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
+    }
+}
+
+void FrmPrint::TxtCustomerName_Change(const QString& text)
+{
+    m_proposals =
+        text.trimmed().isEmpty() ? QList<QuoteData::Customer>() : customerProposals(text.trimmed());
+    m_customerModel->clear();
+    for (qsizetype row = 0; row < m_proposals.size(); ++row) {
+        const QuoteData::Customer& customer = m_proposals[row];
+        auto* item = new QStandardItem(customer.City.isEmpty()
+                                           ? customer.Name
+                                           : customer.Name + QStringLiteral(" — ") + customer.City);
+        item->setData(customer.Name, ProposalName);
+        item->setData(int(row), ProposalRow);
+        m_customerModel->appendRow(item);
+    }
+}
+
+void FrmPrint::TxtCustomerName_Pick(const QModelIndex& index)
+{
+    const int row = index.data(ProposalRow).toInt();
+    if (row < 0 || row >= m_proposals.size())
+        return;
+    const QuoteData::Customer customer = m_proposals[row];
+    for (int i = 0; i < PrintFields::CustomerCount; ++i)
+        m_customerFields[i]->setText(customer.*PrintFields::Customer[i].data);
+}
+
+QList<QuoteData::Customer> FrmPrint::customerProposals(const QString& prefix) const
+{
+    const AppContext& context = appContext();
+    if (!context.Workspace || context.DatabasePath.isEmpty())
+        return {};
+    try {
+        return CustomerBook(*context.Workspace, context.DatabasePath).proposals(prefix);
+    } catch (const std::exception&) {
+        // Proposals are a help to typing; a book that cannot be read offers none.
+        return {};
     }
 }
 

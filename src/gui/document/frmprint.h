@@ -16,6 +16,8 @@
 class DateField;
 class QCalendarWidget;
 class QCheckBox;
+class QCompleter;
+class QStandardItemModel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -23,7 +25,8 @@ class QPushButton;
 // The print window: what the quote document needs beyond the quote itself (the
 // customer, the dates, remarks, who quoted and whether the company header is
 // printed), then printing, or writing the quote to a text file or a PDF document.
-// Its fields are remembered in printDialogState() whenever it closes.
+// Its fields are remembered in printDialogState() whenever it closes. The customer's
+// name proposes the customers of the kept quotes; the quote can be sent by e-mail.
 class FrmPrint : public QDialog
 {
     Q_OBJECT
@@ -34,6 +37,12 @@ public:
     explicit FrmPrint(std::function<QuoteData()> quote, QWidget* parent = nullptr);
 
     void done(int result) override;
+    // Opens with Send by E-mail ready for Enter (the main window's Send by E-mail).
+    void offerMail();
+
+signals:
+    // The operator said the e-mail with the quote went out; the quote as it was sent.
+    void quoteSent(const QuoteData& quote);
 
 public slots:
     void Form_Load();
@@ -42,6 +51,8 @@ public slots:
     void CmdPrint_Click();
     void CmdPrintFile_Click();
     void CmdClear_Click();
+    // Writes the quote's PDF into the quotes folder and hands it to the mail program.
+    void CmdMail_Click();
     void CmdCancel_Click();
     void PrintQuoteToFile();
     void DCDateFlight_Change();
@@ -51,6 +62,8 @@ public slots:
     void MonthView1_SelChange();
     void MonthView1_LostFocus();
     void TxtQuoteRemarks_Change();
+    void TxtCustomerName_Change(const QString& text);
+    void TxtCustomerName_Pick(const QModelIndex& index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -67,6 +80,8 @@ private:
     void finishJob(const std::function<void()>& job);
     void openCalendar(DateField* target);
     QString remarks() const;
+    // The customer book's proposals for the name's first letters; none without a book.
+    QList<QuoteData::Customer> customerProposals(const QString& prefix) const;
 
     std::function<QuoteData()> m_quote;
     // The page of the printer chosen in the print dialog before the file was asked
@@ -86,6 +101,10 @@ private:
     QPushButton* m_CmdPrint = nullptr;
     QPushButton* m_CmdPrintFile = nullptr;
     QPushButton* m_CmdClear = nullptr;
+    QPushButton* m_CmdMail = nullptr;
     QPushButton* m_CmdCancel = nullptr;
     QCalendarWidget* m_MonthView1 = nullptr;
+    QCompleter* m_customerCompleter = nullptr;
+    QStandardItemModel* m_customerModel = nullptr;
+    QList<QuoteData::Customer> m_proposals; // the rows of m_customerModel
 };

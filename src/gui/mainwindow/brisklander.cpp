@@ -98,6 +98,8 @@ void Brisklander::buildMenus()
     connect(m_mnuSaveQuote, &QAction::triggered, this, &Brisklander::mnuSaveQuote_Click);
     m_mnuPrint = entry(m_mnufile, "mnuPrint", QStringLiteral("&Print Quote"));
     connect(m_mnuPrint, &QAction::triggered, this, &Brisklander::mnuPrint_Click);
+    m_mnuMail = entry(m_mnufile, "mnuMail", QStringLiteral("Send by &E-mail..."));
+    connect(m_mnuMail, &QAction::triggered, this, &Brisklander::mnuMail_Click);
     QAction* quoteRegister = entry(m_mnufile, "mnuRegister", QStringLiteral("Quote &Register..."));
     quoteRegister->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     connect(quoteRegister, &QAction::triggered, this, &Brisklander::mnuRegister_Click);
@@ -109,6 +111,7 @@ void Brisklander::buildMenus()
             &Brisklander::mnuexit_Click);
     connect(m_mnufile, &QMenu::aboutToShow, this, &Brisklander::mnufile_Click);
     m_mnuPrint->setEnabled(false);
+    m_mnuMail->setEnabled(false);
 
     m_mnuAirports = menuBar()->addMenu(QStringLiteral("&Airports"));
     m_mnuAirports->setObjectName(QStringLiteral("mnuAirports"));
@@ -248,6 +251,16 @@ void Brisklander::mnuexit_Click()
 
 void Brisklander::mnuPrint_Click()
 {
+    openPrintWindow(false);
+}
+
+void Brisklander::mnuMail_Click()
+{
+    openPrintWindow(true);
+}
+
+void Brisklander::openPrintWindow(bool mail)
+{
     if (m_route->count() < 2)
         return;
     Platform::pointer().setBusy();
@@ -262,6 +275,8 @@ void Brisklander::mnuPrint_Click()
         },
         this);
     keepBeforePrinting(dialog);
+    if (mail)
+        dialog.offerMail();
     dialog.exec();
     Platform::pointer().setNormal();
 }
@@ -284,6 +299,7 @@ void Brisklander::mnuAbout_Click()
 void Brisklander::mnufile_Click()
 {
     m_mnuPrint->setEnabled(m_route->count() >= 2);
+    m_mnuMail->setEnabled(m_route->count() >= 2);
 }
 
 void Brisklander::mnuAirports_Click()

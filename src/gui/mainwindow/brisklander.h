@@ -81,6 +81,8 @@ public slots:
     void mnuPrint_Click();
     void mnuSaveQuote_Click();
     void mnuRegister_Click();
+    // The print window, ready to send the quote by e-mail.
+    void mnuMail_Click();
     void mnuSettings_Click();
     void mnufile_Click();
     void mnuAirports_Click();
@@ -111,6 +113,8 @@ protected:
 private:
     void buildLayout();
     void modifyAirport(bool fromRoute);
+    // The print window; `mail` opens it with Send by E-mail ready for Enter.
+    void openPrintWindow(bool mail);
     void deleteAirport(bool fromRoute);
     void showDetails(bool ofRouteStop);
     // Colours that read on the theme's fields, set again when the theme changes.
@@ -146,6 +150,7 @@ private:
     QAction* m_mnuUndo = nullptr;
     QAction* m_mnuPrint = nullptr;
     QAction* m_mnuSaveQuote = nullptr;
+    QAction* m_mnuMail = nullptr;
     QAction* m_mnuSettings = nullptr;
     QAction* m_mnusearchID = nullptr;
     QAction* m_mnusearchName = nullptr;

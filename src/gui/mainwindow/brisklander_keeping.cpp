@@ -141,7 +141,8 @@ void Brisklander::keepBeforePrinting(FrmPrint& dialog)
         const char* name;
         void (FrmPrint::*command)();
     } commands[] = {{"CmdPrint", &FrmPrint::CmdPrint_Click},
-                    {"CmdPrintFile", &FrmPrint::CmdPrintFile_Click}};
+                    {"CmdPrintFile", &FrmPrint::CmdPrintFile_Click},
+                    {"CmdMail", &FrmPrint::CmdMail_Click}};
     for (const auto& command : commands) {
         auto* button = dialog.findChild<QPushButton*>(QString::fromLatin1(command.name));
         if (!button)
@@ -154,7 +155,7 @@ void Brisklander::keepBeforePrinting(FrmPrint& dialog)
                 (dialog.*command.command)();
         });
     }
-    // A quote printed or written to a file has been handed out.
+    // A quote printed, written to a file or sent by e-mail has been handed out.
     connect(&dialog, &QDialog::accepted, this, [this] {
         if (m_kept.number.isEmpty() || m_kept.status != QuoteStatus::Draft)
             return;
@@ -259,7 +260,7 @@ void Brisklander::showKeptQuote(const KeptQuote& kept)
         Platform::prompter().inform(
             Platform::Icon::Information, windowTitle(),
             QStringLiteral("Quote %1 comes out otherwise than it was kept:\r\r")
-                    .arg(QuoteRules::displayNumber(kept.number, kept.revision)) +
+                    .arg(QuoteData::numberText(kept.number, kept.revision)) +
                 changes.join(QLatin1Char('\r')));
 }
 

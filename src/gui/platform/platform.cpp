@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QUrl>
@@ -266,14 +267,35 @@ public:
     }
 };
 
+class QtMailer final : public Mailer
+{
+public:
+    bool compose(const QStringList& arguments) override
+    {
+        // xdg-email hands the message to the mail program and ends, with an error when
+        // it finds none. One that takes longer is left to finish on its own.
+        auto* process = new QProcess;
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        process->start(QStringLiteral("xdg-email"), arguments);
+        if (!process->waitForStarted()) {
+            delete process;
+            return false;
+        }
+        if (!process->waitForFinished(5000))
+            return true;
+        return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+    }
+};
+
 } // namespace
 
 Services qtServices()
 {
-    return Services{std::make_shared<QtPrompter>(),    std::make_shared<QtPointer>(),
-                    std::make_shared<QtShell>(),       std::make_shared<SystemClock>(),
-                    std::make_shared<QtProcess>(),     std::make_shared<QtFileChooser>(),
-                    std::make_shared<QtPrintChooser>()};
+    return Services{std::make_shared<QtPrompter>(),     std::make_shared<QtPointer>(),
+                    std::make_shared<QtShell>(),        std::make_shared<SystemClock>(),
+                    std::make_shared<QtProcess>(),      std::make_shared<QtFileChooser>(),
+                    std::make_shared<QtPrintChooser>(), std::make_shared<QtMailer>()};
 }
 
 Services& services()
@@ -300,6 +322,8 @@ Services install(Services replacement)
         current.fileChooser = std::move(replacement.fileChooser);
     if (replacement.printChooser)
         current.printChooser = std::move(replacement.printChooser);
+    if (replacement.mailer)
+        current.mailer = std::move(replacement.mailer);
     return previous;
 }
 
@@ -332,6 +356,11 @@ FileChooser& fileChooser()
 PrintChooser& printChooser()
 {
     return *services().printChooser;
+}
+
+Mailer& mailer()
+{
+    return *services().mailer;
 }
 
 } // namespace Platform

@@ -13,9 +13,9 @@ class QPrinter;
 class QWidget;
 
 // The desktop services the program uses, each behind a small interface: message
-// boxes and the beep, the mouse pointer, the shell's "open", today's date and the
-// end of the process. The program runs on the Qt implementations; tests install
-// scripted ones that record what the program asked for.
+// boxes and the beep, the mouse pointer, the shell's "open", today's date, the
+// end of the process and the mail program. The program runs on the Qt implementations; tests
+// install scripted ones that record what the program asked for.
 namespace Platform {
 
 enum class Icon
@@ -140,6 +140,15 @@ public:
     virtual PrintChoice choosePrinter(QWidget* parent, QPrinter& printer) = 0;
 };
 
+// The desktop's mail program, given a new message to compose (xdg-email's arguments).
+class Mailer
+{
+public:
+    virtual ~Mailer() = default;
+    // Hands the message over; false when no mail program could be started.
+    virtual bool compose(const QStringList& arguments) = 0;
+};
+
 struct Services
 {
     std::shared_ptr<Prompter> prompter;
@@ -149,6 +158,7 @@ struct Services
     std::shared_ptr<Process> process;
     std::shared_ptr<FileChooser> fileChooser;
     std::shared_ptr<PrintChooser> printChooser;
+    std::shared_ptr<Mailer> mailer;
 };
 
 // The services in force; the Qt implementations until something installs others.
@@ -160,6 +170,7 @@ Clock& clock();
 Process& process();
 FileChooser& fileChooser();
 PrintChooser& printChooser();
+Mailer& mailer();
 
 // Replaces the services in force (tests install scripted ones); returns the previous set.
 Services install(Services replacement);

@@ -67,7 +67,7 @@ QVariant RegisterModel::data(const QModelIndex& index, int role) const
     const QuoteListEntry& entry = m_entries.at(index.row());
     switch (index.column()) {
     case ColumnNumber:
-        return QuoteRules::displayNumber(entry.number, entry.revision);
+        return QuoteData::numberText(entry.number, entry.revision);
     case ColumnDate:
         return QLocale().toString(entry.created.date(), QLocale::ShortFormat);
     case ColumnCustomer:

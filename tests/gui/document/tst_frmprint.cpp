@@ -1,8 +1,13 @@
+#include "core/db/workspace.h"
 #include "core/document/customerfields.h"
+#include "core/register/customerbook.h"
+#include "core/settings/appsettings.h"
+#include "gui/appcontext.h"
 #include "gui/document/datefield.h"
 #include "gui/document/frmprint.h"
 #include "gui/document/printdialogstate.h"
 #include "support/child.h"
+#include "support/programfolder.h"
 #include "support/systemfaults.h"
 #include "support/tablerows.h"
 #include "support/testfiles.h"
@@ -11,11 +16,13 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTimer>
 
@@ -160,7 +167,8 @@ private slots:
         QStringList order = {"DCDateFlight", "DCDateReturn", "TxtQuotedBy", "ChkComp"};
         for (const CustomerField& field : PrintFields::Customer)
             order << field.controlName;
-        order += {"TxtQuoteRemarks", "CmdPrint", "CmdPrintFile", "CmdClear", "CmdCancel"};
+        order +=
+            {"TxtQuoteRemarks", "CmdPrint", "CmdPrintFile", "CmdMail", "CmdClear", "CmdCancel"};
         FrmPrint& dialog = openDialog();
         QRect previous;
         for (qsizetype i = 0; i <= order.size(); ++i) {
@@ -383,6 +391,92 @@ private slots:
         QCOMPARE(TestFiles::contentOf(path), QByteArray("kept"));
         QCOMPARE(QDir(folder).entryList(QDir::Files),
                  QStringList({"filler", row[0], "victim"}).mid(readOnly ? 1 : 0));
+    }
+
+    // The name's first letters propose the kept customers, name and city; Down and
+    // Enter pick one, which fills every customer field.
+    void customerBookProposesKeptCustomers()
+    {
+        ProgramFolder folder;
+        QVERIFY(folder.open());
+        QuoteData::Customer kept;
+        for (int i = 0; i < PrintFields::CustomerCount; ++i)
+            kept.*PrintFields::Customer[i].data = QChar('A' + i); // the city a "D"
+        kept.Name = "Harborview Air";
+        CustomerBook::remember(*appContext().Workspace->openDatabase(folder.databasePath()), kept);
+        auto* name = child<QLineEdit>(openDialog(), "TxtCustomerName");
+        name->setFocus();
+        QTest::keyClicks(name, "hARB");
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QCOMPARE(name->completer()->completionModel()->index(0, 0).data(), "Harborview Air — D");
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Down);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+        for (const CustomerField& field : PrintFields::Customer)
+            QCOMPARE(child<QLineEdit>(*m_dialog, field.controlName.data())->text(),
+                     kept.*field.data);
+    }
+
+    // Send by E-mail writes the quote's PDF into the quotes folder and hands it to the
+    // mail program (xdg-email, a script here) with the customer's address and the filled
+    // templates, each one argument, and tells the frame when the operator says it went.
+    // A quotes folder that cannot be written to is reported and starts no mail program;
+    // where none starts, the operator is told the file to attach and sees its folder.
+    void sendByMail_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("went") << "";
+        QTest::newRow("no mail program") << "no mail program";
+        QTest::newRow("read-only quotes folder") << "read-only";
+    }
+    void sendByMail()
+    {
+        QFETCH(QString, fault);
+        if (fault == "read-only" && !runningAsRoot())
+            QSKIP("needs root to mount a file system");
+        QTemporaryDir dir;
+        const QString quotes = dir.filePath("quotes"), pdf = quotes + "/Harborview_Air.pdf",
+                      script = dir.filePath("xdg-email");
+        QVERIFY(QDir().mkpath(quotes) &&
+                writeFile(script, "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"$0.arguments\"\n") &&
+                QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
+        std::optional<ReadOnlyFolder> readOnly;
+        if (fault == "read-only")
+            QVERIFY(readOnly.emplace(quotes).isReadOnly());
+        Platform::Services qt;
+        qt.mailer = Platform::qtServices().mailer;
+        if (fault.isEmpty())
+            Platform::install(qt);
+        m_services->mailer->starts = false;
+        qputenv("PATH", QFile::encodeName(dir.path()) + ':' + qgetenv("PATH"));
+        appContext().ProgramFolder = dir.path();
+        appSettings().MAILSUBJECT = "{route} {number}";
+        appSettings().MAILBODY = "Dear {customer},\n{total}";
+        printDialogState().Customer.Name = "Harborview/Air";
+        printDialogState().Customer.Email = "ops@harborview.example";
+        m_services->prompter->setNextAnswer(fault.isEmpty() ? Button::Yes : Button::Ok);
+        FrmPrint& dialog = openDialog();
+        QSignalSpy sent(&dialog, &FrmPrint::quoteSent);
+        QTest::keyClick(&dialog, Qt::Key_E, Qt::AltModifier);
+        if (readOnly) {
+            expectMessages(1, Icon::Critical, "Brisklander",
+                           "An Error Occurred:\r\rError Number = 75\rPath/File access error: " +
+                               QRegularExpression::escape(pdf) + ".*");
+            QVERIFY(m_services->mailer->messages.isEmpty() && !QFile::exists(pdf));
+            return;
+        }
+        QVERIFY(TestFiles::contentOf(pdf).startsWith("%PDF") && !dialog.isVisible());
+        QCOMPARE(sent.size(), fault.isEmpty() ? 1 : 0);
+        if (!fault.isEmpty()) {
+            QCOMPARE(m_services->shell->opened(), QStringList(quotes));
+            expectMessages(1, Icon::Exclamation, "Send by E-mail",
+                           "No mail program could be started.\r\rThe quote is saved as\r" +
+                               QRegularExpression::escape(pdf) +
+                               "\r\rAttach it to an e-mail to the customer.");
+            return;
+        }
+        QCOMPARE(TestFiles::contentOf(script + ".arguments").split('\0'),
+                 QByteArrayList({"--subject", "KTEB-KBOS ", "--body", "Dear Harborview/Air,\n",
+                                 "--attach", pdf.toUtf8(), "ops@harborview.example", ""}));
     }
 };
 
