@@ -65,6 +65,30 @@ private slots:
         QCOMPARE(listed().size(), 1);
     }
 
+    // Sent by e-mail: kept first, so that the PDF the mail carries bears its number, and
+    // Sent only once the operator says the mail went.
+    void mailedQuoteIsSentWhenTheMailWent_data()
+    {
+        QTest::addColumn<Button>("answer");
+        QTest::newRow("the mail went") << Button::Yes;
+        QTest::newRow("it did not") << Button::No;
+    }
+
+    void mailedQuoteIsSentWhenTheMailWent()
+    {
+        QFETCH(Button, answer);
+        add(u"KBOS"_s);
+        prompter().setNextAnswer(answer);
+        onNextModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Return); });
+        press(u"%qe"_s);
+        const QString number = m_window->keptQuote().number;
+        QVERIFY(!number.isEmpty());
+        QCOMPARE(quotes().load(number)->status,
+                 answer == Button::Yes ? QuoteStatus::Sent : QuoteStatus::Draft);
+        const QStringList mail = m_folder->services().mailer->messages.value(0);
+        QVERIFY2(mail.join(u' ').contains(u"/quotes/"_s + number), qPrintable(mail.join(u' ')));
+    }
+
     // A keep the engine or the disk refuses: the engine's message, nothing kept, the
     // quote still on screen; printed, nothing is written.
     void failedKeepLeavesTheQuoteOnScreen_data()
