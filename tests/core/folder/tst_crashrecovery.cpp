@@ -24,7 +24,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The operator's tables, the ballast that makes compaction take a while included.
-const QStringList DataTables = {"Airports", "AdditionalCharges", "Taxes", "SysQueries", "Ballast"};
+const QStringList DataTables = {"Airports", "AdditionalCharges", "Taxes",     "SysQueries",
+                                "Quotes",   "QuoteHistory",      "Customers", "Ballast"};
 
 // File operations that fail where a test wants them to.
 class FaultyFiles : public DatabaseFiles
@@ -90,16 +91,24 @@ private slots:
         m_f = std::make_unique<StarterFolder>();
         // The operator's own data, and enough of it that compaction takes a while.
         QCOMPARE(
-            execSql(m_f->database(),
-                    "DELETE FROM Airports WHERE ID LIKE 'K%'; "
-                    "INSERT INTO Taxes (\"Tax Type\", \"Tax %\") VALUES ('OPERATOR TAX', 4.25); "
-                    "CREATE TABLE Ballast (x TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION "
-                    "ALL SELECT i+1 FROM n WHERE i < 20000) INSERT INTO Ballast SELECT "
-                    "printf('%0400d', i) FROM n;"),
+            execSql(
+                m_f->database(),
+                "DELETE FROM Airports WHERE ID LIKE 'K%'; "
+                "INSERT INTO Taxes (\"Tax Type\", \"Tax %\") VALUES ('OPERATOR TAX', 4.25); "
+                "INSERT INTO Quotes VALUES ('2026-0001', 1, 2026, 1, 1, 'Sent', NULL, "
+                "'2026-03-02T10:00:00', 'op', 'Harborview Air', 'KTEB-KASE', '2,793.10', "
+                "2793.1, '2026-04-01', 'harborview air', '-kteb-kase-', 'NM', 1500, '{}', '{}'); "
+                "INSERT INTO QuoteHistory VALUES ('2026-0001', 1, 'Sent', NULL, '2026-03-02'); "
+                "INSERT INTO Customers VALUES ('harborview air', 'Harborview Air', 'Denver', "
+                "'{}'); "
+                "CREATE TABLE Ballast (x TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION "
+                "ALL SELECT i+1 FROM n WHERE i < 20000) INSERT INTO Ballast SELECT "
+                "printf('%0400d', i) FROM n;"),
             SQLITE_OK);
         Db::DbEngine::settleDatabaseFile(m_f->database());
         m_operatorData = dumpDatabase(m_f->database(), DataTables);
         QVERIFY(m_operatorData.contains(u"Taxes|OPERATOR TAX|4.25"_s));
+        QVERIFY(m_operatorData.join(u'\n').contains(u"Harborview Air|Denver"_s));
     }
 
     void cleanup() { m_f.reset(); }
