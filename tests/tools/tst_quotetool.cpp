@@ -196,8 +196,8 @@ private slots:
                                                                           ",1,Sent,"));
     }
 
-    // A save the disk, the engine or the program's closing stands in the way of keeps
-    // nothing, leaves the register as it was and says so.
+    // A save the disk, the engine, the program's closing or a document not written stands
+    // in the way of keeps nothing, leaves the register as it was and says so.
     void saveThatFails_data()
     {
         QTest::addColumn<QString>("fault");
@@ -206,6 +206,8 @@ private slots:
         QTest::newRow("engine error") << u"engine"_s << u"injected fault"_s;
         QTest::newRow("writers' lock held by the closing program")
             << u"lock"_s << u"another program is writing it"_s;
+        QTest::newRow("its document not written")
+            << u"document"_s << u"error 76: Path not found: /nonexistent/quote.txt"_s;
     }
     void saveThatFails()
     {
@@ -232,9 +234,11 @@ private slots:
                              "CREATE TRIGGER Fault BEFORE INSERT ON Quotes "
                              "BEGIN SELECT RAISE(ABORT, 'injected fault'); END"),
                      SQLITE_OK);
-        else
+        else if (fault == u"lock")
             QVERIFY(writers.emplace(DatabaseWriteLockPath(starter.folder)).isHolding());
-        const Run run = quoteTool(save);
+        const Run run = quoteTool(fault == u"document"
+                                      ? save + QStringList{u"--text"_s, u"/nonexistent/quote.txt"_s}
+                                      : save);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(message) &&
                      run.err.endsWith(

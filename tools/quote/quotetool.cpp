@@ -7,8 +7,9 @@
 //   brisklander-quote FOLDER --batch TRIPS.csv [--output FIGURES.csv]
 //       prices one trip a line.
 //   brisklander-quote FOLDER STOP STOP... --save [--text FILE] [--pdf FILE]
-//       keeps the priced quote in the folder's register (Sent when a document was
-//       written, else a Draft): the only command that writes to the folder.
+//       keeps the priced quote in the folder's register (Sent, in one step with its
+//       documents, when a document is written, else a Draft): the only command that
+//       writes to the folder.
 //   brisklander-quote FOLDER --list [--customer TEXT] [--from DATE] [--to DATE]
 //                                   [--status NAME] [--json] [--export-csv FILE]
 //   brisklander-quote FOLDER --show NUMBER [--json] [--text FILE] [--pdf FILE]
@@ -820,14 +821,6 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         return failure(err, error);
     }
 
-    // A failure after the quote was kept (its document, marking it Sent) leaves it a Draft.
-    std::optional<KeptQuote> kept;
-    const auto keptAsDraft = [&err, &kept, &nothingSaved] {
-        if (!kept)
-            return nothingSaved();
-        err << "brisklander-quote: quote " << kept->number << " is kept as a Draft.\n";
-        return FolderFailed;
-    };
     try {
         QStringList notes;
         QuoteData data =
@@ -835,7 +828,7 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
                          currencySymbol(), QDate::currentDate(), &notes);
         for (const QString& note : notes)
             err << "note: " << note << '\n';
-        std::optional<QuoteRegister> quotes;
+        std::optional<KeptQuote> kept;
         if (save) {
             KeptQuote quote;
             quote.created = QDateTime::currentDateTime();
@@ -844,15 +837,22 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
             quote.data = data;
             quote.quoteBasis = folder.settings.QUOTEBASE;
             quote.minimumCharge = folder.settings.MINBASECHARGE;
-            quotes.emplace(*folder.workspace, folder.databasePath);
-            kept = quotes->keep(quote, folder.settings.VALIDITYDAYS);
+            // A quote handed out is Sent, and kept in the same step as its documents are
+            // written under its number: a document not written leaves nothing kept. One
+            // that only goes to the screen stays a Draft.
+            const bool handedOut =
+                parser.isSet(QStringLiteral("text")) || parser.isSet(QStringLiteral("pdf"));
+            kept = QuoteRegister(*folder.workspace, folder.databasePath)
+                       .keep(quote, folder.settings.VALIDITYDAYS,
+                             handedOut ? QuoteStatus::Sent : QuoteStatus::Draft,
+                             [&parser](const KeptQuote& numbered) {
+                                 writeDocuments(parser, documentOf(numbered));
+                             });
             err << "saved " << kept->number << '\n';
             data = documentOf(*kept);
+        } else {
+            writeDocuments(parser, data);
         }
-        // A quote handed out is Sent; one that only went to the screen stays a Draft.
-        if (writeDocuments(parser, data) && kept)
-            kept = quotes->setStatus(kept->number, QuoteStatus::Sent, QString(),
-                                     QDateTime::currentDateTime());
         if (parser.isSet(QStringLiteral("json")))
             out << QJsonDocument(kept ? jsonOf(*kept) : jsonOf(data))
                        .toJson(QJsonDocument::Indented);
@@ -861,7 +861,7 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         return Priced;
     } catch (const QuoteRuleError& error) {
         err << "brisklander-quote: " << error.message() << '\n';
-        return keptAsDraft();
+        return nothingSaved();
     } catch (const QuoteRequestError& error) {
         // What the quote refuses at pricing is a charge the grid cannot hold, or a figure
         // that comes to more than its field shows.
@@ -870,6 +870,6 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         return error.refused() ? Usage : NotPriced;
     } catch (const NumberedError& error) {
         failure(err, error);
-        return keptAsDraft();
+        return nothingSaved();
     }
 }

@@ -238,8 +238,24 @@ KeptQuote QuoteRegister::latestFor(Db::Database& database, const QString& number
 
 KeptQuote QuoteRegister::keep(const KeptQuote& quote, int validityDays)
 {
+    return keep(quote, validityDays, QuoteStatus::Draft, nullptr);
+}
+
+KeptQuote QuoteRegister::keep(const KeptQuote& quote, int validityDays, QuoteStatus status,
+                              const std::function<void(const KeptQuote& kept)>& beforeCommit)
+{
     if (quote.number.isEmpty() && !quote.created.isValid())
         throw QuoteRuleError(QStringLiteral("A new quote is kept with the time it was made."));
+    if (status != QuoteStatus::Draft) {
+        const QString refusal =
+            quote.number.isEmpty()
+                ? statusChangeRefusal(QuoteStatus::Draft, status, QString())
+                : QStringLiteral(
+                      "Quote %1 is kept again as a Draft; its status changes on its own.")
+                      .arg(quote.number);
+        if (!refusal.isEmpty())
+            throw QuoteRuleError(refusal);
+    }
     auto database = open();
     Db::Transaction transaction(m_workspace);
     Schema::createRegisterTables(*database);
@@ -248,8 +264,13 @@ KeptQuote QuoteRegister::keep(const KeptQuote& quote, int validityDays)
         const int year = quote.created.date().year();
         kept = newDraft(quote, quoteNumber(year, nextSequence(*database, year)), 1, quote.created,
                         quote.createdBy, validityDays);
+        if (status != QuoteStatus::Draft) {
+            kept.status = status;
+            kept.history << StatusChange{status, QString(), quote.created};
+        }
         insert(*database, kept);
-        addHistory(*database, kept, kept.history.first());
+        for (const StatusChange& change : kept.history)
+            addHistory(*database, kept, change);
     } else {
         kept = latestFor(*database, quote.number);
         if (quote.revision != kept.revision)
@@ -275,6 +296,8 @@ KeptQuote QuoteRegister::keep(const KeptQuote& quote, int validityDays)
         update.execute();
     }
     CustomerBook::remember(*database, kept.data.customer);
+    if (beforeCommit)
+        beforeCommit(kept);
     transaction.commit();
     return kept;
 }

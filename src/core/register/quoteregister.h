@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -64,6 +65,16 @@ public:
     // newest revision). The customer book learns the quote's customer. Returns the quote
     // as kept.
     KeptQuote keep(const KeptQuote& quote, int validityDays = QuoteRules::DefaultValidityDays);
+    // Keeps the quote as above, a new one with `status` (Sent: a quote handed out as it
+    // is kept; its history then reads Draft and Sent, both at the time it was made, as
+    // when it is kept and sent in two steps), and calls `beforeCommit` with the quote
+    // as kept, its number given, before the transaction commits: a document bearing the
+    // number is written there. When `beforeCommit` throws, nothing is kept, no number
+    // is used up and the exception goes on to the caller. `beforeCommit` makes no change
+    // of its own to the register (the transaction is open). A quote kept again in place
+    // stays a Draft.
+    KeptQuote keep(const KeptQuote& quote, int validityDays, QuoteStatus status,
+                   const std::function<void(const KeptQuote& kept)>& beforeCommit);
     // The newest revision of the number kept again as the next revision, a Draft made
     // at `when` by `by`, the earlier revisions kept as they are.
     KeptQuote revise(const QString& number, const QDateTime& when, const QString& by,
