@@ -207,7 +207,9 @@ private slots:
         QTest::newRow("writers' lock held by the closing program")
             << u"lock"_s << u"another program is writing it"_s;
         QTest::newRow("its document not written")
-            << u"document"_s << u"error 76: Path not found: /nonexistent/quote.txt"_s;
+            << u"text"_s << u"error 76: Path not found: /nonexistent/quote.txt"_s;
+        QTest::newRow("its PDF not written after its text file")
+            << u"pdf"_s << u"error 76: Path not found: /nonexistent/quote.pdf"_s;
     }
     void saveThatFails()
     {
@@ -236,9 +238,16 @@ private slots:
                      SQLITE_OK);
         else if (fault == u"lock")
             QVERIFY(writers.emplace(DatabaseWriteLockPath(starter.folder)).isHolding());
-        const Run run = quoteTool(fault == u"document"
-                                      ? save + QStringList{u"--text"_s, u"/nonexistent/quote.txt"_s}
-                                      : save);
+        // A document not written, and a text file written before a PDF that fails put
+        // back as it was.
+        TestFiles files;
+        const QString earlier = files.fileWith("earlier", u"quote"_s);
+        QStringList args = save;
+        if (fault == u"text")
+            args << u"--text"_s << u"/nonexistent/quote.txt"_s;
+        else if (fault == u"pdf")
+            args << u"--text"_s << earlier << u"--pdf"_s << u"/nonexistent/quote.pdf"_s;
+        const Run run = quoteTool(args);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(message) &&
                      run.err.endsWith(
@@ -248,6 +257,7 @@ private slots:
         writers.reset();
         QFile::remove(starter.path(u"filler"_s));
         QCOMPARE(quoteTool(list).out, before);
+        QCOMPARE(TestFiles::contentOf(earlier), "earlier");
     }
 
     // A hand-edited value no one can be sure of is priced with its default and told; a

@@ -540,13 +540,29 @@ QJsonObject jsonOf(const KeptQuote& quote)
 }
 
 // Writes the text file and the PDF the command line asks for; true when it asked for one.
+// A PDF not written puts the text file written before it back as it was: no document is
+// left of a quote that was not kept.
 bool writeDocuments(const QCommandLineParser& parser, const QuoteData& data)
 {
-    if (parser.isSet(QStringLiteral("text")))
-        PrintJob::writeTextFile(parser.value(QStringLiteral("text")), data);
-    if (parser.isSet(QStringLiteral("pdf")))
-        PrintJob::writePdf(parser.value(QStringLiteral("pdf")), data);
-    return parser.isSet(QStringLiteral("text")) || parser.isSet(QStringLiteral("pdf"));
+    const bool text = parser.isSet(QStringLiteral("text"));
+    const bool pdf = parser.isSet(QStringLiteral("pdf"));
+    const QString textPath = parser.value(QStringLiteral("text"));
+    std::optional<QByteArray> earlier;
+    if (QFile file(textPath); text && pdf && file.open(QIODevice::ReadOnly))
+        earlier = file.readAll();
+    if (text)
+        PrintJob::writeTextFile(textPath, data);
+    try {
+        if (pdf)
+            PrintJob::writePdf(parser.value(QStringLiteral("pdf")), data);
+    } catch (...) {
+        if (earlier)
+            DurableFile::write(textPath, *earlier);
+        else if (text)
+            QFile::remove(textPath);
+        throw;
+    }
+    return text || pdf;
 }
 
 // The register's list, newest first: on the standard output for a person or as JSON,
