@@ -238,9 +238,7 @@ private slots:
                      SQLITE_OK);
         else if (fault == u"lock")
             QVERIFY(writers.emplace(DatabaseWriteLockPath(starter.folder)).isHolding());
-        // A document not written, and a text file written before a PDF that fails put
-        // back as it was.
-        TestFiles files;
+        TestFiles files; // a text file written before a PDF that fails is put back
         const QString earlier = files.fileWith("earlier", u"quote"_s);
         QStringList args = save;
         if (fault == u"text")
