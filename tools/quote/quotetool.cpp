@@ -548,6 +548,7 @@ bool writeDocuments(const QCommandLineParser& parser, const QuoteData& data)
     const bool pdf = parser.isSet(QStringLiteral("pdf"));
     const QString textPath = parser.value(QStringLiteral("text"));
     std::optional<QByteArray> earlier;
+    const bool existed = QFile::exists(textPath);
     if (QFile file(textPath); text && pdf && file.open(QIODevice::ReadOnly))
         earlier = file.readAll();
     if (text)
@@ -556,9 +557,10 @@ bool writeDocuments(const QCommandLineParser& parser, const QuoteData& data)
         if (pdf)
             PrintJob::writePdf(parser.value(QStringLiteral("pdf")), data);
     } catch (...) {
+        // An earlier file this user could not read is left rather than lost.
         if (earlier)
             DurableFile::write(textPath, *earlier);
-        else if (text)
+        else if (text && !existed)
             QFile::remove(textPath);
         throw;
     }
