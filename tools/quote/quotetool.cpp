@@ -551,13 +551,17 @@ bool writeDocuments(const QCommandLineParser& parser, const QuoteData& data)
     const bool existed = QFile::exists(textPath);
     if (QFile file(textPath); text && pdf && file.open(QIODevice::ReadOnly))
         earlier = file.readAll();
+    // An earlier text file that cannot be read could not be put back: it is not touched.
+    if (text && pdf && existed && !earlier)
+        throw QuoteRuleError(QStringLiteral("The text file '%1' is there but cannot be read, so "
+                                            "it could not be put back if the PDF failed.")
+                                 .arg(textPath));
     if (text)
         PrintJob::writeTextFile(textPath, data);
     try {
         if (pdf)
             PrintJob::writePdf(parser.value(QStringLiteral("pdf")), data);
     } catch (...) {
-        // An earlier file this user could not read is left rather than lost.
         if (earlier)
             DurableFile::write(textPath, *earlier);
         else if (text && !existed)
