@@ -1,5 +1,8 @@
+#include "core/db/database.h"
+#include "core/db/workspace.h"
 #include "core/register/quoteregister.h"
 #include "gui/appcontext.h"
+#include "gui/document/printdialogstate.h"
 #include "gui/register/frmregister.h"
 #include "support/mainwindowfixture.h"
 #include "support/systemfaults.h"
@@ -7,6 +10,9 @@
 #include "support/testfiles.h"
 #include "support/testservices.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -14,8 +20,9 @@ using Platform::Button;
 using Platform::Icon;
 
 // The register window's wiring: Ctrl+R opens it, typing narrows the list, Enter opens
-// a quote into the main window, Revise its next revision, a status change and the
-// export with its failure. The list's and the register's rules are the core's rows.
+// a quote into the main window, or one handed out into the print window as it was,
+// Revise its next revision, a status change and the export with its failure. The list's and the
+// register's rules are the core's rows.
 class TestFrmRegister : public MainWindowFixture
 {
     Q_OBJECT
@@ -72,6 +79,70 @@ private slots:
         expectMessage(Icon::Information, m_window->windowTitle(), text, Button::Ok);
         QVERIFY(text.startsWith(
             u"Quote %1 comes out otherwise than it was kept:\r\rFinal Quote: "_s.arg(first)));
+    }
+
+    // A quote handed out opens from the register as it was sent: every field reached by
+    // Tab and unchanged by typing, its text file again byte for byte though an airport
+    // and the day changed since, nothing new kept and the print window's memory as it was.
+    void handedOutQuoteReprints()
+    {
+        auto& chooser = *m_folder->services().fileChooser;
+        const QString sent = m_folder->filePath(u"sent.txt"_s);
+        const QString again = m_folder->filePath(u"again.txt"_s);
+        add(u"KBOS"_s);
+        chooser.setAnswer(Platform::SaveFileAnswer{sent, QString()});
+        onNextModal([](QWidget* dialog) {
+            QTest::keyClicks(::child<QLineEdit>(*dialog, "TxtCustomerName"), u"Acme"_s);
+            QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier);
+        });
+        press(u"%qp"_s);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        const QString number = m_window->keptQuote().number;
+        QCOMPARE(quotes().load(number)->status, QuoteStatus::Sent);
+
+        appContext()
+            .Workspace->openDatabase(appContext().DatabasePath)
+            ->execute(u"UPDATE Airports SET NAME = 'MOVED', \"LATITUDE DEGREES\" = '40' "
+                      "WHERE ID = 'KBOS'"_s);
+        m_folder->services().clock->setToday(QDate(2026, 3, 9));
+        printDialogState().Customer.Name = u"Other"_s;
+        chooser.setAnswer(Platform::SaveFileAnswer{again, QString()});
+        inRegister([this](FrmRegister*) {
+            onNextModal([](QWidget* dialog) {
+                QStringList reached;
+                // Checked apart, so that the window closes on a failure too.
+                [&] {
+                    for (int i = 0; i < 20; ++i) {
+                        press(u"\t"_s);
+                        QWidget* focus = QApplication::focusWidget();
+                        auto* line = qobject_cast<QLineEdit*>(focus);
+                        auto* remarks = qobject_cast<QPlainTextEdit*>(focus);
+                        auto* check = qobject_cast<QCheckBox*>(focus);
+                        const auto shown = [&] {
+                            return line      ? line->text()
+                                   : remarks ? remarks->toPlainText()
+                                             : QString::number(check && check->isChecked());
+                        };
+                        if ((!line && !remarks && !check) ||
+                            reached.contains(focus->accessibleName()))
+                            continue;
+                        const QString before = shown();
+                        press(u"x \b"_s);
+                        QCOMPARE(shown(), before);
+                        reached << focus->accessibleName();
+                    }
+                }();
+                QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier);
+                QCOMPARE(reached.size(), 15);
+                QVERIFY(!reached.contains(QString()));
+            });
+            press(u"\r"_s);
+        });
+        QCOMPARE(TestFiles::contentOf(again), TestFiles::contentOf(sent));
+        QCOMPARE(quotes().list({}, QDate(2026, 3, 9)).size(), 1);
+        QCOMPARE(quotes().load(number)->revision, 1);
+        QCOMPARE(printDialogState().Customer.Name, u"Other"_s);
     }
 
     // A quote handed out opened with Revise is its next revision; Declined asks why.
