@@ -1,5 +1,3 @@
-#include "core/db/database.h"
-#include "core/db/workspace.h"
 #include "core/register/quoteregister.h"
 #include "gui/appcontext.h"
 #include "gui/document/printdialogstate.h"
@@ -10,7 +8,6 @@
 #include "support/testfiles.h"
 #include "support/testservices.h"
 
-#include <QApplication>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -19,8 +16,8 @@ using Platform::Icon;
 
 // The register window's wiring: Ctrl+R opens it, typing narrows the list, Enter opens
 // a quote into the main window, or one handed out into the print window as it was,
-// Revise its next revision, a status change and the export with its failure. The list's and the
-// register's rules are the core's rows.
+// Revise its next revision, a status change and the export with its failure. The
+// list's and the register's rules are the core's rows.
 class TestFrmRegister : public MainWindowFixture
 {
     Q_OBJECT
@@ -81,36 +78,31 @@ private slots:
 
     // A quote handed out opens from the register as it was sent: every field reached by
     // Tab, showing the kept customer and unchanged by typing; its text file again byte
-    // for byte though an airport and the day changed since; nothing new kept and the
-    // print window's memory as it was.
+    // for byte though the settings' terms and the day changed since; nothing new kept
+    // and the print window's memory as it was.
     void handedOutQuoteReprints()
     {
-        auto& chooser = *m_folder->services().fileChooser;
         const QString sent = m_folder->filePath(u"sent.txt"_s);
         const QString again = m_folder->filePath(u"again.txt"_s);
         add(u"KBOS"_s);
-        chooser.setAnswer(Platform::SaveFileAnswer{sent, QString()});
-        onNextModal([](QWidget* dialog) {
-            QTest::keyClicks(::child<QLineEdit>(*dialog, "TxtCustomerName"), u"Acme"_s);
-            QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier);
-        });
+        printDialogState().Customer.Name = u"Acme"_s;
+        m_folder->services().fileChooser->setAnswer(Platform::SaveFileAnswer{sent, QString()});
+        onNextModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier); });
         press(u"%qp"_s);
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         const QString number = m_window->keptQuote().number;
-        appContext()
-            .Workspace->openDatabase(appContext().DatabasePath)
-            ->execute(u"UPDATE Airports SET NAME = 'MOVED' WHERE ID = 'KBOS'"_s);
+        appSettings().TERMS = u"Payment in advance."_s;
         m_folder->services().clock->setToday(QDate(2026, 3, 9));
         printDialogState().Customer.Name = u"Other"_s;
-        chooser.setAnswer(Platform::SaveFileAnswer{again, QString()});
+        m_folder->services().fileChooser->setAnswer(Platform::SaveFileAnswer{again, QString()});
         QStringList seen; // each field's name and what it shows, before and after typing
         inRegister([this, &seen](FrmRegister*) {
             onNextModal([&seen](QWidget* dialog) {
                 for (int i = 0; i < 15; ++i, press(u"\t"_s)) {
                     for (const QString& keys : {QString(), u"x \b"_s}) {
                         press(keys);
-                        const QWidget* field = QApplication::focusWidget();
+                        const QWidget* field = dialog->focusWidget();
                         seen << field->accessibleName() + u'=' +
                                     field->property("text").toString() +
                                     field->property("plainText").toString() +
