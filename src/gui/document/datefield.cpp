@@ -101,8 +101,16 @@ void DateField::tellRefusal(const QString& text, bool isDate)
 
 // The calendar replaces what was typed: a date that reads is taken, anything else
 // gives way to the value.
+void DateField::setReadOnly(bool readOnly)
+{
+    m_edit->setReadOnly(readOnly);
+    m_button->setEnabled(!readOnly);
+}
+
 void DateField::openCalendar()
 {
+    if (m_edit->isReadOnly())
+        return;
     commit(OnRefusal::Drop);
     emit buttonClicked();
 }

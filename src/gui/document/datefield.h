@@ -52,6 +52,8 @@ public:
     QString textOf(const QDate& date) const { return PrintDates::text(date, m_displayFormat); }
 
     QLineEdit* lineEdit() const { return m_edit; }
+    // Read-only, the date is shown and reached with Tab but neither typed nor picked.
+    void setReadOnly(bool readOnly);
     // Reads what was typed into the field now, as leaving the field does; false when
     // the text was refused.
     bool commit(OnRefusal onRefusal = OnRefusal::Tell);

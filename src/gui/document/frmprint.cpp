@@ -162,17 +162,18 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
                                          "and attach it to a new e-mail to the customer"));
     m_CmdClear = addButton(buttons, QStringLiteral("Clear &Data"), "CmdClear");
     m_CmdCancel = addButton(buttons, QStringLiteral("&Cancel"), "CmdCancel");
-    auto* hint = new QLabel(QStringLiteral("To write the quote to a text file or a PDF document, "
-                                           "use Save to File or the print dialog's Print to "
-                                           "File."));
-    hint->setObjectName(QStringLiteral("LblFileHint"));
+    m_LblFileHint =
+        new QLabel(QStringLiteral("To write the quote to a text file or a PDF document, "
+                                  "use Save to File or the print dialog's Print to "
+                                  "File."));
+    m_LblFileHint->setObjectName(QStringLiteral("LblFileHint"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(quoteFrame);
     layout->addWidget(customerFrame);
     layout->addWidget(remarksFrame);
     layout->addLayout(buttons);
-    layout->addWidget(hint);
+    layout->addWidget(m_LblFileHint);
 
     // Shown on demand just below a date field; it closes when it loses the focus.
     m_MonthView1 = new QCalendarWidget(this);
@@ -216,7 +217,40 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     Form_Load();
 }
 
+FrmPrint::FrmPrint(const QuoteData& handedOut, QWidget* parent)
+    : FrmPrint(std::function<QuoteData()>(), parent)
+{
+    m_handedOut = handedOut;
+    setWindowTitle(QStringLiteral("Print Quote %1").arg(handedOut.numberText()));
+    PrintDialogState state;
+    state.DepartureDate = PrintDates::stored(handedOut.departureDate);
+    state.ReturnDate = PrintDates::stored(handedOut.returnDate);
+    state.QuotedBy = handedOut.quotedBy;
+    state.PrintCompany = handedOut.printCompany;
+    state.Customer = handedOut.customer;
+    state.Remarks = handedOut.remarks;
+    showState(state);
+
+    m_DCDateFlight->setReadOnly(true);
+    m_DCDateReturn->setReadOnly(true);
+    m_TxtQuotedBy->setReadOnly(true);
+    for (QLineEdit* field : m_customerFields)
+        field->setReadOnly(true);
+    m_TxtQuoteRemarks->setReadOnly(true);
+    m_TxtQuoteRemarks->setTextInteractionFlags(Qt::TextSelectableByKeyboard |
+                                               Qt::TextSelectableByMouse);
+    m_ChkComp->installEventFilter(this);
+    m_CmdClear->hide();
+    m_LblFileHint->setText(QStringLiteral("The quote as it was handed out. To change it, revise or "
+                                          "duplicate it in the quote register."));
+}
+
 void FrmPrint::Form_Load()
+{
+    showState(printDialogState());
+}
+
+void FrmPrint::showState(const PrintDialogState& state)
 {
     const QDate today = Platform::clock().today();
     const QString format = PrintDates::displayFormat(today);
@@ -224,7 +258,6 @@ void FrmPrint::Form_Load()
     m_DCDateReturn->setDisplayFormat(format);
 
     // Limits before values, so that the old limits never move a remembered date.
-    const PrintDialogState& state = printDialogState();
     const std::optional<QDate> departure = PrintDates::fromStored(state.DepartureDate);
     m_DCDateFlight->setLimits(PrintDates::departure(departure.value_or(today)));
     m_DCDateFlight->setValue(departure);
@@ -269,7 +302,8 @@ void FrmPrint::Form_Unload()
 // Every close (Cancel, Esc, the close box, the end of printing) passes here.
 void FrmPrint::done(int result)
 {
-    Form_Unload();
+    if (!m_handedOut)
+        Form_Unload();
     QDialog::done(result);
 }
 
@@ -595,6 +629,22 @@ void FrmPrint::keyPressEvent(QKeyEvent* event)
 
 bool FrmPrint::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_ChkComp) {
+        // Handed out, the company choice is shown and reached with Tab but not changed.
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            return key == Qt::Key_Space || key == Qt::Key_Select;
+        }
+        default:
+            return false;
+        }
+    }
     if (watched == m_TxtQuoteRemarks && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -609,6 +659,8 @@ bool FrmPrint::eventFilter(QObject* watched, QEvent* event)
 
 bool FrmPrint::datesComplete()
 {
+    if (m_handedOut)
+        return true; // printed with the dates it was handed out with
     if (!m_DCDateFlight->commit() || !m_DCDateReturn->commit())
         return false;
     if (m_DCDateReturn->value() && !m_DCDateFlight->value()) {
@@ -622,6 +674,8 @@ bool FrmPrint::datesComplete()
 
 QuoteData FrmPrint::quoteData() const
 {
+    if (m_handedOut)
+        return *m_handedOut;
     QuoteData quote = m_quote ? m_quote() : QuoteData();
     if (!quote.today.isValid())
         quote.today = Platform::clock().today();

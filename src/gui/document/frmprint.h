@@ -14,9 +14,11 @@
 #include <optional>
 
 class DateField;
+struct PrintDialogState;
 class QCalendarWidget;
 class QCheckBox;
 class QCompleter;
+class QLabel;
 class QStandardItemModel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -27,6 +29,8 @@ class QPushButton;
 // printed), then printing, or writing the quote to a text file or a PDF document.
 // Its fields are remembered in printDialogState() whenever it closes. The customer's
 // name proposes the customers of the kept quotes; the quote can be sent by e-mail.
+// A quote already handed out is shown as it was: its fields read-only, its documents
+// made from the quote as kept, and nothing remembered.
 class FrmPrint : public QDialog
 {
     Q_OBJECT
@@ -35,6 +39,8 @@ public:
     // `quote` gives the main window's quote at the moment of printing; the window
     // adds its own fields to it.
     explicit FrmPrint(std::function<QuoteData()> quote, QWidget* parent = nullptr);
+    // The quote exactly as it was handed out, to print, save or send it again.
+    explicit FrmPrint(const QuoteData& handedOut, QWidget* parent = nullptr);
 
     void done(int result) override;
     // Opens with Send by E-mail ready for Enter (the main window's Send by E-mail).
@@ -75,6 +81,8 @@ private:
     // The print command's date check; false (after the message) when it fails.
     bool datesComplete();
     QuoteData quoteData() const;
+    // Shows the fields' values of `state`, as the window opens.
+    void showState(const PrintDialogState& state);
     void showFailure(int number, const QString& description);
     // Runs a print or file job; a failure is reported, and the dialog closes either way.
     void finishJob(const std::function<void()>& job);
@@ -84,6 +92,7 @@ private:
     QList<QuoteData::Customer> customerProposals(const QString& prefix) const;
 
     std::function<QuoteData()> m_quote;
+    std::optional<QuoteData> m_handedOut; // the quote shown as it was handed out
     // The page of the printer chosen in the print dialog before the file was asked
     // for; none when the file was the first choice.
     std::optional<QPageLayout> m_chosenPage;
@@ -103,6 +112,7 @@ private:
     QPushButton* m_CmdClear = nullptr;
     QPushButton* m_CmdMail = nullptr;
     QPushButton* m_CmdCancel = nullptr;
+    QLabel* m_LblFileHint = nullptr;
     QCalendarWidget* m_MonthView1 = nullptr;
     QCompleter* m_customerCompleter = nullptr;
     QStandardItemModel* m_customerModel = nullptr;

@@ -4,6 +4,7 @@
 #include "core/folder/durablefile.h"
 #include "core/register/quotecsv.h"
 #include "gui/appcontext.h"
+#include "gui/document/frmprint.h"
 #include "gui/mainwindow/dberrorbox.h"
 #include "gui/platform/accesskeys.h"
 #include "gui/platform/platform.h"
@@ -30,6 +31,13 @@ const QDate NoLimit(2000, 1, 1);
 constexpr QuoteStatus Statuses[] = {QuoteStatus::Draft,     QuoteStatus::Sent,
                                     QuoteStatus::Accepted,  QuoteStatus::Declined,
                                     QuoteStatus::Cancelled, QuoteStatus::Expired};
+
+// A quote the customer was given stays as it was given: it opens to be printed again.
+bool handedOut(QuoteStatus status)
+{
+    return status == QuoteStatus::Sent || status == QuoteStatus::Accepted ||
+           status == QuoteStatus::Declined;
+}
 
 QDateTime now()
 {
@@ -244,8 +252,24 @@ void FrmRegister::CmdOpen_Click()
     std::optional<KeptQuote> quote;
     if (number.isEmpty() || !tryChange([&] { quote = quotes().load(number); }) || !quote)
         return;
+    if (handedOut(quote->status))
+        return reprint(*quote);
     accept();
     m_open(*quote);
+}
+
+void FrmRegister::reprint(const KeptQuote& quote)
+{
+    // The number, revision and validity the document bore are the register's.
+    QuoteData handedOut = quote.data;
+    handedOut.quoteNumber = quote.number;
+    handedOut.revision = quote.revision;
+    if (quote.validUntil.isValid())
+        handedOut.validUntil = quote.validUntil;
+    Platform::pointer().setBusy();
+    FrmPrint dialog(handedOut, this);
+    dialog.exec();
+    Platform::pointer().setNormal();
 }
 
 void FrmRegister::CmdRevise_Click()

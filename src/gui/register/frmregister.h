@@ -47,7 +47,8 @@ private:
 
 // The quote register: the kept quotes narrowed by a text, a status and the days they
 // were made; a quote opened into the main window (as it was kept, or as its next
-// revision, or as a new quote), its status changed, the list written as CSV.
+// revision, or as a new quote) or, when handed out, printed again as it was; its status
+// changed, the list written as CSV.
 class FrmRegister : public QDialog
 {
     Q_OBJECT
@@ -72,6 +73,8 @@ private:
     QString selectedNumber() const;
     // Runs a change of the register; false after its message when it failed.
     bool tryChange(const std::function<void()>& change);
+    // Opens the print window on the quote as it was handed out.
+    void reprint(const KeptQuote& quote);
 
     std::function<void(const KeptQuote&)> m_open;
     RegisterModel* m_model = nullptr;

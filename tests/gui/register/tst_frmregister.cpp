@@ -1,5 +1,6 @@
 #include "core/register/quoteregister.h"
 #include "gui/appcontext.h"
+#include "gui/document/printdialogstate.h"
 #include "gui/register/frmregister.h"
 #include "support/mainwindowfixture.h"
 #include "support/systemfaults.h"
@@ -14,8 +15,9 @@ using Platform::Button;
 using Platform::Icon;
 
 // The register window's wiring: Ctrl+R opens it, typing narrows the list, Enter opens
-// a quote into the main window, Revise its next revision, a status change and the
-// export with its failure. The list's and the register's rules are the core's rows.
+// a quote into the main window, or one handed out into the print window as it was,
+// Revise its next revision, a status change and the export with its failure. The
+// list's and the register's rules are the core's rows.
 class TestFrmRegister : public MainWindowFixture
 {
     Q_OBJECT
@@ -72,6 +74,44 @@ private slots:
         expectMessage(Icon::Information, m_window->windowTitle(), text, Button::Ok);
         QVERIFY(text.startsWith(
             u"Quote %1 comes out otherwise than it was kept:\r\rFinal Quote: "_s.arg(first)));
+    }
+
+    // A quote handed out opens from the register as it was sent: every field reached by
+    // Tab, showing the kept customer and unchanged by typing; its text file again byte
+    // for byte though the settings' terms and the day changed since; nothing new kept
+    // and the print window's memory as it was.
+    void handedOutQuoteReprints()
+    {
+        const QString sent = m_folder->filePath(u"1.txt"_s), again = m_folder->filePath(u"2.txt"_s);
+        add(u"KBOS"_s);
+        printDialogState().Customer.Name = u"Acme"_s;
+        m_folder->services().fileChooser->setAnswer(Platform::SaveFileAnswer{sent, QString()});
+        onNextModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier); });
+        press(u"%qp"_s);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        appSettings().TERMS = u"Payment in advance."_s;
+        m_folder->services().clock->setToday(QDate(2026, 3, 9));
+        printDialogState().Customer.Name = u"Other"_s;
+        m_folder->services().fileChooser->setAnswer(Platform::SaveFileAnswer{again, QString()});
+        QStringList seen; // each field's name and what it shows, before and after typing
+        inRegister([this, &seen](FrmRegister*) {
+            onNextModal([&seen](QWidget* dialog) {
+                for (int i = 0; i < 30; press(++i % 2 ? u"x \b"_s : u"\t"_s)) {
+                    const QWidget* field = dialog->focusWidget();
+                    seen << field->accessibleName() + u'=' + field->property("text").toString() +
+                                field->property("plainText").toString() +
+                                field->property("checked").toString();
+                }
+                QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier);
+            });
+            press(u"\r"_s);
+        });
+        QVERIFY(seen.contains(u"Name:=Acme"_s));
+        QCOMPARE(QSet<QString>(seen.begin(), seen.end()).size(), 15);
+        QCOMPARE(TestFiles::contentOf(again), TestFiles::contentOf(sent));
+        QCOMPARE(quotes().list({}, QDate(2026, 3, 9)).first().revision, 1);
+        QCOMPARE(printDialogState().Customer.Name, u"Other"_s);
     }
 
     // A quote handed out opened with Revise is its next revision; Declined asks why.
