@@ -101,7 +101,12 @@ void bindContent(Db::QueryDef& query, const KeptQuote& quote)
     query.setParameter(QStringLiteral("quoteBasis"), basisName(quote.quoteBasis));
     query.setParameter(QStringLiteral("minimumCharge"), quote.minimumCharge);
     query.setParameter(QStringLiteral("request"), jsonText(QuoteJson::fromRequest(quote.request)));
-    query.setParameter(QStringLiteral("data"), jsonText(QuoteJson::fromData(quote.data)));
+    // The quote as handed out bears its number, revision and last valid day.
+    QuoteData data = quote.data;
+    data.quoteNumber = quote.number;
+    data.revision = quote.revision;
+    data.validUntil = quote.validUntil;
+    query.setParameter(QStringLiteral("data"), jsonText(QuoteJson::fromData(data)));
 }
 
 // A new Draft of `number`, made at `when` by `by` from `content`.

@@ -264,6 +264,10 @@ private slots:
                [&](const KeptQuote& kept) { seen = kept.number; });
         QCOMPARE(summaryOf(*r.load(seen)), u"2026-0001/1  02-13: Draft 02-03, Sent 02-03"_s);
         QCOMPARE(r.load(seen)->status, QuoteStatus::Sent);
+        // What was handed out bears its number and last valid day.
+        const QuoteData data = r.load(seen)->data;
+        QCOMPARE(data.numberText() + data.validUntil->toString(Qt::ISODate),
+                 u"2026-00012026-02-13"_s);
     }
 
     // A folder made before the register has none of its tables: read, it holds no quote;
