@@ -515,16 +515,6 @@ std::optional<QDate> isoDateOption(const QCommandLineParser& parser, const QStri
     return date;
 }
 
-// A kept quote's document exactly as it was handed out: never priced again.
-QuoteData documentOf(const KeptQuote& quote)
-{
-    QuoteData data = quote.data;
-    data.quoteNumber = quote.number;
-    data.revision = quote.revision;
-    data.validUntil = quote.validUntil;
-    return data;
-}
-
 // What --json gives for a priced quote, and the register's number, revision, status (as
 // shown, Expired once its validity passed) and last valid day.
 QJsonObject jsonOf(const KeptQuote& quote)
@@ -644,7 +634,7 @@ int runShow(const Folder& folder, const QCommandLineParser& parser, QTextStream&
         err << "brisklander-quote: No quote " << number << " is kept.\n";
         return NotPriced;
     }
-    const QuoteData data = documentOf(*quote);
+    const QuoteData data = quote->numbered(quote->data);
     const bool written = writeDocuments(parser, data);
     if (parser.isSet(QStringLiteral("json"))) {
         out << QJsonDocument(jsonOf(*quote)).toJson(QJsonDocument::Indented);
@@ -867,11 +857,11 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
             kept = QuoteRegister(*folder.workspace, folder.databasePath)
                        .keep(quote, folder.settings.VALIDITYDAYS,
                              handedOut ? QuoteStatus::Sent : QuoteStatus::Draft,
-                             [&parser](const KeptQuote& numbered) {
-                                 writeDocuments(parser, documentOf(numbered));
+                             [&parser](const KeptQuote& fresh) {
+                                 writeDocuments(parser, fresh.numbered(fresh.data));
                              });
             err << "saved " << kept->number << '\n';
-            data = documentOf(*kept);
+            data = kept->numbered(kept->data);
         } else {
             writeDocuments(parser, data);
         }

@@ -55,6 +55,17 @@ struct KeptQuote
     QuoteData data;
     QuoteBase quoteBasis = QuoteBase::Statute; // the settings the quote was priced with
     double minimumCharge = 0;
+
+    // The document data bearing this quote's number, revision and last valid day, as
+    // the quote is handed out (none of them while it was never kept).
+    QuoteData numbered(QuoteData document) const
+    {
+        document.quoteNumber = number;
+        document.revision = revision;
+        if (validUntil.isValid())
+            document.validUntil = validUntil;
+        return document;
+    }
 };
 
 // A rule of the register that forbids what was asked; the message says why.

@@ -102,11 +102,8 @@ void bindContent(Db::QueryDef& query, const KeptQuote& quote)
     query.setParameter(QStringLiteral("minimumCharge"), quote.minimumCharge);
     query.setParameter(QStringLiteral("request"), jsonText(QuoteJson::fromRequest(quote.request)));
     // The quote as handed out bears its number, revision and last valid day.
-    QuoteData data = quote.data;
-    data.quoteNumber = quote.number;
-    data.revision = quote.revision;
-    data.validUntil = quote.validUntil;
-    query.setParameter(QStringLiteral("data"), jsonText(QuoteJson::fromData(data)));
+    query.setParameter(QStringLiteral("data"),
+                       jsonText(QuoteJson::fromData(quote.numbered(quote.data))));
 }
 
 // A new Draft of `number`, made at `when` by `by` from `content`.

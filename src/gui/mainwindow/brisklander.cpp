@@ -264,16 +264,7 @@ void Brisklander::openPrintWindow(bool mail)
     if (m_route->count() < 2)
         return;
     Platform::pointer().setBusy();
-    FrmPrint dialog(
-        [this] {
-            QuoteData quote = quoteData();
-            quote.quoteNumber = m_kept.number;
-            quote.revision = m_kept.revision;
-            if (m_kept.validUntil.isValid())
-                quote.validUntil = m_kept.validUntil;
-            return quote;
-        },
-        this);
+    FrmPrint dialog([this] { return m_kept.numbered(quoteData()); }, this);
     keepBeforePrinting(dialog);
     if (mail)
         dialog.offerMail();

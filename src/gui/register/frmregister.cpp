@@ -261,13 +261,8 @@ void FrmRegister::CmdOpen_Click()
 void FrmRegister::reprint(const KeptQuote& quote)
 {
     // The number, revision and validity the document bore are the register's.
-    QuoteData handedOut = quote.data;
-    handedOut.quoteNumber = quote.number;
-    handedOut.revision = quote.revision;
-    if (quote.validUntil.isValid())
-        handedOut.validUntil = quote.validUntil;
     Platform::pointer().setBusy();
-    FrmPrint dialog(handedOut, this);
+    FrmPrint dialog(quote.numbered(quote.data), this);
     dialog.exec();
     Platform::pointer().setNormal();
 }
