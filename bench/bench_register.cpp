@@ -1,16 +1,21 @@
 // The quote register at 10,000 and 100,000 kept quotes: keeping a quote, listing the
 // register and filtering it, beside the floor of the sqlite3 C API reading the same
-// rows from the same file in the same run.
+// rows from the same file in the same run; and the register window itself, opened and
+// shown with its list, and one key typed into its filter box to the repainted list.
 
 #include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "core/register/quoteregister.h"
+#include "gui/appcontext.h"
+#include "gui/register/frmregister.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <map>
 #include <memory>
@@ -201,8 +206,49 @@ void BM_FloorListFiltered(benchmark::State& state)
     }
 }
 
+// The register window on the database of `count` quotes, as Ctrl+R opens it.
+std::unique_ptr<FrmRegister> openWindow(Fixture& f)
+{
+    appContext().Workspace = f.workspace;
+    appContext().DatabasePath = f.database;
+    auto window = std::make_unique<FrmRegister>([](const KeptQuote&) {});
+    window->show();
+    QCoreApplication::processEvents();
+    return window;
+}
+
+void BM_WindowOpen(benchmark::State& state)
+{
+    Fixture& f = fixture(int(state.range(0)));
+    for (auto _ : state) {
+        auto window = openWindow(f);
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+
+// One key of "customer 42" typed after the rest, each time from the box holding
+// "customer 4": the list narrows from every quote of customers 4, 40-49 and 400-499.
+void BM_WindowFilterKeystroke(benchmark::State& state)
+{
+    Fixture& f = fixture(int(state.range(0)));
+    auto window = openWindow(f);
+    auto* filter = window->findChild<QLineEdit*>(QStringLiteral("TxtRegisterFilter"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        filter->setText(QStringLiteral("customer 4"));
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        QTest::keyClick(filter, '2');
+        QCoreApplication::processEvents();
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_WindowOpen)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowFilterKeystroke)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeepQuote)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_List)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorList)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -211,7 +257,9 @@ BENCHMARK(BM_FloorListFiltered)->Arg(10000)->Arg(100000)->Unit(benchmark::kMilli
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

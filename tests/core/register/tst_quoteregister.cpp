@@ -3,10 +3,12 @@
 #include "core/register/customerbook.h"
 #include "core/register/quoteregister.h"
 #include "registerrows.h"
+#include "support/folderrig.h"
 #include "support/systemfaults.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -53,6 +55,22 @@ QString summaryOf(const KeptQuote& quote)
     return u"%1/%2 %3 %4: %5"_s.arg(quote.number)
         .arg(quote.revision)
         .arg(quote.data.finalQuote, quote.validUntil.toString(u"MM-dd"_s), changes.join(u", "_s));
+}
+
+// What SQLite's own check of the whole file says ("ok").
+QString integrity(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    QString result;
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        result =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return result;
 }
 
 // "0001/2 0002/1": the numbers without their year, and the revisions
@@ -268,6 +286,57 @@ private slots:
         const QuoteData data = r.load(seen)->data;
         QCOMPARE(data.numberText() + data.validUntil->toString(Qt::ISODate),
                  u"2026-00012026-02-13"_s);
+    }
+
+    // A copy of the program killed while it keeps quotes (first with a document being
+    // written inside the keep, then at random moments) leaves every quote whole or
+    // absent: the register opens, checks whole, and numbers go on without a gap.
+    void killedInTheMiddleOfAKeep()
+    {
+        reg().keep(quote("Acme Air", {"KTEB", "KASE"}, at(2, 1)));
+        const QStringList before = dump();
+        m_ws->close();
+        m_ws.reset();
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const auto keepInChild = [this, &ready](bool waitInside) {
+            return forkDoing([&] {
+                auto ws = workspace(u"Child"_s);
+                for (int i = 0;; ++i)
+                    QuoteRegister(*ws, m_mdb)
+                        .keep(quote("Nord", {"EGLL", "LFPG"}, at(2, 2)), 10, QuoteStatus::Sent,
+                              [&](const KeptQuote&) {
+                                  if (!waitInside)
+                                      return;
+                                  [[maybe_unused]] const auto n = ::write(ready[1], "k", 1);
+                                  ::pause(); // the document is being written when the kill comes
+                              });
+            });
+        };
+        const pid_t inside = keepInChild(true);
+        char seen = 0;
+        QCOMPARE(::read(ready[0], &seen, 1), ssize_t(1));
+        killChild(inside);
+        m_ws = workspace();
+        QCOMPARE(dump(), before);
+
+        QRandomGenerator random(20261208);
+        for (int round = 0; round < 8; ++round) {
+            m_ws->close();
+            const pid_t child = keepInChild(false);
+            QThread::usleep(random.bounded(2000, 40000));
+            killChild(child);
+            m_ws = workspace();
+            QCOMPARE(integrity(m_mdb), u"ok"_s);
+        }
+        const QList<QuoteListEntry> kept = reg().list({}, Today);
+        for (int i = 0; i < kept.size(); ++i) {
+            const auto whole = reg().load(kept[i].number);
+            QVERIFY2(whole && !whole->history.isEmpty(), qPrintable(kept[i].number));
+            QCOMPARE(kept[i].number, u"2026-%1"_s.arg(kept.size() - i, 4, 10, QChar(u'0')));
+        }
+        ::close(ready[0]);
+        ::close(ready[1]);
     }
 
     // A folder made before the register has none of its tables: read, it holds no quote;
