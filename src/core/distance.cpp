@@ -2,6 +2,8 @@
 
 #include "core/format.h"
 
+#include <GeographicLib/Geodesic.hpp>
+
 #include <cmath>
 #include <limits>
 
@@ -59,10 +61,32 @@ double LegDistanceNM(const GeoPoint& from, const GeoPoint& to)
     return NauticalMilesPerRadian * c;
 }
 
-LegDistance ComputeLeg(const GeoPoint& from, const GeoPoint& to)
+std::optional<LatLon> northEastDegrees(const GeoPoint& point)
+{
+    const std::optional<double> latitude = CoordinateRadians(point.latitude);
+    const std::optional<double> longitude = CoordinateRadians(point.longitude);
+    if (!latitude || !longitude)
+        return std::nullopt;
+    // Back through the same pi the radians were made with, so 40 degrees stays 40.
+    return LatLon{*latitude * 180 / Pi, -*longitude * 180 / Pi};
+}
+
+double GeodesicDistanceNM(const GeoPoint& from, const GeoPoint& to)
+{
+    const std::optional<LatLon> a = northEastDegrees(from);
+    const std::optional<LatLon> b = northEastDegrees(to);
+    if (!a || !b)
+        return 0;
+    double metres = 0;
+    GeographicLib::Geodesic::WGS84().Inverse(a->latitude, a->longitude, b->latitude, b->longitude,
+                                             metres);
+    return metres / 1852;
+}
+
+LegDistance ComputeLeg(const GeoPoint& from, const GeoPoint& to, DistanceModel model)
 {
     LegDistance leg;
-    leg.nm = LegDistanceNM(from, to);
+    leg.nm = model == DistanceModel::Wgs84 ? GeodesicDistanceNM(from, to) : LegDistanceNM(from, to);
     leg.sm = leg.nm * StatuteMilesPerNauticalMile;
     leg.nmText = Format::number(leg.nm, Format::LegMiles);
     leg.smText = Format::number(leg.sm, Format::LegMiles);

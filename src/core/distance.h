@@ -39,6 +39,29 @@ std::optional<double> CoordinateRadians(const Coordinate& c);
 // 0 when any coordinate cannot be read.
 double LegDistanceNM(const GeoPoint& from, const GeoPoint& to);
 
+// What a leg's length is measured on: the sphere of LegDistanceNM (every quote's figures
+// as they always were), or the WGS-84 ellipsoid, the shortest way over the earth as
+// charts and flight planning measure it.
+enum class DistanceModel
+{
+    Sphere,
+    Wgs84,
+};
+
+// The geodesic distance on the WGS-84 ellipsoid in nautical miles (1,852 m), unrounded
+// (Karney's algorithm, by GeographicLib); 0 when any coordinate cannot be read.
+double GeodesicDistanceNM(const GeoPoint& from, const GeoPoint& to);
+
+// A position in the signed decimal degrees of the rest of the world: north and EAST
+// positive (the table counts west as positive). The one place the two meet; nothing
+// when a coordinate cannot be read.
+struct LatLon
+{
+    double latitude = 0;
+    double longitude = 0;
+};
+std::optional<LatLon> northEastDegrees(const GeoPoint& point);
+
 // A leg in both units with the texts the route shows ("##,##0.0"). The statute miles
 // come from the unrounded nautical miles, so the two texts need not agree with a
 // conversion of the shown nautical text.
@@ -50,4 +73,5 @@ struct LegDistance
     QString smText;
 };
 
-LegDistance ComputeLeg(const GeoPoint& from, const GeoPoint& to);
+LegDistance ComputeLeg(const GeoPoint& from, const GeoPoint& to,
+                       DistanceModel model = DistanceModel::Sphere);

@@ -1,4 +1,5 @@
 #include "core/distance.h"
+#include "core/format.h"
 
 #include <QLocale>
 #include <QTest>
@@ -82,6 +83,39 @@ private slots:
         QVERIFY2(std::fabs(leg.nm - expected) < 1e-6,
                  qPrintable(QStringLiteral("%1 against %2").arg(leg.nm).arg(double(expected))));
         QVERIFY(std::fabs(leg.sm - expected * 1.15078L) < 1e-6);
+    }
+
+    // Against GeographicLib's own GeodSolve (-i -p 12) on the same positions, and the
+    // sphere beside it: the ellipsoid is chosen only where asked for.
+    void ellipsoid_data()
+    {
+        QTest::addColumn<GeoPoint>("from");
+        QTest::addColumn<GeoPoint>("to");
+        QTest::addColumn<double>("geodSolve");
+        QTest::addColumn<QString>("sphere");
+        QTest::newRow("KTEB-EGLL") << point("40", 51, "074", 3, 0.364, 38.876)
+                                   << point("51", 28, "000", 27, 14.693, 35.672) << 3001.4657648
+                                   << QStringLiteral("2,991.4");
+        QTest::newRow("Sydney-Rio, south and east")
+            << point("-33", 56, "-151", 10, 45.6, 37.2) << point("-22", 48, "043", 15, 36, 0)
+            << 7311.6059661 << QStringLiteral("7,296.4");
+        QTest::newRow("nearly antipodal")
+            << point("10", 20, "040", 50, 30, 10) << point("-10", 20, "-139", 9, 30, 50)
+            << 10801.2588869 << QStringLiteral("10,800.0");
+        QTest::newRow("over the 180th meridian")
+            << point("0", 0, "000") << point("0", 30, "-179", 30) << 10764.7346539
+            << QStringLiteral("10,757.6");
+    }
+    void ellipsoid()
+    {
+        QFETCH(GeoPoint, from);
+        QFETCH(GeoPoint, to);
+        QFETCH(double, geodSolve);
+        QFETCH(QString, sphere);
+        const LegDistance leg = ComputeLeg(from, to, DistanceModel::Wgs84);
+        QVERIFY2(std::fabs(leg.nm - geodSolve) < 1e-6, qPrintable(QString::number(leg.nm, 'f', 7)));
+        QCOMPARE(leg.nmText, Format::number(geodSolve, Format::LegMiles));
+        QCOMPARE(ComputeLeg(from, to).nmText, sphere);
     }
 };
 

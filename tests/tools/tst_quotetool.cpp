@@ -136,6 +136,26 @@ private slots:
             QCOMPARE(folderState(folder()), before);
     }
 
+    // The legs measured on the ellipsoid when asked, on the sphere by default; the text
+    // file says which only for the ellipsoid, so a quote on the sphere reads as before.
+    void distanceModel()
+    {
+        const QString text = m_outside.filePath(u"model.txt"_s);
+        QStringList legs, notes;
+        for (const QString& model : {u"sphere"_s, u"WGS84"_s}) {
+            const Run run = quoteTool({folder(), u"KTEB"_s, u"EGLL"_s, u"--distance-model"_s, model,
+                                       u"--json"_s, u"--text"_s, text});
+            QCOMPARE(run.exitCode, 0);
+            const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+            legs << json["legs"_L1][1]["DistanceNM"_L1].toString() + u' ' +
+                        json["distanceModel"_L1].toString();
+            notes << QString::number(
+                TestFiles::contentOf(text).count("Distances measured on the WGS-84 ellipsoid"));
+        }
+        QCOMPARE(legs.join(u", "_s), u"2,991.4 SPHERE, 3,001.5 WGS84"_s);
+        QCOMPARE(notes.join(u' '), u"0 1"_s);
+    }
+
     // Figures that cannot all be written leave the last run's file whole, and say why.
     void batchOutputOnAFullDisk()
     {

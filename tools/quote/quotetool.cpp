@@ -329,10 +329,12 @@ QJsonObject jsonOf(const QuoteData& data)
     }
     figures.insert(QStringLiteral("legs"), legFigures);
     figures.insert(QStringLiteral("charges"), chargeFigures);
-    return QJsonObject{{QStringLiteral("fields"), fields},
-                       {QStringLiteral("legs"), legs},
-                       {QStringLiteral("charges"), charges},
-                       {QStringLiteral("figures"), figures}};
+    return QJsonObject{
+        {QStringLiteral("fields"), fields},
+        {QStringLiteral("distanceModel"), SettingsText::distanceModel(data.distanceModel)},
+        {QStringLiteral("legs"), legs},
+        {QStringLiteral("charges"), charges},
+        {QStringLiteral("figures"), figures}};
 }
 
 // The quote for a person: the legs and the charges under their headers, then every
@@ -729,6 +731,10 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         {QStringLiteral("show"),
          QStringLiteral("Print a kept quote, or write its --text or --pdf as handed out."),
          QStringLiteral("NUMBER")},
+        {QStringLiteral("distance-model"),
+         QStringLiteral("Measure the legs on the sphere or on the WGS-84 ellipsoid (else the "
+                        "settings')."),
+         QStringLiteral("SPHERE|WGS84")},
     });
     for (const PrintField& field : PrintFields::Customer) {
         const QString caption = field.caption.isEmpty() ? QStringLiteral("Address line 2")
@@ -770,6 +776,10 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         refusal = "--from, --to and --status go with --list";
     else if (list && (parser.isSet(QStringLiteral("text")) || parser.isSet(QStringLiteral("pdf"))))
         refusal = "--text and --pdf go with a quote, not --list";
+    else if (const QString model = parser.value(QStringLiteral("distance-model")).toUpper();
+             parser.isSet(QStringLiteral("distance-model")) && model != u"SPHERE" &&
+             model != u"WGS84")
+        refusal = "--distance-model takes SPHERE or WGS84";
     else if (positional.isEmpty() || (folderOnly && positional.size() != 1) ||
              (!folderOnly && positional.size() < 3))
         refusal = folderOnly ? "give the program folder and no stops with --batch, --list or --show"
@@ -821,6 +831,11 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
                                               folder.unreadableSettings))
                    .replace(u'\r', u'\n')
             << '\n';
+    if (parser.isSet(QStringLiteral("distance-model")))
+        folder.settings.DISTANCEMODEL =
+            parser.value(QStringLiteral("distance-model")).toUpper() == u"WGS84"
+                ? DistanceModel::Wgs84
+                : DistanceModel::Sphere;
     if (batch)
         return runBatch(folder, parser.value(QStringLiteral("batch")),
                         parser.value(QStringLiteral("output")), out, err);

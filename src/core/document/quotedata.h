@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/distance.h"
 #include "core/format.h"
 #include "core/settings/companyfields.h"
 
@@ -43,7 +44,12 @@ struct QuoteData
 
     // The main window.
     QList<RouteRow> route;
-    QString totalNM, totalSM;           // TxtTotalNM, TxtTotalSM
+    QString totalNM, totalSM;                            // TxtTotalNM, TxtTotalSM
+    DistanceModel distanceModel = DistanceModel::Sphere; // what the legs were measured on
+    // Under the total distance when the legs were measured on the ellipsoid; a quote
+    // measured on the sphere says nothing, as it always did.
+    static inline const QString WGS84Note =
+        QStringLiteral("Distances measured on the WGS-84 ellipsoid");
     QString distanceCharge;             // TxtDistanceCharge
     QString chargePerMile;              // TxtChargePerMile
     QString milesCaption;               // LabelMiles: "NM" or "SM"

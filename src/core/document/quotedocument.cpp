@@ -397,6 +397,12 @@ void Composer::totalDistance()
     endLine();
     m_surface.setBold(false);
     m_surface.setFontName(Arial);
+    if (m_data.distanceModel == DistanceModel::Wgs84) {
+        atMargin();
+        column(50);
+        print(QuoteData::WGS84Note);
+        endLine();
+    }
     endLine(2);
     checkNewPage();
 }

@@ -145,6 +145,8 @@ void writeRoute(LineBuilder& out, const QuoteData& data)
     out.emptyLines();
     out.column(32).print(QStringLiteral("Total Distance =")).column(53);
     out.print(field(data.totalNM, 8)).column(67).line(field(data.totalSM, 8));
+    if (data.distanceModel == DistanceModel::Wgs84)
+        out.column(32).line(QuoteData::WGS84Note);
     out.emptyLines(2);
 }
 

@@ -11,13 +11,14 @@ struct PricingSettings
     double minBaseCharge = 0;
     double chargePerNM = 0; // the charge per mile a new quote starts with, by basis
     double chargePerSM = 0;
+    DistanceModel distanceModel = DistanceModel::Sphere; // what the route's legs are measured on
 
     bool nautical() const { return base == QuoteBase::Nautical; }
     double chargePerMile() const { return nautical() ? chargePerNM : chargePerSM; }
 
     static PricingSettings from(const AppSettings& settings)
     {
-        return {settings.QUOTEBASE, settings.ROUNDMILES, settings.MINBASECHARGE,
-                settings.DEFAULTCHARGENM, settings.DEFAULTCHARGESM};
+        return {settings.QUOTEBASE,       settings.ROUNDMILES,      settings.MINBASECHARGE,
+                settings.DEFAULTCHARGENM, settings.DEFAULTCHARGESM, settings.DISTANCEMODEL};
     }
 };

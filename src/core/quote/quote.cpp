@@ -15,6 +15,7 @@ QuoteData Quote::documentData(const AppSettings& settings, const QString& curren
     const auto text = [this](QuoteSheet::Field field) { return m_sheet->text(field); };
     data.totalNM = text(QuoteSheet::TotalNM);
     data.totalSM = text(QuoteSheet::TotalSM);
+    data.distanceModel = m_route->distanceModel();
     data.distanceCharge = text(QuoteSheet::DistanceCharge);
     data.chargePerMile = text(QuoteSheet::ChargePerMile);
     data.milesCaption =
@@ -43,6 +44,7 @@ Quote::Quote(const PricingSettings& settings, QObject* parent)
     : QObject(parent), m_route(new RouteModel(this)), m_sheet(new QuoteSheet(settings, this)),
       m_charges(new ChargesModel(this))
 {
+    m_route->setDistanceModel(settings.distanceModel);
     connect(m_route, &RouteModel::totalsChanged, this, [this] {
         m_sheet->setText(QuoteSheet::TotalNM, m_route->totalNMText());
         m_sheet->setText(QuoteSheet::TotalSM, m_route->totalSMText());

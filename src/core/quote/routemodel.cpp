@@ -83,11 +83,23 @@ void RouteModel::UpdateLeg(int row)
     if (count() < 2 || row < 1 || row >= count())
         return;
     const LegDistance leg =
-        ComputeLeg(m_legs.at(row - 1).stop.point(), m_legs.at(row).stop.point());
+        ComputeLeg(m_legs.at(row - 1).stop.point(), m_legs.at(row).stop.point(), m_distanceModel);
     // The totals add the legs as shown, rounded to one decimal, not the exact distances.
     m_totalNM += Format::value(leg.nmText);
     m_totalSM += Format::value(leg.smText);
     setLegTexts(row, leg.nmText, leg.smText);
+}
+
+void RouteModel::setDistanceModel(DistanceModel model)
+{
+    if (model == m_distanceModel)
+        return;
+    m_distanceModel = model;
+    m_totalNM = 0;
+    m_totalSM = 0;
+    for (int row = 1; row < count(); ++row)
+        UpdateLeg(row);
+    emit totalsChanged();
 }
 
 void RouteModel::insertStop(int position, const RouteStop& stop)

@@ -73,6 +73,11 @@ public:
     // Recomputes the leg that ends at `row` and adds it to the totals.
     void UpdateLeg(int row);
 
+    // What the legs are measured on (the sphere unless told); a change measures every
+    // leg again and makes the totals their sums.
+    DistanceModel distanceModel() const { return m_distanceModel; }
+    void setDistanceModel(DistanceModel model);
+
     // Inserts a stop at `position` (0 to count()): computes the leg to it and, when a
     // stop follows, takes that stop's old leg out of the totals and computes its
     // leg from the new stop.
@@ -121,4 +126,5 @@ private:
     QList<RouteLeg> m_legs;
     double m_totalNM = 0;
     double m_totalSM = 0;
+    DistanceModel m_distanceModel = DistanceModel::Sphere;
 };

@@ -215,6 +215,9 @@ QJsonObject fromData(const QuoteData& data)
     putDate(object, "today", data.today.isValid() ? std::optional(data.today) : std::nullopt);
     object.insert(QLatin1String("revision"), data.revision);
     putDate(object, "validUntil", data.validUntil);
+    // Written only for the ellipsoid, so a quote on the sphere keeps the form it always had.
+    if (data.distanceModel == DistanceModel::Wgs84)
+        object.insert(QLatin1String("distanceModel"), QLatin1String("WGS84"));
     return object;
 }
 
@@ -236,6 +239,8 @@ QuoteData toData(const QJsonObject& object)
     data.today = optionalDate(object, "today").value_or(QDate());
     data.revision = object.value(QLatin1String("revision")).toInt();
     data.validUntil = optionalDate(object, "validUntil");
+    data.distanceModel =
+        text(object, "distanceModel") == u"WGS84" ? DistanceModel::Wgs84 : DistanceModel::Sphere;
     return data;
 }
 

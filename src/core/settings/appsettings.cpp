@@ -277,6 +277,9 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
         s.DEFAULTAIRPORT = airport;
     s.SEGMENTTAX = numbers.number("SEGMENTTAX", 2.5);
     s.ROUNDMILES = numbers.flag("ROUNDMILES");
+    s.DISTANCEMODEL = trimBlanks(setting(QStringLiteral("DISTANCEMODEL"))).toUpper() == u"WGS84"
+                          ? DistanceModel::Wgs84
+                          : DistanceModel::Sphere;
 
     // The file is already read whole, so the order of the look-ups does not matter.
     for (const CompanyField& field : CompanyFields::All)
@@ -340,6 +343,11 @@ QString flag(bool on)
     return on ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+QString distanceModel(DistanceModel model)
+{
+    return model == DistanceModel::Wgs84 ? QStringLiteral("WGS84") : QStringLiteral("SPHERE");
+}
+
 QString text(const QString& value)
 {
     QString stored = value;
@@ -391,6 +399,8 @@ SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& curren
             SettingsText::number);
     setting("SEGMENTTAX", current.SEGMENTTAX, entered.SEGMENTTAX, SettingsText::number);
     setting("ROUNDMILES", current.ROUNDMILES, entered.ROUNDMILES, SettingsText::flag);
+    setting("DISTANCEMODEL", current.DISTANCEMODEL, entered.DISTANCEMODEL,
+            SettingsText::distanceModel);
     current.QUOTEBASE = entered.QUOTEBASE;
     write(SettingsSection, QStringLiteral("QUOTEBASE"), SettingsText::quoteBase(entered.QUOTEBASE));
     setting("MINRUNWAYLENGTH", current.MINRUNWAYLENGTH, entered.MINRUNWAYLENGTH,

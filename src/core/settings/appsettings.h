@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/distance.h"
 #include "core/settings/companyfields.h"
 
 #include <QList>
@@ -36,6 +37,9 @@ struct AppSettings
     QString DEFAULTAIRPORT; // an airport identifier, or "" for none
     double SEGMENTTAX = 2.5;
     bool ROUNDMILES = false;
+    // What a leg is measured on: "SPHERE" (the great circle every figure was always
+    // priced by) or "WGS84" (the geodesic on the ellipsoid). Anything else is the sphere.
+    DistanceModel DISTANCEMODEL = DistanceModel::Sphere;
 
     // Section COMPANY, the heading of the quote document
     CompanyDetails company;
@@ -100,10 +104,11 @@ QString unreadableSettingsText(const QString& settingsPath,
 
 // The texts the settings file stores the values as.
 namespace SettingsText {
-QString quoteBase(QuoteBase base); // "NM" or "SM"
-QString integer(qint32 value);     // " 5000", "-5"
-QString number(double value);      // "2.7", "150", "0.35": plain form in every locale
-QString flag(bool on);             // "1" or "0"
+QString quoteBase(QuoteBase base);          // "NM" or "SM"
+QString integer(qint32 value);              // " 5000", "-5"
+QString number(double value);               // "2.7", "150", "0.35": plain form in every locale
+QString flag(bool on);                      // "1" or "0"
+QString distanceModel(DistanceModel model); // "SPHERE" or "WGS84"
 // A text on one line: a line break as the two characters "\n" (a carriage return
 // "\r"), a backslash doubled; in double quotes when blanks around it or quotes
 // enclosing it would otherwise be lost in reading.

@@ -80,6 +80,8 @@ QuoteData Brisklander::quoteData() const
 
 void Brisklander::applyQuoteBasis(QuoteBase basis, bool basisChanged)
 {
+    // A change of the distance model measures the route again before it is priced.
+    m_quote->route()->setDistanceModel(appSettings().DISTANCEMODEL);
     m_quotePart->applyQuoteBasis(basis, basisChanged);
 }
 

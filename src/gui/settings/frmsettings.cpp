@@ -240,6 +240,15 @@ void FrmSettings::buildDefaultsTab(QWidget* page)
     m_ChkRoundMiles->setAccessibleName(m_ChkRoundMiles->text());
     (new QVBoxLayout(rounding))->addWidget(m_ChkRoundMiles);
 
+    auto* distances = new QGroupBox(QStringLiteral("Distances"));
+    m_ChkWgs84 = new QCheckBox(QStringLiteral("Measure legs on the &WGS-84 ellipsoid"));
+    m_ChkWgs84->setObjectName(QStringLiteral("ChkWgs84"));
+    m_ChkWgs84->setAccessibleName(QString(m_ChkWgs84->text()).remove(u'&'));
+    m_ChkWgs84->setToolTip(QStringLiteral("Off: the great circle on a sphere, as every quote "
+                                          "was priced before. On: the geodesic on the "
+                                          "ellipsoid charts use, a little longer on most legs."));
+    (new QVBoxLayout(distances))->addWidget(m_ChkWgs84);
+
     auto* grid = new QGridLayout(page);
     grid->addWidget(basis, 0, 0);
     grid->addWidget(runway, 0, 1);
@@ -247,6 +256,7 @@ void FrmSettings::buildDefaultsTab(QWidget* page)
     grid->addWidget(minimum, 1, 1);
     grid->addWidget(airport, 2, 0);
     grid->addWidget(rounding, 2, 1);
+    grid->addWidget(distances, 3, 0);
 }
 
 void FrmSettings::buildTaxesTab(QWidget* page)
@@ -399,6 +409,7 @@ void FrmSettings::Form_Activate()
     TypingLimit::setText(m_TxtDefaultAirport, settings.DEFAULTAIRPORT);
     TypingLimit::setText(m_TxtSegTax, Format::number(settings.SEGMENTTAX, Format::Rate));
     m_ChkRoundMiles->setChecked(settings.ROUNDMILES);
+    m_ChkWgs84->setChecked(settings.DISTANCEMODEL == DistanceModel::Wgs84);
     for (int i = 0; i < CompanyFields::Count; ++i)
         TypingLimit::setText(m_companyFields[i], settings.company.*CompanyFields::All[i].value);
     m_TxtValidityDays->setValue(settings.VALIDITYDAYS);
@@ -595,6 +606,7 @@ AppSettings FrmSettings::enteredSettings() const
     entered.DEFAULTCHARGENM = Format::value(m_TxtDefaultChargeNM->text());
     entered.SEGMENTTAX = Format::value(m_TxtSegTax->text());
     entered.ROUNDMILES = m_ChkRoundMiles->isChecked();
+    entered.DISTANCEMODEL = m_ChkWgs84->isChecked() ? DistanceModel::Wgs84 : DistanceModel::Sphere;
     entered.QUOTEBASE = m_OptStatBase->isChecked() ? QuoteBase::Statute : QuoteBase::Nautical;
     entered.MINRUNWAYLENGTH =
         qint32(Format::roundHalfEven(Format::value(m_TxtMinRunwayLength->text())));

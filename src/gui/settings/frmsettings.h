@@ -113,6 +113,7 @@ private:
     QLineEdit* m_TxtMinBaseCharge = nullptr;
     QLineEdit* m_TxtDefaultAirport = nullptr;
     QCheckBox* m_ChkRoundMiles = nullptr;
+    QCheckBox* m_ChkWgs84 = nullptr;
     QLineEdit* m_TxtSegTax = nullptr;
     std::array<QLineEdit*, CompanyFields::Count> m_companyFields{}; // in the table's order
     QSpinBox* m_TxtValidityDays = nullptr;

@@ -228,7 +228,11 @@ private slots:
         typeInto(*m_dialog, u"OptStatBase"_s, u" "_s);
         type(u"TxtDefaultChargeSM"_s, u"9.1"_s);
         type(u"TxtMinBaseCharge"_s, u"2000"_s);
+        QTest::keyClick(m_dialog.get(), Qt::Key_W, Qt::AltModifier); // the ellipsoid
         save();
+        QCOMPARE(appSettings().DISTANCEMODEL, DistanceModel::Wgs84);
+        QStringList written = iniLines();
+        QVERIFY(written.removeOne(u"DISTANCEMODEL=WGS84"_s)); // a key the file lacked joins it
         for (const QString& line :
              {u"QUOTEBASE=SM"_s, u"DEFAULTCHARGESM=9.1"_s, u"MINBASECHARGE=2000"_s}) {
             const QString key = line.section(u'=', 0, 0) + u'=';
@@ -237,7 +241,7 @@ private slots:
             QVERIFY2(at != expected.end(), qPrintable(key));
             *at = line;
         }
-        QCOMPARE(iniLines(), expected);
+        QCOMPARE(written, expected);
         QCOMPARE(m_host.calls.join(u'|'), u"basis SM changed 9.1|minimum 2000|refresh"_s);
     }
 
