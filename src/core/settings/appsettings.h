@@ -36,6 +36,9 @@ struct AppSettings
     QString DEFAULTAIRPORT; // an airport identifier, or "" for none
     double SEGMENTTAX = 2.5;
     bool ROUNDMILES = false;
+    // The aircraft profile a new quote starts with (AircraftProfile::name), or "" for
+    // none. A name the catalogue no longer holds counts as none.
+    QString AIRCRAFT;
 
     // Section COMPANY, the heading of the quote document
     CompanyDetails company;
