@@ -43,14 +43,15 @@ std::optional<AircraftRefusal> refusalOf(const AircraftProfile& p, int index,
                           .arg(NameLength));
     for (const AircraftProfile& other : earlier) {
         if (other.name.compare(p.name, Qt::CaseInsensitive) == 0)
-            return refuse(AircraftField::Name,
-                          QStringLiteral("There is already an aircraft named '%1'.").arg(other.name));
+            return refuse(
+                AircraftField::Name,
+                QStringLiteral("There is already an aircraft named '%1'.").arg(other.name));
     }
     if (auto r = wholeLimits(AircraftField::Cruise, p.cruiseKnots, MinCruise, MaxCruise,
                              "cruise speed", " knots"))
         return r;
-    if (auto r = wholeLimits(AircraftField::Wind, p.windKnots, -MaxWind, MaxWind,
-                             "wind component", " knots"))
+    if (auto r = wholeLimits(AircraftField::Wind, p.windKnots, -MaxWind, MaxWind, "wind component",
+                             " knots"))
         return r;
     if (p.groundSpeed() <= 0)
         return refuse(AircraftField::Wind,
@@ -59,22 +60,23 @@ std::optional<AircraftRefusal> refusalOf(const AircraftProfile& p, int index,
                           .arg(p.name, whole(p.cruiseKnots), whole(p.windKnots)));
     if (p.addOnPercent < 0 || Format::decimalValue(p.addOnPercent) > MaxAddOn)
         return refuse(AircraftField::AddOn,
-                      outOfLimits(p, QStringLiteral("distance add-on"), whole(0),
-                                  whole(MaxAddOn), QStringLiteral(" %")));
+                      outOfLimits(p, QStringLiteral("distance add-on"), whole(0), whole(MaxAddOn),
+                                  QStringLiteral(" %")));
     if (auto r = wholeLimits(AircraftField::Terminal, p.terminalMinutes, 0, MaxTerminal,
                              "terminal allowance", " minutes"))
         return r;
-    if (auto r = wholeLimits(AircraftField::Taxi, p.taxiMinutes, 0, MaxTaxi, "taxi time",
-                             " minutes"))
+    if (auto r =
+            wholeLimits(AircraftField::Taxi, p.taxiMinutes, 0, MaxTaxi, "taxi time", " minutes"))
         return r;
-    if (Format::decimalValue(p.hourlyRate) < MinRate || Format::decimalValue(p.hourlyRate) > MaxRate)
+    if (Format::decimalValue(p.hourlyRate) < MinRate ||
+        Format::decimalValue(p.hourlyRate) > MaxRate)
         return refuse(AircraftField::Rate,
                       outOfLimits(p, QStringLiteral("hourly rate"),
                                   Format::number(MinRate, Format::Money),
                                   Format::number(MaxRate, Format::Money), QString()));
     if (p.rangeNm) {
-        if (auto r = wholeLimits(AircraftField::Range, *p.rangeNm, MinRange, MaxRange, "range",
-                                 " NM"))
+        if (auto r =
+                wholeLimits(AircraftField::Range, *p.rangeNm, MinRange, MaxRange, "range", " NM"))
             return r;
     }
     return wholeLimits(AircraftField::Ground, p.groundMinutes, 0, MaxGround,
@@ -109,8 +111,8 @@ LegTime legTime(const AircraftProfile& profile, double nauticalMiles)
     LegTime leg;
     // Rounded on the decimal value: 19.5 minutes whose double reads 19.4999... still
     // count as 20.
-    leg.flightMinutes = int(Format::roundHalfAway(
-        60 * flown / profile.groundSpeed() + profile.terminalMinutes, 0));
+    leg.flightMinutes =
+        int(Format::roundHalfAway(60 * flown / profile.groundSpeed() + profile.terminalMinutes, 0));
     leg.blockMinutes = leg.flightMinutes + profile.taxiMinutes;
     // Whole tenths, rounded up: six minutes make a tenth, so sums stay exact.
     leg.billableTenths = (leg.flightMinutes + 5) / 6;

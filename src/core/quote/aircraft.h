@@ -10,15 +10,15 @@
 // Their limits (AircraftLimits) are what a profile must keep to be saved.
 struct AircraftProfile
 {
-    QString name;                 // 1 to 30 characters, unique without regard to case
-    int cruiseKnots = 0;          // true airspeed, 50 to 600
-    int windKnots = 0;            // average wind component, -200 to 200; negative: headwind
-    double addOnPercent = 0;      // added to every leg's distance for routing, 0 to 50
-    int terminalMinutes = 0;      // per leg, for climb, descent and approach, 0 to 120
-    int taxiMinutes = 0;          // per leg, 0 to 120
-    double hourlyRate = 0;        // money per billable hour, 0.01 to 999,999.99
-    std::optional<int> rangeNm;   // 100 to 9,999; none: no limit
-    int groundMinutes = 60;       // between legs, 0 to 1,440
+    QString name;               // 1 to 30 characters, unique without regard to case
+    int cruiseKnots = 0;        // true airspeed, 50 to 600
+    int windKnots = 0;          // average wind component, -200 to 200; negative: headwind
+    double addOnPercent = 0;    // added to every leg's distance for routing, 0 to 50
+    int terminalMinutes = 0;    // per leg, for climb, descent and approach, 0 to 120
+    int taxiMinutes = 0;        // per leg, 0 to 120
+    double hourlyRate = 0;      // money per billable hour, 0.01 to 999,999.99
+    std::optional<int> rangeNm; // 100 to 9,999; none: no limit
+    int groundMinutes = 60;     // between legs, 0 to 1,440
 
     int groundSpeed() const { return cruiseKnots + windKnots; }
     bool operator==(const AircraftProfile&) const = default;

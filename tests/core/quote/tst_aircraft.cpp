@@ -10,8 +10,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QStringList FieldNames = {"Name",  "Cruise", "Wind",  "AddOn", "Terminal",
-                                "Taxi",  "Rate",   "Range", "Ground"};
+const QStringList FieldNames = {"Name", "Cruise", "Wind",  "AddOn", "Terminal",
+                                "Taxi", "Rate",   "Range", "Ground"};
 
 AircraftProfile citation()
 {
@@ -32,8 +32,14 @@ private slots:
     {
         QFETCH(QStringList, row);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        AircraftProfile p{row[0],       row[1].toInt(), row[2].toInt(), row[3].toDouble(),
-                          row[4].toInt(), row[5].toInt(), 4000,         std::nullopt,
+        AircraftProfile p{row[0],
+                          row[1].toInt(),
+                          row[2].toInt(),
+                          row[3].toDouble(),
+                          row[4].toInt(),
+                          row[5].toInt(),
+                          4000,
+                          std::nullopt,
                           60};
         if (row[6] != u"-")
             p.rangeNm = row[6].toInt();
@@ -71,8 +77,8 @@ private slots:
     {
         StarterFolder folder;
         Db::DbEngine::instance().setSystemDB(folder.path(Schema::WorkgroupFileName));
-        auto ws = Db::DbEngine::instance().createWorkspace(u"Test"_s, Schema::UserName,
-                                                            Schema::Password);
+        auto ws =
+            Db::DbEngine::instance().createWorkspace(u"Test"_s, Schema::UserName, Schema::Password);
         auto db = ws->openDatabase(folder.database());
         const QList<AircraftProfile> samples = AircraftCatalog::read(*db);
         QCOMPARE(samples.size(), 3);
@@ -85,9 +91,9 @@ private slots:
         AircraftCatalog::add(*ws, *db, {hawker});
         QCOMPARE(AircraftCatalog::read(*db), QList{hawker});
 
-        QVERIFY(execSql(folder.database(), "CREATE TRIGGER Fault BEFORE INSERT ON Aircraft "
-                                           "BEGIN SELECT RAISE(ABORT, 'injected fault'); END") ==
-                SQLITE_OK);
+        QVERIFY(execSql(folder.database(),
+                        "CREATE TRIGGER Fault BEFORE INSERT ON Aircraft "
+                        "BEGIN SELECT RAISE(ABORT, 'injected fault'); END") == SQLITE_OK);
         QString why;
         try {
             AircraftCatalog::add(*ws, *db, {citation()});
