@@ -109,6 +109,11 @@ LegTime legTime(const AircraftProfile& profile, double nauticalMiles)
 {
     const double flown = nauticalMiles * (1 + profile.addOnPercent / 100);
     LegTime leg;
+    // A profile without ground speed never gets there; the window refuses to keep one.
+    if (profile.groundSpeed() <= 0) {
+        leg.beyondRange = true;
+        return leg;
+    }
     // Rounded on the decimal value: 19.5 minutes whose double reads 19.4999... still
     // count as 20.
     leg.flightMinutes =

@@ -87,7 +87,8 @@ std::optional<AircraftProfile> find(const QList<AircraftProfile>& profiles, cons
 //            decimal rounds up even where its binary double lies below);
 //   block = flight + taxi; billable = flight / 60 rounded up to the tenth;
 //   beyond range when NM x (1 + add-on / 100) exceeds the range.
-// The profile must be one refusal() accepts (a ground speed above zero).
+// A profile with no ground speed (refusal() never accepts one) takes no time and
+// counts as beyond range: the leg cannot be flown with it.
 LegTime legTime(const AircraftProfile& profile, double nauticalMiles);
 // The same from the leg's shown text ("2,991.3" in the user's form); an empty or
 // unreadable text counts as no distance.

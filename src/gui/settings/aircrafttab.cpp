@@ -70,7 +70,8 @@ void AircraftTab::setDefaultAircraft(const QString& name)
 {
     if (!m_CboDefaultAircraft)
         return;
-    const int found = name.isEmpty() ? 0 : m_CboDefaultAircraft->findText(name, Qt::MatchFixedString);
+    const int found =
+        name.isEmpty() ? 0 : m_CboDefaultAircraft->findText(name, Qt::MatchFixedString);
     m_CboDefaultAircraft->setCurrentIndex(std::max(found, 0));
 }
 

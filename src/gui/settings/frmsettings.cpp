@@ -370,8 +370,7 @@ void FrmSettings::buildCatalogGrids()
     try {
         auto* charges = new ChargesGrid(m_database, m_chargesFrame);
         auto* taxes = new TaxesGrid(m_database, m_taxesFrame);
-        AircraftGrid* aircraft = m_aircraftTab->buildGrid(m_database);
-        m_catalogGrids = {charges, taxes, aircraft};
+        m_catalogGrids = {charges, taxes};
         for (CatalogGrid* grid : m_catalogGrids) {
             grid->setTitle(QString());
             grid->setFlat(true);
@@ -383,6 +382,13 @@ void FrmSettings::buildCatalogGrids()
         showTabOnFocus(charges->deleteButton(), ChargesTab);
         showTabOnFocus(taxes->grid(), TaxesTab);
         showTabOnFocus(taxes->deleteButton(), TaxesTab);
+        // Last, so that a database whose aircraft table cannot be made still edits the
+        // other catalogues.
+        AircraftGrid* aircraft = m_aircraftTab->buildGrid(m_database);
+        aircraft->setTitle(QString());
+        aircraft->setFlat(true);
+        aircraft->setSaveButton(m_CmdSave);
+        m_catalogGrids.push_back(aircraft);
         for (QWidget* control : std::initializer_list<QWidget*>{
                  aircraft->grid(), aircraft->deleteButton(), m_aircraftTab->defaultChoice()})
             showTabOnFocus(control, AircraftProfilesTab);
