@@ -10,7 +10,7 @@
 // before and after something that must not change it.
 inline QStringList dumpDatabase(const QString& path,
                                 const QStringList& tables = {"Airports", "AdditionalCharges",
-                                                             "Taxes", "SysQueries"})
+                                                             "Taxes", "Aircraft", "SysQueries"})
 {
     QStringList rows;
     sqlite3* db = nullptr;

@@ -39,6 +39,7 @@ void createDatabase(Db::Workspace& workspace, const QString& path)
                        "\"Tax Type\" TEXT(12) COLLATE NOCASE,"
                        "\"Tax %\" FLOAT);"));
     createRegisterTables(*database);
+    createAircraftTable(*database);
     database->createQueryDef(CheckAirportIdQuery,
                              QStringLiteral("SELECT * FROM Airports WHERE ID = :") +
                                  CheckAirportIdParameter);
@@ -98,6 +99,22 @@ void createRegisterTables(Db::Database& database)
         "\"Name\" TEXT NOT NULL,"
         "\"City\" TEXT,"
         "\"Fields\" TEXT NOT NULL);"));
+}
+
+void createAircraftTable(Db::Database& database)
+{
+    // One column per value of a profile (AircraftProfile); a value left NULL takes the
+    // profile's default when read, and no range is no limit.
+    database.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS Aircraft ("
+                                    "\"Name\" TEXT(30) NOT NULL COLLATE NOCASE UNIQUE,"
+                                    "\"CruiseSpeed\" INTEGER,"
+                                    "\"Wind\" INTEGER,"
+                                    "\"DistanceAddOn\" DOUBLE,"
+                                    "\"TerminalMinutes\" INTEGER,"
+                                    "\"TaxiMinutes\" INTEGER,"
+                                    "\"HourlyRate\" DOUBLE,"
+                                    "\"Range\" INTEGER,"
+                                    "\"GroundMinutes\" INTEGER);"));
 }
 
 } // namespace Schema

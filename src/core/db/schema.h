@@ -8,7 +8,8 @@ class Workspace;
 } // namespace Db
 
 // The files the program keeps beside itself and the layout of the database file:
-// the airport table, the charge and tax catalogues and the stored identifier query.
+// the airport table, the charge, tax and aircraft catalogues and the stored identifier
+// query.
 namespace Schema {
 
 inline const QString DatabaseFileName = QStringLiteral("Brisklander.mdb");
@@ -30,5 +31,10 @@ void createDatabase(Db::Workspace& workspace, const QString& path);
 // the customer book), each made only where it is missing: a database made before the
 // register gains them at its first keep, inside that keep's transaction.
 void createRegisterTables(Db::Database& database);
+
+// The aircraft profiles' table, made only where it is missing: a database made before
+// the profiles gains it when the catalogue is first written, inside that write's
+// transaction; until then the catalogue reads as empty.
+void createAircraftTable(Db::Database& database);
 
 } // namespace Schema

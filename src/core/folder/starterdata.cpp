@@ -7,6 +7,7 @@
 #include "core/folder/databasefiles.h"
 #include "core/folder/ourairportsimport.h"
 #include "core/format.h"
+#include "core/quote/aircraftcatalog.h"
 #include "core/settings/appsettings.h"
 #include "core/settings/inifile.h"
 
@@ -44,6 +45,16 @@ const Tax SampleTaxes[] = {
     {"VAT", 20.0},
     {"GST", 5.0},
 };
+
+// Examples for a new folder, a turboprop and two jets with figures of their kind; the
+// operator puts in the aircraft it flies.
+QList<AircraftProfile> sampleAircraft()
+{
+    AircraftProfile turboprop{QStringLiteral("King Air 350"), 300, 0, 5, 12, 10, 2450.0, 1500, 60};
+    AircraftProfile light{QStringLiteral("Citation CJ3"), 415, 0, 5, 15, 10, 3600.0, 1800, 60};
+    AircraftProfile midsize{QStringLiteral("Learjet 60"), 460, 0, 5, 15, 12, 4800.0, 2300, 60};
+    return {turboprop, light, midsize};
+}
 
 QString cut(const QString& text, int size)
 {
@@ -124,6 +135,7 @@ void seedDatabase(const QString& databasePath, const QString& workgroupPath,
             taxes->update();
         }
         transaction.commit();
+        AircraftCatalog::add(*workspace, *database, sampleAircraft());
     } catch (...) {
         workspace->close();
         throw;

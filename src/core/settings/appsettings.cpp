@@ -182,7 +182,12 @@ std::optional<QByteArray> catalogueFingerprint(const QString& databasePath)
     sqlite3_busy_timeout(db, 2000);
     QCryptographicHash hash(QCryptographicHash::Sha256);
     bool read = true;
-    for (const char* table : {"AdditionalCharges", "Taxes"}) {
+    for (const char* table : {"AdditionalCharges", "Taxes", "Aircraft"}) {
+        // A database made before the aircraft profiles has no such table: no rows.
+        if (qstrcmp(table, "Aircraft") == 0 &&
+            sqlite3_table_column_metadata(db, nullptr, table, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr, nullptr) != SQLITE_OK)
+            continue;
         sqlite3_stmt* rows = nullptr;
         const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY rowid";
         read = sqlite3_prepare_v2(db, sql.constData(), -1, &rows, nullptr) == SQLITE_OK;
@@ -280,6 +285,7 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
     s.DISTANCEMODEL = trimBlanks(setting(QStringLiteral("DISTANCEMODEL"))).toUpper() == u"WGS84"
                           ? DistanceModel::Wgs84
                           : DistanceModel::Sphere;
+    s.AIRCRAFT = trimBlanks(setting(QStringLiteral("AIRCRAFT")));
 
     // The file is already read whole, so the order of the look-ups does not matter.
     for (const CompanyField& field : CompanyFields::All)
@@ -407,6 +413,7 @@ SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& curren
             SettingsText::integer);
     setting("MINBASECHARGE", current.MINBASECHARGE, entered.MINBASECHARGE, SettingsText::number);
     setting("DEFAULTAIRPORT", current.DEFAULTAIRPORT, entered.DEFAULTAIRPORT, asIs);
+    setting("AIRCRAFT", current.AIRCRAFT, entered.AIRCRAFT, asIs);
 
     for (const CompanyField& field : CompanyFields::All)
         update(CompanySection, QString(field.key), current.company.*field.value,

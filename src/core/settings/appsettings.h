@@ -40,6 +40,9 @@ struct AppSettings
     // What a leg is measured on: "SPHERE" (the great circle every figure was always
     // priced by) or "WGS84" (the geodesic on the ellipsoid). Anything else is the sphere.
     DistanceModel DISTANCEMODEL = DistanceModel::Sphere;
+    // The aircraft profile a new quote starts with (AircraftProfile::name), or "" for
+    // none. A name the catalogue no longer holds counts as none.
+    QString AIRCRAFT;
 
     // Section COMPANY, the heading of the quote document
     CompanyDetails company;

@@ -2,6 +2,7 @@
 
 #include "core/db/engine.h"
 #include "core/format.h"
+#include "core/quote/aircraftcatalog.h"
 #include "core/quote/cellorder.h"
 #include "core/quote/chargekeys.h"
 #include "gui/platform/colours.h"
@@ -40,6 +41,35 @@ bool isCtrlTab(const QKeyEvent* key)
 std::optional<bool> tabDirection(const QKeyEvent* key)
 {
     return CellOrder::tabDirection(key->key(), key->modifiers());
+}
+
+// The key rule of a figure that is never negative: digits and, with `decimals`, one
+// decimal point typed by "." and "," alike. True when the key is dropped (or typed by
+// the rule itself).
+bool dropUnsignedKey(QLineEdit* line, QChar key, bool decimals)
+{
+    if (key.isDigit() && key.unicode() < 128)
+        return false;
+    const QString point = Format::NumberSymbols::current().decimalPoint;
+    if (!decimals || Format::decimalKey(QString(key)) != point ||
+        (line->text().contains(point) && !line->selectedText().contains(point)))
+        return true;
+    if (QString(key) == point)
+        return false;
+    line->insert(point);
+    return true;
+}
+
+// The key rule of an amount (ChargeKeys::amount): the sign goes in front wherever the
+// caret stands.
+bool dropAmountKey(QLineEdit* line, QChar key)
+{
+    const KeyOutcome outcome = ChargeKeys::amount(line->text(), line->cursorPosition(), key);
+    if (outcome.replaced) {
+        line->setText(outcome.text);
+        line->setCursorPosition(outcome.caret);
+    }
+    return !outcome.accepted;
 }
 
 // The editors of a catalogue grid: a line edit with the column's typing limit.
@@ -171,15 +201,7 @@ protected:
 
     bool dropKey(QLineEdit* line, int column, QChar key) const override
     {
-        if (column != ChargesGrid::ColumnAmount)
-            return false;
-        const KeyOutcome outcome = ChargeKeys::amount(line->text(), line->cursorPosition(), key);
-        if (outcome.replaced) {
-            // The sign goes in front wherever the caret stands.
-            line->setText(outcome.text);
-            line->setCursorPosition(outcome.caret);
-        }
-        return !outcome.accepted;
+        return column == ChargesGrid::ColumnAmount && dropAmountKey(line, key);
     }
 };
 
@@ -208,20 +230,76 @@ public:
 protected:
     bool dropKey(QLineEdit* line, int column, QChar key) const override
     {
-        if (column != TaxesGrid::ColumnPercent)
-            return false;
-        // A percentage is never negative: digits and one decimal point only, typed by
-        // "." and "," alike.
-        if (key.isDigit() && key.unicode() < 128)
-            return false;
+        return column == TaxesGrid::ColumnPercent && dropUnsignedKey(line, key, true);
+    }
+};
+
+// The aircraft grid: the name trimmed; each figure formatted by its column's mask as it
+// is written (whole numbers but for the add-on and the rate), and a value with a
+// default shown as it once the profile holds anything.
+class AircraftDelegate final : public CatalogDelegate
+{
+public:
+    using CatalogDelegate::CatalogDelegate;
+
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        QStringList texts = m_model->rowTexts(index.row());
+        texts[index.column()] = static_cast<QLineEdit*>(editor)->text();
+        texts[int(AircraftField::Name)] = texts[int(AircraftField::Name)].trimmed();
         const QString point = Format::NumberSymbols::current().decimalPoint;
-        if (Format::decimalKey(QString(key)) != point ||
-            (line->text().contains(point) && !line->selectedText().contains(point)))
-            return true;
-        if (QString(key) == point)
+        const bool filled = std::any_of(texts.begin(), texts.end(),
+                                        [](const QString& text) { return !text.isEmpty(); });
+        const AircraftProfile defaults;
+        for (const AircraftCatalog::Column& column : AircraftCatalog::columns()) {
+            QString& text = texts[int(column.field)];
+            if (text == point || text == QLatin1String("-"))
+                text.clear();
+            if (!text.isEmpty() && !column.mask.isEmpty())
+                text = Format::number(Format::value(text), column.mask);
+            if (text.isEmpty() && filled)
+                text = defaultText(column, defaults);
+        }
+        m_model->setRowTexts(index.row(), texts);
+    }
+
+protected:
+    bool dropKey(QLineEdit* line, int column, QChar key) const override
+    {
+        switch (AircraftField(column)) {
+        case AircraftField::Name:
             return false;
-        line->insert(point);
-        return true;
+        case AircraftField::Rate:
+            return dropAmountKey(line, key);
+        case AircraftField::Wind: // whole knots with a sign
+            return Format::decimalKey(QString(key)) ==
+                       Format::NumberSymbols::current().decimalPoint ||
+                   dropAmountKey(line, key);
+        case AircraftField::AddOn:
+            return dropUnsignedKey(line, key, true);
+        default:
+            return dropUnsignedKey(line, key, false);
+        }
+    }
+
+private:
+    static QString defaultText(const AircraftCatalog::Column& column,
+                               const AircraftProfile& defaults)
+    {
+        switch (column.field) {
+        case AircraftField::Wind:
+            return Format::number(defaults.windKnots, column.mask);
+        case AircraftField::AddOn:
+            return Format::number(defaults.addOnPercent, column.mask);
+        case AircraftField::Terminal:
+            return Format::number(defaults.terminalMinutes, column.mask);
+        case AircraftField::Taxi:
+            return Format::number(defaults.taxiMinutes, column.mask);
+        case AircraftField::Ground:
+            return Format::number(defaults.groundMinutes, column.mask);
+        default: // the name, the speed and the rate have none; no range is no limit
+            return QString();
+        }
     }
 };
 
@@ -412,5 +490,43 @@ void TaxesGrid::CmdDelTax_Click()
     if (row >= 0)
         m_model->setRowTexts(row, {QString(), QString()});
     m_grid->clearSelection();
+    finishDelete();
+}
+
+AircraftGrid::AircraftGrid(const std::shared_ptr<Db::Database>& database, QWidget* parent)
+    : CatalogGrid(QStringLiteral("Edit Aircraft Profiles"), QStringLiteral("SSDBGridAircraft"),
+                  QStringLiteral("CmdDeleteAircraft"), parent)
+{
+    m_deleteButton->setText(QStringLiteral("Delete Pr&ofile"));
+    m_deleteButton->setToolTip(QStringLiteral("Deletes the selected Aircraft Profiles"));
+    QList<CatalogColumn> columns;
+    for (const AircraftCatalog::Column& column : AircraftCatalog::columns())
+        columns << CatalogColumn{column.name, column.caption, column.mask,
+                                 column.mask.isEmpty() ? AircraftLimits::NameLength : 0};
+    auto* model =
+        new CatalogEditModel(database->openRecordset(AircraftCatalog::Table), columns, this);
+    attach(model, new AircraftDelegate(this, model));
+    connect(m_deleteButton, &QPushButton::clicked, this, &AircraftGrid::CmdDeleteAircraft_Click);
+}
+
+bool AircraftGrid::canDelete() const
+{
+    const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
+    return std::any_of(rows.begin(), rows.end(),
+                       [this](const QModelIndex& row) { return !m_model->isNewRow(row.row()); });
+}
+
+void AircraftGrid::CmdDeleteAircraft_Click()
+{
+    QList<int> rows;
+    for (const QModelIndex& index : m_grid->selectionModel()->selectedRows())
+        rows << index.row();
+    // As the charges: no confirmation, the dialog's Cancel is the way back.
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    m_grid->clearSelection();
+    for (int row : rows) {
+        if (!m_model->isNewRow(row) && !m_model->removeRows(row, 1))
+            break;
+    }
     finishDelete();
 }

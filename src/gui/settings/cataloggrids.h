@@ -107,3 +107,19 @@ public slots:
 protected:
     bool canDelete() const override;
 };
+
+// The aircraft profiles ("Aircraft"), one column per value in AircraftField's order. A
+// profile is checked as a whole only when the dialog saves (AircraftRules::refusal).
+class AircraftGrid : public CatalogGrid
+{
+    Q_OBJECT
+
+public:
+    explicit AircraftGrid(const std::shared_ptr<Db::Database>& database, QWidget* parent = nullptr);
+
+public slots:
+    void CmdDeleteAircraft_Click();
+
+protected:
+    bool canDelete() const override;
+};

@@ -8,12 +8,14 @@
 #include "gui/appcontext.h"
 #include "gui/platform/accesskeys.h"
 #include "gui/platform/platform.h"
+#include "gui/settings/aircrafttab.h"
 #include "gui/settings/cataloggrids.h"
 #include "gui/settings/settingshost.h"
 #include "gui/settings/typinglimit.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -113,6 +115,8 @@ FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent),
 
     m_SSTab1 = new QTabWidget(this);
     m_SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    // Every tab in sight: the dialog grows to show them, no scroll buttons in the Tab order.
+    m_SSTab1->setUsesScrollButtons(false);
     auto* defaults = new QWidget;
     auto* charges = new QWidget;
     auto* taxes = new QWidget;
@@ -123,6 +127,9 @@ FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent),
     m_SSTab1->addTab(taxes, QStringLiteral("&Taxes"));
     m_SSTab1->addTab(company, QStringLiteral("Company &Info"));
     m_SSTab1->addTab(quotes, QStringLiteral("&Quotes"));
+    // Every letter of "Aircraft" is another control's access key on this dialog.
+    m_aircraftTab = new AircraftTab;
+    m_SSTab1->addTab(m_aircraftTab, QStringLiteral("Aircraft &Profiles"));
 
     buildDefaultsTab(defaults);
     m_chargesFrame = new QGroupBox(QStringLiteral("Edit Additional Charges"));
@@ -385,6 +392,16 @@ void FrmSettings::buildCatalogGrids()
         showTabOnFocus(charges->deleteButton(), ChargesTab);
         showTabOnFocus(taxes->grid(), TaxesTab);
         showTabOnFocus(taxes->deleteButton(), TaxesTab);
+        // Last, so that a database whose aircraft table cannot be made still edits the
+        // other catalogues.
+        AircraftGrid* aircraft = m_aircraftTab->buildGrid(m_database);
+        aircraft->setTitle(QString());
+        aircraft->setFlat(true);
+        aircraft->setSaveButton(m_CmdSave);
+        m_catalogGrids.push_back(aircraft);
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 aircraft->grid(), aircraft->deleteButton(), m_aircraftTab->defaultChoice()})
+            showTabOnFocus(control, AircraftProfilesTab);
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(
@@ -417,6 +434,7 @@ void FrmSettings::Form_Activate()
     m_TxtTerms->setPlainText(settings.TERMS);
     m_TxtMailSubject->setText(settings.MAILSUBJECT);
     m_TxtMailBody->setPlainText(settings.MAILBODY);
+    m_aircraftTab->setDefaultAircraft(settings.AIRCRAFT);
     m_SSTab1->setCurrentIndex(DefaultsTab);
 
     try {
@@ -619,6 +637,8 @@ AppSettings FrmSettings::enteredSettings() const
     entered.TERMS = m_TxtTerms->toPlainText();
     entered.MAILSUBJECT = m_TxtMailSubject->text();
     entered.MAILBODY = m_TxtMailBody->toPlainText();
+    if (m_aircraftTab->defaultChoice()) // else the catalogue could not be opened
+        entered.AIRCRAFT = m_aircraftTab->defaultAircraft();
     return entered;
 }
 
@@ -648,12 +668,23 @@ void FrmSettings::CmdSave_Click()
     // The row being edited in a catalogue grid goes into the table first: when the
     // engine refuses it, nothing is saved and the dialog stays open with every other
     // change still in its transaction, for the operator to correct or cancel.
+    // An aircraft profile that cannot be saved stops the Save the same way.
+    std::optional<AircraftRefusal> refused;
     try {
         for (CatalogGrid* grid : m_catalogGrids)
             grid->writeCurrentRow();
+        if (m_database)
+            refused = m_aircraftTab->refusal(*m_database);
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+        return;
+    }
+    if (refused) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(), refused->text);
+        m_SSTab1->setCurrentIndex(AircraftProfilesTab);
+        m_aircraftTab->focusRefused(*refused);
         return;
     }
 

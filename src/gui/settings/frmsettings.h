@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class AircraftTab;
 class CatalogGrid;
 class QCheckBox;
 class QGroupBox;
@@ -30,7 +31,7 @@ class Transaction;
 } // namespace Db
 
 // The settings dialog: the defaults of a quote, the segment tax and the company
-// details, kept in the settings record and its file, and the charge and tax
+// details, kept in the settings record and its file, and the charge, tax and aircraft
 // catalogues, whose changes are held in one transaction on the engine's default
 // workspace from the moment the dialog is shown until Save commits or Cancel
 // rolls them back. Nothing reaches the settings record or file before Save.
@@ -45,7 +46,8 @@ public:
         ChargesTab = 1,
         TaxesTab = 2,
         CompanyTab = 3,
-        QuotesTab = 4
+        QuotesTab = 4,
+        AircraftProfilesTab = 5
     };
 
     explicit FrmSettings(SettingsHost* host, QWidget* parent = nullptr);
@@ -122,6 +124,7 @@ private:
     QPlainTextEdit* m_TxtTerms = nullptr;
     QLineEdit* m_TxtMailSubject = nullptr;
     QPlainTextEdit* m_TxtMailBody = nullptr;
+    AircraftTab* m_aircraftTab = nullptr;
     QPushButton* m_CmdSave = nullptr;
     QPushButton* m_CmdCancel = nullptr;
 };

@@ -115,6 +115,9 @@ private slots:
             with(&AppSettings::DEFAULTAIRPORT, u"KJFK"_s));
         row("airport of five", "DEFAULTAIRPORT=KJFKX", {});
 
+        row("aircraft named without its blanks", "AIRCRAFT=\" Learjet 60 \"",
+            with(&AppSettings::AIRCRAFT, u"Learjet 60"_s));
+
         row("rounding 1", "ROUNDMILES=1", with(&AppSettings::ROUNDMILES, true));
         row("rounding 2", "ROUNDMILES=2", {});
         row("rounding a word", "ROUNDMILES=yes", {}, "0");

@@ -1,4 +1,5 @@
 #include "core/db/engine.h"
+#include "core/quote/aircraftcatalog.h"
 #include "core/settings/appsettings.h"
 #include "gui/appcontext.h"
 #include "gui/mainwindow/brisklander.h"
@@ -10,6 +11,7 @@
 #include "support/tablerows.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +20,7 @@
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -200,6 +203,66 @@ private slots:
                  R"(TERMS=Net 30 days.\nNo refunds.)",
              })
             QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
+    }
+
+    // From the keyboard: the page's access key, a new profile typed cell by cell (the
+    // values it leaves empty take their defaults) and chosen as the default, Save. Then a
+    // profile with no ground speed stops the Save: its message, the focus on its wind,
+    // nothing written; Cancel keeps the profile as it was saved.
+    void aircraftProfiles()
+    {
+        const auto keys = [](const QString& text) {
+            for (const QChar key : text)
+                QTest::keyClick(QApplication::focusWidget(), key.toLatin1());
+        };
+        const auto tab = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); };
+        const auto profiles = [] { return AircraftCatalog::read(*database()); };
+        const QList<AircraftProfile> samples = profiles();
+        open();
+        QTest::keyClick(m_dialog.get(), Qt::Key_P, Qt::AltModifier);
+        QTRY_COMPARE(child<QTabWidget>("SSTab1")->currentIndex(),
+                     int(FrmSettings::AircraftProfilesTab));
+        QCOMPARE(tabTrail(u"CmdCancel"_s).join(u' '),
+                 u"SSDBGridAircraft CboDefaultAircraft CmdSave CmdCancel"_s);
+        QTest::keyClick(m_dialog.get(), Qt::Key_N, Qt::AltModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>("SSDBGridAircraft"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+        for (const QString& cell : {u"Hawker 800"_s, u"430"_s, u"-6x0"_s, u""_s, u""_s, u""_s})
+            keys(cell), tab();
+        keys(u"4250,5"_s);
+        QTest::keyClick(m_dialog.get(), Qt::Key_N, Qt::AltModifier);
+        keys(u"Haw"_s);
+        save();
+        const AircraftProfile hawker{u"Hawker 800"_s, 430, -60, 0, 0, 0, 4250.5, std::nullopt, 60};
+        QCOMPARE(profiles(), samples + QList{hawker});
+        QVERIFY(iniLines().contains(u"AIRCRAFT=Hawker 800"_s));
+
+        const QString file = iniText();
+        open();
+        QTest::keyClick(m_dialog.get(), Qt::Key_P, Qt::AltModifier);
+        QTest::keyClick(m_dialog.get(), Qt::Key_N, Qt::AltModifier);
+        QCOMPARE(child<QComboBox>("CboDefaultAircraft")->currentText(), hawker.name);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+        tab();
+        keys(u"60"_s);
+        prompter().setNextAnswer(Button::Ok);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+        verifyOnlyMessage(prompter(), Icon::Exclamation, "Settings",
+                          u"The ground speed of 'Hawker 800' (cruise speed 60 and wind -60 "
+                          "knots) must be above 0 knots."_s);
+        auto* grid = child<QTableView>("SSDBGridAircraft");
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(int(samples.size()), 2));
+        QVERIFY(m_dialog->isVisible());
+        QTest::keyClick(m_dialog.get(), Qt::Key_C, Qt::AltModifier);
+        QTRY_VERIFY(!m_dialog->isVisible());
+        QCOMPARE(profiles(), samples + QList{hawker});
+        QCOMPARE(iniText(), file);
     }
 
     // Leaving a field formats it; the keys it cannot take are dropped as typed.
