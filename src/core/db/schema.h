@@ -31,4 +31,8 @@ void createDatabase(Db::Workspace& workspace, const QString& path);
 // register gains them at its first keep, inside that keep's transaction.
 void createRegisterTables(Db::Database& database);
 
+// Adds the column "TIME ZONE NAME" to the table Airports of a database made before it,
+// in the caller's transaction; true when it was added, false when it was there.
+bool addAirportZoneNames(Db::Database& database);
+
 } // namespace Schema

@@ -35,8 +35,7 @@ QString hoursText(const QDateTime& utcScale)
 // from and to: the clock reads `from` up to the change, then reads `to`.
 std::pair<QString, QString> clockChange(const QTimeZone& zone, const QDateTime& local)
 {
-    const QTimeZone::OffsetDataList changes =
-        zone.transitions(local.addDays(-2), local.addDays(2));
+    const QTimeZone::OffsetDataList changes = zone.transitions(local.addDays(-2), local.addDays(2));
     for (const QTimeZone::OffsetData& change : changes) {
         const int before = zone.offsetFromUtc(change.atUtc.addSecs(-1));
         const QDateTime from = change.atUtc.toUTC().addSecs(before);

@@ -28,7 +28,7 @@ struct LegInput
     LocalTime::AirportZone from;
     LocalTime::AirportZone to;
     int blockMinutes = 0;
-    int groundMinutes = 0;               // on the ground before this leg
+    int groundMinutes = 0;              // on the ground before this leg
     std::optional<TypedTime> departure; // the local departure, when typed
 };
 

@@ -62,8 +62,8 @@ private slots:
         const Schedule::Result result = Schedule::compute(legs);
         QStringList shown;
         for (const Schedule::LegTimes& leg : result.legs)
-            shown << (leg.departureText + u" > "_s + leg.arrivalText + u' ' + leg.dayShift)
-                         .trimmed();
+            shown
+                << (leg.departureText + u" > "_s + leg.arrivalText + u' ' + leg.dayShift).trimmed();
         QCOMPARE(result.refusal.isEmpty() ? shown.join(u"; "_s) : result.refusal, row[1]);
         QCOMPARE(result.legs.isEmpty(), !result.refusal.isEmpty());
     }
