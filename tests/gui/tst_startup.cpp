@@ -364,6 +364,36 @@ private slots:
         disk.reset();
     }
 
+    // A folder made before airports kept their zone names: the start adds the column, or,
+    // while another program holds the database for a change, reads it as it is and says so.
+    void oldDatabaseGainsZoneNames_data()
+    {
+        QTest::addColumn<bool>("held");
+        QTest::newRow("column added") << false;
+        QTest::newRow("database held for a change") << true;
+    }
+    void oldDatabaseGainsZoneNames()
+    {
+        QFETCH(bool, held);
+        QCOMPARE(execSql(m_f->database(), "ALTER TABLE Airports DROP COLUMN [TIME ZONE NAME]"),
+                 SQLITE_OK);
+        std::unique_ptr<WriteTransactionHolder> writer;
+        if (held) {
+            writer = std::make_unique<WriteTransactionHolder>(m_f->database(), false);
+            QVERIFY(writer->isHolding());
+        }
+        QVERIFY(start());
+        writer.reset();
+        QCOMPARE(execSql(m_f->database(), "SELECT [TIME ZONE NAME] FROM Airports") == SQLITE_OK,
+                 !held);
+        QCOMPARE(said(Icon::Exclamation,
+                      u"The airport table could not be given its column for time zone "
+                      "names:\r\rError number = *\r\rThe airports are shown as they are, and "
+                      "saved without a time zone name until the program starts with a database "
+                      "it can change."_s),
+                 held ? QString() : u"0 messages"_s);
+    }
+
     void openDocumentHandsTheTargetToTheShell()
     {
         m_services->shell->setSucceeds(false);

@@ -153,16 +153,19 @@ private:
 
 // The sqlite3 shell in the middle of a write transaction on the file, as another
 // program that has the database open for a change, until the object is destroyed.
+// Exclusive, it keeps every reader out too; else the program reads on and only its
+// writes wait.
 class WriteTransactionHolder
 {
 public:
-    explicit WriteTransactionHolder(const QString& database)
+    explicit WriteTransactionHolder(const QString& database, bool exclusive = true)
     {
         m_shell.start(QStringLiteral("sqlite3"), {database});
         if (!m_shell.waitForStarted())
             return;
-        m_shell.write("PRAGMA journal_mode=DELETE;\nBEGIN EXCLUSIVE;\n"
-                      "CREATE TABLE HeldByShell (x);\nSELECT 'held';\n");
+        m_shell.write(exclusive ? "PRAGMA journal_mode=DELETE;\nBEGIN EXCLUSIVE;\n"
+                                : "BEGIN IMMEDIATE;\n");
+        m_shell.write("CREATE TABLE HeldByShell (x);\nSELECT 'held';\n");
         QByteArray output;
         while (!output.contains("held") && m_shell.waitForReadyRead(5000))
             output += m_shell.readAllStandardOutput();

@@ -1,5 +1,7 @@
 #include "core/airports/airportentry.h"
 
+#include <QTimeZone>
+
 #include "core/airports/airporttext.h"
 #include "core/db/engine.h"
 #include "core/format.h"
@@ -107,6 +109,14 @@ std::optional<AirportEntry::Refusal> AirportEntry::check() const
     if (type.isEmpty())
         return Refusal{Field::Type,
                        QStringLiteral("Select Type Airport (Public, Military, Joint or Private).")};
+    // Empty is allowed: the airport's local times then keep its standard time alone.
+    const QString zoneName = timeZoneName.trimmed();
+    if (!zoneName.isEmpty() && !QTimeZone::isTimeZoneIdAvailable(zoneName.toUtf8()))
+        return Refusal{Field::TimeZoneName,
+                       QStringLiteral("The time zone name \"%1\" is not one this computer "
+                                      "knows.\r\rChoose one from the list, or leave the field "
+                                      "empty to keep the airport's standard time alone.")
+                           .arg(zoneName)};
     return std::nullopt;
 }
 
@@ -144,5 +154,6 @@ AirportRecord AirportEntry::record() const
     r.CUSTOMS = customs;
     r.FUEL = fuel;
     r.LIGHTING = lighting;
+    r.TIME_ZONE_NAME = timeZoneName.trimmed();
     return r;
 }

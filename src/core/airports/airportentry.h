@@ -25,6 +25,7 @@ struct AirportEntry
     QString type;                          // the type list's text; empty when none chosen
     bool ifr = false, customs = false;
     QString fuel, lighting;
+    QString timeZoneName; // an IANA zone name, or empty
 
     enum class Field
     {
@@ -36,7 +37,8 @@ struct AirportEntry
         Elevation,
         RunwayLength,
         TimeZone,
-        Type
+        Type,
+        TimeZoneName
     };
     struct Refusal
     {

@@ -96,6 +96,8 @@ AirportRecord readAirportRecord(const Db::Recordset& set)
     if (const auto width = wholeOf(set.value(RunwayWidth)))
         record.RUNWAY_WIDTH = qint16(*width);
     record.TIME_ZONE = timeZoneFromStored(set.value(TimeZone));
+    if (set.fieldIndex(TimeZoneName) >= 0)
+        record.TIME_ZONE_NAME = textOf(set.value(TimeZoneName)).trimmed();
     record.PUB_MIL = textOf(set.value(PubMil));
     record.IFR = set.value(Ifr).toBool();
     record.CUSTOMS = set.value(Customs).toBool();
@@ -117,6 +119,8 @@ void writeAirportRecord(Db::Recordset& set, const AirportRecord& record)
     set.setValue(RunwayLength, record.RUNWAY_LENGTH);
     set.setValue(RunwayWidth, record.RUNWAY_WIDTH ? QVariant(*record.RUNWAY_WIDTH) : QVariant());
     set.setValue(TimeZone, record.TIME_ZONE ? QVariant(*record.TIME_ZONE) : QVariant());
+    if (!record.TIME_ZONE_NAME.isEmpty() || set.fieldIndex(TimeZoneName) >= 0)
+        set.setValue(TimeZoneName, record.TIME_ZONE_NAME);
     set.setValue(PubMil, record.PUB_MIL);
     set.setValue(Ifr, record.IFR);
     set.setValue(Customs, record.CUSTOMS);

@@ -150,6 +150,9 @@ void Connection::exec(const QString& sql)
     char* error = nullptr;
     const int rc = sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, &error);
     sqlite3_free(error);
+    // A fixed statement may change a table (a column added to a database made before
+    // it): the columns are read again when next asked for.
+    m_columns.clear();
     if (rc != SQLITE_OK)
         throwSqlite(m_db, sqlite3_extended_errcode(m_db), describePath(m_path));
 }

@@ -26,6 +26,7 @@ void createDatabase(Db::Workspace& workspace, const QString& path)
                        "\"RUNWAY LENGTH\" INTEGER,"
                        "\"RUNWAY WIDTH\" SMALLINT,"
                        "\"TIME ZONE\" FLOAT,"
+                       "\"TIME ZONE NAME\" TEXT(40),"
                        "\"PUB/MIL\" TEXT(1),"
                        "\"IFR\" BIT NOT NULL DEFAULT 0,"
                        "\"CUSTOMS\" BIT NOT NULL DEFAULT 0,"
@@ -115,6 +116,17 @@ void createAircraftTable(Db::Database& database)
                                     "\"HourlyRate\" DOUBLE,"
                                     "\"Range\" INTEGER,"
                                     "\"GroundMinutes\" INTEGER);"));
+}
+
+bool addAirportZoneNames(Db::Database& database)
+{
+    for (const Db::ColumnInfo& column : database.columns(QStringLiteral("Airports"))) {
+        if (column.name.compare(QStringLiteral("TIME ZONE NAME"), Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    database.execute(
+        QStringLiteral("ALTER TABLE Airports ADD COLUMN \"TIME ZONE NAME\" TEXT(40);"));
+    return true;
 }
 
 } // namespace Schema

@@ -37,4 +37,8 @@ void createRegisterTables(Db::Database& database);
 // transaction; until then the catalogue reads as empty.
 void createAircraftTable(Db::Database& database);
 
+// Adds the column "TIME ZONE NAME" to the table Airports of a database made before it,
+// in the caller's transaction; true when it was added, false when it was there.
+bool addAirportZoneNames(Db::Database& database);
+
 } // namespace Schema

@@ -3,6 +3,7 @@
 #include "core/airports/airportrecord.h"
 #include "core/airports/airporttable.h"
 #include "core/db/engine.h"
+#include "core/db/schema.h"
 #include "core/distance.h"
 #include "core/folder/ourairportscsv.h"
 
@@ -169,7 +170,11 @@ std::optional<float> storableHours(double hours)
 class ZoneTable
 {
 public:
-    using Zone = std::optional<float>; // no value: the table cannot hold the offset
+    struct Zone
+    {
+        std::optional<float> hours; // no value: the table cannot hold the offset
+        QString name;               // the IANA name, when this machine knows it
+    };
 
     // Adds the lines of a table; an identifier already known keeps the zone it has.
     void read(const CsvFile& csv)
@@ -185,6 +190,13 @@ public:
             if (ident.isEmpty())
                 continue;
             Zone zone;
+            const QString name = CsvFile::at(f, cName).trimmed();
+            auto available = m_available.constFind(name);
+            if (available == m_available.cend())
+                available =
+                    m_available.insert(name, QTimeZone::isTimeZoneIdAvailable(name.toUtf8()));
+            if (*available)
+                zone.name = name;
             const QString offset = CsvFile::at(f, cOffset);
             if (!offset.isEmpty()) {
                 bool ok = false;
@@ -195,13 +207,12 @@ public:
                                ident);
                     continue;
                 }
-                zone = storableHours(hours);
+                zone.hours = storableHours(hours);
             } else {
-                const QString name = CsvFile::at(f, cName);
                 auto known = m_byName.constFind(name);
                 if (known == m_byName.cend())
                     known = m_byName.insert(name, standardOffsetHours(name));
-                zone = *known;
+                zone.hours = *known;
             }
             if (!m_byIdent.contains(ident))
                 m_byIdent.insert(ident, zone);
@@ -266,7 +277,8 @@ private:
     };
     QHash<QString, Zone> m_byIdent;
     QList<Placed> m_placed; // by latitude
-    QHash<QString, Zone> m_byName;
+    QHash<QString, std::optional<float>> m_byName;
+    QHash<QString, bool> m_available; // zone names this machine knows
 };
 
 bool lettersOrDigits(const QString& text, int minLength, int maxLength)
@@ -358,6 +370,8 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
             existing.insert(ids->row(i).value(0).toString().toUpper());
     }
     Db::Transaction transaction(workspace);
+    // A database made before zone names were kept gains their column with the import.
+    Schema::addAirportZoneNames(*database);
     auto set = database->openRecordset(QStringLiteral("Airports"));
 
     const int cId = airports.column("id"), cIdent = airports.column("ident"),
@@ -448,8 +462,11 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
         const bool listed = zone != nullptr;
         if (!listed)
             zone = zones.nearest(at(f, cLat).toDouble(), at(f, cLon).toDouble(), code);
-        if (zone)
-            r.TIME_ZONE = *zone;
+        // The nearest airport's zone gives its name along with its offset.
+        if (zone) {
+            r.TIME_ZONE = zone->hours;
+            r.TIME_ZONE_NAME = zone->name;
+        }
         if (!r.TIME_ZONE)
             ++summary.withoutZone;
         else if (listed)

@@ -20,7 +20,10 @@ class Workspace;
 // the program ships (ShippedZoneTable, made from the airports' positions); else the
 // zone of the nearest airport of those tables with a position, of the same country,
 // within NearestZoneMiles. It stays empty when none is found or the offset is one the
-// table cannot hold (beyond -12..+12, or not a whole quarter hour).
+// table cannot hold (beyond -12..+12, or not a whole quarter hour). The IANA name of the
+// zone found that way is kept too (TIME ZONE NAME), when this machine's time-zone
+// database knows it, also where the offset cannot be held. A database made before that
+// column gains it in the import's transaction.
 //
 // A time-zone table has the columns ident and tz_database_name (an IANA name), and
 // optionally standard_offset_hours (preferred to the name when given), latitude_deg,

@@ -63,7 +63,7 @@ QString cut(const QString& text, int size)
 
 // One line of the demonstration file: ident, name, region, country, latitude,
 // longitude (decimal degrees, north and east positive), elevation, runway length
-// and width in feet, lighted (0/1), standard offset from UTC in hours.
+// and width in feet, lighted (0/1), standard offset from UTC in hours, IANA zone name.
 AirportRecord airportFromLine(const QStringList& f)
 {
     AirportRecord record;
@@ -82,6 +82,7 @@ AirportRecord airportFromLine(const QStringList& f)
     const float zone = f[10].toFloat(&ok);
     if (ok)
         record.TIME_ZONE = zone;
+    record.TIME_ZONE_NAME = f.value(11).trimmed();
     record.PUB_MIL = QStringLiteral("P");
     return record;
 }

@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimeZone>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QVariant>
@@ -141,6 +142,15 @@ void AirportEditor::buildLayout()
     m_TxtRwyLength = text(5, true);
     m_TxtTimeZone = text(6, true);
     m_TxtRwyWidth = text(3, true);
+    // Any zone this machine knows; typing completes a name from the list.
+    m_CBTimeZoneName = new QComboBox;
+    m_CBTimeZoneName->setEditable(true);
+    m_CBTimeZoneName->setInsertPolicy(QComboBox::NoInsert);
+    for (const QByteArray& id : QTimeZone::availableTimeZoneIds())
+        m_CBTimeZoneName->addItem(QString::fromUtf8(id));
+    m_CBTimeZoneName->lineEdit()->setMaxLength(40);
+    m_CBTimeZoneName->setMinimumContentsLength(20);
+    m_CBTimeZoneName->setCurrentIndex(-1);
     m_CBPubMil = list({QStringLiteral("Public"), QStringLiteral("Military"),
                        QStringLiteral("Joint"), QStringLiteral("Private")});
     m_SSDBCBFuel = list({QStringLiteral("NO FUEL"), QStringLiteral("AVGAS/JET"),
@@ -165,10 +175,11 @@ void AirportEditor::buildLayout()
     place(m_CheckCustoms, "CheckCustoms", QStringLiteral("Customs:"), 8, 0);
     place(m_TxtRwyLength, "TxtRwyLength", QStringLiteral("Runway Length:"), 2, 2);
     place(m_TxtTimeZone, "TxtTimeZone", QStringLiteral("Time Zone (+/- UTC):"), 3, 2);
-    place(m_TxtRwyWidth, "TxtRwyWidth", QStringLiteral("Runway Width:"), 4, 2);
-    place(m_CBPubMil, "CBPubMil", QStringLiteral("Type:"), 5, 2);
-    place(m_SSDBCBFuel, "SSDBCBFuel", QStringLiteral("Fuel:"), 6, 2);
-    place(m_SSDBCBLights, "SSDBCBLights", QStringLiteral("Lighting:"), 7, 2);
+    place(m_CBTimeZoneName, "CBTimeZoneName", QStringLiteral("Time Zone Name:"), 4, 2);
+    place(m_TxtRwyWidth, "TxtRwyWidth", QStringLiteral("Runway Width:"), 5, 2);
+    place(m_CBPubMil, "CBPubMil", QStringLiteral("Type:"), 6, 2);
+    place(m_SSDBCBFuel, "SSDBCBFuel", QStringLiteral("Fuel:"), 7, 2);
+    place(m_SSDBCBLights, "SSDBCBLights", QStringLiteral("Lighting:"), 8, 2);
 
     m_CmdSave = new QPushButton(QStringLiteral("&Save"));
     m_CmdSave->setObjectName(QStringLiteral("CmdSave"));
@@ -183,9 +194,9 @@ void AirportEditor::buildLayout()
 
     const QList<QWidget*> order{m_TxtIdent,     m_TxtAirportName, m_TxtLatitude,  m_TxtLongitude,
                                 m_TxtState,     m_TxtCountry,     m_TxtElevation, m_CheckIFR,
-                                m_CheckCustoms, m_TxtRwyLength,   m_TxtTimeZone,  m_TxtRwyWidth,
-                                m_CBPubMil,     m_SSDBCBFuel,     m_SSDBCBLights, m_CmdSave,
-                                m_CmdCancel};
+                                m_CheckCustoms, m_TxtRwyLength,   m_TxtTimeZone,  m_CBTimeZoneName,
+                                m_TxtRwyWidth,  m_CBPubMil,       m_SSDBCBFuel,   m_SSDBCBLights,
+                                m_CmdSave,      m_CmdCancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 
@@ -367,6 +378,7 @@ AirportEntry AirportEditor::entry() const
     e.customs = m_CheckCustoms->isChecked();
     e.fuel = m_SSDBCBFuel->currentText();
     e.lighting = m_SSDBCBLights->currentText();
+    e.timeZoneName = m_CBTimeZoneName->currentText();
     return e;
 }
 
@@ -375,9 +387,9 @@ bool AirportEditor::validate()
     const std::optional<AirportEntry::Refusal> refusal = entry().check();
     if (!refusal)
         return true;
-    QWidget* const fields[] = {m_TxtIdent,     m_TxtAirportName, m_TxtLatitude,
-                               m_TxtLongitude, m_TxtCountry,     m_TxtElevation,
-                               m_TxtRwyLength, m_TxtTimeZone,    m_CBPubMil};
+    QWidget* const fields[] = {m_TxtIdent,   m_TxtAirportName, m_TxtLatitude,  m_TxtLongitude,
+                               m_TxtCountry, m_TxtElevation,   m_TxtRwyLength, m_TxtTimeZone,
+                               m_CBPubMil,   m_CBTimeZoneName};
     Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(), refusal->message);
     fields[int(refusal->field)]->setFocus(Qt::OtherFocusReason);
     return false;
@@ -400,6 +412,8 @@ void AirportEditor::showRecord(const AirportRecord& record)
     m_TxtRwyLength->setText(QString::number(record.RUNWAY_LENGTH));
     m_TxtRwyWidth->setText(record.RUNWAY_WIDTH ? QString::number(*record.RUNWAY_WIDTH) : QString());
     m_TxtTimeZone->setText(FormatTimeZone(record.TIME_ZONE));
+    m_CBTimeZoneName->setCurrentIndex(m_CBTimeZoneName->findText(record.TIME_ZONE_NAME));
+    m_CBTimeZoneName->setEditText(record.TIME_ZONE_NAME);
     // An unknown code leaves the type unset, so Save asks for one.
     const QString use = UseText(record.PUB_MIL);
     m_CBPubMil->setCurrentIndex(use.isEmpty() ? -1 : m_CBPubMil->findText(use));

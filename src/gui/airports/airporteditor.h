@@ -72,6 +72,7 @@ protected:
     QCheckBox* m_CheckCustoms = nullptr;
     QLineEdit* m_TxtRwyLength = nullptr;
     QLineEdit* m_TxtTimeZone = nullptr;
+    QComboBox* m_CBTimeZoneName = nullptr;
     QLineEdit* m_TxtRwyWidth = nullptr;
     QComboBox* m_CBPubMil = nullptr;
     QComboBox* m_SSDBCBFuel = nullptr;

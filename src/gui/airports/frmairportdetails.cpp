@@ -79,11 +79,12 @@ FrmAirportDetails::FrmAirportDetails(AirportHost* host, const QString& airportId
     m_TxtRwyLength = addText(grid, 7, 0, QStringLiteral("Runway Length:"), "TxtRwyLength");
     m_Text1 = addText(grid, 0, 2, QStringLiteral("Runway Width:"), "Text1");
     m_TxtTimeZone = addText(grid, 1, 2, QStringLiteral("Time Zone (+/- UTC):"), "TxtTimeZone");
-    m_TxtPubMil = addText(grid, 2, 2, QStringLiteral("Type:"), "TxtPubMil");
-    m_CheckIFR = addField<QCheckBox>(grid, 3, 2, QStringLiteral("IFR:"), "CheckIFR");
-    m_CheckCustoms = addField<QCheckBox>(grid, 4, 2, QStringLiteral("Customs:"), "CheckCustoms");
-    m_TxtFuel = addText(grid, 5, 2, QStringLiteral("Fuel:"), "TxtFuel");
-    m_TxtLights = addText(grid, 6, 2, QStringLiteral("Lighting:"), "TxtLights");
+    m_TxtTimeZoneName = addText(grid, 2, 2, QStringLiteral("Time Zone Name:"), "TxtTimeZoneName");
+    m_TxtPubMil = addText(grid, 3, 2, QStringLiteral("Type:"), "TxtPubMil");
+    m_CheckIFR = addField<QCheckBox>(grid, 4, 2, QStringLiteral("IFR:"), "CheckIFR");
+    m_CheckCustoms = addField<QCheckBox>(grid, 5, 2, QStringLiteral("Customs:"), "CheckCustoms");
+    m_TxtFuel = addText(grid, 6, 2, QStringLiteral("Fuel:"), "TxtFuel");
+    m_TxtLights = addText(grid, 7, 2, QStringLiteral("Lighting:"), "TxtLights");
     m_TxtAirportName->setMinimumWidth(m_TxtAirportName->fontMetrics().averageCharWidth() * 40);
 
     // The ticks only show what is stored: a click is taken back at once, and the
@@ -110,9 +111,10 @@ FrmAirportDetails::FrmAirportDetails(AirportHost* host, const QString& airportId
     layout->addWidget(buttons);
 
     const QList<QWidget*> tabOrder = {
-        m_TxtIdent,     m_TxtAirportName, m_TxtState,  m_TxtCountry,  m_TxtElevation, m_TxtLatitude,
-        m_TxtLongitude, m_TxtRwyLength,   m_Text1,     m_TxtTimeZone, m_TxtPubMil,    m_CheckIFR,
-        m_CheckCustoms, m_TxtFuel,        m_TxtLights, m_CmdModify,   m_CmdDelete,    m_CmdOK};
+        m_TxtIdent,        m_TxtAirportName, m_TxtState,     m_TxtCountry,   m_TxtElevation,
+        m_TxtLatitude,     m_TxtLongitude,   m_TxtRwyLength, m_Text1,        m_TxtTimeZone,
+        m_TxtTimeZoneName, m_TxtPubMil,      m_CheckIFR,     m_CheckCustoms, m_TxtFuel,
+        m_TxtLights,       m_CmdModify,      m_CmdDelete,    m_CmdOK};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -164,6 +166,7 @@ void FrmAirportDetails::showCurrentAirport()
     m_TxtRwyLength->setText(whole(AirportColumn::RunwayLength, airport.RUNWAY_LENGTH));
     m_Text1->setText(airport.RUNWAY_WIDTH ? QString::number(*airport.RUNWAY_WIDTH) : QString());
     m_TxtTimeZone->setText(FormatTimeZone(airport.TIME_ZONE));
+    m_TxtTimeZoneName->setText(airport.TIME_ZONE_NAME);
     m_TxtPubMil->setText(UseText(airport.PUB_MIL));
     m_CheckIFR->setChecked(airport.IFR);
     m_CheckCustoms->setChecked(airport.CUSTOMS);

@@ -67,6 +67,7 @@ private:
     QLineEdit* m_TxtRwyLength = nullptr;
     QLineEdit* m_Text1 = nullptr;
     QLineEdit* m_TxtTimeZone = nullptr;
+    QLineEdit* m_TxtTimeZoneName = nullptr;
     QLineEdit* m_TxtPubMil = nullptr;
     QCheckBox* m_CheckIFR = nullptr;
     QCheckBox* m_CheckCustoms = nullptr;

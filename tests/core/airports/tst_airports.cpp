@@ -15,12 +15,13 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A record with a value in every column: ID, NAME, STATE, COUNTRY, ELEVATION, latitude,
-// longitude, RUNWAY LENGTH, RUNWAY WIDTH, TIME ZONE, PUB/MIL, IFR, CUSTOMS, FUEL, LIGHTING.
+// longitude, RUNWAY LENGTH, RUNWAY WIDTH, TIME ZONE, PUB/MIL, IFR, CUSTOMS, FUEL, LIGHTING,
+// TIME ZONE NAME.
 AirportRecord airport(const QString& id, const QString& name)
 {
     const Coordinate latitude{"40", 38, 23.104}, longitude{"073", 46, 44.13};
     return {id,  name,  "NY", "USA", 13,   latitude,    longitude, 14511,
-            150, -5.0f, "P",  true,  true, "AVGAS/JET", "HIGH"};
+            150, -5.0f, "P",  true,  true, "AVGAS/JET", "HIGH",    "America/New_York"};
 }
 
 // Different from airport() in every column: south under one degree, east, no runway
@@ -28,8 +29,9 @@ AirportRecord airport(const QString& id, const QString& name)
 AirportRecord south()
 {
     const Coordinate latitude{"-00", 2, 32.59}, longitude{"-032", 26, 36.611};
-    return {"HUEN",       "ENTEBBE INTL", "",  "UGANDA", -11,   latitude, longitude, 3658,
-            std::nullopt, -3.75f,         "J", false,    false, "",       "MEDIUM"};
+    return {"HUEN",   "ENTEBBE INTL",  "",     "UGANDA", -11,   latitude, longitude,
+            3658,     std::nullopt,    -3.75f, "J",      false, false,    "",
+            "MEDIUM", "Africa/Kampala"};
 }
 
 // Names in mixed case: the list orders them without regard to case.
@@ -109,6 +111,21 @@ private slots:
         QVERIFY(FindAirport(*list, "HUEN"));
         QCOMPARE(list->value(AirportColumn::LatitudeDegrees).toString(), "-00");
         QVERIFY(list->value(AirportColumn::RunwayWidth).isNull());
+    }
+
+    // A database made before zone names were kept reads them as empty and takes an
+    // airport without one; a name is never dropped unsaid.
+    void tableWithoutZoneNames()
+    {
+        addAll({south()});
+        m_ws->openDatabase(m_path)->execute("ALTER TABLE Airports DROP COLUMN [TIME ZONE NAME]");
+        AirportRecord nameless = south();
+        nameless.TIME_ZONE_NAME.clear();
+        QCOMPARE(table(), QStringList{airportRow(nameless)});
+        nameless.ID = "HUEX";
+        AddAirport(*m_ws, m_path, nameless);
+        QCOMPARE(ReadAirport(*m_ws, m_path, "HUEX")->NAME, nameless.NAME);
+        QVERIFY_THROWS_EXCEPTION(Db::DbError, AddAirport(*m_ws, m_path, airport("KXYZ", "NAMED")));
     }
 
     void listInBothOrders()

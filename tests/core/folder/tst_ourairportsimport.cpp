@@ -89,14 +89,18 @@ private slots:
             QCOMPARE(*offset, hours);
     }
 
+    // On a database made before zone names were kept: the import adds their column, and
+    // fills it for the airports already there only when asked to update them.
     void existingAirportKeptUnlessAsked()
     {
+        QCOMPARE(execSql(m_path, "ALTER TABLE Airports DROP COLUMN [TIME ZONE NAME]"), 0);
         Options options = Options::inFolder(dataFolder(u"sample"_s));
         const AirportRecord before = *ReadAirport(*m_ws, m_path, "KTEB");
+        QCOMPARE(before.TIME_ZONE_NAME, QString());
         OurAirports::import(*m_ws, m_path, options);
         const AirportRecord kept = *ReadAirport(*m_ws, m_path, "KTEB");
-        QCOMPARE(std::pair(kept.NAME, kept.RUNWAY_LENGTH),
-                 std::pair(before.NAME, before.RUNWAY_LENGTH));
+        QCOMPARE(std::tuple(kept.NAME, kept.RUNWAY_LENGTH, kept.TIME_ZONE_NAME),
+                 std::tuple(before.NAME, before.RUNWAY_LENGTH, QString()));
         // A second run adds nothing.
         const auto again = OurAirports::import(*m_ws, m_path, options);
         QCOMPARE(again.added, 0);
@@ -106,8 +110,8 @@ private slots:
         const auto s = OurAirports::import(*m_ws, m_path, options);
         QCOMPARE(std::pair(s.updated, s.added), std::pair(3, 0));
         const AirportRecord updated = *ReadAirport(*m_ws, m_path, "KTEB");
-        QCOMPARE(std::pair(updated.NAME, updated.RUNWAY_LENGTH),
-                 std::pair(u"TETERBORO NEW"_s, 5000));
+        QCOMPARE(std::tuple(updated.NAME, updated.RUNWAY_LENGTH, updated.TIME_ZONE_NAME),
+                 std::tuple(u"TETERBORO NEW"_s, 5000, u"America/New_York"_s));
     }
 
     // A download's lines as the summary and the table have them (each folder beside the
@@ -147,13 +151,16 @@ private slots:
     // whose standard offset the table cannot hold.
     void starterDataHasItsZones()
     {
+        // The demonstration set has its zone names as it was made, offset or not.
+        expectStored({u"FAOR:TIME ZONE=<null>"_s, u"FAOR:TIME ZONE NAME=Africa/Johannesburg"_s});
         Options options = Options::inFolder(BRISKLANDER_SOURCE_DIR "/data/ourairports");
         options.updateExisting = true;
         // The South Pole station's line is refused (a pole cannot be stored).
         QVERIFY(OurAirports::import(*m_ws, m_path, options).kept > 0);
         expectStored({u"KTEB:TIME ZONE=-5"_s, u"CYYT:TIME ZONE=-3.5"_s, u"EIDW:TIME ZONE=0"_s,
                       u"VNKT:TIME ZONE=5.75"_s, u"NZAA:TIME ZONE=12"_s,
-                      u"NFTF:TIME ZONE=<null>"_s,   // +13
+                      u"NFTF:TIME ZONE=<null>"_s, // +13
+                      u"VNKT:TIME ZONE NAME=Asia/Kathmandu"_s,
                       u"NZCI:TIME ZONE=<null>"_s}); // +12:45
         const QStringList empty = column(u"ID"_s, u"[TIME ZONE] IS NULL"_s);
         QVERIFY2(empty.size() < 20, qPrintable(empty.join(' ')));

@@ -39,9 +39,22 @@ public:
 };
 
 // South and east within one degree, no runway width.
-const AirportRecord Equator = {
-    "ZZEQ",       "EQUATOR STRIP", "X", "UGANDA", -11,   {"-00", 30, 15.5}, {"-000", 45, 0}, 3658,
-    std::nullopt, -3.75f,          "J", true,     false, "JET ONLY",        "MEDIUM"};
+const AirportRecord Equator = {"ZZEQ",
+                               "EQUATOR STRIP",
+                               "X",
+                               "UGANDA",
+                               -11,
+                               {"-00", 30, 15.5},
+                               {"-000", 45, 0},
+                               3658,
+                               std::nullopt,
+                               -3.75f,
+                               "J",
+                               true,
+                               false,
+                               "JET ONLY",
+                               "MEDIUM",
+                               "Africa/Kampala"};
 
 Db::Workspace& ws()
 {
@@ -133,7 +146,7 @@ private slots:
     }
     void cleanup() { closeFolder(); }
 
-    // Both windows open in the identifier; Tab goes through the 14 fields, past the
+    // Both windows open in the identifier; Tab goes through the 15 fields, past the
     // empty ones without a word, then Save and Cancel. Screen readers name each field
     // by its label.
     void tabOrder_data()
@@ -149,7 +162,7 @@ private slots:
         open(*window);
         QCOMPARE(misnamedControls(*window), QStringList());
         QCOMPARE(focused(), u"TxtIdent"_s);
-        QCOMPARE(tabTrail(u"CmdCancel"_s).size(), 16);
+        QCOMPARE(tabTrail(u"CmdCancel"_s).size(), 17);
     }
 
     // The rule's cases are on AirportEntryRules. Tab leaves by the rule and shows the
@@ -217,6 +230,13 @@ private slots:
         child<QComboBox>(add, "CBPubMil")->setCurrentIndex(-1);
         save(add, Icon::Exclamation, "Select Type Airport (Public, Military, Joint or Private).",
              "CBPubMil");
+        child<QComboBox>(add, "CBPubMil")->setCurrentIndex(0);
+        type(add, "CBTimeZoneName", "Mars/Olympus");
+        save(add, Icon::Exclamation,
+             "The time zone name \"Mars/Olympus\" is not one this computer knows.\r\rChoose "
+             "one from the list, or leave the field empty to keep the airport's standard time "
+             "alone.",
+             "CBTimeZoneName");
     }
 
     // Typed through the key filters, which drop what a field refuses; the user's decimal
@@ -240,8 +260,8 @@ private slots:
         for (const QString& entry :
              u"TxtIdent=zzeqx|TxtAirportName=equator strip|TxtLatitude=^s0030155|"
              "TxtLongitude=^e00045|TxtState=x|TxtCountry=uganda|TxtElevation=-1-1|CheckIFR= |"
-             "TxtRwyLength=3.6-58|TxtTimeZone=-3.7.+5|CBPubMil=j|SSDBCBFuel=j|SSDBCBLights=m"_s
-                 .split(u'|'))
+             "TxtRwyLength=3.6-58|TxtTimeZone=-3.7.+5|CBTimeZoneName=africa/kamp|CBPubMil=j|"
+             "SSDBCBFuel=j|SSDBCBLights=m"_s.split(u'|'))
             type(add, entry.section(u'=', 0, 0), entry.section(u'=', 1).replace(u'.', point));
         if (minimum > Equator.RUNWAY_LENGTH)
             save(add, Icon::Information,
