@@ -12,9 +12,17 @@ struct PricingSettings
     double chargePerNM = 0; // the charge per mile a new quote starts with, by basis
     double chargePerSM = 0;
     DistanceModel distanceModel = DistanceModel::Sphere; // what the route's legs are measured on
+    double chargePerHour = 0; // the quote's aircraft's hourly rate, for the hourly basis
 
     bool nautical() const { return base == QuoteBase::Nautical; }
-    double chargePerMile() const { return nautical() ? chargePerNM : chargePerSM; }
+    bool hourly() const { return base == QuoteBase::Hourly; }
+    // The rate a new quote starts with: per mile of its basis, or per hour.
+    double chargePerMile() const
+    {
+        return hourly() ? chargePerHour : nautical() ? chargePerNM : chargePerSM;
+    }
+    // The caption of the pricing quantity: "NM", "SM" or "HR".
+    QString unit() const { return SettingsText::quoteBase(base); }
 
     static PricingSettings from(const AppSettings& settings)
     {

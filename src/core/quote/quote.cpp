@@ -18,8 +18,7 @@ QuoteData Quote::documentData(const AppSettings& settings, const QString& curren
     data.distanceModel = m_route->distanceModel();
     data.distanceCharge = text(QuoteSheet::DistanceCharge);
     data.chargePerMile = text(QuoteSheet::ChargePerMile);
-    data.milesCaption =
-        settings.QUOTEBASE == QuoteBase::Nautical ? QStringLiteral("NM") : QStringLiteral("SM");
+    data.milesCaption = m_sheet->settings().unit();
     data.baseCharge = text(QuoteSheet::BaseCharge);
     data.taxType = m_sheet->baseTaxType();
     if (!data.taxType.isEmpty())
@@ -48,9 +47,40 @@ Quote::Quote(const PricingSettings& settings, QObject* parent)
     connect(m_route, &RouteModel::totalsChanged, this, [this] {
         m_sheet->setText(QuoteSheet::TotalNM, m_route->totalNMText());
         m_sheet->setText(QuoteSheet::TotalSM, m_route->totalSMText());
+        retime();
     });
     connect(m_charges, &ChargesModel::sumsChanged, this, [this] {
         m_sheet->setText(QuoteSheet::TotAddCharges, m_charges->totalChargesText());
         m_sheet->setText(QuoteSheet::TotTaxAddCharges, m_charges->totalTaxesText());
     });
+}
+
+void Quote::setPlan(const TripPlan& plan)
+{
+    const bool newAircraft = plan.aircraft != m_plan.aircraft;
+    m_plan = plan;
+    if (newAircraft) {
+        PricingSettings settings = m_sheet->settings();
+        settings.chargePerHour = plan.aircraft ? plan.aircraft->hourlyRate : 0;
+        m_sheet->setSettings(settings);
+    }
+    retime();
+    if (newAircraft && m_sheet->settings().hourly())
+        m_sheet->resetChargePerMile();
+}
+
+void Quote::setPricingSettings(PricingSettings settings)
+{
+    settings.chargePerHour = m_plan.aircraft ? m_plan.aircraft->hourlyRate : 0;
+    m_sheet->setSettings(settings);
+    m_route->setDistanceModel(settings.distanceModel);
+}
+
+void Quote::retime()
+{
+    m_times = timeTrip(m_route->legs(), m_plan);
+    // Without an aircraft nothing is billed by the hour: the quantity stays empty.
+    m_sheet->setBillableHours(m_plan.aircraft ? AircraftRules::hoursText(m_times.billableTenths)
+                                              : QString());
+    emit timesChanged();
 }

@@ -139,7 +139,8 @@ void buildRoute(Db::Workspace& workspace, const QString& databasePath, const QSt
         if (!airport)
             throw QuoteRequestError(
                 QStringLiteral("Airport Identifier '%1' not found.").arg(id.trimmed().toUpper()));
-        const RouteStop stop{airport->ID, airport->NAME, airport->Latitude, airport->Longitude};
+        const RouteStop stop{airport->ID,        airport->NAME,           airport->Latitude,
+                             airport->Longitude, airport->TIME_ZONE_NAME, airport->TIME_ZONE};
         // Each stop follows the one inserted before it, which the window leaves selected.
         const int last = route.count() - 1;
         const std::optional<qint64> runway = airport->RUNWAY_LENGTH > 0

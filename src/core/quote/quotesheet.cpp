@@ -75,8 +75,19 @@ void QuoteSheet::write(Field field, const QString& text)
     }
 }
 
+void QuoteSheet::setBillableHours(const QString& hours)
+{
+    m_hours = hours;
+    if (m_settings.hourly())
+        pricingDistance();
+}
+
 void QuoteSheet::pricingDistance()
 {
+    if (m_settings.hourly()) {
+        write(DistanceCharge, m_hours);
+        return;
+    }
     const QString total = m_texts[m_settings.nautical() ? TotalNM : TotalSM];
     write(DistanceCharge,
           m_settings.roundMiles ? Format::number(Format::value(total), Format::WholeMiles) : total);

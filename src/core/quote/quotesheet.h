@@ -13,7 +13,8 @@
 // figure is computed from the shown (rounded) texts of its inputs: that step-by-step
 // rounding is part of the price. Writing the text a field already holds runs nothing.
 //
-//   route totals -> pricing distance -> base charge (or the minimum)
+//   route totals (or, by the hour, billable hours) -> pricing quantity -> base charge
+//   (or the minimum)
 //   base charge -> total charges, tax amount, total base charge
 //   tax amount -> total base charge, total taxes
 //   charges' sums -> total charges, total taxes -> final quote
@@ -65,6 +66,11 @@ public:
     // The charge per mile of the current basis, as a new quote starts with it.
     void resetChargePerMile();
 
+    // The route's billable hours with the quote's aircraft ("7.9"): the pricing
+    // quantity under the hourly basis.
+    void setBillableHours(const QString& hours);
+    QString billableHours() const { return m_hours; }
+
     // After the settings change: the pricing distance taken again from the route
     // totals (basis, whole miles), and the base charge priced again through the
     // charge-per-mile path (a new minimum base charge).
@@ -86,4 +92,5 @@ private:
     bool m_minimum = false;
     QString m_taxType;
     std::optional<double> m_taxPercent;
+    QString m_hours;
 };

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // One airport as the route holds it: what the route list shows and the point a
 // leg is measured from.
 struct RouteStop
@@ -14,6 +16,10 @@ struct RouteStop
     QString NAME;
     Coordinate Latitude;
     Coordinate Longitude;
+    // The airport's clock, for the local times of the legs: its IANA zone name, else
+    // its standard offset from UTC in hours (east positive).
+    QString TIME_ZONE_NAME = {};
+    std::optional<float> TIME_ZONE = {};
 
     GeoPoint point() const { return GeoPoint{Latitude, Longitude}; }
 };

@@ -73,7 +73,7 @@ QString routeText(const QuoteData& data)
 
 QString basisName(QuoteBase basis)
 {
-    return basis == QuoteBase::Nautical ? QStringLiteral("NM") : QStringLiteral("SM");
+    return SettingsText::quoteBase(basis);
 }
 
 QuoteStatus statusOf(const QVariant& stored)
@@ -209,8 +209,7 @@ std::optional<KeptQuote> QuoteRegister::read(Db::Database& database, const QStri
     quote.created = QDateTime::fromString(value("Created").toString(), Qt::ISODateWithMs);
     quote.createdBy = value("CreatedBy").toString();
     quote.validUntil = QDate::fromString(value("ValidUntil").toString(), Qt::ISODate);
-    quote.quoteBasis =
-        value("QuoteBasis").toString() == u"NM" ? QuoteBase::Nautical : QuoteBase::Statute;
+    quote.quoteBasis = SettingsText::readQuoteBase(value("QuoteBasis").toString());
     quote.minimumCharge = value("MinimumCharge").toDouble();
     quote.request = QuoteJson::toRequest(jsonObject(value("Request")));
     quote.data = QuoteJson::toData(jsonObject(value("Data")));

@@ -268,8 +268,7 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
     };
     NumberReader numbers(file, unreadable);
     AppSettings s;
-    s.QUOTEBASE = trimBlanks(setting(QStringLiteral("QUOTEBASE"))) == u"NM" ? QuoteBase::Nautical
-                                                                            : QuoteBase::Statute;
+    s.QUOTEBASE = SettingsText::readQuoteBase(setting(QStringLiteral("QUOTEBASE")));
     s.MINRUNWAYLENGTH = numbers.integer("MINRUNWAYLENGTH");
     s.SORTORDER = trimBlanks(setting(QStringLiteral("SORTORDER"))).toUpper() == u"[NAME]"
                       ? SortOrder::Name
@@ -327,7 +326,23 @@ namespace SettingsText {
 
 QString quoteBase(QuoteBase base)
 {
-    return base == QuoteBase::Nautical ? QStringLiteral("NM") : QStringLiteral("SM");
+    switch (base) {
+    case QuoteBase::Nautical:
+        return QStringLiteral("NM");
+    case QuoteBase::Hourly:
+        return QStringLiteral("HR");
+    case QuoteBase::Statute:
+        break;
+    }
+    return QStringLiteral("SM");
+}
+
+QuoteBase readQuoteBase(const QString& text)
+{
+    const QString trimmed = trimBlanks(text);
+    if (trimmed == u"NM")
+        return QuoteBase::Nautical;
+    return trimmed == u"HR" ? QuoteBase::Hourly : QuoteBase::Statute;
 }
 
 QString integer(qint32 value)

@@ -13,7 +13,8 @@
 enum class QuoteBase
 {
     Nautical,
-    Statute
+    Statute,
+    Hourly, // by the billable flight hours of an aircraft profile
 };
 
 // The order of the airport list, and so what the find box searches.
@@ -107,7 +108,9 @@ QString unreadableSettingsText(const QString& settingsPath,
 
 // The texts the settings file stores the values as.
 namespace SettingsText {
-QString quoteBase(QuoteBase base);          // "NM" or "SM"
+QString quoteBase(QuoteBase base); // "NM", "SM" or "HR"
+// The basis a text names: "NM", "HR", anything else statute (blanks around it ignored).
+QuoteBase readQuoteBase(const QString& text);
 QString integer(qint32 value);              // " 5000", "-5"
 QString number(double value);               // "2.7", "150", "0.35": plain form in every locale
 QString flag(bool on);                      // "1" or "0"

@@ -184,9 +184,10 @@ void Brisklander::showKeptQuote(const KeptQuote& kept)
             const std::optional<AirportRecord> airport =
                 ReadAirport(*appContext().Workspace, appContext().DatabasePath, id);
             if (airport)
-                m_route->insertStop(
-                    m_route->count(),
-                    RouteStop{airport->ID, airport->NAME, airport->Latitude, airport->Longitude});
+                m_route->insertStop(m_route->count(),
+                                    RouteStop{airport->ID, airport->NAME, airport->Latitude,
+                                              airport->Longitude, airport->TIME_ZONE_NAME,
+                                              airport->TIME_ZONE});
         }
     } catch (const Db::DbError& error) {
         showDbError(windowTitle(), error);

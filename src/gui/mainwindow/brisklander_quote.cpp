@@ -80,14 +80,12 @@ QuoteData Brisklander::quoteData() const
 
 void Brisklander::applyQuoteBasis(QuoteBase basis, bool basisChanged)
 {
-    // A change of the distance model measures the route again before it is priced.
-    m_quote->route()->setDistanceModel(appSettings().DISTANCEMODEL);
     m_quotePart->applyQuoteBasis(basis, basisChanged);
 }
 
 void Brisklander::applyMinimumBaseCharge()
 {
-    m_sheet->setSettings(PricingSettings::from(appSettings()));
+    m_quote->setPricingSettings(PricingSettings::from(appSettings()));
     m_sheet->repriceRate();
 }
 

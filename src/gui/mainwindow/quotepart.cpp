@@ -69,7 +69,8 @@ void setTextColour(QWidget* field, const QColor& colour)
 } // namespace
 
 QuotePart::QuotePart(Quote* quote, QLineEdit* totalNM, QLineEdit* totalSM, QWidget* parent)
-    : QWidget(parent), m_route(quote->route()), m_sheet(quote->sheet()), m_charges(quote->charges())
+    : QWidget(parent), m_quote(quote), m_route(quote->route()), m_sheet(quote->sheet()),
+      m_charges(quote->charges())
 {
     m_data2 = new DataView(this);
     m_data2->setObjectName(QStringLiteral("Data2"));
@@ -342,17 +343,15 @@ void QuotePart::resetCharges()
 
 void QuotePart::resetChargePerMile()
 {
-    const bool nautical = appSettings().QUOTEBASE == QuoteBase::Nautical;
-    m_LabelMiles->setText(nautical ? QStringLiteral("NM") : QStringLiteral("SM"));
+    m_LabelMiles->setText(SettingsText::quoteBase(appSettings().QUOTEBASE));
     m_sheet->resetChargePerMile();
 }
 
 void QuotePart::applyQuoteBasis(QuoteBase basis, bool basisChanged)
 {
     // Every Save comes here, with the record already holding what was saved.
-    m_sheet->setSettings(PricingSettings::from(appSettings()));
-    m_LabelMiles->setText(basis == QuoteBase::Nautical ? QStringLiteral("NM")
-                                                       : QStringLiteral("SM"));
+    m_quote->setPricingSettings(PricingSettings::from(appSettings()));
+    m_LabelMiles->setText(SettingsText::quoteBase(basis));
     m_sheet->repriceDistance();
     // A charge per mile the operator typed stays, unless the basis itself changed.
     if (basisChanged)

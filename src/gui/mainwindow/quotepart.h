@@ -77,6 +77,7 @@ private:
     void chargesSelectionChanged();
     int visibleChargeRows() const;
 
+    Quote* m_quote = nullptr;
     RouteModel* m_route = nullptr;
     QuoteSheet* m_sheet = nullptr;
     ChargesModel* m_charges = nullptr;

@@ -1,5 +1,6 @@
 #include "gui/mainwindow/routingpart.h"
 
+#include "core/airports/airportrecord.h"
 #include "core/airports/airporttable.h"
 #include "core/quote/routehistory.h"
 #include "core/quote/routeinsertion.h"
@@ -326,6 +327,10 @@ bool RoutingPart::readSelectedAirport(RouteStop& stop, QVariant& runwayLength) c
                                 qint16(field("LONGITUDE MINUTES").toInt()),
                                 field("LONGITUDE SECONDS").toDouble()};
     runwayLength = field("RUNWAY LENGTH");
+    // A database made before zone names has no such column until the program adds it.
+    if (set->fieldIndex(QStringLiteral("TIME ZONE NAME")) >= 0)
+        stop.TIME_ZONE_NAME = field("TIME ZONE NAME").toString();
+    stop.TIME_ZONE = timeZoneFromStored(field("TIME ZONE"));
     return true;
 }
 
