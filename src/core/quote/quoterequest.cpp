@@ -226,7 +226,14 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
         catalogue(ListTaxes(*database, Db::RecordsetType::Snapshot), QStringLiteral("TAX TYPE"),
                   QStringLiteral("TAX %"));
 
-    Quote quote(PricingSettings::from(settings));
+    PricingSettings pricing = PricingSettings::from(settings);
+    if (request.basis)
+        pricing.base = *request.basis;
+    if (pricing.hourly() && !request.plan.aircraft)
+        throw QuoteRequestError(QStringLiteral("Pricing by the hour (HR) needs an aircraft."),
+                                QuoteRequestError::Kind::Refused);
+    Quote quote(pricing);
+    quote.setPlan(request.plan);
     quote.charges()->setTaxLookup([&taxes](const QString& type) -> std::optional<double> {
         const CatalogueRow* tax = named(taxes, type);
         return tax ? std::optional<double>(tax->value.value_or(0)) : std::nullopt;
@@ -254,6 +261,10 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
         quote.charges()->saveSegmentTax(-1, line.chargeText(), line.totalText());
     }
 
+    if (!quote.times().refusal.isEmpty())
+        throw QuoteRequestError(quote.times().refusal, QuoteRequestError::Kind::Refused);
+    if (notes)
+        *notes << quote.times().notes;
     QuoteData data = quote.documentData(settings, currencySymbol, today);
     for (const QuoteTabField& field : quoteTabFields(data)) {
         if (field.kind == QuoteTabField::Kind::Figure || field.kind == QuoteTabField::Kind::Money)

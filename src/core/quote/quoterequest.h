@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/document/quotedata.h"
+#include "core/quote/triptimes.h"
 #include "core/settings/appsettings.h"
 
 #include <QDate>
@@ -33,6 +34,11 @@ struct QuoteRequest
     QList<Charge> charges;
     std::optional<int> passengers; // the segment tax, when given
     std::optional<int> segments;   // none: one segment a leg
+
+    // The aircraft (the profile as used, its catalogue name in it) and the typed
+    // departures; the basis, when the quote is not priced by the settings' own.
+    TripPlan plan;
+    std::optional<QuoteBase> basis;
 
     // The print dialog's part.
     QuoteData::Customer customer;
