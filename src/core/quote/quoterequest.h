@@ -32,7 +32,8 @@ struct QuoteRequest
     QString tax;                // the base charge's tax type, or empty
     QList<Charge> charges;
     std::optional<int> passengers; // the segment tax, when given
-    std::optional<int> segments;   // none: one segment a leg
+    std::optional<int> segments;   // none: one segment a passenger leg
+    QList<int> positioningLegs;    // the legs flown empty, by number (1 = the first leg)
 
     // The print dialog's part.
     QuoteData::Customer customer;
