@@ -3,6 +3,7 @@
 #include "core/format.h"
 
 #include <GeographicLib/Geodesic.hpp>
+#include <GeographicLib/GeodesicLine.hpp>
 
 #include <cmath>
 #include <limits>
@@ -19,6 +20,27 @@ double squaredSine(double x)
 {
     const double s = std::sin(x);
     return s * s;
+}
+
+constexpr double MetresPerNauticalMile = 1852;
+
+double haversineNM(double lat1, double lon1, double lat2, double lon2);
+
+double toRadians(double degrees)
+{
+    return degrees * Pi / 180;
+}
+
+double toDegrees(double radians)
+{
+    return radians * 180 / Pi;
+}
+
+// Into -180 (excluded) to 180 degrees.
+double wrapped(double longitude)
+{
+    const double turned = std::remainder(longitude, 360.0);
+    return turned <= -180 ? turned + 360 : turned;
 }
 
 } // namespace
@@ -55,10 +77,61 @@ double LegDistanceNM(const GeoPoint& from, const GeoPoint& to)
     if (!lat1 || !lon1 || !lat2 || !lon2)
         return 0;
 
-    const double a = squaredSine((*lon1 - *lon2) / 2) * (std::cos(*lat2) * std::cos(*lat1)) +
-                     squaredSine((*lat1 - *lat2) / 2);
+    return haversineNM(*lat1, *lon1, *lat2, *lon2);
+}
+
+namespace {
+
+double haversineNM(double lat1, double lon1, double lat2, double lon2)
+{
+    const double a = squaredSine((lon1 - lon2) / 2) * (std::cos(lat2) * std::cos(lat1)) +
+                     squaredSine((lat1 - lat2) / 2);
     const double c = ArcSin(std::sqrt(a)) + ArcSin(std::sqrt(a));
     return NauticalMilesPerRadian * c;
+}
+
+} // namespace
+
+double DistanceNM(const LatLon& from, const LatLon& to, DistanceModel model)
+{
+    if (model == DistanceModel::Sphere)
+        return haversineNM(toRadians(from.latitude), toRadians(from.longitude),
+                           toRadians(to.latitude), toRadians(to.longitude));
+    double metres = 0;
+    GeographicLib::Geodesic::WGS84().Inverse(from.latitude, from.longitude, to.latitude,
+                                             to.longitude, metres);
+    return metres / MetresPerNauticalMile;
+}
+
+std::optional<LatLon> PointAlongLeg(const GeoPoint& from, const GeoPoint& to, double distanceNM,
+                                    DistanceModel model)
+{
+    const std::optional<LatLon> a = northEastDegrees(from);
+    const std::optional<LatLon> b = northEastDegrees(to);
+    if (!a || !b)
+        return std::nullopt;
+    LatLon point;
+    if (model == DistanceModel::Wgs84) {
+        const GeographicLib::GeodesicLine line = GeographicLib::Geodesic::WGS84().InverseLine(
+            a->latitude, a->longitude, b->latitude, b->longitude);
+        line.Position(distanceNM * MetresPerNauticalMile, point.latitude, point.longitude);
+        point.longitude = wrapped(point.longitude);
+        return point;
+    }
+    // The initial course, then the destination point at that angular distance.
+    const double lat1 = toRadians(a->latitude), lat2 = toRadians(b->latitude);
+    const double dLon = toRadians(b->longitude - a->longitude);
+    const double course = std::atan2(std::sin(dLon) * std::cos(lat2),
+                                     std::cos(lat1) * std::sin(lat2) -
+                                         std::sin(lat1) * std::cos(lat2) * std::cos(dLon));
+    const double arc = distanceNM / NauticalMilesPerRadian;
+    const double lat = std::asin(std::sin(lat1) * std::cos(arc) +
+                                 std::cos(lat1) * std::sin(arc) * std::cos(course));
+    const double lon = std::atan2(std::sin(course) * std::sin(arc) * std::cos(lat1),
+                                  std::cos(arc) - std::sin(lat1) * std::sin(lat));
+    point.latitude = toDegrees(lat);
+    point.longitude = wrapped(a->longitude + toDegrees(lon));
+    return point;
 }
 
 std::optional<LatLon> northEastDegrees(const GeoPoint& point)
@@ -80,7 +153,7 @@ double GeodesicDistanceNM(const GeoPoint& from, const GeoPoint& to)
     double metres = 0;
     GeographicLib::Geodesic::WGS84().Inverse(a->latitude, a->longitude, b->latitude, b->longitude,
                                              metres);
-    return metres / 1852;
+    return metres / MetresPerNauticalMile;
 }
 
 LegDistance ComputeLeg(const GeoPoint& from, const GeoPoint& to, DistanceModel model)

@@ -62,6 +62,16 @@ struct LatLon
 };
 std::optional<LatLon> northEastDegrees(const GeoPoint& point);
 
+// The distance between two positions in north/east degrees, measured as legs are on
+// `model`: the sphere's formula and miles, or the ellipsoid's geodesic.
+double DistanceNM(const LatLon& from, const LatLon& to, DistanceModel model);
+
+// The point `distanceNM` along the leg from `from` towards `to` on `model`'s earth: on
+// the sphere along the great circle, on the ellipsoid along the geodesic. It may lie
+// beyond `to`. Nothing when a coordinate cannot be read.
+std::optional<LatLon> PointAlongLeg(const GeoPoint& from, const GeoPoint& to, double distanceNM,
+                                    DistanceModel model);
+
 // A leg in both units with the texts the route shows ("##,##0.0"). The statute miles
 // come from the unrounded nautical miles, so the two texts need not agree with a
 // conversion of the shown nautical text.

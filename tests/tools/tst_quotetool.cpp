@@ -156,6 +156,21 @@ private slots:
         QCOMPARE(notes.join(u' '), u"0 1"_s);
     }
 
+    // The legs flown empty say so; the segment tax counts the others alone.
+    void positioningLegs()
+    {
+        const Run run =
+            quoteTool({folder(), u"KTEB"_s, u"KBOS"_s, u"KJFK"_s, u"KTEB"_s, u"--positioning"_s,
+                       u"3,1"_s, u"--segment-tax"_s, u"4"_s, u"--json"_s});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+        QString marks;
+        for (const QJsonValue leg : json["legs"_L1].toArray())
+            marks += leg["positioning"_L1].toBool() ? u'P' : u'-';
+        QCOMPARE(marks, u"-P-P"_s);
+        QVERIFY(json["charges"_L1][0]["Charge"_L1].toString().startsWith(u"4 Pax * 1 Segm."_s));
+    }
+
     // Figures that cannot all be written leave the last run's file whole, and say why.
     void batchOutputOnAFullDisk()
     {

@@ -239,6 +239,24 @@ void segmentTaxOption(const QString& text, QuoteRequest& request)
         request.segments = readOption(option, [&] { return RequestFigures::count(parts.at(1)); });
 }
 
+// The legs flown empty, by number; each must be a leg of the route the stops make.
+QList<int> positioningOption(const QString& text, int legs)
+{
+    QList<int> numbers;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        bool read = false;
+        const int leg = part.trimmed().toInt(&read);
+        if (!read || leg < 1 || leg > legs)
+            throw UsageError{QStringLiteral("--positioning '%1': '%2' is not a leg from 1 to %3.")
+                                 .arg(text, part)
+                                 .arg(legs)};
+        if (!numbers.contains(leg))
+            numbers << leg;
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
 // The text of a print dialog field's option, refused when the field cannot hold it.
 QString fieldOption(const QCommandLineParser& parser, const PrintField& field)
 {
@@ -263,6 +281,9 @@ QuoteRequest requestFrom(const QCommandLineParser& parser, const QStringList& st
         request.charges << chargeOption(charge);
     if (parser.isSet(QStringLiteral("segment-tax")))
         segmentTaxOption(parser.value(QStringLiteral("segment-tax")), request);
+    if (parser.isSet(QStringLiteral("positioning")))
+        request.positioningLegs =
+            positioningOption(parser.value(QStringLiteral("positioning")), int(stops.size()) - 1);
     for (const CustomerField& field : PrintFields::Customer)
         request.customer.*field.data = fieldOption(parser, field);
     request.departureDate =
@@ -308,7 +329,8 @@ QJsonObject jsonOf(const QuoteData& data)
         legs.append(QJsonObject{{QStringLiteral("ID"), row.id},
                                 {QStringLiteral("NAME"), row.name},
                                 {QStringLiteral("DistanceNM"), row.distanceNM},
-                                {QStringLiteral("DistanceSM"), row.distanceSM}});
+                                {QStringLiteral("DistanceSM"), row.distanceSM},
+                                {QStringLiteral("positioning"), row.positioning}});
         legFigures.append(QJsonObject{{QStringLiteral("DistanceNM"), numberOf(row.distanceNM)},
                                       {QStringLiteral("DistanceSM"), numberOf(row.distanceSM)}});
     }
@@ -688,8 +710,12 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
                         "charge's amount."),
          QStringLiteral("DESCRIPTION;AMOUNT;NUMBER[;TAX TYPE]")},
         {QStringLiteral("segment-tax"),
-         QStringLiteral("Passenger segment tax (segments: one a leg unless given)."),
+         QStringLiteral("Passenger segment tax (segments: one a passenger leg unless given)."),
          QStringLiteral("PASSENGERS[,SEGMENTS]")},
+        {QStringLiteral("positioning"),
+         QStringLiteral("Legs flown empty (1 = the first leg): the base charge covers them, the "
+                        "segment tax does not."),
+         QStringLiteral("N[,N...]")},
         {QStringLiteral("departure"), QStringLiteral("Departure date."),
          QStringLiteral("yyyy-mm-dd")},
         {QStringLiteral("return"), QStringLiteral("Return date."), QStringLiteral("yyyy-mm-dd")},

@@ -23,6 +23,7 @@ struct QuoteData
     struct RouteRow
     {
         QString id, name, distanceNM, distanceSM; // route list columns 0, 1, 8, 9
+        bool positioning = false;                 // the leg ending here is flown empty
     };
     struct ChargeRow
     {

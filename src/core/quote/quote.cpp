@@ -11,7 +11,7 @@ QuoteData Quote::documentData(const AppSettings& settings, const QString& curren
     data.currencySymbol = currencySymbol;
     for (const RouteLeg& leg : m_route->legs())
         data.route << QuoteData::RouteRow{leg.stop.ID, leg.stop.NAME, leg.DistanceNM,
-                                          leg.DistanceSM};
+                                          leg.DistanceSM, leg.positioning};
     const auto text = [this](QuoteSheet::Field field) { return m_sheet->text(field); };
     data.totalNM = text(QuoteSheet::TotalNM);
     data.totalSM = text(QuoteSheet::TotalSM);

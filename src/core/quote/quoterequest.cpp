@@ -242,6 +242,11 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
     quote.sheet()->resetChargePerMile();
     buildRoute(workspace, databasePath, request.stops, settings.MINRUNWAYLENGTH, *quote.route(),
                notes);
+    for (const int leg : request.positioningLegs) {
+        if (leg < 1 || leg >= quote.route()->count())
+            throw QuoteRequestError(QStringLiteral("The route has no leg %1.").arg(leg));
+        quote.route()->setPositioning(leg, true);
+    }
 
     if (request.rate)
         quote.sheet()->setText(QuoteSheet::ChargePerMile,
@@ -253,7 +258,7 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
     for (const QuoteRequest::Charge& charge : request.charges)
         addCharge(*quote.charges(), charge, catalogueRows, taxes);
     if (request.passengers) {
-        const int segments = request.segments.value_or(quote.route()->count() - 1);
+        const int segments = request.segments.value_or(quote.route()->passengerLegs());
         const SegmentTaxLine line{*request.passengers, segments, settings.SEGMENTTAX};
         if (*request.passengers <= 0 || segments <= 0 || *request.passengers > 99 || segments > 99)
             throw QuoteRequestError(

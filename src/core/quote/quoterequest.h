@@ -33,7 +33,8 @@ struct QuoteRequest
     QString tax;                // the base charge's tax type, or empty
     QList<Charge> charges;
     std::optional<int> passengers; // the segment tax, when given
-    std::optional<int> segments;   // none: one segment a leg
+    std::optional<int> segments;   // none: one segment a passenger leg
+    QList<int> positioningLegs;    // the legs flown empty, by number (1 = the first leg)
 
     // The aircraft (the profile as used, its catalogue name in it) and the typed
     // departures; the basis, when the quote is not priced by the settings' own.

@@ -5,8 +5,8 @@
 namespace {
 
 const char* const Captions[RouteModel::COLUMNS] = {
-    "ID",       "Name",    "LatHour", "LatMin",  "LatSec",
-    "LongHour", "LongMin", "LongSec", "Dist.NM", "Dist.SM",
+    "ID",      "Name",    "LatHour", "LatMin",  "LatSec", "LongHour",
+    "LongMin", "LongSec", "Dist.NM", "Dist.SM", "Pos.",
 };
 
 } // namespace
@@ -31,9 +31,15 @@ QVariant RouteModel::data(const QModelIndex& index, int role) const
         return index.column() == ColumnId || index.column() == ColumnName
                    ? QVariant()
                    : QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
+    const RouteLeg& row = m_legs.at(index.row());
+    if (index.column() == ColumnPositioning) {
+        // A screen reader hears what the short mark stands for.
+        if (role == Qt::AccessibleTextRole || role == Qt::ToolTipRole)
+            return row.positioning ? QStringLiteral("Positioning leg") : QString();
+        return role == Qt::DisplayRole && row.positioning ? QStringLiteral("Pos.") : QVariant();
+    }
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return {};
-    const RouteLeg& row = m_legs.at(index.row());
     switch (index.column()) {
     case ColumnId:
         return row.stop.ID;
@@ -106,7 +112,7 @@ void RouteModel::insertStop(int position, const RouteStop& stop)
 {
     position = qBound(0, position, count());
     beginInsertRows(QModelIndex(), position, position);
-    m_legs.insert(position, RouteLeg{stop, QString(), QString()});
+    m_legs.insert(position, RouteLeg{stop, QString(), QString(), false});
     endInsertRows();
 
     if (position > 0)
@@ -117,6 +123,7 @@ void RouteModel::insertStop(int position, const RouteStop& stop)
         // top it was the first stop and carried none.
         if (position > 0)
             subtractLeg(next);
+        setPositioning(next, false); // its departure stop is another: a new leg
         UpdateLeg(next);
     }
     emit totalsChanged();
@@ -143,6 +150,29 @@ void RouteModel::clear()
     m_totalSM = 0;
     endResetModel();
     emit totalsChanged();
+}
+
+void RouteModel::setPositioning(int row, bool positioning)
+{
+    if (row < 1 || row >= count() || m_legs.at(row).positioning == positioning)
+        return;
+    m_legs[row].positioning = positioning;
+    emit dataChanged(index(row, ColumnPositioning), index(row, ColumnPositioning));
+}
+
+int RouteModel::passengerLegs() const
+{
+    return int(count() < 2 ? 0 : count() - 1 - positioningLegs().size());
+}
+
+QList<int> RouteModel::positioningLegs() const
+{
+    QList<int> legs;
+    for (int row = 1; row < count(); ++row) {
+        if (m_legs.at(row).positioning)
+            legs << row;
+    }
+    return legs;
 }
 
 void RouteModel::restore(const Snapshot& snapshot)
@@ -216,6 +246,8 @@ int RouteModel::removeOne(int row)
         // when the last stop went, this re-adds the unchanged leg of the new last stop.
         if (current >= 0 && count() > 1) {
             subtractLeg(current);
+            if (current == row)
+                setPositioning(current, false); // measured from another stop: a new leg
             UpdateLeg(current);
         }
     } else if (count() > 0 && !m_legs.at(0).DistanceNM.isEmpty()) {
@@ -223,6 +255,10 @@ int RouteModel::removeOne(int row)
         if (count() > 1)
             subtractLeg(0);
         setLegTexts(0, QString(), QString());
+    }
+    if (count() > 0 && m_legs.at(0).positioning) {
+        m_legs[0].positioning = false;
+        emit dataChanged(index(0, ColumnPositioning), index(0, ColumnPositioning));
     }
     return current;
 }

@@ -31,6 +31,9 @@ struct RouteLeg
     RouteStop stop;
     QString DistanceNM; // "##,##0.0"
     QString DistanceSM;
+    // The aircraft flies this leg empty (to its first passengers, or home); the base
+    // charge still covers it, the passenger segment tax does not.
+    bool positioning = false;
 };
 
 // The route: its stops in order, the leg ending at each stop and the two route
@@ -55,6 +58,7 @@ public:
         ColumnLongSec,
         ColumnDistanceNM,
         ColumnDistanceSM,
+        ColumnPositioning, // last, so the columns before keep their places
         COLUMNS
     };
 
@@ -96,6 +100,16 @@ public:
     int removeStop(int row);
 
     void clear();
+
+    // Marks the leg that ends at `row` as flown empty, or not. The mark belongs to that
+    // leg: a stop inserted before it, or the removal of its departure stop, makes a new
+    // leg without it; a stop whose airport only moved keeps its legs' marks. Row 0
+    // carries no leg and takes no mark.
+    void setPositioning(int row, bool positioning);
+    // The legs that carry passengers: every leg not marked as positioning.
+    int passengerLegs() const;
+    // The leg numbers marked (1 = the leg ending at row 1), ascending.
+    QList<int> positioningLegs() const;
 
     // The route as it stands: its rows and totals, to be put back as they were.
     struct Snapshot

@@ -92,6 +92,29 @@ QList<Row> readRows(const QJsonValue& value, const RowField<Row> (&fields)[N])
     return rows;
 }
 
+// The route's rows; a leg flown empty says so, the others keep their old form.
+QJsonArray writeRoute(const QList<QuoteData::RouteRow>& rows)
+{
+    QJsonArray array = writeRows(rows, RouteFields);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).positioning) {
+            QJsonObject row = array.at(i).toObject();
+            row.insert(QLatin1String("positioning"), true);
+            array.replace(i, row);
+        }
+    }
+    return array;
+}
+
+QList<QuoteData::RouteRow> readRoute(const QJsonValue& value)
+{
+    QList<QuoteData::RouteRow> rows = readRows(value, RouteFields);
+    const QJsonArray array = value.toArray();
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        rows[i].positioning = array.at(i).toObject().value(QLatin1String("positioning")).toBool();
+    return rows;
+}
+
 template <typename T>
 void putOptional(QJsonObject& object, const char* key, const std::optional<T>& value)
 {
@@ -164,6 +187,13 @@ QJsonObject fromRequest(const QuoteRequest& request)
     object.insert(QLatin1String("charges"), charges);
     putOptional(object, "passengers", request.passengers);
     putOptional(object, "segments", request.segments);
+    // Only when there are some, so a quote without positioning legs keeps its old form.
+    if (!request.positioningLegs.isEmpty()) {
+        QJsonArray legs;
+        for (const int leg : request.positioningLegs)
+            legs.append(leg);
+        object.insert(QLatin1String("positioning"), legs);
+    }
     object.insert(QLatin1String("customer"), fromCustomer(request.customer));
     putDate(object, "departureDate", request.departureDate);
     putDate(object, "returnDate", request.returnDate);
@@ -188,6 +218,8 @@ QuoteRequest toRequest(const QJsonObject& object)
     }
     request.passengers = optionalCount(object, "passengers");
     request.segments = optionalCount(object, "segments");
+    for (const QJsonValue& leg : object.value(QLatin1String("positioning")).toArray())
+        request.positioningLegs << leg.toInt();
     request.customer = toCustomer(object.value(QLatin1String("customer")).toObject());
     request.departureDate = optionalDate(object, "departureDate");
     request.returnDate = optionalDate(object, "returnDate");
@@ -205,7 +237,7 @@ QJsonObject fromData(const QuoteData& data)
         company.insert(field.key, data.company.*field.value);
     object.insert(QLatin1String("company"), company);
     object.insert(QLatin1String("minBaseCharge"), data.minBaseCharge);
-    object.insert(QLatin1String("route"), writeRows(data.route, RouteFields));
+    object.insert(QLatin1String("route"), writeRoute(data.route));
     putOptional(object, "taxPercent", data.taxPercent);
     object.insert(QLatin1String("charges"), writeRows(data.charges, ChargeFields));
     object.insert(QLatin1String("printCompany"), data.printCompany);
@@ -229,7 +261,7 @@ QuoteData toData(const QJsonObject& object)
     for (const CompanyField& field : CompanyFields::All)
         data.company.*field.value = company.value(field.key).toString();
     data.minBaseCharge = object.value(QLatin1String("minBaseCharge")).toDouble();
-    data.route = readRows(object.value(QLatin1String("route")), RouteFields);
+    data.route = readRoute(object.value(QLatin1String("route")));
     data.taxPercent = optionalNumber(object, "taxPercent");
     data.charges = readRows(object.value(QLatin1String("charges")), ChargeFields);
     data.printCompany = object.value(QLatin1String("printCompany")).toBool(true);

@@ -163,6 +163,8 @@ void Brisklander::buildMenus()
     m_RoutePopup->setObjectName(QStringLiteral("RoutePopup"));
     connect(entry(m_RoutePopup, "mnuRoutePopupRemove", QStringLiteral("&Remove")),
             &QAction::triggered, m_routing, &RoutingPart::CmdDelete_Click);
+    QAction* positioning =
+        entry(m_RoutePopup, "mnuRoutePopupPositioning", QStringLiteral("&Positioning Leg"));
     m_RoutePopup->addSeparator();
     connect(entry(m_RoutePopup, "mnuRoutePopupAddAirport", QStringLiteral("&Add Airport")),
             &QAction::triggered, this, &Brisklander::mnuaddairport_Click);
@@ -179,6 +181,7 @@ void Brisklander::buildMenus()
     m_RoutePopup->setDefaultAction(routeDetails);
     connect(routeDetails, &QAction::triggered, this, [this] { showDetails(true); });
     m_routing->setPopups(m_AirportPopup, m_RoutePopup);
+    m_routing->setPositioningAction(positioning);
 }
 
 void Brisklander::mnusearchID_Click()

@@ -33,8 +33,11 @@ namespace {
 QuoteRequest requestFrom(const QuoteData& data, const PrintDialogState& print, double taxPerSegment)
 {
     QuoteRequest request;
-    for (const QuoteData::RouteRow& stop : data.route)
+    for (const QuoteData::RouteRow& stop : data.route) {
+        if (stop.positioning)
+            request.positioningLegs << int(request.stops.size());
         request.stops << stop.id;
+    }
     request.rate = Format::value(data.chargePerMile);
     request.tax = data.taxType;
     for (const QuoteData::ChargeRow& row : data.charges) {
@@ -189,6 +192,11 @@ void Brisklander::showKeptQuote(const KeptQuote& kept)
                                               airport->Longitude, airport->TIME_ZONE_NAME,
                                               airport->TIME_ZONE});
         }
+        // The marks name legs by number: they hold only while every stop is there.
+        if (m_route->count() == request.stops.size()) {
+            for (const int leg : request.positioningLegs)
+                m_route->setPositioning(leg, true);
+        }
     } catch (const Db::DbError& error) {
         showDbError(windowTitle(), error);
     }
@@ -223,7 +231,7 @@ void Brisklander::showKeptQuote(const KeptQuote& kept)
     }
     if (request.passengers) {
         const SegmentTaxLine line{*request.passengers,
-                                  request.segments.value_or(m_route->count() - 1),
+                                  request.segments.value_or(m_route->passengerLegs()),
                                   appSettings().SEGMENTTAX};
         m_charges->saveSegmentTax(-1, line.chargeText(), line.totalText());
     }

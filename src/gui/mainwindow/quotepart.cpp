@@ -510,7 +510,7 @@ void QuotePart::CmdSegTax_Click()
 {
     const QModelIndex current = m_SSDBGrid3->currentIndex();
     const bool onSegmentRow = current.isValid() && m_charges->line(current.row()).isSegmentTax();
-    FrmSegmentTax dialog(appSettings().SEGMENTTAX, m_route->count(),
+    FrmSegmentTax dialog(appSettings().SEGMENTTAX, m_route->passengerLegs(),
                          onSegmentRow ? m_charges->line(current.row()).Charge : QString(),
                          window());
     dialog.exec();

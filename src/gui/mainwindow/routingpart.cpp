@@ -14,6 +14,7 @@
 #include "gui/platform/colours.h"
 #include "gui/quote/frmmsgboxinsairport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -201,6 +202,37 @@ void RoutingPart::setPopups(QMenu* airports, QMenu* route)
 {
     m_AirportPopup = airports;
     m_RoutePopup = route;
+}
+
+void RoutingPart::setPositioningAction(QAction* action)
+{
+    m_positioning = action;
+    action->setCheckable(true);
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    // Only where a leg is selected: the route list, and the menu it opens.
+    action->setShortcutContext(Qt::WidgetShortcut);
+    m_SSDBGrid2->addAction(action);
+    connect(action, &QAction::triggered, this, &RoutingPart::togglePositioning);
+    connect(m_RoutePopup, &QMenu::aboutToShow, this, &RoutingPart::updatePositioningAction);
+}
+
+void RoutingPart::togglePositioning()
+{
+    const int row = selectedRouteRow();
+    if (row < 1) {
+        // The first stop ends no leg.
+        Platform::prompter().beep();
+    } else {
+        m_history->record(RouteHistory::Change::Edit, row);
+        m_route->setPositioning(row, !m_route->leg(row).positioning);
+    }
+    updatePositioningAction();
+}
+
+void RoutingPart::updatePositioningAction()
+{
+    const int row = selectedRouteRow();
+    m_positioning->setChecked(row >= 1 && m_route->leg(row).positioning);
 }
 
 void RoutingPart::colourForTheme()

@@ -5,6 +5,7 @@
 struct AirportChange;
 class AirportListModel;
 class DataView;
+class QAction;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -41,6 +42,9 @@ public:
 
     // The menus the lists open by the right button and the menu key; the window builds them.
     void setPopups(QMenu* airports, QMenu* route);
+    // The route menu's "Positioning Leg" entry: its key works in the route list, its
+    // mark shows the selected leg's.
+    void setPositioningAction(QAction* action);
     // Short runways in dark red, readable on the list's rows of the current theme.
     void colourForTheme();
 
@@ -80,6 +84,8 @@ public slots:
     void LblSearch_Click();
     void CmdSelect_Click();
     void CmdDelete_Click();
+    // Marks the selected stop's leg as flown empty, or takes the mark off.
+    void togglePositioning();
     // Scrolls the airport list so that its current airport does not stay on the
     // bottom edge, then selects it.
     void BringAirportIntoView();
@@ -108,6 +114,7 @@ private:
     void popupAtCurrentRow(QTableView* grid);
     void gridMouse(QTableView* grid, QMouseEvent* event);
     void updateRouteButtons();
+    void updatePositioningAction();
     void afterRemoval(int selected);
     int selectedAirportRow() const;
     bool readSelectedAirport(RouteStop& stop, QVariant& runwayLength) const;
@@ -119,6 +126,7 @@ private:
     AirportListModel* m_airportList = nullptr;
     QMenu* m_AirportPopup = nullptr;
     QMenu* m_RoutePopup = nullptr;
+    QAction* m_positioning = nullptr;
 
     QGroupBox* m_Frame1 = nullptr;
     QTableView* m_SSDBGrid1 = nullptr;

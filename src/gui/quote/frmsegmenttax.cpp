@@ -57,9 +57,9 @@ QString zeroTotal()
 
 } // namespace
 
-FrmSegmentTax::FrmSegmentTax(double taxPerSegment, int routeStops, const QString& segmentRowCharge,
-                             QWidget* parent)
-    : QDialog(parent), m_taxPerSegment(taxPerSegment), m_routeStops(routeStops),
+FrmSegmentTax::FrmSegmentTax(double taxPerSegment, int passengerLegs,
+                             const QString& segmentRowCharge, QWidget* parent)
+    : QDialog(parent), m_taxPerSegment(taxPerSegment), m_passengerLegs(passengerLegs),
       m_segmentRowCharge(segmentRowCharge)
 {
     AccessKeys::runAtOnce();
@@ -119,7 +119,7 @@ void FrmSegmentTax::Form_Load()
         m_TxtTotSegTax->setText(line.totalText());
         m_CmdSave->setEnabled(true);
     } else {
-        m_TxtNoSegments->setText(QString::number(m_routeStops >= 2 ? m_routeStops - 1 : 0));
+        m_TxtNoSegments->setText(QString::number(m_passengerLegs));
     }
 }
 

@@ -18,7 +18,7 @@ class FrmSegmentTax : public QDialog
 public:
     // `segmentRowCharge` is the Charge text of the current grid row when that row is
     // the segment tax row (the window then edits it), else a null string.
-    FrmSegmentTax(double taxPerSegment, int routeStops, const QString& segmentRowCharge,
+    FrmSegmentTax(double taxPerSegment, int passengerLegs, const QString& segmentRowCharge,
                   QWidget* parent = nullptr);
 
     bool isEditingExisting() const { return m_editingExisting; }
@@ -49,7 +49,7 @@ private:
     void countChanged(QLineEdit* count);
 
     double m_taxPerSegment = 0.0;
-    int m_routeStops = 0;
+    int m_passengerLegs = 0; // the segments proposed for a new row
     QString m_segmentRowCharge;
     bool m_editingExisting = false;
     bool m_saved = false;

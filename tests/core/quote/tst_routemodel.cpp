@@ -79,7 +79,7 @@ private slots:
         for (int column = 0; column < model.columnCount(); ++column)
             shown << cell(model, 1, column);
         QCOMPARE(shown, (u"SEQM|QUITO MARISCAL SUCRE|-00|7|31.436|078|21|15.502"_s.split(u'|')
-                         << leg.nmText << leg.smText));
+                         << leg.nmText << leg.smText << QString()));
     }
 
     // Every change is recorded first with the row the window would have selected; every
@@ -102,6 +102,9 @@ private slots:
             } else if (step[0] == u'x') {
                 history.record(RouteHistory::Change::Edit, at);
                 model.replaceStop(at, stop(step[1]));
+            } else if (step[0] == u'p') {
+                history.record(RouteHistory::Change::Edit, at);
+                model.setPositioning(at, !model.leg(at).positioning);
             } else if (step[0] == u'r') {
                 history.record(RouteHistory::Change::Edit, at);
                 selected = model.removeStop(at);
@@ -123,6 +126,10 @@ private slots:
         QCOMPARE(int(totals.count()), row[4].toInt());
         QCOMPARE(history.canUndo(), row[5] == u"yes");
         QCOMPARE(history.nextUndo() == RouteHistory::Change::NewQuote, row[6] == u"yes");
+        QStringList marked;
+        for (const int leg : model.positioningLegs())
+            marked << QString::number(leg);
+        QCOMPARE(marked.isEmpty() ? u"-"_s : marked.join(u' '), row[7]);
     }
 
     // A view hears of the legs an insertion measures again, and of a new quote at once.

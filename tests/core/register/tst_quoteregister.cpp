@@ -37,7 +37,7 @@ KeptQuote quote(const QString& customer, const QStringList& stops, const QDateTi
     q.request.customer.Name = q.data.customer.Name = customer;
     q.data.customer.City = u"Boston"_s;
     for (const QString& stop : stops)
-        q.data.route << QuoteData::RouteRow{stop, stop + u" FIELD"_s, {}, {}};
+        q.data.route << QuoteData::RouteRow{stop, stop + u" FIELD"_s, {}, {}, false};
     q.quoteBasis = QuoteBase::Nautical;
     q.minimumCharge = 750;
     return q;

@@ -266,6 +266,40 @@ private slots:
         QCOMPARE(field("TxtTotalNM"), m_window->route()->totalNMText());
     }
 
+    // Ctrl+L in the route list and the menu's "Positioning Leg" mark the selected stop's
+    // leg (the first stop ends none); the segment tax proposes the passenger legs only.
+    void positioningLegs()
+    {
+        add(QStringLiteral("KBOS"));
+        add(QStringLiteral("KJFK"));
+        auto* list = child<QTableView>("SSDBGrid2");
+        list->setFocus();
+        for (const int row : {0, 1}) {
+            selectRoute(row);
+            press(QStringLiteral("^l"));
+        }
+        QCOMPARE(prompter().beeps(), 1);
+        QCOMPARE(m_window->route()->positioningLegs(), QList<int>{1});
+        for (const int row : {2, 1}) {
+            selectRoute(row);
+            list->setFocus();
+            key(Qt::Key_Menu);
+            QTRY_VERIFY(child<QMenu>("RoutePopup")->isVisible());
+            QCOMPARE(child<QAction>("mnuRoutePopupPositioning")->isChecked(), row == 1);
+            press(QStringLiteral("p"));
+            QTRY_VERIFY(!child<QMenu>("RoutePopup")->isVisible());
+        }
+        QCOMPARE(m_window->route()->positioningLegs(), QList<int>{2});
+        press(QStringLiteral("%u"));
+        QString segments;
+        onNextModal([&segments](QWidget* window) {
+            segments = ::child<QLineEdit>(*window, "TxtNoSegments")->text();
+            QTest::keyClick(window, Qt::Key_Escape);
+        });
+        QTest::mouseClick(child<QPushButton>("CmdSegTax"), Qt::LeftButton);
+        QCOMPARE(segments, u"1"_s);
+    }
+
     void shortRunwayAsksWithNoAsDefault()
     {
         appSettings().MINRUNWAYLENGTH = 5000;

@@ -46,7 +46,7 @@ class TestQuoteDialogs : public QObject
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    // The segment tax window: the segments from the route's stops (or from the row
+    // The segment tax window: the segments from the route's passenger legs (or from the row
     // edited, whose text the core reads), two-digit counts typed over and never left empty, the
     // tax priced as they are typed; Save writes the row, Escape cancels.
     void segmentTax_data() { addTableRows(u"gui/quote/segmenttax-keys.txt"_s); }
