@@ -87,14 +87,16 @@ QList<FuelStopCandidate> candidates(Db::Database& database, const FuelStopLeg& l
     // the degree windows is the fastest way through it (measured in
     // bench_fuelstops against reading every position).
     const Window window = windowAround(*point);
-    Db::QueryDef query = database.temporaryQueryDef(QStringLiteral(
-        "SELECT \"ID\", \"NAME\", \"LATITUDE DEGREES\", \"LATITUDE MINUTES\", "
-        "\"LATITUDE SECONDS\", \"LONGITUDE DEGREES\", \"LONGITUDE MINUTES\", "
-        "\"LONGITUDE SECONDS\" FROM Airports "
-        "WHERE ifnull(trim(\"FUEL\"), '') <> '' AND ifnull(\"RUNWAY LENGTH\", 0) >= :runway "
-        "AND CAST(\"LATITUDE DEGREES\" AS INTEGER) BETWEEN :latFrom AND :latTo "
-        "AND (CAST(\"LONGITUDE DEGREES\" AS INTEGER) BETWEEN :lonFrom1 AND :lonTo1 "
-        "OR CAST(\"LONGITUDE DEGREES\" AS INTEGER) BETWEEN :lonFrom2 AND :lonTo2)"));
+    Db::QueryDef query = database.temporaryQueryDef(
+        QStringLiteral("SELECT \"ID\", \"NAME\", \"LATITUDE DEGREES\", \"LATITUDE MINUTES\", "
+                       "\"LATITUDE SECONDS\", \"LONGITUDE DEGREES\", \"LONGITUDE MINUTES\", "
+                       "\"LONGITUDE SECONDS\", ifnull(trim(\"FUEL\"), '') <> '' FROM Airports "
+                       "WHERE (:anyFuel OR ifnull(trim(\"FUEL\"), '') <> '') AND ifnull(\"RUNWAY "
+                       "LENGTH\", 0) >= :runway "
+                       "AND CAST(\"LATITUDE DEGREES\" AS INTEGER) BETWEEN :latFrom AND :latTo "
+                       "AND (CAST(\"LONGITUDE DEGREES\" AS INTEGER) BETWEEN :lonFrom1 AND :lonTo1 "
+                       "OR CAST(\"LONGITUDE DEGREES\" AS INTEGER) BETWEEN :lonFrom2 AND :lonTo2)"));
+    query.setParameter(QStringLiteral("anyFuel"), int(leg.fuelUnrecorded));
     query.setParameter(QStringLiteral("runway"), leg.minRunwayLength);
     query.setParameter(QStringLiteral("latFrom"), window.latitude.from);
     query.setParameter(QStringLiteral("latTo"), window.latitude.to);
@@ -123,7 +125,8 @@ QList<FuelStopCandidate> candidates(Db::Database& database, const FuelStopLeg& l
         found << FuelStopCandidate{id, row.at(1).toString(), fromPoint,
                                    shownNM(leg.departure, airport, leg.model) +
                                        shownNM(airport, leg.arrival, leg.model) -
-                                       Format::value(whole.nmText)};
+                                       Format::value(whole.nmText),
+                                   row.at(8).toBool()};
     }
     std::stable_sort(found.begin(), found.end(),
                      [](const FuelStopCandidate& a, const FuelStopCandidate& b) {

@@ -14,8 +14,9 @@ struct FuelStopCandidate
 {
     QString id;
     QString name;
-    double fromPointNM = 0; // from the point of the leg at the aircraft's reach
-    double extraNM = 0;     // what the stop adds to the leg, as the route would show it
+    double fromPointNM = 0;   // from the point of the leg at the aircraft's reach
+    double extraNM = 0;       // what the stop adds to the leg, as the route would show it
+    bool fuelRecorded = true; // false: the airport's FUEL is empty
 };
 
 // A leg and what decides where the aircraft must stop on it.
@@ -27,12 +28,15 @@ struct FuelStopLeg
     double addOnPercent = 0;    // what the distances flown add to the leg's, in percent
     qint64 minRunwayLength = 0; // the settings' MINRUNWAYLENGTH
     DistanceModel model = DistanceModel::Sphere;
+    // Airports whose fuel is not recorded count as well: most imported airports record
+    // none, and the operator then asks the nearest ones about fuel.
+    bool fuelUnrecorded = false;
 };
 
 // The fuel-stop candidates of a leg too long for the aircraft: the airports within
 // SearchRadiusNM of the point on the leg at the aircraft's reach that sell fuel (their
-// FUEL is not empty) and whose longest runway is at least the minimum, the nearest to
-// that point first. Every distance is measured on the leg's model.
+// FUEL is not empty, unless the leg says otherwise) and whose longest runway is at least the
+// minimum, the nearest to that point first. Every distance is measured on the leg's model.
 namespace FuelStops {
 
 constexpr double SearchRadiusNM = 50;

@@ -1,5 +1,7 @@
 #include "core/quote/triptimes.h"
 
+#include "core/format.h"
+
 TripTimes timeTrip(const QList<RouteLeg>& route, const TripPlan& plan)
 {
     TripTimes trip;
@@ -39,4 +41,26 @@ TripTimes timeTrip(const QList<RouteLeg>& route, const TripPlan& plan)
     for (int i = 0; i < schedule.legs.size() && i < trip.legs.size(); ++i)
         trip.legs[i].when = schedule.legs.at(i);
     return trip;
+}
+
+QStringList beyondRangeTexts(const QList<RouteLeg>& route, const TripPlan& plan,
+                             const TripTimes& times)
+{
+    QStringList texts;
+    if (!plan.aircraft)
+        return texts;
+    // A profile without a range is never beyond it; one without a ground speed is.
+    const QString range =
+        plan.aircraft->rangeNm
+            ? QStringLiteral(" (%1 NM)")
+                  .arg(Format::number(*plan.aircraft->rangeNm, Format::WholeMiles))
+            : QString();
+    for (const int leg : times.beyondRange) {
+        if (leg < 1 || leg >= route.size())
+            continue;
+        texts << QStringLiteral("Leg %1 %2-%3: %4 NM is beyond the range of %5%6.")
+                     .arg(QString::number(leg), route.at(leg - 1).stop.ID, route.at(leg).stop.ID,
+                          route.at(leg).DistanceNM, plan.aircraft->name, range);
+    }
+    return texts;
 }

@@ -16,7 +16,7 @@
 struct TripPlan
 {
     std::optional<AircraftProfile> aircraft;
-    std::optional<Schedule::TypedTime> departure;  // the first leg's, at its airport
+    std::optional<Schedule::TypedTime> departure;   // the first leg's, at its airport
     QMap<int, Schedule::TypedTime> laterDepartures; // by leg number, 2 and on
 
     bool hasTimes() const { return aircraft && departure; }
@@ -26,9 +26,9 @@ struct TripPlan
 // One leg of the route with the plan's aircraft and departures.
 struct TripLeg
 {
-    LegTime time;           // all zero without an aircraft
-    QString flightText;     // "h:mm", empty without an aircraft
-    QString blockText;      //
+    LegTime time;            // all zero without an aircraft
+    QString flightText;      // "h:mm", empty without an aircraft
+    QString blockText;       //
     Schedule::LegTimes when; // empty without an aircraft and a departure
 };
 
@@ -48,3 +48,9 @@ struct TripTimes
 // the plan has both an aircraft and a first departure (without an aircraft a leg has
 // no block time to arrive by).
 TripTimes timeTrip(const QList<RouteLeg>& route, const TripPlan& plan);
+
+// Each leg beyond the aircraft's range as the quote tab names it, with its distance as
+// the route shows it: "Leg 2 KTEB-EGLL: 2,991.3 NM is beyond the range of Citation CJ3
+// (1,800 NM)."
+QStringList beyondRangeTexts(const QList<RouteLeg>& route, const TripPlan& plan,
+                             const TripTimes& times);

@@ -65,7 +65,7 @@ void Brisklander::buildLayout()
     m_SSTab1->setObjectName(QStringLiteral("SSTab1"));
     setCentralWidget(m_SSTab1);
 
-    m_routing = new RoutingPart(m_route, m_history, m_SSTab1);
+    m_routing = new RoutingPart(m_quote, m_history, m_SSTab1);
     m_SSTab1->addTab(m_routing, QStringLiteral("R&outing"));
     connect(m_routing, &RoutingPart::entered, this, [this] { m_SSTab1->setCurrentIndex(0); });
     connect(m_routing, &RoutingPart::detailsRequested, this, &Brisklander::showDetails);
@@ -78,6 +78,12 @@ void Brisklander::buildLayout()
         new QuotePart(m_quote, m_routing->totalNMField(), m_routing->totalSMField(), m_SSTab1);
     m_SSTab1->addTab(m_quotePart, QStringLiteral("Q&uote"));
     connect(m_quotePart, &QuotePart::entered, this, [this] { m_SSTab1->setCurrentIndex(1); });
+    connect(m_quotePart, &QuotePart::aircraftChosen, this, &Brisklander::chooseAircraft);
+    connect(m_routing, &RoutingPart::departureRequested, this, &Brisklander::setDeparture);
+    connect(m_quote, &Quote::timesChanged, this, [this] {
+        m_quotePart->showBeyondRange(
+            beyondRangeTexts(m_route->legs(), m_quote->plan(), m_quote->times()));
+    });
 
     resize(1000, 720);
 }
@@ -180,7 +186,18 @@ void Brisklander::buildMenus()
         entry(m_RoutePopup, "mnuRoutePopupDetails", QStringLiteral("Airport D&etails"));
     m_RoutePopup->setDefaultAction(routeDetails);
     connect(routeDetails, &QAction::triggered, this, [this] { showDetails(true); });
+    m_RoutePopup->addSeparator();
+    QAction* departure =
+        entry(m_RoutePopup, "mnuRoutePopupDeparture", QStringLiteral("Se&t Departure..."));
+    departure->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(departure, &QAction::triggered, this, &Brisklander::setDeparture);
+    QAction* fuelStops =
+        entry(m_RoutePopup, "mnuRoutePopupFuelStops", QStringLiteral("&Fuel Stops..."));
+    fuelStops->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(fuelStops, &QAction::triggered, this, &Brisklander::showFuelStops);
     m_routing->setPopups(m_AirportPopup, m_RoutePopup);
+    m_routing->addRouteCommand(departure);
+    m_routing->addRouteCommand(fuelStops);
     m_routing->setPositioningAction(positioning);
 }
 
@@ -225,6 +242,9 @@ void Brisklander::Form_Load()
         m_routing->loadDefaultAirport();
         section = 10;
         printDialogState().PrintCompany = true;
+        section = 11;
+        loadAircraft();
+        startPlan();
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/quote/aircraft.h"
 #include "core/register/keptquote.h"
 #include "gui/airports/airporthost.h"
 #include "gui/mainwindow/quotepart.h"
@@ -105,6 +106,12 @@ public slots:
 
     void BringAirportIntoView() { m_routing->BringAirportIntoView(); }
 
+    // The times of the quote: the aircraft chosen on the quote tab ("" for none), the
+    // departure of the selected stop's leg, the fuel stops of its leg.
+    void chooseAircraft(const QString& name);
+    void setDeparture();
+    void showFuelStops();
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -127,13 +134,29 @@ private:
     void resetPrintDialog();
 
     void showError(const QString& title, const Db::DbError& error);
+
+    // Reads the aircraft profiles again; an engine failure leaves the list empty.
+    void loadAircraft();
+    // After a Save: the profiles read again, the quote's aircraft kept while it is there.
+    void refreshAircraft();
+    // The quote tab shows the plan's aircraft.
+    void showPlanAircraft();
+    // A new quote's plan: the settings' default aircraft, no departures.
+    void startPlan();
+    // Takes the plan unless the schedule refuses one of its departures: then the
+    // refusal is shown and the plan stays as it was. A time that occurs twice is told
+    // once. False when refused.
+    bool changePlan(const TripPlan& plan);
+    // The selected stop's leg (the first leg for the first stop); 0 when there is none.
+    int selectedLeg() const;
     // The print dialog's print and file commands keep the quote first.
     void keepBeforePrinting(FrmPrint& dialog);
     // A quote with a route is a quote made; it counts as unkept until kept.
     bool quoteMade() const;
 
     KeptQuote m_kept;
-    int m_discardedUnkept = 0; // quotes made, never kept, replaced by a new quote
+    QList<AircraftProfile> m_aircraft; // the catalogue, for the quote tab's choice
+    int m_discardedUnkept = 0;         // quotes made, never kept, replaced by a new quote
 
     Quote* m_quote = nullptr; // the route, the sheet and the charges, joined
     RouteModel* m_route = nullptr;

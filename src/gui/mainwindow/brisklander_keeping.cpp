@@ -6,6 +6,7 @@
 #include "core/document/printdates.h"
 #include "core/format.h"
 #include "core/quote/chargesmodel.h"
+#include "core/quote/quote.h"
 #include "core/quote/quotesheet.h"
 #include "core/quote/routehistory.h"
 #include "core/quote/routemodel.h"
@@ -30,9 +31,12 @@ namespace {
 
 // The quote's inputs as the window holds them: the route's stops, the rate, the base
 // charge's tax, the charge rows and the segment tax, and the print dialog's fields.
-QuoteRequest requestFrom(const QuoteData& data, const PrintDialogState& print, double taxPerSegment)
+QuoteRequest requestFrom(const QuoteData& data, const PrintDialogState& print, double taxPerSegment,
+                         const TripPlan& plan, QuoteBase basis)
 {
     QuoteRequest request;
+    request.plan = plan;
+    request.basis = basis;
     for (const QuoteData::RouteRow& stop : data.route) {
         if (stop.positioning)
             request.positioningLegs << int(request.stops.size());
@@ -93,7 +97,8 @@ bool Brisklander::keepQuote()
     quote.data.remarks = print.Remarks;
     quote.data.quotedBy = print.QuotedBy;
     quote.data.printCompany = print.PrintCompany;
-    quote.request = requestFrom(quote.data, print, settings.SEGMENTTAX);
+    quote.request =
+        requestFrom(quote.data, print, settings.SEGMENTTAX, m_quote->plan(), settings.QUOTEBASE);
     quote.quoteBasis = settings.QUOTEBASE;
     quote.minimumCharge = settings.MINBASECHARGE;
     const QDateTime now(Platform::clock().today(), QTime::currentTime());
@@ -111,7 +116,8 @@ bool Brisklander::keepQuote()
             m_kept = quotes.revise(quote.number, now, print.QuotedBy, settings.VALIDITYDAYS);
             const QuoteData handedOut = quote.data;
             quote = m_kept;
-            quote.request = requestFrom(handedOut, print, settings.SEGMENTTAX);
+            quote.request = requestFrom(handedOut, print, settings.SEGMENTTAX, m_quote->plan(),
+                                        settings.QUOTEBASE);
             quote.data = handedOut;
         } else if (quote.number.isEmpty()) {
             quote.created = now;
@@ -200,6 +206,10 @@ void Brisklander::showKeptQuote(const KeptQuote& kept)
     } catch (const Db::DbError& error) {
         showDbError(windowTitle(), error);
     }
+    // The aircraft as it was kept, and its departures, before the rate: a new aircraft
+    // under the hourly basis starts the rate at its own.
+    changePlan(request.plan);
+    showPlanAircraft();
     m_quotePart->pickBaseTax(request.tax.isEmpty() ? -1 : taxList()->find(request.tax));
     if (request.rate)
         m_sheet->setText(QuoteSheet::ChargePerMile, Format::number(*request.rate, Format::Rate));

@@ -36,6 +36,7 @@ void Brisklander::mnunew_Click()
         resetRoute();
         m_quotePart->pickBaseTax(-1);
         m_quotePart->resetChargePerMile();
+        startPlan();
         m_routing->startWithDefaultAirport();
     }
     resetPrintDialog();
@@ -97,6 +98,7 @@ void Brisklander::refreshAfterSettings()
     } catch (const Db::DbError& error) {
         showError(windowTitle(), error);
     }
+    refreshAircraft();
     m_routing->clearFindBox();
 }
 

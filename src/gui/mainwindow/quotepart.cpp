@@ -18,6 +18,7 @@
 #include "gui/quote/frmquotemem.h"
 #include "gui/quote/frmsegmenttax.h"
 
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -103,19 +104,30 @@ void QuotePart::buildLayout(QLineEdit* totalNM, QLineEdit* totalSM)
     auto* frame6 = new QGroupBox(QStringLiteral("Base Charge"), quote);
     frame6->setObjectName(QStringLiteral("Frame6"));
     auto* base = new QGridLayout(frame6);
+    // The aircraft comes first: under the hourly basis it decides the rate and the hours.
+    m_CboAircraft = new QComboBox(frame6);
+    m_CboAircraft->setObjectName(QStringLiteral("CboAircraft"));
+    m_CboAircraft->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_CboAircraft->installEventFilter(this);
+    captioned(base, 0, 0, QStringLiteral("A&ircraft:"), m_CboAircraft);
+    m_LblBeyondRange = new QLabel(frame6);
+    m_LblBeyondRange->setObjectName(QStringLiteral("LblBeyondRange"));
+    m_LblBeyondRange->setWordWrap(true);
+    m_LblBeyondRange->hide();
+    base->addWidget(m_LblBeyondRange, 1, 0, 1, 6);
     m_TxtDistanceCharge = figure(frame6, "TxtDistanceCharge");
     m_LabelMiles = new QLabel(QStringLiteral("NM"), frame6);
     m_LabelMiles->setObjectName(QStringLiteral("LabelMiles"));
-    captioned(base, 0, 0, QStringLiteral("Route Distance:"), m_TxtDistanceCharge);
-    base->addWidget(m_LabelMiles, 0, 2);
+    captioned(base, 2, 0, QStringLiteral("Route Distance:"), m_TxtDistanceCharge);
+    base->addWidget(m_LabelMiles, 2, 2);
     m_TxtChargePerMile = new QLineEdit(frame6);
     m_TxtChargePerMile->setObjectName(QStringLiteral("TxtChargePerMile"));
     m_TxtChargePerMile->setAlignment(Qt::AlignRight);
     m_TxtChargePerMile->setMaxLength(RequestFigures::ChargePerMileLength);
-    captioned(base, 0, 3, QStringLiteral("&Charge p/m:"), m_TxtChargePerMile)
+    captioned(base, 2, 3, QStringLiteral("&Charge p/m:"), m_TxtChargePerMile)
         ->installEventFilter(this);
     auto* baseCharge = figure(frame6, "TxtBaseCharge");
-    m_lblBaseCharge = captioned(base, 1, 0, QStringLiteral("Base Charge:"), baseCharge);
+    m_lblBaseCharge = captioned(base, 3, 0, QStringLiteral("Base Charge:"), baseCharge);
     m_lblBaseCharge->setObjectName(QStringLiteral("lblBaseCharge"));
     m_SSDBCBTaxBaseCharge = new ChoiceList(frame6);
     m_SSDBCBTaxBaseCharge->setObjectName(QStringLiteral("SSDBCBTaxBaseCharge"));
@@ -127,11 +139,11 @@ void QuotePart::buildLayout(QLineEdit* totalNM, QLineEdit* totalSM)
     m_SSDBCBTaxBaseCharge->setModel(m_taxList);
     m_SSDBCBTaxBaseCharge->setMinimumContentsLength(12);
     m_SSDBCBTaxBaseCharge->installEventFilter(this);
-    captioned(base, 1, 3, QStringLiteral("Tax:"), m_SSDBCBTaxBaseCharge);
+    captioned(base, 3, 3, QStringLiteral("Tax:"), m_SSDBCBTaxBaseCharge);
     auto* taxAmount = figure(frame6, "TxtTaxAmount");
-    captioned(base, 2, 0, QStringLiteral("Tax Amount:"), taxAmount);
+    captioned(base, 4, 0, QStringLiteral("Tax Amount:"), taxAmount);
     auto* totalBase = figure(frame6, "TxtTotalBaseCharge");
-    captioned(base, 2, 3, QStringLiteral("Total Base Charge:"), totalBase);
+    captioned(base, 4, 3, QStringLiteral("Total Base Charge:"), totalBase);
     base->setColumnStretch(1, 1);
     base->setColumnStretch(4, 1);
 
@@ -219,7 +231,7 @@ void QuotePart::buildLayout(QLineEdit* totalNM, QLineEdit* totalSM)
     for (QWidget* w :
          {static_cast<QWidget*>(m_CmdQuoteMem), static_cast<QWidget*>(m_TxtChargePerMile),
           static_cast<QWidget*>(m_SSDBGrid3), static_cast<QWidget*>(m_TxtDistanceCharge),
-          static_cast<QWidget*>(m_TxtFinalQuote)})
+          static_cast<QWidget*>(m_TxtFinalQuote), static_cast<QWidget*>(m_CboAircraft)})
         w->installEventFilter(this);
 
     m_sheetFields[QuoteSheet::TotalNM] = totalNM;
@@ -250,6 +262,10 @@ void QuotePart::buildLayout(QLineEdit* totalNM, QLineEdit* totalSM)
             [this](const QString& text) { m_sheet->setText(QuoteSheet::ChargePerMile, text); });
     m_TxtChargePerMile->installEventFilter(this);
     connect(m_SSDBCBTaxBaseCharge, &QComboBox::activated, this, &QuotePart::pickBaseTax);
+    connect(m_CboAircraft, &QComboBox::currentTextChanged, this, [this](const QString& name) {
+        if (!m_CboAircraft->signalsBlocked())
+            emit aircraftChosen(name);
+    });
     connect(m_SSDBGrid3->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &QuotePart::chargesSelectionChanged);
     connect(m_SSDBGrid3->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -301,6 +317,8 @@ void QuotePart::colourCaptions()
         label->setPalette(own);
     };
     colour(m_LblFinalQuote, blue);
+    colour(m_LblBeyondRange,
+           Colours::readableOn(Colours::DarkRed, {theme.color(QPalette::Window)}));
     colour(m_lblBaseCharge, m_sheet->isMinimumCharge() ? blue : theme.color(QPalette::WindowText));
 }
 
@@ -551,7 +569,8 @@ bool QuotePart::eventFilter(QObject* watched, QEvent* event)
                 m_TxtChargePerMile->selectAll();
         }
         if (watched == m_CmdQuoteMem || watched == m_TxtChargePerMile || watched == m_SSDBGrid3 ||
-            watched == m_TxtDistanceCharge || watched == m_TxtFinalQuote)
+            watched == m_TxtDistanceCharge || watched == m_TxtFinalQuote ||
+            watched == m_CboAircraft)
             emit entered();
         break;
     case QEvent::FocusOut:

@@ -52,6 +52,13 @@ public:
     // After the settings were saved.
     void applyQuoteBasis(QuoteBase basis, bool basisChanged);
 
+    // The aircraft choice: none ("") and the catalogue's profiles, `chosen` shown.
+    void setAircraftNames(const QStringList& names, const QString& chosen);
+    // Shows the aircraft of the quote's plan ("" for none) without choosing it again.
+    void showAircraft(const QString& name);
+    // The legs beyond the aircraft's range, one line each; hidden when there are none.
+    void showBeyondRange(const QStringList& texts);
+
 public slots:
     void CmdRemoveCharge_Click();
     void CmdSegTax_Click();
@@ -63,6 +70,8 @@ public slots:
 signals:
     // One of the tab's controls took the focus: the tab comes to the front.
     void entered();
+    // The operator chose another aircraft; "" for none.
+    void aircraftChosen(const QString& name);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -87,6 +96,8 @@ private:
     CatalogModel* m_taxList = nullptr;
 
     QLineEdit* m_sheetFields[12] = {};
+    QComboBox* m_CboAircraft = nullptr;
+    QLabel* m_LblBeyondRange = nullptr;
     QLineEdit* m_TxtDistanceCharge = nullptr;
     QLabel* m_LabelMiles = nullptr;
     QLineEdit* m_TxtChargePerMile = nullptr;

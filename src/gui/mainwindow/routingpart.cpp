@@ -2,6 +2,7 @@
 
 #include "core/airports/airportrecord.h"
 #include "core/airports/airporttable.h"
+#include "core/quote/quote.h"
 #include "core/quote/routehistory.h"
 #include "core/quote/routeinsertion.h"
 #include "core/quote/routemodel.h"
@@ -11,6 +12,7 @@
 #include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/dataview.h"
 #include "gui/mainwindow/dberrorbox.h"
+#include "gui/mainwindow/routetimesmodel.h"
 #include "gui/platform/colours.h"
 #include "gui/quote/frmmsgboxinsairport.h"
 
@@ -67,9 +69,10 @@ QTableView* grid(QWidget* parent, const char* name, const QString& accessibleNam
 
 } // namespace
 
-RoutingPart::RoutingPart(RouteModel* route, RouteHistory* history, QWidget* parent)
-    : QWidget(parent), m_route(route), m_history(history)
+RoutingPart::RoutingPart(Quote* quote, RouteHistory* history, QWidget* parent)
+    : QWidget(parent), m_route(quote->route()), m_history(history)
 {
+    m_routeView = new RouteTimesModel(quote, this);
     m_data1 = new DataView(this);
     m_data1->setObjectName(QStringLiteral("Data1"));
     m_airportList = new AirportListModel(m_data1, this);
@@ -94,7 +97,7 @@ void RoutingPart::buildLayout()
     auto* frame2 = new QGroupBox(QStringLiteral("Route"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));
     m_SSDBGrid2 = grid(frame2, "SSDBGrid2", QStringLiteral("Route"));
-    m_SSDBGrid2->setModel(m_route);
+    m_SSDBGrid2->setModel(m_routeView);
     for (int column = RouteModel::ColumnLatHour; column <= RouteModel::ColumnLongSec; ++column)
         m_SSDBGrid2->setColumnHidden(column, true);
     m_SSDBGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -123,11 +126,18 @@ void RoutingPart::buildLayout()
     m_CmdDelete->setObjectName(QStringLiteral("CmdDelete"));
     m_CmdDelete->setToolTip(QStringLiteral("Removes an Airport from the Route"));
     m_CmdDelete->setEnabled(false);
+    m_CmdDeparture = new QPushButton(QStringLiteral("&Departure..."), frame3);
+    m_CmdDeparture->setObjectName(QStringLiteral("CmdDeparture"));
+    m_CmdDeparture->setToolTip(
+        QStringLiteral("Types the local departure of the selected stop's leg (the first leg's "
+                       "when the first stop is selected)"));
+    m_CmdDeparture->setEnabled(false);
     auto* findRow = new QHBoxLayout(frame3);
     findRow->addWidget(m_LblSearch);
     findRow->addWidget(m_TxtFind, 1);
     findRow->addWidget(m_CmdSelect);
     findRow->addWidget(m_CmdDelete);
+    findRow->addWidget(m_CmdDeparture);
 
     auto* frame4 = new QGroupBox(QStringLiteral("Route Totals"), this);
     frame4->setObjectName(QStringLiteral("Frame4"));
@@ -156,8 +166,8 @@ void RoutingPart::buildLayout()
 
     // A control that receives the focus brings the tab to the front.
     for (QWidget* w : {static_cast<QWidget*>(m_TxtFind), static_cast<QWidget*>(m_CmdSelect),
-                       static_cast<QWidget*>(m_CmdDelete), static_cast<QWidget*>(m_SSDBGrid1),
-                       static_cast<QWidget*>(m_SSDBGrid2)})
+                       static_cast<QWidget*>(m_CmdDelete), static_cast<QWidget*>(m_CmdDeparture),
+                       static_cast<QWidget*>(m_SSDBGrid1), static_cast<QWidget*>(m_SSDBGrid2)})
         w->installEventFilter(this);
     for (QTableView* view : {m_SSDBGrid1, m_SSDBGrid2})
         view->viewport()->installEventFilter(this);
@@ -182,6 +192,7 @@ void RoutingPart::buildLayout()
     });
     connect(m_CmdSelect, &QPushButton::clicked, this, &RoutingPart::CmdSelect_Click);
     connect(m_CmdDelete, &QPushButton::clicked, this, &RoutingPart::CmdDelete_Click);
+    connect(m_CmdDeparture, &QPushButton::clicked, this, &RoutingPart::departureRequested);
     connect(m_SSDBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &RoutingPart::airportSelectionChanged);
     connect(m_SSDBGrid1, &QTableView::doubleClicked, this,
@@ -216,6 +227,12 @@ void RoutingPart::setPositioningAction(QAction* action)
     connect(m_RoutePopup, &QMenu::aboutToShow, this, &RoutingPart::updatePositioningAction);
 }
 
+void RoutingPart::addRouteCommand(QAction* action)
+{
+    action->setShortcutContext(Qt::WidgetShortcut);
+    m_SSDBGrid2->addAction(action);
+}
+
 void RoutingPart::togglePositioning()
 {
     const int row = selectedRouteRow();
@@ -242,6 +259,7 @@ void RoutingPart::colourForTheme()
     if (m_SSDBGrid1->alternatingRowColors())
         rows << theme.color(QPalette::AlternateBase);
     m_airportList->setShortRunwayColour(Colours::readableOn(Colours::DarkRed, rows));
+    m_routeView->setBeyondRangeColour(Colours::readableOn(Colours::DarkRed, rows));
 }
 
 void RoutingPart::showAirportCount()
@@ -326,7 +344,7 @@ void RoutingPart::selectRouteRow(int row)
 {
     if (row < 0 || row >= m_route->count())
         return;
-    m_SSDBGrid2->setCurrentIndex(m_route->index(row, RouteModel::ColumnId));
+    m_SSDBGrid2->setCurrentIndex(m_routeView->index(row, RouteModel::ColumnId));
     m_SSDBGrid2->selectRow(row);
 }
 
@@ -369,6 +387,7 @@ bool RoutingPart::readSelectedAirport(RouteStop& stop, QVariant& runwayLength) c
 void RoutingPart::updateRouteButtons()
 {
     m_CmdDelete->setEnabled(m_route->count() > 0);
+    m_CmdDeparture->setEnabled(m_route->count() > 1);
 }
 
 void RoutingPart::focusFindBox()
@@ -480,6 +499,25 @@ void RoutingPart::RefreshRouteAfterModify(const AirportChange& change)
     }
     // A route kept for undo holds the airport as it was.
     m_history->clear();
+}
+
+bool RoutingPart::insertAirport(int position, const QString& id)
+{
+    showAirportInList(id);
+    RouteStop stop;
+    QVariant runway;
+    if (airportIdFor(false).compare(id, Qt::CaseInsensitive) != 0 ||
+        !readSelectedAirport(stop, runway)) {
+        Platform::prompter().beep();
+        return false;
+    }
+    m_history->record(RouteHistory::Change::Edit, selectedRouteRow());
+    m_route->insertStop(position, stop);
+    setFindText(QString());
+    selectRouteRow(position);
+    m_SSDBGrid1->clearSelection();
+    m_CmdSelect->setEnabled(false);
+    return true;
 }
 
 bool RoutingPart::targetAirport(bool fromRoute)

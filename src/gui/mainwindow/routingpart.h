@@ -14,8 +14,10 @@ class QMenu;
 class QMouseEvent;
 class QPushButton;
 class QTableView;
+class Quote;
 class RouteHistory;
 class RouteModel;
+class RouteTimesModel;
 struct RouteStop;
 
 // The main window's "R&outing" tab: the airport list with its find box, the route
@@ -32,7 +34,7 @@ public:
         AirportName
     };
 
-    RoutingPart(RouteModel* route, RouteHistory* history, QWidget* parent);
+    RoutingPart(Quote* quote, RouteHistory* history, QWidget* parent);
 
     DataView* Data1() const { return m_data1; }
     AirportListModel* airportList() const { return m_airportList; }
@@ -45,6 +47,9 @@ public:
     // The route menu's "Positioning Leg" entry: its key works in the route list, its
     // mark shows the selected leg's.
     void setPositioningAction(QAction* action);
+    // The route menu's commands on the selected leg's times ("Set Departure...",
+    // "Fuel Stops..."): their keys work in the route list, as the positioning key does.
+    void addRouteCommand(QAction* action);
     // Short runways in dark red, readable on the list's rows of the current theme.
     void colourForTheme();
 
@@ -76,6 +81,9 @@ public:
     void removeStopsOf(const QString& id);
     // Stops of a modified airport take its new identity, or its new position in place.
     void RefreshRouteAfterModify(const AirportChange& change);
+    // Inserts the airport at `position` of the route as Select inserts one, to be taken
+    // back by Undo; false, after a beep, when the airport list no longer holds it.
+    bool insertAirport(int position, const QString& id);
 
 public slots:
     void TxtFind_Change();
@@ -95,6 +103,8 @@ signals:
     void entered();
     void searchModeChanged(SearchMode mode);
     void detailsRequested(bool ofRouteStop);
+    // "Departure...": the departure of the selected stop's leg is to be typed.
+    void departureRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -121,6 +131,7 @@ private:
     void endSelect();
 
     RouteModel* m_route = nullptr;
+    RouteTimesModel* m_routeView = nullptr;
     RouteHistory* m_history = nullptr;
     DataView* m_data1 = nullptr;
     AirportListModel* m_airportList = nullptr;
@@ -135,6 +146,7 @@ private:
     QLineEdit* m_TxtFind = nullptr;
     QPushButton* m_CmdSelect = nullptr;
     QPushButton* m_CmdDelete = nullptr;
+    QPushButton* m_CmdDeparture = nullptr;
     QLineEdit* m_TxtTotalNM = nullptr;
     QLineEdit* m_TxtTotalSM = nullptr;
 };

@@ -159,8 +159,8 @@ FrmSettings::FrmSettings(SettingsHost* host, QWidget* parent) : QDialog(parent),
 
     for (QWidget* control :
          {static_cast<QWidget*>(m_OptNautBase), static_cast<QWidget*>(m_OptStatBase),
-          static_cast<QWidget*>(m_TxtDefaultAirport), static_cast<QWidget*>(m_TxtMinBaseCharge),
-          static_cast<QWidget*>(m_TxtMinRunwayLength)})
+          static_cast<QWidget*>(m_OptHourBase), static_cast<QWidget*>(m_TxtDefaultAirport),
+          static_cast<QWidget*>(m_TxtMinBaseCharge), static_cast<QWidget*>(m_TxtMinRunwayLength)})
         showTabOnFocus(control, DefaultsTab);
     for (QLineEdit* field : m_companyFields)
         showTabOnFocus(field, CompanyTab);
@@ -198,11 +198,16 @@ void FrmSettings::buildDefaultsTab(QWidget* page)
     m_OptStatBase->setObjectName(QStringLiteral("OptStatBase"));
     m_OptStatBase->setToolTip(
         QStringLiteral("Base Quote on Total Route Distance in Statute Miles "));
-    for (QRadioButton* option : {m_OptNautBase, m_OptStatBase})
-        option->setAccessibleName(option->text());
+    m_OptHourBase = new QRadioButton(QStringLiteral("Flight &Hours"));
+    m_OptHourBase->setObjectName(QStringLiteral("OptHourBase"));
+    m_OptHourBase->setToolTip(
+        QStringLiteral("Base Quote on the billable Flight Hours of the quote's aircraft"));
+    for (QRadioButton* option : {m_OptNautBase, m_OptStatBase, m_OptHourBase})
+        option->setAccessibleName(QString(option->text()).remove(u'&'));
     auto* basisLayout = new QVBoxLayout(basis);
     basisLayout->addWidget(m_OptNautBase);
     basisLayout->addWidget(m_OptStatBase);
+    basisLayout->addWidget(m_OptHourBase);
 
     const QString runwayCaption = QStringLiteral("Minimum Runway Length");
     auto* runway = new QGroupBox(runwayCaption);
@@ -416,7 +421,8 @@ void FrmSettings::Form_Activate()
     Platform::pointer().setNormal();
     const AppSettings& settings = appSettings();
     m_OptStatBase->setChecked(settings.QUOTEBASE == QuoteBase::Statute);
-    m_OptNautBase->setChecked(settings.QUOTEBASE != QuoteBase::Statute);
+    m_OptHourBase->setChecked(settings.QUOTEBASE == QuoteBase::Hourly);
+    m_OptNautBase->setChecked(settings.QUOTEBASE == QuoteBase::Nautical);
     TypingLimit::setText(m_TxtMinRunwayLength, QString::number(settings.MINRUNWAYLENGTH));
     TypingLimit::setText(m_TxtDefaultChargeSM,
                          Format::number(settings.DEFAULTCHARGESM, Format::Rate));
@@ -625,7 +631,9 @@ AppSettings FrmSettings::enteredSettings() const
     entered.SEGMENTTAX = Format::value(m_TxtSegTax->text());
     entered.ROUNDMILES = m_ChkRoundMiles->isChecked();
     entered.DISTANCEMODEL = m_ChkWgs84->isChecked() ? DistanceModel::Wgs84 : DistanceModel::Sphere;
-    entered.QUOTEBASE = m_OptStatBase->isChecked() ? QuoteBase::Statute : QuoteBase::Nautical;
+    entered.QUOTEBASE = m_OptStatBase->isChecked()   ? QuoteBase::Statute
+                        : m_OptHourBase->isChecked() ? QuoteBase::Hourly
+                                                     : QuoteBase::Nautical;
     entered.MINRUNWAYLENGTH =
         qint32(Format::roundHalfEven(Format::value(m_TxtMinRunwayLength->text())));
     entered.MINBASECHARGE = Format::value(m_TxtMinBaseCharge->text());
@@ -685,6 +693,19 @@ void FrmSettings::CmdSave_Click()
         Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(), refused->text);
         m_SSTab1->setCurrentIndex(AircraftProfilesTab);
         m_aircraftTab->focusRefused(*refused);
+        return;
+    }
+
+    // Priced by the hour, a new quote needs an aircraft to price it.
+    if (m_OptHourBase->isChecked() && enteredSettings().AIRCRAFT.isEmpty()) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(
+            Platform::Icon::Exclamation, windowTitle(),
+            QStringLiteral("Quotes based on Flight Hours need a default aircraft.\r\r"
+                           "Choose the default aircraft for new quotes on the Aircraft "
+                           "Profiles tab, or another Quote Base."));
+        m_SSTab1->setCurrentIndex(DefaultsTab);
+        m_OptHourBase->setFocus(Qt::OtherFocusReason);
         return;
     }
 

@@ -109,6 +109,7 @@ private:
     QGroupBox* m_taxesFrame = nullptr;
     QRadioButton* m_OptNautBase = nullptr;
     QRadioButton* m_OptStatBase = nullptr;
+    QRadioButton* m_OptHourBase = nullptr;
     QLineEdit* m_TxtMinRunwayLength = nullptr;
     QLineEdit* m_TxtDefaultChargeNM = nullptr;
     QLineEdit* m_TxtDefaultChargeSM = nullptr;
