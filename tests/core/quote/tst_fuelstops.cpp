@@ -57,7 +57,8 @@ private slots:
             *m_ws->openDatabase(m_path),
             {ends[0], ends[1], position(ends[0]), position(ends[1]), leg[1].toDouble(),
              leg[2].toDouble(), 5000,
-             leg[3] == u"wgs84" ? DistanceModel::Wgs84 : DistanceModel::Sphere});
+             leg[3] == u"wgs84" ? DistanceModel::Wgs84 : DistanceModel::Sphere,
+             leg.value(4) == u"unrecorded"});
         QStringList ids;
         for (const FuelStopCandidate& candidate : found)
             ids << candidate.id;
@@ -65,6 +66,8 @@ private slots:
         QCOMPARE(place < 0 ? u"-"_s : QString::number(place + 1), row[2]);
         if (place >= 0 && !row[3].isEmpty())
             QCOMPARE(Format::number(found[place].extraNM, Format::LegMiles), row[3]);
+        if (place >= 0)
+            QCOMPARE(found[place].fuelRecorded, row[1] != u"XNOF");
     }
 };
 

@@ -55,8 +55,7 @@ private slots:
         QCOMPARE(timesOf(1), u"5:27 | 5:37 |  | "_s); // no departure yet
         selectRoute(0);
         typeDeparture(u"20260612"_s, u"0930"_s);
-        QCOMPARE(timesOf(1),
-                 u"5:27 | 5:37 | Fri 12 Jun 09:30 EDT | Fri 12 Jun 13:07 MDT"_s);
+        QCOMPARE(timesOf(1), u"5:27 | 5:37 | Fri 12 Jun 09:30 EDT | Fri 12 Jun 13:07 MDT"_s);
         QCOMPARE(timesOf(2), u"0:35 | 0:45 | Fri 12 Jun 14:07 MDT | Fri 12 Jun 14:52 MDT"_s);
 
         const QModelIndex flight =
@@ -97,8 +96,10 @@ private slots:
         selectRoute(0);
         prompter().setNextAnswer(Button::Ok);
         typeDeparture(u"20260308"_s, u"0230"_s);
-        expectMessage(Icon::Exclamation, m_window->windowTitle(), u"Leg 1: There is no 02:30 on Sun 8 Mar 2026 at KTEB (America/New_York): the "
-                      u"clocks go forward from 02:00 to 03:00."_s, Button::Ok);
+        expectMessage(Icon::Exclamation, m_window->windowTitle(),
+                      u"Leg 1: There is no 02:30 on Sun 8 Mar 2026 at KTEB (America/New_York): the "
+                      u"clocks go forward from 02:00 to 03:00."_s,
+                      Button::Ok);
         QVERIFY(timesOf(1).endsWith(u"|  | "_s));
     }
 
@@ -117,9 +118,12 @@ private slots:
         });
         press(u"%qs"_s);
         backToWindow();
-        expectMessage(Icon::Exclamation, u"Settings"_s, u"Quotes based on Flight Hours need a default aircraft.\r\rChoose the default "
-                      u"aircraft for new quotes on the Aircraft Profiles tab, or another Quote "
-                      u"Base."_s, Button::Ok);
+        expectMessage(
+            Icon::Exclamation, u"Settings"_s,
+            u"Quotes based on Flight Hours need a default aircraft.\r\rChoose the default "
+            u"aircraft for new quotes on the Aircraft Profiles tab, or another Quote "
+            u"Base."_s,
+            Button::Ok);
         QCOMPARE(appSettings().QUOTEBASE, QuoteBase::Hourly);
         QCOMPARE(child<QLabel>("LabelMiles")->text(), u"HR"_s);
         QCOMPARE(field("TxtDistanceCharge"), u"0.7"_s);
