@@ -286,7 +286,7 @@ private slots:
         const qint64 sizeBefore =
             QFileInfo(m_f->database()).size() + QFileInfo(m_f->database() + u"-wal"_s).size();
 
-        const QRect moved(60, 70, 640, 420);
+        const QRect moved(60, 70, 640, 460);
         mainWindow()->setGeometry(moved);
         exitWith(Button::Yes);
         QCOMPARE(m_services->process->exitCodes(), QList<int>{0});

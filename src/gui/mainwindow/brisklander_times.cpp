@@ -22,8 +22,8 @@ void Brisklander::loadAircraft()
 {
     m_aircraft.clear();
     try {
-        m_aircraft = AircraftCatalog::read(
-            *appContext().Workspace->openDatabase(appContext().DatabasePath));
+        m_aircraft =
+            AircraftCatalog::read(*appContext().Workspace->openDatabase(appContext().DatabasePath));
     } catch (const Db::DbError& error) {
         showDbError(windowTitle(), error);
     }
@@ -109,10 +109,10 @@ void Brisklander::setDeparture()
     }
     TripPlan plan = m_quote->plan();
     const std::optional<Schedule::TypedTime> typed =
-        leg == 1 ? plan.departure
-                 : (plan.laterDepartures.contains(leg)
-                        ? std::optional(plan.laterDepartures.value(leg))
-                        : std::nullopt);
+        leg == 1
+            ? plan.departure
+            : (plan.laterDepartures.contains(leg) ? std::optional(plan.laterDepartures.value(leg))
+                                                  : std::nullopt);
     // The fields start at the typed time, else at the time the schedule gives the leg,
     // else at noon today.
     Schedule::TypedTime shown{Platform::clock().today(), QTime(12, 0)};
@@ -126,9 +126,9 @@ void Brisklander::setDeparture()
                 .toLocal(when.departure);
         shown = Schedule::TypedTime{local.date(), local.time()};
     }
-    const QString caption = QStringLiteral("Leg %1 %2-%3, local time at %2:")
-                                .arg(QString::number(leg), m_route->leg(leg - 1).stop.ID,
-                                     m_route->leg(leg).stop.ID);
+    const QString caption =
+        QStringLiteral("Leg %1 %2-%3, local time at %2:")
+            .arg(QString::number(leg), m_route->leg(leg - 1).stop.ID, m_route->leg(leg).stop.ID);
     FrmDeparture dialog(caption, shown, this);
     dialog.exec();
     if (dialog.answer() == FrmDeparture::Answer::Cancelled)
@@ -194,9 +194,8 @@ void Brisklander::showFuelStops()
         explanation = QStringLiteral("No airport within %1 NM of the point where the "
                                      "aircraft's range ends has a runway of the minimum length.")
                           .arg(Format::number(FuelStops::SearchRadiusNM, Format::WholeMiles));
-    FrmFuelStops dialog(
-        QStringLiteral("Leg %1 %2-%3").arg(QString::number(leg), from.ID, to.ID), explanation,
-        candidates, this);
+    FrmFuelStops dialog(QStringLiteral("Leg %1 %2-%3").arg(QString::number(leg), from.ID, to.ID),
+                        explanation, candidates, this);
     if (dialog.exec() != QDialog::Accepted || dialog.chosen().isEmpty())
         return;
     m_routing->insertAirport(leg, dialog.chosen());

@@ -32,7 +32,8 @@ public:
     void setBeyondRangeColour(const QColor& colour);
 
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex index(int row, int column,
+                      const QModelIndex& parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     QModelIndex sibling(int row, int column, const QModelIndex& index) const override;
     QModelIndex mapToSource(const QModelIndex& proxyIndex) const override;

@@ -26,8 +26,9 @@ FrmDeparture::FrmDeparture(const QString& caption, const Schedule::TypedTime& sh
     m_time->setObjectName(QStringLiteral("TxtTime"));
     m_time->setDisplayFormat(QStringLiteral("HH:mm")); // the 24-hour clock the times show
     auto* fields = new QFormLayout;
-    for (const auto& [text, field] : {std::pair{QStringLiteral("&Date:"), static_cast<QWidget*>(m_date)},
-                                      std::pair{QStringLiteral("&Time:"), static_cast<QWidget*>(m_time)}}) {
+    for (const auto& [text, field] :
+         {std::pair{QStringLiteral("&Date:"), static_cast<QWidget*>(m_date)},
+          std::pair{QStringLiteral("&Time:"), static_cast<QWidget*>(m_time)}}) {
         auto* label = new QLabel(text);
         label->setBuddy(field);
         field->setAccessibleName(QString(text).remove(u'&').chopped(1));

@@ -35,10 +35,11 @@ FrmFuelStops::FrmFuelStops(const QString& caption, const QString& explanation,
     m_list->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     for (int row = 0; row < candidates.size(); ++row) {
         const FuelStopCandidate& candidate = candidates.at(row);
-        const QStringList cells{
-            candidate.id, candidate.name, Format::number(candidate.fromPointNM, Format::LegMiles),
-            Format::number(candidate.extraNM, Format::LegMiles),
-            candidate.fuelRecorded ? QStringLiteral("recorded") : QStringLiteral("fuel not recorded")};
+        const QStringList cells{candidate.id, candidate.name,
+                                Format::number(candidate.fromPointNM, Format::LegMiles),
+                                Format::number(candidate.extraNM, Format::LegMiles),
+                                candidate.fuelRecorded ? QStringLiteral("recorded")
+                                                       : QStringLiteral("fuel not recorded")};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item = new QTableWidgetItem(cells.at(column));
             if (column == 2 || column == 3)
