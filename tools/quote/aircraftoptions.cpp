@@ -50,8 +50,8 @@ int wholeOption(const QCommandLineParser& parser, const QString& name)
 {
     const double value = plainOption(parser, name);
     if (value != std::floor(value) || std::fabs(value) > 1e6)
-        throw Refusal{QStringLiteral("--%1: '%2' is not a whole number.")
-                          .arg(name, parser.value(name))};
+        throw Refusal{
+            QStringLiteral("--%1: '%2' is not a whole number.").arg(name, parser.value(name))};
     return int(value);
 }
 
@@ -61,7 +61,8 @@ std::optional<Schedule::TypedTime> departOption(const QCommandLineParser& parser
         return std::nullopt;
     const QString text = parser.value(QStringLiteral("depart")).trimmed();
     // The ISO form's "T" between the date and the time reads as the blank does.
-    const QStringList parts = QString(text).replace(QLatin1Char('T'), QLatin1Char(' '))
+    const QStringList parts = QString(text)
+                                  .replace(QLatin1Char('T'), QLatin1Char(' '))
                                   .split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const Schedule::TypedTime typed{QDate::fromString(parts.value(0), Qt::ISODate),
                                     QTime::fromString(parts.value(1), QStringLiteral("HH:mm"))};
@@ -96,9 +97,9 @@ QList<QCommandLineOption> options()
          QStringLiteral("PCT")},
         {QStringLiteral("hourly-rate"), QStringLiteral("Charge per billable hour."),
          QStringLiteral("MONEY")},
-        {QStringLiteral("range"), QStringLiteral("Range in nautical miles."),
-         QStringLiteral("NM")},
-        {QStringLiteral("basis"), QStringLiteral("Price by NM, SM or the hour (else the settings')."),
+        {QStringLiteral("range"), QStringLiteral("Range in nautical miles."), QStringLiteral("NM")},
+        {QStringLiteral("basis"),
+         QStringLiteral("Price by NM, SM or the hour (else the settings')."),
          QStringLiteral("NM|SM|HR")},
         {QStringLiteral("depart"),
          QStringLiteral("Local departure at the first airport; needs an aircraft for the times."),
@@ -143,8 +144,8 @@ void read(const QCommandLineParser& parser, const QList<AircraftProfile>& catalo
     for (const QCommandLineOption& option : options()) {
         const QString name = option.names().constFirst();
         if (!profile && parser.isSet(name) && name != u"basis" && name != u"depart")
-            throw Refusal{QStringLiteral("--%1 changes an aircraft: give --aircraft or --cruise.")
-                              .arg(name)};
+            throw Refusal{
+                QStringLiteral("--%1 changes an aircraft: give --aircraft or --cruise.").arg(name)};
     }
     if (profile) {
         for (const CountOption& count : Counts) {
