@@ -171,6 +171,54 @@ private slots:
         QVERIFY(json["charges"_L1][0]["Charge"_L1].toString().startsWith(u"4 Pax * 1 Segm."_s));
     }
 
+    // With an aircraft and a departure each leg carries its times on the airports' clocks
+    // (New York's summer time to London's), the next leg leaves after the ground time, the
+    // hourly basis bills the legs' hours, and the register hands the same back.
+    void timesOfAnAircraft()
+    {
+        const QStringList quote{folder(),           u"KTEB"_s,
+                                u"KBOS"_s,          u"EGLL"_s,
+                                u"--aircraft"_s,    u"citation cj3"_s,
+                                u"--wind"_s,        u"-20"_s,
+                                u"--basis"_s,       u"HR"_s,
+                                u"--depart"_s,      u"2026-06-12 18:00"_s,
+                                u"--positioning"_s, u"1"_s,
+                                u"--json"_s};
+        const Run run = quoteTool(quote + QStringList{u"--save"_s});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(json["aircraft"_L1].toString(), u"Citation CJ3"_s);
+        const QJsonArray legs = json["legs"_L1].toArray();
+        const auto at = [&legs](int row, const char* key) { return legs[row][QLatin1String(key)]; };
+        const auto instant = [&](int row, const char* key) {
+            return QDateTime::fromString(at(row, key).toString(), Qt::ISODate);
+        };
+        QCOMPARE(at(1, "departure").toString(), u"2026-06-12T18:00:00-04:00"_s);
+        QCOMPARE(at(1, "departureZone").toString() + at(2, "arrivalZone").toString(), u"EDTBST"_s);
+        QVERIFY(at(2, "arrival").toString().endsWith(u"+01:00"_s));
+        double billable = 0;
+        for (int row = 1; row <= 2; ++row) {
+            const int flight = at(row, "flightMinutes").toInt();
+            QCOMPARE(at(row, "blockMinutes").toInt(), flight + 10); // the aircraft's taxi time
+            QCOMPARE(instant(row, "departure").secsTo(instant(row, "arrival")),
+                     at(row, "blockMinutes").toInt() * 60);
+            QCOMPARE(at(row, "billableHours").toDouble(), std::ceil(flight / 6.0) / 10);
+            billable += at(row, "billableHours").toDouble();
+        }
+        QCOMPARE(instant(1, "arrival").secsTo(instant(2, "departure")), 60 * 60); // ground time
+        QVERIFY(at(1, "positioning").toBool() && at(2, "beyondRange").toBool());
+        QCOMPARE(at(2, "nauticalMiles").toDouble(), Format::value(at(2, "DistanceNM").toString()));
+        QCOMPARE(json["billableHours"_L1].toDouble(), billable);
+        QCOMPARE(json["fields"_L1]["LabelMiles"_L1].toString(), u"HR"_s);
+        QCOMPARE(json["figures"_L1]["TxtBaseCharge"_L1].toDouble(),
+                 std::round(billable * 3600 * 100) / 100); // the aircraft's hourly rate
+        const QString number = run.err.section(u' ', 1).trimmed();
+        QCOMPARE(
+            QJsonDocument::fromJson(quoteTool({folder(), u"--show"_s, number, u"--json"_s}).out)
+                .object(),
+            json);
+    }
+
     // Figures that cannot all be written leave the last run's file whole, and say why.
     void batchOutputOnAFullDisk()
     {

@@ -24,6 +24,7 @@
 
 #include "quotetool.h"
 
+#include "aircraftoptions.h"
 #include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "core/document/customerfields.h"
@@ -32,6 +33,7 @@
 #include "core/folder/durablefile.h"
 #include "core/folder/instancelock.h"
 #include "core/format.h"
+#include "core/quote/aircraftcatalog.h"
 #include "core/quote/quotebatch.h"
 #include "core/quote/quoterequest.h"
 #include "core/register/quotecsv.h"
@@ -351,12 +353,14 @@ QJsonObject jsonOf(const QuoteData& data)
     }
     figures.insert(QStringLiteral("legs"), legFigures);
     figures.insert(QStringLiteral("charges"), chargeFigures);
-    return QJsonObject{
+    QJsonObject json{
         {QStringLiteral("fields"), fields},
         {QStringLiteral("distanceModel"), SettingsText::distanceModel(data.distanceModel)},
         {QStringLiteral("legs"), legs},
         {QStringLiteral("charges"), charges},
         {QStringLiteral("figures"), figures}};
+    AircraftOptions::addTimes(json, data);
+    return json;
 }
 
 // The quote for a person: the legs and the charges under their headers, then every
@@ -364,14 +368,19 @@ QJsonObject jsonOf(const QuoteData& data)
 void printFigures(QTextStream& out, const QuoteData& data)
 {
     const auto legLine = [&out](const QString& id, const QString& name, const QString& nm,
-                                const QString& sm) {
+                                const QString& sm, const QString& times) {
         out << QStringLiteral("%1 %2 %3 %4").arg(id, -5).arg(name, -50).arg(nm, 11).arg(sm, 11)
-            << '\n';
+            << times << '\n';
     };
     legLine(QStringLiteral("ID"), QStringLiteral("Airport Name"), QStringLiteral("Distance NM"),
-            QStringLiteral("Distance SM"));
-    for (const QuoteData::RouteRow& row : data.route)
-        legLine(row.id, row.name, row.distanceNM, row.distanceSM);
+            QStringLiteral("Distance SM"), QString());
+    for (int row = 0; row < data.route.size(); ++row) {
+        const QuoteData::RouteRow& stop = data.route.at(row);
+        legLine(stop.id, stop.name, stop.distanceNM, stop.distanceSM,
+                AircraftOptions::legTimes(data, row));
+    }
+    if (!data.aircraft.isEmpty())
+        out << "Aircraft: " << data.aircraft << ", billable hours: " << data.billableHours << '\n';
     out << '\n';
     const auto money = [&data](const QString& figure) {
         return figure.isEmpty() ? figure : data.currencySymbol + figure;
@@ -687,6 +696,8 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         "  brisklander-quote build/Brisklander KTEB KBOS KPHL --rate 8.5\n"
         "  brisklander-quote build/Brisklander KTEB EGLL --tax VAT --charge \"catering;;\" "
         "--charge \"Ferry;-150.5;2\" --segment-tax 4 --json\n"
+        "  brisklander-quote build/Brisklander KTEB KBOS EGLL --aircraft \"Citation CJ3\" "
+        "--basis HR --depart \"2026-06-12 18:00\" --positioning 1\n"
         "  brisklander-quote build/Brisklander --batch trips.csv --output figures.csv\n"
         "  brisklander-quote build/Brisklander KTEB KASE --customer \"Acme Air\" --save "
         "--pdf quote.pdf\n"
@@ -762,6 +773,7 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
                         "settings')."),
          QStringLiteral("SPHERE|WGS84")},
     });
+    parser.addOptions(AircraftOptions::options());
     for (const PrintField& field : PrintFields::Customer) {
         const QString caption = field.caption.isEmpty() ? QStringLiteral("Address line 2")
                                                         : QString(field.caption).chopped(1);
@@ -800,6 +812,8 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
     else if (!list && (parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to")) ||
                        parser.isSet(QStringLiteral("status"))))
         refusal = "--from, --to and --status go with --list";
+    else if (folderOnly && AircraftOptions::given(parser))
+        refusal = "the aircraft, --basis and --depart go with a quote priced from its stops";
     else if (list && (parser.isSet(QStringLiteral("text")) || parser.isSet(QStringLiteral("pdf"))))
         refusal = "--text and --pdf go with a quote, not --list";
     else if (const QString model = parser.value(QStringLiteral("distance-model")).toUpper();
@@ -875,6 +889,19 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
     }
 
     try {
+        if (AircraftOptions::given(parser))
+            AircraftOptions::read(
+                parser, AircraftCatalog::read(*folder.workspace->openDatabase(folder.databasePath)),
+                request);
+    } catch (const AircraftOptions::Refusal& refused) {
+        err << "brisklander-quote: " << refused.message << '\n';
+        return Usage;
+    } catch (const NumberedError& error) {
+        failure(err, error);
+        return nothingSaved();
+    }
+
+    try {
         QStringList notes;
         QuoteData data =
             priceRequest(*folder.workspace, folder.databasePath, request, folder.settings,
@@ -888,7 +915,7 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
             quote.createdBy = userName();
             quote.request = request;
             quote.data = data;
-            quote.quoteBasis = folder.settings.QUOTEBASE;
+            quote.quoteBasis = request.basis.value_or(folder.settings.QUOTEBASE);
             quote.minimumCharge = folder.settings.MINBASECHARGE;
             // A quote handed out is Sent, and kept in the same step as its documents are
             // written under its number: a document not written leaves nothing kept. One

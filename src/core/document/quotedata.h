@@ -38,6 +38,48 @@ struct QuoteData
         }
     };
 
+    // One leg of the trip's times, from the quote's aircraft and typed departures. The
+    // times are empty without a departure, the flight and block without an aircraft.
+    struct ItineraryLeg
+    {
+        QString from, to;                 // the airports' identifiers
+        QString departs, arrives;         // local, with the zone: "Fri 12 Jun 09:30 EDT"
+        QString dayShift;                 // the arrival's local date against the departure's: "+1"
+        QString departsIso, arrivesIso;   // "2026-06-12T09:30:00-04:00"
+        QString departsZone, arrivesZone; // the zones' abbreviations then: "EDT"
+        QString flight, block;            // "2:05"
+        QString billableHours;            // the leg's billable hours: "2.1"
+        bool positioning = false;         // flown empty
+        bool beyondRange = false;         // longer than the aircraft's range
+
+        // The arrival as printed: with its day shift when it lands on another date.
+        QString arrivesShown() const
+        {
+            return dayShift.isEmpty() ? arrives : arrives + QLatin1Char(' ') + dayShift;
+        }
+    };
+
+    // The rate as the base-charge line prints it: a charge per mile as its field shows it
+    // ("4.50"); an hourly rate, which runs to thousands, grouped like an amount
+    // ("4,500.00"), so that "7.9 HR * $4,500.00 =" reads like the distance line.
+    QString rateShown() const
+    {
+        return milesCaption == u"HR" ? Format::number(Format::value(chargePerMile), Format::Money)
+                                     : chargePerMile;
+    }
+
+    // What the itinerary says after a leg's times: "positioning", "beyond range", both
+    // or nothing.
+    static QString itineraryMarks(const ItineraryLeg& leg)
+    {
+        QStringList marks;
+        if (leg.positioning)
+            marks << QStringLiteral("positioning");
+        if (leg.beyondRange)
+            marks << QStringLiteral("beyond range");
+        return marks.join(QStringLiteral(", "));
+    }
+
     // Settings and start-up.
     CompanyDetails company;
     double minBaseCharge = 0; // MINBASECHARGE
@@ -61,6 +103,11 @@ struct QuoteData
     QList<ChargeRow> charges;
     QString totAddCharges, totTaxAddCharges; // TxtTotAddCharges, TxtTotTaxAddCharges
     QString totalCharges, totalTaxes, finalQuote;
+    // The trip's times: the aircraft's name, the route's billable hours ("7.9") and its
+    // legs; all empty when the quote has neither an aircraft nor a departure.
+    QString aircraft;
+    QString billableHours;
+    QList<ItineraryLeg> itinerary;
 
     // The print dialog.
     bool printCompany = true; // ChkComp

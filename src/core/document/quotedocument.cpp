@@ -87,6 +87,7 @@ private:
     void dates();
     void routeTable();
     void totalDistance();
+    void itinerary();
     void baseCharge();
     void baseChargeTax();
     void additionalCharges();
@@ -130,6 +131,8 @@ void Composer::compose()
         dates();
     routeTable();
     totalDistance();
+    if (!m_data.itinerary.isEmpty())
+        itinerary();
     baseCharge();
     if (Format::value(m_data.taxAmount) != 0)
         baseChargeTax();
@@ -407,6 +410,63 @@ void Composer::totalDistance()
     checkNewPage();
 }
 
+// The legs' local times and durations, after the distances and before any figure, so
+// that a quote without them keeps every line where it was.
+void Composer::itinerary()
+{
+    font(Arial, 10, true, false, true);
+    atMargin(m_data.aircraft.isEmpty() ? QStringLiteral("Itinerary:")
+                                       : QStringLiteral("Itinerary: ") + m_data.aircraft);
+    endLine(2);
+    m_surface.setUnderline(false);
+    const int columns[] = {20, 28, 52, 78, 86, 94};
+    atMargin(QStringLiteral("From"));
+    const QString headings[] = {QStringLiteral("To"), QStringLiteral("Departs"),
+                                QStringLiteral("Arrives"), QStringLiteral("Flight"),
+                                QStringLiteral("Block")};
+    for (int i = 0; i < 5; ++i) {
+        column(columns[i]);
+        print(headings[i]);
+    }
+    endLine();
+    m_surface.setBold(false);
+    for (const QuoteData::ItineraryLeg& leg : m_data.itinerary) {
+        atMargin(leg.from);
+        const QString cells[] = {leg.to, leg.departs, leg.arrivesShown()};
+        for (int i = 0; i < 3; ++i) {
+            column(columns[i]);
+            print(cells[i]);
+        }
+        // The columns count in Arial, as the headings do; the times print in Courier New
+        // so that their right ends line up.
+        for (const auto& [n, time] : {std::pair{columns[3], leg.flight}, {columns[4], leg.block}}) {
+            column(n);
+            m_surface.setFontName(CourierNew);
+            print(rightAligned(time, 5));
+            m_surface.setFontName(Arial);
+        }
+        column(columns[5]);
+        print(QuoteData::itineraryMarks(leg));
+        endLine();
+        checkNewPage();
+    }
+    if (!m_data.billableHours.isEmpty()) {
+        endLine();
+        m_surface.setBold(true);
+        atMargin();
+        column(50);
+        print(QStringLiteral("Billable Hours ="));
+        column(columns[3]);
+        m_surface.setFontName(CourierNew);
+        print(rightAligned(m_data.billableHours, 5));
+        m_surface.setFontName(Arial);
+        m_surface.setBold(false);
+        endLine();
+    }
+    endLine(2);
+    checkNewPage();
+}
+
 void Composer::baseCharge()
 {
     atMargin();
@@ -422,7 +482,7 @@ void Composer::baseCharge()
         m_surface.setFontName(CourierNew);
         column(30);
         print(m_data.distanceCharge + QLatin1Char(' ') + m_data.milesCaption +
-              QStringLiteral(" * ") + m_data.currencySymbol + m_data.chargePerMile +
+              QStringLiteral(" * ") + m_data.currencySymbol + m_data.rateShown() +
               QStringLiteral(" = "));
     }
     column(55);

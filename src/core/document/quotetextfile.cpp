@@ -150,6 +150,36 @@ void writeRoute(LineBuilder& out, const QuoteData& data)
     out.emptyLines(2);
 }
 
+// The legs' times after the route, before any figure: a quote without them keeps its
+// lines where they were.
+void writeItinerary(LineBuilder& out, const QuoteData& data)
+{
+    out.line(data.aircraft.isEmpty() ? QStringLiteral("Itinerary:")
+                                     : QStringLiteral("Itinerary: ") + data.aircraft);
+    out.emptyLines();
+    out.column(5).print(QStringLiteral("From")).column(11).print(QStringLiteral("To"));
+    out.column(17).print(QStringLiteral("Departs")).column(40).print(QStringLiteral("Arrives"));
+    out.column(64).print(QStringLiteral("Flight")).column(71).line(QStringLiteral("Block"));
+    for (qsizetype i = 0; i < data.itinerary.size(); ++i) {
+        const QuoteData::ItineraryLeg& leg = data.itinerary.at(i);
+        out.print(Format::numberItem(double(i + 1))).column(5).print(leg.from);
+        out.column(11).print(leg.to).column(17).print(leg.departs);
+        out.column(40).print(leg.arrivesShown()).column(65).print(field(leg.flight, 5));
+        out.column(71).print(field(leg.block, 5));
+        const QString marks = QuoteData::itineraryMarks(leg);
+        if (marks.isEmpty())
+            out.endLine();
+        else
+            out.column(78).line(marks);
+    }
+    if (!data.billableHours.isEmpty()) {
+        out.emptyLines();
+        out.column(32).print(QStringLiteral("Billable Hours =")).column(65);
+        out.line(field(data.billableHours, 5));
+    }
+    out.emptyLines(2);
+}
+
 void writeBaseCharge(LineBuilder& out, const QuoteData& data)
 {
     if (Pricing::usesMinimum(Format::value(data.distanceCharge), Format::value(data.chargePerMile),
@@ -158,7 +188,7 @@ void writeBaseCharge(LineBuilder& out, const QuoteData& data)
     } else {
         out.print(QStringLiteral("Base Charge =")).column(22);
         out.print(data.distanceCharge + QLatin1Char(' ') + data.milesCaption +
-                  QStringLiteral(" * ") + data.currencySymbol + data.chargePerMile +
+                  QStringLiteral(" * ") + data.currencySymbol + data.rateShown() +
                   QStringLiteral(" = "));
     }
     out.column(48).line(money(data, data.baseCharge, 12));
@@ -246,6 +276,8 @@ QStringList lines(const QuoteData& data)
     }
 
     writeRoute(out, data);
+    if (!data.itinerary.isEmpty())
+        writeItinerary(out, data);
     writeBaseCharge(out, data);
     if (isNonZero(data.totAddCharges) || isNonZero(data.totTaxAddCharges))
         writeCharges(out, data);

@@ -36,7 +36,47 @@ QuoteData Quote::documentData(const AppSettings& settings, const QString& curren
     data.totalTaxes = text(QuoteSheet::TotalTaxes);
     data.finalQuote = text(QuoteSheet::FinalQuote);
     data.today = today;
+    itinerary(data);
     return data;
+}
+
+void Quote::itinerary(QuoteData& data) const
+{
+    if (!m_plan.aircraft && !m_plan.departure)
+        return;
+    data.aircraft = m_plan.aircraft ? m_plan.aircraft->name : QString();
+    if (m_plan.aircraft)
+        data.billableHours = AircraftRules::hoursText(m_times.billableTenths);
+    const QList<RouteLeg>& route = m_route->legs();
+    for (int row = 1; row < route.size() && row - 1 < m_times.legs.size(); ++row) {
+        const TripLeg& timed = m_times.legs.at(row - 1);
+        const RouteStop& from = route.at(row - 1).stop;
+        const RouteStop& to = route.at(row).stop;
+        QuoteData::ItineraryLeg leg;
+        leg.from = from.ID;
+        leg.to = to.ID;
+        leg.positioning = route.at(row).positioning;
+        if (m_plan.aircraft) {
+            leg.flight = timed.flightText;
+            leg.block = timed.blockText;
+            leg.billableHours = AircraftRules::hoursText(timed.time.billableTenths);
+            leg.beyondRange = timed.time.beyondRange;
+        }
+        const Schedule::LegTimes& when = timed.when;
+        if (when.departure.isValid()) {
+            const auto zone = [](const RouteStop& stop) {
+                return LocalTime::AirportZone::of(stop.ID, stop.TIME_ZONE_NAME, stop.TIME_ZONE);
+            };
+            leg.departs = when.departureText;
+            leg.arrives = when.arrivalText;
+            leg.dayShift = when.dayShift;
+            leg.departsIso = when.departureIso;
+            leg.arrivesIso = when.arrivalIso;
+            leg.departsZone = zone(from).abbreviation(when.departure);
+            leg.arrivesZone = zone(to).abbreviation(when.arrival);
+        }
+        data.itinerary << leg;
+    }
 }
 
 Quote::Quote(const PricingSettings& settings, QObject* parent)

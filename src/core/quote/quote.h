@@ -48,6 +48,8 @@ signals:
 
 private:
     void retime();
+    // The aircraft, the billable hours and the legs' times into the document's data.
+    void itinerary(QuoteData& data) const;
 
     TripPlan m_plan;
     TripTimes m_times;

@@ -231,7 +231,7 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
         pricing.base = *request.basis;
     if (pricing.hourly() && !request.plan.aircraft)
         throw QuoteRequestError(QStringLiteral("Pricing by the hour (HR) needs an aircraft."),
-                                QuoteRequestError::Kind::Refused);
+                                QuoteRequestError::Kind::Plan);
     Quote quote(pricing);
     quote.setPlan(request.plan);
     quote.charges()->setTaxLookup([&taxes](const QString& type) -> std::optional<double> {
@@ -267,7 +267,7 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
     }
 
     if (!quote.times().refusal.isEmpty())
-        throw QuoteRequestError(quote.times().refusal, QuoteRequestError::Kind::Refused);
+        throw QuoteRequestError(quote.times().refusal, QuoteRequestError::Kind::Plan);
     if (notes)
         *notes << quote.times().notes;
     QuoteData data = quote.documentData(settings, currencySymbol, today);

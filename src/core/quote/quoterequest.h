@@ -51,7 +51,8 @@ struct QuoteRequest
 
 // Why a request cannot be priced. Refused: it asks for what the window would not take
 // (a figure not in plain form, a value its field cannot hold, a charge that is neither
-// the catalogue's nor given an amount); TooLarge: a figure of the quote comes to more
+// the catalogue's nor given an amount); Plan: the hourly basis without an aircraft, or a
+// departure the airport's clock refuses; TooLarge: a figure of the quote comes to more
 // than its field can show; otherwise the quote cannot be priced (an unknown airport or
 // tax type, a stop the route refuses). The message says which, and leaves naming the
 // option or the file to the caller.
@@ -62,6 +63,7 @@ public:
     {
         NotPriced,
         Refused,
+        Plan,
         TooLarge,
     };
     explicit QuoteRequestError(const QString& message, Kind kind = Kind::NotPriced)

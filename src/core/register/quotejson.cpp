@@ -29,6 +29,21 @@ const RowField<QuoteData::ChargeRow> ChargeFields[] = {
     {"tax", &QuoteData::ChargeRow::tax},       {"taxAmount", &QuoteData::ChargeRow::taxAmount},
 };
 
+const RowField<QuoteData::ItineraryLeg> ItineraryFields[] = {
+    {"from", &QuoteData::ItineraryLeg::from},
+    {"to", &QuoteData::ItineraryLeg::to},
+    {"departs", &QuoteData::ItineraryLeg::departs},
+    {"arrives", &QuoteData::ItineraryLeg::arrives},
+    {"dayShift", &QuoteData::ItineraryLeg::dayShift},
+    {"departsIso", &QuoteData::ItineraryLeg::departsIso},
+    {"arrivesIso", &QuoteData::ItineraryLeg::arrivesIso},
+    {"departsZone", &QuoteData::ItineraryLeg::departsZone},
+    {"arrivesZone", &QuoteData::ItineraryLeg::arrivesZone},
+    {"flight", &QuoteData::ItineraryLeg::flight},
+    {"block", &QuoteData::ItineraryLeg::block},
+    {"billableHours", &QuoteData::ItineraryLeg::billableHours},
+};
+
 const RowField<QuoteData> DataTexts[] = {
     {"currencySymbol", &QuoteData::currencySymbol},
     {"totalNM", &QuoteData::totalNM},
@@ -115,6 +130,40 @@ QList<QuoteData::RouteRow> readRoute(const QJsonValue& value)
     return rows;
 }
 
+// The trip's times, each leg's flags only when set; written only when the quote has
+// them, so a quote without an aircraft or a departure keeps its old form.
+void writeItinerary(QJsonObject& object, const QuoteData& data)
+{
+    if (data.itinerary.isEmpty() && data.aircraft.isEmpty())
+        return;
+    object.insert(QLatin1String("aircraft"), data.aircraft);
+    object.insert(QLatin1String("billableHours"), data.billableHours);
+    QJsonArray legs = writeRows(data.itinerary, ItineraryFields);
+    for (qsizetype i = 0; i < legs.size(); ++i) {
+        QJsonObject leg = legs.at(i).toObject();
+        for (const auto& [key, on] : {std::pair{"positioning", data.itinerary.at(i).positioning},
+                                      std::pair{"beyondRange", data.itinerary.at(i).beyondRange}}) {
+            if (on)
+                leg.insert(QLatin1String(key), true);
+        }
+        legs.replace(i, leg);
+    }
+    object.insert(QLatin1String("itinerary"), legs);
+}
+
+void readItinerary(const QJsonObject& object, QuoteData& data)
+{
+    data.aircraft = object.value(QLatin1String("aircraft")).toString();
+    data.billableHours = object.value(QLatin1String("billableHours")).toString();
+    const QJsonArray legs = object.value(QLatin1String("itinerary")).toArray();
+    data.itinerary = readRows(legs, ItineraryFields);
+    for (qsizetype i = 0; i < legs.size(); ++i) {
+        const QJsonObject leg = legs.at(i).toObject();
+        data.itinerary[i].positioning = leg.value(QLatin1String("positioning")).toBool();
+        data.itinerary[i].beyondRange = leg.value(QLatin1String("beyondRange")).toBool();
+    }
+}
+
 template <typename T>
 void putOptional(QJsonObject& object, const char* key, const std::optional<T>& value)
 {
@@ -149,6 +198,86 @@ std::optional<QDate> optionalDate(const QJsonObject& object, const char* key)
 QString text(const QJsonObject& object, const char* key)
 {
     return object.value(QLatin1String(key)).toString();
+}
+
+// A typed local time: "2026-06-12T09:30:00", no offset (the airport's clock reads it).
+QString typedText(const Schedule::TypedTime& typed)
+{
+    return typed.date.toString(Qt::ISODate) + QLatin1Char('T') + typed.time.toString(Qt::ISODate);
+}
+
+std::optional<Schedule::TypedTime> typedTime(const QJsonValue& value)
+{
+    const QString text = value.toString();
+    const Schedule::TypedTime typed{
+        QDate::fromString(text.section(QLatin1Char('T'), 0, 0), Qt::ISODate),
+        QTime::fromString(text.section(QLatin1Char('T'), 1), Qt::ISODate)};
+    return typed.date.isValid() && typed.time.isValid() ? std::optional(typed) : std::nullopt;
+}
+
+// A profile's whole numbers, once for writing and reading.
+const std::pair<const char*, int AircraftProfile::*> ProfileCounts[] = {
+    {"cruiseKnots", &AircraftProfile::cruiseKnots},
+    {"windKnots", &AircraftProfile::windKnots},
+    {"terminalMinutes", &AircraftProfile::terminalMinutes},
+    {"taxiMinutes", &AircraftProfile::taxiMinutes},
+    {"groundMinutes", &AircraftProfile::groundMinutes},
+};
+
+QJsonObject fromProfile(const AircraftProfile& profile)
+{
+    QJsonObject object;
+    object.insert(QLatin1String("name"), profile.name);
+    for (const auto& [key, member] : ProfileCounts)
+        object.insert(QLatin1String(key), profile.*member);
+    object.insert(QLatin1String("addOnPercent"), profile.addOnPercent);
+    object.insert(QLatin1String("hourlyRate"), profile.hourlyRate);
+    putOptional(object, "rangeNm", profile.rangeNm);
+    return object;
+}
+
+AircraftProfile toProfile(const QJsonObject& object)
+{
+    AircraftProfile profile;
+    profile.name = text(object, "name");
+    for (const auto& [key, member] : ProfileCounts)
+        profile.*member = object.value(QLatin1String(key)).toInt(profile.*member);
+    profile.addOnPercent = object.value(QLatin1String("addOnPercent")).toDouble();
+    profile.hourlyRate = object.value(QLatin1String("hourlyRate")).toDouble();
+    profile.rangeNm = optionalCount(object, "rangeNm");
+    return profile;
+}
+
+// Written only when the quote has an aircraft or a departure.
+void writePlan(QJsonObject& object, const TripPlan& plan)
+{
+    if (!plan.aircraft && !plan.departure && plan.laterDepartures.isEmpty())
+        return;
+    QJsonObject json;
+    if (plan.aircraft)
+        json.insert(QLatin1String("aircraft"), fromProfile(*plan.aircraft));
+    if (plan.departure)
+        json.insert(QLatin1String("departure"), typedText(*plan.departure));
+    QJsonObject later;
+    for (auto it = plan.laterDepartures.cbegin(); it != plan.laterDepartures.cend(); ++it)
+        later.insert(QString::number(it.key()), typedText(it.value()));
+    if (!later.isEmpty())
+        json.insert(QLatin1String("laterDepartures"), later);
+    object.insert(QLatin1String("plan"), json);
+}
+
+TripPlan readPlan(const QJsonObject& object)
+{
+    TripPlan plan;
+    if (const QJsonValue aircraft = object.value(QLatin1String("aircraft")); aircraft.isObject())
+        plan.aircraft = toProfile(aircraft.toObject());
+    plan.departure = typedTime(object.value(QLatin1String("departure")));
+    const QJsonObject later = object.value(QLatin1String("laterDepartures")).toObject();
+    for (auto it = later.begin(); it != later.end(); ++it) {
+        if (const auto typed = typedTime(it.value()); typed && it.key().toInt() > 1)
+            plan.laterDepartures.insert(it.key().toInt(), *typed);
+    }
+    return plan;
 }
 
 } // namespace
@@ -200,6 +329,9 @@ QJsonObject fromRequest(const QuoteRequest& request)
     object.insert(QLatin1String("remarks"), request.remarks);
     object.insert(QLatin1String("quotedBy"), request.quotedBy);
     object.insert(QLatin1String("printCompany"), request.printCompany);
+    writePlan(object, request.plan);
+    if (request.basis)
+        object.insert(QLatin1String("basis"), SettingsText::quoteBase(*request.basis));
     return object;
 }
 
@@ -226,6 +358,9 @@ QuoteRequest toRequest(const QJsonObject& object)
     request.remarks = text(object, "remarks");
     request.quotedBy = text(object, "quotedBy");
     request.printCompany = object.value(QLatin1String("printCompany")).toBool(true);
+    request.plan = readPlan(object.value(QLatin1String("plan")).toObject());
+    if (const QString basis = text(object, "basis"); !basis.isEmpty())
+        request.basis = SettingsText::readQuoteBase(basis);
     return request;
 }
 
@@ -250,6 +385,7 @@ QJsonObject fromData(const QuoteData& data)
     // Written only for the ellipsoid, so a quote on the sphere keeps the form it always had.
     if (data.distanceModel == DistanceModel::Wgs84)
         object.insert(QLatin1String("distanceModel"), QLatin1String("WGS84"));
+    writeItinerary(object, data);
     return object;
 }
 
@@ -273,6 +409,7 @@ QuoteData toData(const QJsonObject& object)
     data.validUntil = optionalDate(object, "validUntil");
     data.distanceModel =
         text(object, "distanceModel") == u"WGS84" ? DistanceModel::Wgs84 : DistanceModel::Sphere;
+    readItinerary(object, data);
     return data;
 }
 

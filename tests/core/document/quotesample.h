@@ -3,8 +3,9 @@
 // Quotes for the document's tests, written out in data files: one "name: value" a
 // line, '#' starting a comment. The names are the settings file's company keys
 // (CITY), the quote tool's customer options (customer-city) and the QuoteData members;
-// "route" and "charge" add a row of "|"-separated cells. A value in double quotes
-// keeps its blanks; "\r\n" stands for a line break. A logo is a file beside the samples.
+// "route", "leg" (of the itinerary) and "charge" add a row of "|"-separated cells. A value in
+// double quotes keeps its blanks; "\r\n" stands for a line break. A logo is a file beside the
+// samples.
 
 #include "core/document/customerfields.h"
 #include "core/document/quotedata.h"
@@ -29,14 +30,14 @@ inline void set(QuoteData& data, const QString& name, QString value)
     const QStringList names = QString("totalNM totalSM distanceCharge chargePerMile milesCaption "
                                       "baseCharge taxType taxAmount totalBaseCharge totAddCharges "
                                       "totTaxAddCharges totalCharges totalTaxes finalQuote remarks "
-                                      "quotedBy quoteNumber terms")
+                                      "quotedBy quoteNumber terms aircraft billableHours")
                                   .split(' ');
-    QString Q::*const members[] = {&Q::totalNM,       &Q::totalSM,          &Q::distanceCharge,
-                                   &Q::chargePerMile, &Q::milesCaption,     &Q::baseCharge,
-                                   &Q::taxType,       &Q::taxAmount,        &Q::totalBaseCharge,
-                                   &Q::totAddCharges, &Q::totTaxAddCharges, &Q::totalCharges,
-                                   &Q::totalTaxes,    &Q::finalQuote,       &Q::remarks,
-                                   &Q::quotedBy,      &Q::quoteNumber,      &Q::terms};
+    QString Q::*const members[] = {
+        &Q::totalNM,         &Q::totalSM,       &Q::distanceCharge,   &Q::chargePerMile,
+        &Q::milesCaption,    &Q::baseCharge,    &Q::taxType,          &Q::taxAmount,
+        &Q::totalBaseCharge, &Q::totAddCharges, &Q::totTaxAddCharges, &Q::totalCharges,
+        &Q::totalTaxes,      &Q::finalQuote,    &Q::remarks,          &Q::quotedBy,
+        &Q::quoteNumber,     &Q::terms,         &Q::aircraft,         &Q::billableHours};
     QHash<QString, QString*> texts;
     for (qsizetype i = 0; i < names.size(); ++i)
         texts.insert(names[i], &(data.*members[i]));
@@ -53,6 +54,21 @@ inline void set(QuoteData& data, const QString& name, QString value)
         *texts.value(name) = value;
     else if (name == "route" && cells.size() == 4)
         data.route.append({cells[0], cells[1], cells[2], cells[3]});
+    else if (name == "leg" && cells.size() == 8) // marks: P positioning, R beyond range
+        data.itinerary.append({cells[0],
+                               cells[1],
+                               cells[2],
+                               cells[3],
+                               cells[4],
+                               {},
+                               {},
+                               {},
+                               {},
+                               cells[5],
+                               cells[6],
+                               {},
+                               cells[7].contains('P'),
+                               cells[7].contains('R')});
     else if (name == "charge" && cells.size() == 6)
         data.charges.append({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]});
     else if (name == "today" || name == "departureDate" || name == "returnDate" ||

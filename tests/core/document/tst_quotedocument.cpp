@@ -33,7 +33,7 @@ private slots:
     {
         QTest::addColumn<QString>("sample");
         QTest::addColumn<int>("stops");
-        for (const char* name : {"full", "minimal", "edge", "one-airport", "numbered"})
+        for (const char* name : {"full", "minimal", "edge", "one-airport", "numbered", "itinerary"})
             QTest::newRow(name) << name << 0;
         QTest::newRow("long-route") << "full" << 43;
     }
