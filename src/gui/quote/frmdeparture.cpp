@@ -3,6 +3,7 @@
 #include <QDateEdit>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimeEdit>
@@ -22,6 +23,7 @@ FrmDeparture::FrmDeparture(const QString& caption, const Schedule::TypedTime& sh
     // Fixed-width and unambiguous wherever the airports lie: each part of the date is
     // typed in full and the next one follows.
     m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_date->installEventFilter(this);
     m_time = new QTimeEdit(shown.time);
     m_time->setObjectName(QStringLiteral("TxtTime"));
     m_time->setDisplayFormat(QStringLiteral("HH:mm")); // the 24-hour clock the times show
@@ -66,4 +68,17 @@ FrmDeparture::FrmDeparture(const QString& caption, const Schedule::TypedTime& sh
 Schedule::TypedTime FrmDeparture::typed() const
 {
     return Schedule::TypedTime{m_date->date(), m_time->time()};
+}
+
+bool FrmDeparture::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_date || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const QString text = static_cast<QKeyEvent*>(event)->text();
+    const int digitSection = m_digitSection;
+    m_digitSection = text.size() == 1 && text.at(0).isDigit() ? int(m_date->currentSection()) : -1;
+    // A part typed in full moves on to the next by itself; the separator the operator
+    // types after it ("2026-06-12") must not move on once more and put the month's
+    // digits into the day.
+    return text == u"-" && digitSection >= 0 && int(m_date->currentSection()) != digitSection;
 }

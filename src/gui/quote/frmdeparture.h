@@ -31,8 +31,14 @@ public:
     Answer answer() const { return m_answer; }
     Schedule::TypedTime typed() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QDateEdit* m_date = nullptr;
+    // The section of the date the last digit was typed into, while the next key may
+    // still be the separator after it.
+    int m_digitSection = -1;
     QTimeEdit* m_time = nullptr;
     Answer m_answer = Answer::Cancelled;
 };

@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(aircraft(), u"King Air 350"_s);
         QCOMPARE(timesOf(1), u"5:27 | 5:37 |  | "_s); // no departure yet
         selectRoute(0);
-        typeDeparture(u"20260612"_s, u"0930"_s);
+        typeDeparture(u"2026-06-12"_s, u"0930"_s); // the separators typed too
         QCOMPARE(timesOf(1), u"5:27 | 5:37 | Fri 12 Jun 09:30 EDT | Fri 12 Jun 13:07 MDT"_s);
         QCOMPARE(timesOf(2), u"0:35 | 0:45 | Fri 12 Jun 14:07 MDT | Fri 12 Jun 14:52 MDT"_s);
 
