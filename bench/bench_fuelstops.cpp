@@ -76,7 +76,14 @@ QString largeFolder()
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         for (int copy = 1; copy <= 8; ++copy) {
             const QByteArray sql =
-                QStringLiteral("INSERT INTO Airports SELECT ID || '~%1', NAME, STATE, "
+                // The columns named, so that a column added to the table later is
+                // simply left empty in the copies.
+                QStringLiteral("INSERT INTO Airports (ID, NAME, STATE, COUNTRY, ELEVATION, "
+                               "\"LATITUDE DEGREES\", \"LATITUDE MINUTES\", "
+                               "\"LATITUDE SECONDS\", \"LONGITUDE DEGREES\", "
+                               "\"LONGITUDE MINUTES\", \"LONGITUDE SECONDS\", \"RUNWAY LENGTH\", "
+                               "\"RUNWAY WIDTH\", \"TIME ZONE\", \"PUB/MIL\", IFR, CUSTOMS, "
+                               "FUEL, LIGHTING) SELECT ID || '~%1', NAME, STATE, "
                                "COUNTRY, ELEVATION, \"LATITUDE DEGREES\", (\"LATITUDE MINUTES\" "
                                "+ %2) % 60, \"LATITUDE SECONDS\", \"LONGITUDE DEGREES\", "
                                "(\"LONGITUDE MINUTES\" + %3) % 60, \"LONGITUDE SECONDS\", "
