@@ -10,9 +10,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // "KJFK=America/New_York", "KJFK=-5" (a standard offset alone) or "KJFK=" (no zone).
-LocalTime::AirportZone zoneOf(const QString& spec)
+LocalTime::AirportZone zoneOf(const QString& cell)
 {
-    const QString airport = spec.section(u'=', 0, 0), zone = spec.section(u'=', 1);
+    const QString airport = cell.section(u'=', 0, 0), zone = cell.section(u'=', 1);
     bool isOffset = false;
     const float hours = zone.toFloat(&isOffset);
     return LocalTime::AirportZone::of(airport, isOffset ? QString() : zone,
