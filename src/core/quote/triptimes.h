@@ -16,7 +16,7 @@
 struct TripPlan
 {
     std::optional<AircraftProfile> aircraft;
-    std::optional<Schedule::TypedTime> departure;  // the first leg's, at its airport
+    std::optional<Schedule::TypedTime> departure;   // the first leg's, at its airport
     QMap<int, Schedule::TypedTime> laterDepartures; // by leg number, 2 and on
 
     bool hasTimes() const { return aircraft && departure; }
@@ -26,9 +26,9 @@ struct TripPlan
 // One leg of the route with the plan's aircraft and departures.
 struct TripLeg
 {
-    LegTime time;           // all zero without an aircraft
-    QString flightText;     // "h:mm", empty without an aircraft
-    QString blockText;      //
+    LegTime time;            // all zero without an aircraft
+    QString flightText;      // "h:mm", empty without an aircraft
+    QString blockText;       //
     Schedule::LegTimes when; // empty without an aircraft and a departure
 };
 

@@ -78,7 +78,7 @@ private slots:
         QStringList shown;
         for (const TripLeg& leg : trip.legs)
             shown << leg.flightText + u' ' + leg.blockText + u' ' + leg.when.departureText + u'>' +
-                        leg.when.arrivalText;
+                         leg.when.arrivalText;
         QCOMPARE(shown.join(u" | "_s), legs);
         QCOMPARE(trip.billableTenths, billable);
         QCOMPARE(trip.beyondRange, aircraft ? (QList<int>{1, 2}) : QList<int>());
