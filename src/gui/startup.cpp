@@ -136,32 +136,33 @@ void saveMainWindowPlacement(const QWidget* window, const QString& settingsPath)
             .arg(QDir::toNativeSeparators(settingsPath), error));
 }
 
-// A database made before airports kept their zone names gains the column once, as the
-// program opens its folder, rather than at the first Save of an airport: the data views
-// take the table's columns when they open, so a column added later would stay out of
-// them until the next start, and a Modify filled from them would clear a name. The
+// A database made before airports kept their zone names, codes and cities gains those
+// columns once, as the program opens its folder, rather than at the first Save of an
+// airport: the data views take the table's columns when they open, so a column added
+// later would stay out of them until the next start, and a Modify filled from them would
+// clear a value. The
 // writers' lock keeps this off a tool's write; a tool at work now (an import) adds the
 // column itself. A database that cannot take it is still read and the operator told:
-// an airport is then saved without a zone name only.
-void addZoneNamesToOldDatabase(Db::Workspace& workspace, Db::Database& database)
+// an airport is then saved without those values only.
+void addColumnsToOldDatabase(Db::Workspace& workspace, Db::Database& database)
 {
     InstanceLock writers(DatabaseWriteLockPath(appContext().ProgramFolder));
     if (writers.tryLock() == InstanceLock::State::HeldElsewhere)
         return;
     try {
         Db::Transaction transaction(workspace);
-        Schema::addAirportZoneNames(database);
+        Schema::addAirportColumns(database);
         transaction.commit();
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(
             Icon::Exclamation, ProgramTitle,
-            ErrorText::message(QStringLiteral("The airport table could not be given its column "
-                                              "for time zone names:"),
+            ErrorText::message(QStringLiteral("The airport table could not be given its columns "
+                                              "for time zone names, IATA codes and cities:"),
                                error) +
                 QStringLiteral("\r\rThe airports are shown as they are, and saved without a "
-                               "time zone name until the program starts with a database it "
-                               "can change."));
+                               "time zone name, IATA code or city until the program starts "
+                               "with a database it can change."));
         Platform::pointer().setBusy();
     }
 }
@@ -303,7 +304,7 @@ bool OpenAirportWorkspace()
         // rather than in every window. A missing database is the windows' to report.
         if (QFileInfo::exists(context.DatabasePath)) {
             auto database = context.Workspace->openDatabase(context.DatabasePath);
-            addZoneNamesToOldDatabase(*context.Workspace, *database);
+            addColumnsToOldDatabase(*context.Workspace, *database);
             database->close();
         }
         return true;

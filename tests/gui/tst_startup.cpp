@@ -364,7 +364,8 @@ private slots:
         disk.reset();
     }
 
-    // A folder made before airports kept their zone names: the start adds the column, or,
+    // A folder made before airports kept their zone names, codes and cities: the start adds
+    // the columns, or,
     // while another program holds the database for a change, reads it as it is and says so.
     void oldDatabaseGainsZoneNames_data()
     {
@@ -375,7 +376,10 @@ private slots:
     void oldDatabaseGainsZoneNames()
     {
         QFETCH(bool, held);
-        QCOMPARE(execSql(m_f->database(), "ALTER TABLE Airports DROP COLUMN [TIME ZONE NAME]"),
+        QCOMPARE(execSql(m_f->database(),
+                         "DROP INDEX AirportsByIata; ALTER TABLE Airports DROP COLUMN IATA; "
+                         "ALTER TABLE Airports DROP COLUMN CITY; ALTER TABLE Airports DROP "
+                         "COLUMN [TIME ZONE NAME]"),
                  SQLITE_OK);
         std::unique_ptr<WriteTransactionHolder> writer;
         if (held) {
@@ -384,13 +388,15 @@ private slots:
         }
         QVERIFY(start());
         writer.reset();
-        QCOMPARE(execSql(m_f->database(), "SELECT [TIME ZONE NAME] FROM Airports") == SQLITE_OK,
+        QCOMPARE(execSql(m_f->database(),
+                         "SELECT [TIME ZONE NAME], IATA, CITY FROM Airports "
+                         "INDEXED BY AirportsByIata WHERE IATA = 'TEB'") == SQLITE_OK,
                  !held);
         QCOMPARE(said(Icon::Exclamation,
-                      u"The airport table could not be given its column for time zone "
-                      "names:\r\rError number = *\r\rThe airports are shown as they are, and "
-                      "saved without a time zone name until the program starts with a database "
-                      "it can change."_s),
+                      u"The airport table could not be given its columns for time zone "
+                      "names, IATA codes and cities:\r\rError number = *\r\rThe airports are "
+                      "shown as they are, and saved without a time zone name, IATA code or city "
+                      "until the program starts with a database it can change."_s),
                  held ? QString() : u"0 messages"_s);
     }
 

@@ -14,6 +14,6 @@ inline QString airportRow(const AirportRecord& r)
         << number(r.Latitude.Minutes) << number(r.Latitude.Seconds) << r.Longitude.DegreesText
         << number(r.Longitude.Minutes) << number(r.Longitude.Seconds) << number(r.RUNWAY_LENGTH)
         << optional(r.RUNWAY_WIDTH) << optional(r.TIME_ZONE) << r.PUB_MIL << number(int(r.IFR))
-        << number(int(r.CUSTOMS)) << r.FUEL << r.LIGHTING << r.TIME_ZONE_NAME;
+        << number(int(r.CUSTOMS)) << r.FUEL << r.LIGHTING << r.TIME_ZONE_NAME << r.IATA << r.CITY;
     return out.join(u'|');
 }

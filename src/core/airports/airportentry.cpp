@@ -6,10 +6,18 @@
 #include "core/db/engine.h"
 #include "core/format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace AirportEntryRules {
+
+bool isIataCode(const QString& text)
+{
+    return text.size() == 3 && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+               return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+           });
+}
 
 std::optional<qint32> wholeNumber(const QString& text)
 {
@@ -117,6 +125,10 @@ std::optional<AirportEntry::Refusal> AirportEntry::check() const
                                       "knows.\r\rChoose one from the list, or leave the field "
                                       "empty to keep the airport's standard time alone.")
                            .arg(zoneName)};
+    const QString code = iata.trimmed();
+    if (!code.isEmpty() && !AirportEntryRules::isIataCode(code))
+        return Refusal{Field::Iata, QStringLiteral("The IATA Code must be three letters, or "
+                                                   "left empty.")};
     return std::nullopt;
 }
 
@@ -155,5 +167,7 @@ AirportRecord AirportEntry::record() const
     r.FUEL = fuel;
     r.LIGHTING = lighting;
     r.TIME_ZONE_NAME = timeZoneName.trimmed();
+    r.IATA = iata.trimmed().toUpper();
+    r.CITY = city.trimmed();
     return r;
 }

@@ -26,6 +26,7 @@ struct AirportEntry
     bool ifr = false, customs = false;
     QString fuel, lighting;
     QString timeZoneName; // an IANA zone name, or empty
+    QString iata, city;   // the code customers know and the city served; may be empty
 
     enum class Field
     {
@@ -38,7 +39,8 @@ struct AirportEntry
         RunwayLength,
         TimeZone,
         Type,
-        TimeZoneName
+        TimeZoneName,
+        Iata
     };
     struct Refusal
     {
@@ -55,6 +57,9 @@ struct AirportEntry
 };
 
 namespace AirportEntryRules {
+
+// An IATA code as the table keeps it: three letters A-Z, any case.
+bool isIataCode(const QString& text);
 
 // A number field's text as a whole number (halves to the even neighbour); nothing when
 // it is empty, does not read or does not fit 32 bits.

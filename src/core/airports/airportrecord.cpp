@@ -81,6 +81,20 @@ std::optional<float> timeZoneFromStored(const QVariant& stored)
     return float(*value);
 }
 
+QString storedWholeText(const QVariant& stored, WholeRange range)
+{
+    if (stored.isNull())
+        return QString();
+    bool ok = false;
+    const double value = stored.typeId() == QMetaType::QString
+                             ? stored.toString().trimmed().toDouble(&ok)
+                             : stored.toDouble(&ok);
+    const double whole = std::round(value);
+    if (!ok || !std::isfinite(value) || !range.contains(whole))
+        return QString();
+    return QString::number(qint32(whole));
+}
+
 AirportRecord readAirportRecord(const Db::Recordset& set)
 {
     using namespace AirportColumn;
@@ -96,8 +110,12 @@ AirportRecord readAirportRecord(const Db::Recordset& set)
     if (const auto width = wholeOf(set.value(RunwayWidth)))
         record.RUNWAY_WIDTH = qint16(*width);
     record.TIME_ZONE = timeZoneFromStored(set.value(TimeZone));
-    if (set.fieldIndex(TimeZoneName) >= 0)
-        record.TIME_ZONE_NAME = textOf(set.value(TimeZoneName)).trimmed();
+    const auto laterText = [&set](const QString& column) {
+        return set.fieldIndex(column) >= 0 ? textOf(set.value(column)).trimmed() : QString();
+    };
+    record.TIME_ZONE_NAME = laterText(TimeZoneName);
+    record.IATA = laterText(Iata);
+    record.CITY = laterText(City);
     record.PUB_MIL = textOf(set.value(PubMil));
     record.IFR = set.value(Ifr).toBool();
     record.CUSTOMS = set.value(Customs).toBool();
@@ -119,8 +137,13 @@ void writeAirportRecord(Db::Recordset& set, const AirportRecord& record)
     set.setValue(RunwayLength, record.RUNWAY_LENGTH);
     set.setValue(RunwayWidth, record.RUNWAY_WIDTH ? QVariant(*record.RUNWAY_WIDTH) : QVariant());
     set.setValue(TimeZone, record.TIME_ZONE ? QVariant(*record.TIME_ZONE) : QVariant());
-    if (!record.TIME_ZONE_NAME.isEmpty() || set.fieldIndex(TimeZoneName) >= 0)
-        set.setValue(TimeZoneName, record.TIME_ZONE_NAME);
+    const auto writeLater = [&set](const QString& column, const QString& text) {
+        if (!text.isEmpty() || set.fieldIndex(column) >= 0)
+            set.setValue(column, text);
+    };
+    writeLater(TimeZoneName, record.TIME_ZONE_NAME);
+    writeLater(Iata, record.IATA);
+    writeLater(City, record.CITY);
     set.setValue(PubMil, record.PUB_MIL);
     set.setValue(Ifr, record.IFR);
     set.setValue(Customs, record.CUSTOMS);

@@ -48,9 +48,11 @@ inline const QString LongitudeSeconds = QStringLiteral("LONGITUDE SECONDS");
 inline const QString RunwayLength = QStringLiteral("RUNWAY LENGTH");
 inline const QString RunwayWidth = QStringLiteral("RUNWAY WIDTH");
 inline const QString TimeZone = QStringLiteral("TIME ZONE");
-// Added after the first databases were made: a database made before has no such column
-// until the program or `brisklander-db import` adds it (Schema::addAirportZoneNames).
+// Added after the first databases were made: a database made before has no such columns
+// until the program or `brisklander-db import` adds them (Schema::addAirportColumns).
 inline const QString TimeZoneName = QStringLiteral("TIME ZONE NAME");
+inline const QString Iata = QStringLiteral("IATA");
+inline const QString City = QStringLiteral("CITY");
 inline const QString PubMil = QStringLiteral("PUB/MIL");
 inline const QString Ifr = QStringLiteral("IFR");
 inline const QString Customs = QStringLiteral("CUSTOMS");
@@ -80,20 +82,27 @@ struct AirportRecord
     QString LIGHTING;
     // Last, so that a record spelt out field by field reads as before it was kept.
     QString TIME_ZONE_NAME; // TIME ZONE NAME: the IANA zone ("America/New_York"); may be empty
+    QString IATA;           // the three-letter code customers know ("LAS"); may be empty
+    QString CITY;           // the city the airport serves; may be empty
 };
 
 // The airport of the record set's current row. Missing values in STATE, COUNTRY,
 // ELEVATION, RUNWAY LENGTH, FUEL and LIGHTING read as empty text or zero, a missing
 // RUNWAY WIDTH as no value, a TIME ZONE that is not a number as no value, and a
-// TIME ZONE NAME that is missing, or a table without that column, as empty text.
+// TIME ZONE NAME, IATA or CITY that is missing, or a table without its column, as empty text.
 // Throws the engine's DbError when there is no current row.
 AirportRecord readAirportRecord(const Db::Recordset& set);
 
 // Writes every column of the record into the record set's edit buffer (after
 // addNew() or edit(); the caller stores it with update()). A table without the column
-// TIME ZONE NAME takes a record without a zone name; one with a name fails there with
-// the engine's ItemNotFound, so that no name is dropped unsaid.
+// TIME ZONE NAME, IATA or CITY takes a record with that field empty; one with a value
+// there fails with the engine's ItemNotFound, so that no value is dropped unsaid.
 void writeAirportRecord(Db::Recordset& set, const AirportRecord& record);
+
+// The text of a stored whole number for an editor field that holds `range`: empty when
+// the value is missing, is not a number or lies outside the field (its text would be cut
+// to the field's length, and Save would store another number).
+QString storedWholeText(const QVariant& stored, WholeRange range);
 
 // A stored time zone as a number, or no value when it is missing or does not
 // read as one.

@@ -2,6 +2,8 @@
 
 #include "core/db/engine.h"
 
+#include <QSet>
+
 namespace Schema {
 
 void createDatabase(Db::Workspace& workspace, const QString& path)
@@ -27,12 +29,15 @@ void createDatabase(Db::Workspace& workspace, const QString& path)
                        "\"RUNWAY WIDTH\" SMALLINT,"
                        "\"TIME ZONE\" FLOAT,"
                        "\"TIME ZONE NAME\" TEXT(40),"
+                       "\"IATA\" TEXT(3) COLLATE NOCASE,"
+                       "\"CITY\" TEXT(40) COLLATE NOCASE,"
                        "\"PUB/MIL\" TEXT(1),"
                        "\"IFR\" BIT NOT NULL DEFAULT 0,"
                        "\"CUSTOMS\" BIT NOT NULL DEFAULT 0,"
                        "\"FUEL\" TEXT(10) COLLATE NOCASE,"
                        "\"LIGHTING\" TEXT(8) COLLATE NOCASE);"
                        "CREATE INDEX AirportsByName ON Airports (\"NAME\" COLLATE NOCASE);"
+                       "CREATE INDEX AirportsByIata ON Airports (\"IATA\" COLLATE NOCASE);"
                        "CREATE TABLE AdditionalCharges ("
                        "\"ChargeDescription\" TEXT(25) COLLATE NOCASE,"
                        "\"ChargeAmount\" DOUBLE);"
@@ -118,15 +123,28 @@ void createAircraftTable(Db::Database& database)
                                     "\"GroundMinutes\" INTEGER);"));
 }
 
-bool addAirportZoneNames(Db::Database& database)
+bool addAirportColumns(Db::Database& database)
 {
-    for (const Db::ColumnInfo& column : database.columns(QStringLiteral("Airports"))) {
-        if (column.name.compare(QStringLiteral("TIME ZONE NAME"), Qt::CaseInsensitive) == 0)
-            return false;
+    // The columns airports gained after the first databases were made, in that order.
+    const QList<std::pair<QString, QString>> added{
+        {QStringLiteral("TIME ZONE NAME"), QStringLiteral("TEXT(40)")},
+        {QStringLiteral("IATA"), QStringLiteral("TEXT(3) COLLATE NOCASE")},
+        {QStringLiteral("CITY"), QStringLiteral("TEXT(40) COLLATE NOCASE")}};
+    QSet<QString> present;
+    for (const Db::ColumnInfo& column : database.columns(QStringLiteral("Airports")))
+        present.insert(column.name.toUpper());
+    bool changed = false;
+    for (const auto& [name, type] : added) {
+        if (present.contains(name))
+            continue;
+        database.execute(
+            QStringLiteral("ALTER TABLE Airports ADD COLUMN \"%1\" %2;").arg(name, type));
+        changed = true;
     }
-    database.execute(
-        QStringLiteral("ALTER TABLE Airports ADD COLUMN \"TIME ZONE NAME\" TEXT(40);"));
-    return true;
+    if (changed)
+        database.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS AirportsByIata ON Airports "
+                                        "(\"IATA\" COLLATE NOCASE);"));
+    return changed;
 }
 
 } // namespace Schema

@@ -37,8 +37,9 @@ void createRegisterTables(Db::Database& database);
 // transaction; until then the catalogue reads as empty.
 void createAircraftTable(Db::Database& database);
 
-// Adds the column "TIME ZONE NAME" to the table Airports of a database made before it,
-// in the caller's transaction; true when it was added, false when it was there.
-bool addAirportZoneNames(Db::Database& database);
+// Adds to the table Airports of a database made before them whichever of the columns
+// "TIME ZONE NAME", "IATA" and "CITY" it lacks (and the index on IATA), in the caller's
+// transaction; true when one was added, false when all were there.
+bool addAirportColumns(Db::Database& database);
 
 } // namespace Schema

@@ -1,5 +1,6 @@
 #include "core/folder/ourairportsimport.h"
 
+#include "core/airports/airportentry.h"
 #include "core/airports/airportrecord.h"
 #include "core/airports/airporttable.h"
 #include "core/db/engine.h"
@@ -371,7 +372,7 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
     }
     Db::Transaction transaction(workspace);
     // A database made before zone names were kept gains their column with the import.
-    Schema::addAirportZoneNames(*database);
+    Schema::addAirportColumns(*database);
     auto set = database->openRecordset(QStringLiteral("Airports"));
 
     const int cId = airports.column("id"), cIdent = airports.column("ident"),
@@ -379,7 +380,8 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
               cLat = airports.column("latitude_deg"), cLon = airports.column("longitude_deg"),
               cElevation = airports.column("elevation_ft"),
               cCountry = airports.column("iso_country"), cRegion = airports.column("iso_region"),
-              cGps = airports.column("gps_code");
+              cGps = airports.column("gps_code"), cIata = airports.column("iata_code"),
+              cCity = airports.column("municipality");
     const auto at = [](const QStringList& f, int c) { return CsvFile::at(f, c); };
     const QSet<QString> types{"small_airport", "medium_airport", "large_airport"};
     QHash<QString, int> seen; // identifier -> the line of this file that has it
@@ -456,6 +458,18 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
         r.RUNWAY_WIDTH = runway.width;
         r.LIGHTING = runway.lighted ? QString() : QStringLiteral("NO LIGHT");
         r.PUB_MIL = QStringLiteral("P");
+        // The editor's rule for the code: anything else is left out, and said.
+        const QString iata = at(f, cIata).trimmed();
+        if (AirportEntryRules::isIataCode(iata))
+            r.IATA = iata.toUpper();
+        else if (!iata.isEmpty())
+            summary.notes << QStringLiteral("%1 line %2 (%3): iata_code \"%4\" is not three "
+                                            "letters; the airport is kept without it")
+                                 .arg(QFileInfo(options.airportsCsv).fileName())
+                                 .arg(airports.fileLine(i))
+                                 .arg(r.ID, iata);
+        // Cut as the name is: a city of more than 40 characters keeps its first 40.
+        r.CITY = at(f, cCity).simplified().toUpper().left(40).trimmed();
         const ZoneTable::Zone* zone = zones.byIdentifier(ident);
         if (!zone)
             zone = zones.byIdentifier(gps);

@@ -22,8 +22,10 @@ class Workspace;
 // within NearestZoneMiles. It stays empty when none is found or the offset is one the
 // table cannot hold (beyond -12..+12, or not a whole quarter hour). The IANA name of the
 // zone found that way is kept too (TIME ZONE NAME), when this machine's time-zone
-// database knows it, also where the offset cannot be held. A database made before that
-// column gains it in the import's transaction.
+// database knows it, also where the offset cannot be held. The airport's iata_code is
+// kept when it is three letters (another is left out, with a note), its municipality as
+// its city, cut at 40 characters. A database made before those columns gains them in
+// the import's transaction.
 //
 // A time-zone table has the columns ident and tz_database_name (an IANA name), and
 // optionally standard_offset_hours (preferred to the name when given), latitude_deg,

@@ -63,7 +63,8 @@ QString cut(const QString& text, int size)
 
 // One line of the demonstration file: ident, name, region, country, latitude,
 // longitude (decimal degrees, north and east positive), elevation, runway length
-// and width in feet, lighted (0/1), standard offset from UTC in hours, IANA zone name.
+// and width in feet, lighted (0/1), standard offset from UTC in hours, IANA zone name,
+// IATA code, city.
 AirportRecord airportFromLine(const QStringList& f)
 {
     AirportRecord record;
@@ -83,6 +84,8 @@ AirportRecord airportFromLine(const QStringList& f)
     if (ok)
         record.TIME_ZONE = zone;
     record.TIME_ZONE_NAME = f.value(11).trimmed();
+    record.IATA = cut(f.value(12), 3);
+    record.CITY = cut(f.value(13), 40);
     record.PUB_MIL = QStringLiteral("P");
     return record;
 }

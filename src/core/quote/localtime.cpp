@@ -131,11 +131,10 @@ QString isoText(const QDateTime& instant, const AirportZone& zone)
     const QDateTime local = zone.toLocal(instant);
     const int offset = local.offsetFromUtc();
     const int minutes = std::abs(offset) / 60;
-    return local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
-           QStringLiteral("%1%2:%3")
-               .arg(offset < 0 ? QStringLiteral("-") : QStringLiteral("+"))
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    // Qt's own ISO forms of the date and the time: a pattern would be parsed every time.
+    const auto twoDigits = [](int n) { return QString::number(n).rightJustified(2, u'0'); };
+    return local.date().toString(Qt::ISODate) + u'T' + local.time().toString(Qt::ISODate) +
+           (offset < 0 ? u'-' : u'+') + twoDigits(minutes / 60) + u':' + twoDigits(minutes % 60);
 }
 
 QString dayShift(const QDateTime& departure, const AirportZone& from, const QDateTime& arrival,

@@ -55,23 +55,6 @@ void choose(QComboBox* list, const QString& text)
     list->setCurrentIndex(index);
 }
 
-// The text of a stored whole number for a field that holds `range`: empty when the value
-// is missing, is not a number or lies outside the field (its text would be cut to the
-// field's length, and Save would store another number).
-QString storedWholeText(const QVariant& stored, WholeRange range)
-{
-    if (stored.isNull())
-        return QString();
-    bool ok = false;
-    const double value = stored.typeId() == QMetaType::QString
-                             ? stored.toString().trimmed().toDouble(&ok)
-                             : stored.toDouble(&ok);
-    const double whole = std::round(value);
-    if (!ok || !std::isfinite(value) || !range.contains(whole))
-        return QString();
-    return QString::number(qint32(whole));
-}
-
 // A failed rollback is not reported on top of the failure that caused it: that message
 // already says nothing was saved, and the workspace drops what it still holds when it
 // is closed.
@@ -142,6 +125,8 @@ void AirportEditor::buildLayout()
     m_TxtRwyLength = text(5, true);
     m_TxtTimeZone = text(6, true);
     m_TxtRwyWidth = text(3, true);
+    m_TxtIata = text(3);
+    m_TxtCity = text(40);
     // Any zone this machine knows; typing completes a name from the list.
     m_CBTimeZoneName = new QComboBox;
     m_CBTimeZoneName->setEditable(true);
@@ -163,6 +148,7 @@ void AirportEditor::buildLayout()
     m_TxtLongitude->setMinimumWidth(coordinateWidth);
 
     place(m_TxtIdent, "TxtIdent", QStringLiteral("Identifier:"), 0, 0);
+    place(m_TxtIata, "TxtIata", QStringLiteral("IATA Code:"), 0, 2);
     place(m_TxtAirportName, "TxtAirportName", QStringLiteral("Name:"), 1, 0, 3);
     place(m_TxtLatitude, "TxtLatitude", QStringLiteral("Latitude:"), 2, 0);
     place(m_TxtLongitude, "TxtLongitude", QStringLiteral("Longitude:"), 3, 0);
@@ -180,6 +166,7 @@ void AirportEditor::buildLayout()
     place(m_CBPubMil, "CBPubMil", QStringLiteral("Type:"), 6, 2);
     place(m_SSDBCBFuel, "SSDBCBFuel", QStringLiteral("Fuel:"), 7, 2);
     place(m_SSDBCBLights, "SSDBCBLights", QStringLiteral("Lighting:"), 8, 2);
+    place(m_TxtCity, "TxtCity", QStringLiteral("City:"), 9, 0, 3);
 
     m_CmdSave = new QPushButton(QStringLiteral("&Save"));
     m_CmdSave->setObjectName(QStringLiteral("CmdSave"));
@@ -192,17 +179,17 @@ void AirportEditor::buildLayout()
     layout->addLayout(grid);
     layout->addWidget(buttons);
 
-    const QList<QWidget*> order{m_TxtIdent,     m_TxtAirportName, m_TxtLatitude,  m_TxtLongitude,
-                                m_TxtState,     m_TxtCountry,     m_TxtElevation, m_CheckIFR,
-                                m_CheckCustoms, m_TxtRwyLength,   m_TxtTimeZone,  m_CBTimeZoneName,
-                                m_TxtRwyWidth,  m_CBPubMil,       m_SSDBCBFuel,   m_SSDBCBLights,
-                                m_CmdSave,      m_CmdCancel};
+    const QList<QWidget*> order{m_TxtIdent,       m_TxtIata,      m_TxtAirportName, m_TxtLatitude,
+                                m_TxtLongitude,   m_TxtState,     m_TxtCountry,     m_TxtElevation,
+                                m_CheckIFR,       m_CheckCustoms, m_TxtRwyLength,   m_TxtTimeZone,
+                                m_CBTimeZoneName, m_TxtRwyWidth,  m_CBPubMil,       m_SSDBCBFuel,
+                                m_SSDBCBLights,   m_TxtCity,      m_CmdSave,        m_CmdCancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 
-    const QList<QWidget*> filtered{m_TxtIdent,     m_TxtAirportName, m_TxtState,    m_TxtCountry,
-                                   m_TxtElevation, m_TxtRwyLength,   m_TxtTimeZone, m_TxtRwyWidth,
-                                   m_SSDBCBFuel,   m_SSDBCBLights};
+    const QList<QWidget*> filtered{m_TxtIdent,    m_TxtAirportName, m_TxtState,     m_TxtCountry,
+                                   m_TxtIata,     m_TxtCity,        m_TxtElevation, m_TxtRwyLength,
+                                   m_TxtTimeZone, m_TxtRwyWidth,    m_SSDBCBFuel,   m_SSDBCBLights};
     for (QWidget* control : filtered)
         control->installEventFilter(this);
     connect(m_CmdSave, &QPushButton::clicked, this, &AirportEditor::CmdSave_Click);
@@ -242,7 +229,7 @@ bool AirportEditor::eventFilter(QObject* watched, QEvent* event)
         return false;
     auto* field = static_cast<QLineEdit*>(watched);
     if (field == m_TxtIdent || field == m_TxtAirportName || field == m_TxtState ||
-        field == m_TxtCountry) {
+        field == m_TxtCountry || field == m_TxtIata || field == m_TxtCity) {
         const QString upper = typed.toUpper();
         if (upper == typed)
             return false;
@@ -379,6 +366,8 @@ AirportEntry AirportEditor::entry() const
     e.fuel = m_SSDBCBFuel->currentText();
     e.lighting = m_SSDBCBLights->currentText();
     e.timeZoneName = m_CBTimeZoneName->currentText();
+    e.iata = m_TxtIata->text();
+    e.city = m_TxtCity->text();
     return e;
 }
 
@@ -389,7 +378,7 @@ bool AirportEditor::validate()
         return true;
     QWidget* const fields[] = {m_TxtIdent,   m_TxtAirportName, m_TxtLatitude,  m_TxtLongitude,
                                m_TxtCountry, m_TxtElevation,   m_TxtRwyLength, m_TxtTimeZone,
-                               m_CBPubMil,   m_CBTimeZoneName};
+                               m_CBPubMil,   m_CBTimeZoneName, m_TxtIata};
     Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(), refusal->message);
     fields[int(refusal->field)]->setFocus(Qt::OtherFocusReason);
     return false;
@@ -414,6 +403,8 @@ void AirportEditor::showRecord(const AirportRecord& record)
     m_TxtTimeZone->setText(FormatTimeZone(record.TIME_ZONE));
     m_CBTimeZoneName->setCurrentIndex(m_CBTimeZoneName->findText(record.TIME_ZONE_NAME));
     m_CBTimeZoneName->setEditText(record.TIME_ZONE_NAME);
+    m_TxtIata->setText(record.IATA);
+    m_TxtCity->setText(record.CITY);
     // An unknown code leaves the type unset, so Save asks for one.
     const QString use = UseText(record.PUB_MIL);
     m_CBPubMil->setCurrentIndex(use.isEmpty() ? -1 : m_CBPubMil->findText(use));

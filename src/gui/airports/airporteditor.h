@@ -77,6 +77,8 @@ protected:
     QComboBox* m_CBPubMil = nullptr;
     QComboBox* m_SSDBCBFuel = nullptr;
     QComboBox* m_SSDBCBLights = nullptr;
+    QLineEdit* m_TxtIata = nullptr;
+    QLineEdit* m_TxtCity = nullptr;
     QPushButton* m_CmdSave = nullptr;
     QPushButton* m_CmdCancel = nullptr;
 

@@ -85,6 +85,8 @@ FrmAirportDetails::FrmAirportDetails(AirportHost* host, const QString& airportId
     m_CheckCustoms = addField<QCheckBox>(grid, 5, 2, QStringLiteral("Customs:"), "CheckCustoms");
     m_TxtFuel = addText(grid, 6, 2, QStringLiteral("Fuel:"), "TxtFuel");
     m_TxtLights = addText(grid, 7, 2, QStringLiteral("Lighting:"), "TxtLights");
+    m_TxtIata = addText(grid, 8, 0, QStringLiteral("IATA Code:"), "TxtIata");
+    m_TxtCity = addText(grid, 8, 2, QStringLiteral("City:"), "TxtCity");
     m_TxtAirportName->setMinimumWidth(m_TxtAirportName->fontMetrics().averageCharWidth() * 40);
 
     // The ticks only show what is stored: a click is taken back at once, and the
@@ -110,11 +112,13 @@ FrmAirportDetails::FrmAirportDetails(AirportHost* host, const QString& airportId
     layout->addLayout(grid);
     layout->addWidget(buttons);
 
+    // Down the left column, then the right one.
     const QList<QWidget*> tabOrder = {
-        m_TxtIdent,        m_TxtAirportName, m_TxtState,     m_TxtCountry,   m_TxtElevation,
-        m_TxtLatitude,     m_TxtLongitude,   m_TxtRwyLength, m_Text1,        m_TxtTimeZone,
-        m_TxtTimeZoneName, m_TxtPubMil,      m_CheckIFR,     m_CheckCustoms, m_TxtFuel,
-        m_TxtLights,       m_CmdModify,      m_CmdDelete,    m_CmdOK};
+        m_TxtIdent,    m_TxtAirportName,  m_TxtState,     m_TxtCountry, m_TxtElevation,
+        m_TxtLatitude, m_TxtLongitude,    m_TxtRwyLength, m_TxtIata,    m_Text1,
+        m_TxtTimeZone, m_TxtTimeZoneName, m_TxtPubMil,    m_CheckIFR,   m_CheckCustoms,
+        m_TxtFuel,     m_TxtLights,       m_TxtCity,      m_CmdModify,  m_CmdDelete,
+        m_CmdOK};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -172,6 +176,8 @@ void FrmAirportDetails::showCurrentAirport()
     m_CheckCustoms->setChecked(airport.CUSTOMS);
     m_TxtFuel->setText(airport.FUEL);
     m_TxtLights->setText(airport.LIGHTING);
+    m_TxtIata->setText(airport.IATA);
+    m_TxtCity->setText(airport.CITY);
 }
 
 int FrmAirportDetails::exec()

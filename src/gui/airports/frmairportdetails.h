@@ -73,6 +73,8 @@ private:
     QCheckBox* m_CheckCustoms = nullptr;
     QLineEdit* m_TxtFuel = nullptr;
     QLineEdit* m_TxtLights = nullptr;
+    QLineEdit* m_TxtIata = nullptr;
+    QLineEdit* m_TxtCity = nullptr;
     QPushButton* m_CmdModify = nullptr;
     QPushButton* m_CmdDelete = nullptr;
     QPushButton* m_CmdOK = nullptr;

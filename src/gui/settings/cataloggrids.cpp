@@ -107,6 +107,14 @@ public:
     }
 
 protected:
+    // The row's texts with the cell being left as its editor holds it.
+    QStringList editedRow(QWidget* editor, const QModelIndex& index) const
+    {
+        QStringList texts = m_model->rowTexts(index.row());
+        texts[index.column()] = static_cast<QLineEdit*>(editor)->text();
+        return texts;
+    }
+
     virtual void prepareEditor(QLineEdit*, int /*column*/) const {}
     // True when the typed character is dropped (or replaced by the rule itself).
     virtual bool dropKey(QLineEdit*, int /*column*/, QChar /*key*/) const { return false; }
@@ -212,8 +220,7 @@ public:
 
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
     {
-        QStringList texts = m_model->rowTexts(index.row());
-        texts[index.column()] = static_cast<QLineEdit*>(editor)->text();
+        QStringList texts = editedRow(editor, index);
         QString& type = texts[TaxesGrid::ColumnTaxType];
         QString& percent = texts[TaxesGrid::ColumnPercent];
         type = type.trimmed();
@@ -244,8 +251,7 @@ public:
 
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
     {
-        QStringList texts = m_model->rowTexts(index.row());
-        texts[index.column()] = static_cast<QLineEdit*>(editor)->text();
+        QStringList texts = editedRow(editor, index);
         texts[int(AircraftField::Name)] = texts[int(AircraftField::Name)].trimmed();
         const QString point = Format::NumberSymbols::current().decimalPoint;
         const bool filled = std::any_of(texts.begin(), texts.end(),

@@ -61,7 +61,14 @@ private slots:
     {
         AirportEntry e = complete();
         e.runwayWidth = u"98.5"_s; // halves to the even neighbour
+        e.iata = u"ebb"_s;
+        e.city = u"ENTEBBE "_s;
         const AirportRecord r = e.record();
+        QCOMPARE(std::pair(r.IATA, r.CITY), std::pair(u"EBB"_s, u"ENTEBBE"_s));
+        for (const QString& code : {u"EB"_s, u"EB1"_s, u"\u00C9BB"_s}) {
+            e.iata = code;
+            QCOMPARE(e.check().value_or(AirportEntry::Refusal{}).field, AirportEntry::Field::Iata);
+        }
         QCOMPARE(r.ELEVATION, -11);
         QCOMPARE(r.RUNWAY_WIDTH, std::optional<qint16>(98));
         QCOMPARE(r.TIME_ZONE, std::optional<float>(3));

@@ -20,8 +20,8 @@ namespace {
 AirportRecord airport(const QString& id, const QString& name)
 {
     const Coordinate latitude{"40", 38, 23.104}, longitude{"073", 46, 44.13};
-    return {id,  name,  "NY", "USA", 13,   latitude,    longitude, 14511,
-            150, -5.0f, "P",  true,  true, "AVGAS/JET", "HIGH",    "America/New_York"};
+    return {id,    name, "NY", "USA", 13,          latitude, longitude,          14511, 150,
+            -5.0f, "P",  true, true,  "AVGAS/JET", "HIGH",   "America/New_York", "JFK", "NEW YORK"};
 }
 
 // Different from airport() in every column: south under one degree, east, no runway
@@ -29,9 +29,9 @@ AirportRecord airport(const QString& id, const QString& name)
 AirportRecord south()
 {
     const Coordinate latitude{"-00", 2, 32.59}, longitude{"-032", 26, 36.611};
-    return {"HUEN",   "ENTEBBE INTL",  "",     "UGANDA", -11,   latitude, longitude,
-            3658,     std::nullopt,    -3.75f, "J",      false, false,    "",
-            "MEDIUM", "Africa/Kampala"};
+    return {"HUEN",   "ENTEBBE INTL",   "",     "UGANDA", -11,   latitude, longitude,
+            3658,     std::nullopt,     -3.75f, "J",      false, false,    "",
+            "MEDIUM", "Africa/Kampala", "EBB",  "ENTEBBE"};
 }
 
 // Names in mixed case: the list orders them without regard to case.
@@ -113,14 +113,18 @@ private slots:
         QVERIFY(list->value(AirportColumn::RunwayWidth).isNull());
     }
 
-    // A database made before zone names were kept reads them as empty and takes an
-    // airport without one; a name is never dropped unsaid.
+    // A database made before zone names, codes and cities were kept reads them as empty
+    // and takes an airport without them; a value is never dropped unsaid.
     void tableWithoutZoneNames()
     {
         addAll({south()});
-        m_ws->openDatabase(m_path)->execute("ALTER TABLE Airports DROP COLUMN [TIME ZONE NAME]");
+        m_ws->openDatabase(m_path)->execute(
+            "DROP INDEX AirportsByIata; ALTER TABLE Airports DROP COLUMN [TIME ZONE NAME];"
+            "ALTER TABLE Airports DROP COLUMN IATA; ALTER TABLE Airports DROP COLUMN CITY");
         AirportRecord nameless = south();
         nameless.TIME_ZONE_NAME.clear();
+        nameless.IATA.clear();
+        nameless.CITY.clear();
         QCOMPARE(table(), QStringList{airportRow(nameless)});
         nameless.ID = "HUEX";
         AddAirport(*m_ws, m_path, nameless);

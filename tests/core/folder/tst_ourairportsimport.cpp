@@ -89,18 +89,22 @@ private slots:
             QCOMPARE(*offset, hours);
     }
 
-    // On a database made before zone names were kept: the import adds their column, and
-    // fills it for the airports already there only when asked to update them.
+    // On a database made before zone names, codes and cities were kept: the import adds
+    // their columns, and fills them for the airports already there only when asked to
+    // update them.
     void existingAirportKeptUnlessAsked()
     {
-        QCOMPARE(execSql(m_path, "ALTER TABLE Airports DROP COLUMN [TIME ZONE NAME]"), 0);
+        QCOMPARE(execSql(m_path, "DROP INDEX AirportsByIata; ALTER TABLE Airports DROP COLUMN "
+                                 "[TIME ZONE NAME]; ALTER TABLE Airports DROP COLUMN IATA; "
+                                 "ALTER TABLE Airports DROP COLUMN CITY"),
+                 0);
         Options options = Options::inFolder(dataFolder(u"sample"_s));
         const AirportRecord before = *ReadAirport(*m_ws, m_path, "KTEB");
         QCOMPARE(before.TIME_ZONE_NAME, QString());
         OurAirports::import(*m_ws, m_path, options);
         const AirportRecord kept = *ReadAirport(*m_ws, m_path, "KTEB");
-        QCOMPARE(std::tuple(kept.NAME, kept.RUNWAY_LENGTH, kept.TIME_ZONE_NAME),
-                 std::tuple(before.NAME, before.RUNWAY_LENGTH, QString()));
+        QCOMPARE(std::tuple(kept.NAME, kept.RUNWAY_LENGTH, kept.TIME_ZONE_NAME, kept.IATA),
+                 std::tuple(before.NAME, before.RUNWAY_LENGTH, QString(), QString()));
         // A second run adds nothing.
         const auto again = OurAirports::import(*m_ws, m_path, options);
         QCOMPARE(again.added, 0);
@@ -110,8 +114,10 @@ private slots:
         const auto s = OurAirports::import(*m_ws, m_path, options);
         QCOMPARE(std::pair(s.updated, s.added), std::pair(3, 0));
         const AirportRecord updated = *ReadAirport(*m_ws, m_path, "KTEB");
-        QCOMPARE(std::tuple(updated.NAME, updated.RUNWAY_LENGTH, updated.TIME_ZONE_NAME),
-                 std::tuple(u"TETERBORO NEW"_s, 5000, u"America/New_York"_s));
+        QCOMPARE(
+            std::tuple(updated.NAME, updated.RUNWAY_LENGTH, updated.TIME_ZONE_NAME, updated.IATA,
+                       updated.CITY),
+            std::tuple(u"TETERBORO NEW"_s, 5000, u"America/New_York"_s, u"TEB"_s, u"TETERBORO"_s));
     }
 
     // A download's lines as the summary and the table have them (each folder beside the

@@ -26,10 +26,12 @@ private slots:
     {
         QFETCH(QStringList, row);
         PricingSettings settings;
-        settings.base = row[0].startsWith(u"NM") ? QuoteBase::Nautical : QuoteBase::Statute;
+        settings.base = SettingsText::readQuoteBase(row[0].section(u' ', 0, 0));
         settings.roundMiles = row[0].endsWith(u"whole");
         settings.minBaseCharge = row[1].toDouble();
         QuoteSheet sheet(settings);
+        if (settings.hourly())
+            sheet.setBillableHours(row[0].section(u' ', 1, 1));
         sheet.setText(QuoteSheet::ChargePerMile, row[4]);
         if (row[5] != u"0")
             sheet.setBaseTax(u"SALES TAX"_s, row[5].toDouble());

@@ -54,7 +54,9 @@ const AirportRecord Equator = {"ZZEQ",
                                false,
                                "JET ONLY",
                                "MEDIUM",
-                               "Africa/Kampala"};
+                               "Africa/Kampala",
+                               "EBB",
+                               "ENTEBBE"};
 
 Db::Workspace& ws()
 {
@@ -146,7 +148,7 @@ private slots:
     }
     void cleanup() { closeFolder(); }
 
-    // Both windows open in the identifier; Tab goes through the 15 fields, past the
+    // Both windows open in the identifier; Tab goes through the 17 fields, past the
     // empty ones without a word, then Save and Cancel. Screen readers name each field
     // by its label.
     void tabOrder_data()
@@ -162,7 +164,7 @@ private slots:
         open(*window);
         QCOMPARE(misnamedControls(*window), QStringList());
         QCOMPARE(focused(), u"TxtIdent"_s);
-        QCOMPARE(tabTrail(u"CmdCancel"_s).size(), 17);
+        QCOMPARE(tabTrail(u"CmdCancel"_s).size(), 19);
     }
 
     // The rule's cases are on AirportEntryRules. Tab leaves by the rule and shows the
@@ -231,6 +233,9 @@ private slots:
         save(add, Icon::Exclamation, "Select Type Airport (Public, Military, Joint or Private).",
              "CBPubMil");
         child<QComboBox>(add, "CBPubMil")->setCurrentIndex(0);
+        type(add, "TxtIata", "l1");
+        save(add, Icon::Exclamation, "The IATA Code must be three letters, or left empty.",
+             "TxtIata");
         type(add, "CBTimeZoneName", "Mars/Olympus");
         save(add, Icon::Exclamation,
              "The time zone name \"Mars/Olympus\" is not one this computer knows.\r\rChoose "
@@ -261,7 +266,7 @@ private slots:
              u"TxtIdent=zzeqx|TxtAirportName=equator strip|TxtLatitude=^s0030155|"
              "TxtLongitude=^e00045|TxtState=x|TxtCountry=uganda|TxtElevation=-1-1|CheckIFR= |"
              "TxtRwyLength=3.6-58|TxtTimeZone=-3.7.+5|CBTimeZoneName=africa/kamp|CBPubMil=j|"
-             "SSDBCBFuel=j|SSDBCBLights=m"_s.split(u'|'))
+             "SSDBCBFuel=j|SSDBCBLights=m|TxtIata=ebb|TxtCity=entebbe"_s.split(u'|'))
             type(add, entry.section(u'=', 0, 0), entry.section(u'=', 1).replace(u'.', point));
         if (minimum > Equator.RUNWAY_LENGTH)
             save(add, Icon::Information,

@@ -71,14 +71,14 @@ private slots:
         QCOMPARE(texts.join(u'|'),
                  u"SEQM|MARISCAL SUCRE INTERNATIONAL AIRPORT|P|ECUADOR|7841|"
                  "S00°07'31.436\"|W078°21'15.502\"|13445|148|-5|America/Guayaquil|"
-                 "Public||"_s);
+                 "Public|||UIO|QUITO"_s);
         QCOMPARE(misnamedControls(seqm), QStringList());
         auto* ifr = child<QCheckBox>(seqm, "CheckIFR");
         ifr->click();
         QVERIFY(ifr->isChecked() && !child<QCheckBox>(seqm, "CheckCustoms")->isChecked());
         child<QWidget>(seqm, "TxtIdent")->setFocus();
         const QStringList trail = tabTrail(u"CmdOK"_s);
-        QVERIFY2(trail.size() == 16 && trail.filter("Check").isEmpty(),
+        QVERIFY2(trail.size() == 18 && trail.filter("Check").isEmpty(),
                  qPrintable(trail.join(u' ')));
     }
 
