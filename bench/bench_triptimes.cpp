@@ -24,14 +24,18 @@ struct Stop
 
 // Round the world and back: summer time on both sides of the equator, half hours.
 const Stop Stops[] = {
-    {"KTEB", "America/New_York", "40", 51, "074", 3}, {"EGLL", "Europe/London", "51", 28, "000", 27},
-    {"LFPB", "Europe/Paris", "48", 57, "-002", 26},   {"OMDB", "Asia/Dubai", "25", 15, "-055", 21},
-    {"VIDP", "Asia/Kolkata", "28", 34, "-077", 6},    {"RJTT", "Asia/Tokyo", "35", 33, "-139", 46},
+    {"KTEB", "America/New_York", "40", 51, "074", 3},
+    {"EGLL", "Europe/London", "51", 28, "000", 27},
+    {"LFPB", "Europe/Paris", "48", 57, "-002", 26},
+    {"OMDB", "Asia/Dubai", "25", 15, "-055", 21},
+    {"VIDP", "Asia/Kolkata", "28", 34, "-077", 6},
+    {"RJTT", "Asia/Tokyo", "35", 33, "-139", 46},
     {"YSSY", "Australia/Sydney", "-33", 56, "-151", 10},
     {"NZAA", "Pacific/Auckland", "-37", 0, "-174", 47},
     {"PHNL", "Pacific/Honolulu", "21", 19, "157", 55},
     {"KSFO", "America/Los_Angeles", "37", 37, "122", 22},
-    {"KASE", "America/Denver", "39", 13, "106", 52},  {"CYQX", "America/St_Johns", "48", 56, "054", 34},
+    {"KASE", "America/Denver", "39", 13, "106", 52},
+    {"CYQX", "America/St_Johns", "48", 56, "054", 34},
     {"KTEB", "America/New_York", "40", 51, "074", 3},
 };
 
