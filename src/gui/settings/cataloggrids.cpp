@@ -440,6 +440,18 @@ bool ChargesGrid::canDelete() const
            !m_model->text(first, ColumnAmount).isEmpty();
 }
 
+void CatalogGrid::deleteRows(QList<int> rows)
+{
+    // No confirmation: the dialog's Cancel is the way back.
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    m_grid->clearSelection();
+    for (int row : rows) {
+        if (!m_model->isNewRow(row) && !m_model->removeRows(row, 1))
+            break;
+    }
+    finishDelete();
+}
+
 void ChargesGrid::CmdDeleteCharge_Click()
 {
     QList<int> rows;
@@ -451,14 +463,7 @@ void ChargesGrid::CmdDeleteCharge_Click()
                                     QStringLiteral("No Row Selected."));
         return;
     }
-    // No confirmation: the dialog's Cancel is the way back.
-    std::sort(rows.begin(), rows.end(), std::greater<int>());
-    m_grid->clearSelection();
-    for (int row : rows) {
-        if (!m_model->isNewRow(row) && !m_model->removeRows(row, 1))
-            break;
-    }
-    finishDelete();
+    deleteRows(rows);
 }
 
 TaxesGrid::TaxesGrid(const std::shared_ptr<Db::Database>& database, QWidget* parent)
@@ -527,12 +532,5 @@ void AircraftGrid::CmdDeleteAircraft_Click()
     QList<int> rows;
     for (const QModelIndex& index : m_grid->selectionModel()->selectedRows())
         rows << index.row();
-    // As the charges: no confirmation, the dialog's Cancel is the way back.
-    std::sort(rows.begin(), rows.end(), std::greater<int>());
-    m_grid->clearSelection();
-    for (int row : rows) {
-        if (!m_model->isNewRow(row) && !m_model->removeRows(row, 1))
-            break;
-    }
-    finishDelete();
+    deleteRows(rows);
 }

@@ -49,6 +49,8 @@ protected:
     void updateDeleteButton();
     // After a delete: the focus to Save, the button off.
     void finishDelete();
+    // Deletes the rows (the new row left alone), last first, then finishes as above.
+    void deleteRows(QList<int> rows);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     QTableView* m_grid;
