@@ -16,6 +16,7 @@ namespace Format {
 inline const QString Money = QStringLiteral("#,##0.00");
 inline const QString Rate = QStringLiteral("0.00");
 inline const QString WholeMiles = QStringLiteral("#,###,##0");
+inline const QString WholeFeet = WholeMiles; // runway lengths
 inline const QString TotalMiles = QStringLiteral("#,###,##0.0");
 inline const QString LegMiles = QStringLiteral("##,##0.0");
 inline const QString Percent = QStringLiteral("#0.00\\%");

@@ -157,6 +157,7 @@ void writeDefaultSettings(const QString& settingsPath)
     WriteIni(settingsPath, s, QStringLiteral("QUOTEBASE"), QStringLiteral("NM"));
     WriteIni(settingsPath, s, QStringLiteral("MINRUNWAYLENGTH"), SettingsText::integer(3000));
     WriteIni(settingsPath, s, QStringLiteral("SORTORDER"), QStringLiteral("[ID]"));
+    WriteIni(settingsPath, s, QStringLiteral("SEARCHMODE"), QStringLiteral("ANYTHING"));
     WriteIni(settingsPath, s, QStringLiteral("DEFAULTCHARGENM"), SettingsText::number(8.5));
     WriteIni(settingsPath, s, QStringLiteral("DEFAULTCHARGESM"), SettingsText::number(7.39));
     WriteIni(settingsPath, s, QStringLiteral("MINBASECHARGE"), SettingsText::number(1500));

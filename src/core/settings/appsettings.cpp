@@ -273,6 +273,9 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
     s.SORTORDER = trimBlanks(setting(QStringLiteral("SORTORDER"))).toUpper() == u"[NAME]"
                       ? SortOrder::Name
                       : SortOrder::Id;
+    s.SEARCHMODE = trimBlanks(setting(QStringLiteral("SEARCHMODE"))).toUpper() == u"ANYTHING"
+                       ? FindMode::Anything
+                       : FindMode::ListOrder;
     s.DEFAULTCHARGESM = numbers.number("DEFAULTCHARGESM", 0);
     s.DEFAULTCHARGENM = numbers.number("DEFAULTCHARGENM", 0);
     s.MINBASECHARGE = numbers.number("MINBASECHARGE", 0);

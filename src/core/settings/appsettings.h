@@ -24,6 +24,14 @@ enum class SortOrder
     Name
 };
 
+// What the find box searches: what the airport list's order says (identifiers or
+// names), or anything an airport is known by (codes, cities, words of the name).
+enum class FindMode
+{
+    ListOrder,
+    Anything
+};
+
 // The settings record, one field per key of the settings file. The member
 // initialisers are what an empty settings file reads as.
 struct AppSettings
@@ -32,6 +40,9 @@ struct AppSettings
     QuoteBase QUOTEBASE = QuoteBase::Statute;
     qint32 MINRUNWAYLENGTH = 0;          // feet
     SortOrder SORTORDER = SortOrder::Id; // "[ID]" or "[NAME]" in the file; never written back
+    // "ANYTHING" in the file, written by a new program folder; anything else searches as
+    // SORTORDER says. Never written back: the mode lives in memory like SORTORDER.
+    FindMode SEARCHMODE = FindMode::ListOrder;
     double DEFAULTCHARGESM = 0;          // per statute mile
     double DEFAULTCHARGENM = 0;          // per nautical mile
     double MINBASECHARGE = 0;

@@ -72,6 +72,7 @@ void Brisklander::buildLayout()
     connect(m_routing, &RoutingPart::searchModeChanged, this, [this](RoutingPart::SearchMode mode) {
         m_mnusearchID->setChecked(mode == RoutingPart::SearchMode::Identifier);
         m_mnusearchName->setChecked(mode == RoutingPart::SearchMode::AirportName);
+        m_mnusearchAnything->setChecked(mode == RoutingPart::SearchMode::Anything);
     });
 
     m_quotePart =
@@ -132,10 +133,16 @@ void Brisklander::buildMenus()
     search->menuAction()->setObjectName(QStringLiteral("mnusearch"));
     m_mnusearchID = entry(search, "mnusearchID", QStringLiteral("&Identifier"));
     m_mnusearchName = entry(search, "mnusearchName", QStringLiteral("Airport &Name"));
-    m_mnusearchID->setCheckable(true);
-    m_mnusearchName->setCheckable(true);
+    m_mnusearchAnything = entry(search, "mnusearchAnything", QStringLiteral("&Anything"));
+    for (QAction* mode : {m_mnusearchID, m_mnusearchName, m_mnusearchAnything})
+        mode->setCheckable(true);
     connect(m_mnusearchID, &QAction::triggered, this, &Brisklander::mnusearchID_Click);
     connect(m_mnusearchName, &QAction::triggered, this, &Brisklander::mnusearchName_Click);
+    connect(m_mnusearchAnything, &QAction::triggered, this, [this] {
+        if (m_routing->searchMode() != RoutingPart::SearchMode::Anything)
+            m_routing->SetSearchMode(RoutingPart::SearchMode::Anything);
+        m_mnusearchAnything->setChecked(true);
+    });
     connect(m_mnuAirports, &QMenu::aboutToShow, this, &Brisklander::mnuAirports_Click);
     connect(m_mnuaddairport, &QAction::triggered, this, &Brisklander::mnuaddairport_Click);
     connect(m_mnuModAirport, &QAction::triggered, this, &Brisklander::mnuModAirport_Click);
@@ -220,9 +227,10 @@ void Brisklander::Form_Load()
     int section = 1;
     try {
         // 1: search mode
-        const bool byName = appSettings().SORTORDER == SortOrder::Name;
-        m_mnusearchName->setChecked(byName);
-        m_mnusearchID->setChecked(!byName);
+        const RoutingPart::SearchMode mode = m_routing->searchMode();
+        m_mnusearchID->setChecked(mode == RoutingPart::SearchMode::Identifier);
+        m_mnusearchName->setChecked(mode == RoutingPart::SearchMode::AirportName);
+        m_mnusearchAnything->setChecked(mode == RoutingPart::SearchMode::Anything);
         section = 2;
         m_routing->loadAirports();
         section = 3;

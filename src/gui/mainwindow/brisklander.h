@@ -177,6 +177,7 @@ private:
     QAction* m_mnuSettings = nullptr;
     QAction* m_mnusearchID = nullptr;
     QAction* m_mnusearchName = nullptr;
+    QAction* m_mnusearchAnything = nullptr;
     QAction* m_mnuModAirport = nullptr;
     QAction* m_mnudelairport = nullptr;
     QAction* m_mnuairportdetails = nullptr;

@@ -30,6 +30,8 @@ public:
     // Reads the list again; throws the engine's DbError.
     void Refresh();
 
+    // The database of the last refresh; null before the first.
+    Db::Database* database() const { return m_database.get(); }
     // The record set of the last refresh; null before the first.
     Db::Recordset* recordset() const { return m_recordset.get(); }
     int recordCount() const { return m_recordset ? m_recordset->recordCount() : 0; }

@@ -1,6 +1,7 @@
 #include "gui/mainwindow/routingpart.h"
 
 #include "core/airports/airportrecord.h"
+#include "core/airports/airportsearch.h"
 #include "core/airports/airporttable.h"
 #include "core/quote/quote.h"
 #include "core/quote/routehistory.h"
@@ -77,6 +78,7 @@ RoutingPart::RoutingPart(Quote* quote, RouteHistory* history, QWidget* parent)
     m_data1->setObjectName(QStringLiteral("Data1"));
     m_airportList = new AirportListModel(m_data1, this);
     buildLayout();
+    buildProposals();
     connect(m_route, &RouteModel::totalsChanged, this, &RoutingPart::updateRouteButtons);
 }
 
@@ -270,14 +272,15 @@ void RoutingPart::showAirportCount()
 
 void RoutingPart::loadAirports()
 {
-    const bool byName = searchMode() == SearchMode::AirportName;
-    m_LblSearch->setText(byName ? QStringLiteral(" Airport Search: Airport Name ")
-                                : QStringLiteral(" Airport Search: Identifier "));
+    const bool byName = appSettings().SORTORDER == SortOrder::Name;
+    m_LblSearch->setText(searchCaption());
     m_data1->setDatabaseName(appContext().DatabasePath);
     m_data1->setAirportList(byName ? SortOrder::Name : SortOrder::Id);
     m_data1->Refresh();
-    m_TxtFind->setMaxLength(
-        m_data1->recordset()->fieldSize(byName ? QStringLiteral("NAME") : QStringLiteral("ID")));
+    // Anything mode takes what a name can take.
+    m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(
+        byName || searchMode() == SearchMode::Anything ? QStringLiteral("NAME")
+                                                       : QStringLiteral("ID")));
     for (int column : {AirportListModel::ColumnId, AirportListModel::ColumnState,
                        AirportListModel::ColumnCountry, AirportListModel::ColumnRunwayLength})
         m_SSDBGrid1->resizeColumnToContents(column);

@@ -2,8 +2,12 @@
 
 #include <QWidget>
 
+#include <memory>
+
 struct AirportChange;
 class AirportListModel;
+class AirportProposals;
+class AirportSearch;
 class DataView;
 class QAction;
 class QGroupBox;
@@ -31,10 +35,12 @@ public:
     enum class SearchMode
     {
         Identifier,
-        AirportName
+        AirportName,
+        Anything // codes, cities and words of names, proposed in a list under the box
     };
 
     RoutingPart(Quote* quote, RouteHistory* history, QWidget* parent);
+    ~RoutingPart() override;
 
     DataView* Data1() const { return m_data1; }
     AirportListModel* airportList() const { return m_airportList; }
@@ -117,6 +123,15 @@ private:
     bool typeIntoFind(QChar character);
     void pasteIntoFind();
     void showCompletion();
+    // Anything mode: the proposals for the box's text, the keys that move through them,
+    // and the chosen one going into the route as Select puts it there.
+    void buildProposals();
+    QString searchCaption() const;
+    void findAnything();
+    bool proposalsKey(QKeyEvent* event);
+    void chooseProposal(int row);
+    void placeProposals();
+    void closeProposals();
     void setFindText(const QString& text);
     void airportSelectionChanged();
     bool gridKeyPress(QTableView* grid, QKeyEvent* event);
@@ -135,6 +150,9 @@ private:
     RouteHistory* m_history = nullptr;
     DataView* m_data1 = nullptr;
     AirportListModel* m_airportList = nullptr;
+    std::unique_ptr<AirportSearch> m_search; // read at the first search, dropped at a refresh
+    AirportProposals* m_proposals = nullptr;
+    QTableView* m_LstProposals = nullptr;
     QMenu* m_AirportPopup = nullptr;
     QMenu* m_RoutePopup = nullptr;
     QAction* m_positioning = nullptr;

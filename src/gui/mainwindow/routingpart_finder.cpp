@@ -1,10 +1,12 @@
 // The routing part's find box, its search mode and the behaviour of its two lists.
 
+#include "core/airports/airportsearch.h"
 #include "core/airports/airporttable.h"
 #include "core/quote/findtyping.h"
 #include "core/quote/routemodel.h"
 #include "core/settings/appsettings.h"
 #include "gui/mainwindow/airportlistmodel.h"
+#include "gui/mainwindow/airportproposals.h"
 #include "gui/mainwindow/dataview.h"
 #include "gui/mainwindow/dberrorbox.h"
 #include "gui/mainwindow/findevents.h"
@@ -37,8 +39,12 @@ FindTyping::Box boxOf(const QLineEdit* box, bool identifiers)
 
 } // namespace
 
+RoutingPart::~RoutingPart() = default;
+
 RoutingPart::SearchMode RoutingPart::searchMode() const
 {
+    if (appSettings().SEARCHMODE == FindMode::Anything)
+        return SearchMode::Anything;
     return appSettings().SORTORDER == SortOrder::Name ? SearchMode::AirportName
                                                       : SearchMode::Identifier;
 }
@@ -51,7 +57,11 @@ void RoutingPart::setFindText(const QString& text)
 
 void RoutingPart::TxtFind_Change()
 {
-    if (FindEventsEnabled)
+    if (!FindEventsEnabled)
+        return;
+    if (searchMode() == SearchMode::Anything)
+        findAnything();
+    else
         IncrementalFind();
 }
 
@@ -100,6 +110,8 @@ void RoutingPart::IncrementalFind()
 
 bool RoutingPart::TxtFind_KeyPress(QKeyEvent* event)
 {
+    if (searchMode() == SearchMode::Anything && proposalsKey(event))
+        return true;
     if (event->matches(QKeySequence::Paste)) {
         pasteIntoFind();
         return true;
@@ -116,13 +128,22 @@ bool RoutingPart::TxtFind_KeyPress(QKeyEvent* event)
     // an access key that no control takes (Alt+S while Select is disabled) types nothing.
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
         return !(event->modifiers() & Qt::ControlModifier);
-    return typeIntoFind(text.at(0));
+    // Anything mode takes what is typed as the box does, blanks included.
+    return searchMode() != SearchMode::Anything && typeIntoFind(text.at(0));
 }
 
 bool RoutingPart::TxtFind_KeyDown(QKeyEvent* event)
 {
     if (event->key() != Qt::Key_Delete)
         return false;
+    if (searchMode() == SearchMode::Anything) {
+        // Nothing is proposed inside the box: Delete edits, and on an empty box takes
+        // the selected stop out as in the other modes.
+        if (!m_TxtFind->text().isEmpty())
+            return false;
+        CmdDelete_Click();
+        return true;
+    }
     switch (FindTyping::deleteKey(boxOf(m_TxtFind, searchMode() == SearchMode::Identifier))) {
     case FindTyping::DeleteAction::RemoveStop:
         CmdDelete_Click();
@@ -152,7 +173,7 @@ void RoutingPart::showCompletion()
     const int cursor = m_TxtFind->cursorPosition();
     const int length = int(m_TxtFind->text().size()) - cursor;
     QList<QInputMethodEvent::Attribute> formats;
-    if (length > 0 && !m_TxtFind->hasSelectedText())
+    if (length > 0 && !m_TxtFind->hasSelectedText() && searchMode() != SearchMode::Anything)
         formats << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, length, proposal);
     QInputMethodEvent event(QString(), formats);
     QCoreApplication::sendEvent(m_TxtFind, &event);
@@ -162,6 +183,10 @@ void RoutingPart::pasteIntoFind()
 {
     // Pasted text is typed character by character, through the same rules.
     const QString text = QGuiApplication::clipboard()->text();
+    if (searchMode() == SearchMode::Anything) {
+        m_TxtFind->insert(text.simplified());
+        return;
+    }
     for (const QChar c : text) {
         if (c.isPrint())
             typeIntoFind(c);
@@ -196,15 +221,48 @@ bool RoutingPart::typeIntoFind(QChar character)
 
 void RoutingPart::LblSearch_Click()
 {
-    SetSearchMode(searchMode() == SearchMode::Identifier ? SearchMode::AirportName
-                                                         : SearchMode::Identifier);
+    // Identifier, Airport Name, Anything, and round again.
+    switch (searchMode()) {
+    case SearchMode::Identifier:
+        SetSearchMode(SearchMode::AirportName);
+        break;
+    case SearchMode::AirportName:
+        SetSearchMode(SearchMode::Anything);
+        break;
+    case SearchMode::Anything:
+        SetSearchMode(SearchMode::Identifier);
+        break;
+    }
+}
+
+QString RoutingPart::searchCaption() const
+{
+    switch (searchMode()) {
+    case SearchMode::AirportName:
+        return QStringLiteral(" Airport Search: Airport Name ");
+    case SearchMode::Anything:
+        return QStringLiteral(" Airport Search: Anything ");
+    case SearchMode::Identifier:
+        break;
+    }
+    return QStringLiteral(" Airport Search: Identifier ");
 }
 
 void RoutingPart::SetSearchMode(SearchMode mode)
 {
     Platform::pointer().setBusy();
+    closeProposals();
+    appSettings().SEARCHMODE =
+        mode == SearchMode::Anything ? FindMode::Anything : FindMode::ListOrder;
     try {
-        if (mode == SearchMode::Identifier) {
+        if (mode == SearchMode::Anything) {
+            // The list keeps its order; the box takes a name's length, empty.
+            m_LblSearch->setText(searchCaption());
+            emit searchModeChanged(mode);
+            setFindText(QString());
+            m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(QStringLiteral("NAME")));
+            m_TxtFind->setFocus();
+        } else if (mode == SearchMode::Identifier) {
             m_LblSearch->setText(QStringLiteral(" Airport Search: Identifier "));
             appSettings().SORTORDER = SortOrder::Id;
             emit searchModeChanged(mode);
@@ -391,6 +449,10 @@ bool RoutingPart::eventFilter(QObject* watched, QEvent* event)
             event->ignore();
             return true;
         }
+        break;
+    case QEvent::FocusOut:
+        if (watched == m_TxtFind)
+            closeProposals();
         break;
     case QEvent::FocusIn:
         if (watched == m_TxtFind || watched == m_CmdSelect || watched == m_CmdDelete ||

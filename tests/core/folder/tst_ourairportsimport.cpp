@@ -1,6 +1,7 @@
 #include "core/airports/airporttable.h"
 #include "core/db/engine.h"
 #include "core/folder/ourairportsimport.h"
+#include "core/settings/appsettings.h"
 #include "support/folderrig.h"
 #include "support/tablerows.h"
 #include "support/testfiles.h"
@@ -170,6 +171,12 @@ private slots:
                       u"NZCI:TIME ZONE=<null>"_s}); // +12:45
         const QStringList empty = column(u"ID"_s, u"[TIME ZONE] IS NULL"_s);
         QVERIFY2(empty.size() < 20, qPrintable(empty.join(' ')));
+    }
+
+    // A new program folder's find box searches by anything an airport is known by.
+    void newFolderSearchesAnything()
+    {
+        QCOMPARE(readSettings(m_f->settings()).SEARCHMODE, FindMode::Anything);
     }
 
     void toolExitStatus_data() { addTableRows(u"core/folder/ourairportsimport-runs.txt"_s); }

@@ -103,6 +103,9 @@ private slots:
         row("[name] sorts by name", "SORTORDER=[name]",
             with(&AppSettings::SORTORDER, SortOrder::Name));
         row("NAME sorts by id", "SORTORDER=NAME", with(&AppSettings::SORTORDER, SortOrder::Id));
+        row("anything in any case", "SEARCHMODE= anything",
+            with(&AppSettings::SEARCHMODE, FindMode::Anything));
+        row("another search mode searches by the list", "SEARCHMODE=ALL", {});
 
         row("runway 450.5 halves to even", "MINRUNWAYLENGTH=450.5", runway(450));
         row("runway 451.5 halves to even", "MINRUNWAYLENGTH=451.5", runway(452));

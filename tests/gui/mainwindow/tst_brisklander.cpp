@@ -128,6 +128,40 @@ private slots:
         QCOMPARE(list->verticalScrollBar()->value(), 0);
     }
 
+    // Anything mode, chosen by keys: proposals under the box as the operator types,
+    // blanks included; Up and Down move the highlight, Escape closes the list and Down
+    // brings it back, Enter puts the highlighted airport into the route as Select does.
+    void anythingProposesAsTyped()
+    {
+        press(u"%asa"_s);
+        QCOMPARE(child<QLabel>("LblSearch")->text(), u" Airport Search: Anything "_s);
+        QVERIFY(child<QAction>("mnusearchAnything")->isChecked());
+        auto* proposals = child<QTableView>("LstProposals");
+        const auto highlighted = [proposals] {
+            return proposals->isVisible()
+                       ? proposals->model()->index(proposals->currentIndex().row(), 0).data()
+                       : QVariant();
+        };
+        typeAhead(u"london"_s);
+        QTRY_COMPARE(find()->text(), u"london"_s);
+        QCOMPARE(proposals->model()->rowCount(), 2);
+        QCOMPARE(highlighted(), u"EGLL (LHR)"_s);
+        press(u"\x1b"_s);
+        QCOMPARE(highlighted(), QVariant());
+        key(Qt::Key_Down);
+        QCOMPARE(highlighted(), u"EGLL (LHR)"_s);
+        key(Qt::Key_Down);
+        QCOMPARE(highlighted(), u"EGLC (LCY)"_s);
+        typeAhead(u"\r"_s);
+        QTRY_COMPARE(routeIds(), QStringList({"KTEB", "EGLC"}));
+        QCOMPARE(find()->text(), QString());
+        QVERIFY(!proposals->isVisible());
+        typeAhead(u"new york\r"_s);
+        QTRY_COMPARE(routeIds(), QStringList({"KTEB", "EGLC", "KJFK"}));
+        QTest::mouseClick(child<QLabel>("LblSearch"), Qt::LeftButton);
+        QCOMPARE(child<QLabel>("LblSearch")->text(), u" Airport Search: Identifier "_s);
+    }
+
     // The completion after the cursor is drawn lighter than what was typed.
     void completionIsDrawnAsAProposal()
     {

@@ -1,0 +1,300 @@
+#include "core/airports/airportsearch.h"
+
+#include "core/db/engine.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+// Beyond this many airports under the rarest word typed, the airports are walked from
+// the largest down until enough match: a short or common word matches often, so few
+// are walked, and a rare one is answered from its own few entries.
+constexpr size_t WalkAbove = 2000;
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    const QString text = QString::fromUcs4(&c, 1);
+    out += text.toUtf8().toStdString();
+}
+
+// Letters that carry no accent to drop but are written in plain letters by those who
+// have no key for them.
+const char* spelledOut(char32_t lower)
+{
+    switch (lower) {
+    case U'ß':
+        return "ss";
+    case U'æ':
+        return "ae";
+    case U'œ':
+        return "oe";
+    case U'ø':
+        return "o";
+    case U'ł':
+        return "l";
+    case U'đ':
+    case U'ð':
+        return "d";
+    case U'þ':
+        return "th";
+    case U'ı':
+        return "i";
+    default:
+        return nullptr;
+    }
+}
+
+std::vector<std::string> wordsOf(const std::string& folded)
+{
+    std::vector<std::string> words;
+    size_t start = 0;
+    while (start < folded.size()) {
+        size_t end = folded.find(' ', start);
+        if (end == std::string::npos)
+            end = folded.size();
+        words.emplace_back(folded.substr(start, end - start));
+        start = end + 1;
+    }
+    return words;
+}
+
+} // namespace
+
+std::string AirportSearch::fold(const QString& text)
+{
+    std::string out;
+    out.reserve(size_t(text.size()));
+    bool gap = false; // a separator stands between the last letter and the next
+    const auto letter = [&](auto&& append) {
+        if (gap && !out.empty())
+            out += ' ';
+        gap = false;
+        append();
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text.at(i).unicode();
+        if (u < 0x80) {
+            const char a = char(u);
+            if ((a >= 'a' && a <= 'z') || (a >= '0' && a <= '9'))
+                letter([&] { out += a; });
+            else if (a >= 'A' && a <= 'Z')
+                letter([&] { out += char(a - 'A' + 'a'); });
+            else if (a != '\'') // O'Hare is "ohare"
+                gap = true;
+            continue;
+        }
+        if (u == 0x2019 || u == 0x2018)
+            continue;
+        char32_t c = u;
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text.at(i + 1).unicode()))
+            c = QChar::surrogateToUcs4(u, text.at(++i).unicode());
+        const char32_t lower = QChar::toLower(c);
+        if (const char* plain = spelledOut(lower)) {
+            letter([&] { out += plain; });
+            continue;
+        }
+        // Accents go; letters of other scripts stay as they are, in lower case.
+        const QString parts = QString::fromUcs4(&lower, 1).normalized(QString::NormalizationForm_KD);
+        for (const QChar part : parts) {
+            if (part.isMark())
+                continue;
+            if (!part.isLetterOrNumber()) {
+                gap = true;
+                continue;
+            }
+            const char32_t p = part.toLower().unicode();
+            if (p < 0x80)
+                letter([&] { out += char(p); });
+            else
+                letter([&] { appendUtf8(out, p); });
+        }
+    }
+    return out;
+}
+
+AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(airports)
+{
+    const auto count = std::uint32_t(m_airports.size());
+    m_words.resize(count);
+    for (std::uint32_t a = 0; a < count; ++a) {
+        const Airport& airport = m_airports[a];
+        std::string& words = m_words[a];
+        words = ' ';
+        // Each text's place in the words, for the indexes of whole codes and cities.
+        const auto add = [&](const QString& text) -> Entry {
+            const std::string folded = fold(text);
+            if (folded.empty())
+                return {0, 0, 0};
+            const Entry entry{a, std::uint16_t(words.size()), std::uint16_t(folded.size())};
+            words += folded;
+            words += ' ';
+            return entry;
+        };
+        for (const Entry& code : {add(airport.id), add(airport.iata)}) {
+            if (code.length > 0)
+                m_codes.push_back(code);
+        }
+        add(airport.name);
+        const Entry city = add(airport.city);
+        if (city.length > 0)
+            m_cities.push_back(city);
+        // Every word once per airport.
+        std::vector<std::string_view> seen;
+        size_t start = 1;
+        while (start < words.size()) {
+            const size_t end = words.find(' ', start);
+            const std::string_view word(words.data() + start, end - start);
+            if (std::find(seen.begin(), seen.end(), word) == seen.end()) {
+                seen.push_back(word);
+                m_wordIndex.push_back({a, std::uint16_t(start), std::uint16_t(end - start)});
+            }
+            start = end + 1;
+        }
+    }
+
+    m_byRank.resize(count);
+    for (std::uint32_t a = 0; a < count; ++a)
+        m_byRank[a] = a;
+    std::sort(m_byRank.begin(), m_byRank.end(), [this](std::uint32_t x, std::uint32_t y) {
+        const Airport& a = m_airports[x];
+        const Airport& b = m_airports[y];
+        if (a.iata.isEmpty() != b.iata.isEmpty())
+            return b.iata.isEmpty();
+        if (a.runwayLength != b.runwayLength)
+            return a.runwayLength > b.runwayLength;
+        return a.id.compare(b.id, Qt::CaseInsensitive) < 0;
+    });
+    m_rank.resize(count);
+    for (std::uint32_t place = 0; place < count; ++place)
+        m_rank[m_byRank[place]] = place;
+
+    const auto byText = [this](const Entry& x, const Entry& y) {
+        const int order = text(x).compare(text(y));
+        return order != 0 ? order < 0 : m_rank[x.airport] < m_rank[y.airport];
+    };
+    for (std::vector<Entry>* index : {&m_codes, &m_cities, &m_wordIndex})
+        std::sort(index->begin(), index->end(), byText);
+}
+
+AirportSearch AirportSearch::read(Db::Database& database)
+{
+    QSet<QString> columns;
+    for (const Db::ColumnInfo& column : database.columns(QStringLiteral("Airports")))
+        columns.insert(column.name.toUpper());
+    const auto column = [&columns](const char* name) {
+        const QString n = QString::fromLatin1(name);
+        return columns.contains(n) ? QStringLiteral("\"%1\"").arg(n) : QStringLiteral("''");
+    };
+    const auto set = database.openRecordset(
+        QStringLiteral("SELECT ID, %1, NAME, %2, STATE, COUNTRY, \"RUNWAY LENGTH\" FROM Airports")
+            .arg(column("IATA"), column("CITY")),
+        Db::RecordsetType::Snapshot);
+    std::vector<Airport> airports;
+    airports.reserve(size_t(set->recordCount()));
+    for (; !set->eof(); set->moveNext()) {
+        Airport a;
+        a.id = set->value(0).toString();
+        a.iata = set->value(1).toString();
+        a.name = set->value(2).toString();
+        a.city = set->value(3).toString();
+        a.state = set->value(4).toString();
+        a.country = set->value(5).toString();
+        a.runwayLength = set->value(6).toInt();
+        airports.push_back(std::move(a));
+    }
+    return AirportSearch(airports);
+}
+
+std::string_view AirportSearch::text(const Entry& entry) const
+{
+    return std::string_view(m_words[entry.airport]).substr(entry.offset, entry.length);
+}
+
+AirportSearch::Range AirportSearch::range(const std::vector<Entry>& index, std::string_view prefix,
+                                          bool whole) const
+{
+    const auto from = std::partition_point(index.begin(), index.end(), [&](const Entry& e) {
+        return text(e) < prefix;
+    });
+    const auto to = std::partition_point(from, index.end(), [&](const Entry& e) {
+        const std::string_view t = text(e);
+        return whole ? t == prefix : t.substr(0, prefix.size()) == prefix;
+    });
+    return {from, to};
+}
+
+bool AirportSearch::matches(std::uint32_t airport, const std::vector<std::string>& needles) const
+{
+    const std::string& words = m_words[airport];
+    for (const std::string& needle : needles) {
+        if (words.find(needle) == std::string::npos)
+            return false;
+    }
+    return true;
+}
+
+void AirportSearch::rankOrder(std::vector<std::uint32_t>& airports) const
+{
+    std::sort(airports.begin(), airports.end(),
+              [this](std::uint32_t x, std::uint32_t y) { return m_rank[x] < m_rank[y]; });
+    airports.erase(std::unique(airports.begin(), airports.end()), airports.end());
+}
+
+std::vector<int> AirportSearch::find(const QString& typed, int limit) const
+{
+    const std::string query = fold(typed);
+    if (query.empty() || limit <= 0)
+        return {};
+    const std::vector<std::string> words = wordsOf(query);
+    std::vector<std::string> needles;
+    for (const std::string& word : words)
+        needles.push_back(' ' + word);
+
+    std::vector<std::uint32_t> found;
+    const auto take = [&](std::vector<std::uint32_t> tier) {
+        rankOrder(tier);
+        for (const std::uint32_t airport : tier) {
+            if (found.size() >= size_t(limit))
+                return;
+            if (std::find(found.begin(), found.end(), airport) == found.end())
+                found.push_back(airport);
+        }
+    };
+    const auto airportsIn = [](Range r) {
+        std::vector<std::uint32_t> airports;
+        for (auto e = r.first; e != r.second; ++e)
+            airports.push_back(e->airport);
+        return airports;
+    };
+    take(airportsIn(range(m_codes, query, true)));
+    take(airportsIn(range(m_cities, query, true)));
+
+    // Every word must begin a word of the airport; the rarest one names the candidates.
+    Range rarest = range(m_wordIndex, words.front(), false);
+    for (size_t w = 1; w < words.size(); ++w) {
+        const Range r = range(m_wordIndex, words[w], false);
+        if (r.second - r.first < rarest.second - rarest.first)
+            rarest = r;
+    }
+    std::vector<std::uint32_t> rest;
+    if (size_t(rarest.second - rarest.first) <= WalkAbove) {
+        for (auto e = rarest.first; e != rarest.second; ++e) {
+            if (matches(e->airport, needles))
+                rest.push_back(e->airport);
+        }
+    } else {
+        const size_t wanted = size_t(limit) + found.size();
+        for (const std::uint32_t airport : m_byRank) {
+            if (rest.size() >= wanted)
+                break;
+            if (matches(airport, needles))
+                rest.push_back(airport);
+        }
+    }
+    take(std::move(rest));
+    return std::vector<int>(found.begin(), found.end());
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Db {
+class Database;
+}
+
+// Finds airports the way a customer names them: a three-letter IATA code, an
+// identifier whole or by its first letters, a city, or any word of the name, without
+// regard to case or accents ("zurich" finds "Zürich", "sao paulo" "São Paulo"). Every
+// word typed must begin a word of the airport (its identifier, code, name or city).
+//
+// The best come first: an exact IATA code or identifier; then the airports of the city
+// typed; then the rest. Within each, airports with an IATA code (the airports that
+// airlines and travel systems list) before those without, and the longer runway first.
+//
+// The index is read once from the airport table and answers every keystroke from
+// memory; it is read again after the table changes.
+class AirportSearch
+{
+public:
+    // One airport as the proposals list shows it.
+    struct Airport
+    {
+        QString id, iata, name, city, state, country;
+        qint32 runwayLength = 0; // feet; 0 when unknown
+    };
+
+    AirportSearch() = default;
+    explicit AirportSearch(const std::vector<Airport>& airports);
+
+    // Every airport of the table Airports; throws the engine's DbError.
+    static AirportSearch read(Db::Database& database);
+
+    // The best airports for what was typed, best first, at most `limit`; indexes for
+    // airport(). Nothing for a text without a letter or digit.
+    std::vector<int> find(const QString& typed, int limit) const;
+    const Airport& airport(int index) const { return m_airports[size_t(index)]; }
+    int size() const { return int(m_airports.size()); }
+
+    // The text as the search compares it: lower case, accents and apostrophes gone,
+    // every run of other characters one blank, no blank at either end.
+    static std::string fold(const QString& text);
+
+private:
+    // A folded text of an airport: where it stands in that airport's words.
+    struct Entry
+    {
+        std::uint32_t airport;
+        std::uint16_t offset, length;
+    };
+    using Range = std::pair<std::vector<Entry>::const_iterator, std::vector<Entry>::const_iterator>;
+
+    std::string_view text(const Entry& entry) const;
+    // The entries of a sorted index that begin with the prefix, or equal it when whole.
+    Range range(const std::vector<Entry>& index, std::string_view prefix, bool whole) const;
+    bool matches(std::uint32_t airport, const std::vector<std::string>& needles) const;
+    void rankOrder(std::vector<std::uint32_t>& airports) const;
+
+    std::vector<Airport> m_airports;
+    std::vector<std::string> m_words;     // per airport: " word word ... " of all its texts
+    std::vector<std::uint32_t> m_rank;    // per airport: its place in m_byRank
+    std::vector<std::uint32_t> m_byRank;  // airports from the largest to the smallest
+    std::vector<Entry> m_codes;           // identifiers and IATA codes, sorted
+    std::vector<Entry> m_cities;          // whole city names, sorted
+    std::vector<Entry> m_wordIndex;       // every word of every airport, sorted
+};

@@ -1,0 +1,171 @@
+// The find box in Anything mode: the list of proposals under the box, the keys that
+// move through it, and the chosen airport going into the route.
+
+#include "core/airports/airportsearch.h"
+#include "core/airports/airporttable.h"
+#include "gui/mainwindow/airportlistmodel.h"
+#include "gui/mainwindow/airportproposals.h"
+#include "gui/mainwindow/dataview.h"
+#include "gui/mainwindow/dberrorbox.h"
+#include "gui/mainwindow/routingpart.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+
+// As many as the operator takes in at a glance; a longer list means typing on.
+constexpr int ProposalRows = 8;
+
+} // namespace
+
+void RoutingPart::buildProposals()
+{
+    m_proposals = new AirportProposals(this);
+    // A child of the tab laid over the lists, never focused: the keys stay in the box,
+    // which moves the highlight.
+    m_LstProposals = new QTableView(this);
+    m_LstProposals->setObjectName(QStringLiteral("LstProposals"));
+    m_LstProposals->setAccessibleName(QStringLiteral("Airports found"));
+    m_LstProposals->setModel(m_proposals);
+    m_LstProposals->setFocusPolicy(Qt::NoFocus);
+    m_LstProposals->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_LstProposals->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_LstProposals->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_LstProposals->setWordWrap(false);
+    m_LstProposals->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_LstProposals->verticalHeader()->hide();
+    m_LstProposals->verticalHeader()->setDefaultSectionSize(m_LstProposals->fontMetrics().height() +
+                                                            6);
+    QHeaderView* header = m_LstProposals->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(AirportProposals::ColumnName, QHeaderView::Stretch);
+    m_LstProposals->hide();
+    connect(m_LstProposals, &QTableView::clicked, this,
+            [this](const QModelIndex& index) { chooseProposal(index.row()); });
+    // What an airport edit, an import or a deletion changed is searched from then on.
+    connect(m_data1, &DataView::refreshed, this, [this] {
+        closeProposals();
+        m_search.reset();
+    });
+}
+
+void RoutingPart::findAnything()
+{
+    const QString typed = m_TxtFind->text();
+    if (typed.trimmed().isEmpty()) {
+        closeProposals();
+        return;
+    }
+    try {
+        if (!m_search) {
+            if (!m_data1->database())
+                return;
+            // Once after the list is read: every later key is answered from memory.
+            Platform::pointer().setBusy();
+            auto search = std::make_unique<AirportSearch>(AirportSearch::read(*m_data1->database()));
+            Platform::pointer().setNormal();
+            m_search = std::move(search);
+        }
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        showDbError(QStringLiteral("Brisklander"), error);
+        return;
+    }
+    m_proposals->show(m_search.get(), m_search->find(typed, ProposalRows));
+    if (m_proposals->rowCount() == 0) {
+        m_LstProposals->hide();
+        return;
+    }
+    if (m_LstProposals->currentIndex().row() != 0)
+        m_LstProposals->setCurrentIndex(m_proposals->index(0, 0));
+    m_LstProposals->selectRow(0);
+    placeProposals();
+}
+
+void RoutingPart::placeProposals()
+{
+    // Under the box, as wide as the tab allows, as tall as its rows.
+    const QPoint below = m_TxtFind->mapTo(this, QPoint(0, m_TxtFind->height()));
+    const int rows = m_proposals->rowCount();
+    const int height = m_LstProposals->horizontalHeader()->sizeHint().height() +
+                       rows * m_LstProposals->verticalHeader()->defaultSectionSize() +
+                       2 * m_LstProposals->frameWidth();
+    const int width = qMax(m_TxtFind->width(), this->width() - below.x() - 8);
+    const QRect place(below, QSize(width, height));
+    if (m_LstProposals->geometry() != place)
+        m_LstProposals->setGeometry(place);
+    if (!m_LstProposals->isVisible()) {
+        m_LstProposals->show();
+        m_LstProposals->raise();
+    }
+}
+
+void RoutingPart::closeProposals()
+{
+    if (!m_LstProposals)
+        return;
+    m_LstProposals->hide();
+    m_proposals->clear();
+}
+
+bool RoutingPart::proposalsKey(QKeyEvent* event)
+{
+    const bool shown = m_LstProposals->isVisible();
+    const int row = m_LstProposals->currentIndex().row();
+    switch (event->key()) {
+    case Qt::Key_Down:
+    case Qt::Key_Up: {
+        if (!shown) {
+            findAnything(); // the list closed by Escape comes back
+            return true;
+        }
+        const int step = event->key() == Qt::Key_Down ? 1 : -1;
+        const int next = qBound(0, row + step, m_proposals->rowCount() - 1);
+        m_LstProposals->setCurrentIndex(m_proposals->index(next, 0));
+        m_LstProposals->selectRow(next);
+        return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (shown && row >= 0) {
+            chooseProposal(row);
+            return true;
+        }
+        return false; // Select's own airport, chosen in the list
+    case Qt::Key_Escape:
+        if (!shown)
+            return false;
+        closeProposals();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void RoutingPart::chooseProposal(int row)
+{
+    const QString id = m_proposals->id(row);
+    closeProposals();
+    Db::Recordset* set = m_data1->recordset();
+    if (id.isEmpty() || !set)
+        return;
+    try {
+        // Into the route as Select puts the list's airport: the runway question and the
+        // place of insertion included.
+        if (!FindAirport(*set, id)) {
+            Platform::prompter().beep(); // deleted since the proposals were made
+            m_search.reset();
+            return;
+        }
+        const int position = set->absolutePosition();
+        m_SSDBGrid1->setCurrentIndex(m_airportList->index(position, 0));
+        m_SSDBGrid1->selectRow(position);
+        CmdSelect_Click();
+    } catch (const Db::DbError& error) {
+        showDbError(window()->windowTitle(), error);
+    }
+}
