@@ -21,9 +21,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // What operators type, one keystroke at a time.
-const QStringList Phrases{u"lhr"_s,      u"heathrow"_s,  u"las vegas"_s, u"kbos"_s,
-                          u"aspen"_s,    u"teterboro"_s, u"zürich"_s,    u"sao paulo"_s,
-                          u"new york"_s, u"nice"_s};
+const QStringList Phrases{u"lhr"_s,       u"heathrow"_s, u"las vegas"_s, u"kbos"_s,     u"aspen"_s,
+                          u"teterboro"_s, u"zürich"_s,   u"sao paulo"_s, u"new york"_s, u"nice"_s};
 
 std::vector<AirportSearch::Airport> starterAirports()
 {
@@ -33,7 +32,9 @@ std::vector<AirportSearch::Airport> starterAirports()
     QList<Csv::Record> records;
     Csv::readRecords(QString::fromUtf8(file.readAll()), records);
     const QStringList header = records.takeFirst().fields;
-    const auto at = [&header](const char* name) { return header.indexOf(QLatin1String(name)); };
+    const auto at = [&header](const char* name) {
+        return int(header.indexOf(QLatin1String(name)));
+    };
     const int id = at("ident"), name = at("name"), city = at("municipality"),
               iata = at("iata_code"), region = at("iso_region"), country = at("iso_country");
     std::vector<AirportSearch::Airport> airports;

@@ -98,7 +98,8 @@ std::string AirportSearch::fold(const QString& text)
             continue;
         }
         // Accents go; letters of other scripts stay as they are, in lower case.
-        const QString parts = QString::fromUcs4(&lower, 1).normalized(QString::NormalizationForm_KD);
+        const QString parts =
+            QString::fromUcs4(&lower, 1).normalized(QString::NormalizationForm_KD);
         for (const QChar part : parts) {
             if (part.isMark())
                 continue;
@@ -187,10 +188,10 @@ AirportSearch AirportSearch::read(Db::Database& database)
         columns.insert(column.name.toUpper());
     const auto column = [&columns](const char* name) {
         const QString n = QString::fromLatin1(name);
-        return columns.contains(n) ? QStringLiteral("\"%1\"").arg(n) : QStringLiteral("''");
+        return columns.contains(n) ? QStringLiteral("[%1]").arg(n) : QStringLiteral("''");
     };
     const auto set = database.openRecordset(
-        QStringLiteral("SELECT ID, %1, NAME, %2, STATE, COUNTRY, \"RUNWAY LENGTH\" FROM Airports")
+        QStringLiteral("SELECT ID, %1, NAME, %2, STATE, COUNTRY, [RUNWAY LENGTH] FROM Airports")
             .arg(column("IATA"), column("CITY")),
         Db::RecordsetType::Snapshot);
     std::vector<Airport> airports;
@@ -217,9 +218,8 @@ std::string_view AirportSearch::text(const Entry& entry) const
 AirportSearch::Range AirportSearch::range(const std::vector<Entry>& index, std::string_view prefix,
                                           bool whole) const
 {
-    const auto from = std::partition_point(index.begin(), index.end(), [&](const Entry& e) {
-        return text(e) < prefix;
-    });
+    const auto from = std::partition_point(index.begin(), index.end(),
+                                           [&](const Entry& e) { return text(e) < prefix; });
     const auto to = std::partition_point(from, index.end(), [&](const Entry& e) {
         const std::string_view t = text(e);
         return whole ? t == prefix : t.substr(0, prefix.size()) == prefix;

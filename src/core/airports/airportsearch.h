@@ -64,10 +64,10 @@ private:
     void rankOrder(std::vector<std::uint32_t>& airports) const;
 
     std::vector<Airport> m_airports;
-    std::vector<std::string> m_words;     // per airport: " word word ... " of all its texts
-    std::vector<std::uint32_t> m_rank;    // per airport: its place in m_byRank
-    std::vector<std::uint32_t> m_byRank;  // airports from the largest to the smallest
-    std::vector<Entry> m_codes;           // identifiers and IATA codes, sorted
-    std::vector<Entry> m_cities;          // whole city names, sorted
-    std::vector<Entry> m_wordIndex;       // every word of every airport, sorted
+    std::vector<std::string> m_words;    // per airport: " word word ... " of all its texts
+    std::vector<std::uint32_t> m_rank;   // per airport: its place in m_byRank
+    std::vector<std::uint32_t> m_byRank; // airports from the largest to the smallest
+    std::vector<Entry> m_codes;          // identifiers and IATA codes, sorted
+    std::vector<Entry> m_cities;         // whole city names, sorted
+    std::vector<Entry> m_wordIndex;      // every word of every airport, sorted
 };

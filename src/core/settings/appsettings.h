@@ -43,8 +43,8 @@ struct AppSettings
     // "ANYTHING" in the file, written by a new program folder; anything else searches as
     // SORTORDER says. Never written back: the mode lives in memory like SORTORDER.
     FindMode SEARCHMODE = FindMode::ListOrder;
-    double DEFAULTCHARGESM = 0;          // per statute mile
-    double DEFAULTCHARGENM = 0;          // per nautical mile
+    double DEFAULTCHARGESM = 0; // per statute mile
+    double DEFAULTCHARGENM = 0; // per nautical mile
     double MINBASECHARGE = 0;
     QString DEFAULTAIRPORT; // an airport identifier, or "" for none
     double SEGMENTTAX = 2.5;

@@ -47,12 +47,13 @@ QVariant AirportProposals::data(const QModelIndex& index, int role) const
     case ColumnCity:
         return a.city;
     case ColumnWhere:
-        return a.state.isEmpty() || a.country.isEmpty() ? a.state + a.country
-                                                         : a.state + QStringLiteral(", ") + a.country;
+        return a.state.isEmpty() || a.country.isEmpty()
+                   ? a.state + a.country
+                   : a.state + QStringLiteral(", ") + a.country;
     case ColumnRunwayLength:
-        return a.runwayLength > 0 ? Format::number(a.runwayLength, Format::WholeFeet) +
-                                        QStringLiteral(" ft")
-                                  : QString();
+        return a.runwayLength > 0
+                   ? Format::number(a.runwayLength, Format::WholeFeet) + QStringLiteral(" ft")
+                   : QString();
     default:
         return QVariant();
     }

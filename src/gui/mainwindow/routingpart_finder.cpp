@@ -14,6 +14,7 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethodEvent>
@@ -451,8 +452,13 @@ bool RoutingPart::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     case QEvent::FocusOut:
-        if (watched == m_TxtFind)
-            closeProposals();
+        // The proposals stay while another window or a menu has the focus for a moment;
+        // they close when the operator moves on in this window.
+        if (watched == m_TxtFind) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                closeProposals();
+        }
         break;
     case QEvent::FocusIn:
         if (watched == m_TxtFind || watched == m_CmdSelect || watched == m_CmdDelete ||

@@ -66,7 +66,8 @@ void RoutingPart::findAnything()
                 return;
             // Once after the list is read: every later key is answered from memory.
             Platform::pointer().setBusy();
-            auto search = std::make_unique<AirportSearch>(AirportSearch::read(*m_data1->database()));
+            auto search =
+                std::make_unique<AirportSearch>(AirportSearch::read(*m_data1->database()));
             Platform::pointer().setNormal();
             m_search = std::move(search);
         }

@@ -23,7 +23,7 @@ private slots:
     void initTestCase()
     {
         QFile file(QStringLiteral(BRISKLANDER_SOURCE_DIR "/tests/core/airports/"
-                                  "airportsearch-airports.txt"));
+                                                         "airportsearch-airports.txt"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
             if (line.trimmed().isEmpty() || line.startsWith(u'#'))
@@ -43,7 +43,10 @@ private slots:
         QCOMPARE(found(search, row[0]).join(u' '), row[1]);
     }
 
-    void keepsToTheLimit() { QCOMPARE(found(search, u"las vegas"_s, 2), QStringList({"KLAS", "KLSV"})); }
+    void keepsToTheLimit()
+    {
+        QCOMPARE(found(search, u"las vegas"_s, 2), QStringList({"KLAS", "KLSV"}));
+    }
 
     // Where a word begins thousands of names, the largest airports that match come
     // first, as they do for a rare word.
@@ -65,8 +68,8 @@ private slots:
         QTest::addColumn<QString>("folded");
         QTest::newRow("case and blanks") << u"  KBOS  "_s << u"kbos"_s;
         QTest::newRow("accents") << u"Zürich Côte"_s << u"zurich cote"_s;
-        QTest::newRow("separators") << u"SÃO PAULO/GUARULHOS–GOVERNOR"_s
-                                    << u"sao paulo guarulhos governor"_s;
+        QTest::newRow("separators")
+            << u"SÃO PAULO/GUARULHOS–GOVERNOR"_s << u"sao paulo guarulhos governor"_s;
         QTest::newRow("apostrophes") << u"O'Hare D’Azur"_s << u"ohare dazur"_s;
         QTest::newRow("spelled out") << u"Straße Ærø Łódź"_s << u"strasse aero lodz"_s;
     }

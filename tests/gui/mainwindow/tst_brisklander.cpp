@@ -136,6 +136,8 @@ private slots:
         press(u"%asa"_s);
         QCOMPARE(child<QLabel>("LblSearch")->text(), u" Airport Search: Anything "_s);
         QVERIFY(child<QAction>("mnusearchAnything")->isChecked());
+        m_window->activateWindow(); // as the desktop does when the menu closes
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         auto* proposals = child<QTableView>("LstProposals");
         const auto highlighted = [proposals] {
             return proposals->isVisible()
