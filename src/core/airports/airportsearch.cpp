@@ -141,8 +141,15 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
         }
         add(airport.name);
         const Entry city = add(airport.city);
-        if (city.length > 0)
+        if (city.length > 0) {
             m_cities.push_back(city);
+            // "Nice, Alpes-Maritimes" is Nice too: the part before the comma folds to
+            // the beginning of the whole.
+            const qsizetype comma = airport.city.indexOf(u',');
+            const auto town = std::uint16_t(fold(airport.city.left(comma)).size());
+            if (comma > 0 && town > 0 && town < city.length)
+                m_cities.push_back({a, city.offset, town});
+        }
         // Every word once per airport.
         std::vector<std::string_view> seen;
         size_t start = 1;

@@ -129,6 +129,7 @@ private:
     QString searchCaption() const;
     void findAnything();
     bool proposalsKey(QKeyEvent* event);
+    void highlightProposal(int row);
     void chooseProposal(int row);
     void placeProposals();
     void closeProposals();

@@ -331,6 +331,8 @@ void RoutingPart::airportSelectionChanged()
         return;
     }
     m_CmdSelect->setEnabled(true);
+    if (searchMode() == SearchMode::Anything)
+        return; // the box keeps what the operator typed
     const bool byName = searchMode() == SearchMode::AirportName;
     const QModelIndex current = m_SSDBGrid1->currentIndex();
     const int row = current.isValid() ? current.row() : rows.first().row();

@@ -79,12 +79,36 @@ void RoutingPart::findAnything()
     m_proposals->show(m_search.get(), m_search->find(typed, ProposalRows));
     if (m_proposals->rowCount() == 0) {
         m_LstProposals->hide();
+        m_SSDBGrid1->clearSelection();
         return;
     }
-    if (m_LstProposals->currentIndex().row() != 0)
-        m_LstProposals->setCurrentIndex(m_proposals->index(0, 0));
-    m_LstProposals->selectRow(0);
+    highlightProposal(0);
     placeProposals();
+}
+
+void RoutingPart::highlightProposal(int row)
+{
+    if (m_LstProposals->currentIndex().row() != row)
+        m_LstProposals->setCurrentIndex(m_proposals->index(row, 0));
+    m_LstProposals->selectRow(row);
+    // The airport list follows, so that Select, Details and Modify act on the airport
+    // highlighted, as they do on the one the other modes find.
+    Db::Recordset* set = m_data1->recordset();
+    if (!set)
+        return;
+    try {
+        if (!FindAirport(*set, m_proposals->id(row))) {
+            m_SSDBGrid1->clearSelection();
+            return;
+        }
+        const QModelIndex found = m_airportList->index(set->absolutePosition(), 0);
+        if (m_SSDBGrid1->currentIndex() != found)
+            m_SSDBGrid1->setCurrentIndex(found);
+        m_SSDBGrid1->scrollTo(found);
+        m_SSDBGrid1->selectRow(found.row());
+    } catch (const Db::DbError& error) {
+        showDbError(QStringLiteral("Brisklander"), error);
+    }
 }
 
 void RoutingPart::placeProposals()
@@ -125,9 +149,7 @@ bool RoutingPart::proposalsKey(QKeyEvent* event)
             return true;
         }
         const int step = event->key() == Qt::Key_Down ? 1 : -1;
-        const int next = qBound(0, row + step, m_proposals->rowCount() - 1);
-        m_LstProposals->setCurrentIndex(m_proposals->index(next, 0));
-        m_LstProposals->selectRow(next);
+        highlightProposal(qBound(0, row + step, m_proposals->rowCount() - 1));
         return true;
     }
     case Qt::Key_Return:
