@@ -9,10 +9,45 @@
 
 namespace {
 
-// Beyond this many airports under the rarest word typed, the airports are walked from
-// the largest down until enough match: a short or common word matches often, so few
-// are walked, and a rare one is answered from its own few entries.
-constexpr size_t WalkAbove = 2000;
+// The word index in blocks, each with its best airports kept: a word typed as one
+// letter spans thousands of entries, answered from the blocks' best and the entries
+// at either end. A block's best hold every airport of the block that can be among the
+// answers: no more than that many airports of the block rank before any one of them.
+constexpr size_t Block = 1024;
+constexpr size_t BlockBest = 16;
+constexpr std::uint32_t NoAirport = UINT32_MAX;
+
+// The first eight bytes of a text as one number that orders as the bytes do.
+std::uint64_t headOf(std::string_view text)
+{
+    std::uint64_t head = 0;
+    for (size_t i = 0; i < 8; ++i)
+        head = head << 8 | (i < text.size() ? std::uint8_t(text[i]) : 0u);
+    return head;
+}
+
+// The best places in the ranking offered to it, each once, at most `size` of them.
+class BestPlaces
+{
+public:
+    explicit BestPlaces(size_t size) : m_size(size) {}
+    void offer(std::uint32_t place)
+    {
+        if (m_places.size() == m_size && place >= m_places.back())
+            return;
+        const auto at = std::lower_bound(m_places.begin(), m_places.end(), place);
+        if (at != m_places.end() && *at == place)
+            return;
+        m_places.insert(at, place);
+        if (m_places.size() > m_size)
+            m_places.pop_back();
+    }
+    const std::vector<std::uint32_t>& places() const { return m_places; }
+
+private:
+    size_t m_size;
+    std::vector<std::uint32_t> m_places;
+};
 
 void appendUtf8(std::string& out, char32_t c)
 {
@@ -121,6 +156,9 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
 {
     const auto count = std::uint32_t(m_airports.size());
     m_words.resize(count);
+    m_codes.reserve(2 * size_t(count));
+    m_cities.reserve(count);
+    m_wordIndex.reserve(6 * size_t(count));
     for (std::uint32_t a = 0; a < count; ++a) {
         const Airport& airport = m_airports[a];
         std::string& words = m_words[a];
@@ -129,8 +167,9 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
         const auto add = [&](const QString& text) -> Entry {
             const std::string folded = fold(text);
             if (folded.empty())
-                return {0, 0, 0};
-            const Entry entry{a, std::uint16_t(words.size()), std::uint16_t(folded.size())};
+                return {0, a, 0, 0};
+            const Entry entry{headOf(folded), a, std::uint16_t(words.size()),
+                              std::uint16_t(folded.size())};
             words += folded;
             words += ' ';
             return entry;
@@ -148,7 +187,7 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
             const qsizetype comma = airport.city.indexOf(u',');
             const auto town = std::uint16_t(fold(airport.city.left(comma)).size());
             if (comma > 0 && town > 0 && town < city.length)
-                m_cities.push_back({a, city.offset, town});
+                m_cities.push_back({headOf(text({0, a, city.offset, town})), a, city.offset, town});
         }
         // Every word once per airport.
         std::vector<std::string_view> seen;
@@ -158,7 +197,8 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
             const std::string_view word(words.data() + start, end - start);
             if (std::find(seen.begin(), seen.end(), word) == seen.end()) {
                 seen.push_back(word);
-                m_wordIndex.push_back({a, std::uint16_t(start), std::uint16_t(end - start)});
+                m_wordIndex.push_back(
+                    {headOf(word), a, std::uint16_t(start), std::uint16_t(end - start)});
             }
             start = end + 1;
         }
@@ -181,14 +221,27 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
         m_rank[m_byRank[place]] = place;
 
     const auto byText = [this](const Entry& x, const Entry& y) {
-        const int order = text(x).compare(text(y));
+        if (x.head != y.head)
+            return x.head < y.head;
+        // Equal heads of texts of up to eight bytes: the shorter is the other's beginning.
+        const int order = x.length <= 8 && y.length <= 8 ? int(x.length) - int(y.length)
+                                                         : text(x).compare(text(y));
         return order != 0 ? order < 0 : m_rank[x.airport] < m_rank[y.airport];
     };
     for (std::vector<Entry>* index : {&m_codes, &m_cities, &m_wordIndex})
         std::sort(index->begin(), index->end(), byText);
+
+    m_blockBest.assign((m_wordIndex.size() / Block) * BlockBest, NoAirport);
+    for (size_t block = 0; block < m_wordIndex.size() / Block; ++block) {
+        BestPlaces best(BlockBest);
+        for (size_t e = block * Block; e < (block + 1) * Block; ++e)
+            best.offer(m_rank[m_wordIndex[e].airport]);
+        std::copy(best.places().begin(), best.places().end(),
+                  m_blockBest.begin() + std::ptrdiff_t(block * BlockBest));
+    }
 }
 
-AirportSearch AirportSearch::read(Db::Database& database)
+std::vector<AirportSearch::Airport> AirportSearch::readAirports(Db::Database& database)
 {
     QSet<QString> columns;
     for (const Db::ColumnInfo& column : database.columns(QStringLiteral("Airports")))
@@ -214,7 +267,7 @@ AirportSearch AirportSearch::read(Db::Database& database)
         a.runwayLength = set->value(6).toInt();
         airports.push_back(std::move(a));
     }
-    return AirportSearch(airports);
+    return airports;
 }
 
 std::string_view AirportSearch::text(const Entry& entry) const
@@ -251,6 +304,41 @@ void AirportSearch::rankOrder(std::vector<std::uint32_t>& airports) const
     airports.erase(std::unique(airports.begin(), airports.end()), airports.end());
 }
 
+std::vector<std::uint32_t> AirportSearch::bestOf(Range entries, size_t count,
+                                                 const std::vector<std::string>& needles) const
+{
+    BestPlaces best(count);
+    const auto scan = [&](std::vector<Entry>::const_iterator from,
+                          std::vector<Entry>::const_iterator to) {
+        for (auto e = from; e != to; ++e) {
+            if (needles.empty() || matches(e->airport, needles))
+                best.offer(m_rank[e->airport]);
+        }
+    };
+    const auto begin = m_wordIndex.begin();
+    const size_t from = size_t(entries.first - begin), to = size_t(entries.second - begin);
+    const size_t firstBlock = (from + Block - 1) / Block, endBlock = to / Block;
+    if (!needles.empty() || count > BlockBest || firstBlock >= endBlock) {
+        scan(entries.first, entries.second);
+    } else {
+        // Whole blocks by their best, the entries before and after them one by one.
+        scan(entries.first, begin + std::ptrdiff_t(firstBlock * Block));
+        for (size_t block = firstBlock; block < endBlock; ++block) {
+            for (size_t i = 0; i < BlockBest; ++i) {
+                const std::uint32_t place = m_blockBest[block * BlockBest + i];
+                if (place == NoAirport)
+                    break;
+                best.offer(place);
+            }
+        }
+        scan(begin + std::ptrdiff_t(endBlock * Block), entries.second);
+    }
+    std::vector<std::uint32_t> airports;
+    for (const std::uint32_t place : best.places())
+        airports.push_back(m_byRank[place]);
+    return airports;
+}
+
 std::vector<int> AirportSearch::find(const QString& typed, int limit) const
 {
     const std::string query = fold(typed);
@@ -280,28 +368,16 @@ std::vector<int> AirportSearch::find(const QString& typed, int limit) const
     take(airportsIn(range(m_codes, query, true)));
     take(airportsIn(range(m_cities, query, true)));
 
-    // Every word must begin a word of the airport; the rarest one names the candidates.
+    // Every word must begin a word of the airport; the rarest one names the candidates,
+    // and the others are looked for in each candidate's words.
     Range rarest = range(m_wordIndex, words.front(), false);
     for (size_t w = 1; w < words.size(); ++w) {
         const Range r = range(m_wordIndex, words[w], false);
         if (r.second - r.first < rarest.second - rarest.first)
             rarest = r;
     }
-    std::vector<std::uint32_t> rest;
-    if (size_t(rarest.second - rarest.first) <= WalkAbove) {
-        for (auto e = rarest.first; e != rarest.second; ++e) {
-            if (matches(e->airport, needles))
-                rest.push_back(e->airport);
-        }
-    } else {
-        const size_t wanted = size_t(limit) + found.size();
-        for (const std::uint32_t airport : m_byRank) {
-            if (rest.size() >= wanted)
-                break;
-            if (matches(airport, needles))
-                rest.push_back(airport);
-        }
-    }
-    take(std::move(rest));
+    // Enough for the places the codes and cities did not take, whichever they took.
+    const size_t wanted = size_t(limit) + found.size();
+    take(bestOf(rarest, wanted, words.size() == 1 ? std::vector<std::string>() : needles));
     return std::vector<int>(found.begin(), found.end());
 }

@@ -35,8 +35,10 @@ public:
     AirportSearch() = default;
     explicit AirportSearch(const std::vector<Airport>& airports);
 
-    // Every airport of the table Airports; throws the engine's DbError.
-    static AirportSearch read(Db::Database& database);
+    // Every airport of the table Airports, as the search needs them; throws the
+    // engine's DbError. Building the search from them takes no database and may run
+    // on another thread.
+    static std::vector<Airport> readAirports(Db::Database& database);
 
     // The best airports for what was typed, best first, at most `limit`; indexes for
     // airport(). Nothing for a text without a letter or digit.
@@ -52,6 +54,7 @@ private:
     // A folded text of an airport: where it stands in that airport's words.
     struct Entry
     {
+        std::uint64_t head; // its first eight bytes, for a fast order
         std::uint32_t airport;
         std::uint16_t offset, length;
     };
@@ -62,12 +65,17 @@ private:
     Range range(const std::vector<Entry>& index, std::string_view prefix, bool whole) const;
     bool matches(std::uint32_t airport, const std::vector<std::string>& needles) const;
     void rankOrder(std::vector<std::uint32_t>& airports) const;
+    // The best `count` airports of a range of the word index, best first; with needles,
+    // only those whose words hold every one of them.
+    std::vector<std::uint32_t> bestOf(Range entries, size_t count,
+                                      const std::vector<std::string>& needles) const;
 
     std::vector<Airport> m_airports;
-    std::vector<std::string> m_words;    // per airport: " word word ... " of all its texts
-    std::vector<std::uint32_t> m_rank;   // per airport: its place in m_byRank
-    std::vector<std::uint32_t> m_byRank; // airports from the largest to the smallest
-    std::vector<Entry> m_codes;          // identifiers and IATA codes, sorted
-    std::vector<Entry> m_cities;         // whole city names, sorted
-    std::vector<Entry> m_wordIndex;      // every word of every airport, sorted
+    std::vector<std::string> m_words;       // per airport: " word word ... " of all its texts
+    std::vector<std::uint32_t> m_rank;      // per airport: its place in m_byRank
+    std::vector<std::uint32_t> m_byRank;    // airports from the largest to the smallest
+    std::vector<Entry> m_codes;             // identifiers and IATA codes, sorted
+    std::vector<Entry> m_cities;            // whole city names, sorted
+    std::vector<Entry> m_wordIndex;         // every word of every airport, sorted
+    std::vector<std::uint32_t> m_blockBest; // per block of the word index: its best places
 };

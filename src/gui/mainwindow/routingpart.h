@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <future>
 #include <memory>
 
 struct AirportChange;
@@ -114,6 +115,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildLayout();
@@ -127,6 +129,8 @@ private:
     // and the chosen one going into the route as Select puts it there.
     void buildProposals();
     QString searchCaption() const;
+    // Reads the airports for Anything mode and builds its search on another thread.
+    void prepareSearch();
     void findAnything();
     bool proposalsKey(QKeyEvent* event);
     void highlightProposal(int row);
@@ -151,7 +155,10 @@ private:
     RouteHistory* m_history = nullptr;
     DataView* m_data1 = nullptr;
     AirportListModel* m_airportList = nullptr;
-    std::unique_ptr<AirportSearch> m_search; // read at the first search, dropped at a refresh
+    // Anything mode's search: built after the window is painted (or at the first key),
+    // dropped when the list is read again.
+    std::unique_ptr<AirportSearch> m_search;
+    std::future<std::unique_ptr<AirportSearch>> m_building;
     AirportProposals* m_proposals = nullptr;
     QTableView* m_LstProposals = nullptr;
     QMenu* m_AirportPopup = nullptr;

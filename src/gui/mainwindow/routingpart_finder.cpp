@@ -263,6 +263,7 @@ void RoutingPart::SetSearchMode(SearchMode mode)
             setFindText(QString());
             m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(QStringLiteral("NAME")));
             m_TxtFind->setFocus();
+            prepareSearch();
         } else if (mode == SearchMode::Identifier) {
             m_LblSearch->setText(QStringLiteral(" Airport Search: Identifier "));
             appSettings().SORTORDER = SortOrder::Id;

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 namespace {
 
@@ -49,8 +50,35 @@ void RoutingPart::buildProposals()
     // What an airport edit, an import or a deletion changed is searched from then on.
     connect(m_data1, &DataView::refreshed, this, [this] {
         closeProposals();
+        if (m_building.valid())
+            m_building.wait(); // built from the rows read before: dropped with them
+        m_building = {};
         m_search.reset();
+        update(); // the next paint prepares the search again
     });
+}
+
+void RoutingPart::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // Once the window stands, while the operator looks at it.
+    if (!m_search && !m_building.valid() && searchMode() == SearchMode::Anything)
+        QTimer::singleShot(50, this, &RoutingPart::prepareSearch);
+}
+
+void RoutingPart::prepareSearch()
+{
+    if (m_search || m_building.valid() || !m_data1->database() ||
+        searchMode() != SearchMode::Anything)
+        return;
+    try {
+        m_building = std::async(std::launch::async,
+                                [airports = AirportSearch::readAirports(*m_data1->database())] {
+                                    return std::make_unique<AirportSearch>(airports);
+                                });
+    } catch (const Db::DbError&) {
+        // Read again at the first key, which says what failed.
+    }
 }
 
 void RoutingPart::findAnything()
@@ -64,10 +92,13 @@ void RoutingPart::findAnything()
         if (!m_search) {
             if (!m_data1->database())
                 return;
-            // Once after the list is read: every later key is answered from memory.
+            // Read once after the list: every later key is answered from memory.
             Platform::pointer().setBusy();
-            auto search =
-                std::make_unique<AirportSearch>(AirportSearch::read(*m_data1->database()));
+            prepareSearch();
+            auto search = m_building.valid()
+                              ? m_building.get()
+                              : std::make_unique<AirportSearch>(
+                                    AirportSearch::readAirports(*m_data1->database()));
             Platform::pointer().setNormal();
             m_search = std::move(search);
         }
