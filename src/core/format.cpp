@@ -194,8 +194,26 @@ QStringList groupingSigns(const QString& separator)
 
 } // namespace
 
+namespace {
+
+thread_local const NumberSymbols* heldSymbols = nullptr;
+
+} // namespace
+
+HeldSymbols::HeldSymbols() : m_symbols(NumberSymbols::current()), m_outer(heldSymbols)
+{
+    heldSymbols = &m_symbols;
+}
+
+HeldSymbols::~HeldSymbols()
+{
+    heldSymbols = m_outer;
+}
+
 NumberSymbols NumberSymbols::current()
 {
+    if (heldSymbols)
+        return *heldSymbols;
     const QLocale locale;
     NumberSymbols symbols;
     if (!locale.decimalPoint().isEmpty())

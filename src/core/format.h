@@ -38,6 +38,23 @@ struct NumberSymbols
     static NumberSymbols plain();
 };
 
+// The symbols of the default locale read once and held while the object lives: in
+// this thread current() gives them without asking the locale again, which costs more
+// than the figure itself. For a run of many figures, a batch of quotes, that a change
+// of locale must not reach midway. Holds nest.
+class HeldSymbols
+{
+public:
+    HeldSymbols();
+    ~HeldSymbols();
+    HeldSymbols(const HeldSymbols&) = delete;
+    HeldSymbols& operator=(const HeldSymbols&) = delete;
+
+private:
+    NumberSymbols m_symbols;
+    const NumberSymbols* m_outer;
+};
+
 // The text a key types into an amount or rate being entered: the keys "." and "," both
 // type the user's decimal sign where it is one of them (the keypad's decimal key types
 // "," on a German keyboard and "." on an English one, and operators use both), so that

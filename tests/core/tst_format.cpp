@@ -89,6 +89,21 @@ private slots:
         QCOMPARE(Format::decimalKey(u","_s), row[2]);
         QCOMPARE(Format::decimalKey(u"'"_s), u"'"_s); // grouping types itself, for the filters
     }
+
+    // Held symbols are the locale's when the hold began, until it ends, nested or not.
+    void heldSymbolsOutlastAChangeOfLocale()
+    {
+        {
+            const Format::HeldSymbols held;
+            QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+            {
+                const Format::HeldSymbols inner;
+                QCOMPARE(Format::number(1234.5, Format::Money), u"1,234.50"_s);
+            }
+            QCOMPARE(Format::read(u"1,234.50"_s), 1234.5);
+        }
+        QCOMPARE(Format::number(1234.5, Format::Money), u"1.234,50"_s);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFormat)

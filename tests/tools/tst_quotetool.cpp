@@ -25,6 +25,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
+#include <sqlite3.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -457,6 +459,29 @@ private slots:
             QJsonDocument::fromJson(single.out)["fields"_L1]["TxtFinalQuote"_L1].toString();
         QVERIFY2(lines.at(2).startsWith(u"4,\"KTEB EGLL LFPB\""_s), qPrintable(lines.at(2)));
         QVERIFY2(lines.at(2).endsWith(u",\""_s + finalQuote + u'"'), qPrintable(lines.at(2)));
+    }
+
+    // A database that fails the batch's reads is named, and no figures are written.
+    void batchOnADatabaseThatCannotBeRead()
+    {
+        QTemporaryDir copy;
+        for (const QString& name :
+             {u"Brisklander.INI"_s, Schema::DatabaseFileName, Schema::WorkgroupFileName})
+            QVERIFY(QFile::copy(folderFile(name), copy.filePath(name)));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(copy.filePath(Schema::DatabaseFileName)), &db),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "DROP TABLE Taxes", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        QTemporaryDir out;
+        const QString trips = out.filePath(u"trips.csv"_s), figures = out.filePath(u"f.csv"_s);
+        QVERIFY(writeFile(trips, "stops\nKTEB KBOS\n"));
+        const Run run = quoteTool({copy.path(), u"--batch"_s, trips, u"--output"_s, figures});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(u"input table or query 'Taxes'"_s) &&
+                     run.err.endsWith(u"could not be read; no figures written.\n"_s),
+                 qPrintable(run.err));
+        QVERIFY(!QFile::exists(figures));
     }
 };
 

@@ -449,46 +449,36 @@ int runBatch(const Folder& folder, const QString& path, const QString& outputPat
         return Usage;
     }
 
-    QByteArray output;
-    QStringList outHeader{QStringLiteral("line"), QStringLiteral("stops")};
-    for (const QuoteTabField& field : quoteTabFields(QuoteData()))
-        outHeader << field.name;
-    const auto csvField = [](const QString& text) {
-        QString quoted = text;
-        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        return u'"' + quoted + u'"';
-    };
-    QStringList outLine;
-    for (const QString& name : outHeader)
-        outLine << csvField(name);
-    output += outLine.join(QLatin1Char(',')).toUtf8() + "\r\n";
-
+    QByteArray output = QuoteBatch::figuresHeader();
     // The progress is shown on a terminal only, never in a file or a caller's text.
     const auto* errFile = qobject_cast<const QFile*>(err.device());
     const bool terminal = errFile && errFile->handle() >= 0 && isatty(errFile->handle());
     int failed = 0;
     const int total = int(trips.size());
-    for (int i = 0; i < total; ++i) {
-        const QuoteBatch::Trip& trip = trips.at(i);
-        if (terminal) {
-            err << "\rpricing " << i + 1 << " of " << total;
-            err.flush();
+    try {
+        const QuoteBatch::Pricer pricer(*folder.workspace, folder.databasePath, folder.settings,
+                                        currencySymbol(), QDate::currentDate(), trips);
+        for (int i = 0; i < total; ++i) {
+            const QuoteBatch::Trip& trip = trips.at(i);
+            if (terminal) {
+                err << "\rpricing " << i + 1 << " of " << total;
+                err.flush();
+            }
+            try {
+                output += QuoteBatch::figuresLine(trip, pricer.price(trip.request));
+            } catch (const QuoteRequestError& error) {
+                ++failed;
+                if (terminal)
+                    err << '\n';
+                err << path << ':' << trip.line << ": " << error.message() << '\n';
+            }
         }
-        try {
-            const QuoteData data =
-                priceRequest(*folder.workspace, folder.databasePath, trip.request, folder.settings,
-                             currencySymbol(), QDate::currentDate());
-            outLine = {QString::number(trip.line),
-                       csvField(trip.request.stops.join(QLatin1Char(' ')))};
-            for (const QuoteTabField& field : quoteTabFields(data))
-                outLine << csvField(field.text);
-            output += outLine.join(QLatin1Char(',')).toUtf8() + "\r\n";
-        } catch (const QuoteRequestError& error) {
-            ++failed;
-            if (terminal)
-                err << '\n';
-            err << path << ':' << trip.line << ": " << error.message() << '\n';
-        }
+    } catch (const NumberedError& error) {
+        if (terminal)
+            err << '\n';
+        failure(err, error);
+        err << "brisklander-quote: the database could not be read; no figures written.\n";
+        return FolderFailed;
     }
     if (terminal)
         err << '\n';

@@ -5,9 +5,13 @@
 
 namespace Db {
 
-Transaction::Transaction(Workspace& workspace) : m_workspace(workspace.shared_from_this())
+Transaction::Transaction(Workspace& workspace, Kind kind)
+    : m_workspace(workspace.shared_from_this())
 {
-    m_workspace->beginTrans();
+    if (kind == Kind::Read)
+        m_workspace->beginReadTrans();
+    else
+        m_workspace->beginTrans();
     m_pending = true;
 }
 

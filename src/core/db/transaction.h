@@ -13,7 +13,13 @@ class Workspace;
 class Transaction
 {
 public:
-    explicit Transaction(Workspace& workspace);
+    enum class Kind
+    {
+        Write,
+        Read, // Workspace::beginReadTrans()
+    };
+
+    explicit Transaction(Workspace& workspace, Kind kind = Kind::Write);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -12,6 +12,17 @@
 
 namespace Db {
 
+namespace {
+
+// A read transaction takes its shared lock at its first read; any other takes the
+// writer's lock at once.
+QString beginStatement(bool readOnly)
+{
+    return readOnly ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE");
+}
+
+} // namespace
+
 Workspace::Workspace(const QString& name, const QByteArray& workgroupId)
     : m_name(name), m_workgroupId(workgroupId)
 {}
@@ -26,7 +37,7 @@ std::shared_ptr<Connection> Workspace::connectionFor(const QString& path, bool r
         return found->second;
     auto connection = std::make_shared<Connection>(key, m_workgroupId, readOnly);
     if (m_inTransaction)
-        connection->exec(QStringLiteral("BEGIN IMMEDIATE"));
+        connection->exec(beginStatement(m_readTransaction));
     m_connections[key] = connection;
     return connection;
 }
@@ -62,6 +73,16 @@ std::shared_ptr<Database> Workspace::createDatabase(const QString& path)
 
 void Workspace::beginTrans()
 {
+    begin(false);
+}
+
+void Workspace::beginReadTrans()
+{
+    begin(true);
+}
+
+void Workspace::begin(bool readOnly)
+{
     if (m_closed)
         throw DbError(Error::ObjectClosed, QStringLiteral("Object invalid or no longer set."));
     if (m_inTransaction)
@@ -73,7 +94,7 @@ void Workspace::beginTrans()
         for (auto& [path, connection] : m_connections) {
             if (connection->isClosed())
                 continue;
-            connection->exec(QStringLiteral("BEGIN IMMEDIATE"));
+            connection->exec(beginStatement(readOnly));
             begun.push_back(connection.get());
         }
     } catch (...) {
@@ -82,6 +103,7 @@ void Workspace::beginTrans()
         throw;
     }
     m_inTransaction = true;
+    m_readTransaction = readOnly;
 }
 
 void Workspace::commitTrans()

@@ -28,6 +28,11 @@ public:
 
     // A transaction covers every database opened through the workspace.
     void beginTrans();
+    // A transaction that only reads: every database opened through the workspace keeps
+    // the state its file had at the first read, whatever other programs write, until
+    // commitTrans() or rollback(). It takes no writer's lock, so it may read a file
+    // opened read-only.
+    void beginReadTrans();
     void commitTrans();
     void rollback();
     bool inTransaction() const { return m_inTransaction; }
@@ -41,10 +46,12 @@ private:
     friend class Database;
     Workspace(const QString& name, const QByteArray& workgroupId);
     std::shared_ptr<Connection> connectionFor(const QString& path, bool readOnly);
+    void begin(bool readOnly);
 
     QString m_name;
     QByteArray m_workgroupId;
     bool m_inTransaction = false;
+    bool m_readTransaction = false;
     bool m_closed = false;
     std::map<QString, std::shared_ptr<Connection>> m_connections;
 };

@@ -13,7 +13,25 @@ namespace {
 // The stops of a trip written in one field: "KTEB KBOS", "KTEB-KBOS-KPHL".
 QStringList stopsOf(const QString& text)
 {
-    return text.split(QRegularExpression(QStringLiteral("[\\s\\-]+")), Qt::SkipEmptyParts);
+    static const QRegularExpression separators(QStringLiteral("[\\s\\-]+"));
+    return text.split(separators, Qt::SkipEmptyParts);
+}
+
+// A field of the figures file, in double quotes, a quote in it doubled.
+void appendQuoted(QString& line, const QString& text)
+{
+    line += u'"';
+    for (const QChar c : text) {
+        if (c == u'"')
+            line += u'"';
+        line += c;
+    }
+    line += u'"';
+}
+
+QByteArray endedLine(const QString& line)
+{
+    return line.toUtf8() + "\r\n";
 }
 
 } // namespace
@@ -53,6 +71,7 @@ QList<Trip> read(const QString& name, const QString& text, QStringList& refusals
         return {};
 
     QList<Trip> trips;
+    trips.reserve(records.size());
     for (const Csv::Record& record : records) {
         if (record.fields.size() > header.size()) {
             refusals << QStringLiteral("%1:%2: %3 columns where the header has %4.")
@@ -84,9 +103,52 @@ QList<Trip> read(const QString& name, const QString& text, QStringList& refusals
                                 .arg(header[i], error.message());
             }
         }
-        trips << trip;
+        trips << std::move(trip);
     }
     return refusals.isEmpty() ? trips : QList<Trip>();
+}
+
+Pricer::Pricer(Db::Workspace& workspace, const QString& databasePath, const AppSettings& settings,
+               const QString& currencySymbol, const QDate& today, const QList<Trip>& trips)
+    : m_reading(workspace, Db::Transaction::Kind::Read), m_sources(workspace, databasePath),
+      m_settings(settings), m_currencySymbol(currencySymbol), m_today(today)
+{
+    QStringList stops;
+    for (const Trip& trip : trips) {
+        for (const QString& stop : trip.request.stops)
+            stops << stop.trimmed().toUpper();
+    }
+    m_sources.readAirports(stops);
+}
+
+QuoteData Pricer::price(const QuoteRequest& request) const
+{
+    return priceRequest(m_sources, request, m_settings, m_currencySymbol, m_today);
+}
+
+QByteArray figuresHeader()
+{
+    QString line;
+    appendQuoted(line, QStringLiteral("line"));
+    line += u',';
+    appendQuoted(line, QStringLiteral("stops"));
+    for (const QuoteTabField& field : quoteTabFields(QuoteData())) {
+        line += u',';
+        appendQuoted(line, field.name);
+    }
+    return endedLine(line);
+}
+
+QByteArray figuresLine(const Trip& trip, const QuoteData& data)
+{
+    QString line = QString::number(trip.line);
+    line += u',';
+    appendQuoted(line, trip.request.stops.join(u' '));
+    for (const QuoteTabField& field : quoteTabFields(data)) {
+        line += u',';
+        appendQuoted(line, field.text);
+    }
+    return endedLine(line);
 }
 
 } // namespace QuoteBatch

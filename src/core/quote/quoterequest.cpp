@@ -10,6 +10,8 @@
 #include "core/quote/segmenttaxline.h"
 #include "core/settings/appsettings.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <cmath>
 
@@ -91,11 +93,7 @@ void typeCell(ChargesModel& charges, int row, int column, const QString& text, c
         charges.commitCell(row, column);
 }
 
-struct CatalogueRow
-{
-    QString name;
-    std::optional<double> value;
-};
+using CatalogueRow = QuoteSources::CatalogueRow;
 
 // The rows of a catalogue, in the order the database returns them.
 QList<CatalogueRow> catalogue(const std::unique_ptr<Db::Recordset>& set, const QString& nameColumn,
@@ -130,12 +128,11 @@ const CatalogueRow& taxNamed(const QList<CatalogueRow>& taxes, const QString& ty
     return *tax;
 }
 
-void buildRoute(Db::Workspace& workspace, const QString& databasePath, const QStringList& stops,
-                qint32 minRunwayLength, RouteModel& route, QStringList* notes)
+void buildRoute(const QuoteSources& sources, const QStringList& stops, qint32 minRunwayLength,
+                RouteModel& route, QStringList* notes)
 {
     for (const QString& id : stops) {
-        const std::optional<AirportRecord> airport =
-            ReadAirport(workspace, databasePath, id.trimmed().toUpper());
+        const std::optional<AirportRecord> airport = sources.airport(id.trimmed().toUpper());
         if (!airport)
             throw QuoteRequestError(
                 QStringLiteral("Airport Identifier '%1' not found.").arg(id.trimmed().toUpper()));
@@ -212,19 +209,93 @@ void addCharge(ChargesModel& charges, const QuoteRequest::Charge& charge,
 
 } // namespace
 
+QuoteSources::QuoteSources(Db::Workspace& workspace, const QString& databasePath)
+    : m_workspace(workspace), m_databasePath(databasePath)
+{
+    auto database = workspace.openDatabase(databasePath);
+    m_charges = catalogue(ListCharges(*database, Db::RecordsetType::Snapshot),
+                          QStringLiteral("ChargeDescription"), QStringLiteral("ChargeAmount"));
+    m_taxes = catalogue(ListTaxes(*database, Db::RecordsetType::Snapshot),
+                        QStringLiteral("TAX TYPE"), QStringLiteral("TAX %"));
+}
+
+std::optional<AirportRecord> QuoteSources::airport(const QString& id) const
+{
+    const auto kept = m_airports.constFind(id);
+    if (kept != m_airports.constEnd())
+        return *kept;
+    return ReadAirport(m_workspace, m_databasePath, id);
+}
+
+void QuoteSources::readAirports(const QStringList& ids)
+{
+    // The identifiers as the column's collation compares them: ASCII letters alike in
+    // either case, every other character itself.
+    const auto folded = [](const QString& id) {
+        QString key = id;
+        for (QChar& c : key) {
+            if (c >= u'a' && c <= u'z')
+                c = QChar(c.unicode() - 'a' + 'A');
+        }
+        return key;
+    };
+    QStringList asked;
+    QSet<QString> seen;
+    for (const QString& id : ids) {
+        if (!m_airports.contains(id) && !seen.contains(id)) {
+            seen.insert(id);
+            asked << id;
+        }
+    }
+    // One statement text for every group, the last one filled up with nulls, which
+    // match no row.
+    m_airports.reserve(m_airports.size() + asked.size());
+    constexpr int Group = 64;
+    QStringList parameters;
+    for (int i = 0; i < Group; ++i)
+        parameters << QStringLiteral(":ID%1").arg(i);
+    const QString sql = QStringLiteral("SELECT * FROM Airports WHERE ID IN (%1)")
+                            .arg(parameters.join(QStringLiteral(", ")));
+    auto database = m_workspace.openDatabase(m_databasePath);
+    for (qsizetype first = 0; first < asked.size(); first += Group) {
+        Db::QueryDef query = database->temporaryQueryDef(sql);
+        for (int i = 0; i < Group; ++i)
+            query.setParameter(parameters[i].mid(1),
+                               first + i < asked.size() ? QVariant(asked[first + i]) : QVariant());
+        const auto set = query.openSnapshot();
+        QHash<QString, AirportRecord> found;
+        for (int row = 0; row < set->recordCount(); ++row) {
+            set->setAbsolutePosition(row);
+            const AirportRecord record = readAirportRecord(*set);
+            found.insert(folded(record.ID), record);
+        }
+        for (qsizetype i = first; i < std::min(first + Group, asked.size()); ++i) {
+            const auto record = found.constFind(folded(asked[i]));
+            m_airports.insert(asked[i], record == found.constEnd()
+                                            ? std::nullopt
+                                            : std::optional<AirportRecord>(*record));
+        }
+    }
+}
+
 QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
                        const QuoteRequest& request, const AppSettings& settings,
                        const QString& currencySymbol, const QDate& today, QStringList* notes)
 {
     if (request.stops.size() < 2)
         throw QuoteRequestError(QStringLiteral("A quote needs at least two airports."));
-    auto database = workspace.openDatabase(databasePath);
-    const QList<CatalogueRow> catalogueRows =
-        catalogue(ListCharges(*database, Db::RecordsetType::Snapshot),
-                  QStringLiteral("ChargeDescription"), QStringLiteral("ChargeAmount"));
-    const QList<CatalogueRow> taxes =
-        catalogue(ListTaxes(*database, Db::RecordsetType::Snapshot), QStringLiteral("TAX TYPE"),
-                  QStringLiteral("TAX %"));
+    return priceRequest(QuoteSources(workspace, databasePath), request, settings, currencySymbol,
+                        today, notes);
+}
+
+QuoteData priceRequest(const QuoteSources& sources, const QuoteRequest& request,
+                       const AppSettings& settings, const QString& currencySymbol,
+                       const QDate& today, QStringList* notes)
+{
+    if (request.stops.size() < 2)
+        throw QuoteRequestError(QStringLiteral("A quote needs at least two airports."));
+    const QList<CatalogueRow>& catalogueRows = sources.charges();
+    const QList<CatalogueRow>& taxes = sources.taxes();
 
     PricingSettings pricing = PricingSettings::from(settings);
     if (request.basis)
@@ -240,8 +311,7 @@ QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
     });
     quote.charges()->reset(1);
     quote.sheet()->resetChargePerMile();
-    buildRoute(workspace, databasePath, request.stops, settings.MINRUNWAYLENGTH, *quote.route(),
-               notes);
+    buildRoute(sources, request.stops, settings.MINRUNWAYLENGTH, *quote.route(), notes);
     for (const int leg : request.positioningLegs) {
         if (leg < 1 || leg >= quote.route()->count())
             throw QuoteRequestError(QStringLiteral("The route has no leg %1.").arg(leg));

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/airports/airportrecord.h"
 #include "core/document/quotedata.h"
 #include "core/quote/triptimes.h"
 #include "core/settings/appsettings.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -97,14 +99,51 @@ int count(const QString& text);
 
 } // namespace RequestFigures
 
+// What a request is priced from besides the settings: the charge and tax catalogues of
+// a database, read once when made, and its airports, read as each stop asks for one
+// (through `workspace`, which the caller may have opened read-only and may hold in a
+// read transaction, so that many quotes see one state of the file). Throws the
+// engine's DbError.
+class QuoteSources
+{
+public:
+    struct CatalogueRow
+    {
+        QString name;
+        std::optional<double> value;
+    };
+
+    QuoteSources(Db::Workspace& workspace, const QString& databasePath);
+
+    // In the order the database returns them.
+    const QList<CatalogueRow>& charges() const { return m_charges; }
+    const QList<CatalogueRow>& taxes() const { return m_taxes; }
+    // The airport of one identifier, or nothing when there is none.
+    std::optional<AirportRecord> airport(const QString& id) const;
+    // Reads the airports of these identifiers (as airport() is asked for them) a few
+    // dozen a statement and keeps them, found or not, for airport() to give without
+    // reading again: a batch's stops read at once.
+    void readAirports(const QStringList& ids);
+
+private:
+    Db::Workspace& m_workspace;
+    QString m_databasePath;
+    QList<CatalogueRow> m_charges, m_taxes;
+    QHash<QString, std::optional<AirportRecord>> m_airports; // by the identifier asked for
+};
+
 // The quote priced as the main window prices it: each stop inserted by the rules of
 // Select after the one before it, the rate, the tax and the charges entered as the
 // operator enters them, with `settings` (as the settings file gives them) and the
-// airports and catalogues of the database (opened through `workspace`, which the caller may have
-// opened read-only). `notes` receives what the window would have asked about (a
-// runway shorter than the minimum; the stop is inserted as after a Yes). A figure that
-// comes to more than its field shows exactly (15 digits) is never handed back.
-// Throws QuoteRequestError, or the engine's DbError.
+// airports and catalogues of `sources`. `notes` receives what the window would have
+// asked about (a runway shorter than the minimum; the stop is inserted as after a
+// Yes). A figure that comes to more than its field shows exactly (15 digits) is never
+// handed back. Throws QuoteRequestError, or the engine's DbError.
+QuoteData priceRequest(const QuoteSources& sources, const QuoteRequest& request,
+                       const AppSettings& settings, const QString& currencySymbol,
+                       const QDate& today, QStringList* notes = nullptr);
+
+// The same with the sources of the database at `databasePath`, read for this quote alone.
 QuoteData priceRequest(Db::Workspace& workspace, const QString& databasePath,
                        const QuoteRequest& request, const AppSettings& settings,
                        const QString& currencySymbol, const QDate& today,

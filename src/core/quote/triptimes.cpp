@@ -16,6 +16,10 @@ TripTimes timeTrip(const QList<RouteLeg>& route, const TripPlan& plan)
                 trip.beyondRange << row;
         }
         trip.legs << leg;
+        // The clocks of the airports only for a schedule: a quote without one (most of
+        // them) never looks up a zone.
+        if (!plan.hasTimes())
+            continue;
         const RouteStop& from = route.at(row - 1).stop;
         const RouteStop& to = route.at(row).stop;
         Schedule::LegInput input;

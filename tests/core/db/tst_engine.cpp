@@ -340,6 +340,26 @@ private slots:
         QCOMPARE(airportCount(*db), 8);
     }
 
+    // A read transaction keeps the rows of its first read, on a file opened read-only
+    // before it began or after, and lets go of them when it ends.
+    void readTransactionKeepsItsState()
+    {
+        for (const bool openedBefore : {true, false}) {
+            auto reader = otherWorkspace();
+            std::shared_ptr<Db::Database> db;
+            if (openedBefore)
+                db = reader->openDatabaseReadOnly(m_mdb);
+            auto reading = std::make_unique<Db::Transaction>(*reader, Db::Transaction::Kind::Read);
+            if (!openedBefore)
+                db = reader->openDatabaseReadOnly(m_mdb);
+            const int before = airportCount(*db);
+            addAirport(*m_db, openedBefore ? u"AAAA"_s : u"BBBB"_s);
+            QCOMPARE(airportCount(*db), before);
+            reading.reset();
+            QCOMPARE(airportCount(*db), before + 1);
+        }
+    }
+
     void compactDatabase()
     {
         DbEngine::compactDatabase(m_mdb, path("Compact.mdb"));
