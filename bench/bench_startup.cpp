@@ -1,6 +1,11 @@
-// The program at full size, with the starter database of a real program folder:
-// start-up to the main window shown, one finder keystroke, and the exit's
-// compaction.
+// The program at full size: start-up to the main window painted, beside the floor
+// window (floorwindow.h) started and painted on the same database, with the starter
+// database of a real program folder (23,000 airports) and with 70,000 and 200,000
+// airports; one finder keystroke; and the exit's compaction at 70,000 airports beside
+// the sqlite3 shell's "VACUUM INTO" of the same file as a whole process.
+
+#include "benchdata.h"
+#include "floorwindow.h"
 
 #include "core/db/engine.h"
 #include "core/db/schema.h"
@@ -12,13 +17,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <map>
 #include <memory>
 
 namespace {
@@ -42,17 +50,68 @@ QString programFolder()
     return folder;
 }
 
-std::unique_ptr<Brisklander> start()
+// A program folder of `count` airports (0: the starter airports), made once per size.
+// The made-up airports are joined by the default airport of the starter settings.
+QString programFolder(int count)
 {
-    const QDir folder(programFolder());
+    if (count == 0)
+        return programFolder();
+    static std::map<int, QString> folders;
+    auto found = folders.find(count);
+    if (found != folders.end())
+        return found->second;
+    const QString path = scratch().filePath(QStringLiteral("program%1").arg(count));
+    const QString database = makeBenchDatabase(path, count);
+    StarterData::createProgramFolder(path, QStringLiteral("Brisklander"),
+                                     QStringLiteral(BRISKLANDER_SOURCE_DIR) +
+                                         QStringLiteral("/data/ourairports"));
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(database).constData(), &db);
+    const QByteArray sql =
+        QStringLiteral("ATTACH '%1' AS starter; INSERT OR IGNORE INTO Airports SELECT * FROM "
+                       "starter.Airports WHERE ID = 'KTEB'; DETACH starter;")
+            .arg(QDir(programFolder()).filePath(Schema::DatabaseFileName))
+            .toUtf8();
+    sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return folders.emplace(count, path).first->second;
+}
+
+// Counts the paint events of the tables in a window.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// Shows the window and lets it paint; false when its airport list was never painted.
+bool showPainted(QWidget* window)
+{
+    PaintCounter counter;
+    for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
+        view->viewport()->installEventFilter(&counter);
+    window->show();
+    QCoreApplication::processEvents();
+    return counter.paints > 0;
+}
+
+std::unique_ptr<Brisklander> start(int count = 0)
+{
+    const QDir folder(programFolder(count));
     appContext().ProgramFolder = folder.path();
     appContext().DatabasePath = folder.filePath(Schema::DatabaseFileName);
     appContext().SettingsPath = folder.filePath(QStringLiteral("Brisklander.INI"));
     LoadSettings(appContext().SettingsPath);
     OpenAirportWorkspace();
     auto window = std::make_unique<Brisklander>();
-    window->show();
-    QCoreApplication::processEvents();
+    if (!showPainted(window.get()))
+        window.reset();
     return window;
 }
 
@@ -63,13 +122,32 @@ void stop(std::unique_ptr<Brisklander>& window)
     Db::DbEngine::instance().release();
 }
 
-void BM_StartToWindowShown(benchmark::State& state)
+void BM_StartToWindowPainted(benchmark::State& state)
 {
-    programFolder();
+    const int count = int(state.range(0));
+    programFolder(count);
     for (auto _ : state) {
-        auto window = start();
+        auto window = start(count);
         state.PauseTiming();
+        if (!window)
+            state.SkipWithError("the airport list was not painted");
         stop(window);
+        state.ResumeTiming();
+    }
+}
+
+// The floor: the minimal window on the same database, started and painted.
+void BM_FloorWindowPainted(benchmark::State& state)
+{
+    const QString database =
+        QDir(programFolder(int(state.range(0)))).filePath(Schema::DatabaseFileName);
+    for (auto _ : state) {
+        auto window = std::make_unique<FloorWindow>(database);
+        const bool painted = showPainted(window.get());
+        state.PauseTiming();
+        if (!painted || window->model().rowCount() == 0)
+            state.SkipWithError("the floor's list was not painted");
+        window.reset();
         state.ResumeTiming();
     }
 }
@@ -93,9 +171,9 @@ void BM_FinderKeystrokeFullSize(benchmark::State& state)
     stop(window);
 }
 
-void BM_ExitCompactionFullSize(benchmark::State& state)
+void BM_ExitCompaction70k(benchmark::State& state)
 {
-    const QString source = QDir(programFolder()).filePath(Schema::DatabaseFileName);
+    const QString source = QDir(programFolder(70000)).filePath(Schema::DatabaseFileName);
     const QString copy = scratch().filePath(QStringLiteral("exit/Brisklander.mdb"));
     QDir().mkpath(scratch().filePath(QStringLiteral("exit")));
     for (auto _ : state) {
@@ -108,11 +186,35 @@ void BM_ExitCompactionFullSize(benchmark::State& state)
     }
 }
 
+// The floor: the sqlite3 shell compacting the same file into a new one, process and all.
+void BM_Sqlite3VacuumInto70k(benchmark::State& state)
+{
+    const QString source = QDir(programFolder(70000)).filePath(Schema::DatabaseFileName);
+    const QString target = scratch().filePath(QStringLiteral("vacuum.mdb"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(target);
+        state.ResumeTiming();
+        QProcess shell;
+        shell.start(QStringLiteral("sqlite3"),
+                    {source, QStringLiteral("VACUUM INTO '%1'").arg(target)});
+        if (!shell.waitForFinished() || shell.exitCode() != 0)
+            state.SkipWithError("sqlite3 failed");
+    }
+}
+
 } // namespace
 
-BENCHMARK(BM_StartToWindowShown)->Unit(benchmark::kMillisecond);
+// Each size's figure beside its floor; 0 stands for the starter airports.
+BENCHMARK(BM_StartToWindowPainted)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorWindowPainted)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartToWindowPainted)->Arg(70000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorWindowPainted)->Arg(70000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartToWindowPainted)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorWindowPainted)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FinderKeystrokeFullSize)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ExitCompactionFullSize)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExitCompaction70k)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Sqlite3VacuumInto70k)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

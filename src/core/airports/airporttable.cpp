@@ -14,6 +14,21 @@ Db::RecordSource rowsOf(const QString& id)
     return Db::RecordSource{AirportTable, Db::Criterion::equals(AirportColumn::Id, id), {}};
 }
 
+// Two identifiers in the order of the ID column: its collation compares the UTF-8 bytes
+// with the ASCII letters folded to lower case.
+int compareIds(const QString& left, const QString& right)
+{
+    const QByteArray a = left.toUtf8(), b = right.toUtf8();
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? uchar(c - 'A' + 'a') : uchar(c);
+    };
+    for (qsizetype i = 0; i < a.size() && i < b.size(); ++i) {
+        if (lower(a[i]) != lower(b[i]))
+            return lower(a[i]) < lower(b[i]) ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 } // namespace
 
 std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, SortOrder sortOrder)
@@ -26,6 +41,33 @@ std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, SortOrder so
 bool FindAirport(Db::Recordset& set, const QString& id)
 {
     return set.findFirst(Db::Criterion::equals(AirportColumn::Id, id));
+}
+
+bool FindAirportById(Db::Recordset& set, const QString& id)
+{
+    const int was = set.absolutePosition();
+    if (was < 0 || set.isEditing())
+        return FindAirport(set, id);
+    try {
+        int low = 0, high = set.recordCount();
+        while (low < high) {
+            const int middle = low + (high - low) / 2;
+            set.setAbsolutePosition(middle);
+            if (compareIds(set.value(AirportColumn::Id).toString(), id) < 0)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        if (low < set.recordCount()) {
+            set.setAbsolutePosition(low);
+            if (compareIds(set.value(AirportColumn::Id).toString(), id) == 0)
+                return true;
+        }
+    } catch (const Db::DbError&) {
+        // A row removed elsewhere since the list was read: the whole search says.
+    }
+    set.setAbsolutePosition(was);
+    return FindAirport(set, id);
 }
 
 bool FindAirportByPrefix(Db::Recordset& set, const QString& column, const QString& prefix)

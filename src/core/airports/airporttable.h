@@ -30,6 +30,12 @@ std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, SortOrder so
 // identifier. False, with the position unchanged, when there is none.
 bool FindAirport(Db::Recordset& set, const QString& id);
 
+// The same on a list in identifier order (ListAirports by SortOrder::Id), found by
+// halving the list: a few rows read by their keys, however many airports it holds.
+// A list that is not in that order (rows added through it, changed elsewhere) is
+// searched as FindAirport does.
+bool FindAirportById(Db::Recordset& set, const QString& id);
+
 // Positions the set on the first row whose column ("ID" or "NAME") begins with the
 // prefix. The program's wildcards in the prefix ('*', '?', '#') act as wildcards;
 // every other character stands for itself. False, position unchanged, when none.

@@ -86,8 +86,21 @@ Connection::Connection(const QString& path, const QByteArray& workgroupId, bool 
                                          "person who created this object establish the "
                                          "appropriate permissions for you.")
                               .arg(describePath(path)));
-        // A long-lived reader (the airport list) never blocks a writer in WAL mode.
-        sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        // A long-lived reader (the airport list) never blocks a writer in WAL mode. The
+        // mode is kept in the file: it is set by the first program to open it for a
+        // change (a database made before the program kept it), and stays.
+        if (!readOnly) {
+            bool logged = false;
+            {
+                const Statement statement(m_db, "PRAGMA journal_mode", fail);
+                logged = sqlite3_step(statement.get()) == SQLITE_ROW &&
+                         sqlite3_stricmp(
+                             reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)),
+                             "wal") == 0;
+            }
+            if (!logged)
+                sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        }
         sqlite3_create_function(m_db, "programlike", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                 likeFunction, nullptr, nullptr);
     } catch (...) {

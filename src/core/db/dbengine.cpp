@@ -13,6 +13,7 @@
 #include <QUuid>
 
 #include <cstdio>
+#include <optional>
 
 namespace Db {
 
@@ -31,6 +32,12 @@ QByteArray passwordHash(const QByteArray& salt, const QString& password)
 }
 
 } // namespace
+
+// The program uses each connection from one thread at a time (all of them from the one
+// that opened them), so SQLite need not lock a connection at every call on it: in its
+// multi-thread mode, set before the library's first use, a statement's values are read
+// without taking and giving back a lock for each.
+[[maybe_unused]] const int ThreadingMode = sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
 
 DbEngine& DbEngine::instance()
 {
@@ -142,34 +149,41 @@ void DbEngine::createWorkgroupFile(const QString& path, const QString& user,
 
 void DbEngine::settleDatabaseFile(const QString& path)
 {
-    SqliteHandle db(openSqliteFile(path, false));
-    const QString context = describePath(path);
-    // Reading the schema replays or rolls back whatever a crash left beside the file.
-    db.exec(QStringLiteral("SELECT count(*) FROM sqlite_schema"), context);
-    sqlite3_busy_timeout(db.get(), 0);
-    const auto locked = [](int) {
-        throw DbError(Error::Locked, QStringLiteral("Could not update; currently locked."));
-    };
     {
+        SqliteHandle db(openSqliteFile(path, false));
+        const QString context = describePath(path);
+        const auto locked = [](int) {
+            throw DbError(Error::Locked, QStringLiteral("Could not update; currently locked."));
+        };
+        // The file's lock is taken by the first read and held until the end: only the
+        // connection that is alone with the file may settle it, or another could go on
+        // writing a log under the file's name after the file has been renamed.
+        db.exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"), context);
+        // Reading the schema replays or rolls back whatever a crash left beside the file.
+        {
+            const Statement statement(db.get(), "SELECT count(*) FROM sqlite_schema", context);
+            const int rc = sqlite3_step(statement.get());
+            if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+                locked(rc);
+            if (rc != SQLITE_ROW)
+                throwSqlite(db.get(), sqlite3_extended_errcode(db.get()), context);
+        }
+        sqlite3_busy_timeout(db.get(), 0);
+        for (const char* sql : {"BEGIN EXCLUSIVE", "COMMIT"}) {
+            const Statement statement(db.get(), sql, locked);
+            if (sqlite3_step(statement.get()) != SQLITE_DONE)
+                locked(0);
+        }
         const Statement statement(db.get(), "PRAGMA wal_checkpoint(TRUNCATE)", locked);
         const int rc = sqlite3_step(statement.get());
         const bool blocked = rc == SQLITE_ROW && sqlite3_column_int(statement.get(), 0) != 0;
         if (blocked || (rc != SQLITE_ROW && rc != SQLITE_DONE))
             locked(rc);
     }
-    // Leaving WAL mode needs the only connection to the file, and removes the log.
-    QString mode;
-    {
-        // The log goes once the statement has ended.
-        const Statement statement(db.get(), "PRAGMA journal_mode=DELETE", locked);
-        if (sqlite3_step(statement.get()) == SQLITE_ROW)
-            mode = columnValue(statement.get(), 0).toString();
-    }
-    if (mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
-        locked(0);
+    // Closed by its only connection, the file keeps its journal mode and its log goes.
     for (const char* suffix : {"-wal", "-journal"}) {
         if (QFileInfo::exists(path + QLatin1String(suffix)))
-            locked(0);
+            throw DbError(Error::Locked, QStringLiteral("Could not update; currently locked."));
     }
 }
 
@@ -178,28 +192,109 @@ QString DbEngine::partialCompactionPath(const QString& destination)
     return destination + QStringLiteral(".compacting");
 }
 
-bool DbEngine::isIntactDatabase(const QString& path)
+namespace {
+
+// What a compacted copy must share with its database: every table and index with its
+// definition, and every table's number of rows.
+struct Contents
 {
-    sqlite3* raw = nullptr;
+    QStringList schema;
+    QList<qint64> rows;
+    bool operator==(const Contents&) const = default;
+};
+
+// The first value of a statement's row (and the second, when asked for), or nullopt
+// when the statement fails.
+std::optional<qint64> number(sqlite3* db, const QString& sql, qint64* second = nullptr)
+{
+    sqlite3_stmt* statement = nullptr;
+    std::optional<qint64> value;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        value = sqlite3_column_int64(statement, 0);
+        if (second)
+            *second = sqlite3_column_int64(statement, 1);
+    }
+    sqlite3_finalize(statement);
+    return value;
+}
+
+// The tables counted one way: through the engine's own choice (the smallest index), or
+// through the table itself.
+std::optional<Contents> contentsOf(sqlite3* db, bool throughTables = false)
+{
+    Contents contents;
+    QStringList tables;
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db,
+                               "SELECT type, name, tbl_name, sql FROM sqlite_schema ORDER BY name",
+                               -1, &statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            return std::nullopt;
+        }
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            QStringList row;
+            for (int i = 0; i < 4; ++i)
+                row << columnValue(statement, i).toString();
+            if (row[0] == QLatin1String("table") && !row[1].startsWith(QLatin1String("sqlite_")))
+                tables << row[1];
+            contents.schema << row.join(QLatin1Char('|'));
+        }
+        sqlite3_finalize(statement);
+        if (rc != SQLITE_DONE)
+            return std::nullopt;
+    }
+    for (const QString& table : std::as_const(tables)) {
+        const auto rows =
+            number(db, QStringLiteral("SELECT count(*) FROM %1%2")
+                           .arg(quoteIdentifier(table),
+                                throughTables ? QStringLiteral(" NOT INDEXED") : QString()));
+        if (!rows)
+            return std::nullopt;
+        contents.rows << *rows;
+    }
+    return contents;
+}
+
+// A copy is taken for whole when its header tells the file's size, every page of the file
+// belongs to a table or an index that reads as one, and it holds the database's tables
+// with as many rows, counted through their smallest indexes and through the tables. This
+// visits each page once and decodes its cells' bounds, without the full check's
+// comparison of every row with its indexes, which costs more than the copy itself.
+bool isWholeCopy(sqlite3* copy, const QString& path, const Contents& expected)
+{
+    sqlite3_exec(copy, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    const auto pageSize = number(copy, QStringLiteral("PRAGMA page_size"));
+    const auto pages = number(copy, QStringLiteral("PRAGMA page_count"));
+    // Each page of a table or an index, its overflow pages included, with the pages
+    // that do not read as what they are said to be.
+    qint64 broken = -1;
+    const auto used =
+        number(copy, QStringLiteral("SELECT count(*), total(pagetype = 'corrupted') FROM dbstat"),
+               &broken);
+    const auto free = number(copy, QStringLiteral("PRAGMA freelist_count"));
+    if (!pageSize || !pages || !used || !free || *pages * *pageSize != QFileInfo(path).size() ||
+        *used + *free != *pages || broken != 0)
+        return false;
+    const auto byIndexes = contentsOf(copy);
+    const auto byTables = contentsOf(copy, true);
+    return byIndexes && byTables && *byIndexes == expected && *byTables == expected;
+}
+
+} // namespace
+
+bool DbEngine::isWholeCopyOf(const QString& copy, const QString& source)
+{
     try {
-        raw = openSqliteFile(path, true);
+        SqliteHandle original(openSqliteFile(source, false));
+        SqliteHandle copied(openSqliteFile(copy, false));
+        const auto expected = contentsOf(original.get());
+        return expected && isWholeCopy(copied.get(), copy, *expected);
     } catch (const DbError&) {
         return false;
     }
-    SqliteHandle db(raw);
-    const auto firstValue = [&](const char* sql) {
-        try {
-            const Statement statement(db.get(), sql, describePath(path));
-            return sqlite3_step(statement.get()) == SQLITE_ROW
-                       ? columnValue(statement.get(), 0).toString()
-                       : QString();
-        } catch (const DbError&) {
-            return QString();
-        }
-    };
-    return firstValue("SELECT count(*) FROM sqlite_schema WHERE name = 'SysWorkgroup'") ==
-               QLatin1String("1") &&
-           firstValue("PRAGMA quick_check") == QLatin1String("ok");
 }
 
 void DbEngine::compactDatabase(const QString& source, const QString& destination,
@@ -211,19 +306,36 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
     const auto toDisk = [&sync](const QString& path) {
         return sync ? sync(path) : DurableFile::sync(path);
     };
-    QFile::remove(partial);
+    // A journal or log left beside an earlier partial copy must never meet this one.
+    const auto removePartial = [&partial] {
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+            QFile::remove(partial + QLatin1String(suffix));
+    };
+    removePartial();
     try {
+        std::optional<Contents> expected;
         {
             SqliteHandle db(openSqliteFile(source, false));
+            // The copy reaches the disk once, below, rather than at every step of its making.
+            db.exec(QStringLiteral("PRAGMA synchronous=OFF"), describePath(source));
+            expected = contentsOf(db.get());
+            if (!expected)
+                throwSqlite(db.get(), sqlite3_extended_errcode(db.get()), describePath(source));
             const Statement statement(db.get(), "VACUUM INTO ?1", describePath(source));
             bindValue(statement.get(), 1, partial);
             stepToEnd(db.get(), statement.get(), describePath(source));
         }
-        // The copy must read back whole before it takes the database's name.
-        if (!isIntactDatabase(partial))
-            throw DbError(Error::Unrecognized, QStringLiteral("Unrecognized database format "
-                                                              "'%1'.")
-                                                   .arg(describePath(partial)));
+        {
+            SqliteHandle db(openSqliteFile(partial, false));
+            // The copy must read back whole before it takes the database's name.
+            if (!isWholeCopy(db.get(), partial, *expected))
+                throw DbError(Error::Unrecognized, QStringLiteral("Unrecognized database format "
+                                                                  "'%1'.")
+                                                       .arg(describePath(partial)));
+            // It keeps its changes in a log from its first use on, as the database did.
+            db.exec(QStringLiteral("PRAGMA synchronous=OFF; PRAGMA journal_mode=WAL"),
+                    describePath(partial));
+        }
         if (!toDisk(partial))
             throw DbError(Error::DiskError, QStringLiteral("Disk or network error: '%1' could "
                                                            "not be written to the disk.")
@@ -233,7 +345,7 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
             throw DbError(Error::CannotOpen,
                           QStringLiteral("Could not write '%1'.").arg(describePath(destination)));
     } catch (...) {
-        QFile::remove(partial);
+        removePartial();
         throw;
     }
     // The new name must reach the disk too, or a power cut could bring back a folder

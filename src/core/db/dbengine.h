@@ -38,20 +38,22 @@ public:
     using SyncFunction = std::function<bool(const QString& path)>;
 
     // Copies a database into a new, compacted file; the destination must not exist.
-    // The copy is written under a temporary name (partialCompactionPath), checked and
-    // brought to the disk, then renamed into place and the folder brought to the disk,
-    // so the destination never holds a partial database, not even after a power cut.
+    // The copy is written under a temporary name (partialCompactionPath), checked, put
+    // in write-ahead-log mode and brought to the disk, then renamed into place and the folder
+    // brought to the disk, so the destination never holds a partial database, not even after a
+    // power cut.
     static void compactDatabase(const QString& source, const QString& destination,
                                 const SyncFunction& sync = {});
     static QString partialCompactionPath(const QString& destination);
 
-    // True when the file opens as a database of the program's kind and reads back
-    // whole. Never changes the file.
-    static bool isIntactDatabase(const QString& path);
+    // True when `copy` reads back as a whole copy of `source`: the check a compacted copy
+    // passes before it takes the database's name. Changes neither file's contents.
+    static bool isWholeCopyOf(const QString& copy, const QString& source);
 
     // Brings everything a crash may have left beside a database file (a hot journal,
     // a write-ahead log) into the file itself, so that the file alone holds the data
-    // and can be renamed or copied. Fails when another connection has it open.
+    // and can be renamed or copied; its journal mode stays. Fails when another
+    // connection has it open.
     static void settleDatabaseFile(const QString& path);
 
 private:

@@ -165,6 +165,26 @@ private slots:
         QCOMPARE(list->value(AirportColumn::Id).toString(), found.isEmpty() ? "EGLL" : found);
     }
 
+    // Halving a list in identifier order finds what the whole search finds, where it
+    // finds it, and leaves the list where it was when nothing matches; a list whose
+    // order an identifier changed elsewhere has broken is still searched right.
+    void findByIdAgreesWithTheWholeSearch()
+    {
+        addAll(Sample);
+        auto database = m_ws->openDatabase(m_path);
+        auto halved = ListAirports(*database, SortOrder::Id);
+        auto whole = ListAirports(*database, SortOrder::Id);
+        for (const char* key : {"kjfk", "1G4", "O'H", "EGLL", "LFPG", "KORD", "KJF", "ZZZZ", "0"}) {
+            halved->setAbsolutePosition(1);
+            whole->setAbsolutePosition(1);
+            QCOMPARE(FindAirportById(*halved, key), FindAirport(*whole, key));
+            QCOMPARE(halved->absolutePosition(), whole->absolutePosition());
+        }
+        database->execute(u"UPDATE Airports SET ID = 'ZZZZ' WHERE ID = 'EGLL'"_s);
+        QVERIFY(FindAirportById(*halved, u"ZZZZ"_s));
+        QCOMPARE(halved->absolutePosition(), 1);
+    }
+
     void changesFollowTheTransaction_data()
     {
         QTest::addColumn<QString>("change"); // what, and the identifier it names

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+#include <sqlite3.h>
+
 using namespace Qt::StringLiterals;
 using namespace Db;
 
@@ -372,6 +374,48 @@ private slots:
         QCOMPARE(TestFiles::contentOf(m_mdw), workgroup);
     }
 
+    // A compacted copy takes the database's name only when it reads back whole: one cut
+    // short or grown, with a page of an index overwritten, or short of a row is refused.
+    void damagedCopyIsRefused_data()
+    {
+        QTest::addColumn<QString>("damage");
+        for (const char* damage :
+             {"none", "cut short", "grown", "index page overwritten", "a row short"})
+            QTest::newRow(damage) << damage;
+    }
+    void damagedCopyIsRefused()
+    {
+        QFETCH(QString, damage);
+        const QString copy = path("Copy.mdb");
+        DbEngine::compactDatabase(m_mdb, copy);
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(copy).constData(), &db), SQLITE_OK);
+        // The copy keeps its changes in a log, as the database does.
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT (SELECT journal_mode FROM pragma_journal_mode), pageno "
+                           "FROM dbstat WHERE name = 'AirportsByName'",
+                           -1, &statement, nullptr);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
+                 "wal");
+        const qint64 page = sqlite3_column_int64(statement, 1);
+        sqlite3_finalize(statement);
+        if (damage == u"a row short")
+            QCOMPARE(
+                sqlite3_exec(db, "DELETE FROM Taxes WHERE rowid = 1", nullptr, nullptr, nullptr),
+                SQLITE_OK);
+        sqlite3_close(db);
+        QFile file(copy);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        if (damage == u"cut short" || damage == u"grown")
+            QVERIFY(file.resize(file.size() + (damage == u"grown" ? 4096 : -4096)));
+        else if (damage == u"index page overwritten")
+            QVERIFY(file.seek((page - 1) * 4096) && file.write(QByteArray(4096, 'x')) == 4096);
+        file.close();
+        QCOMPARE(DbEngine::isWholeCopyOf(copy, m_mdb), damage == u"none");
+    }
+
     void settleDatabaseFile()
     {
         // Committed through a connection that stays open, the row sits in the log beside the
@@ -386,9 +430,11 @@ private slots:
         for (const QString& file : {m_mdb, crashed}) {
             DbEngine::settleDatabaseFile(file);
             QVERIFY(!QFileInfo::exists(file + "-wal"));
+            // The file's header keeps the log as its journal mode.
+            QCOMPARE(TestFiles::contentOf(file).mid(18, 2), QByteArray("\x02\x02"));
             QVERIFY(QFile::copy(file, file + ".bare"));
             QCOMPARE(airportCount(*otherWorkspace()->openDatabase(file + ".bare")), 8);
-            // Opened again, the settled file goes back to keeping its changes in a log.
+            // Opened again, the settled file keeps its changes in the log again.
             const auto reopened = otherWorkspace()->openDatabase(file);
             addAirport(*reopened, "BBBB");
             QVERIFY(QFileInfo(file + "-wal").size() > 0);
