@@ -418,20 +418,20 @@ QList<QVariantList> Recordset::rows(int first, int count, const QList<int>& fiel
         }
         return values;
     }
-    // The rows by rowid, a batch to one statement: unused marks stay NULL, which no
-    // rowid equals.
+    // The rows by rowid, a batch to one statement: one seek each, with no list of keys
+    // to build first; a mark left unbound is NULL, which no rowid equals.
     constexpr int Batch = 32;
     QString& sql = m_rowsSql[fields];
     if (sql.isEmpty()) {
         QStringList names{QStringLiteral("rowid")};
         for (const int field : fields)
             names << quoteIdentifier(m_columns[field].name);
-        QStringList marks;
+        const QString select = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                   .arg(names.join(QStringLiteral(", ")), quoteIdentifier(m_table));
+        QStringList selects;
         for (int i = 1; i <= Batch; ++i)
-            marks << QStringLiteral("?%1").arg(i);
-        sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid IN (%3)")
-                  .arg(names.join(QStringLiteral(", ")), quoteIdentifier(m_table),
-                       marks.join(QLatin1Char(',')));
+            selects << select + QString::number(i);
+        sql = selects.join(QStringLiteral(" UNION ALL "));
     }
     QHash<qint64, QVariantList> read;
     for (int start = first; start < first + count; start += Batch) {
