@@ -396,6 +396,66 @@ void Recordset::fetchPage(int position) const
         throwSqlite(m_connection->handle(), rc);
 }
 
+QList<QVariantList> Recordset::rows(int first, int count, const QList<int>& fields) const
+{
+    ensureOpen();
+    if (first < 0 || count < 0 || first + count > recordCount())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    for (const int field : fields) {
+        if (field < 0 || field >= m_columns.size())
+            throw DbError(Error::ItemNotFound,
+                          QStringLiteral("Item not found in this collection."));
+    }
+    QList<QVariantList> values;
+    values.reserve(count);
+    if (m_type == RecordsetType::Snapshot) {
+        for (int i = first; i < first + count; ++i) {
+            QVariantList row;
+            row.reserve(fields.size());
+            for (const int field : fields)
+                row << m_rows[i][field];
+            values << row;
+        }
+        return values;
+    }
+    // The rows by rowid, a batch to one statement: one seek each, with no list of keys
+    // to build first; a mark left unbound is NULL, which no rowid equals.
+    constexpr int Batch = 32;
+    QString& sql = m_rowsSql[fields];
+    if (sql.isEmpty()) {
+        QStringList names{QStringLiteral("rowid")};
+        for (const int field : fields)
+            names << quoteIdentifier(m_columns[field].name);
+        const QString select = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                   .arg(names.join(QStringLiteral(", ")), quoteIdentifier(m_table));
+        QStringList selects;
+        for (int i = 1; i <= Batch; ++i)
+            selects << select + QString::number(i);
+        sql = selects.join(QStringLiteral(" UNION ALL "));
+    }
+    QHash<qint64, QVariantList> read;
+    for (int start = first; start < first + count; start += Batch) {
+        sqlite3_stmt* statement = m_connection->prepare(sql);
+        StatementUse use(statement);
+        const int end = std::min(start + Batch, first + count);
+        for (int i = start; i < end; ++i)
+            sqlite3_bind_int64(statement, i - start + 1, m_keys[size_t(i)]);
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            QVariantList row;
+            row.reserve(fields.size());
+            for (int i = 0; i < fields.size(); ++i)
+                row << readAs(m_columns[fields[i]], columnValue(statement, i + 1));
+            read.insert(sqlite3_column_int64(statement, 0), row);
+        }
+        if (rc != SQLITE_DONE)
+            throwSqlite(m_connection->handle(), rc);
+    }
+    for (int i = first; i < first + count; ++i)
+        values << read.value(m_keys[size_t(i)]);
+    return values;
+}
+
 const QVariantList& Recordset::currentValues() const
 {
     ensureCurrent();

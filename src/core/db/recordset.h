@@ -55,6 +55,10 @@ public:
     QVariant value(int field) const;
     // The values of one row by its position, without moving the current record.
     QVariantList row(int position) const;
+    // The values of some fields (by index) of the rows from `first` on, by position,
+    // read together without moving the current record; a row deleted since the set
+    // was read comes back empty. A list reads the rows it shows this way.
+    QList<QVariantList> rows(int first, int count, const QList<int>& fields) const;
 
     void addNew();
     void edit();
@@ -105,7 +109,8 @@ private:
     QString m_orderBy;
     mutable QString m_fetchSql;
     mutable QString m_pageSql;
-    mutable QHash<qint64, QVariantList> m_page; // rows read for row(), by key
+    mutable QHash<QList<int>, QString> m_rowsSql; // by the fields read
+    mutable QHash<qint64, QVariantList> m_page;   // rows read for row(), by key
     // Source of a snapshot of a query, run again by requery().
     QString m_sql;
     QHash<QString, QVariant> m_parameters;

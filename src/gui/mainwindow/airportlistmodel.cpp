@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QStyle>
+#include <QTableView>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,9 +23,16 @@ AirportListModel::AirportListModel(DataView* view, QObject* parent)
 {
     connect(view, &DataView::aboutToRefresh, this, [this] { beginResetModel(); });
     connect(view, &DataView::refreshed, this, [this] {
+        m_rows.clear();
+        m_fields.clear();
+        std::fill(std::begin(m_fieldOf), std::end(m_fieldOf), -1);
         if (const Db::Recordset* set = m_view->recordset()) {
-            for (int i = 0; i < COLUMNS; ++i)
-                m_fields[i] = set->fieldIndex(QString::fromLatin1(Fields[i]));
+            for (int i = 0; i < COLUMNS; ++i) {
+                const int field = set->fieldIndex(QString::fromLatin1(Fields[i]));
+                m_fieldOf[i] = field < 0 ? -1 : int(m_fields.size());
+                if (field >= 0)
+                    m_fields << field;
+            }
         }
         endResetModel();
     });
@@ -38,15 +48,48 @@ int AirportListModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : COLUMNS;
 }
 
-QVariant AirportListModel::cell(int row, int column) const
+void AirportListModel::readRows(int first, int count) const
 {
     const Db::Recordset* set = m_view->recordset();
-    if (!set || m_fields[column] < 0)
+    m_rows.clear();
+    if (!set)
+        return;
+    m_first = first;
+    m_rows = set->rows(first, std::min(count, set->recordCount() - first), m_fields);
+}
+
+QVariant AirportListModel::cell(int row, int column) const
+{
+    if (m_fieldOf[column] < 0 || row < 0 || row >= rowCount())
         return QVariant();
+    if (row < m_first || row >= m_first + m_rows.size()) {
+        try {
+            readRows(row, m_shown);
+        } catch (const Db::DbError&) {
+            m_rows.clear();
+            return QVariant();
+        }
+    }
+    // A row deleted elsewhere shows empty until the list is re-read.
+    return m_rows[row - m_first].value(m_fieldOf[column]);
+}
+
+void AirportListModel::readRowsShownIn(const QTableView* list)
+{
+    const int top = list->rowAt(0);
+    if (top < 0)
+        return;
+    int bottom = list->rowAt(list->viewport()->height() - 1);
+    if (bottom < 0)
+        bottom = rowCount() - 1;
+    m_shown = bottom - top + 1;
+    if (top >= m_first && bottom < m_first + m_rows.size())
+        return;
     try {
-        return set->row(row).at(m_fields[column]);
+        readRows(top, m_shown);
     } catch (const Db::DbError&) {
-        return QVariant(); // a row deleted elsewhere shows empty until the list is re-read
+        m_rows.clear();
+        throw;
     }
 }
 

@@ -3,13 +3,21 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QIcon>
+#include <QList>
+#include <QVariant>
 
 class DataView;
+class QTableView;
 
 // The airport list's rows: the records of the airport view, five columns, and the
 // dark red of airports whose runway is shorter than the minimum runway length. The
 // short runway is marked by more than its colour: a warning sign in its cell and a
 // description that screen readers and tool tips give.
+//
+// The model holds the five columns of the rows last read, no more: a row it does not
+// hold is read with the rows after it, as many as the list last showed, in one
+// statement, so that a paint, which asks for its rows from the top, reads the rows
+// it shows once.
 class AirportListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -36,6 +44,11 @@ public:
     // True when the airport of the row is to be drawn in the "LineRed" style.
     bool isShortRunway(int row) const;
 
+    // Reads the rows the list now shows, unless they are held already, so that
+    // the list's paint and whatever asks for them before it read nothing more.
+    // Throws the engine's DbError.
+    void readRowsShownIn(const QTableView* list);
+
     // Redraws every row, for a changed minimum runway length.
     void restyle();
 
@@ -45,9 +58,14 @@ public:
 
 private:
     QVariant cell(int row, int column) const;
+    void readRows(int first, int count) const;
 
     DataView* m_view;
     QColor m_shortRunwayColour;
     mutable QIcon m_shortRunwaySign;
-    int m_fields[COLUMNS] = {-1, -1, -1, -1, -1};
+    QList<int> m_fields;                           // the set's fields read, in column order
+    int m_fieldOf[COLUMNS] = {-1, -1, -1, -1, -1}; // a column's place in m_fields
+    mutable int m_first = 0;                       // the first of the rows held
+    mutable QList<QVariantList> m_rows;            // the rows held, from m_first on
+    mutable int m_shown = 32;                      // how many rows the list last showed
 };

@@ -91,11 +91,16 @@ void RoutingPart::IncrementalFind()
         FindEventsPause pause;
         if (found) {
             const int row = set->absolutePosition();
-            m_TxtFind->setText(
-                set->value(byName ? QStringLiteral("NAME") : QStringLiteral("ID")).toString());
             m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
             m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
             BringAirportIntoView();
+            // One read of the rows now shown serves the box and the list's paint.
+            m_airportList->readRowsShownIn(m_SSDBGrid1);
+            m_TxtFind->setText(
+                m_airportList
+                    ->index(row, byName ? AirportListModel::ColumnName : AirportListModel::ColumnId)
+                    .data()
+                    .toString());
             m_CmdSelect->setEnabled(true);
         } else {
             m_TxtFind->setText(typed);
@@ -332,8 +337,10 @@ void RoutingPart::airportSelectionChanged()
         return;
     }
     m_CmdSelect->setEnabled(true);
-    if (searchMode() == SearchMode::Anything)
-        return; // the box keeps what the operator typed
+    // While the finder writes the box, it puts the found airport there itself; in
+    // Anything mode the box keeps what the operator typed.
+    if (!FindEventsEnabled || searchMode() == SearchMode::Anything)
+        return;
     const bool byName = searchMode() == SearchMode::AirportName;
     const QModelIndex current = m_SSDBGrid1->currentIndex();
     const int row = current.isValid() ? current.row() : rows.first().row();

@@ -280,6 +280,10 @@ private slots:
             set->setAbsolutePosition(i);
             QCOMPARE(set->row(i).at(id), set->value(u"ID"_s));
         }
+        QStringList ids;
+        for (const QVariantList& some : set->rows(0, set->recordCount(), {id}))
+            ids << some.at(0).toString();
+        QCOMPARE(ids, columnOf(*set, u"ID"_s));
         // A change through the set shows in the rows it lists, read or not.
         set->setAbsolutePosition(200);
         set->edit();
@@ -291,6 +295,23 @@ private slots:
         QCOMPARE(set->recordCount(), 306);
         QCOMPARE(set->row(250).at(id).toString(), columnOf(*set, u"ID"_s).at(250));
         QVERIFY(set->row(250).at(id) != set->row(249).at(id));
+    }
+
+    // Some fields of rows by position, in the set's order; a row gone since shows empty.
+    void someFieldsOfRows()
+    {
+        auto dynaset = m_db->openRecordset(ById);
+        auto snapshot = m_db->openRecordset(ById, RecordsetType::Snapshot);
+        const QList<int> fields{dynaset->fieldIndex(u"NAME"_s), dynaset->fieldIndex(u"ID"_s)};
+        otherWorkspace()->openDatabase(m_mdb)->execute("DELETE FROM Airports WHERE ID = 'KJFK'");
+        const QList<QVariantList> read = dynaset->rows(1, 3, fields);
+        QCOMPARE(read,
+                 (QList<QVariantList>{
+                     {u"BOSTON LOGAN INTL"_s, u"KBOS"_s}, {}, {u"O'HARE INTL"_s, u"KORD"_s}}));
+        QCOMPARE(snapshot->rows(2, 1, fields).at(0),
+                 (QVariantList{u"JOHN F KENNEDY INTL"_s, u"KJFK"_s}));
+        QCOMPARE(errorOf([&] { dynaset->rows(5, 3, fields); }), 3021);
+        QCOMPARE(errorOf([&] { snapshot->rows(0, 1, {99}); }), 3265);
     }
 
     void queries()

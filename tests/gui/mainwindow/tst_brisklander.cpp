@@ -434,6 +434,34 @@ private slots:
         QVERIFY(child<QPushButton>("CmdSegTax")->isEnabled());
     }
 
+    // A key that moves the list far paints it once, with the found airport in view.
+    void aKeyPaintsTheListOnce()
+    {
+        struct PaintCounter : QObject
+        {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        auto* list = child<QTableView>("SSDBGrid1");
+        m_window->resize(m_window->width(), 480); // fewer rows shown than the list holds
+        find()->setFocus();
+        QCoreApplication::processEvents();
+        list->viewport()->installEventFilter(&counter);
+        press(QStringLiteral("y"));
+        QCoreApplication::processEvents();
+        list->viewport()->removeEventFilter(&counter);
+        QCOMPARE(find()->text(), QStringLiteral("YSSY"));
+        QCOMPARE(counter.paints, 1);
+        QVERIFY(list->rowAt(0) > 0);
+        const QModelIndex found = list->currentIndex();
+        QVERIFY(list->viewport()->rect().contains(list->visualRect(found)));
+        QCOMPARE(found.data().toString(), QStringLiteral("YSSY"));
+    }
+
     // Keys typed before the last command has run act in the order they were typed.
     void typingAheadKeepsTheRoute()
     {
