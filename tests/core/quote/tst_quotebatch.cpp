@@ -84,8 +84,8 @@ private slots:
         QuoteBatch::Trip trip;
         trip.request.stops = QStringList{u"Q001"_s, u"Q002"_s};
         trip.request.tax = u"VAT"_s;
-        auto reader = Db::DbEngine::instance().createWorkspace("Quote", Schema::UserName,
-                                                               Schema::Password);
+        auto reader =
+            Db::DbEngine::instance().createWorkspace("Quote", Schema::UserName, Schema::Password);
         reader->openDatabaseReadOnly(m_path);
         const AppSettings settings;
         const QuoteBatch::Pricer pricer(*reader, m_path, settings, u"$"_s, QDate(2026, 6, 1),
