@@ -1,8 +1,10 @@
 // The program at full size: start-up to the main window painted, beside the floor
 // window (floorwindow.h) started and painted on the same database, with the starter
 // database of a real program folder (23,000 airports) and with 70,000 and 200,000
-// airports; one finder keystroke; and the exit's compaction at 70,000 airports beside
-// the sqlite3 shell's "VACUUM INTO" of the same file as a whole process.
+// airports, both inside this process and as whole processes (this executable started
+// again with --window, which ends at the first paint of the airport list); one finder
+// keystroke; and the exit's compaction at 70,000 airports beside the sqlite3 shell's
+// "VACUUM INTO" of the same file as a whole process.
 
 #include "benchdata.h"
 #include "floorwindow.h"
@@ -20,12 +22,16 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -152,6 +158,46 @@ void BM_FloorWindowPainted(benchmark::State& state)
     }
 }
 
+// Milliseconds from starting this executable with `arguments` to its end; -1 when it
+// failed.
+double processMilliseconds(const QStringList& arguments)
+{
+    QProcess process;
+    QElapsedTimer clock;
+    clock.start();
+    process.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!process.waitForFinished() || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return -1;
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// The program and the floor window started in turn, each as a whole process that ends
+// at the first paint of its airport list. The time is the program's; "floor" is the
+// floor's and "ratio" the mean of the pairs' ratios.
+void BM_ProcessStartToPainted(benchmark::State& state)
+{
+    const QString folder = programFolder(int(state.range(0)));
+    const QString lock = scratch().filePath(QStringLiteral("machine.lock"));
+    double floorTotal = 0, ratioTotal = 0;
+    for (auto _ : state) {
+        const double floor =
+            processMilliseconds({QStringLiteral("--window"), QStringLiteral("floor"),
+                                 QDir(folder).filePath(Schema::DatabaseFileName)});
+        const double program = processMilliseconds(
+            {QStringLiteral("--window"), QStringLiteral("program"), folder, lock});
+        if (floor < 0 || program < 0) {
+            state.SkipWithError("a window was not painted");
+            break;
+        }
+        state.SetIterationTime(program / 1000);
+        floorTotal += floor;
+        ratioTotal += program / floor;
+    }
+    state.counters["floor_ms"] = benchmark::Counter(floorTotal, benchmark::Counter::kAvgIterations);
+    state.counters["ratio"] = benchmark::Counter(ratioTotal, benchmark::Counter::kAvgIterations);
+}
+
 void BM_FinderKeystrokeFullSize(benchmark::State& state)
 {
     auto window = start();
@@ -212,15 +258,69 @@ BENCHMARK(BM_StartToWindowPainted)->Arg(70000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorWindowPainted)->Arg(70000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartToWindowPainted)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorWindowPainted)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProcessStartToPainted)
+    ->Arg(0)
+    ->Arg(70000)
+    ->Arg(200000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(20);
 BENCHMARK(BM_FinderKeystrokeFullSize)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExitCompaction70k)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Sqlite3VacuumInto70k)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+namespace {
+
+// Ends the process once a list of the window has been painted and the paint is done.
+void endAtFirstPaint(QWidget* window)
+{
+    struct EndAtPaint : QObject
+    {
+        using QObject::QObject;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                QTimer::singleShot(0, [] { std::_Exit(0); });
+            return false;
+        }
+    };
+    auto* filter = new EndAtPaint(window);
+    for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
+        view->viewport()->installEventFilter(filter);
+}
+
+// --window program FOLDER LOCK: the program started on its folder, as its main() does;
+// --window floor DATABASE: the floor window. Either ends at its first painted list.
+int runWindow(const char* kind, const char* path, const char* lock)
+{
+    if (std::strcmp(kind, "floor") == 0) {
+        FloorWindow window(QString::fromLocal8Bit(path));
+        endAtFirstPaint(&window);
+        window.show();
+        return QApplication::exec();
+    }
+    StartOptions options;
+    options.programFolder = QString::fromLocal8Bit(path);
+    options.executableName = QStringLiteral("Brisklander");
+    options.lockPath = QString::fromLocal8Bit(lock);
+    if (!StartApplication(options, [] {
+            auto* window = new Brisklander;
+            endAtFirstPaint(window);
+            return window;
+        }))
+        return 1;
+    return QApplication::exec();
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc >= 4 && std::strcmp(argv[1], "--window") == 0)
+        return runWindow(argv[2], argv[3], argc > 4 ? argv[4] : "");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
