@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need; skips
-# what is already there. Run as root.
+# what is already there. Only the installation runs as root: through sudo when the
+# user is not root, so the build and the program stay the user's.
 set -euo pipefail
 packages=(
     build-essential cmake pkg-config clang-format git
@@ -20,11 +21,15 @@ done
 if [ ${#missing[@]} -eq 0 ]; then
     exit 0
 fi
+as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing packages: ${missing[*]}; run this script as root to install them." >&2
-    exit 1
+    if ! command -v sudo >/dev/null; then
+        echo "Missing packages: ${missing[*]}; install them as root (sudo is not here)." >&2
+        exit 1
+    fi
+    as_root=(sudo)
 fi
 echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
