@@ -271,7 +271,8 @@ BENCHMARK(BM_Sqlite3VacuumInto70k)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 namespace {
 
-// Ends the process once a list of the window has been painted and the paint is done.
+// Ends the process once a list of the window has been painted and the paint is done,
+// before whatever the window left for later.
 void endAtFirstPaint(QWidget* window)
 {
     struct EndAtPaint : QObject
@@ -280,8 +281,14 @@ void endAtFirstPaint(QWidget* window)
         bool eventFilter(QObject*, QEvent* event) override
         {
             if (event->type() == QEvent::Paint)
-                QTimer::singleShot(0, [] { std::_Exit(0); });
+                QCoreApplication::postEvent(this, new QEvent(QEvent::User), Qt::HighEventPriority);
             return false;
+        }
+        bool event(QEvent* event) override
+        {
+            if (event->type() == QEvent::User)
+                std::_Exit(0);
+            return QObject::event(event);
         }
     };
     auto* filter = new EndAtPaint(window);

@@ -87,8 +87,12 @@ bool AirportIdExists(Db::Workspace& workspace, const QString& databasePath, cons
 std::optional<AirportRecord> ReadAirport(Db::Workspace& workspace, const QString& databasePath,
                                          const QString& id)
 {
-    auto database = workspace.openDatabase(databasePath);
-    auto set = database->openRecordset(rowsOf(id), Db::RecordsetType::Snapshot);
+    return ReadAirport(*workspace.openDatabase(databasePath), id);
+}
+
+std::optional<AirportRecord> ReadAirport(Db::Database& database, const QString& id)
+{
+    auto set = database.openRecordset(rowsOf(id), Db::RecordsetType::Snapshot);
     std::optional<AirportRecord> record;
     if (set->recordCount() > 0)
         record = readAirportRecord(*set);

@@ -44,9 +44,10 @@ bool FindAirportByPrefix(Db::Recordset& set, const QString& column, const QStrin
 // True when the stored identifier query finds the identifier.
 bool AirportIdExists(Db::Workspace& workspace, const QString& databasePath, const QString& id);
 
-// The airport of one identifier, or nothing when there is none.
+// The airport of one identifier, or nothing when there is none: one indexed read.
 std::optional<AirportRecord> ReadAirport(Db::Workspace& workspace, const QString& databasePath,
                                          const QString& id);
+std::optional<AirportRecord> ReadAirport(Db::Database& database, const QString& id);
 
 // Appends one row with every column of the record. A taken identifier fails with
 // DbError DuplicateKey (3022).

@@ -96,25 +96,73 @@ void Recordset::openSnapshot(const QString& sql, const QHash<QString, QVariant>&
 
 void Recordset::loadKeys()
 {
-    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quoteIdentifier(m_table));
-    if (!m_where.isEmpty())
-        sql += QStringLiteral(" WHERE ") + m_where;
-    sql += QStringLiteral(" ORDER BY ") +
-           (m_orderBy.isEmpty() ? QStringLiteral("rowid") : m_orderBy + QStringLiteral(", rowid"));
-    sqlite3_stmt* statement = m_connection->prepare(sql);
-    StatementUse use(statement);
-    for (int i = 0; i < m_whereValues.size(); ++i)
-        bindValue(statement, i + 1, m_whereValues[i]);
-    m_keys.clear();
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-        m_keys.push_back(sqlite3_column_int64(statement, 0));
-    if (rc != SQLITE_DONE)
-        throwSqlite(m_connection->handle(), rc);
+    // The first screens of a list are all it needs to show itself.
+    constexpr int FirstKeys = 256;
+    int total = 0;
+    m_keys = readKeys(FirstKeys, &total);
+    m_keysToRead = std::max(0, total - int(m_keys.size()));
     m_keyPositionsValid = false;
     m_cachedKey = -1;
     m_page.clear();
     m_outOfOrder = false;
+}
+
+// The keys of the set's rows in its order, the first `limit` of them (0: all). With a
+// limit, `total` gets the number of rows of the set, counted by the same statement so
+// that both see one state of the table.
+std::vector<qint64> Recordset::readKeys(int limit, int* total) const
+{
+    QString from = QStringLiteral("FROM %1").arg(quoteIdentifier(m_table));
+    if (!m_where.isEmpty())
+        from += QStringLiteral(" WHERE ") + m_where;
+    QString sql = limit > 0 ? QStringLiteral("SELECT rowid, (SELECT count(*) %1) %1").arg(from)
+                            : QStringLiteral("SELECT rowid ") + from;
+    sql += QStringLiteral(" ORDER BY ") +
+           (m_orderBy.isEmpty() ? QStringLiteral("rowid") : m_orderBy + QStringLiteral(", rowid"));
+    if (limit > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(limit);
+    sqlite3_stmt* statement = m_connection->prepare(sql);
+    StatementUse use(statement);
+    for (int i = 0; i < m_whereValues.size(); ++i)
+        bindValue(statement, i + 1, m_whereValues[i]);
+    std::vector<qint64> keys;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        keys.push_back(sqlite3_column_int64(statement, 0));
+        if (total)
+            *total = sqlite3_column_int(statement, 1);
+    }
+    if (rc != SQLITE_DONE)
+        throwSqlite(m_connection->handle(), rc);
+    return keys;
+}
+
+void Recordset::completeKeys() const
+{
+    if (m_keysToRead == 0)
+        return;
+    m_keys = readKeys(0, nullptr);
+    m_keysToRead = 0;
+    m_keyPositionsValid = false;
+}
+
+void Recordset::readAllKeys() const
+{
+    ensureOpen();
+    if (m_type != RecordsetType::Dynaset)
+        return;
+    completeKeys();
+    positionOfKey(-1);
+}
+
+qint64 Recordset::keyAt(int position) const
+{
+    if (size_t(position) >= m_keys.size())
+        completeKeys();
+    // The table may have lost rows since the set counted them.
+    if (position < 0 || size_t(position) >= m_keys.size())
+        throw DbError(Error::NoCurrentRecord, NoCurrentText);
+    return m_keys[size_t(position)];
 }
 
 void Recordset::requery()
@@ -140,6 +188,7 @@ void Recordset::close()
 {
     m_closed = true;
     m_keys.clear();
+    m_keysToRead = 0;
     m_rows.clear();
     m_connection.reset();
 }
@@ -154,7 +203,8 @@ void Recordset::ensureOpen() const
 
 int Recordset::recordCount() const
 {
-    return m_type == RecordsetType::Dynaset ? int(m_keys.size()) : int(m_rows.size());
+    return m_type == RecordsetType::Dynaset ? int(m_keys.size()) + m_keysToRead
+                                            : int(m_rows.size());
 }
 
 bool Recordset::eof() const
@@ -218,6 +268,7 @@ void Recordset::setAbsolutePosition(int position)
 
 int Recordset::positionOfKey(qint64 key) const
 {
+    completeKeys();
     if (!m_keyPositionsValid) {
         m_keyPositions.clear();
         m_keyPositions.reserve(qsizetype(m_keys.size()));
@@ -359,7 +410,7 @@ QVariantList Recordset::row(int position) const
         throw DbError(Error::NoCurrentRecord, NoCurrentText);
     if (m_type == RecordsetType::Snapshot)
         return m_rows[position];
-    const qint64 key = m_keys[size_t(position)];
+    const qint64 key = keyAt(position);
     auto hit = m_page.constFind(key);
     if (hit == m_page.constEnd()) {
         fetchPage(position);
@@ -387,7 +438,7 @@ void Recordset::fetchPage(int position) const
     const int start = position - position % PageSize;
     const int end = std::min(start + PageSize, recordCount());
     for (int i = start; i < end; ++i)
-        sqlite3_bind_int64(statement, i - start + 1, m_keys[size_t(i)]);
+        sqlite3_bind_int64(statement, i - start + 1, keyAt(i));
     m_page.clear();
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
@@ -439,7 +490,7 @@ QList<QVariantList> Recordset::rows(int first, int count, const QList<int>& fiel
         StatementUse use(statement);
         const int end = std::min(start + Batch, first + count);
         for (int i = start; i < end; ++i)
-            sqlite3_bind_int64(statement, i - start + 1, m_keys[size_t(i)]);
+            sqlite3_bind_int64(statement, i - start + 1, keyAt(i));
         int rc;
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
             QVariantList row;
@@ -452,7 +503,7 @@ QList<QVariantList> Recordset::rows(int first, int count, const QList<int>& fiel
             throwSqlite(m_connection->handle(), rc);
     }
     for (int i = first; i < first + count; ++i)
-        values << read.value(m_keys[size_t(i)]);
+        values << read.value(keyAt(i));
     return values;
 }
 
@@ -461,7 +512,7 @@ const QVariantList& Recordset::currentValues() const
     ensureCurrent();
     if (m_type == RecordsetType::Snapshot)
         return m_rows[m_position];
-    fetch(m_keys[size_t(m_position)]);
+    fetch(keyAt(m_position));
     return m_cachedValues;
 }
 
@@ -543,6 +594,8 @@ void Recordset::update()
     }
     sqlite3* db = m_connection->handle();
     if (m_editMode == EditMode::Add) {
+        // The keys read before the row is added, which then joins them at their end.
+        completeKeys();
         QString sql;
         if (names.isEmpty()) {
             sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(m_table));
@@ -567,7 +620,7 @@ void Recordset::update()
         if (m_position < 0)
             m_position = 0;
     } else if (!names.isEmpty()) {
-        const qint64 key = m_keys[size_t(m_position)];
+        const qint64 key = keyAt(m_position);
         QStringList sets;
         for (int i = 0; i < names.size(); ++i)
             sets << QStringLiteral("%1 = ?%2").arg(names[i]).arg(i + 1);
@@ -605,7 +658,8 @@ void Recordset::deleteRecord()
     if (!m_updatable)
         throw DbError(Error::ReadOnly,
                       QStringLiteral("Cannot update. Database or object is read-only."));
-    const qint64 key = m_keys[size_t(m_position)];
+    const qint64 key = keyAt(m_position);
+    completeKeys();
     sqlite3_stmt* statement = m_connection->prepare(
         QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table)));
     StatementUse use(statement);

@@ -70,6 +70,14 @@ public:
 
     // Runs the source again: new rows appear, removed ones go; the first row becomes current.
     void requery();
+    // A large dynaset reads the keys of its first rows when it opens, and counts the
+    // rest; their keys are read when first needed. This reads them now, and indexes
+    // them for finding, so that a list can do it while the operator looks at it.
+    void readAllKeys() const;
+    bool allKeysRead() const
+    {
+        return m_type != RecordsetType::Dynaset || (m_keysToRead == 0 && m_keyPositionsValid);
+    }
     void close();
 
 private:
@@ -87,6 +95,9 @@ private:
                     const QString& orderBy);
     void openSnapshot(const QString& sql, const QHash<QString, QVariant>& parameters);
     void loadKeys();
+    std::vector<qint64> readKeys(int limit, int* total) const;
+    void completeKeys() const;
+    qint64 keyAt(int position) const;
     void ensureOpen() const;
     void ensureCurrent() const;
     QVariantList fetch(qint64 rowid) const;
@@ -118,7 +129,8 @@ private:
     QList<ColumnInfo> m_columns;
     QHash<QString, int> m_fieldIndex; // lower-case name -> index
 
-    std::vector<qint64> m_keys;                // dynaset rows by rowid
+    mutable std::vector<qint64> m_keys;        // dynaset rows by rowid, the first ones
+    mutable int m_keysToRead = 0;              // rows after them whose keys are not read yet
     mutable QHash<qint64, int> m_keyPositions; // built on demand
     mutable bool m_keyPositionsValid = false;
     bool m_outOfOrder = false;  // rows added or changed through the set since it was read

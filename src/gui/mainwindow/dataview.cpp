@@ -30,3 +30,15 @@ void DataView::Refresh()
     m_recordset = std::move(recordset);
     emit refreshed();
 }
+
+void DataView::readAllKeys()
+{
+    if (!m_recordset)
+        return;
+    const int counted = m_recordset->recordCount();
+    m_recordset->readAllKeys();
+    if (m_recordset->recordCount() != counted) {
+        emit aboutToRefresh();
+        emit refreshed();
+    }
+}

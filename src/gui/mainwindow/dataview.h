@@ -29,6 +29,10 @@ public:
 
     // Reads the list again; throws the engine's DbError.
     void Refresh();
+    // Reads the keys of the rows a large list left for later (Db::Recordset::readAllKeys);
+    // a list whose count changed meanwhile, as another program added rows, is shown
+    // again. Throws the engine's DbError.
+    void readAllKeys();
 
     // The database of the last refresh; null before the first.
     Db::Database* database() const { return m_database.get(); }

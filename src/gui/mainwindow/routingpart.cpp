@@ -302,21 +302,15 @@ void RoutingPart::loadAirports()
 void RoutingPart::loadDefaultAirport()
 {
     const QString airport = appSettings().DEFAULTAIRPORT;
-    if (airport.isEmpty() || !m_data1->recordset() ||
-        !findDefaultAirport(*m_data1->recordset(), searchMode()))
+    if (airport.isEmpty() || !m_data1->database())
         return;
-    RouteStop stop;
-    QVariant runway;
-    const int row = m_data1->recordset()->absolutePosition();
-    m_SSDBGrid1->selectionModel()->blockSignals(true);
-    m_SSDBGrid1->selectRow(row);
-    m_SSDBGrid1->selectionModel()->blockSignals(false);
-    if (readSelectedAirport(stop, runway)) {
-        m_route->insertStop(0, stop);
-        selectRouteRow(0);
-    }
-    m_SSDBGrid1->clearSelection();
-    m_data1->recordset()->moveFirst();
+    // Read by its identifier, without searching the list for it.
+    const std::optional<AirportRecord> record = ReadAirport(*m_data1->database(), airport);
+    if (!record)
+        return;
+    m_route->insertStop(0, RouteStop{record->ID, record->NAME, record->Latitude, record->Longitude,
+                                     record->TIME_ZONE_NAME, record->TIME_ZONE});
+    selectRouteRow(0);
 }
 
 void RoutingPart::startWithDefaultAirport()

@@ -61,6 +61,16 @@ void RoutingPart::buildProposals()
 void RoutingPart::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
+    // The list showed its first rows; the keys of the others are read before the
+    // first key is typed.
+    if (m_data1->recordset() && !m_data1->recordset()->allKeysRead())
+        QTimer::singleShot(0, this, [this] {
+            try {
+                m_data1->readAllKeys();
+            } catch (const Db::DbError&) {
+                // Read again when needed, which says what failed.
+            }
+        });
     // Once the window stands, while the operator looks at it.
     if (!m_search && !m_building.valid() && searchMode() == SearchMode::Anything)
         QTimer::singleShot(50, this, &RoutingPart::prepareSearch);
