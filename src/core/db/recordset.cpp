@@ -31,6 +31,7 @@ void Recordset::openKeyset(const QString& table, const QString& where,
     m_whereValues = whereValues;
     m_orderBy = orderBy;
     m_columns = m_connection->columns(table);
+    m_fieldSpellings.clear();
     for (ColumnInfo& column : m_columns)
         column.flag = kindOf(column) == Kind::Flag;
     for (int i = 0; i < m_columns.size(); ++i)
@@ -67,6 +68,7 @@ void Recordset::openSnapshot(const QString& sql, const QHash<QString, QVariant>&
     m_parameters = parameters;
     m_columns.clear();
     m_fieldIndex.clear();
+    m_fieldSpellings.clear();
     sqlite3_stmt* statement = m_connection->prepare(sql);
     StatementUse use(statement);
     for (int i = 1; i <= sqlite3_bind_parameter_count(statement); ++i) {
@@ -347,10 +349,16 @@ bool Recordset::findFirst(const Criterion& criterion)
 
 int Recordset::fieldIndex(const QString& name) const
 {
+    // A name is asked for row after row: its spelling is looked up once.
+    const auto known = m_fieldSpellings.constFind(name);
+    if (known != m_fieldSpellings.constEnd())
+        return *known;
     QString bare = name;
     if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
         bare = bare.mid(1, bare.size() - 2);
-    return m_fieldIndex.value(bare.toLower(), -1);
+    const int index = m_fieldIndex.value(bare.toLower(), -1);
+    m_fieldSpellings.insert(name, index);
+    return index;
 }
 
 int Recordset::fieldSize(const QString& name) const

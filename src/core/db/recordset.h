@@ -127,7 +127,8 @@ private:
     QHash<QString, QVariant> m_parameters;
 
     QList<ColumnInfo> m_columns;
-    QHash<QString, int> m_fieldIndex; // lower-case name -> index
+    QHash<QString, int> m_fieldIndex;             // lower-case name -> index
+    mutable QHash<QString, int> m_fieldSpellings; // a name as asked for -> index
 
     mutable std::vector<qint64> m_keys;        // dynaset rows by rowid, the first ones
     mutable int m_keysToRead = 0;              // rows after them whose keys are not read yet
