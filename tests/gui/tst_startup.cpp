@@ -44,12 +44,13 @@ private:
 
     QString machineLock() const { return m_f->path(u"test.lock"_s); }
 
-    // The exit's backup reminder stays off unless a test wants it.
+    // The exit's backup reminder stays off unless a test wants it (a settings file that is
+    // not there stays missing).
     bool m_reminder = false;
 
     bool start(const QString& lockPath = {})
     {
-        if (!m_reminder)
+        if (!m_reminder && QFileInfo(m_f->settings()).isFile())
             WriteIni(m_f->settings(), u"SETTINGS"_s, u"BACKUPDAYS"_s, u"0"_s);
         StartOptions o;
         o.programFolder = m_f->folder;
