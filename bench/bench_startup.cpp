@@ -3,14 +3,16 @@
 // database of a real program folder (23,000 airports) and with 70,000 and 200,000
 // airports, both inside this process and as whole processes (this executable started
 // again with --window, which ends at the first paint of the airport list); one finder
-// keystroke; and the exit's compaction at 70,000 airports beside the sqlite3 shell's
-// "VACUUM INTO" of the same file as a whole process.
+// keystroke; and the exit's compaction and a backup (Back Up Database, brisklander-db
+// backup) at 70,000 airports beside the sqlite3 shell's "VACUUM INTO" of the same file
+// as a whole process.
 
 #include "benchdata.h"
 #include "floorwindow.h"
 
 #include "core/db/engine.h"
 #include "core/db/schema.h"
+#include "core/folder/databasebackup.h"
 #include "core/folder/starterdata.h"
 #include "core/settings/appsettings.h"
 #include "gui/appcontext.h"
@@ -232,6 +234,20 @@ void BM_ExitCompaction70k(benchmark::State& state)
     }
 }
 
+// A backup of the same database over the backup made before, checked and recorded.
+void BM_Backup70k(benchmark::State& state)
+{
+    const QString folder = programFolder(70000);
+    const QString target = scratch().filePath(QStringLiteral("backup.mdb"));
+    for (auto _ : state) {
+        try {
+            DatabaseBackup::backup(folder, target);
+        } catch (const Db::DbError& error) {
+            state.SkipWithError(qPrintable(error.description()));
+        }
+    }
+}
+
 // The floor: the sqlite3 shell compacting the same file into a new one, process and all.
 void BM_Sqlite3VacuumInto70k(benchmark::State& state)
 {
@@ -267,6 +283,7 @@ BENCHMARK(BM_ProcessStartToPainted)
     ->Iterations(20);
 BENCHMARK(BM_FinderKeystrokeFullSize)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExitCompaction70k)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Backup70k)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Sqlite3VacuumInto70k)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 namespace {

@@ -3,6 +3,7 @@
 #include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "core/errortext.h"
+#include "core/folder/databasebackup.h"
 #include "core/folder/instancelock.h"
 #include "core/settings/appsettings.h"
 #include "core/settings/windowplacement.h"
@@ -319,9 +320,57 @@ bool ProgramIsUnloading()
     return unloading();
 }
 
-void ExitApplication(int unkeptQuotes)
+namespace {
+
+// At the exit, a backup of the database into the folder's Backups subfolder when the
+// last one is BACKUPDAYS days old or more, if the operator wants it. A backup that fails
+// is said and never holds up the exit.
+void offerBackupAtExit(const QString& folder)
 {
-    QString text = QStringLiteral("Are you sure that you want to EXIT Brisklander ?");
+    const QDate today = Platform::clock().today();
+    const QDateTime last = DatabaseBackup::lastBackup(folder);
+    if (!DatabaseBackup::reminderDue(last, today, appSettings().BACKUPDAYS))
+        return;
+    const QString when = last.isValid()
+                             ? QStringLiteral("The database was last backed up on %1, %2 days ago.")
+                                   .arg(QLocale().toString(last.date(), QLocale::ShortFormat))
+                                   .arg(last.date().daysTo(today))
+                             : QStringLiteral("The database has never been backed up.");
+    const QString file = DatabaseBackup::defaultBackupPath(folder, today);
+    const Button answer = Platform::prompter().question(
+        ProgramTitle,
+        when + QStringLiteral("\r\rBack up the database now, to '%1'?")
+                   .arg(QDir::toNativeSeparators(file)),
+        Button::Yes | Button::No, Button::Yes);
+    if (answer != Button::Yes)
+        return;
+    Platform::pointer().setBusy();
+    try {
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        DatabaseBackup::backup(folder, file);
+        Platform::pointer().setNormal();
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(
+            Icon::Critical, ProgramTitle,
+            QStringLiteral("The database could not be backed up to '%1':\r\r%2\r\rBrisklander "
+                           "closes now; back up from the Quote menu next time.")
+                .arg(QDir::toNativeSeparators(file), error.description()));
+    }
+}
+
+} // namespace
+
+void ExitApplication(int unkeptQuotes, const QString& restoreFrom)
+{
+    AppContext& context = appContext();
+    QString text =
+        restoreFrom.isEmpty()
+            ? QStringLiteral("Are you sure that you want to EXIT Brisklander ?")
+            : QStringLiteral("Restore the database from '%1' ?\r\rBrisklander closes to put it "
+                             "in place; the database in use now is kept beside it as %2.before-"
+                             "restore-<date and time>. Start Brisklander again afterwards.")
+                  .arg(QDir::toNativeSeparators(restoreFrom), Schema::DatabaseFileName);
     if (unkeptQuotes == 1)
         text += QStringLiteral("\r\r1 quote made since the start was not saved.");
     else if (unkeptQuotes > 1)
@@ -331,7 +380,8 @@ void ExitApplication(int unkeptQuotes)
         Platform::prompter().question(ProgramTitle, text, Button::Yes | Button::No, Button::No);
     if (answer != Button::Yes)
         return;
-    AppContext& context = appContext();
+    if (restoreFrom.isEmpty())
+        offerBackupAtExit(context.ProgramFolder);
     if (auto* window = qobject_cast<QWidget*>(context.MainWindow.data()))
         saveMainWindowPlacement(window, context.SettingsPath);
     Platform::pointer().setBusy();
@@ -349,6 +399,36 @@ void ExitApplication(int unkeptQuotes)
     }
     context.Workspace.reset();
     Db::DbEngine::instance().release();
+
+    if (!restoreFrom.isEmpty()) {
+        // Every connection of the program is closed and it still holds the folder: the
+        // database can be replaced under its name now.
+        const QString title = QStringLiteral("Restore Database");
+        try {
+            const DatabaseBackup::Report report = DatabaseBackup::restore(
+                context.ProgramFolder, restoreFrom, DatabaseBackup::FolderLock::HeldByCaller);
+            Db::DbEngine::instance().release();
+            Platform::pointer().setNormal();
+            Platform::prompter().inform(
+                Icon::Information, title,
+                QStringLiteral("The database was restored from '%1'.%2\r\rStart Brisklander "
+                               "again to work with it.")
+                    .arg(QDir::toNativeSeparators(restoreFrom),
+                         report.kept.isEmpty()
+                             ? QString()
+                             : QStringLiteral("\r\rThe replaced database is kept as '%1'.")
+                                   .arg(QDir::toNativeSeparators(report.kept))));
+        } catch (const Db::DbError& error) {
+            Db::DbEngine::instance().release();
+            Platform::pointer().setNormal();
+            Platform::prompter().inform(
+                Icon::Critical, title,
+                QStringLiteral("The database could not be restored from '%1':\r\r%2\r\rThe "
+                               "database was left as it was.")
+                    .arg(QDir::toNativeSeparators(restoreFrom), error.description()));
+        }
+        Platform::pointer().setBusy();
+    }
 
     DatabaseFiles files;
     CompactDatabaseAtExit(context.DatabasePath, files);

@@ -32,8 +32,12 @@ void ReleaseSingleCopyLock();
 
 // Asks, closes the window and the connection, compacts the database and ends the
 // process. Returns normally only when the user answers No. The question tells how
-// many quotes made since the start were never kept.
-void ExitApplication(int unkeptQuotes = 0);
+// many quotes made since the start were never kept. When the last backup is older than
+// BACKUPDAYS days it offers one into the folder's Backups subfolder first; a backup that
+// fails is reported and the exit goes on. With `restoreFrom` (a file already checked),
+// it asks whether to restore the database from it, and restores it once every
+// connection is closed, before the compaction.
+void ExitApplication(int unkeptQuotes = 0, const QString& restoreFrom = QString());
 
 // True while the exit closes the main window itself, so its close request passes.
 bool ProgramIsUnloading();

@@ -1,4 +1,6 @@
 #include "core/db/engine.h"
+#include "core/db/schema.h"
+#include "core/folder/databasebackup.h"
 #include "core/folder/instancelock.h"
 #include "core/settings/appsettings.h"
 #include "core/settings/inifile.h"
@@ -42,8 +44,14 @@ private:
 
     QString machineLock() const { return m_f->path(u"test.lock"_s); }
 
+    // The exit's backup reminder stays off unless a test wants it (a settings file that is
+    // not there stays missing).
+    bool m_reminder = false;
+
     bool start(const QString& lockPath = {})
     {
+        if (!m_reminder && QFileInfo(m_f->settings()).isFile())
+            WriteIni(m_f->settings(), u"SETTINGS"_s, u"BACKUPDAYS"_s, u"0"_s);
         StartOptions o;
         o.programFolder = m_f->folder;
         o.executableName = u"Brisklander"_s;
@@ -94,6 +102,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         m_f = std::make_unique<StarterFolder>();
         m_services = std::make_unique<TestServices>();
+        m_reminder = false;
     }
 
     void cleanup()
@@ -318,6 +327,114 @@ private slots:
         QCOMPARE(mainWindow()->size(), moved.size());
         for (const Platform::Message& message : m_services->prompter->messages())
             QCOMPARE(message.icon, Icon::Question); // nothing but the exit questions
+    }
+
+    // The exit offers a backup into the folder's Backups subfolder once the last one is
+    // BACKUPDAYS days old (7 when the key is missing, 0 never); a backup that fails is
+    // said and the program closes all the same.
+    void exitOffersABackup_data()
+    {
+        QTest::addColumn<int>("daysAgo");   // the last backup; -1 never
+        QTest::addColumn<QString>("days");  // BACKUPDAYS in the file; empty: missing
+        QTest::addColumn<Button>("answer"); // to the offer; NoButton: none made
+        QTest::addColumn<bool>("fails");    // the Backups subfolder is a file
+        QTest::newRow("never backed up, Yes") << -1 << QString() << Button::Yes << false;
+        QTest::newRow("a week ago, No") << 7 << u"7"_s << Button::No << false;
+        QTest::newRow("six days ago") << 6 << QString() << Button::NoButton << false;
+        QTest::newRow("turned off") << -1 << u"0"_s << Button::NoButton << false;
+        QTest::newRow("the backup fails") << -1 << u"3"_s << Button::Yes << true;
+    }
+
+    void exitOffersABackup()
+    {
+        QFETCH(int, daysAgo);
+        QFETCH(QString, days);
+        QFETCH(Button, answer);
+        QFETCH(bool, fails);
+        m_reminder = true;
+        const QDate today = m_services->clock->today();
+        if (!days.isEmpty())
+            QVERIFY(WriteIni(m_f->settings(), u"SETTINGS"_s, u"BACKUPDAYS"_s, days));
+        if (daysAgo >= 0)
+            Db::DbEngine::recordBackup(m_f->path(Schema::WorkgroupFileName),
+                                       QDateTime(today.addDays(-daysAgo), QTime(9, 0)),
+                                       u"earlier.mdb"_s);
+        if (fails)
+            QVERIFY(QFile(m_f->path(u"Backups"_s)).open(QIODevice::WriteOnly));
+        QVERIFY(start());
+        const QStringList data = dumpDatabase(m_f->database());
+        m_services->prompter->setNextAnswer(Button::Yes);
+        if (answer != Button::NoButton)
+            m_services->prompter->setNextAnswer(answer);
+        if (fails)
+            m_services->prompter->setNextAnswer(Button::Ok);
+        mainWindow()->findChild<QAction*>(u"mnuexit"_s)->trigger();
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{0});
+        QVERIFY(!m_services->pointer->isBusy());
+        QCOMPARE(m_services->prompter->pendingAnswers(), 0);
+        QVERIFY(m_services->prompter->unexpected().isEmpty());
+        const QString file = m_f->path(u"Backups/Brisklander-2026-12-06.mdb"_s);
+        if (answer != Button::NoButton)
+            QVERIFY(sameMessage(
+                m_services->prompter->messages().value(1), Icon::Question, u"Brisklander"_s,
+                (daysAgo < 0 ? u"The database has never been backed up."_s
+                             : u"The database was last backed up on 11/29/26, 7 days ago."_s) +
+                    u"\r\rBack up the database now, to '%1'?"_s.arg(file),
+                Button::Yes));
+        if (fails)
+            QCOMPARE(said(Icon::Critical,
+                          u"The database could not be backed up to '%1':\r\rThe folder '%2' to "
+                          "write the backup in does not exist.\r\rBrisklander closes now; back up "
+                          "from the Quote menu next time."_s.arg(file, m_f->path(u"Backups"_s)),
+                          Button::Ok, 3),
+                     QString());
+        const bool made = answer == Button::Yes && !fails;
+        QCOMPARE(QFileInfo(file).isFile(), made);
+        if (made) {
+            QCOMPARE(dumpDatabase(file), data);
+            QCOMPARE(DatabaseBackup::lastBackup(m_f->folder).date(), QDate::currentDate());
+        }
+    }
+
+    // Restore Database checks the file, asks, and puts the backup in place once the
+    // program has closed its connections, keeping the database it replaces; the next
+    // start works with the restored data.
+    void restoreFromTheMenuTakesPlaceAsTheProgramCloses()
+    {
+        QVERIFY(start());
+        const QString copy = m_f->path(u"copy.mdb"_s);
+        QVERIFY(DatabaseBackup::backup(m_f->folder, copy).warnings.isEmpty());
+        const QStringList backedUp = dumpDatabase(m_f->database());
+        appContext()
+            .Workspace->openDatabase(m_f->database())
+            ->execute(u"INSERT INTO Taxes VALUES ('AFTER BACKUP', 1)"_s);
+        const QStringList changed = dumpDatabase(m_f->database());
+        QVERIFY(changed != backedUp);
+        m_services->fileChooser->setAnswer(Platform::SaveFileAnswer{copy, QString()});
+        m_services->prompter->setNextAnswer(Button::Yes);
+        m_services->prompter->setNextAnswer(Button::Ok);
+        mainWindow()->findChild<QAction*>(u"mnuRestore"_s)->trigger();
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{0});
+        const QStringList kept =
+            QDir(m_f->folder).entryList({u"Brisklander.mdb.before-restore-*"_s});
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(sameMessage(m_services->prompter->messages().value(0), Icon::Question,
+                            u"Brisklander"_s,
+                            u"Restore the database from '%1' ?\r\rBrisklander closes to put it "
+                            "in place; the database in use now is kept beside it as "
+                            "Brisklander.mdb.before-restore-<date and time>. Start Brisklander "
+                            "again afterwards."_s.arg(copy),
+                            Button::No));
+        QVERIFY(sameMessage(m_services->prompter->messages().value(1), Icon::Information,
+                            u"Restore Database"_s,
+                            u"The database was restored from '%1'.\r\rThe replaced database is "
+                            "kept as '%2'.\r\rStart Brisklander again to work with it."_s.arg(
+                                copy, m_f->path(kept.value(0))),
+                            Button::Ok));
+        QCOMPARE(dumpDatabase(m_f->database()), backedUp);
+        QCOMPARE(dumpDatabase(m_f->path(kept.value(0))), changed);
+        QVERIFY(restart());
+        QVERIFY(mainWindow()->isVisible());
     }
 
     void windowPlacementThatCannotBeWrittenDoesNotHoldUpTheExit_data()

@@ -13,9 +13,20 @@
 //       status 0 when every line was taken, 3 when lines were rejected (the others
 //       are imported), 1 when the import could not run (a file that cannot be read,
 //       a database failure) or kept no airport.
+//   brisklander-db backup FOLDER FILE
+//       writes a checked copy of the database of FOLDER to FILE, replacing FILE only
+//       once the copy is whole; the program may be running. The time is recorded for
+//       the program's reminder at exit.
+//   brisklander-db restore FOLDER FILE
+//       checks FILE (a whole database of FOLDER's workgroup) and puts it in place of the
+//       database of FOLDER, keeping the replaced one beside it as
+//       Brisklander.mdb.before-restore-YYYYMMDD-HHMMSS; refused while the program runs
+//       on FOLDER.
+//   Exit status of backup and restore: 0 done, 1 failed (nothing changed), 2 usage.
 
 #include "core/db/engine.h"
 #include "core/db/schema.h"
+#include "core/folder/databasebackup.h"
 #include "core/folder/databasefiles.h"
 #include "core/folder/instancelock.h"
 #include "core/folder/ourairportsimport.h"
@@ -35,7 +46,9 @@ namespace {
 int usage(QTextStream& err)
 {
     err << "usage: brisklander-db create FOLDER [EXECUTABLE-NAME] [--airports DIR]\n"
-           "       brisklander-db import FOLDER DIR [--update]\n";
+           "       brisklander-db import FOLDER DIR [--update]\n"
+           "       brisklander-db backup FOLDER FILE\n"
+           "       brisklander-db restore FOLDER FILE\n";
     return 2;
 }
 
@@ -52,7 +65,11 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(
         QStringLiteral("Makes and looks after the files of a Brisklander program folder."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("create or import"));
+    parser.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("create, import, backup (a checked copy of the database into FILE, the "
+                       "program running or not) or restore (FILE checked and put in place of "
+                       "the database, the replaced one kept beside it; the program closed)"));
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The program folder."));
     const QCommandLineOption airportsOption(
         QStringLiteral("airports"),
@@ -116,6 +133,27 @@ int main(int argc, char** argv)
             return summary.clean() ? 0 : 3;
         } catch (const Db::DbError& error) {
             err << "\nerror " << error.number() << ": " << error.description() << '\n';
+            return 1;
+        }
+    }
+
+    if (args[0] == QLatin1String("backup") || args[0] == QLatin1String("restore")) {
+        if (args.size() != 3 || parser.isSet(airportsOption) || parser.isSet(updateOption))
+            return usage(err);
+        try {
+            const DatabaseBackup::Report report = args[0] == QLatin1String("backup")
+                                                      ? DatabaseBackup::backup(args[1], args[2])
+                                                      : DatabaseBackup::restore(args[1], args[2]);
+            for (const QString& line : report.done)
+                out << line << '\n';
+            for (const QString& warning : report.warnings)
+                err << "warning: " << warning << '\n';
+            return 0;
+        } catch (const Db::DbError& error) {
+            err << "error " << error.number() << ": " << error.description() << '\n';
+            err << (args[0] == QLatin1String("backup")
+                        ? "No backup was made; a file already there was left as it was.\n"
+                        : "Nothing was restored; the database was left as it was.\n");
             return 1;
         }
     }

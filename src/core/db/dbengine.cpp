@@ -7,6 +7,7 @@
 #include "core/folder/durablefile.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -352,6 +353,138 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
     // without the database. The copy is complete and named by now, so this cannot fail
     // the compaction.
     toDisk(QFileInfo(destination).absolutePath());
+}
+
+QString DbEngine::partialBackupPath(const QString& destination)
+{
+    return destination + QStringLiteral(".partial");
+}
+
+void DbEngine::backupDatabase(const QString& source, const QString& destination,
+                              const SyncFunction& sync)
+{
+    const QString partial = partialBackupPath(destination);
+    const auto toDisk = [&sync](const QString& path) {
+        return sync ? sync(path) : DurableFile::sync(path);
+    };
+    const auto removePartial = [&partial] {
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+            QFile::remove(partial + QLatin1String(suffix));
+    };
+    removePartial();
+    try {
+        std::optional<Contents> expected;
+        {
+            SqliteHandle db(openSqliteFile(source, true));
+            const QString context = describePath(source);
+            // One read transaction gives the tables' counts and every page copied: the
+            // copy is the database at one moment, whatever is written meanwhile.
+            db.exec(QStringLiteral("BEGIN"), context);
+            expected = contentsOf(db.get());
+            if (!expected)
+                throwSqlite(db.get(), sqlite3_extended_errcode(db.get()), context);
+            SqliteHandle copy(createSqliteFile(partial));
+            // The copy reaches the disk once, below, rather than at every page.
+            copy.exec(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF"),
+                      describePath(partial));
+            sqlite3_backup* backup = sqlite3_backup_init(copy.get(), "main", db.get(), "main");
+            if (!backup)
+                throwSqlite(copy.get(), sqlite3_extended_errcode(copy.get()),
+                            describePath(partial));
+            sqlite3_backup_step(backup, -1);
+            if (sqlite3_backup_finish(backup) != SQLITE_OK)
+                throwSqlite(copy.get(), sqlite3_extended_errcode(copy.get()),
+                            describePath(partial));
+            db.exec(QStringLiteral("COMMIT"), context);
+        }
+        {
+            SqliteHandle db(openSqliteFile(partial, false));
+            if (!isWholeCopy(db.get(), partial, *expected))
+                throw DbError(Error::Unrecognized, QStringLiteral("Unrecognized database format "
+                                                                  "'%1'.")
+                                                       .arg(describePath(partial)));
+            // A backup is one file, which any copy of it takes whole.
+            db.exec(QStringLiteral("PRAGMA journal_mode=DELETE"), describePath(partial));
+        }
+        if (!toDisk(partial))
+            throw DbError(Error::DiskError, QStringLiteral("Disk or network error: '%1' could "
+                                                           "not be written to the disk.")
+                                                .arg(describePath(partial)));
+        if (std::rename(QFile::encodeName(partial).constData(),
+                        QFile::encodeName(destination).constData()) != 0)
+            throw fileError(errno, describePath(destination));
+    } catch (...) {
+        removePartial();
+        throw;
+    }
+    toDisk(QFileInfo(destination).absolutePath());
+}
+
+bool DbEngine::isWholeDatabase(const QString& path, QStringList* tables)
+{
+    try {
+        SqliteHandle db(openSqliteFile(path, true));
+        const auto contents = contentsOf(db.get());
+        if (!contents || !isWholeCopy(db.get(), path, *contents))
+            return false;
+        if (tables) {
+            tables->clear();
+            for (const QString& row : contents->schema) {
+                const QStringList parts = row.split(QLatin1Char('|'));
+                if (parts.value(0) == QLatin1String("table"))
+                    *tables << parts.value(1);
+            }
+        }
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
+void DbEngine::keepInLogMode(const QString& path)
+{
+    SqliteHandle db(openSqliteFile(path, false));
+    const QString context = describePath(path);
+    const Statement statement(db.get(), "PRAGMA journal_mode=WAL", context);
+    if (sqlite3_step(statement.get()) != SQLITE_ROW ||
+        sqlite3_stricmp(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)),
+                        "wal") != 0)
+        throwSqlite(db.get(), sqlite3_extended_errcode(db.get()), context);
+}
+
+QDateTime DbEngine::lastBackup(const QString& workgroupPath, QString* file)
+{
+    try {
+        SqliteHandle db(openSqliteFile(workgroupPath, true));
+        const Statement statement(db.get(), "SELECT Taken, File FROM SysBackups",
+                                  describePath(workgroupPath));
+        if (sqlite3_step(statement.get()) != SQLITE_ROW)
+            return QDateTime();
+        if (file)
+            *file = columnValue(statement.get(), 1).toString();
+        return QDateTime::fromString(columnValue(statement.get(), 0).toString(), Qt::ISODate);
+    } catch (const DbError&) {
+        return QDateTime();
+    }
+}
+
+void DbEngine::recordBackup(const QString& workgroupPath, const QDateTime& taken,
+                            const QString& file)
+{
+    SqliteHandle db(openSqliteFile(workgroupPath, false));
+    const QString context = describePath(workgroupPath);
+    // The workgroup file is only ever read by the program; the record is one row.
+    db.exec(QStringLiteral("BEGIN IMMEDIATE; CREATE TABLE IF NOT EXISTS SysBackups (Taken TEXT "
+                           "NOT NULL, File TEXT NOT NULL); DELETE FROM SysBackups;"),
+            context);
+    {
+        const Statement statement(db.get(), "INSERT INTO SysBackups VALUES (?1, ?2)", context);
+        bindValue(statement.get(), 1,
+                  taken.toOffsetFromUtc(taken.offsetFromUtc()).toString(Qt::ISODate));
+        bindValue(statement.get(), 2, file);
+        stepToEnd(db.get(), statement.get(), context);
+    }
+    db.exec(QStringLiteral("COMMIT"), context);
 }
 
 } // namespace Db

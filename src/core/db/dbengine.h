@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -11,7 +13,7 @@ namespace Db {
 
 class Workspace;
 
-// The engine: workgroup defaults, workspaces and compaction.
+// The engine: workgroup defaults, workspaces, compaction and backups.
 class DbEngine
 {
 public:
@@ -49,6 +51,30 @@ public:
     // True when `copy` reads back as a whole copy of `source`: the check a compacted copy
     // passes before it takes the database's name. Changes neither file's contents.
     static bool isWholeCopyOf(const QString& copy, const QString& source);
+
+    // Copies a database that may be in use, other connections writing meanwhile, into
+    // `destination`: the copy holds the database as one read transaction sees it, is
+    // written under a temporary name beside the destination (partialBackupPath), checked
+    // as a compacted copy is, kept in one file without a log, brought to the disk and
+    // renamed over the destination, the folder brought to the disk after. Whatever fails,
+    // the destination stays as it was and the partial copy goes.
+    static void backupDatabase(const QString& source, const QString& destination,
+                               const SyncFunction& sync = {});
+    static QString partialBackupPath(const QString& destination);
+
+    // True when the file reads as a whole database, by the check a compacted copy passes
+    // (against its own tables counted through their indexes); `tables` then names its
+    // tables. Changes nothing.
+    static bool isWholeDatabase(const QString& path, QStringList* tables = nullptr);
+    // Puts a database into write-ahead-log mode, the mode the program keeps it in.
+    static void keepInLogMode(const QString& path);
+
+    // The time of the last backup recorded in a workgroup file and the file it went to;
+    // an invalid time when none is recorded or the file cannot be read.
+    static QDateTime lastBackup(const QString& workgroupPath, QString* file = nullptr);
+    // Records a backup in the workgroup file, in place of the one recorded before.
+    static void recordBackup(const QString& workgroupPath, const QDateTime& taken,
+                             const QString& file);
 
     // Brings everything a crash may have left beside a database file (a hot journal,
     // a write-ahead log) into the file itself, so that the file alone holds the data

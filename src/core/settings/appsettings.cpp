@@ -288,6 +288,7 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
                           ? DistanceModel::Wgs84
                           : DistanceModel::Sphere;
     s.AIRCRAFT = trimBlanks(setting(QStringLiteral("AIRCRAFT")));
+    s.BACKUPDAYS = numbers.integer("BACKUPDAYS", s.BACKUPDAYS, 0, 3650);
 
     // The file is already read whole, so the order of the look-ups does not matter.
     for (const CompanyField& field : CompanyFields::All)

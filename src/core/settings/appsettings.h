@@ -55,6 +55,9 @@ struct AppSettings
     // The aircraft profile a new quote starts with (AircraftProfile::name), or "" for
     // none. A name the catalogue no longer holds counts as none.
     QString AIRCRAFT;
+    // Days after the last backup of the database from which the exit offers to back it
+    // up; 0 never offers.
+    qint32 BACKUPDAYS = 7;
 
     // Section COMPANY, the heading of the quote document
     CompanyDetails company;

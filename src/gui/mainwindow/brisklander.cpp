@@ -114,6 +114,11 @@ void Brisklander::buildMenus()
     m_mnuSettings = entry(m_mnufile, "mnuSettings", QStringLiteral("&Settings"));
     connect(m_mnuSettings, &QAction::triggered, this, &Brisklander::mnuSettings_Click);
     m_mnufile->addSeparator();
+    connect(entry(m_mnufile, "mnuBackup", QStringLiteral("&Back Up Database...")),
+            &QAction::triggered, this, &Brisklander::mnuBackup_Click);
+    connect(entry(m_mnufile, "mnuRestore", QStringLiteral("Res&tore Database...")),
+            &QAction::triggered, this, &Brisklander::mnuRestore_Click);
+    m_mnufile->addSeparator();
     connect(entry(m_mnufile, "mnuexit", QStringLiteral("E&xit")), &QAction::triggered, this,
             &Brisklander::mnuexit_Click);
     connect(m_mnufile, &QMenu::aboutToShow, this, &Brisklander::mnufile_Click);

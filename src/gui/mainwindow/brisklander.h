@@ -85,6 +85,11 @@ public slots:
     // The print window, ready to send the quote by e-mail.
     void mnuMail_Click();
     void mnuSettings_Click();
+    // A copy of the database into a file the operator names (the folder's Backups
+    // subfolder offered), with the program running.
+    void mnuBackup_Click();
+    // A backup the operator picks, checked now and put in place as the program closes.
+    void mnuRestore_Click();
     void mnufile_Click();
     void mnuAirports_Click();
 

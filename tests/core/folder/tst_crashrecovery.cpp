@@ -1,4 +1,5 @@
 #include "core/db/engine.h"
+#include "core/folder/databasebackup.h"
 #include "core/folder/databasefiles.h"
 #include "core/folder/instancelock.h"
 #include "support/databasedump.h"
@@ -195,6 +196,32 @@ private slots:
             QCOMPARE(TestFiles::contentOf(m_f->path(aside.first())), junk);
     }
 
+    // The exit offers a backup from BACKUPDAYS days after the last one; 0 never offers.
+    void backupReminder_data()
+    {
+        QTest::addColumn<int>("daysAgo"); // -1: never backed up
+        QTest::addColumn<int>("days");
+        QTest::addColumn<bool>("due");
+        QTest::newRow("never backed up") << -1 << 7 << true;
+        QTest::newRow("six days ago") << 6 << 7 << false;
+        QTest::newRow("a week ago") << 7 << 7 << true;
+        QTest::newRow("yesterday, daily") << 1 << 1 << true;
+        QTest::newRow("today, daily") << 0 << 1 << false;
+        QTest::newRow("never, reminder off") << -1 << 0 << false;
+        QTest::newRow("a year ago, reminder off") << 365 << 0 << false;
+    }
+
+    void backupReminder()
+    {
+        QFETCH(int, daysAgo);
+        QFETCH(int, days);
+        QFETCH(bool, due);
+        const QDate today(2026, 12, 6);
+        const QDateTime last =
+            daysAgo < 0 ? QDateTime() : QDateTime(today.addDays(-daysAgo), QTime(23, 59));
+        QCOMPARE(DatabaseBackup::reminderDue(last, today, days), due);
+    }
+
     void toolRuns_data() { addTableRows(u"core/folder/crashrecovery-runs.txt"_s); }
 
     void toolRuns()
@@ -203,11 +230,16 @@ private slots:
         const QString situation = row[0];
         QStringList arguments = row[2].split(u' ', Qt::SkipEmptyParts);
         const QString folder = m_f->path(u"new"_s);
-        for (QString& argument : arguments)
-            argument = argument == u"F" ? m_f->folder
-                       : argument == u"N"
-                           ? folder
-                           : argument.replace(u"{data}"_s, BRISKLANDER_SOURCE_DIR "/data");
+        const QString backup =
+            situation == u"full disk" ? m_f->path(u"disk/copy.mdb"_s) : m_f->path(u"copy.mdb"_s);
+        for (QString& argument : arguments) {
+            if (argument == u"F" || argument.startsWith(u"F/"))
+                argument.replace(0, 1, m_f->folder);
+            else if (argument == u"N" || argument.startsWith(u"N/"))
+                argument.replace(0, 1, folder);
+            argument.replace(u"{data}"_s, BRISKLANDER_SOURCE_DIR "/data")
+                .replace(u"{backup}"_s, backup);
+        }
         if (situation == u"cut off" || situation == u"copy at work")
             QVERIFY(QFile::rename(m_f->database(), m_f->old()));
         else if (situation == u"whole" || situation == u"compacting")
@@ -219,10 +251,45 @@ private slots:
                                                     : InstanceLock::folderLockPath(m_f->folder));
             QVERIFY(copy->isHolding());
         }
+        // A backup, and the database changed since: what a restore takes back.
+        const QStringList restorable = {u"backed up"_s, u"running"_s, u"cut short"_s,
+                                        u"no database"_s, u"other folder"_s};
+        if (restorable.contains(situation)) {
+            QVERIFY(DatabaseBackup::backup(m_f->folder, backup).warnings.isEmpty());
+            QCOMPARE(execSql(m_f->database(), "INSERT INTO Taxes VALUES ('AFTER BACKUP', 1)"),
+                     SQLITE_OK);
+            QFile file(backup);
+            if (situation == u"cut short")
+                QVERIFY(file.resize(file.size() / 2));
+            else if (situation == u"no database")
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write("Taxes;OPERATOR TAX;4.25\n"));
+            file.close();
+            if (situation == u"other folder") {
+                StarterFolder other;
+                QVERIFY(QFile::remove(backup) && QFile::copy(other.database(), backup));
+            }
+        }
+        const QStringList before = dumpDatabase(m_f->database(), DataTables);
+        if (situation == u"running") {
+            copy = std::make_unique<LockHolder>(InstanceLock::folderLockPath(m_f->folder));
+            QVERIFY(copy->isHolding());
+        }
+        std::unique_ptr<TinyDisk> disk;
+        if (situation == u"full disk") {
+            if (!runningAsRoot())
+                QSKIP("needs root for its disk");
+            disk = std::make_unique<TinyDisk>(QFileInfo(backup).absolutePath(), "1m");
+            QVERIFY(disk->isMounted());
+            QFile earlier(backup);
+            QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("an earlier backup") > 0);
+            earlier.close();
+            disk->fill();
+        }
         std::unique_ptr<WriteTransactionHolder> holder;
         std::unique_ptr<ReadOnlyFolder> readOnly;
-        if (situation == u"held") {
-            holder = std::make_unique<WriteTransactionHolder>(m_f->database());
+        if (situation == u"held" || situation == u"writing") {
+            holder =
+                std::make_unique<WriteTransactionHolder>(m_f->database(), situation == u"held");
             QVERIFY(holder->isHolding());
         } else if (situation == u"read-only") {
             if (!runningAsRoot() ||
@@ -234,12 +301,34 @@ private slots:
                                        : QStringLiteral(BRISKLANDER_TOOL_PATH);
         const ToolRun run = runTool(arguments.mid(quoteTool ? 1 : 0), tool);
         QCOMPARE(run.exitCode, row[1].toInt());
-        const QStringList texts = row[3].replace(u"%DB"_s, m_f->database()).split(u'|');
+        const QStringList texts =
+            row[3].replace(u"%DB"_s, m_f->database()).replace(u"%N"_s, folder).split(u'|');
         QVERIFY2(
             std::any_of(texts.begin(), texts.end(),
                         [&](const QString& text) { return (run.out + run.err).contains(text); }),
             qPrintable(run.out + run.err));
         QVERIFY(!QFileInfo::exists(folder));
+        holder.reset();
+        // A backup holds the database as it was before the other program's transaction;
+        // a restore refused leaves the database as it was, and a restore done keeps it.
+        const QStringList kept =
+            QDir(m_f->folder).entryList({u"Brisklander.mdb.before-restore-*"_s});
+        QVERIFY(!QFile::exists(Db::DbEngine::partialBackupPath(backup)));
+        QVERIFY(!QFile::exists(m_f->database() + u".restoring"_s));
+        if (situation == u"writing") {
+            QCOMPARE(dumpDatabase(backup, DataTables), m_operatorData);
+            QVERIFY(DatabaseBackup::lastBackup(m_f->folder).isValid());
+        } else if (situation == u"full disk") {
+            QCOMPARE(TestFiles::contentOf(backup), QByteArray("an earlier backup"));
+            QVERIFY(!DatabaseBackup::lastBackup(m_f->folder).isValid());
+        } else if (situation == u"backed up") {
+            QCOMPARE(dumpDatabase(m_f->database(), DataTables), m_operatorData);
+            QCOMPARE(kept.size(), 1);
+            QCOMPARE(dumpDatabase(m_f->path(kept.value(0)), DataTables), before);
+        } else if (restorable.contains(situation)) {
+            QCOMPARE(dumpDatabase(m_f->database(), DataTables), before);
+            QVERIFY(kept.isEmpty());
+        }
         if (situation == u"copy at work") {
             QVERIFY(!QFile::exists(m_f->database()));
             QCOMPARE(dumpDatabase(m_f->old(), DataTables), m_operatorData);

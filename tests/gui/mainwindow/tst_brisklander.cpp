@@ -4,6 +4,7 @@
 #include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/catalogmodel.h"
 #include "gui/mainwindow/findevents.h"
+#include "support/databasedump.h"
 #include "support/mainwindowfixture.h"
 #include "support/tablerows.h"
 #include "support/themes.h"
@@ -537,6 +538,51 @@ private slots:
         QApplication::setPalette(light);
         QCOMPARE(amounts, 2);
         QCOMPARE(unreadable.join(u", "), QString());
+    }
+
+    // The Quote menu's Back Up Database (Alt+Q, B) offers the folder's Backups subfolder,
+    // writes the copy there with the busy pointer and says so, or says what failed;
+    // Restore Database (Alt+Q, T) refuses a file that is no whole database before the
+    // program closes for it.
+    void backupAndRestoreFromTheQuoteMenu()
+    {
+        ScriptedFileChooser& files = *m_folder->services().fileChooser;
+        const QString copy = m_folder->filePath(u"copy.mdb"_s);
+        files.setAnswer(Platform::SaveFileAnswer{copy, QString()});
+        prompter().setNextAnswer(Button::Ok);
+        m_folder->services().pointer->clear();
+        press(u"%qb"_s);
+        QCOMPARE(files.requests().last().title, u"Back Up Database"_s);
+        QCOMPARE(files.requests().last().initialName,
+                 m_folder->filePath(u"Backups/Brisklander-2026-12-06.mdb"_s));
+        expectMessage(Icon::Information, u"Back Up Database"_s,
+                      u"The database was backed up to '%1'."_s.arg(copy), Button::Ok);
+        QVERIFY(m_folder->services().pointer->history().contains(u"busy"_s));
+        QCOMPARE(dumpDatabase(copy), dumpDatabase(m_folder->databasePath()));
+
+        const QString nowhere = m_folder->filePath(u"nowhere/copy.mdb"_s);
+        files.setAnswer(Platform::SaveFileAnswer{nowhere, QString()});
+        prompter().setNextAnswer(Button::Ok);
+        press(u"%qb"_s);
+        expectMessage(Icon::Critical, u"Back Up Database"_s,
+                      u"The database could not be backed up to '%1':\r\rThe folder '%2' to write "
+                      "the backup in does not exist.\r\rNo backup was made; a file already there "
+                      "was left as it was."_s.arg(nowhere, m_folder->filePath(u"nowhere"_s)),
+                      Button::Ok);
+
+        QFile cut(copy);
+        QVERIFY(cut.resize(cut.size() / 2));
+        files.setAnswer(Platform::SaveFileAnswer{copy, QString()});
+        prompter().setNextAnswer(Button::Ok);
+        press(u"%qt"_s);
+        QCOMPARE(files.requests().last().title, u"Restore Database"_s);
+        expectMessage(
+            Icon::Critical, u"Restore Database"_s,
+            u"'%1' cannot be restored:\r\r'%1' is not a whole database: it is damaged, "
+            "cut short or no database at all.\r\rThe database was left as it was."_s.arg(copy),
+            Button::Ok);
+        QVERIFY(!m_folder->services().process->ended());
+        QVERIFY(!m_folder->services().pointer->isBusy());
     }
 };
 
