@@ -288,6 +288,7 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
                           ? DistanceModel::Wgs84
                           : DistanceModel::Sphere;
     s.AIRCRAFT = trimBlanks(setting(QStringLiteral("AIRCRAFT")));
+    s.FIRSTSTART = trimBlanks(setting(QStringLiteral("FIRSTSTART"))) == u"1";
 
     // The file is already read whole, so the order of the look-ups does not matter.
     for (const CompanyField& field : CompanyFields::All)
@@ -310,6 +311,14 @@ QList<UnreadableSetting> LoadSettings(const QString& settingsPath)
     QList<UnreadableSetting> unreadable;
     appSettings() = readSettings(settingsPath, &unreadable);
     return unreadable;
+}
+
+bool ForgetFirstStart(const QString& settingsPath, QString* error)
+{
+    IniFile file(settingsPath);
+    if (!file.load(error))
+        return false;
+    return !file.removeKey(SettingsSection, QStringLiteral("FIRSTSTART")) || file.save(error);
 }
 
 QString unreadableSettingsText(const QString& settingsPath,
