@@ -2,13 +2,35 @@
 #include "gui/startup.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brisklander"));
     QApplication::setApplicationVersion(QStringLiteral(BRISKLANDER_VERSION));
-    if (!StartApplication(StartOptions::fromApplication(), [] { return new Brisklander; }))
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Quotes air charter trips.\n"
+        "\n"
+        "The program folder (the settings file, the database and the workgroup file) is, in "
+        "this order: the folder --folder names; the folder the environment variable "
+        "BRISKLANDER_HOME names; the program's own folder when a settings file named after "
+        "the program (Brisklander.INI) lies there and may be written (a portable copy); "
+        "otherwise $XDG_DATA_HOME/Brisklander (~/.local/share/Brisklander). A folder "
+        "lacking its files is made and completed at the start; no file in it is ever "
+        "replaced."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption folderOption(QStringLiteral("folder"),
+                                          QStringLiteral("Use DIR as the program folder."),
+                                          QStringLiteral("DIR"));
+    parser.addOption(folderOption);
+    parser.process(app);
+
+    if (!StartApplication(StartOptions::fromApplication(parser.value(folderOption)),
+                          [] { return new Brisklander; }))
         return 1;
     const int code = QApplication::exec();
     ReleaseSingleCopyLock();

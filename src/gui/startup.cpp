@@ -4,11 +4,15 @@
 #include "core/db/schema.h"
 #include "core/errortext.h"
 #include "core/folder/databasebackup.h"
+#include "core/folder/datafolder.h"
 #include "core/folder/instancelock.h"
+#include "core/folder/starterdata.h"
 #include "core/settings/appsettings.h"
 #include "core/settings/windowplacement.h"
 #include "gui/appcontext.h"
 #include "gui/platform/platform.h"
+#include "gui/settings/frmsettings.h"
+#include "gui/settings/settingshost.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +22,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -168,6 +173,52 @@ void addColumnsToOldDatabase(Db::Workspace& workspace, Db::Database& database)
     }
 }
 
+// A data folder that lacks files is made and completed, wholly or not at all: from the
+// template installed with the program, else afresh. Before the locks are taken
+// (`complete` false) the folder is only made; holding them, it is completed.
+bool prepareDataFolder(const StartOptions& options, bool complete)
+{
+    try {
+        if (!complete) {
+            StarterData::makeFolder(options.programFolder);
+            return true;
+        }
+        const auto writers = LockDatabaseWriters(options.programFolder, 2000);
+        const bool fromTemplate = QFileInfo(options.templateFolder).isDir();
+        const bool airports = !fromTemplate && QFileInfo(options.airportsFolder).isDir();
+        StarterData::createProgramFolder(options.programFolder,
+                                         QFileInfo(options.settingsFileName()).completeBaseName(),
+                                         airports ? options.airportsFolder : QString(),
+                                         fromTemplate ? options.templateFolder : QString());
+        return true;
+    } catch (const Db::DbError& error) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(
+            Icon::Critical, ProgramTitle,
+            QStringLiteral("The data folder '%1' could not be made ready:\r\r%2\r\rNothing was "
+                           "left half made in it. Application will be terminated")
+                .arg(QDir::toNativeSeparators(options.programFolder), error.description()));
+        return false;
+    }
+}
+
+// The first start in a folder: the settings dialog on its Company tab, over the main
+// window. Saved or skipped, it does not come again: FIRSTSTART leaves the settings file.
+void welcomeOperator(QWidget* window)
+{
+    FrmSettings dialog(dynamic_cast<SettingsHost*>(window), window);
+    dialog.showFirst(FrmSettings::CompanyTab);
+    dialog.exec();
+    appSettings().FIRSTSTART = false;
+    QString error;
+    if (!ForgetFirstStart(appContext().SettingsPath, &error))
+        Platform::prompter().inform(
+            Icon::Exclamation, ProgramTitle,
+            QStringLiteral("The settings file '%1' could not be changed:\r\r%2\r\rThe settings "
+                           "open again at the next start.")
+                .arg(QDir::toNativeSeparators(appContext().SettingsPath), error));
+}
+
 void showInitializationError(const Db::DbError& error)
 {
     Platform::pointer().setNormal();
@@ -186,11 +237,25 @@ AppContext& appContext()
     return context;
 }
 
-StartOptions StartOptions::fromApplication()
+QString StartOptions::settingsFileName() const
+{
+    return settingsName.isEmpty() ? executableName + QStringLiteral(".INI") : settingsName;
+}
+
+StartOptions StartOptions::fromApplication(const QString& folderOption)
 {
     StartOptions options;
-    options.programFolder = QCoreApplication::applicationDirPath();
+    const QString executableFolder = QCoreApplication::applicationDirPath();
     options.executableName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    const DataFolder::Choice choice =
+        DataFolder::choose(executableFolder, options.executableName, folderOption,
+                           DataFolder::Environment::ofProcess());
+    options.programFolder = choice.folder;
+    options.settingsName = choice.settingsName();
+    options.folderError = choice.error;
+    options.completeFolder = choice.incomplete;
+    options.templateFolder = DataFolder::templateFolder(executableFolder);
+    options.airportsFolder = DataFolder::airportsFolder(executableFolder);
     options.lockPath = InstanceLock::machineLockPath();
     return options;
 }
@@ -205,6 +270,18 @@ bool StartApplication(const StartOptions& options,
                       const std::function<QWidget*()>& createMainWindow)
 {
     Platform::pointer().setBusy();
+    if (!options.folderError.isEmpty()) {
+        Platform::pointer().setNormal();
+        Platform::prompter().inform(Icon::Critical, ProgramTitle,
+                                    options.folderError +
+                                        QStringLiteral("\r\rApplication will be terminated"));
+        Platform::process().end(1);
+        return false;
+    }
+    if (options.completeFolder && !prepareDataFolder(options, false)) {
+        Platform::process().end(1);
+        return false;
+    }
 
     QString unusableLock;
     if (!acquireSingleCopyLocks(options.lockPath, options.programFolder, unusableLock)) {
@@ -225,7 +302,7 @@ bool StartApplication(const StartOptions& options,
     context.ProgramFolder = options.programFolder;
     context.ExecutableName = options.executableName;
     context.DatabasePath = folder.filePath(Schema::DatabaseFileName);
-    context.SettingsPath = folder.filePath(options.executableName + QStringLiteral(".INI"));
+    context.SettingsPath = folder.filePath(options.settingsFileName());
     // Before anything else reads the folder: an exit cut off by a crash may have left
     // the database under its ".old" name. A tool holding the writers' lock has put the
     // folder right before it began. A database that cannot be read stops the start.
@@ -239,12 +316,17 @@ bool StartApplication(const StartOptions& options,
         Platform::process().end(1);
         return false;
     }
+    if (options.completeFolder && !prepareDataFolder(options, true)) {
+        ReleaseSingleCopyLock();
+        Platform::process().end(1);
+        return false;
+    }
 
     if (!QFileInfo(context.SettingsPath).isFile()) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Icon::Critical, ProgramTitle,
-                                    QStringLiteral("FATAL ERROR: ") + options.executableName +
-                                        QStringLiteral(".INI file not found.\r\rApplication will "
+                                    QStringLiteral("FATAL ERROR: ") + options.settingsFileName() +
+                                        QStringLiteral(" file not found.\r\rApplication will "
                                                        "be terminated"));
         ReleaseSingleCopyLock();
         Platform::process().end(1);
@@ -281,6 +363,8 @@ bool StartApplication(const StartOptions& options,
         Platform::prompter().inform(Icon::Exclamation, ProgramTitle,
                                     unreadableSettingsText(context.SettingsPath, unreadable));
     }
+    if (appSettings().FIRSTSTART)
+        QTimer::singleShot(0, window, [window] { welcomeOperator(window); });
     return true;
 }
 

@@ -12,18 +12,31 @@ class QWidget;
 
 struct StartOptions
 {
-    QString programFolder;  // where the executable and its files lie
-    QString executableName; // without extension; names the settings file
+    QString programFolder;  // where the settings file and the database lie
+    QString executableName; // without extension
+    QString settingsName;   // the settings file's name; empty: the executable's with ".INI"
     QString lockPath;       // the per-machine lock that keeps a second copy out; the
                             // program folder has a lock of its own
+    QString folderError;    // why no program folder could be named: the start stops
+    // A data folder lacking files: made, and completed before it is used, from the
+    // program folder in templateFolder when there is one, else made afresh (with the
+    // airports of the OurAirports files in airportsFolder when there are some).
+    bool completeFolder = false;
+    QString templateFolder;
+    QString airportsFolder;
 
-    // The running executable's folder and name, and the machine-wide lock.
-    static StartOptions fromApplication();
+    QString settingsFileName() const;
+
+    // The program folder the data folder rule gives (DataFolder::choose) for the running
+    // executable and the --folder value (empty when not given), and the machine-wide lock.
+    static StartOptions fromApplication(const QString& folderOption = QString());
 };
 
-// Starts the program: refuses a second copy, finds the settings file, loads the
-// settings, the currency symbol and the workspace, then creates and shows the main
-// window. Returns false when the process must end (a message has been shown).
+// Starts the program: makes and completes a data folder that lacks files, refuses a
+// second copy, finds the settings file, loads the settings, the currency symbol and the
+// workspace, then creates and shows the main window, and on a folder's first start
+// (FIRSTSTART) opens the settings dialog on its Company tab over it. Returns false when
+// the process must end (a message has been shown).
 bool StartApplication(const StartOptions& options,
                       const std::function<QWidget*()>& createMainWindow);
 

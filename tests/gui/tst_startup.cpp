@@ -7,7 +7,9 @@
 #include "core/settings/windowplacement.h"
 #include "gui/appcontext.h"
 #include "gui/mainwindow/brisklander.h"
+#include "gui/settings/frmsettings.h"
 #include "gui/startup.h"
+#include "support/child.h"
 #include "support/databasedump.h"
 #include "support/folderrig.h"
 #include "support/systemfaults.h"
@@ -24,7 +26,9 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSysInfo>
+#include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <optional>
 
@@ -515,6 +519,139 @@ private slots:
                       "shown as they are, and saved without a time zone name, IATA code or city "
                       "until the program starts with a database it can change."_s),
                  held ? QString() : u"0 messages"_s);
+    }
+
+    // A data folder lacking its files is made at the start: from the template, else
+    // afresh. One that cannot be made is said in a Critical message with OK, the start
+    // ends with status 1, and nothing is left half made.
+    void dataFolderMadeOrRefused_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("message"); // empty: the start goes on
+        QTest::newRow("copied from the template") << u"template"_s << QString();
+        QTest::newRow("made afresh without a template") << u"afresh"_s << QString();
+        QTest::newRow("on a full disk")
+            << u"full disk"_s
+            << u"The data folder '%F' could not be made ready:\r\rCould not write "
+               "'%F/Brisklander.mdb.new': No space left on device.\r\rNothing was left half "
+               "made in it. Application will be terminated"_s;
+        QTest::newRow("in a folder that cannot be written")
+            << u"read-only"_s
+            << u"The data folder '%F' could not be made ready:\r\rThe folder '%F' could not be "
+               "made: Read-only file system.\r\rNothing was left half made in it. Application "
+               "will be terminated"_s;
+        QTest::newRow("no folder to name")
+            << u"no folder"_s << u"No folder.\r\rApplication will be terminated"_s;
+    }
+
+    void dataFolderMadeOrRefused()
+    {
+        QFETCH(QString, situation);
+        QFETCH(QString, message);
+        if ((situation == u"full disk" || situation == u"read-only") && !runningAsRoot())
+            QSKIP("needs root to mount a small or read-only disk");
+        const QString data = m_f->path(u"home/data"_s);
+        std::optional<TinyDisk> disk;
+        std::optional<ReadOnlyFolder> readOnly;
+        if (situation == u"full disk") {
+            disk.emplace(data, "64k");
+            QVERIFY(disk->isMounted());
+        } else if (situation == u"read-only") {
+            QVERIFY(QDir().mkpath(m_f->path(u"home"_s)));
+            readOnly.emplace(m_f->path(u"home"_s));
+            QVERIFY(readOnly->isReadOnly());
+        }
+        StartOptions o;
+        o.programFolder = data;
+        o.executableName = u"brisklander"_s;
+        o.settingsName = u"Brisklander.INI"_s;
+        o.lockPath = machineLock();
+        o.completeFolder = true;
+        o.templateFolder = situation == u"afresh" ? m_f->path(u"none"_s) : m_f->folder;
+        o.airportsFolder = m_f->path(u"none"_s);
+        if (situation == u"no folder")
+            o.folderError = u"No folder."_s;
+        const bool started = StartApplication(o, [] { return new Brisklander; });
+        const QStringList files = QDir(data).entryList(
+            {u"Brisklander.INI"_s, u"Brisklander.mdb"_s, u"Brisklander.mdw"_s}, QDir::Files);
+        QCOMPARE(started, message.isEmpty());
+        if (started) {
+            QCOMPARE(files, (QStringList{u"Brisklander.INI"_s, u"Brisklander.mdb"_s,
+                                         u"Brisklander.mdw"_s}));
+            QVERIFY(m_services->prompter->messages().isEmpty());
+            QCOMPARE(appContext().SettingsPath, data + u"/Brisklander.INI"_s);
+            // A folder made afresh has its first start to come; the template's had its own.
+            QCOMPARE(appSettings().FIRSTSTART, situation == u"afresh");
+            if (situation == u"template")
+                QCOMPARE(TestFiles::contentOf(data + u"/Brisklander.mdw"_s),
+                         TestFiles::contentOf(m_f->path(Schema::WorkgroupFileName)));
+            delete mainWindow(); // before the first start's dialog opens
+            return;
+        }
+        QCOMPARE(said(Icon::Critical, message.replace(u"%F"_s, data)), QString());
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{1});
+        QVERIFY(!mainWindow());
+        QCOMPARE(files, QStringList());
+        QCOMPARE(QDir(data).entryList({u"*.new"_s}, QDir::Files), QStringList());
+    }
+
+    // The first start in a folder opens the settings dialog on its Company tab over the
+    // main window; saved or skipped with Escape, FIRSTSTART leaves the settings file, and
+    // a file that cannot be changed is said (the dialog opens again next time).
+    void firstStartOpensTheCompanyTab_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("saved") << int(Qt::Key_Return) << true;
+        QTest::newRow("skipped") << int(Qt::Key_Escape) << true;
+        QTest::newRow("skipped, the settings file read-only") << int(Qt::Key_Escape) << false;
+    }
+
+    void firstStartOpensTheCompanyTab()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, writable);
+        if (!writable && !runningAsRoot())
+            QSKIP("needs root to mount a read-only folder");
+        QVERIFY(WriteIni(m_f->settings(), u"SETTINGS"_s, u"FIRSTSTART"_s, u"1"_s));
+        QVERIFY(start());
+        std::optional<ReadOnlyFolder> readOnly;
+        if (!writable) {
+            readOnly.emplace(m_f->folder);
+            QVERIFY(readOnly->isReadOnly());
+        }
+        QString seen;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<FrmSettings*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isActiveWindow())
+                return;
+            poll.stop();
+            seen = u"%1 over %2, tab %3, focus %4"_s.arg(
+                dialog->windowTitle(), mainWindow()->isVisible() ? u"the window"_s : u"nothing"_s,
+                QString::number(child<QTabWidget>(*dialog, "SSTab1")->currentIndex()),
+                QApplication::focusWidget()->objectName());
+            QTest::keyClicks(QApplication::focusWidget(), u"Harborview Air"_s);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        });
+        poll.start();
+        QTRY_VERIFY(!seen.isEmpty() && !QApplication::activeModalWidget());
+        QCOMPARE(seen, u"Settings over the window, tab %1, focus TxtCompany"_s.arg(
+                           int(FrmSettings::CompanyTab)));
+        readOnly.reset();
+        const QByteArray file = TestFiles::contentOf(m_f->settings());
+        QCOMPARE(file.contains("FIRSTSTART"), !writable);
+        QCOMPARE(ReadIni(m_f->settings(), u"COMPANY"_s, u"NAME"_s),
+                 key == Qt::Key_Return ? u"Harborview Air"_s : QString());
+        QVERIFY(!appSettings().FIRSTSTART);
+        if (writable)
+            QVERIFY(m_services->prompter->messages().isEmpty());
+        else
+            QCOMPARE(said(Icon::Exclamation,
+                          u"The settings file '%1' could not be changed:\r\r*\r\rThe settings "
+                          "open again at the next start."_s.arg(m_f->settings())),
+                     QString());
     }
 
     void openDocumentHandsTheTargetToTheShell()

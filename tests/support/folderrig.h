@@ -7,6 +7,7 @@
 
 #include "core/db/schema.h"
 #include "core/folder/starterdata.h"
+#include "core/settings/appsettings.h"
 
 #include <QFile>
 #include <QProcess>
@@ -24,7 +25,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// A program folder as the build makes it, in a temporary folder of its own.
+// A program folder as the build makes it, in a temporary folder of its own, started
+// once already: its first start's settings dialog is a test of its own.
 struct StarterFolder
 {
     QTemporaryDir dir;
@@ -34,6 +36,7 @@ struct StarterFolder
     {
         folder = at;
         StarterData::createProgramFolder(folder, QStringLiteral("Brisklander"));
+        ForgetFirstStart(settings());
     }
     QString path(const QString& name) const { return folder + u'/' + name; }
     QString database() const { return path(Schema::DatabaseFileName); }
@@ -48,11 +51,18 @@ struct ToolRun
     QString err;
 };
 
-// One of the tools as a process; one that does not end in time fails (and is killed).
+// One of the tools as a process, with BRISKLANDER_HOME set to `home` when given; one
+// that does not end in time fails (and is killed).
 inline ToolRun runTool(const QStringList& arguments,
-                       const QString& program = QStringLiteral(BRISKLANDER_TOOL_PATH))
+                       const QString& program = QStringLiteral(BRISKLANDER_TOOL_PATH),
+                       const QString& home = QString())
 {
     QProcess tool;
+    if (!home.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("BRISKLANDER_HOME"), home);
+        tool.setProcessEnvironment(environment);
+    }
     tool.start(program, arguments);
     if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
         return {};

@@ -39,11 +39,14 @@ struct Run
 };
 
 // The tool's commands in this process, in the United States locale the test sets, or
-// as the operator's scripts run it: a process.
-Run quoteTool(const QStringList& arguments, bool asProcess = false)
+// as the operator's scripts run it: a process, with BRISKLANDER_HOME naming `home`.
+Run quoteTool(const QStringList& arguments, bool asProcess = false, const QString& home = {})
 {
     if (asProcess) {
         QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"BRISKLANDER_HOME"_s, home);
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(BRISKLANDER_QUOTE_TOOL_PATH), arguments);
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
             return {};
@@ -125,7 +128,7 @@ private slots:
         const QStringList before = folderState(folder());
         QStringList arguments = row[1].split(u' ');
         const bool asProcess = arguments.removeOne(u"{process}"_s);
-        const Run run = quoteTool(arguments, asProcess);
+        const Run run = quoteTool(arguments, asProcess, folder());
         QCOMPARE(run.exitCode, row[0].toInt());
         if (row[0] == u"0") {
             QCOMPARE(run.err, row.value(2));

@@ -1,10 +1,12 @@
 // brisklander-db: makes and looks after the files of a program folder.
 //
-//   brisklander-db create FOLDER [EXECUTABLE-NAME] [--airports DIR]
+//   brisklander-db create FOLDER [EXECUTABLE-NAME] [--airports DIR | --template DIR]
 //       creates the workgroup file, the database (tables, stored query, sample
 //       catalogues, and the airports of DIR or else a small demonstration set) and
 //       the settings file that are missing in FOLDER; existing files are never
-//       replaced.
+//       replaced. With --template they are copied from the program folder DIR
+//       instead (the workgroup file and the database only together); a failure
+//       leaves FOLDER as it was.
 //   brisklander-db import FOLDER DIR [--update]
 //       imports the OurAirports files of DIR (airports.csv, runways.csv,
 //       countries.csv, optionally timezones.csv) into the database of the program
@@ -23,11 +25,16 @@
 //       Brisklander.mdb.before-restore-YYYYMMDD-HHMMSS; refused while the program runs
 //       on FOLDER.
 //   Exit status of backup and restore: 0 done, 1 failed (nothing changed), 2 usage.
+//
+// FOLDER "-" is the folder the program would use: the folder BRISKLANDER_HOME names;
+// else this tool's own folder when a writable Brisklander.INI lies in it (a portable
+// copy); else $XDG_DATA_HOME/Brisklander (~/.local/share/Brisklander).
 
 #include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "core/folder/databasebackup.h"
 #include "core/folder/databasefiles.h"
+#include "core/folder/datafolder.h"
 #include "core/folder/instancelock.h"
 #include "core/folder/ourairportsimport.h"
 #include "core/folder/starterdata.h"
@@ -45,7 +52,8 @@ namespace {
 
 int usage(QTextStream& err)
 {
-    err << "usage: brisklander-db create FOLDER [EXECUTABLE-NAME] [--airports DIR]\n"
+    err << "usage: brisklander-db create FOLDER [EXECUTABLE-NAME] [--airports DIR | --template "
+           "DIR]\n"
            "       brisklander-db import FOLDER DIR [--update]\n"
            "       brisklander-db backup FOLDER FILE\n"
            "       brisklander-db restore FOLDER FILE\n";
@@ -70,14 +78,24 @@ int main(int argc, char** argv)
         QStringLiteral("create, import, backup (a checked copy of the database into FILE, the "
                        "program running or not) or restore (FILE checked and put in place of "
                        "the database, the replaced one kept beside it; the program closed)"));
-    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The program folder."));
+    parser.addPositionalArgument(
+        QStringLiteral("FOLDER"),
+        QStringLiteral("The program folder; - for the one the program would use: the folder "
+                       "BRISKLANDER_HOME names, else this tool's folder when a writable "
+                       "Brisklander.INI lies in it, else $XDG_DATA_HOME/Brisklander "
+                       "(~/.local/share/Brisklander)."));
     const QCommandLineOption airportsOption(
         QStringLiteral("airports"),
         QStringLiteral("create: the OurAirports files to fill the airport table from."),
         QStringLiteral("DIR"));
     const QCommandLineOption updateOption(
         QStringLiteral("update"), QStringLiteral("import: replace airports already there."));
+    const QCommandLineOption templateOption(
+        QStringLiteral("template"),
+        QStringLiteral("create: copy the missing files from the program folder DIR."),
+        QStringLiteral("DIR"));
     parser.addOption(airportsOption);
+    parser.addOption(templateOption);
     parser.addOption(updateOption);
     if (!parser.parse(QCoreApplication::arguments())) {
         err << "brisklander-db: " << parser.errorText() << '\n';
@@ -88,12 +106,20 @@ int main(int argc, char** argv)
         usage(out);
         return 0;
     }
-    const QStringList args = parser.positionalArguments();
+    QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage(err);
+    if (args.size() > 1) {
+        QString error;
+        args[1] = DataFolder::toolFolder(args[1], &error);
+        if (args[1].isEmpty()) {
+            err << "error: " << error << '\n';
+            return 1;
+        }
+    }
 
     if (args[0] == QLatin1String("import")) {
-        if (args.size() != 3 || parser.isSet(airportsOption))
+        if (args.size() != 3 || parser.isSet(airportsOption) || parser.isSet(templateOption))
             return usage(err);
         const QDir folder(args[1]);
         OurAirports::Options options = OurAirports::Options::inFolder(args[2]);
@@ -161,14 +187,18 @@ int main(int argc, char** argv)
     if (args[0] == QLatin1String("create")) {
         const QStringList rest = args.mid(1);
         const QString airports = parser.value(airportsOption);
+        const QString from = parser.value(templateOption);
         if (rest.isEmpty() || rest.size() > 2 || parser.isSet(updateOption) ||
-            (parser.isSet(airportsOption) && airports.isEmpty()))
+            (parser.isSet(airportsOption) && airports.isEmpty()) ||
+            (parser.isSet(templateOption) && (from.isEmpty() || parser.isSet(airportsOption))))
             return usage(err);
         const QString executable = rest.size() == 2 ? rest[1] : QStringLiteral("Brisklander");
         try {
+            // Made first, so that the writers' lock can be taken in it.
+            StarterData::makeFolder(rest[0]);
             const auto writers = LockDatabaseWriters(rest[0]);
             const StarterData::Result result =
-                StarterData::createProgramFolder(rest[0], executable, airports);
+                StarterData::createProgramFolder(rest[0], executable, airports, from);
             for (const QString& line : result.recovered)
                 out << "recovered: " << line << '\n';
             for (const QString& name : result.created)

@@ -15,6 +15,10 @@
 //   brisklander-quote FOLDER --show NUMBER [--json] [--text FILE] [--pdf FILE]
 //       read the register: its list, newest first, and a kept quote as handed out.
 //
+// FOLDER "-" is the folder the program would use: the folder BRISKLANDER_HOME names;
+// else this tool's own folder when a writable Brisklander.INI lies in it (a portable
+// copy); else $XDG_DATA_HOME/Brisklander (~/.local/share/Brisklander).
+//
 // Figures are given in plain form ("8.5"), whatever the locale. Exit status 0 when
 // every quote was priced, 1 when the folder cannot be used (the register not written
 // among it), 2 for a malformed command line or batch file (a figure not in plain
@@ -30,6 +34,7 @@
 #include "core/document/customerfields.h"
 #include "core/document/quotetextfile.h"
 #include "core/folder/databasefiles.h"
+#include "core/folder/datafolder.h"
 #include "core/folder/durablefile.h"
 #include "core/folder/instancelock.h"
 #include "core/format.h"
@@ -694,10 +699,16 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         "  brisklander-quote build/Brisklander --list --customer acme --status Sent "
         "--from 2026-01-01 --to 2026-03-31\n"
         "  brisklander-quote build/Brisklander --list --export-csv quotes.csv\n"
-        "  brisklander-quote build/Brisklander --show 2026-0042 --text quote.txt"));
+        "  brisklander-quote build/Brisklander --show 2026-0042 --text quote.txt\n"
+        "  brisklander-quote - KTEB KBOS  (the folder the program would use)"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The program folder."));
+    parser.addPositionalArgument(
+        QStringLiteral("FOLDER"),
+        QStringLiteral("The program folder; - for the one the program would use: the folder "
+                       "BRISKLANDER_HOME names, else this tool's folder when a writable "
+                       "Brisklander.INI lies in it, else $XDG_DATA_HOME/Brisklander "
+                       "(~/.local/share/Brisklander)."));
     parser.addPositionalArgument(QStringLiteral("STOPS"),
                                  QStringLiteral("The airports of the route, in order."),
                                  QStringLiteral("STOP..."));
@@ -820,12 +831,18 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         return Usage;
     }
 
+    QString folderError;
+    const QString folderPath = DataFolder::toolFolder(positional.first(), &folderError);
+    if (folderPath.isEmpty()) {
+        err << "brisklander-quote: " << folderError << '\n';
+        return FolderFailed;
+    }
     QuoteRequest request;
     try {
         for (const QString& option : {QStringLiteral("text"), QStringLiteral("pdf"),
                                       QStringLiteral("output"), QStringLiteral("export-csv")}) {
             if (parser.isSet(option))
-                refuseFolderFile(option, parser.value(option), positional.first());
+                refuseFolderFile(option, parser.value(option), folderPath);
         }
         if (!folderOnly)
             request = requestFrom(parser, positional.mid(1));
@@ -845,7 +862,7 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         return FolderFailed;
     };
     try {
-        folder = openFolder(positional.first(), save);
+        folder = openFolder(folderPath, save);
     } catch (const QuoteRequestError& error) {
         err << "brisklander-quote: " << error.message() << '\n';
         return nothingSaved();

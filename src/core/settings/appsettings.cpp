@@ -289,6 +289,7 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
                           : DistanceModel::Sphere;
     s.AIRCRAFT = trimBlanks(setting(QStringLiteral("AIRCRAFT")));
     s.BACKUPDAYS = numbers.integer("BACKUPDAYS", s.BACKUPDAYS, 0, 3650);
+    s.FIRSTSTART = trimBlanks(setting(QStringLiteral("FIRSTSTART"))) == u"1";
 
     // The file is already read whole, so the order of the look-ups does not matter.
     for (const CompanyField& field : CompanyFields::All)
@@ -311,6 +312,14 @@ QList<UnreadableSetting> LoadSettings(const QString& settingsPath)
     QList<UnreadableSetting> unreadable;
     appSettings() = readSettings(settingsPath, &unreadable);
     return unreadable;
+}
+
+bool ForgetFirstStart(const QString& settingsPath, QString* error)
+{
+    IniFile file(settingsPath);
+    if (!file.load(error))
+        return false;
+    return !file.removeKey(SettingsSection, QStringLiteral("FIRSTSTART")) || file.save(error);
 }
 
 QString unreadableSettingsText(const QString& settingsPath,

@@ -58,6 +58,10 @@ struct AppSettings
     // Days after the last backup of the database from which the exit offers to back it
     // up; 0 never offers.
     qint32 BACKUPDAYS = 7;
+    // "FIRSTSTART=1", written into a new program folder: the program opens the settings
+    // dialog on its Company tab once, at its first start there, and then removes the key
+    // (ForgetFirstStart). Never written by a Save.
+    bool FIRSTSTART = false;
 
     // Section COMPANY, the heading of the quote document
     CompanyDetails company;
@@ -114,6 +118,10 @@ AppSettings readSettings(const QString& settingsPath,
 // writes that never finished. Returns the numeric values it could not read, which
 // start-up reports; throws SettingsReadError.
 QList<UnreadableSetting> LoadSettings(const QString& settingsPath);
+
+// Removes FIRSTSTART from the settings file, whole or not at all: false, with the
+// system's reason in `error`, when the file cannot be written (it stays as it was).
+bool ForgetFirstStart(const QString& settingsPath, QString* error = nullptr);
 
 // The report of unreadable values: the file, each key with its value and the value
 // used, and how to write a number the program reads.

@@ -208,6 +208,25 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
     return true;
 }
 
+bool IniFile::removeKey(const QString& section, const QString& key)
+{
+    const qsizetype header = findSection(section);
+    if (header < 0)
+        return false;
+    bool removed = false;
+    for (qsizetype i = sectionEnd(header) - 1; i > header; --i) {
+        const Line& line = m_lines.at(i);
+        if (line.kind == Kind::Key && line.name.compare(key, Qt::CaseInsensitive) == 0) {
+            // A last line without an ending leaves the line before it the last one.
+            if (line.ending.isEmpty() && i == m_lines.size() - 1)
+                m_lines[i - 1].ending.clear();
+            m_lines.removeAt(i);
+            removed = true;
+        }
+    }
+    return removed;
+}
+
 QByteArray IniFile::contents() const
 {
     QByteArray content;

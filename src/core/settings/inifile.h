@@ -39,6 +39,10 @@ public:
     // False when a name or the value would not fit on one line of the file.
     bool setValue(const QString& section, const QString& key, const QString& value);
 
+    // Removes the key's lines from the first matching section, every other line kept.
+    // False when there was no such key.
+    bool removeKey(const QString& section, const QString& key);
+
     // Writes the lines to a temporary file beside the target and renames it over the
     // target only when every byte reached the disk, so neither a crash nor a full disk
     // ever leaves a damaged file: on failure the file stays as it was and `error`

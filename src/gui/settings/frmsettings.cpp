@@ -441,7 +441,9 @@ void FrmSettings::Form_Activate()
     m_TxtMailSubject->setText(settings.MAILSUBJECT);
     m_TxtMailBody->setPlainText(settings.MAILBODY);
     m_aircraftTab->setDefaultAircraft(settings.AIRCRAFT);
-    m_SSTab1->setCurrentIndex(DefaultsTab);
+    m_SSTab1->setCurrentIndex(m_firstTab);
+    if (m_firstTab == CompanyTab)
+        m_companyFields.front()->setFocus(Qt::OtherFocusReason);
 
     try {
         const auto workspace = Db::DbEngine::instance().defaultWorkspace();

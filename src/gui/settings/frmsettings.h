@@ -53,6 +53,10 @@ public:
     explicit FrmSettings(SettingsHost* host, QWidget* parent = nullptr);
     ~FrmSettings() override;
 
+    // The tab the dialog shows when it opens (else the Defaults tab); the Company tab
+    // opens with the focus in the company's name.
+    void showFirst(Tab tab) { m_firstTab = tab; }
+
 public slots:
     void Form_Load();
     void Form_Activate();
@@ -103,6 +107,7 @@ private:
     QHash<QWidget*, int> m_focusTabs;
     bool m_returningFocus = false;
     bool m_defaultAirportRefused = false; // by the last default airport check
+    Tab m_firstTab = DefaultsTab;
 
     QTabWidget* m_SSTab1 = nullptr;
     QGroupBox* m_chargesFrame = nullptr;

@@ -299,7 +299,7 @@ private slots:
         const bool quoteTool = arguments.value(0) == u"quote";
         const QString tool = quoteTool ? QStringLiteral(BRISKLANDER_QUOTE_TOOL_PATH)
                                        : QStringLiteral(BRISKLANDER_TOOL_PATH);
-        const ToolRun run = runTool(arguments.mid(quoteTool ? 1 : 0), tool);
+        const ToolRun run = runTool(arguments.mid(quoteTool ? 1 : 0), tool, m_f->folder);
         QCOMPARE(run.exitCode, row[1].toInt());
         const QStringList texts =
             row[3].replace(u"%DB"_s, m_f->database()).replace(u"%N"_s, folder).split(u'|');

@@ -8,6 +8,7 @@
 #include "support/databasedump.h"
 #include "support/folderrig.h"
 #include "support/systemfaults.h"
+#include "support/tablerows.h"
 #include "support/testfiles.h"
 
 #include <type_traits>
@@ -120,6 +121,9 @@ private slots:
 
         row("aircraft named without its blanks", "AIRCRAFT=\" Learjet 60 \"",
             with(&AppSettings::AIRCRAFT, u"Learjet 60"_s));
+
+        row("first start", "FIRSTSTART= 1", with(&AppSettings::FIRSTSTART, true));
+        row("first start only as 1", "FIRSTSTART=yes", {});
 
         row("rounding 1", "ROUNDMILES=1", with(&AppSettings::ROUNDMILES, true));
         row("rounding 2", "ROUNDMILES=2", {});
@@ -302,6 +306,47 @@ private slots:
         }
         killChild(replacer);
         QCOMPARE(mixed, 0);
+    }
+
+    // The first start's key leaves its section, every spelling of it, and nothing else; a
+    // file that cannot be written says why and stays as it was.
+    void forgetFirstStart_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("among other keys") << QByteArray("[SETTINGS]\r\nfirststart = 1\r\nA=1\r\n")
+                                          << QByteArray("[SETTINGS]\r\nA=1\r\n");
+        QTest::newRow("twice, the last line without its end")
+            << QByteArray("[SETTINGS]\nFIRSTSTART=1\nA=1\nFIRSTSTART=1")
+            << QByteArray("[SETTINGS]\nA=1");
+        QTest::newRow("in another section") << QByteArray("[COMPANY]\r\nFIRSTSTART=1\r\n")
+                                            << QByteArray("[COMPANY]\r\nFIRSTSTART=1\r\n");
+        QTest::newRow("on a full disk") << QByteArray("/dev/full") << QByteArray();
+    }
+
+    void forgetFirstStart()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QString error;
+        if (before == "/dev/full") {
+            QTemporaryDir dir;
+            if (!runningAsRoot())
+                QSKIP("A small disk needs root.");
+            TinyDisk disk(dir.filePath(u"disk"_s), "16k");
+            QVERIFY(disk.isMounted());
+            const QString path = dir.filePath(u"disk/Brisklander.INI"_s);
+            const QByteArray content = "[SETTINGS]\r\nFIRSTSTART=1\r\n" + QByteArray(9000, ';');
+            QVERIFY(writeFile(path, content));
+            disk.fill();
+            QVERIFY(!ForgetFirstStart(path, &error));
+            QVERIFY2(error.contains(u"No space left on device"_s), qPrintable(error));
+            QCOMPARE(TestFiles::contentOf(path), content);
+            return;
+        }
+        const QString path = fileWith(before);
+        QVERIFY(ForgetFirstStart(path, &error));
+        QCOMPARE(TestFiles::contentOf(path), after);
     }
 
     // A settings file that is there but cannot be read is no empty file (one this user
