@@ -4,7 +4,9 @@
 # then, installed, as a new user with an empty home: brisklander-quote prices a trip from
 # the user's data folder, and the program starts headless, makes that folder with its
 # three files, and a second start keeps what the user changed in it. The package and the
-# user are removed at the end, whether the checks pass or not. Run as root.
+# user are removed at the end, whether the checks pass or not. The package is built as the
+# user who runs it; installing and the user's checks run as root, through sudo when that
+# user is not root.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BRISKLANDER_BUILD_DIR:-$root/build}
@@ -16,7 +18,11 @@ fail() {
     exit 1
 }
 
-[ "$(id -u)" -eq 0 ] || fail "run it as root: it installs the package and makes a user"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || fail "run it as root or with sudo at hand: it installs the package"
+    as_root=(sudo)
+fi
 if dpkg-query -W -f='${Status}' brisklander 2>/dev/null | grep -q "install ok installed"; then
     fail "brisklander is installed already; remove it first (apt-get remove brisklander)"
 fi
@@ -30,12 +36,17 @@ for package in desktop-file-utils appstream dpkg-dev file sqlite3; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
     say "installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-bash "$root/scripts/package.sh"
+if [ "${1:-}" != --built ]; then
+    bash "$root/scripts/package.sh"
+fi
+if [ "$(id -u)" -ne 0 ]; then
+    exec sudo env BRISKLANDER_BUILD_DIR="$build" bash "$0" --built
+fi
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
 deb=$build/brisklander_${version}_$(dpkg --print-architecture).deb
 
@@ -127,8 +138,10 @@ pidfile=$home/program.pid
 # WAL index beside it) and checks that it is still running; then ends it.
 start_program() {
     rm -f "$pidfile"
+    # The program's output goes to the log; runuser's own is only the signal that ended it.
     # shellcheck disable=SC2016 # the user's shell expands them
-    as_user sh -c 'echo $$ >"$1"; exec timeout 60 brisklander >"$2" 2>&1' sh "$pidfile" "$log" &
+    as_user sh -c 'echo $$ >"$1"; exec timeout 60 brisklander >"$2" 2>&1' sh "$pidfile" "$log" \
+        2>/dev/null &
     local job=$! waited=0
     until [ -e "$folder/Brisklander.mdb-shm" ]; do
         kill -0 "$job" 2>/dev/null || fail "the program ended at its start: $(cat "$log")"
@@ -140,7 +153,7 @@ start_program() {
     kill -0 "$(cat "$pidfile")" 2>/dev/null || fail "the program ended after its start: $(cat "$log")"
     # timeout hands the signal on to the program.
     kill -TERM "$(cat "$pidfile")"
-    wait "$job" || true
+    { wait "$job" || true; } 2>/dev/null
     rm -f "$pidfile"
 }
 # inode and modification time of each file of the data folder.
