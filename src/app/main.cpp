@@ -3,10 +3,16 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The icon of every window where the desktop takes it from the window (X11); a Wayland
+    // desktop finds the installed desktop entry, and so the icon, by the entry's name.
+    QApplication::setWindowIcon(
+        QIcon(QStringLiteral(":/icons/io.github.brisklander.Brisklander-128.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.brisklander.Brisklander"));
     QApplication::setApplicationName(QStringLiteral("Brisklander"));
     QApplication::setApplicationVersion(QStringLiteral(BRISKLANDER_VERSION));
 
