@@ -78,12 +78,7 @@ int main(int argc, char** argv)
         QStringLiteral("create, import, backup (a checked copy of the database into FILE, the "
                        "program running or not) or restore (FILE checked and put in place of "
                        "the database, the replaced one kept beside it; the program closed)"));
-    parser.addPositionalArgument(
-        QStringLiteral("FOLDER"),
-        QStringLiteral("The program folder; - for the one the program would use: the folder "
-                       "BRISKLANDER_HOME names, else this tool's folder when a writable "
-                       "Brisklander.INI lies in it, else $XDG_DATA_HOME/Brisklander "
-                       "(~/.local/share/Brisklander)."));
+    parser.addPositionalArgument(QStringLiteral("FOLDER"), DataFolder::toolFolderHelp());
     const QCommandLineOption airportsOption(
         QStringLiteral("airports"),
         QStringLiteral("create: the OurAirports files to fill the airport table from."),

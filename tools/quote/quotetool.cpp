@@ -703,12 +703,7 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         "  brisklander-quote - KTEB KBOS  (the folder the program would use)"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(
-        QStringLiteral("FOLDER"),
-        QStringLiteral("The program folder; - for the one the program would use: the folder "
-                       "BRISKLANDER_HOME names, else this tool's folder when a writable "
-                       "Brisklander.INI lies in it, else $XDG_DATA_HOME/Brisklander "
-                       "(~/.local/share/Brisklander)."));
+    parser.addPositionalArgument(QStringLiteral("FOLDER"), DataFolder::toolFolderHelp());
     parser.addPositionalArgument(QStringLiteral("STOPS"),
                                  QStringLiteral("The airports of the route, in order."),
                                  QStringLiteral("STOP..."));

@@ -284,6 +284,20 @@ bool isWholeCopy(sqlite3* copy, const QString& path, const Contents& expected)
     return byIndexes && byTables && *byIndexes == expected && *byTables == expected;
 }
 
+// Puts a file on the disk with the caller's sync, or else the file system's own.
+bool syncToDisk(const DbEngine::SyncFunction& sync, const QString& path)
+{
+    return sync ? sync(path) : DurableFile::sync(path);
+}
+
+// A partial copy and whatever journal or log an earlier one left beside it, which must
+// never meet the next copy.
+void removePartialCopy(const QString& partial)
+{
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(partial + QLatin1String(suffix));
+}
+
 } // namespace
 
 bool DbEngine::isWholeCopyOf(const QString& copy, const QString& source)
@@ -304,14 +318,8 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
     if (QFileInfo::exists(destination))
         throw DbError(Error::DatabaseExists, QStringLiteral("Database already exists."));
     const QString partial = partialCompactionPath(destination);
-    const auto toDisk = [&sync](const QString& path) {
-        return sync ? sync(path) : DurableFile::sync(path);
-    };
-    // A journal or log left beside an earlier partial copy must never meet this one.
-    const auto removePartial = [&partial] {
-        for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-            QFile::remove(partial + QLatin1String(suffix));
-    };
+    const auto toDisk = [&sync](const QString& path) { return syncToDisk(sync, path); };
+    const auto removePartial = [&partial] { removePartialCopy(partial); };
     removePartial();
     try {
         std::optional<Contents> expected;
@@ -364,13 +372,8 @@ void DbEngine::backupDatabase(const QString& source, const QString& destination,
                               const SyncFunction& sync)
 {
     const QString partial = partialBackupPath(destination);
-    const auto toDisk = [&sync](const QString& path) {
-        return sync ? sync(path) : DurableFile::sync(path);
-    };
-    const auto removePartial = [&partial] {
-        for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-            QFile::remove(partial + QLatin1String(suffix));
-    };
+    const auto toDisk = [&sync](const QString& path) { return syncToDisk(sync, path); };
+    const auto removePartial = [&partial] { removePartialCopy(partial); };
     removePartial();
     try {
         std::optional<Contents> expected;

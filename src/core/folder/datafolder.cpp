@@ -91,4 +91,12 @@ QString airportsFolder(const QString& executableFolder)
     return QDir::cleanPath(executableFolder + QStringLiteral("/../share/brisklander/ourairports"));
 }
 
+QString toolFolderHelp()
+{
+    return QStringLiteral("The program folder; - for the one the program would use: the folder "
+                          "BRISKLANDER_HOME names, else this tool's folder when a writable "
+                          "Brisklander.INI lies in it, else $XDG_DATA_HOME/Brisklander "
+                          "(~/.local/share/Brisklander).");
+}
+
 } // namespace DataFolder

@@ -52,6 +52,8 @@ Choice choose(const QString& executableFolder, const QString& executableName,
 // the tool being "Brisklander.INI"); anything else is the folder named. Empty, with
 // `error` saying why, when "-" can name no folder.
 QString toolFolder(const QString& argument, QString* error);
+// The tools' help on their FOLDER argument.
+QString toolFolderHelp();
 
 // A fresh program folder installed beside the executable (share/brisklander/template),
 // from which a data folder is completed, and the OurAirports files installed with it.
