@@ -53,6 +53,8 @@ QString programFolder()
         StarterData::createProgramFolder(path, QStringLiteral("Brisklander"),
                                          QStringLiteral(BRISKLANDER_SOURCE_DIR) +
                                              QStringLiteral("/data/ourairports"));
+        // Started as on any day but the first, which asks for the company's details.
+        ForgetFirstStart(QDir(path).filePath(QStringLiteral("Brisklander.INI")));
         return path;
     }();
     return folder;
@@ -73,6 +75,7 @@ QString programFolder(int count)
     StarterData::createProgramFolder(path, QStringLiteral("Brisklander"),
                                      QStringLiteral(BRISKLANDER_SOURCE_DIR) +
                                          QStringLiteral("/data/ourairports"));
+    ForgetFirstStart(QDir(path).filePath(QStringLiteral("Brisklander.INI")));
     sqlite3* db = nullptr;
     sqlite3_open(QFile::encodeName(database).constData(), &db);
     const QByteArray sql =
