@@ -161,6 +161,16 @@ stamps() {
     stat -c '%n %i %Y' "$folder/Brisklander.INI" "$folder/Brisklander.mdb" "$folder/Brisklander.mdw"
 }
 
+say "brisklander --help and --version, without a display"
+help=$(as_user env -u QT_QPA_PLATFORM brisklander --help) || fail "brisklander --help failed: $help"
+grep -q -- "--folder" <<<"$help" || fail "brisklander --help does not name --folder: $help"
+as_user env -u QT_QPA_PLATFORM brisklander --version | grep -q "^Brisklander " ||
+    fail "brisklander --version did not give the program's name and version"
+if wrong=$(as_user env -u QT_QPA_PLATFORM brisklander --no-such-option 2>&1); then
+    fail "brisklander took an unknown option"
+fi
+grep -q "Unknown option 'no-such-option'" <<<"$wrong" || fail "brisklander --no-such-option: $wrong"
+
 say "first start of the program as $user, in an empty home"
 start_program
 for name in Brisklander.INI Brisklander.mdb Brisklander.mdw; do

@@ -5,37 +5,76 @@
 #include <QCommandLineParser>
 #include <QIcon>
 
+namespace {
+
+// The command line, described once for --help and read at the start.
+struct Options
+{
+    QCommandLineParser parser;
+    const QCommandLineOption folder{QStringLiteral("folder"),
+                                    QStringLiteral("Use DIR as the program folder."),
+                                    QStringLiteral("DIR")};
+
+    Options()
+    {
+        parser.setApplicationDescription(QStringLiteral(
+            "Quotes air charter trips.\n"
+            "\n"
+            "The program folder (the settings file, the database and the workgroup file) is, "
+            "in this order: the folder --folder names; the folder the environment variable "
+            "BRISKLANDER_HOME names; the program's own folder when a settings file named "
+            "after the program (Brisklander.INI) lies there and may be written (a portable "
+            "copy); otherwise $XDG_DATA_HOME/Brisklander (~/.local/share/Brisklander). A "
+            "folder lacking its files is made and completed at the start; no file in it is "
+            "ever replaced."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOption(folder);
+    }
+};
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Brisklander"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRISKLANDER_VERSION));
+}
+
+// True when the command line asks only for text (help, version) or is wrong, which is
+// answered on the terminal: no display needed.
+bool answeredAsText(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    Options options;
+    return !options.parser.parse(arguments) || options.parser.isSet(QStringLiteral("help")) ||
+           options.parser.isSet(QStringLiteral("help-all")) ||
+           options.parser.isSet(QStringLiteral("version"));
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    if (answeredAsText(argc, argv)) {
+        // Answered from a terminal without a desktop too: no window system is reached.
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        Options options;
+        options.parser.process(app); // prints the text and ends the process
+        return 1;
+    }
     QApplication app(argc, argv);
     // The icon of every window where the desktop takes it from the window (X11); a Wayland
     // desktop finds the installed desktop entry, and so the icon, by the entry's name.
     QApplication::setWindowIcon(
         QIcon(QStringLiteral(":/icons/io.github.brisklander.Brisklander-128.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.brisklander.Brisklander"));
-    QApplication::setApplicationName(QStringLiteral("Brisklander"));
-    QApplication::setApplicationVersion(QStringLiteral(BRISKLANDER_VERSION));
+    nameApplication();
+    Options options;
+    options.parser.process(app);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Quotes air charter trips.\n"
-        "\n"
-        "The program folder (the settings file, the database and the workgroup file) is, in "
-        "this order: the folder --folder names; the folder the environment variable "
-        "BRISKLANDER_HOME names; the program's own folder when a settings file named after "
-        "the program (Brisklander.INI) lies there and may be written (a portable copy); "
-        "otherwise $XDG_DATA_HOME/Brisklander (~/.local/share/Brisklander). A folder "
-        "lacking its files is made and completed at the start; no file in it is ever "
-        "replaced."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption folderOption(QStringLiteral("folder"),
-                                          QStringLiteral("Use DIR as the program folder."),
-                                          QStringLiteral("DIR"));
-    parser.addOption(folderOption);
-    parser.process(app);
-
-    if (!StartApplication(StartOptions::fromApplication(parser.value(folderOption)),
+    if (!StartApplication(StartOptions::fromApplication(options.parser.value(options.folder)),
                           [] { return new Brisklander; }))
         return 1;
     const int code = QApplication::exec();
