@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/map/topojson.h"
+
+#include <optional>
+
+// The world the program draws routes on: Natural Earth's land and the borders between
+// countries at 1:50m (data/naturalearth/world-50m.json, made by tools/data/world-map.mjs),
+// built into the core library so that no map is ever downloaded. Positions are in
+// degrees, longitude positive EAST as the data has it (the airports' longitudes are
+// positive west: the map's projection turns them).
+class WorldMap
+{
+public:
+    // The built-in map, read once on first use. Empty (and a warning logged) only if the
+    // resource the build put in does not read.
+    static const WorldMap& builtIn();
+
+    // A map from a topology that has the objects `land` and `countries`; nothing, and in
+    // `error` why, otherwise.
+    static std::optional<WorldMap> read(const QByteArray& json, QString* error);
+
+    // The rings of the land (continents, islands, and the lakes as holes): closed lines
+    // for the even-odd rule (TopoJson::insideEvenOdd).
+    const QList<TopoJson::Line>& land() const { return m_land; }
+
+    // The borders between countries, each drawn once; the coastlines are in land().
+    const QList<TopoJson::Line>& borders() const { return m_borders; }
+
+private:
+    QList<TopoJson::Line> m_land;
+    QList<TopoJson::Line> m_borders;
+};
