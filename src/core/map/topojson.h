@@ -7,7 +7,7 @@
 
 #include <optional>
 
-// TopoJSON topologies (https://github.com/topojson/topojson-specification), as the world
+// TopoJSON topologies (the format of the npm package topojson), as the world
 // map's data comes: quantized positions (a `transform` of scale and translate), each arc
 // delta-encoded from its first position, and polygons whose rings are lists of arc indexes,
 // a negative index ~i meaning arc i walked backwards.
