@@ -3,6 +3,7 @@
 #include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "support/airportrow.h"
+#include "support/emptydatabase.h"
 #include "support/tablerows.h"
 
 #include <QTemporaryDir>
@@ -74,15 +75,10 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        const QString workgroup = m_dir->filePath(Schema::WorkgroupFileName);
         m_path = m_dir->filePath(Schema::DatabaseFileName);
-        Db::DbEngine& engine = Db::DbEngine::instance();
-        Db::DbEngine::createWorkgroupFile(workgroup, Schema::UserName, Schema::Password);
-        engine.setSystemDB(workgroup);
-        engine.setDefaultUser(Schema::UserName);
-        engine.setDefaultPassword(Schema::Password);
-        m_ws = engine.createWorkspace("AirportWS", Schema::UserName, Schema::Password);
-        Schema::createDatabase(*m_ws, m_path);
+        m_ws = createEmptyDatabase(m_dir->path());
+        Db::DbEngine::instance().setDefaultUser(Schema::UserName);
+        Db::DbEngine::instance().setDefaultPassword(Schema::Password);
     }
     void cleanup()
     {

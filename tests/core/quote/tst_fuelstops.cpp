@@ -3,6 +3,7 @@
 #include "core/db/schema.h"
 #include "core/format.h"
 #include "core/quote/fuelstops.h"
+#include "support/emptydatabase.h"
 #include "support/tablerows.h"
 
 #include <QFile>
@@ -29,12 +30,7 @@ private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        const QString workgroup = m_dir.filePath(Schema::WorkgroupFileName);
-        Db::DbEngine::createWorkgroupFile(workgroup, Schema::UserName, Schema::Password);
-        Db::DbEngine::instance().setSystemDB(workgroup);
-        m_ws = Db::DbEngine::instance().createWorkspace("AirportWS", Schema::UserName,
-                                                        Schema::Password);
-        Schema::createDatabase(*m_ws, m_path);
+        m_ws = createEmptyDatabase(m_dir.path());
         QFile airports(BRISKLANDER_SOURCE_DIR "/tests/core/quote/fuelstops-airports.sql");
         QVERIFY(airports.open(QIODevice::ReadOnly));
         m_ws->openDatabase(m_path)->execute(QString::fromUtf8(airports.readAll()));

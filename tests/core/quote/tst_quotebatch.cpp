@@ -2,6 +2,7 @@
 #include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "core/quote/quotebatch.h"
+#include "support/emptydatabase.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
@@ -41,12 +42,7 @@ private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        const QString workgroup = m_dir.filePath(Schema::WorkgroupFileName);
-        Db::DbEngine::createWorkgroupFile(workgroup, Schema::UserName, Schema::Password);
-        Db::DbEngine::instance().setSystemDB(workgroup);
-        m_ws = Db::DbEngine::instance().createWorkspace("AirportWS", Schema::UserName,
-                                                        Schema::Password);
-        Schema::createDatabase(*m_ws, m_path);
+        m_ws = createEmptyDatabase(m_dir.path());
         // More airports than one statement asks for, one stored in lower case.
         m_ws->openDatabase(m_path)->execute(QStringLiteral(
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 150) "
