@@ -298,6 +298,25 @@ void removePartialCopy(const QString& partial)
         QFile::remove(partial + QLatin1String(suffix));
 }
 
+// Checks a copy against what its database held, sets its journal with `journal` and puts
+// it on the disk; throws the engine's error when any of it fails.
+void settleCopy(const QString& partial, const Contents& expected, const QString& journal,
+                const DbEngine::SyncFunction& sync)
+{
+    {
+        SqliteHandle db(openSqliteFile(partial, false));
+        if (!isWholeCopy(db.get(), partial, expected))
+            throw DbError(
+                Error::Unrecognized,
+                QStringLiteral("Unrecognized database format '%1'.").arg(describePath(partial)));
+        db.exec(journal, describePath(partial));
+    }
+    if (!syncToDisk(sync, partial))
+        throw DbError(Error::DiskError, QStringLiteral("Disk or network error: '%1' could not be "
+                                                       "written to the disk.")
+                                            .arg(describePath(partial)));
+}
+
 } // namespace
 
 bool DbEngine::isWholeCopyOf(const QString& copy, const QString& source)
@@ -334,21 +353,10 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
             bindValue(statement.get(), 1, partial);
             stepToEnd(db.get(), statement.get(), describePath(source));
         }
-        {
-            SqliteHandle db(openSqliteFile(partial, false));
-            // The copy must read back whole before it takes the database's name.
-            if (!isWholeCopy(db.get(), partial, *expected))
-                throw DbError(Error::Unrecognized, QStringLiteral("Unrecognized database format "
-                                                                  "'%1'.")
-                                                       .arg(describePath(partial)));
-            // It keeps its changes in a log from its first use on, as the database did.
-            db.exec(QStringLiteral("PRAGMA synchronous=OFF; PRAGMA journal_mode=WAL"),
-                    describePath(partial));
-        }
-        if (!toDisk(partial))
-            throw DbError(Error::DiskError, QStringLiteral("Disk or network error: '%1' could "
-                                                           "not be written to the disk.")
-                                                .arg(describePath(partial)));
+        // The copy must read back whole before it takes the database's name. It keeps its
+        // changes in a log from its first use on, as the database did.
+        settleCopy(partial, *expected,
+                   QStringLiteral("PRAGMA synchronous=OFF; PRAGMA journal_mode=WAL"), sync);
         if (std::rename(QFile::encodeName(partial).constData(),
                         QFile::encodeName(destination).constData()) != 0)
             throw DbError(Error::CannotOpen,
@@ -400,19 +408,8 @@ void DbEngine::backupDatabase(const QString& source, const QString& destination,
                             describePath(partial));
             db.exec(QStringLiteral("COMMIT"), context);
         }
-        {
-            SqliteHandle db(openSqliteFile(partial, false));
-            if (!isWholeCopy(db.get(), partial, *expected))
-                throw DbError(Error::Unrecognized, QStringLiteral("Unrecognized database format "
-                                                                  "'%1'.")
-                                                       .arg(describePath(partial)));
-            // A backup is one file, which any copy of it takes whole.
-            db.exec(QStringLiteral("PRAGMA journal_mode=DELETE"), describePath(partial));
-        }
-        if (!toDisk(partial))
-            throw DbError(Error::DiskError, QStringLiteral("Disk or network error: '%1' could "
-                                                           "not be written to the disk.")
-                                                .arg(describePath(partial)));
+        // A backup is one file, which any copy of it takes whole.
+        settleCopy(partial, *expected, QStringLiteral("PRAGMA journal_mode=DELETE"), sync);
         if (std::rename(QFile::encodeName(partial).constData(),
                         QFile::encodeName(destination).constData()) != 0)
             throw fileError(errno, describePath(destination));
