@@ -110,6 +110,13 @@ std::optional<LatLon> PointAlongLeg(const GeoPoint& from, const GeoPoint& to, do
     const std::optional<LatLon> b = northEastDegrees(to);
     if (!a || !b)
         return std::nullopt;
+    return PointAlongLeg(*a, *b, distanceNM, model);
+}
+
+LatLon PointAlongLeg(const LatLon& from, const LatLon& to, double distanceNM, DistanceModel model)
+{
+    const LatLon* a = &from;
+    const LatLon* b = &to;
     LatLon point;
     if (model == DistanceModel::Wgs84) {
         const GeographicLib::GeodesicLine line = GeographicLib::Geodesic::WGS84().InverseLine(

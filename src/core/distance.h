@@ -71,6 +71,7 @@ double DistanceNM(const LatLon& from, const LatLon& to, DistanceModel model);
 // beyond `to`. Nothing when a coordinate cannot be read.
 std::optional<LatLon> PointAlongLeg(const GeoPoint& from, const GeoPoint& to, double distanceNM,
                                     DistanceModel model);
+LatLon PointAlongLeg(const LatLon& from, const LatLon& to, double distanceNM, DistanceModel model);
 
 // A leg in both units with the texts the route shows ("##,##0.0"). The statute miles
 // come from the unrounded nautical miles, so the two texts need not agree with a

@@ -122,13 +122,17 @@ void placeMainWindow(QWidget* window, const QString& settingsPath)
     window->setGeometry(fitInto(inside.marginsAdded(frame), available).marginsRemoved(frame));
     if (saved && saved->maximized)
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
+    if (saved)
+        window->setProperty("mapShown", saved->mapShown);
 }
 
 // Keeps where the operator left the main window for the next run. A settings file
 // that cannot be written is said once, and the exit goes on.
 void saveMainWindowPlacement(const QWidget* window, const QString& settingsPath)
 {
-    const WindowPlacement placement{window->normalGeometry(), window->isMaximized()};
+    const QVariant mapShown = window->property("mapShown");
+    const WindowPlacement placement{window->normalGeometry(), window->isMaximized(),
+                                    !mapShown.isValid() || mapShown.toBool()};
     if (!placement.normal.isValid())
         return;
     QString error;

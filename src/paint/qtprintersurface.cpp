@@ -5,6 +5,9 @@
 #include <QImageReader>
 #include <QPagedPaintDevice>
 
+#include "core/map/worldmap.h"
+#include "paint/mappainter.h"
+
 namespace {
 
 constexpr double TwipsPerInch = 1440;
@@ -117,6 +120,22 @@ bool QtPrinterSurface::image(const QString& path, double width, double height)
     m_x = 0;
     m_y += toTwips(size.height());
     return true;
+}
+
+void QtPrinterSurface::map(const RouteMap& route, double width, double height)
+{
+    if (m_drawing && m_painter.isActive()) {
+        const QRectF box(toPixels(m_x), toPixels(m_y), toPixels(width), toPixels(height));
+        const MapStyle style = MapStyle::forResolution(m_device->logicalDpiY());
+        MapPainter::paintFitted(m_painter, box, WorldMap::builtIn(), route, style);
+        m_painter.save();
+        m_painter.setPen(QPen(style.coast, style.coastWidth));
+        m_painter.setBrush(Qt::NoBrush);
+        m_painter.drawRect(box);
+        m_painter.restore();
+    }
+    m_x = 0;
+    m_y += height;
 }
 
 void QtPrinterSurface::setDrawing(bool on)

@@ -48,6 +48,7 @@ public:
     bool underline() const override { return m_font.underline(); }
 
     bool image(const QString& path, double width, double height) override;
+    void map(const RouteMap& route, double width, double height) override;
     void setDrawing(bool on) override;
     void newPage() override;
     int page() const override { return m_page; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/document/printersurface.h"
+#include "core/map/routemap.h"
 
 #include <QFileInfo>
 #include <QList>
@@ -96,6 +97,18 @@ public:
         m_x = 0;
         m_y += height;
         return true;
+    }
+    // A map is its box and its stops: "[map KJFK KLAX 9360x5040]".
+    void map(const RouteMap& route, double width, double height) override
+    {
+        QStringList stops;
+        for (const RouteMap::Stop& stop : route.stops())
+            stops << stop.id;
+        if (m_drawing)
+            items.append({QStringLiteral("[map %1 %2x%3]").arg(stops.join(u' ')).arg(width).arg(height),
+                          m_x, m_y, m_page, m_line, m_font});
+        m_x = 0;
+        m_y += height;
     }
     void newPage() override
     {

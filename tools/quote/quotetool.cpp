@@ -577,8 +577,11 @@ bool writeDocuments(const QCommandLineParser& parser, const QuoteData& data)
     if (text)
         PrintJob::writeTextFile(textPath, data);
     try {
-        if (pdf)
-            PrintJob::writePdf(parser.value(QStringLiteral("pdf")), data);
+        if (pdf) {
+            QuoteData printed = data;
+            printed.printMap = !parser.isSet(QStringLiteral("no-map"));
+            PrintJob::writePdf(parser.value(QStringLiteral("pdf")), printed);
+        }
     } catch (...) {
         if (earlier)
             DurableFile::write(textPath, *earlier);
@@ -734,8 +737,10 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         {QStringLiteral("no-company"), QStringLiteral("Leave out the company block.")},
         {QStringLiteral("text"), QStringLiteral("Write the quote text file."),
          QStringLiteral("FILE")},
-        {QStringLiteral("pdf"), QStringLiteral("Write the printed quote as PDF."),
+        {QStringLiteral("pdf"),
+         QStringLiteral("Write the printed quote as PDF, the route's map at its end."),
          QStringLiteral("FILE")},
+        {QStringLiteral("no-map"), QStringLiteral("--pdf: leave the route's map out.")},
         {QStringLiteral("json"),
          QStringLiteral("Print the quote tab's fields, the legs and the charges as JSON.")},
         {QStringLiteral("batch"),
@@ -812,6 +817,8 @@ int runQuoteTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         refusal = "the aircraft, --basis and --depart go with a quote priced from its stops";
     else if (list && (parser.isSet(QStringLiteral("text")) || parser.isSet(QStringLiteral("pdf"))))
         refusal = "--text and --pdf go with a quote, not --list";
+    else if (parser.isSet(QStringLiteral("no-map")) && !parser.isSet(QStringLiteral("pdf")))
+        refusal = "--no-map goes with --pdf";
     else if (const QString model = parser.value(QStringLiteral("distance-model")).toUpper();
              parser.isSet(QStringLiteral("distance-model")) && model != u"SPHERE" &&
              model != u"WGS84")

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class RouteMap;
+
 // A page the quote document is written on, item by item, as on a line printer
 // with fonts: a current position, a current font, column moves by the average
 // character width of that font, new pages. Positions are in twips (1/1440 inch)
@@ -45,6 +47,10 @@ public:
     // A file that is missing or holds no image the surface reads draws nothing and
     // moves nowhere: false.
     virtual bool image(const QString& path, double width, double height) = 0;
+
+    // Draws the route on the world map in a box of width by height twips at the current
+    // position, the route fitted into it, and moves to the left edge below it.
+    virtual void map(const RouteMap& route, double width, double height) = 0;
 
     // While off, the document is only laid out: print() and image() move the position
     // and newPage() counts the page, but nothing reaches the pages. Turning it on

@@ -24,6 +24,7 @@ struct QuoteData
     {
         QString id, name, distanceNM, distanceSM; // route list columns 0, 1, 8, 9
         bool positioning = false;                 // the leg ending here is flown empty
+        std::optional<LatLon> position = {};      // north and east degrees, for the map
     };
     struct ChargeRow
     {
@@ -111,6 +112,8 @@ struct QuoteData
 
     // The print dialog.
     bool printCompany = true; // ChkComp
+    // The map of the route closes the document (on the last page, or on one of its own).
+    bool printMap = false;
     Customer customer;
     std::optional<QDate> departureDate, returnDate;
     QString remarks; // one line, or two joined by a carriage return and line feed

@@ -2,6 +2,7 @@
 
 #include "core/document/printersurface.h"
 #include "core/format.h"
+#include "core/map/routemap.h"
 #include "core/quote/pricing.h"
 
 #include <algorithm>
@@ -96,6 +97,7 @@ private:
     void terms();
     void remarks();
     void quotedBy();
+    void routeMap();
 
     PrinterSurface& m_surface;
     const QuoteData& m_data;
@@ -153,6 +155,9 @@ void Composer::compose()
         remarks();
     if (!isBlank(m_data.quotedBy))
         quotedBy();
+    if (m_data.printMap && std::any_of(m_data.route.begin(), m_data.route.end(),
+                                       [](const QuoteData::RouteRow& row) { return row.position; }))
+        routeMap();
 }
 
 // The fixed checks of the layout break at a height meant for a portrait page. A line
@@ -675,6 +680,30 @@ void Composer::quotedBy()
     column(30);
     print(m_data.quotedBy);
     endLine();
+}
+
+// The map of the trip closes the document, so that every line before it stays where it
+// was: on the last page when it fits below the last line, else on a page of its own.
+void Composer::routeMap()
+{
+    QList<RouteMap::StopInput> stops;
+    for (qsizetype row = 0; row < m_data.route.size(); ++row) {
+        const QuoteData::RouteRow& stop = m_data.route.at(row);
+        const bool beyondRange = row > 0 && row - 1 < m_data.itinerary.size() &&
+                                 m_data.itinerary.at(row - 1).beyondRange;
+        stops.append({stop.id, stop.position, stop.positioning, beyondRange});
+    }
+    endLine();
+    font(Arial, 10, true, false, true);
+    if (m_surface.y() + 2 * m_surface.lineHeight() + MapHeightTwips > m_surface.pageHeight())
+        runningHeader(m_surface, m_data, m_pages);
+    font(Arial, 10, true, false, true);
+    atMargin(QStringLiteral("Route Map:"));
+    endLine(2);
+    m_surface.setUnderline(false);
+    m_surface.setBold(false);
+    atMargin();
+    m_surface.map(RouteMap(stops, m_data.distanceModel), MapWidthTwips, MapHeightTwips);
 }
 
 } // namespace

@@ -19,6 +19,10 @@ constexpr double LogoWidthTwips = 3600;
 constexpr double LogoHeightTwips = 1440;
 constexpr int TermsLineLength = 110;
 
+// The box of the route's map, in twips (6.5 by 3.5 inches): as wide as the route table.
+constexpr double MapWidthTwips = 9360;
+constexpr double MapHeightTwips = 5040;
+
 // Composes the whole document; does not end it (the caller does, once). A quote with
 // a number is laid out once without drawing to count its pages, so that every page
 // can say "Page N of M".

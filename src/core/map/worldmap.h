@@ -2,6 +2,10 @@
 
 #include "core/map/topojson.h"
 
+#include <QList>
+#include <QPointF>
+#include <QRectF>
+
 #include <optional>
 
 // The world the program draws routes on: Natural Earth's land and the borders between
@@ -27,7 +31,22 @@ public:
     // The borders between countries, each drawn once; the coastlines are in land().
     const QList<TopoJson::Line>& borders() const { return m_borders; }
 
+    // A line made ready for drawing on a plane where longitude runs on past ±180 (x the
+    // longitude east, y the latitude): its longitudes unwrapped so that no step between
+    // neighbours spans more than half the world, and a ring around a pole (Antarctica)
+    // closed along that pole. Drawn where it lies and again 360° to either side, the
+    // shapes join at the 180th meridian without a line across the world.
+    struct Shape
+    {
+        QList<QPointF> points;
+        QRectF bounds;
+    };
+    const QList<Shape>& landShapes() const { return m_landShapes; }
+    const QList<Shape>& borderShapes() const { return m_borderShapes; }
+
 private:
     QList<TopoJson::Line> m_land;
     QList<TopoJson::Line> m_borders;
+    QList<Shape> m_landShapes;
+    QList<Shape> m_borderShapes;
 };

@@ -112,11 +112,14 @@ QJsonArray writeRoute(const QList<QuoteData::RouteRow>& rows)
 {
     QJsonArray array = writeRows(rows, RouteFields);
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (rows.at(i).positioning) {
-            QJsonObject row = array.at(i).toObject();
+        QJsonObject row = array.at(i).toObject();
+        if (rows.at(i).positioning)
             row.insert(QLatin1String("positioning"), true);
-            array.replace(i, row);
+        if (const std::optional<LatLon>& position = rows.at(i).position) {
+            row.insert(QLatin1String("latitude"), position->latitude);
+            row.insert(QLatin1String("longitude"), position->longitude);
         }
+        array.replace(i, row);
     }
     return array;
 }
@@ -125,8 +128,14 @@ QList<QuoteData::RouteRow> readRoute(const QJsonValue& value)
 {
     QList<QuoteData::RouteRow> rows = readRows(value, RouteFields);
     const QJsonArray array = value.toArray();
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        rows[i].positioning = array.at(i).toObject().value(QLatin1String("positioning")).toBool();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QJsonObject row = array.at(i).toObject();
+        rows[i].positioning = row.value(QLatin1String("positioning")).toBool();
+        const QJsonValue latitude = row.value(QLatin1String("latitude"));
+        const QJsonValue longitude = row.value(QLatin1String("longitude"));
+        if (latitude.isDouble() && longitude.isDouble())
+            rows[i].position = LatLon{latitude.toDouble(), longitude.toDouble()};
+    }
     return rows;
 }
 

@@ -33,6 +33,7 @@ std::optional<WindowPlacement> WindowPlacement::read(const QString& settingsPath
     WindowPlacement placement;
     placement.normal = QRect(values[0], values[1], values[2], values[3]);
     placement.maximized = values[4] != 0;
+    placement.mapShown = file.value(Section, QStringLiteral("MAP")).trimmed() != u"0";
     if (placement.normal.width() <= 0 || placement.normal.height() <= 0)
         return std::nullopt;
     return placement;
@@ -51,6 +52,7 @@ bool WindowPlacement::write(const QString& settingsPath, QString* error) const
     const QList<int> values = numbers(*this);
     for (size_t i = 0; i < std::size(Keys); ++i)
         file.setValue(Section, QString::fromLatin1(Keys[i]), QString::number(values[int(i)]));
+    file.setValue(Section, QStringLiteral("MAP"), mapShown ? QStringLiteral("1") : QStringLiteral("0"));
     return file.save(error);
 }
 

@@ -22,6 +22,9 @@ struct WindowPlacement
 {
     QRect normal; // the window's inside when neither maximised nor minimised, on the desktop
     bool maximized = false;
+    // The route's map beside the route list (MAP=0 hides it; a file without the key
+    // shows it).
+    bool mapShown = true;
 
     bool operator==(const WindowPlacement&) const = default;
 

@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -135,6 +136,17 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     companyLabel->setToolTip(m_ChkComp->toolTip());
     quoteGrid->addWidget(companyLabel, 1, 2);
     quoteGrid->addWidget(m_ChkComp, 1, 3);
+    const QString mapCaption = QStringLiteral("Print Route &Map: ");
+    m_ChkMap = new QCheckBox;
+    m_ChkMap->setObjectName(QStringLiteral("ChkMap"));
+    m_ChkMap->setAccessibleName(QStringLiteral("Print Route Map: "));
+    m_ChkMap->setToolTip(QStringLiteral("Select this option to end the quote with a map of the "
+                                        "route"));
+    auto* mapLabel = new QLabel(mapCaption);
+    mapLabel->setBuddy(m_ChkMap);
+    mapLabel->setToolTip(m_ChkMap->toolTip());
+    quoteGrid->addWidget(mapLabel, 2, 2);
+    quoteGrid->addWidget(m_ChkMap, 2, 3);
 
     auto* customerFrame = new QGroupBox(QStringLiteral("Customer Information"));
     auto* grid = new QGridLayout(customerFrame);
@@ -155,6 +167,8 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     m_CmdPrint = addButton(buttons, QStringLiteral("&Print"), "CmdPrint");
+    m_CmdPreview = addButton(buttons, QStringLiteral("Pre&view..."), "CmdPreview");
+    m_CmdPreview->setToolTip(QStringLiteral("See the quote page by page as it will print"));
     m_CmdPrintFile = addButton(buttons, QStringLiteral("Save to &File..."), "CmdPrintFile");
     m_CmdPrintFile->setToolTip(QStringLiteral("Write the quote to a text file or a PDF document"));
     m_CmdMail = addButton(buttons, QStringLiteral("Send by &E-mail..."), "CmdMail");
@@ -188,15 +202,16 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     m_customerCompleter->setCaseSensitivity(Qt::CaseInsensitive);
     m_customerFields[0]->setCompleter(m_customerCompleter);
 
-    QList<QWidget*> order = {m_DCDateFlight, m_DCDateReturn, m_TxtQuotedBy, m_ChkComp};
+    QList<QWidget*> order = {m_DCDateFlight, m_DCDateReturn, m_TxtQuotedBy, m_ChkComp, m_ChkMap};
     for (QLineEdit* field : m_customerFields)
         order << field;
-    order << m_TxtQuoteRemarks << m_CmdPrint << m_CmdPrintFile << m_CmdMail << m_CmdClear
+    order << m_TxtQuoteRemarks << m_CmdPrint << m_CmdPreview << m_CmdPrintFile << m_CmdMail << m_CmdClear
           << m_CmdCancel;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     connect(m_CmdPrint, &QPushButton::clicked, this, &FrmPrint::CmdPrint_Click);
+    connect(m_CmdPreview, &QPushButton::clicked, this, &FrmPrint::CmdPreview_Click);
     connect(m_CmdPrintFile, &QPushButton::clicked, this, &FrmPrint::CmdPrintFile_Click);
     connect(m_CmdMail, &QPushButton::clicked, this, &FrmPrint::CmdMail_Click);
     connect(m_CmdClear, &QPushButton::clicked, this, &FrmPrint::CmdClear_Click);
@@ -275,6 +290,7 @@ void FrmPrint::showState(const PrintDialogState& state)
     m_remarksLimit = Remarks::limitWith(remarks.indexOf(QLatin1Char('\n')));
     m_TxtQuoteRemarks->setPlainText(remarks);
     m_ChkComp->setChecked(state.PrintCompany);
+    m_ChkMap->setChecked(printDialogState().PrintMap);
 }
 
 // The menu command set the busy pointer before opening the window.
@@ -294,6 +310,7 @@ void FrmPrint::Form_Unload()
     state.ReturnDate = PrintDates::stored(m_DCDateReturn->value());
     state.QuotedBy = m_TxtQuotedBy->text();
     state.PrintCompany = m_ChkComp->isChecked();
+    state.PrintMap = m_ChkMap->isChecked();
     for (int i = 0; i < PrintFields::CustomerCount; ++i)
         state.Customer.*PrintFields::Customer[i].data = m_customerFields[i]->text();
     state.Remarks = remarks();
@@ -339,6 +356,38 @@ void FrmPrint::CmdPrint_Click()
         break;
     }
     finishJob([&] { PrintJob::printDocument(printer, quoteData()); });
+}
+
+// The document as it will print, page by page, on the paper of the user's locale. Printed
+// from the preview, it went to a printer as Print sends it: the window closes as after
+// Print.
+void FrmPrint::CmdPreview_Click()
+{
+    if (!datesComplete())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(PrintJob::localePaper());
+    printer.setDocName(PrintJob::documentName(quoteData()));
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("PrintPreview"));
+    preview.setWindowTitle(QStringLiteral("Print Preview"));
+    std::optional<PrintJob::PrintError> failure;
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* device) {
+        try {
+            PrintJob::printDocument(*device, quoteData());
+        } catch (const PrintJob::PrintError& error) {
+            failure = error;
+        }
+    });
+    const bool printed = preview.exec() == QDialog::Accepted;
+    if (failure) {
+        showFailure(failure->number(), failure->description());
+        if (printed)
+            reject();
+        return;
+    }
+    if (printed)
+        accept();
 }
 
 void FrmPrint::finishJob(const std::function<void()>& job)
@@ -672,11 +721,17 @@ bool FrmPrint::datesComplete()
     return true;
 }
 
+// The map is the operator's choice each time, a quote handed out included: it adds no
+// figure.
 QuoteData FrmPrint::quoteData() const
 {
-    if (m_handedOut)
-        return *m_handedOut;
+    if (m_handedOut) {
+        QuoteData quote = *m_handedOut;
+        quote.printMap = m_ChkMap->isChecked();
+        return quote;
+    }
     QuoteData quote = m_quote ? m_quote() : QuoteData();
+    quote.printMap = m_ChkMap->isChecked();
     if (!quote.today.isValid())
         quote.today = Platform::clock().today();
     quote.printCompany = m_ChkComp->isChecked();

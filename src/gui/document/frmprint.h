@@ -60,6 +60,7 @@ public slots:
     // Writes the quote's PDF into the quotes folder and hands it to the mail program.
     void CmdMail_Click();
     void CmdCancel_Click();
+    void CmdPreview_Click();
     void PrintQuoteToFile();
     void DCDateFlight_Change();
     void DCDateFlight_ButtonClick();
@@ -104,6 +105,8 @@ private:
     DateField* m_DCDateReturn = nullptr;
     QLineEdit* m_TxtQuotedBy = nullptr;
     QCheckBox* m_ChkComp = nullptr;
+    QCheckBox* m_ChkMap = nullptr;
+    QPushButton* m_CmdPreview = nullptr;
     // TxtCustomerName ... TxtCustomerEmail, as PrintFields::Customer lists them.
     std::array<QLineEdit*, PrintFields::CustomerCount> m_customerFields{};
     QPlainTextEdit* m_TxtQuoteRemarks = nullptr;

@@ -12,6 +12,7 @@ struct PrintDialogState
     QString ReturnDate;
     QString QuotedBy;
     bool PrintCompany = true;
+    bool PrintMap = true; // the route's map at the end of the printed quote
     QuoteData::Customer Customer;
     QString Remarks;
 };

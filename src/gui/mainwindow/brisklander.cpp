@@ -89,6 +89,17 @@ void Brisklander::buildLayout()
     resize(1000, 720);
 }
 
+bool Brisklander::mapShown() const
+{
+    return m_routing->mapShown();
+}
+
+void Brisklander::setMapShown(bool shown)
+{
+    m_mnuShowMap->setChecked(shown);
+    m_routing->setMapShown(shown);
+}
+
 void Brisklander::buildMenus()
 {
     m_mnufile = menuBar()->addMenu(QStringLiteral("&Quote"));
@@ -156,6 +167,12 @@ void Brisklander::buildMenus()
 
     QMenu* program = menuBar()->addMenu(QStringLiteral("&Program"));
     program->setObjectName(QStringLiteral("mnuProgram"));
+    m_mnuShowMap = entry(program, "mnuShowMap", QStringLiteral("Show Route &Map"));
+    m_mnuShowMap->setCheckable(true);
+    m_mnuShowMap->setChecked(true);
+    m_mnuShowMap->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    connect(m_mnuShowMap, &QAction::toggled, m_routing, &RoutingPart::setMapShown);
+    program->addSeparator();
     connect(entry(program, "mnuAbout", QStringLiteral("&About Brisklander")), &QAction::triggered,
             this, &Brisklander::mnuAbout_Click);
 

@@ -32,9 +32,15 @@ class RouteModel;
 class Brisklander : public QMainWindow, public AirportHost, public SettingsHost
 {
     Q_OBJECT
+    // The route's map beside the route list; start-up and exit keep it with the window's
+    // placement.
+    Q_PROPERTY(bool mapShown READ mapShown WRITE setMapShown)
 
 public:
     explicit Brisklander(QWidget* parent = nullptr);
+
+    bool mapShown() const;
+    void setMapShown(bool shown);
     ~Brisklander() override;
 
     RouteModel* route() const { return m_route; }
@@ -176,6 +182,7 @@ private:
     QMenu* m_mnufile = nullptr;
     QMenu* m_mnuAirports = nullptr;
     QAction* m_mnuUndo = nullptr;
+    QAction* m_mnuShowMap = nullptr;
     QAction* m_mnuPrint = nullptr;
     QAction* m_mnuSaveQuote = nullptr;
     QAction* m_mnuMail = nullptr;

@@ -13,6 +13,7 @@
 #include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/dataview.h"
 #include "gui/mainwindow/dberrorbox.h"
+#include "gui/mainwindow/routemapview.h"
 #include "gui/mainwindow/routetimesmodel.h"
 #include "gui/platform/colours.h"
 #include "gui/quote/frmmsgboxinsairport.h"
@@ -79,7 +80,7 @@ QTableView* grid(QWidget* parent, const char* name, const QString& accessibleNam
 } // namespace
 
 RoutingPart::RoutingPart(Quote* quote, RouteHistory* history, QWidget* parent)
-    : QWidget(parent), m_route(quote->route()), m_history(history)
+    : QWidget(parent), m_quote(quote), m_route(quote->route()), m_history(history)
 {
     m_routeView = new RouteTimesModel(quote, this);
     m_data1 = new DataView(this);
@@ -88,6 +89,42 @@ RoutingPart::RoutingPart(Quote* quote, RouteHistory* history, QWidget* parent)
     buildLayout();
     buildProposals();
     connect(m_route, &RouteModel::totalsChanged, this, &RoutingPart::updateRouteButtons);
+    // The map follows every change of the route: stops, positions, marks and times.
+    for (auto changed : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_route, changed, this, &RoutingPart::refreshMap);
+    connect(m_route, &QAbstractItemModel::dataChanged, this, &RoutingPart::refreshMap);
+    connect(m_route, &QAbstractItemModel::modelReset, this, &RoutingPart::refreshMap);
+    connect(quote, &Quote::timesChanged, this, &RoutingPart::refreshMap);
+    connect(m_SSDBGrid2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { m_map->setHighlighted(selectedRouteRow()); });
+}
+
+void RoutingPart::setMapShown(bool shown)
+{
+    m_mapFrame->setVisible(shown);
+    m_layout->setColumnStretch(1, shown ? 1 : 0);
+    if (shown)
+        refreshMap();
+}
+
+bool RoutingPart::mapShown() const
+{
+    return !m_mapFrame->isHidden();
+}
+
+void RoutingPart::refreshMap()
+{
+    if (m_mapFrame->isHidden())
+        return; // drawn again when it is shown
+    QList<RouteMap::StopInput> stops;
+    const QList<int>& beyondRange = m_quote->times().beyondRange;
+    for (int row = 0; row < m_route->count(); ++row) {
+        const RouteLeg& leg = m_route->leg(row);
+        stops.append({leg.stop.ID, northEastDegrees(leg.stop.point()), leg.positioning,
+                      beyondRange.contains(row)});
+    }
+    m_map->setRoute(RouteMap(stops, m_route->distanceModel()));
+    m_map->setHighlighted(selectedRouteRow());
 }
 
 void RoutingPart::buildLayout()
@@ -165,14 +202,26 @@ void RoutingPart::buildLayout()
     totals->addRow(labelNM, m_TxtTotalNM);
     totals->addRow(labelSM, m_TxtTotalSM);
 
+    // The map of the route, below the totals and as wide as the route list.
+    m_mapFrame = new QGroupBox(QStringLiteral("Map"), this);
+    m_mapFrame->setObjectName(QStringLiteral("FrameMap"));
+    m_map = new RouteMapView(m_mapFrame);
+    (new QVBoxLayout(m_mapFrame))->addWidget(m_map);
+    auto* beside = new QVBoxLayout;
+    beside->addWidget(frame4);
+    beside->addWidget(m_mapFrame, 1);
+    beside->addStretch(0);
+
     auto* layout = new QGridLayout(this);
+    m_layout = layout;
     layout->addWidget(m_Frame1, 0, 0, 1, 2);
     layout->addWidget(frame3, 1, 0, 1, 2);
     layout->addWidget(frame2, 2, 0);
-    layout->addWidget(frame4, 2, 1, Qt::AlignTop);
+    layout->addLayout(beside, 2, 1);
     layout->setRowStretch(0, 3);
     layout->setRowStretch(2, 2);
     layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 1);
 
     // A control that receives the focus brings the tab to the front.
     for (QWidget* w : {static_cast<QWidget*>(m_TxtFind), static_cast<QWidget*>(m_CmdSelect),

@@ -11,6 +11,7 @@ class AirportProposals;
 class AirportSearch;
 class DataView;
 class QAction;
+class QGridLayout;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -21,6 +22,7 @@ class QPushButton;
 class QTableView;
 class Quote;
 class RouteHistory;
+class RouteMapView;
 class RouteModel;
 class RouteTimesModel;
 struct RouteStop;
@@ -57,6 +59,10 @@ public:
     // The route menu's commands on the selected leg's times ("Set Departure...",
     // "Fuel Stops..."): their keys work in the route list, as the positioning key does.
     void addRouteCommand(QAction* action);
+    // The map beside the route list, shown or hidden.
+    void setMapShown(bool shown);
+    bool mapShown() const;
+
     // Short runways in dark red, readable on the list's rows of the current theme.
     void colourForTheme();
 
@@ -149,7 +155,9 @@ private:
     int selectedAirportRow() const;
     bool readSelectedAirport(RouteStop& stop, QVariant& runwayLength) const;
     void endSelect();
+    void refreshMap();
 
+    Quote* m_quote = nullptr;
     RouteModel* m_route = nullptr;
     RouteTimesModel* m_routeView = nullptr;
     RouteHistory* m_history = nullptr;
@@ -175,4 +183,7 @@ private:
     QPushButton* m_CmdDeparture = nullptr;
     QLineEdit* m_TxtTotalNM = nullptr;
     QLineEdit* m_TxtTotalSM = nullptr;
+    QGroupBox* m_mapFrame = nullptr;
+    RouteMapView* m_map = nullptr;
+    QGridLayout* m_layout = nullptr;
 };
