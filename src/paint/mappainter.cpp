@@ -5,9 +5,11 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace {
 
@@ -26,36 +28,106 @@ bool meets(const QRectF& bounds, double shift, const QRectF& visible)
 
 // The line in the frame, shifted by `shift` degrees, without the points that lie closer
 // than `tolerance` to the one kept before them (the last always kept).
-void addLine(QPainterPath& path, const MapView& view, const QList<QPointF>& points, double shift,
-             double tolerance, bool closed)
+QList<QPointF> framed(const MapView& view, std::span<const QPointF> points, double shift,
+                      double tolerance)
 {
-    if (points.isEmpty())
-        return;
-    QPointF last = view.toFrame(points.first() + QPointF(shift, 0));
-    path.moveTo(last);
-    for (qsizetype i = 1; i < points.size(); ++i) {
+    QList<QPointF> line;
+    line.reserve(points.size());
+    for (qsizetype i = 0; i < qsizetype(points.size()); ++i) {
         const QPointF p = view.toFrame(points[i] + QPointF(shift, 0));
-        if (i + 1 < points.size() && std::abs(p.x() - last.x()) < tolerance &&
-            std::abs(p.y() - last.y()) < tolerance)
+        if (!line.isEmpty() && i + 1 < qsizetype(points.size()) &&
+            std::abs(p.x() - line.last().x()) < tolerance &&
+            std::abs(p.y() - line.last().y()) < tolerance)
             continue;
-        path.lineTo(p);
-        last = p;
+        line.append(p);
     }
-    if (closed)
-        path.closeSubpath();
+    return line;
 }
 
-QPainterPath shapesPath(const MapView& view, const QList<WorldMap::Shape>& shapes, bool closed,
-                        double tolerance)
+// The ring cut to the rectangle (Sutherland and Hodgman): what it fills inside stays the
+// same, and the parts outside, which a page would carry for nothing, are gone.
+QList<QPointF> clippedRing(QList<QPointF> ring, const QRectF& r)
+{
+    const auto clipEdge = [&](auto inside, auto cross) {
+        QList<QPointF> out;
+        out.reserve(ring.size());
+        for (qsizetype i = 0; i < ring.size(); ++i) {
+            const QPointF& a = ring[(i + ring.size() - 1) % ring.size()];
+            const QPointF& b = ring[i];
+            if (inside(b)) {
+                if (!inside(a))
+                    out.append(cross(a, b));
+                out.append(b);
+            } else if (inside(a)) {
+                out.append(cross(a, b));
+            }
+        }
+        ring = out;
+    };
+    const auto atX = [](double x) {
+        return [x](const QPointF& a, const QPointF& b) {
+            return QPointF(x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x()));
+        };
+    };
+    const auto atY = [](double y) {
+        return [y](const QPointF& a, const QPointF& b) {
+            return QPointF(a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y()), y);
+        };
+    };
+    clipEdge([&](const QPointF& p) { return p.x() >= r.left(); }, atX(r.left()));
+    clipEdge([&](const QPointF& p) { return p.x() <= r.right(); }, atX(r.right()));
+    clipEdge([&](const QPointF& p) { return p.y() >= r.top(); }, atY(r.top()));
+    clipEdge([&](const QPointF& p) { return p.y() <= r.bottom(); }, atY(r.bottom()));
+    return ring;
+}
+
+// The line's segments that may cross the rectangle, each run of them drawn as one line.
+void addClippedLine(QPainterPath& path, const QList<QPointF>& line, const QRectF& r)
+{
+    bool drawing = false;
+    for (qsizetype i = 1; i < line.size(); ++i) {
+        const QRectF segment = QRectF(line[i - 1], line[i]).normalized();
+        if (segment.right() < r.left() || segment.left() > r.right() ||
+            segment.bottom() < r.top() || segment.top() > r.bottom()) {
+            drawing = false;
+            continue;
+        }
+        if (!drawing)
+            path.moveTo(line[i - 1]);
+        path.lineTo(line[i]);
+        drawing = true;
+    }
+}
+
+// The shapes as one path, each where the view shows it, cut a little outside the frame:
+// filled rings (`fill`), or lines; an outline takes each ring's own line only, without
+// the way round a pole that closes it.
+QPainterPath shapesPath(const MapView& view, const QList<WorldMap::Shape>& shapes, bool fill,
+                        double tolerance, double margin)
 {
     const QRectF visible = view.visibleDegrees();
+    const QRectF cut = view.frame().adjusted(-margin, -margin, margin, margin);
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
     for (const WorldMap::Shape& shape : shapes) {
         const auto [first, last] = turnsShown(shape.bounds, visible);
-        for (int turn = first; turn <= last; ++turn)
-            if (meets(shape.bounds, turn * 360.0, visible))
-                addLine(path, view, shape.points, turn * 360.0, tolerance, closed);
+        for (int turn = first; turn <= last; ++turn) {
+            if (!meets(shape.bounds, turn * 360.0, visible))
+                continue;
+            if (fill) {
+                const QList<QPointF> ring = clippedRing(
+                    framed(view, std::span(shape.points), turn * 360.0, tolerance), cut);
+                if (ring.size() > 2) {
+                    path.addPolygon(QPolygonF(ring));
+                    path.closeSubpath();
+                }
+            } else {
+                addClippedLine(path,
+                               framed(view, std::span(shape.points).first(size_t(shape.ownPoints)),
+                                      turn * 360.0, tolerance),
+                               cut);
+            }
+        }
     }
     return path;
 }
@@ -88,12 +160,12 @@ void paintWorld(QPainter& painter, const MapView& view, const WorldMap& world,
     painter.fillRect(view.frame(), style.water);
     painter.setRenderHint(QPainter::Antialiasing);
     const double tolerance = style.detail;
-    painter.setPen(QPen(style.coast, style.coastWidth));
-    painter.setBrush(style.land);
-    painter.drawPath(shapesPath(view, world.landShapes(), true, tolerance));
-    painter.setPen(QPen(style.border, style.borderWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(shapesPath(view, world.borderShapes(), false, tolerance));
+    const double margin = 4 * style.coastWidth; // where cut edges lie, outside the clip
+    painter.fillPath(shapesPath(view, world.landShapes(), true, tolerance, margin), style.land);
+    painter.strokePath(shapesPath(view, world.landShapes(), false, tolerance, margin),
+                       QPen(style.coast, style.coastWidth));
+    painter.strokePath(shapesPath(view, world.borderShapes(), false, tolerance, margin),
+                       QPen(style.border, style.borderWidth));
     painter.restore();
 }
 
@@ -113,8 +185,8 @@ void paintRoute(QPainter& painter, const MapView& view, const RouteMap& route,
         QColor colour = leg.beyondRange ? style.beyondRange : style.leg;
         if (i + 1 == highlighted)
             colour = style.highlight;
-        QPen pen(colour, leg.beyondRange || i + 1 == highlighted ? style.legWidth * 1.5
-                                                                 : style.legWidth);
+        QPen pen(colour,
+                 leg.beyondRange || i + 1 == highlighted ? style.legWidth * 1.5 : style.legWidth);
         pen.setCapStyle(Qt::RoundCap);
         if (leg.positioning)
             pen.setStyle(Qt::DashLine);
@@ -122,7 +194,7 @@ void paintRoute(QPainter& painter, const MapView& view, const RouteMap& route,
         painter.setBrush(Qt::NoBrush);
         QPainterPath path;
         for (int turn = first - 1; turn <= last + 1; ++turn)
-            addLine(path, view, leg.points, turn * 360.0, 0.5, false);
+            path.addPolygon(QPolygonF(framed(view, std::span(leg.points), turn * 360.0, 0.5)));
         painter.drawPath(path);
     }
 
@@ -155,8 +227,8 @@ void paintRoute(QPainter& painter, const MapView& view, const RouteMap& route,
             }))
             continue;
         labels.append({i, at});
-        requests.append({at, QSizeF(metrics.horizontalAdvance(stop.id) + 2 * pad,
-                                    metrics.height() + pad)});
+        requests.append(
+            {at, QSizeF(metrics.horizontalAdvance(stop.id) + 2 * pad, metrics.height() + pad)});
     }
     const QList<QRectF> boxes = MapLabels::place(requests, view.frame(), style.labelGap);
     painter.setFont(style.labelFont);

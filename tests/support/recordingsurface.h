@@ -105,8 +105,9 @@ public:
         for (const RouteMap::Stop& stop : route.stops())
             stops << stop.id;
         if (m_drawing)
-            items.append({QStringLiteral("[map %1 %2x%3]").arg(stops.join(u' ')).arg(width).arg(height),
-                          m_x, m_y, m_page, m_line, m_font});
+            items.append(
+                {QStringLiteral("[map %1 %2x%3]").arg(stops.join(u' ')).arg(width).arg(height), m_x,
+                 m_y, m_page, m_line, m_font});
         m_x = 0;
         m_y += height;
     }

@@ -11,8 +11,7 @@ constexpr double ClosestSpan = 0.01; // degrees across the frame's shorter side
 
 } // namespace
 
-MapView MapView::fit(const QRectF& degrees, const QRectF& frame, double margin,
-                     double minimumSpan)
+MapView MapView::fit(const QRectF& degrees, const QRectF& frame, double margin, double minimumSpan)
 {
     MapView view;
     view.m_frame = frame;
@@ -22,8 +21,7 @@ MapView MapView::fit(const QRectF& degrees, const QRectF& frame, double margin,
     if (shown.width() < minimumSpan)
         shown.adjust(-(minimumSpan - shown.width()) / 2, 0, (minimumSpan - shown.width()) / 2, 0);
     if (shown.height() < minimumSpan)
-        shown.adjust(0, -(minimumSpan - shown.height()) / 2, 0,
-                     (minimumSpan - shown.height()) / 2);
+        shown.adjust(0, -(minimumSpan - shown.height()) / 2, 0, (minimumSpan - shown.height()) / 2);
     view.m_centre = shown.center();
     const double parallel =
         std::clamp(view.m_centre.y(), -MaximumParallel, MaximumParallel) * std::numbers::pi / 180;
@@ -77,8 +75,8 @@ MapView MapView::reframed(const QRectF& frame) const
     MapView view = *this;
     view.m_frame = frame;
     if (!frame.isEmpty() && !m_frame.isEmpty())
-        view.m_scale = std::min(frame.width() / (shown.width() * m_parallel),
-                                frame.height() / shown.height());
+        view.m_scale =
+            std::min(frame.width() / (shown.width() * m_parallel), frame.height() / shown.height());
     return view.clamped();
 }
 

@@ -46,7 +46,7 @@ private:
     MapView clamped() const;
 
     QRectF m_frame;
-    QPointF m_centre;       // degrees at the frame's centre
-    double m_scale = 1;     // frame units per degree of latitude
-    double m_parallel = 1;  // the cosine of the standard parallel
+    QPointF m_centre;      // degrees at the frame's centre
+    double m_scale = 1;    // frame units per degree of latitude
+    double m_parallel = 1; // the cosine of the standard parallel
 };

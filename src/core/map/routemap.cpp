@@ -47,11 +47,23 @@ RouteMap::RouteMap(const QList<StopInput>& stops, DistanceModel model)
         }
     if (placed.isEmpty())
         return;
+    // A pole has every longitude: it takes its neighbour's, the meridian its leg follows,
+    // so that the line does not run on along the pole.
+    for (qsizetype i = 0; i < placed.size(); ++i) {
+        if (std::abs(placed[i].position.latitude) < 90 - 1e-6)
+            continue;
+        for (qsizetype n : {i + 1, i - 1})
+            if (n >= 0 && n < placed.size() && std::abs(placed[n].position.latitude) < 90 - 1e-6) {
+                placed[i].position.longitude = placed[n].position.longitude;
+                longitudes[i] = placed[n].position.longitude;
+                break;
+            }
+    }
 
     const double centre = centralLongitude(longitudes);
     for (const Placed& stop : placed)
-        m_stops.append(
-            {stop.input->id, QPointF(nearest(stop.position.longitude, centre), stop.position.latitude)});
+        m_stops.append({stop.input->id,
+                        QPointF(nearest(stop.position.longitude, centre), stop.position.latitude)});
 
     for (qsizetype i = 1; i < placed.size(); ++i) {
         const Placed& from = placed[i - 1];
@@ -60,13 +72,12 @@ RouteMap::RouteMap(const QList<StopInput>& stops, DistanceModel model)
         leg.positioning = to.input->positioning;
         leg.beyondRange = to.input->beyondRange;
         const double length = DistanceNM(from.position, to.position, model);
-        const int segments =
-            std::max(MinimumPoints + 1, int(std::ceil(length / PointSpacingNM)));
+        const int segments = std::max(MinimumPoints + 1, int(std::ceil(length / PointSpacingNM)));
         leg.points.append(m_stops[i - 1].at);
         for (int k = 1; k <= segments; ++k) {
-            const LatLon along =
-                k == segments ? to.position
-                              : PointAlongLeg(from.position, to.position, length * k / segments, model);
+            const LatLon along = k == segments ? to.position
+                                               : PointAlongLeg(from.position, to.position,
+                                                               length * k / segments, model);
             leg.points.append(
                 QPointF(nearest(along.longitude, leg.points.last().x()), along.latitude));
         }
@@ -100,24 +111,28 @@ QList<QRectF> place(const QList<Request>& requests, const QRectF& frame, double 
         const double w = request.size.width();
         const double h = request.size.height();
         const QPointF candidates[] = {
-            {a.x() + gap, a.y() - h / 2},          {a.x() - gap - w, a.y() - h / 2},
-            {a.x() - w / 2, a.y() - gap - h},      {a.x() - w / 2, a.y() + gap},
-            {a.x() + corner, a.y() - corner - h},  {a.x() + corner, a.y() + corner},
-            {a.x() - corner - w, a.y() - corner - h}, {a.x() - corner - w, a.y() + corner},
+            {a.x() + gap, a.y() - h / 2},
+            {a.x() - gap - w, a.y() - h / 2},
+            {a.x() - w / 2, a.y() - gap - h},
+            {a.x() - w / 2, a.y() + gap},
+            {a.x() + corner, a.y() - corner - h},
+            {a.x() + corner, a.y() + corner},
+            {a.x() - corner - w, a.y() - corner - h},
+            {a.x() - corner - w, a.y() + corner},
         };
         QRectF chosen;
         for (const QPointF& topLeft : candidates) {
             const QRectF box(topLeft, request.size);
             if (!frame.contains(box))
                 continue;
-            const bool free = std::none_of(taken.begin(), taken.end(),
-                                           [&](const QRectF& t) { return t.intersects(box); }) &&
-                              std::none_of(requests.begin(), requests.end(), [&](const Request& r) {
-                                  return &r != &request && r.anchor != a &&
-                                         QRectF(r.anchor - QPointF(gap, gap) * 0.6,
-                                                QSizeF(gap, gap) * 1.2)
-                                             .intersects(box);
-                              });
+            const bool free =
+                std::none_of(taken.begin(), taken.end(),
+                             [&](const QRectF& t) { return t.intersects(box); }) &&
+                std::none_of(requests.begin(), requests.end(), [&](const Request& r) {
+                    return &r != &request && r.anchor != a &&
+                           QRectF(r.anchor - QPointF(gap, gap) * 0.6, QSizeF(gap, gap) * 1.2)
+                               .intersects(box);
+                });
             if (free) {
                 chosen = box;
                 break;

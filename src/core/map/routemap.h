@@ -46,8 +46,7 @@ public:
 
     RouteMap() = default;
     // Stops whose position does not read are left out, with their legs.
-    explicit RouteMap(const QList<StopInput>& stops,
-                      DistanceModel model = DistanceModel::Sphere);
+    explicit RouteMap(const QList<StopInput>& stops, DistanceModel model = DistanceModel::Sphere);
 
     bool isEmpty() const { return m_stops.isEmpty(); }
     const QList<Stop>& stops() const { return m_stops; }
@@ -69,8 +68,8 @@ namespace MapLabels {
 
 struct Request
 {
-    QPointF anchor;    // the stop's point in the frame
-    QSizeF size;       // the label's box
+    QPointF anchor; // the stop's point in the frame
+    QSizeF size;    // the label's box
 };
 
 // For each request its box, or an empty QRectF when it is left out. `gap` is the room

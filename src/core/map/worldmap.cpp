@@ -26,6 +26,7 @@ WorldMap::Shape unwrapped(const TopoJson::Line& line, bool ring)
         shape.points.append(QPointF(x, p.latitude));
         latitudes += p.latitude;
     }
+    shape.ownPoints = shape.points.size();
     if (ring && shape.points.size() > 1 &&
         std::abs(shape.points.last().x() - shape.points.first().x()) > 180) {
         // Around the pole: down (or up) to it and along it back to where the ring began.

@@ -40,6 +40,9 @@ public:
     {
         QList<QPointF> points;
         QRectF bounds;
+        // The points of the data's own line; after them the way round the pole, to be
+        // filled but not drawn as a coast.
+        qsizetype ownPoints = 0;
     };
     const QList<Shape>& landShapes() const { return m_landShapes; }
     const QList<Shape>& borderShapes() const { return m_borderShapes; }

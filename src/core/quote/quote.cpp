@@ -10,9 +10,9 @@ QuoteData Quote::documentData(const AppSettings& settings, const QString& curren
     data.terms = settings.TERMS;
     data.currencySymbol = currencySymbol;
     for (const RouteLeg& leg : m_route->legs())
-        data.route << QuoteData::RouteRow{leg.stop.ID,        leg.stop.NAME,
-                                          leg.DistanceNM,     leg.DistanceSM,
-                                          leg.positioning,    northEastDegrees(leg.stop.point())};
+        data.route << QuoteData::RouteRow{leg.stop.ID,     leg.stop.NAME,
+                                          leg.DistanceNM,  leg.DistanceSM,
+                                          leg.positioning, northEastDegrees(leg.stop.point())};
     const auto text = [this](QuoteSheet::Field field) { return m_sheet->text(field); };
     data.totalNM = text(QuoteSheet::TotalNM);
     data.totalSM = text(QuoteSheet::TotalSM);

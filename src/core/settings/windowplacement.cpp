@@ -52,7 +52,8 @@ bool WindowPlacement::write(const QString& settingsPath, QString* error) const
     const QList<int> values = numbers(*this);
     for (size_t i = 0; i < std::size(Keys); ++i)
         file.setValue(Section, QString::fromLatin1(Keys[i]), QString::number(values[int(i)]));
-    file.setValue(Section, QStringLiteral("MAP"), mapShown ? QStringLiteral("1") : QStringLiteral("0"));
+    file.setValue(Section, QStringLiteral("MAP"),
+                  mapShown ? QStringLiteral("1") : QStringLiteral("0"));
     return file.save(error);
 }
 

@@ -205,8 +205,8 @@ FrmPrint::FrmPrint(std::function<QuoteData()> quote, QWidget* parent)
     QList<QWidget*> order = {m_DCDateFlight, m_DCDateReturn, m_TxtQuotedBy, m_ChkComp, m_ChkMap};
     for (QLineEdit* field : m_customerFields)
         order << field;
-    order << m_TxtQuoteRemarks << m_CmdPrint << m_CmdPreview << m_CmdPrintFile << m_CmdMail << m_CmdClear
-          << m_CmdCancel;
+    order << m_TxtQuoteRemarks << m_CmdPrint << m_CmdPreview << m_CmdPrintFile << m_CmdMail
+          << m_CmdClear << m_CmdCancel;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 

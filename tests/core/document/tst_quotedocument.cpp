@@ -102,6 +102,45 @@ private slots:
         if (height >= RecordingSurface::LetterPortrait)
             QCOMPARE(surface.drawing(), reference.drawing());
     }
+
+    // The route's map closes the document below its last line, or on a page of its own
+    // when it does not fit there; every line before it stays where it was.
+    void mapClosesTheDocument_data()
+    {
+        QTest::addColumn<QString>("sample");
+        QTest::addColumn<int>("stops");
+        QTest::addColumn<int>("page"); // where the map goes
+        QTest::newRow("below the last line") << "one-airport" << 0 << 1;
+        QTest::newRow("on a page of its own") << "full" << 0 << 2;
+        QTest::newRow("after a long route") << "full" << 43 << 3;
+    }
+    void mapClosesTheDocument()
+    {
+        QFETCH(QString, sample);
+        QFETCH(int, stops);
+        QFETCH(int, page);
+        QuoteData data = QuoteSample::read(sample, stops);
+        QStringList ids;
+        for (qsizetype i = 0; i < data.route.size(); ++i) {
+            data.route[i].position = LatLon{40.0 + double(i) / 10, -70.0 - double(i)};
+            ids << data.route[i].id;
+        }
+        const QStringList without = composed(data).drawing();
+        data.printMap = true;
+        const RecordingSurface surface = composed(data);
+        QCOMPARE(surface.drawing().mid(0, without.size()), without);
+        const RecordingSurface::Item& map = surface.items.last();
+        const RecordingSurface::Item& caption = surface.items.at(surface.items.size() - 2);
+        QCOMPARE(map.text, QStringLiteral("[map %1 %2x%3]")
+                               .arg(ids.join(' '))
+                               .arg(QuoteDocument::MapWidthTwips)
+                               .arg(QuoteDocument::MapHeightTwips));
+        QCOMPARE(caption.text, QStringLiteral("Route Map:"));
+        QCOMPARE(map.page, page);
+        QCOMPARE(caption.page, page);
+        QCOMPARE(map.x, caption.x);
+        QVERIFY(map.y + QuoteDocument::MapHeightTwips <= RecordingSurface::LetterPortrait);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestQuoteDocument)

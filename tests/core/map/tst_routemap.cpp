@@ -23,7 +23,10 @@ private slots:
         const RouteMap route(stops);
         QStringList placed;
         for (const RouteMap::Stop& stop : route.stops())
-            placed << stop.id + u' ' + QString::number(stop.at.x(), 'f', 1).replace(u"-0.0"_s, u"0"_s).replace(u".0"_s, QString());
+            placed << stop.id + u' ' +
+                          QString::number(stop.at.x(), 'f', 1)
+                              .replace(u"-0.0"_s, u"0"_s)
+                              .replace(u".0"_s, QString());
         QCOMPARE(placed.join(u", "_s), row[1]);
         QCOMPARE(route.legs().size(), stops.size() - 1);
 
@@ -89,8 +92,7 @@ private slots:
         }
         QStringList boxes;
         for (const QRectF& box : MapLabels::place(requests, QRectF(0, 0, 100, 40), 6))
-            boxes << (box.isEmpty() ? u"-"_s
-                                    : u"%1 %2"_s.arg(box.left()).arg(box.top()));
+            boxes << (box.isEmpty() ? u"-"_s : u"%1 %2"_s.arg(box.left()).arg(box.top()));
         QCOMPARE(boxes.join(u", "_s), row[1]);
     }
 };

@@ -74,6 +74,23 @@ private slots:
         QVERIFY(!TopoJson::insideEvenOdd(world.land(), {-35, 30}));  // the middle of the Atlantic
         QVERIFY(!TopoJson::insideEvenOdd(world.land(), {50.5, 42})); // the Caspian, a hole
         QVERIFY(&WorldMap::builtIn() == &world);
+
+        // Made ready for drawing: no step across the world (Chukotka, Fiji and Antarctica
+        // cross the 180th meridian) but along the pole that closes the ring round it.
+        int aroundThePole = 0;
+        for (const QList<WorldMap::Shape>* shapes : {&world.landShapes(), &world.borderShapes()})
+            for (const WorldMap::Shape& shape : *shapes)
+                for (qsizetype i = 1; i < shape.points.size(); ++i)
+                    QVERIFY(std::abs(shape.points[i].x() - shape.points[i - 1].x()) < 180 ||
+                            std::abs(shape.points[i].y()) == 90); // along the pole
+        for (const WorldMap::Shape& shape : world.landShapes()) {
+            QCOMPARE(shape.points.first(), shape.points.last());
+            // (Antarctica's coast; the data's second ring, a hair along the pole itself,
+            // is no more than that.)
+            aroundThePole += shape.bounds.width() >= 359 && shape.bounds.top() == -90 &&
+                             shape.bounds.height() > 1;
+        }
+        QCOMPARE(aroundThePole, 1);
     }
 };
 
