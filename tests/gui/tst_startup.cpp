@@ -316,9 +316,13 @@ private slots:
         QVERIFY(!mainWindow()->isMaximized());
 
         mainWindow()->showMaximized();
+        mainWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mainWindow()));
+        QTest::keyClick(mainWindow(), Qt::Key_M, Qt::ControlModifier); // the map hidden
         exitWith(Button::Yes);
         QVERIFY(restart());
         QVERIFY(mainWindow()->isMaximized());
+        QCOMPARE(mainWindow()->property("mapShown"), QVariant(false));
         QCOMPARE(mainWindow()->normalGeometry(), moved);
         exitWith(Button::Yes);
 

@@ -67,16 +67,16 @@ private slots:
         // The world as the data holds it, and turned half round, Pacific in the middle.
         for (double centre : {0.0, 180.0}) {
             const Rendered r = rendered(QRectF(centre - 180, -90, 360, 180));
-            QCOMPARE(r.at(-35, 30), water);      // the Atlantic
-            QCOMPARE(r.at(17, 27), land);        // the Sahara
-            QCOMPARE(r.at(50.5, 42), water);     // the Caspian, a hole in the land
-            QCOMPARE(r.at(135, -25), land);      // Australia
-            QCOMPARE(r.at(-150, 0), water);      // the Pacific
+            QCOMPARE(r.at(-35, 30), water);  // the Atlantic
+            QCOMPARE(r.at(17, 27), land);    // the Sahara
+            QCOMPARE(r.at(50.5, 42), water); // the Caspian, a hole in the land
+            QCOMPARE(r.at(135, -25), land);  // Australia
+            QCOMPARE(r.at(-150, 0), water);  // the Pacific
             // No line across the world from the rings that cross the 180th meridian: Fiji's
             // latitude and Chukotka's, far from both.
             QCOMPARE(r.at(-100, -16.54), water);
             QCOMPARE(r.at(-140, 71.53), water);
-            QCOMPARE(r.at(60, -80), land);       // Antarctica, round the pole
+            QCOMPARE(r.at(60, -80), land); // Antarctica, round the pole
             // Its ring runs down the 180th meridian to the pole: filled, not stroked.
             QCOMPARE(r.at(180, -88), land);
         }
@@ -99,9 +99,9 @@ private slots:
     {
         QTemporaryDir dir;
         QuoteData data = QuoteSample::read("one-airport");
-        data.route = {{"RJAA", "Narita", "", "", false, LatLon{35.76, 140.39}},
-                      {"KSFO", "San Francisco", "4,439.3", "5,108.6", false,
-                       LatLon{37.62, -122.37}}};
+        data.route = {
+            {"RJAA", "Narita", "", "", false, LatLon{35.76, 140.39}},
+            {"KSFO", "San Francisco", "4,439.3", "5,108.6", false, LatLon{37.62, -122.37}}};
         data.printMap = true;
         const QString path = dir.filePath("map.pdf");
         {

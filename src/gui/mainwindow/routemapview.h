@@ -28,10 +28,11 @@ public:
     const RouteMap& route() const { return m_route; }
     // The stop whose route row is selected, -1 for none.
     void setHighlighted(int stop);
+    int highlighted() const { return m_highlighted; }
     const MapView& view() const { return m_view; }
 
     QSize sizeHint() const override { return {360, 220}; }
-    QSize minimumSizeHint() const override { return {160, 100}; }
+    QSize minimumSizeHint() const override { return {80, 40}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -207,6 +207,7 @@ void RoutingPart::buildLayout()
     m_mapFrame->setObjectName(QStringLiteral("FrameMap"));
     m_map = new RouteMapView(m_mapFrame);
     (new QVBoxLayout(m_mapFrame))->addWidget(m_map);
+    setTabOrder(m_SSDBGrid2, m_map);
     auto* beside = new QVBoxLayout;
     beside->addWidget(frame4);
     beside->addWidget(m_mapFrame, 1);

@@ -150,6 +150,9 @@ private slots:
                                             << std::optional<WindowPlacement>();
         QTest::newRow("no size") << keys + "0\r\nHEIGHT=640\r\n"
                                  << std::optional<WindowPlacement>();
+        QTest::newRow("the map hidden")
+            << keys + "1000\r\nHEIGHT=640\r\nMAP=0\r\n"
+            << std::optional(WindowPlacement{QRect(10, 30, 1000, 640), false, false});
     }
 
     void readFromTheSettingsFile()
@@ -170,13 +173,14 @@ private slots:
         QVERIFY(placement.write(path));
         QCOMPARE(TestFiles::contentOf(path),
                  before + "[WINDOW]\r\nLEFT=-1800\r\nTOP=40\r\nWIDTH=990\r\nHEIGHT=650\r\n"
-                          "MAXIMIZED=0\r\n");
+                          "MAXIMIZED=0\r\nMAP=1\r\n");
         QCOMPARE(WindowPlacement::read(path), std::optional(placement));
         QFile file(path);
         QVERIFY(file.open(QIODevice::Append) && file.write("[EXTRA]\r\nKEY=1\r\n") > 0);
         file.close();
         QVERIFY((WindowPlacement{placement.normal, true}.write(path)));
-        QVERIFY(TestFiles::contentOf(path).endsWith("MAXIMIZED=1\r\n[EXTRA]\r\nKEY=1\r\n"));
+        QVERIFY(
+            TestFiles::contentOf(path).endsWith("MAXIMIZED=1\r\nMAP=1\r\n[EXTRA]\r\nKEY=1\r\n"));
     }
 
     void fitInto_data() { addTableRows(u"core/settings/fitinto.txt"_s); }

@@ -21,6 +21,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringEncoder>
@@ -79,7 +81,8 @@ class TestFrmPrint : public QObject
     {
         m_dialog = std::make_unique<FrmPrint>([] {
             QuoteData data;
-            data.route = {{"KTEB", "Teterboro", "0.0", "0.0"}, {"KBOS", "Boston", "161.2", ""}};
+            data.route = {{"KTEB", "Teterboro", "0.0", "0.0", false, LatLon{40.85, -74.06}},
+                          {"KBOS", "Boston", "161.2", "", false, LatLon{42.36, -71.01}}};
             return data;
         });
         m_dialog->show();
@@ -164,11 +167,11 @@ private slots:
     // that an address typed from top to bottom lands where it belongs.
     void focusAndTabOrder()
     {
-        QStringList order = {"DCDateFlight", "DCDateReturn", "TxtQuotedBy", "ChkComp"};
+        QStringList order = {"DCDateFlight", "DCDateReturn", "TxtQuotedBy", "ChkComp", "ChkMap"};
         for (const CustomerField& field : PrintFields::Customer)
             order << field.controlName;
-        order +=
-            {"TxtQuoteRemarks", "CmdPrint", "CmdPrintFile", "CmdMail", "CmdClear", "CmdCancel"};
+        order += {"TxtQuoteRemarks", "CmdPrint", "CmdPreview", "CmdPrintFile",
+                  "CmdMail",         "CmdClear", "CmdCancel"};
         FrmPrint& dialog = openDialog();
         QRect previous;
         for (qsizetype i = 0; i <= order.size(); ++i) {
@@ -177,7 +180,7 @@ private slots:
                 focus = focus->parentWidget();
             QCOMPARE(focus ? focus->objectName() : "", order.value(i, order[0]));
             const QRect at(focus->mapTo(&dialog, QPoint()), focus->size());
-            QVERIFY2(i < 5 || i > PrintFields::CustomerCount + 3 || at.top() >= previous.bottom() ||
+            QVERIFY2(i < 6 || i > PrintFields::CustomerCount + 4 || at.top() >= previous.bottom() ||
                          (at.center().y() == previous.center().y() && at.left() > previous.right()),
                      qPrintable(order.value(i) + " after " + order.value(i - 1)));
             previous = at;
@@ -318,6 +321,46 @@ private slots:
         const auto box = QRegularExpression("/MediaBox \\[0 0 (\\d+)\\.0* (\\d+)\\.0*\\]");
         const auto match = box.match(QString::fromLatin1(pdf));
         QCOMPARE(match.captured(1) + " x " + match.captured(2), size);
+    }
+
+    // The route's map ends the printed quote unless its box is cleared (Alt+M), a choice
+    // kept for the run; Preview (Alt+V) shows the document page by page and leaves the
+    // window open.
+    void mapAndPreview()
+    {
+        QTemporaryDir dir;
+        const auto savedPdf = [&](const QString& name) {
+            m_services->fileChooser->setAnswer(
+                Platform::SaveFileAnswer{dir.filePath(name), QString()});
+            QTest::keyClick(m_dialog.get(), Qt::Key_F, Qt::AltModifier);
+            return QFileInfo(dir.filePath(name)).size();
+        };
+        FrmPrint& dialog = openDialog();
+        QVERIFY(child<QCheckBox>(dialog, "ChkMap")->isChecked());
+        int pages = 0;
+        QTimer::singleShot(200, this, [&] {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (preview) {
+                pages = preview->findChild<QPrintPreviewWidget*>()->pageCount();
+                preview->reject();
+            }
+        });
+        QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier);
+        QCOMPARE(pages, 1);
+        QVERIFY(dialog.isVisible());
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(&dialog, Qt::Key_M, Qt::AltModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        const qint64 withoutMap = savedPdf("without.pdf");
+
+        FrmPrint& again = openDialog();
+        QVERIFY(!child<QCheckBox>(again, "ChkMap")->isChecked());
+        QTest::keyClick(&again, Qt::Key_M, Qt::AltModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        const qint64 withMap = savedPdf("with.pdf");
+        QVERIFY2(withoutMap > 0 && withMap > withoutMap + 3'000,
+                 qPrintable(QString("%1 and %2 bytes").arg(withoutMap).arg(withMap)));
     }
 
     // The system print dialog through the program's own print chooser: the job named

@@ -4,6 +4,7 @@
 #include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/catalogmodel.h"
 #include "gui/mainwindow/findevents.h"
+#include "gui/mainwindow/routemapview.h"
 #include "support/databasedump.h"
 #include "support/mainwindowfixture.h"
 #include "support/tablerows.h"
@@ -435,6 +436,43 @@ private slots:
         QVERIFY(child<QPushButton>("CmdSegTax")->isEnabled());
     }
 
+    // The map beside the route list follows the route and its selection, zooms and moves
+    // with its keys until Home fits the route again, and Ctrl+M hides and shows it.
+    void routeMapFollowsTheRoute()
+    {
+        auto* map = child<RouteMapView>("RouteMap");
+        QVERIFY(map->isVisible() && m_window->mapShown());
+        add(QStringLiteral("KBOS"));
+        add(QStringLiteral("EGLL"));
+        QStringList stops;
+        for (const RouteMap::Stop& stop : map->route().stops())
+            stops << stop.id;
+        QCOMPARE(stops, routeIds());
+        QCOMPARE(map->route().legs().size(), 2);
+        selectRoute(1);
+        QCOMPARE(map->highlighted(), 1);
+
+        const MapView fitted = map->view();
+        QVERIFY(fitted.frame().contains(fitted.toFrame(map->route().stops().last().at)));
+        QTest::mouseClick(map, Qt::LeftButton);
+        QCOMPARE(focusName(), QStringLiteral("RouteMap"));
+        press(QStringLiteral("++"));
+        QCOMPARE(map->view().scale(), fitted.scale() * 1.5 * 1.5);
+        key(Qt::Key_Left);
+        QVERIFY(map->view().centre().x() < fitted.centre().x());
+        key(Qt::Key_Home);
+        QCOMPARE(map->view(), fitted);
+
+        key(Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(!map->isVisible() && !m_window->mapShown());
+        selectRoute(2);
+        add(QStringLiteral("KJFK")); // drawn when shown again
+        key(Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(map->isVisible() && m_window->mapShown());
+        QCOMPARE(routeIds().size(), 4);
+        QCOMPARE(map->route().stops().size(), 4);
+    }
+
     // A key that moves the list far paints it once, with the found airport in view.
     void aKeyPaintsTheListOnce()
     {
@@ -446,15 +484,19 @@ private slots:
                 paints += event->type() == QEvent::Paint;
                 return false;
             }
-        } counter;
+        } counter, mapCounter;
         auto* list = child<QTableView>("SSDBGrid1");
+        auto* map = child<RouteMapView>("RouteMap");
         m_window->resize(m_window->width(), 480); // fewer rows shown than the list holds
         find()->setFocus();
         QCoreApplication::processEvents();
         list->viewport()->installEventFilter(&counter);
+        map->installEventFilter(&mapCounter);
         press(QStringLiteral("y"));
         QCoreApplication::processEvents();
         list->viewport()->removeEventFilter(&counter);
+        map->removeEventFilter(&mapCounter);
+        QCOMPARE(mapCounter.paints, 0); // the map beside it is not drawn again
         QCOMPARE(find()->text(), QStringLiteral("YSSY"));
         QCOMPARE(counter.paints, 1);
         QVERIFY(list->rowAt(0) > 0);
