@@ -152,6 +152,14 @@ MapStyle MapStyle::forResolution(double dotsPerInch)
 
 namespace MapPainter {
 
+WorldPaths worldPaths(const MapView& view, const WorldMap& world, const MapStyle& style)
+{
+    const double margin = 4 * style.coastWidth; // where cut edges lie, outside the clip
+    return {shapesPath(view, world.landShapes(), true, style.detail, margin),
+            shapesPath(view, world.landShapes(), false, style.detail, margin),
+            shapesPath(view, world.borderShapes(), false, style.detail, margin)};
+}
+
 void paintWorld(QPainter& painter, const MapView& view, const WorldMap& world,
                 const MapStyle& style)
 {
@@ -159,13 +167,10 @@ void paintWorld(QPainter& painter, const MapView& view, const WorldMap& world,
     painter.setClipRect(view.frame());
     painter.fillRect(view.frame(), style.water);
     painter.setRenderHint(QPainter::Antialiasing);
-    const double tolerance = style.detail;
-    const double margin = 4 * style.coastWidth; // where cut edges lie, outside the clip
-    painter.fillPath(shapesPath(view, world.landShapes(), true, tolerance, margin), style.land);
-    painter.strokePath(shapesPath(view, world.landShapes(), false, tolerance, margin),
-                       QPen(style.coast, style.coastWidth));
-    painter.strokePath(shapesPath(view, world.borderShapes(), false, tolerance, margin),
-                       QPen(style.border, style.borderWidth));
+    const WorldPaths paths = worldPaths(view, world, style);
+    painter.fillPath(paths.land, style.land);
+    painter.strokePath(paths.coasts, QPen(style.coast, style.coastWidth));
+    painter.strokePath(paths.borders, QPen(style.border, style.borderWidth));
     painter.restore();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPainterPath>
 
 class QPainter;
 class WorldMap;
@@ -40,6 +41,14 @@ struct MapStyle
 // The world is drawn where the view shows it, once or again 360° over, so that the map has
 // no edge at the 180th meridian.
 namespace MapPainter {
+
+// The world in the view's frame as paths: the land to fill, its coasts and the borders to
+// stroke, each cut a little outside the frame and without detail finer than the style's.
+struct WorldPaths
+{
+    QPainterPath land, coasts, borders;
+};
+WorldPaths worldPaths(const MapView& view, const WorldMap& world, const MapStyle& style);
 
 void paintWorld(QPainter& painter, const MapView& view, const WorldMap& world,
                 const MapStyle& style);

@@ -358,9 +358,9 @@ void FrmPrint::CmdPrint_Click()
     finishJob([&] { PrintJob::printDocument(printer, quoteData()); });
 }
 
-// The document as it will print, page by page, on the paper of the user's locale. Printed
-// from the preview, it went to a printer as Print sends it: the window closes as after
-// Print.
+// The document as it will print, page by page, on the paper of the user's locale. The
+// preview's own Print is this window's Print, so that the quote is kept and numbered
+// before it goes out, whichever button sent it.
 void FrmPrint::CmdPreview_Click()
 {
     if (!datesComplete())
@@ -374,20 +374,26 @@ void FrmPrint::CmdPreview_Click()
     std::optional<PrintJob::PrintError> failure;
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* device) {
         try {
-            PrintJob::printDocument(*device, quoteData());
+            PrintJob::compose(*device, quoteData());
         } catch (const PrintJob::PrintError& error) {
             failure = error;
         }
     });
-    const bool printed = preview.exec() == QDialog::Accepted;
-    if (failure) {
-        showFailure(failure->number(), failure->description());
-        if (printed)
-            reject();
-        return;
+    bool print = false;
+    for (QAction* action : preview.findChildren<QAction*>()) {
+        if (action->text().remove(QLatin1Char('&')) != u"Print")
+            continue;
+        disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, &preview, [&] {
+            print = true;
+            preview.reject();
+        });
     }
-    if (printed)
-        accept();
+    preview.exec();
+    if (failure)
+        showFailure(failure->number(), failure->description());
+    else if (print)
+        m_CmdPrint->click();
 }
 
 void FrmPrint::finishJob(const std::function<void()>& job)

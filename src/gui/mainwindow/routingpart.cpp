@@ -102,7 +102,7 @@ RoutingPart::RoutingPart(Quote* quote, RouteHistory* history, QWidget* parent)
 void RoutingPart::setMapShown(bool shown)
 {
     m_mapFrame->setVisible(shown);
-    m_layout->setColumnStretch(1, shown ? 1 : 0);
+    m_layout->setColumnStretch(1, shown ? 2 : 0);
     if (shown)
         refreshMap();
 }
@@ -221,8 +221,9 @@ void RoutingPart::buildLayout()
     layout->addLayout(beside, 2, 1);
     layout->setRowStretch(0, 3);
     layout->setRowStretch(2, 2);
-    layout->setColumnStretch(0, 1);
-    layout->setColumnStretch(1, 1);
+    // The route list keeps the larger part of the width: its columns tell the legs' times.
+    layout->setColumnStretch(0, 3);
+    layout->setColumnStretch(1, 2);
 
     // A control that receives the focus brings the tab to the front.
     for (QWidget* w : {static_cast<QWidget*>(m_TxtFind), static_cast<QWidget*>(m_CmdSelect),
