@@ -15,11 +15,18 @@
 
 namespace {
 
+bool& worldRequested()
+{
+    static bool started = false;
+    return started;
+}
+
 // The built-in world, read once on another thread so that no window waits for it.
 std::shared_future<const WorldMap*>& worldLoading()
 {
     static std::shared_future<const WorldMap*> loading =
         std::async(std::launch::async, [] { return &WorldMap::builtIn(); }).share();
+    worldRequested() = true;
     return loading;
 }
 
@@ -30,12 +37,16 @@ constexpr double ZoomStep = 1.5;
 RouteMapView::RouteMapView(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("RouteMap"));
-    setAccessibleName(QStringLiteral("Route Map"));
+    setAccessibleName(QStringLiteral("Map")); // the caption of its frame
     setToolTip(QStringLiteral("Drag to move the map, turn the wheel to zoom, double-click to "
                               "see the whole route"));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    worldLoading();
+    m_style = MapStyle::forResolution(96);
+    // The labels in the window's own font, bold as the group boxes' titles: no other font
+    // to look up before the first paint.
+    m_style.labelFont = font();
+    m_style.labelFont.setBold(true);
 }
 
 void RouteMapView::setRoute(const RouteMap& route)
@@ -76,12 +87,13 @@ void RouteMapView::setView(const MapView& view)
 
 bool RouteMapView::worldReady()
 {
-    return worldLoading().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    return worldRequested() &&
+           worldLoading().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 void RouteMapView::paintEvent(QPaintEvent*)
 {
-    const MapStyle style = MapStyle::forResolution(96);
+    const MapStyle& style = m_style;
     const qreal ratio = devicePixelRatioF();
     if (m_world.isNull() || m_world.size() != size() * ratio) {
         if (worldReady()) {
@@ -90,8 +102,12 @@ void RouteMapView::paintEvent(QPaintEvent*)
             QPainter painter(&m_world);
             MapPainter::paintWorld(painter, m_view, *worldLoading().get(), style);
         } else {
+            // The world is read once the window is on screen, and drawn when it is there.
             m_world = QPixmap();
-            QTimer::singleShot(30, this, qOverload<>(&QWidget::update));
+            QTimer::singleShot(30, this, [this] {
+                worldLoading();
+                update();
+            });
         }
     }
     QPainter painter(this);

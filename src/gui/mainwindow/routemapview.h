@@ -2,6 +2,7 @@
 
 #include "core/map/mapview.h"
 #include "core/map/routemap.h"
+#include "paint/mappainter.h"
 
 #include <QPixmap>
 #include <QPoint>
@@ -51,6 +52,7 @@ private:
     void moveView(const MapView& view);
     bool worldReady();
 
+    MapStyle m_style;
     RouteMap m_route;
     MapView m_view;
     int m_highlighted = -1;
