@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <future>
 #include <memory>
 
@@ -131,6 +132,7 @@ private:
     bool typeIntoFind(QChar character);
     void pasteIntoFind();
     void showCompletion();
+    void writeFindBox(const std::function<void()>& write);
     // Anything mode: the proposals for the box's text, the keys that move through them,
     // and the chosen one going into the route as Select puts it there.
     void buildProposals();
@@ -186,4 +188,5 @@ private:
     QGroupBox* m_mapFrame = nullptr;
     RouteMapView* m_map = nullptr;
     QGridLayout* m_layout = nullptr;
+    bool m_completionHeld = false;
 };

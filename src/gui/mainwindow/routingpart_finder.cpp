@@ -91,9 +91,19 @@ void RoutingPart::IncrementalFind()
         FindEventsPause pause;
         if (found) {
             const int row = set->absolutePosition();
+            // A jump out of what the list shows repaints it whole: the old rows are not
+            // scrolled across the screen first.
+            QWidget* viewport = m_SSDBGrid1->viewport();
+            const int top = m_SSDBGrid1->rowAt(0);
+            const int bottom = m_SSDBGrid1->rowAt(viewport->height() - 1);
+            const bool jump = top < 0 || row < top || (bottom >= 0 && row > bottom);
+            if (jump)
+                viewport->setUpdatesEnabled(false);
             m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
             m_SSDBGrid1->scrollTo(m_airportList->index(row, 0));
             BringAirportIntoView();
+            if (jump)
+                viewport->setUpdatesEnabled(true); // and so repainted
             // One read of the rows now shown serves the box and the list's paint.
             m_airportList->readRowsShownIn(m_SSDBGrid1);
             m_TxtFind->setText(
@@ -112,6 +122,16 @@ void RoutingPart::IncrementalFind()
         return;
     }
     m_TxtFind->setCursorPosition(int(typed.size()));
+}
+
+// The box written by the finder draws its completion once, after the text and the cursor
+// are where they belong, not at each step of the way.
+void RoutingPart::writeFindBox(const std::function<void()>& write)
+{
+    m_completionHeld = true;
+    write();
+    m_completionHeld = false;
+    showCompletion();
 }
 
 bool RoutingPart::TxtFind_KeyPress(QKeyEvent* event)
@@ -171,6 +191,8 @@ bool RoutingPart::TxtFind_KeyDown(QKeyEvent* event)
 
 void RoutingPart::showCompletion()
 {
+    if (m_completionHeld)
+        return; // the finder draws it once, when it has written the box
     // What the search proposes after the cursor is drawn in the placeholder grey, so
     // the operator sees what was typed and what was found. The text and the cursor
     // stay as they are: the format is only how the box draws them.
@@ -203,25 +225,27 @@ bool RoutingPart::typeIntoFind(QChar character)
 {
     const FindTyping::Result result =
         FindTyping::type(boxOf(m_TxtFind, searchMode() == SearchMode::Identifier), character);
-    switch (result.action) {
-    case FindTyping::Action::Drop:
-        break;
-    case FindTyping::Action::StepOver:
-        m_TxtFind->setCursorPosition(result.cursor);
-        break;
-    case FindTyping::Action::ReplaceSelection:
-        m_TxtFind->insert(result.text);
-        break;
-    case FindTyping::Action::Type: {
-        {
-            FindEventsPause pause;
-            m_TxtFind->setText(result.text);
+    writeFindBox([&] {
+        switch (result.action) {
+        case FindTyping::Action::Drop:
+            break;
+        case FindTyping::Action::StepOver:
+            m_TxtFind->setCursorPosition(result.cursor);
+            break;
+        case FindTyping::Action::ReplaceSelection:
+            m_TxtFind->insert(result.text);
+            break;
+        case FindTyping::Action::Type: {
+            {
+                FindEventsPause pause;
+                m_TxtFind->setText(result.text);
+            }
+            m_TxtFind->setCursorPosition(result.cursor);
+            TxtFind_Change();
+            break;
         }
-        m_TxtFind->setCursorPosition(result.cursor);
-        TxtFind_Change();
-        break;
-    }
-    }
+        }
+    });
     return true;
 }
 
