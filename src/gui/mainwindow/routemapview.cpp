@@ -15,18 +15,14 @@
 
 namespace {
 
-bool& worldRequested()
+// The built-in world, read once on another thread so that no window waits for it, from
+// when the first map is on screen (`start`); not valid before. The windows' thread alone
+// calls it.
+std::shared_future<const WorldMap*> worldLoading(bool start = false)
 {
-    static bool started = false;
-    return started;
-}
-
-// The built-in world, read once on another thread so that no window waits for it.
-std::shared_future<const WorldMap*>& worldLoading()
-{
-    static std::shared_future<const WorldMap*> loading =
-        std::async(std::launch::async, [] { return &WorldMap::builtIn(); }).share();
-    worldRequested() = true;
+    static std::shared_future<const WorldMap*> loading;
+    if (start && !loading.valid())
+        loading = std::async(std::launch::async, [] { return &WorldMap::builtIn(); }).share();
     return loading;
 }
 
@@ -87,8 +83,9 @@ void RouteMapView::setView(const MapView& view)
 
 bool RouteMapView::worldReady()
 {
-    return worldRequested() &&
-           worldLoading().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    const std::shared_future<const WorldMap*> loading = worldLoading();
+    return loading.valid() &&
+           loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 void RouteMapView::paintEvent(QPaintEvent*)
@@ -105,7 +102,7 @@ void RouteMapView::paintEvent(QPaintEvent*)
             // The world is read once the window is on screen, and drawn when it is there.
             m_world = QPixmap();
             QTimer::singleShot(30, this, [this] {
-                worldLoading();
+                worldLoading(true);
                 update();
             });
         }
