@@ -74,6 +74,9 @@ QTableView* grid(QWidget* parent, const char* name, const QString& accessibleNam
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->verticalHeader()->hide();
     view->setWordWrap(false);
+    // The list, its frame, header and scroll bars cover the whole of it: drawn on its own
+    // background, a list that scrolls does not repaint the frames and tabs behind it.
+    view->setAutoFillBackground(true);
     return view;
 }
 
@@ -138,7 +141,7 @@ void RoutingPart::buildLayout()
     // (sized when the list is read).
     m_SSDBGrid1->horizontalHeader()->setSectionResizeMode(AirportListModel::ColumnName,
                                                           QHeaderView::Stretch);
-    m_SSDBGrid1->horizontalHeader()->setResizeContentsPrecision(100); // fast on 70,000 rows
+    m_SSDBGrid1->horizontalHeader()->setResizeContentsPrecision(32); // about a screenful
     (new QVBoxLayout(m_Frame1))->addWidget(m_SSDBGrid1);
 
     auto* frame2 = new QGroupBox(QStringLiteral("Route"), this);
