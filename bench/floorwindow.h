@@ -116,7 +116,7 @@ public:
         layout->addWidget(find);
         layout->addWidget(m_table);
         setCentralWidget(inside);
-        resize(800, 600);
+        resize(1000, 720); // the size the program opens at
         connect(find, &QLineEdit::textEdited, this, [this](const QString& text) {
             const int row = m_model.find(text);
             if (row >= 0)

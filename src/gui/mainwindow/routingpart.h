@@ -133,6 +133,9 @@ private:
     void pasteIntoFind();
     void showCompletion();
     void writeFindBox(const std::function<void()>& write);
+    // Finds what `text` holds before `cursor` and writes the box once: the airport found,
+    // or what was typed; on a failure, `text` as it is.
+    void findInList(const QString& text, int cursor);
     // Anything mode: the proposals for the box's text, the keys that move through them,
     // and the chosen one going into the route as Select puts it there.
     void buildProposals();

@@ -68,7 +68,19 @@ void RoutingPart::TxtFind_Change()
 
 void RoutingPart::IncrementalFind()
 {
-    const QString typed = m_TxtFind->text().left(m_TxtFind->cursorPosition());
+    findInList(m_TxtFind->text(), m_TxtFind->cursorPosition());
+}
+
+void RoutingPart::findInList(const QString& text, int cursor)
+{
+    const auto keepAsTyped = [&] {
+        if (m_TxtFind->text() != text) {
+            FindEventsPause pause;
+            m_TxtFind->setText(text);
+        }
+        m_TxtFind->setCursorPosition(cursor);
+    };
+    const QString typed = text.left(cursor);
     if (typed.isEmpty()) {
         setFindText(QString());
         m_SSDBGrid1->clearSelection();
@@ -76,8 +88,10 @@ void RoutingPart::IncrementalFind()
         return;
     }
     Db::Recordset* set = m_data1->recordset();
-    if (!set)
+    if (!set) {
+        keepAsTyped();
         return;
+    }
     const bool byName = searchMode() == SearchMode::AirportName;
     bool found = false;
     try {
@@ -118,6 +132,7 @@ void RoutingPart::IncrementalFind()
             m_CmdSelect->setEnabled(false);
         }
     } catch (const Db::DbError& error) {
+        keepAsTyped();
         showDbError(QStringLiteral("Brisklander"), error);
         return;
     }
@@ -235,15 +250,15 @@ bool RoutingPart::typeIntoFind(QChar character)
         case FindTyping::Action::ReplaceSelection:
             m_TxtFind->insert(result.text);
             break;
-        case FindTyping::Action::Type: {
-            {
+        case FindTyping::Action::Type:
+            if (FindEventsEnabled) {
+                findInList(result.text, result.cursor);
+            } else {
                 FindEventsPause pause;
                 m_TxtFind->setText(result.text);
+                m_TxtFind->setCursorPosition(result.cursor);
             }
-            m_TxtFind->setCursorPosition(result.cursor);
-            TxtFind_Change();
             break;
-        }
         }
     });
     return true;

@@ -23,7 +23,9 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
+
 #include <QTest>
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 using Platform::Button;
@@ -509,6 +511,30 @@ private slots:
         const QModelIndex found = list->currentIndex();
         QVERIFY(list->viewport()->rect().contains(list->visualRect(found)));
         QCOMPARE(found.data().toString(), QStringLiteral("YSSY"));
+    }
+
+    // A find the database refuses says so, and the box keeps what was typed.
+    void aFindTheDatabaseRefusesKeepsTheTyping()
+    {
+        const auto rename = [this](const char* from, const char* to) {
+            sqlite3* other = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(m_folder->databasePath()).constData(), &other),
+                     SQLITE_OK);
+            const QByteArray sql = QByteArray("ALTER TABLE ") + from + " RENAME TO " + to;
+            QCOMPARE(sqlite3_exec(other, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(other);
+        };
+        find()->setFocus();
+        rename("Airports", "Gone");
+        prompter().setNextAnswer(Button::Ok);
+        press(QStringLiteral("k"));
+        rename("Gone", "Airports");
+        QCOMPARE(prompter().messages().size(), 1);
+        const QString text = prompter().messages().last().text;
+        expectMessage(Icon::Critical, u"Brisklander"_s, text, Button::Ok);
+        QVERIFY2(text.contains(QStringLiteral("no such table")), qPrintable(text));
+        QCOMPARE(find()->text(), QStringLiteral("K"));
+        QCOMPARE(find()->cursorPosition(), 1);
     }
 
     // Keys typed before the last command has run act in the order they were typed.
