@@ -4,6 +4,7 @@
 #include "gui/appcontext.h"
 #include "gui/mainwindow/catalogmodel.h"
 #include "support/mainwindowfixture.h"
+#include "support/testfiles.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -182,10 +183,7 @@ private slots:
             .Workspace->openDatabase(appContext().DatabasePath)
             ->execute(QStringLiteral("CREATE TRIGGER RefuseTaxes BEFORE UPDATE ON Taxes BEGIN "
                                      "SELECT RAISE(ABORT, 'tax rates are locked'); END"));
-        QFile ini(appContext().SettingsPath);
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        const QByteArray before = ini.readAll();
-        ini.close();
+        const QByteArray before = TestFiles::contentOf(appContext().SettingsPath);
         prompter().setNextAnswer(Button::Ok);
         bool stillOpen = false;
         QString rateShown;
@@ -216,8 +214,7 @@ private slots:
         expectMessage(Icon::Critical, QStringLiteral("Brisklander"), text, Button::Ok);
         QVERIFY(text.startsWith(QStringLiteral("An error occurred\r\rError number = ")));
         QVERIFY(text.contains(QStringLiteral("tax rates are locked")));
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QCOMPARE(ini.readAll(), before);
+        QCOMPARE(TestFiles::contentOf(appContext().SettingsPath), before);
         QCOMPARE(appSettings().company.NAME, QString());
     }
 
@@ -233,9 +230,7 @@ private slots:
         m_folder->services().fileChooser->setAnswer(
             Platform::SaveFileAnswer{text, QStringLiteral("Text File (*.txt)")});
         press(QStringLiteral("%qp")); // the print dialog's own paths are its test's
-        QFile file(text);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray contents = file.readAll();
+        const QByteArray contents = TestFiles::contentOf(text);
         QVERIFY(contents.startsWith("\r\nBrisklander For Windows"));
         QVERIFY(contents.contains("KBOS    BOSTON LOGAN INTERNATIONAL AIRPORT"));
 
