@@ -210,10 +210,8 @@ private slots:
         QVERIFY(stillOpen);
         QCOMPARE(rateShown, QStringLiteral("7.50"));
         QCOMPARE(prompter().messages().size(), 1);
-        const QString text = prompter().messages().first().text;
-        expectMessage(Icon::Critical, QStringLiteral("Brisklander"), text, Button::Ok);
-        QVERIFY(text.startsWith(QStringLiteral("An error occurred\r\rError number = ")));
-        QVERIFY(text.contains(QStringLiteral("tax rates are locked")));
+        expectMessage(Icon::Critical, u"Brisklander"_s,
+                      u"An error occurred\r\rError number = *tax rates are locked*"_s, Button::Ok);
         QCOMPARE(TestFiles::contentOf(appContext().SettingsPath), before);
         QCOMPARE(appSettings().company.NAME, QString());
     }

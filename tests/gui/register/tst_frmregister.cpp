@@ -70,10 +70,10 @@ private slots:
         QCOMPARE(routeIds(), (QStringList{u"KTEB"_s, u"KBOS"_s}));
         QCOMPARE(field("TxtChargePerMile"), u"9.00"_s);
         QCOMPARE(m_window->keptQuote().number, first);
-        const QString text = prompter().messages().last().text;
-        expectMessage(Icon::Information, m_window->windowTitle(), text, Button::Ok);
-        QVERIFY(text.startsWith(
-            u"Quote %1 comes out otherwise than it was kept:\r\rFinal Quote: "_s.arg(first)));
+        expectMessage(
+            Icon::Information, m_window->windowTitle(),
+            u"Quote %1 comes out otherwise than it was kept:\r\rFinal Quote: *"_s.arg(first),
+            Button::Ok);
     }
 
     // A quote handed out opens from the register as it was sent: every field reached by
@@ -174,9 +174,8 @@ private slots:
             return;
         }
         QCOMPARE(contents, QByteArray("kept"));
-        const QString text = prompter().messages().last().text;
-        expectMessage(Icon::Critical, u"Quote Register"_s, text, Button::Ok);
-        QVERIFY(text.startsWith(u"The list could not be written to %1:\r\r"_s.arg(path)));
+        expectMessage(Icon::Critical, u"Quote Register"_s,
+                      u"The list could not be written to %1:\r\r*"_s.arg(path), Button::Ok);
     }
 };
 

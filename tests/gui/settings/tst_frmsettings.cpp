@@ -418,14 +418,12 @@ private slots:
         QVERIFY2(sameMessage(shown.last(), Icon::Critical, "Settings",
                              unsaved.arg(appContext().SettingsPath, reason), Button::Ok, &why),
                  qPrintable(why));
-        if (messages == 2) {
-            const QString engine = u"An error occurred\r\rError number = "_s;
-            QVERIFY2(shown.first().text.startsWith(engine), qPrintable(shown.first().text));
-            QVERIFY(sameMessage(shown.first(), Icon::Critical, "Brisklander",
-                                fault == "host" ? engine + u"3000\rQuote unreadable"_s
-                                                : shown.first().text,
-                                Button::Ok));
-        }
+        if (messages == 2)
+            QVERIFY2(sameMessage(shown.first(), Icon::Critical, "Brisklander",
+                                 u"An error occurred\r\rError number = "_s +
+                                     (fault == "host" ? u"3000\rQuote unreadable"_s : u"*"_s),
+                                 Button::Ok, &why),
+                     qPrintable(why));
         prompter().clear();
         QFile::remove(folder + "/filler");
         QVERIFY(
