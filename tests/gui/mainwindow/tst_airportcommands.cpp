@@ -149,8 +149,7 @@ private slots:
                 edit(dialog);
                 dialog->findChild<QPushButton*>(QStringLiteral("CmdSave"))->click();
             });
-            m_window->activateWindow(); // as the desktop does when a dialog closes
-            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            backToWindow(); // as the desktop does when a dialog closes
             press(QStringLiteral("%qs"));
         };
         runSettings([](QWidget* dialog) {
@@ -232,8 +231,7 @@ private slots:
         QVERIFY(contents.startsWith("\r\nBrisklander For Windows"));
         QVERIFY(contents.contains("KBOS    BOSTON LOGAN INTERNATIONAL AIRPORT"));
 
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        backToWindow();
         selectRoute(1);
         find()->setFocus();
         press(QStringLiteral("\x7f")); // takes KBOS out again

@@ -139,8 +139,7 @@ private slots:
         press(u"%asa"_s);
         QCOMPARE(child<QLabel>("LblSearch")->text(), u" Airport Search: Anything "_s);
         QVERIFY(child<QAction>("mnusearchAnything")->isChecked());
-        m_window->activateWindow(); // as the desktop does when the menu closes
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        backToWindow(); // as the desktop does when the menu closes
         auto* proposals = child<QTableView>("LstProposals");
         const auto highlighted = [proposals] {
             return proposals->isVisible()
@@ -387,8 +386,7 @@ private slots:
         Platform::services().prompter = box;
         press(QStringLiteral("%qn"));
         Platform::services().prompter = box->answers;
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        backToWindow();
         QCOMPARE(routeIds(), QStringList{QStringLiteral("KTEB")});
         QCOMPARE(field("TxtTotalNM") + u' ' + field("TxtTotAddCharges"), u"0.0 0.00"_s);
         QVERIFY(m_window->charges()->line(0).Amount.isEmpty());

@@ -35,8 +35,7 @@ class TestQuoteKeeping : public MainWindowFixture
                 QTest::keyClick(dialog, Qt::Key_Escape);
         });
         press(u"%qp"_s);
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        backToWindow();
     }
 
 private slots:

@@ -47,8 +47,7 @@ class TestFrmRegister : public MainWindowFixture
         });
         press(u"^r"_s);
         QVERIFY(ran);
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        backToWindow();
     }
 
 private slots:
@@ -88,8 +87,7 @@ private slots:
         m_folder->services().fileChooser->setAnswer(Platform::SaveFileAnswer{sent, QString()});
         onNextModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier); });
         press(u"%qp"_s);
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        backToWindow();
         appSettings().TERMS = u"Payment in advance."_s;
         m_folder->services().clock->setToday(QDate(2026, 3, 9));
         printDialogState().Customer.Name = u"Other"_s;
