@@ -1,6 +1,7 @@
 #include "../core/document/quotesample.h"
 #include "core/document/quotedocument.h"
 #include "paint/qtprintersurface.h"
+#include "support/testfiles.h"
 
 #include <QPdfWriter>
 #include <QRegularExpression>
@@ -42,9 +43,7 @@ private slots:
         QuoteDocument::compose(surface, QuoteSample::read("numbered"));
         surface.endDocument();
         QVERIFY(surface.page() > 1);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString pdf = QString::fromLatin1(file.readAll());
+        const QString pdf = QString::fromLatin1(TestFiles::contentOf(path));
         QCOMPARE(pdf.count(QRegularExpression("/Type\\s*/Page\\b")), surface.page());
     }
 };

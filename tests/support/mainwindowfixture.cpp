@@ -97,6 +97,12 @@ void MainWindowFixture::press(const QString& keys)
     }
 }
 
+void MainWindowFixture::backToWindow()
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
 void MainWindowFixture::onNextModal(std::function<void(QWidget*)> handle, int wait)
 {
     // A menu may run the event loop before its command opens the window: look again

@@ -43,6 +43,8 @@ protected:
     // Keys one by one to wherever the keyboard sends each: "%x" is Alt+X, "^x" Ctrl+X, and
     // \b, \t, \x0b, \r, \x1b and \x7f are Backspace, Tab, Shift+Tab, Enter, Escape and Delete.
     static void press(const QString& keys);
+    // The main window active again, as the desktop makes it when a dialog or menu closes.
+    void backToWindow();
     // Runs handle in the next modal window opened, once it is active.
     void onNextModal(std::function<void(QWidget*)> handle, int wait = 0);
     // The object name of the focus and, for a line edit, "*" when all its text is selected.

@@ -1,5 +1,7 @@
 #include "support/testservices.h"
 
+#include <QRegularExpression>
+
 Platform::Button ScriptedPrompter::ask(const Platform::Message& message)
 {
     m_messages << message;
@@ -71,7 +73,11 @@ bool sameMessage(const Platform::Message& actual, Platform::Icon icon, const QSt
             << QStringLiteral("icon %1, expected %2").arg(iconName(actual.icon), iconName(icon));
     if (actual.title != title)
         differences << QStringLiteral("title \"%1\", expected \"%2\"").arg(actual.title, title);
-    if (actual.text != text)
+    const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(
+            QRegularExpression::escape(text).replace(QStringLiteral("\\*"), QStringLiteral(".+"))),
+        QRegularExpression::DotMatchesEverythingOption);
+    if (!pattern.match(actual.text).hasMatch())
         differences << QStringLiteral("text \"%1\", expected \"%2\"").arg(actual.text, text);
     if (actual.defaultButton != defaultButton)
         differences << QStringLiteral("default button %1, expected %2")

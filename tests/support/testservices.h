@@ -183,6 +183,7 @@ private:
     Platform::Services m_previous;
 };
 
-// Compares one recorded message with what the program should have shown.
+// Compares one recorded message with what the program should have shown; a "*" in
+// `text` stands for any text of one character or more.
 bool sameMessage(const Platform::Message& actual, Platform::Icon icon, const QString& title,
                  const QString& text, Platform::Button defaultButton, QString* why = nullptr);

@@ -21,11 +21,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
-
-#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -43,15 +40,8 @@ struct Run
 Run quoteTool(const QStringList& arguments, bool asProcess = false, const QString& home = {})
 {
     if (asProcess) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"BRISKLANDER_HOME"_s, home);
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(BRISKLANDER_QUOTE_TOOL_PATH), arguments);
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return {};
-        return {process.exitCode(), process.readAllStandardOutput(),
-                QString::fromUtf8(process.readAllStandardError())};
+        const ToolRun run = runTool(arguments, QStringLiteral(BRISKLANDER_QUOTE_TOOL_PATH), home);
+        return {run.exitCode, run.out.toUtf8(), run.err};
     }
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
@@ -177,8 +167,8 @@ private slots:
     }
 
     // With an aircraft and a departure each leg carries its times on the airports' clocks
-    // (New York's summer time to London's), the next leg leaves after the ground time, the
-    // hourly basis bills the legs' hours, and the register hands the same back.
+    // (New York's summer time to London's) and the hourly basis bills the legs' hours (how
+    // the times and hours come about is TripTimes' rows); the register hands the same back.
     void timesOfAnAircraft()
     {
         const QStringList quote{folder(),           u"KTEB"_s,
@@ -195,22 +185,13 @@ private slots:
         QCOMPARE(json["aircraft"_L1].toString(), u"Citation CJ3"_s);
         const QJsonArray legs = json["legs"_L1].toArray();
         const auto at = [&legs](int row, const char* key) { return legs[row][QLatin1String(key)]; };
-        const auto instant = [&](int row, const char* key) {
-            return QDateTime::fromString(at(row, key).toString(), Qt::ISODate);
-        };
         QCOMPARE(at(1, "departure").toString(), u"2026-06-12T18:00:00-04:00"_s);
         QCOMPARE(at(1, "departureZone").toString() + at(2, "arrivalZone").toString(), u"EDTBST"_s);
         QVERIFY(at(2, "arrival").toString().endsWith(u"+01:00"_s));
-        double billable = 0;
-        for (int row = 1; row <= 2; ++row) {
-            const int flight = at(row, "flightMinutes").toInt();
-            QCOMPARE(at(row, "blockMinutes").toInt(), flight + 10); // the aircraft's taxi time
-            QCOMPARE(instant(row, "departure").secsTo(instant(row, "arrival")),
-                     at(row, "blockMinutes").toInt() * 60);
-            QCOMPARE(at(row, "billableHours").toDouble(), std::ceil(flight / 6.0) / 10);
-            billable += at(row, "billableHours").toDouble();
-        }
-        QCOMPARE(instant(1, "arrival").secsTo(instant(2, "departure")), 60 * 60); // ground time
+        QCOMPARE(at(1, "blockMinutes").toInt(), at(1, "flightMinutes").toInt() + 10); // taxi
+        const double billable =
+            at(1, "billableHours").toDouble() + at(2, "billableHours").toDouble();
+        QVERIFY(billable > 1);
         QVERIFY(at(1, "positioning").toBool() && at(2, "beyondRange").toBool());
         QCOMPARE(at(2, "nauticalMiles").toDouble(), Format::value(at(2, "DistanceNM").toString()));
         QCOMPARE(json["billableHours"_L1].toDouble(), billable);
@@ -284,13 +265,13 @@ private slots:
                                                                           ",1,Sent,"));
     }
 
-    // A save the disk, the engine, the program's closing or a document not written stands
-    // in the way of keeps nothing, leaves the register as it was and says so.
+    // A save the engine, the program's closing or a document not written stands in the
+    // way of keeps nothing, leaves the register as it was and says so (the register's own
+    // faults, a full disk among them, are its core rows; one engine fault stands for them).
     void saveThatFails_data()
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
-        QTest::newRow("full disk") << u"full"_s << u"error 3026: Not enough space on disk"_s;
         QTest::newRow("engine error") << u"engine"_s << u"injected fault"_s;
         QTest::newRow("writers' lock held by the closing program")
             << u"lock"_s << u"another program is writing it"_s;
@@ -304,22 +285,12 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(QString, message);
         StarterFolder starter;
-        std::optional<TinyDisk> disk;
-        if (fault == u"full") {
-            if (!runningAsRoot())
-                QSKIP("A small disk needs root.");
-            disk.emplace(starter.path(u"disk"_s), "1m");
-            QVERIFY(disk->isMounted());
-            starter.make(starter.path(u"disk"_s));
-        }
         const QStringList save{starter.folder, u"KTEB"_s, u"KBOS"_s, u"--save"_s};
         QCOMPARE(quoteTool(save).exitCode, 0);
         const QStringList list{starter.folder, u"--list"_s, u"--json"_s};
         const QByteArray before = quoteTool(list).out;
         std::optional<LockHolder> writers;
-        if (fault == u"full")
-            disk->fill();
-        else if (fault == u"engine")
+        if (fault == u"engine")
             QCOMPARE(execSql(starter.database(),
                              "CREATE TRIGGER Fault BEFORE INSERT ON Quotes "
                              "BEGIN SELECT RAISE(ABORT, 'injected fault'); END"),
@@ -341,7 +312,6 @@ private slots:
                  qPrintable(run.err));
         QVERIFY(!run.err.contains(u"saved "_s + QString::number(QDate::currentDate().year())));
         writers.reset();
-        QFile::remove(starter.path(u"filler"_s));
         QCOMPARE(quoteTool(list).out, before);
         QCOMPARE(TestFiles::contentOf(earlier), "earlier");
     }
@@ -471,11 +441,7 @@ private slots:
         for (const QString& name :
              {u"Brisklander.INI"_s, Schema::DatabaseFileName, Schema::WorkgroupFileName})
             QVERIFY(QFile::copy(folderFile(name), copy.filePath(name)));
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(copy.filePath(Schema::DatabaseFileName)), &db),
-                 SQLITE_OK);
-        QCOMPARE(sqlite3_exec(db, "DROP TABLE Taxes", nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+        QCOMPARE(execSql(copy.filePath(Schema::DatabaseFileName), "DROP TABLE Taxes"), SQLITE_OK);
         QTemporaryDir out;
         const QString trips = out.filePath(u"trips.csv"_s), figures = out.filePath(u"f.csv"_s);
         QVERIFY(writeFile(trips, "stops\nKTEB KBOS\n"));

@@ -140,10 +140,8 @@ private slots:
         if (database == u"unreadable" && !runningAsRoot())
             QSKIP("needs root to act as another user");
         const QString partial = Db::DbEngine::partialCompactionPath(m_f->database());
-        for (const QString& name : {partial, partial + u"-journal"_s}) {
-            QFile file(name);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'p')));
-        }
+        for (const QString& name : {partial, partial + u"-journal"_s})
+            QVERIFY(writeFile(name, QByteArray(8192, 'p')));
         QByteArray junk;
         if (readable || refused) { // an older copy under the ".old" name, and a change since
             QVERIFY(QFile::copy(m_f->database(), m_f->old()));
@@ -153,9 +151,8 @@ private slots:
             QVERIFY(QFile::rename(m_f->database(), m_f->old()));
             if (database == u"damaged")
                 junk = QByteArray("SQLite format 3") + QByteArray(4000, '\0');
-            QFile file(m_f->database());
             if (database != u"missing")
-                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(junk) == junk.size());
+                QVERIFY(writeFile(m_f->database(), junk));
         }
         const QStringList newer = dumpDatabase(m_f->database(), DataTables);
         const QByteArray old = TestFiles::contentOf(m_f->old());
@@ -258,12 +255,10 @@ private slots:
             QVERIFY(DatabaseBackup::backup(m_f->folder, backup).warnings.isEmpty());
             QCOMPARE(execSql(m_f->database(), "INSERT INTO Taxes VALUES ('AFTER BACKUP', 1)"),
                      SQLITE_OK);
-            QFile file(backup);
             if (situation == u"cut short")
-                QVERIFY(file.resize(file.size() / 2));
+                QVERIFY(QFile(backup).resize(QFileInfo(backup).size() / 2));
             else if (situation == u"no database")
-                QVERIFY(file.open(QIODevice::WriteOnly) && file.write("Taxes;OPERATOR TAX;4.25\n"));
-            file.close();
+                QVERIFY(writeFile(backup, "Taxes;OPERATOR TAX;4.25\n"));
             if (situation == u"other folder") {
                 StarterFolder other;
                 QVERIFY(QFile::remove(backup) && QFile::copy(other.database(), backup));
@@ -280,9 +275,7 @@ private slots:
                 QSKIP("needs root for its disk");
             disk = std::make_unique<TinyDisk>(QFileInfo(backup).absolutePath(), "1m");
             QVERIFY(disk->isMounted());
-            QFile earlier(backup);
-            QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("an earlier backup") > 0);
-            earlier.close();
+            QVERIFY(writeFile(backup, "an earlier backup"));
             disk->fill();
         }
         std::unique_ptr<WriteTransactionHolder> holder;

@@ -41,21 +41,14 @@ private slots:
         QTest::addColumn<QString>("ident");
         QTest::addColumn<QString>("gps");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("four letters") << "KTEB"
-                                      << "KXYZ"
-                                      << "KTEB";
-        QTest::newRow("three with digits") << "00A"
-                                           << ""
-                                           << "00A";
-        QTest::newRow("local code falls to gps") << "US-0001"
-                                                 << "kxyz"
-                                                 << "KXYZ";
-        QTest::newRow("three-letter gps refused") << "US-0001"
-                                                  << "XYZ"
-                                                  << "";
-        QTest::newRow("neither") << "AB-1234"
-                                 << ""
-                                 << "";
+        const auto row = [](const char* name, const char* ident, const char* gps, const char* id) {
+            QTest::newRow(name) << QString(ident) << QString(gps) << QString(id);
+        };
+        row("four letters", "KTEB", "KXYZ", "KTEB");
+        row("three with digits", "00A", "", "00A");
+        row("local code falls to gps", "US-0001", "kxyz", "KXYZ");
+        row("three-letter gps refused", "US-0001", "XYZ", "");
+        row("neither", "AB-1234", "", "");
     }
     void chooseIdentifier()
     {

@@ -57,22 +57,6 @@ QString summaryOf(const KeptQuote& quote)
         .arg(quote.data.finalQuote, quote.validUntil.toString(u"MM-dd"_s), changes.join(u", "_s));
 }
 
-// What SQLite's own check of the whole file says ("ok").
-QString integrity(const QString& path)
-{
-    sqlite3* db = nullptr;
-    sqlite3_stmt* statement = nullptr;
-    QString result;
-    if (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        result =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return result;
-}
-
 // "0001/2 0002/1": the numbers without their year, and the revisions
 QString numbersOf(const QList<QuoteListEntry>& entries)
 {
@@ -327,7 +311,7 @@ private slots:
             QThread::usleep(random.bounded(2000, 40000));
             killChild(child);
             m_ws = workspace();
-            QCOMPARE(integrity(m_mdb), u"ok"_s);
+            QCOMPARE(runTool({m_mdb, u"PRAGMA integrity_check"_s}, u"sqlite3"_s).out, u"ok\n"_s);
         }
         const QList<QuoteListEntry> kept = reg().list({}, Today);
         for (int i = 0; i < kept.size(); ++i) {

@@ -63,18 +63,15 @@ private slots:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("error"); // empty: written
-        QTest::newRow("symbolic link") << "link"
-                                       << "";
-        QTest::newRow("mode, owner and group") << "shared"
-                                               << "";
-        QTest::newRow("read-only file") << "read-only"
-                                        << "The file is read-only.";
-        QTest::newRow("pipe being read") << "pipe"
-                                         << "";
-        QTest::newRow("pipe nobody reads") << "unread pipe"
-                                           << "No such device or address";
-        QTest::newRow("full device") << "/dev/full"
-                                     << "No space left on device";
+        const auto row = [](const char* name, const char* target, const char* error = "") {
+            QTest::newRow(name) << QString(target) << QString(error);
+        };
+        row("symbolic link", "link");
+        row("mode, owner and group", "shared");
+        row("read-only file", "read-only", "The file is read-only.");
+        row("pipe being read", "pipe");
+        row("pipe nobody reads", "unread pipe", "No such device or address");
+        row("full device", "/dev/full", "No space left on device");
     }
 
     void durableWriteKeepsTheTarget()

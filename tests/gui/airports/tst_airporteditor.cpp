@@ -2,11 +2,11 @@
 #include "core/db/engine.h"
 #include "core/settings/appsettings.h"
 #include "gui/airports/airporteditor.h"
-#include "gui/airports/airporthost.h"
 #include "gui/appcontext.h"
 #include "support/airportrow.h"
 #include "support/child.h"
 #include "support/dialogkeys.h"
+#include "support/recordinghost.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -19,24 +19,6 @@ using Platform::Button;
 using Platform::Icon;
 
 namespace {
-
-// What the editor asked of the main window, one line per call.
-class FakeHost final : public AirportHost
-{
-public:
-    QStringList calls;
-
-    void refreshAirportList() override { calls << u"refresh"_s; }
-    void clearFindBox() override { calls << u"clear"_s; }
-    void RefreshRouteAfterModify(const AirportChange& c) override
-    {
-        calls << u"route %1>%2 %3>%4 %5"_s.arg(c.oldId, c.newId, c.oldName, c.newName,
-                                               c.positionChanged ? u"moved"_s : u"kept"_s);
-    }
-    void showAirportInList(const QString& id) override { calls << u"show "_s + id; }
-    void mnuModAirport_Click() override {}
-    void mnudelairport_Click() override {}
-};
 
 // South and east within one degree, no runway width.
 const AirportRecord Equator = {"ZZEQ",
@@ -89,7 +71,7 @@ class TestAirportEditor : public FolderTest
 {
     Q_OBJECT
 
-    FakeHost m_host;
+    RecordingHost m_host;
 
     static void open(QDialog& dialog)
     {

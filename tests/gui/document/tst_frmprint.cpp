@@ -94,17 +94,14 @@ class TestFrmPrint : public QObject
     {
         QTest::mouseClick(child<QPushButton>(*m_dialog, qPrintable(button)), Qt::LeftButton);
     }
-    // The messages shown so far, `count` of them: each with this icon and title, OK the
-    // default button and the whole text matching `pattern`.
-    void expectMessages(int count, Icon icon, const QString& title, const QString& pattern)
+    // The messages shown so far, `count` of them: each with this icon, title and text
+    // ("*" standing for any text), OK the default button.
+    void expectMessages(int count, Icon icon, const QString& title, const QString& text)
     {
         QCOMPARE(m_services->prompter->messages().size(), count);
-        const QRegularExpression text("^(" + pattern + ")$",
-                                      QRegularExpression::DotMatchesEverythingOption);
+        QString why;
         for (const Platform::Message& message : m_services->prompter->messages())
-            QVERIFY2(text.match(message.text).hasMatch() &&
-                         sameMessage(message, icon, title, message.text, Button::Ok),
-                     qPrintable(message.text));
+            QVERIFY2(sameMessage(message, icon, title, text, Button::Ok, &why), qPrintable(why));
     }
 
 private slots:
@@ -312,7 +309,7 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), row[6].isEmpty() ? 0 : 1);
         QVERIFY(TestFiles::contentOf(path).startsWith(row[6].toUtf8()));
         expectMessages(path.contains("missing/"), Icon::Critical, "Brisklander",
-                       "An Error Occurred:\r\rError Number = -?\\d+\r.+");
+                       "An Error Occurred:\r\rError Number = *\r*");
         if (size.isEmpty())
             return;
         const QByteArray pdf = TestFiles::contentOf(path);
@@ -443,8 +440,8 @@ private slots:
             return;
         }
         expectMessages(1, Icon::Critical, "Brisklander",
-                       "An Error Occurred:\r\rError Number = 75\rPath/File access error: " +
-                           QRegularExpression::escape(path) + ".*");
+                       "An Error Occurred:\r\rError Number = 75\rPath/File access error: " + path +
+                           " *");
         QCOMPARE(TestFiles::contentOf(path), QByteArray("kept"));
         QCOMPARE(QDir(folder).entryList(QDir::Files),
                  QStringList({"filler", row[0], "victim"}).mid(readOnly ? 1 : 0));
@@ -515,9 +512,9 @@ private slots:
         QSignalSpy sent(&dialog, &FrmPrint::quoteSent);
         QTest::keyClick(&dialog, Qt::Key_E, Qt::AltModifier);
         if (readOnly) {
-            expectMessages(1, Icon::Critical, "Brisklander",
-                           "An Error Occurred:\r\rError Number = 75\rPath/File access error: " +
-                               QRegularExpression::escape(pdf) + ".*");
+            expectMessages(
+                1, Icon::Critical, "Brisklander",
+                "An Error Occurred:\r\rError Number = 75\rPath/File access error: " + pdf + " *");
             QVERIFY(m_services->mailer->messages.isEmpty() && !QFile::exists(pdf));
             return;
         }
@@ -526,8 +523,7 @@ private slots:
         if (!fault.isEmpty()) {
             QCOMPARE(m_services->shell->opened(), QStringList(quotes));
             expectMessages(1, Icon::Exclamation, "Send by E-mail",
-                           "No mail program could be started.\r\rThe quote is saved as\r" +
-                               QRegularExpression::escape(pdf) +
+                           "No mail program could be started.\r\rThe quote is saved as\r" + pdf +
                                "\r\rAttach it to an e-mail to the customer.");
             return;
         }

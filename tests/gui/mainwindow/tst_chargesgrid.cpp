@@ -48,8 +48,7 @@ private:
     // once the window is open, in its first field. Types the passengers and saves.
     void segmentTaxByAccessKey(const QString& passengers)
     {
-        m_window->activateWindow(); // as the desktop does when a dialog closes
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        backToWindow(); // as the desktop does when a dialog closes
         onNextModal([passengers](QWidget* window) {
             QTest::keyRelease(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
             QTest::keyClicks(QApplication::focusWidget(), passengers);

@@ -4,7 +4,6 @@
 #include "core/register/quoteregister.h"
 #include "gui/appcontext.h"
 #include "support/mainwindowfixture.h"
-#include "support/systemfaults.h"
 #include "support/testservices.h"
 
 #include <QAction>
@@ -36,8 +35,7 @@ class TestQuoteKeeping : public MainWindowFixture
                 QTest::keyClick(dialog, Qt::Key_Escape);
         });
         press(u"%qp"_s);
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        backToWindow();
     }
 
 private slots:
@@ -89,48 +87,29 @@ private slots:
         QVERIFY2(mail.join(u' ').contains(u"/quotes/"_s + number), qPrintable(mail.join(u' ')));
     }
 
-    // A keep the engine or the disk refuses: the engine's message, nothing kept, the
-    // quote still on screen; printed, nothing is written.
+    // A keep the engine refuses (each fault of the register, a full disk among them, is
+    // its core rows): the engine's message, nothing kept, the quote still on screen;
+    // printed, nothing is written.
     void failedKeepLeavesTheQuoteOnScreen_data()
     {
-        QTest::addColumn<QString>("fault");
         QTest::addColumn<bool>("print");
-        QTest::newRow("engine error, Save Quote") << u"engine"_s << false;
-        QTest::newRow("engine error, printing") << u"engine"_s << true;
-        QTest::newRow("full disk, Save Quote") << u"full"_s << false;
+        QTest::newRow("Save Quote") << false;
+        QTest::newRow("printing") << true;
     }
 
     void failedKeepLeavesTheQuoteOnScreen()
     {
-        QFETCH(QString, fault);
         QFETCH(bool, print);
-        std::unique_ptr<TinyDisk> disk;
-        if (fault == u"full") {
-            if (!runningAsRoot())
-                QSKIP("needs root to mount file systems");
-            disk = std::make_unique<TinyDisk>(m_folder->filePath(u"disk"_s), "8m");
-            if (!disk->isMounted())
-                QSKIP("cannot mount a tmpfs here");
-            const QString moved = m_folder->filePath(u"disk/airports.mdb"_s);
-            QVERIFY(QFile::copy(appContext().DatabasePath, moved));
-            appContext().DatabasePath = moved;
-        }
         // The register's tables made by a first quote, then a second one on screen.
         add(u"KBOS"_s);
         press(u"^s"_s);
         prompter().setNextAnswer(Button::Yes);
         child<QAction>("mnunew")->trigger();
         add(u"KJFK"_s);
-        int error = Db::Error::DiskFull;
-        if (disk) {
-            disk->fill();
-        } else {
-            error = Db::Error::TypeMismatch;
-            appContext()
-                .Workspace->openDatabase(appContext().DatabasePath)
-                ->execute(u"CREATE TRIGGER Fault BEFORE INSERT ON Quotes BEGIN SELECT "
-                          "RAISE(ABORT, 'injected fault'); END"_s);
-        }
+        appContext()
+            .Workspace->openDatabase(appContext().DatabasePath)
+            ->execute(u"CREATE TRIGGER Fault BEFORE INSERT ON Quotes BEGIN SELECT "
+                      "RAISE(ABORT, 'injected fault'); END"_s);
         prompter().setNextAnswer(Button::Ok);
         if (print) {
             printToFile();
@@ -139,9 +118,9 @@ private slots:
         } else {
             press(u"^s"_s);
         }
-        const QString text = prompter().messages().last().text;
-        expectMessage(Icon::Critical, u"Brisklander"_s, text, Button::Ok);
-        QVERIFY(text.startsWith(u"An Error Occurred:\r\rError number = %1\r"_s.arg(error)));
+        expectMessage(Icon::Critical, u"Brisklander"_s,
+                      u"An Error Occurred:\r\rError number = %1\r*"_s.arg(Db::Error::TypeMismatch),
+                      Button::Ok);
         QVERIFY(m_window->keptQuote().number.isEmpty());
         QCOMPARE(routeIds(), (QStringList{u"KTEB"_s, u"KJFK"_s}));
         QCOMPARE(listed().size(), 1);

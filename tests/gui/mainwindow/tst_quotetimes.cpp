@@ -28,12 +28,6 @@ class TestQuoteTimes : public MainWindowFixture
         press(u"%d"_s);
         backToWindow();
     }
-    // The main window active again after a dialog.
-    void backToWindow()
-    {
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    }
     // The times columns of a route row: Flight, Block, Departs, Arrives.
     QString timesOf(int row) const
     {

@@ -47,8 +47,7 @@ class TestFrmRegister : public MainWindowFixture
         });
         press(u"^r"_s);
         QVERIFY(ran);
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        backToWindow();
     }
 
 private slots:
@@ -70,10 +69,10 @@ private slots:
         QCOMPARE(routeIds(), (QStringList{u"KTEB"_s, u"KBOS"_s}));
         QCOMPARE(field("TxtChargePerMile"), u"9.00"_s);
         QCOMPARE(m_window->keptQuote().number, first);
-        const QString text = prompter().messages().last().text;
-        expectMessage(Icon::Information, m_window->windowTitle(), text, Button::Ok);
-        QVERIFY(text.startsWith(
-            u"Quote %1 comes out otherwise than it was kept:\r\rFinal Quote: "_s.arg(first)));
+        expectMessage(
+            Icon::Information, m_window->windowTitle(),
+            u"Quote %1 comes out otherwise than it was kept:\r\rFinal Quote: *"_s.arg(first),
+            Button::Ok);
     }
 
     // A quote handed out opens from the register as it was sent: every field reached by
@@ -88,8 +87,7 @@ private slots:
         m_folder->services().fileChooser->setAnswer(Platform::SaveFileAnswer{sent, QString()});
         onNextModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier); });
         press(u"%qp"_s);
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        backToWindow();
         appSettings().TERMS = u"Payment in advance."_s;
         m_folder->services().clock->setToday(QDate(2026, 3, 9));
         printDialogState().Customer.Name = u"Other"_s;
@@ -174,9 +172,8 @@ private slots:
             return;
         }
         QCOMPARE(contents, QByteArray("kept"));
-        const QString text = prompter().messages().last().text;
-        expectMessage(Icon::Critical, u"Quote Register"_s, text, Button::Ok);
-        QVERIFY(text.startsWith(u"The list could not be written to %1:\r\r"_s.arg(path)));
+        expectMessage(Icon::Critical, u"Quote Register"_s,
+                      u"The list could not be written to %1:\r\r*"_s.arg(path), Button::Ok);
     }
 };
 

@@ -191,10 +191,8 @@ private slots:
         const QStringList before = grid->model()->rowTexts(0);
         prompter().setNextAnswer(Platform::Button::Ok);
         QVERIFY(!grid->model()->setData(grid->model()->index(0, 0), QString(26, u'x')));
-        const Platform::Message message = prompter().messages().value(0);
-        QVERIFY2(message.text.startsWith(u"An Error Occurred:\r\rError number = 3163\r"_s),
-                 qPrintable(message.text));
-        verifyOnlyMessage(prompter(), Icon::Critical, u"Settings"_s, message.text);
+        verifyOnlyMessage(prompter(), Icon::Critical, u"Settings"_s,
+                          u"An Error Occurred:\r\rError number = 3163\r*"_s);
         QCOMPARE(grid->model()->rowTexts(0), before);
     }
 };
