@@ -2,7 +2,6 @@
 
 #include "core/db/connection.h"
 #include "core/db/engine_p.h"
-#include "core/db/statementuse.h"
 
 #include <QRegularExpression>
 
@@ -26,6 +25,13 @@ QList<ColumnInfo> Database::columns(const QString& table)
     return m_connection->columns(m_connection->tableName(table));
 }
 
+bool Database::hasTable(const QString& name)
+{
+    if (!m_connection)
+        throw DbError(Error::ObjectClosed, ClosedText);
+    return m_connection->hasTable(name);
+}
+
 void Database::execute(const QString& sql)
 {
     m_connection->exec(sql);
@@ -41,28 +47,24 @@ void Database::close()
 void Database::createQueryDef(const QString& name, const QString& sql)
 {
     // Prepare once so that a faulty text fails here, not when it is first used.
-    sqlite3_stmt* check = m_connection->prepare(sql);
-    Q_UNUSED(check);
-    sqlite3_stmt* statement =
-        m_connection->prepare(QStringLiteral("INSERT INTO SysQueries (Name, SQL) VALUES (?1, ?2)"));
-    StatementUse use(statement);
-    bindValue(statement, 1, name);
-    bindValue(statement, 2, sql);
-    m_connection->run(statement);
+    m_connection->prepare(sql);
+    CursorUse cursor(m_connection->prepare(
+        QStringLiteral("INSERT INTO SysQueries (Name, SQL) VALUES (?1, ?2)")));
+    cursor->bind(1, name);
+    cursor->bind(2, sql);
+    cursor->run();
 }
 
 QueryDef Database::queryDef(const QString& name)
 {
     if (!m_connection)
         throw DbError(Error::ObjectClosed, QStringLiteral("Object invalid or no longer set."));
-    sqlite3_stmt* statement = m_connection->prepare(
-        QStringLiteral("SELECT Name, SQL FROM SysQueries WHERE Name = ?1 COLLATE NOCASE"));
-    StatementUse use(statement);
-    bindValue(statement, 1, name);
-    if (sqlite3_step(statement) != SQLITE_ROW)
+    CursorUse cursor(m_connection->prepare(
+        QStringLiteral("SELECT Name, SQL FROM SysQueries WHERE Name = ?1 COLLATE NOCASE")));
+    cursor->bind(1, name);
+    if (!cursor->next())
         throw DbError(Error::ItemNotFound, QStringLiteral("Item not found in this collection."));
-    return QueryDef(m_connection, columnValue(statement, 0).toString(),
-                    columnValue(statement, 1).toString());
+    return QueryDef(m_connection, cursor->value(0).toString(), cursor->value(1).toString());
 }
 
 QueryDef Database::temporaryQueryDef(const QString& sql)

@@ -43,6 +43,8 @@ public:
     // never text that holds user input.
     void execute(const QString& sql);
     QList<ColumnInfo> columns(const QString& table);
+    // True when the database has a table of that name (letter case ignored).
+    bool hasTable(const QString& name);
     void close();
 
 private:

@@ -3,19 +3,17 @@
 #include "core/db/connection.h"
 #include "core/db/engine_p.h"
 #include "core/db/recordset.h"
-#include "core/db/statementuse.h"
 
 namespace Db {
 
 QueryDef::QueryDef(std::shared_ptr<Connection> connection, const QString& name, const QString& sql)
     : m_connection(std::move(connection)), m_name(name), m_sql(sql)
 {
-    sqlite3_stmt* statement = m_connection->prepare(sql);
-    const int count = sqlite3_bind_parameter_count(statement);
-    for (int i = 1; i <= count; ++i) {
-        const char* parameter = sqlite3_bind_parameter_name(statement, i);
-        if (parameter)
-            m_parameterNames << QString::fromUtf8(parameter + 1);
+    const Cursor* cursor = m_connection->prepare(sql);
+    for (int i = 1; i <= cursor->parameterCount(); ++i) {
+        const QString parameter = cursor->parameterName(i);
+        if (!parameter.isEmpty())
+            m_parameterNames << parameter;
     }
 }
 
@@ -39,15 +37,14 @@ std::unique_ptr<Recordset> QueryDef::openSnapshot()
 
 int QueryDef::execute()
 {
-    sqlite3_stmt* statement = m_connection->prepare(m_sql);
-    StatementUse use(statement);
-    for (int i = 1; i <= sqlite3_bind_parameter_count(statement); ++i) {
-        const char* name = sqlite3_bind_parameter_name(statement, i);
-        if (name)
-            bindValue(statement, i, m_values.value(QString::fromUtf8(name + 1).toLower()));
+    CursorUse cursor(m_connection->prepare(m_sql));
+    for (int i = 1; i <= cursor->parameterCount(); ++i) {
+        const QString name = cursor->parameterName(i);
+        if (!name.isEmpty())
+            cursor->bind(i, m_values.value(name.toLower()));
     }
-    m_connection->run(statement);
-    return sqlite3_changes(m_connection->handle());
+    cursor->run();
+    return cursor->changes();
 }
 
 } // namespace Db

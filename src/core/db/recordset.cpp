@@ -2,7 +2,6 @@
 
 #include "core/db/connection.h"
 #include "core/db/engine_p.h"
-#include "core/db/statementuse.h"
 
 #include <QRegularExpression>
 
@@ -43,15 +42,11 @@ void Recordset::openKeyset(const QString& table, const QString& where,
             sql += QStringLiteral(" WHERE ") + where;
         if (!orderBy.isEmpty())
             sql += QStringLiteral(" ORDER BY ") + orderBy;
-        sqlite3_stmt* statement = m_connection->prepare(sql);
-        StatementUse use(statement);
+        CursorUse cursor(m_connection->prepare(sql));
         for (int i = 0; i < whereValues.size(); ++i)
-            bindValue(statement, i + 1, whereValues[i]);
-        int rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-            m_rows << readRow(statement, 0);
-        if (rc != SQLITE_DONE)
-            throwSqlite(m_connection->handle(), rc);
+            cursor->bind(i + 1, whereValues[i]);
+        while (cursor->next())
+            m_rows << readRow(cursor.get(), 0);
         m_updatable = false;
     } else {
         loadKeys();
@@ -69,18 +64,17 @@ void Recordset::openSnapshot(const QString& sql, const QHash<QString, QVariant>&
     m_columns.clear();
     m_fieldIndex.clear();
     m_fieldSpellings.clear();
-    sqlite3_stmt* statement = m_connection->prepare(sql);
-    StatementUse use(statement);
-    for (int i = 1; i <= sqlite3_bind_parameter_count(statement); ++i) {
-        const char* name = sqlite3_bind_parameter_name(statement, i);
-        if (name)
-            bindValue(statement, i, parameters.value(QString::fromUtf8(name + 1).toLower()));
+    CursorUse cursor(m_connection->prepare(sql));
+    for (int i = 1; i <= cursor->parameterCount(); ++i) {
+        const QString name = cursor->parameterName(i);
+        if (!name.isEmpty())
+            cursor->bind(i, parameters.value(name.toLower()));
     }
     static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
-    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+    for (int i = 0; i < cursor->columnCount(); ++i) {
         ColumnInfo column;
-        column.name = QString::fromUtf8(sqlite3_column_name(statement, i));
-        column.declaredType = QString::fromUtf8(sqlite3_column_decltype(statement, i)).toUpper();
+        column.name = cursor->columnName(i);
+        column.declaredType = cursor->columnType(i);
         const auto match = sizePattern.match(column.declaredType);
         if (kindOf(column) == Kind::Text && match.hasMatch())
             column.size = match.captured(1).toInt();
@@ -88,11 +82,8 @@ void Recordset::openSnapshot(const QString& sql, const QHash<QString, QVariant>&
         m_columns << column;
         m_fieldIndex.insert(column.name.toLower(), i);
     }
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-        m_rows << readRow(statement, 0);
-    if (rc != SQLITE_DONE)
-        throwSqlite(m_connection->handle(), rc);
+    while (cursor->next())
+        m_rows << readRow(cursor.get(), 0);
     m_position = m_rows.isEmpty() ? -1 : 0;
 }
 
@@ -123,19 +114,15 @@ std::vector<qint64> Recordset::readKeys(int limit, int* total) const
            (m_orderBy.isEmpty() ? QStringLiteral("rowid") : m_orderBy + QStringLiteral(", rowid"));
     if (limit > 0)
         sql += QStringLiteral(" LIMIT %1").arg(limit);
-    sqlite3_stmt* statement = m_connection->prepare(sql);
-    StatementUse use(statement);
+    CursorUse cursor(m_connection->prepare(sql));
     for (int i = 0; i < m_whereValues.size(); ++i)
-        bindValue(statement, i + 1, m_whereValues[i]);
+        cursor->bind(i + 1, m_whereValues[i]);
     std::vector<qint64> keys;
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        keys.push_back(sqlite3_column_int64(statement, 0));
+    while (cursor->next()) {
+        keys.push_back(cursor->key(0));
         if (total)
-            *total = sqlite3_column_int(statement, 1);
+            *total = int(cursor->key(1));
     }
-    if (rc != SQLITE_DONE)
-        throwSqlite(m_connection->handle(), rc);
     return keys;
 }
 
@@ -297,21 +284,17 @@ std::vector<qint64> Recordset::matchingKeys(const Criterion& criterion) const
     sql += conditionSql(criterion, column, values);
     sql += QStringLiteral(" ORDER BY ") +
            (m_orderBy.isEmpty() ? QStringLiteral("rowid") : m_orderBy + QStringLiteral(", rowid"));
-    sqlite3_stmt* statement = m_connection->prepare(sql);
-    StatementUse use(statement);
+    CursorUse cursor(m_connection->prepare(sql));
     for (int i = 0; i < values.size(); ++i)
-        bindValue(statement, i + 1, values[i]);
+        cursor->bind(i + 1, values[i]);
     std::vector<qint64> keys;
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        keys.push_back(sqlite3_column_int64(statement, 0));
+    while (cursor->next()) {
+        keys.push_back(cursor->key(0));
         // In the set's own order the first row that belongs to the set is the answer,
         // unless rows added or changed through it since it was read stand out of order.
         if (!m_outOfOrder && positionOfKey(keys.back()) >= 0)
             break;
     }
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throwSqlite(m_connection->handle(), rc);
     return keys;
 }
 
@@ -388,26 +371,22 @@ QVariantList Recordset::fetch(qint64 rowid) const
     if (m_fetchSql.isEmpty())
         m_fetchSql =
             QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table));
-    sqlite3_stmt* statement = m_connection->prepare(m_fetchSql);
-    StatementUse use(statement);
-    sqlite3_bind_int64(statement, 1, rowid);
-    const int rc = sqlite3_step(statement);
-    if (rc == SQLITE_DONE)
+    CursorUse cursor(m_connection->prepare(m_fetchSql));
+    cursor->bindKey(1, rowid);
+    if (!cursor->next())
         throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
-    if (rc != SQLITE_ROW)
-        throwSqlite(m_connection->handle(), rc);
-    const QVariantList row = readRow(statement, 0);
+    const QVariantList row = readRow(cursor.get(), 0);
     m_cachedKey = rowid;
     m_cachedValues = row;
     return row;
 }
 
-QVariantList Recordset::readRow(sqlite3_stmt* statement, int firstColumn) const
+QVariantList Recordset::readRow(const Cursor* cursor, int firstColumn) const
 {
     QVariantList row;
     row.reserve(m_columns.size());
     for (int i = 0; i < m_columns.size(); ++i)
-        row << readAs(m_columns[i], columnValue(statement, firstColumn + i));
+        row << readAs(m_columns[i], cursor->value(firstColumn + i));
     return row;
 }
 
@@ -441,18 +420,14 @@ void Recordset::fetchPage(int position) const
         m_pageSql = QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)")
                         .arg(quoteIdentifier(m_table), marks.join(QLatin1Char(',')));
     }
-    sqlite3_stmt* statement = m_connection->prepare(m_pageSql);
-    StatementUse use(statement);
+    CursorUse cursor(m_connection->prepare(m_pageSql));
     const int start = position - position % PageSize;
     const int end = std::min(start + PageSize, recordCount());
     for (int i = start; i < end; ++i)
-        sqlite3_bind_int64(statement, i - start + 1, keyAt(i));
+        cursor->bindKey(i - start + 1, keyAt(i));
     m_page.clear();
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-        m_page.insert(sqlite3_column_int64(statement, 0), readRow(statement, 1));
-    if (rc != SQLITE_DONE)
-        throwSqlite(m_connection->handle(), rc);
+    while (cursor->next())
+        m_page.insert(cursor->key(0), readRow(cursor.get(), 1));
 }
 
 QList<QVariantList> Recordset::rows(int first, int count, const QList<int>& fields) const
@@ -494,21 +469,17 @@ QList<QVariantList> Recordset::rows(int first, int count, const QList<int>& fiel
     }
     QHash<qint64, QVariantList> read;
     for (int start = first; start < first + count; start += Batch) {
-        sqlite3_stmt* statement = m_connection->prepare(sql);
-        StatementUse use(statement);
+        CursorUse cursor(m_connection->prepare(sql));
         const int end = std::min(start + Batch, first + count);
         for (int i = start; i < end; ++i)
-            sqlite3_bind_int64(statement, i - start + 1, keyAt(i));
-        int rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            cursor->bindKey(i - start + 1, keyAt(i));
+        while (cursor->next()) {
             QVariantList row;
             row.reserve(fields.size());
             for (int i = 0; i < fields.size(); ++i)
-                row << readAs(m_columns[fields[i]], columnValue(statement, i + 1));
-            read.insert(sqlite3_column_int64(statement, 0), row);
+                row << readAs(m_columns[fields[i]], cursor->value(i + 1));
+            read.insert(cursor->key(0), row);
         }
-        if (rc != SQLITE_DONE)
-            throwSqlite(m_connection->handle(), rc);
     }
     for (int i = first; i < first + count; ++i)
         values << read.value(keyAt(i));
@@ -600,7 +571,6 @@ void Recordset::update()
             values << m_buffer[i];
         }
     }
-    sqlite3* db = m_connection->handle();
     if (m_editMode == EditMode::Add) {
         // The keys read before the row is added, which then joins them at their end.
         completeKeys();
@@ -615,12 +585,11 @@ void Recordset::update()
                       .arg(quoteIdentifier(m_table), names.join(QStringLiteral(", ")),
                            marks.join(QStringLiteral(", ")));
         }
-        sqlite3_stmt* statement = m_connection->prepare(sql);
-        StatementUse use(statement);
+        CursorUse cursor(m_connection->prepare(sql));
         for (int i = 0; i < values.size(); ++i)
-            bindValue(statement, i + 1, values[i]);
-        m_connection->run(statement);
-        const qint64 key = sqlite3_last_insert_rowid(db);
+            cursor->bind(i + 1, values[i]);
+        cursor->run();
+        const qint64 key = cursor->lastInsertKey();
         // A row added through the set joins it at its end, as in any keyset.
         m_keys.push_back(key);
         m_keyPositionsValid = false;
@@ -635,13 +604,12 @@ void Recordset::update()
         const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
                                 .arg(quoteIdentifier(m_table), sets.join(QStringLiteral(", ")))
                                 .arg(names.size() + 1);
-        sqlite3_stmt* statement = m_connection->prepare(sql);
-        StatementUse use(statement);
+        CursorUse cursor(m_connection->prepare(sql));
         for (int i = 0; i < values.size(); ++i)
-            bindValue(statement, i + 1, values[i]);
-        sqlite3_bind_int64(statement, int(names.size()) + 1, key);
-        m_connection->run(statement);
-        if (sqlite3_changes(db) == 0)
+            cursor->bind(i + 1, values[i]);
+        cursor->bindKey(int(names.size()) + 1, key);
+        cursor->run();
+        if (cursor->changes() == 0)
             throw DbError(Error::RecordDeleted, QStringLiteral("Record is deleted."));
         // The row keeps its place in the set even where its new values would sort elsewhere.
         m_outOfOrder = true;
@@ -668,11 +636,10 @@ void Recordset::deleteRecord()
                       QStringLiteral("Cannot update. Database or object is read-only."));
     const qint64 key = keyAt(m_position);
     completeKeys();
-    sqlite3_stmt* statement = m_connection->prepare(
-        QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table)));
-    StatementUse use(statement);
-    sqlite3_bind_int64(statement, 1, key);
-    m_connection->run(statement);
+    CursorUse cursor(m_connection->prepare(
+        QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table))));
+    cursor->bindKey(1, key);
+    cursor->run();
     m_keys.erase(m_keys.begin() + m_position);
     m_keyPositionsValid = false;
     m_cachedKey = -1;

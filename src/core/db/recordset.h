@@ -13,11 +13,10 @@
 #include <memory>
 #include <vector>
 
-struct sqlite3_stmt;
-
 namespace Db {
 
 class Connection;
+class Cursor;
 
 enum class RecordsetType
 {
@@ -101,7 +100,7 @@ private:
     void ensureOpen() const;
     void ensureCurrent() const;
     QVariantList fetch(qint64 rowid) const;
-    QVariantList readRow(sqlite3_stmt* statement, int firstColumn) const;
+    QVariantList readRow(const Cursor* cursor, int firstColumn) const;
     void fetchPage(int position) const;
     const QVariantList& currentValues() const;
     int positionOfKey(qint64 key) const;

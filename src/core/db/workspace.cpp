@@ -1,8 +1,8 @@
 #include "core/db/workspace.h"
 
-#include "core/db/connection.h"
 #include "core/db/database.h"
 #include "core/db/engine_p.h"
+#include "core/db/sqliteconnection.h"
 #include "core/db/sqlitehandle.h"
 #include "core/db/statement.h"
 
@@ -11,17 +11,6 @@
 #include <vector>
 
 namespace Db {
-
-namespace {
-
-// A read transaction takes its shared lock at its first read; any other takes the
-// writer's lock at once.
-QString beginStatement(bool readOnly)
-{
-    return readOnly ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE");
-}
-
-} // namespace
 
 Workspace::Workspace(const QString& name, const QByteArray& workgroupId)
     : m_name(name), m_workgroupId(workgroupId)
@@ -35,9 +24,10 @@ std::shared_ptr<Connection> Workspace::connectionFor(const QString& path, bool r
     auto found = m_connections.find(key);
     if (found != m_connections.end() && !found->second->isClosed())
         return found->second;
-    auto connection = std::make_shared<Connection>(key, m_workgroupId, readOnly);
+    std::shared_ptr<Connection> connection =
+        std::make_shared<SqliteConnection>(key, m_workgroupId, readOnly);
     if (m_inTransaction)
-        connection->exec(beginStatement(m_readTransaction));
+        connection->begin(m_readTransaction);
     m_connections[key] = connection;
     return connection;
 }
@@ -94,12 +84,17 @@ void Workspace::begin(bool readOnly)
         for (auto& [path, connection] : m_connections) {
             if (connection->isClosed())
                 continue;
-            connection->exec(beginStatement(readOnly));
+            connection->begin(readOnly);
             begun.push_back(connection.get());
         }
     } catch (...) {
-        for (Connection* connection : begun)
-            sqlite3_exec(connection->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        for (Connection* connection : begun) {
+            try {
+                connection->rollback();
+            } catch (const DbError&) {
+                // The failure that stopped the transaction is the one to report.
+            }
+        }
         throw;
     }
     m_inTransaction = true;
@@ -114,7 +109,7 @@ void Workspace::commitTrans()
                                      "first beginning a transaction."));
     for (auto& [path, connection] : m_connections) {
         if (!connection->isClosed())
-            connection->exec(QStringLiteral("COMMIT"));
+            connection->commit();
     }
     m_inTransaction = false;
 }
@@ -127,8 +122,8 @@ void Workspace::rollback()
                                      "first beginning a transaction."));
     m_inTransaction = false;
     for (auto& [path, connection] : m_connections) {
-        if (!connection->isClosed() && !sqlite3_get_autocommit(connection->handle()))
-            connection->exec(QStringLiteral("ROLLBACK"));
+        if (!connection->isClosed())
+            connection->rollback();
     }
 }
 
@@ -137,8 +132,12 @@ void Workspace::close()
     if (m_closed)
         return;
     for (auto& [path, connection] : m_connections) {
-        if (!connection->isClosed() && !sqlite3_get_autocommit(connection->handle()))
-            sqlite3_exec(connection->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        try {
+            if (!connection->isClosed())
+                connection->rollback();
+        } catch (const DbError&) {
+            // Closing the connection rolls back whatever the engine could not.
+        }
         connection->close();
     }
     m_connections.clear();

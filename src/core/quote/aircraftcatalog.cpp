@@ -29,9 +29,7 @@ const QList<AircraftCatalog::Column>& AircraftCatalog::columns()
 
 bool AircraftCatalog::hasTable(Db::Database& database)
 {
-    auto query = database.temporaryQueryDef(QStringLiteral(
-        "SELECT count(*) AS Found FROM sqlite_schema WHERE type = 'table' AND name = 'Aircraft'"));
-    return query.openSnapshot()->value(QStringLiteral("Found")).toInt() > 0;
+    return database.hasTable(QStringLiteral("Aircraft"));
 }
 
 AircraftProfile AircraftCatalog::fromRow(const Db::Recordset& records, const QVariantList& row)

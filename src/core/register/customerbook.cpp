@@ -44,9 +44,7 @@ QList<QuoteData::Customer> CustomerBook::proposals(const QString& prefix)
 {
     auto database =
         m_readOnly ? m_workspace.openDatabaseReadOnly(m_path) : m_workspace.openDatabase(m_path);
-    auto tables = database->temporaryQueryDef(QStringLiteral(
-        "SELECT count(*) AS Found FROM sqlite_schema WHERE type = 'table' AND name = 'Customers'"));
-    if (tables.openSnapshot()->value(QStringLiteral("Found")).toInt() == 0)
+    if (!database->hasTable(QStringLiteral("Customers")))
         return {};
     // The keys that begin with the prefix lie between it and it followed by the
     // highest character, a range of the key's index.

@@ -136,9 +136,7 @@ std::shared_ptr<Db::Database> QuoteRegister::open()
 
 bool QuoteRegister::hasTables(Db::Database& database)
 {
-    auto query = database.temporaryQueryDef(QStringLiteral(
-        "SELECT count(*) AS Found FROM sqlite_schema WHERE type = 'table' AND name = 'Quotes'"));
-    return query.openSnapshot()->value(QStringLiteral("Found")).toInt() > 0;
+    return database.hasTable(QStringLiteral("Quotes"));
 }
 
 int QuoteRegister::nextSequence(Db::Database& database, int year)

@@ -1,8 +1,7 @@
-#include "core/db/connection.h"
+#include "core/db/sqliteconnection.h"
 
 #include "core/db/engine_p.h"
 #include "core/db/statement.h"
-#include "core/db/statementuse.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,8 +31,99 @@ void likeFunction(sqlite3_context* context, int, sqlite3_value** values)
 
 } // namespace
 
-Connection::Connection(const QString& path, const QByteArray& workgroupId, bool readOnly)
-    : m_path(path)
+SqliteCursor::SqliteCursor(sqlite3* db, sqlite3_stmt* statement, const QString& context)
+    : m_db(db), m_statement(statement), m_context(context)
+{}
+
+SqliteCursor::~SqliteCursor()
+{
+    sqlite3_finalize(m_statement);
+}
+
+int SqliteCursor::parameterCount() const
+{
+    return sqlite3_bind_parameter_count(m_statement);
+}
+
+QString SqliteCursor::parameterName(int index) const
+{
+    const char* name = sqlite3_bind_parameter_name(m_statement, index);
+    return name && name[0] == ':' ? QString::fromUtf8(name + 1) : QString();
+}
+
+void SqliteCursor::bind(int index, const QVariant& value)
+{
+    bindValue(m_statement, index, value);
+}
+
+void SqliteCursor::bindKey(int index, qint64 key)
+{
+    sqlite3_bind_int64(m_statement, index, key);
+}
+
+bool SqliteCursor::next()
+{
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        throwSqlite(m_db, sqlite3_extended_errcode(m_db));
+    return false;
+}
+
+void SqliteCursor::run()
+{
+    int rc;
+    while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        throwSqlite(m_db, sqlite3_extended_errcode(m_db), m_context);
+}
+
+int SqliteCursor::columnCount() const
+{
+    return sqlite3_column_count(m_statement);
+}
+
+QString SqliteCursor::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_statement, column));
+}
+
+QString SqliteCursor::columnType(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_decltype(m_statement, column)).toUpper();
+}
+
+QVariant SqliteCursor::value(int column) const
+{
+    return columnValue(m_statement, column);
+}
+
+qint64 SqliteCursor::key(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+int SqliteCursor::changes() const
+{
+    return sqlite3_changes(m_db);
+}
+
+qint64 SqliteCursor::lastInsertKey() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+void SqliteCursor::reset()
+{
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+}
+
+SqliteConnection::SqliteConnection(const QString& path, const QByteArray& workgroupId,
+                                   bool readOnly)
+    : Connection(path)
 {
     m_db = openSqliteFile(path, readOnly);
     try {
@@ -110,23 +200,23 @@ Connection::Connection(const QString& path, const QByteArray& workgroupId, bool 
     }
 }
 
-Connection::~Connection()
+SqliteConnection::~SqliteConnection()
 {
     close();
 }
 
-sqlite3* Connection::handle() const
+sqlite3* SqliteConnection::handle() const
 {
     if (!m_db)
         throw DbError(Error::ObjectClosed, QStringLiteral("Object invalid or no longer set."));
     return m_db;
 }
 
-sqlite3_stmt* Connection::prepare(const QString& sql)
+Cursor* SqliteConnection::prepare(const QString& sql)
 {
     sqlite3* db = handle();
-    if (sqlite3_stmt* cached = m_statements.value(sql))
-        return cached;
+    if (const auto cached = m_statements.constFind(sql); cached != m_statements.constEnd())
+        return cached->get();
     sqlite3_stmt* statement = nullptr;
     const QByteArray text = sql.toUtf8();
     const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement, nullptr);
@@ -143,22 +233,14 @@ sqlite3_stmt* Connection::prepare(const QString& sql)
             throw DbError(Error::ItemNotFound,
                           QStringLiteral("Item not found in this collection. (%1)")
                               .arg(message.section(QLatin1Char(':'), 1).trimmed()));
-        throwSqlite(db, rc, describePath(m_path));
+        throwSqlite(db, rc, describePath(path()));
     }
-    m_statements.insert(sql, statement);
-    return statement;
+    auto cursor = std::make_shared<SqliteCursor>(db, statement, describePath(path()));
+    m_statements.insert(sql, cursor);
+    return cursor.get();
 }
 
-void Connection::run(sqlite3_stmt* statement)
-{
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE)
-        throwSqlite(m_db, sqlite3_extended_errcode(m_db), describePath(m_path));
-}
-
-void Connection::exec(const QString& sql)
+void SqliteConnection::exec(const QString& sql)
 {
     char* error = nullptr;
     const int rc = sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, &error);
@@ -167,21 +249,20 @@ void Connection::exec(const QString& sql)
     // it): the columns are read again when next asked for.
     m_columns.clear();
     if (rc != SQLITE_OK)
-        throwSqlite(m_db, sqlite3_extended_errcode(m_db), describePath(m_path));
+        throwSqlite(m_db, sqlite3_extended_errcode(m_db), describePath(path()));
 }
 
-QString Connection::tableName(const QString& name)
+QString SqliteConnection::tableName(const QString& name)
 {
     QString bare = name.trimmed();
     if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
         bare = bare.mid(1, bare.size() - 2);
-    sqlite3_stmt* statement = prepare(QStringLiteral(
+    CursorUse cursor(prepare(QStringLiteral(
         "SELECT name FROM sqlite_schema WHERE type IN ('table','view') AND name = ?1 "
-        "COLLATE NOCASE"));
-    StatementUse use(statement);
-    bindValue(statement, 1, bare);
-    if (sqlite3_step(statement) == SQLITE_ROW)
-        return columnValue(statement, 0).toString();
+        "COLLATE NOCASE")));
+    cursor->bind(1, bare);
+    if (cursor->next())
+        return cursor->value(0).toString();
     throw DbError(Error::ObjectNotFound,
                   QStringLiteral("The database engine cannot find the input table or query "
                                  "'%1'. Make sure it exists and that its name is spelled "
@@ -189,23 +270,30 @@ QString Connection::tableName(const QString& name)
                       .arg(bare));
 }
 
-QList<ColumnInfo> Connection::columns(const QString& table)
+bool SqliteConnection::hasTable(const QString& name)
+{
+    CursorUse cursor(prepare(QStringLiteral(
+        "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE")));
+    cursor->bind(1, name);
+    return cursor->next();
+}
+
+QList<ColumnInfo> SqliteConnection::columns(const QString& table)
 {
     const QString key = table.toLower();
     auto found = m_columns.constFind(key);
     if (found != m_columns.constEnd())
         return *found;
     QList<ColumnInfo> result;
-    sqlite3_stmt* statement =
-        prepare(QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)"));
-    StatementUse use(statement);
-    bindValue(statement, 1, table);
+    CursorUse cursor(
+        prepare(QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)")));
+    cursor->bind(1, table);
     static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+    while (cursor->next()) {
         ColumnInfo column;
-        column.name = columnValue(statement, 0).toString();
-        column.declaredType = columnValue(statement, 1).toString().toUpper();
-        column.notNull = columnValue(statement, 2).toInt() != 0;
+        column.name = cursor->value(0).toString();
+        column.declaredType = cursor->value(1).toString().toUpper();
+        column.notNull = cursor->value(2).toInt() != 0;
         const auto match = sizePattern.match(column.declaredType);
         if (column.declaredType.startsWith(QLatin1String("TEXT")) && match.hasMatch())
             column.size = match.captured(1).toInt();
@@ -215,10 +303,31 @@ QList<ColumnInfo> Connection::columns(const QString& table)
     return result;
 }
 
-void Connection::close()
+// A read transaction takes its shared lock at its first read; any other takes the
+// writer's lock at once.
+void SqliteConnection::begin(bool readOnly)
 {
-    for (sqlite3_stmt* statement : std::as_const(m_statements))
-        sqlite3_finalize(statement);
+    exec(readOnly ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void SqliteConnection::commit()
+{
+    exec(QStringLiteral("COMMIT"));
+}
+
+void SqliteConnection::rollback()
+{
+    if (inTransaction())
+        exec(QStringLiteral("ROLLBACK"));
+}
+
+bool SqliteConnection::inTransaction() const
+{
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
+void SqliteConnection::close()
+{
     m_statements.clear();
     m_columns.clear();
     if (m_db) {
