@@ -7,6 +7,7 @@ packages=(
     build-essential cmake pkg-config clang-format git
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     libsqlite3-dev sqlite3
+    libpq-dev postgresql-15 postgresql-contrib postgresql-common
     libgeographiclib-dev tzdata
     libbenchmark-dev
     fonts-liberation2

@@ -96,6 +96,12 @@ std::shared_ptr<Workspace> DbEngine::createWorkspace(const QString& name, const 
     return workspace;
 }
 
+std::shared_ptr<Workspace> DbEngine::scratchWorkspace()
+{
+    return std::shared_ptr<Workspace>(new Workspace(
+        QStringLiteral("Scratch"), QUuid::createUuid().toByteArray(QUuid::WithoutBraces)));
+}
+
 std::shared_ptr<Workspace> DbEngine::defaultWorkspace()
 {
     if (!m_default || m_default->isClosed())

@@ -28,6 +28,8 @@ public:
     std::shared_ptr<Workspace> createWorkspace(const QString& name, const QString& user,
                                                const QString& password);
     void closeDefaultWorkspace();
+    // A workspace of its own workgroup, for databases the program makes and throws away.
+    static std::shared_ptr<Workspace> scratchWorkspace();
     // Closes every workspace and forgets the defaults.
     void release();
 

@@ -2,6 +2,7 @@
 
 #include "core/db/database.h"
 #include "core/db/engine_p.h"
+#include "core/db/serverconnection.h"
 #include "core/db/sqliteconnection.h"
 #include "core/db/sqlitehandle.h"
 #include "core/db/statement.h"
@@ -20,12 +21,17 @@ std::shared_ptr<Connection> Workspace::connectionFor(const QString& path, bool r
 {
     if (m_closed)
         throw DbError(Error::ObjectClosed, QStringLiteral("Object invalid or no longer set."));
-    const QString key = QFileInfo(path).absoluteFilePath();
+    const bool server = isServerLocation(path);
+    const QString key = server ? path : QFileInfo(path).absoluteFilePath();
     auto found = m_connections.find(key);
     if (found != m_connections.end() && !found->second->isClosed())
         return found->second;
-    std::shared_ptr<Connection> connection =
-        std::make_shared<SqliteConnection>(key, m_workgroupId, readOnly);
+    // A server checks the account itself, at the login.
+    std::shared_ptr<Connection> connection;
+    if (server)
+        connection = std::make_shared<ServerConnection>(key);
+    else
+        connection = std::make_shared<SqliteConnection>(key, m_workgroupId, readOnly);
     if (m_inTransaction)
         connection->begin(m_readTransaction);
     m_connections[key] = connection;

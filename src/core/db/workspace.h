@@ -18,7 +18,8 @@ class Workspace : public std::enable_shared_from_this<Workspace>
 public:
     QString name() const { return m_name; }
 
-    // Opens a database file that exists and was secured by this workspace's workgroup.
+    // Opens a database file that exists and was secured by this workspace's workgroup,
+    // or a database on a server (a libpq connection string or URI), whose login decides.
     std::shared_ptr<Database> openDatabase(const QString& path);
     // The same without ever changing the file, so another program may use it at once.
     // Within a workspace a file is opened one way, the way it was first opened.

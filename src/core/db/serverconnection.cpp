@@ -1,0 +1,512 @@
+// The engine on a PostgreSQL server, through libpq.
+
+#include "core/db/serverconnection.h"
+
+#include "core/db/dberror.h"
+#include "core/db/serverdialect.h"
+
+#include <QRegularExpression>
+
+#include <libpq-fe.h>
+
+namespace Db {
+
+namespace {
+
+// The server's type numbers the engine reads (pg_type.h).
+constexpr Oid BoolOid = 16, ByteaOid = 17, Int8Oid = 20, Int2Oid = 21, Int4Oid = 23,
+              Float4Oid = 700, Float8Oid = 701, NumericOid = 1700;
+
+const QString ClosedText = QStringLiteral("Object invalid or no longer set.");
+
+struct Result
+{
+    explicit Result(PGresult* result) : get(result) {}
+    ~Result() { PQclear(get); }
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+    PGresult* get;
+};
+
+bool succeeded(const PGresult* result)
+{
+    const ExecStatusType status = PQresultStatus(result);
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
+QString field(const PGresult* result, int code)
+{
+    const char* text = result ? PQresultErrorField(result, code) : nullptr;
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+// The server as the operator names it: its host (or socket folder) and port.
+QString serverName(const PGconn* conn)
+{
+    const QString host = QString::fromUtf8(PQhost(conn));
+    const QString port = QString::fromUtf8(PQport(conn));
+    return port.isEmpty() ? host : host + QLatin1Char(':') + port;
+}
+
+DbError unreachable(const PGconn* conn, const QString& detail)
+{
+    return DbError(Error::CannotOpen,
+                   QStringLiteral("Cannot reach the database server %1. Check that it is running "
+                                  "and that this computer may connect to it (%2).")
+                       .arg(serverName(conn), detail));
+}
+
+} // namespace
+
+bool isServerLocation(const QString& location)
+{
+    static const QRegularExpression keyValue(QStringLiteral("^\\s*[A-Za-z_]+\\s*="));
+    return location.startsWith(QLatin1String("postgresql://")) ||
+           location.startsWith(QLatin1String("postgres://")) || keyValue.match(location).hasMatch();
+}
+
+// ---- cursor ----
+
+ServerCursor::ServerCursor(ServerConnection* connection, const QByteArray& name,
+                           const QStringList& names, PGresult* description)
+    : m_connection(connection), m_name(name), m_names(names), m_description(description),
+      m_values(names.size()), m_null(names.size(), true)
+{}
+
+ServerCursor::~ServerCursor()
+{
+    PQclear(m_result);
+    PQclear(m_description);
+}
+
+void ServerCursor::bind(int index, const QVariant& value)
+{
+    if (index < 1 || index > m_values.size())
+        return;
+    const bool null = !value.isValid() || value.isNull();
+    m_null[index - 1] = null;
+    if (null)
+        m_values[index - 1].clear();
+    else if (value.typeId() == QMetaType::Bool)
+        m_values[index - 1] = value.toBool() ? "1" : "0";
+    else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
+        m_values[index - 1] = QByteArray::number(value.toDouble(), 'g', 17);
+    else if (value.typeId() == QMetaType::QByteArray)
+        m_values[index - 1] = "\\x" + value.toByteArray().toHex();
+    else
+        m_values[index - 1] = value.toString().toUtf8();
+}
+
+void ServerCursor::bindKey(int index, qint64 key)
+{
+    bind(index, QVariant(key));
+}
+
+void ServerCursor::execute()
+{
+    std::vector<const char*> values(size_t(m_values.size()));
+    for (qsizetype i = 0; i < m_values.size(); ++i)
+        values[size_t(i)] = m_null[i] ? nullptr : m_values[i].constData();
+    PQclear(m_result);
+    m_result = PQexecPrepared(m_connection->handle(), m_name.constData(), int(values.size()),
+                              values.data(), nullptr, nullptr, 0);
+    if (!succeeded(m_result)) {
+        PGresult* failed = m_result;
+        m_result = nullptr;
+        m_connection->fail(failed);
+    }
+    m_row = -1;
+    m_changes = QByteArray(PQcmdTuples(m_result)).toInt();
+    if (PQntuples(m_result) > 0 && PQnfields(m_result) > 0 &&
+        QByteArray(PQfname(m_result, PQnfields(m_result) - 1)) == "rowid" &&
+        QByteArray(PQcmdStatus(m_result)).startsWith("INSERT"))
+        m_lastKey = key(PQnfields(m_result) - 1);
+}
+
+bool ServerCursor::next()
+{
+    if (!m_result)
+        execute();
+    if (m_row + 1 >= PQntuples(m_result))
+        return false;
+    ++m_row;
+    return true;
+}
+
+void ServerCursor::run()
+{
+    if (!m_result)
+        execute();
+    m_row = PQntuples(m_result);
+}
+
+int ServerCursor::columnCount() const
+{
+    // A table's key is its last column, which "SELECT *" brings along; the program's
+    // rows on a file do not show it, nor do they here.
+    const int count = PQnfields(m_description);
+    if (count > 0 && PQftable(m_description, count - 1) != InvalidOid &&
+        QByteArray(PQfname(m_description, count - 1)) == "rowid")
+        return count - 1;
+    return count;
+}
+
+QString ServerCursor::columnName(int column) const
+{
+    const Oid table = PQftable(m_description, column);
+    if (table != InvalidOid) {
+        if (const ColumnInfo* info = m_connection->columnOf(table, PQftablecol(m_description, column)))
+            return info->name;
+    }
+    return QString::fromUtf8(PQfname(m_description, column));
+}
+
+QString ServerCursor::columnType(int column) const
+{
+    const Oid table = PQftable(m_description, column);
+    if (table != InvalidOid) {
+        if (const ColumnInfo* info = m_connection->columnOf(table, PQftablecol(m_description, column)))
+            return info->declaredType;
+    }
+    switch (PQftype(m_description, column)) {
+    case Int2Oid:
+    case Int4Oid:
+    case Int8Oid:
+        return QStringLiteral("INTEGER");
+    case Float4Oid:
+    case Float8Oid:
+    case NumericOid:
+        return QStringLiteral("DOUBLE");
+    case BoolOid:
+        return QStringLiteral("BIT");
+    default:
+        return QString();
+    }
+}
+
+QVariant ServerCursor::value(int column) const
+{
+    if (!m_result || m_row < 0 || PQgetisnull(m_result, m_row, column))
+        return QVariant();
+    const char* text = PQgetvalue(m_result, m_row, column);
+    const int length = PQgetlength(m_result, m_row, column);
+    switch (PQftype(m_result, column)) {
+    case Int2Oid:
+    case Int4Oid:
+    case Int8Oid:
+        return QVariant(qlonglong(QByteArray::fromRawData(text, length).toLongLong()));
+    case Float4Oid:
+    case Float8Oid:
+    case NumericOid:
+        return QVariant(QByteArray::fromRawData(text, length).toDouble());
+    case BoolOid:
+        return QVariant(qlonglong(text[0] == 't' ? 1 : 0));
+    case ByteaOid: {
+        size_t size = 0;
+        unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(text), &size);
+        const QByteArray value(reinterpret_cast<const char*>(bytes), qsizetype(size));
+        PQfreemem(bytes);
+        return QVariant(value);
+    }
+    default:
+        return QVariant(QString::fromUtf8(text, length));
+    }
+}
+
+qint64 ServerCursor::key(int column) const
+{
+    if (!m_result || m_row < 0)
+        return 0;
+    return QByteArray(PQgetvalue(m_result, m_row, column)).toLongLong();
+}
+
+void ServerCursor::reset()
+{
+    PQclear(m_result);
+    m_result = nullptr;
+    m_row = -1;
+    for (qsizetype i = 0; i < m_values.size(); ++i) {
+        m_values[i].clear();
+        m_null[i] = true;
+    }
+}
+
+// ---- connection ----
+
+ServerConnection::ServerConnection(const QString& location) : Connection(location)
+{
+    m_conn = PQconnectdb(location.toUtf8().constData());
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        const QString detail = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+        const bool refused = PQconnectionNeedsPassword(m_conn) ||
+                             detail.contains(QLatin1String("authentication failed")) ||
+                             detail.contains(QLatin1String("does not exist"));
+        const DbError error =
+            refused ? DbError(Error::BadAccount,
+                              QStringLiteral("Not a valid account name or password. (%1)").arg(detail))
+                    : unreachable(m_conn, detail);
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        throw error;
+    }
+    try {
+        exec(QStringLiteral("SET client_encoding = 'UTF8'"));
+        if (!hasTable(QStringLiteral("Airports")))
+            throw DbError(Error::Unrecognized,
+                          QStringLiteral("Unrecognized database format '%1'. The database on the "
+                                         "server holds none of the program's tables.")
+                              .arg(location));
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+ServerConnection::~ServerConnection()
+{
+    close();
+}
+
+PGconn* ServerConnection::handle() const
+{
+    if (!m_conn)
+        throw DbError(Error::ObjectClosed, ClosedText);
+    return m_conn;
+}
+
+void ServerConnection::fail(PGresult* result) const
+{
+    const Result owned(result);
+    const QString state = field(result, PG_DIAG_SQLSTATE);
+    const QString message = result ? QString::fromUtf8(PQresultErrorMessage(result)).trimmed()
+                                   : QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+    const QString primary = field(result, PG_DIAG_MESSAGE_PRIMARY);
+    const QString detail = primary.isEmpty() ? message : primary;
+    if (!m_conn || PQstatus(m_conn) == CONNECTION_BAD || state.startsWith(QLatin1String("08")) ||
+        state.startsWith(QLatin1String("57P")))
+        throw unreachable(m_conn, detail);
+    if (state == QLatin1String("23505"))
+        throw DbError(Error::DuplicateKey,
+                      QStringLiteral("The changes you requested to the table were not successful "
+                                     "because they would create duplicate values in the index, "
+                                     "primary key, or relationship. (%1)")
+                          .arg(field(result, PG_DIAG_MESSAGE_DETAIL)));
+    if (state == QLatin1String("23502"))
+        throw DbError(Error::RequiredField,
+                      QStringLiteral("The field '%1' cannot contain a Null value because the "
+                                     "Required property for this field is set to True. Enter a "
+                                     "value in this field.")
+                          .arg(field(result, PG_DIAG_COLUMN_NAME).toUpper()));
+    if (state == QLatin1String("55P03") || state == QLatin1String("40001") ||
+        state == QLatin1String("40P01"))
+        throw DbError(Error::Locked, QStringLiteral("Could not update; currently locked. (%1)")
+                                         .arg(detail));
+    if (state.startsWith(QLatin1String("28")))
+        throw DbError(Error::BadAccount,
+                      QStringLiteral("Not a valid account name or password. (%1)").arg(detail));
+    if (state == QLatin1String("42501"))
+        throw DbError(Error::NoPermission,
+                      QStringLiteral("You do not have the necessary permissions to use the '%1' "
+                                     "object. Have your system administrator or the person who "
+                                     "created this object establish the appropriate permissions "
+                                     "for you. (%2)")
+                          .arg(path(), detail));
+    if (state == QLatin1String("42P01"))
+        throw DbError(Error::ObjectNotFound,
+                      QStringLiteral("The database engine cannot find the input table or query. "
+                                     "Make sure it exists and that its name is spelled "
+                                     "correctly. (%1)")
+                          .arg(detail));
+    if (state == QLatin1String("42703"))
+        throw DbError(Error::ItemNotFound,
+                      QStringLiteral("Item not found in this collection. (%1)").arg(detail));
+    if (state == QLatin1String("25006"))
+        throw DbError(Error::ReadOnly,
+                      QStringLiteral("Cannot update. Database or object is read-only."));
+    if (state == QLatin1String("53100"))
+        throw DbError(Error::DiskFull,
+                      QStringLiteral("Not enough space on disk to write on the server %1.")
+                          .arg(serverName(m_conn)));
+    if (state.startsWith(QLatin1String("22")) || state.startsWith(QLatin1String("23")))
+        throw DbError(Error::TypeMismatch,
+                      QStringLiteral("The value is not valid for the field (%1).").arg(detail));
+    throw DbError(Error::EngineFailure,
+                  QStringLiteral("Database engine error %1: %2").arg(state, detail));
+}
+
+PGresult* ServerConnection::query(const char* sql, const QList<QByteArray>& values)
+{
+    std::vector<const char*> pointers;
+    for (const QByteArray& value : values)
+        pointers.push_back(value.constData());
+    PGresult* result = PQexecParams(handle(), sql, int(pointers.size()), nullptr, pointers.data(),
+                                    nullptr, nullptr, 0);
+    if (!succeeded(result))
+        fail(result);
+    return result;
+}
+
+Cursor* ServerConnection::prepare(const QString& sql)
+{
+    PGconn* conn = handle();
+    if (const auto cached = m_statements.constFind(sql); cached != m_statements.constEnd())
+        return cached->get();
+    const ServerDialect::Statement statement = ServerDialect::translate(sql);
+    const QByteArray name = "s" + QByteArray::number(++m_prepared);
+    PGresult* prepared =
+        PQprepare(conn, name.constData(), statement.text.constData(), 0, nullptr);
+    if (!succeeded(prepared)) {
+        // A parameter the statement only tests for NULL has no type to take from its
+        // use: such parameters are texts.
+        if (field(prepared, PG_DIAG_SQLSTATE) != QLatin1String("42P18"))
+            fail(prepared);
+        PQclear(prepared);
+        const std::vector<Oid> texts(size_t(statement.parameterCount), Oid(25));
+        prepared = PQprepare(conn, name.constData(), statement.text.constData(),
+                             statement.parameterCount, texts.data());
+        if (!succeeded(prepared))
+            fail(prepared);
+    }
+    PQclear(prepared);
+    PGresult* description = PQdescribePrepared(conn, name.constData());
+    if (!succeeded(description))
+        fail(description);
+    auto cursor =
+        std::make_shared<ServerCursor>(this, name, statement.parameterNames, description);
+    m_statements.insert(sql, cursor);
+    return cursor.get();
+}
+
+void ServerConnection::exec(const QString& sql)
+{
+    const ServerDialect::Statement statement = ServerDialect::translate(sql);
+    PGresult* result = PQexec(handle(), statement.text.constData());
+    m_tableOids.clear();
+    m_tables.clear();
+    if (!succeeded(result))
+        fail(result);
+    PQclear(result);
+}
+
+const ServerConnection::Table* ServerConnection::tableByOid(unsigned oid)
+{
+    if (const auto found = m_tables.constFind(oid); found != m_tables.constEnd())
+        return &*found;
+    Table table;
+    {
+        const Result result(query("SELECT coalesce(obj_description($1::oid, 'pg_class'), "
+                                  "relname::text) FROM pg_class WHERE oid = $1::oid",
+                                  {QByteArray::number(oid)}));
+        if (PQntuples(result.get) == 0)
+            return nullptr;
+        table.name = QString::fromUtf8(PQgetvalue(result.get, 0, 0));
+    }
+    const Result result(query(
+        "SELECT a.attnum, a.attname, coalesce(col_description(a.attrelid, a.attnum), ''), "
+        "a.attnotnull FROM pg_attribute a WHERE a.attrelid = $1::oid AND a.attnum > 0 AND "
+        "NOT a.attisdropped AND a.attname <> 'rowid' ORDER BY a.attnum",
+        {QByteArray::number(oid)}));
+    static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
+    for (int row = 0; row < PQntuples(result.get); ++row) {
+        ColumnInfo column;
+        column.name = QString::fromUtf8(PQgetvalue(result.get, row, 1));
+        ServerDialect::readColumnComment(QString::fromUtf8(PQgetvalue(result.get, row, 2)),
+                                         &column.name, &column.declaredType);
+        column.notNull = PQgetvalue(result.get, row, 3)[0] == 't';
+        const auto match = sizePattern.match(column.declaredType);
+        if (column.declaredType.startsWith(QLatin1String("TEXT")) && match.hasMatch())
+            column.size = match.captured(1).toInt();
+        table.columns << column;
+        table.numbers << QByteArray(PQgetvalue(result.get, row, 0)).toInt();
+    }
+    return &*m_tables.insert(oid, table);
+}
+
+const ServerConnection::Table* ServerConnection::table(const QString& name)
+{
+    QString bare = name.trimmed();
+    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
+        bare = bare.mid(1, bare.size() - 2);
+    const QString key = bare.toLower();
+    unsigned oid = m_tableOids.value(key);
+    if (oid == 0) {
+        const Result result(query("SELECT c.oid FROM pg_class c WHERE c.relkind IN ('r', 'v') "
+                                  "AND c.relname = $1 AND pg_table_is_visible(c.oid)",
+                                  {key.toUtf8()}));
+        if (PQntuples(result.get) == 0)
+            return nullptr;
+        oid = QByteArray(PQgetvalue(result.get, 0, 0)).toUInt();
+        m_tableOids.insert(key, oid);
+    }
+    return tableByOid(oid);
+}
+
+const ColumnInfo* ServerConnection::columnOf(unsigned tableOid, int column)
+{
+    const Table* found = tableByOid(tableOid);
+    if (!found)
+        return nullptr;
+    const qsizetype index = found->numbers.indexOf(column);
+    return index < 0 ? nullptr : &found->columns[index];
+}
+
+QString ServerConnection::tableName(const QString& name)
+{
+    if (const Table* found = table(name))
+        return found->name;
+    throw DbError(Error::ObjectNotFound,
+                  QStringLiteral("The database engine cannot find the input table or query "
+                                 "'%1'. Make sure it exists and that its name is spelled "
+                                 "correctly.")
+                      .arg(name));
+}
+
+QList<ColumnInfo> ServerConnection::columns(const QString& tableName)
+{
+    const Table* found = table(tableName);
+    return found ? found->columns : QList<ColumnInfo>();
+}
+
+bool ServerConnection::hasTable(const QString& name)
+{
+    return table(name) != nullptr;
+}
+
+void ServerConnection::begin(bool readOnly)
+{
+    // A read transaction sees one state of the database; writers queue behind each
+    // other, as they do on a file, so that what one reads before it writes (the next
+    // quote number) is still true when it writes.
+    exec(readOnly ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                  : QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(20245)"));
+}
+
+void ServerConnection::commit()
+{
+    exec(QStringLiteral("COMMIT"));
+}
+
+void ServerConnection::rollback()
+{
+    if (inTransaction())
+        exec(QStringLiteral("ROLLBACK"));
+}
+
+bool ServerConnection::inTransaction() const
+{
+    return m_conn && PQtransactionStatus(m_conn) != PQTRANS_IDLE &&
+           PQtransactionStatus(m_conn) != PQTRANS_UNKNOWN;
+}
+
+void ServerConnection::close()
+{
+    m_statements.clear();
+    m_tables.clear();
+    m_tableOids.clear();
+    if (m_conn) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+    }
+}
+
+} // namespace Db
