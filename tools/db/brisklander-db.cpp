@@ -25,6 +25,15 @@
 //       Brisklander.mdb.before-restore-YYYYMMDD-HHMMSS; refused while the program runs
 //       on FOLDER.
 //   Exit status of backup and restore: 0 done, 1 failed (nothing changed), 2 usage.
+//   brisklander-db server-init CONNECTION
+//       makes the program's tables, and the roles brisklander_dispatcher and
+//       brisklander_admin, on the empty PostgreSQL database CONNECTION (a libpq connection
+//       string or URI; the PG* environment variables apply), all or nothing.
+//   brisklander-db copy FOLDER CONNECTION
+//       copies the data of the program folder FOLDER into the server database CONNECTION,
+//       made by server-init and still empty, all or nothing, and says how many rows of
+//       each table it copied.
+//   Exit status of server-init and copy: 0 done, 1 failed (nothing changed), 2 usage.
 //
 // FOLDER "-" is the folder the program would use: the folder BRISKLANDER_HOME names;
 // else this tool's own folder when a writable Brisklander.INI lies in it (a portable
@@ -32,11 +41,13 @@
 
 #include "core/db/engine.h"
 #include "core/db/schema.h"
+#include "core/db/serverschema.h"
 #include "core/folder/databasebackup.h"
 #include "core/folder/databasefiles.h"
 #include "core/folder/datafolder.h"
 #include "core/folder/instancelock.h"
 #include "core/folder/ourairportsimport.h"
+#include "core/folder/servercopy.h"
 #include "core/folder/starterdata.h"
 
 #include <QDir>
@@ -56,7 +67,9 @@ int usage(QTextStream& err)
            "DIR]\n"
            "       brisklander-db import FOLDER DIR [--update]\n"
            "       brisklander-db backup FOLDER FILE\n"
-           "       brisklander-db restore FOLDER FILE\n";
+           "       brisklander-db restore FOLDER FILE\n"
+           "       brisklander-db server-init CONNECTION\n"
+           "       brisklander-db copy FOLDER CONNECTION\n";
     return 2;
 }
 
@@ -76,8 +89,10 @@ int main(int argc, char** argv)
     parser.addPositionalArgument(
         QStringLiteral("command"),
         QStringLiteral("create, import, backup (a checked copy of the database into FILE, the "
-                       "program running or not) or restore (FILE checked and put in place of "
-                       "the database, the replaced one kept beside it; the program closed)"));
+                       "program running or not), restore (FILE checked and put in place of "
+                       "the database, the replaced one kept beside it; the program closed), "
+                       "server-init (the program's tables on an empty PostgreSQL database) or "
+                       "copy (a folder's data into such a database)"));
     parser.addPositionalArgument(QStringLiteral("FOLDER"), DataFolder::toolFolderHelp());
     const QCommandLineOption airportsOption(
         QStringLiteral("airports"),
@@ -104,6 +119,19 @@ int main(int argc, char** argv)
     QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage(err);
+    if (args[0] == QLatin1String("server-init")) {
+        if (args.size() != 2 || parser.isSet(airportsOption) || parser.isSet(templateOption) ||
+            parser.isSet(updateOption))
+            return usage(err);
+        try {
+            ServerSchema::create(args[1]);
+            out << "made the program's tables on " << args[1] << '\n';
+            return 0;
+        } catch (const Db::DbError& error) {
+            err << "error " << error.number() << ": " << error.description() << '\n';
+            return 1;
+        }
+    }
     if (args.size() > 1) {
         QString error;
         args[1] = DataFolder::toolFolder(args[1], &error);
@@ -175,6 +203,22 @@ int main(int argc, char** argv)
             err << (args[0] == QLatin1String("backup")
                         ? "No backup was made; a file already there was left as it was.\n"
                         : "Nothing was restored; the database was left as it was.\n");
+            return 1;
+        }
+    }
+
+    if (args[0] == QLatin1String("copy")) {
+        if (args.size() != 3 || parser.isSet(airportsOption) || parser.isSet(templateOption) ||
+            parser.isSet(updateOption))
+            return usage(err);
+        try {
+            for (const QString& line :
+                 ServerCopy::summaryLines(ServerCopy::copyFolder(args[1], args[2])))
+                out << line << '\n';
+            return 0;
+        } catch (const Db::DbError& error) {
+            err << "error " << error.number() << ": " << error.description() << '\n';
+            err << "Nothing was copied; the server database was left as it was.\n";
             return 1;
         }
     }
