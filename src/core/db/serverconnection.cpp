@@ -155,7 +155,8 @@ QString ServerCursor::columnName(int column) const
 {
     const Oid table = PQftable(m_description, column);
     if (table != InvalidOid) {
-        if (const ColumnInfo* info = m_connection->columnOf(table, PQftablecol(m_description, column)))
+        if (const ColumnInfo* info =
+                m_connection->columnOf(table, PQftablecol(m_description, column)))
             return info->name;
     }
     return QString::fromUtf8(PQfname(m_description, column));
@@ -165,7 +166,8 @@ QString ServerCursor::columnType(int column) const
 {
     const Oid table = PQftable(m_description, column);
     if (table != InvalidOid) {
-        if (const ColumnInfo* info = m_connection->columnOf(table, PQftablecol(m_description, column)))
+        if (const ColumnInfo* info =
+                m_connection->columnOf(table, PQftablecol(m_description, column)))
             return info->declaredType;
     }
     switch (PQftype(m_description, column)) {
@@ -242,13 +244,17 @@ ServerConnection::ServerConnection(const QString& location) : Connection(locatio
                              detail.contains(QLatin1String("authentication failed")) ||
                              detail.contains(QLatin1String("does not exist"));
         const DbError error =
-            refused ? DbError(Error::BadAccount,
-                              QStringLiteral("Not a valid account name or password. (%1)").arg(detail))
-                    : unreachable(m_conn, detail);
+            refused
+                ? DbError(Error::BadAccount,
+                          QStringLiteral("Not a valid account name or password. (%1)").arg(detail))
+                : unreachable(m_conn, detail);
         PQfinish(m_conn);
         m_conn = nullptr;
         throw error;
     }
+    // The server's notices (a table already there, and the like) are not the operator's.
+    PQsetNoticeProcessor(
+        m_conn, [](void*, const char*) {}, nullptr);
     try {
         exec(QStringLiteral("SET client_encoding = 'UTF8'"));
         if (!hasTable(QStringLiteral("Airports")))
@@ -299,8 +305,8 @@ void ServerConnection::fail(PGresult* result) const
                           .arg(field(result, PG_DIAG_COLUMN_NAME).toUpper()));
     if (state == QLatin1String("55P03") || state == QLatin1String("40001") ||
         state == QLatin1String("40P01"))
-        throw DbError(Error::Locked, QStringLiteral("Could not update; currently locked. (%1)")
-                                         .arg(detail));
+        throw DbError(Error::Locked,
+                      QStringLiteral("Could not update; currently locked. (%1)").arg(detail));
     if (state.startsWith(QLatin1String("28")))
         throw DbError(Error::BadAccount,
                       QStringLiteral("Not a valid account name or password. (%1)").arg(detail));
@@ -353,8 +359,7 @@ Cursor* ServerConnection::prepare(const QString& sql)
         return cached->get();
     const ServerDialect::Statement statement = ServerDialect::translate(sql);
     const QByteArray name = "s" + QByteArray::number(++m_prepared);
-    PGresult* prepared =
-        PQprepare(conn, name.constData(), statement.text.constData(), 0, nullptr);
+    PGresult* prepared = PQprepare(conn, name.constData(), statement.text.constData(), 0, nullptr);
     if (!succeeded(prepared)) {
         // A parameter the statement only tests for NULL has no type to take from its
         // use: such parameters are texts.
@@ -371,8 +376,7 @@ Cursor* ServerConnection::prepare(const QString& sql)
     PGresult* description = PQdescribePrepared(conn, name.constData());
     if (!succeeded(description))
         fail(description);
-    auto cursor =
-        std::make_shared<ServerCursor>(this, name, statement.parameterNames, description);
+    auto cursor = std::make_shared<ServerCursor>(this, name, statement.parameterNames, description);
     m_statements.insert(sql, cursor);
     return cursor.get();
 }
@@ -401,11 +405,11 @@ const ServerConnection::Table* ServerConnection::tableByOid(unsigned oid)
             return nullptr;
         table.name = QString::fromUtf8(PQgetvalue(result.get, 0, 0));
     }
-    const Result result(query(
-        "SELECT a.attnum, a.attname, coalesce(col_description(a.attrelid, a.attnum), ''), "
-        "a.attnotnull FROM pg_attribute a WHERE a.attrelid = $1::oid AND a.attnum > 0 AND "
-        "NOT a.attisdropped AND a.attname <> 'rowid' ORDER BY a.attnum",
-        {QByteArray::number(oid)}));
+    const Result result(
+        query("SELECT a.attnum, a.attname, coalesce(col_description(a.attrelid, a.attnum), ''), "
+              "a.attnotnull FROM pg_attribute a WHERE a.attrelid = $1::oid AND a.attnum > 0 AND "
+              "NOT a.attisdropped AND a.attname <> 'rowid' ORDER BY a.attnum",
+              {QByteArray::number(oid)}));
     static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
     for (int row = 0; row < PQntuples(result.get); ++row) {
         ColumnInfo column;

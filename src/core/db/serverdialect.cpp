@@ -100,7 +100,8 @@ QList<Token> tokens(const QString& sql, Statement& out)
 
 bool is(const Token& token, const char* word)
 {
-    return token.kind == Token::Word && token.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    return token.kind == Token::Word &&
+           token.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -120,9 +121,10 @@ Statement translate(const QString& sql)
         return w < words.size() ? all[words[w]] : none;
     };
     // Only the program's reading and writing statements compare values with IS.
-    const bool dml = !words.isEmpty() && (is(all[words[0]], "SELECT") || is(all[words[0]], "INSERT") ||
-                                          is(all[words[0]], "UPDATE") || is(all[words[0]], "DELETE") ||
-                                          is(all[words[0]], "WITH"));
+    const bool dml =
+        !words.isEmpty() &&
+        (is(all[words[0]], "SELECT") || is(all[words[0]], "INSERT") ||
+         is(all[words[0]], "UPDATE") || is(all[words[0]], "DELETE") || is(all[words[0]], "WITH"));
     QString text;
     qsizetype w = 0;
     bool returning = false;

@@ -50,8 +50,8 @@ QStringList texts(sqlite3* db, const char* sql, const QString& bound = QString()
 QStringList tableStatements(sqlite3* db, const QString& table)
 {
     QStringList columns, comments;
-    const Db::Statement info(db, "SELECT name, type, \"notnull\", dflt_value FROM pragma_table_info(?1)",
-                             QString());
+    const Db::Statement info(
+        db, "SELECT name, type, \"notnull\", dflt_value FROM pragma_table_info(?1)", QString());
     Db::bindValue(info.get(), 1, table);
     while (sqlite3_step(info.get()) == SQLITE_ROW) {
         const QString column = Db::columnValue(info.get(), 0).toString();
@@ -85,8 +85,8 @@ QStringList tableStatements(sqlite3* db, const QString& table)
         const QString index = Db::columnValue(list.get(), 0).toString();
         const QString origin = Db::columnValue(list.get(), 1).toString();
         if (origin == QLatin1String("c")) {
-            const QStringList sql =
-                texts(db, "SELECT sql FROM sqlite_schema WHERE type = 'index' AND name = ?1", index);
+            const QStringList sql = texts(
+                db, "SELECT sql FROM sqlite_schema WHERE type = 'index' AND name = ?1", index);
             if (!sql.isEmpty())
                 indexes << QString::fromUtf8(ServerDialect::translate(sql.first()).text);
             continue;
@@ -96,9 +96,9 @@ QStringList tableStatements(sqlite3* db, const QString& table)
             unique << name(column);
         columns << QStringLiteral("UNIQUE (%1)").arg(unique.join(QStringLiteral(", ")));
     }
-    QStringList statements{QStringLiteral("CREATE TABLE %1 (%2)")
-                               .arg(name(table), columns.join(QStringLiteral(", "))),
-                           QStringLiteral("COMMENT ON TABLE %1 IS %2").arg(name(table), literal(table))};
+    QStringList statements{
+        QStringLiteral("CREATE TABLE %1 (%2)").arg(name(table), columns.join(QStringLiteral(", "))),
+        QStringLiteral("COMMENT ON TABLE %1 IS %2").arg(name(table), literal(table))};
     return statements + comments + indexes;
 }
 
@@ -108,9 +108,9 @@ QStringList creationStatements()
 {
     QTemporaryDir folder;
     if (!folder.isValid())
-        throw Db::DbError(Db::Error::DiskError,
-                          QStringLiteral("Could not make a temporary folder (%1).")
-                              .arg(folder.errorString()));
+        throw Db::DbError(
+            Db::Error::DiskError,
+            QStringLiteral("Could not make a temporary folder (%1).").arg(folder.errorString()));
     const QString path = folder.filePath(Schema::DatabaseFileName);
     Schema::createDatabase(*Db::DbEngine::scratchWorkspace(), path);
     Db::SqliteHandle db(Db::openSqliteFile(path, true));
@@ -152,16 +152,18 @@ void create(const QString& location)
     PGconn* conn = PQconnectdb(location.toUtf8().constData());
     const auto finish = qScopeGuard([conn] { PQfinish(conn); });
     const auto failed = [conn, &location](PGresult* result) {
-        const QString detail = QString::fromUtf8(result ? PQresultErrorMessage(result)
-                                                        : PQerrorMessage(conn))
-                                   .trimmed();
+        const QString detail =
+            QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(conn))
+                .trimmed();
         PQclear(result);
-        throw Db::DbError(Db::Error::EngineFailure,
-                          QStringLiteral("Could not make the program's tables on %1: %2")
-                              .arg(location, detail));
+        throw Db::DbError(
+            Db::Error::EngineFailure,
+            QStringLiteral("Could not make the program's tables on %1: %2").arg(location, detail));
     };
     if (PQstatus(conn) != CONNECTION_OK)
         failed(nullptr);
+    PQsetNoticeProcessor(
+        conn, [](void*, const char*) {}, nullptr);
     // On a database that holds anything of its own, nothing is made.
     PGresult* tables = PQexec(conn, "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON "
                                     "n.oid = c.relnamespace WHERE n.nspname = 'public' AND "

@@ -12,9 +12,9 @@ namespace {
 
 // The program's tables, in the order they are copied; a file made before some of them
 // has fewer.
-const QStringList Tables{QStringLiteral("Airports"),  QStringLiteral("AdditionalCharges"),
-                         QStringLiteral("Taxes"),     QStringLiteral("Aircraft"),
-                         QStringLiteral("Quotes"),    QStringLiteral("QuoteHistory"),
+const QStringList Tables{QStringLiteral("Airports"), QStringLiteral("AdditionalCharges"),
+                         QStringLiteral("Taxes"),    QStringLiteral("Aircraft"),
+                         QStringLiteral("Quotes"),   QStringLiteral("QuoteHistory"),
                          QStringLiteral("Customers")};
 
 int copyTable(Db::Database& from, Db::Database& to, const QString& table)
@@ -25,17 +25,19 @@ int copyTable(Db::Database& from, Db::Database& to, const QString& table)
         names << QLatin1Char('"') + columns[i].name + QLatin1Char('"');
         marks << QStringLiteral(":p%1").arg(i);
     }
-    Db::QueryDef insert = to.temporaryQueryDef(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                   .arg(table, names.join(QStringLiteral(", ")),
-                                                        marks.join(QStringLiteral(", "))));
-    const auto rows = from.openRecordset(Db::RecordSource{table, {}, {}}, Db::RecordsetType::Snapshot);
+    Db::QueryDef insert = to.temporaryQueryDef(
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+    const auto rows =
+        from.openRecordset(Db::RecordSource{table, {}, {}}, Db::RecordsetType::Snapshot);
     QList<int> fields;
     for (int i = 0; i < columns.size(); ++i)
         fields << i;
     const int count = rows->recordCount();
     constexpr int Batch = 512;
     for (int first = 0; first < count; first += Batch) {
-        const QList<QVariantList> values = rows->rows(first, std::min(Batch, count - first), fields);
+        const QList<QVariantList> values =
+            rows->rows(first, std::min(Batch, count - first), fields);
         for (const QVariantList& row : values) {
             for (int i = 0; i < row.size(); ++i)
                 insert.setParameter(QStringLiteral("p%1").arg(i), row[i]);
