@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/db/changestamp.h"
 #include "core/db/columninfo.h"
 #include "core/db/cursor.h"
 
@@ -34,6 +35,10 @@ public:
     virtual QList<ColumnInfo> columns(const QString& table) = 0;
     // True when the database has that table (letter case ignored).
     virtual bool hasTable(const QString& name) = 0;
+
+    // The last change of a table, or of one row of it by its key; none on a file.
+    virtual ChangeStamp tableStamp(const QString&) { return {}; }
+    virtual ChangeStamp rowStamp(const QString&, qint64) { return {}; }
 
     // A read transaction sees one state of the database until it ends and takes no
     // writer's lock; any other serializes with the other writers.

@@ -32,6 +32,13 @@ bool Database::hasTable(const QString& name)
     return m_connection->hasTable(name);
 }
 
+ChangeStamp Database::tableStamp(const QString& table)
+{
+    if (!m_connection)
+        throw DbError(Error::ObjectClosed, ClosedText);
+    return m_connection->tableStamp(m_connection->tableName(table));
+}
+
 void Database::execute(const QString& sql)
 {
     m_connection->exec(sql);

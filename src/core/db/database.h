@@ -45,6 +45,9 @@ public:
     QList<ColumnInfo> columns(const QString& table);
     // True when the database has a table of that name (letter case ignored).
     bool hasTable(const QString& name);
+    // The last change of a table on a server, for a desk to see whether another one
+    // changed it since it read it; version 0 on a file.
+    ChangeStamp tableStamp(const QString& table);
     void close();
 
 private:

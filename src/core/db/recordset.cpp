@@ -37,7 +37,7 @@ void Recordset::openKeyset(const QString& table, const QString& where,
         m_fieldIndex.insert(m_columns[i].name.toLower(), i);
     if (m_type == RecordsetType::Snapshot) {
         // A snapshot of a table holds the values as they were when it was opened.
-        QString sql = QStringLiteral("SELECT * FROM %1").arg(quoteIdentifier(table));
+        QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoteIdentifier(table));
         if (!where.isEmpty())
             sql += QStringLiteral(" WHERE ") + where;
         if (!orderBy.isEmpty())
@@ -53,6 +53,16 @@ void Recordset::openKeyset(const QString& table, const QString& where,
         m_updatable = true;
     }
     m_position = recordCount() > 0 ? 0 : -1;
+}
+
+// The set's columns by name, in their order: a server's table has columns of its own
+// besides them.
+QString Recordset::selectList() const
+{
+    QStringList names;
+    for (const ColumnInfo& column : m_columns)
+        names << quoteIdentifier(column.name);
+    return names.join(QStringLiteral(", "));
 }
 
 void Recordset::openSnapshot(const QString& sql, const QHash<QString, QVariant>& parameters)
@@ -369,8 +379,8 @@ QVariantList Recordset::fetch(qint64 rowid) const
     if (rowid == m_cachedKey)
         return m_cachedValues;
     if (m_fetchSql.isEmpty())
-        m_fetchSql =
-            QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(m_table));
+        m_fetchSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
+                         .arg(selectList(), quoteIdentifier(m_table));
     CursorUse cursor(m_connection->prepare(m_fetchSql));
     cursor->bindKey(1, rowid);
     if (!cursor->next())
@@ -417,8 +427,8 @@ void Recordset::fetchPage(int position) const
         QStringList marks;
         for (int i = 1; i <= PageSize; ++i)
             marks << QStringLiteral("?%1").arg(i);
-        m_pageSql = QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)")
-                        .arg(quoteIdentifier(m_table), marks.join(QLatin1Char(',')));
+        m_pageSql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
+                        .arg(selectList(), quoteIdentifier(m_table), marks.join(QLatin1Char(',')));
     }
     CursorUse cursor(m_connection->prepare(m_pageSql));
     const int start = position - position % PageSize;
@@ -514,6 +524,14 @@ QVariant Recordset::value(const QString& name) const
 }
 
 // ---- changes ----
+
+ChangeStamp Recordset::rowStamp() const
+{
+    ensureCurrent();
+    if (m_type != RecordsetType::Dynaset)
+        return {};
+    return m_connection->rowStamp(m_table, keyAt(m_position));
+}
 
 QVariant Recordset::convertForColumn(int field, const QVariant& value) const
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/db/changestamp.h"
 #include "core/db/columninfo.h"
 #include "core/db/criterion.h"
 
@@ -59,6 +60,9 @@ public:
     // was read comes back empty. A list reads the rows it shows this way.
     QList<QVariantList> rows(int first, int count, const QList<int>& fields) const;
 
+    // Who changed the current row last and when, on a server; version 0 on a file.
+    ChangeStamp rowStamp() const;
+
     void addNew();
     void edit();
     void setValue(const QString& field, const QVariant& value);
@@ -93,6 +97,7 @@ private:
     void openKeyset(const QString& table, const QString& where, const QVariantList& whereValues,
                     const QString& orderBy);
     void openSnapshot(const QString& sql, const QHash<QString, QVariant>& parameters);
+    QString selectList() const;
     void loadKeys();
     std::vector<qint64> readKeys(int limit, int* total) const;
     void completeKeys() const;

@@ -6,6 +6,7 @@
 #include "core/db/serverdialect.h"
 
 #include <QRegularExpression>
+#include <QSysInfo>
 
 #include <libpq-fe.h>
 
@@ -142,12 +143,13 @@ void ServerCursor::run()
 
 int ServerCursor::columnCount() const
 {
-    // A table's key is its last column, which "SELECT *" brings along; the program's
-    // rows on a file do not show it, nor do they here.
-    const int count = PQnfields(m_description);
-    if (count > 0 && PQftable(m_description, count - 1) != InvalidOid &&
-        QByteArray(PQfname(m_description, count - 1)) == "rowid")
-        return count - 1;
+    // A table's key and change stamp are its last columns, which "SELECT *" brings
+    // along; the program's rows on a file do not show them, nor do they here.
+    static const QList<QByteArray> Own{"rowid", "rowversion", "changedby", "changedat"};
+    int count = PQnfields(m_description);
+    while (count > 0 && PQftable(m_description, count - 1) != InvalidOid &&
+           Own.contains(QByteArray(PQfname(m_description, count - 1))))
+        --count;
     return count;
 }
 
@@ -237,7 +239,12 @@ void ServerCursor::reset()
 
 ServerConnection::ServerConnection(const QString& location) : Connection(location)
 {
-    m_conn = PQconnectdb(location.toUtf8().constData());
+    // The desk's name goes with every change it makes (the server's stamps).
+    const QByteArray dbname = location.toUtf8();
+    const QByteArray desk = QSysInfo::machineHostName().toUtf8();
+    const char* const keys[] = {"dbname", "fallback_application_name", nullptr};
+    const char* const values[] = {dbname.constData(), desk.constData(), nullptr};
+    m_conn = PQconnectdbParams(keys, values, 1);
     if (PQstatus(m_conn) != CONNECTION_OK) {
         const QString detail = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
         const bool refused = PQconnectionNeedsPassword(m_conn) ||
@@ -408,7 +415,8 @@ const ServerConnection::Table* ServerConnection::tableByOid(unsigned oid)
     const Result result(
         query("SELECT a.attnum, a.attname, coalesce(col_description(a.attrelid, a.attnum), ''), "
               "a.attnotnull FROM pg_attribute a WHERE a.attrelid = $1::oid AND a.attnum > 0 AND "
-              "NOT a.attisdropped AND a.attname <> 'rowid' ORDER BY a.attnum",
+              "NOT a.attisdropped AND a.attname NOT IN ('rowid', 'rowversion', 'changedby', "
+              "'changedat') ORDER BY a.attnum",
               {QByteArray::number(oid)}));
     static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
     for (int row = 0; row < PQntuples(result.get); ++row) {
@@ -474,6 +482,42 @@ QList<ColumnInfo> ServerConnection::columns(const QString& tableName)
 bool ServerConnection::hasTable(const QString& name)
 {
     return table(name) != nullptr;
+}
+
+namespace {
+
+ChangeStamp stampOf(const PGresult* result)
+{
+    ChangeStamp stamp;
+    if (PQntuples(result) == 0)
+        return stamp;
+    stamp.version = QByteArray(PQgetvalue(result, 0, 0)).toLongLong();
+    stamp.by = QString::fromUtf8(PQgetvalue(result, 0, 1));
+    stamp.at = QDateTime::fromSecsSinceEpoch(QByteArray(PQgetvalue(result, 0, 2)).toLongLong());
+    return stamp;
+}
+
+} // namespace
+
+ChangeStamp ServerConnection::tableStamp(const QString& tableName)
+{
+    const Result result(query("SELECT version, coalesce(changedby, ''), "
+                              "coalesce(extract(epoch FROM changedat)::bigint, 0) "
+                              "FROM brisklander_changes WHERE tablename = $1",
+                              {tableName.toLower().toUtf8()}));
+    return stampOf(result.get);
+}
+
+ChangeStamp ServerConnection::rowStamp(const QString& tableName, qint64 key)
+{
+    const Table* found = table(tableName);
+    if (!found)
+        return {};
+    const QByteArray sql = "SELECT rowversion, coalesce(changedby, ''), "
+                           "coalesce(extract(epoch FROM changedat)::bigint, 0) FROM \"" +
+                           tableName.toLower().toUtf8() + "\" WHERE rowid = $1";
+    const Result result(query(sql.constData(), {QByteArray::number(key)}));
+    return stampOf(result.get);
 }
 
 void ServerConnection::begin(bool readOnly)

@@ -70,6 +70,8 @@ public:
     QString tableName(const QString& name) override;
     QList<ColumnInfo> columns(const QString& table) override;
     bool hasTable(const QString& name) override;
+    ChangeStamp tableStamp(const QString& table) override;
+    ChangeStamp rowStamp(const QString& table, qint64 key) override;
     void begin(bool readOnly) override;
     void commit() override;
     void rollback() override;

@@ -427,6 +427,26 @@ private slots:
         QCOMPARE(airportCount(*db), 8);
     }
 
+    // On a server every change is stamped, on its row and its table, with a version, the
+    // dispatcher and the time; a file, with one desk, keeps none.
+    void changesAreStamped()
+    {
+        auto set = m_db->openRecordset(ById);
+        const ChangeStamp table = m_db->tableStamp(u"airports"_s);
+        QCOMPARE(set->rowStamp().version, onServer() ? 1 : 0);
+        otherWorkspace()
+            ->openDatabase(m_location)
+            ->execute(u"UPDATE Airports SET NAME = 'HEATHROW' WHERE ID = 'EGLL'"_s);
+        const ChangeStamp row = set->rowStamp();
+        QCOMPARE(row.version, onServer() ? 2 : 0);
+        QCOMPARE(m_db->tableStamp(u"Airports"_s).version, onServer() ? table.version + 1 : 0);
+        if (onServer()) {
+            QVERIFY2(row.by.startsWith(qEnvironmentVariable("PGUSER", u"postgres"_s) + u" on "_s),
+                     qPrintable(row.by));
+            QVERIFY(qAbs(row.at.secsTo(QDateTime::currentDateTime())) < 600);
+        }
+    }
+
     // A read transaction keeps the rows of its first read, on a file opened read-only
     // before it began or after, and lets go of them when it ends.
     void readTransactionKeepsItsState()

@@ -127,7 +127,8 @@ private slots:
         QCOMPARE(rowsOf(office, u"Airports"_s), 0);
 
         refused = errorOf([&] {
-            Db::DbEngine::scratchWorkspace()->openDatabase(office + u" user=%1 password=wrong"_s.arg(clerk));
+            Db::DbEngine::scratchWorkspace()->openDatabase(office +
+                                                           u" user=%1 password=wrong"_s.arg(clerk));
         });
         QCOMPARE(refused.first, 3029);
         refused = errorOf([&] {
