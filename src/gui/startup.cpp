@@ -241,6 +241,11 @@ AppContext& appContext()
     return context;
 }
 
+bool AppContext::onServer() const
+{
+    return Db::isServerLocation(DatabasePath);
+}
+
 QString StartOptions::settingsFileName() const
 {
     return settingsName.isEmpty() ? executableName + QStringLiteral(".INI") : settingsName;
@@ -351,6 +356,8 @@ bool StartApplication(const StartOptions& options,
         return false;
     }
     LoadCurrencySymbol();
+    if (appSettings().DATABASE.isSet())
+        context.DatabasePath = appSettings().DATABASE.location();
     if (!OpenAirportWorkspace()) {
         ReleaseSingleCopyLock();
         Platform::process().end(1);
@@ -391,7 +398,7 @@ bool OpenAirportWorkspace()
             engine.createWorkspace(QStringLiteral("AirportWS"), Schema::UserName, Schema::Password);
         // A database secured by another workgroup cannot be used at all: find out now
         // rather than in every window. A missing database is the windows' to report.
-        if (QFileInfo::exists(context.DatabasePath)) {
+        if (context.onServer() || QFileInfo::exists(context.DatabasePath)) {
             auto database = context.Workspace->openDatabase(context.DatabasePath);
             addColumnsToOldDatabase(*context.Workspace, *database);
             database->close();
@@ -468,7 +475,7 @@ void ExitApplication(int unkeptQuotes, const QString& restoreFrom)
         Platform::prompter().question(ProgramTitle, text, Button::Yes | Button::No, Button::No);
     if (answer != Button::Yes)
         return;
-    if (restoreFrom.isEmpty())
+    if (restoreFrom.isEmpty() && !context.onServer())
         offerBackupAtExit(context.ProgramFolder);
     if (auto* window = qobject_cast<QWidget*>(context.MainWindow.data()))
         saveMainWindowPlacement(window, context.SettingsPath);
@@ -518,8 +525,11 @@ void ExitApplication(int unkeptQuotes, const QString& restoreFrom)
         Platform::pointer().setBusy();
     }
 
-    DatabaseFiles files;
-    CompactDatabaseAtExit(context.DatabasePath, files);
+    // A server keeps its own house; only the folder's file is compacted.
+    if (!context.onServer()) {
+        DatabaseFiles files;
+        CompactDatabaseAtExit(context.DatabasePath, files);
+    }
     Platform::pointer().setNormal();
     ReleaseSingleCopyLock();
     Platform::process().end(0);

@@ -4,6 +4,7 @@
 
 #include "core/db/dberror.h"
 #include "core/db/serverdialect.h"
+#include "core/db/workspace.h"
 
 #include <QRegularExpression>
 #include <QSysInfo>

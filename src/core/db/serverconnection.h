@@ -101,8 +101,4 @@ private:
     int m_prepared = 0;
 };
 
-// True when a database location names a server (a libpq URI or key=value string)
-// rather than a file.
-bool isServerLocation(const QString& location);
-
 } // namespace Db

@@ -11,6 +11,10 @@ namespace Db {
 class Connection;
 class Database;
 
+// True when a database location names a server (a libpq connection string or URI)
+// rather than a file.
+bool isServerLocation(const QString& location);
+
 // A named session of one account of the workgroup, through which databases are
 // opened and changed under one transaction.
 class Workspace : public std::enable_shared_from_this<Workspace>

@@ -23,6 +23,7 @@ namespace {
 const QString SettingsSection = QStringLiteral("SETTINGS");
 const QString CompanySection = QStringLiteral("COMPANY");
 const QString QuotesSection = QStringLiteral("QUOTES");
+const QString DatabaseSection = QStringLiteral("DATABASE");
 
 // The texts of section QUOTES, stored by SettingsText::text().
 struct QuoteText
@@ -301,7 +302,34 @@ AppSettings readSettings(const QString& settingsPath, QList<UnreadableSetting>* 
         if (!stored.isEmpty())
             s.*text.field = unescaped(stored);
     }
+    s.DATABASE.HOST = trimBlanks(file.profileValue(DatabaseSection, QStringLiteral("HOST")));
+    s.DATABASE.PORT = numbers.integer("PORT", 0, 0, 65535, DatabaseSection);
+    s.DATABASE.NAME = trimBlanks(file.profileValue(DatabaseSection, QStringLiteral("NAME")));
+    s.DATABASE.USER = trimBlanks(file.profileValue(DatabaseSection, QStringLiteral("USER")));
     return s;
+}
+
+QString DatabaseServer::location() const
+{
+    if (!isSet())
+        return QString();
+    // Values in single quotes, a quote or backslash in them escaped, as libpq reads them.
+    const auto value = [](const QString& text) {
+        QString escaped = text;
+        escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        escaped.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+        return QLatin1Char('\'') + escaped + QLatin1Char('\'');
+    };
+    QStringList parts;
+    if (!HOST.isEmpty())
+        parts << QStringLiteral("host=") + value(HOST);
+    if (PORT > 0)
+        parts << QStringLiteral("port=%1").arg(PORT);
+    if (!NAME.isEmpty())
+        parts << QStringLiteral("dbname=") + value(NAME);
+    if (!USER.isEmpty())
+        parts << QStringLiteral("user=") + value(USER);
+    return parts.join(QLatin1Char(' '));
 }
 
 QList<UnreadableSetting> LoadSettings(const QString& settingsPath)

@@ -32,6 +32,23 @@ enum class FindMode
     Anything
 };
 
+// Section DATABASE: a PostgreSQL server that holds the data in place of the program
+// folder's database file, for an office of several dispatchers. Without HOST and NAME
+// the file is used. Passwords never stand here: libpq's ~/.pgpass or its service file
+// hold them. Never written by a Save.
+struct DatabaseServer
+{
+    QString HOST;    // a name, an address or the folder of a Unix socket
+    qint32 PORT = 0; // 0: libpq's default
+    QString NAME;
+    QString USER; // empty: libpq's default (the login name, or PGUSER)
+
+    bool isSet() const { return !HOST.isEmpty() || !NAME.isEmpty(); }
+    // The server as a libpq connection string; empty when none is set.
+    QString location() const;
+    bool operator==(const DatabaseServer&) const = default;
+};
+
 // The settings record, one field per key of the settings file. The member
 // initialisers are what an empty settings file reads as.
 struct AppSettings
@@ -76,6 +93,8 @@ struct AppSettings
     QString MAILBODY = QStringLiteral("Dear {customer},\n\nPlease find attached our quote "
                                       "{number} for {route}, {total}, valid until "
                                       "{valid_until}.\n");
+
+    DatabaseServer DATABASE;
 
     bool operator==(const AppSettings&) const = default;
 };

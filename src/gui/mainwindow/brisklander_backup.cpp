@@ -17,10 +17,25 @@ namespace {
 
 const QString DatabaseFilter = QStringLiteral("Brisklander Database (*.mdb)");
 
+// On a server the office backs up the database with the server's own tools.
+bool keptOnServer(const QString& title)
+{
+    if (!appContext().onServer())
+        return false;
+    Platform::prompter().inform(
+        Icon::Information, title,
+        QStringLiteral("The database is kept on the office's PostgreSQL server, which is backed "
+                       "up there (pg_dump). Brisklander backs up and restores only a program "
+                       "folder's database file."));
+    return true;
+}
+
 } // namespace
 
 void Brisklander::mnuBackup_Click()
 {
+    if (keptOnServer(QStringLiteral("Back Up Database")))
+        return;
     const QString folder = appContext().ProgramFolder;
     const QString offered = DatabaseBackup::defaultBackupPath(folder, Platform::clock().today());
     // Offered, not required: a Backups folder that cannot be made leaves the choice open.
@@ -52,6 +67,8 @@ void Brisklander::mnuBackup_Click()
 
 void Brisklander::mnuRestore_Click()
 {
+    if (keptOnServer(QStringLiteral("Restore Database")))
+        return;
     const QString folder = appContext().ProgramFolder;
     const QString title = QStringLiteral("Restore Database");
     const auto answer = Platform::fileChooser().openFile(

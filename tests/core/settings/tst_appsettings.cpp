@@ -27,6 +27,13 @@ template <typename T> AppSettings with(T AppSettings::*field, std::type_identity
     return s;
 }
 
+AppSettings with(const DatabaseServer& server)
+{
+    AppSettings s;
+    s.DATABASE = server;
+    return s;
+}
+
 AppSettings with(QString CompanyDetails::*field, const QString& value)
 {
     AppSettings s;
@@ -140,6 +147,10 @@ private slots:
             with(&AppSettings::TERMS, u"Net 30.\nC:\\n\\q\r\n"_s + QString(300, u'x')));
         row("empty mail subject takes the default", "[QUOTES]\r\nMAILSUBJECT=", {});
 
+        row("a server", "[DATABASE]\r\nHOST= db.office \r\nPORT=5433\r\nNAME=charter\r\nUSER=anna",
+            with(DatabaseServer{u"db.office"_s, 5433, u"charter"_s, u"anna"_s}));
+        row("a port beyond the range", "[DATABASE]\r\nPORT=70000", {}, "0");
+
         row("8,5 in English", "DEFAULTCHARGENM=8,5", nm(0), "0");
         row("1,500 in English", "DEFAULTCHARGENM=1,500", nm(1500));
         // The user's own form reads in it; a plain decimal is never read as grouping
@@ -149,6 +160,16 @@ private slots:
         plain.MINBASECHARGE = 1.5;
         row("plain decimals in German", "DEFAULTCHARGESM=8.5\r\nMINBASECHARGE=1.500", plain, "",
             German);
+    }
+
+    // The server as libpq reads it: each value quoted, whatever it holds.
+    void serverLocation()
+    {
+        QCOMPARE(DatabaseServer{}.location(), QString());
+        QCOMPARE((DatabaseServer{u"/run/postgresql"_s, 0, u"o'brien\\air"_s, {}}.location()),
+                 u"host='/run/postgresql' dbname='o\\'brien\\\\air'"_s);
+        QCOMPARE((DatabaseServer{u"db"_s, 5433, u"charter"_s, u"anna"_s}.location()),
+                 u"host='db' port=5433 dbname='charter' user='anna'"_s);
     }
 
     void readRules()

@@ -1,0 +1,135 @@
+#include "core/db/engine.h"
+#include "core/db/serverschema.h"
+#include "core/folder/servercopy.h"
+#include "core/settings/inifile.h"
+#include "gui/appcontext.h"
+#include "gui/mainwindow/brisklander.h"
+#include "gui/startup.h"
+#include "support/folderrig.h"
+#include "support/testfiles.h"
+#include "support/testservices.h"
+
+#include <QAction>
+#include <QProcess>
+#include <QTableView>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using Platform::Button;
+using Platform::Icon;
+
+// The program on an office's PostgreSQL server, named by the settings file: started,
+// used and closed as on its folder's file, the server keeping its own house. Runs beside
+// the throwaway server of scripts/test.sh (its PG* variables name it), and fails without.
+class TestOfficeServer : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<StarterFolder> m_f;
+    std::unique_ptr<TestServices> m_services;
+    QString m_database;
+
+    bool start()
+    {
+        StartOptions o;
+        o.programFolder = m_f->folder;
+        o.executableName = u"Brisklander"_s;
+        o.lockPath = m_f->path(u"test.lock"_s);
+        return StartApplication(o, [] { return new Brisklander; });
+    }
+    QWidget* mainWindow() const { return qobject_cast<QWidget*>(appContext().MainWindow.data()); }
+    // Names the server in the folder's settings file as an office would.
+    void nameServer(const QString& host, const QString& port)
+    {
+        for (const auto& [key, value] : {std::pair{u"HOST"_s, host},
+                                         {u"PORT"_s, port},
+                                         {u"NAME"_s, m_database},
+                                         {u"USER"_s, qEnvironmentVariable("PGUSER")}})
+            QVERIFY(WriteIni(m_f->settings(), u"DATABASE"_s, key, value));
+        QVERIFY(WriteIni(m_f->settings(), u"SETTINGS"_s, u"BACKUPDAYS"_s, u"1"_s));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_database = u"office_%1"_s.arg(QCoreApplication::applicationPid());
+        QProcess made;
+        made.start(u"createdb"_s, {u"--template=template0"_s, u"--encoding=UTF8"_s,
+                                   u"--locale=C.UTF-8"_s, m_database});
+        QVERIFY2(made.waitForFinished(60000) && made.exitCode() == 0,
+                 qPrintable(u"the test server cannot be reached: "_s +
+                            QString::fromLocal8Bit(made.readAllStandardError())));
+        ServerSchema::create(u"dbname="_s + m_database);
+    }
+
+    void init()
+    {
+        m_f = std::make_unique<StarterFolder>();
+        m_services = std::make_unique<TestServices>();
+    }
+
+    void cleanup()
+    {
+        delete mainWindow();
+        appContext() = AppContext();
+        Db::DbEngine::instance().release();
+        ReleaseSingleCopyLock();
+        m_services.reset();
+        m_f.reset();
+    }
+
+    void cleanupTestCase() { QProcess::execute(u"dropdb"_s, {m_database}); }
+
+    // The office's data is the server's: the list shows its airports, the folder's file
+    // is neither backed up nor compacted, and the exit closes the connection.
+    void startsUsesAndClosesOnTheServer()
+    {
+        ServerCopy::copyFolder(m_f->folder, u"dbname="_s + m_database);
+        Db::DbEngine::instance().release();
+        // The server holds one airport fewer than the folder's file.
+        Db::DbEngine::scratchWorkspace()
+            ->openDatabase(u"dbname="_s + m_database)
+            ->execute(u"DELETE FROM Airports WHERE ID = 'KTEB'"_s);
+        nameServer(qEnvironmentVariable("PGHOST"), qEnvironmentVariable("PGPORT"));
+        const int onServer = Db::DbEngine::scratchWorkspace()
+                                 ->openDatabase(u"dbname="_s + m_database)
+                                 ->openRecordset(u"Airports"_s)
+                                 ->recordCount();
+        const QByteArray file = TestFiles::contentOf(m_f->database());
+        QVERIFY(start());
+        QVERIFY(appContext().onServer());
+        auto* list = mainWindow()->findChild<QTableView*>(u"SSDBGrid1"_s);
+        QCOMPARE(list->model()->rowCount(), onServer);
+
+        mainWindow()->findChild<QAction*>(u"mnuBackup"_s)->trigger();
+        QVERIFY(sameMessage(m_services->prompter->messages().last(), Icon::Information,
+                            u"Back Up Database"_s,
+                            u"The database is kept on the office's PostgreSQL server*"_s, Button::Ok));
+        // No backup is offered at the exit, though the folder's file was never backed up.
+        m_services->prompter->setNextAnswer(Button::Yes);
+        mainWindow()->findChild<QAction*>(u"mnuexit"_s)->trigger();
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{0});
+        QCOMPARE(m_services->prompter->messages().size(), 2);
+        QCOMPARE(TestFiles::contentOf(m_f->database()), file);
+        QVERIFY(!QFile::exists(m_f->old()));
+    }
+
+    // A server that cannot be reached stops the start with a message naming it.
+    void serverOutOfReachStopsTheStart()
+    {
+        nameServer(u"127.0.0.1"_s, u"9"_s);
+        QVERIFY(!start());
+        QCOMPARE(m_services->prompter->messages().size(), 1);
+        QVERIFY(sameMessage(m_services->prompter->messages().last(), Icon::Critical,
+                            u"Brisklander"_s,
+                            u"An error occurred during program initialization:\r\rError number = "
+                            "3049\rCannot reach the database server 127.0.0.1:9. *\r\rApplication "
+                            "will be terminated"_s,
+                            Button::Ok));
+        QCOMPARE(m_services->process->exitCodes(), QList<int>{1});
+    }
+};
+
+QTEST_MAIN(TestOfficeServer)
+#include "tst_officeserver.moc"
