@@ -10,6 +10,7 @@
 #include "support/testservices.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTableView>
 #include <QTest>
@@ -103,9 +104,9 @@ private slots:
         QCOMPARE(list->model()->rowCount(), onServer);
 
         mainWindow()->findChild<QAction*>(u"mnuBackup"_s)->trigger();
-        QVERIFY(sameMessage(m_services->prompter->messages().last(), Icon::Information,
-                            u"Back Up Database"_s,
-                            u"The database is kept on the office's PostgreSQL server*"_s, Button::Ok));
+        QVERIFY(sameMessage(
+            m_services->prompter->messages().last(), Icon::Information, u"Back Up Database"_s,
+            u"The database is kept on the office's PostgreSQL server*"_s, Button::Ok));
         // No backup is offered at the exit, though the folder's file was never backed up.
         m_services->prompter->setNextAnswer(Button::Yes);
         mainWindow()->findChild<QAction*>(u"mnuexit"_s)->trigger();
@@ -113,6 +114,47 @@ private slots:
         QCOMPARE(m_services->prompter->messages().size(), 2);
         QCOMPARE(TestFiles::contentOf(m_f->database()), file);
         QVERIFY(!QFile::exists(m_f->old()));
+    }
+
+    // What another desk changes shows without the operator doing anything, and without
+    // losing the airport selected or what is being typed.
+    void changesElsewhereShowHere()
+    {
+        const QString office = u"dbname="_s + m_database;
+        auto elsewhere = Db::DbEngine::scratchWorkspace()->openDatabase(office);
+        elsewhere->execute(u"DELETE FROM Airports"_s);
+        elsewhere->execute(u"INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE "
+                           "DEGREES\") VALUES ('KBOS', 'BOSTON LOGAN INTL', '42', '071'), "
+                           "('KTEB', 'TETERBORO', '40', '074')"_s);
+        nameServer(qEnvironmentVariable("PGHOST"), qEnvironmentVariable("PGPORT"));
+        QVERIFY(start());
+        auto* list = mainWindow()->findChild<QTableView*>(u"SSDBGrid1"_s);
+        auto* find = mainWindow()->findChild<QLineEdit*>(u"TxtFind"_s);
+        QCOMPARE(list->model()->rowCount(), 2);
+        mainWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mainWindow()));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(1, 0)).center());
+        QTest::mouseClick(find, Qt::LeftButton);
+        QTest::keyClicks(mainWindow()->focusWidget(), u"kt"_s);
+        auto* proposals = mainWindow()->findChild<QTableView*>(u"LstProposals"_s);
+        const bool proposing = proposals->isVisible();
+        const auto selectedId = [list] {
+            return list->model()->index(list->currentIndex().row(), 0).data().toString();
+        };
+        const QString selected = selectedId();
+        QVERIFY(!selected.isEmpty());
+        const QString typed = find->text();
+
+        elsewhere->execute(u"INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE "
+                           "DEGREES\") VALUES ('KASE', 'ASPEN', '39', '106')"_s);
+        QTRY_COMPARE(list->model()->rowCount(), 3);
+        QCOMPARE(selectedId(), selected);
+        QCOMPARE(find->text(), typed);
+        QCOMPARE(find->cursorPosition(), typed.size());
+        QCOMPARE(proposals->isVisible(), proposing);
+        QVERIFY(find->hasFocus());
+        QVERIFY(m_services->prompter->messages().isEmpty());
     }
 
     // A server that cannot be reached stops the start with a message naming it.

@@ -264,7 +264,9 @@ ServerConnection::ServerConnection(const QString& location) : Connection(locatio
     PQsetNoticeProcessor(
         m_conn, [](void*, const char*) {}, nullptr);
     try {
-        exec(QStringLiteral("SET client_encoding = 'UTF8'"));
+        // A desk that waits for another's write gives up after a while, as on a file,
+        // and says the row is locked rather than freezing.
+        exec(QStringLiteral("SET client_encoding = 'UTF8'; SET lock_timeout = '10s'"));
         if (!hasTable(QStringLiteral("Airports")))
             throw DbError(Error::Unrecognized,
                           QStringLiteral("Unrecognized database format '%1'. The database on the "

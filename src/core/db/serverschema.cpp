@@ -157,14 +157,15 @@ QStringList creationStatements()
                           .arg(literal(Db::columnValue(queries.get(), 0).toString()),
                                literal(Db::columnValue(queries.get(), 1).toString()));
     // A dispatcher reads and changes rows; an administrator also makes and copies.
+    // The roles belong to the whole server: made by the first office database, and by
+    // whichever of two makes them at once.
     statements << QStringLiteral(
         "DO $$ BEGIN "
-        "IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'brisklander_dispatcher') THEN "
-        "CREATE ROLE brisklander_dispatcher NOLOGIN; END IF; "
-        "IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'brisklander_admin') THEN "
-        "CREATE ROLE brisklander_admin NOLOGIN; END IF; END $$");
-    statements << QStringLiteral("GRANT brisklander_dispatcher TO brisklander_admin")
-               << QStringLiteral("GRANT USAGE ON SCHEMA public TO brisklander_dispatcher")
+        "BEGIN CREATE ROLE brisklander_dispatcher NOLOGIN; "
+        "EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END; "
+        "BEGIN CREATE ROLE brisklander_admin NOLOGIN IN ROLE brisklander_dispatcher; "
+        "EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END; END $$");
+    statements << QStringLiteral("GRANT USAGE ON SCHEMA public TO brisklander_dispatcher")
                << QStringLiteral("GRANT CREATE ON SCHEMA public TO brisklander_admin")
                << QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA "
                                  "public TO brisklander_dispatcher")

@@ -1,5 +1,7 @@
 #include "gui/mainwindow/brisklander.h"
 
+#include "core/db/changelistener.h"
+
 #include "core/db/dberror.h"
 #include "core/errortext.h"
 #include "core/format.h"
@@ -275,6 +277,7 @@ void Brisklander::Form_Load()
         section = 11;
         loadAircraft();
         startPlan();
+        listenForChangesElsewhere();
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(
@@ -282,6 +285,30 @@ void Brisklander::Form_Load()
             ErrorText::message(QStringLiteral("An Error Occurred: "), error) +
                 QStringLiteral("\r\rBrisklander Load event\r\rSection = %1").arg(section));
     }
+}
+
+void Brisklander::listenForChangesElsewhere()
+{
+    if (!appContext().onServer())
+        return;
+    auto* listener = new Db::ChangeListener(appContext().DatabasePath, this);
+    connect(listener, &Db::ChangeListener::tableChanged, this, &Brisklander::tableChangedElsewhere);
+}
+
+void Brisklander::tableChangedElsewhere(const QString& table)
+{
+    const bool all = table == Db::ChangeListener::AllTables;
+    try {
+        if (all || table == u"airports")
+            m_routing->refreshAfterChangeElsewhere();
+        if (all || table == u"additionalcharges" || table == u"taxes")
+            m_quotePart->refreshCatalogues();
+    } catch (const Db::DbError&) {
+        // The server is out of reach for now: the next change, or the next action of
+        // the operator, reads again and says so.
+    }
+    if (all || table == u"aircraft")
+        refreshAircraft();
 }
 
 void Brisklander::Form_Activate()

@@ -164,6 +164,9 @@ private:
     void keepBeforePrinting(FrmPrint& dialog);
     // A quote with a route is a quote made; it counts as unkept until kept.
     bool quoteMade() const;
+    // On an office's server: what another desk changed is shown here too.
+    void listenForChangesElsewhere();
+    void tableChangedElsewhere(const QString& table);
 
     KeptQuote m_kept;
     QList<AircraftProfile> m_aircraft; // the catalogue, for the quote tab's choice

@@ -13,6 +13,7 @@
 #include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/dataview.h"
 #include "gui/mainwindow/dberrorbox.h"
+#include "gui/mainwindow/findevents.h"
 #include "gui/mainwindow/routemapview.h"
 #include "gui/mainwindow/routetimesmodel.h"
 #include "gui/platform/colours.h"
@@ -641,6 +642,33 @@ void RoutingPart::refreshAirportList()
     } catch (const Db::DbError& error) {
         showDbError(window()->windowTitle(), error);
     }
+}
+
+void RoutingPart::refreshAfterChangeElsewhere()
+{
+    const QModelIndex current = m_SSDBGrid1->currentIndex();
+    const QString selected =
+        current.isValid()
+            ? m_airportList->index(current.row(), AirportListModel::ColumnId).data().toString()
+            : QString();
+    const int offset = current.isValid() ? current.row() - m_SSDBGrid1->rowAt(0) : 0;
+    const bool proposing = m_LstProposals->isVisible();
+    const FindEventsPause quiet; // the box is the operator's
+    m_data1->Refresh();
+    if (!selected.isEmpty()) {
+        Db::Recordset* set = m_data1->recordset();
+        if (set && FindAirport(*set, selected)) {
+            const int row = set->absolutePosition();
+            const int rowHeight = qMax(1, m_SSDBGrid1->verticalHeader()->defaultSectionSize());
+            m_SSDBGrid1->setCurrentIndex(m_airportList->index(row, 0));
+            m_SSDBGrid1->verticalScrollBar()->setValue(m_SSDBGrid1->verticalScrollMode() ==
+                                                               QAbstractItemView::ScrollPerItem
+                                                           ? row - offset
+                                                           : (row - offset) * rowHeight);
+        }
+    }
+    if (proposing)
+        findAnything();
 }
 
 void RoutingPart::showAirportInList(const QString& id)

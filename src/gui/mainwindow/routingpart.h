@@ -90,6 +90,10 @@ public:
     // After a command from the route's menu: nothing proposed, the find box ready.
     void restartFinder();
     void refreshAirportList();
+    // The list read again for a change another desk made: the airport selected stays
+    // selected where it was on the screen, the find box keeps what is typed and its
+    // proposals stay open. Throws the engine's DbError.
+    void refreshAfterChangeElsewhere();
     void showAirportInList(const QString& id);
     // Every stop of a deleted airport goes, the route repairing its legs each time.
     void removeStopsOf(const QString& id);

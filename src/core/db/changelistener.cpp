@@ -1,0 +1,86 @@
+#include "core/db/changelistener.h"
+
+#include "core/db/workspace.h"
+
+#include <QSet>
+#include <QSocketNotifier>
+#include <QSysInfo>
+#include <QTimer>
+
+#include <libpq-fe.h>
+
+namespace Db {
+
+ChangeListener::ChangeListener(const QString& location, QObject* parent)
+    : QObject(parent), m_location(location)
+{
+    if (!isServerLocation(location))
+        return;
+    m_retry = new QTimer(this);
+    m_retry->setInterval(3000);
+    connect(m_retry, &QTimer::timeout, this, [this] {
+        if (connectToServer()) {
+            m_retry->stop();
+            emit tableChanged(AllTables);
+        }
+    });
+    if (!connectToServer())
+        m_retry->start();
+}
+
+ChangeListener::~ChangeListener()
+{
+    disconnectFromServer();
+}
+
+bool ChangeListener::connectToServer()
+{
+    const QByteArray dbname = m_location.toUtf8();
+    const QByteArray desk = QSysInfo::machineHostName().toUtf8();
+    const char* const keys[] = {"dbname", "fallback_application_name", nullptr};
+    const char* const values[] = {dbname.constData(), desk.constData(), nullptr};
+    m_conn = PQconnectdbParams(keys, values, 1);
+    PGresult* listening = PQstatus(m_conn) == CONNECTION_OK
+                              ? PQexec(m_conn, "LISTEN brisklander_changes")
+                              : nullptr;
+    const bool ok = listening && PQresultStatus(listening) == PGRES_COMMAND_OK;
+    PQclear(listening);
+    if (!ok) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        return false;
+    }
+    m_notifier = std::make_unique<QSocketNotifier>(PQsocket(m_conn), QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this,
+            &ChangeListener::readAnnouncements);
+    return true;
+}
+
+void ChangeListener::disconnectFromServer()
+{
+    m_notifier.reset();
+    if (m_conn) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+    }
+}
+
+void ChangeListener::readAnnouncements()
+{
+    if (!PQconsumeInput(m_conn) || PQstatus(m_conn) != CONNECTION_OK) {
+        // The server went away (a restart, the network): try again until it is back.
+        disconnectFromServer();
+        m_retry->start();
+        return;
+    }
+    // A burst of changes to one table is one refresh.
+    QSet<QString> tables;
+    while (PGnotify* note = PQnotifies(m_conn)) {
+        tables.insert(QString::fromUtf8(note->extra));
+        PQfreemem(note);
+    }
+    for (const QString& table : std::as_const(tables))
+        emit tableChanged(table);
+}
+
+} // namespace Db
