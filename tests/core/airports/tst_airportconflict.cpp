@@ -14,8 +14,24 @@ namespace {
 
 AirportRecord teterboro(const QString& id = u"KTEB"_s, const QString& name = u"TETERBORO"_s)
 {
-    return {id,  name, "NJ", "USA", 9,         {"40", 51, 0.0}, {"074", 3, 41.0}, 7000, 150,
-            -5.f, "P", true, false, "AVGAS/JET", "HIGH", "America/New_York", "TEB", "TETERBORO"};
+    return {id,
+            name,
+            "NJ",
+            "USA",
+            9,
+            {"40", 51, 0.0},
+            {"074", 3, 41.0},
+            7000,
+            150,
+            -5.f,
+            "P",
+            true,
+            false,
+            "AVGAS/JET",
+            "HIGH",
+            "America/New_York",
+            "TEB",
+            "TETERBORO"};
 }
 
 // The name stored under the identifier, "(none)" when there is no such row.
@@ -41,8 +57,8 @@ private slots:
     void initTestCase()
     {
         m_server = std::make_unique<ServerDatabase>(u"brisklander_conflict"_s);
-        QVERIFY2(m_server->isMade(), qPrintable(u"the test server cannot be reached: "_s +
-                                                m_server->error()));
+        QVERIFY2(m_server->isMade(),
+                 qPrintable(u"the test server cannot be reached: "_s + m_server->error()));
     }
     void cleanupTestCase()
     {
@@ -57,15 +73,35 @@ private slots:
         QTest::addColumn<QString>("saved");     // the ID saved, another airport's to fail
         QTest::addColumn<QString>("outcome");   // or the engine's error number
         QTest::addColumn<QString>("stored");    // KTEB's name afterwards
-        QTest::newRow("server, unchanged") << true << "" << "KTEB" << "written" << "MINE";
-        QTest::newRow("server, changed") << true << "changed" << "KTEB" << "changed" << "THEIRS";
-        QTest::newRow("server, deleted") << true << "deleted" << "KTEB" << "deleted" << "(none)";
-        QTest::newRow("server, write refused")
-            << true << "" << "KJFK" << "3022" << "TETERBORO";
-        QTest::newRow("file, unchanged") << false << "" << "KTEB" << "written" << "MINE";
+        QTest::newRow("server, unchanged") << true << ""
+                                           << "KTEB"
+                                           << "written"
+                                           << "MINE";
+        QTest::newRow("server, changed") << true << "changed"
+                                         << "KTEB"
+                                         << "changed"
+                                         << "THEIRS";
+        QTest::newRow("server, deleted") << true << "deleted"
+                                         << "KTEB"
+                                         << "deleted"
+                                         << "(none)";
+        QTest::newRow("server, write refused") << true << ""
+                                               << "KJFK"
+                                               << "3022"
+                                               << "TETERBORO";
+        QTest::newRow("file, unchanged") << false << ""
+                                         << "KTEB"
+                                         << "written"
+                                         << "MINE";
         // A file has one desk and keeps no stamps: the save writes as it always has.
-        QTest::newRow("file, changed") << false << "changed" << "KTEB" << "written" << "MINE";
-        QTest::newRow("file, write refused") << false << "" << "KJFK" << "3022" << "TETERBORO";
+        QTest::newRow("file, changed") << false << "changed"
+                                       << "KTEB"
+                                       << "written"
+                                       << "MINE";
+        QTest::newRow("file, write refused") << false << ""
+                                             << "KJFK"
+                                             << "3022"
+                                             << "TETERBORO";
     }
     void saveChecksTheStamp()
     {
@@ -123,8 +159,8 @@ private slots:
         if (found == "changed") {
             // Who and when, as the question names them.
             QCOMPARE(written.stamp.version, 2);
-            QCOMPARE(written.stamp.by, qEnvironmentVariable("PGUSER", u"postgres"_s) +
-                                           u" on desk-2"_s);
+            QCOMPARE(written.stamp.by,
+                     qEnvironmentVariable("PGUSER", u"postgres"_s) + u" on desk-2"_s);
             QVERIFY(qAbs(written.stamp.at.secsTo(QDateTime::currentDateTime())) < 600);
         }
     }
