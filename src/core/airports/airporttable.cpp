@@ -2,6 +2,8 @@
 
 #include "core/db/engine.h"
 #include "core/db/schema.h"
+#include "core/db/serverconnection.h"
+#include "core/format.h"
 
 namespace {
 
@@ -85,9 +87,27 @@ bool AirportIdExists(Db::Workspace& workspace, const QString& databasePath, cons
 }
 
 std::optional<AirportRecord> ReadAirport(Db::Workspace& workspace, const QString& databasePath,
-                                         const QString& id)
+                                         const QString& id, Db::ChangeStamp* stamp)
 {
-    return ReadAirport(*workspace.openDatabase(databasePath), id);
+    auto database = workspace.openDatabase(databasePath);
+    if (!stamp)
+        return ReadAirport(*database, id);
+    std::optional<AirportRecord> record;
+    if (auto row = OpenAirportForEdit(*database, id, stamp))
+        record = readAirportRecord(*row);
+    return record;
+}
+
+std::unique_ptr<Db::Recordset> OpenAirportForEdit(Db::Database& database, const QString& id,
+                                                  Db::ChangeStamp* stamp)
+{
+    // A dynaset reads the row's values when first asked, so after the stamp.
+    auto set = database.openRecordset(rowsOf(id));
+    if (set->recordCount() == 0)
+        return nullptr;
+    if (stamp)
+        *stamp = set->rowStamp();
+    return set;
 }
 
 std::optional<AirportRecord> ReadAirport(Db::Database& database, const QString& id)
@@ -117,6 +137,47 @@ void UpdateAirport(Db::Workspace& workspace, const QString& databasePath, const 
     set->edit();
     writeAirportRecord(*set, record);
     set->update();
+}
+
+AirportWrite UpdateAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id,
+                           const AirportRecord& record, const Db::ChangeStamp& read)
+{
+    auto database = workspace.openDatabase(databasePath);
+    auto set = database->openRecordset(rowsOf(id));
+    if (set->recordCount() == 0)
+        return {AirportWrite::Outcome::Deleted, {}};
+    const Db::ChangeStamp now = set->rowStamp();
+    if (!(now == read))
+        return {AirportWrite::Outcome::ChangedElsewhere, now};
+    set->edit();
+    writeAirportRecord(*set, record);
+    set->update();
+    return {AirportWrite::Outcome::Written, now};
+}
+
+QString AirportChangedQuestion(const QString& id, const Db::ChangeStamp& now, const QDate& today)
+{
+    const QString time = now.at.toString(QStringLiteral("HH:mm"));
+    const QString when =
+        now.at.date() == today
+            ? QStringLiteral("at ") + time
+            : QStringLiteral("on %1 at %2").arg(Format::shortDate(now.at.date()), time);
+    return QStringLiteral("Airport %1 was changed by %2 %3 after you opened it.\r\r"
+                          "Yes: save yours over theirs.\r"
+                          "No: reload theirs; your changes are dropped.")
+        .arg(id, now.by, when);
+}
+
+QString AirportGoneMessage(const QString& id)
+{
+    return QStringLiteral("Airport %1 is no longer in the database: another desk deleted it, or "
+                          "changed its identifier, after you opened it.\r\rNothing was saved.")
+        .arg(id);
+}
+
+bool EditSessionHoldsTransaction(const QString& databasePath)
+{
+    return !Db::isServerLocation(databasePath);
 }
 
 void DeleteAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/airports/airportrecord.h"
+#include "core/db/changestamp.h"
 #include "core/db/engine.h"
 #include "core/settings/appsettings.h"
 
+#include <QDate>
 #include <QString>
 
 #include <memory>
@@ -45,9 +47,17 @@ bool FindAirportByPrefix(Db::Recordset& set, const QString& column, const QStrin
 bool AirportIdExists(Db::Workspace& workspace, const QString& databasePath, const QString& id);
 
 // The airport of one identifier, or nothing when there is none: one indexed read.
+// With `stamp`, also who changed its row last (Db::ChangeStamp), read before its
+// values: a change that lands between the two then counts as one made after the read,
+// so a save asks about it instead of writing over it.
 std::optional<AirportRecord> ReadAirport(Db::Workspace& workspace, const QString& databasePath,
-                                         const QString& id);
+                                         const QString& id, Db::ChangeStamp* stamp = nullptr);
 std::optional<AirportRecord> ReadAirport(Db::Database& database, const QString& id);
+
+// The row of one identifier as it is now, for the editor to show, with its stamp read
+// as ReadAirport reads it; nullptr when there is no such row.
+std::unique_ptr<Db::Recordset> OpenAirportForEdit(Db::Database& database, const QString& id,
+                                                  Db::ChangeStamp* stamp);
 
 // Appends one row with every column of the record. A taken identifier fails with
 // DbError DuplicateKey (3022).
@@ -57,6 +67,40 @@ void AddAirport(Db::Workspace& workspace, const QString& databasePath, const Air
 // Fails with DbError NoCurrentRecord (3021) when there is no such row.
 void UpdateAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id,
                    const AirportRecord& record);
+
+// What a save that checks the airport's stamp found.
+struct AirportWrite
+{
+    enum class Outcome
+    {
+        Written,
+        ChangedElsewhere, // another desk changed the row since it was read: nothing written
+        Deleted,          // the identifier's row is gone: nothing written
+    };
+    Outcome outcome = Outcome::Written;
+    // The row's stamp as it is now, when another desk changed it: who, when.
+    Db::ChangeStamp stamp;
+};
+
+// The same against the stamp the editor read: the row's stamp now is compared with it
+// inside the write, under the caller's transaction (which on a server makes writers
+// queue behind each other), so no other desk's change can land between the check and
+// the write. A row changed since is not written, nor one no longer there. On a file
+// the stamps are always equal. Engine failures are thrown as by UpdateAirport.
+AirportWrite UpdateAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id,
+                           const AirportRecord& record, const Db::ChangeStamp& read);
+
+// The question for an airport another desk changed after the editor read it: who and
+// when (the date too when it was not `today`), and what each answer does.
+QString AirportChangedQuestion(const QString& id, const Db::ChangeStamp& now, const QDate& today);
+// The word for an airport that is no longer there under its identifier.
+QString AirportGoneMessage(const QString& id);
+
+// Whether the modify window's edit session holds the workspace's transaction for as
+// long as it is open. On a file, with its one desk, it does. On a server it does not:
+// a held transaction would keep every other desk's writers waiting until the window
+// closed. There Save writes in a transaction of its own, against the airport's stamp.
+bool EditSessionHoldsTransaction(const QString& databasePath);
 
 // Deletes the row of the identifier; DbError NoCurrentRecord (3021) when there is none.
 void DeleteAirport(Db::Workspace& workspace, const QString& databasePath, const QString& id);

@@ -32,6 +32,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -527,14 +528,21 @@ void FrmModAirport::Form_Activate()
     m_openingLongitude = m_TxtLongitude->entryText();
     try {
         Db::Workspace& ws = workspace();
-        if (!ReadAirport(ws, appContext().DatabasePath, m_id)) {
+        auto row = OpenAirportForEdit(*ws.openDatabase(appContext().DatabasePath), m_id, &m_stamp);
+        if (!row) {
             Platform::pointer().setNormal();
             Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(),
                                         QStringLiteral("Airport not found."));
             reject();
             return;
         }
-        m_transaction = std::make_unique<Db::Transaction>(ws);
+        // What the opening command filled in may have been read a while ago: the fields
+        // show the values the stamp belongs to.
+        fill(*row);
+        row.reset();
+        if (EditSessionHoldsTransaction(appContext().DatabasePath))
+            m_transaction = std::make_unique<Db::Transaction>(ws);
+        m_sessionOpen = true;
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle,
@@ -546,7 +554,7 @@ void FrmModAirport::Form_Activate()
 
 void FrmModAirport::save()
 {
-    if (!isTransactionPending()) {
+    if (!m_sessionOpen || (m_transaction && !m_transaction->isPending())) {
         // The edit session ended with an earlier failure: nothing more is written, and
         // Cancel is the way out.
         reportSaveFailure(m_failure
@@ -556,11 +564,28 @@ void FrmModAirport::save()
                           false);
         return;
     }
+    // Without a held session, the write's own transaction.
+    std::optional<Db::Transaction> own;
     try {
         const AirportRecord record = enteredRecord();
+        Db::Workspace& ws = workspace();
         Platform::pointer().setBusy();
-        UpdateAirport(workspace(), appContext().DatabasePath, m_id, record);
-        m_transaction->commit();
+        if (!m_transaction)
+            own.emplace(ws);
+        const AirportWrite written =
+            UpdateAirport(ws, appContext().DatabasePath, m_id, record, m_stamp);
+        if (written.outcome != AirportWrite::Outcome::Written) {
+            // Nothing was written; no desk waits for this one while the operator decides.
+            if (own)
+                own->rollback();
+            Platform::pointer().setNormal();
+            resolveConflict(written);
+            return;
+        }
+        if (own)
+            own->commit();
+        else
+            m_transaction->commit();
         AirportChange change;
         change.oldId = m_openingId;
         change.newId = record.ID;
@@ -578,11 +603,51 @@ void FrmModAirport::save()
         accept();
     } catch (const Db::DbError& error) {
         m_failure = std::make_unique<Db::DbError>(error);
-        const bool pending = isTransactionPending();
+        m_sessionOpen = false;
+        Db::Transaction* const pending = own && own->isPending()  ? &*own
+                                         : isTransactionPending() ? m_transaction.get()
+                                                                  : nullptr;
         if (pending)
-            rollBack(*m_transaction);
-        reportSaveFailure(error, pending);
+            rollBack(*pending);
+        reportSaveFailure(error, pending != nullptr);
     }
+}
+
+void FrmModAirport::resolveConflict(const AirportWrite& found)
+{
+    if (found.outcome == AirportWrite::Outcome::Deleted) {
+        Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(),
+                                    AirportGoneMessage(m_id));
+        return;
+    }
+    const Platform::Button answer = Platform::prompter().question(
+        windowTitle(), AirportChangedQuestion(m_id, found.stamp, Platform::clock().today()),
+        Platform::Button::Yes | Platform::Button::No, Platform::Button::No);
+    if (answer == Platform::Button::Yes) {
+        // Over theirs: written against the stamp just read, so a change made while the
+        // operator decided is asked about again.
+        m_stamp = found.stamp;
+        save();
+        return;
+    }
+    try {
+        reload(workspace());
+    } catch (const Db::DbError& error) {
+        reportSaveFailure(error, true);
+    }
+}
+
+void FrmModAirport::reload(Db::Workspace& workspace)
+{
+    Db::ChangeStamp stamp;
+    auto row = OpenAirportForEdit(*workspace.openDatabase(appContext().DatabasePath), m_id, &stamp);
+    if (!row) {
+        Platform::prompter().inform(Platform::Icon::Exclamation, windowTitle(),
+                                    AirportGoneMessage(m_id));
+        return;
+    }
+    fill(*row);
+    m_stamp = stamp;
 }
 
 void FrmModAirport::done(int result)

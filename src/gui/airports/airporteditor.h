@@ -3,6 +3,7 @@
 #include "core/airports/airportentry.h"
 
 #include "core/airports/airportrecord.h"
+#include "core/db/changestamp.h"
 #include "gui/airports/coordinateentry.h"
 
 #include <QDialog>
@@ -15,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+struct AirportWrite;
 
 namespace Db {
 class DbError;
@@ -112,10 +114,13 @@ protected:
     void save() override;
 };
 
-// "Modify Airport": filled by the opening command, then, once shown, it holds a
-// transaction on the airport workspace for as long as it is open. Save updates the
-// airport, commits and brings the main window's list and route up to date; Cancel
-// or any other way of closing rolls back.
+// "Modify Airport": filled by the opening command, then, once shown, filled again from
+// the airport as it is now, with its stamp. On a file it then holds a transaction on
+// the airport workspace for as long as it is open; on a server, shared by several
+// desks, Save writes in a transaction of its own (EditSessionHoldsTransaction). Save
+// updates the airport unless another desk changed it since it was read (then it asks
+// whose values win) or deleted it, commits and brings the main window's list and
+// route up to date; Cancel or any other way of closing rolls back.
 class FrmModAirport : public AirportEditor
 {
     Q_OBJECT
@@ -143,8 +148,19 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Another desk changed or deleted the airport since it was read: the operator's
+    // values over theirs, or theirs shown again.
+    void resolveConflict(const AirportWrite& found);
+    // Fills the window from the airport as it is now, and takes its stamp; says so when
+    // it is no longer there.
+    void reload(Db::Workspace& workspace);
+
     QString m_id;
     bool m_activated = false;
+    // From the opening read until a Save fails.
+    bool m_sessionOpen = false;
+    // The stamp of the airport the fields were filled from.
+    Db::ChangeStamp m_stamp;
     std::unique_ptr<Db::Transaction> m_transaction;
     // Why the edit session ended without closing the window; Save reports it again.
     std::unique_ptr<Db::DbError> m_failure;
