@@ -1,11 +1,11 @@
 #include "core/db/engine.h"
-#include "core/db/serverschema.h"
 #include "core/folder/servercopy.h"
 #include "core/settings/inifile.h"
 #include "gui/appcontext.h"
 #include "gui/mainwindow/brisklander.h"
 #include "gui/startup.h"
 #include "support/folderrig.h"
+#include "support/serverdatabase.h"
 #include "support/testfiles.h"
 #include "support/testservices.h"
 
@@ -29,6 +29,7 @@ class TestOfficeServer : public QObject
 private:
     std::unique_ptr<StarterFolder> m_f;
     std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<ServerDatabase> m_server;
     QString m_database;
 
     bool start()
@@ -54,14 +55,10 @@ private:
 private slots:
     void initTestCase()
     {
-        m_database = u"office_%1"_s.arg(QCoreApplication::applicationPid());
-        QProcess made;
-        made.start(u"createdb"_s, {u"--template=template0"_s, u"--encoding=UTF8"_s,
-                                   u"--locale=C.UTF-8"_s, m_database});
-        QVERIFY2(made.waitForFinished(60000) && made.exitCode() == 0,
-                 qPrintable(u"the test server cannot be reached: "_s +
-                            QString::fromLocal8Bit(made.readAllStandardError())));
-        ServerSchema::create(u"dbname="_s + m_database);
+        m_server = std::make_unique<ServerDatabase>(u"office"_s);
+        QVERIFY2(m_server->isMade(),
+                 qPrintable(u"the test server cannot be reached: "_s + m_server->error()));
+        m_database = m_server->name();
     }
 
     void init()
@@ -80,7 +77,7 @@ private slots:
         m_f.reset();
     }
 
-    void cleanupTestCase() { QProcess::execute(u"dropdb"_s, {m_database}); }
+    void cleanupTestCase() { m_server.reset(); }
 
     // The office's data is the server's: the list shows its airports, the folder's file
     // is neither backed up nor compacted, and the exit closes the connection.

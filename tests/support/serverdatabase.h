@@ -1,7 +1,8 @@
 #pragma once
 
 // A database of its own on the throwaway server of scripts/test.sh (its PG* variables
-// name it), with the program's tables, dropped again when the object goes. Each desk
+// name it), with the program's tables unless asked for an empty one, dropped again when
+// the object goes. Each desk
 // opens it under its own name, which the server's stamps carry ("anna on desk-2").
 
 #include "core/db/serverschema.h"
@@ -13,15 +14,21 @@
 class ServerDatabase
 {
 public:
-    explicit ServerDatabase(const QString& name)
+    enum Tables
+    {
+        WithTables,
+        Empty
+    };
+    explicit ServerDatabase(const QString& name, Tables tables = WithTables)
         : m_name(QStringLiteral("%1_%2").arg(name).arg(QCoreApplication::applicationPid()))
     {
         if (!runClient(QStringLiteral("createdb"),
                        {QStringLiteral("--template=template0"), QStringLiteral("--encoding=UTF8"),
                         QStringLiteral("--locale=C.UTF-8"), m_name}))
             return;
-        ServerSchema::create(QStringLiteral("dbname=") + m_name);
         m_made = true;
+        if (tables == WithTables)
+            ServerSchema::create(QStringLiteral("dbname=") + m_name);
     }
     ~ServerDatabase()
     {
@@ -35,7 +42,8 @@ public:
     // a test that needs it then fails.
     bool isMade() const { return m_made; }
     QString error() const { return m_error; }
-    QString location(const QString& desk) const
+    QString name() const { return m_name; }
+    QString location(const QString& desk = QStringLiteral("desk-1")) const
     {
         return QStringLiteral("dbname=%1 application_name=%2").arg(m_name, desk);
     }

@@ -40,9 +40,8 @@ bool ChangeListener::connectToServer()
     const char* const keys[] = {"dbname", "fallback_application_name", nullptr};
     const char* const values[] = {dbname.constData(), desk.constData(), nullptr};
     m_conn = PQconnectdbParams(keys, values, 1);
-    PGresult* listening = PQstatus(m_conn) == CONNECTION_OK
-                              ? PQexec(m_conn, "LISTEN brisklander_changes")
-                              : nullptr;
+    PGresult* listening =
+        PQstatus(m_conn) == CONNECTION_OK ? PQexec(m_conn, "LISTEN brisklander_changes") : nullptr;
     const bool ok = listening && PQresultStatus(listening) == PGRES_COMMAND_OK;
     PQclear(listening);
     if (!ok) {

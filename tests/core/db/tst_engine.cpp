@@ -1,6 +1,6 @@
 #include "core/db/engine.h"
 #include "core/db/schema.h"
-#include "core/db/serverschema.h"
+#include "support/serverdatabase.h"
 #include "support/systemfaults.h"
 #include "support/tablerows.h"
 #include "support/testfiles.h"
@@ -63,18 +63,6 @@ bool onServer()
     return qEnvironmentVariableIsSet("BRISKLANDER_TEST_SERVER");
 }
 
-// Runs a client program of the test server; false, with its output in `output`, when
-// it fails.
-bool runClient(const QString& program, const QStringList& arguments, QString* output)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    const bool ran = process.waitForFinished(60000);
-    *output = QString::fromLocal8Bit(process.readAll()) + process.errorString();
-    return ran && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
 int airportCount(Db::Database& db)
 {
     return db.openRecordset(QStringLiteral("Airports"))->recordCount();
@@ -95,7 +83,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_mdw, m_mdb;
-    QString m_serverDatabase;
+    std::unique_ptr<ServerDatabase> m_server;
     QString m_location; // the database file, or the server's database
     std::shared_ptr<Db::Workspace> m_ws;
     std::shared_ptr<Db::Database> m_db;
@@ -106,22 +94,11 @@ private slots:
         if (!onServer())
             return;
         // Never skipped: a run that asks for the server fails without one.
-        m_serverDatabase = u"brisklander_engine_%1"_s.arg(QCoreApplication::applicationPid());
-        QString output;
-        QVERIFY2(runClient(u"createdb"_s,
-                           {u"--template=template0"_s, u"--encoding=UTF8"_s, u"--locale=C.UTF-8"_s,
-                            m_serverDatabase},
-                           &output),
-                 qPrintable(u"the test server cannot be reached: "_s + output));
-        ServerSchema::create(u"dbname="_s + m_serverDatabase);
+        m_server = std::make_unique<ServerDatabase>(u"engine"_s);
+        QVERIFY2(m_server->isMade(), qPrintable(m_server->error()));
     }
 
-    void cleanupTestCase()
-    {
-        QString output;
-        if (!m_serverDatabase.isEmpty())
-            QVERIFY2(runClient(u"dropdb"_s, {m_serverDatabase}, &output), qPrintable(output));
-    }
+    void cleanupTestCase() { m_server.reset(); }
 
     void init()
     {
@@ -131,7 +108,7 @@ private slots:
         DbEngine::createWorkgroupFile(m_mdw, User, Password);
         DbEngine::instance().setSystemDB(m_mdw);
         m_ws = DbEngine::instance().createWorkspace(QStringLiteral("AirportWS"), User, Password);
-        m_location = onServer() ? u"dbname="_s + m_serverDatabase : m_mdb;
+        m_location = onServer() ? m_server->location() : m_mdb;
         if (onServer()) {
             m_db = m_ws->openDatabase(m_location);
             m_db->execute(u"DELETE FROM Airports; DELETE FROM Taxes"_s);

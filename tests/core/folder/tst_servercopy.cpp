@@ -3,6 +3,7 @@
 #include "core/db/serverschema.h"
 #include "core/folder/servercopy.h"
 #include "core/folder/starterdata.h"
+#include "support/serverdatabase.h"
 
 #include <QtTest> // and Qt Core
 
@@ -34,16 +35,14 @@ private:
             result.err += process.errorString();
         return result;
     }
-    // A new, empty database on the server; its connection string.
-    QString newDatabase(const QString& name)
+    // A new database on the server, kept until the test ends; its connection string.
+    QString newDatabase(const QString& name, ServerDatabase::Tables tables)
     {
-        const QString database = u"%1_%2"_s.arg(name).arg(QCoreApplication::applicationPid());
-        const Run made = run(u"createdb"_s, {u"--template=template0"_s, u"--encoding=UTF8"_s,
-                                             u"--locale=C.UTF-8"_s, database});
-        if (made.exitCode != 0)
-            qFatal("the test server cannot be reached: %s", qPrintable(made.err));
-        m_databases << database;
-        return u"dbname="_s + database;
+        m_databases.push_back(std::make_unique<ServerDatabase>(name, tables));
+        if (!m_databases.back()->isMade())
+            qFatal("the test server cannot be reached: %s",
+                   qPrintable(m_databases.back()->error()));
+        return m_databases.back()->location();
     }
     int rowsOf(const QString& location, const QString& table)
     {
@@ -53,7 +52,7 @@ private:
 
     QTemporaryDir m_dir;
     QString m_folder;
-    QStringList m_databases;
+    std::vector<std::unique_ptr<ServerDatabase>> m_databases;
 
 private slots:
     void initTestCase()
@@ -66,15 +65,14 @@ private slots:
     void cleanupTestCase()
     {
         Db::DbEngine::instance().release();
-        for (const QString& database : std::as_const(m_databases))
-            QCOMPARE(run(u"dropdb"_s, {database}).exitCode, 0);
+        m_databases.clear();
     }
 
     // The office's two commands, as processes: each makes or fills once, and refuses a
     // database that holds something already, leaving it as it was.
     void serverInitAndCopy()
     {
-        const QString office = newDatabase(u"office"_s);
+        const QString office = newDatabase(u"office"_s, ServerDatabase::Empty);
         const QString tool = QStringLiteral(BRISKLANDER_TOOL_PATH);
         Run made = run(tool, {u"server-init"_s, office});
         QCOMPARE(made.exitCode, 0);
@@ -107,8 +105,7 @@ private slots:
     // and the server's refusals come as the engine's numbers.
     void failuresAsTheEngineNumbersThem()
     {
-        const QString office = newDatabase(u"refusing"_s);
-        ServerSchema::create(office);
+        const QString office = newDatabase(u"refusing"_s, ServerDatabase::WithTables);
         const QString clerk = u"clerk_%1"_s.arg(QCoreApplication::applicationPid());
         auto admin = Db::DbEngine::scratchWorkspace()->openDatabase(office);
         admin->execute(u"CREATE ROLE %1 LOGIN PASSWORD 'secret' IN ROLE brisklander_dispatcher; "

@@ -18,9 +18,24 @@ namespace {
 
 AirportRecord teterboro(const QString& name)
 {
-    return {"KTEB", name,  "NJ",   "USA",     9,      {"40", 51, 0.0},    {"074", 3, 41.0},
-            7000,   150,   -5.f,   "P",       true,   false,              "AVGAS/JET",
-            "HIGH", "America/New_York", "TEB", "TETERBORO"};
+    return {"KTEB",
+            name,
+            "NJ",
+            "USA",
+            9,
+            {"40", 51, 0.0},
+            {"074", 3, 41.0},
+            7000,
+            150,
+            -5.f,
+            "P",
+            true,
+            false,
+            "AVGAS/JET",
+            "HIGH",
+            "America/New_York",
+            "TEB",
+            "TETERBORO"};
 }
 
 } // namespace
@@ -53,8 +68,8 @@ private slots:
     void initTestCase()
     {
         m_server = std::make_unique<ServerDatabase>(u"brisklander_modify"_s);
-        QVERIFY2(m_server->isMade(), qPrintable(u"the test server cannot be reached: "_s +
-                                                m_server->error()));
+        QVERIFY2(m_server->isMade(),
+                 qPrintable(u"the test server cannot be reached: "_s + m_server->error()));
     }
     void cleanupTestCase() { m_server.reset(); }
     void init()
@@ -75,10 +90,12 @@ private slots:
         QTest::addColumn<Button>("answer"); // to the question; Ok to the word of a deletion
         QTest::addColumn<QString>("shown"); // the name field afterwards; empty: closed
         QTest::addColumn<QString>("stored");
-        QTest::newRow("changed, yours over theirs") << "changed" << Button::Yes << "" << "MINE";
-        QTest::newRow("changed, theirs reloaded")
-            << "changed" << Button::No << "THEIRS" << "THEIRS";
-        QTest::newRow("deleted") << "deleted" << Button::Ok << "MINE" << "(none)";
+        QTest::newRow("changed, yours over theirs") << "changed" << Button::Yes << ""
+                                                    << "MINE";
+        QTest::newRow("changed, theirs reloaded") << "changed" << Button::No << "THEIRS"
+                                                  << "THEIRS";
+        QTest::newRow("deleted") << "deleted" << Button::Ok << "MINE"
+                                 << "(none)";
     }
     void changedOrDeletedElsewhere()
     {
@@ -111,12 +128,12 @@ private slots:
                               "it, or changed its identifier, after you opened it.\r\rNothing "
                               "was saved."_s);
         else
-            verifyOnlyMessage(prompter(), Icon::Question, u"Modify Airport"_s,
-                              u"Airport KTEB was changed by %1 on desk-2 * after you opened "
-                              "it.\r\rYes: save yours over theirs.\rNo: reload theirs; your "
-                              "changes are dropped."_s.arg(qEnvironmentVariable("PGUSER",
-                                                                                u"postgres"_s)),
-                              Button::No);
+            verifyOnlyMessage(
+                prompter(), Icon::Question, u"Modify Airport"_s,
+                u"Airport KTEB was changed by %1 on desk-2 * after you opened "
+                "it.\r\rYes: save yours over theirs.\rNo: reload theirs; your "
+                "changes are dropped."_s.arg(qEnvironmentVariable("PGUSER", u"postgres"_s)),
+                Button::No);
         QTRY_COMPARE(modify.isVisible(), !shown.isEmpty());
         if (!shown.isEmpty())
             QCOMPARE(child<QLineEdit>(modify, "TxtAirportName")->text(), shown);
