@@ -55,10 +55,11 @@ void CatalogTable::read()
 {
     // The stamp before the rows: a change in between shows as a change since the read,
     // never the other way round.
-    const Db::ChangeStamp stamp = m_database->tableStamp(m_table);
+    const bool exists = m_database->hasTable(m_table);
+    const Db::ChangeStamp stamp = exists ? m_database->tableStamp(m_table) : Db::ChangeStamp();
     std::unique_ptr<Db::Recordset> records;
     QList<QVariantList> rows;
-    if (m_database->hasTable(m_table)) {
+    if (exists) {
         records = m_database->openRecordset(m_table);
         QList<int> indexes;
         for (const QString& field : m_fields)
@@ -141,7 +142,8 @@ CatalogTable::Changes CatalogTable::changes() const
 
 std::optional<Db::ChangeStamp> CatalogTable::changedElsewhere() const
 {
-    const Db::ChangeStamp now = m_database->tableStamp(m_table);
+    const Db::ChangeStamp now =
+        m_database->hasTable(m_table) ? m_database->tableStamp(m_table) : Db::ChangeStamp();
     if (now == m_stamp)
         return std::nullopt;
     return now;
