@@ -32,12 +32,26 @@ bool AircraftCatalog::hasTable(Db::Database& database)
     return database.hasTable(QStringLiteral("Aircraft"));
 }
 
+QStringList AircraftCatalog::columnNames()
+{
+    QStringList names;
+    for (const Column& column : columns())
+        names << column.name;
+    return names;
+}
+
 AircraftProfile AircraftCatalog::fromRow(const Db::Recordset& records, const QVariantList& row)
 {
+    QVariantList values;
+    for (const Column& column : columns())
+        values << row.value(records.fieldIndex(column.name));
+    return fromValues(values);
+}
+
+AircraftProfile AircraftCatalog::fromValues(const QVariantList& values)
+{
     AircraftProfile profile;
-    const auto value = [&](AircraftField field) {
-        return row.value(records.fieldIndex(columns().at(int(field)).name));
-    };
+    const auto value = [&](AircraftField field) { return values.value(int(field)); };
     const auto whole = [&](AircraftField field, int& target) {
         if (const QVariant stored = value(field); !stored.isNull())
             target = stored.toInt();

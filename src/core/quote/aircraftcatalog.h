@@ -4,6 +4,8 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 
 namespace Db {
 class Database;
@@ -36,6 +38,10 @@ public:
     // The profile in a row of a record set over the table; a NULL value takes the
     // profile's default.
     static AircraftProfile fromRow(const Db::Recordset& records, const QVariantList& row);
+    // The profile in values in the order of columns() (a NULL value takes the default).
+    static AircraftProfile fromValues(const QVariantList& values);
+    // The names of columns(), in their order.
+    static QStringList columnNames();
     // Adds the profiles in one transaction of the workspace, the table made first where
     // it is missing: all are written or, on a failure, none. The caller checks them with
     // AircraftRules::refusal() first; the table refuses a name it already holds.

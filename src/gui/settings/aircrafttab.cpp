@@ -1,8 +1,8 @@
 #include "gui/settings/aircrafttab.h"
 
 #include "core/db/engine.h"
-#include "core/db/schema.h"
 #include "core/quote/aircraftcatalog.h"
+#include "core/quote/catalogtable.h"
 #include "gui/settings/catalogeditmodel.h"
 #include "gui/settings/cataloggrids.h"
 
@@ -24,8 +24,6 @@ AircraftTab::AircraftTab(QWidget* parent) : QWidget(parent)
 
 AircraftGrid* AircraftTab::buildGrid(const std::shared_ptr<Db::Database>& database)
 {
-    // A database made before the profiles gains their table here, empty.
-    Schema::createAircraftTable(*database);
     m_grid = new AircraftGrid(database, m_frame);
     m_frame->layout()->addWidget(m_grid);
 
@@ -46,6 +44,7 @@ AircraftGrid* AircraftTab::buildGrid(const std::shared_ptr<Db::Database>& databa
     CatalogEditModel* model = m_grid->model();
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(model, signal, this, &AircraftTab::updateChoice);
+    connect(model, &QAbstractItemModel::modelReset, this, &AircraftTab::updateChoice);
     connect(model, &QAbstractItemModel::dataChanged, this, &AircraftTab::updateChoice);
     updateChoice();
     return m_grid;
@@ -80,9 +79,14 @@ QString AircraftTab::defaultAircraft() const
     return m_CboDefaultAircraft ? m_CboDefaultAircraft->currentText() : QString();
 }
 
-std::optional<AircraftRefusal> AircraftTab::refusal(Db::Database& database) const
+std::optional<AircraftRefusal> AircraftTab::refusal() const
 {
-    return m_grid ? AircraftRules::refusal(AircraftCatalog::read(database)) : std::nullopt;
+    if (!m_grid)
+        return std::nullopt;
+    QList<AircraftProfile> profiles;
+    for (const CatalogTable::Row& row : m_grid->model()->table().rows())
+        profiles << AircraftCatalog::fromValues(row.values);
+    return AircraftRules::refusal(profiles);
 }
 
 void AircraftTab::focusRefused(const AircraftRefusal& refused)

@@ -16,9 +16,9 @@ namespace Db {
 class Database;
 }
 
-// The settings dialog's page of aircraft profiles: their grid, editing the catalogue
-// inside the dialog's transaction like the other catalogues, and the default aircraft
-// a new quote starts with, chosen among the profiles (empty: none).
+// The settings dialog's page of aircraft profiles: their grid, keeping the edits until
+// the dialog saves them like the other catalogues, and the default aircraft a new quote
+// starts with, chosen among the profiles (empty: none).
 class AircraftTab : public QWidget
 {
     Q_OBJECT
@@ -26,8 +26,8 @@ class AircraftTab : public QWidget
 public:
     explicit AircraftTab(QWidget* parent = nullptr);
 
-    // Puts the grid over the database's table into the page, the table made first where
-    // the database has none yet; an engine failure is thrown as Db::DbError.
+    // Puts the grid over the database's table into the page (none yet: no profiles); an
+    // engine failure is thrown as Db::DbError.
     AircraftGrid* buildGrid(const std::shared_ptr<Db::Database>& database);
     AircraftGrid* grid() const { return m_grid; }
     QComboBox* defaultChoice() const { return m_CboDefaultAircraft; }
@@ -37,9 +37,9 @@ public:
     void setDefaultAircraft(const QString& name);
     QString defaultAircraft() const;
 
-    // The first profile the table holds now (the grid's rows written) that cannot be
-    // saved, or nothing; the dialog saves nothing then and shows why.
-    std::optional<AircraftRefusal> refusal(Db::Database& database) const;
+    // The first profile of the grid that cannot be saved, or nothing; the dialog saves
+    // nothing then and shows why.
+    std::optional<AircraftRefusal> refusal() const;
     // The focus on the refused value's cell.
     void focusRefused(const AircraftRefusal& refused);
 

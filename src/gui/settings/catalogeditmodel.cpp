@@ -3,21 +3,19 @@
 #include "core/db/engine.h"
 #include "core/errortext.h"
 #include "core/format.h"
+#include "core/quote/catalogtable.h"
 #include "gui/platform/platform.h"
 
-CatalogEditModel::CatalogEditModel(std::unique_ptr<Db::Recordset> records,
+CatalogEditModel::CatalogEditModel(std::unique_ptr<CatalogTable> table,
                                    const QList<CatalogColumn>& columns, QObject* parent)
-    : QAbstractTableModel(parent), m_records(std::move(records)), m_columns(columns)
-{
-    for (const CatalogColumn& column : m_columns)
-        m_fields << m_records->fieldIndex(column.field);
-}
+    : QAbstractTableModel(parent), m_table(std::move(table)), m_columns(columns)
+{}
 
 CatalogEditModel::~CatalogEditModel() = default;
 
 int CatalogEditModel::tableRows() const
 {
-    return m_records->recordCount();
+    return int(m_table->rows().size());
 }
 
 int CatalogEditModel::rowCount(const QModelIndex& parent) const
@@ -34,7 +32,7 @@ QString CatalogEditModel::text(int row, int column) const
 {
     if (row < 0 || row >= tableRows() || column < 0 || column >= m_columns.size())
         return QString();
-    const QVariant value = m_records->row(row).value(m_fields.at(column));
+    const QVariant value = m_table->rows().at(row).values.value(column);
     if (value.isNull())
         return QString();
     const QString& mask = m_columns.at(column).mask;
@@ -106,28 +104,21 @@ bool CatalogEditModel::setRowTexts(int row, const QStringList& texts)
     if (texts == before)
         return true;
     const bool adding = isNewRow(row);
+    // The values of the cells left alone stay as they were read.
+    QVariantList values = adding ? QVariantList(m_columns.size()) : m_table->rows().at(row).values;
+    for (int column = 0; column < m_columns.size(); ++column) {
+        if (adding || texts.at(column) != before.at(column))
+            values[column] = storedValue(column, texts.at(column));
+    }
     try {
-        if (adding) {
-            m_records->addNew();
-        } else {
-            m_records->setAbsolutePosition(row);
-            m_records->edit();
-        }
-        for (int column = 0; column < m_columns.size(); ++column) {
-            if (adding || texts.at(column) != before.at(column))
-                m_records->setValue(m_columns.at(column).field,
-                                    storedValue(column, texts.at(column)));
-        }
-        m_records->update();
+        m_table->setRow(row, values);
     } catch (const Db::DbError& error) {
-        if (m_records->isEditing())
-            m_records->cancelUpdate();
         showError(error.number(), error.description());
         emit dataChanged(index(row, 0), index(row, columnCount() - 1));
         return false;
     }
     if (adding) {
-        // The written row stays where it is; a new empty row follows it.
+        // The new row stays where it is; a new empty row follows it.
         beginInsertRows(QModelIndex(), row + 1, row + 1);
         endInsertRows();
         emit headerDataChanged(Qt::Vertical, row, row + 1);
@@ -141,21 +132,23 @@ bool CatalogEditModel::removeRows(int row, int count, const QModelIndex& parent)
     if (parent.isValid() || count <= 0 || row < 0 || row + count > tableRows())
         return false;
     for (int current = row + count - 1; current >= row; --current) {
-        m_records->setAbsolutePosition(current); // within the table, checked above
-        try {
-            beginRemoveRows(QModelIndex(), current, current);
-            m_records->deleteRecord();
-            endRemoveRows();
-        } catch (const Db::DbError& error) {
-            // The row is still in the table: the view gets it back.
-            endRemoveRows();
-            beginInsertRows(QModelIndex(), current, current);
-            endInsertRows();
-            showError(error.number(), error.description());
-            return false;
-        }
+        beginRemoveRows(QModelIndex(), current, current);
+        m_table->removeRow(current);
+        endRemoveRows();
     }
     return true;
+}
+
+void CatalogEditModel::reload()
+{
+    beginResetModel();
+    try {
+        m_table->reload();
+    } catch (const Db::DbError&) {
+        endResetModel();
+        throw;
+    }
+    endResetModel();
 }
 
 void CatalogEditModel::showError(int number, const QString& description)

@@ -1,8 +1,10 @@
 #include "gui/settings/cataloggrids.h"
 
 #include "core/db/engine.h"
+#include "core/db/schema.h"
 #include "core/format.h"
 #include "core/quote/aircraftcatalog.h"
+#include "core/quote/catalogtable.h"
 #include "core/quote/cellorder.h"
 #include "core/quote/chargekeys.h"
 #include "gui/platform/colours.h"
@@ -27,6 +29,14 @@
 namespace {
 
 const QString TaxPercentMask = QStringLiteral("#0.00");
+
+QStringList fieldsOf(const QList<CatalogColumn>& columns)
+{
+    QStringList fields;
+    for (const CatalogColumn& column : columns)
+        fields << column.field;
+    return fields;
+}
 
 bool isEnter(const QKeyEvent* key)
 {
@@ -413,11 +423,13 @@ ChargesGrid::ChargesGrid(const std::shared_ptr<Db::Database>& database, QWidget*
 {
     m_deleteButton->setText(QStringLiteral("&Delete Charge"));
     m_deleteButton->setToolTip(QStringLiteral("Deletes the selected Additional Charge"));
+    const QList<CatalogColumn> columns{
+        {QStringLiteral("ChargeDescription"), QStringLiteral("Description"), QString(), 25},
+        {QStringLiteral("ChargeAmount"), QStringLiteral("Amount"), Format::Money, 0}};
     auto* model = new CatalogEditModel(
-        database->openRecordset(QStringLiteral("AdditionalCharges")),
-        {{QStringLiteral("ChargeDescription"), QStringLiteral("Description"), QString(), 25},
-         {QStringLiteral("ChargeAmount"), QStringLiteral("Amount"), Format::Money, 0}},
-        this);
+        std::make_unique<CatalogTable>(database, QStringLiteral("AdditionalCharges"),
+                                       fieldsOf(columns), QStringLiteral("additional charges")),
+        columns, this);
     attach(model, new ChargesDelegate(this, model));
     connect(m_deleteButton, &QPushButton::clicked, this, &ChargesGrid::CmdDeleteCharge_Click);
 }
@@ -472,11 +484,13 @@ TaxesGrid::TaxesGrid(const std::shared_ptr<Db::Database>& database, QWidget* par
 {
     m_deleteButton->setText(QStringLiteral("D&elete Tax"));
     m_deleteButton->setToolTip(QStringLiteral("Deletes the selected Tax Rate"));
+    const QList<CatalogColumn> columns{
+        {QStringLiteral("Tax Type"), QStringLiteral("Tax Type"), QString(), 12},
+        {QStringLiteral("Tax %"), QStringLiteral("Tax %"), TaxPercentMask, 0}};
     auto* model = new CatalogEditModel(
-        database->openRecordset(QStringLiteral("Taxes")),
-        {{QStringLiteral("Tax Type"), QStringLiteral("Tax Type"), QString(), 12},
-         {QStringLiteral("Tax %"), QStringLiteral("Tax %"), TaxPercentMask, 0}},
-        this);
+        std::make_unique<CatalogTable>(database, QStringLiteral("Taxes"), fieldsOf(columns),
+                                       QStringLiteral("taxes")),
+        columns, this);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     attach(model, new TaxesDelegate(this, model));
     connect(m_deleteButton, &QPushButton::clicked, this, &TaxesGrid::CmdDelTax_Click);
@@ -514,8 +528,12 @@ AircraftGrid::AircraftGrid(const std::shared_ptr<Db::Database>& database, QWidge
     for (const AircraftCatalog::Column& column : AircraftCatalog::columns())
         columns << CatalogColumn{column.name, column.caption, column.mask,
                                  column.mask.isEmpty() ? AircraftLimits::NameLength : 0};
-    auto* model =
-        new CatalogEditModel(database->openRecordset(AircraftCatalog::Table), columns, this);
+    // A database made before the profiles gains their table when the first are saved.
+    auto* model = new CatalogEditModel(
+        std::make_unique<CatalogTable>(database, AircraftCatalog::Table, fieldsOf(columns),
+                                       QStringLiteral("aircraft profiles"),
+                                       [](Db::Database& db) { Schema::createAircraftTable(db); }),
+        columns, this);
     attach(model, new AircraftDelegate(this, model));
     connect(m_deleteButton, &QPushButton::clicked, this, &AircraftGrid::CmdDeleteAircraft_Click);
 }

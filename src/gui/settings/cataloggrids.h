@@ -14,8 +14,8 @@ class Database;
 }
 
 // A catalogue table in an editable grid, framed, with its delete button beside it.
-// The settings dialog places one on each of its catalogue tabs; every edit goes
-// into the table at once, inside the transaction the dialog holds.
+// The settings dialog places one on each of its catalogue tabs; the edits stay in
+// the grid's catalogue table (CatalogTable) until the dialog saves them.
 class CatalogGrid : public QGroupBox
 {
     Q_OBJECT
@@ -27,10 +27,10 @@ public:
 
     // Where the focus goes after a delete: the dialog's Save button.
     void setSaveButton(QWidget* button) { m_saveButton = button; }
-    // Commits the cell being edited, so the current row is in the table; nothing
-    // when no cell is being edited. The dialog calls it before it saves. The editor
-    // is closed either way; a row the engine refuses keeps what it held, and the
-    // failure is thrown for the caller to report (once, in its own words).
+    // Commits the cell being edited, so the current row is among the rows to save;
+    // nothing when no cell is being edited. The dialog calls it before it saves. The
+    // editor is closed either way; a row the engine refuses keeps what it held, and
+    // the failure is thrown for the caller to report (once, in its own words).
     void writeCurrentRow();
     // The grid's Ctrl+Tab: from the grid to its delete button.
     void focusDeleteButton();
@@ -72,7 +72,7 @@ public:
         COLUMNS
     };
 
-    // Opens the table through the database (the dialog opens it on the default
+    // Reads the table through the database (the dialog opens it on the default
     // workspace); an engine failure is thrown to the caller as Db::DbError.
     explicit ChargesGrid(const std::shared_ptr<Db::Database>& database, QWidget* parent = nullptr);
 
@@ -111,7 +111,9 @@ protected:
 };
 
 // The aircraft profiles ("Aircraft"), one column per value in AircraftField's order. A
-// profile is checked as a whole only when the dialog saves (AircraftRules::refusal).
+// profile is checked as a whole only when the dialog saves (AircraftRules::refusal). A
+// database made before the profiles shows none and gains their table at the Save that
+// writes the first.
 class AircraftGrid : public CatalogGrid
 {
     Q_OBJECT

@@ -9,6 +9,7 @@
 #include "gui/platform/accesskeys.h"
 #include "gui/platform/platform.h"
 #include "gui/settings/aircrafttab.h"
+#include "gui/settings/catalogeditmodel.h"
 #include "gui/settings/cataloggrids.h"
 #include "gui/settings/settingshost.h"
 #include "gui/settings/typinglimit.h"
@@ -366,8 +367,8 @@ QString FrmSettings::errorText(const Db::DbError& error)
     return ErrorText::message(QStringLiteral("An error occurred"), error);
 }
 
-// The catalogue grids are bound to the database file through the default workspace,
-// so the dialog's transaction covers every change made in them.
+// The catalogue grids read their tables through the default workspace, whose
+// transaction at Save covers every change made in them.
 void FrmSettings::Form_Load()
 {
     try {
@@ -444,14 +445,6 @@ void FrmSettings::Form_Activate()
     m_SSTab1->setCurrentIndex(m_firstTab);
     if (m_firstTab == CompanyTab)
         m_companyFields.front()->setFocus(Qt::OtherFocusReason);
-
-    try {
-        const auto workspace = Db::DbEngine::instance().defaultWorkspace();
-        if (!workspace->inTransaction())
-            m_transaction = std::make_unique<Db::Transaction>(*workspace);
-    } catch (const Db::DbError& error) {
-        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
-    }
 }
 
 void FrmSettings::showEvent(QShowEvent* event)
@@ -652,16 +645,24 @@ AppSettings FrmSettings::enteredSettings() const
     return entered;
 }
 
-void FrmSettings::endTransaction(bool commit)
+QList<CatalogTable*> FrmSettings::catalogTables() const
 {
-    // The guard goes in any case: a commit the engine refuses is rolled back by it.
-    const std::unique_ptr<Db::Transaction> transaction = std::move(m_transaction);
-    if (!transaction)
-        return;
-    if (commit)
-        transaction->commit();
-    else
-        transaction->rollback();
+    QList<CatalogTable*> tables;
+    for (CatalogGrid* grid : m_catalogGrids)
+        tables << &grid->model()->table();
+    return tables;
+}
+
+CatalogSave::Choice FrmSettings::resolveConflict(const CatalogTable& table,
+                                                 const Db::ChangeStamp& theirs)
+{
+    Platform::pointer().setNormal();
+    const Platform::Button answer = Platform::prompter().question(
+        windowTitle(), CatalogSave::conflictText(table.name(), theirs),
+        Platform::Button::Yes | Platform::Button::No, Platform::Button::Yes);
+    Platform::pointer().setBusy();
+    return answer == Platform::Button::Yes ? CatalogSave::Choice::KeepMine
+                                           : CatalogSave::Choice::TakeTheirs;
 }
 
 void FrmSettings::CmdSave_Click()
@@ -675,16 +676,15 @@ void FrmSettings::CmdSave_Click()
         return;
 
     Platform::pointer().setBusy();
-    // The row being edited in a catalogue grid goes into the table first: when the
+    // The row being edited in a catalogue grid joins the rows to save first: when the
     // engine refuses it, nothing is saved and the dialog stays open with every other
-    // change still in its transaction, for the operator to correct or cancel.
+    // change still in its grid, for the operator to correct or cancel.
     // An aircraft profile that cannot be saved stops the Save the same way.
     std::optional<AircraftRefusal> refused;
     try {
         for (CatalogGrid* grid : m_catalogGrids)
             grid->writeCurrentRow();
-        if (m_database)
-            refused = m_aircraftTab->refusal(*m_database);
+        refused = m_aircraftTab->refusal();
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
@@ -711,6 +711,40 @@ void FrmSettings::CmdSave_Click()
         return;
     }
 
+    // The catalogues' changes are written in one transaction, each changed table first
+    // checked against what other desks changed since the dialog read it. A failure
+    // leaves the tables as they were and the dialog open with the operator's edits; a
+    // catalogue taken from another desk is shown as it is now, and nothing is saved.
+    std::unique_ptr<CatalogSave> catalogue;
+    if (m_database) {
+        try {
+            catalogue = std::make_unique<CatalogSave>(*Db::DbEngine::instance().defaultWorkspace(),
+                                                      catalogTables());
+            const QList<CatalogTable*> taken =
+                catalogue->write([this](const CatalogTable& table, const Db::ChangeStamp& theirs) {
+                    return resolveConflict(table, theirs);
+                });
+            CatalogGrid* first = nullptr;
+            for (CatalogGrid* grid : m_catalogGrids) {
+                if (!taken.contains(&grid->model()->table()))
+                    continue;
+                grid->model()->reload();
+                if (!first)
+                    first = grid;
+            }
+            if (first) {
+                Platform::pointer().setNormal();
+                m_SSTab1->setCurrentIndex(m_focusTabs.value(first->grid(), DefaultsTab));
+                first->grid()->setFocus(Qt::OtherFocusReason);
+                return;
+            }
+        } catch (const Db::DbError& error) {
+            Platform::pointer().setNormal();
+            Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
+            return;
+        }
+    }
+
     SettingsSaveResult saved;
     try {
         AppSettings& current = appSettings();
@@ -728,7 +762,8 @@ void FrmSettings::CmdSave_Click()
                     m_host->applyQuoteBasis(entered.QUOTEBASE, basisChanged);
                 if (minimumChanged && m_host)
                     m_host->applyMinimumBaseCharge();
-                endTransaction(true);
+                if (catalogue)
+                    catalogue->commit();
                 return true;
             } catch (const Db::DbError& error) {
                 commitFailure = error;
@@ -747,7 +782,8 @@ void FrmSettings::CmdSave_Click()
         Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
         // A transaction the failure left open keeps nothing half-saved.
         try {
-            endTransaction(false);
+            if (catalogue)
+                catalogue->rollback();
         } catch (const Db::DbError&) {
         }
         reportUnsavedSettings(saved);
@@ -774,10 +810,6 @@ void FrmSettings::CmdCancel_Click()
 
 void FrmSettings::reject()
 {
-    try {
-        endTransaction(false);
-    } catch (const Db::DbError& error) {
-        Platform::prompter().inform(Platform::Icon::Critical, ProgramTitle, errorText(error));
-    }
+    // The catalogues' edits were never written; they go with the dialog.
     QDialog::reject();
 }

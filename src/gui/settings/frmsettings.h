@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/quote/catalogtable.h"
 #include "core/settings/companyfields.h"
 
 #include <QDialog>
@@ -27,14 +28,15 @@ struct SettingsSaveResult;
 namespace Db {
 class Database;
 class DbError;
-class Transaction;
 } // namespace Db
 
 // The settings dialog: the defaults of a quote, the segment tax and the company
 // details, kept in the settings record and its file, and the charge, tax and aircraft
-// catalogues, whose changes are held in one transaction on the engine's default
-// workspace from the moment the dialog is shown until Save commits or Cancel
-// rolls them back. Nothing reaches the settings record or file before Save.
+// catalogues, read when the dialog opens and edited in their grids with no transaction
+// held, so that the other desks of a server work on meanwhile. Save writes the
+// catalogues' changes in one transaction on the engine's default workspace, after
+// asking the operator about a catalogue another desk changed since; Cancel drops them.
+// Nothing reaches the settings record, its file or the database before Save.
 class FrmSettings : public QDialog
 {
     Q_OBJECT
@@ -77,8 +79,8 @@ private:
     void buildQuotesTab(QWidget* page);
     // Asks for the logo's image file through the platform's file chooser.
     void CmdBrowseLogo_Click();
-    // The charge and tax grids in their frames, editing the catalogues in place
-    // inside the dialog's one transaction.
+    // The charge, tax and aircraft grids in their frames, each keeping its
+    // catalogue's edits until Save.
     void buildCatalogGrids();
     // Shows the tab whenever the control receives the focus.
     void showTabOnFocus(QWidget* control, Tab tab);
@@ -93,17 +95,17 @@ private:
     void refuseDefaultAirport(const QString& text);
     void returnToDefaultAirport();
     AppSettings enteredSettings() const;
-    void endTransaction(bool commit);
+    QList<CatalogTable*> catalogTables() const;
+    // The operator's answer for a catalogue another desk changed since the dialog read
+    // it: keep their own rows over it, or take the other desk's.
+    CatalogSave::Choice resolveConflict(const CatalogTable& table, const Db::ChangeStamp& theirs);
     // The message for settings a Save could not write; they stay pending.
     void reportUnsavedSettings(const SettingsSaveResult& saved);
     static QString errorText(const Db::DbError& error);
 
     SettingsHost* m_host = nullptr;
-    // The catalogues' changes, begun when the dialog opens; a dialog that goes away
-    // before Save keeps none of them.
-    std::unique_ptr<Db::Transaction> m_transaction;
-    std::shared_ptr<Db::Database> m_database; // the catalogues' file, under the transaction
-    std::vector<CatalogGrid*> m_catalogGrids; // each writes its current row on Save
+    std::shared_ptr<Db::Database> m_database; // the catalogues' database
+    std::vector<CatalogGrid*> m_catalogGrids; // each takes its current row on Save
     QHash<QWidget*, int> m_focusTabs;
     bool m_returningFocus = false;
     bool m_defaultAirportRefused = false; // by the last default airport check

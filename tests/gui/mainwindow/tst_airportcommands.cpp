@@ -175,7 +175,8 @@ private slots:
     }
 
     // A catalogue row the engine refuses while its cell is still being edited: Save
-    // reports it once and saves nothing; the dialog stays open with the other changes.
+    // reports it once and saves nothing; the dialog stays open with the operator's
+    // changes, that row's too, and the table keeps its rate.
     void catalogueRowRefusedOnSaveKeepsTheDialogOpen()
     {
         appContext()
@@ -207,7 +208,13 @@ private slots:
         press(QStringLiteral("%qs"));
 
         QVERIFY(stillOpen);
-        QCOMPARE(rateShown, QStringLiteral("7.50"));
+        QCOMPARE(rateShown, QStringLiteral("9.00"));
+        QCOMPARE(appContext()
+                     .Workspace->openDatabase(appContext().DatabasePath)
+                     ->openRecordset(QStringLiteral("Taxes"))
+                     ->value(QStringLiteral("Tax %"))
+                     .toDouble(),
+                 7.5);
         QCOMPARE(prompter().messages().size(), 1);
         expectMessage(Icon::Critical, u"Brisklander"_s,
                       u"An error occurred\r\rError number = *tax rates are locked*"_s, Button::Ok);

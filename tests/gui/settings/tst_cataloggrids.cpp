@@ -1,4 +1,5 @@
 #include "core/db/engine.h"
+#include "core/quote/catalogtable.h"
 #include "gui/appcontext.h"
 #include "gui/settings/catalogeditmodel.h"
 #include "gui/settings/cataloggrids.h"
@@ -14,8 +15,8 @@
 using namespace Qt::StringLiterals;
 using Platform::Icon;
 
-// The catalogue grids as the settings dialog holds them: every edit inside one
-// transaction on the default workspace, rolled back after each test.
+// The catalogue grids as the settings dialog holds them: every edit kept in the grid's
+// catalogue table until a Save writes it (CatalogSave, the dialog's own test).
 class TestCatalogGrids : public FolderTest
 {
     Q_OBJECT
@@ -54,6 +55,13 @@ class TestCatalogGrids : public FolderTest
         editor->end(false);
         QTest::keyClicks(editor, keys.remove(0, keys.startsWith(u'+') ? 1 : 0));
     }
+    // What the dialog's Save does with the grid's edits.
+    static void save(CatalogGrid* grid)
+    {
+        CatalogSave save(*Db::DbEngine::instance().defaultWorkspace(), {&grid->model()->table()});
+        QVERIFY(save.write({}).isEmpty());
+        save.commit();
+    }
     QStringList column(const QString& source, const QString& field)
     {
         QStringList values;
@@ -68,17 +76,16 @@ private slots:
     {
         openFolder();
         m_db = Db::DbEngine::instance().defaultWorkspace()->openDatabase(appContext().DatabasePath);
-        Db::DbEngine::instance().defaultWorkspace()->beginTrans();
     }
     void cleanup()
     {
         m_window.reset();
         m_db.reset();
-        closeFolder(); // releasing the engine rolls back what a test left open
+        closeFolder();
     }
 
-    // A new row typed cell by cell, each written as it is left: the keys each column
-    // drops, the text it shows and the row stored.
+    // A new row typed cell by cell, each taken as it is left: the keys each column
+    // drops, the text it shows and the row stored by the Save.
     void newRowTypedAndStored_data() { addTableRows(u"gui/settings/cataloggrids-rows.txt"_s); }
     void newRowTypedAndStored()
     {
@@ -92,6 +99,8 @@ private slots:
         }
         QCOMPARE(grid->model()->rowTexts(added), row.mid(1, 2));
         const QString table = taxes ? u"Taxes"_s : u"AdditionalCharges"_s;
+        QCOMPARE(column(table, taxes ? "Tax Type" : "ChargeDescription").size(), added);
+        save(grid);
         QCOMPARE((QStringList{column(table, taxes ? "Tax Type" : "ChargeDescription").last(),
                               column(table, taxes ? "Tax %" : "ChargeAmount").last()}),
                  row.mid(3, 2));
@@ -148,15 +157,15 @@ private slots:
     }
 
     // Delete needs a selected row; a charge goes (the focus on to Save), a tax row is
-    // emptied and leaves the lists, until the dialog's transaction is rolled back.
-    void deleteNeedsARowAndLastsUntilRollback_data()
+    // emptied; the table keeps them until the Save, which takes them out of the lists.
+    void deleteNeedsARowAndWaitsForSave_data()
     {
         QTest::addColumn<bool>("taxes");
         QTest::addColumn<QString>("title");
         QTest::newRow("charge") << false << "Delete Add. Charges";
         QTest::newRow("tax") << true << "Delete Tax";
     }
-    void deleteNeedsARowAndLastsUntilRollback()
+    void deleteNeedsARowAndWaitsForSave()
     {
         QFETCH(bool, taxes);
         QFETCH(QString, title);
@@ -178,11 +187,11 @@ private slots:
         QTest::mouseClick(grid->deleteButton(), Qt::LeftButton);
         QStringList expected = before;
         expected.removeAt(1);
-        QCOMPARE(column(listed, field), expected);
         QCOMPARE(grid->model()->rowTexts(1) == QStringList({"", ""}), taxes);
         QCOMPARE(QApplication::focusWidget(), m_save);
-        Db::DbEngine::instance().defaultWorkspace()->rollback();
         QCOMPARE(column(listed, field), before);
+        save(grid);
+        QCOMPARE(column(listed, field), expected);
     }
 
     void engineFailureIsShownAndTheRowKept()

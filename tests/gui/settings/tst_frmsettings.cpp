@@ -94,6 +94,25 @@ class TestFrmSettings : public FolderTest
         QTest::keyClick(m_dialog.get(), Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(!m_dialog->isVisible());
     }
+    // Types each key into whatever has the focus, as the first one opens a grid's cell.
+    static void keys(const QString& text)
+    {
+        for (const QChar key : text)
+            QTest::keyClick(QApplication::focusWidget(), key.toLatin1());
+    }
+    // The operator deletes a charge on its tab.
+    void deleteCharge(const QString& description)
+    {
+        QTest::keyClick(m_dialog.get(), Qt::Key_A, Qt::AltModifier);
+        auto* grid = child<QTableView>("SSDBGridADDCharges");
+        const QModelIndexList found =
+            grid->model()->match(grid->model()->index(0, 0), Qt::DisplayRole, description);
+        QCOMPARE(found.size(), 1);
+        grid->selectRow(found.first().row());
+        QTest::keyClick(m_dialog.get(), Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(grid->model()->match(grid->model()->index(0, 0), Qt::DisplayRole, description),
+                 QModelIndexList());
+    }
 
 private slots:
     void init()
@@ -255,6 +274,46 @@ private slots:
         QCOMPARE(iniText(), file);
     }
 
+    // A charge typed into its grid and another one's amount changed: the dialog holds no
+    // transaction and writes nothing while it is open, nor at Cancel; Save writes both.
+    void catalogueWrittenBySaveOnly()
+    {
+        const auto charges = [] {
+            QStringList rows;
+            auto records = database()->openRecordset(u"AdditionalCharges"_s);
+            for (int i = 0; i < records->recordCount(); ++i)
+                rows << records->row(i).value(0).toString() + u'=' +
+                            records->row(i).value(1).toString();
+            return rows;
+        };
+        const QStringList before = charges();
+        for (const bool saving : {false, true}) {
+            open();
+            QTest::keyClick(m_dialog.get(), Qt::Key_A, Qt::AltModifier);
+            typeInto(*m_dialog, u"SSDBGridADDCharges"_s, QString());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home, Qt::ControlModifier);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            keys(u"75"_s);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+            keys(u"Deicing"_s);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            keys(u"350.5"_s);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY(!Db::DbEngine::instance().defaultWorkspace()->inTransaction());
+            QCOMPARE(charges(), before);
+            if (!saving) {
+                QTest::keyClick(m_dialog.get(), Qt::Key_C, Qt::AltModifier);
+                QTRY_VERIFY(!m_dialog->isVisible());
+                QCOMPARE(charges(), before);
+            }
+        }
+        save();
+        QStringList expected = before;
+        expected.first() = expected.first().section(u'=', 0, 0) + u"=75"_s;
+        QCOMPARE(charges(), expected + QStringList{u"Deicing=350.5"_s});
+    }
+
     // Leaving a field formats it; the keys it cannot take are dropped as typed.
     void leaveRules_data() { addTableRows(u"gui/settings/frmsettings-leave.txt"_s); }
     void leaveRules()
@@ -332,7 +391,8 @@ private slots:
     }
 
     // Cancel, or a Save that cannot finish, leaves the settings file byte for byte as it
-    // was. The main window failing, or a full disk, roll the catalogue back too; a file
+    // was. The main window failing, or a full disk, roll the catalogue (a charge deleted)
+    // back too; a file
     // that cannot be written (each way a write fails is DurableFile's rows; a read-only
     // file stands for them) comes after the catalogue's commit. A failed Save names the
     // file and why (after the engine's message when the catalogue failed); the new values
@@ -380,7 +440,7 @@ private slots:
         m_host.failBasis = fault == "host";
         const QString before = iniText();
         open();
-        database()->execute("DELETE FROM AdditionalCharges WHERE ChargeDescription = 'HANGAR'");
+        deleteCharge(u"HANGAR"_s);
         if (fault == "full")
             disk->fill();
         else if (fault == "file")
