@@ -1,11 +1,10 @@
 #include "core/db/engine.h"
-#include "core/db/serverschema.h"
 #include "core/quote/aircraftcatalog.h"
 #include "core/quote/catalogtable.h"
 #include "support/emptydatabase.h"
+#include "support/serverdatabase.h"
 #include "support/tablerows.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -77,17 +76,7 @@ class TestCatalogTable : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::shared_ptr<Db::Workspace> m_ws;
     std::shared_ptr<Db::Database> m_db;
-    QString m_serverDatabase;
-
-    static bool runClient(const QString& program, const QStringList& arguments, QString* output)
-    {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(program, arguments);
-        const bool ran = process.waitForFinished(60000);
-        *output = QString::fromLocal8Bit(process.readAll()) + process.errorString();
-        return ran && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    }
+    std::unique_ptr<ServerDatabase> m_server;
 
 private slots:
     void init()
@@ -104,12 +93,7 @@ private slots:
         m_ws.reset();
         Db::DbEngine::instance().release();
     }
-    void cleanupTestCase()
-    {
-        QString output;
-        if (!m_serverDatabase.isEmpty())
-            QVERIFY2(runClient(u"dropdb"_s, {m_serverDatabase}, &output), qPrintable(output));
-    }
+    void cleanupTestCase() { m_server.reset(); }
 
     // The operator's edits, the changes a Save finds in them, and the table it leaves.
     void edits_data() { addTableRows(u"core/quote/catalogtable-edits.txt"_s); }
@@ -191,16 +175,10 @@ private slots:
     // taxes read again are B's.
     void anotherDesksChangeIsPutToTheOperator()
     {
-        const QString name = u"brisklander_catalog_%1"_s.arg(QCoreApplication::applicationPid());
-        QString output;
-        QVERIFY2(runClient(
-                     u"createdb"_s,
-                     {u"--template=template0"_s, u"--encoding=UTF8"_s, u"--locale=C.UTF-8"_s, name},
-                     &output),
-                 qPrintable(u"the test server cannot be reached: "_s + output));
-        m_serverDatabase = name;
-        const QString location = u"dbname="_s + name;
-        ServerSchema::create(location);
+        m_server = std::make_unique<ServerDatabase>(u"catalog"_s);
+        QVERIFY2(m_server->isMade(),
+                 qPrintable(u"the test server cannot be reached: "_s + m_server->error()));
+        const QString location = m_server->location();
         auto deskA = Db::DbEngine::scratchWorkspace();
         auto deskB = Db::DbEngine::scratchWorkspace();
         auto a = deskA->openDatabase(location);
