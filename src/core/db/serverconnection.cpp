@@ -7,6 +7,7 @@
 #include "core/db/workspace.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSysInfo>
 
 #include <libpq-fe.h>
@@ -362,8 +363,29 @@ PGresult* ServerConnection::query(const char* sql, const QList<QByteArray>& valu
     return result;
 }
 
+void ServerConnection::reconnectIfLost()
+{
+    PGconn* conn = handle();
+    if (PQstatus(conn) != CONNECTION_BAD)
+        return;
+    // Inside a transaction the work begun is gone with the connection: it fails whole,
+    // and the next transaction connects again.
+    if (m_begun)
+        throw unreachable(conn, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
+    // The server went away (a restart, the network) and took the statements prepared on
+    // it along; outside a transaction nothing was lost that the next step needs.
+    m_statements.clear();
+    m_tables.clear();
+    m_tableOids.clear();
+    PQreset(conn);
+    if (PQstatus(conn) != CONNECTION_OK)
+        throw unreachable(conn, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
+    PQclear(PQexec(conn, "SET client_encoding = 'UTF8'; SET lock_timeout = '10s'"));
+}
+
 Cursor* ServerConnection::prepare(const QString& sql)
 {
+    reconnectIfLost();
     PGconn* conn = handle();
     if (const auto cached = m_statements.constFind(sql); cached != m_statements.constEnd())
         return cached->get();
@@ -393,6 +415,7 @@ Cursor* ServerConnection::prepare(const QString& sql)
 
 void ServerConnection::exec(const QString& sql)
 {
+    reconnectIfLost();
     const ServerDialect::Statement statement = ServerDialect::translate(sql);
     PGresult* result = PQexec(handle(), statement.text.constData());
     m_tableOids.clear();
@@ -530,15 +553,20 @@ void ServerConnection::begin(bool readOnly)
     // quote number) is still true when it writes.
     exec(readOnly ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
                   : QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(20245)"));
+    m_begun = true;
 }
 
 void ServerConnection::commit()
 {
+    // Whatever the answer, the transaction is over: committed, or rolled back by the
+    // server (a connection lost before it is not made again for the COMMIT).
+    const auto ended = qScopeGuard([this] { m_begun = false; });
     exec(QStringLiteral("COMMIT"));
 }
 
 void ServerConnection::rollback()
 {
+    m_begun = false;
     if (inTransaction())
         exec(QStringLiteral("ROLLBACK"));
 }

@@ -90,6 +90,7 @@ private:
         QList<ColumnInfo> columns;
         QList<int> numbers; // the server's column numbers, in the same order
     };
+    void reconnectIfLost();
     const Table* table(const QString& name);
     const Table* tableByOid(unsigned oid);
     pg_result* query(const char* sql, const QList<QByteArray>& values);
@@ -99,6 +100,7 @@ private:
     QHash<QString, unsigned> m_tableOids; // by lower-case name
     QHash<unsigned, Table> m_tables;
     int m_prepared = 0;
+    bool m_begun = false; // a transaction was begun and not yet ended
 };
 
 } // namespace Db

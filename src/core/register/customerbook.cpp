@@ -28,8 +28,8 @@ void CustomerBook::remember(Db::Database& database, const QuoteData::Customer& c
     auto query = database.temporaryQueryDef(QStringLiteral(
         "INSERT INTO Customers (NameKey, Name, City, Fields) VALUES (:key, :name, :city, :fields) "
         "ON CONFLICT (NameKey) DO UPDATE SET Name = excluded.Name, City = excluded.City, "
-        "Fields = excluded.Fields WHERE Fields IS NOT excluded.Fields OR Name IS NOT "
-        "excluded.Name"));
+        "Fields = excluded.Fields WHERE Customers.Fields IS NOT excluded.Fields OR "
+        "Customers.Name IS NOT excluded.Name"));
     query.setParameter(QStringLiteral("key"), key);
     query.setParameter(QStringLiteral("name"), customer.Name);
     query.setParameter(QStringLiteral("city"), customer.City);

@@ -4,6 +4,7 @@
 #include "core/register/quoteregister.h"
 #include "registerrows.h"
 #include "support/folderrig.h"
+#include "support/serverdatabase.h"
 #include "support/systemfaults.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <thread>
 
 using Db::DbEngine;
 using namespace Qt::StringLiterals;
@@ -430,6 +432,70 @@ private slots:
             m_ws->openDatabase(m_mdb)->execute(u"DROP TRIGGER Fault"_s);
         QCOMPARE(dump(), before);
         QCOMPARE(reg().keep(quote("Next", {"KTEB"}, at(2, 5))).number, u"2026-0003"_s);
+    }
+
+    // Desks keeping quotes at the same moment on an office's server all succeed, each
+    // number used once and none skipped.
+    void numbersFromDesksAtOnce()
+    {
+        const ServerDatabase office(u"register"_s);
+        QVERIFY2(office.isMade(), qPrintable(office.error()));
+        constexpr int Desks = 3, Each = 8;
+        QStringList numbers[Desks], failures[Desks];
+        std::vector<std::thread> desks;
+        for (int desk = 0; desk < Desks; ++desk)
+            desks.emplace_back([&, desk] {
+                try {
+                    auto ws = DbEngine::scratchWorkspace();
+                    QuoteRegister reg(*ws, office.location(u"desk-%1"_s.arg(desk)));
+                    for (int i = 0; i < Each; ++i)
+                        numbers[desk]
+                            << reg.keep(quote(u"C%1"_s.arg(desk), {"KTEB", "KASE"}, at(1, 2, 2027)))
+                                   .number;
+                } catch (const Db::DbError& error) {
+                    failures[desk] << error.description();
+                }
+            });
+        for (std::thread& desk : desks)
+            desk.join();
+        QStringList all, expected, failed;
+        for (int desk = 0; desk < Desks; ++desk) {
+            all << numbers[desk];
+            failed << failures[desk];
+        }
+        QCOMPARE(failed, QStringList());
+        all.sort();
+        for (int i = 1; i <= Desks * Each; ++i)
+            expected << u"2027-%1"_s.arg(i, 4, 10, QLatin1Char('0'));
+        QCOMPARE(all, expected);
+    }
+
+    // A server lost in the middle of a keep keeps nothing and says so; once it is back,
+    // the same keep goes through under the same number.
+    void serverLostDuringAKeep()
+    {
+        const ServerDatabase office(u"lost"_s);
+        QVERIFY2(office.isMade(), qPrintable(office.error()));
+        auto ws = DbEngine::scratchWorkspace();
+        auto other = DbEngine::scratchWorkspace()->openDatabase(office.location(u"desk-2"_s));
+        const int backend = ws->openDatabase(office.location())
+                                ->temporaryQueryDef(u"SELECT pg_backend_pid() AS Pid"_s)
+                                .openSnapshot()
+                                ->value(u"Pid"_s)
+                                .toInt();
+        QuoteRegister reg(*ws, office.location());
+        const KeptQuote made = quote(u"Acme"_s, {"KTEB", "KASE"}, at(1, 2, 2027));
+        QString said;
+        try {
+            reg.keep(made, 30, QuoteStatus::Draft, [&](const KeptQuote&) {
+                other->execute(u"SELECT pg_terminate_backend(%1)"_s.arg(backend));
+            });
+        } catch (const Db::DbError& error) {
+            said = error.description();
+        }
+        QVERIFY2(said.startsWith(u"Cannot reach the database server "_s), qPrintable(said));
+        QCOMPARE(other->openRecordset(u"Quotes"_s)->recordCount(), 0);
+        QCOMPARE(reg.keep(made).number, u"2027-0001"_s);
     }
 };
 
