@@ -125,7 +125,7 @@ int main(int argc, char** argv)
             return usage(err);
         try {
             ServerSchema::create(args[1]);
-            out << "made the program's tables on " << args[1] << '\n';
+            out << "made the program's tables on " << Db::describeLocation(args[1]) << '\n';
             return 0;
         } catch (const Db::DbError& error) {
             err << "error " << error.number() << ": " << error.description() << '\n';

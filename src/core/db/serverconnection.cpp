@@ -68,6 +68,35 @@ bool isServerLocation(const QString& location)
            location.startsWith(QLatin1String("postgres://")) || keyValue.match(location).hasMatch();
 }
 
+QString describeLocation(const QString& location)
+{
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(location.toUtf8().constData(), &error);
+    PQfreemem(error);
+    if (!options)
+        return QStringLiteral("the server database");
+    QString database, host, port, user;
+    for (PQconninfoOption* option = options; option->keyword; ++option) {
+        const QString value = option->val ? QString::fromUtf8(option->val) : QString();
+        const QByteArray keyword(option->keyword);
+        if (keyword == "dbname")
+            database = value;
+        else if (keyword == "host" || (keyword == "hostaddr" && host.isEmpty()))
+            host = value;
+        else if (keyword == "port")
+            port = value;
+        else if (keyword == "user")
+            user = value;
+    }
+    PQconninfoFree(options);
+    QString text = database.isEmpty() ? QStringLiteral("the server database") : database;
+    if (!host.isEmpty())
+        text += QStringLiteral(" on ") + host + (port.isEmpty() ? QString() : u':' + port);
+    if (!user.isEmpty())
+        text += QStringLiteral(" as ") + user;
+    return text;
+}
+
 // ---- cursor ----
 
 ServerCursor::ServerCursor(ServerConnection* connection, const QByteArray& name,
@@ -239,7 +268,7 @@ void ServerCursor::reset()
 
 // ---- connection ----
 
-ServerConnection::ServerConnection(const QString& location) : Connection(location)
+ServerConnection::ServerConnection(const QString& location) : Connection(describeLocation(location))
 {
     // The desk's name goes with every change it makes (the server's stamps).
     const QByteArray dbname = location.toUtf8();
@@ -272,7 +301,7 @@ ServerConnection::ServerConnection(const QString& location) : Connection(locatio
             throw DbError(Error::Unrecognized,
                           QStringLiteral("Unrecognized database format '%1'. The database on the "
                                          "server holds none of the program's tables.")
-                              .arg(location));
+                              .arg(path()));
     } catch (...) {
         close();
         throw;

@@ -186,9 +186,9 @@ void create(const QString& location)
             QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(conn))
                 .trimmed();
         PQclear(result);
-        throw Db::DbError(
-            Db::Error::EngineFailure,
-            QStringLiteral("Could not make the program's tables on %1: %2").arg(location, detail));
+        throw Db::DbError(Db::Error::EngineFailure,
+                          QStringLiteral("Could not make the program's tables on %1: %2")
+                              .arg(Db::describeLocation(location), detail));
     };
     if (PQstatus(conn) != CONNECTION_OK)
         failed(nullptr);
@@ -206,7 +206,7 @@ void create(const QString& location)
         throw Db::DbError(Db::Error::DatabaseExists,
                           QStringLiteral("The database %1 already holds tables: the program's "
                                          "tables are made only on an empty database.")
-                              .arg(location));
+                              .arg(Db::describeLocation(location)));
     QStringList script{QStringLiteral("BEGIN")};
     script << statements << QStringLiteral("COMMIT");
     PGresult* result = PQexec(conn, script.join(QStringLiteral(";\n")).toUtf8().constData());

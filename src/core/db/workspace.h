@@ -14,6 +14,9 @@ class Database;
 // True when a database location names a server (a libpq connection string or URI)
 // rather than a file.
 bool isServerLocation(const QString& location);
+// A server location as messages name it ("brisklander on db.office:5432 as anna"),
+// never with its password.
+QString describeLocation(const QString& location);
 
 // A named session of one account of the workgroup, through which databases are
 // opened and changed under one transaction.

@@ -73,7 +73,7 @@ QList<Count> copyFolder(const QString& folder, const QString& location)
                                   QStringLiteral("The table %1 on %2 already holds rows: a "
                                                  "folder is copied only into a database made "
                                                  "for it and still empty.")
-                                      .arg(table, location));
+                                      .arg(table, Db::describeLocation(location)));
             counts << Count{table, copyTable(*from, *to, table)};
         }
         writer->commitTrans();

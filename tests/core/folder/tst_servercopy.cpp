@@ -76,7 +76,10 @@ private slots:
         const QString tool = QStringLiteral(BRISKLANDER_TOOL_PATH);
         Run made = run(tool, {u"server-init"_s, office});
         QCOMPARE(made.exitCode, 0);
-        QCOMPARE(made.out, u"made the program's tables on %1\n"_s.arg(office));
+        QCOMPARE(made.out, u"made the program's tables on %1\n"_s.arg(m_databases.back()->name()));
+        // Messages name the server, never the password.
+        QCOMPARE(Db::describeLocation(u"host=db port=5433 dbname=charter user=anna password=x"_s),
+                 u"charter on db:5433 as anna"_s);
         made = run(tool, {u"server-init"_s, office});
         QCOMPARE(made.exitCode, 1);
         QVERIFY2(made.err.startsWith(u"error 3204: The database "_s), qPrintable(made.err));
