@@ -5,6 +5,7 @@
 
 #include "core/db/engine.h"
 #include "core/db/schema.h"
+#include "core/db/serverschema.h"
 #include "core/register/quoteregister.h"
 #include "gui/appcontext.h"
 #include "gui/register/frmregister.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -135,6 +137,33 @@ void BM_KeepQuote(benchmark::State& state)
         benchmark::DoNotOptimize(f.quotes->keep(sampleQuote(i++)).number);
 }
 
+// Keeping a quote on an office's server over the loopback, beside BM_KeepQuote on the
+// file: run under pg_virtualenv (its PG* variables name the server); skipped without one.
+void BM_KeepQuoteOnServer(benchmark::State& state)
+{
+    static std::shared_ptr<Db::Workspace> workspace;
+    static std::unique_ptr<QuoteRegister> quotes;
+    if (!quotes) {
+        const QString name =
+            QStringLiteral("bench_register_%1").arg(QCoreApplication::applicationPid());
+        if (qEnvironmentVariableIsEmpty("PGHOST") ||
+            QProcess::execute(QStringLiteral("createdb"),
+                              {QStringLiteral("--template=template0"),
+                               QStringLiteral("--encoding=UTF8"),
+                               QStringLiteral("--locale=C.UTF-8"), name}) != 0) {
+            state.SkipWithError("no server: run under pg_virtualenv");
+            return;
+        }
+        ServerSchema::create(QStringLiteral("dbname=") + name);
+        workspace = Db::DbEngine::scratchWorkspace();
+        quotes = std::make_unique<QuoteRegister>(*workspace, QStringLiteral("dbname=") + name);
+        quotes->keep(sampleQuote(0));
+    }
+    int i = 1;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(quotes->keep(sampleQuote(i++)).number);
+}
+
 void BM_List(benchmark::State& state)
 {
     Fixture& f = fixture(int(state.range(0)));
@@ -250,6 +279,7 @@ void BM_WindowFilterKeystroke(benchmark::State& state)
 BENCHMARK(BM_WindowOpen)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WindowFilterKeystroke)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeepQuote)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeepQuoteOnServer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_List)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorList)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListFiltered)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -17,3 +17,27 @@ inline QString airportRow(const AirportRecord& r)
         << number(int(r.CUSTOMS)) << r.FUEL << r.LIGHTING << r.TIME_ZONE_NAME << r.IATA << r.CITY;
     return out.join(u'|');
 }
+
+// Teterboro as a whole record, every column set; another identifier or name where asked.
+inline AirportRecord teterboro(const QString& id = QStringLiteral("KTEB"),
+                               const QString& name = QStringLiteral("TETERBORO"))
+{
+    return {id,
+            name,
+            "NJ",
+            "USA",
+            9,
+            {"40", 51, 0.0},
+            {"074", 3, 41.0},
+            7000,
+            150,
+            -5.f,
+            "P",
+            true,
+            false,
+            "AVGAS/JET",
+            "HIGH",
+            "America/New_York",
+            "TEB",
+            "TETERBORO"};
+}

@@ -1,5 +1,6 @@
 #include "core/airports/airporttable.h"
 #include "core/db/engine.h"
+#include "support/airportrow.h"
 #include "support/emptydatabase.h"
 #include "support/serverdatabase.h"
 
@@ -11,28 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-AirportRecord teterboro(const QString& id = u"KTEB"_s, const QString& name = u"TETERBORO"_s)
-{
-    return {id,
-            name,
-            "NJ",
-            "USA",
-            9,
-            {"40", 51, 0.0},
-            {"074", 3, 41.0},
-            7000,
-            150,
-            -5.f,
-            "P",
-            true,
-            false,
-            "AVGAS/JET",
-            "HIGH",
-            "America/New_York",
-            "TEB",
-            "TETERBORO"};
-}
 
 // The name stored under the identifier, "(none)" when there is no such row.
 QString storedName(Db::Workspace& workspace, const QString& location, const QString& id)

@@ -3,6 +3,7 @@
 #include "core/settings/appsettings.h"
 #include "gui/airports/airporteditor.h"
 #include "gui/appcontext.h"
+#include "support/airportrow.h"
 #include "support/child.h"
 #include "support/dialogkeys.h"
 #include "support/recordinghost.h"
@@ -13,32 +14,6 @@
 using namespace Qt::StringLiterals;
 using Platform::Button;
 using Platform::Icon;
-
-namespace {
-
-AirportRecord teterboro(const QString& name)
-{
-    return {"KTEB",
-            name,
-            "NJ",
-            "USA",
-            9,
-            {"40", 51, 0.0},
-            {"074", 3, 41.0},
-            7000,
-            150,
-            -5.f,
-            "P",
-            true,
-            false,
-            "AVGAS/JET",
-            "HIGH",
-            "America/New_York",
-            "TEB",
-            "TETERBORO"};
-}
-
-} // namespace
 
 // Modify Airport on a database on the throwaway server of scripts/test.sh (the program
 // pointed at it once the folder is open), while the other desk changes or deletes the
@@ -79,7 +54,7 @@ private slots:
         appContext().DatabasePath = m_server->location(u"desk-1"_s);
         auto desk = appContext().Workspace->openDatabase(appContext().DatabasePath);
         desk->execute(u"DELETE FROM Airports"_s);
-        AddAirport(*appContext().Workspace, appContext().DatabasePath, teterboro(u"TETERBORO"_s));
+        AddAirport(*appContext().Workspace, appContext().DatabasePath, teterboro());
         m_host.calls.clear();
     }
     void cleanup() { closeFolder(); }
@@ -113,7 +88,7 @@ private slots:
             const QString desk = m_server->location(u"desk-2"_s);
             Db::Transaction transaction(*theirs);
             if (elsewhere == "changed")
-                UpdateAirport(*theirs, desk, u"KTEB"_s, teterboro(u"THEIRS"_s));
+                UpdateAirport(*theirs, desk, u"KTEB"_s, teterboro(u"KTEB"_s, u"THEIRS"_s));
             else
                 DeleteAirport(*theirs, desk, u"KTEB"_s);
             transaction.commit();
