@@ -8,6 +8,9 @@
 
 #include "benchdata.h"
 
+#include "core/db/engine.h"
+#include "core/db/serverschema.h"
+#include "core/folder/servercopy.h"
 #include "core/settings/appsettings.h"
 #include "gui/appcontext.h"
 #include "gui/mainwindow/brisklander.h"
@@ -19,6 +22,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -176,6 +180,26 @@ Windows& windows()
     return open;
 }
 
+// The airports of the file of `count` copied to a database of the office's server (the
+// one pg_virtualenv's PG* variables name); empty when there is no server.
+QString serverDatabase(int count)
+{
+    const QString name =
+        QStringLiteral("bench_finder_%1_%2").arg(count).arg(QCoreApplication::applicationPid());
+    if (qEnvironmentVariableIsEmpty("PGHOST") ||
+        QProcess::execute(QStringLiteral("createdb"), {QStringLiteral("--template=template0"),
+                                                       QStringLiteral("--encoding=UTF8"),
+                                                       QStringLiteral("--locale=C.UTF-8"), name}) !=
+            0)
+        return QString();
+    const QString location = QStringLiteral("dbname=") + name;
+    ServerSchema::create(location);
+    ServerCopy::copyFolder(QFileInfo(benchDatabase(count)).path(), location);
+    Db::DbEngine::instance().release();
+    return location;
+}
+
+// A negative count: the program on the server, its floor on the file.
 Windows& windowsOf(int count)
 {
     Windows& open = windows();
@@ -184,8 +208,11 @@ Windows& windowsOf(int count)
     // One program window at a time holds the engine; the previous size's is closed first.
     open = Windows();
     Db::DbEngine::instance().release();
-    appContext().DatabasePath = benchDatabase(count);
-    appContext().ProgramFolder = QFileInfo(appContext().DatabasePath).path();
+    const QString file = benchDatabase(std::abs(count));
+    appContext().DatabasePath = count < 0 ? serverDatabase(-count) : file;
+    appContext().ProgramFolder = QFileInfo(file).path();
+    if (appContext().DatabasePath.isEmpty())
+        return open;
     appSettings() = AppSettings();
     OpenAirportWorkspace();
     open.program = std::make_unique<Brisklander>();
@@ -193,7 +220,7 @@ Windows& windowsOf(int count)
     open.program->show();
     QCoreApplication::processEvents();
     const auto* list = open.program->findChild<QTableView*>(QStringLiteral("SSDBGrid1"));
-    open.floor = std::make_unique<FloorWindow>(appContext().DatabasePath, *list);
+    open.floor = std::make_unique<FloorWindow>(file, *list);
     open.floor->show();
     QCoreApplication::processEvents();
     open.count = count;
@@ -262,6 +289,10 @@ void keystroke(benchmark::State& state, QLineEdit* box, QTableView* list, bool p
 void BM_FinderKeystroke(benchmark::State& state, bool painted)
 {
     Windows& open = windowsOf(int(state.range(0)));
+    if (!open.program) {
+        state.SkipWithError("no server: run under pg_virtualenv");
+        return;
+    }
     keystroke(state, open.program->findChild<QLineEdit*>(QStringLiteral("TxtFind")),
               open.program->findChild<QTableView*>(QStringLiteral("SSDBGrid1")), painted);
 }
@@ -310,6 +341,13 @@ int main(int argc, char** argv)
             ->Arg(count)
             ->Unit(benchmark::kMicrosecond);
     }
+    // The program on an office's server over the loopback, beside the file's floor.
+    benchmark::RegisterBenchmark("BM_FinderKeystrokeOnServer", BM_FinderKeystroke, true)
+        ->Arg(-23000)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_FloorKeystroke", BM_FloorKeystroke, true)
+        ->Arg(-23000)
+        ->Unit(benchmark::kMicrosecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
