@@ -154,6 +154,45 @@ private slots:
         QVERIFY(m_services->prompter->messages().isEmpty());
     }
 
+    // Without ~/.pgpass or PGPASSWORD the start asks for the password, once for all its
+    // connections; a wrong one stops the start as a refused login.
+    void passwordAskedOnceWhenNoneIsKept()
+    {
+        const QString clerk = u"clerk_%1"_s.arg(QCoreApplication::applicationPid());
+        Db::DbEngine::scratchWorkspace()
+            ->openDatabase(u"dbname="_s + m_database)
+            ->execute(
+                u"CREATE ROLE %1 LOGIN PASSWORD 'secret' IN ROLE brisklander_dispatcher"_s.arg(
+                    clerk));
+        nameServer(qEnvironmentVariable("PGHOST"), qEnvironmentVariable("PGPORT"));
+        QVERIFY(WriteIni(m_f->settings(), u"DATABASE"_s, u"USER"_s, clerk));
+        const QByteArray kept = qgetenv("PGPASSWORD");
+        qunsetenv("PGPASSWORD");
+        const auto restore = qScopeGuard([&] { qputenv("PGPASSWORD", kept); });
+        const QString asked = u"The password of %1 on * as %2:"_s.arg(m_database, clerk);
+
+        m_services->prompter->setNextPassword(u"secret"_s);
+        QVERIFY(start());
+        QCOMPARE(m_services->prompter->messages().size(), 1);
+        QVERIFY(sameMessage(m_services->prompter->messages().first(), Icon::Question,
+                            u"Brisklander"_s, asked, Button::Ok));
+        QVERIFY(mainWindow()->findChild<QTableView*>(u"SSDBGrid1"_s)->model()->rowCount() > 0);
+
+        cleanup();
+        init();
+        nameServer(qEnvironmentVariable("PGHOST"), qEnvironmentVariable("PGPORT"));
+        QVERIFY(WriteIni(m_f->settings(), u"DATABASE"_s, u"USER"_s, clerk));
+        m_services->prompter->setNextPassword(u"wrong"_s);
+        QVERIFY(!start());
+        const auto& messages = m_services->prompter->messages();
+        QCOMPARE(messages.size(), 2);
+        QVERIFY(sameMessage(messages.first(), Icon::Question, u"Brisklander"_s, asked, Button::Ok));
+        QVERIFY(sameMessage(messages.last(), Icon::Critical, u"Brisklander"_s,
+                            u"An error occurred during program initialization:\r\rError number = "
+                            "3029\rNot a valid account name or password.*"_s,
+                            Button::Ok));
+    }
+
     // A server that cannot be reached stops the start with a message naming it.
     void serverOutOfReachStopsTheStart()
     {

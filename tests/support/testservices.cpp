@@ -12,9 +12,16 @@ Platform::Button ScriptedPrompter::ask(const Platform::Message& message)
     return m_answers.takeFirst();
 }
 
+QString ScriptedPrompter::askPassword(const QString& title, const QString& text)
+{
+    m_messages << Platform::Message{Platform::Icon::Question, title, text};
+    return m_passwords.isEmpty() ? QString() : m_passwords.takeFirst();
+}
+
 void ScriptedPrompter::clear()
 {
     m_answers.clear();
+    m_passwords.clear();
     m_messages.clear();
     m_unexpected.clear();
     m_beeps = 0;

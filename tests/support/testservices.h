@@ -18,8 +18,12 @@ class ScriptedPrompter final : public Platform::Prompter
 public:
     Platform::Button ask(const Platform::Message& message) override;
     void beep() override { ++m_beeps; }
+    // Recorded as a message with the Question icon and OK; answered with the password
+    // queued, or none.
+    QString askPassword(const QString& title, const QString& text) override;
 
     void setNextAnswer(Platform::Button answer) { m_answers << answer; }
+    void setNextPassword(const QString& password) { m_passwords << password; }
     const QList<Platform::Message>& messages() const { return m_messages; }
     // Messages that arrived with no queued answer; they are answered with their default.
     const QList<Platform::Message>& unexpected() const { return m_unexpected; }
@@ -29,6 +33,7 @@ public:
 
 private:
     QList<Platform::Button> m_answers;
+    QStringList m_passwords;
     QList<Platform::Message> m_messages;
     QList<Platform::Message> m_unexpected;
     int m_beeps = 0;

@@ -1,10 +1,10 @@
 #include "core/db/changelistener.h"
 
+#include "core/db/serverconnection.h"
 #include "core/db/workspace.h"
 
 #include <QSet>
 #include <QSocketNotifier>
-#include <QSysInfo>
 #include <QTimer>
 
 #include <libpq-fe.h>
@@ -35,11 +35,7 @@ ChangeListener::~ChangeListener()
 
 bool ChangeListener::connectToServer()
 {
-    const QByteArray dbname = m_location.toUtf8();
-    const QByteArray desk = QSysInfo::machineHostName().toUtf8();
-    const char* const keys[] = {"dbname", "fallback_application_name", nullptr};
-    const char* const values[] = {dbname.constData(), desk.constData(), nullptr};
-    m_conn = PQconnectdbParams(keys, values, 1);
+    m_conn = Db::connectToServer(m_location);
     PGresult* listening =
         PQstatus(m_conn) == CONNECTION_OK ? PQexec(m_conn, "LISTEN brisklander_changes") : nullptr;
     const bool ok = listening && PQresultStatus(listening) == PGRES_COMMAND_OK;

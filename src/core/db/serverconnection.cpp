@@ -6,6 +6,7 @@
 #include "core/db/serverdialect.h"
 #include "core/db/workspace.h"
 
+#include <QMutex>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSysInfo>
@@ -95,6 +96,61 @@ QString describeLocation(const QString& location)
     if (!user.isEmpty())
         text += QStringLiteral(" as ") + user;
     return text;
+}
+
+namespace {
+
+struct Passwords
+{
+    QMutex lock;
+    PasswordSource source;
+    QHash<QString, QByteArray> given; // by location; empty: asked, none given
+};
+
+Passwords& passwords()
+{
+    static Passwords all;
+    return all;
+}
+
+PGconn* connectWith(const QByteArray& location, const QByteArray& password)
+{
+    const QByteArray desk = QSysInfo::machineHostName().toUtf8();
+    const char* keys[] = {"dbname", "fallback_application_name", nullptr, nullptr};
+    const char* values[] = {location.constData(), desk.constData(), nullptr, nullptr};
+    if (!password.isEmpty()) {
+        keys[2] = "password";
+        values[2] = password.constData();
+    }
+    return PQconnectdbParams(keys, values, 1);
+}
+
+} // namespace
+
+void setPasswordSource(PasswordSource source)
+{
+    Passwords& all = passwords();
+    const QMutexLocker locked(&all.lock);
+    all.source = std::move(source);
+    all.given.clear();
+}
+
+PGconn* connectToServer(const QString& location)
+{
+    Passwords& all = passwords();
+    QMutexLocker locked(&all.lock);
+    const QByteArray name = location.toUtf8();
+    const auto known = all.given.constFind(location);
+    PGconn* conn = connectWith(name, known == all.given.constEnd() ? QByteArray() : *known);
+    if (PQstatus(conn) == CONNECTION_OK || !PQconnectionNeedsPassword(conn) || !all.source ||
+        known != all.given.constEnd())
+        return conn;
+    const QByteArray password = all.source(describeLocation(location)).toUtf8();
+    all.given.insert(location, password);
+    if (password.isEmpty())
+        return conn;
+    PQfinish(conn);
+    return connectWith(name, password);
 }
 
 // ---- cursor ----
@@ -270,12 +326,7 @@ void ServerCursor::reset()
 
 ServerConnection::ServerConnection(const QString& location) : Connection(describeLocation(location))
 {
-    // The desk's name goes with every change it makes (the server's stamps).
-    const QByteArray dbname = location.toUtf8();
-    const QByteArray desk = QSysInfo::machineHostName().toUtf8();
-    const char* const keys[] = {"dbname", "fallback_application_name", nullptr};
-    const char* const values[] = {dbname.constData(), desk.constData(), nullptr};
-    m_conn = PQconnectdbParams(keys, values, 1);
+    m_conn = connectToServer(location);
     if (PQstatus(m_conn) != CONNECTION_OK) {
         const QString detail = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
         const bool refused = PQconnectionNeedsPassword(m_conn) ||

@@ -14,6 +14,11 @@ namespace Db {
 
 class ServerConnection;
 
+// A libpq connection to a server location, named after this desk (the server's
+// stamps), with the password asked through setPasswordSource() when libpq has none.
+// Never null; the caller checks its status and finishes it.
+pg_conn* connectToServer(const QString& location);
+
 // A statement prepared on the server. It runs when first stepped, and holds its
 // rows until it is reset.
 class ServerCursor : public Cursor

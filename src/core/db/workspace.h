@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -17,6 +18,13 @@ bool isServerLocation(const QString& location);
 // A server location as messages name it ("brisklander on db.office:5432 as anna"),
 // never with its password.
 QString describeLocation(const QString& location);
+
+// Asks for a server's password when libpq finds none for it (no ~/.pgpass, service
+// file or PGPASSWORD); given the server as describeLocation() names it, returns the
+// password, or an empty text when none was given. Asked at most once a server in the
+// program's life; the answer serves the program's every connection to it.
+using PasswordSource = std::function<QString(const QString& server)>;
+void setPasswordSource(PasswordSource source);
 
 // A named session of one account of the workgroup, through which databases are
 // opened and changed under one transaction.

@@ -7,7 +7,9 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -113,6 +115,21 @@ private:
 class QtPrompter final : public Prompter
 {
 public:
+    QString askPassword(const QString& title, const QString& text) override
+    {
+        const bool wasBusy = QApplication::overrideCursor() != nullptr;
+        if (wasBusy)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+        QString shown = text;
+        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        bool given = false;
+        const QString password = QInputDialog::getText(QApplication::activeWindow(), title, shown,
+                                                       QLineEdit::Password, QString(), &given);
+        if (wasBusy)
+            QApplication::restoreOverrideCursor();
+        return given ? password : QString();
+    }
+
     Button ask(const Message& message) override
     {
         AccessKeys::runAtOnce();

@@ -55,6 +55,8 @@ public:
     // Shows the message modally and returns the button the user chose.
     virtual Button ask(const Message& message) = 0;
     virtual void beep() = 0;
+    // Asks for a password, typed unseen; empty when the operator gave none (Cancel).
+    virtual QString askPassword(const QString& title, const QString& text) = 0;
 
     // Shorthands for the program's common boxes.
     void inform(Icon icon, const QString& title, const QString& text);

@@ -378,6 +378,7 @@ private slots:
                 return answers->ask(message);
             }
             void beep() override {}
+            QString askPassword(const QString&, const QString&) override { return {}; }
         };
         auto* rate = child<QLineEdit>("TxtChargePerMile");
         rate->setFocus();
