@@ -240,25 +240,24 @@ int ServerCursor::columnCount() const
     return count;
 }
 
-QString ServerCursor::columnName(int column) const
+const ColumnInfo* ServerCursor::tableColumn(int column) const
 {
     const Oid table = PQftable(m_description, column);
-    if (table != InvalidOid) {
-        if (const ColumnInfo* info =
-                m_connection->columnOf(table, PQftablecol(m_description, column)))
-            return info->name;
-    }
+    return table == InvalidOid ? nullptr
+                               : m_connection->columnOf(table, PQftablecol(m_description, column));
+}
+
+QString ServerCursor::columnName(int column) const
+{
+    if (const ColumnInfo* info = tableColumn(column))
+        return info->name;
     return QString::fromUtf8(PQfname(m_description, column));
 }
 
 QString ServerCursor::columnType(int column) const
 {
-    const Oid table = PQftable(m_description, column);
-    if (table != InvalidOid) {
-        if (const ColumnInfo* info =
-                m_connection->columnOf(table, PQftablecol(m_description, column)))
-            return info->declaredType;
-    }
+    if (const ColumnInfo* info = tableColumn(column))
+        return info->declaredType;
     switch (PQftype(m_description, column)) {
     case Int2Oid:
     case Int4Oid:
@@ -454,9 +453,7 @@ void ServerConnection::reconnectIfLost()
         throw unreachable(conn, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
     // The server went away (a restart, the network) and took the statements prepared on
     // it along; outside a transaction nothing was lost that the next step needs.
-    m_statements.clear();
-    m_tables.clear();
-    m_tableOids.clear();
+    forgetPrepared();
     PQreset(conn);
     if (PQstatus(conn) != CONNECTION_OK)
         throw unreachable(conn, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
@@ -657,11 +654,16 @@ bool ServerConnection::inTransaction() const
            PQtransactionStatus(m_conn) != PQTRANS_UNKNOWN;
 }
 
-void ServerConnection::close()
+void ServerConnection::forgetPrepared()
 {
     m_statements.clear();
     m_tables.clear();
     m_tableOids.clear();
+}
+
+void ServerConnection::close()
+{
+    forgetPrepared();
     if (m_conn) {
         PQfinish(m_conn);
         m_conn = nullptr;

@@ -45,6 +45,8 @@ public:
 
 private:
     void execute();
+    // The table column a result column comes straight from, else nullptr.
+    const ColumnInfo* tableColumn(int column) const;
 
     ServerConnection* m_connection;
     QByteArray m_name;
@@ -96,6 +98,8 @@ private:
         QList<int> numbers; // the server's column numbers, in the same order
     };
     void reconnectIfLost();
+    // Drops the statements and table layouts read through the connection.
+    void forgetPrepared();
     const Table* table(const QString& name);
     const Table* tableByOid(unsigned oid);
     pg_result* query(const char* sql, const QList<QByteArray>& values);
