@@ -342,6 +342,15 @@ bool StartApplication(const StartOptions& options,
         return false;
     }
 
+    // Once a server, when neither ~/.pgpass nor the service file holds its password;
+    // set before the settings are read, which may settle an interrupted Save there.
+    Db::setPasswordSource([](const QString& server) {
+        Platform::pointer().setNormal();
+        const QString password = Platform::prompter().askPassword(
+            ProgramTitle, QStringLiteral("The password of %1:").arg(server));
+        Platform::pointer().setBusy();
+        return password;
+    });
     QList<UnreadableSetting> unreadable;
     try {
         unreadable = LoadSettings(context.SettingsPath);
@@ -358,14 +367,6 @@ bool StartApplication(const StartOptions& options,
     LoadCurrencySymbol();
     if (appSettings().DATABASE.isSet())
         context.DatabasePath = appSettings().DATABASE.location();
-    // Once a server, when neither ~/.pgpass nor the service file holds its password.
-    Db::setPasswordSource([](const QString& server) {
-        Platform::pointer().setNormal();
-        const QString password = Platform::prompter().askPassword(
-            ProgramTitle, QStringLiteral("The password of %1:").arg(server));
-        Platform::pointer().setBusy();
-        return password;
-    });
     if (!OpenAirportWorkspace()) {
         ReleaseSingleCopyLock();
         Platform::process().end(1);

@@ -1,5 +1,6 @@
 #include "core/settings/appsettings.h"
 
+#include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "core/folder/durablefile.h"
 #include "core/format.h"
@@ -167,11 +168,46 @@ QHash<QString, QSet<QString>>& pendingKeys()
     return keys;
 }
 
-// A digest of the catalogue tables as the database file holds them committed, or
-// nothing when the file cannot be read now. Read through a connection of its own,
-// which sees no uncommitted change of the settings dialog's transaction.
+// The tables a Save of the settings commits with the file.
+const char* const CatalogueTables[] = {"AdditionalCharges", "Taxes", "Aircraft"};
+
+// The database of the program whose settings file this is: its office's server, or the
+// file beside the settings file.
+QString databaseOf(const QString& settingsPath, const DatabaseServer& server)
+{
+    return server.isSet() ? server.location() : databaseBeside(settingsPath);
+}
+
+// The catalogue tables' versions as a server holds them committed, or nothing when it
+// cannot be reached now. Every committed statement that changes a table moves its
+// version. Read through a connection of its own, which sees nothing of the settings
+// dialog's transaction.
+std::optional<QByteArray> serverCatalogueFingerprint(const QString& location)
+{
+    try {
+        const std::shared_ptr<Db::Workspace> workspace = Db::DbEngine::scratchWorkspace();
+        const std::shared_ptr<Db::Database> database = workspace->openDatabase(location);
+        QByteArray versions;
+        for (const char* table : CatalogueTables) {
+            const QString name = QString::fromLatin1(table);
+            versions += QByteArray::number(
+                            database->hasTable(name) ? database->tableStamp(name).version : 0) +
+                        ' ';
+        }
+        workspace->close();
+        return QCryptographicHash::hash(versions, QCryptographicHash::Sha256);
+    } catch (const Db::DbError&) {
+        return std::nullopt;
+    }
+}
+
+// A digest of the catalogue tables as the database holds them committed, or nothing
+// when it cannot be read now. A file's rows are read through a connection of their
+// own, which sees no uncommitted change of the settings dialog's transaction.
 std::optional<QByteArray> catalogueFingerprint(const QString& databasePath)
 {
+    if (Db::isServerLocation(databasePath))
+        return serverCatalogueFingerprint(databasePath);
     if (!QFileInfo(databasePath).isFile())
         return std::nullopt;
     sqlite3* db = nullptr;
@@ -183,7 +219,7 @@ std::optional<QByteArray> catalogueFingerprint(const QString& databasePath)
     sqlite3_busy_timeout(db, 2000);
     QCryptographicHash hash(QCryptographicHash::Sha256);
     bool read = true;
-    for (const char* table : {"AdditionalCharges", "Taxes", "Aircraft"}) {
+    for (const char* table : CatalogueTables) {
         // A database made before the aircraft profiles has no such table: no rows.
         if (qstrcmp(table, "Aircraft") == 0 &&
             sqlite3_table_column_metadata(db, nullptr, table, nullptr, nullptr, nullptr, nullptr,
@@ -234,7 +270,14 @@ void finishInterruptedSave(const QString& settingsPath)
     saving.close();
     const qsizetype newline = content.indexOf('\n');
     if (newline > 0) {
-        const std::optional<QByteArray> now = catalogueFingerprint(databaseBeside(settingsPath));
+        DatabaseServer server;
+        try {
+            server = readSettings(settingsPath).DATABASE;
+        } catch (const SettingsReadError&) {
+            return; // the start reports the file; the Save is decided once it reads
+        }
+        const std::optional<QByteArray> now =
+            catalogueFingerprint(databaseOf(settingsPath, server));
         if (!now)
             return;
         if (*now != QByteArray::fromHex(content.first(newline)) &&
@@ -485,7 +528,7 @@ SettingsSaveResult SaveSettings(const QString& settingsPath, AppSettings& curren
     bool saving = false;
     if (writeFile && commitCatalogue) {
         if (const std::optional<QByteArray> fingerprint =
-                catalogueFingerprint(databaseBeside(settingsPath))) {
+                catalogueFingerprint(databaseOf(settingsPath, current.DATABASE))) {
             const DurableFile::Result marked =
                 DurableFile::write(savingPath(settingsPath), fingerprint->toHex() + '\n' + after);
             saving = marked.ok;

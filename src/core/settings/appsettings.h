@@ -173,7 +173,8 @@ QString text(const QString& value);
 // With `commitCatalogue` the settings and the catalogue changes of the same Save reach
 // the disk together or not at all, as the next start sees them. The new file is first
 // put beside the old one ("<file>.saving"), with a fingerprint of the catalogue as the
-// database beside the file holds it now; then the catalogue is committed, the file
+// database holds it now (the server the settings name, else the file beside them: its
+// rows on a file, its tables' versions on a server); then the catalogue is committed, the file
 // takes its new contents and the ".saving" file goes. A start that finds a ".saving"
 // file installs it when the catalogue is no longer the one fingerprinted (the commit
 // happened) and drops it otherwise. `commitCatalogue` returns false when the commit

@@ -5,12 +5,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/db/engine.h"
+
 #include "support/databasedump.h"
 #include "support/folderrig.h"
+#include "support/serverdatabase.h"
 #include "support/systemfaults.h"
 #include "support/tablerows.h"
 #include "support/testfiles.h"
 
+#include <optional>
 #include <type_traits>
 
 using namespace Qt::StringLiterals;
@@ -67,6 +71,26 @@ const AppSettings Realistic = [] {
 // decimal comma with point grouping.
 const QLocale English(QLocale::English, QLocale::UnitedStates);
 const QLocale German(QLocale::German, QLocale::Germany);
+
+// Runs a statement on the Taxes of a server database; a SELECT's rows come back as
+// "Taxes|type|percent".
+QStringList serverTaxes(const QString& location, const char* sql)
+{
+    const std::shared_ptr<Db::Workspace> workspace = Db::DbEngine::scratchWorkspace();
+    const std::shared_ptr<Db::Database> database = workspace->openDatabase(location);
+    QStringList rows;
+    if (QByteArray(sql).startsWith("SELECT")) {
+        const auto set =
+            database->openRecordset(QString::fromLatin1(sql), Db::RecordsetType::Snapshot);
+        for (int i = 0; i < set->recordCount(); ++i)
+            rows << u"Taxes|"_s + set->row(i).value(0).toString() + u'|' +
+                        set->row(i).value(1).toString();
+    } else {
+        database->execute(QString::fromLatin1(sql));
+    }
+    workspace->close();
+    return rows;
+}
 
 } // namespace
 
@@ -257,21 +281,34 @@ private slots:
     void killedSaveLeavesBothOrNeither_data()
     {
         QTest::addColumn<bool>("committed");
-        QTest::newRow("killed before the catalogue commit") << false;
-        QTest::newRow("killed after the catalogue commit") << true;
+        QTest::addColumn<bool>("onServer");
+        QTest::newRow("killed before the catalogue commit") << false << false;
+        QTest::newRow("killed after the catalogue commit") << true << false;
+        QTest::newRow("on a server, killed before the commit") << false << true;
+        QTest::newRow("on a server, killed after the commit") << true << true;
     }
 
     void killedSaveLeavesBothOrNeither()
     {
         QFETCH(bool, committed);
+        QFETCH(bool, onServer);
         QTemporaryDir dir;
         const QString settings = dir.filePath(u"Brisklander.INI"_s);
         const QString database = dir.filePath(u"Brisklander.mdb"_s);
-        QVERIFY(QFile::copy(fileWith("[COMPANY]\r\nNAME=Old Air\r\n"), settings));
+        // On a server the folder's file is a stale one of before the move: it decides nothing.
         QCOMPARE(execSql(database, "PRAGMA journal_mode=WAL; CREATE TABLE AdditionalCharges "
                                    "(Name TEXT); CREATE TABLE Taxes (Name TEXT, Id INTEGER); "
                                    "INSERT INTO Taxes VALUES ('OLD', 1);"),
                  SQLITE_OK);
+        std::optional<ServerDatabase> server;
+        QByteArray file("[COMPANY]\r\nNAME=Old Air\r\n");
+        if (onServer) {
+            server.emplace(u"killedsave"_s);
+            QVERIFY2(server->isMade(), qPrintable(server->error()));
+            file += "[DATABASE]\r\nNAME=" + server->name().toUtf8() + "\r\n";
+            serverTaxes(server->location(), "INSERT INTO Taxes VALUES ('OLD', 1)");
+        }
+        QVERIFY(QFile::copy(fileWith(file), settings));
         // What a write killed half-way leaves, and a file of the operator's of a like name.
         for (const char* name :
              {"Brisklander.INI.x1Y2z3.brisklander-tmp", "Brisklander.INI.backup"}) {
@@ -282,7 +319,9 @@ private slots:
         const pid_t child = forkDoing([&] {
             AppSettings current = readSettings(settings);
             SaveSettings(settings, current, with(&CompanyDetails::NAME, u"New Air"_s), [&] {
-                if (committed)
+                if (committed && onServer)
+                    serverTaxes(server->location(), "UPDATE Taxes SET \"Tax Type\" = 'NEW'");
+                else if (committed)
                     execSql(database, "UPDATE Taxes SET Name = 'NEW'");
                 ::raise(SIGKILL);
                 return true;
@@ -294,8 +333,11 @@ private slots:
 
         LoadSettings(settings);
         QCOMPARE(appSettings().company.NAME, committed ? u"New Air"_s : u"Old Air"_s);
-        QCOMPARE(dumpDatabase(database, {u"Taxes"_s}),
+        QCOMPARE(onServer ? serverTaxes(server->location(), "SELECT * FROM Taxes")
+                          : dumpDatabase(database, {u"Taxes"_s}),
                  QStringList{committed ? u"Taxes|NEW|1"_s : u"Taxes|OLD|1"_s});
+        if (onServer)
+            QCOMPARE(dumpDatabase(database, {u"Taxes"_s}), QStringList{u"Taxes|OLD|1"_s});
         QCOMPARE(QDir(dir.path()).entryList({u"Brisklander.INI*"_s}, QDir::Files),
                  QStringList({u"Brisklander.INI"_s, u"Brisklander.INI.backup"_s}));
     }
