@@ -365,8 +365,11 @@ bool StartApplication(const StartOptions& options,
         return false;
     }
     LoadCurrencySymbol();
-    if (appSettings().DATABASE.isSet())
+    if (appSettings().DATABASE.isSet()) {
         context.DatabasePath = appSettings().DATABASE.location();
+        // The start's three: the airports' workspace, the default one, the listener.
+        Db::connectAhead(context.DatabasePath, 3);
+    }
     if (!OpenAirportWorkspace()) {
         ReleaseSingleCopyLock();
         Platform::process().end(1);

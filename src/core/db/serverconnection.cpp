@@ -13,6 +13,9 @@
 
 #include <libpq-fe.h>
 
+#include <future>
+#include <map>
+
 namespace Db {
 
 namespace {
@@ -125,7 +128,52 @@ PGconn* connectWith(const QByteArray& location, const QByteArray& password)
     return PQconnectdbParams(keys, values, 1);
 }
 
+// Connections begun ahead of their use, by location, each made in a thread of its own.
+struct Ahead
+{
+    QMutex lock;
+    std::multimap<QString, std::future<PGconn*>> connections;
+    ~Ahead()
+    {
+        for (auto& [location, connection] : connections)
+            PQfinish(connection.get());
+    }
+};
+
+Ahead& ahead()
+{
+    static Ahead all;
+    return all;
+}
+
+// A connection begun ahead to the location, once made; null when none was begun.
+PGconn* takeAhead(const QString& location)
+{
+    std::future<PGconn*> connection;
+    {
+        Ahead& all = ahead();
+        const QMutexLocker locked(&all.lock);
+        const auto found = all.connections.find(location);
+        if (found == all.connections.end())
+            return nullptr;
+        connection = std::move(found->second);
+        all.connections.erase(found);
+    }
+    return connection.get();
+}
+
 } // namespace
+
+void connectAhead(const QString& location, int count)
+{
+    Ahead& all = ahead();
+    const QMutexLocker locked(&all.lock);
+    const QByteArray name = location.toUtf8();
+    for (int i = 0; i < count; ++i)
+        all.connections.emplace(location, std::async(std::launch::async, [name] {
+                                    return connectWith(name, QByteArray());
+                                }));
+}
 
 void setPasswordSource(PasswordSource source)
 {
@@ -137,6 +185,12 @@ void setPasswordSource(PasswordSource source)
 
 PGconn* connectToServer(const QString& location)
 {
+    // One made ahead serves, unless it needed the password that is asked for below.
+    if (PGconn* made = takeAhead(location)) {
+        if (PQstatus(made) == CONNECTION_OK)
+            return made;
+        PQfinish(made);
+    }
     Passwords& all = passwords();
     QMutexLocker locked(&all.lock);
     const QByteArray name = location.toUtf8();

@@ -104,11 +104,38 @@ bool is(const Token& token, const char* word)
            token.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
 
+// The program reads a batch of rows by key as one SELECT a key joined by UNION ALL,
+// one seek each on a file. The server would plan every branch of it at every use: it
+// gets one SELECT with the keys in a list instead.
+QString keysInList(const QString& sql)
+{
+    static const QString Union = QStringLiteral(" UNION ALL ");
+    static const QString ByKey = QStringLiteral(" WHERE rowid = ?");
+    if (!sql.contains(Union))
+        return sql;
+    const QStringList parts = sql.split(Union);
+    const qsizetype at = parts[0].lastIndexOf(ByKey);
+    if (at < 0)
+        return sql;
+    const QString select = parts[0].left(at + ByKey.size());
+    QStringList keys;
+    for (const QString& part : parts) {
+        bool number = false;
+        const QString key = part.mid(select.size());
+        if (!part.startsWith(select) || (key.toInt(&number), !number))
+            return sql;
+        keys << QLatin1Char('?') + key;
+    }
+    return parts[0].left(at) + QStringLiteral(" WHERE rowid IN (") +
+           keys.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
 } // namespace
 
-Statement translate(const QString& sql)
+Statement translate(const QString& program)
 {
     Statement out;
+    const QString sql = keysInList(program);
     const QList<Token> all = tokens(sql, out);
     // The tokens without blanks, to look ahead.
     QList<qsizetype> words;

@@ -24,7 +24,9 @@ struct Statement
 // - COLLATE NOCASE goes (case-blind text columns are citext on the server);
 // - ifnull() becomes coalesce(), instr() strpos(); "a IS b" and "a IS NOT b" between
 //   values become IS [NOT] DISTINCT FROM;
-// - an INSERT returns the key of the row it adds.
+// - an INSERT returns the key of the row it adds;
+// - a batch of rows by key (SELECTs of "WHERE rowid = ?N" joined by UNION ALL) becomes
+//   one SELECT of "WHERE rowid IN (...)".
 // String literals pass unchanged.
 Statement translate(const QString& sql);
 

@@ -26,6 +26,12 @@ QString describeLocation(const QString& location);
 using PasswordSource = std::function<QString(const QString& server)>;
 void setPasswordSource(PasswordSource source);
 
+// Begins `count` connections to a server location at once, each in a thread of its
+// own, for the program's next connections to it to take as they are opened: a start
+// waits for one login instead of one after another. A connection that needs a password
+// libpq does not have is made again when taken, with the password asked for then.
+void connectAhead(const QString& location, int count);
+
 // A named session of one account of the workgroup, through which databases are
 // opened and changed under one transaction.
 class Workspace : public std::enable_shared_from_this<Workspace>
