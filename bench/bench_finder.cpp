@@ -13,6 +13,7 @@
 #include "core/folder/servercopy.h"
 #include "core/settings/appsettings.h"
 #include "gui/appcontext.h"
+#include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/brisklander.h"
 #include "gui/startup.h"
 
@@ -220,6 +221,11 @@ Windows& windowsOf(int count)
     open.program->show();
     QCoreApplication::processEvents();
     const auto* list = open.program->findChild<QTableView*>(QStringLiteral("SSDBGrid1"));
+    // The list reads its rows into memory while the operator looks at it; the keys are
+    // timed once it holds them, as after the first seconds of a working day.
+    const auto* rows = qobject_cast<const AirportListModel*>(list->model());
+    while (rows && !rows->holdsAllRows())
+        QCoreApplication::processEvents();
     open.floor = std::make_unique<FloorWindow>(file, *list);
     open.floor->show();
     QCoreApplication::processEvents();

@@ -2,6 +2,7 @@
 #include "core/folder/servercopy.h"
 #include "core/settings/inifile.h"
 #include "gui/appcontext.h"
+#include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/brisklander.h"
 #include "gui/startup.h"
 #include "support/folderrig.h"
@@ -143,9 +144,14 @@ private slots:
         QVERIFY(!selected.isEmpty());
         const QString typed = find->text();
 
+        // The rows the list holds in memory are read again with it.
+        QTRY_VERIFY(qobject_cast<AirportListModel*>(list->model())->holdsAllRows());
+        elsewhere->execute(u"UPDATE Airports SET NAME = 'LOGAN INTL' WHERE ID = 'KBOS'"_s);
         elsewhere->execute(u"INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE "
                            "DEGREES\") VALUES ('KASE', 'ASPEN', '39', '106')"_s);
         QTRY_COMPARE(list->model()->rowCount(), 3);
+        QCOMPARE(list->model()->index(1, AirportListModel::ColumnName).data().toString(),
+                 u"LOGAN INTL"_s);
         QCOMPARE(selectedId(), selected);
         QCOMPARE(find->text(), typed);
         QCOMPARE(find->cursorPosition(), typed.size());

@@ -128,6 +128,7 @@ void DbEngine::release()
     m_systemDB.clear();
     m_defaultUser.clear();
     m_defaultPassword.clear();
+    forgetConnectionsAhead();
 }
 
 void DbEngine::createWorkgroupFile(const QString& path, const QString& user,

@@ -136,7 +136,7 @@ struct Ahead
     ~Ahead()
     {
         for (auto& [location, connection] : connections)
-            PQfinish(connection.get());
+            PQfinish(connection.get()); // null is allowed
     }
 };
 
@@ -146,7 +146,8 @@ Ahead& ahead()
     return all;
 }
 
-// A connection begun ahead to the location, once made; null when none was begun.
+// A connection begun ahead to the location, once made; null when none was begun or it
+// failed (a password libpq does not have).
 PGconn* takeAhead(const QString& location)
 {
     std::future<PGconn*> connection;
@@ -171,8 +172,27 @@ void connectAhead(const QString& location, int count)
     const QByteArray name = location.toUtf8();
     for (int i = 0; i < count; ++i)
         all.connections.emplace(location, std::async(std::launch::async, [name] {
-                                    return connectWith(name, QByteArray());
+                                    // One that failed is closed at once: a server waits for
+                                    // the password of an open one until it gives up.
+                                    PGconn* made = connectWith(name, QByteArray());
+                                    if (PQstatus(made) != CONNECTION_OK) {
+                                        PQfinish(made);
+                                        made = nullptr;
+                                    }
+                                    return made;
                                 }));
+}
+
+void forgetConnectionsAhead()
+{
+    std::multimap<QString, std::future<PGconn*>> left;
+    {
+        Ahead& all = ahead();
+        const QMutexLocker locked(&all.lock);
+        left.swap(all.connections);
+    }
+    for (auto& [location, connection] : left)
+        PQfinish(connection.get());
 }
 
 void setPasswordSource(PasswordSource source)
@@ -185,12 +205,9 @@ void setPasswordSource(PasswordSource source)
 
 PGconn* connectToServer(const QString& location)
 {
-    // One made ahead serves, unless it needed the password that is asked for below.
-    if (PGconn* made = takeAhead(location)) {
-        if (PQstatus(made) == CONNECTION_OK)
-            return made;
-        PQfinish(made);
-    }
+    // One made ahead serves, unless it needed the password asked for below.
+    if (PGconn* made = takeAhead(location))
+        return made;
     Passwords& all = passwords();
     QMutexLocker locked(&all.lock);
     const QByteArray name = location.toUtf8();

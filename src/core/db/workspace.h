@@ -31,6 +31,8 @@ void setPasswordSource(PasswordSource source);
 // waits for one login instead of one after another. A connection that needs a password
 // libpq does not have is made again when taken, with the password asked for then.
 void connectAhead(const QString& location, int count);
+// Closes the connections begun ahead that nothing took; DbEngine::release() does.
+void forgetConnectionsAhead();
 
 // A named session of one account of the workgroup, through which databases are
 // opened and changed under one transaction.

@@ -5,8 +5,10 @@
 #include "gui/platform/colours.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -19,10 +21,15 @@ const char* const ShortRunway = "Runway shorter than the minimum runway length";
 } // namespace
 
 AirportListModel::AirportListModel(DataView* view, QObject* parent)
-    : QAbstractTableModel(parent), m_view(view), m_shortRunwayColour(Colours::DarkRed)
+    : QAbstractTableModel(parent), m_view(view), m_shortRunwayColour(Colours::DarkRed),
+      m_slice(new QTimer(this))
 {
+    m_slice->setSingleShot(true);
+    m_slice->setInterval(0);
+    connect(m_slice, &QTimer::timeout, this, &AirportListModel::readSlice);
     connect(view, &DataView::aboutToRefresh, this, [this] { beginResetModel(); });
     connect(view, &DataView::refreshed, this, [this] {
+        m_held.clear();
         m_rows.clear();
         m_fields.clear();
         std::fill(std::begin(m_fieldOf), std::end(m_fieldOf), -1);
@@ -35,7 +42,52 @@ AirportListModel::AirportListModel(DataView* view, QObject* parent)
             }
         }
         endResetModel();
+        if (m_holding)
+            m_slice->start();
     });
+}
+
+void AirportListModel::holdAllRows()
+{
+    m_holding = true;
+    if (!holdsAllRows() && !m_slice->isActive())
+        m_slice->start();
+}
+
+bool AirportListModel::holdsAllRows() const
+{
+    return m_view->recordset() && m_held.size() == m_view->recordCount();
+}
+
+// Reads rows for a few milliseconds, a batch of a statement at a time, and leaves the
+// rest to the next turn of the event loop, so that a key typed meanwhile waits no longer.
+void AirportListModel::readSlice()
+{
+    constexpr int Batch = 32;
+    constexpr qint64 SliceMs = 4;
+    Db::Recordset* set = m_view->recordset();
+    if (!set || holdsAllRows())
+        return;
+    try {
+        if (!set->allKeysRead()) {
+            // A list whose count changed meanwhile is refreshed, which starts again.
+            m_view->readAllKeys();
+            if (m_slice->isActive())
+                return;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const int count = set->recordCount();
+        while (m_held.size() < count && clock.elapsed() < SliceMs)
+            m_held += set->rows(int(m_held.size()), std::min(Batch, count - int(m_held.size())),
+                                m_fields);
+    } catch (const Db::DbError&) {
+        // The rows are read as shown, which says what fails.
+        m_held.clear();
+        return;
+    }
+    if (!holdsAllRows())
+        m_slice->start();
 }
 
 int AirportListModel::rowCount(const QModelIndex& parent) const
@@ -62,6 +114,8 @@ QVariant AirportListModel::cell(int row, int column) const
 {
     if (m_fieldOf[column] < 0 || row < 0 || row >= rowCount())
         return QVariant();
+    if (row < m_held.size())
+        return m_held[row].value(m_fieldOf[column]);
     if (row < m_first || row >= m_first + m_rows.size()) {
         try {
             readRows(row, m_shown);
@@ -83,7 +137,7 @@ void AirportListModel::readRowsShownIn(const QTableView* list)
     if (bottom < 0)
         bottom = rowCount() - 1;
     m_shown = bottom - top + 1;
-    if (top >= m_first && bottom < m_first + m_rows.size())
+    if (bottom < m_held.size() || (top >= m_first && bottom < m_first + m_rows.size()))
         return;
     try {
         readRows(top, m_shown);

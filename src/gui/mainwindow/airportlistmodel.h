@@ -8,16 +8,20 @@
 
 class DataView;
 class QTableView;
+class QTimer;
 
 // The airport list's rows: the records of the airport view, five columns, and the
 // dark red of airports whose runway is shorter than the minimum runway length. The
 // short runway is marked by more than its colour: a warning sign in its cell and a
 // description that screen readers and tool tips give.
 //
-// The model holds the five columns of the rows last read, no more: a row it does not
-// hold is read with the rows after it, as many as the list last showed, in one
-// statement, so that a paint, which asks for its rows from the top, reads the rows
-// it shows once.
+// Once the list has been painted, the model reads the five columns of every row into
+// memory, a slice at a time between the operator's events, and from then on a key, a
+// scroll or a paint reads nothing; each refresh of the list (an airport changed here
+// or, on an office's server, on another desk) reads them again. Until it holds them
+// all, a row it does not hold is read with the rows after it, as many as the list last
+// showed, in one statement, so that a paint, which asks for its rows from the top,
+// reads the rows it shows once.
 class AirportListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -49,6 +53,12 @@ public:
     // Throws the engine's DbError.
     void readRowsShownIn(const QTableView* list);
 
+    // Begins reading every row into memory, if not done already; called once the list
+    // has been painted, and by itself after every later refresh.
+    void holdAllRows();
+    // True when every row is in memory.
+    bool holdsAllRows() const;
+
     // Redraws every row, for a changed minimum runway length.
     void restyle();
 
@@ -59,6 +69,7 @@ public:
 private:
     QVariant cell(int row, int column) const;
     void readRows(int first, int count) const;
+    void readSlice();
 
     DataView* m_view;
     QColor m_shortRunwayColour;
@@ -68,4 +79,7 @@ private:
     mutable int m_first = 0;                       // the first of the rows held
     mutable QList<QVariantList> m_rows;            // the rows held, from m_first on
     mutable int m_shown = 32;                      // how many rows the list last showed
+    QList<QVariantList> m_held;                    // every row from the first, as read so far
+    QTimer* m_slice;                               // reads the next slice of m_held
+    bool m_holding = false;                        // holdAllRows() was asked for
 };

@@ -71,7 +71,9 @@ void RoutingPart::paintEvent(QPaintEvent* event)
                 // Read again when needed, which says what failed.
             }
         });
-    // Once the window stands, while the operator looks at it.
+    // Once the window stands, while the operator looks at it: every row of the list in
+    // memory, and the search of Anything mode.
+    m_airportList->holdAllRows();
     if (!m_search && !m_building.valid() && searchMode() == SearchMode::Anything)
         QTimer::singleShot(50, this, &RoutingPart::prepareSearch);
 }
