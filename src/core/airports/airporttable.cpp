@@ -5,6 +5,8 @@
 #include "core/db/serverconnection.h"
 #include "core/format.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString AirportTable = QStringLiteral("Airports");
@@ -38,6 +40,19 @@ std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, SortOrder so
     const QString order =
         sortOrder == SortOrder::Name ? QStringLiteral("[NAME]") : QStringLiteral("[ID]");
     return database.openRecordset(QStringLiteral("SELECT * From Airports ORDER BY ") + order);
+}
+
+int CompareInListOrder(const QString& left, const QString& right)
+{
+    return compareIds(left, right);
+}
+
+bool FoundByHalving(const QString& prefix)
+{
+    return std::all_of(prefix.begin(), prefix.end(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x7f && c != QLatin1Char('*') &&
+               c != QLatin1Char('?') && c != QLatin1Char('#');
+    });
 }
 
 bool FindAirport(Db::Recordset& set, const QString& id)

@@ -43,6 +43,15 @@ bool FindAirportById(Db::Recordset& set, const QString& id);
 // every other character stands for itself. False, position unchanged, when none.
 bool FindAirportByPrefix(Db::Recordset& set, const QString& column, const QString& prefix);
 
+// The order of the airport list's ID and NAME columns: their UTF-8 bytes with the ASCII
+// letters folded to lower case. Negative, zero or positive as left sorts before, with or
+// after right.
+int CompareInListOrder(const QString& left, const QString& right);
+// True when a list held in memory in that order finds the prefix as FindAirportByPrefix
+// would, by halving it: ASCII without the program's wildcards. A letter beyond ASCII is
+// left to the database, whose case folding it is.
+bool FoundByHalving(const QString& prefix);
+
 // True when the stored identifier query finds the identifier.
 bool AirportIdExists(Db::Workspace& workspace, const QString& databasePath, const QString& id);
 

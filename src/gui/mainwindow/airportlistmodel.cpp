@@ -1,5 +1,6 @@
 #include "gui/mainwindow/airportlistmodel.h"
 
+#include "core/airports/airporttable.h"
 #include "core/settings/appsettings.h"
 #include "gui/mainwindow/dataview.h"
 #include "gui/platform/colours.h"
@@ -30,6 +31,7 @@ AirportListModel::AirportListModel(DataView* view, QObject* parent)
     connect(view, &DataView::aboutToRefresh, this, [this] { beginResetModel(); });
     connect(view, &DataView::refreshed, this, [this] {
         m_held.clear();
+        m_inOrder[0] = m_inOrder[1] = true;
         m_rows.clear();
         m_fields.clear();
         std::fill(std::begin(m_fieldOf), std::end(m_fieldOf), -1);
@@ -78,9 +80,19 @@ void AirportListModel::readSlice()
         QElapsedTimer clock;
         clock.start();
         const int count = set->recordCount();
-        while (m_held.size() < count && clock.elapsed() < SliceMs)
-            m_held += set->rows(int(m_held.size()), std::min(Batch, count - int(m_held.size())),
-                                m_fields);
+        while (m_held.size() < count && clock.elapsed() < SliceMs) {
+            const qsizetype first = m_held.size();
+            m_held += set->rows(int(first), std::min(Batch, count - int(first)), m_fields);
+            // Whether the rows are in the order a prefix is found in by halving.
+            for (const Column column : {ColumnId, ColumnName}) {
+                const int field = m_fieldOf[column];
+                bool& inOrder = m_inOrder[column == ColumnName];
+                for (qsizetype i = std::max<qsizetype>(first, 1); inOrder && i < m_held.size(); ++i)
+                    inOrder =
+                        field >= 0 && CompareInListOrder(m_held[i - 1].value(field).toString(),
+                                                         m_held[i].value(field).toString()) <= 0;
+            }
+        }
     } catch (const Db::DbError&) {
         // The rows are read as shown, which says what fails.
         m_held.clear();
@@ -108,6 +120,20 @@ void AirportListModel::readRows(int first, int count) const
         return;
     m_first = first;
     m_rows = set->rows(first, std::min(count, set->recordCount() - first), m_fields);
+}
+
+std::optional<int> AirportListModel::findPrefix(Column column, const QString& prefix) const
+{
+    const int field = m_fieldOf[column];
+    if (!holdsAllRows() || field < 0 || !m_inOrder[column == ColumnName] || !FoundByHalving(prefix))
+        return std::nullopt;
+    const auto text = [field](const QVariantList& row) { return row.value(field).toString(); };
+    const auto first = std::partition_point(m_held.begin(), m_held.end(), [&](const auto& row) {
+        return CompareInListOrder(text(row), prefix) < 0;
+    });
+    if (first == m_held.end() || CompareInListOrder(text(*first).left(prefix.size()), prefix) != 0)
+        return -1;
+    return int(first - m_held.begin());
 }
 
 QVariant AirportListModel::cell(int row, int column) const

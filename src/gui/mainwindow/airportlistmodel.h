@@ -6,6 +6,8 @@
 #include <QList>
 #include <QVariant>
 
+#include <optional>
+
 class DataView;
 class QTableView;
 class QTimer;
@@ -58,6 +60,11 @@ public:
     void holdAllRows();
     // True when every row is in memory.
     bool holdsAllRows() const;
+    // The first row whose ID or NAME begins with the prefix, found by halving the rows in
+    // memory when they are all held in that column's order and the prefix is found that
+    // way (FoundByHalving); -1 when none begins so. Nothing when the database is to be
+    // asked instead.
+    std::optional<int> findPrefix(Column column, const QString& prefix) const;
 
     // Redraws every row, for a changed minimum runway length.
     void restyle();
@@ -82,4 +89,5 @@ private:
     QList<QVariantList> m_held;                    // every row from the first, as read so far
     QTimer* m_slice;                               // reads the next slice of m_held
     bool m_holding = false;                        // holdAllRows() was asked for
+    bool m_inOrder[2] = {true, true};              // m_held in ID, NAME order so far
 };

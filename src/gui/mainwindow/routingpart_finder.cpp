@@ -100,8 +100,16 @@ void RoutingPart::findInList(const QString& text, int cursor)
             while (prefix.endsWith(QLatin1Char(' ')))
                 prefix.chop(1);
         }
-        found = FindAirportByPrefix(*set, byName ? QStringLiteral("NAME") : QStringLiteral("ID"),
-                                    prefix);
+        // The rows held in memory answer when they can, as the database would.
+        if (const std::optional<int> held = m_airportList->findPrefix(
+                byName ? AirportListModel::ColumnName : AirportListModel::ColumnId, prefix)) {
+            found = *held >= 0;
+            if (found)
+                set->setAbsolutePosition(*held);
+        } else {
+            found = FindAirportByPrefix(
+                *set, byName ? QStringLiteral("NAME") : QStringLiteral("ID"), prefix);
+        }
         FindEventsPause pause;
         if (found) {
             const int row = set->absolutePosition();

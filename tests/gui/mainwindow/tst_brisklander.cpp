@@ -1,8 +1,10 @@
+#include "core/airports/airporttable.h"
 #include "core/quote/chargesmodel.h"
 #include "core/quote/routemodel.h"
 #include "gui/appcontext.h"
 #include "gui/mainwindow/airportlistmodel.h"
 #include "gui/mainwindow/catalogmodel.h"
+#include "gui/mainwindow/dataview.h"
 #include "gui/mainwindow/findevents.h"
 #include "gui/mainwindow/routemapview.h"
 #include "support/databasedump.h"
@@ -508,6 +510,38 @@ private slots:
         QCOMPARE(found.data().toString(), QStringLiteral("YSSY"));
     }
 
+    // The list held in memory finds every prefix where the database finds it, in both
+    // orders and whatever the letters' case; what only the database answers (the
+    // wildcards, letters beyond ASCII) is left to it.
+    void listInMemoryFindsAsTheDatabase()
+    {
+        const QString letters = u"akqz09 -'."_s;
+        QStringList prefixes{u"K"_s, u"kA"_s, u"Ka"_s, u"SAN "_s, u"zzzz"_s};
+        for (const QChar first : letters)
+            for (const QChar second : letters + u"AKz"_s)
+                prefixes << QString(first) << QString(first) + second;
+        for (const SortOrder order : {SortOrder::Id, SortOrder::Name}) {
+            DataView view;
+            view.setDatabaseName(appContext().DatabasePath);
+            view.setAirportList(order);
+            AirportListModel model(&view);
+            view.Refresh();
+            model.holdAllRows();
+            QTRY_VERIFY(model.holdsAllRows());
+            auto set = ListAirports(*view.database(), order);
+            const bool byName = order == SortOrder::Name;
+            const auto column = byName ? AirportListModel::ColumnName : AirportListModel::ColumnId;
+            for (const QString& prefix : prefixes) {
+                const std::optional<int> held = model.findPrefix(column, prefix);
+                QVERIFY2(held, qPrintable(prefix));
+                const bool found = FindAirportByPrefix(*set, byName ? u"NAME"_s : u"ID"_s, prefix);
+                QCOMPARE(*held, found ? set->absolutePosition() : -1);
+            }
+            for (const QString& prefix : {u"k*"_s, u"?b"_s, u"S\u00c3O"_s})
+                QVERIFY(!model.findPrefix(column, prefix));
+        }
+    }
+
     // A find the database refuses says so, and the box keeps what was typed.
     void aFindTheDatabaseRefusesKeepsTheTyping()
     {
@@ -519,16 +553,19 @@ private slots:
             QCOMPARE(sqlite3_exec(other, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
             sqlite3_close(other);
         };
+        QTRY_VERIFY(qobject_cast<AirportListModel*>(child<QTableView>("SSDBGrid1")->model())
+                        ->holdsAllRows());
         find()->setFocus();
         rename("Airports", "Gone");
         prompter().setNextAnswer(Button::Ok);
-        press(QStringLiteral("k"));
+        // A letter beyond ASCII is found by the database even when the list is in memory.
+        QTest::sendKeyEvent(QTest::Click, find(), Qt::Key_Adiaeresis, u"\u00e4"_s, Qt::NoModifier);
         rename("Gone", "Airports");
         QCOMPARE(prompter().messages().size(), 1);
         const QString text = prompter().messages().last().text;
         expectMessage(Icon::Critical, u"Brisklander"_s, text, Button::Ok);
         QVERIFY2(text.contains(QStringLiteral("no such table")), qPrintable(text));
-        QCOMPARE(find()->text(), QStringLiteral("K"));
+        QCOMPARE(find()->text(), u"\u00c4"_s);
         QCOMPARE(find()->cursorPosition(), 1);
     }
 
