@@ -22,7 +22,6 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
-#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
@@ -32,6 +31,8 @@
 #include <QVBoxLayout>
 
 #include <sqlite3.h>
+
+#include <malloc.h>
 
 #include <algorithm>
 #include <memory>
@@ -169,17 +170,11 @@ private:
 
 // ---- the program ----
 
-// The memory the process holds, in MiB.
-double residentMiB()
+// The memory the process's allocations hold, in MiB.
+double allocatedMiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    }
-    return 0;
+    const struct mallinfo2 heap = mallinfo2();
+    return double(heap.uordblks + heap.hblkhd) / (1024 * 1024);
 }
 
 struct Windows
@@ -240,10 +235,10 @@ Windows& windowsOf(int count)
     // The list reads its rows into memory while the operator looks at it; the keys are
     // timed once it holds them, as after the first seconds of a working day.
     const auto* rows = qobject_cast<const AirportListModel*>(list->model());
-    const double before = residentMiB();
+    const double before = allocatedMiB();
     while (rows && !rows->holdsAllRows())
         QCoreApplication::processEvents();
-    open.heldMiB = residentMiB() - before;
+    open.heldMiB = allocatedMiB() - before;
     open.floor = std::make_unique<FloorWindow>(file, *list);
     open.floor->show();
     QCoreApplication::processEvents();

@@ -20,7 +20,7 @@ Db::RecordSource rowsOf(const QString& id)
 
 // Two identifiers in the order of the ID column: its collation compares the UTF-8 bytes
 // with the ASCII letters folded to lower case.
-int compareIds(const QString& left, const QString& right)
+int compareIds(QStringView left, QStringView right)
 {
     const QByteArray a = left.toUtf8(), b = right.toUtf8();
     const auto lower = [](char c) {
@@ -42,7 +42,7 @@ std::unique_ptr<Db::Recordset> ListAirports(Db::Database& database, SortOrder so
     return database.openRecordset(QStringLiteral("SELECT * From Airports ORDER BY ") + order);
 }
 
-int CompareInListOrder(const QString& left, const QString& right)
+int CompareInListOrder(QStringView left, QStringView right)
 {
     return compareIds(left, right);
 }

@@ -46,7 +46,7 @@ bool FindAirportByPrefix(Db::Recordset& set, const QString& column, const QStrin
 // The order of the airport list's ID and NAME columns: their UTF-8 bytes with the ASCII
 // letters folded to lower case. Negative, zero or positive as left sorts before, with or
 // after right.
-int CompareInListOrder(const QString& left, const QString& right);
+int CompareInListOrder(QStringView left, QStringView right);
 // True when a list held in memory in that order finds the prefix as FindAirportByPrefix
 // would, by halving it: ASCII without the program's wildcards. A letter beyond ASCII is
 // left to the database, whose case folding it is.

@@ -31,6 +31,7 @@ AirportListModel::AirportListModel(DataView* view, QObject* parent)
     connect(view, &DataView::aboutToRefresh, this, [this] { beginResetModel(); });
     connect(view, &DataView::refreshed, this, [this] {
         m_held.clear();
+        m_text.clear();
         m_inOrder[0] = m_inOrder[1] = true;
         m_rows.clear();
         m_fields.clear();
@@ -58,7 +59,7 @@ void AirportListModel::holdAllRows()
 
 bool AirportListModel::holdsAllRows() const
 {
-    return m_view->recordset() && m_held.size() == m_view->recordCount();
+    return m_view->recordset() && qsizetype(m_held.size()) == m_view->recordCount();
 }
 
 // Reads rows for a few milliseconds, a batch of a statement at a time, and leaves the
@@ -80,22 +81,38 @@ void AirportListModel::readSlice()
         QElapsedTimer clock;
         clock.start();
         const int count = set->recordCount();
-        while (m_held.size() < count && clock.elapsed() < SliceMs) {
-            const qsizetype first = m_held.size();
-            m_held += set->rows(int(first), std::min(Batch, count - int(first)), m_fields);
+        while (qsizetype(m_held.size()) < count && clock.elapsed() < SliceMs) {
+            const int first = int(m_held.size());
+            for (const QVariantList& read :
+                 set->rows(first, std::min(Batch, count - first), m_fields)) {
+                HeldRow row{};
+                for (int column = ColumnId; column < ColumnRunwayLength; ++column) {
+                    const QString text =
+                        m_fieldOf[column] < 0 ? QString() : read[m_fieldOf[column]].toString();
+                    row.at[column] = quint32(m_text.size());
+                    row.size[column] = quint16(std::min<qsizetype>(text.size(), 0xffff));
+                    m_text += QStringView(text).first(row.size[column]);
+                }
+                const int runway = m_fieldOf[ColumnRunwayLength];
+                if (runway >= 0 && !read[runway].isNull())
+                    row.runway = read[runway].toInt();
+                m_held.push_back(row);
+            }
             // Whether the rows are in the order a prefix is found in by halving.
             for (const Column column : {ColumnId, ColumnName}) {
-                const int field = m_fieldOf[column];
                 bool& inOrder = m_inOrder[column == ColumnName];
-                for (qsizetype i = std::max<qsizetype>(first, 1); inOrder && i < m_held.size(); ++i)
-                    inOrder =
-                        field >= 0 && CompareInListOrder(m_held[i - 1].value(field).toString(),
-                                                         m_held[i].value(field).toString()) <= 0;
+                for (size_t i = std::max(first, 1); inOrder && i < m_held.size(); ++i)
+                    inOrder = m_fieldOf[column] >= 0 &&
+                              CompareInListOrder(heldText(m_held[i - 1], column),
+                                                 heldText(m_held[i], column)) <= 0;
             }
         }
+        if (holdsAllRows())
+            m_text.squeeze();
     } catch (const Db::DbError&) {
         // The rows are read as shown, which says what fails.
         m_held.clear();
+        m_text.clear();
         return;
     }
     if (!holdsAllRows())
@@ -124,14 +141,14 @@ void AirportListModel::readRows(int first, int count) const
 
 std::optional<int> AirportListModel::findPrefix(Column column, const QString& prefix) const
 {
-    const int field = m_fieldOf[column];
-    if (!holdsAllRows() || field < 0 || !m_inOrder[column == ColumnName] || !FoundByHalving(prefix))
+    if (!holdsAllRows() || m_fieldOf[column] < 0 || !m_inOrder[column == ColumnName] ||
+        !FoundByHalving(prefix))
         return std::nullopt;
-    const auto text = [field](const QVariantList& row) { return row.value(field).toString(); };
-    const auto first = std::partition_point(m_held.begin(), m_held.end(), [&](const auto& row) {
-        return CompareInListOrder(text(row), prefix) < 0;
+    const auto first = std::partition_point(m_held.begin(), m_held.end(), [&](const HeldRow& row) {
+        return CompareInListOrder(heldText(row, column), prefix) < 0;
     });
-    if (first == m_held.end() || CompareInListOrder(text(*first).left(prefix.size()), prefix) != 0)
+    if (first == m_held.end() ||
+        CompareInListOrder(heldText(*first, column).left(prefix.size()), prefix) != 0)
         return -1;
     return int(first - m_held.begin());
 }
@@ -140,8 +157,12 @@ QVariant AirportListModel::cell(int row, int column) const
 {
     if (m_fieldOf[column] < 0 || row < 0 || row >= rowCount())
         return QVariant();
-    if (row < m_held.size())
-        return m_held[row].value(m_fieldOf[column]);
+    if (row < qsizetype(m_held.size())) {
+        const HeldRow& held = m_held[size_t(row)];
+        if (column != ColumnRunwayLength)
+            return heldText(held, column).toString();
+        return held.runway ? QVariant(*held.runway) : QVariant();
+    }
     if (row < m_first || row >= m_first + m_rows.size()) {
         try {
             readRows(row, m_shown);
@@ -163,7 +184,7 @@ void AirportListModel::readRowsShownIn(const QTableView* list)
     if (bottom < 0)
         bottom = rowCount() - 1;
     m_shown = bottom - top + 1;
-    if (bottom < m_held.size() || (top >= m_first && bottom < m_first + m_rows.size()))
+    if (bottom < qsizetype(m_held.size()) || (top >= m_first && bottom < m_first + m_rows.size()))
         return;
     try {
         readRows(top, m_shown);

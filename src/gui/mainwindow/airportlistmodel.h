@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include <optional>
+#include <vector>
 
 class DataView;
 class QTableView;
@@ -86,8 +87,21 @@ private:
     mutable int m_first = 0;                       // the first of the rows held
     mutable QList<QVariantList> m_rows;            // the rows held, from m_first on
     mutable int m_shown = 32;                      // how many rows the list last showed
-    QList<QVariantList> m_held;                    // every row from the first, as read so far
-    QTimer* m_slice;                               // reads the next slice of m_held
-    bool m_holding = false;                        // holdAllRows() was asked for
-    bool m_inOrder[2] = {true, true};              // m_held in ID, NAME order so far
+    // A row held in memory: its texts (ID, name, state, country) by their place in
+    // m_text, and its runway length.
+    struct HeldRow
+    {
+        quint32 at[ColumnRunwayLength];
+        quint16 size[ColumnRunwayLength];
+        std::optional<qint32> runway;
+    };
+    QStringView heldText(const HeldRow& row, int column) const
+    {
+        return QStringView(m_text).sliced(row.at[column], row.size[column]);
+    }
+    std::vector<HeldRow> m_held;      // every row from the first, as read so far
+    QString m_text;                   // the texts of m_held, one after the other
+    QTimer* m_slice;                  // reads the next slice of m_held
+    bool m_holding = false;           // holdAllRows() was asked for
+    bool m_inOrder[2] = {true, true}; // m_held in ID, NAME order so far
 };
