@@ -165,11 +165,12 @@ private slots:
     void passwordAskedOnceWhenNoneIsKept()
     {
         const QString clerk = u"clerk_%1"_s.arg(QCoreApplication::applicationPid());
-        Db::DbEngine::scratchWorkspace()
-            ->openDatabase(u"dbname="_s + m_database)
-            ->execute(
-                u"CREATE ROLE %1 LOGIN PASSWORD 'secret' IN ROLE brisklander_dispatcher"_s.arg(
-                    clerk));
+        auto office = Db::DbEngine::scratchWorkspace()->openDatabase(u"dbname="_s + m_database);
+        office->execute(
+            u"CREATE ROLE %1 LOGIN PASSWORD 'secret' IN ROLE brisklander_dispatcher"_s.arg(clerk));
+        // An airport of its own for the list to show, whatever ran before.
+        office->execute(u"INSERT INTO Airports (ID, NAME, \"LATITUDE DEGREES\", \"LONGITUDE "
+                        "DEGREES\") VALUES ('ZPWD', 'PASSWORD FIELD', '1', '001')"_s);
         nameServer(qEnvironmentVariable("PGHOST"), qEnvironmentVariable("PGPORT"));
         QVERIFY(WriteIni(m_f->settings(), u"DATABASE"_s, u"USER"_s, clerk));
         const QByteArray kept = qgetenv("PGPASSWORD");
