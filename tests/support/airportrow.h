@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/airports/airportrecord.h"
+#include "core/airports/airporttable.h"
+#include "core/db/engine.h"
 
 #include <QStringList>
 
@@ -40,4 +42,17 @@ inline AirportRecord teterboro(const QString& id = QStringLiteral("KTEB"),
             "America/New_York",
             "TEB",
             "TETERBORO"};
+}
+
+// Another desk, in a transaction of its own, renames Teterboro "THEIRS" ("changed") or
+// deletes it (anything else).
+inline void changeTeterboroElsewhere(Db::Workspace& theirs, const QString& desk, const QString& how)
+{
+    Db::Transaction transaction(theirs);
+    if (how == QStringLiteral("changed"))
+        UpdateAirport(theirs, desk, QStringLiteral("KTEB"),
+                      teterboro(QStringLiteral("KTEB"), QStringLiteral("THEIRS")));
+    else
+        DeleteAirport(theirs, desk, QStringLiteral("KTEB"));
+    transaction.commit();
 }

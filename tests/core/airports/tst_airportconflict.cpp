@@ -111,14 +111,8 @@ private slots:
         std::optional<AirportRecord> entered = ReadAirport(*mine, myDesk, u"KTEB"_s, &read);
         QVERIFY(entered);
         QCOMPARE(read.version, onServer ? 1 : 0);
-        if (!elsewhere.isEmpty()) {
-            Db::Transaction transaction(*theirs);
-            if (elsewhere == "changed")
-                UpdateAirport(*theirs, theirDesk, u"KTEB"_s, teterboro(u"KTEB"_s, u"THEIRS"_s));
-            else
-                DeleteAirport(*theirs, theirDesk, u"KTEB"_s);
-            transaction.commit();
-        }
+        if (!elsewhere.isEmpty())
+            changeTeterboroElsewhere(*theirs, theirDesk, elsewhere);
 
         entered->ID = saved;
         entered->NAME = u"MINE"_s;

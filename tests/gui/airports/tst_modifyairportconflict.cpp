@@ -83,16 +83,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&modify));
         // Filled from the server once its edit session begins.
         QTRY_COMPARE(child<QLineEdit>(modify, "TxtAirportName")->text(), u"TETERBORO"_s);
-        {
-            auto theirs = Db::DbEngine::scratchWorkspace();
-            const QString desk = m_server->location(u"desk-2"_s);
-            Db::Transaction transaction(*theirs);
-            if (elsewhere == "changed")
-                UpdateAirport(*theirs, desk, u"KTEB"_s, teterboro(u"KTEB"_s, u"THEIRS"_s));
-            else
-                DeleteAirport(*theirs, desk, u"KTEB"_s);
-            transaction.commit();
-        }
+        changeTeterboroElsewhere(*Db::DbEngine::scratchWorkspace(), m_server->location(u"desk-2"_s),
+                                 elsewhere);
         retype(modify, u"MINE"_s);
         prompter().setNextAnswer(answer);
         QTest::keyClick(&modify, Qt::Key_S, Qt::AltModifier);
