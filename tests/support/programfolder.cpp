@@ -57,6 +57,10 @@ std::unique_ptr<Brisklander> ProgramFolder::showMainWindow()
     window->show();
     if (!QTest::qWaitForWindowActive(window.get()))
         return nullptr;
+    // The tab not in front is built after the first paint.
+    if (!QTest::qWaitFor(
+            [&] { return window->findChild<QWidget*>(QStringLiteral("TxtChargePerMile")); }))
+        return nullptr;
     return window;
 }
 

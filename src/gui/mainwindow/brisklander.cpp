@@ -23,6 +23,7 @@
 #include "gui/startup.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -57,6 +58,9 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     Form_Load();
     // The window opens ready for the first identifier.
     m_routing->focusFindBox();
+    // The first key or click finds every control in place, even one typed before the
+    // window has finished (see completeWindow).
+    qApp->installEventFilter(this);
 }
 
 Brisklander::~Brisklander() = default;
@@ -388,6 +392,12 @@ bool Brisklander::event(QEvent* event)
     case QEvent::WindowActivate:
         Form_Activate();
         break;
+    case QEvent::Paint:
+        // The window paints before the tab that is not in front is built: it is built
+        // at once after the first paint.
+        if (!m_quotePart->isBuilt())
+            QMetaObject::invokeMethod(this, &Brisklander::completeWindow, Qt::QueuedConnection);
+        break;
     case QEvent::UpdateRequest:
         // Every repaint of the window passes here, whichever child is painted:
         // painting ends the busy pointer of start-up and of the dialogs.
@@ -397,6 +407,36 @@ bool Brisklander::event(QEvent* event)
         break;
     }
     return QMainWindow::event(event);
+}
+
+void Brisklander::completeWindow()
+{
+    if (m_quotePart->isBuilt())
+        return;
+    qApp->removeEventFilter(this);
+    m_quotePart->build();
+}
+
+bool Brisklander::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TabletPress:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+        completeWindow();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Brisklander::closeEvent(QCloseEvent* event)

@@ -125,11 +125,14 @@ public slots:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void buildLayout();
+    // Builds what the first paint did not show; done before any key or click is handled.
+    void completeWindow();
     void modifyAirport(bool fromRoute);
     // The print window; `mail` opens it with Send by E-mail ready for Enter.
     void openPrintWindow(bool mail);

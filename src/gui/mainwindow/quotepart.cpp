@@ -93,10 +93,33 @@ QuotePart::QuotePart(Quote* quote, QLineEdit* totalNM, QLineEdit* totalSM, QWidg
             return std::nullopt;
         return m_taxList->stored(row, 1).toDouble();
     });
-    buildLayout(totalNM, totalSM);
+    m_milesCaption = QStringLiteral("NM"); // until the quote basis is read
+    // The route totals are on the first tab: shown from the start.
+    m_sheetFields[QuoteSheet::TotalNM] = totalNM;
+    m_sheetFields[QuoteSheet::TotalSM] = totalSM;
+    for (QuoteSheet::Field field : {QuoteSheet::TotalNM, QuoteSheet::TotalSM})
+        showSheetText(field, m_sheet->text(field));
+    connect(m_sheet, &QuoteSheet::textChanged, this,
+            [this](QuoteSheet::Field field, const QString& text) { showSheetText(field, text); });
 }
 
-void QuotePart::buildLayout(QLineEdit* totalNM, QLineEdit* totalSM)
+void QuotePart::build()
+{
+    if (m_built)
+        return;
+    buildLayout();
+    m_built = true;
+    for (int field = 0; field < QuoteSheet::FIELDS; ++field)
+        showSheetText(field, m_sheet->text(QuoteSheet::Field(field)));
+    showBaseChargeCaption();
+    fillAircraft();
+    showBeyondRange(m_beyondRange);
+    m_SSDBCBTaxBaseCharge->setCurrentIndex(m_baseTaxRow);
+    m_CmdSegTax->setEnabled(m_route->count() > 1);
+    colourForTheme();
+}
+
+void QuotePart::buildLayout()
 {
     QWidget* quote = this;
 
@@ -116,7 +139,7 @@ void QuotePart::buildLayout(QLineEdit* totalNM, QLineEdit* totalSM)
     m_LblBeyondRange->hide();
     base->addWidget(m_LblBeyondRange, 1, 0, 1, 6);
     m_TxtDistanceCharge = figure(frame6, "TxtDistanceCharge");
-    m_LabelMiles = new QLabel(QStringLiteral("NM"), frame6);
+    m_LabelMiles = new QLabel(m_milesCaption, frame6);
     m_LabelMiles->setObjectName(QStringLiteral("LabelMiles"));
     captioned(base, 2, 0, QStringLiteral("Route Distance:"), m_TxtDistanceCharge);
     base->addWidget(m_LabelMiles, 2, 2);
@@ -234,8 +257,6 @@ void QuotePart::buildLayout(QLineEdit* totalNM, QLineEdit* totalSM)
           static_cast<QWidget*>(m_TxtFinalQuote), static_cast<QWidget*>(m_CboAircraft)})
         w->installEventFilter(this);
 
-    m_sheetFields[QuoteSheet::TotalNM] = totalNM;
-    m_sheetFields[QuoteSheet::TotalSM] = totalSM;
     m_sheetFields[QuoteSheet::DistanceCharge] = m_TxtDistanceCharge;
     m_sheetFields[QuoteSheet::ChargePerMile] = m_TxtChargePerMile;
     m_sheetFields[QuoteSheet::BaseCharge] = baseCharge;
@@ -246,18 +267,9 @@ void QuotePart::buildLayout(QLineEdit* totalNM, QLineEdit* totalSM)
     m_sheetFields[QuoteSheet::TotalCharges] = totalCharges;
     m_sheetFields[QuoteSheet::TotalTaxes] = totalTaxes;
     m_sheetFields[QuoteSheet::FinalQuote] = m_TxtFinalQuote;
-    for (int field = 0; field < QuoteSheet::FIELDS; ++field)
-        showSheetText(field, m_sheet->text(QuoteSheet::Field(field)));
 
-    connect(m_sheet, &QuoteSheet::textChanged, this,
-            [this](QuoteSheet::Field field, const QString& text) { showSheetText(field, text); });
-    connect(m_sheet, &QuoteSheet::baseChargeCaptionChanged, this, [this](bool minimum) {
-        m_lblBaseCharge->setText(m_sheet->baseChargeCaption());
-        QFont font = m_lblBaseCharge->font();
-        font.setBold(minimum);
-        m_lblBaseCharge->setFont(font);
-        colourCaptions();
-    });
+    connect(m_sheet, &QuoteSheet::baseChargeCaptionChanged, this,
+            &QuotePart::showBaseChargeCaption);
     connect(m_TxtChargePerMile, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_sheet->setText(QuoteSheet::ChargePerMile, text); });
     m_TxtChargePerMile->installEventFilter(this);
@@ -275,6 +287,15 @@ void QuotePart::buildLayout(QLineEdit* totalNM, QLineEdit* totalSM)
     connect(m_CmdQuoteMem, &QPushButton::clicked, this, &QuotePart::CmdQuoteMem_Click);
     connect(m_route, &RouteModel::totalsChanged, this,
             [this] { m_CmdSegTax->setEnabled(m_route->count() > 1); });
+}
+
+void QuotePart::showBaseChargeCaption()
+{
+    m_lblBaseCharge->setText(m_sheet->baseChargeCaption());
+    QFont font = m_lblBaseCharge->font();
+    font.setBold(m_sheet->isMinimumCharge());
+    m_lblBaseCharge->setFont(font);
+    colourCaptions();
 }
 
 void QuotePart::showSheetText(int field, const QString& text)
@@ -324,7 +345,7 @@ void QuotePart::colourCaptions()
 
 QString QuotePart::milesCaption() const
 {
-    return m_LabelMiles->text();
+    return m_milesCaption;
 }
 
 void QuotePart::loadCharges()
@@ -356,12 +377,15 @@ void QuotePart::resetCharges()
 {
     // Empty rows to fill the grid, both sums back to 0.
     m_charges->reset(visibleChargeRows());
-    m_CmdRemoveCharge->setEnabled(false);
+    if (isBuilt())
+        m_CmdRemoveCharge->setEnabled(false);
 }
 
 void QuotePart::resetChargePerMile()
 {
-    m_LabelMiles->setText(SettingsText::quoteBase(appSettings().QUOTEBASE));
+    m_milesCaption = SettingsText::quoteBase(appSettings().QUOTEBASE);
+    if (isBuilt())
+        m_LabelMiles->setText(m_milesCaption);
     m_sheet->resetChargePerMile();
 }
 
@@ -369,7 +393,9 @@ void QuotePart::applyQuoteBasis(QuoteBase basis, bool basisChanged)
 {
     // Every Save comes here, with the record already holding what was saved.
     m_quote->setPricingSettings(PricingSettings::from(appSettings()));
-    m_LabelMiles->setText(SettingsText::quoteBase(basis));
+    m_milesCaption = SettingsText::quoteBase(basis);
+    if (isBuilt())
+        m_LabelMiles->setText(m_milesCaption);
     m_sheet->repriceDistance();
     // A charge per mile the operator typed stays, unless the basis itself changed.
     if (basisChanged)
@@ -378,6 +404,8 @@ void QuotePart::applyQuoteBasis(QuoteBase basis, bool basisChanged)
 
 void QuotePart::colourForTheme()
 {
+    if (!isBuilt())
+        return; // coloured when built
     for (int field = 0; field < QuoteSheet::FIELDS; ++field) {
         QLineEdit* widget = m_sheetFields[field];
         if (!widget || widget == m_TxtChargePerMile || field == QuoteSheet::TotalNM ||
@@ -393,6 +421,8 @@ void QuotePart::colourForTheme()
 
 int QuotePart::visibleChargeRows() const
 {
+    if (!isBuilt())
+        return 8;
     const int rowHeight = qMax(1, m_SSDBGrid3->verticalHeader()->defaultSectionSize());
     return qMax(8, m_SSDBGrid3->viewport()->height() / rowHeight);
 }
@@ -431,12 +461,13 @@ void QuotePart::TxtChargePerMile_LostFocus()
 
 void QuotePart::pickBaseTax(int row)
 {
+    m_baseTaxRow = row;
+    if (isBuilt())
+        m_SSDBCBTaxBaseCharge->setCurrentIndex(row);
     if (row < 0) {
-        m_SSDBCBTaxBaseCharge->setCurrentIndex(-1);
         m_sheet->setBaseTax(QString(), std::nullopt);
         return;
     }
-    m_SSDBCBTaxBaseCharge->setCurrentIndex(row);
     const QVariant percent = m_taxList->stored(row, 1);
     m_sheet->setBaseTax(m_taxList->stored(row, 0).toString(),
                         percent.isNull() ? std::nullopt

@@ -29,6 +29,12 @@ public:
     // that every figure of the sheet is shown by one part.
     QuotePart(Quote* quote, QLineEdit* totalNM, QLineEdit* totalSM, QWidget* parent);
 
+    // The tab's controls are made by build(), once: the window paints its first tab
+    // without waiting for them. Until then the part keeps what they are to show (the
+    // catalogues, the figures, the tax, the aircraft) and they start from it.
+    void build();
+    bool isBuilt() const { return m_built; }
+
     DataView* Data2() const { return m_data2; }
     DataView* Data3() const { return m_data3; }
     CatalogModel* chargeCatalog() const { return m_chargeCatalog; }
@@ -77,8 +83,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildLayout(QLineEdit* totalNM, QLineEdit* totalSM);
+    void buildLayout();
     void showSheetText(int field, const QString& text);
+    void showBaseChargeCaption();
+    void fillAircraft();
     void colourCaptions();
     bool TxtChargePerMile_KeyPress(QKeyEvent* event);
     bool SSDBCBTaxBaseCharge_KeyPress(QKeyEvent* event);
@@ -94,6 +102,14 @@ private:
     DataView* m_data3 = nullptr;
     CatalogModel* m_chargeCatalog = nullptr;
     CatalogModel* m_taxList = nullptr;
+
+    // What the controls show, kept while they are not built.
+    bool m_built = false;
+    QString m_milesCaption;
+    int m_baseTaxRow = -1;
+    QStringList m_aircraftNames;
+    QString m_aircraftShown;
+    QStringList m_beyondRange;
 
     QLineEdit* m_sheetFields[12] = {};
     QComboBox* m_CboAircraft = nullptr;

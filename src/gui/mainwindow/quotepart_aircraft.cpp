@@ -8,15 +8,26 @@
 
 void QuotePart::setAircraftNames(const QStringList& names, const QString& chosen)
 {
+    m_aircraftNames = names;
+    m_aircraftShown = chosen;
+    if (isBuilt())
+        fillAircraft();
+}
+
+void QuotePart::fillAircraft()
+{
     const QSignalBlocker blocker(m_CboAircraft);
     m_CboAircraft->clear();
     m_CboAircraft->addItem(QString());
-    m_CboAircraft->addItems(names);
-    showAircraft(chosen);
+    m_CboAircraft->addItems(m_aircraftNames);
+    showAircraft(m_aircraftShown);
 }
 
 void QuotePart::showAircraft(const QString& name)
 {
+    m_aircraftShown = name;
+    if (!isBuilt())
+        return;
     const QSignalBlocker blocker(m_CboAircraft);
     int found = name.isEmpty() ? 0 : m_CboAircraft->findText(name, Qt::MatchFixedString);
     if (found < 0) {
@@ -29,6 +40,9 @@ void QuotePart::showAircraft(const QString& name)
 
 void QuotePart::showBeyondRange(const QStringList& texts)
 {
+    m_beyondRange = texts;
+    if (!isBuilt())
+        return;
     m_LblBeyondRange->setText(texts.join(QLatin1Char('\n')));
     m_LblBeyondRange->setVisible(!texts.isEmpty());
 }

@@ -580,6 +580,20 @@ private slots:
         QCOMPARE(find()->text(), QString());
     }
 
+    // The window paints before it builds the tab behind; a key typed before then finds
+    // that tab's controls in place: the rate's access key at once reaches its field.
+    void keysBeforeTheTabBehindIsBuilt()
+    {
+        m_window.reset();
+        m_window = std::make_unique<Brisklander>();
+        QVERIFY(!m_window->findChild<QWidget*>(u"TxtChargePerMile"_s));
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        press(u"%c5"_s);
+        QCOMPARE(tabs()->currentIndex(), 1);
+        QCOMPARE(field("TxtChargePerMile"), u"5"_s);
+    }
+
     // Every figure drawn in dark blue or dark red still reads on its own field after a
     // switch to a dark theme while the program runs; short runways carry a sign besides
     // their colour, and a runway of exactly the minimum none.
