@@ -17,6 +17,7 @@
 #include "gui/mainwindow/routemapview.h"
 #include "gui/mainwindow/routetimesmodel.h"
 #include "gui/platform/colours.h"
+#include "gui/platform/tableheader.h"
 #include "gui/quote/frmmsgboxinsairport.h"
 
 #include <QAction>
@@ -63,6 +64,7 @@ QLineEdit* figureField(QWidget* parent, const char* name, const QString& toolTip
 QTableView* grid(QWidget* parent, const char* name, const QString& accessibleName)
 {
     auto* view = new QTableView(parent);
+    view->setHorizontalHeader(new TableHeader(Qt::Horizontal, view));
     view->setObjectName(QString::fromLatin1(name));
     view->setAccessibleName(accessibleName);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
