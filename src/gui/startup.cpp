@@ -175,6 +175,17 @@ void addColumnsToOldDatabase(Db::Workspace& workspace, Db::Database& database)
                                "with a database it can change."));
         Platform::pointer().setBusy();
     }
+    // The number of airports kept as they come and go, made once: without it the list
+    // counts them at every start, which a database it cannot change leaves it to do.
+    if (database.hasTable(Db::RowCountsTable) || Db::isServerLocation(database.path()))
+        return;
+    try {
+        Db::Transaction transaction(workspace);
+        Schema::countAirportRows(database);
+        transaction.commit();
+    } catch (const Db::DbError&) {
+        // Rolled back whole: the list counts the airports, as it always could.
+    }
 }
 
 // A data folder that lacks files is made and completed, wholly or not at all: from the

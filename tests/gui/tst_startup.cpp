@@ -459,9 +459,9 @@ private slots:
         QCOMPARE(m_services->prompter->messages().last().buttons, Platform::Buttons(Button::Ok));
     }
 
-    // A folder made before airports kept their zone names, codes and cities: the start adds
-    // the columns, or,
-    // while another program holds the database for a change, reads it as it is and says so.
+    // A folder made before airports kept their zone names, codes and cities, and their
+    // count: the start adds the columns and the count, or, while another program holds the
+    // database for a change, reads it as it is and says so.
     void oldDatabaseGainsZoneNames_data()
     {
         QTest::addColumn<bool>("held");
@@ -474,7 +474,8 @@ private slots:
         QCOMPARE(execSql(m_f->database(),
                          "DROP INDEX AirportsByIata; ALTER TABLE Airports DROP COLUMN IATA; "
                          "ALTER TABLE Airports DROP COLUMN CITY; ALTER TABLE Airports DROP "
-                         "COLUMN [TIME ZONE NAME]"),
+                         "COLUMN [TIME ZONE NAME]; DROP TABLE TableRows; DROP TRIGGER "
+                         "AirportAdded; DROP TRIGGER AirportDeleted"),
                  SQLITE_OK);
         std::unique_ptr<WriteTransactionHolder> writer;
         if (held) {
@@ -486,6 +487,14 @@ private slots:
         QCOMPARE(execSql(m_f->database(),
                          "SELECT [TIME ZONE NAME], IATA, CITY FROM Airports "
                          "INDEXED BY AirportsByIata WHERE IATA = 'TEB'") == SQLITE_OK,
+                 !held);
+        // A count that differs fails the statement (abs() of the least integer).
+        QCOMPARE(execSql(m_f->database(),
+                         "SELECT abs(CASE WHEN Rows = (SELECT count(*) FROM Airports) THEN 0 "
+                         "ELSE -9223372036854775808 END) FROM TableRows; DELETE FROM Airports "
+                         "WHERE ID = 'KTEB'; SELECT abs(CASE WHEN Rows = (SELECT count(*) FROM "
+                         "Airports) THEN 0 ELSE -9223372036854775808 END) FROM TableRows") ==
+                     SQLITE_OK,
                  !held);
         QCOMPARE(said(Icon::Exclamation,
                       u"The airport table could not be given its columns for time zone "

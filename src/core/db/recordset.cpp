@@ -111,14 +111,22 @@ void Recordset::loadKeys()
 }
 
 // The keys of the set's rows in its order, the first `limit` of them (0: all). With a
-// limit, `total` gets the number of rows of the set, counted by the same statement so
-// that both see one state of the table.
+// limit, `total` gets the number of rows of the set, read by the same statement so that
+// both see one state of the table: a whole table's kept count when it has one, else
+// counted.
 std::vector<qint64> Recordset::readKeys(int limit, int* total) const
 {
     QString from = QStringLiteral("FROM %1").arg(quoteIdentifier(m_table));
     if (!m_where.isEmpty())
         from += QStringLiteral(" WHERE ") + m_where;
-    QString sql = limit > 0 ? QStringLiteral("SELECT rowid, (SELECT count(*) %1) %1").arg(from)
+    QString count = QStringLiteral("(SELECT count(*) %1)").arg(from);
+    if (limit > 0 && m_where.isEmpty() && m_connection->hasTable(RowCountsTable)) {
+        QString name = m_table;
+        name.replace(QLatin1Char('\''), QLatin1String("''"));
+        count = QStringLiteral("coalesce((SELECT \"Rows\" FROM %1 WHERE \"Name\" = '%2'), %3)")
+                    .arg(RowCountsTable, name, count);
+    }
+    QString sql = limit > 0 ? QStringLiteral("SELECT rowid, %1 %2").arg(count, from)
                             : QStringLiteral("SELECT rowid ") + from;
     sql += QStringLiteral(" ORDER BY ") +
            (m_orderBy.isEmpty() ? QStringLiteral("rowid") : m_orderBy + QStringLiteral(", rowid"));

@@ -19,6 +19,11 @@ namespace Db {
 class Connection;
 class Cursor;
 
+// The table that holds the number of rows of the tables counted as their rows come and
+// go (Schema counts the airports): a list of a whole table reads its count there rather
+// than counting every row. A table it does not name is counted.
+inline const QString RowCountsTable = QStringLiteral("TableRows");
+
 enum class RecordsetType
 {
     Dynaset,

@@ -1,6 +1,8 @@
 #include "core/db/schema.h"
 
 #include "core/db/engine.h"
+#include "core/db/recordset.h"
+#include "core/db/workspace.h"
 
 #include <QSet>
 
@@ -46,6 +48,7 @@ void createDatabase(Db::Workspace& workspace, const QString& path)
                        "\"Tax %\" FLOAT);"));
     createRegisterTables(*database);
     createAircraftTable(*database);
+    countAirportRows(*database);
     database->createQueryDef(CheckAirportIdQuery,
                              QStringLiteral("SELECT * FROM Airports WHERE ID = :") +
                                  CheckAirportIdParameter);
@@ -145,6 +148,23 @@ bool addAirportColumns(Db::Database& database)
         database.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS AirportsByIata ON Airports "
                                         "(\"IATA\" COLLATE NOCASE);"));
     return changed;
+}
+
+bool countAirportRows(Db::Database& database)
+{
+    if (Db::isServerLocation(database.path()) || database.hasTable(Db::RowCountsTable))
+        return false;
+    // Made at once with the triggers that keep it, in one transaction.
+    database.execute(
+        QStringLiteral("CREATE TABLE %1 (\"Name\" TEXT PRIMARY KEY COLLATE NOCASE, "
+                       "\"Rows\" INTEGER NOT NULL);"
+                       "INSERT INTO %1 VALUES ('Airports', (SELECT count(*) FROM Airports));"
+                       "CREATE TRIGGER AirportAdded AFTER INSERT ON Airports BEGIN "
+                       "UPDATE %1 SET \"Rows\" = \"Rows\" + 1 WHERE \"Name\" = 'Airports'; END;"
+                       "CREATE TRIGGER AirportDeleted AFTER DELETE ON Airports BEGIN "
+                       "UPDATE %1 SET \"Rows\" = \"Rows\" - 1 WHERE \"Name\" = 'Airports'; END;")
+            .arg(Db::RowCountsTable));
+    return true;
 }
 
 } // namespace Schema

@@ -42,4 +42,10 @@ void createAircraftTable(Db::Database& database);
 // transaction; true when one was added, false when all were there.
 bool addAirportColumns(Db::Database& database);
 
+// Keeps the number of airports in Db::RowCountsTable, counted as airports are added and
+// deleted, so that the list does not count them at every start; in the caller's
+// transaction. A database on a server counts its rows itself. True when the count was
+// added, false when it was there or is not kept.
+bool countAirportRows(Db::Database& database);
+
 } // namespace Schema

@@ -371,8 +371,10 @@ Summary import(Db::Workspace& workspace, const QString& databasePath, const Opti
             existing.insert(ids->row(i).value(0).toString().toUpper());
     }
     Db::Transaction transaction(workspace);
-    // A database made before zone names were kept gains their column with the import.
+    // A database made before zone names were kept gains their column with the import,
+    // and one made before the count was kept its count.
     Schema::addAirportColumns(*database);
+    Schema::countAirportRows(*database);
     auto set = database->openRecordset(QStringLiteral("Airports"));
 
     const int cId = airports.column("id"), cIdent = airports.column("ident"),

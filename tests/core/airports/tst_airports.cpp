@@ -205,8 +205,9 @@ private slots:
     }
 
     // A change made inside the caller's transaction reaches the list view only with the
-    // commit; a rollback, or a failure left to the guard, leaves the table exactly as it
-    // was. An add writes a second airport first, which a failure must take back too.
+    // commit; a rollback, or a failure left to the guard, leaves the table and its count
+    // exactly as they were. An add writes a second airport first, which a failure must take back
+    // too.
     void changesFollowTheTransaction()
     {
         QFETCH(QString, change);
@@ -238,6 +239,11 @@ private slots:
         }
         QVERIFY(!m_ws->inTransaction());
         QCOMPARE(table(), after);
+        // The list takes its count from the one kept as airports come and go (a list with
+        // no rows reads none: one more airport shows a count left behind).
+        addAll({airport("ZZZZ", "LAST")});
+        QCOMPARE(ListAirports(*m_ws->openDatabase(m_path), SortOrder::Id)->recordCount(),
+                 after.size() + 1);
     }
 };
 
