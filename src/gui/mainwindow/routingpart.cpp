@@ -346,14 +346,16 @@ void RoutingPart::loadAirports()
     m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(
         byName || searchMode() == SearchMode::Anything ? QStringLiteral("NAME")
                                                        : QStringLiteral("ID")));
-    for (int column : {AirportListModel::ColumnId, AirportListModel::ColumnState,
-                       AirportListModel::ColumnCountry, AirportListModel::ColumnRunwayLength})
+    for (int column : {AirportListModel::ColumnState, AirportListModel::ColumnCountry,
+                       AirportListModel::ColumnRunwayLength})
         m_SSDBGrid1->resizeColumnToContents(column);
-    // The rows measured are a sample: an identifier takes four of the widest letters.
+    // An identifier takes at most four of the widest letters: its column is as wide as
+    // those, or its caption, without measuring the rows.
     const int identifier = m_SSDBGrid1->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) +
                            2 * m_SSDBGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
-    if (m_SSDBGrid1->columnWidth(AirportListModel::ColumnId) < identifier)
-        m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnId, identifier);
+    m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnId,
+                                qMax(identifier, m_SSDBGrid1->horizontalHeader()->sectionSizeHint(
+                                                     AirportListModel::ColumnId)));
 }
 
 void RoutingPart::loadDefaultAirport()
