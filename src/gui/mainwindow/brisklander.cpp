@@ -392,12 +392,6 @@ bool Brisklander::event(QEvent* event)
     case QEvent::WindowActivate:
         Form_Activate();
         break;
-    case QEvent::Paint:
-        // The window paints before the tab that is not in front is built: it is built
-        // at once after the first paint.
-        if (!m_quotePart->isBuilt())
-            QMetaObject::invokeMethod(this, &Brisklander::completeWindow, Qt::QueuedConnection);
-        break;
     case QEvent::UpdateRequest:
         // Every repaint of the window passes here, whichever child is painted:
         // painting ends the busy pointer of start-up and of the dialogs.
@@ -407,6 +401,11 @@ bool Brisklander::event(QEvent* event)
         break;
     }
     return QMainWindow::event(event);
+}
+
+bool Brisklander::isComplete() const
+{
+    return m_quotePart->isBuilt();
 }
 
 void Brisklander::completeWindow()
@@ -420,6 +419,12 @@ void Brisklander::completeWindow()
 bool Brisklander::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::Paint:
+        // The window paints its routing tab before the tab behind it is built, which is
+        // built at once after that paint.
+        if (watched == m_routing)
+            QMetaObject::invokeMethod(this, &Brisklander::completeWindow, Qt::QueuedConnection);
+        break;
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:
     case QEvent::InputMethod:

@@ -116,6 +116,8 @@ public slots:
     void refreshAfterSettings() override;
 
     void BringAirportIntoView() { m_routing->BringAirportIntoView(); }
+    // Every control built: the window paints before it builds the tab behind.
+    bool isComplete() const;
 
     // The times of the quote: the aircraft chosen on the quote tab ("" for none), the
     // departure of the selected stop's leg, the fuel stops of its leg.
