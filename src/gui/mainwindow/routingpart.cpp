@@ -169,6 +169,10 @@ void RoutingPart::buildLayout()
     m_LblSearch->installEventFilter(this);
     m_TxtFind = new QLineEdit(frame3);
     m_TxtFind->setObjectName(QStringLiteral("TxtFind"));
+    // Drawn on its own background (the window's, as behind it), the box repaints alone as
+    // it is typed in: the frame around it, which the style draws from an image, stays.
+    m_TxtFind->setAutoFillBackground(true);
+    m_TxtFind->setBackgroundRole(QPalette::Window);
     m_TxtFind->setAccessibleName(QStringLiteral("Airport Search"));
     m_LblSearch->setBuddy(m_TxtFind);
     m_CmdSelect = new QPushButton(QStringLiteral("&Select"), frame3);

@@ -474,7 +474,7 @@ private slots:
     }
 
     // A key that moves the list far paints it once, with the found airport in view, and
-    // neither the map beside it nor the frame around it.
+    // neither the map beside it nor the frames around the list and the find box.
     void aKeyPaintsTheListOnce()
     {
         struct PaintCounter : QObject
@@ -485,10 +485,11 @@ private slots:
                 paints += event->type() == QEvent::Paint;
                 return false;
             }
-        } counter, mapCounter, frameCounter;
+        } counter, mapCounter, frameCounter, findFrameCounter;
         auto* list = child<QTableView>("SSDBGrid1");
         auto* map = child<RouteMapView>("RouteMap");
         auto* frame = child<QGroupBox>("Frame1");
+        auto* findFrame = child<QGroupBox>("Frame3");
         m_window->resize(m_window->width(), 480); // fewer rows shown than the list holds
         find()->setFocus();
         QCoreApplication::processEvents();
@@ -508,6 +509,12 @@ private slots:
         const QModelIndex found = list->currentIndex();
         QVERIFY(list->viewport()->rect().contains(list->visualRect(found)));
         QCOMPARE(found.data().toString(), QStringLiteral("YSSY"));
+        // The next key repaints the find box alone, not the frame around it.
+        findFrame->installEventFilter(&findFrameCounter);
+        press(QStringLiteral("s"));
+        QCoreApplication::processEvents();
+        findFrame->removeEventFilter(&findFrameCounter);
+        QCOMPARE(findFrameCounter.paints, 0);
     }
 
     // The list held in memory finds every prefix where the database finds it, in both
