@@ -1,6 +1,7 @@
 #include "core/db/dbengine.h"
 
 #include "core/db/engine_p.h"
+#include "core/db/recordset.h"
 #include "core/db/sqlitehandle.h"
 #include "core/db/statement.h"
 #include "core/db/workspace.h"
@@ -266,6 +267,31 @@ std::optional<Contents> contentsOf(sqlite3* db, bool throughTables = false)
     return contents;
 }
 
+// Sets right each kept count of rows (Db::RowCountsTable) that differs from its table's
+// rows: a REPLACE by another program deletes rows without firing the delete trigger. A
+// count that cannot be set stays as it is: the lists read the rows themselves anyway.
+void recountKeptRows(sqlite3* db)
+{
+    QStringList tables;
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray names = QStringLiteral("SELECT \"Name\" FROM %1").arg(RowCountsTable).toUtf8();
+    if (sqlite3_prepare_v2(db, names.constData(), -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            tables << columnValue(statement, 0).toString();
+    }
+    sqlite3_finalize(statement);
+    for (const QString& table : std::as_const(tables)) {
+        QString name = table;
+        name.replace(QLatin1Char('\''), QLatin1String("''"));
+        const QByteArray update =
+            QStringLiteral("UPDATE %1 SET \"Rows\" = (SELECT count(*) FROM %2) WHERE \"Name\" = "
+                           "'%3' AND \"Rows\" <> (SELECT count(*) FROM %2)")
+                .arg(RowCountsTable, quoteIdentifier(table), name)
+                .toUtf8();
+        sqlite3_exec(db, update.constData(), nullptr, nullptr, nullptr);
+    }
+}
+
 // A copy is taken for whole when its header tells the file's size, every page of the file
 // belongs to a table or an index that reads as one, and it holds the database's tables
 // with as many rows, counted through their smallest indexes and through the tables. This
@@ -351,6 +377,7 @@ void DbEngine::compactDatabase(const QString& source, const QString& destination
         std::optional<Contents> expected;
         {
             SqliteHandle db(openSqliteFile(source, false));
+            recountKeptRows(db.get());
             // The copy reaches the disk once, below, rather than at every step of its making.
             db.exec(QStringLiteral("PRAGMA synchronous=OFF"), describePath(source));
             expected = contentsOf(db.get());
