@@ -281,12 +281,10 @@ void recountKeptRows(sqlite3* db)
     }
     sqlite3_finalize(statement);
     for (const QString& table : std::as_const(tables)) {
-        QString name = table;
-        name.replace(QLatin1Char('\''), QLatin1String("''"));
         const QByteArray update =
             QStringLiteral("UPDATE %1 SET \"Rows\" = (SELECT count(*) FROM %2) WHERE \"Name\" = "
-                           "'%3' AND \"Rows\" <> (SELECT count(*) FROM %2)")
-                .arg(RowCountsTable, quoteIdentifier(table), name)
+                           "%3 AND \"Rows\" <> (SELECT count(*) FROM %2)")
+                .arg(RowCountsTable, quoteIdentifier(table), quoteLiteral(table))
                 .toUtf8();
         sqlite3_exec(db, update.constData(), nullptr, nullptr, nullptr);
     }

@@ -22,6 +22,8 @@ DbError fileError(int systemError, const QString& path);
 void bindValue(sqlite3_stmt* statement, int index, const QVariant& value);
 QVariant columnValue(sqlite3_stmt* statement, int column);
 QString quoteIdentifier(const QString& name);
+// A text as an SQL string literal, its quotes doubled.
+QString quoteLiteral(const QString& text);
 
 // Turns the Jet dialect of the program's fixed query texts into SQLite's:
 // double-quoted string literals become single-quoted ones. Square-bracketed

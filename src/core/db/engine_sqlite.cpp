@@ -194,6 +194,13 @@ QString quoteIdentifier(const QString& name)
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
+QString quoteLiteral(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
 QString translateQuery(const QString& jetSql)
 {
     QString out;
@@ -222,8 +229,7 @@ QString translateQuery(const QString& jetSql)
                 }
                 literal += jetSql.at(j);
             }
-            literal.replace(QLatin1Char('\''), QStringLiteral("''"));
-            out += QLatin1Char('\'') + literal + QLatin1Char('\'');
+            out += quoteLiteral(literal);
             i = j;
         } else {
             out += c;

@@ -121,10 +121,8 @@ std::vector<qint64> Recordset::readKeys(int limit, int* total) const
         from += QStringLiteral(" WHERE ") + m_where;
     QString count = QStringLiteral("(SELECT count(*) %1)").arg(from);
     if (limit > 0 && m_where.isEmpty() && m_connection->hasTable(RowCountsTable)) {
-        QString name = m_table;
-        name.replace(QLatin1Char('\''), QLatin1String("''"));
-        count = QStringLiteral("coalesce((SELECT \"Rows\" FROM %1 WHERE \"Name\" = '%2'), %3)")
-                    .arg(RowCountsTable, name, count);
+        count = QStringLiteral("coalesce((SELECT \"Rows\" FROM %1 WHERE \"Name\" = %2), %3)")
+                    .arg(RowCountsTable, quoteLiteral(m_table), count);
     }
     QString sql = limit > 0 ? QStringLiteral("SELECT rowid, %1 %2").arg(count, from)
                             : QStringLiteral("SELECT rowid ") + from;

@@ -28,13 +28,6 @@ QString name(const QString& programName)
     return QLatin1Char('"') + lower + QLatin1Char('"');
 }
 
-QString literal(const QString& text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 QStringList texts(sqlite3* db, const char* sql, const QString& bound = QString())
 {
     const Db::Statement statement(db, sql, QString());
@@ -72,7 +65,7 @@ QStringList tableStatements(sqlite3* db, const QString& table)
         columns << definition;
         comments << QStringLiteral("COMMENT ON COLUMN %1.%2 IS %3")
                         .arg(name(table), name(column),
-                             literal(ServerDialect::columnComment(column, type)));
+                             Db::quoteLiteral(ServerDialect::columnComment(column, type)));
     }
     // The server's key, and who changed the row last and when, after the program's
     // columns.
@@ -101,7 +94,7 @@ QStringList tableStatements(sqlite3* db, const QString& table)
     }
     QStringList statements{
         QStringLiteral("CREATE TABLE %1 (%2)").arg(name(table), columns.join(QStringLiteral(", "))),
-        QStringLiteral("COMMENT ON TABLE %1 IS %2").arg(name(table), literal(table)),
+        QStringLiteral("COMMENT ON TABLE %1 IS %2").arg(name(table), Db::quoteLiteral(table)),
         QStringLiteral("CREATE TRIGGER stamprow BEFORE INSERT OR UPDATE ON %1 FOR EACH ROW "
                        "EXECUTE FUNCTION brisklander_stamp_row()")
             .arg(name(table)),
@@ -154,8 +147,8 @@ QStringList creationStatements()
     const Db::Statement queries(db.get(), "SELECT Name, SQL FROM SysQueries", QString());
     while (sqlite3_step(queries.get()) == SQLITE_ROW)
         statements << QStringLiteral("INSERT INTO sysqueries (name, sql) VALUES (%1, %2)")
-                          .arg(literal(Db::columnValue(queries.get(), 0).toString()),
-                               literal(Db::columnValue(queries.get(), 1).toString()));
+                          .arg(Db::quoteLiteral(Db::columnValue(queries.get(), 0).toString()),
+                               Db::quoteLiteral(Db::columnValue(queries.get(), 1).toString()));
     // A dispatcher reads and changes rows; an administrator also makes and copies.
     // The roles belong to the whole server: made by the first office database, and by
     // whichever of two makes them at once.
