@@ -1,9 +1,10 @@
 #include "gui/mainwindow/brisklander.h"
+#include "gui/platform/icons.h"
 #include "gui/startup.h"
 
+#include "gui/platform/icons.h"
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
 
 namespace {
 
@@ -68,7 +69,7 @@ int main(int argc, char** argv)
     // The icon of every window where the desktop takes it from the window (X11); a Wayland
     // desktop finds the installed desktop entry, and so the icon, by the entry's name.
     QApplication::setWindowIcon(
-        QIcon(QStringLiteral(":/icons/io.github.brisklander.Brisklander-128.png")));
+        Icons::png(QStringLiteral(":/icons/io.github.brisklander.Brisklander-128.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.brisklander.Brisklander"));
     nameApplication();
     Options options;

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QLocale>
 #include <QScreen>
 #include <QStyle>
@@ -292,11 +293,16 @@ bool StartApplication(const StartOptions& options,
                       const std::function<QWidget*()>& createMainWindow)
 {
     Platform::pointer().setBusy();
-    // The desktop's fonts are read on a second core (fontconfig's configuration and
-    // caches: a fifth of the start) while this one takes the locks, reads the settings and
-    // opens the database. The window's first caption waits for what is left of it; every
-    // way out of here joins the thread before the process ends.
-    std::jthread fonts([] { QFontDatabase::families(); });
+    // What the first paint needs of the desktop is read on a second core while this one
+    // takes the locks, reads the settings and opens the database: the fonts (fontconfig's
+    // configuration and caches, a fifth of the start) and Qt's image format plugins (Qt
+    // loads every one of them to read an image, and the style draws group boxes from one).
+    // The window's first caption waits for the fonts if they are not read yet; every way
+    // out of here joins the thread before the process ends.
+    std::jthread ahead([] {
+        QFontDatabase::families();
+        QImageReader::supportedImageFormats();
+    });
     if (!options.folderError.isEmpty()) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Icon::Critical, ProgramTitle,

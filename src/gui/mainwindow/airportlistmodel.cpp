@@ -4,8 +4,8 @@
 #include "core/settings/appsettings.h"
 #include "gui/mainwindow/dataview.h"
 #include "gui/platform/colours.h"
+#include "gui/platform/icons.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QStyle>
 #include <QTableView>
@@ -225,7 +225,7 @@ QVariant AirportListModel::data(const QModelIndex& index, int role) const
         if (role == Qt::ToolTipRole)
             return QString::fromLatin1(ShortRunway);
         if (m_shortRunwaySign.isNull())
-            m_shortRunwaySign = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+            m_shortRunwaySign = Icons::warningSign();
         return m_shortRunwaySign;
     case Qt::TextAlignmentRole:
         if (index.column() == ColumnRunwayLength)

@@ -3,9 +3,7 @@
 #include "core/quote/quote.h"
 #include "core/quote/routemodel.h"
 #include "gui/platform/colours.h"
-
-#include <QApplication>
-#include <QStyle>
+#include "gui/platform/icons.h"
 
 namespace {
 
@@ -113,7 +111,7 @@ QVariant RouteTimesModel::data(const QModelIndex& index, int role) const
         if (role == Qt::ToolTipRole)
             return QString::fromLatin1(BeyondRange);
         if (m_warning.isNull())
-            m_warning = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+            m_warning = Icons::warningSign();
         return m_warning;
     default:
         break;

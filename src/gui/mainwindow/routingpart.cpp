@@ -34,6 +34,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -81,6 +82,28 @@ QTableView* grid(QWidget* parent, const char* name, const QString& accessibleNam
     // background, a list that scrolls does not repaint the frames and tabs behind it.
     view->setAutoFillBackground(true);
     return view;
+}
+
+// The width a cell of the view takes for the text, with the short runway's sign before it
+// if asked: what the view's delegate gives a cell, measured without a row.
+int cellWidth(const QTableView* view, const QString& text, bool sign)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    option.font = view->font();
+    option.fontMetrics = view->fontMetrics();
+    option.features = QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    if (sign) {
+        const int size = view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view);
+        option.features |= QStyleOptionViewItem::HasDecoration;
+        option.decorationSize = QSize(size, size);
+    }
+    // The grid's line is the cell's too.
+    return view->style()
+               ->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), view)
+               .width() +
+           (view->showGrid() ? 1 : 0);
 }
 
 } // namespace
@@ -350,16 +373,18 @@ void RoutingPart::loadAirports()
     m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(
         byName || searchMode() == SearchMode::Anything ? QStringLiteral("NAME")
                                                        : QStringLiteral("ID")));
-    for (int column : {AirportListModel::ColumnState, AirportListModel::ColumnCountry,
-                       AirportListModel::ColumnRunwayLength})
-        m_SSDBGrid1->resizeColumnToContents(column);
-    // An identifier takes at most four of the widest letters: its column is as wide as
-    // those, or its caption, without measuring the rows.
-    const int identifier = m_SSDBGrid1->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) +
-                           2 * m_SSDBGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
-    m_SSDBGrid1->setColumnWidth(AirportListModel::ColumnId,
-                                qMax(identifier, m_SSDBGrid1->horizontalHeader()->sectionSizeHint(
-                                                     AirportListModel::ColumnId)));
+    // The countries' names are measured on the rows of about a screenful (see buildLayout).
+    // The other columns hold at most a few letters or digits: each is as wide as the
+    // widest such cell, or its caption, without reading a row.
+    m_SSDBGrid1->resizeColumnToContents(AirportListModel::ColumnCountry);
+    const auto fit = [this](int column, const QString& widest, bool sign = false) {
+        m_SSDBGrid1->setColumnWidth(column,
+                                    qMax(cellWidth(m_SSDBGrid1, widest, sign),
+                                         m_SSDBGrid1->horizontalHeader()->sectionSizeHint(column)));
+    };
+    fit(AirportListModel::ColumnId, QStringLiteral("WWWW"));
+    fit(AirportListModel::ColumnState, QStringLiteral("WWW"));
+    fit(AirportListModel::ColumnRunwayLength, QStringLiteral("00000"), true);
 }
 
 void RoutingPart::loadDefaultAirport()
