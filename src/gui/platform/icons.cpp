@@ -25,6 +25,8 @@ public:
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
     {
         const qreal side = qMin(rect.width(), rect.height());
+        if (side <= 0)
+            return;
         const QRectF box(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2,
                          side, side);
         const qreal line = qMax<qreal>(1, side / 16);

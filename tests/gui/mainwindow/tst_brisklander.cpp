@@ -631,7 +631,12 @@ private slots:
         };
         QCOMPARE(cellOf("KTEB", 1).data(Qt::ForegroundRole), QVariant());
         const QModelIndex length = cellOf("EGLC", AirportListModel::ColumnRunwayLength);
-        QVERIFY(!length.data(Qt::DecorationRole).value<QIcon>().isNull());
+        // The sign is drawn at the size asked for: its middle covered, its corners clear.
+        const QImage sign =
+            length.data(Qt::DecorationRole).value<QIcon>().pixmap(QSize(16, 16), 1.0).toImage();
+        QCOMPARE(sign.size(), QSize(16, 16));
+        QCOMPARE(qAlpha(sign.pixel(8, 10)), 255);
+        QCOMPARE(qAlpha(sign.pixel(0, 0)), 0);
         QVERIFY(!length.data(Qt::AccessibleDescriptionRole).toString().isEmpty());
 
         const QPalette light = QApplication::palette();
