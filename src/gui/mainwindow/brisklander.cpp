@@ -52,6 +52,9 @@ Brisklander::Brisklander(QWidget* parent) : QMainWindow(parent)
     m_history = new RouteHistory(m_route, this);
     m_sheet = m_quote->sheet();
     m_charges = m_quote->charges();
+    // The menu bar is made first: it needs no font, and the start reads the fonts on a
+    // second core until the first caption asks for one.
+    menuBar();
     buildLayout();
     buildMenus();
     colourForTheme();

@@ -6,7 +6,6 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-
 namespace {
 
 // Icon engines draw into a pixmap cleared first.
@@ -27,8 +26,8 @@ public:
         const qreal side = qMin(rect.width(), rect.height());
         if (side <= 0)
             return;
-        const QRectF box(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2,
-                         side, side);
+        const QRectF box(rect.x() + (rect.width() - side) / 2,
+                         rect.y() + (rect.height() - side) / 2, side, side);
         const qreal line = qMax<qreal>(1, side / 16);
         QPainterPath triangle;
         triangle.moveTo(box.center().x(), box.top() + line);
