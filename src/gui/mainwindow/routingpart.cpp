@@ -38,6 +38,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using Platform::Button;
 using Platform::Icon;
 
@@ -115,6 +117,16 @@ RoutingPart::RoutingPart(Quote* quote, RouteHistory* history, QWidget* parent)
     m_data1 = new DataView(this);
     m_data1->setObjectName(QStringLiteral("Data1"));
     m_airportList = new AirportListModel(m_data1, this);
+    // The list's statement is opened before any control is made, while the start still
+    // reads the fonts on its second core (see StartApplication). One that fails is opened
+    // again by loadAirports, which tells the operator.
+    if (!appContext().DatabasePath.isEmpty()) {
+        try {
+            openAirportList();
+            m_airportListOpen = true;
+        } catch (const Db::DbError&) {
+        }
+    }
     buildLayout();
     buildProposals();
     connect(m_route, &RouteModel::totalsChanged, this, &RoutingPart::updateRouteButtons);
@@ -362,13 +374,20 @@ void RoutingPart::showAirportCount()
         QStringLiteral("%1 Total Airports in Database").arg(m_data1->recordCount()));
 }
 
+void RoutingPart::openAirportList()
+{
+    m_data1->setDatabaseName(appContext().DatabasePath);
+    m_data1->setAirportList(appSettings().SORTORDER == SortOrder::Name ? SortOrder::Name
+                                                                       : SortOrder::Id);
+    m_data1->Refresh();
+}
+
 void RoutingPart::loadAirports()
 {
     const bool byName = appSettings().SORTORDER == SortOrder::Name;
     m_LblSearch->setText(searchCaption());
-    m_data1->setDatabaseName(appContext().DatabasePath);
-    m_data1->setAirportList(byName ? SortOrder::Name : SortOrder::Id);
-    m_data1->Refresh();
+    if (!std::exchange(m_airportListOpen, false))
+        openAirportList();
     // Anything mode takes what a name can take.
     m_TxtFind->setMaxLength(m_data1->recordset()->fieldSize(
         byName || searchMode() == SearchMode::Anything ? QStringLiteral("NAME")

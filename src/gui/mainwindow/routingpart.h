@@ -130,6 +130,7 @@ protected:
 
 private:
     void buildLayout();
+    void openAirportList();
     bool TxtFind_KeyPress(QKeyEvent* event);
     bool TxtFind_KeyDown(QKeyEvent* event);
     // The find box's typing rule for one character; true when it handled the character.
@@ -171,6 +172,7 @@ private:
     RouteTimesModel* m_routeView = nullptr;
     RouteHistory* m_history = nullptr;
     DataView* m_data1 = nullptr;
+    bool m_airportListOpen = false; // opened as the part was made, not yet loaded
     AirportListModel* m_airportList = nullptr;
     // Anything mode's search: built after the window is painted (or at the first key),
     // dropped when the list is read again.
