@@ -178,18 +178,23 @@ bool isAsciiDigit(QChar c)
 
 // The signs read as the given digit grouping: the grouping itself and the others of
 // its kind, which look alike and are typed for one another.
-QStringList groupingSigns(const QString& separator)
+// Read for every figure: the lists are made once (a thread's last other separator too).
+const QStringList& groupingSigns(const QString& separator)
 {
+    static const QStringList none;
     static const QStringList blanks{QStringLiteral(" "), QStringLiteral("\u00A0"),
                                     QStringLiteral("\u202F")};
     static const QStringList apostrophes{QStringLiteral("'"), QStringLiteral("\u2019")};
     if (separator.isEmpty())
-        return {};
+        return none;
     if (blanks.contains(separator))
         return blanks;
     if (apostrophes.contains(separator))
         return apostrophes;
-    return {separator};
+    thread_local QStringList other;
+    if (other.size() != 1 || other.front() != separator)
+        other = QStringList{separator};
+    return other;
 }
 
 } // namespace
@@ -306,7 +311,7 @@ std::optional<double> readNumber(const QString& text, const NumberSymbols& symbo
         return !s.isEmpty() && QStringView(t).sliced(i).startsWith(s);
     };
     auto digitAt = [&](qsizetype pos) { return pos < n && isAsciiDigit(t[pos]); };
-    const QStringList grouping = groupingSigns(symbols.groupSeparator);
+    const QStringList& grouping = groupingSigns(symbols.groupSeparator);
     // The length of the grouping sign at i that a digit follows, else 0.
     auto groupingAt = [&]() -> qsizetype {
         for (const QString& sign : grouping) {

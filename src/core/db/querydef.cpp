@@ -13,19 +13,18 @@ QueryDef::QueryDef(std::shared_ptr<Connection> connection, const QString& name, 
     for (int i = 1; i <= cursor->parameterCount(); ++i) {
         const QString parameter = cursor->parameterName(i);
         if (!parameter.isEmpty())
-            m_parameterNames << parameter;
+            m_parameters.insert(parameter.toLower());
     }
 }
 
 void QueryDef::setParameter(const QString& name, const QVariant& value)
 {
-    for (const QString& parameter : m_parameterNames) {
-        if (parameter.compare(name, Qt::CaseInsensitive) == 0) {
-            m_values.insert(parameter.toLower(), value);
-            return;
-        }
-    }
-    throw DbError(Error::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    // Names are compared without case: a statement of many parameters sets each by one
+    // lookup, not by comparing it with all the others.
+    const QString key = name.toLower();
+    if (!m_parameters.contains(key))
+        throw DbError(Error::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    m_values.insert(key, value);
 }
 
 std::unique_ptr<Recordset> QueryDef::openSnapshot()

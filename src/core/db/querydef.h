@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
-#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -29,7 +29,7 @@ private:
     std::shared_ptr<Connection> m_connection;
     QString m_name;
     QString m_sql;
-    QStringList m_parameterNames;
+    QSet<QString> m_parameters;        // the statement's parameters, by lower-case name
     QHash<QString, QVariant> m_values; // by lower-case name
 };
 

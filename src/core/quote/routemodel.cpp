@@ -2,6 +2,9 @@
 
 #include "core/format.h"
 
+#include <exception>
+#include <utility>
+
 namespace {
 
 const char* const Captions[RouteModel::COLUMNS] = {
@@ -105,7 +108,7 @@ void RouteModel::setDistanceModel(DistanceModel model)
     m_totalSM = 0;
     for (int row = 1; row < count(); ++row)
         UpdateLeg(row);
-    emit totalsChanged();
+    tellTotals();
 }
 
 void RouteModel::insertStop(int position, const RouteStop& stop)
@@ -126,7 +129,7 @@ void RouteModel::insertStop(int position, const RouteStop& stop)
         setPositioning(next, false); // its departure stop is another: a new leg
         UpdateLeg(next);
     }
-    emit totalsChanged();
+    tellTotals();
 }
 
 int RouteModel::removeStop(int row)
@@ -138,7 +141,7 @@ int RouteModel::removeStop(int row)
     // goes too. Only the stop left at the removed position is looked at.
     while (current > 0 && m_legs.at(current).stop.ID == m_legs.at(current - 1).stop.ID)
         current = removeOne(current);
-    emit totalsChanged();
+    tellTotals();
     return current;
 }
 
@@ -149,7 +152,7 @@ void RouteModel::clear()
     m_totalNM = 0;
     m_totalSM = 0;
     endResetModel();
-    emit totalsChanged();
+    tellTotals();
 }
 
 void RouteModel::setPositioning(int row, bool positioning)
@@ -182,7 +185,7 @@ void RouteModel::restore(const Snapshot& snapshot)
     m_totalNM = snapshot.totalNM;
     m_totalSM = snapshot.totalSM;
     endResetModel();
-    emit totalsChanged();
+    tellTotals();
 }
 
 void RouteModel::replaceStop(int row, const RouteStop& stop)
@@ -197,7 +200,7 @@ void RouteModel::replaceStop(int row, const RouteStop& stop)
     emit dataChanged(index(row, ColumnId), index(row, ColumnLongSec));
     UpdateLeg(row);
     UpdateLeg(row + 1);
-    emit totalsChanged();
+    tellTotals();
 }
 
 void RouteModel::setStopIdentity(int row, const QString& id, const QString& name)
@@ -261,4 +264,26 @@ int RouteModel::removeOne(int row)
         emit dataChanged(index(0, ColumnPositioning), index(0, ColumnPositioning));
     }
     return current;
+}
+
+void RouteModel::tellTotals()
+{
+    if (m_totalsHeld > 0)
+        m_totalsToTell = true;
+    else
+        emit totalsChanged();
+}
+
+RouteModel::TotalsHold::TotalsHold(RouteModel& route)
+    : m_route(route), m_exceptions(std::uncaught_exceptions())
+{
+    ++m_route.m_totalsHeld;
+}
+
+RouteModel::TotalsHold::~TotalsHold()
+{
+    if (--m_route.m_totalsHeld > 0 || !std::exchange(m_route.m_totalsToTell, false))
+        return;
+    if (std::uncaught_exceptions() == m_exceptions)
+        emit m_route.totalsChanged();
 }

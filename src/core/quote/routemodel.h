@@ -131,6 +131,22 @@ public:
     // position, and so every distance, stays as it was.
     void setStopIdentity(int row, const QString& id, const QString& name);
 
+    // While one is held, the route tells its totals once, when the last hold ends: a
+    // route built from a list of stops is priced once, not at every stop. A hold ended by
+    // an exception tells nothing; what was being built is given up.
+    class TotalsHold
+    {
+    public:
+        explicit TotalsHold(RouteModel& route);
+        ~TotalsHold();
+        TotalsHold(const TotalsHold&) = delete;
+        TotalsHold& operator=(const TotalsHold&) = delete;
+
+    private:
+        RouteModel& m_route;
+        int m_exceptions;
+    };
+
 signals:
     // After each insertion, removal or clearing; the window then writes the totals
     // (nautical first, then statute).
@@ -138,6 +154,8 @@ signals:
 
 private:
     void setLegTexts(int row, const QString& nm, const QString& sm);
+    // Tells the totals, or, under a hold, leaves them to be told when it ends.
+    void tellTotals();
     // Takes the leg shown on `row` out of both totals.
     void subtractLeg(int row);
     // One removal with its repair of legs and totals; returns the row left current.
@@ -147,4 +165,6 @@ private:
     double m_totalNM = 0;
     double m_totalSM = 0;
     DistanceModel m_distanceModel = DistanceModel::Sphere;
+    int m_totalsHeld = 0;
+    bool m_totalsToTell = false;
 };

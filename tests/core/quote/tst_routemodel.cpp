@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QSignalSpy>
 
+#include <stdexcept>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -147,6 +149,41 @@ private slots:
         model.clear();
         QCOMPARE(reset.count(), 1);
         QCOMPARE(totals.count(), 1);
+    }
+
+    // A route built under a hold tells its totals once, when the outer hold ends, and
+    // they are those of the route built stop by stop; a hold ended by an exception tells
+    // nothing.
+    void totalsHeldWhileBuilt()
+    {
+        RouteModel stepByStep;
+        RouteModel held;
+        QSignalSpy totals(&held, &RouteModel::totalsChanged);
+        {
+            const RouteModel::TotalsHold outer(held);
+            {
+                const RouteModel::TotalsHold inner(held);
+                for (const QChar letter : u"KEL"_s) {
+                    stepByStep.insertStop(stepByStep.count(), stop(letter));
+                    held.insertStop(held.count(), stop(letter));
+                }
+            }
+            held.setPositioning(2, true);
+            stepByStep.setPositioning(2, true);
+            QCOMPARE(totals.count(), 0);
+        }
+        QCOMPARE(totals.count(), 1);
+        QCOMPARE(held.totalNMText(), stepByStep.totalNMText());
+        QCOMPARE(held.totalSMText(), stepByStep.totalSMText());
+        try {
+            const RouteModel::TotalsHold abandoned(held);
+            held.insertStop(0, stop(u'S'));
+            throw std::runtime_error("given up");
+        } catch (const std::runtime_error&) {
+        }
+        QCOMPARE(totals.count(), 1);
+        held.clear();
+        QCOMPARE(totals.count(), 2);
     }
 
     // Inserts, replacements and removals at random, checked after every step against a
