@@ -94,6 +94,7 @@ say "Depends: $(field Depends)"
 # Its files, the programs stripped.
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in bin/brisklander bin/brisklander-db bin/brisklander-quote \
+    libexec/brisklander/brisklander-quote-pdf \
     share/brisklander/template/Brisklander.INI share/brisklander/template/Brisklander.mdb \
     share/brisklander/template/Brisklander.mdw share/applications/$id.desktop \
     share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
@@ -103,7 +104,7 @@ for path in bin/brisklander bin/brisklander-db bin/brisklander-quote \
 done
 unpacked=$(mktemp -d)
 dpkg-deb -x "$deb" "$unpacked"
-for program_file in "$unpacked"/usr/bin/*; do
+for program_file in "$unpacked"/usr/bin/* "$unpacked"/usr/libexec/brisklander/*; do
     file -b "$program_file" | grep -q ", stripped" || fail "$(basename "$program_file") is not stripped"
 done
 
@@ -189,6 +190,11 @@ grep -q "Final Quote:" <<<"$quote" || fail "brisklander-quote gave no final quot
 added=$(as_user brisklander-quote - KTEB ZZBK) || fail "brisklander-quote did not find ZZBK: $added"
 [ "$(grep "Final Quote:" <<<"$added")" = "$(grep "Final Quote:" <<<"$quote")" ] ||
     fail "the quote to ZZBK differs from the one to KBOS: $added"
+say "brisklander-quote - KTEB KBOS --pdf: through the installed PDF program"
+pdf=$(as_user brisklander-quote - KTEB KBOS --pdf "$home/quote.pdf" 2>&1) ||
+    fail "brisklander-quote --pdf failed: $pdf"
+[ "$(as_user head -c 5 "$home/quote.pdf")" = "%PDF-" ] || fail "brisklander-quote --pdf wrote no PDF"
+as_user rm -f "$home/quote.pdf"
 
 say "second start of the program"
 start_program

@@ -7,6 +7,7 @@
 #include "gui/document/printjob.h"
 #include "gui/mainwindow/brisklander.h"
 #include "gui/startup.h"
+#include "paint/pdfjob.h"
 #include "quotetool.h"
 #include "support/folderrig.h"
 #include "support/programfolder.h"
@@ -79,6 +80,7 @@ class TestQuoteTool : public QObject
 private:
     std::unique_ptr<ProgramFolder> m_folder;
     QTemporaryDir m_outside; // files of the runs outside the folder
+    QTemporaryDir m_runtime; // the user's runtime folder of a desktop session
     QString folder() const { return m_folder->path(); }
     QString folderFile(const QString& name) const { return m_folder->filePath(name); }
 
@@ -86,6 +88,12 @@ private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        // As in a desktop session, which Qt Gui (the PDF program) asks for.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+        // As brisklander-quote-pdf does: the tests run the commands in this process.
+        setPdfWriter(
+            [](const QString& path, const QuoteData& data) { PrintJob::writePdf(path, data); });
         m_folder = std::make_unique<ProgramFolder>();
     }
 
@@ -203,6 +211,21 @@ private slots:
             QJsonDocument::fromJson(quoteTool({folder(), u"--show"_s, number, u"--json"_s}).out)
                 .object(),
             json);
+    }
+
+    // brisklander-quote hands a PDF to its PDF program; where that program is missing it
+    // says so and writes nothing.
+    void pdfProgramMissing()
+    {
+        QTemporaryDir alone;
+        const QString copy = alone.filePath(u"brisklander-quote"_s);
+        QVERIFY(QFile::copy(QStringLiteral(BRISKLANDER_QUOTE_TOOL_PATH), copy));
+        const QString pdf = alone.filePath(u"quote.pdf"_s);
+        const ToolRun run = runTool({folder(), u"KTEB"_s, u"KBOS"_s, u"--pdf"_s, pdf}, copy);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, u"brisklander-quote: cannot write a PDF: brisklander-quote-pdf is not "
+                          "installed\n"_s);
+        QVERIFY(!QFile::exists(pdf));
     }
 
     // Figures that cannot all be written leave the last run's file whole, and say why.

@@ -32,6 +32,7 @@
 #include "core/db/engine.h"
 #include "core/db/schema.h"
 #include "core/document/customerfields.h"
+#include "core/document/quotefiles.h"
 #include "core/document/quotetextfile.h"
 #include "core/folder/databasefiles.h"
 #include "core/folder/datafolder.h"
@@ -44,7 +45,6 @@
 #include "core/register/quotecsv.h"
 #include "core/register/quoteregister.h"
 #include "core/settings/appsettings.h"
-#include "paint/pdfjob.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -60,6 +60,33 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+PdfWriter& pdfWriter()
+{
+    static PdfWriter writer;
+    return writer;
+}
+
+} // namespace
+
+void setPdfWriter(PdfWriter writer)
+{
+    pdfWriter() = std::move(writer);
+}
+
+QString helperProgram(const QString& programFolder, const QString& name)
+{
+    const QDir folder(programFolder);
+    for (const QString& path :
+         {folder.filePath(name),
+          folder.filePath(QStringLiteral("../libexec/brisklander/") + name)}) {
+        if (QFileInfo(path).isExecutable())
+            return QDir::cleanPath(path);
+    }
+    return QString();
+}
 
 namespace {
 
@@ -580,7 +607,10 @@ bool writeDocuments(const QCommandLineParser& parser, const QuoteData& data)
         if (pdf) {
             QuoteData printed = data;
             printed.printMap = !parser.isSet(QStringLiteral("no-map"));
-            PrintJob::writePdf(parser.value(QStringLiteral("pdf")), printed);
+            if (!pdfWriter())
+                throw QuoteRuleError(QStringLiteral("This program writes no PDF; "
+                                                    "brisklander-quote-pdf does."));
+            pdfWriter()(parser.value(QStringLiteral("pdf")), printed);
         }
     } catch (...) {
         if (earlier)
