@@ -16,7 +16,8 @@ int main(int argc, char** argv)
     // Messages and --version speak as the program the operator ran.
     QCoreApplication::setApplicationName(QStringLiteral("brisklander-quote"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRISKLANDER_VERSION));
-    setPdfWriter([](const QString& path, const QuoteData& data) { PrintJob::writePdf(path, data); });
+    setPdfWriter(
+        [](const QString& path, const QuoteData& data) { PrintJob::writePdf(path, data); });
     QTextStream out(stdout);
     QTextStream err(stderr);
     return runQuoteTool(QCoreApplication::arguments().mid(1), out, err);
