@@ -16,8 +16,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(BRISKLANDER_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    // Only a PDF needs Qt Gui, whose libraries take a third of a batch's time to load:
-    // a run that asks for one becomes brisklander-quote-pdf, with the same arguments.
+    // Only a PDF needs Qt Gui, whose thirty-odd libraries every other run would load for
+    // nothing: a run that asks for one becomes brisklander-quote-pdf, same arguments.
     bool pdf = false;
     for (int i = 1; i < argc; ++i)
         pdf = pdf || QByteArray(argv[i]).startsWith("--pdf");
