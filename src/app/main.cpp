@@ -2,7 +2,6 @@
 #include "gui/platform/icons.h"
 #include "gui/startup.h"
 
-#include "gui/platform/icons.h"
 #include <QApplication>
 #include <QCommandLineParser>
 

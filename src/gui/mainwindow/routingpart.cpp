@@ -377,8 +377,7 @@ void RoutingPart::showAirportCount()
 void RoutingPart::openAirportList()
 {
     m_data1->setDatabaseName(appContext().DatabasePath);
-    m_data1->setAirportList(appSettings().SORTORDER == SortOrder::Name ? SortOrder::Name
-                                                                       : SortOrder::Id);
+    m_data1->setAirportList(appSettings().SORTORDER);
     m_data1->Refresh();
 }
 
