@@ -1,9 +1,9 @@
 // The program at full size: start-up to the main window painted, beside the floor
 // window (floorwindow.h) started and painted on the same database, with the starter
 // database of a real program folder (23,000 airports) and with 70,000 and 200,000
-// airports, both inside this process and as whole processes (this executable started
-// again with --window, which ends at the first paint of the airport list, or when the
-// window has built what it leaves until after that paint); one finder
+// airports, both inside this process and as whole processes (window_program and
+// window_floor, built beside this executable, which end at the first paint of the airport
+// list, or when the window has built what it leaves until after that paint); one finder
 // keystroke; and the exit's compaction and a backup (Back Up Database, brisklander-db
 // backup) at 70,000 airports beside the sqlite3 shell's "VACUUM INTO" of the same file
 // as a whole process.
@@ -33,7 +33,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -164,14 +163,14 @@ void BM_FloorWindowPainted(benchmark::State& state)
     }
 }
 
-// Milliseconds from starting this executable with `arguments` to its end; -1 when it
-// failed.
-double processMilliseconds(const QStringList& arguments)
+// Milliseconds from starting `program`, built beside this executable, with `arguments`
+// to its end; -1 when it failed.
+double processMilliseconds(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     QElapsedTimer clock;
     clock.start();
-    process.start(QCoreApplication::applicationFilePath(), arguments);
+    process.start(QCoreApplication::applicationDirPath() + QLatin1Char('/') + program, arguments);
     if (!process.waitForFinished() || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
         return -1;
@@ -184,15 +183,17 @@ double processMilliseconds(const QStringList& arguments)
 // "floor" is the floor's and "ratio" the mean of the pairs' ratios.
 void BM_ProcessStart(benchmark::State& state, const char* kind)
 {
+    const QStringList extra = std::strcmp(kind, "program-complete") == 0
+                                  ? QStringList{QStringLiteral("complete")}
+                                  : QStringList{};
     const QString folder = programFolder(int(state.range(0)));
     const QString lock = scratch().filePath(QStringLiteral("machine.lock"));
     double floorTotal = 0, ratioTotal = 0;
     for (auto _ : state) {
-        const double floor =
-            processMilliseconds({QStringLiteral("--window"), QStringLiteral("floor"),
-                                 QDir(folder).filePath(Schema::DatabaseFileName)});
-        const double program = processMilliseconds(
-            {QStringLiteral("--window"), QString::fromLatin1(kind), folder, lock});
+        const double floor = processMilliseconds(QStringLiteral("window_floor"),
+                                                 {QDir(folder).filePath(Schema::DatabaseFileName)});
+        const double program = processMilliseconds(QStringLiteral("window_program"),
+                                                   QStringList{folder, lock} + extra);
         if (floor < 0 || program < 0) {
             state.SkipWithError("a window was not painted");
             break;
@@ -296,87 +297,11 @@ BENCHMARK(BM_ExitCompaction70k)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Backup70k)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Sqlite3VacuumInto70k)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-namespace {
-
-// Ends the process once a list of the window has been painted and the paint is done,
-// before whatever the window left for later.
-void endAtFirstPaint(QWidget* window)
-{
-    struct EndAtPaint : QObject
-    {
-        using QObject::QObject;
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::Paint)
-                QCoreApplication::postEvent(this, new QEvent(QEvent::User), Qt::HighEventPriority);
-            return false;
-        }
-        bool event(QEvent* event) override
-        {
-            if (event->type() == QEvent::User)
-                std::_Exit(0);
-            return QObject::event(event);
-        }
-    };
-    auto* filter = new EndAtPaint(window);
-    for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
-        view->viewport()->installEventFilter(filter);
-}
-
-// Ends the process at the first event after the window has built every control.
-void endWhenComplete(Brisklander* window)
-{
-    struct EndWhenComplete : QObject
-    {
-        EndWhenComplete(Brisklander* window) : QObject(window), m_window(window) {}
-        bool eventFilter(QObject*, QEvent*) override
-        {
-            if (m_window->isComplete())
-                std::_Exit(0);
-            return false;
-        }
-        Brisklander* m_window;
-    };
-    qApp->installEventFilter(new EndWhenComplete(window));
-}
-
-// --window program FOLDER LOCK: the program started on its folder, as its main() does;
-// --window floor DATABASE: the floor window. Either ends at its first painted list;
-// --window program-complete FOLDER LOCK ends when the program's window is complete.
-int runWindow(const char* kind, const char* path, const char* lock)
-{
-    if (std::strcmp(kind, "floor") == 0) {
-        FloorWindow window(QString::fromLocal8Bit(path));
-        endAtFirstPaint(&window);
-        window.show();
-        return QApplication::exec();
-    }
-    StartOptions options;
-    options.programFolder = QString::fromLocal8Bit(path);
-    options.executableName = QStringLiteral("Brisklander");
-    options.lockPath = QString::fromLocal8Bit(lock);
-    const bool complete = std::strcmp(kind, "program-complete") == 0;
-    if (!StartApplication(options, [complete] {
-            auto* window = new Brisklander;
-            if (complete)
-                endWhenComplete(window);
-            else
-                endAtFirstPaint(window);
-            return window;
-        }))
-        return 1;
-    return QApplication::exec();
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc >= 4 && std::strcmp(argv[1], "--window") == 0)
-        return runWindow(argv[2], argv[3], argc > 4 ? argv[4] : "");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

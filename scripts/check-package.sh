@@ -75,13 +75,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The package's fields: its dependencies found by dpkg-shlibdeps and those Qt loads.
+# The package's fields: its dependencies found by dpkg-shlibdeps and those loaded at run
+# time (by Qt, and libpq by the engine).
 info=$(dpkg-deb -I "$deb")
 field() { sed -n "s/^ $1: //p" <<<"$info"; }
 [ "$(field Package)" = brisklander ] || fail "the package is named '$(field Package)'"
 [ "$(field Version)" = "$version" ] || fail "the package's version is '$(field Version)'"
 for dependency in libqt6widgets6 libqt6printsupport6 libsqlite3-0 libgeographiclib \
-    qt6-qpa-plugins fonts-liberation2 tzdata; do
+    qt6-qpa-plugins fonts-liberation2 tzdata libpq5; do
     grep -q "\b$dependency" <<<"$(field Depends)" || fail "Depends lacks $dependency: $(field Depends)"
 done
 grep -q xdg-utils <<<"$(field Recommends)" || fail "Recommends lacks xdg-utils"

@@ -1,13 +1,12 @@
 #include "core/db/changelistener.h"
 
+#include "core/db/libpq.h"
 #include "core/db/serverconnection.h"
 #include "core/db/workspace.h"
 
 #include <QSet>
 #include <QSocketNotifier>
 #include <QTimer>
-
-#include <libpq-fe.h>
 
 namespace Db {
 
@@ -36,16 +35,17 @@ ChangeListener::~ChangeListener()
 bool ChangeListener::connectToServer()
 {
     m_conn = Db::connectToServer(m_location);
-    PGresult* listening =
-        PQstatus(m_conn) == CONNECTION_OK ? PQexec(m_conn, "LISTEN brisklander_changes") : nullptr;
-    const bool ok = listening && PQresultStatus(listening) == PGRES_COMMAND_OK;
-    PQclear(listening);
+    PGresult* listening = pq().PQstatus(m_conn) == CONNECTION_OK
+                              ? pq().PQexec(m_conn, "LISTEN brisklander_changes")
+                              : nullptr;
+    const bool ok = listening && pq().PQresultStatus(listening) == PGRES_COMMAND_OK;
+    pq().PQclear(listening);
     if (!ok) {
-        PQfinish(m_conn);
+        pq().PQfinish(m_conn);
         m_conn = nullptr;
         return false;
     }
-    m_notifier = std::make_unique<QSocketNotifier>(PQsocket(m_conn), QSocketNotifier::Read);
+    m_notifier = std::make_unique<QSocketNotifier>(pq().PQsocket(m_conn), QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this,
             &ChangeListener::readAnnouncements);
     return true;
@@ -55,14 +55,14 @@ void ChangeListener::disconnectFromServer()
 {
     m_notifier.reset();
     if (m_conn) {
-        PQfinish(m_conn);
+        pq().PQfinish(m_conn);
         m_conn = nullptr;
     }
 }
 
 void ChangeListener::readAnnouncements()
 {
-    if (!PQconsumeInput(m_conn) || PQstatus(m_conn) != CONNECTION_OK) {
+    if (!pq().PQconsumeInput(m_conn) || pq().PQstatus(m_conn) != CONNECTION_OK) {
         // The server went away (a restart, the network): try again until it is back.
         disconnectFromServer();
         m_retry->start();
@@ -70,9 +70,9 @@ void ChangeListener::readAnnouncements()
     }
     // A burst of changes to one table is one refresh.
     QSet<QString> tables;
-    while (PGnotify* note = PQnotifies(m_conn)) {
+    while (PGnotify* note = pq().PQnotifies(m_conn)) {
         tables.insert(QString::fromUtf8(note->extra));
-        PQfreemem(note);
+        pq().PQfreemem(note);
     }
     for (const QString& table : std::as_const(tables))
         emit tableChanged(table);

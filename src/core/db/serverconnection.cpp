@@ -3,6 +3,7 @@
 #include "core/db/serverconnection.h"
 
 #include "core/db/dberror.h"
+#include "core/db/libpq.h"
 #include "core/db/serverdialect.h"
 #include "core/db/workspace.h"
 
@@ -10,8 +11,6 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSysInfo>
-
-#include <libpq-fe.h>
 
 #include <future>
 #include <map>
@@ -29,7 +28,7 @@ const QString ClosedText = QStringLiteral("Object invalid or no longer set.");
 struct Result
 {
     explicit Result(PGresult* result) : get(result) {}
-    ~Result() { PQclear(get); }
+    ~Result() { pq().PQclear(get); }
     Result(const Result&) = delete;
     Result& operator=(const Result&) = delete;
     PGresult* get;
@@ -37,21 +36,21 @@ struct Result
 
 bool succeeded(const PGresult* result)
 {
-    const ExecStatusType status = PQresultStatus(result);
+    const ExecStatusType status = pq().PQresultStatus(result);
     return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
 }
 
 QString field(const PGresult* result, int code)
 {
-    const char* text = result ? PQresultErrorField(result, code) : nullptr;
+    const char* text = result ? pq().PQresultErrorField(result, code) : nullptr;
     return text ? QString::fromUtf8(text) : QString();
 }
 
 // The server as the operator names it: its host (or socket folder) and port.
 QString serverName(const PGconn* conn)
 {
-    const QString host = QString::fromUtf8(PQhost(conn));
-    const QString port = QString::fromUtf8(PQport(conn));
+    const QString host = QString::fromUtf8(pq().PQhost(conn));
+    const QString port = QString::fromUtf8(pq().PQport(conn));
     return port.isEmpty() ? host : host + QLatin1Char(':') + port;
 }
 
@@ -74,9 +73,13 @@ bool isServerLocation(const QString& location)
 
 QString describeLocation(const QString& location)
 {
+    // Never the location as given, which may hold a password.
+    const LibPq* const library = pqIfInstalled();
+    if (!library)
+        return QStringLiteral("the server database");
     char* error = nullptr;
-    PQconninfoOption* options = PQconninfoParse(location.toUtf8().constData(), &error);
-    PQfreemem(error);
+    PQconninfoOption* options = library->PQconninfoParse(location.toUtf8().constData(), &error);
+    library->PQfreemem(error);
     if (!options)
         return QStringLiteral("the server database");
     QString database, host, port, user;
@@ -92,7 +95,7 @@ QString describeLocation(const QString& location)
         else if (keyword == "user")
             user = value;
     }
-    PQconninfoFree(options);
+    library->PQconninfoFree(options);
     QString text = database.isEmpty() ? QStringLiteral("the server database") : database;
     if (!host.isEmpty())
         text += QStringLiteral(" on ") + host + (port.isEmpty() ? QString() : u':' + port);
@@ -125,7 +128,7 @@ PGconn* connectWith(const QByteArray& location, const QByteArray& password)
         keys[2] = "password";
         values[2] = password.constData();
     }
-    return PQconnectdbParams(keys, values, 1);
+    return pq().PQconnectdbParams(keys, values, 1);
 }
 
 // Connections begun ahead of their use, by location, each made in a thread of its own.
@@ -136,7 +139,7 @@ struct Ahead
     ~Ahead()
     {
         for (auto& [location, connection] : connections)
-            PQfinish(connection.get()); // null is allowed
+            pq().PQfinish(connection.get()); // null is allowed
     }
 };
 
@@ -175,8 +178,8 @@ void connectAhead(const QString& location, int count)
                                     // One that failed is closed at once: a server waits for
                                     // the password of an open one until it gives up.
                                     PGconn* made = connectWith(name, QByteArray());
-                                    if (PQstatus(made) != CONNECTION_OK) {
-                                        PQfinish(made);
+                                    if (pq().PQstatus(made) != CONNECTION_OK) {
+                                        pq().PQfinish(made);
                                         made = nullptr;
                                     }
                                     return made;
@@ -192,7 +195,7 @@ void forgetConnectionsAhead()
         left.swap(all.connections);
     }
     for (auto& [location, connection] : left)
-        PQfinish(connection.get());
+        pq().PQfinish(connection.get());
 }
 
 void setPasswordSource(PasswordSource source)
@@ -213,14 +216,14 @@ PGconn* connectToServer(const QString& location)
     const QByteArray name = location.toUtf8();
     const auto known = all.given.constFind(location);
     PGconn* conn = connectWith(name, known == all.given.constEnd() ? QByteArray() : *known);
-    if (PQstatus(conn) == CONNECTION_OK || !PQconnectionNeedsPassword(conn) || !all.source ||
-        known != all.given.constEnd())
+    if (pq().PQstatus(conn) == CONNECTION_OK || !pq().PQconnectionNeedsPassword(conn) ||
+        !all.source || known != all.given.constEnd())
         return conn;
     const QByteArray password = all.source(describeLocation(location)).toUtf8();
     all.given.insert(location, password);
     if (password.isEmpty())
         return conn;
-    PQfinish(conn);
+    pq().PQfinish(conn);
     return connectWith(name, password);
 }
 
@@ -234,8 +237,8 @@ ServerCursor::ServerCursor(ServerConnection* connection, const QByteArray& name,
 
 ServerCursor::~ServerCursor()
 {
-    PQclear(m_result);
-    PQclear(m_description);
+    pq().PQclear(m_result);
+    pq().PQclear(m_description);
 }
 
 void ServerCursor::bind(int index, const QVariant& value)
@@ -266,27 +269,27 @@ void ServerCursor::execute()
     std::vector<const char*> values(size_t(m_values.size()));
     for (qsizetype i = 0; i < m_values.size(); ++i)
         values[size_t(i)] = m_null[i] ? nullptr : m_values[i].constData();
-    PQclear(m_result);
-    m_result = PQexecPrepared(m_connection->handle(), m_name.constData(), int(values.size()),
-                              values.data(), nullptr, nullptr, 0);
+    pq().PQclear(m_result);
+    m_result = pq().PQexecPrepared(m_connection->handle(), m_name.constData(), int(values.size()),
+                                   values.data(), nullptr, nullptr, 0);
     if (!succeeded(m_result)) {
         PGresult* failed = m_result;
         m_result = nullptr;
         m_connection->fail(failed);
     }
     m_row = -1;
-    m_changes = QByteArray(PQcmdTuples(m_result)).toInt();
-    if (PQntuples(m_result) > 0 && PQnfields(m_result) > 0 &&
-        QByteArray(PQfname(m_result, PQnfields(m_result) - 1)) == "rowid" &&
-        QByteArray(PQcmdStatus(m_result)).startsWith("INSERT"))
-        m_lastKey = key(PQnfields(m_result) - 1);
+    m_changes = QByteArray(pq().PQcmdTuples(m_result)).toInt();
+    if (pq().PQntuples(m_result) > 0 && pq().PQnfields(m_result) > 0 &&
+        QByteArray(pq().PQfname(m_result, pq().PQnfields(m_result) - 1)) == "rowid" &&
+        QByteArray(pq().PQcmdStatus(m_result)).startsWith("INSERT"))
+        m_lastKey = key(pq().PQnfields(m_result) - 1);
 }
 
 bool ServerCursor::next()
 {
     if (!m_result)
         execute();
-    if (m_row + 1 >= PQntuples(m_result))
+    if (m_row + 1 >= pq().PQntuples(m_result))
         return false;
     ++m_row;
     return true;
@@ -296,7 +299,7 @@ void ServerCursor::run()
 {
     if (!m_result)
         execute();
-    m_row = PQntuples(m_result);
+    m_row = pq().PQntuples(m_result);
 }
 
 int ServerCursor::columnCount() const
@@ -304,32 +307,33 @@ int ServerCursor::columnCount() const
     // A table's key and change stamp are its last columns, which "SELECT *" brings
     // along; the program's rows on a file do not show them, nor do they here.
     static const QList<QByteArray> Own{"rowid", "rowversion", "changedby", "changedat"};
-    int count = PQnfields(m_description);
-    while (count > 0 && PQftable(m_description, count - 1) != InvalidOid &&
-           Own.contains(QByteArray(PQfname(m_description, count - 1))))
+    int count = pq().PQnfields(m_description);
+    while (count > 0 && pq().PQftable(m_description, count - 1) != InvalidOid &&
+           Own.contains(QByteArray(pq().PQfname(m_description, count - 1))))
         --count;
     return count;
 }
 
 const ColumnInfo* ServerCursor::tableColumn(int column) const
 {
-    const Oid table = PQftable(m_description, column);
-    return table == InvalidOid ? nullptr
-                               : m_connection->columnOf(table, PQftablecol(m_description, column));
+    const Oid table = pq().PQftable(m_description, column);
+    return table == InvalidOid
+               ? nullptr
+               : m_connection->columnOf(table, pq().PQftablecol(m_description, column));
 }
 
 QString ServerCursor::columnName(int column) const
 {
     if (const ColumnInfo* info = tableColumn(column))
         return info->name;
-    return QString::fromUtf8(PQfname(m_description, column));
+    return QString::fromUtf8(pq().PQfname(m_description, column));
 }
 
 QString ServerCursor::columnType(int column) const
 {
     if (const ColumnInfo* info = tableColumn(column))
         return info->declaredType;
-    switch (PQftype(m_description, column)) {
+    switch (pq().PQftype(m_description, column)) {
     case Int2Oid:
     case Int4Oid:
     case Int8Oid:
@@ -347,11 +351,11 @@ QString ServerCursor::columnType(int column) const
 
 QVariant ServerCursor::value(int column) const
 {
-    if (!m_result || m_row < 0 || PQgetisnull(m_result, m_row, column))
+    if (!m_result || m_row < 0 || pq().PQgetisnull(m_result, m_row, column))
         return QVariant();
-    const char* text = PQgetvalue(m_result, m_row, column);
-    const int length = PQgetlength(m_result, m_row, column);
-    switch (PQftype(m_result, column)) {
+    const char* text = pq().PQgetvalue(m_result, m_row, column);
+    const int length = pq().PQgetlength(m_result, m_row, column);
+    switch (pq().PQftype(m_result, column)) {
     case Int2Oid:
     case Int4Oid:
     case Int8Oid:
@@ -364,9 +368,10 @@ QVariant ServerCursor::value(int column) const
         return QVariant(qlonglong(text[0] == 't' ? 1 : 0));
     case ByteaOid: {
         size_t size = 0;
-        unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(text), &size);
+        unsigned char* bytes =
+            pq().PQunescapeBytea(reinterpret_cast<const unsigned char*>(text), &size);
         const QByteArray value(reinterpret_cast<const char*>(bytes), qsizetype(size));
-        PQfreemem(bytes);
+        pq().PQfreemem(bytes);
         return QVariant(value);
     }
     default:
@@ -378,12 +383,12 @@ qint64 ServerCursor::key(int column) const
 {
     if (!m_result || m_row < 0)
         return 0;
-    return QByteArray(PQgetvalue(m_result, m_row, column)).toLongLong();
+    return QByteArray(pq().PQgetvalue(m_result, m_row, column)).toLongLong();
 }
 
 void ServerCursor::reset()
 {
-    PQclear(m_result);
+    pq().PQclear(m_result);
     m_result = nullptr;
     m_row = -1;
     for (qsizetype i = 0; i < m_values.size(); ++i) {
@@ -397,9 +402,9 @@ void ServerCursor::reset()
 ServerConnection::ServerConnection(const QString& location) : Connection(describeLocation(location))
 {
     m_conn = connectToServer(location);
-    if (PQstatus(m_conn) != CONNECTION_OK) {
-        const QString detail = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
-        const bool refused = PQconnectionNeedsPassword(m_conn) ||
+    if (pq().PQstatus(m_conn) != CONNECTION_OK) {
+        const QString detail = QString::fromUtf8(pq().PQerrorMessage(m_conn)).trimmed();
+        const bool refused = pq().PQconnectionNeedsPassword(m_conn) ||
                              detail.contains(QLatin1String("authentication failed")) ||
                              detail.contains(QLatin1String("does not exist"));
         const DbError error =
@@ -407,12 +412,12 @@ ServerConnection::ServerConnection(const QString& location) : Connection(describ
                 ? DbError(Error::BadAccount,
                           QStringLiteral("Not a valid account name or password. (%1)").arg(detail))
                 : unreachable(m_conn, detail);
-        PQfinish(m_conn);
+        pq().PQfinish(m_conn);
         m_conn = nullptr;
         throw error;
     }
     // The server's notices (a table already there, and the like) are not the operator's.
-    PQsetNoticeProcessor(
+    pq().PQsetNoticeProcessor(
         m_conn, [](void*, const char*) {}, nullptr);
     try {
         // A desk that waits for another's write gives up after a while, as on a file,
@@ -445,12 +450,12 @@ void ServerConnection::fail(PGresult* result) const
 {
     const Result owned(result);
     const QString state = field(result, PG_DIAG_SQLSTATE);
-    const QString message = result ? QString::fromUtf8(PQresultErrorMessage(result)).trimmed()
-                                   : QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+    const QString message = result ? QString::fromUtf8(pq().PQresultErrorMessage(result)).trimmed()
+                                   : QString::fromUtf8(pq().PQerrorMessage(m_conn)).trimmed();
     const QString primary = field(result, PG_DIAG_MESSAGE_PRIMARY);
     const QString detail = primary.isEmpty() ? message : primary;
-    if (!m_conn || PQstatus(m_conn) == CONNECTION_BAD || state.startsWith(QLatin1String("08")) ||
-        state.startsWith(QLatin1String("57P")))
+    if (!m_conn || pq().PQstatus(m_conn) == CONNECTION_BAD ||
+        state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")))
         throw unreachable(m_conn, detail);
     if (state == QLatin1String("23505"))
         throw DbError(Error::DuplicateKey,
@@ -506,8 +511,8 @@ PGresult* ServerConnection::query(const char* sql, const QList<QByteArray>& valu
     std::vector<const char*> pointers;
     for (const QByteArray& value : values)
         pointers.push_back(value.constData());
-    PGresult* result = PQexecParams(handle(), sql, int(pointers.size()), nullptr, pointers.data(),
-                                    nullptr, nullptr, 0);
+    PGresult* result = pq().PQexecParams(handle(), sql, int(pointers.size()), nullptr,
+                                         pointers.data(), nullptr, nullptr, 0);
     if (!succeeded(result))
         fail(result);
     return result;
@@ -516,19 +521,19 @@ PGresult* ServerConnection::query(const char* sql, const QList<QByteArray>& valu
 void ServerConnection::reconnectIfLost()
 {
     PGconn* conn = handle();
-    if (PQstatus(conn) != CONNECTION_BAD)
+    if (pq().PQstatus(conn) != CONNECTION_BAD)
         return;
     // Inside a transaction the work begun is gone with the connection: it fails whole,
     // and the next transaction connects again.
     if (m_begun)
-        throw unreachable(conn, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
+        throw unreachable(conn, QString::fromUtf8(pq().PQerrorMessage(conn)).trimmed());
     // The server went away (a restart, the network) and took the statements prepared on
     // it along; outside a transaction nothing was lost that the next step needs.
     forgetPrepared();
-    PQreset(conn);
-    if (PQstatus(conn) != CONNECTION_OK)
-        throw unreachable(conn, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
-    PQclear(PQexec(conn, "SET client_encoding = 'UTF8'; SET lock_timeout = '10s'"));
+    pq().PQreset(conn);
+    if (pq().PQstatus(conn) != CONNECTION_OK)
+        throw unreachable(conn, QString::fromUtf8(pq().PQerrorMessage(conn)).trimmed());
+    pq().PQclear(pq().PQexec(conn, "SET client_encoding = 'UTF8'; SET lock_timeout = '10s'"));
 }
 
 Cursor* ServerConnection::prepare(const QString& sql)
@@ -539,21 +544,22 @@ Cursor* ServerConnection::prepare(const QString& sql)
         return cached->get();
     const ServerDialect::Statement statement = ServerDialect::translate(sql);
     const QByteArray name = "s" + QByteArray::number(++m_prepared);
-    PGresult* prepared = PQprepare(conn, name.constData(), statement.text.constData(), 0, nullptr);
+    PGresult* prepared =
+        pq().PQprepare(conn, name.constData(), statement.text.constData(), 0, nullptr);
     if (!succeeded(prepared)) {
         // A parameter the statement only tests for NULL has no type to take from its
         // use: such parameters are texts.
         if (field(prepared, PG_DIAG_SQLSTATE) != QLatin1String("42P18"))
             fail(prepared);
-        PQclear(prepared);
+        pq().PQclear(prepared);
         const std::vector<Oid> texts(size_t(statement.parameterCount), Oid(25));
-        prepared = PQprepare(conn, name.constData(), statement.text.constData(),
-                             statement.parameterCount, texts.data());
+        prepared = pq().PQprepare(conn, name.constData(), statement.text.constData(),
+                                  statement.parameterCount, texts.data());
         if (!succeeded(prepared))
             fail(prepared);
     }
-    PQclear(prepared);
-    PGresult* description = PQdescribePrepared(conn, name.constData());
+    pq().PQclear(prepared);
+    PGresult* description = pq().PQdescribePrepared(conn, name.constData());
     if (!succeeded(description))
         fail(description);
     auto cursor = std::make_shared<ServerCursor>(this, name, statement.parameterNames, description);
@@ -565,12 +571,12 @@ void ServerConnection::exec(const QString& sql)
 {
     reconnectIfLost();
     const ServerDialect::Statement statement = ServerDialect::translate(sql);
-    PGresult* result = PQexec(handle(), statement.text.constData());
+    PGresult* result = pq().PQexec(handle(), statement.text.constData());
     m_tableOids.clear();
     m_tables.clear();
     if (!succeeded(result))
         fail(result);
-    PQclear(result);
+    pq().PQclear(result);
 }
 
 const ServerConnection::Table* ServerConnection::tableByOid(unsigned oid)
@@ -582,9 +588,9 @@ const ServerConnection::Table* ServerConnection::tableByOid(unsigned oid)
         const Result result(query("SELECT coalesce(obj_description($1::oid, 'pg_class'), "
                                   "relname::text) FROM pg_class WHERE oid = $1::oid",
                                   {QByteArray::number(oid)}));
-        if (PQntuples(result.get) == 0)
+        if (pq().PQntuples(result.get) == 0)
             return nullptr;
-        table.name = QString::fromUtf8(PQgetvalue(result.get, 0, 0));
+        table.name = QString::fromUtf8(pq().PQgetvalue(result.get, 0, 0));
     }
     const Result result(
         query("SELECT a.attnum, a.attname, coalesce(col_description(a.attrelid, a.attnum), ''), "
@@ -593,17 +599,17 @@ const ServerConnection::Table* ServerConnection::tableByOid(unsigned oid)
               "'changedat') ORDER BY a.attnum",
               {QByteArray::number(oid)}));
     static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
-    for (int row = 0; row < PQntuples(result.get); ++row) {
+    for (int row = 0; row < pq().PQntuples(result.get); ++row) {
         ColumnInfo column;
-        column.name = QString::fromUtf8(PQgetvalue(result.get, row, 1));
-        ServerDialect::readColumnComment(QString::fromUtf8(PQgetvalue(result.get, row, 2)),
+        column.name = QString::fromUtf8(pq().PQgetvalue(result.get, row, 1));
+        ServerDialect::readColumnComment(QString::fromUtf8(pq().PQgetvalue(result.get, row, 2)),
                                          &column.name, &column.declaredType);
-        column.notNull = PQgetvalue(result.get, row, 3)[0] == 't';
+        column.notNull = pq().PQgetvalue(result.get, row, 3)[0] == 't';
         const auto match = sizePattern.match(column.declaredType);
         if (column.declaredType.startsWith(QLatin1String("TEXT")) && match.hasMatch())
             column.size = match.captured(1).toInt();
         table.columns << column;
-        table.numbers << QByteArray(PQgetvalue(result.get, row, 0)).toInt();
+        table.numbers << QByteArray(pq().PQgetvalue(result.get, row, 0)).toInt();
     }
     return &*m_tables.insert(oid, table);
 }
@@ -619,9 +625,9 @@ const ServerConnection::Table* ServerConnection::table(const QString& name)
         const Result result(query("SELECT c.oid FROM pg_class c WHERE c.relkind IN ('r', 'v') "
                                   "AND c.relname = $1 AND pg_table_is_visible(c.oid)",
                                   {key.toUtf8()}));
-        if (PQntuples(result.get) == 0)
+        if (pq().PQntuples(result.get) == 0)
             return nullptr;
-        oid = QByteArray(PQgetvalue(result.get, 0, 0)).toUInt();
+        oid = QByteArray(pq().PQgetvalue(result.get, 0, 0)).toUInt();
         m_tableOids.insert(key, oid);
     }
     return tableByOid(oid);
@@ -663,11 +669,12 @@ namespace {
 ChangeStamp stampOf(const PGresult* result)
 {
     ChangeStamp stamp;
-    if (PQntuples(result) == 0)
+    if (pq().PQntuples(result) == 0)
         return stamp;
-    stamp.version = QByteArray(PQgetvalue(result, 0, 0)).toLongLong();
-    stamp.by = QString::fromUtf8(PQgetvalue(result, 0, 1));
-    stamp.at = QDateTime::fromSecsSinceEpoch(QByteArray(PQgetvalue(result, 0, 2)).toLongLong());
+    stamp.version = QByteArray(pq().PQgetvalue(result, 0, 0)).toLongLong();
+    stamp.by = QString::fromUtf8(pq().PQgetvalue(result, 0, 1));
+    stamp.at =
+        QDateTime::fromSecsSinceEpoch(QByteArray(pq().PQgetvalue(result, 0, 2)).toLongLong());
     return stamp;
 }
 
@@ -721,8 +728,8 @@ void ServerConnection::rollback()
 
 bool ServerConnection::inTransaction() const
 {
-    return m_conn && PQtransactionStatus(m_conn) != PQTRANS_IDLE &&
-           PQtransactionStatus(m_conn) != PQTRANS_UNKNOWN;
+    return m_conn && pq().PQtransactionStatus(m_conn) != PQTRANS_IDLE &&
+           pq().PQtransactionStatus(m_conn) != PQTRANS_UNKNOWN;
 }
 
 void ServerConnection::forgetPrepared()
@@ -736,7 +743,7 @@ void ServerConnection::close()
 {
     forgetPrepared();
     if (m_conn) {
-        PQfinish(m_conn);
+        pq().PQfinish(m_conn);
         m_conn = nullptr;
     }
 }

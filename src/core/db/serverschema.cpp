@@ -2,6 +2,7 @@
 
 #include "core/db/dbengine.h"
 #include "core/db/engine_p.h"
+#include "core/db/libpq.h"
 #include "core/db/schema.h"
 #include "core/db/serverdialect.h"
 #include "core/db/sqlitehandle.h"
@@ -11,9 +12,9 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-#include <libpq-fe.h>
-
 namespace ServerSchema {
+
+using Db::pq;
 
 namespace {
 
@@ -172,29 +173,29 @@ QStringList creationStatements()
 void create(const QString& location)
 {
     const QStringList statements = creationStatements();
-    PGconn* conn = PQconnectdb(location.toUtf8().constData());
-    const auto finish = qScopeGuard([conn] { PQfinish(conn); });
+    PGconn* conn = pq().PQconnectdb(location.toUtf8().constData());
+    const auto finish = qScopeGuard([conn] { pq().PQfinish(conn); });
     const auto failed = [conn, &location](PGresult* result) {
-        const QString detail =
-            QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(conn))
-                .trimmed();
-        PQclear(result);
+        const QString detail = QString::fromUtf8(result ? pq().PQresultErrorMessage(result)
+                                                        : pq().PQerrorMessage(conn))
+                                   .trimmed();
+        pq().PQclear(result);
         throw Db::DbError(Db::Error::EngineFailure,
                           QStringLiteral("Could not make the program's tables on %1: %2")
                               .arg(Db::describeLocation(location), detail));
     };
-    if (PQstatus(conn) != CONNECTION_OK)
+    if (pq().PQstatus(conn) != CONNECTION_OK)
         failed(nullptr);
-    PQsetNoticeProcessor(
+    pq().PQsetNoticeProcessor(
         conn, [](void*, const char*) {}, nullptr);
     // On a database that holds anything of its own, nothing is made.
-    PGresult* tables = PQexec(conn, "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON "
-                                    "n.oid = c.relnamespace WHERE n.nspname = 'public' AND "
-                                    "c.relkind IN ('r', 'v')");
-    if (PQresultStatus(tables) != PGRES_TUPLES_OK)
+    PGresult* tables = pq().PQexec(conn, "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON "
+                                         "n.oid = c.relnamespace WHERE n.nspname = 'public' AND "
+                                         "c.relkind IN ('r', 'v')");
+    if (pq().PQresultStatus(tables) != PGRES_TUPLES_OK)
         failed(tables);
-    const int existing = QByteArray(PQgetvalue(tables, 0, 0)).toInt();
-    PQclear(tables);
+    const int existing = QByteArray(pq().PQgetvalue(tables, 0, 0)).toInt();
+    pq().PQclear(tables);
     if (existing > 0)
         throw Db::DbError(Db::Error::DatabaseExists,
                           QStringLiteral("The database %1 already holds tables: the program's "
@@ -202,12 +203,12 @@ void create(const QString& location)
                               .arg(Db::describeLocation(location)));
     QStringList script{QStringLiteral("BEGIN")};
     script << statements << QStringLiteral("COMMIT");
-    PGresult* result = PQexec(conn, script.join(QStringLiteral(";\n")).toUtf8().constData());
-    if (PQresultStatus(result) != PGRES_COMMAND_OK) {
-        PQclear(PQexec(conn, "ROLLBACK"));
+    PGresult* result = pq().PQexec(conn, script.join(QStringLiteral(";\n")).toUtf8().constData());
+    if (pq().PQresultStatus(result) != PGRES_COMMAND_OK) {
+        pq().PQclear(pq().PQexec(conn, "ROLLBACK"));
         failed(result);
     }
-    PQclear(result);
+    pq().PQclear(result);
 }
 
 } // namespace ServerSchema
