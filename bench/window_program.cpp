@@ -7,7 +7,6 @@
 #include "windowend.h"
 
 #include "gui/mainwindow/brisklander.h"
-#include "gui/platform/icons.h"
 #include "gui/startup.h"
 
 #include <QApplication>
@@ -43,13 +42,12 @@ int main(int argc, char** argv)
     if (argc < 3)
         return 2;
     // As the program's main() does.
-    QApplication::setWindowIcon(
-        Icons::png(QStringLiteral(":/icons/io.github.brisklander.Brisklander-128.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.brisklander.Brisklander"));
     StartOptions options;
     options.programFolder = QString::fromLocal8Bit(argv[1]);
     options.executableName = QStringLiteral("Brisklander");
     options.lockPath = QString::fromLocal8Bit(argv[2]);
+    options.windowIcon = QStringLiteral(":/icons/io.github.brisklander.Brisklander-128.png");
     const bool complete = argc > 3 && std::strcmp(argv[3], "complete") == 0;
     if (!StartApplication(options, [complete] {
             auto* window = new Brisklander;

@@ -1,5 +1,4 @@
 #include "gui/mainwindow/brisklander.h"
-#include "gui/platform/icons.h"
 #include "gui/startup.h"
 
 #include <QApplication>
@@ -65,17 +64,16 @@ int main(int argc, char** argv)
         return 1;
     }
     QApplication app(argc, argv);
-    // The icon of every window where the desktop takes it from the window (X11); a Wayland
-    // desktop finds the installed desktop entry, and so the icon, by the entry's name.
-    QApplication::setWindowIcon(
-        Icons::png(QStringLiteral(":/icons/io.github.brisklander.Brisklander-128.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.brisklander.Brisklander"));
     nameApplication();
     Options options;
     options.parser.process(app);
 
-    if (!StartApplication(StartOptions::fromApplication(options.parser.value(options.folder)),
-                          [] { return new Brisklander; }))
+    StartOptions start = StartOptions::fromApplication(options.parser.value(options.folder));
+    // The icon of every window where the desktop takes it from the window (X11); a Wayland
+    // desktop finds the installed desktop entry, and so the icon, by the entry's name.
+    start.windowIcon = QStringLiteral(":/icons/io.github.brisklander.Brisklander-128.png");
+    if (!StartApplication(start, [] { return new Brisklander; }))
         return 1;
     const int code = QApplication::exec();
     ReleaseSingleCopyLock();

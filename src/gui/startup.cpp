@@ -10,6 +10,7 @@
 #include "core/settings/appsettings.h"
 #include "core/settings/windowplacement.h"
 #include "gui/appcontext.h"
+#include "gui/platform/icons.h"
 #include "gui/platform/platform.h"
 #include "gui/settings/frmsettings.h"
 #include "gui/settings/settingshost.h"
@@ -303,6 +304,8 @@ bool StartApplication(const StartOptions& options,
         QFontDatabase::families();
         QImageReader::supportedImageFormats();
     });
+    if (!options.windowIcon.isEmpty())
+        QGuiApplication::setWindowIcon(Icons::png(options.windowIcon));
     if (!options.folderError.isEmpty()) {
         Platform::pointer().setNormal();
         Platform::prompter().inform(Icon::Critical, ProgramTitle,

@@ -24,6 +24,8 @@ struct StartOptions
     bool completeFolder = false;
     QString templateFolder;
     QString airportsFolder;
+    // The icon of every window (a PNG), read while the fonts are; empty: none.
+    QString windowIcon;
 
     QString settingsFileName() const;
 

@@ -22,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLocale>
 #include <QScreen>
 #include <QSysInfo>
@@ -59,6 +60,8 @@ private:
         o.programFolder = m_f->folder;
         o.executableName = u"Brisklander"_s;
         o.lockPath = lockPath.isEmpty() ? machineLock() : lockPath;
+        o.windowIcon = QStringLiteral(BRISKLANDER_SOURCE_DIR
+                                      "/packaging/icons/io.github.brisklander.Brisklander-128.png");
         return StartApplication(o, [] { return new Brisklander; });
     }
 
@@ -100,6 +103,7 @@ private slots:
         m_f = std::make_unique<StarterFolder>();
         m_services = std::make_unique<TestServices>();
         m_reminder = false;
+        QGuiApplication::setWindowIcon(QIcon());
     }
 
     void cleanup()
@@ -146,9 +150,9 @@ private slots:
         QCOMPARE(window->windowTitle(), u"Brisklander"_s);
     }
 
-    // Every way a start stops says why once, in a Critical message with OK, ends with
-    // status 1 and opens nothing; a copy already running keeps its lock and its window.
-    // The locks end with their process: a later start gets in.
+    // Every way a start stops says why once, in a Critical message with OK and the program's
+    // icon, ends with status 1 and opens nothing; a copy already running keeps its lock and
+    // its window. The locks end with their process: a later start gets in.
     void startStopsOrGoesOn_data() { addTableRows(u"gui/startup-stops.txt"_s); }
 
     void startStopsOrGoesOn()
@@ -232,6 +236,8 @@ private slots:
             }
             starts = start(lockPath);
         }
+        // The message of a start that stops bears the program's icon too.
+        QVERIFY(!QGuiApplication::windowIcon().isNull());
         rescue.reset();
         if (!situation.contains(u"database")) // a held database is waited on a while
             QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
