@@ -120,7 +120,6 @@ public:
     Platform::PrintChoice choosePrinter(QWidget*, QPrinter& printer) override
     {
         ++m_calls;
-        m_docNames << printer.docName();
         if (m_choice == Platform::PrintChoice::Cancelled)
             return m_choice;
         if (m_page)
@@ -142,15 +141,12 @@ public:
     // The page chosen in the dialog; the printer's own when none is set.
     void setPage(const QPageLayout& page) { m_page = page; }
     int calls() const { return m_calls; }
-    // The document name each dialog was opened with.
-    const QStringList& docNames() const { return m_docNames; }
 
 private:
     Platform::PrintChoice m_choice = Platform::PrintChoice::Cancelled;
     QString m_pdfPath;
     std::optional<QPageLayout> m_page;
     int m_calls = 0;
-    QStringList m_docNames;
 };
 
 // The mail program: records each message it is given; none starts unless `starts`.
