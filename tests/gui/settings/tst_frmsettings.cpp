@@ -220,10 +220,6 @@ private slots:
     // nothing written; Cancel keeps the profile as it was saved.
     void aircraftProfiles()
     {
-        const auto keys = [](const QString& text) {
-            for (const QChar key : text)
-                QTest::keyClick(QApplication::focusWidget(), key.toLatin1());
-        };
         const auto tab = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); };
         const auto profiles = [] { return AircraftCatalog::read(*database()); };
         const QList<AircraftProfile> samples = profiles();
