@@ -139,7 +139,8 @@ struct Ahead
     ~Ahead()
     {
         for (auto& [location, connection] : connections)
-            pq().PQfinish(connection.get()); // null is allowed
+            if (PGconn* made = connection.get())
+                pq().PQfinish(made);
     }
 };
 
@@ -176,7 +177,10 @@ void connectAhead(const QString& location, int count)
     for (int i = 0; i < count; ++i)
         all.connections.emplace(location, std::async(std::launch::async, [name] {
                                     // One that failed is closed at once: a server waits for
-                                    // the password of an open one until it gives up.
+                                    // the password of an open one until it gives up. Without
+                                    // libpq none is made; the connection itself says why.
+                                    if (!pqIfInstalled())
+                                        return static_cast<PGconn*>(nullptr);
                                     PGconn* made = connectWith(name, QByteArray());
                                     if (pq().PQstatus(made) != CONNECTION_OK) {
                                         pq().PQfinish(made);
@@ -195,7 +199,8 @@ void forgetConnectionsAhead()
         left.swap(all.connections);
     }
     for (auto& [location, connection] : left)
-        pq().PQfinish(connection.get());
+        if (PGconn* made = connection.get())
+            pq().PQfinish(made);
 }
 
 void setPasswordSource(PasswordSource source)
