@@ -157,13 +157,13 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
     const auto count = std::uint32_t(m_airports.size());
     m_words.resize(count);
     m_codes.reserve(2 * size_t(count));
-    m_cities.reserve(count);
+    m_namesAndCities.reserve(2 * size_t(count));
     m_wordIndex.reserve(6 * size_t(count));
     for (std::uint32_t a = 0; a < count; ++a) {
         const Airport& airport = m_airports[a];
         std::string& words = m_words[a];
         words = ' ';
-        // Each text's place in the words, for the indexes of whole codes and cities.
+        // Each text's place in the words, for the indexes of whole texts.
         const auto add = [&](const QString& text) -> Entry {
             const std::string folded = fold(text);
             if (folded.empty())
@@ -178,16 +178,10 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
             if (code.length > 0)
                 m_codes.push_back(code);
         }
-        add(airport.name);
-        const Entry city = add(airport.city);
-        if (city.length > 0) {
-            m_cities.push_back(city);
-            // "Nice, Alpes-Maritimes" is Nice too: the part before the comma folds to
-            // the beginning of the whole.
-            const qsizetype comma = airport.city.indexOf(u',');
-            const auto town = std::uint16_t(fold(airport.city.left(comma)).size());
-            if (comma > 0 && town > 0 && town < city.length)
-                m_cities.push_back({headOf(text({0, a, city.offset, town})), a, city.offset, town});
+        // Airports with an IATA code, for what their name or city begins with.
+        for (const Entry& text : {add(airport.name), add(airport.city)}) {
+            if (text.length > 0 && !airport.iata.isEmpty())
+                m_namesAndCities.push_back(text);
         }
         // Every word once per airport.
         std::vector<std::string_view> seen;
@@ -228,7 +222,7 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
                                                          : text(x).compare(text(y));
         return order != 0 ? order < 0 : m_rank[x.airport] < m_rank[y.airport];
     };
-    for (std::vector<Entry>* index : {&m_codes, &m_cities, &m_wordIndex})
+    for (std::vector<Entry>* index : {&m_codes, &m_namesAndCities, &m_wordIndex})
         std::sort(index->begin(), index->end(), byText);
 
     m_blockBest.assign((m_wordIndex.size() / Block) * BlockBest, NoAirport);
@@ -345,9 +339,6 @@ std::vector<int> AirportSearch::find(const QString& typed, int limit) const
     if (query.empty() || limit <= 0)
         return {};
     const std::vector<std::string> words = wordsOf(query);
-    std::vector<std::string> needles;
-    for (const std::string& word : words)
-        needles.push_back(' ' + word);
 
     std::vector<std::uint32_t> found;
     const auto take = [&](std::vector<std::uint32_t> tier) {
@@ -359,25 +350,46 @@ std::vector<int> AirportSearch::find(const QString& typed, int limit) const
                 found.push_back(airport);
         }
     };
-    const auto airportsIn = [](Range r) {
-        std::vector<std::uint32_t> airports;
-        for (auto e = r.first; e != r.second; ++e)
-            airports.push_back(e->airport);
-        return airports;
-    };
-    take(airportsIn(range(m_codes, query, true)));
-    take(airportsIn(range(m_cities, query, true)));
-
-    // Every word must begin a word of the airport; the rarest one names the candidates,
-    // and the others are looked for in each candidate's words.
-    Range rarest = range(m_wordIndex, words.front(), false);
-    for (size_t w = 1; w < words.size(); ++w) {
-        const Range r = range(m_wordIndex, words[w], false);
-        if (r.second - r.first < rarest.second - rarest.first)
-            rarest = r;
+    std::vector<std::uint32_t> codes;
+    for (Range r = range(m_codes, query, true); r.first != r.second; ++r.first)
+        codes.push_back(r.first->airport);
+    take(codes);
+    // The airports with an IATA code whose name or city begins with the words typed:
+    // "paris" is Charles de Gaulle, in "Paris (Roissy-en-France)", and "bern" is Bern
+    // before New Bern.
+    BestPlaces named{size_t(limit)};
+    for (Range r = range(m_namesAndCities, query, false); r.first != r.second; ++r.first) {
+        const std::string_view t = text(*r.first);
+        if (t.size() == query.size() || t[query.size()] == ' ')
+            named.offer(m_rank[r.first->airport]);
     }
-    // Enough for the places the codes and cities did not take, whichever they took.
-    const size_t wanted = size_t(limit) + found.size();
-    take(bestOf(rarest, wanted, words.size() == 1 ? std::vector<std::string>() : needles));
+    std::vector<std::uint32_t> starting;
+    for (const std::uint32_t place : named.places())
+        starting.push_back(m_byRank[place]);
+    take(starting);
+
+    // Then every word typed a whole word of the airport ("bern" is New Bern before San
+    // Bernardino), then every word the beginning of one. The rarest word names the
+    // candidates, and the others are looked for in each candidate's words. Enough for
+    // the places the tiers before did not take, whichever they took.
+    for (const bool whole : {true, false}) {
+        std::vector<std::string> needles;
+        Range rarest;
+        for (const std::string& word : words) {
+            needles.push_back(' ' + word + (whole ? " " : ""));
+            const Range r = range(m_wordIndex, word, whole);
+            if (needles.size() == 1 || r.second - r.first < rarest.second - rarest.first)
+                rarest = r;
+        }
+        take(bestOf(rarest, size_t(limit) + found.size(),
+                    words.size() == 1 ? std::vector<std::string>() : needles));
+    }
+    // Words typed apart that the airport writes as one: "la guardia" is LaGuardia.
+    if (words.size() > 1 && found.size() < size_t(limit)) {
+        std::string joined;
+        for (const std::string& word : words)
+            joined += word;
+        take(bestOf(range(m_wordIndex, joined, false), size_t(limit) + found.size(), {}));
+    }
     return std::vector<int>(found.begin(), found.end());
 }

@@ -14,11 +14,17 @@ class Database;
 // Finds airports the way a customer names them: a three-letter IATA code, an
 // identifier whole or by its first letters, a city, or any word of the name, without
 // regard to case or accents ("zurich" finds "Zürich", "sao paulo" "São Paulo"). Every
-// word typed must begin a word of the airport (its identifier, code, name or city).
+// word typed must begin a word of the airport (its identifier, code, name or city), or
+// the words typed run together must ("la guardia" finds "LaGuardia").
 //
-// The best come first: an exact IATA code or identifier; then the airports of the city
-// typed; then the rest. Within each, airports with an IATA code (the airports that
-// airlines and travel systems list) before those without, and the longer runway first.
+// The best come first: an exact IATA code or identifier; then the airports with an
+// IATA code whose name or city begins with the words typed; then the airports that hold
+// every word typed as a whole word; then those whose words only begin with them; then
+// the words run together. Within each, airports with an IATA code (the airports that
+// airlines and travel systems list) before those without, and the longer runway first:
+// "athens" is the airport named for Athens before the one in Athens, Georgia, "paris"
+// Charles de Gaulle in "Paris (Roissy-en-France)", and "heathrow" London Heathrow
+// before a strip named Heathrow.
 //
 // The index is read once from the airport table and answers every keystroke from
 // memory; it is read again after the table changes.
@@ -75,7 +81,7 @@ private:
     std::vector<std::uint32_t> m_rank;      // per airport: its place in m_byRank
     std::vector<std::uint32_t> m_byRank;    // airports from the largest to the smallest
     std::vector<Entry> m_codes;             // identifiers and IATA codes, sorted
-    std::vector<Entry> m_cities;            // whole city names, sorted
+    std::vector<Entry> m_namesAndCities;    // whole names and cities of IATA airports, sorted
     std::vector<Entry> m_wordIndex;         // every word of every airport, sorted
     std::vector<std::uint32_t> m_blockBest; // per block of the word index: its best places
 };
