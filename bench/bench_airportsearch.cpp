@@ -21,8 +21,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // What operators type, one keystroke at a time.
-const QStringList Phrases{u"lhr"_s,       u"heathrow"_s, u"las vegas"_s, u"kbos"_s,     u"aspen"_s,
-                          u"teterboro"_s, u"zürich"_s,   u"sao paulo"_s, u"new york"_s, u"nice"_s};
+const QStringList Phrases{u"lhr"_s,      u"heathrow"_s,  u"las vegas"_s, u"kbos"_s,
+                          u"aspen"_s,    u"teterboro"_s, u"zürich"_s,    u"sao paulo"_s,
+                          u"new york"_s, u"nice"_s,      u"athens"_s,    u"la guardia"_s};
 
 std::vector<AirportSearch::Airport> starterAirports()
 {

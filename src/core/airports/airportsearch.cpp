@@ -31,9 +31,14 @@ class BestPlaces
 {
 public:
     explicit BestPlaces(size_t size) : m_size(size) {}
+    // Whether a place would be kept: testing it can be left out otherwise.
+    bool wants(std::uint32_t place) const
+    {
+        return m_places.size() < m_size || place < m_places.back();
+    }
     void offer(std::uint32_t place)
     {
-        if (m_places.size() == m_size && place >= m_places.back())
+        if (!wants(place))
             return;
         const auto at = std::lower_bound(m_places.begin(), m_places.end(), place);
         if (at != m_places.end() && *at == place)
@@ -48,6 +53,14 @@ private:
     size_t m_size;
     std::vector<std::uint32_t> m_places;
 };
+
+// One of 64 marks for the first two letters of a word; none for a word of one letter.
+std::uint64_t startMark(std::string_view word)
+{
+    if (word.size() < 2 || word[1] == ' ')
+        return 0;
+    return std::uint64_t(1) << ((std::uint8_t(word[0]) * 31u + std::uint8_t(word[1])) % 64u);
+}
 
 void appendUtf8(std::string& out, char32_t c)
 {
@@ -156,6 +169,7 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
 {
     const auto count = std::uint32_t(m_airports.size());
     m_words.resize(count);
+    m_starts.assign(count, 0);
     m_codes.reserve(2 * size_t(count));
     m_namesAndCities.reserve(2 * size_t(count));
     m_wordIndex.reserve(6 * size_t(count));
@@ -191,6 +205,7 @@ AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(
             const std::string_view word(words.data() + start, end - start);
             if (std::find(seen.begin(), seen.end(), word) == seen.end()) {
                 seen.push_back(word);
+                m_starts[a] |= startMark(word);
                 m_wordIndex.push_back(
                     {headOf(word), a, std::uint16_t(start), std::uint16_t(end - start)});
             }
@@ -283,6 +298,13 @@ AirportSearch::Range AirportSearch::range(const std::vector<Entry>& index, std::
 
 bool AirportSearch::matches(std::uint32_t airport, const std::vector<std::string>& needles) const
 {
+    // The letters its words begin with first: most candidates fail there, without
+    // their words being read.
+    for (const std::string& needle : needles) {
+        const std::uint64_t mark = startMark(std::string_view(needle).substr(1));
+        if ((m_starts[airport] & mark) != mark)
+            return false;
+    }
     const std::string& words = m_words[airport];
     for (const std::string& needle : needles) {
         if (words.find(needle) == std::string::npos)
@@ -305,8 +327,9 @@ std::vector<std::uint32_t> AirportSearch::bestOf(Range entries, size_t count,
     const auto scan = [&](std::vector<Entry>::const_iterator from,
                           std::vector<Entry>::const_iterator to) {
         for (auto e = from; e != to; ++e) {
-            if (needles.empty() || matches(e->airport, needles))
-                best.offer(m_rank[e->airport]);
+            const std::uint32_t place = m_rank[e->airport];
+            if (best.wants(place) && (needles.empty() || matches(e->airport, needles)))
+                best.offer(place);
         }
     };
     const auto begin = m_wordIndex.begin();

@@ -78,6 +78,7 @@ private:
 
     std::vector<Airport> m_airports;
     std::vector<std::string> m_words;       // per airport: " word word ... " of all its texts
+    std::vector<std::uint64_t> m_starts;    // per airport: the marks of its words' first letters
     std::vector<std::uint32_t> m_rank;      // per airport: its place in m_byRank
     std::vector<std::uint32_t> m_byRank;    // airports from the largest to the smallest
     std::vector<Entry> m_codes;             // identifiers and IATA codes, sorted
