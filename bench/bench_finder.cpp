@@ -21,6 +21,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QAbstractTableModel>
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -328,6 +329,35 @@ void BM_FinderKeystrokeWithoutMap(benchmark::State& state)
     QCoreApplication::processEvents();
 }
 
+// In Anything mode, each key of what operators type, one after another as typed: the
+// search, the proposals and the airport list following the first, without the paint.
+void BM_FinderAnythingKeyHandling(benchmark::State& state)
+{
+    Windows& open = windowsOf(int(state.range(0)));
+    auto* box = open.program->findChild<QLineEdit*>(QStringLiteral("TxtFind"));
+    open.program->findChild<QAction*>(QStringLiteral("mnusearchAnything"))->trigger();
+    box->setFocus();
+    const QStringList phrases{QStringLiteral("lhr"),       QStringLiteral("heathrow"),
+                              QStringLiteral("las vegas"), QStringLiteral("kbos"),
+                              QStringLiteral("athens"),    QStringLiteral("zurich"),
+                              QStringLiteral("sao paulo"), QStringLiteral("la guardia")};
+    qsizetype phrase = 0, typed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (typed == phrases[phrase].size()) {
+            box->clear();
+            phrase = (phrase + 1) % phrases.size();
+            typed = 0;
+        }
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        QTest::keyClicks(box, phrases[phrase].mid(typed++, 1));
+    }
+    box->clear();
+    open.program->findChild<QAction*>(QStringLiteral("mnusearchID"))->trigger();
+    QCoreApplication::processEvents();
+}
+
 void BM_FloorKeystroke(benchmark::State& state, bool painted)
 {
     Windows& open = windowsOf(int(state.range(0)));
@@ -358,6 +388,9 @@ int main(int argc, char** argv)
             ->Arg(count)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark("BM_FloorKeyHandling", BM_FloorKeystroke, false)
+            ->Arg(count)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark("BM_FinderAnythingKeyHandling", BM_FinderAnythingKeyHandling)
             ->Arg(count)
             ->Unit(benchmark::kMicrosecond);
     }

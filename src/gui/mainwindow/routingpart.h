@@ -180,6 +180,7 @@ private:
     std::future<std::unique_ptr<AirportSearch>> m_building;
     AirportProposals* m_proposals = nullptr;
     QTableView* m_LstProposals = nullptr;
+    int m_proposalsHeaderHeight = 0;
     QMenu* m_AirportPopup = nullptr;
     QMenu* m_RoutePopup = nullptr;
     QAction* m_positioning = nullptr;

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 
@@ -41,9 +42,8 @@ void RoutingPart::buildProposals()
     m_LstProposals->verticalHeader()->hide();
     m_LstProposals->verticalHeader()->setDefaultSectionSize(m_LstProposals->fontMetrics().height() +
                                                             6);
-    QHeaderView* header = m_LstProposals->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(AirportProposals::ColumnName, QHeaderView::Stretch);
+    m_LstProposals->horizontalHeader()->setSectionResizeMode(AirportProposals::ColumnName,
+                                                             QHeaderView::Stretch);
     m_LstProposals->hide();
     connect(m_LstProposals, &QTableView::clicked, this,
             [this](const QModelIndex& index) { chooseProposal(index.row()); });
@@ -156,10 +156,29 @@ void RoutingPart::highlightProposal(int row)
 
 void RoutingPart::placeProposals()
 {
+    QHeaderView* header = m_LstProposals->horizontalHeader();
+    if (!m_LstProposals->isVisible()) {
+        // Measured as the list opens, each column as wide as its usual widest text: a key
+        // changes the rows, never the columns. Fitting the columns to the rows of every
+        // key took most of its time.
+        const QFontMetrics metrics = m_LstProposals->fontMetrics();
+        const int margin = 2 * (m_LstProposals->style()->pixelMetric(QStyle::PM_FocusFrameHMargin,
+                                                                     nullptr, m_LstProposals) +
+                                1);
+        const auto fit = [&](int column, const QString& widest) {
+            header->resizeSection(column, qMax(metrics.horizontalAdvance(widest) + margin,
+                                               header->sectionSizeHint(column)));
+        };
+        fit(AirportProposals::ColumnId, QStringLiteral("WWWW (WWW)"));
+        fit(AirportProposals::ColumnCity, QStringLiteral("SAN FRANCISCO DE MACORIS"));
+        fit(AirportProposals::ColumnWhere, QStringLiteral("NSW, UNITED KINGDOM"));
+        fit(AirportProposals::ColumnRunwayLength, QStringLiteral("00,000 ft"));
+        m_proposalsHeaderHeight = header->sizeHint().height();
+    }
     // Under the box, as wide as the tab allows, as tall as its rows.
     const QPoint below = m_TxtFind->mapTo(this, QPoint(0, m_TxtFind->height()));
     const int rows = m_proposals->rowCount();
-    const int height = m_LstProposals->horizontalHeader()->sizeHint().height() +
+    const int height = m_proposalsHeaderHeight +
                        rows * m_LstProposals->verticalHeader()->defaultSectionSize() +
                        2 * m_LstProposals->frameWidth();
     const int width = qMax(m_TxtFind->width(), this->width() - below.x() - 8);
