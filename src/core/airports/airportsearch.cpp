@@ -287,9 +287,23 @@ std::string_view AirportSearch::text(const Entry& entry) const
 AirportSearch::Range AirportSearch::range(const std::vector<Entry>& index, std::string_view prefix,
                                           bool whole) const
 {
-    const auto from = std::partition_point(index.begin(), index.end(),
-                                           [&](const Entry& e) { return text(e) < prefix; });
+    // Most entries differ from the prefix in their first eight bytes, kept in the index
+    // itself: their words are not read.
+    const std::uint64_t head = headOf(prefix);
+    const bool shortPrefix = prefix.size() <= 8;
+    const std::uint64_t mask =
+        prefix.empty() ? 0 : ~std::uint64_t(0) << (8 * (8 - std::min<size_t>(prefix.size(), 8)));
+    const auto from = std::partition_point(index.begin(), index.end(), [&](const Entry& e) {
+        if (e.head != head)
+            return e.head < head;
+        // Equal heads of texts of up to eight bytes: the shorter is the other's beginning.
+        return e.length <= 8 && shortPrefix ? e.length < prefix.size() : text(e) < prefix;
+    });
     const auto to = std::partition_point(from, index.end(), [&](const Entry& e) {
+        if ((e.head & mask) != (head & mask))
+            return false;
+        if (shortPrefix)
+            return !whole || e.length == prefix.size();
         const std::string_view t = text(e);
         return whole ? t == prefix : t.substr(0, prefix.size()) == prefix;
     });

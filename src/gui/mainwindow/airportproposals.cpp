@@ -3,14 +3,43 @@
 #include "core/airports/airportsearch.h"
 #include "core/format.h"
 
+#include <algorithm>
+
 void AirportProposals::show(const AirportSearch* search, const std::vector<int>& airports)
 {
-    if (search == m_search && airports == m_airports)
+    const std::vector<int>& rows = search ? airports : std::vector<int>();
+    if (search != m_search) {
+        beginResetModel();
+        m_search = search;
+        m_airports = rows;
+        endResetModel();
         return;
-    beginResetModel();
-    m_search = search;
-    m_airports = search ? airports : std::vector<int>();
-    endResetModel();
+    }
+    // A key changes some of the rows: the list is told which, and lays out and redraws
+    // only those, keeping its columns and highlight.
+    const size_t kept = std::min(rows.size(), m_airports.size());
+    if (rows.size() < m_airports.size()) {
+        beginRemoveRows(QModelIndex(), int(kept), int(m_airports.size()) - 1);
+        m_airports.resize(kept);
+        endRemoveRows();
+    } else if (rows.size() > m_airports.size()) {
+        beginInsertRows(QModelIndex(), int(kept), int(rows.size()) - 1);
+        m_airports.insert(m_airports.end(), rows.begin() + std::ptrdiff_t(kept), rows.end());
+        endInsertRows();
+    }
+    const auto first =
+        std::mismatch(m_airports.begin(), m_airports.begin() + std::ptrdiff_t(kept), rows.begin())
+            .first;
+    if (first == m_airports.begin() + std::ptrdiff_t(kept))
+        return;
+    const int top = int(first - m_airports.begin());
+    int bottom = top;
+    for (size_t row = size_t(top); row < kept; ++row) {
+        if (m_airports[row] != rows[row])
+            bottom = int(row);
+        m_airports[row] = rows[row];
+    }
+    emit dataChanged(index(top, 0), index(bottom, COLUMNS - 1));
 }
 
 QString AirportProposals::id(int row) const

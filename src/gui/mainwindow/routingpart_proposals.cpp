@@ -140,7 +140,15 @@ void RoutingPart::highlightProposal(int row)
     if (!set)
         return;
     try {
-        if (!FindAirport(*set, m_proposals->id(row))) {
+        // The rows held in memory answer when they can, as the database would.
+        const QString id = m_proposals->id(row);
+        std::optional<int> held = m_airportList->findPrefix(AirportListModel::ColumnId, id);
+        if (held && *held >= 0 &&
+            m_airportList->index(*held, AirportListModel::ColumnId).data().toString() != id)
+            held = -1;
+        if (held && *held >= 0)
+            set->setAbsolutePosition(*held);
+        if (held ? *held < 0 : !FindAirport(*set, id)) {
             m_SSDBGrid1->clearSelection();
             return;
         }
