@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -165,7 +166,7 @@ std::string AirportSearch::fold(const QString& text)
     return out;
 }
 
-AirportSearch::AirportSearch(const std::vector<Airport>& airports) : m_airports(airports)
+AirportSearch::AirportSearch(std::vector<Airport> airports) : m_airports(std::move(airports))
 {
     const auto count = std::uint32_t(m_airports.size());
     m_words.resize(count);

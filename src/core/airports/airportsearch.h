@@ -39,7 +39,7 @@ public:
     };
 
     AirportSearch() = default;
-    explicit AirportSearch(const std::vector<Airport>& airports);
+    explicit AirportSearch(std::vector<Airport> airports);
 
     // Every airport of the table Airports, as the search needs them; throws the
     // engine's DbError. Building the search from them takes no database and may run

@@ -84,10 +84,13 @@ void RoutingPart::prepareSearch()
         searchMode() != SearchMode::Anything)
         return;
     try {
-        m_building = std::async(std::launch::async,
-                                [airports = AirportSearch::readAirports(*m_data1->database())] {
-                                    return std::make_unique<AirportSearch>(airports);
-                                });
+        m_building =
+            std::async(std::launch::async,
+                       [airports = AirportSearch::readAirports(*m_data1->database())]() mutable {
+                           // Moved, not copied: nothing of them is left to free
+                           // on this side when the search is taken.
+                           return std::make_unique<AirportSearch>(std::move(airports));
+                       });
     } catch (const Db::DbError&) {
         // Read again at the first key, which says what failed.
     }
