@@ -38,7 +38,9 @@ else
 fi
 # A tool that needs libpq where it is missing says so and does nothing. The library is
 # hidden in a mount namespace of its own, which needs root (as in CI).
-library=$(ldconfig -p | awk '/libpq\.so\.5 /{print $NF; exit}')
+# awk reads the whole list: leaving early would end ldconfig on a broken pipe, which
+# pipefail turns into a failure of the script.
+library=$(ldconfig -p | awk '/libpq\.so\.5 / && !found {print $NF; found = 1}')
 if [ "$(id -u)" = 0 ] && [ -n "$library" ] && unshare -m true 2>/dev/null; then
     code=0
     said=$(unshare -m sh -c 'mount --bind /dev/null "$1" && "$2" server-init "dbname=none"' \
