@@ -177,10 +177,12 @@ double processMilliseconds(const QString& program, const QStringList& arguments)
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
-// The program and the floor window started in turn, each as a whole process that ends
-// at the first paint of its airport list ("program"), or once the program has also built
-// what it leaves until after that paint ("program-complete"). The time is the program's;
-// "floor" is the floor's and "ratio" the mean of the pairs' ratios.
+// The program, the floor window and the program's controls alone started in turn, each
+// as a whole process that ends at the first paint of its airport list ("program"), or
+// once the program has also built what it leaves until after that paint
+// ("program-complete"). The time is the program's; "floor_ms" is the floor's and
+// "controls_ms" the controls', and "ratio" and "ratio_controls" the means of the
+// program's ratios to them.
 void BM_ProcessStart(benchmark::State& state, const char* kind)
 {
     const QStringList extra = std::strcmp(kind, "program-complete") == 0
@@ -188,22 +190,30 @@ void BM_ProcessStart(benchmark::State& state, const char* kind)
                                   : QStringList{};
     const QString folder = programFolder(int(state.range(0)));
     const QString lock = scratch().filePath(QStringLiteral("machine.lock"));
-    double floorTotal = 0, ratioTotal = 0;
+    const QStringList database{QDir(folder).filePath(Schema::DatabaseFileName)};
+    double floorTotal = 0, ratioTotal = 0, controlsTotal = 0, controlsRatioTotal = 0;
     for (auto _ : state) {
-        const double floor = processMilliseconds(QStringLiteral("window_floor"),
-                                                 {QDir(folder).filePath(Schema::DatabaseFileName)});
+        const double floor = processMilliseconds(QStringLiteral("window_floor"), database);
+        const double controls = processMilliseconds(QStringLiteral("window_controls"), database);
         const double program = processMilliseconds(QStringLiteral("window_program"),
                                                    QStringList{folder, lock} + extra);
-        if (floor < 0 || program < 0) {
+        if (floor < 0 || controls < 0 || program < 0) {
             state.SkipWithError("a window was not painted");
             break;
         }
         state.SetIterationTime(program / 1000);
         floorTotal += floor;
         ratioTotal += program / floor;
+        controlsTotal += controls;
+        controlsRatioTotal += program / controls;
     }
-    state.counters["floor_ms"] = benchmark::Counter(floorTotal, benchmark::Counter::kAvgIterations);
-    state.counters["ratio"] = benchmark::Counter(ratioTotal, benchmark::Counter::kAvgIterations);
+    const auto average = [](double total) {
+        return benchmark::Counter(total, benchmark::Counter::kAvgIterations);
+    };
+    state.counters["floor_ms"] = average(floorTotal);
+    state.counters["ratio"] = average(ratioTotal);
+    state.counters["controls_ms"] = average(controlsTotal);
+    state.counters["ratio_controls"] = average(controlsRatioTotal);
 }
 
 void BM_FinderKeystrokeFullSize(benchmark::State& state)
