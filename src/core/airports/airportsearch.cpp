@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -94,6 +95,35 @@ const char* spelledOut(char32_t lower)
     default:
         return nullptr;
     }
+}
+
+// Words that place names write either in full or shortened: "Ft Lauderdale" is found as
+// "fort lauderdale" and "St. Petersburg" as "saint petersburg", whichever the data holds.
+std::string_view otherSpelling(std::string_view word)
+{
+    static constexpr std::pair<std::string_view, std::string_view> Pairs[] = {
+        {"saint", "st"}, {"sainte", "ste"}, {"fort", "ft"}, {"mount", "mt"}};
+    for (const auto& [full, shortened] : Pairs) {
+        if (word == full)
+            return shortened;
+        if (word == shortened)
+            return full;
+    }
+    return {};
+}
+
+// The shortened or full spelling of each such word of " word word ... ", as more words.
+std::string spelledOtherwise(std::string_view words)
+{
+    std::string more;
+    for (size_t start = 1; start < words.size();) {
+        const size_t end = words.find(' ', start);
+        const std::string_view other = otherSpelling(words.substr(start, end - start));
+        if (!other.empty())
+            (more += other) += ' ';
+        start = end + 1;
+    }
+    return more;
 }
 
 std::vector<std::string> wordsOf(const std::string& folded)
@@ -198,6 +228,7 @@ AirportSearch::AirportSearch(std::vector<Airport> airports) : m_airports(std::mo
             if (text.length > 0 && !airport.iata.isEmpty())
                 m_namesAndCities.push_back(text);
         }
+        words += spelledOtherwise(words);
         // Every word once per airport.
         std::vector<std::string_view> seen;
         size_t start = 1;
@@ -229,6 +260,23 @@ AirportSearch::AirportSearch(std::vector<Airport> airports) : m_airports(std::mo
     m_rank.resize(count);
     for (std::uint32_t place = 0; place < count; ++place)
         m_rank[m_byRank[place]] = place;
+
+    // Each country's airports from the largest to the smallest.
+    std::unordered_map<QString, std::uint32_t> countryOf;
+    for (const std::uint32_t a : m_byRank) {
+        const auto [at, added] =
+            countryOf.try_emplace(m_airports[a].country, std::uint32_t(m_countries.size()));
+        if (added) {
+            Country country;
+            const std::string folded = fold(m_airports[a].country);
+            country.words = ' ' + folded + ' ';
+            country.words += spelledOtherwise(country.words);
+            for (const std::string& word : wordsOf(country.words.substr(1)))
+                country.starts |= startMark(word);
+            m_countries.push_back(std::move(country));
+        }
+        m_countries[at->second].airports.push_back(a);
+    }
 
     const auto byText = [this](const Entry& x, const Entry& y) {
         if (x.head != y.head)
@@ -428,6 +476,28 @@ std::vector<int> AirportSearch::find(const QString& typed, int limit) const
         for (const std::string& word : words)
             joined += word;
         take(bestOf(range(m_wordIndex, joined, false), size_t(limit) + found.size(), {}));
+    }
+    // Last, the largest airports of the countries whose words begin with the words typed:
+    // an island is named for its country ("bermuda", "st kitts").
+    if (found.size() < size_t(limit)) {
+        std::vector<std::string> needles;
+        std::uint64_t marks = 0;
+        for (const std::string& word : words) {
+            needles.push_back(' ' + word);
+            marks |= startMark(word);
+        }
+        std::vector<std::uint32_t> largest;
+        for (const Country& country : m_countries) {
+            if ((country.starts & marks) != marks ||
+                !std::all_of(needles.begin(), needles.end(), [&](const std::string& needle) {
+                    return country.words.find(needle) != std::string::npos;
+                }))
+                continue;
+            const size_t count = std::min(country.airports.size(), size_t(limit) + found.size());
+            largest.insert(largest.end(), country.airports.begin(),
+                           country.airports.begin() + std::ptrdiff_t(count));
+        }
+        take(largest);
     }
     return std::vector<int>(found.begin(), found.end());
 }

@@ -14,14 +14,17 @@ class Database;
 // Finds airports the way a customer names them: a three-letter IATA code, an
 // identifier whole or by its first letters, a city, or any word of the name, without
 // regard to case or accents ("zurich" finds "Zürich", "sao paulo" "São Paulo"). Every
-// word typed must begin a word of the airport (its identifier, code, name or city), or
-// the words typed run together must ("la guardia" finds "LaGuardia").
+// word typed must begin a word of the airport (its identifier, code, name or city;
+// "st", "ft", "mt" and "ste" as well as "saint", "fort", "mount" and "sainte"), or the
+// words typed run together must ("la guardia" finds "LaGuardia"), or every word must
+// begin a word of its country ("bermuda", "st kitts").
 //
 // The best come first: an exact IATA code or identifier; then the airports with an
 // IATA code whose name or city begins with the words typed; then the airports that hold
 // every word typed as a whole word; then those whose words only begin with them; then
-// the words run together. Within each, airports with an IATA code (the airports that
-// airlines and travel systems list) before those without, and the longer runway first:
+// the words run together; then the airports of the countries named. Within each,
+// airports with an IATA code (the airports that airlines and travel systems list)
+// before those without, and the longer runway first:
 // "athens" is the airport named for Athens before the one in Athens, Georgia, "paris"
 // Charles de Gaulle in "Paris (Roissy-en-France)", and "heathrow" London Heathrow
 // before a strip named Heathrow.
@@ -76,6 +79,14 @@ private:
     std::vector<std::uint32_t> bestOf(Range entries, size_t count,
                                       const std::vector<std::string>& needles) const;
 
+    // A country as typed words find it.
+    struct Country
+    {
+        std::string words;                   // " word word ... "
+        std::uint64_t starts = 0;            // the marks of its words' first letters
+        std::vector<std::uint32_t> airports; // from the largest to the smallest
+    };
+
     std::vector<Airport> m_airports;
     std::vector<std::string> m_words;       // per airport: " word word ... " of all its texts
     std::vector<std::uint64_t> m_starts;    // per airport: the marks of its words' first letters
@@ -85,4 +96,5 @@ private:
     std::vector<Entry> m_namesAndCities;    // whole names and cities of IATA airports, sorted
     std::vector<Entry> m_wordIndex;         // every word of every airport, sorted
     std::vector<std::uint32_t> m_blockBest; // per block of the word index: its best places
+    std::vector<Country> m_countries;
 };
