@@ -299,8 +299,9 @@ AirportSearch::AirportSearch(std::vector<Airport> airports) : m_airports(std::mo
     }
 }
 
-std::vector<AirportSearch::Airport> AirportSearch::readAirports(Db::Database& database)
+AirportSearchReader::AirportSearchReader(Db::Database& database) : m_database(database)
 {
+    // A folder made before the airports knew their IATA code and city reads them empty.
     QSet<QString> columns;
     for (const Db::ColumnInfo& column : database.columns(QStringLiteral("Airports")))
         columns.insert(column.name.toUpper());
@@ -308,14 +309,30 @@ std::vector<AirportSearch::Airport> AirportSearch::readAirports(Db::Database& da
         const QString n = QString::fromLatin1(name);
         return columns.contains(n) ? QStringLiteral("[%1]").arg(n) : QStringLiteral("''");
     };
-    const auto set = database.openRecordset(
+    m_select =
         QStringLiteral("SELECT ID, %1, NAME, %2, STATE, COUNTRY, [RUNWAY LENGTH] FROM Airports")
-            .arg(column("IATA"), column("CITY")),
-        Db::RecordsetType::Snapshot);
-    std::vector<Airport> airports;
-    airports.reserve(size_t(set->recordCount()));
+            .arg(column("IATA"), column("CITY"));
+}
+
+bool AirportSearchReader::readMore(int count)
+{
+    if (m_done)
+        return true;
+    // Each slice from where the last one ended, by the identifiers' index.
+    QString sql = m_select;
+    if (m_last)
+        sql += QStringLiteral(" WHERE ID > :last");
+    sql += QStringLiteral(" ORDER BY ID");
+    if (count > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(count);
+    auto query = m_database.temporaryQueryDef(sql);
+    if (m_last)
+        query.setParameter(QStringLiteral("last"), *m_last);
+    const auto set = query.openSnapshot();
+    const int read = set->recordCount();
+    m_airports.reserve(m_airports.size() + size_t(read));
     for (; !set->eof(); set->moveNext()) {
-        Airport a;
+        AirportSearch::Airport a;
         a.id = set->value(0).toString();
         a.iata = set->value(1).toString();
         a.name = set->value(2).toString();
@@ -323,9 +340,12 @@ std::vector<AirportSearch::Airport> AirportSearch::readAirports(Db::Database& da
         a.state = set->value(4).toString();
         a.country = set->value(5).toString();
         a.runwayLength = set->value(6).toInt();
-        airports.push_back(std::move(a));
+        m_airports.push_back(std::move(a));
     }
-    return airports;
+    if (read > 0)
+        m_last = m_airports.back().id;
+    m_done = count <= 0 || read < count;
+    return m_done;
 }
 
 std::string_view AirportSearch::text(const Entry& entry) const

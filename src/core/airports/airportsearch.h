@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,11 +44,6 @@ public:
 
     AirportSearch() = default;
     explicit AirportSearch(std::vector<Airport> airports);
-
-    // Every airport of the table Airports, as the search needs them; throws the
-    // engine's DbError. Building the search from them takes no database and may run
-    // on another thread.
-    static std::vector<Airport> readAirports(Db::Database& database);
 
     // The best airports for what was typed, best first, at most `limit`; indexes for
     // airport(). Nothing for a text without a letter or digit.
@@ -97,4 +93,25 @@ private:
     std::vector<Entry> m_wordIndex;         // every word of every airport, sorted
     std::vector<std::uint32_t> m_blockBest; // per block of the word index: its best places
     std::vector<Country> m_countries;
+};
+
+// Reads every airport of the table Airports as the search needs them, in identifier
+// order and some at a time, so that a window reads them between the operator's events.
+// Building the search from them takes no database and may run on another thread. Every
+// call throws the engine's DbError.
+class AirportSearchReader
+{
+public:
+    explicit AirportSearchReader(Db::Database& database);
+    // Reads up to `count` more airports, or every one left when 0; true once every
+    // airport has been read.
+    bool readMore(int count = 0);
+    std::vector<AirportSearch::Airport> take() { return std::move(m_airports); }
+
+private:
+    Db::Database& m_database;
+    QString m_select;
+    std::optional<QString> m_last; // the identifier read last
+    bool m_done = false;
+    std::vector<AirportSearch::Airport> m_airports;
 };

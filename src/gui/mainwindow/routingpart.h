@@ -10,6 +10,7 @@ struct AirportChange;
 class AirportListModel;
 class AirportProposals;
 class AirportSearch;
+class AirportSearchReader;
 class DataView;
 class QAction;
 class QGridLayout;
@@ -21,6 +22,7 @@ class QMenu;
 class QMouseEvent;
 class QPushButton;
 class QTableView;
+class QTimer;
 class Quote;
 class RouteHistory;
 class RouteMapView;
@@ -145,8 +147,10 @@ private:
     // and the chosen one going into the route as Select puts it there.
     void buildProposals();
     QString searchCaption() const;
-    // Reads the airports for Anything mode and builds its search on another thread.
+    // Reads the airports for Anything mode a slice at a time between the operator's
+    // events, then builds its search on another thread.
     void prepareSearch();
+    void readSearchSlice();
     void findAnything();
     bool proposalsKey(QKeyEvent* event);
     void highlightProposal(int row);
@@ -174,8 +178,10 @@ private:
     DataView* m_data1 = nullptr;
     bool m_airportListOpen = false; // opened as the part was made, not yet loaded
     AirportListModel* m_airportList = nullptr;
-    // Anything mode's search: built after the window is painted (or at the first key),
-    // dropped when the list is read again.
+    // Anything mode's search: read and built after the window is painted (or at the
+    // first key), dropped when the list is read again.
+    std::unique_ptr<AirportSearchReader> m_reading;
+    QTimer* m_readingSlice = nullptr;
     std::unique_ptr<AirportSearch> m_search;
     std::future<std::unique_ptr<AirportSearch>> m_building;
     AirportProposals* m_proposals = nullptr;

@@ -9,6 +9,7 @@
 #include "gui/mainwindow/dberrorbox.h"
 #include "gui/mainwindow/routingpart.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -48,8 +49,13 @@ void RoutingPart::buildProposals()
     connect(m_LstProposals, &QTableView::clicked, this,
             [this](const QModelIndex& index) { chooseProposal(index.row()); });
     // What an airport edit, an import or a deletion changed is searched from then on.
+    m_readingSlice = new QTimer(this);
+    m_readingSlice->setSingleShot(true);
+    connect(m_readingSlice, &QTimer::timeout, this, &RoutingPart::readSearchSlice);
     connect(m_data1, &DataView::refreshed, this, [this] {
         closeProposals();
+        m_readingSlice->stop();
+        m_reading.reset();
         if (m_building.valid())
             m_building.wait(); // built from the rows read before: dropped with them
         m_building = {};
@@ -74,26 +80,51 @@ void RoutingPart::paintEvent(QPaintEvent* event)
     // Once the window stands, while the operator looks at it: every row of the list in
     // memory, and the search of Anything mode.
     m_airportList->holdAllRows();
-    if (!m_search && !m_building.valid() && searchMode() == SearchMode::Anything)
+    if (!m_search && !m_building.valid() && !m_reading && searchMode() == SearchMode::Anything)
         QTimer::singleShot(50, this, &RoutingPart::prepareSearch);
 }
 
 void RoutingPart::prepareSearch()
 {
-    if (m_search || m_building.valid() || !m_data1->database() ||
+    if (m_search || m_building.valid() || m_reading || !m_data1->database() ||
         searchMode() != SearchMode::Anything)
         return;
     try {
-        m_building =
-            std::async(std::launch::async,
-                       [airports = AirportSearch::readAirports(*m_data1->database())]() mutable {
-                           // Moved, not copied: nothing of them is left to free
-                           // on this side when the search is taken.
-                           return std::make_unique<AirportSearch>(std::move(airports));
-                       });
+        m_reading = std::make_unique<AirportSearchReader>(*m_data1->database());
+        m_readingSlice->start(0);
     } catch (const Db::DbError&) {
         // Read again at the first key, which says what failed.
     }
+}
+
+// Reads airports for a few milliseconds and leaves the rest to the next turn of the event
+// loop, so that a key typed meanwhile waits no longer; the last slice hands them to
+// another thread, which builds the search.
+void RoutingPart::readSearchSlice()
+{
+    constexpr int Batch = 512;
+    constexpr qint64 SliceMs = 4;
+    if (!m_reading)
+        return;
+    try {
+        QElapsedTimer clock;
+        clock.start();
+        bool done = false;
+        while (!done && clock.elapsed() < SliceMs)
+            done = m_reading->readMore(Batch);
+        if (!done) {
+            m_readingSlice->start(0);
+            return;
+        }
+        m_building = std::async(std::launch::async, [airports = m_reading->take()]() mutable {
+            // Moved, not copied: nothing of them is left to free on this side when the
+            // search is taken.
+            return std::make_unique<AirportSearch>(std::move(airports));
+        });
+    } catch (const Db::DbError&) {
+        // Read again at the first key, which says what failed.
+    }
+    m_reading.reset();
 }
 
 void RoutingPart::findAnything()
@@ -107,15 +138,20 @@ void RoutingPart::findAnything()
         if (!m_search) {
             if (!m_data1->database())
                 return;
-            // Read once after the list: every later key is answered from memory.
+            // Read once after the list: every later key is answered from memory. A key
+            // typed before the search stands waits for what is left of it.
             Platform::pointer().setBusy();
-            prepareSearch();
-            auto search = m_building.valid()
-                              ? m_building.get()
-                              : std::make_unique<AirportSearch>(
-                                    AirportSearch::readAirports(*m_data1->database()));
+            m_readingSlice->stop();
+            if (!m_building.valid()) {
+                if (!m_reading)
+                    m_reading = std::make_unique<AirportSearchReader>(*m_data1->database());
+                m_reading->readMore();
+                m_search = std::make_unique<AirportSearch>(m_reading->take());
+                m_reading.reset();
+            } else {
+                m_search = m_building.get();
+            }
             Platform::pointer().setNormal();
-            m_search = std::move(search);
         }
     } catch (const Db::DbError& error) {
         Platform::pointer().setNormal();

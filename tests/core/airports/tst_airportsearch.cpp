@@ -1,6 +1,8 @@
 #include "core/airports/airportsearch.h"
+#include "support/emptydatabase.h"
 #include "support/tablerows.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -60,6 +62,35 @@ private slots:
         QCOMPARE(found(big, u"pad"_s, 3), QStringList({"X4999", "X4998", "X4997"}));
         QCOMPARE(found(big, u"pad 3"_s, 3), QStringList({"X4994", "X4987", "X4980"}));
         QCOMPARE(found(big, u"aspen"_s), QStringList({"KASE"}));
+    }
+
+    // The window reads the airports a few at a time: every one once, in identifier order,
+    // whatever the order they were added in.
+    void readsInSlices()
+    {
+        QTemporaryDir dir;
+        {
+            auto workspace = createEmptyDatabase(dir.path());
+            auto database = workspace->openDatabase(dir.filePath(Schema::DatabaseFileName));
+            for (const char* id : {"LSZH", "EGLL", "KBOS", "EGKK", "KLAS"})
+                database->execute(
+                    u"INSERT INTO Airports (ID, NAME, IATA, CITY, \"LATITUDE DEGREES\", "
+                    "\"LONGITUDE DEGREES\", \"RUNWAY LENGTH\") VALUES ('%1', 'N%1', 'I%1', "
+                    "'C%1', '10', '020', 5000)"_s.arg(QLatin1String(id)));
+            AirportSearchReader reader(*database);
+            QVERIFY(!reader.readMore(2));
+            QVERIFY(!reader.readMore(2));
+            QVERIFY(reader.readMore(2));
+            QVERIFY(reader.readMore(2));
+            QStringList read;
+            for (const AirportSearch::Airport& a : reader.take())
+                read << u"%1 %2 %3 %4 %5"_s.arg(a.id, a.iata, a.name, a.city).arg(a.runwayLength);
+            QCOMPARE(read,
+                     QStringList({"EGKK IEGKK NEGKK CEGKK 5000", "EGLL IEGLL NEGLL CEGLL 5000",
+                                  "KBOS IKBOS NKBOS CKBOS 5000", "KLAS IKLAS NKLAS CKLAS 5000",
+                                  "LSZH ILSZH NLSZH CLSZH 5000"}));
+        }
+        Db::DbEngine::instance().release();
     }
 
     void folds_data()
