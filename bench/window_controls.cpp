@@ -8,7 +8,6 @@
 #include "floorwindow.h"
 #include "windowend.h"
 
-#include <QApplication>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -95,13 +94,5 @@ private:
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    if (argc != 2)
-        return 2;
-    ControlsWindow window(QString::fromLocal8Bit(argv[1]));
-    endAtFirstPaint(&window);
-    window.show();
-    return QApplication::exec();
+    return showDatabaseWindow<ControlsWindow>(argc, argv);
 }

@@ -6,17 +6,7 @@
 #include "floorwindow.h"
 #include "windowend.h"
 
-#include <QApplication>
-
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    if (argc != 2)
-        return 2;
-    FloorWindow window(QString::fromLocal8Bit(argv[1]));
-    endAtFirstPaint(&window);
-    window.show();
-    return QApplication::exec();
+    return showDatabaseWindow<FloorWindow>(argc, argv);
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 // Ends a window program of the start-up benchmark once a list of its window has been
-// painted and the paint is done.
+// painted and the paint is done; and the main() of those that show a database.
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 
@@ -30,4 +31,19 @@ inline void endAtFirstPaint(QWidget* window)
     auto* filter = new EndAtPaint(window);
     for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
         view->viewport()->installEventFilter(filter);
+}
+
+// Starts a window on the database named by the only argument, offscreen unless told
+// otherwise, and ends at its first paint.
+template <class Window> int showDatabaseWindow(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 2)
+        return 2;
+    Window window(QString::fromLocal8Bit(argv[1]));
+    endAtFirstPaint(&window);
+    window.show();
+    return QApplication::exec();
 }

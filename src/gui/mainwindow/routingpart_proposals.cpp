@@ -48,10 +48,10 @@ void RoutingPart::buildProposals()
     m_LstProposals->hide();
     connect(m_LstProposals, &QTableView::clicked, this,
             [this](const QModelIndex& index) { chooseProposal(index.row()); });
-    // What an airport edit, an import or a deletion changed is searched from then on.
     m_readingSlice = new QTimer(this);
     m_readingSlice->setSingleShot(true);
     connect(m_readingSlice, &QTimer::timeout, this, &RoutingPart::readSearchSlice);
+    // What an airport edit, an import or a deletion changed is searched from then on.
     connect(m_data1, &DataView::refreshed, this, [this] {
         closeProposals();
         m_readingSlice->stop();
