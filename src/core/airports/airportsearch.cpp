@@ -464,20 +464,23 @@ std::vector<int> AirportSearch::find(const QString& typed, int limit) const
     // "paris" is Charles de Gaulle, in "Paris (Roissy-en-France)", and "bern" is Bern
     // before New Bern. "saint louis" is also "st louis", as the data writes it.
     std::string otherwise;
-    for (const std::string& word : words) {
-        const std::string_view other = otherSpelling(word);
-        (otherwise += other.empty() ? std::string_view(word) : other) += ' ';
+    if (std::any_of(words.begin(), words.end(),
+                    [](const std::string& word) { return !otherSpelling(word).empty(); })) {
+        for (const std::string& word : words) {
+            const std::string_view other = otherSpelling(word);
+            (otherwise += other.empty() ? std::string_view(word) : other) += ' ';
+        }
+        otherwise.pop_back();
     }
-    otherwise.pop_back();
     BestPlaces named{size_t(limit)};
-    for (const std::string& begun : {query, otherwise}) {
+    for (const std::string_view begun : {std::string_view(query), std::string_view(otherwise)}) {
+        if (begun.empty())
+            continue;
         for (Range r = range(m_namesAndCities, begun, false); r.first != r.second; ++r.first) {
             const std::string_view t = text(*r.first);
             if (t.size() == begun.size() || t[begun.size()] == ' ')
                 named.offer(m_rank[r.first->airport]);
         }
-        if (otherwise == query)
-            break;
     }
     std::vector<std::uint32_t> starting;
     for (const std::uint32_t place : named.places())
