@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QFont>
 #include <QWidget>
 
 #include <functional>
 #include <future>
 #include <memory>
+#include <vector>
 
 struct AirportChange;
 class AirportListModel;
@@ -186,7 +188,10 @@ private:
     std::future<std::unique_ptr<AirportSearch>> m_building;
     AirportProposals* m_proposals = nullptr;
     QTableView* m_LstProposals = nullptr;
+    // The proposals' header height and column widths, measured for the list's font.
     int m_proposalsHeaderHeight = 0;
+    std::vector<int> m_proposalsWidths;
+    QFont m_proposalsFont;
     QMenu* m_AirportPopup = nullptr;
     QMenu* m_RoutePopup = nullptr;
     QAction* m_positioning = nullptr;

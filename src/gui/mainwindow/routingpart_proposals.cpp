@@ -204,23 +204,30 @@ void RoutingPart::highlightProposal(int row)
 void RoutingPart::placeProposals()
 {
     QHeaderView* header = m_LstProposals->horizontalHeader();
+    static constexpr std::pair<int, const char*> Widest[] = {
+        {AirportProposals::ColumnId, "WWWW (WWW)"},
+        {AirportProposals::ColumnCity, "SAN FRANCISCO DE MACORIS"},
+        {AirportProposals::ColumnWhere, "NSW, UNITED KINGDOM"},
+        {AirportProposals::ColumnRunwayLength, "00,000 ft"}};
     if (!m_LstProposals->isVisible()) {
-        // Measured as the list opens, each column as wide as its usual widest text: a key
-        // changes the rows, never the columns. Fitting the columns to the rows of every
-        // key took most of its time.
-        const QFontMetrics metrics = m_LstProposals->fontMetrics();
-        const int margin = 2 * (m_LstProposals->style()->pixelMetric(QStyle::PM_FocusFrameHMargin,
-                                                                     nullptr, m_LstProposals) +
-                                1);
-        const auto fit = [&](int column, const QString& widest) {
-            header->resizeSection(column, qMax(metrics.horizontalAdvance(widest) + margin,
-                                               header->sectionSizeHint(column)));
-        };
-        fit(AirportProposals::ColumnId, QStringLiteral("WWWW (WWW)"));
-        fit(AirportProposals::ColumnCity, QStringLiteral("SAN FRANCISCO DE MACORIS"));
-        fit(AirportProposals::ColumnWhere, QStringLiteral("NSW, UNITED KINGDOM"));
-        fit(AirportProposals::ColumnRunwayLength, QStringLiteral("00,000 ft"));
-        m_proposalsHeaderHeight = header->sizeHint().height();
+        // Each column as wide as its usual widest text, measured once for the list's font,
+        // set as the list opens: a key changes the rows, never the columns. Fitting the
+        // columns to the rows of every key took most of its time.
+        if (m_proposalsWidths.empty() || m_proposalsFont != m_LstProposals->font()) {
+            m_proposalsFont = m_LstProposals->font();
+            const QFontMetrics metrics = m_LstProposals->fontMetrics();
+            const int margin = 2 * (m_LstProposals->style()->pixelMetric(
+                                        QStyle::PM_FocusFrameHMargin, nullptr, m_LstProposals) +
+                                    1);
+            m_proposalsWidths.clear();
+            for (const auto& [column, widest] : Widest)
+                m_proposalsWidths.push_back(
+                    qMax(metrics.horizontalAdvance(QString::fromLatin1(widest)) + margin,
+                         header->sectionSizeHint(column)));
+            m_proposalsHeaderHeight = header->sizeHint().height();
+        }
+        for (size_t i = 0; i < std::size(Widest); ++i)
+            header->resizeSection(Widest[i].first, m_proposalsWidths[i]);
     }
     // Under the box, as wide as the tab allows, as tall as its rows.
     const QPoint below = m_TxtFind->mapTo(this, QPoint(0, m_TxtFind->height()));
